@@ -1,0 +1,16 @@
+#pragma once
+#include "correlation/TCorRelationResult.h"
+
+namespace corvane {
+
+/// Writes XYFile, ThetaRFile and InfoFile of a normal run (after its post filter).
+/// Throws "Check your computing parameters, then start again" when a file cannot be written.
+void WriteResults(const TCorRelationResult& result, bool changeY);
+/// The same for a fast run (seeds only).
+void WriteFastResults(const TCorRelationResult& result, bool changeY);
+/// Grey pictures of dx and dy; masks the arrays of result first, as the report describes.
+void WriteGrayFiles(TCorRelationResult& result);
+/// FLT maps of dx*ScaleX and dy*ScaleY with the marker kept unscaled.
+void WriteBinFiles(TCorRelationResult& result);
+
+} // namespace corvane

@@ -1,0 +1,40 @@
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "correlation/TCorRelationResult.h"
+
+namespace corvane {
+
+class TGrayImage;
+
+/// Digital image correlation between an initial and a deformed grey picture.
+/// Seeds are found by exhaustive search and refined to a sub-pixel step, then the whole field is
+/// solved by propagation from each seed with a three-level (1/2, 1/4, 1/8 pixel) search.
+class TCorRelation {
+public:
+    enum class Mode { Normal, Fast };
+
+    /// Loads the pictures, derives the sizes, fills dx, dy with the marker and lays out the seeds.
+    /// Throws "Check your computing parameters, then start again" when the parameters cannot run.
+    TCorRelation(const TCorRelationPara& para, Mode mode);
+    ~TCorRelation();
+    TCorRelation(const TCorRelation&) = delete;
+    TCorRelation& operator=(const TCorRelation&) = delete;
+
+    /// Normal mode: seeds, quarter-pixel picture, region propagation, post filter, result files.
+    void Run(bool changeY);
+    /// Fast mode: the seed grid only, then the fast result files.
+    void RunFast(bool changeY);
+
+    /// The run's state (dx, dy, seeds, counters), for the writers and for inspection.
+    const TCorRelationResult& Result() const { return result_; }
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+    TCorRelationResult result_;
+};
+
+} // namespace corvane

@@ -1,0 +1,41 @@
+#pragma once
+#include <cstdint>
+#include <string>
+
+namespace corvane {
+
+/// The parameter record of one correlation run; its text form is the configuration file.
+struct TCorRelationPara {
+    std::string InitialFile;
+    std::string DeformedFile;
+    std::string XYFile;
+    std::string ThetaRFile;
+    std::string MaskFile;
+    std::string GrayXFile;
+    std::string GrayYFile;
+    std::string BinXFile;
+    std::string BinYFile;
+    std::string InfoFile;
+    std::int32_t WinMoveX = 0, WinMoveY = 0;     ///< "WinMoving Range": seed search area side
+    std::int32_t LargeWinX = 0, LargeWinY = 0;   ///< correlation window at seeds
+    std::int32_t SearchWinX = 0, SearchWinY = 0; ///< correlation window of the whole-field search
+    std::int32_t SeedNumX = 0, SeedNumY = 0;
+    std::int32_t SeedDispX = 0, SeedDispY = 0;
+    float SeedPrecision = 0.0f;
+    std::int32_t Left = 0, Up = 0, Right = 0, Bottom = 0;
+    float Amplitude = 0.0f;
+    std::int32_t GridX = 0, GridY = 0;
+    std::int32_t OutLeft = 0, OutUp = 0;
+    float ScaleX = 0.0f, ScaleY = 0.0f;
+    std::int32_t FilterType = 0; ///< 0 none, 1 average with threshold, 2 median
+    std::int32_t FilterSizeX = 0, FilterSizeY = 0;
+    float AverageThreshold = 0.0f;
+    std::int32_t FastCompute = 0;
+    std::int32_t ChangeYaxis = 0;
+    std::int32_t OutputGray = 0;
+    std::int32_t OutputBin = 0;
+
+    bool operator==(const TCorRelationPara&) const = default;
+};
+
+} // namespace corvane

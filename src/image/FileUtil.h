@@ -1,0 +1,44 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+/// True when the name is an existing regular file.
+bool FileExists(const std::string& name);
+
+/// Extension of the name including the dot, in lower case ("" when there is none).
+std::string LowerExtension(const std::string& name);
+
+/// Size of the file in bytes; throws CorvaneError when it cannot be read.
+std::uint64_t FileSizeOf(const std::string& name);
+
+/// Reads the whole file; throws CorvaneError(openError) when it cannot be opened or read.
+std::vector<std::uint8_t> ReadWholeFile(const std::string& name, const std::string& openError);
+
+/// Replaces the file atomically: the bytes are written to a temporary file beside it, flushed,
+/// then renamed over the target, so a failed save leaves the old file whole.
+/// Throws CorvaneError(failMessage) on failure; the temporary file is removed.
+void WriteFileAtomically(const std::string& name, const void* data, std::size_t size,
+                         const std::string& failMessage);
+
+/// Collects output in memory and replaces the target file atomically on Commit().
+/// Text is formatted with the C formats and always with a '.' decimal point.
+class AtomicTextFile {
+public:
+    explicit AtomicTextFile(std::string name) : name_(std::move(name)) {}
+    /// Appends printf-style text (the "C" numeric locale is used whatever the process locale).
+    void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    void Write(const std::string& text) { buffer_ += text; }
+    /// Writes the file; throws CorvaneError(failMessage) when it cannot be written.
+    void Commit(const std::string& failMessage);
+    const std::string& Text() const { return buffer_; }
+
+private:
+    std::string name_;
+    std::string buffer_;
+};
+
+} // namespace corvane
