@@ -1,0 +1,47 @@
+#pragma once
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+class QDialog;
+
+namespace corvane::ui {
+
+/// A file dialog as the tools describe it. Filter uses the "Description|pattern|Description|pattern"
+/// form; FilterIndex counts from 1; DefaultExt ("*.bmp" style) follows the chosen filter.
+struct FileDialogRequest {
+    QString Title;
+    QString Filter;
+    int FilterIndex = 1;
+    QString DefaultExt;
+    QString InitialDir;     ///< empty: the process's current directory
+    bool MustExist = false; ///< open dialogs: the chosen file must exist
+};
+
+struct FileDialogResult {
+    QString FileName;    ///< full name, default extension already applied
+    int FilterIndex = 1; ///< the filter chosen, counting from 1
+};
+
+/// Every dialog, message box and beep of the workbench goes through this interface, so tests
+/// can script the answers and read back what was shown.
+class IDialogs {
+public:
+    virtual ~IDialogs() = default;
+    virtual std::optional<FileDialogResult> OpenFile(const FileDialogRequest& request) = 0;
+    virtual std::optional<FileDialogResult> SaveFile(const FileDialogRequest& request) = 0;
+    virtual void Information(const QString& text) = 0;
+    /// Warning box with Yes and No; true for Yes.
+    virtual bool WarningYesNo(const QString& text) = 0;
+    virtual void Error(const QString& text) = 0;
+    virtual void Beep() = 0;
+    /// Runs a modal dialog and returns its result code (QDialog::Accepted or Rejected).
+    virtual int ExecModal(QDialog& dialog) = 0;
+};
+
+/// Runs one command; a CorvaneError, std::bad_alloc or std::exception it throws is shown with
+/// dialogs.Error(text) and the program goes on. Returns false when the command failed.
+bool RunGuarded(IDialogs& dialogs, const std::function<void()>& command);
+
+} // namespace corvane::ui

@@ -1,0 +1,81 @@
+#pragma once
+#include <QMainWindow>
+#include <QString>
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+class QAction;
+class QMdiArea;
+class QSettings;
+
+namespace corvane {
+class TGrayImage;
+}
+
+namespace corvane::ui {
+
+class IDialogs;
+class TMDIChildForm;
+class TToolHooks;
+
+/// The main frame "Corvane": menus, tool bars, status bar, the command table, the document
+/// windows and the persistent settings. Tool windows are created once at start-up.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    /// dialogs and settings are the platform layer; tests pass scripted ones.
+    TMainForm(IDialogs& dialogs, QSettings& settings, QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    IDialogs& Dialogs() const { return dialogs_; }
+    QSettings& Settings() const { return settings_; }
+
+    /// Image scale, read at start-up and written back on exit.
+    double ScaleX = 1.0;
+    double ScaleY = 1.0;
+
+    // Document windows, addressed by index in MDI child order.
+    int MDIChildCount() const;
+    TMDIChildForm* MDIChild(int index) const;
+    TMDIChildForm* ActiveMDIChild() const;
+    /// First exact caption match, or -1.
+    int FindMDIChild(const QString& caption) const;
+    /// Finds the window and prepares it for a w x h picture (cleared, zoom 1); -1 when missing.
+    int PrepareMDIChild(const QString& caption, int width, int height);
+    /// Opens a BMP or RAW file into a new window, or makes an empty window captioned name.
+    /// Errors propagate (the caller's guard shows them); no window is left on error.
+    void CreateMDIChild(const QString& name);
+    /// The tools' pattern: prepare the role window at the image's size (creating it when
+    /// missing), paint the image into it, and return it.
+    TMDIChildForm* ShowInRole(const QString& caption, const TGrayImage& image);
+    QMdiArea* MdiArea() const { return mdiArea_; }
+
+    /// A tool window takes part in the document windows' mouse events while it is visible.
+    void RegisterToolHooks(QWidget* toolWindow, TToolHooks* hooks);
+    /// Visible tools' hooks, in registration order.
+    std::vector<TToolHooks*> VisibleToolHooks() const;
+    /// While one of these tool windows is visible, closing a document window only minimises it.
+    void AddCloseGuard(QWidget* toolWindow);
+    bool DocumentsCloseOnlyMinimize() const;
+
+    /// The action with this objectName (every action of the command table has its given name).
+    QAction* Action(const QString& objectName) const;
+
+    /// Writes the image scale and ends the program, after "Do you really want to Exit ?".
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    IDialogs& dialogs_;
+    QSettings& settings_;
+    QMdiArea* mdiArea_ = nullptr;
+    struct Private;
+    std::unique_ptr<Private> d_;
+};
+
+/// Creates every tool window of the workbench once, in start-up order, and connects each
+/// to its command. Defined in ToolWindows.cpp; grows as tools are added.
+void CreateToolWindows(TMainForm& mainForm);
+
+} // namespace corvane::ui
