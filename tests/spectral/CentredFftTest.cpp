@@ -1,0 +1,175 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+#include <vector>
+
+#include "image/CorvaneError.h"
+#include "spectral/CentredFft.h"
+#include "support/DirectDft.h"
+#include "support/PlainFft.h"
+
+namespace corvane {
+namespace {
+
+struct Field {
+    std::int32_t w, h;
+    std::vector<float> re, im;
+    Field(std::int32_t width, std::int32_t height)
+        : w(width), h(height), re(static_cast<size_t>(width) * height), im(re.size()) {}
+    float& R(int x, int y) { return re[static_cast<size_t>(y) * w + x]; }
+    float& I(int x, int y) { return im[static_cast<size_t>(y) * w + x]; }
+};
+
+Field RandomField(std::int32_t w, std::int32_t h, unsigned seed) {
+    Field f(w, h);
+    std::mt19937 rng(seed);
+    std::uniform_real_distribution<float> d(-300.0f, 300.0f);
+    for (auto& v : f.re) v = d(rng);
+    for (auto& v : f.im) v = d(rng);
+    return f;
+}
+
+bool SameBits(const std::vector<float>& a, const std::vector<float>& b) {
+    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(float)) == 0;
+}
+
+// The fast transform must reproduce, bit for bit, the literal transcription of the kernel on
+// every shape it meets: square, wide, tall, single rows and columns, and sizes below one block.
+TEST(CentredFft, MatchesPlainTranscriptionBitForBit) {
+    const std::pair<int, int> sizes[] = {{1, 1},  {1, 8},    {8, 1},   {2, 4},    {4, 2},   {16, 8},
+                                         {8, 32}, {64, 64},  {256, 16}, {16, 256}, {128, 64}, {512, 32}};
+    unsigned seed = 1;
+    for (auto [w, h] : sizes) {
+        for (bool centre : {true, false}) {
+            Field fast = RandomField(w, h, seed++);
+            Field plain = fast;
+            ForwardFFT2D(fast.re.data(), fast.im.data(), w, h, centre);
+            test::PlainForwardFFT2D(plain.re.data(), plain.im.data(), w, h, centre);
+            EXPECT_TRUE(SameBits(fast.re, plain.re) && SameBits(fast.im, plain.im))
+                << "forward " << w << "x" << h << " centre " << centre;
+            InverseFFT2D(fast.re.data(), fast.im.data(), w, h, centre);
+            test::PlainInverseFFT2D(plain.re.data(), plain.im.data(), w, h, centre);
+            EXPECT_TRUE(SameBits(fast.re, plain.re) && SameBits(fast.im, plain.im))
+                << "inverse " << w << "x" << h << " centre " << centre;
+        }
+    }
+}
+
+TEST(CentredFft, OneDimensionalKernelsMatchPlainTranscription) {
+    std::mt19937 rng(7);
+    std::uniform_real_distribution<double> d(-1.0, 1.0);
+    for (int n = 1; n <= 1024; n *= 2) {
+        std::vector<double> re(n), im(n), pre(n + 1), pim(n + 1);
+        for (int i = 0; i < n; ++i) pre[i + 1] = re[i] = d(rng), pim[i + 1] = im[i] = d(rng);
+        ForwardKernel(re.data(), im.data(), n);
+        test::PlainForwardKernel(pre.data(), pim.data(), n);
+        InverseKernel(re.data(), im.data(), n);
+        test::PlainInverseKernel(pre.data(), pim.data(), n);
+        for (int i = 0; i < n; ++i) {
+            ASSERT_EQ(re[i], pre[i + 1]) << n << " " << i;
+            ASSERT_EQ(im[i], pim[i + 1]) << n << " " << i;
+        }
+    }
+}
+
+TEST(CentredFft, AgreesWithDirectSumOnSmallFields) {
+    for (auto [w, h] : {std::pair{8, 4}, std::pair{4, 16}, std::pair{16, 16}}) {
+        Field f = RandomField(w, h, 42u + w);
+        test::ComplexField input{w, h, {f.re.begin(), f.re.end()}, {f.im.begin(), f.im.end()}};
+        const test::ComplexField expected = test::DirectCentredForward(input);
+        ForwardFFT2D(f.re.data(), f.im.data(), w, h, true);
+        for (size_t i = 0; i < f.re.size(); ++i) {
+            EXPECT_NEAR(f.re[i], expected.Re[i], 1e-4) << w << "x" << h << " at " << i;
+            EXPECT_NEAR(f.im[i], expected.Im[i], 1e-4) << w << "x" << h << " at " << i;
+        }
+    }
+}
+
+TEST(CentredFft, ConstantAndImpulseSpectra) {
+    const int w = 32, h = 16;
+    Field constant(w, h);
+    for (auto& v : constant.re) v = 77.0f;
+    ForwardFFT2D(constant.re.data(), constant.im.data(), w, h, true);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const float expected = (x == w / 2 && y == h / 2) ? 77.0f : 0.0f;
+            EXPECT_NEAR(constant.R(x, y), expected, 1e-4) << x << "," << y;
+            EXPECT_NEAR(constant.I(x, y), 0.0f, 1e-4) << x << "," << y;
+        }
+
+    Field impulse(w, h);
+    impulse.R(0, 0) = 1.0f;
+    ForwardFFT2D(impulse.re.data(), impulse.im.data(), w, h, true);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            EXPECT_FLOAT_EQ(impulse.R(x, y), 1.0f / (w * h)) << x << "," << y;
+            EXPECT_NEAR(impulse.I(x, y), 0.0f, 1e-9) << x << "," << y;
+        }
+}
+
+TEST(CentredFft, InverseUndoesForward) {
+    for (auto [w, h] : {std::pair{64, 32}, std::pair{1, 16}, std::pair{128, 128}}) {
+        const Field original = RandomField(w, h, 3u + w);
+        Field f = original;
+        ForwardFFT2D(f.re.data(), f.im.data(), w, h, true);
+        InverseFFT2D(f.re.data(), f.im.data(), w, h, true);
+        for (size_t i = 0; i < f.re.size(); ++i) {
+            ASSERT_NEAR(f.re[i], original.re[i], 1e-3) << w << "x" << h << " at " << i;
+            ASSERT_NEAR(f.im[i], original.im[i], 1e-3) << w << "x" << h << " at " << i;
+        }
+    }
+}
+
+// F(u) = (1/n) sum f(k) exp(+2 pi i u k / n): the grating cos(2 pi k0 x / W + phi) shows its
+// two peaks at W/2 -+ k0, and the one at W/2 - k0 carries the phase +phi.
+TEST(CentredFft, CosineGratingPeaksWithConventionalSign) {
+    const int w = 64, h = 32, k0 = 8;
+    const double phi = 0.7;
+    Field f(w, h);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) f.R(x, y) = static_cast<float>(std::cos(2 * M_PI * k0 * x / w + phi));
+    ForwardFFT2D(f.re.data(), f.im.data(), w, h, true);
+    int bestX = -1, bestY = -1;
+    float best = -1;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const float p = f.R(x, y) * f.R(x, y) + f.I(x, y) * f.I(x, y);
+            if (p > best) best = p, bestX = x, bestY = y;
+        }
+    EXPECT_EQ(bestX, w / 2 - k0);
+    EXPECT_EQ(bestY, h / 2);
+    EXPECT_NEAR(std::atan2(f.I(w / 2 - k0, h / 2), f.R(w / 2 - k0, h / 2)), phi, 1e-4);
+    EXPECT_NEAR(std::atan2(f.I(w / 2 + k0, h / 2), f.R(w / 2 + k0, h / 2)), -phi, 1e-4);
+    EXPECT_NEAR(std::hypot(f.R(w / 2 - k0, h / 2), f.I(w / 2 - k0, h / 2)), 0.5, 1e-5);
+}
+
+TEST(CentredFft, DegenerateAndInvalidSizes) {
+    // A single column: rows of length 1 are left as they are, columns are transformed.
+    Field column = RandomField(1, 1, 9);
+    const Field before = column;
+    ForwardFFT2D(column.re.data(), column.im.data(), 1, 1, true);
+    EXPECT_TRUE(SameBits(column.re, before.re) && SameBits(column.im, before.im));
+
+    Field odd = RandomField(6, 4, 10);
+    const Field oddBefore = odd;
+    EXPECT_THROW(ForwardFFT2D(odd.re.data(), odd.im.data(), 6, 4, true), CorvaneError);
+    EXPECT_THROW(InverseFFT2D(odd.re.data(), odd.im.data(), 4, 6, true), CorvaneError);
+    EXPECT_TRUE(SameBits(odd.re, oddBefore.re));
+
+    // A 1-D kernel of a length that is not a power of two leaves the data untouched.
+    std::vector<double> re{1, 2, 3}, im{4, 5, 6};
+    ForwardKernel(re.data(), im.data(), 3);
+    EXPECT_EQ(re, (std::vector<double>{1, 2, 3}));
+    EXPECT_EQ(im, (std::vector<double>{4, 5, 6}));
+
+    EXPECT_EQ(LargestPowerOfTwoAtMost(0), 0);
+    EXPECT_EQ(LargestPowerOfTwoAtMost(1), 1);
+    EXPECT_EQ(LargestPowerOfTwoAtMost(513), 512);
+    EXPECT_EQ(LargestPowerOfTwoAtMost(512), 512);
+    EXPECT_EQ(LargestPowerOfTwoAtMost(300), 256);
+}
+
+} // namespace
+} // namespace corvane
