@@ -7,9 +7,11 @@
 #include <cstdarg>
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <locale.h>
 #include <random>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace corvane {
@@ -35,31 +37,96 @@ std::uint64_t FileSizeOf(const std::string& name) {
     return size;
 }
 
+namespace {
+
+/// Opens a regular file for reading; directories, devices and pipes are refused so that a
+/// read can neither hang nor report a meaningless size.
+int OpenRegularFile(const std::string& name, std::uint64_t& size) {
+    int fd = ::open(name.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return -1;
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return -1;
+    }
+    size = static_cast<std::uint64_t>(st.st_size);
+    return fd;
+}
+
+/// Reads until count bytes or the end of the file; -1 on a read error.
+long long ReadFully(int fd, std::uint64_t offset, std::uint8_t* dest, std::size_t count) {
+    std::size_t done = 0;
+    while (done < count) {
+        ssize_t n = ::pread(fd, dest + done, count - done, static_cast<off_t>(offset + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return -1;
+        }
+        if (n == 0) break;
+        done += static_cast<std::size_t>(n);
+    }
+    return static_cast<long long>(done);
+}
+
+} // namespace
+
 std::vector<std::uint8_t> ReadWholeFile(const std::string& name, const std::string& openError) {
-    std::ifstream in(name, std::ios::binary);
-    if (!in) throw CorvaneError(openError);
-    in.seekg(0, std::ios::end);
-    std::streamoff size = in.tellg();
-    if (size < 0) throw CorvaneError(openError);
-    in.seekg(0, std::ios::beg);
-    std::vector<std::uint8_t> bytes(static_cast<std::size_t>(size));
-    if (size > 0 && !in.read(reinterpret_cast<char*>(bytes.data()), size)) throw CorvaneError(openError);
+    std::uint64_t size = 0;
+    int fd = OpenRegularFile(name, size);
+    if (fd < 0) throw CorvaneError(openError);
+    std::vector<std::uint8_t> bytes;
+    try {
+        bytes.resize(static_cast<std::size_t>(size));
+    } catch (...) {
+        ::close(fd);
+        throw;
+    }
+    long long n = ReadFully(fd, 0, bytes.data(), bytes.size());
+    ::close(fd);
+    if (n < 0) throw CorvaneError(openError);
+    bytes.resize(static_cast<std::size_t>(n)); // the file may have shrunk meanwhile
     return bytes;
+}
+
+std::size_t ReadFileAt(const std::string& name, std::uint64_t offset, void* dest, std::size_t count,
+                       const std::string& openError) {
+    std::uint64_t size = 0;
+    int fd = OpenRegularFile(name, size);
+    if (fd < 0) throw CorvaneError(openError);
+    long long n = 0;
+    if (offset < size && count > 0) n = ReadFully(fd, offset, static_cast<std::uint8_t*>(dest), count);
+    ::close(fd);
+    if (n < 0) throw CorvaneError(openError);
+    return static_cast<std::size_t>(n);
 }
 
 void WriteFileAtomically(const std::string& name, const void* data, std::size_t size,
                          const std::string& failMessage) {
+    WriteFileAtomically(
+        name, [&](std::FILE* f) { return size == 0 || std::fwrite(data, 1, size, f) == size; }, failMessage);
+}
+
+void WriteFileAtomically(const std::string& name, const std::function<bool(std::FILE*)>& writer,
+                         const std::string& failMessage) {
     fs::path target(name);
+    std::error_code ec;
+    if (name.empty() || fs::is_directory(target, ec)) throw CorvaneError(failMessage);
     fs::path dir = target.parent_path();
     static thread_local std::mt19937_64 rng{std::random_device{}()};
     fs::path temp = dir / (".~" + target.filename().string() + "." + std::to_string(rng() % 1000000000ULL) + ".tmp");
-    std::FILE* f = std::fopen(temp.string().c_str(), "wb");
+    std::FILE* f = std::fopen(temp.string().c_str(), "wbx");
     if (!f) throw CorvaneError(failMessage);
-    bool ok = size == 0 || std::fwrite(data, 1, size, f) == size;
+    bool ok = false;
+    try {
+        ok = writer(f);
+    } catch (...) {
+        std::fclose(f);
+        fs::remove(temp, ec);
+        throw;
+    }
     ok = (std::fflush(f) == 0) && ok;
     ::fsync(fileno(f)); // best effort: the rename below is what keeps the old file whole
     ok = (std::fclose(f) == 0) && ok;
-    std::error_code ec;
     if (ok) {
         fs::rename(temp, target, ec);
         ok = !ec;

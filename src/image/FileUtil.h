@@ -1,6 +1,8 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -15,13 +17,25 @@ std::string LowerExtension(const std::string& name);
 /// Size of the file in bytes; throws CorvaneError when it cannot be read.
 std::uint64_t FileSizeOf(const std::string& name);
 
-/// Reads the whole file; throws CorvaneError(openError) when it cannot be opened or read.
+/// Reads the whole file; throws CorvaneError(openError) when it is not a regular file or cannot
+/// be opened or read.
 std::vector<std::uint8_t> ReadWholeFile(const std::string& name, const std::string& openError);
+
+/// Reads up to count bytes from offset into dest and returns how many were read (fewer at the end
+/// of the file, 0 when offset is past it). Throws CorvaneError(openError) when the name is not a
+/// regular file or cannot be opened or read.
+std::size_t ReadFileAt(const std::string& name, std::uint64_t offset, void* dest, std::size_t count,
+                       const std::string& openError);
 
 /// Replaces the file atomically: the bytes are written to a temporary file beside it, flushed,
 /// then renamed over the target, so a failed save leaves the old file whole.
 /// Throws CorvaneError(failMessage) on failure; the temporary file is removed.
 void WriteFileAtomically(const std::string& name, const void* data, std::size_t size,
+                         const std::string& failMessage);
+
+/// The same, with the content produced by writer into the open temporary file; writer returns
+/// false when a write failed. An exception from writer removes the temporary file and passes on.
+void WriteFileAtomically(const std::string& name, const std::function<bool(std::FILE*)>& writer,
                          const std::string& failMessage);
 
 /// Collects output in memory and replaces the target file atomically on Commit().

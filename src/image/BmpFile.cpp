@@ -1,0 +1,301 @@
+#include "image/BmpFile.h"
+
+#include "image/CorvaneError.h"
+
+#include <array>
+#include <bit>
+#include <limits>
+
+namespace corvane {
+
+namespace {
+
+constexpr std::size_t kFileHeaderSize = 14;
+constexpr std::uint32_t kBiRgb = 0;
+constexpr std::uint32_t kBiRle8 = 1;
+constexpr std::uint32_t kBiRle4 = 2;
+constexpr std::uint32_t kBiBitfields = 3;
+constexpr std::uint32_t kBiJpeg = 4;
+constexpr std::uint32_t kBiPng = 5;
+constexpr std::uint32_t kBiAlphaBitfields = 6;
+
+std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint32_t U32(const std::uint8_t* p) {
+    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
+           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
+}
+std::int32_t I32(const std::uint8_t* p) { return static_cast<std::int32_t>(U32(p)); }
+
+void Put16(std::uint8_t* p, std::uint32_t v) {
+    p[0] = static_cast<std::uint8_t>(v);
+    p[1] = static_cast<std::uint8_t>(v >> 8);
+}
+void Put32(std::uint8_t* p, std::uint32_t v) {
+    Put16(p, v);
+    Put16(p + 2, v >> 16);
+}
+
+/// Grey level of every channel sum 0..765, so the per-pixel work is one lookup.
+const std::array<std::uint8_t, 766>& GrayOfSum() {
+    static const std::array<std::uint8_t, 766> table = [] {
+        std::array<std::uint8_t, 766> t{};
+        for (unsigned s = 0; s < t.size(); ++s) t[s] = GrayOfRgb(s, 0, 0);
+        return t;
+    }();
+    return table;
+}
+
+/// One colour channel of a direct-colour pixel, selected by a bit mask and scaled to 0..255.
+struct Channel {
+    std::uint32_t Mask = 0;
+    unsigned Shift = 0;
+    std::uint64_t Max = 0;
+
+    explicit Channel(std::uint32_t mask) : Mask(mask) {
+        if (mask != 0) {
+            Shift = static_cast<unsigned>(std::countr_zero(mask));
+            Max = mask >> Shift;
+        }
+    }
+    unsigned Value(std::uint32_t pixel) const {
+        if (Max == 0) return 0;
+        std::uint64_t v = (pixel & Mask) >> Shift;
+        return static_cast<unsigned>((v * 255 + Max / 2) / Max);
+    }
+};
+
+struct Layout {
+    std::int64_t Width = 0;
+    std::int64_t Height = 0; // rows, always positive
+    bool TopDown = false;
+    unsigned Bits = 0;
+    std::uint64_t Stride = 0;
+    const std::uint8_t* Pixels = nullptr;
+
+    /// Start of the stored row that holds picture row y (0 = top).
+    const std::uint8_t* Row(std::int64_t y) const {
+        std::int64_t stored = TopDown ? y : Height - 1 - y;
+        return Pixels + static_cast<std::uint64_t>(stored) * Stride;
+    }
+};
+
+void DecodePalette(const Layout& l, const std::array<std::uint8_t, 256>& gray, unsigned count,
+                   std::uint8_t* out, const std::string& fileName) {
+    const unsigned bits = l.Bits;
+    const unsigned perByte = 8 / bits;
+    const unsigned mask = (1u << bits) - 1;
+    bool badIndex = false;
+    for (std::int64_t y = 0; y < l.Height; ++y) {
+        const std::uint8_t* row = l.Row(y);
+        std::uint8_t* dst = out + y * l.Width;
+        for (std::int64_t x = 0; x < l.Width; ++x) {
+            unsigned index;
+            if (bits == 8) {
+                index = row[x];
+            } else {
+                unsigned slot = static_cast<unsigned>(x % perByte);
+                index = (row[x / perByte] >> (8 - bits * (slot + 1))) & mask;
+            }
+            badIndex |= index >= count;
+            dst[x] = gray[index];
+        }
+    }
+    if (badIndex) throw CorvaneError(fileName + ": palette index out of range");
+}
+
+void Decode24(const Layout& l, std::uint8_t* out) {
+    const auto& gray = GrayOfSum();
+    for (std::int64_t y = 0; y < l.Height; ++y) {
+        const std::uint8_t* src = l.Row(y);
+        std::uint8_t* dst = out + y * l.Width;
+        for (std::int64_t x = 0; x < l.Width; ++x, src += 3) dst[x] = gray[src[0] + src[1] + src[2]];
+    }
+}
+
+void Decode32Standard(const Layout& l, std::uint8_t* out) {
+    const auto& gray = GrayOfSum();
+    for (std::int64_t y = 0; y < l.Height; ++y) {
+        const std::uint8_t* src = l.Row(y);
+        std::uint8_t* dst = out + y * l.Width;
+        for (std::int64_t x = 0; x < l.Width; ++x, src += 4) dst[x] = gray[src[0] + src[1] + src[2]];
+    }
+}
+
+void Decode16(const Layout& l, const Channel& r, const Channel& g, const Channel& b, std::uint8_t* out) {
+    std::vector<std::uint8_t> table(65536);
+    const auto& gray = GrayOfSum();
+    for (std::uint32_t p = 0; p < table.size(); ++p) table[p] = gray[r.Value(p) + g.Value(p) + b.Value(p)];
+    for (std::int64_t y = 0; y < l.Height; ++y) {
+        const std::uint8_t* src = l.Row(y);
+        std::uint8_t* dst = out + y * l.Width;
+        for (std::int64_t x = 0; x < l.Width; ++x, src += 2) dst[x] = table[U16(src)];
+    }
+}
+
+void Decode32Masked(const Layout& l, const Channel& r, const Channel& g, const Channel& b, std::uint8_t* out) {
+    const auto& gray = GrayOfSum();
+    for (std::int64_t y = 0; y < l.Height; ++y) {
+        const std::uint8_t* src = l.Row(y);
+        std::uint8_t* dst = out + y * l.Width;
+        for (std::int64_t x = 0; x < l.Width; ++x, src += 4) {
+            std::uint32_t p = U32(src);
+            dst[x] = gray[r.Value(p) + g.Value(p) + b.Value(p)];
+        }
+    }
+}
+
+} // namespace
+
+std::uint8_t GrayOfRgb(unsigned r, unsigned g, unsigned b) {
+    long double v = static_cast<long double>(r + g + b) * (1.0L / 3.0L) + 0.5L;
+    return static_cast<std::uint8_t>(static_cast<unsigned>(v));
+}
+
+GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std::string& fileName) {
+    auto fail = [&](const std::string& why) { return CorvaneError(fileName + ": " + why); };
+    if (size < kFileHeaderSize + 4 || bytes[0] != 'B' || bytes[1] != 'M') throw fail("not a BMP file");
+
+    const std::uint32_t offBits = U32(bytes + 10);
+    const std::uint32_t headerSize = U32(bytes + 14);
+    const bool core = headerSize == 12;
+    const bool os2 = headerSize == 16 || headerSize == 64;
+    if (!(core || os2 || headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 ||
+          headerSize == 124))
+        throw fail("unsupported BMP header");
+    if (kFileHeaderSize + headerSize > size) throw fail("truncated BMP file");
+    const std::uint8_t* h = bytes + kFileHeaderSize;
+
+    std::int64_t width, height;
+    unsigned bits;
+    std::uint32_t compression = kBiRgb, colorsUsed = 0;
+    if (core) {
+        width = U16(h + 4);
+        height = U16(h + 6);
+        bits = U16(h + 10);
+    } else {
+        width = I32(h + 4);
+        height = I32(h + 8);
+        bits = U16(h + 14);
+        if (headerSize >= 20) compression = U32(h + 16);
+        if (headerSize >= 36) colorsUsed = U32(h + 32);
+    }
+
+    // In the OS/2 headers the values 3 and 4 mean Huffman and RLE24 coding.
+    const bool bitfields = !os2 && (compression == kBiBitfields || compression == kBiAlphaBitfields);
+    if (compression == kBiRle8 || compression == kBiRle4 || compression == kBiJpeg || compression == kBiPng ||
+        (os2 && compression == kBiBitfields))
+        throw fail("compressed BMP files are not supported");
+    if (compression != kBiRgb && !bitfields) throw fail("unsupported BMP compression " + std::to_string(compression));
+
+    if (!(bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32))
+        throw fail("unsupported bit count " + std::to_string(bits));
+    if (bitfields && bits != 16 && bits != 32) throw fail("bad BMP colour masks");
+
+    const bool topDown = height < 0;
+    if (topDown) height = -height; // an int64 holds the negation of every int32
+    if (width < 0) throw fail("bad BMP dimensions");
+    if (width * height > std::numeric_limits<std::int32_t>::max()) throw fail("image too large");
+
+    // Colour masks live inside the larger headers, or in 12 (16 with alpha) bytes after the 40-byte one.
+    std::uint64_t tableStart = kFileHeaderSize + headerSize;
+    std::uint32_t masks[3] = {0, 0, 0};
+    if (bitfields) {
+        const std::uint8_t* m = h + 40;
+        if (headerSize == 40) {
+            std::uint64_t maskBytes = compression == kBiAlphaBitfields ? 16 : 12;
+            if (tableStart + maskBytes > size) throw fail("truncated BMP file");
+            m = bytes + tableStart;
+            tableStart += maskBytes;
+        }
+        for (int i = 0; i < 3; ++i) masks[i] = U32(m + 4 * i);
+        bool tooWide = bits == 16 && ((masks[0] | masks[1] | masks[2]) >> 16) != 0;
+        if ((masks[0] | masks[1] | masks[2]) == 0 || tooWide) throw fail("bad BMP colour masks");
+    } else if (bits == 16) {
+        masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F;
+    } else if (bits == 32) {
+        masks[0] = 0xFF0000, masks[1] = 0x00FF00, masks[2] = 0x0000FF;
+    }
+
+    if (offBits < tableStart) throw fail("bad pixel data offset");
+    const std::uint64_t pixelStart = offBits;
+    if (pixelStart > size) throw fail("truncated BMP file");
+
+    Layout l;
+    l.Width = width;
+    l.Height = height;
+    l.TopDown = topDown;
+    l.Bits = bits;
+    l.Stride = (static_cast<std::uint64_t>(width) * bits + 31) / 32 * 4;
+    l.Pixels = bytes + pixelStart;
+    const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bits + 7) / 8;
+    // The last stored row may lack its padding; every byte that is read must be in the file.
+    if (width > 0 && height > 0 && pixelStart + l.Stride * static_cast<std::uint64_t>(height - 1) + rowBytes > size)
+        throw fail("truncated BMP file");
+
+    GrayRaster raster;
+    raster.Width = static_cast<std::int32_t>(width);
+    raster.Height = static_cast<std::int32_t>(height);
+    raster.Pixels.resize(static_cast<std::size_t>(width * height));
+    if (raster.Pixels.empty()) return raster;
+    std::uint8_t* out = raster.Pixels.data();
+
+    if (bits <= 8) {
+        const std::uint64_t entry = core ? 3 : 4;
+        std::uint64_t count = 1u << bits;
+        if (colorsUsed != 0 && colorsUsed < count) count = colorsUsed;
+        const std::uint64_t room = (pixelStart - tableStart) / entry;
+        if (count > room) count = room;
+        std::array<std::uint8_t, 256> gray{};
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const std::uint8_t* e = bytes + tableStart + i * entry;
+            gray[i] = GrayOfRgb(e[2], e[1], e[0]);
+        }
+        DecodePalette(l, gray, static_cast<unsigned>(count), out, fileName);
+    } else if (bits == 24) {
+        Decode24(l, out);
+    } else if (bits == 16) {
+        Decode16(l, Channel(masks[0]), Channel(masks[1]), Channel(masks[2]), out);
+    } else if (masks[0] == 0xFF0000 && masks[1] == 0x00FF00 && masks[2] == 0x0000FF) {
+        Decode32Standard(l, out);
+    } else {
+        Decode32Masked(l, Channel(masks[0]), Channel(masks[1]), Channel(masks[2]), out);
+    }
+    return raster;
+}
+
+std::uint64_t GrayBmpFileSize(std::int32_t width, std::int32_t height) {
+    if (width < 0 || height < 0) throw CorvaneError("a BMP file can not hold a negative size");
+    std::uint64_t stride = (static_cast<std::uint64_t>(width) * 3 + 3) / 4 * 4;
+    std::uint64_t total = 54 + stride * static_cast<std::uint64_t>(height);
+    if (total > std::numeric_limits<std::uint32_t>::max())
+        throw CorvaneError("the image is too large for a BMP file");
+    return total;
+}
+
+bool WriteGrayBmp(std::FILE* file, const std::uint8_t* pixels, std::int32_t width, std::int32_t height) {
+    const std::uint64_t total = GrayBmpFileSize(width, height);
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+    std::uint8_t header[54] = {};
+    header[0] = 'B';
+    header[1] = 'M';
+    Put32(header + 2, static_cast<std::uint32_t>(total));
+    Put32(header + 10, 54);
+    Put32(header + 14, 40);
+    Put32(header + 18, static_cast<std::uint32_t>(width));
+    Put32(header + 22, static_cast<std::uint32_t>(height));
+    Put16(header + 26, 1);
+    Put16(header + 28, 24);
+    Put32(header + 34, static_cast<std::uint32_t>(total - 54));
+    if (std::fwrite(header, 1, sizeof header, file) != sizeof header) return false;
+
+    std::vector<std::uint8_t> row(stride, 0); // the padding bytes stay 0
+    for (std::int32_t y = height - 1; y >= 0; --y) {
+        const std::uint8_t* src = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        std::uint8_t* dst = row.data();
+        for (std::int32_t x = 0; x < width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = src[x];
+        if (std::fwrite(row.data(), 1, stride, file) != stride) return false;
+    }
+    return true;
+}
+
+} // namespace corvane

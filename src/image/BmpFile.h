@@ -1,0 +1,36 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace corvane {
+
+/// A picture decoded to grey: Width * Height bytes, top row first, no padding.
+struct GrayRaster {
+    std::int32_t Width = 0;
+    std::int32_t Height = 0;
+    std::vector<std::uint8_t> Pixels;
+};
+
+/// Grey level of a colour: floor((R + G + B) * (1/3) + 0.5), computed in long double.
+std::uint8_t GrayOfRgb(unsigned r, unsigned g, unsigned b);
+
+/// Decodes the bytes of an uncompressed BMP (1, 2, 4, 8, 16, 24 or 32 bits per pixel; palette or
+/// direct colour; BI_RGB or BI_BITFIELDS; 12, 16, 40, 52, 56, 64, 108 or 124-byte headers;
+/// bottom-up or top-down) into grey levels.
+/// Throws CorvaneError("<fileName>: <reason>") for a damaged, truncated, compressed or otherwise
+/// unreadable file; nothing is allocated beyond what the file's own size can justify.
+GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std::string& fileName);
+
+/// Size in bytes of the 24-bit BMP of a width x height picture; throws CorvaneError when it
+/// cannot be described by a BMP file (negative sizes, more than 4 GB).
+std::uint64_t GrayBmpFileSize(std::int32_t width, std::int32_t height);
+
+/// Writes a grey raster as a 24-bit BMP with B = G = R, 40-byte information header, no palette,
+/// rows bottom-up padded to 4 bytes. Returns false when a write fails.
+/// Throws CorvaneError for sizes a BMP file cannot hold.
+bool WriteGrayBmp(std::FILE* file, const std::uint8_t* pixels, std::int32_t width, std::int32_t height);
+
+} // namespace corvane

@@ -1,0 +1,276 @@
+#include "image/TGrayImage.h"
+
+#include "image/BmpFile.h"
+#include "image/CorvaneError.h"
+#include "image/FileUtil.h"
+
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <new>
+#include <vector>
+
+namespace corvane {
+
+namespace {
+
+const char* const kNoMemoryForFilter = "No memory to do median filter";
+
+/// Width * height as the 32-bit Size, or -1 when it does not fit or a side is negative.
+std::int64_t CheckedSize(std::int64_t width, std::int64_t height) {
+    if (width < 0 || height < 0) return -1;
+    std::int64_t size = width * height;
+    return size > std::numeric_limits<std::int32_t>::max() ? -1 : size;
+}
+
+std::string SizeText(std::int64_t width, std::int64_t height) {
+    return std::to_string(width) + " x " + std::to_string(height);
+}
+
+/// A copy of the pixels the filters read from, so results never feed later windows.
+std::vector<std::uint8_t> FilterCopy(const std::uint8_t* data, std::int32_t size) {
+    try {
+        return std::vector<std::uint8_t>(data, data + size);
+    } catch (const std::bad_alloc&) {
+        throw CorvaneError(kNoMemoryForFilter);
+    }
+}
+
+} // namespace
+
+TGrayImage::TGrayImage() : FileName("MemoryPointer") {}
+
+TGrayImage::TGrayImage(std::uint8_t* buffer, std::int32_t width, std::int32_t height)
+    : FileName("MemoryData.raw") {
+    if (CheckedSize(width, height) < 0) throw CorvaneError("bad gray image size " + SizeText(width, height));
+    if (buffer) {
+        Width = width;
+        Height = height;
+        Size = width * height;
+        Data = buffer;
+        OwnsData = false;
+    } else {
+        Allocate(width, height, true);
+    }
+}
+
+TGrayImage::TGrayImage(const std::string& bmpFileName) : FileName("MemoryPointer") {
+    if (!FileExists(bmpFileName)) throw CorvaneError(bmpFileName + ": not exists");
+    LoadBmp(bmpFileName);
+}
+
+TGrayImage::TGrayImage(const RawDescription& raw) : FileName("MemoryPointer") {
+    Header = raw.Header;
+    Width = raw.Width;
+    Height = raw.Height;
+    std::int64_t size = CheckedSize(Width, Height);
+    Size = size < 0 ? 0 : static_cast<std::int32_t>(size);
+    if (!FileExists(raw.FileName)) throw CorvaneError(raw.FileName + ": not exists");
+    LoadRaw(raw.FileName);
+}
+
+TGrayImage::~TGrayImage() = default; // owned_ frees an owned buffer; a borrowed one stays the caller's
+
+std::uint8_t TGrayImage::GetPixel(std::int32_t x, std::int32_t y) const {
+    if (x < 0 || x >= Width || y < 0 || y >= Height)
+        throw CorvaneError("(" + std::to_string(x) + "," + std::to_string(y) + ") not in the gray image");
+    return Data[static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(x)];
+}
+
+void TGrayImage::SetPixel(std::int32_t x, std::int32_t y, std::uint8_t value) {
+    if (x < 0 || x >= Width || y < 0 || y >= Height)
+        throw CorvaneError("(" + std::to_string(x) + "," + std::to_string(y) + ") not in the gray image");
+    Data[static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) + static_cast<std::size_t>(x)] = value;
+}
+
+void TGrayImage::Allocate(std::int32_t width, std::int32_t height, bool zero) {
+    std::int64_t size = CheckedSize(width, height);
+    if (size < 0) throw CorvaneError("bad gray image size " + SizeText(width, height));
+    std::unique_ptr<std::uint8_t[]> buffer;
+    if (size > 0)
+        buffer = zero ? std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(size))
+                      : std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
+    owned_ = std::move(buffer);
+    Data = owned_.get();
+    OwnsData = true;
+    Width = width;
+    Height = height;
+    Size = static_cast<std::int32_t>(size);
+}
+
+void TGrayImage::SetWidth(std::int32_t w) {
+    // Zeroed although the contents are undefined: a fresh picture is black, never stale memory.
+    Allocate(std::max(w, 0), Height, true);
+}
+
+void TGrayImage::SetHeight(std::int32_t h) {
+    Allocate(Width, std::max(h, 0), true);
+}
+
+void TGrayImage::LoadBmp(const std::string& fileName) {
+    std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, fileName + ": can not open the file");
+    GrayRaster raster = DecodeBmpGray(bytes.data(), bytes.size(), fileName);
+    bytes = {};
+    // Everything is decoded before the image changes, so a bad file leaves it as it was.
+    std::unique_ptr<std::uint8_t[]> buffer;
+    if (!raster.Pixels.empty()) {
+        buffer = std::make_unique_for_overwrite<std::uint8_t[]>(raster.Pixels.size());
+        std::memcpy(buffer.get(), raster.Pixels.data(), raster.Pixels.size());
+    }
+    owned_ = std::move(buffer);
+    Data = owned_.get();
+    OwnsData = true;
+    FileName = fileName;
+    Header = 0;
+    Width = raster.Width;
+    Height = raster.Height;
+    Size = static_cast<std::int32_t>(raster.Pixels.size());
+}
+
+void TGrayImage::LoadRaw(const std::string& fileName) {
+    if (Header < 0) throw CorvaneError(fileName + ": bad RAW header size " + std::to_string(Header));
+    std::int64_t size = CheckedSize(Width, Height);
+    if (size < 0) throw CorvaneError(fileName + ": bad RAW image size " + SizeText(Width, Height));
+    std::unique_ptr<std::uint8_t[]> buffer;
+    if (size > 0) buffer = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
+    std::size_t got = ReadFileAt(fileName, static_cast<std::uint64_t>(Header), buffer.get(),
+                                 static_cast<std::size_t>(size), fileName + ": can not open the file");
+    // A file shorter than the description leaves its missing pixels black.
+    if (got < static_cast<std::size_t>(size)) std::memset(buffer.get() + got, 0, static_cast<std::size_t>(size) - got);
+    owned_ = std::move(buffer);
+    Data = owned_.get();
+    OwnsData = true;
+    FileName = fileName;
+    Size = static_cast<std::int32_t>(size);
+}
+
+void TGrayImage::SaveToFile(const std::string& fileName) const {
+    std::string ext = LowerExtension(fileName);
+    if (ext == ".bmp")
+        SaveBmp(fileName);
+    else if (ext == ".raw")
+        SaveRaw(fileName);
+    else
+        throw CorvaneError("only support raw and bmp files");
+}
+
+void TGrayImage::SaveBmp(const std::string& fileName) const {
+    GrayBmpFileSize(Width, Height); // refuses a picture too large for the format before any file is made
+    WriteFileAtomically(
+        fileName, [&](std::FILE* f) { return WriteGrayBmp(f, Data, Width, Height); },
+        fileName + ": can not write the file");
+}
+
+void TGrayImage::SaveRaw(const std::string& fileName) const {
+    WriteFileAtomically(
+        fileName,
+        [&](std::FILE* f) {
+            if (Header > 0) {
+                std::vector<char> fill(static_cast<std::size_t>(std::min<std::int32_t>(Header, 1 << 16)), 'F');
+                for (std::int32_t left = Header; left > 0;) {
+                    std::size_t n = static_cast<std::size_t>(std::min<std::int32_t>(left, 1 << 16));
+                    if (std::fwrite(fill.data(), 1, n, f) != n) return false;
+                    left -= static_cast<std::int32_t>(n);
+                }
+            }
+            std::size_t n = static_cast<std::size_t>(Size);
+            return n == 0 || std::fwrite(Data, 1, n, f) == n;
+        },
+        fileName + ": can not write the file");
+}
+
+void TGrayImage::FillRect(std::uint8_t value, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+    x1 = std::max(x1, 0);
+    y1 = std::max(y1, 0);
+    x2 = std::min(x2, Width - 1);
+    y2 = std::min(y2, Height - 1);
+    if (x1 > x2 || y1 > y2) return;
+    const std::size_t length = static_cast<std::size_t>(x2 - x1 + 1);
+    for (std::int32_t y = y1; y <= y2; ++y)
+        std::memset(Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(Width) + x1, value, length);
+}
+
+std::uint32_t TGrayImage::SumRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const {
+    // Negative corners are clipped too: reading before the buffer is never right.
+    x1 = std::max(x1, 0);
+    y1 = std::max(y1, 0);
+    x2 = std::min(x2, Width - 1);
+    y2 = std::min(y2, Height - 1);
+    std::uint32_t sum = 0;
+    if (x1 > x2 || y1 > y2) return sum;
+    for (std::int32_t y = y1; y <= y2; ++y) {
+        const std::uint8_t* row = Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(Width);
+        for (std::int32_t x = x1; x <= x2; ++x) sum += row[x];
+    }
+    return sum;
+}
+
+void TGrayImage::MedianFilter(std::int32_t windowWidth, std::int32_t windowHeight) {
+    std::int32_t w = std::max(windowWidth, 1);
+    std::int32_t h = std::max(windowHeight, 1);
+    if (w % 2 == 0) ++w; // INT32_MAX is odd, so this never overflows
+    if (h % 2 == 0) ++h;
+    const std::int32_t rx = w / 2, ry = h / 2;
+    if (w > Width || h > Height) return; // no pixel has a whole window
+    const std::vector<std::uint8_t> copy = FilterCopy(Data, Size);
+    const std::int64_t n = static_cast<std::int64_t>(w) * h;
+    const std::int64_t rank = n / 2; // ascending rank of the median; n is odd
+    const std::size_t stride = static_cast<std::size_t>(Width);
+
+    // Sliding histogram along each row: the window moves right by dropping its left column and
+    // taking a new right one, and the median is walked from its previous value.
+    std::int64_t hist[256];
+    for (std::int32_t y = ry; y < Height - ry; ++y) {
+        std::fill(std::begin(hist), std::end(hist), 0);
+        const std::uint8_t* top = copy.data() + static_cast<std::size_t>(y - ry) * stride;
+        for (std::int32_t j = 0; j < h; ++j) {
+            const std::uint8_t* row = top + static_cast<std::size_t>(j) * stride;
+            for (std::int32_t i = 0; i < w; ++i) ++hist[row[i]];
+        }
+        int median = 0;
+        std::int64_t below = 0; // values in the window smaller than median
+        while (below + hist[median] <= rank) below += hist[median++];
+        std::uint8_t* out = Data + static_cast<std::size_t>(y) * stride;
+        out[rx] = static_cast<std::uint8_t>(median);
+        for (std::int32_t x = rx + 1; x < Width - rx; ++x) {
+            const std::uint8_t* leave = top + (x - rx - 1);
+            const std::uint8_t* enter = top + (x + rx);
+            for (std::int32_t j = 0; j < h; ++j, leave += stride, enter += stride) {
+                --hist[*leave];
+                below -= *leave < median;
+                ++hist[*enter];
+                below += *enter < median;
+            }
+            while (below > rank) below -= hist[--median];
+            while (below + hist[median] <= rank) below += hist[median++];
+            out[x] = static_cast<std::uint8_t>(median);
+        }
+    }
+}
+
+void TGrayImage::AverageFilter(std::int32_t length, bool alongColumns) {
+    std::int32_t n = std::max(length, 1);
+    if (n % 2 == 0) ++n;
+    const std::int32_t r = n / 2;
+    const std::int32_t along = alongColumns ? Height : Width;
+    const std::int32_t across = alongColumns ? Width : Height;
+    if (n > along || across == 0) return;
+    const std::vector<std::uint8_t> copy = FilterCopy(Data, Size);
+    // Step between neighbours along the filter direction, and between filtered lines.
+    const std::size_t step = alongColumns ? static_cast<std::size_t>(Width) : 1;
+    const std::size_t lineStep = alongColumns ? 1 : static_cast<std::size_t>(Width);
+    for (std::int32_t line = 0; line < across; ++line) {
+        const std::uint8_t* src = copy.data() + static_cast<std::size_t>(line) * lineStep;
+        std::uint8_t* dst = Data + static_cast<std::size_t>(line) * lineStep;
+        std::int64_t sum = 0;
+        for (std::int32_t i = 0; i < n; ++i) sum += src[static_cast<std::size_t>(i) * step];
+        for (std::int32_t i = r;; ++i) {
+            dst[static_cast<std::size_t>(i) * step] = static_cast<std::uint8_t>(sum / n);
+            if (i + r + 1 >= along) break;
+            sum += src[static_cast<std::size_t>(i + r + 1) * step];
+            sum -= src[static_cast<std::size_t>(i - r) * step];
+        }
+    }
+}
+
+} // namespace corvane
