@@ -1,0 +1,308 @@
+#include "correlation/CorRelationConfig.h"
+
+#include "image/CorvaneError.h"
+#include "image/FileUtil.h"
+
+#include <array>
+#include <charconv>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <string_view>
+#include <variant>
+
+namespace corvane {
+
+namespace {
+
+const char* const kReadError = "Read CorRelation Config file ERROR!!!";
+
+// The count line and the 28 lines of one group, in file order. The same text is the printf format
+// of the writer and the scan pattern of the reader, so the two cannot drift apart.
+const char* const kCountLine = "HowManyGroup =%d\n";
+constexpr std::array<const char*, 28> kGroupLines = {
+    "FastCompute(0=no, 1=yes) =%d\n",
+    "ChangeYaxis(0=no, 1=change) =%d\n",
+    "Initial File =%s\n",
+    "Deformed File =%s\n",
+    "x and y Displacement File =%s\n",
+    "theta and r Displacement File =%s\n",
+    "General Information File =%s\n",
+    "Mask Special Area File =%s\n",
+    "???Output Gray files of dx and dy(0=not, 1=yes) =%d\n",
+    "???x-direction displace save as gray file=%s\n",
+    "???y-direction displace save as gray file=%s\n",
+    "???Output Bin float files of dx and dy(0=not, 1=yes) =%d\n",
+    "???x-direction displace save as bin file=%s\n",
+    "???y-direction displace save as bin file=%s\n",
+    "WinMoving Range x, y =%d  %d\n",
+    "Large Window Size x, y =%d  %d\n",
+    "???Searching Window Size x, y =%d  %d\n",
+    "Seed Number in x and y direction =%d  %d\n",
+    "Seed About Displacement x, y =%d %d\n",
+    "Seed searching precision =%f\n",
+    "Searching Range Left, Up, Right, Bottom =%d %d  %d  %d\n",
+    "Displacement Amplitude(Limited) =%f \n",
+    "???Output Grid x, y=%d %d\n",
+    "Output data's Left and up coordinate(x  y) =%d  %d\n",
+    "Scale x, y =%f  %f\n",
+    "???Filter type(0=none, 1=average,  2=medium) =%d\n",
+    "???Average Threshold =%f\n",
+    "???Filter size x ,y =%d %d\n",
+};
+
+bool IsBlank(char c) {
+    // White space as the C library sees it in the "C" locale; '\r' included, so a file
+    // written with CR LF line ends reads like any other.
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
+using ScanTarget = std::variant<std::int32_t*, float*, std::string*>;
+
+/// A scanf-like matcher over the whole text of a file: literal characters must be present exactly,
+/// white space in a pattern matches any run of white space (none included), %d and %f skip white
+/// space before the number, %s takes one token up to the next white space, whatever its length.
+class PatternScanner {
+public:
+    explicit PatternScanner(std::string_view text) : text_(text) {}
+
+    /// Applies one pattern at the cursor; false when the text does not match it.
+    bool Scan(std::string_view pattern, std::initializer_list<ScanTarget> targets) {
+        auto target = targets.begin();
+        for (std::size_t i = 0; i < pattern.size(); ++i) {
+            char p = pattern[i];
+            if (IsBlank(p)) {
+                SkipBlanks();
+            } else if (p == '%' && i + 1 < pattern.size()) {
+                char kind = pattern[++i];
+                if (target == targets.end()) return false;
+                SkipBlanks();
+                bool ok = false;
+                if (kind == 'd') ok = ReadInt(std::get<std::int32_t*>(*target));
+                else if (kind == 'f') ok = ReadFloat(std::get<float*>(*target));
+                else if (kind == 's') ok = ReadToken(std::get<std::string*>(*target));
+                if (!ok) return false;
+                ++target;
+            } else {
+                if (pos_ >= text_.size() || text_[pos_] != p) return false;
+                ++pos_;
+            }
+        }
+        return true;
+    }
+
+    /// Line number (from 1) of the first character that is not white space at or after the cursor.
+    std::size_t LineOfNextItem() const {
+        std::size_t at = pos_;
+        while (at < text_.size() && IsBlank(text_[at])) ++at;
+        std::size_t line = 1;
+        for (std::size_t k = 0; k < at; ++k)
+            if (text_[k] == '\n') ++line;
+        return line;
+    }
+
+private:
+    void SkipBlanks() {
+        while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+    }
+
+    bool ReadInt(std::int32_t* out) {
+        std::size_t at = pos_;
+        bool negative = false;
+        if (at < text_.size() && (text_[at] == '+' || text_[at] == '-')) negative = text_[at++] == '-';
+        const char* first = text_.data() + at;
+        const char* last = text_.data() + text_.size();
+        std::int64_t magnitude = 0;
+        auto [end, ec] = std::from_chars(first, last, magnitude);
+        if (ec != std::errc() || (end > first && *first == '-')) return false;
+        std::int64_t value = negative ? -magnitude : magnitude;
+        if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
+            return false;
+        *out = static_cast<std::int32_t>(value);
+        pos_ = static_cast<std::size_t>(end - text_.data());
+        return true;
+    }
+
+    bool ReadFloat(float* out) {
+        std::size_t at = pos_;
+        if (at < text_.size() && text_[at] == '+') {
+            ++at;
+            if (at < text_.size() && (text_[at] == '+' || text_[at] == '-')) return false;
+        }
+        float value = 0.0f;
+        auto [end, ec] = std::from_chars(text_.data() + at, text_.data() + text_.size(), value);
+        if (ec != std::errc()) return false;
+        *out = value;
+        pos_ = static_cast<std::size_t>(end - text_.data());
+        return true;
+    }
+
+    bool ReadToken(std::string* out) {
+        std::size_t start = pos_;
+        while (pos_ < text_.size() && !IsBlank(text_[pos_])) ++pos_;
+        if (pos_ == start) return false;
+        out->assign(text_.substr(start, pos_ - start));
+        return true;
+    }
+
+    std::string_view text_;
+    std::size_t pos_ = 0;
+};
+
+std::string KeyOf(std::string_view pattern) {
+    return std::string(pattern.substr(0, pattern.find('%')));
+}
+
+/// The fewest characters one group can take: every literal character of its lines and one
+/// character per value. A count of groups the file cannot hold is refused before allocating.
+std::size_t MinimumGroupLength() {
+    std::size_t n = 0;
+    for (std::string_view line : kGroupLines)
+        for (std::size_t i = 0; i < line.size(); ++i) {
+            if (line[i] == '%') ++i; // the conversion and the one character its value needs at least
+            if (!IsBlank(line[i])) ++n;
+        }
+    return n;
+}
+
+/// Folder part of the configuration file name with its trailing separator ("" without a folder).
+std::string FolderOf(const std::string& fileName) {
+    auto slash = fileName.find_last_of('/');
+    return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
+}
+
+std::string Resolve(const std::string& folder, const std::string& name) {
+    // An absolute name already says where the file is.
+    if (!name.empty() && name.front() == '/') return name;
+    return folder + name;
+}
+
+} // namespace
+
+std::vector<TCorRelationPara> ReadConfigFile(const std::string& fileName) {
+    std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, kReadError);
+    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    PatternScanner scanner(text);
+
+    auto scan = [&](const char* pattern, std::initializer_list<ScanTarget> targets) {
+        std::size_t line = scanner.LineOfNextItem();
+        if (!scanner.Scan(pattern, targets))
+            throw CorvaneError(std::string(kReadError) + " line " + std::to_string(line) +
+                               " does not match: " + KeyOf(pattern));
+    };
+
+    std::int32_t count = 0;
+    scan(kCountLine, {&count});
+    if (count < 0 || static_cast<std::uint64_t>(count) > text.size() / MinimumGroupLength())
+        throw CorvaneError(std::string(kReadError) + " HowManyGroup =" + std::to_string(count) +
+                           " is more groups than the file holds");
+
+    const std::string folder = FolderOf(fileName);
+    std::vector<TCorRelationPara> groups(static_cast<std::size_t>(count));
+    for (TCorRelationPara& p : groups) {
+        const auto& L = kGroupLines;
+        scan(L[0], {&p.FastCompute});
+        scan(L[1], {&p.ChangeYaxis});
+        scan(L[2], {&p.InitialFile});
+        scan(L[3], {&p.DeformedFile});
+        scan(L[4], {&p.XYFile});
+        scan(L[5], {&p.ThetaRFile});
+        scan(L[6], {&p.InfoFile});
+        scan(L[7], {&p.MaskFile});
+        scan(L[8], {&p.OutputGray});
+        scan(L[9], {&p.GrayXFile});
+        scan(L[10], {&p.GrayYFile});
+        scan(L[11], {&p.OutputBin});
+        scan(L[12], {&p.BinXFile});
+        scan(L[13], {&p.BinYFile});
+        for (std::string* name : {&p.InitialFile, &p.DeformedFile, &p.XYFile, &p.ThetaRFile, &p.InfoFile,
+                                  &p.MaskFile, &p.GrayXFile, &p.GrayYFile, &p.BinXFile, &p.BinYFile})
+            *name = Resolve(folder, *name);
+        scan(L[14], {&p.WinMoveX, &p.WinMoveY});
+        scan(L[15], {&p.LargeWinX, &p.LargeWinY});
+        scan(L[16], {&p.SearchWinX, &p.SearchWinY});
+        scan(L[17], {&p.SeedNumX, &p.SeedNumY});
+        scan(L[18], {&p.SeedDispX, &p.SeedDispY});
+        scan(L[19], {&p.SeedPrecision});
+        scan(L[20], {&p.Left, &p.Up, &p.Right, &p.Bottom});
+        scan(L[21], {&p.Amplitude});
+        scan(L[22], {&p.GridX, &p.GridY});
+        scan(L[23], {&p.OutLeft, &p.OutUp});
+        scan(L[24], {&p.ScaleX, &p.ScaleY});
+        scan(L[25], {&p.FilterType});
+        scan(L[26], {&p.AverageThreshold});
+        scan(L[27], {&p.FilterSizeX, &p.FilterSizeY});
+    }
+    return groups;
+}
+
+void WriteConfigFile(const std::string& fileName, const TCorRelationPara& p) {
+    const auto& L = kGroupLines;
+    AtomicTextFile f(fileName);
+    f.Printf("HowManyGroup =1\n");
+    f.Printf(L[0], p.FastCompute);
+    f.Printf(L[1], p.ChangeYaxis);
+    f.Printf(L[2], p.InitialFile.c_str());
+    f.Printf(L[3], p.DeformedFile.c_str());
+    f.Printf(L[4], p.XYFile.c_str());
+    f.Printf(L[5], p.ThetaRFile.c_str());
+    f.Printf(L[6], p.InfoFile.c_str());
+    f.Printf(L[7], p.MaskFile.c_str());
+    f.Printf(L[8], p.OutputGray);
+    f.Printf(L[9], p.GrayXFile.c_str());
+    f.Printf(L[10], p.GrayYFile.c_str());
+    f.Printf(L[11], p.OutputBin);
+    f.Printf(L[12], p.BinXFile.c_str());
+    f.Printf(L[13], p.BinYFile.c_str());
+    f.Printf(L[14], p.WinMoveX, p.WinMoveY);
+    f.Printf(L[15], p.LargeWinX, p.LargeWinY);
+    f.Printf(L[16], p.SearchWinX, p.SearchWinY);
+    f.Printf(L[17], p.SeedNumX, p.SeedNumY);
+    f.Printf(L[18], p.SeedDispX, p.SeedDispY);
+    f.Printf(L[19], static_cast<double>(p.SeedPrecision));
+    f.Printf(L[20], p.Left, p.Up, p.Right, p.Bottom);
+    f.Printf(L[21], static_cast<double>(p.Amplitude));
+    f.Printf(L[22], p.GridX, p.GridY);
+    f.Printf(L[23], p.OutLeft, p.OutUp);
+    f.Printf(L[24], static_cast<double>(p.ScaleX), static_cast<double>(p.ScaleY));
+    f.Printf(L[25], p.FilterType);
+    f.Printf(L[26], static_cast<double>(p.AverageThreshold));
+    f.Printf(L[27], p.FilterSizeX, p.FilterSizeY);
+    f.Commit("write CorRelation Config file ERROR!!!");
+}
+
+void GenerateConfigFile(const std::string& fileName) {
+    AtomicTextFile f(fileName);
+    f.Write("HowManyGroup =1\n"
+            "FastCompute(0=no, 1=yes) =0\n"
+            "ChangeYaxis(0=no, 1=change) =1\n"
+            "Initial File =test0.bmp\n"
+            "Deformed File =test2.bmp\n"
+            "x and y Displacement File =xy.dat\n"
+            "theta and r Displacement File =thetar.dat\n"
+            "General Information File =info.inf\n"
+            "Mask Special Area File =mask.bmp\n"
+            "???Output Gray files of dx and dy(0=not, 1=yes) =0\n"
+            "???x-direction displace save as gray file=none\n"
+            "???y-direction displace save as gray file=none\n"
+            "???Output Bin float files of dx and dy(0=not, 1=yes) =0\n"
+            "???x-direction displace save as bin file=none\n"
+            "???y-direction displace save as bin file=none\n"
+            "WinMoving Range x, y =33   33\n"
+            "Large Window Size x, y =15   15\n"
+            "???Searching Window Size x, y =13   13\n"
+            "Seed Number in x and y direction =2   2\n"
+            "Seed About Displacement x, y =0    0\n"
+            "Seed searching precision =0.1\n"
+            "Searching Range Left, Up, Right, Bottom =20  20  70  70\n"
+            "Displacement Amplitude(Limited) = 20\n"
+            "???Output Grid x, y=5  5\n"
+            "Output data's Left and up coordinate(x  y) =0    0\n"
+            "Scale x, y =1.0  1.0\n"
+            "???Filter type(0=none, 1=average,  2=medium) =2\n"
+            "???Average Threshold =0.5\n"
+            "???Filter size x ,y =3   3\n");
+    f.Commit("Generate CorRelation Config file ERROR!!!");
+}
+
+} // namespace corvane
