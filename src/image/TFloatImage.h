@@ -35,6 +35,9 @@ public:
     TFloatImage(const TFloatImage&) = delete;
     TFloatImage& operator=(const TFloatImage&) = delete;
 
+    /// Number of values, Width * Height.
+    std::size_t PixelCount() const;
+
     /// Throws "(x,y) not in the image" outside the map.
     float GetPixel(std::int32_t x, std::int32_t y) const;
     void SetPixel(std::int32_t x, std::int32_t y, float value);
