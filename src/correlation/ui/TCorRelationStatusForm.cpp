@@ -1,0 +1,202 @@
+#include "correlation/ui/TCorRelationStatusForm.h"
+
+#include <QFont>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QProgressBar>
+#include <QTableWidget>
+#include <QTime>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <algorithm>
+
+#include "shell/Platform.h"
+
+namespace corvane::ui {
+
+namespace {
+const QString kIdle = QStringLiteral("idle");
+constexpr int kTimeColumn = 1;
+constexpr int kStartColumn = 2;
+} // namespace
+
+QString DurationText(qint64 seconds)
+{
+    if (seconds < 0)
+        seconds = 0;
+    const qint64 h = seconds / 3600;
+    const qint64 m = (seconds % 3600) / 60;
+    const qint64 s = seconds % 60;
+    return QStringLiteral("%1:%2:%3")
+        .arg(h, 2, 10, QLatin1Char('0'))
+        .arg(m, 2, 10, QLatin1Char('0'))
+        .arg(s, 2, 10, QLatin1Char('0'));
+}
+
+TCorRelationStatusForm::TCorRelationStatusForm(IDialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), dialogs_(dialogs)
+{
+    setObjectName(QStringLiteral("CorRelationStatusForm"));
+    setWindowTitle(QStringLiteral("CorRelation Status"));
+
+    FindAnimate = new QProgressBar(this);
+    FindAnimate->setObjectName(QStringLiteral("FindAnimate"));
+    FindAnimate->setTextVisible(false);
+    FindAnimate->setFixedHeight(12);
+
+    Job2Label = new QLabel(QStringLiteral("Running Jobs"), this);
+    Job2Label->setObjectName(QStringLiteral("Job2Label"));
+
+    RunningJobsLabel = new QLabel(QStringLiteral("0"), this);
+    RunningJobsLabel->setObjectName(QStringLiteral("RunningJobsLabel"));
+    QFont bold = RunningJobsLabel->font();
+    bold.setBold(true);
+    RunningJobsLabel->setFont(bold);
+    RunningJobsLabel->setStyleSheet(QStringLiteral("color: red;"));
+
+    ComputeThreadsStringGrid = new QTableWidget(SlotCount, 3, this);
+    ComputeThreadsStringGrid->setObjectName(QStringLiteral("ComputeThreadsStringGrid"));
+    ComputeThreadsStringGrid->setHorizontalHeaderLabels(
+        {QString(), QStringLiteral("Time"), QStringLiteral("Start")});
+    ComputeThreadsStringGrid->verticalHeader()->hide();
+    ComputeThreadsStringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    ComputeThreadsStringGrid->setSelectionMode(QAbstractItemView::NoSelection);
+    ComputeThreadsStringGrid->setColumnWidth(0, 32);
+    ComputeThreadsStringGrid->setColumnWidth(kTimeColumn, 64);
+    ComputeThreadsStringGrid->setColumnWidth(kStartColumn, 59);
+
+    // FormCreate: slot numbers, every slot idle, animation remembered as stopped.
+    for (int row = 0; row < SlotCount; ++row) {
+        SetCell(row, 0, QString::number(row + 1));
+        SetCell(row, kTimeColumn, kIdle);
+        SetCell(row, kStartColumn, kIdle);
+    }
+    SetAnimation(false);
+    rememberedPlaying_ = false;
+
+    ThreadsMangerTimer = new QTimer(this);
+    ThreadsMangerTimer->setObjectName(QStringLiteral("ThreadsMangerTimer"));
+    ThreadsMangerTimer->setInterval(1000);
+    connect(ThreadsMangerTimer, &QTimer::timeout, this, &TCorRelationStatusForm::ThreadsMangerTimerTimer);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(Job2Label);
+    top->addWidget(RunningJobsLabel);
+    top->addStretch(1);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(FindAnimate);
+    layout->addLayout(top);
+    layout->addWidget(ComputeThreadsStringGrid);
+    resize(190, 330);
+}
+
+TCorRelationStatusForm::~TCorRelationStatusForm() = default;
+
+int TCorRelationStatusForm::ClampSlot(int slot)
+{
+    return std::clamp(slot, 1, static_cast<int>(SlotCount));
+}
+
+void TCorRelationStatusForm::SetCell(int row, int column, const QString& text)
+{
+    QTableWidgetItem* item = ComputeThreadsStringGrid->item(row, column);
+    if (!item) {
+        item = new QTableWidgetItem;
+        ComputeThreadsStringGrid->setItem(row, column, item);
+    }
+    item->setText(text);
+}
+
+void TCorRelationStatusForm::SetAnimation(bool play)
+{
+    playing_ = play;
+    // A progress bar without a range shows the moving busy indicator; with a range it stands still.
+    if (play)
+        FindAnimate->setRange(0, 0);
+    else {
+        FindAnimate->setRange(0, 1);
+        FindAnimate->setValue(0);
+    }
+}
+
+int TCorRelationStatusForm::FindFreeSlot() const
+{
+    for (int i = 0; i < SlotCount; ++i)
+        if (!busy_[i])
+            return i + 1;
+    return -1;
+}
+
+bool TCorRelationStatusForm::SlotBusy(int slot) const
+{
+    return slot >= 1 && slot <= SlotCount && busy_[slot - 1];
+}
+
+int TCorRelationStatusForm::BusyCount() const
+{
+    return static_cast<int>(std::count(busy_.begin(), busy_.end(), true));
+}
+
+void TCorRelationStatusForm::StartSlot(int slot)
+{
+    const int row = ClampSlot(slot) - 1;
+    busy_[row] = true;
+    clocks_[row].start();
+    SetCell(row, kStartColumn, QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
+    SetCell(row, kTimeColumn, QStringLiteral("00:00:00"));
+}
+
+void TCorRelationStatusForm::EndSlot(int slot)
+{
+    const int row = ClampSlot(slot) - 1;
+    busy_[row] = false;
+    clocks_[row].invalidate();
+    SetCell(row, kTimeColumn, kIdle);
+    SetCell(row, kStartColumn, kIdle);
+}
+
+void TCorRelationStatusForm::ThreadsMangerTimerTimer()
+{
+    RunGuarded(dialogs_, [&] {
+        // Running times come from a monotonic clock per slot, so they do not wrap at midnight.
+        for (int row = 0; row < SlotCount; ++row)
+            if (busy_[row] && clocks_[row].isValid())
+                SetCell(row, kTimeColumn, DurationText(clocks_[row].elapsed() / 1000));
+        const int busy = BusyCount();
+        RunningJobsLabel->setText(QString::number(busy));
+        SetAnimation(busy > 0);
+    });
+}
+
+void TCorRelationStatusForm::FormShow()
+{
+    RunGuarded(dialogs_, [&] {
+        SetAnimation(rememberedPlaying_);
+        ThreadsMangerTimer->start();
+    });
+}
+
+void TCorRelationStatusForm::FormHide()
+{
+    RunGuarded(dialogs_, [&] {
+        rememberedPlaying_ = playing_;
+        SetAnimation(false);
+        ThreadsMangerTimer->stop();
+    });
+}
+
+void TCorRelationStatusForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    FormShow();
+}
+
+void TCorRelationStatusForm::hideEvent(QHideEvent* event)
+{
+    QWidget::hideEvent(event);
+    FormHide();
+}
+
+} // namespace corvane::ui

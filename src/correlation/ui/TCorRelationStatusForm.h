@@ -1,0 +1,71 @@
+#pragma once
+#include <QElapsedTimer>
+#include <QWidget>
+
+#include <array>
+
+class QLabel;
+class QProgressBar;
+class QTableWidget;
+class QTimer;
+
+namespace corvane::ui {
+
+class IDialogs;
+
+/// "CorRelation Status": an always-on-top tool window with the ten job slots, their start
+/// times and running times, the number of running jobs and a busy animation. The slot
+/// bookkeeping is touched only on the user-interface thread.
+class TCorRelationStatusForm : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int SlotCount = 10;
+
+    TCorRelationStatusForm(IDialogs& dialogs, QWidget* parent = nullptr);
+    ~TCorRelationStatusForm() override;
+
+    /// The lowest free slot 1 ... 10, or -1 when all ten are busy.
+    int FindFreeSlot() const;
+    /// Marks the slot (clamped to 1 ... 10) busy: "Start" = time of day, "Time" = "00:00:00".
+    void StartSlot(int slot);
+    /// Marks the slot (clamped to 1 ... 10) free: both cells "idle".
+    void EndSlot(int slot);
+    /// True while the slot (1 ... 10) is busy.
+    bool SlotBusy(int slot) const;
+    /// Number of busy slots.
+    int BusyCount() const;
+    /// True while the busy animation plays.
+    bool AnimationPlaying() const { return playing_; }
+
+    // Controls, named as in the window's design.
+    QProgressBar* FindAnimate = nullptr;
+    QLabel* Job2Label = nullptr;
+    QLabel* RunningJobsLabel = nullptr;
+    QTableWidget* ComputeThreadsStringGrid = nullptr;
+    QTimer* ThreadsMangerTimer = nullptr;
+
+    /// Timer tick: running times of the busy slots, the job count and the animation.
+    void ThreadsMangerTimerTimer();
+    void FormShow();
+    void FormHide();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+
+private:
+    static int ClampSlot(int slot);
+    void SetAnimation(bool play);
+    void SetCell(int row, int column, const QString& text);
+
+    IDialogs& dialogs_;
+    std::array<bool, SlotCount> busy_{};
+    std::array<QElapsedTimer, SlotCount> clocks_{};
+    bool playing_ = false;
+    bool rememberedPlaying_ = false;
+};
+
+/// Duration as "hh:mm:ss" (hours not wrapped at 24).
+QString DurationText(qint64 seconds);
+
+} // namespace corvane::ui
