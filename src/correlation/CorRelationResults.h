@@ -1,4 +1,7 @@
 #pragma once
+#include <cstdint>
+#include <string>
+
 #include "correlation/TCorRelationResult.h"
 
 namespace corvane {
@@ -12,5 +15,8 @@ void WriteFastResults(const TCorRelationResult& result, bool changeY);
 void WriteGrayFiles(TCorRelationResult& result);
 /// FLT maps of dx*ScaleX and dy*ScaleY with the marker kept unscaled.
 void WriteBinFiles(TCorRelationResult& result);
+
+/// Used time of the report, "%2d:%2d:%2d" of hours, minutes and seconds (3725 -> " 1: 2: 5").
+std::string UsedTimeText(std::int64_t seconds);
 
 } // namespace corvane
