@@ -32,6 +32,10 @@ public:
     const TCorRelationResult& Result() const { return result_; }
 
 private:
+    void RunSeeds();
+    void Propagate(const TCorRelationSeed& seed);
+    void PostFilter();
+
     struct Impl;
     std::unique_ptr<Impl> impl_;
     TCorRelationResult result_;

@@ -1,0 +1,90 @@
+#include "correlation/CorRelationPostFilter.h"
+
+#include <algorithm>
+#include <cmath>
+#include <new>
+
+#include "correlation/TCorRelationResult.h"
+#include "image/CorvaneError.h"
+
+namespace corvane {
+
+namespace {
+
+std::int32_t MadeOdd(std::int32_t size) { return size % 2 == 0 ? size + 1 : size; }
+
+// Filtered centres: every point whose whole window lies inside the field, so a 1 x 1 window
+// reaches every point of the field and changes nothing.
+struct CentreRange {
+    std::int32_t x0, x1, y0, y1, hx, hy;
+};
+
+CentreRange Centres(const DisplacementField& f, std::int32_t sizeX, std::int32_t sizeY) {
+    const std::int32_t hx = MadeOdd(sizeX) / 2, hy = MadeOdd(sizeY) / 2;
+    return {f.Left + hx, f.Right - hx, f.Up + hy, f.Bottom - hy, hx, hy};
+}
+
+} // namespace
+
+void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t sizeY) {
+    const CentreRange c = Centres(field, sizeX, sizeY);
+    const std::size_t w = static_cast<std::size_t>(field.Width);
+    std::vector<float> newX, newY, window;
+    try {
+        newX.assign(field.Dx.size(), kNotComputed);
+        newY.assign(field.Dy.size(), kNotComputed);
+        window.resize(static_cast<std::size_t>(2 * c.hx + 1) * static_cast<std::size_t>(2 * c.hy + 1));
+    } catch (const std::bad_alloc&) {
+        throw CorvaneError("Check your computing parameters, then start again");
+    }
+    const auto middle = window.begin() + static_cast<std::ptrdiff_t>(window.size() / 2);
+    auto medianAt = [&](const std::vector<float>& src, std::int32_t x, std::int32_t y) {
+        std::size_t k = 0;
+        for (std::int32_t v = y - c.hy; v <= y + c.hy; ++v) {
+            const float* row = src.data() + static_cast<std::size_t>(v) * w;
+            for (std::int32_t u = x - c.hx; u <= x + c.hx; ++u) window[k++] = row[u];
+        }
+        std::nth_element(window.begin(), middle, window.end());
+        return *middle;
+    };
+    for (std::int32_t y = c.y0; y <= c.y1; ++y) {
+        for (std::int32_t x = c.x0; x <= c.x1; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * w + x;
+            newX[i] = medianAt(field.Dx, x, y);
+            newY[i] = medianAt(field.Dy, x, y);
+        }
+    }
+    field.Dx.swap(newX);
+    field.Dy.swap(newY);
+}
+
+void AveragePostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t sizeY, float threshold) {
+    const CentreRange c = Centres(field, sizeX, sizeY);
+    const std::size_t w = static_cast<std::size_t>(field.Width);
+    float* dx = field.Dx.data();
+    float* dy = field.Dy.data();
+    for (std::int32_t y = c.y0; y <= c.y1; ++y) {
+        for (std::int32_t x = c.x0; x <= c.x1; ++x) {
+            double sx = 0.0, sy = 0.0;
+            int count = 0;
+            for (std::int32_t v = y - c.hy; v <= y + c.hy; ++v) {
+                const std::size_t row = static_cast<std::size_t>(v) * w;
+                for (std::int32_t u = x - c.hx; u <= x + c.hx; ++u) {
+                    if (dx[row + u] == kNotComputed) continue;
+                    sx += dx[row + u];
+                    sy += dy[row + u];
+                    ++count;
+                }
+            }
+            const std::size_t i = static_cast<std::size_t>(y) * w + x;
+            const double mx = count > 0 ? sx / count : dx[i];
+            const double my = count > 0 ? sy / count : dy[i];
+            if (std::fabs(dx[i] - mx) > threshold || std::fabs(dy[i] - my) > threshold) {
+                dx[i] = static_cast<float>(mx);
+                dy[i] = static_cast<float>(my);
+            }
+        }
+    }
+}
+
+} // namespace corvane
