@@ -2,9 +2,12 @@
 #include <QImage>
 #include <QPoint>
 #include <QString>
+#include <QRect>
 #include <QWidget>
 
 #include <memory>
+
+class QMdiSubWindow;
 
 namespace corvane {
 class TGrayImage;
@@ -60,6 +63,29 @@ public:
 
     /// The second marquee of the line-profile tool (empty rectangle: none).
     void SetSecondMarquee(const TSelectionRect& rect);
+    TSelectionRect SecondMarquee() const;
+
+    /// The marquee in picture pixels, right and bottom exclusive: (min(x1,x2), min(y1,y2)) to
+    /// (max(x1,x2) + 1, max(y1,y2) + 1). Drawn over the picture, never into its pixels.
+    QRect MarqueeRect() const;
+    bool MarqueeShown() const;
+    /// Shows the marquee when hidden and hides it when shown.
+    void ToggleMarquee();
+
+    /// Size of the shown picture at the current zoom.
+    QSize ShownSize() const;
+    /// The picture control ("BmpImage"), the widget that receives the mouse.
+    QWidget* Picture() const;
+    /// The MDI frame of this window (null before it is placed in the frame).
+    QMdiSubWindow* SubWindow() const;
+    /// Sets the client area to size (the frame grows around it).
+    void FitClientArea(QSize size);
+    QSize sizeHint() const override;
+    /// True once the window accepted a close (it is deleted when control returns to the loop).
+    bool Closed() const;
+
+    /// The dot-grid code data of the encoding tool for this window; deleted with the window.
+    std::shared_ptr<void> CodeObject;
 
     // Mouse handling entry points in picture-widget coordinates (also used by tests).
     void PictureMousePress(QPoint shown);
@@ -67,7 +93,13 @@ public:
     void PictureMouseRelease(QPoint shown);
     void PictureDoubleClick(QPoint shown);
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    /// Shows the picture at the current zoom and fits the window while it is small.
+    void ApplyZoom();
     // Implementation detail of the shell; see TMDIChildForm.cpp.
     TMainForm& main_;
     QImage bitmap_;
@@ -77,6 +109,7 @@ private:
     QPoint current_;
     QString hint_;
     friend class TMainForm;
+    friend void DrawGrayImage(const TGrayImage& image, TMDIChildForm& window);
     struct Private;
     std::unique_ptr<Private> d_;
 };

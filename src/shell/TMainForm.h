@@ -3,6 +3,7 @@
 #include <QString>
 
 #include <functional>
+#include <optional>
 #include <memory>
 #include <vector>
 
@@ -66,7 +67,53 @@ public:
     /// Writes the image scale and ends the program, after "Do you really want to Exit ?".
     void closeEvent(QCloseEvent* event) override;
 
+    /// Shows a document window's hint text (position and colour under the mouse) in the status bar.
+    void ShowStatusHint(const QString& text);
+    /// Reads "Max X" and "Max Y" of "Encode Coordinate", writing the defaults 50 first when missing.
+    void ReadEncodeCoordinate(int& maxX, int& maxY) const;
+
+    // Command handlers of the frame (each runs guarded; document commands do nothing without
+    // an active document window).
+    void FileOpenActionExecute();
+    void FloatFileOpenActionExecute();
+    void SaveActionExecute();
+    void FileSaveAsActionExecute();
+    void SaveAsFloatActionExecute();
+    void CloseActionExecute();
+    void CloseAllActionExecute();
+    void FileExitActionExecute();
+    void EditCut1Execute();
+    void EditCopy1Execute();
+    void EditPaste1Execute();
+    void AmplifyActionExecute();
+    void EditOriginalSizeActionExecute();
+    void ShrinkActionExecute();
+    void InvertActionExecute();
+    void Rotate90ActionExecute();
+    void StatusBarActionExecute();
+    void ToolBarActionExecute();
+    void WindowCascade1Execute();
+    void WindowTileHorizontal1Execute();
+    void WindowTileVertical1Execute();
+    void WindowMinimizeAll1Execute();
+    void WindowArrangeAll1Execute();
+    void HelpAboutActionExecute();
+
+signals:
+    /// The user confirmed Exit; the application ends its message loop on it.
+    void ExitAccepted();
+
 private:
+    void CreateActions();
+    void CreateMenusAndToolBars();
+    void EnsureSettingsDefaults();
+    /// Saves the active window's picture: ".bmp" directly, anything else through a grey image
+    /// (rawName is the name written, shownName the name in the information message).
+    void SaveChild(TMDIChildForm& child, const QString& fileName, bool replaceExtensionWithRaw);
+    std::optional<QString> AskSavePictureName();
+    void ActivateChild(TMDIChildForm* child);
+    friend class TMDIChildForm;
+
     IDialogs& dialogs_;
     QSettings& settings_;
     QMdiArea* mdiArea_ = nullptr;

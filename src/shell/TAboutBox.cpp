@@ -1,0 +1,40 @@
+#include "shell/TAboutBox.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace corvane::ui {
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("About"));
+    ProductName = new QLabel(QStringLiteral("Corvane"), this);
+    ProductName->setObjectName(QStringLiteral("ProductName"));
+    QFont big = ProductName->font();
+    big.setPointSize(big.pointSize() + 6);
+    big.setBold(true);
+    ProductName->setFont(big);
+    const QString version =
+        QCoreApplication::applicationVersion().isEmpty() ? QStringLiteral("0.1.0") : QCoreApplication::applicationVersion();
+    Version = new QLabel(QStringLiteral("Version ") + version, this);
+    Version->setObjectName(QStringLiteral("Version"));
+    Comments = new QLabel(
+        QStringLiteral("Image analysis for optical experimental mechanics: correlation, moire and fringe phase, strain."),
+        this);
+    Comments->setObjectName(QStringLiteral("Comments"));
+    Comments->setWordWrap(true);
+    OKButton = new QPushButton(QStringLiteral("OK"), this);
+    OKButton->setObjectName(QStringLiteral("OKButton"));
+    OKButton->setDefault(true);
+    connect(OKButton, &QPushButton::clicked, this, &QDialog::accept);
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(ProductName);
+    layout->addWidget(Version);
+    layout->addWidget(Comments);
+    layout->addWidget(OKButton, 0, Qt::AlignHCenter);
+    setMinimumWidth(360);
+}
+
+} // namespace corvane::ui

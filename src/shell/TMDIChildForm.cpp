@@ -1,0 +1,328 @@
+#include "shell/TMDIChildForm.h"
+
+#include "image/TGrayImage.h"
+#include "shell/BitmapOps.h"
+#include "shell/Platform.h"
+#include "shell/TMainForm.h"
+#include "shell/TToolHooks.h"
+
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace corvane::ui {
+
+namespace {
+
+// A shown picture larger than this is not fitted into its window after a zoom change.
+constexpr int kFitWidthBelow = 791;
+constexpr int kFitHeightBelow = 591;
+
+/// The picture control: paints the zoomed bitmap, then the marquees over it, and hands the
+/// mouse to the document window.
+class TPictureBox : public QWidget {
+public:
+    explicit TPictureBox(TMDIChildForm& form) : QWidget(nullptr), form_(form) {
+        setObjectName(QStringLiteral("BmpImage"));
+        setCursor(Qt::CrossCursor);
+        setMouseTracking(true);
+        setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        const QImage& bitmap = form_.Bitmap();
+        if (bitmap.isNull()) {
+            painter.fillRect(rect(), palette().window());
+            return;
+        }
+        painter.drawImage(rect(), bitmap);
+        const int z = form_.Zoom();
+        auto toShown = [&](const QRect& r) {
+            if (z >= 1)
+                return QRect(r.left() * z, r.top() * z, r.width() * z, r.height() * z);
+            const int s = -z;
+            return QRect(r.left() / s, r.top() / s, std::max(1, r.width() / s), std::max(1, r.height() / s));
+        };
+        // Exclusive-or style: the frame inverts what is under it, so it shows on any picture.
+        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        QPen pen(Qt::white);
+        pen.setWidth(1);
+        painter.setPen(pen);
+        painter.setBrush(Qt::NoBrush);
+        if (form_.MarqueeShown())
+            painter.drawRect(toShown(form_.MarqueeRect()).adjusted(0, 0, -1, -1));
+        const TSelectionRect second = form_.SecondMarquee();
+        if (second.Right != second.Left || second.Bottom != second.Top) {
+            const QRect r(QPoint(std::min(second.Left, second.Right), std::min(second.Top, second.Bottom)),
+                          QPoint(std::max(second.Left, second.Right) - 1, std::max(second.Top, second.Bottom) - 1));
+            painter.drawRect(toShown(r).adjusted(0, 0, -1, -1));
+        }
+    }
+    void mousePressEvent(QMouseEvent* e) override { form_.PictureMousePress(e->position().toPoint()); }
+    void mouseMoveEvent(QMouseEvent* e) override { form_.PictureMouseMove(e->position().toPoint()); }
+    void mouseReleaseEvent(QMouseEvent* e) override { form_.PictureMouseRelease(e->position().toPoint()); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override { form_.PictureDoubleClick(e->position().toPoint()); }
+
+private:
+    TMDIChildForm& form_;
+};
+
+} // namespace
+
+struct TMDIChildForm::Private {
+    TPictureBox* picture = nullptr;
+    QScrollArea* scroll = nullptr;
+    bool marqueeShown = false;
+    TSelectionRect second;
+    QSize client;
+    bool closed = false;
+};
+
+TMDIChildForm::TMDIChildForm(TMainForm& mainForm, const QString& caption)
+    : QWidget(nullptr), main_(mainForm), d_(std::make_unique<Private>()) {
+    setObjectName(QStringLiteral("MDIChildForm"));
+    setWindowTitle(caption);
+    setAttribute(Qt::WA_DeleteOnClose);
+    setFocusPolicy(Qt::StrongFocus);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    d_->scroll = new QScrollArea(this);
+    d_->scroll->setObjectName(QStringLiteral("PictureScrollArea"));
+    d_->scroll->setFrameShape(QFrame::NoFrame);
+    d_->scroll->setWidgetResizable(false);
+    // Centring: left = (client width - picture width) / 2, at least 0; likewise top.
+    d_->scroll->setAlignment(Qt::AlignCenter);
+    d_->scroll->setFocusPolicy(Qt::NoFocus);
+    d_->picture = new TPictureBox(*this);
+    d_->picture->resize(0, 0);
+    d_->scroll->setWidget(d_->picture);
+    layout->addWidget(d_->scroll);
+    d_->client = QSize(200, 150);
+    main_.ReadEncodeCoordinate(MaxX, MaxY);
+}
+
+TMDIChildForm::~TMDIChildForm() = default;
+
+QWidget* TMDIChildForm::Picture() const { return d_->picture; }
+
+QMdiSubWindow* TMDIChildForm::SubWindow() const { return qobject_cast<QMdiSubWindow*>(parentWidget()); }
+
+QSize TMDIChildForm::sizeHint() const { return d_->client; }
+
+bool TMDIChildForm::Closed() const { return d_->closed; }
+
+void TMDIChildForm::FitClientArea(QSize size) {
+    d_->client = size;
+    if (QMdiSubWindow* sub = SubWindow()) {
+        if (!sub->isMaximized() && !sub->isMinimized())
+            sub->resize(sub->sizeHint());
+    } else {
+        resize(size);
+    }
+}
+
+void TMDIChildForm::SetBitmap(const QImage& image) {
+    bitmap_ = image.format() == QImage::Format_RGB888 ? image : image.convertToFormat(QImage::Format_RGB888);
+    d_->picture->move(0, 0);
+    ApplyZoom();
+    FitClientArea(ShownSize());
+}
+
+void TMDIChildForm::GetGrayImage(std::unique_ptr<TGrayImage>& gray) const {
+    // A caller's image of another size is replaced, so the copy never runs past its buffer.
+    if (!gray || gray->Width != bitmap_.width() || gray->Height != bitmap_.height() ||
+        (gray->Data == nullptr && gray->Size > 0))
+        gray = std::make_unique<TGrayImage>(nullptr, bitmap_.width(), bitmap_.height());
+    CopyBitmapToGray(bitmap_, *gray);
+}
+
+TSelectionRect TMDIChildForm::GetSelection() const { return {x1_, y1_, x2_ + 1, y2_ + 1}; }
+
+void TMDIChildForm::SetSelection(int left, int top, int right, int bottom) {
+    x1_ = left;
+    y1_ = top;
+    x2_ = right - 1;
+    y2_ = bottom - 1;
+    d_->picture->update();
+}
+
+QRect TMDIChildForm::MarqueeRect() const {
+    return QRect(QPoint(std::min(x1_, x2_), std::min(y1_, y2_)),
+                 QPoint(std::max(x1_, x2_), std::max(y1_, y2_)));
+}
+
+bool TMDIChildForm::MarqueeShown() const { return d_->marqueeShown; }
+
+void TMDIChildForm::ToggleMarquee() {
+    d_->marqueeShown = !d_->marqueeShown;
+    d_->picture->update();
+}
+
+void TMDIChildForm::SetSecondMarquee(const TSelectionRect& rect) {
+    d_->second = rect;
+    d_->picture->update();
+}
+
+TSelectionRect TMDIChildForm::SecondMarquee() const { return d_->second; }
+
+QSize TMDIChildForm::ShownSize() const {
+    if (zoom_ >= 1)
+        return {bitmap_.width() * zoom_, bitmap_.height() * zoom_};
+    return {bitmap_.width() / -zoom_, bitmap_.height() / -zoom_};
+}
+
+void TMDIChildForm::ApplyZoom() {
+    const QSize shown = ShownSize();
+    d_->picture->resize(shown);
+    d_->picture->update();
+    const QMdiSubWindow* sub = SubWindow();
+    if (shown.width() < kFitWidthBelow && shown.height() < kFitHeightBelow && !(sub && sub->isMaximized()))
+        FitClientArea(shown);
+}
+
+void TMDIChildForm::Amplify() {
+    int z = zoom_ + 1;
+    if (z == 0)
+        z = 2;
+    zoom_ = std::min(z, 8);
+    ApplyZoom();
+}
+
+void TMDIChildForm::Shrink() {
+    int z = zoom_ - 1;
+    if (z == 0)
+        z = -2;
+    zoom_ = std::max(z, -8);
+    ApplyZoom();
+}
+
+void TMDIChildForm::OriginalSize() {
+    zoom_ = 1;
+    ApplyZoom();
+}
+
+QPoint TMDIChildForm::MouseToPixel(QPoint shown) const {
+    int x = 0;
+    int y = 0;
+    if (zoom_ >= 1) {
+        x = shown.x() / zoom_;
+        y = shown.y() / zoom_;
+    } else {
+        x = shown.x() * -zoom_;
+        y = shown.y() * -zoom_;
+    }
+    x = std::clamp(x, 0, std::max(0, bitmap_.width() - 1));
+    y = std::clamp(y, 0, std::max(0, bitmap_.height() - 1));
+    return {x, y};
+}
+
+void TMDIChildForm::PictureMousePress(QPoint shown) {
+    if (bitmap_.isNull())
+        return;
+    const QPoint p = MouseToPixel(shown);
+    d_->marqueeShown = false;
+    dragging_ = true;
+    x1_ = x2_ = p.x();
+    y1_ = y2_ = p.y();
+    current_ = p;
+    d_->picture->update();
+}
+
+void TMDIChildForm::PictureMouseMove(QPoint shown) {
+    if (bitmap_.isNull())
+        return;
+    const QPoint p = MouseToPixel(shown);
+    current_ = p;
+    const uchar* pixel = bitmap_.constScanLine(p.y()) + static_cast<std::size_t>(p.x()) * 3;
+    hint_ = QStringLiteral("Position(%1,%2),color=(%3,%4,%5)")
+                .arg(p.x())
+                .arg(p.y())
+                .arg(pixel[0])
+                .arg(pixel[1])
+                .arg(pixel[2]);
+    if (dragging_)
+        hint_ += QStringLiteral("Width:%1 Height:%2").arg(std::abs(x1_ - p.x()) + 1).arg(std::abs(y1_ - p.y()) + 1);
+    main_.ShowStatusHint(hint_);
+    if (dragging_) {
+        x2_ = p.x();
+        y2_ = p.y();
+        d_->marqueeShown = true;
+        d_->picture->update();
+    }
+    for (TToolHooks* hooks : main_.VisibleToolHooks()) {
+        RunGuarded(main_.Dialogs(), [&] {
+            if (dragging_)
+                hooks->DocumentDragged(*this, x1_, y1_, x2_, y2_);
+            hooks->DocumentMouseMoved(*this, p.x(), p.y());
+        });
+    }
+}
+
+void TMDIChildForm::PictureMouseRelease(QPoint shown) {
+    if (bitmap_.isNull())
+        return;
+    const bool wasDragging = dragging_;
+    dragging_ = false;
+    if (!wasDragging)
+        return;
+    const QPoint p = MouseToPixel(shown);
+    for (TToolHooks* hooks : main_.VisibleToolHooks())
+        RunGuarded(main_.Dialogs(), [&] { hooks->DocumentClicked(*this, p.x(), p.y()); });
+}
+
+void TMDIChildForm::PictureDoubleClick(QPoint /*shown*/) {
+    if (bitmap_.isNull())
+        return;
+    for (TToolHooks* hooks : main_.VisibleToolHooks())
+        RunGuarded(main_.Dialogs(), [&] { hooks->DocumentDoubleClicked(*this); });
+}
+
+void TMDIChildForm::keyPressEvent(QKeyEvent* event) {
+    const QString text = event->text();
+    if (text == QStringLiteral("+")) {
+        RunGuarded(main_.Dialogs(), [&] { Amplify(); });
+    } else if (text == QStringLiteral("-")) {
+        RunGuarded(main_.Dialogs(), [&] { Shrink(); });
+    } else {
+        QWidget::keyPressEvent(event);
+    }
+}
+
+void TMDIChildForm::closeEvent(QCloseEvent* event) {
+    // While a tool that addresses windows by caption is open, the window only goes to an icon.
+    if (main_.DocumentsCloseOnlyMinimize()) {
+        event->ignore();
+        if (QMdiSubWindow* sub = SubWindow())
+            sub->showMinimized();
+        return;
+    }
+    d_->closed = true;
+    event->accept();
+}
+
+void DrawGrayImage(const TGrayImage& image, TMDIChildForm& window) {
+    QImage bitmap = window.Bitmap();
+    if (bitmap.isNull()) {
+        bitmap = QImage(image.Width, image.Height, QImage::Format_RGB888);
+        if (bitmap.isNull() && image.Width > 0 && image.Height > 0)
+            throw std::bad_alloc();
+    }
+    PaintGrayIntoBitmap(image, bitmap);
+    const bool sizeChanged = bitmap.size() != window.Bitmap().size();
+    window.bitmap_ = bitmap;
+    if (sizeChanged)
+        window.ApplyZoom();
+    window.Picture()->update();
+}
+
+} // namespace corvane::ui

@@ -1,0 +1,67 @@
+#include "shell/TQtDialogs.h"
+
+#include "shell/FileFilter.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFileDialog>
+#include <QMessageBox>
+
+namespace corvane::ui {
+
+std::optional<FileDialogResult> TQtDialogs::RunFileDialog(const FileDialogRequest& request, bool save) {
+    QFileDialog dialog(parent_, request.Title);
+    dialog.setDirectory(request.InitialDir.isEmpty() ? QDir::currentPath() : request.InitialDir);
+    dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    dialog.setFileMode(save ? QFileDialog::AnyFile
+                            : (request.MustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
+    const QStringList filters = ToQtNameFilters(request.Filter);
+    dialog.setNameFilters(filters);
+    int index = request.FilterIndex;
+    if (index >= 1 && index <= filters.size())
+        dialog.selectNameFilter(filters[index - 1]);
+    else
+        index = 1;
+    // The default extension follows the filter the user picks.
+    dialog.setDefaultSuffix(DefaultSuffixFor(request.Filter, index));
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request, filters](const QString& f) {
+        dialog.setDefaultSuffix(DefaultSuffixFor(request.Filter, static_cast<int>(filters.indexOf(f)) + 1));
+    });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    FileDialogResult result;
+    result.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
+    if (result.FilterIndex < 1)
+        result.FilterIndex = 1;
+    result.FileName = ApplyDefaultSuffix(QDir::toNativeSeparators(dialog.selectedFiles().first()), request.Filter,
+                                         result.FilterIndex);
+    return result;
+}
+
+std::optional<FileDialogResult> TQtDialogs::OpenFile(const FileDialogRequest& request) {
+    return RunFileDialog(request, false);
+}
+
+std::optional<FileDialogResult> TQtDialogs::SaveFile(const FileDialogRequest& request) {
+    return RunFileDialog(request, true);
+}
+
+void TQtDialogs::Information(const QString& text) {
+    QMessageBox::information(parent_, QApplication::applicationName(), text);
+}
+
+bool TQtDialogs::WarningYesNo(const QString& text) {
+    return QMessageBox::warning(parent_, QApplication::applicationName(), text,
+                                QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
+}
+
+void TQtDialogs::Error(const QString& text) {
+    QMessageBox::critical(parent_, QApplication::applicationName(), text);
+}
+
+void TQtDialogs::Beep() { QApplication::beep(); }
+
+int TQtDialogs::ExecModal(QDialog& dialog) { return dialog.exec(); }
+
+} // namespace corvane::ui

@@ -1,0 +1,28 @@
+#pragma once
+#include "shell/Platform.h"
+
+#include <QPointer>
+#include <QWidget>
+
+namespace corvane::ui {
+
+/// The workbench's dialogs: Qt file dialogs and message boxes, the system beep, QDialog::exec.
+class TQtDialogs : public IDialogs {
+public:
+    /// Message boxes and file dialogs are centred on parent (the main frame) once it is set.
+    void SetParent(QWidget* parent) { parent_ = parent; }
+
+    std::optional<FileDialogResult> OpenFile(const FileDialogRequest& request) override;
+    std::optional<FileDialogResult> SaveFile(const FileDialogRequest& request) override;
+    void Information(const QString& text) override;
+    bool WarningYesNo(const QString& text) override;
+    void Error(const QString& text) override;
+    void Beep() override;
+    int ExecModal(QDialog& dialog) override;
+
+private:
+    std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, bool save);
+    QPointer<QWidget> parent_;
+};
+
+} // namespace corvane::ui

@@ -1,0 +1,55 @@
+#include "support/ui/TestMainForm.h"
+
+#include "shell/TMDIChildForm.h"
+
+#include <QAction>
+#include <QApplication>
+
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+
+namespace corvane::test {
+
+QString TestMainForm::SettingsFile() const { return QString::fromStdString(Dir.File("Corvane.ini")); }
+
+QString TestMainForm::File(const QString& name) const { return QString::fromStdString(Dir.File(name.toStdString())); }
+
+corvane::ui::TMDIChildForm& TestMainForm::Active() const {
+    corvane::ui::TMDIChildForm* child = Form->ActiveMDIChild();
+    if (!child)
+        throw std::runtime_error("no active document window");
+    return *child;
+}
+
+void TestMainForm::Trigger(const char* actionName) const {
+    QAction* action = Form->Action(QString::fromLatin1(actionName));
+    if (!action)
+        throw std::runtime_error(std::string("no action ") + actionName);
+    action->trigger();
+}
+
+void TestMainForm::Destroy() {
+    Form.reset();
+    ProcessEvents();
+}
+
+std::unique_ptr<TestMainForm> MakeTestMainForm(bool show) {
+    auto frame = std::make_unique<TestMainForm>();
+    frame->Settings = std::make_unique<QSettings>(frame->SettingsFile(), QSettings::IniFormat);
+    frame->Form = std::make_unique<corvane::ui::TMainForm>(frame->Dialogs, *frame->Settings);
+    if (show) {
+        frame->Form->show();
+        ProcessEvents();
+    }
+    return frame;
+}
+
+void ProcessEvents() {
+    for (int i = 0; i < 3; ++i) {
+        QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QApplication::processEvents();
+    }
+}
+
+} // namespace corvane::test
