@@ -252,24 +252,36 @@ void TGrayImage::AverageFilter(std::int32_t length, bool alongColumns) {
     std::int32_t n = std::max(length, 1);
     if (n % 2 == 0) ++n;
     const std::int32_t r = n / 2;
-    const std::int32_t along = alongColumns ? Height : Width;
-    const std::int32_t across = alongColumns ? Width : Height;
-    if (n > along || across == 0) return;
+    if (n > (alongColumns ? Height : Width) || Size == 0) return;
     const std::vector<std::uint8_t> copy = FilterCopy(Data, Size);
-    // Step between neighbours along the filter direction, and between filtered lines.
-    const std::size_t step = alongColumns ? static_cast<std::size_t>(Width) : 1;
-    const std::size_t lineStep = alongColumns ? 1 : static_cast<std::size_t>(Width);
-    for (std::int32_t line = 0; line < across; ++line) {
-        const std::uint8_t* src = copy.data() + static_cast<std::size_t>(line) * lineStep;
-        std::uint8_t* dst = Data + static_cast<std::size_t>(line) * lineStep;
-        std::int64_t sum = 0;
-        for (std::int32_t i = 0; i < n; ++i) sum += src[static_cast<std::size_t>(i) * step];
-        for (std::int32_t i = r;; ++i) {
-            dst[static_cast<std::size_t>(i) * step] = static_cast<std::uint8_t>(sum / n);
-            if (i + r + 1 >= along) break;
-            sum += src[static_cast<std::size_t>(i + r + 1) * step];
-            sum -= src[static_cast<std::size_t>(i - r) * step];
+    const std::size_t width = static_cast<std::size_t>(Width);
+    if (!alongColumns) {
+        for (std::int32_t y = 0; y < Height; ++y) {
+            const std::uint8_t* src = copy.data() + static_cast<std::size_t>(y) * width;
+            std::uint8_t* dst = Data + static_cast<std::size_t>(y) * width;
+            std::int64_t sum = 0;
+            for (std::int32_t i = 0; i < n; ++i) sum += src[i];
+            for (std::int32_t x = r;; ++x) {
+                dst[x] = static_cast<std::uint8_t>(sum / n);
+                if (x + r + 1 >= Width) break;
+                sum += src[x + r + 1] - src[x - r];
+            }
         }
+        return;
+    }
+    // Down the columns, one running sum per column, so every pass reads whole rows in order.
+    std::vector<std::int64_t> sums(width, 0);
+    for (std::int32_t j = 0; j < n; ++j) {
+        const std::uint8_t* row = copy.data() + static_cast<std::size_t>(j) * width;
+        for (std::size_t x = 0; x < width; ++x) sums[x] += row[x];
+    }
+    for (std::int32_t y = r;; ++y) {
+        std::uint8_t* dst = Data + static_cast<std::size_t>(y) * width;
+        for (std::size_t x = 0; x < width; ++x) dst[x] = static_cast<std::uint8_t>(sums[x] / n);
+        if (y + r + 1 >= Height) break;
+        const std::uint8_t* enter = copy.data() + static_cast<std::size_t>(y + r + 1) * width;
+        const std::uint8_t* leave = copy.data() + static_cast<std::size_t>(y - r) * width;
+        for (std::size_t x = 0; x < width; ++x) sums[x] += enter[x] - leave[x];
     }
 }
 

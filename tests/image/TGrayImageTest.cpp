@@ -325,6 +325,25 @@ TEST(TGrayImageFilterTest, AverageAlongRowsAndDownColumns) {
     cols.AverageFilter(3, true);
     EXPECT_EQ(c, (std::vector<std::uint8_t>{0, 5, 1, 6, 2, 7, 85, 8, 250, 9}));
 
+    // Random pictures against the direct sum at every pixel, both directions, several lengths.
+    for (int length : {1, 2, 3, 6, 9, 17}) {
+        for (bool down : {false, true}) {
+            const int width = 19, height = 13;
+            std::vector<std::uint8_t> img = RandomPixels(width * height, 256, 40u + static_cast<unsigned>(length));
+            std::vector<std::uint8_t> expected = img;
+            const int n = length % 2 == 0 ? length + 1 : length, r = n / 2;
+            for (int y = down ? r : 0; y < (down ? height - r : height); ++y)
+                for (int x = down ? 0 : r; x < (down ? width : width - r); ++x) {
+                    int sum = 0;
+                    for (int k = -r; k <= r; ++k) sum += down ? img[(y + k) * width + x] : img[y * width + x + k];
+                    expected[y * width + x] = static_cast<std::uint8_t>(sum / n);
+                }
+            TGrayImage image(img.data(), width, height);
+            image.AverageFilter(length, down);
+            EXPECT_EQ(img, expected) << "length " << length << (down ? " down columns" : " along rows");
+        }
+    }
+
     std::vector<std::uint8_t> w = {1, 2, 3};
     TGrayImage narrow(w.data(), 3, 1);
     narrow.AverageFilter(5, false); // longer than the row: nothing changes
