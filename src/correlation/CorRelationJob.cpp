@@ -1,0 +1,52 @@
+#include "correlation/CorRelationJob.h"
+
+#include "correlation/CorRelationConfig.h"
+#include "correlation/TCorRelation.h"
+
+#include <chrono>
+#include <vector>
+
+namespace corvane {
+
+CorRelationGroupReport RunGroup(const TCorRelationPara& para) {
+    CorRelationGroupReport report;
+    report.Group = 1;
+    report.Groups = 1;
+    report.Fast = para.FastCompute == 1;
+    const auto start = std::chrono::steady_clock::now();
+    const bool changeY = para.ChangeYaxis == 1;
+    if (report.Fast) {
+        TCorRelation engine(para, TCorRelation::Mode::Fast);
+        engine.RunFast(changeY);
+        const TCorRelationResult& r = engine.Result();
+        for (const TCorRelationSeed& s : r.Seeds) {
+            if (s.Removed() || s.X < 0 || s.Y < 0 || s.X >= r.W0 || s.Y >= r.H0) continue;
+            const std::size_t i = static_cast<std::size_t>(s.Y) * static_cast<std::size_t>(r.W0) + s.X;
+            ++report.AllPoints;
+            if (i < r.dx.size() && i < r.dy.size() && r.dx[i] < kNotComputed && r.dy[i] < kNotComputed)
+                ++report.PointsComputed;
+        }
+    } else {
+        TCorRelation engine(para, TCorRelation::Mode::Normal);
+        engine.Run(changeY);
+        report.AllPoints = engine.Result().AllPoints;
+        report.PointsComputed = engine.Result().SuccessfulPoints;
+    }
+    report.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    return report;
+}
+
+int RunConfigFile(const std::string& fileName,
+                  const std::function<void(const CorRelationGroupReport&)>& onGroupDone) {
+    const std::vector<TCorRelationPara> groups = ReadConfigFile(fileName);
+    int done = 0;
+    for (const TCorRelationPara& para : groups) {
+        CorRelationGroupReport report = RunGroup(para);
+        report.Group = ++done;
+        report.Groups = static_cast<int>(groups.size());
+        if (onGroupDone) onGroupDone(report);
+    }
+    return done;
+}
+
+} // namespace corvane
