@@ -2,6 +2,7 @@
 
 #include "image/CorvaneError.h"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <limits>
@@ -103,6 +104,48 @@ void DecodePalette(const Layout& l, const std::array<std::uint8_t, 256>& gray, u
     if (badIndex) throw CorvaneError(fileName + ": palette index out of range");
 }
 
+/// Run-length coded 8- or 4-bit rows, stored bottom-up. Pixels that the codes skip stay black;
+/// runs past the right edge are clipped; every read is checked against the coded size.
+void DecodeRunLength(const Layout& l, std::uint64_t codedBytes, const std::array<std::uint8_t, 256>& gray,
+                     unsigned count, std::uint8_t* out, const std::string& fileName) {
+    const std::uint8_t* data = l.Pixels;
+    const bool eight = l.Bits == 8;
+    std::int64_t x = 0, row = 0; // row counts stored rows from the bottom
+    bool badIndex = false;
+    auto put = [&](unsigned index) {
+        if (x < l.Width && row < l.Height) {
+            badIndex |= index >= count;
+            out[(l.Height - 1 - row) * l.Width + x] = gray[index];
+        }
+        ++x;
+    };
+    std::uint64_t i = 0;
+    while (i + 1 < codedBytes && row < l.Height) {
+        const unsigned first = data[i], second = data[i + 1];
+        i += 2;
+        if (first > 0) { // a run of first pixels
+            for (unsigned k = 0; k < first; ++k) put(eight ? second : (k % 2 == 0 ? second >> 4 : second & 15));
+        } else if (second == 0) { // end of line
+            x = 0;
+            ++row;
+        } else if (second == 1) { // end of picture
+            break;
+        } else if (second == 2) { // move right and up
+            if (i + 1 >= codedBytes) break;
+            x += data[i];
+            row += data[i + 1];
+            i += 2;
+        } else { // second literal pixels, padded to a two-byte boundary
+            const std::uint64_t literalBytes = eight ? second : (second + 1) / 2;
+            if (i + literalBytes > codedBytes) throw CorvaneError(fileName + ": truncated BMP file");
+            for (unsigned k = 0; k < second; ++k)
+                put(eight ? data[i + k] : (k % 2 == 0 ? data[i + k / 2] >> 4 : data[i + k / 2] & 15));
+            i += literalBytes + (literalBytes & 1);
+        }
+    }
+    if (badIndex) throw CorvaneError(fileName + ": palette index out of range");
+}
+
 void Decode24(const Layout& l, std::uint8_t* out) {
     const auto& gray = GrayOfSum();
     for (std::int64_t y = 0; y < l.Height; ++y) {
@@ -182,10 +225,12 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
 
     // In the OS/2 headers the values 3 and 4 mean Huffman and RLE24 coding.
     const bool bitfields = !os2 && (compression == kBiBitfields || compression == kBiAlphaBitfields);
-    if (compression == kBiRle8 || compression == kBiRle4 || compression == kBiJpeg || compression == kBiPng ||
-        (os2 && compression == kBiBitfields))
+    const bool rle = compression == kBiRle8 || compression == kBiRle4;
+    if (compression == kBiJpeg || compression == kBiPng || (os2 && compression == kBiBitfields))
         throw fail("compressed BMP files are not supported");
-    if (compression != kBiRgb && !bitfields) throw fail("unsupported BMP compression " + std::to_string(compression));
+    if ((compression != kBiRgb && !bitfields && !rle) || (compression == kBiRle8 && bits != 8) ||
+        (compression == kBiRle4 && bits != 4))
+        throw fail("unsupported BMP compression " + std::to_string(compression));
 
     if (!(bits == 1 || bits == 2 || bits == 4 || bits == 8 || bits == 16 || bits == 24 || bits == 32))
         throw fail("unsupported bit count " + std::to_string(bits));
@@ -193,7 +238,7 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
 
     const bool topDown = height < 0;
     if (topDown) height = -height; // an int64 holds the negation of every int32
-    if (width < 0) throw fail("bad BMP dimensions");
+    if (width < 0 || (topDown && rle)) throw fail("bad BMP dimensions");
     if (width * height > std::numeric_limits<std::int32_t>::max()) throw fail("image too large");
 
     // Colour masks live inside the larger headers, or in 12 (16 with alpha) bytes after the 40-byte one.
@@ -229,7 +274,13 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
     l.Pixels = bytes + pixelStart;
     const std::uint64_t rowBytes = (static_cast<std::uint64_t>(width) * bits + 7) / 8;
     // The last stored row may lack its padding; every byte that is read must be in the file.
-    if (width > 0 && height > 0 && pixelStart + l.Stride * static_cast<std::uint64_t>(height - 1) + rowBytes > size)
+    if (!rle && width > 0 && height > 0 &&
+        pixelStart + l.Stride * static_cast<std::uint64_t>(height - 1) + rowBytes > size)
+        throw fail("truncated BMP file");
+    // Runs code at most 255 pixels in two bytes; a picture far larger than its coded data would
+    // be mostly skipped pixels, and is not worth an allocation the file cannot justify.
+    const std::uint64_t codedBytes = size - pixelStart;
+    if (rle && static_cast<std::uint64_t>(width * height) > std::max<std::uint64_t>(65536, codedBytes * 256))
         throw fail("truncated BMP file");
 
     GrayRaster raster;
@@ -250,7 +301,10 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
             const std::uint8_t* e = bytes + tableStart + i * entry;
             gray[i] = GrayOfRgb(e[2], e[1], e[0]);
         }
-        DecodePalette(l, gray, static_cast<unsigned>(count), out, fileName);
+        if (rle)
+            DecodeRunLength(l, codedBytes, gray, static_cast<unsigned>(count), out, fileName);
+        else
+            DecodePalette(l, gray, static_cast<unsigned>(count), out, fileName);
     } else if (bits == 24) {
         Decode24(l, out);
     } else if (bits == 16) {

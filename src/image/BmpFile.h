@@ -17,9 +17,9 @@ struct GrayRaster {
 /// Grey level of a colour: floor((R + G + B) * (1/3) + 0.5), computed in long double.
 std::uint8_t GrayOfRgb(unsigned r, unsigned g, unsigned b);
 
-/// Decodes the bytes of an uncompressed BMP (1, 2, 4, 8, 16, 24 or 32 bits per pixel; palette or
-/// direct colour; BI_RGB or BI_BITFIELDS; 12, 16, 40, 52, 56, 64, 108 or 124-byte headers;
-/// bottom-up or top-down) into grey levels.
+/// Decodes the bytes of a BMP (1, 2, 4, 8, 16, 24 or 32 bits per pixel; palette or direct colour;
+/// BI_RGB, BI_BITFIELDS, or run-length coded 8 and 4 bits; 12, 16, 40, 52, 56, 64, 108 or
+/// 124-byte headers; bottom-up or top-down) into grey levels. JPEG or PNG data is refused.
 /// Throws CorvaneError("<fileName>: <reason>") for a damaged, truncated, compressed or otherwise
 /// unreadable file; nothing is allocated beyond what the file's own size can justify.
 GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std::string& fileName);

@@ -29,6 +29,7 @@ public:
     /// Empty image: "MemoryPointer", no buffer.
     TGrayImage();
     /// In memory: borrows buffer when given, else owns Width*Height zero bytes.
+    /// Throws "bad gray image size W x H" for a negative side or a size beyond 32 bits.
     TGrayImage(std::uint8_t* buffer, std::int32_t width, std::int32_t height);
     /// From a BMP file; throws "<name>: not exists" when the file is missing.
     explicit TGrayImage(const std::string& bmpFileName);
@@ -40,24 +41,33 @@ public:
 
     /// Value at (x, y); throws "(x,y) not in the gray image" outside.
     std::uint8_t GetPixel(std::int32_t x, std::int32_t y) const;
+    /// Stores the value at (x, y); throws "(x,y) not in the gray image" outside.
     void SetPixel(std::int32_t x, std::int32_t y, std::uint8_t value);
 
-    /// Width = w (0 when negative); the buffer is reallocated, contents undefined.
+    /// Width = w (0 when negative); the buffer is reallocated, its contents zero.
+    /// Throws "bad gray image size W x H" when the size does not fit 32 bits.
     void SetWidth(std::int32_t w);
+    /// Height = h (0 when negative); as SetWidth.
     void SetHeight(std::int32_t h);
+    /// Header = n, the RAW header size used by LoadRaw and SaveRaw.
     void SetHeader(std::int32_t n) { Header = n; }
 
-    /// Reads any uncompressed BMP (1/4/8/16/24/32 bits, BI_RGB or BI_BITFIELDS, any header,
-    /// bottom-up or top-down) as grey floor((R+G+B)/3 + 0.5). Damaged files throw a clear message
-    /// and leave the image as it was.
+    /// Reads any uncompressed BMP (1/2/4/8/16/24/32 bits, BI_RGB or BI_BITFIELDS, any header,
+    /// bottom-up or top-down) and run-length coded 4 and 8-bit ones as grey floor((R+G+B)/3 + 0.5).
+    /// A damaged, hostile or JPEG/PNG-carrying file throws "<name>: <reason>" and leaves the image
+    /// as it was; an unreadable one throws "<name>: can not open the file".
     void LoadBmp(const std::string& fileName);
     /// Seeks to Header and reads Width*Height bytes; pixels past the end of the file are 0.
+    /// Throws "<name>: bad RAW image size W x H" for a negative side or a size beyond 32 bits,
+    /// "<name>: bad RAW header size N" for a negative header, "<name>: can not open the file".
     void LoadRaw(const std::string& fileName);
     /// ".bmp" -> SaveBmp, ".raw" -> SaveRaw (case-insensitive); else "only support raw and bmp files".
     void SaveToFile(const std::string& fileName) const;
     /// 24-bit grey BMP, bottom-up, rows padded to 4 bytes; the file is replaced atomically.
+    /// Throws "<name>: can not write the file" and leaves any old file whole.
     void SaveBmp(const std::string& fileName) const;
     /// Header bytes of 'F', then the pixels; the file is replaced atomically.
+    /// Throws "<name>: can not write the file" and leaves any old file whole.
     void SaveRaw(const std::string& fileName) const;
 
     /// Sets the rectangle (corners included, clipped to the image) to value.
@@ -65,8 +75,10 @@ public:
     /// Sum over the rectangle, corners included; x2, y2 clipped; 0 when y1 > y2.
     std::uint32_t SumRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const;
     /// Median of the w x h window (sizes made odd and at least 1); border pixels keep their values.
+    /// Throws "No memory to do median filter" when the working copy cannot be made.
     void MedianFilter(std::int32_t windowWidth, std::int32_t windowHeight);
-    /// Moving average of length n (made odd) along rows, or down columns when alongColumns.
+    /// Moving average of length n (made odd) along rows, or down columns when alongColumns;
+    /// quotients truncated, border pixels kept. Throws "No memory to do median filter" as above.
     void AverageFilter(std::int32_t length, bool alongColumns);
 
 private:

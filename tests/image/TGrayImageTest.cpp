@@ -193,13 +193,13 @@ TEST(TGrayImageTest, AFailedBmpLoadLeavesTheImageAsItWas) {
     std::string huge = good;
     test::Put32At(huge, test::bmpfield::kWidth, 30000);
     test::Put32At(huge, test::bmpfield::kHeight, 30000);
-    std::string rle = good;
-    test::Put32At(rle, test::bmpfield::kCompression, 1);
+    std::string jpeg = good;
+    test::Put32At(jpeg, test::bmpfield::kCompression, 4);
     struct Case {
         std::string bytes, message;
     };
     for (const Case& c : {Case{"hello", "not a BMP file"}, Case{good.substr(0, 40), "truncated BMP file"},
-                          Case{huge, "truncated BMP file"}, Case{rle, "compressed BMP files are not supported"},
+                          Case{huge, "truncated BMP file"}, Case{jpeg, "compressed BMP files are not supported"},
                           Case{badPalette, "palette index out of range"}}) {
         const std::string name = dir.File("bad.bmp");
         test::WriteFileBytes(name, c.bytes);

@@ -73,8 +73,8 @@ std::string BuildBmp(const BmpSpec& spec) {
     const std::int64_t rowBits = width * spec.Bits;
     const std::size_t stride = static_cast<std::size_t>((rowBits + 31) / 32 * 4);
     const std::size_t used = static_cast<std::size_t>((rowBits + 7) / 8);
-    std::string pixels;
-    for (std::int64_t stored = 0; stored < rows; ++stored) {
+    std::string pixels = spec.PixelBytes;
+    for (std::int64_t stored = 0; spec.PixelBytes.empty() && stored < rows; ++stored) {
         const std::int64_t y = spec.Height < 0 ? stored : rows - 1 - stored;
         std::string row(stride, static_cast<char>(spec.PaddingByte));
         for (std::size_t i = 0; i < used; ++i) row[i] = '\0';

@@ -25,6 +25,8 @@ struct BmpSpec {
     /// for 24 bits.
     std::vector<std::uint32_t> Pixels{};
     std::uint8_t PaddingByte = 0xA5; ///< fills row padding, so a reader that uses it is caught
+    /// When not empty, written as the pixel data as is instead of Pixels (run-length codes).
+    std::string PixelBytes{};
 };
 
 /// The BMP file bytes of the description.
