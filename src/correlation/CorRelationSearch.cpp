@@ -202,8 +202,9 @@ SeedSearchSetup DeriveSeedSearch(std::int32_t winX, std::int32_t winY, std::int3
     s.NX = static_cast<std::int32_t>(static_cast<float>(winX + 1) / precision + 0.5 - 1.0);
     s.NY = static_cast<std::int32_t>(static_cast<float>(winY + 1) / precision + 0.5 - 1.0);
     s.P = static_cast<std::int32_t>(1.0 / precision + 0.5);
-    // The refinement reads sample (ii*P + a, jj*P + b); a precision that does not divide 1 (0.4
-    // gives P = 3, N = 4) would read past NX samples, so the grid is widened to what is read.
+    // The refinement reads sample (ii*P + a, jj*P + b); a precision that does not divide 1 (0.35
+    // gives P = 3, N = 5, NX = 45 for a 15-pixel window) would read past NX samples, so the grid
+    // is widened to what is read.
     s.SampleCols = std::max(s.NX, (winX - 1) * s.P + s.N);
     s.SampleRows = std::max(s.NY, (winY - 1) * s.P + s.N);
     return s;
