@@ -1,5 +1,8 @@
 #include "shell/TMainForm.h"
 
+#include "correlation/ui/TCorRelationCommands.h"
+#include "correlation/ui/TCorRelationStatusForm.h"
+
 namespace corvane::ui {
 
 void CreateToolWindows(TMainForm& mainForm) {
@@ -9,6 +12,9 @@ void CreateToolWindows(TMainForm& mainForm) {
     // phase calculation, strain, speckle, the segmentation tools, encoding, simple unwrap, pseudo
     // colour), parented to nothing, and connects itself to its command through
     // mainForm.Action("...") and, when it takes part in mouse events, RegisterToolHooks.
+    // Correlation status window, then the correlation commands, which make the parameter wizard.
+    auto* corRelationStatus = new TCorRelationStatusForm(mainForm.Dialogs(), &mainForm);
+    new TCorRelationCommands(mainForm, *corRelationStatus);
     (void)mainForm;
 }
 
