@@ -1,0 +1,233 @@
+// Correlation jobs: the ten status slots, the overload refusal, the job-end handling (beep, slot
+// freed, error shown) and the frame's correlation commands.
+#include <QAction>
+#include <QLabel>
+#include <QProgressBar>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QTime>
+#include <QTimer>
+
+#include <atomic>
+#include <stdexcept>
+
+#include "CorRelationUiFixture.h"
+#include "correlation/ui/TCorRelationCommands.h"
+#include "correlation/ui/TCorRelationStatusForm.h"
+#include "image/CorvaneError.h"
+#include "support/TestSupport.h"
+
+using namespace corvane;
+using namespace corvane::ui;
+using namespace corvane::test;
+
+namespace {
+
+const QString kOverload = QStringLiteral("System overload, Wait for other threads terminate");
+
+class CorRelationJobs : public CorRelationUiFixture {
+protected:
+    QString Cell(int slot, int column) const
+    {
+        const QTableWidgetItem* item = Status().ComputeThreadsStringGrid->item(slot - 1, column);
+        return item ? item->text() : QString();
+    }
+    /// Starts a job that blocks on its own gate; returns its slot.
+    int StartBlocked() { return Commands().StartWorkJob(gates_.Blocking()); }
+    bool WaitForEnds(int count) { return WaitUntil([&] { return ended_ >= count; }); }
+
+    void SetUp() override
+    {
+        CorRelationUiFixture::SetUp();
+        QObject::connect(&Commands(), &TCorRelationCommands::JobEnded, &Commands(),
+                         [this](int slot, const QString& error) {
+                             ++ended_;
+                             endedSlots_.push_back(slot);
+                             endedErrors_.push_back(error);
+                         });
+    }
+    void TearDown() override
+    {
+        gates_.ReleaseAll();
+        WaitUntil([&] { return Commands().LiveJobs() == 0; });
+        CorRelationUiFixture::TearDown();
+    }
+
+    JobGates gates_;
+    int ended_ = 0;
+    std::vector<int> endedSlots_;
+    QStringList endedErrors_;
+};
+
+TEST_F(CorRelationJobs, StatusWindowStartsWithTenIdleSlots)
+{
+    TCorRelationStatusForm& status = Status();
+    EXPECT_EQ(status.windowTitle(), "CorRelation Status");
+    EXPECT_TRUE(status.windowFlags() & Qt::WindowStaysOnTopHint);
+    QTableWidget* grid = status.ComputeThreadsStringGrid;
+    ASSERT_EQ(grid->rowCount(), 10);
+    ASSERT_EQ(grid->columnCount(), 3);
+    EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), "Time");
+    EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), "Start");
+    EXPECT_EQ(grid->columnWidth(0), 32);
+    EXPECT_EQ(grid->columnWidth(1), 64);
+    EXPECT_EQ(grid->columnWidth(2), 59);
+    for (int slot = 1; slot <= 10; ++slot) {
+        EXPECT_EQ(Cell(slot, 0), QString::number(slot));
+        EXPECT_EQ(Cell(slot, 1), "idle");
+        EXPECT_EQ(Cell(slot, 2), "idle");
+    }
+    EXPECT_EQ(status.Job2Label->text(), "Running Jobs");
+    EXPECT_EQ(status.RunningJobsLabel->text(), "0");
+    EXPECT_EQ(status.FindFreeSlot(), 1);
+}
+
+TEST_F(CorRelationJobs, SlotNumbersAreClampedAndTheLowestFreeSlotIsFound)
+{
+    TCorRelationStatusForm& status = Status();
+    status.StartSlot(0);   // clamped to 1
+    status.StartSlot(42);  // clamped to 10
+    status.StartSlot(2);
+    EXPECT_TRUE(status.SlotBusy(1));
+    EXPECT_TRUE(status.SlotBusy(10));
+    EXPECT_EQ(status.FindFreeSlot(), 3);
+    status.EndSlot(-5);    // clamped to 1
+    EXPECT_EQ(status.FindFreeSlot(), 1);
+    EXPECT_EQ(Cell(1, 1), "idle");
+    EXPECT_EQ(Cell(10, 1), "00:00:00");
+    for (int slot = 1; slot <= 10; ++slot)
+        status.StartSlot(slot);
+    EXPECT_EQ(status.FindFreeSlot(), -1);
+    EXPECT_EQ(DurationText(3725), "01:02:05");
+    EXPECT_EQ(DurationText(90061), "25:01:01"); // a run past a day keeps counting hours
+}
+
+TEST_F(CorRelationJobs, TenRunningJobsRefuseAnEleventhAndAFreedSlotIsReused)
+{
+    for (int expected = 1; expected <= 10; ++expected)
+        EXPECT_EQ(StartBlocked(), expected);
+    try {
+        StartBlocked();
+        FAIL() << "an eleventh job was started";
+    } catch (const CorvaneError& e) {
+        EXPECT_EQ(QString::fromStdString(e.what()), kOverload);
+    }
+    // The same refusal through the frame's "Config File..." command: an error box, no job.
+    const TempDir dir;
+    WriteFileBytes(dir.File("any.cor"), "HowManyGroup =0\n");
+    QueueFile(dir.File("any.cor"));
+    Main().Action("ConfigFileAction")->trigger();
+    EXPECT_EQ(ErrorsShown(), QStringList{kOverload});
+    EXPECT_EQ(Commands().LiveJobs(), 10);
+
+    // Jobs 4 and 7 end; the next starts take 4, then 7.
+    gates_.Release(6);
+    gates_.Release(3);
+    ASSERT_TRUE(WaitForEnds(2));
+    EXPECT_EQ(Status().FindFreeSlot(), 4);
+    EXPECT_EQ(StartBlocked(), 4);
+    EXPECT_EQ(StartBlocked(), 7);
+    EXPECT_EQ(Status().FindFreeSlot(), -1);
+}
+
+TEST_F(CorRelationJobs, SlotThreeShowsItsTimesThenGoesIdleWithABeep)
+{
+    StartBlocked();
+    StartBlocked();
+    Status().show();
+    const QTime before = QTime::currentTime();
+    ASSERT_EQ(StartBlocked(), 3);
+    const QTime start = QTime::fromString(Cell(3, 2), QStringLiteral("HH:mm:ss"));
+    ASSERT_TRUE(start.isValid()) << Cell(3, 2).toStdString();
+    EXPECT_LE(std::abs(start.secsTo(before)), 2);
+    EXPECT_EQ(Cell(3, 1), "00:00:00");
+
+    // The one-second timer refreshes the running time while the user-interface thread stays free.
+    ASSERT_TRUE(WaitUntil([&] { return Cell(3, 1) != "00:00:00"; }, 10000));
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^00:00:0[1-9]$")).match(Cell(3, 1)).hasMatch())
+        << Cell(3, 1).toStdString();
+    EXPECT_EQ(Status().RunningJobsLabel->text(), "3");
+    EXPECT_TRUE(Status().AnimationPlaying());
+
+    const int beepsBefore = BeepCount();
+    gates_.Release(2);
+    ASSERT_TRUE(WaitForEnds(1));
+    EXPECT_EQ(endedSlots_.front(), 3);
+    EXPECT_EQ(Cell(3, 1), "idle");
+    EXPECT_EQ(Cell(3, 2), "idle");
+    EXPECT_EQ(BeepCount(), beepsBefore + 1);
+    EXPECT_TRUE(ErrorsShown().isEmpty());
+    EXPECT_TRUE(Status().SlotBusy(1));
+    EXPECT_TRUE(Status().SlotBusy(2));
+}
+
+TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot)
+{
+    const int slot = Commands().StartWorkJob(
+        [] { throw CorvaneError("Check your computing parameters, then start again"); });
+    Commands().StartWorkJob([] { throw std::runtime_error("disk full"); });
+    ASSERT_TRUE(WaitForEnds(2));
+    EXPECT_EQ(BeepCount(), 2);
+    EXPECT_FALSE(Status().SlotBusy(slot));
+    EXPECT_EQ(Status().FindFreeSlot(), 1);
+    EXPECT_TRUE(ErrorsShown().contains("Check your computing parameters, then start again"));
+    EXPECT_TRUE(ErrorsShown().contains("disk full"));
+
+    // A configuration file that cannot be read ends its job with the reader's message.
+    const TempDir dir;
+    QueueFile(dir.File("missing.cor"));
+    Main().Action("ConfigFileAction")->trigger();
+    EXPECT_TRUE(Status().isVisible());
+    ASSERT_TRUE(WaitForEnds(3));
+    EXPECT_EQ(endedErrors_.back(), "Read CorRelation Config file ERROR!!!");
+    EXPECT_EQ(ErrorsShown().back(), "Read CorRelation Config file ERROR!!!");
+    EXPECT_EQ(Status().BusyCount(), 0);
+}
+
+TEST_F(CorRelationJobs, ShowStatusTogglesTheWindowAndItsCaption)
+{
+    QAction* action = Main().Action("CorRelationStatusAction");
+    ASSERT_NE(action, nullptr);
+    EXPECT_TRUE(action->isEnabled());
+    EXPECT_EQ(action->text(), "Show Status");
+    action->trigger();
+    EXPECT_TRUE(Status().isVisible());
+    EXPECT_EQ(action->text(), "Hide Status");
+    action->trigger();
+    EXPECT_FALSE(Status().isVisible());
+    EXPECT_EQ(action->text(), "Show Status");
+}
+
+TEST_F(CorRelationJobs, HidingTheStatusWindowStopsAnimationAndTimerUntilShownAgain)
+{
+    Status().show();
+    StartBlocked();
+    Status().ThreadsMangerTimerTimer();
+    EXPECT_TRUE(Status().AnimationPlaying());
+    EXPECT_TRUE(Status().ThreadsMangerTimer->isActive());
+    Status().hide();
+    EXPECT_FALSE(Status().AnimationPlaying());
+    EXPECT_FALSE(Status().ThreadsMangerTimer->isActive());
+    Status().show();
+    EXPECT_TRUE(Status().AnimationPlaying());
+    EXPECT_TRUE(Status().ThreadsMangerTimer->isActive());
+    gates_.ReleaseAll();
+    ASSERT_TRUE(WaitForEnds(1));
+    Status().ThreadsMangerTimerTimer();
+    EXPECT_FALSE(Status().AnimationPlaying());
+    EXPECT_EQ(Status().RunningJobsLabel->text(), "0");
+}
+
+TEST_F(CorRelationJobs, GenerateModalFileWritesTheDefaultConfiguration)
+{
+    const TempDir dir;
+    QueueFile(dir.File("modal.cor"));
+    Main().Action("GenerateModalFileAction")->trigger();
+    EXPECT_EQ(LastFileDialogTitle(), "Generate a modal file used by CorRelation");
+    const std::string text = ReadFileBytes(dir.File("modal.cor"));
+    EXPECT_EQ(text.rfind("HowManyGroup =1\nFastCompute(0=no, 1=yes) =0\n", 0), 0u) << text;
+    EXPECT_NE(text.find("???Filter size x ,y =3   3\n"), std::string::npos);
+    EXPECT_TRUE(ErrorsShown().isEmpty());
+}
+
+} // namespace

@@ -1,0 +1,409 @@
+// The parameter wizard: defaults and the group it fills, page navigation, the fast-compute and
+// output visibility rules, the mouse pickers, pictures opened into the role windows, numbers that
+// are not numbers, and whole runs submitted from it or saved from it and run as a file.
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "CorRelationUiFixture.h"
+#include "correlation/CorRelationConfig.h"
+#include "correlation/ui/TCorRelationCommands.h"
+#include "correlation/ui/TCorRelationParaSelectorForm.h"
+#include "correlation/ui/TCorRelationStatusForm.h"
+#include "image/CorvaneError.h"
+#include "image/TGrayImage.h"
+#include "shell/TMDIChildForm.h"
+#include "support/SpecklePicture.h"
+#include "support/TestSupport.h"
+#include "support/ui/DocumentMouse.h"
+
+using namespace corvane;
+using namespace corvane::ui;
+using namespace corvane::test;
+
+namespace {
+
+class CorRelationWizard : public CorRelationUiFixture {
+protected:
+    void SetUp() override
+    {
+        CorRelationUiFixture::SetUp();
+        QObject::connect(&Commands(), &TCorRelationCommands::JobEnded, &Commands(),
+                         [this](int, const QString& error) { endErrors_.push_back(error); });
+        Main().Action("CorRelationAction")->trigger();
+        wizard_ = Commands().Wizard();
+        ASSERT_NE(wizard_, nullptr);
+    }
+    void TearDown() override
+    {
+        gates_.ReleaseAll();
+        WaitUntil([&] { return Commands().LiveJobs() == 0; });
+        CorRelationUiFixture::TearDown();
+    }
+    TCorRelationParaSelectorForm& W() { return *wizard_; }
+    void GoToPage(const QString& name)
+    {
+        for (int i = 0; i < 6 && W().CurrentPageName() != name; ++i)
+            W().NextButton->click();
+        ASSERT_EQ(W().CurrentPageName(), name);
+    }
+    void Submit()
+    {
+        GoToPage("OutputControl");
+        W().NextButton->click();
+    }
+    TMDIChildForm* Window(const QString& caption) const
+    {
+        const int index = Main().FindMDIChild(caption);
+        return index < 0 ? nullptr : Main().MDIChild(index);
+    }
+    void OpenPicture(QToolButton* button, const std::string& file)
+    {
+        QueueFile(file);
+        button->click();
+    }
+    /// A picture of the given size with a bright frame, saved as BMP.
+    static void WriteFlatBmp(const std::string& file, int width, int height)
+    {
+        TGrayImage image(nullptr, width, height);
+        image.FillRect(200, 0, 0, width - 1, height - 1);
+        image.SaveBmp(file);
+    }
+
+    TCorRelationParaSelectorForm* wizard_ = nullptr;
+    JobGates gates_;
+    QStringList endErrors_;
+};
+
+TEST_F(CorRelationWizard, FreshWizardFillsTheDefaultGroup)
+{
+    EXPECT_EQ(W().windowTitle(), "Select CorRelation Parameters");
+    EXPECT_TRUE(W().isVisible());
+    EXPECT_TRUE(Status().isVisible());
+    EXPECT_EQ(W().WorkingDirLabel->text(), QDir::currentPath());
+    EXPECT_EQ(W().FilterTypeComboBox->currentText(), "Medium");
+
+    const TCorRelationPara p = W().FillGroup();
+    const std::string dir = QDir::currentPath().toStdString() + "/";
+    EXPECT_EQ(p.InitialFile, dir);
+    EXPECT_EQ(p.MaskFile, dir + "none");
+    EXPECT_EQ(p.XYFile, dir + "xy.dat");
+    EXPECT_EQ(p.ThetaRFile, dir + "ThetaR.dat");
+    EXPECT_EQ(p.InfoFile, dir + "Info.inf");
+    EXPECT_EQ(p.GrayXFile, dir + "dx_gray.bmp");
+    EXPECT_EQ(p.BinYFile, dir + "dy_bin.flt");
+    EXPECT_EQ(p.OutputGray, 0);
+    EXPECT_EQ(p.OutputBin, 1);
+    EXPECT_EQ(p.ChangeYaxis, 1);
+    EXPECT_EQ(p.FastCompute, 0);
+    // Window moving range = searching field + searching window.
+    EXPECT_EQ(p.WinMoveX, 33);
+    EXPECT_EQ(p.WinMoveY, 33);
+    EXPECT_EQ(p.SearchWinX, 13);
+    EXPECT_EQ(p.LargeWinY, 15);
+    EXPECT_EQ(p.SeedNumX, 2);
+    EXPECT_EQ(p.SeedNumY, 2);
+    EXPECT_FLOAT_EQ(p.SeedPrecision, 0.1f);
+    EXPECT_EQ(p.Left, 30);
+    EXPECT_EQ(p.Up, 30);
+    EXPECT_EQ(p.Right, 70);
+    EXPECT_EQ(p.Bottom, 70);
+    EXPECT_FLOAT_EQ(p.Amplitude, 20.0f);
+    EXPECT_EQ(p.GridX, 5);
+    EXPECT_FLOAT_EQ(p.ScaleY, 1.0f);
+    EXPECT_EQ(p.FilterType, 2);
+    EXPECT_EQ(p.FilterSizeX, 3);
+    EXPECT_FLOAT_EQ(p.AverageThreshold, 0.5f);
+}
+
+TEST_F(CorRelationWizard, NextAndPreviousWalkTheSixPages)
+{
+    const QStringList pages{"InputFiles", "OutputFiles", "SeedInfo", "SearchInfo", "ComputeDomain", "OutputControl"};
+    EXPECT_EQ(W().CurrentPageName(), pages[0]);
+    EXPECT_FALSE(W().PreviousButton->isEnabled());
+    EXPECT_EQ(W().NextButton->text(), "Next >>");
+    for (int i = 1; i < pages.size(); ++i) {
+        W().NextButton->click();
+        EXPECT_EQ(W().CurrentPageName(), pages[i]);
+        EXPECT_TRUE(W().PreviousButton->isEnabled());
+        EXPECT_EQ(W().NextButton->text(), i == 5 ? "Submit" : "Next >>");
+    }
+    W().PreviousButton->click();
+    EXPECT_EQ(W().CurrentPageName(), "ComputeDomain");
+    EXPECT_EQ(W().NextButton->text(), "Next >>");
+    for (int i = 0; i < 4; ++i)
+        W().PreviousButton->click();
+    EXPECT_EQ(W().CurrentPageName(), "InputFiles");
+    EXPECT_FALSE(W().PreviousButton->isEnabled());
+    // A new "CorRelation" command gives a fresh wizard on its first page with the defaults.
+    W().SeedxEdit->setText("9");
+    GoToPage("SearchInfo");
+    Main().Action("CorRelationAction")->trigger();
+    wizard_ = Commands().Wizard();
+    EXPECT_EQ(W().CurrentPageName(), "InputFiles");
+    EXPECT_EQ(W().SeedxEdit->text(), "2");
+}
+
+TEST_F(CorRelationWizard, FastComputeAndOutputBoxesDecideWhatIsShown)
+{
+    EXPECT_TRUE(W().DxGrayEdit->isHidden());
+    EXPECT_TRUE(W().DyGrayLabel->isHidden());
+    EXPECT_FALSE(W().DxBinEdit->isHidden());
+    EXPECT_TRUE(W().NoInformationLabel->isHidden());
+    W().OutputGrayCheckBox->setChecked(true);
+    EXPECT_FALSE(W().DxGrayEdit->isHidden());
+    EXPECT_FALSE(W().DyGrayLabel->isHidden());
+    W().OutputBinFloatCheckBox->setChecked(false);
+    EXPECT_TRUE(W().DyBinEdit->isHidden());
+
+    W().FastComputeCheckBox->setChecked(true);
+    EXPECT_TRUE(W().OutputGrayCheckBox->isHidden());
+    EXPECT_TRUE(W().OutputBinFloatCheckBox->isHidden());
+    EXPECT_TRUE(W().DxGrayEdit->isHidden());
+    EXPECT_EQ(W().SeedInfoGroupBox->title(), " Fast Computing Info");
+    EXPECT_EQ(W().SeedNumLabel->text(), "How many points to get");
+    EXPECT_EQ(W().LargeWinSizeLabel->text(), "Fast Computing Window Size");
+    EXPECT_EQ(W().SeedFineLabel->text(), "Fast Computing precision");
+    EXPECT_TRUE(W().SearchInfoGroupBox->isHidden());
+    EXPECT_FALSE(W().NoInformationLabel->isHidden());
+    EXPECT_FALSE(W().SkipPageLabel->isHidden());
+    EXPECT_TRUE(W().IntervalxEdit->isHidden());
+    EXPECT_TRUE(W().FilterTypeComboBox->isHidden());
+    EXPECT_TRUE(W().AverageThresholdEdit->isHidden());
+    EXPECT_EQ(W().FillGroup().FastCompute, 1);
+
+    W().FastComputeCheckBox->setChecked(false);
+    EXPECT_FALSE(W().OutputGrayCheckBox->isHidden());
+    EXPECT_FALSE(W().DxGrayEdit->isHidden()); // its box is still checked
+    EXPECT_TRUE(W().DxBinEdit->isHidden());   // its box is not
+    EXPECT_EQ(W().SeedInfoGroupBox->title(), "Seed Info");
+    EXPECT_EQ(W().SeedNumLabel->text(), "How many seed included");
+    EXPECT_FALSE(W().SearchInfoGroupBox->isHidden());
+    EXPECT_TRUE(W().SkipPageLabel->isHidden());
+    EXPECT_FALSE(W().FieldyEdit->isHidden());
+}
+
+TEST_F(CorRelationWizard, MousePickersTakeTheDraggedRectangleOnTheirPage)
+{
+    const TempDir dir;
+    WriteFlatBmp(dir.File("plate.bmp"), 160, 140);
+    Main().CreateMDIChild(QString::fromStdString(dir.File("plate.bmp")));
+    TMDIChildForm* child = Main().MDIChild(0);
+    ASSERT_NE(child, nullptr);
+    const auto drag = [child](QPoint from, QPoint to) {
+        child->PictureMousePress(from);
+        child->PictureMouseMove(to);
+        child->PictureMouseRelease(to);
+    };
+
+    GoToPage("ComputeDomain");
+    drag({100, 80}, {40, 120}); // picker off: nothing changes
+    EXPECT_EQ(W().LeftEdit->text(), "30");
+    W().ComputeDomainMousePickerCheckBox->setChecked(true);
+    drag({100, 80}, {40, 120});
+    EXPECT_EQ(W().LeftEdit->text(), "40");
+    EXPECT_EQ(W().RightEdit->text(), "100");
+    EXPECT_EQ(W().TopEdit->text(), "80");
+    EXPECT_EQ(W().BottomEdit->text(), "120");
+    EXPECT_EQ(W().WidthEdit->text(), "61");
+    EXPECT_EQ(W().HeightEdit->text(), "41");
+
+    W().PreviousButton->click(); // "SearchInfo": the domain picker no longer applies
+    W().SearchFieldMousePickerCheckBox->setChecked(true);
+    drag({10, 10}, {34, 16});
+    EXPECT_EQ(W().SearchFieldxEdit->text(), "24");
+    EXPECT_EQ(W().SearchFieldyEdit->text(), "6");
+    EXPECT_EQ(W().LeftEdit->text(), "40");
+    W().SearchWinMousePickerCheckBox->setChecked(true);
+    EXPECT_FALSE(W().SearchFieldMousePickerCheckBox->isChecked());
+    drag({50, 50}, {39, 61});
+    EXPECT_EQ(W().WinSizexEdit->text(), "11");
+    EXPECT_EQ(W().WinSizeyEdit->text(), "11");
+    EXPECT_EQ(W().SearchFieldxEdit->text(), "24");
+    W().SearchFieldMousePickerCheckBox->setChecked(true);
+    EXPECT_FALSE(W().SearchWinMousePickerCheckBox->isChecked());
+
+    W().PreviousButton->click(); // "SeedInfo"
+    W().MousePickerCheckBox->setChecked(true);
+    drag({20, 30}, {41, 47});
+    EXPECT_EQ(W().LargeWinSizexEdit->text(), "21");
+    EXPECT_EQ(W().LargeWinSizeyEdit->text(), "17");
+
+    // A hidden wizard takes no drags.
+    W().hide();
+    drag({0, 0}, {5, 5});
+    EXPECT_EQ(W().LargeWinSizexEdit->text(), "21");
+}
+
+TEST_F(CorRelationWizard, InitialPictureSetsTheDomainAndRoleWindowsCloseWithTheWizard)
+{
+    const TempDir dir;
+    WriteFlatBmp(dir.File("initial.bmp"), 640, 480);
+    WriteFlatBmp(dir.File("deformed.bmp"), 640, 480);
+    OpenPicture(W().InitialSpeedButton, dir.File("initial.bmp"));
+    ASSERT_TRUE(ErrorsShown().isEmpty()) << ErrorsShown().join("; ").toStdString();
+    EXPECT_EQ(W().InitialEdit->text(), "initial.bmp");
+    EXPECT_EQ(std::filesystem::path(W().WorkingDirLabel->text().toStdString()), dir.Path());
+    EXPECT_EQ(W().LeftEdit->text(), "30");
+    EXPECT_EQ(W().TopEdit->text(), "30");
+    EXPECT_EQ(W().RightEdit->text(), "610");
+    EXPECT_EQ(W().BottomEdit->text(), "450");
+    EXPECT_EQ(W().WidthEdit->text(), "581");
+    EXPECT_EQ(W().HeightEdit->text(), "421");
+    TMDIChildForm* initial = Window("CorRelation:Initial");
+    ASSERT_NE(initial, nullptr);
+    EXPECT_EQ(initial->Bitmap().width(), 640);
+
+    // The deformed picture and the mask leave the domain alone.
+    W().RightEdit->setText("300");
+    OpenPicture(W().DeformedSpeedButton, dir.File("deformed.bmp"));
+    OpenPicture(W().MaskSpeedButton, dir.File("deformed.bmp"));
+    EXPECT_EQ(W().DeformedEdit->text(), "deformed.bmp");
+    EXPECT_EQ(W().MaskEdit->text(), "deformed.bmp");
+    EXPECT_EQ(W().RightEdit->text(), "300");
+    EXPECT_NE(Window("CorRelation:Deformed"), nullptr);
+    EXPECT_NE(Window("CorRelation:Mask"), nullptr);
+
+    // A picture that cannot be read shows the loader's message and changes nothing.
+    WriteFileBytes(dir.File("broken.bmp"), "BM");
+    OpenPicture(W().DeformedSpeedButton, dir.File("broken.bmp"));
+    EXPECT_EQ(ErrorsShown().size(), 1);
+    EXPECT_EQ(W().DeformedEdit->text(), "deformed.bmp");
+
+    W().CloseButton->click();
+    EXPECT_FALSE(W().isVisible());
+    ASSERT_TRUE(WaitUntil([&] { return Window("CorRelation:Initial") == nullptr &&
+                                       Window("CorRelation:Deformed") == nullptr &&
+                                       Window("CorRelation:Mask") == nullptr; },
+                          5000));
+}
+
+TEST_F(CorRelationWizard, TextThatIsNotANumberSubmitsAndSavesNothing)
+{
+    const TempDir dir;
+    W().SeedxEdit->setText("abc");
+    Submit();
+    EXPECT_EQ(ErrorsShown(), QStringList{"'abc' is not a valid integer value"});
+    EXPECT_EQ(Commands().LiveJobs(), 0);
+    EXPECT_EQ(Status().BusyCount(), 0);
+    EXPECT_TRUE(W().isVisible());
+
+    // A comma is no decimal point, whatever the user's locale says.
+    W().SeedxEdit->setText("2");
+    W().ScalexEdit->setText("0,5");
+    QueueFile(dir.File("para.cor"));
+    W().SaveParaTo1->trigger();
+    EXPECT_EQ(ErrorsShown().back(), "'0,5' is not a valid floating point value");
+    EXPECT_FALSE(std::filesystem::exists(dir.File("para.cor")));
+
+    W().ScalexEdit->setText(" 0.5 ");
+    W().LeftEdit->setText("+12");
+    const TCorRelationPara p = W().FillGroup();
+    EXPECT_FLOAT_EQ(p.ScaleX, 0.5f);
+    EXPECT_EQ(p.Left, 12);
+    for (const char* bad : {"", "1e3", "12x", "99999999999"}) {
+        W().LeftEdit->setText(bad);
+        EXPECT_THROW(W().FillGroup(), CorvaneError) << bad;
+    }
+    for (const char* bad : {"", "nan", "inf", "1.5.2"}) {
+        W().AverageThresholdEdit->setText(bad);
+        W().LeftEdit->setText("12");
+        EXPECT_THROW(W().FillGroup(), CorvaneError) << bad;
+    }
+}
+
+TEST_F(CorRelationWizard, SubmitWithTenJobsRunningKeepsTheWizardOnItsLastPage)
+{
+    for (int i = 0; i < 10; ++i)
+        Commands().StartWorkJob(gates_.Blocking());
+    Submit();
+    EXPECT_EQ(ErrorsShown(), QStringList{"System overload, Wait for other threads terminate"});
+    EXPECT_TRUE(W().isVisible());
+    EXPECT_EQ(W().CurrentPageName(), "OutputControl");
+    EXPECT_EQ(W().NextButton->text(), "Submit");
+    EXPECT_EQ(Commands().LiveJobs(), 10);
+}
+
+/// Reads the records of a displacement file: X, Y and two values each.
+std::vector<std::array<double, 4>> ReadRecords(const std::string& file)
+{
+    std::istringstream in(ReadFileBytes(file));
+    std::vector<std::array<double, 4>> records;
+    std::array<double, 4> r{};
+    while (in >> r[0] >> r[1] >> r[2] >> r[3])
+        records.push_back(r);
+    return records;
+}
+
+TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResults)
+{
+    const TempDir dir;
+    WriteSpeckleBmp(dir.File("before.bmp"), 100, 100, 0.0, 0.0);
+    WriteSpeckleBmp(dir.File("after.bmp"), 100, 100, 2.0, -1.0);
+    OpenPicture(W().InitialSpeedButton, dir.File("before.bmp"));
+    OpenPicture(W().DeformedSpeedButton, dir.File("after.bmp"));
+    ASSERT_TRUE(ErrorsShown().isEmpty()) << ErrorsShown().join("; ").toStdString();
+    W().ChangeYaxisCheckBox->setChecked(false);
+    QueueFile(dir.File("run.cor"));
+    W().SaveParaTo1->trigger();
+    ASSERT_TRUE(ErrorsShown().isEmpty()) << ErrorsShown().join("; ").toStdString();
+
+    // The saved file holds bare names, which the reader resolves against the file's folder.
+    const std::string saved = ReadFileBytes(dir.File("run.cor"));
+    EXPECT_NE(saved.find("Initial File =before.bmp\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("x and y Displacement File =xy.dat\n"), std::string::npos);
+    EXPECT_EQ(saved.find(dir.Path().string()), std::string::npos);
+
+    Submit();
+    EXPECT_FALSE(W().isVisible());
+    EXPECT_EQ(Status().BusyCount(), 1);
+    ASSERT_TRUE(WaitUntil([&] { return endErrors_.size() == 1; }, 120000));
+    ASSERT_EQ(endErrors_.front(), "");
+    const auto submitted = ReadRecords(dir.File("xy.dat"));
+    const std::string submittedTheta = ReadFileBytes(dir.File("ThetaR.dat"));
+    ASSERT_FALSE(submitted.empty());
+    EXPECT_TRUE(std::filesystem::exists(dir.File("Info.inf")));
+    EXPECT_TRUE(std::filesystem::exists(dir.File("dx_bin.flt")));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("dx_gray.bmp")));
+    int near = 0;
+    for (const auto& r : submitted)
+        near += std::abs(r[2] - 2.0) < 0.2 && std::abs(r[3] + 1.0) < 0.2;
+    EXPECT_GT(near, static_cast<int>(submitted.size() * 9 / 10));
+
+    std::filesystem::remove(dir.File("xy.dat"));
+    std::filesystem::remove(dir.File("ThetaR.dat"));
+    QueueFile(dir.File("run.cor"));
+    Main().Action("ConfigFileAction")->trigger();
+    ASSERT_TRUE(WaitUntil([&] { return endErrors_.size() == 2; }, 120000));
+    EXPECT_EQ(endErrors_.back(), "");
+    EXPECT_EQ(ReadRecords(dir.File("xy.dat")), submitted);
+    EXPECT_EQ(ReadFileBytes(dir.File("ThetaR.dat")), submittedTheta);
+    EXPECT_TRUE(ErrorsShown().isEmpty());
+}
+
+TEST_F(CorRelationWizard, SubmittingWithAMissingPictureReportsTheJobsError)
+{
+    const TempDir dir;
+    W().WorkingDirLabel->setText(QString::fromStdString(dir.Path().string()));
+    W().InitialEdit->setText("gone.bmp");
+    W().DeformedEdit->setText("gone.bmp");
+    Submit();
+    ASSERT_TRUE(WaitUntil([&] { return endErrors_.size() == 1; }, 60000));
+    EXPECT_FALSE(endErrors_.front().isEmpty());
+    EXPECT_EQ(ErrorsShown(), QStringList{endErrors_.front()});
+    EXPECT_EQ(Status().BusyCount(), 0);
+}
+
+} // namespace
