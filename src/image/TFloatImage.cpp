@@ -498,7 +498,26 @@ const MedianNetwork& CachedMedianNetwork(int w, int h) {
     return other;
 }
 
-constexpr int kLanes = 16;
+constexpr int kLanes = 64;
+
+// Each comparator runs over a block of neighbouring pixels; written with std::min/std::max
+// the loops become packed min/max instructions.
+void CompareExchange(float* a, float* b) {
+    for (int l = 0; l < kLanes; ++l) {
+        const float p = a[l];
+        const float q = b[l];
+        a[l] = std::min(p, q);
+        b[l] = std::max(p, q);
+    }
+}
+
+void MinInto(float* a, const float* b) {
+    for (int l = 0; l < kLanes; ++l) a[l] = std::min(a[l], b[l]);
+}
+
+void MaxInto(float* a, const float* b) {
+    for (int l = 0; l < kLanes; ++l) a[l] = std::max(a[l], b[l]);
+}
 
 /// Median filter of the rows of src (rw x rh, row stride rw) into dst (stride dstStride):
 /// outputs for rows hh..rh-hh-1 and columns hw..rw-hw-1 only.
@@ -527,8 +546,8 @@ void MedianByNetwork(const float* src, int rw, int rh, const MedianNetwork& plan
             for (int x = 0; x < rw; ++x) {
                 const float p = a[x];
                 const float q = b[x];
-                a[x] = q < p ? q : p;
-                b[x] = q < p ? p : q;
+                a[x] = std::min(p, q);
+                b[x] = std::max(p, q);
             }
         }
         float* out = dst + static_cast<std::size_t>(y) * dstStride;
@@ -541,18 +560,12 @@ void MedianByNetwork(const float* src, int rw, int rh, const MedianNetwork& plan
             for (const SelectOp& op : plan.ops) {
                 float* a = v + static_cast<std::size_t>(op.lo) * kLanes;
                 float* b = v + static_cast<std::size_t>(op.hi) * kLanes;
-                if (op.needLo && op.needHi) {
-                    for (int l = 0; l < kLanes; ++l) {
-                        const float p = a[l];
-                        const float q = b[l];
-                        a[l] = q < p ? q : p;
-                        b[l] = q < p ? p : q;
-                    }
-                } else if (op.needLo) {
-                    for (int l = 0; l < kLanes; ++l) a[l] = b[l] < a[l] ? b[l] : a[l];
-                } else {
-                    for (int l = 0; l < kLanes; ++l) b[l] = b[l] < a[l] ? a[l] : b[l];
-                }
+                if (op.needLo && op.needHi)
+                    CompareExchange(a, b);
+                else if (op.needLo)
+                    MinInto(a, b);
+                else
+                    MaxInto(b, a);
             }
             const int count = std::min(kLanes, rw - hw - x0);
             std::memcpy(out + x0, v + static_cast<std::size_t>(median) * kLanes,

@@ -1,0 +1,383 @@
+#include "image/TPhaseImage.h"
+
+#include "image/CorvaneError.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
+namespace corvane {
+
+namespace {
+
+/// Truncation toward zero of a grey value, kept inside 0..255 (NaN shows black).
+inline std::uint8_t ClampGray(double g) {
+    if (!(g > 0.0)) return 0;
+    if (g >= 255.0) return 255;
+    return static_cast<std::uint8_t>(static_cast<int>(g));
+}
+
+inline std::uint8_t ClampGray(float g) {
+    if (!(g > 0.0f)) return 0;
+    if (g >= 255.0f) return 255;
+    return static_cast<std::uint8_t>(static_cast<int>(g));
+}
+
+void RequireSameSize(const TFloatImage* map, const TFloatImage& phase, const char* what) {
+    if (!map || !map->Data || map->Width != phase.Width || map->Height != phase.Height)
+        throw CorvaneError(std::string(what) + " is missing or not the size of the phase map");
+}
+
+constexpr double kPiD = 3.141592653589793;
+constexpr double kTanPiOver8 = 0.41421356237309503;
+constexpr int kAtanTerms = 23;
+/// Coefficients (-1)^k / (2k + 1) of the arctangent series.
+constexpr auto kAtanSeries = [] {
+    std::array<double, kAtanTerms> c{};
+    for (int k = 0; k < kAtanTerms; ++k) c[static_cast<std::size_t>(k)] = ((k % 2) ? -1.0 : 1.0) / (2 * k + 1);
+    return c;
+}();
+
+/// atan2 of finite values, rounding to the same single-precision value as the library's double
+/// atan2: the angle is reduced to |u| <= tan(pi/8) and the arctangent series summed to 23 terms
+/// (remainder below 1e-19). Written out once for one value and once for two SSE2 lanes, with
+/// the same operations in the same order, so both give identical bits.
+inline double Atan2(double n, double d) {
+    const double ax = std::fabs(d);
+    const double ay = std::fabs(n);
+    const bool swap = ay > ax;
+    const double hi = std::max(ax, ay);
+    const double lo = std::min(ax, ay);
+    const bool big = lo > kTanPiOver8 * hi;
+    // lo - hi and lo + hi are exact: values made from floats this close together.
+    const double u = (big ? lo - hi : lo) / (big ? lo + hi : hi);
+    const double z = u * u;
+    double series = kAtanSeries[kAtanTerms - 1];
+    for (int k = kAtanTerms - 2; k >= 0; --k) series = series * z + kAtanSeries[static_cast<std::size_t>(k)];
+    double r = (big ? kPiD / 4 : 0.0) + u * series;
+    r = swap ? kPiD / 2 - r : r;
+    r = d < 0.0 ? kPiD - r : r;
+    return n < 0.0 ? -r : r;
+}
+
+/// The wrapped-phase rule for one pixel, near-zero cases first.
+inline float WrappedPhase(float n, float d) {
+    if (std::fabs(n) < 3.4e-20f) return d < 0.0f ? 3.1415925f : 0.0f;
+    if (std::fabs(d) < 3.4e-20f) return n > 0.0f ? 1.5707963f : -1.5707963f;
+    if (!std::isfinite(n) || !std::isfinite(d))
+        return static_cast<float>(std::atan2(static_cast<double>(n), static_cast<double>(d)));
+    return static_cast<float>(Atan2(static_cast<double>(n), static_cast<double>(d)));
+}
+
+#if defined(__SSE2__)
+inline __m128d Blend(__m128d mask, __m128d a, __m128d b) {
+    return _mm_or_pd(_mm_and_pd(mask, a), _mm_andnot_pd(mask, b));
+}
+
+inline __m128 Blend(__m128 mask, __m128 a, __m128 b) {
+    return _mm_or_ps(_mm_and_ps(mask, a), _mm_andnot_ps(mask, b));
+}
+
+/// kGroups pairs of lanes at once: the series is a chain of dependent steps, so several
+/// independent chains are interleaved to keep the arithmetic units busy.
+constexpr int kGroups = 4;
+
+inline void Atan2(const __m128d* n, const __m128d* d, __m128d* r) {
+    const __m128d sign = _mm_set1_pd(-0.0);
+    __m128d swap[kGroups], big[kGroups], u[kGroups], z[kGroups], series[kGroups];
+    for (int g = 0; g < kGroups; ++g) {
+        const __m128d ax = _mm_andnot_pd(sign, d[g]);
+        const __m128d ay = _mm_andnot_pd(sign, n[g]);
+        swap[g] = _mm_cmpgt_pd(ay, ax);
+        const __m128d hi = _mm_max_pd(ax, ay);
+        const __m128d lo = _mm_min_pd(ax, ay);
+        big[g] = _mm_cmpgt_pd(lo, _mm_mul_pd(_mm_set1_pd(kTanPiOver8), hi));
+        u[g] = _mm_div_pd(Blend(big[g], _mm_sub_pd(lo, hi), lo), Blend(big[g], _mm_add_pd(lo, hi), hi));
+        z[g] = _mm_mul_pd(u[g], u[g]);
+        series[g] = _mm_set1_pd(kAtanSeries[kAtanTerms - 1]);
+    }
+    for (int k = kAtanTerms - 2; k >= 0; --k) {
+        const __m128d c = _mm_set1_pd(kAtanSeries[static_cast<std::size_t>(k)]);
+        for (int g = 0; g < kGroups; ++g) series[g] = _mm_add_pd(_mm_mul_pd(series[g], z[g]), c);
+    }
+    for (int g = 0; g < kGroups; ++g) {
+        __m128d v = _mm_add_pd(_mm_and_pd(big[g], _mm_set1_pd(kPiD / 4)), _mm_mul_pd(u[g], series[g]));
+        v = Blend(swap[g], _mm_sub_pd(_mm_set1_pd(kPiD / 2), v), v);
+        v = Blend(_mm_cmplt_pd(d[g], _mm_setzero_pd()), _mm_sub_pd(_mm_set1_pd(kPiD), v), v);
+        r[g] = _mm_xor_pd(v, _mm_and_pd(_mm_cmplt_pd(n[g], _mm_setzero_pd()), sign));
+    }
+}
+
+constexpr std::size_t kBlock = 2 * kGroups;
+
+/// kBlock pixels of the wrapped-phase rule; returns non-zero when an input is not finite.
+inline int WrappedPhaseBlock(const float* re, const float* im, float* out) {
+    __m128d n[kGroups], d[kGroups], r[kGroups];
+    for (int g = 0; g < kGroups; g += 2) {
+        const __m128 d4 = _mm_loadu_ps(re + 2 * g);
+        const __m128 n4 = _mm_loadu_ps(im + 2 * g);
+        d[g] = _mm_cvtps_pd(d4);
+        n[g] = _mm_cvtps_pd(n4);
+        d[g + 1] = _mm_cvtps_pd(_mm_movehl_ps(d4, d4));
+        n[g + 1] = _mm_cvtps_pd(_mm_movehl_ps(n4, n4));
+    }
+    Atan2(n, d, r);
+    const __m128 sign = _mm_set1_ps(-0.0f);
+    const __m128 epsilon = _mm_set1_ps(3.4e-20f);
+    const __m128 zero = _mm_setzero_ps();
+    const __m128 largest = _mm_set1_ps(std::numeric_limits<float>::max());
+    int nonFinite = 0;
+    for (int g = 0; g < kGroups; g += 2) {
+        const __m128 d4 = _mm_loadu_ps(re + 2 * g);
+        const __m128 n4 = _mm_loadu_ps(im + 2 * g);
+        __m128 phi = _mm_movelh_ps(_mm_cvtpd_ps(r[g]), _mm_cvtpd_ps(r[g + 1]));
+        const __m128 absD = _mm_andnot_ps(sign, d4);
+        const __m128 absN = _mm_andnot_ps(sign, n4);
+        phi = Blend(_mm_cmplt_ps(absD, epsilon),
+                    Blend(_mm_cmpgt_ps(n4, zero), _mm_set1_ps(1.5707963f), _mm_set1_ps(-1.5707963f)), phi);
+        phi = Blend(_mm_cmplt_ps(absN, epsilon), _mm_and_ps(_mm_cmplt_ps(d4, zero), _mm_set1_ps(3.1415925f)), phi);
+        _mm_storeu_ps(out + 2 * g, phi);
+        nonFinite |= _mm_movemask_ps(_mm_or_ps(_mm_cmpnle_ps(absD, largest), _mm_cmpnle_ps(absN, largest)));
+    }
+    return nonFinite;
+}
+#endif
+
+/// The map every operation works on; a binding made around no map refuses to work.
+TFloatImage& MapOf(TFloatImage* phase) {
+    if (!phase) throw CorvaneError("no data : TPhaseImage");
+    return *phase;
+}
+
+} // namespace
+
+TPhaseImage::TPhaseImage(TFloatImage* real, TFloatImage* imag) : Real(real), Imag(imag) {
+    const std::int32_t width = real ? real->Width : 0;
+    const std::int32_t height = real ? real->Height : 0;
+    Phase = new TFloatImage(nullptr, width, height);
+    OwnsPhase = true;
+}
+
+TPhaseImage::TPhaseImage(TFloatImage* phase) : Phase(phase) {}
+
+TPhaseImage::~TPhaseImage() {
+    if (OwnsPhase) delete Phase;
+}
+
+void TPhaseImage::ComputePhase() {
+    MapOf(Phase);
+    RequireSameSize(Real, *Phase, "the real (denominator) map");
+    RequireSameSize(Imag, *Phase, "the imaginary (numerator) map");
+    const std::size_t count = Phase->PixelCount();
+    const float* re = Real->Data;
+    const float* im = Imag->Data;
+    float* out = Phase->Data;
+    std::size_t i = 0;
+#if defined(__SSE2__)
+    for (; i + kBlock <= count; i += kBlock)
+        if (WrappedPhaseBlock(re + i, im + i, out + i) != 0)
+            for (std::size_t j = i; j < i + kBlock; ++j) out[j] = WrappedPhase(im[j], re[j]);
+#endif
+    for (; i < count; ++i) out[i] = WrappedPhase(im[i], re[i]);
+    Unwrapped = false;
+    UpdateGray();
+}
+
+void TPhaseImage::ComputeSpectrum() {
+    MapOf(Phase);
+    RequireSameSize(Real, *Phase, "the real map");
+    RequireSameSize(Imag, *Phase, "the imaginary map");
+    const std::size_t count = Phase->PixelCount();
+    const float* re = Real->Data;
+    const float* im = Imag->Data;
+    float* out = Phase->Data;
+    float max = 0.0f;
+    float min = 0.0f;
+    for (std::size_t i = 0; i < count; ++i) {
+        const float v = re[i] * re[i] + im[i] * im[i];
+        out[i] = v;
+        if (v > max) max = v;
+        if (v < min) min = v;
+    }
+    auto gray = std::make_unique<TGrayImage>(nullptr, Phase->Width, Phase->Height);
+    std::uint8_t* g = gray->Data;
+    if (LinearSpectrum) {
+        float range = max - min;
+        if (std::fabs(range) < 1e-15f) range = 1.0f;
+        for (std::size_t i = 0; i < count; ++i) g[i] = ClampGray((out[i] - min) * 255.0f / range);
+    } else {
+        const double lmin = std::log(std::sqrt(static_cast<double>(min)) + 1.0);
+        const double lmax = std::log(std::sqrt(static_cast<double>(max)) + 1.0);
+        const double span = lmax - lmin;
+        // Without a range the scale is undefined; the picture stays black.
+        if (span > 0.0)
+            for (std::size_t i = 0; i < count; ++i)
+                g[i] = ClampGray((std::log(std::sqrt(static_cast<double>(out[i])) + 1.0) - lmin) * 255.0 / span);
+    }
+    Gray = std::move(gray);
+}
+
+void TPhaseImage::UpdateGray() {
+    MapOf(Phase);
+    auto gray = std::make_unique<TGrayImage>(nullptr, Phase->Width, Phase->Height);
+    const std::size_t count = Phase->Data ? Phase->PixelCount() : 0;
+    const float* v = Phase->Data;
+    std::uint8_t* g = gray->Data;
+    if (Unwrapped) {
+        float min = 1.0e20f;
+        float max = -1.0e20f;
+        for (std::size_t i = 0; i < count; ++i) {
+            if (v[i] < min) min = v[i];
+            if (v[i] > max) max = v[i];
+        }
+        float range = max - min;
+        if (range < 1e-20f) range = 1.0f;
+        for (std::size_t i = 0; i < count; ++i) g[i] = ClampGray((v[i] - min) * 255.0f / range);
+    } else {
+        for (std::size_t i = 0; i < count; ++i)
+            g[i] = ClampGray((static_cast<double>(v[i]) + 3.1415926) * 127.5 * 0.31830989161357204);
+    }
+    Gray = std::move(gray);
+}
+
+void TPhaseImage::Unwrap(std::int32_t x0, std::int32_t y0, float t) {
+    MapOf(Phase);
+    const std::int32_t width = Phase->Width;
+    const std::int32_t height = Phase->Height;
+    if (x0 < 0 || x0 >= width || y0 < 0 || y0 >= height || !Phase->Data)
+        throw CorvaneError("(" + std::to_string(x0) + "," + std::to_string(y0) + ") not in the image");
+    const float pi = 3.1415927f;
+    const float twoPi = 2.0f * pi;
+    const float jump = 2.0f * t * pi;
+    const std::size_t stride = static_cast<std::size_t>(width);
+    std::vector<float> rows(Phase->PixelCount());
+    float* p = Phase->Data;
+    float* r = rows.data();
+
+    for (std::int32_t y = 0; y < height; ++y) {
+        const float* src = p + static_cast<std::size_t>(y) * stride;
+        float* dst = r + static_cast<std::size_t>(y) * stride;
+        dst[x0] = src[x0];
+        float offset = 0.0f;
+        for (std::int32_t x = x0 - 1; x >= 0; --x) {
+            const float d = src[x + 1] - src[x];
+            if (std::fabs(d) >= jump) offset += d < 0.0f ? twoPi : -twoPi;
+            dst[x] = src[x] - offset;
+        }
+        offset = 0.0f;
+        for (std::int32_t x = x0 + 1; x < width; ++x) {
+            const float d = src[x] - src[x - 1];
+            if (std::fabs(d) >= jump) offset += d < 0.0f ? twoPi : -twoPi;
+            dst[x] = src[x] + offset;
+        }
+    }
+
+    // Columns, from the row result back into the map; one offset per column, advanced row by row.
+    std::copy(r + static_cast<std::size_t>(y0) * stride, r + static_cast<std::size_t>(y0 + 1) * stride,
+              p + static_cast<std::size_t>(y0) * stride);
+    std::vector<float> offsets(stride);
+    std::fill(offsets.begin(), offsets.end(), 0.0f);
+    for (std::int32_t y = y0 - 1; y >= 0; --y) {
+        const float* below = r + static_cast<std::size_t>(y + 1) * stride;
+        const float* here = r + static_cast<std::size_t>(y) * stride;
+        float* out = p + static_cast<std::size_t>(y) * stride;
+        for (std::int32_t x = 0; x < width; ++x) {
+            const float d = below[x] - here[x];
+            if (std::fabs(d) >= jump) offsets[x] += d < 0.0f ? twoPi : -twoPi;
+            out[x] = here[x] - offsets[x];
+        }
+    }
+    std::fill(offsets.begin(), offsets.end(), 0.0f);
+    for (std::int32_t y = y0 + 1; y < height; ++y) {
+        const float* above = r + static_cast<std::size_t>(y - 1) * stride;
+        const float* here = r + static_cast<std::size_t>(y) * stride;
+        float* out = p + static_cast<std::size_t>(y) * stride;
+        for (std::int32_t x = 0; x < width; ++x) {
+            const float d = here[x] - above[x];
+            if (std::fabs(d) >= jump) offsets[x] += d < 0.0f ? twoPi : -twoPi;
+            out[x] = here[x] + offsets[x];
+        }
+    }
+    Unwrapped = true;
+    UpdateGray();
+}
+
+void TPhaseImage::SubtractReference(const TFloatImage& reference) {
+    MapOf(Phase);
+    RequireSameSize(&reference, *Phase, "the reference map");
+    const std::size_t count = Phase->PixelCount();
+    for (std::size_t i = 0; i < count; ++i) Phase->Data[i] -= reference.Data[i];
+    Unwrapped = true;
+    UpdateGray();
+}
+
+void TPhaseImage::RemoveCarrier(float a, float b) {
+    MapOf(Phase);
+    const std::size_t stride = static_cast<std::size_t>(Phase->Width);
+    for (std::int32_t y = 0; y < Phase->Height && Phase->Data; ++y) {
+        float* row = Phase->Data + static_cast<std::size_t>(y) * stride;
+        const float fy = static_cast<float>(y) * b;
+        for (std::int32_t x = 0; x < Phase->Width; ++x) row[x] -= static_cast<float>(x) * a + fy;
+    }
+    Unwrapped = true;
+    UpdateGray();
+}
+
+void TPhaseImage::FindPeak(std::int32_t x0, std::int32_t y0, std::int32_t w, std::int32_t h) {
+    MapOf(Phase);
+    // The search window is kept inside the map.
+    const std::int32_t xa = std::max(x0, 0);
+    const std::int32_t ya = std::max(y0, 0);
+    const std::int32_t xb = std::min<std::int64_t>(static_cast<std::int64_t>(x0) + w, Phase->Width);
+    const std::int32_t yb = std::min<std::int64_t>(static_cast<std::int64_t>(y0) + h, Phase->Height);
+    float best = 0.0f;
+    std::int32_t bestX = 0;
+    std::int32_t bestY = 0;
+    for (std::int32_t y = ya; y < yb && Phase->Data; ++y) {
+        const float* row = Phase->Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(Phase->Width);
+        for (std::int32_t x = xa; x < xb; ++x)
+            if (row[x] > best) {
+                best = row[x];
+                bestX = x;
+                bestY = y;
+            }
+    }
+    CarrierX = bestX - Phase->Width / 2;
+    CarrierY = bestY - Phase->Height / 2;
+}
+
+void TPhaseImage::FitPlane(std::int32_t margin) {
+    MapOf(Phase);
+    margin = std::max(margin, 0);
+    float sxx = 0.0f, syy = 0.0f, sxy = 0.0f, sxp = 0.0f, syp = 0.0f;
+    for (std::int32_t y = margin; y < Phase->Height - margin && Phase->Data; ++y) {
+        const float* row = Phase->Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(Phase->Width);
+        const float fy = static_cast<float>(y);
+        for (std::int32_t x = margin; x < Phase->Width - margin; ++x) {
+            const float fx = static_cast<float>(x);
+            const float p = row[x];
+            sxx += fx * fx;
+            syy += fy * fy;
+            sxy += fx * fy;
+            sxp += fx * p;
+            syp += fy * p;
+        }
+    }
+    const float determinant = sxx * syy - sxy * sxy;
+    // A region without two independent directions has no plane; report no slope.
+    if (determinant == 0.0f) {
+        SlopeX = 0.0f;
+        SlopeY = 0.0f;
+        return;
+    }
+    SlopeX = (sxp * syy - syp * sxy) / determinant;
+    SlopeY = (sxp * sxy - syp * sxx) / (sxy * sxy - sxx * syy);
+}
+
+} // namespace corvane
