@@ -111,6 +111,11 @@ void WriteFileAtomically(const std::string& name, const std::function<bool(std::
     fs::path target(name);
     std::error_code ec;
     if (name.empty() || fs::is_directory(target, ec)) throw CorvaneError(failMessage);
+    // A link is kept and the file it names replaced, as a plain write through the link would.
+    if (fs::is_symlink(target, ec)) {
+        fs::path resolved = fs::weakly_canonical(target, ec);
+        if (!ec) target = resolved;
+    }
     fs::path dir = target.parent_path();
     static thread_local std::mt19937_64 rng{std::random_device{}()};
     fs::path temp = dir / (".~" + target.filename().string() + "." + std::to_string(rng() % 1000000000ULL) + ".tmp");

@@ -270,7 +270,12 @@ void TGrayImage::AverageFilter(std::int32_t length, bool alongColumns) {
         return;
     }
     // Down the columns, one running sum per column, so every pass reads whole rows in order.
-    std::vector<std::int64_t> sums(width, 0);
+    std::vector<std::int64_t> sums;
+    try {
+        sums.assign(width, 0);
+    } catch (const std::bad_alloc&) {
+        throw CorvaneError(kNoMemoryForFilter);
+    }
     for (std::int32_t j = 0; j < n; ++j) {
         const std::uint8_t* row = copy.data() + static_cast<std::size_t>(j) * width;
         for (std::size_t x = 0; x < width; ++x) sums[x] += row[x];

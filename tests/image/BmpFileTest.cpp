@@ -264,20 +264,34 @@ TEST(BmpDecodeTest, EveryTruncationAndRandomDamageFailsCleanly) {
     // Each prefix of a file, and files with random bytes overwritten, either decode to a picture
     // of the size the header states or raise a CorvaneError; never a crash or a wild read
     // (the sanitizer build checks the reads).
-    BmpSpec spec{.Width = 5, .Height = 3, .Bits = 4, .Palette = std::vector<std::uint32_t>(16, 0x123456),
-                 .Pixels = std::vector<std::uint32_t>(15, 7)};
-    for (const std::string& file : {BuildBmp(spec), BuildBmp(BmpSpec{.Width = 3, .Height = 3, .Bits = 16,
-                                                                     .HeaderSize = 124, .Compression = 3,
-                                                                     .Masks = {0xF800, 0x7E0, 0x1F},
-                                                                     .Pixels = std::vector<std::uint32_t>(9, 1)})}) {
-        // The last two bytes of both files are row padding, which may be missing.
-        for (std::size_t n = 0; n + 2 < file.size(); ++n)
+    struct Sample {
+        BmpSpec spec;
+        std::size_t optionalTail; // trailing bytes a reader may do without (row padding)
+    };
+    const std::vector<Sample> samples = {
+        {{.Width = 5, .Height = 3, .Bits = 4, .Palette = GreyRamp(16, 3), .Pixels = std::vector<std::uint32_t>(15, 7)}, 1},
+        {{.Width = 3, .Height = 3, .Bits = 16, .HeaderSize = 124, .Compression = 3, .Masks = {0xF800, 0x7E0, 0x1F},
+          .Pixels = std::vector<std::uint32_t>(9, 1)}, 2},
+        {{.Width = 9, .Height = 2, .Bits = 1, .HeaderSize = 12, .Palette = {0, 0xFFFFFF},
+          .Pixels = std::vector<std::uint32_t>(18, 1)}, 2},
+        {{.Width = 3, .Height = -2, .Bits = 24, .Pixels = std::vector<std::uint32_t>(6, 0x102030)}, 3},
+        {{.Width = 2, .Height = 2, .Bits = 32, .HeaderSize = 56, .Compression = 3,
+          .Masks = {0xFF0000, 0xFF00, 0xFF}, .Pixels = {1, 2, 3, 4}}, 0},
+    };
+    for (const Sample& sample : samples) {
+        const std::string file = BuildBmp(sample.spec);
+        for (std::size_t n = 0; n + sample.optionalTail < file.size(); ++n)
             EXPECT_THROW(Decode(file.substr(0, n)), CorvaneError) << "prefix of " << n << " bytes";
-        std::mt19937 rng(7);
+    }
+    BmpSpec rle{.Width = 6, .Height = 2, .Bits = 8, .Compression = 1, .Palette = GreyRamp(8, 30),
+                .PixelBytes = std::string("\x03\x01\x00\x03\x02\x03\x04\x00\x00\x00\x00\x02\x01\x00\x02\x05\x00\x01", 18)};
+    std::mt19937 rng(7);
+    std::vector<std::string> files = {BuildBmp(rle)};
+    for (const Sample& sample : samples) files.push_back(BuildBmp(sample.spec));
+    for (const std::string& file : files) {
         for (int trial = 0; trial < 3000; ++trial) {
             std::string damaged = file;
-            for (int k = 0; k < 3; ++k)
-                damaged[rng() % damaged.size()] = static_cast<char>(rng() & 0xFF);
+            for (int k = 0; k < 3; ++k) damaged[rng() % damaged.size()] = static_cast<char>(rng() & 0xFF);
             try {
                 GrayRaster r = Decode(damaged);
                 EXPECT_EQ(r.Pixels.size(), static_cast<std::size_t>(r.Width) * static_cast<std::size_t>(r.Height));

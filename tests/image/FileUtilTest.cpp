@@ -93,6 +93,15 @@ TEST(FileUtilTest, AtomicWritesReplaceWholeOrNotAtAll) {
     EXPECT_EQ(EntriesIn(dir.Path()), 2u);
 }
 
+TEST(FileUtilTest, AtomicWriteThroughALinkKeepsTheLink) {
+    test::TempDir dir;
+    test::WriteFileBytes(dir.File("real.raw"), "old");
+    fs::create_symlink(dir.File("real.raw"), dir.File("link.raw"));
+    WriteFileAtomically(dir.File("link.raw"), "new", 3, "fail");
+    EXPECT_TRUE(fs::is_symlink(dir.File("link.raw")));
+    EXPECT_EQ(test::ReadFileBytes(dir.File("real.raw")), "new");
+}
+
 TEST(FileUtilTest, AtomicTextFileFormatsAndCommits) {
     test::TempDir dir;
     AtomicTextFile file(dir.File("t.dat"));
