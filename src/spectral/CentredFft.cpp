@@ -180,19 +180,6 @@ void Transform2D(float* re, float* im, std::int32_t width, std::int32_t height, 
     Pass<Forward>(re, im, width, 1, width, columnPlan, columnNegate, bre.get(), bim.get());
 }
 
-template <bool Forward>
-void Kernel1D(double* re, double* im, std::int32_t n) {
-    if (n <= 0 || !IsPowerOfTwo(n)) return;
-    const LengthPlan plan = MakePlan(n);
-    Stages<1, Forward>(re, im, plan);
-    std::vector<double> r(re, re + n), i(im, im + n);
-    const double scale = Forward ? 1.0 / n : 1.0;
-    for (std::int32_t e = 0; e < n; ++e) {
-        re[e] = Forward ? r[plan.source[e]] * scale : r[plan.source[e]];
-        im[e] = Forward ? i[plan.source[e]] * scale : i[plan.source[e]];
-    }
-}
-
 } // namespace
 
 std::int32_t LargestPowerOfTwoAtMost(std::int32_t n) {
@@ -202,10 +189,6 @@ std::int32_t LargestPowerOfTwoAtMost(std::int32_t n) {
 }
 
 bool IsPowerOfTwo(std::int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
-
-void ForwardKernel(double* re, double* im, std::int32_t n) { Kernel1D<true>(re, im, n); }
-
-void InverseKernel(double* re, double* im, std::int32_t n) { Kernel1D<false>(re, im, n); }
 
 void ForwardFFT2D(float* re, float* im, std::int32_t width, std::int32_t height, bool centre) {
     Transform2D<true>(re, im, width, height, centre);

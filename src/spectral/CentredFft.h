@@ -10,19 +10,12 @@ std::int32_t LargestPowerOfTwoAtMost(std::int32_t n);
 /// True for 1, 2, 4, 8, ...
 bool IsPowerOfTwo(std::int32_t n);
 
-/// One-dimensional forward transform of length n, in place on re[0..n-1] and im[0..n-1]:
-/// radix-2 decimation in frequency followed by the bit-reversal permutation, then every value
-/// divided by n, so F(u) = (1/n) sum f(k) exp(+2 pi i u k / n).
-/// A length that is not a power of two is left untouched.
-void ForwardKernel(double* re, double* im, std::int32_t n);
-
-/// One-dimensional inverse transform, f(k) = sum F(u) exp(-2 pi i u k / n), not scaled.
-/// A length that is not a power of two is left untouched.
-void InverseKernel(double* re, double* im, std::int32_t n);
-
 /// Two-dimensional forward transform in place on a width x height complex field stored as two
 /// row-major single-precision maps: centring by (-1)^(x+y) when centre is set, then the forward
 /// kernel along every row and then along every column, in double precision, stored as floats.
+/// The one-dimensional kernels are radix-2 decimation in frequency followed by the bit-reversal
+/// permutation; the forward one divides by n, so F(u) = (1/n) sum f(k) exp(+2 pi i u k / n), and
+/// the inverse one, f(k) = sum F(u) exp(-2 pi i u k / n), is not scaled.
 /// With centring the zero frequency lands at (width/2, height/2) and holds the mean of the field.
 /// Throws CorvaneError when a size is not a power of two.
 void ForwardFFT2D(float* re, float* im, std::int32_t width, std::int32_t height, bool centre);

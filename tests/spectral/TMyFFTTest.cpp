@@ -107,7 +107,7 @@ TEST(TMyFFTConstruction, FloatPairIsCheckedBeforeUse) {
     EXPECT_THROW(TMyFFT(zr, dir.File("nothing.flt")), CorvaneError);
 }
 
-TEST(TMyFFTTransform, SpectrumCentreIsTheMeanAndInverseRestoresTheImage) {
+TEST(TMyFFTTransform, SpectrumCentreIsTheMeanOfTheCroppedImage) {
     test::TempDir dir;
     TMyFFT flat(WriteBmp(dir, "flat.bmp", 70, 40, [](int, int) { return std::uint8_t{200}; }));
     flat.ForwardFFT();
@@ -115,15 +115,6 @@ TEST(TMyFFTTransform, SpectrumCentreIsTheMeanAndInverseRestoresTheImage) {
         for (int x = 0; x < 64; ++x) {
             EXPECT_NEAR(flat.Real->GetPixel(x, y), (x == 32 && y == 16) ? 200.0f : 0.0f, 1e-3);
             EXPECT_NEAR(flat.Imag->GetPixel(x, y), 0.0f, 1e-3);
-        }
-
-    TMyFFT fft(WriteBmp(dir, "tex.bmp", 64, 32, Texture));
-    fft.ForwardFFT();
-    fft.InverseFFT();
-    for (int y = 0; y < 32; ++y)
-        for (int x = 0; x < 64; ++x) {
-            ASSERT_NEAR(fft.Real->GetPixel(x, y), Texture(x, y), 1e-3) << x << "," << y;
-            ASSERT_NEAR(fft.Imag->GetPixel(x, y), 0.0f, 1e-3) << x << "," << y;
         }
 }
 
@@ -169,10 +160,7 @@ TEST(TMyFFTReference, OperationsNeedAReferenceField) {
     TMyFFT fft(WriteBmp(dir, "tex.bmp", 16, 16, Texture));
     const std::string message = "no reference field: TMyFFT";
     EXPECT_EQ(MessageOf([&] { fft.ForwardFFTRef(); }), message);
-    EXPECT_EQ(MessageOf([&] { fft.InverseFFTRef(); }), message);
-    EXPECT_EQ(MessageOf([&] { fft.ShowSpectrumRef(); }), message);
     EXPECT_EQ(MessageOf([&] { fft.FindPeak(0, 0, 4, 4); }), message);
-    EXPECT_EQ(MessageOf([&] { fft.CutOrderRef(3, 3); }), message);
     EXPECT_EQ(MessageOf([&] { fft.FitPlane(0); }), message);
     EXPECT_THROW(fft.SetReference(std::make_unique<TFloatImage>(nullptr, 4, 4),
                                   std::make_unique<TFloatImage>(nullptr, 4, 8)),
@@ -215,7 +203,7 @@ TEST(TMyFFTReference, CarrierPeakCutAndPlaneFit) {
     EXPECT_NEAR(fft.PlaneB, 2 * M_PI * 0.2 / 64, 1e-4);
 }
 
-TEST(TMyFFTReference, ImagePhaseCarrierRemovalAndReferenceSubtraction) {
+TEST(TMyFFTReference, ImagePhaseWithTheCarrierPlaneRemoved) {
     test::TempDir dir;
     TMyFFT fft(WriteBmp(dir, "tex.bmp", 16, 16, Texture));
     auto [re, im] = Wave(16, 16, 0.2, 0.1, 0.0);
@@ -225,11 +213,6 @@ TEST(TMyFFTReference, ImagePhaseCarrierRemovalAndReferenceSubtraction) {
     const float a = static_cast<float>(2 * M_PI * 0.2 / 16), b = static_cast<float>(2 * M_PI * 0.1 / 16);
     fft.RemoveCarrier(a, b);
     for (int i = 0; i < 256; ++i) ASSERT_NEAR(fft.Phase->Phase->Data[i], 0.0f, 1e-5) << i;
-
-    TFloatImage offset(nullptr, 16, 16);
-    for (int i = 0; i < 256; ++i) offset.Data[i] = -1.5f;
-    fft.SubtractReference(offset);
-    for (int i = 0; i < 256; ++i) ASSERT_NEAR(fft.Phase->Phase->Data[i], 1.5f, 1e-5) << i;
 }
 
 TEST(TMyFFTReference, StripAndImagePairConstructions) {

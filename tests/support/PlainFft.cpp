@@ -7,6 +7,7 @@ namespace corvane::test {
 
 namespace {
 
+// The one-dimensional kernel on re[1..n], im[1..n] (index 0 unused).
 void Kernel(double* re, double* im, std::int32_t n, bool forward) {
     // Number of stages: 1 doubled until it equals n, given up after 100 doublings.
     std::int32_t m = 0;
@@ -103,9 +104,6 @@ void RowsThenColumns(float* re, float* im, std::int32_t width, std::int32_t heig
 }
 
 } // namespace
-
-void PlainForwardKernel(double* re, double* im, std::int32_t n) { Kernel(re, im, n, true); }
-void PlainInverseKernel(double* re, double* im, std::int32_t n) { Kernel(re, im, n, false); }
 
 void PlainForwardFFT2D(float* re, float* im, std::int32_t width, std::int32_t height, bool centre) {
     if (centre) Centre(re, im, width, height);

@@ -10,8 +10,4 @@ namespace corvane::test {
 void PlainForwardFFT2D(float* re, float* im, std::int32_t width, std::int32_t height, bool centre);
 void PlainInverseFFT2D(float* re, float* im, std::int32_t width, std::int32_t height, bool centre);
 
-/// The one-dimensional kernels on re[1..n], im[1..n] (index 0 unused).
-void PlainForwardKernel(double* re, double* im, std::int32_t n);
-void PlainInverseKernel(double* re, double* im, std::int32_t n);
-
 } // namespace corvane::test
