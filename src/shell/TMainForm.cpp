@@ -32,7 +32,6 @@
 #include <QTextEdit>
 #include <QToolBar>
 
-#include <limits>
 
 namespace corvane::ui {
 
@@ -465,11 +464,7 @@ void TMainForm::CreateMDIChild(const QString& name) {
         raw.Header = StrToInt(form.HeaderEdit->text());
         raw.Width = StrToInt(form.WidthEdit->text());
         raw.Height = StrToInt(form.HeightEdit->text());
-        // Sizes that cannot describe a picture would make a negative or overflowing buffer size.
-        if (raw.Header < 0 || raw.Width < 1 || raw.Height < 1 ||
-            static_cast<long long>(raw.Width) * raw.Height > std::numeric_limits<std::int32_t>::max())
-            throw CorvaneError("Invalid RAW description: header " + std::to_string(raw.Header) + ", width " +
-                               std::to_string(raw.Width) + ", height " + std::to_string(raw.Height));
+        // Negative or overflowing sizes are refused by the grey image with their own message.
         image = std::make_unique<TGrayImage>(raw);
     }
     QImage bitmap;

@@ -1,0 +1,124 @@
+// The platform layer's pure parts: filters, default extensions, number fields, the guard and the
+// 24-bit BMP writer of document windows.
+#include "support/TestSupport.h"
+#include "support/ui/ScriptedDialogs.h"
+
+#include "image/CorvaneError.h"
+#include "image/TGrayImage.h"
+#include "shell/BitmapOps.h"
+#include "shell/Convert.h"
+#include "shell/FileFilter.h"
+
+#include <QImage>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace corvane::ui;
+
+namespace {
+const QString kPictureFilter = "Bitmaps (*.bmp)|*.bmp|Raw files( *.raw )|*.raw|All files(*.*)|*.*";
+}
+
+TEST(FileFilter, DescriptionPatternPairsBecomeQtNameFilters) {
+    EXPECT_EQ(ToQtNameFilters(kPictureFilter),
+              (QStringList{"Bitmaps (*.bmp)", "Raw files (*.raw)", "All files (*.*)"}));
+    EXPECT_EQ(ToQtNameFilters("All files( *.* ) |*.*|Pictures|*.bmp;*.raw"),
+              (QStringList{"All files (*.*)", "Pictures (*.bmp *.raw)"}));
+}
+
+TEST(FileFilter, DefaultExtensionFollowsTheChosenFilter) {
+    EXPECT_EQ(ApplyDefaultSuffix("/d/pic", kPictureFilter, 1), "/d/pic.bmp");
+    EXPECT_EQ(ApplyDefaultSuffix("/d/pic", kPictureFilter, 2), "/d/pic.raw");
+    EXPECT_EQ(ApplyDefaultSuffix("/d/pic", kPictureFilter, 3), "/d/pic");
+    EXPECT_EQ(ApplyDefaultSuffix("/d/pic.png", kPictureFilter, 1), "/d/pic.png");
+    EXPECT_EQ(ApplyDefaultSuffix("/d.x/pic", kPictureFilter, 2), "/d.x/pic.raw");
+    EXPECT_EQ(ApplyDefaultSuffix("/d/pic", kPictureFilter, 9), "/d/pic");
+}
+
+TEST(NumberFields, IntegersAndTheirConversionError) {
+    EXPECT_EQ(StrToInt("512"), 512);
+    EXPECT_EQ(StrToInt(" -7"), -7);
+    EXPECT_EQ(StrToInt("2147483647"), 2147483647);
+    for (const char* bad : {"abc", "", "12a", "1.5", "2147483648", "-", " 5 "}) {
+        try {
+            StrToInt(bad);
+            ADD_FAILURE() << bad;
+        } catch (const corvane::CorvaneError& e) {
+            EXPECT_EQ(std::string(e.what()), std::string("'") + bad + "' is not a valid integer value");
+        }
+    }
+    EXPECT_DOUBLE_EQ(StrToFloat(" 0.25 "), 0.25);
+    EXPECT_THROW(StrToFloat("1,5"), corvane::CorvaneError);
+    EXPECT_THROW(StrToFloat("nan"), corvane::CorvaneError);
+}
+
+TEST(Guard, EveryKindOfErrorIsShownAndReportedAsFailure) {
+    corvane::test::ScriptedDialogs dialogs;
+    EXPECT_TRUE(RunGuarded(dialogs, [] {}));
+    EXPECT_FALSE(RunGuarded(dialogs, [] { throw corvane::CorvaneError("only support raw and bmp files"); }));
+    EXPECT_FALSE(RunGuarded(dialogs, [] { throw std::bad_alloc(); }));
+    EXPECT_FALSE(RunGuarded(dialogs, [] { throw std::runtime_error("disk full"); }));
+    EXPECT_FALSE(RunGuarded(dialogs, [] { throw 42; }));
+    EXPECT_EQ(dialogs.Errors(),
+              (QStringList{"only support raw and bmp files", "Out of memory", "disk full", "Unknown error"}));
+}
+
+TEST(WindowBitmap, GreyLevelRoundsTheChannelMean) {
+    EXPECT_EQ(GrayLevel(10, 20, 31), 20);  // 61/3 + 0.5 = 20.83
+    EXPECT_EQ(GrayLevel(0, 0, 2), 1);      // 0.67 + 0.5
+    EXPECT_EQ(GrayLevel(0, 0, 1), 0);
+    EXPECT_EQ(GrayLevel(255, 255, 255), 255);
+    EXPECT_EQ(GrayLevel(7, 7, 7), 7);
+}
+
+TEST(WindowBitmap, Bmp24KeepsColoursAndReplacesTheFile) {
+    corvane::test::TempDir dir;
+    QImage picture(5, 3, QImage::Format_RGB888);  // odd width: rows need padding
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            picture.setPixelColor(x, y, QColor(10 * x, 50 * y, 200 - x - y));
+    const std::string name = dir.File("colour.bmp");
+    corvane::test::WriteFileBytes(name, "old contents");
+    SaveBitmapAsBmp(picture, name);
+    const std::string bytes = corvane::test::ReadFileBytes(name);
+    ASSERT_EQ(bytes.size(), 54u + 3u * 16u);
+    EXPECT_EQ(bytes[28], 24);
+    QImage back(QString::fromStdString(name));
+    ASSERT_FALSE(back.isNull());
+    EXPECT_EQ(back.convertToFormat(QImage::Format_RGB888), picture);
+    // Nothing but the target is left in the folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
+}
+
+TEST(WindowBitmap, RotationIsAQuarterTurnCounterClockwiseAndInvertFlipsEveryByte) {
+    QImage picture(3, 2, QImage::Format_RGB888);
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            picture.setPixelColor(x, y, QColor(x, y, 100 + 10 * x + y));
+    const QImage turned = Rotate90Bitmap(picture);
+    ASSERT_EQ(turned.size(), QSize(2, 3));
+    for (int y = 0; y < 2; ++y)
+        for (int x = 0; x < 3; ++x)
+            EXPECT_EQ(turned.pixelColor(y, 2 - x), picture.pixelColor(x, y)) << x << "," << y;
+    QImage inverted = picture;
+    InvertBitmap(inverted);
+    EXPECT_EQ(inverted.pixelColor(2, 1), QColor(253, 254, 255 - 121));
+}
+
+TEST(WindowBitmap, GreyImagesPaintIntoTheCornerAndCopyBack) {
+    corvane::TGrayImage gray(nullptr, 4, 2);
+    for (int i = 0; i < gray.Size; ++i)
+        gray.Data[i] = static_cast<std::uint8_t>(30 * i);
+    QImage bitmap(3, 3, QImage::Format_RGB888);
+    bitmap.fill(Qt::white);
+    PaintGrayIntoBitmap(gray, bitmap);  // the fourth column falls outside
+    EXPECT_EQ(bitmap.pixelColor(2, 1), QColor(180, 180, 180));
+    EXPECT_EQ(bitmap.pixelColor(0, 2), QColor(255, 255, 255));
+    corvane::TGrayImage back(nullptr, 3, 3);
+    CopyBitmapToGray(bitmap, back);
+    EXPECT_EQ(back.GetPixel(1, 1), 150);
+    corvane::TGrayImage wrong(nullptr, 2, 2);
+    EXPECT_THROW(CopyBitmapToGray(bitmap, wrong), corvane::CorvaneError);
+}
