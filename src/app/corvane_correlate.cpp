@@ -30,9 +30,9 @@ int Run(const std::string& configFile) {
     try {
         corvane::RunConfigFile(configFile, [&](const corvane::CorRelationGroupReport& r) {
             finished = r.Group;
-            std::printf("Group %d of %d done in %.1f s (%s): %lld of %lld points computed\n", r.Group, r.Groups,
-                        r.Seconds, r.Fast ? "fast" : "normal", static_cast<long long>(r.PointsComputed),
-                        static_cast<long long>(r.AllPoints));
+            std::printf("Group %d of %d done in %.1f s (%s): %lld of %lld points computed\n", r.Group,
+                        r.Groups, r.Seconds, r.Fast ? "fast" : "normal",
+                        static_cast<long long>(r.PointsComputed), static_cast<long long>(r.AllPoints));
             std::fflush(stdout);
         });
     } catch (const std::bad_alloc&) {

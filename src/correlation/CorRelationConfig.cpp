@@ -63,7 +63,7 @@ using ScanTarget = std::variant<std::int32_t*, float*, std::string*>;
 /// white space in a pattern matches any run of white space (none included), %d and %f skip white
 /// space before the number, %s takes one token up to the next white space, whatever its length.
 class PatternScanner {
-public:
+  public:
     explicit PatternScanner(std::string_view text) : text_(text) {}
 
     /// Applies one pattern at the cursor; false when the text does not match it.
@@ -78,9 +78,12 @@ public:
                 if (target == targets.end()) return false;
                 SkipBlanks();
                 bool ok = false;
-                if (kind == 'd') ok = ReadInt(std::get<std::int32_t*>(*target));
-                else if (kind == 'f') ok = ReadFloat(std::get<float*>(*target));
-                else if (kind == 's') ok = ReadToken(std::get<std::string*>(*target));
+                if (kind == 'd')
+                    ok = ReadInt(std::get<std::int32_t*>(*target));
+                else if (kind == 'f')
+                    ok = ReadFloat(std::get<float*>(*target));
+                else if (kind == 's')
+                    ok = ReadToken(std::get<std::string*>(*target));
                 if (!ok) return false;
                 ++target;
             } else {
@@ -94,16 +97,18 @@ public:
     /// Line number (from 1) of the first character that is not white space at or after the cursor.
     std::size_t LineOfNextItem() const {
         std::size_t at = pos_;
-        while (at < text_.size() && IsBlank(text_[at])) ++at;
+        while (at < text_.size() && IsBlank(text_[at]))
+            ++at;
         std::size_t line = 1;
         for (std::size_t k = 0; k < at; ++k)
             if (text_[k] == '\n') ++line;
         return line;
     }
 
-private:
+  private:
     void SkipBlanks() {
-        while (pos_ < text_.size() && IsBlank(text_[pos_])) ++pos_;
+        while (pos_ < text_.size() && IsBlank(text_[pos_]))
+            ++pos_;
     }
 
     bool ReadInt(std::int32_t* out) {
@@ -116,7 +121,8 @@ private:
         auto [end, ec] = std::from_chars(first, last, magnitude);
         if (ec != std::errc() || (end > first && *first == '-')) return false;
         std::int64_t value = negative ? -magnitude : magnitude;
-        if (value < std::numeric_limits<std::int32_t>::min() || value > std::numeric_limits<std::int32_t>::max())
+        if (value < std::numeric_limits<std::int32_t>::min() ||
+            value > std::numeric_limits<std::int32_t>::max())
             return false;
         *out = static_cast<std::int32_t>(value);
         pos_ = static_cast<std::size_t>(end - text_.data());
@@ -139,7 +145,8 @@ private:
 
     bool ReadToken(std::string* out) {
         std::size_t start = pos_;
-        while (pos_ < text_.size() && !IsBlank(text_[pos_])) ++pos_;
+        while (pos_ < text_.size() && !IsBlank(text_[pos_]))
+            ++pos_;
         if (pos_ == start) return false;
         out->assign(text_.substr(start, pos_ - start));
         return true;

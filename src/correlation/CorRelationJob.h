@@ -9,12 +9,12 @@ namespace corvane {
 
 /// What one finished parameter group reports.
 struct CorRelationGroupReport {
-    int Group = 0;             ///< 1-based position of the group in its file (1 for a single group)
-    int Groups = 0;            ///< groups in the file
-    bool Fast = false;         ///< run in fast mode
-    double Seconds = 0.0;      ///< wall time of the group
-    std::int64_t AllPoints = 0;       ///< points of the search field (seed grid size when fast)
-    std::int64_t PointsComputed = 0;  ///< searched points (normal) or seeds with a result (fast)
+    int Group = 0;                   ///< 1-based position of the group in its file (1 for a single group)
+    int Groups = 0;                  ///< groups in the file
+    bool Fast = false;               ///< run in fast mode
+    double Seconds = 0.0;            ///< wall time of the group
+    std::int64_t AllPoints = 0;      ///< points of the search field (seed grid size when fast)
+    std::int64_t PointsComputed = 0; ///< searched points (normal) or seeds with a result (fast)
 };
 
 /// Runs one parameter group as a correlation job does: FastCompute 1 runs the fast mode, anything

@@ -88,9 +88,12 @@ std::vector<Point> CandidatePoints(const TCorRelationResult& r, bool fast) {
 /// changes sign, keeping pi for the negative x direction and 0 for no displacement.
 double Theta(float sx, float sy, bool changeY) {
     double theta;
-    if (sx != 0.0f && sy != 0.0f) theta = std::atan2(static_cast<double>(sy), static_cast<double>(sx));
-    else if (sy == 0.0f) theta = sx < 0.0f ? kPi : 0.0;
-    else theta = sy > 0.0f ? kPi / 2.0 : -kPi / 2.0;
+    if (sx != 0.0f && sy != 0.0f)
+        theta = std::atan2(static_cast<double>(sy), static_cast<double>(sx));
+    else if (sy == 0.0f)
+        theta = sx < 0.0f ? kPi : 0.0;
+    else
+        theta = sy > 0.0f ? kPi / 2.0 : -kPi / 2.0;
     if (changeY && theta != 0.0 && theta != kPi) theta = -theta;
     return theta;
 }
@@ -110,18 +113,24 @@ void WriteReport(AtomicTextFile& f, const TCorRelationResult& r, bool changeY, b
                  float meanX, float meanY) {
     const TCorRelationPara& p = r.Para;
     const std::int64_t used = static_cast<std::int64_t>(std::time(nullptr) - r.StartTime);
-    if (fast) f.Printf(" \n  Correlation Computation Information \n \t Fast Computing\n");
-    else f.Printf(" \n  Correlation Computation Information \n ");
+    if (fast)
+        f.Printf(" \n  Correlation Computation Information \n \t Fast Computing\n");
+    else
+        f.Printf(" \n  Correlation Computation Information \n ");
     f.Printf(" \n     Used time : %s\n ", UsedTimeText(used).c_str());
-    if (changeY) f.Printf(" Y axis has been changed to up direction\n");
-    else f.Printf(" Y axis still have the down direction\n");
+    if (changeY)
+        f.Printf(" Y axis has been changed to up direction\n");
+    else
+        f.Printf(" Y axis still have the down direction\n");
     f.Printf(" \n Initial Image File: %s ", p.InitialFile.c_str());
     f.Printf(" \n    Width: %d   Height: %d ", r.W0, r.H0);
     f.Printf(" \n Deformed Image File: %s ", p.DeformedFile.c_str());
     f.Printf(" \n    Width: %d   Height: %d \n ", r.W1, r.H1);
     f.Printf(" \n Whole Image Searching Field: (%d,%d)-->>(%d,%d)", p.Left, p.Up, p.Right, p.Bottom);
-    if (fast) f.Printf(" \n\n Fine Image step : 0.25  ");
-    else f.Printf(" \n\n Fine Image step : 0.125  ");
+    if (fast)
+        f.Printf(" \n\n Fine Image step : 0.25  ");
+    else
+        f.Printf(" \n\n Fine Image step : 0.125  ");
     f.Printf(" \n Fine step around seed: %f ", static_cast<double>(p.SeedPrecision));
     f.Printf(" \n Seed Searching Field: ");
     f.Printf(" \n       Width: %d   Height: %d   ", p.WinMoveX, p.WinMoveY);
@@ -138,17 +147,22 @@ void WriteReport(AtomicTextFile& f, const TCorRelationResult& r, bool changeY, b
         f.Printf(" \n Output Displacement Mask File: %s ", p.MaskFile.c_str());
     }
     f.Printf(" \n\n Actual postion of the Image (LeftUp corner) : ( %d, %d )pixels", p.OutLeft, p.OutUp);
-    f.Printf(" \n Output Scale: x: %8.3f  y:%8.3f ", static_cast<double>(p.ScaleX), static_cast<double>(p.ScaleY));
+    f.Printf(" \n Output Scale: x: %8.3f  y:%8.3f ", static_cast<double>(p.ScaleX),
+             static_cast<double>(p.ScaleY));
     const long long successful = fast ? 0 : r.SuccessfulPoints;
     const long long notSearched = fast ? 0 : r.NotSearchedPoints;
-    f.Printf(" \n All searching:%lld Steps,\n     Successful Searching: %lld Steps \n     Not Searching: %lld ",
-             static_cast<long long>(r.AllPoints), successful, notSearched);
+    f.Printf(
+        " \n All searching:%lld Steps,\n     Successful Searching: %lld Steps \n     Not Searching: %lld ",
+        static_cast<long long>(r.AllPoints), successful, notSearched);
     // Without any seed result there is no mean; the not-computed marker says so.
     if (!haveMeans) meanX = meanY = kNotComputed;
     f.Printf(" \n The average seed displacement is (%6.3f , %6.3f ),the Amplitude is %7.3f ",
              static_cast<double>(meanX), static_cast<double>(meanY), static_cast<double>(p.Amplitude));
-    if (fast) f.Printf(" \n\n There are(is) %d points(pixels) in the image have been computed:", int(r.Seeds.size()));
-    else f.Printf(" \n\n There are(is) %d Seeds in the image:", int(r.Seeds.size()));
+    if (fast)
+        f.Printf(" \n\n There are(is) %d points(pixels) in the image have been computed:",
+                 int(r.Seeds.size()));
+    else
+        f.Printf(" \n\n There are(is) %d Seeds in the image:", int(r.Seeds.size()));
     int number = 0;
     for (const TCorRelationSeed& s : r.Seeds) {
         f.Printf(" \n Seed No.%d Initial(%d,%d)-->> Deformed (%d,%d)", ++number, s.X, s.Y, s.EstX, s.EstY);
@@ -181,7 +195,8 @@ void WriteAll(const TCorRelationResult& r, bool changeY, bool fast) {
             const float sx = dx * p.ScaleX, sy = dy * p.ScaleY;
             const double radius = std::sqrt(static_cast<double>(sx) * sx + static_cast<double>(sy) * sy);
             xy.Printf("\n %8.3f  %8.3f  %6.3f  %6.3f ", double(X), double(Y), double(sx), double(sy));
-            thetaR.Printf("\n %8.3f  %8.3f  %6.3f  %6.3f ", double(X), double(Y), Theta(sx, sy, changeY), radius);
+            thetaR.Printf("\n %8.3f  %8.3f  %6.3f  %6.3f ", double(X), double(Y), Theta(sx, sy, changeY),
+                          radius);
         }
     }
     WriteReport(info, r, changeY, fast, haveMeans, meanX, meanY);
@@ -214,14 +229,18 @@ std::string UsedTimeText(std::int64_t seconds) {
     const std::int64_t m = (seconds - 3600 * h) / 60;
     const std::int64_t s = seconds - 3600 * h - 60 * m;
     char text[64];
-    std::snprintf(text, sizeof text, "%2lld:%2lld:%2lld", static_cast<long long>(h), static_cast<long long>(m),
-                  static_cast<long long>(s));
+    std::snprintf(text, sizeof text, "%2lld:%2lld:%2lld", static_cast<long long>(h),
+                  static_cast<long long>(m), static_cast<long long>(s));
     return text;
 }
 
-void WriteResults(const TCorRelationResult& result, bool changeY) { WriteAll(result, changeY, false); }
+void WriteResults(const TCorRelationResult& result, bool changeY) {
+    WriteAll(result, changeY, false);
+}
 
-void WriteFastResults(const TCorRelationResult& result, bool changeY) { WriteAll(result, changeY, true); }
+void WriteFastResults(const TCorRelationResult& result, bool changeY) {
+    WriteAll(result, changeY, true);
+}
 
 void WriteGrayFiles(TCorRelationResult& result) {
     MaskArrays(result);

@@ -37,8 +37,8 @@ bool CompileLocale() {
         const std::filesystem::path& folder = localeFolder.path;
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
-        const std::string command = "localedef -i de_DE -f UTF-8 '" + (folder / "de_DE.UTF-8").string() +
-                                    "' >/dev/null 2>&1";
+        const std::string command =
+            "localedef -i de_DE -f UTF-8 '" + (folder / "de_DE.UTF-8").string() + "' >/dev/null 2>&1";
         if (std::system(command.c_str()) != 0) return false;
         ::setenv("LOCPATH", folder.c_str(), 1);
         return true;
@@ -60,6 +60,8 @@ CommaDecimalLocale::CommaDecimalLocale() {
     if (!active_) std::setlocale(LC_ALL, previous_.c_str());
 }
 
-CommaDecimalLocale::~CommaDecimalLocale() { std::setlocale(LC_ALL, previous_.c_str()); }
+CommaDecimalLocale::~CommaDecimalLocale() {
+    std::setlocale(LC_ALL, previous_.c_str());
+}
 
 } // namespace corvane::test

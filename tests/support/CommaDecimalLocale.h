@@ -7,14 +7,14 @@ namespace corvane::test {
 /// to the previous locale afterwards. When the machine has no such locale, one is compiled once
 /// into a temporary folder with localedef. Active() is false when neither worked.
 class CommaDecimalLocale {
-public:
+  public:
     CommaDecimalLocale();
     ~CommaDecimalLocale();
     CommaDecimalLocale(const CommaDecimalLocale&) = delete;
     CommaDecimalLocale& operator=(const CommaDecimalLocale&) = delete;
     bool Active() const { return active_; }
 
-private:
+  private:
     std::string previous_;
     bool active_ = false;
 };
