@@ -8,7 +8,6 @@
 #include <QTime>
 #include <QTimer>
 
-#include <atomic>
 #include <stdexcept>
 
 #include "CorRelationUiFixture.h"
@@ -32,69 +31,21 @@ protected:
         const QTableWidgetItem* item = Status().ComputeThreadsStringGrid->item(slot - 1, column);
         return item ? item->text() : QString();
     }
-    /// Starts a job that blocks on its own gate; returns its slot.
-    int StartBlocked() { return Commands().StartWorkJob(gates_.Blocking()); }
-    bool WaitForEnds(int count) { return WaitUntil([&] { return ended_ >= count; }); }
-
-    void SetUp() override
-    {
-        CorRelationUiFixture::SetUp();
-        QObject::connect(&Commands(), &TCorRelationCommands::JobEnded, &Commands(),
-                         [this](int slot, const QString& error) {
-                             ++ended_;
-                             endedSlots_.push_back(slot);
-                             endedErrors_.push_back(error);
-                         });
-    }
-    void TearDown() override
-    {
-        gates_.ReleaseAll();
-        WaitUntil([&] { return Commands().LiveJobs() == 0; });
-        CorRelationUiFixture::TearDown();
-    }
-
-    JobGates gates_;
-    int ended_ = 0;
-    std::vector<int> endedSlots_;
-    QStringList endedErrors_;
 };
-
-TEST_F(CorRelationJobs, StatusWindowStartsWithTenIdleSlots)
-{
-    TCorRelationStatusForm& status = Status();
-    EXPECT_EQ(status.windowTitle(), "CorRelation Status");
-    EXPECT_TRUE(status.windowFlags() & Qt::WindowStaysOnTopHint);
-    QTableWidget* grid = status.ComputeThreadsStringGrid;
-    ASSERT_EQ(grid->rowCount(), 10);
-    ASSERT_EQ(grid->columnCount(), 3);
-    EXPECT_EQ(grid->horizontalHeaderItem(1)->text(), "Time");
-    EXPECT_EQ(grid->horizontalHeaderItem(2)->text(), "Start");
-    EXPECT_EQ(grid->columnWidth(0), 32);
-    EXPECT_EQ(grid->columnWidth(1), 64);
-    EXPECT_EQ(grid->columnWidth(2), 59);
-    for (int slot = 1; slot <= 10; ++slot) {
-        EXPECT_EQ(Cell(slot, 0), QString::number(slot));
-        EXPECT_EQ(Cell(slot, 1), "idle");
-        EXPECT_EQ(Cell(slot, 2), "idle");
-    }
-    EXPECT_EQ(status.Job2Label->text(), "Running Jobs");
-    EXPECT_EQ(status.RunningJobsLabel->text(), "0");
-    EXPECT_EQ(status.FindFreeSlot(), 1);
-}
 
 TEST_F(CorRelationJobs, SlotNumbersAreClampedAndTheLowestFreeSlotIsFound)
 {
     TCorRelationStatusForm& status = Status();
-    status.StartSlot(0);   // clamped to 1
-    status.StartSlot(42);  // clamped to 10
+    status.StartSlot(0);  // clamped to 1
+    status.StartSlot(42); // clamped to 10
     status.StartSlot(2);
-    EXPECT_TRUE(status.SlotBusy(1));
-    EXPECT_TRUE(status.SlotBusy(10));
+    EXPECT_EQ(Cell(10, 0), "10");
+    EXPECT_EQ(Cell(10, 1), "00:00:00");
     EXPECT_EQ(status.FindFreeSlot(), 3);
-    status.EndSlot(-5);    // clamped to 1
+    status.EndSlot(-5); // clamped to 1
     EXPECT_EQ(status.FindFreeSlot(), 1);
     EXPECT_EQ(Cell(1, 1), "idle");
-    EXPECT_EQ(Cell(10, 1), "00:00:00");
+    EXPECT_EQ(Cell(1, 2), "idle");
     for (int slot = 1; slot <= 10; ++slot)
         status.StartSlot(slot);
     EXPECT_EQ(status.FindFreeSlot(), -1);
@@ -121,8 +72,8 @@ TEST_F(CorRelationJobs, TenRunningJobsRefuseAnEleventhAndAFreedSlotIsReused)
     EXPECT_EQ(Commands().LiveJobs(), 10);
 
     // Jobs 4 and 7 end; the next starts take 4, then 7.
-    gates_.Release(6);
-    gates_.Release(3);
+    Release(6);
+    Release(3);
     ASSERT_TRUE(WaitForEnds(2));
     EXPECT_EQ(Status().FindFreeSlot(), 4);
     EXPECT_EQ(StartBlocked(), 4);
@@ -150,9 +101,9 @@ TEST_F(CorRelationJobs, SlotThreeShowsItsTimesThenGoesIdleWithABeep)
     EXPECT_TRUE(Status().AnimationPlaying());
 
     const int beepsBefore = BeepCount();
-    gates_.Release(2);
+    Release(2);
     ASSERT_TRUE(WaitForEnds(1));
-    EXPECT_EQ(endedSlots_.front(), 3);
+    EXPECT_EQ(EndedSlots.front(), 3);
     EXPECT_EQ(Cell(3, 1), "idle");
     EXPECT_EQ(Cell(3, 2), "idle");
     EXPECT_EQ(BeepCount(), beepsBefore + 1);
@@ -179,39 +130,34 @@ TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot)
     Main().Action("ConfigFileAction")->trigger();
     EXPECT_TRUE(Status().isVisible());
     ASSERT_TRUE(WaitForEnds(3));
-    EXPECT_EQ(endedErrors_.back(), "Read CorRelation Config file ERROR!!!");
+    EXPECT_EQ(EndedErrors.back(), "Read CorRelation Config file ERROR!!!");
     EXPECT_EQ(ErrorsShown().back(), "Read CorRelation Config file ERROR!!!");
     EXPECT_EQ(Status().BusyCount(), 0);
 }
 
-TEST_F(CorRelationJobs, ShowStatusTogglesTheWindowAndItsCaption)
+TEST_F(CorRelationJobs, ShowStatusTogglesTheWindowWhichPausesWhileHidden)
 {
     QAction* action = Main().Action("CorRelationStatusAction");
-    ASSERT_NE(action, nullptr);
-    EXPECT_TRUE(action->isEnabled());
+    ASSERT_TRUE(action->isEnabled());
     EXPECT_EQ(action->text(), "Show Status");
     action->trigger();
     EXPECT_TRUE(Status().isVisible());
     EXPECT_EQ(action->text(), "Hide Status");
-    action->trigger();
-    EXPECT_FALSE(Status().isVisible());
-    EXPECT_EQ(action->text(), "Show Status");
-}
-
-TEST_F(CorRelationJobs, HidingTheStatusWindowStopsAnimationAndTimerUntilShownAgain)
-{
-    Status().show();
     StartBlocked();
     Status().ThreadsMangerTimerTimer();
     EXPECT_TRUE(Status().AnimationPlaying());
     EXPECT_TRUE(Status().ThreadsMangerTimer->isActive());
-    Status().hide();
+
+    action->trigger();
+    EXPECT_FALSE(Status().isVisible());
+    EXPECT_EQ(action->text(), "Show Status");
     EXPECT_FALSE(Status().AnimationPlaying());
     EXPECT_FALSE(Status().ThreadsMangerTimer->isActive());
-    Status().show();
+    action->trigger();
     EXPECT_TRUE(Status().AnimationPlaying());
     EXPECT_TRUE(Status().ThreadsMangerTimer->isActive());
-    gates_.ReleaseAll();
+
+    Release(0);
     ASSERT_TRUE(WaitForEnds(1));
     Status().ThreadsMangerTimerTimer();
     EXPECT_FALSE(Status().AnimationPlaying());

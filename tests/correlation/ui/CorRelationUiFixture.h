@@ -1,5 +1,6 @@
 #pragma once
 #include <QCoreApplication>
+#include <QStringList>
 #include <QThread>
 
 #include <chrono>
@@ -31,35 +32,10 @@ inline bool WaitUntil(const std::function<bool()>& cond, int timeoutMs = 60000)
     return true;
 }
 
-/// Gates that hold test jobs until released; every gate still closed is opened on destruction,
-/// so no job outlives a test.
-class JobGates {
-public:
-    ~JobGates() { ReleaseAll(); }
-    /// Work that blocks until gate index is released.
-    std::function<void()> Blocking()
-    {
-        auto gate = std::make_shared<std::latch>(1);
-        gates_.push_back(gate);
-        return [gate] { gate->wait(); };
-    }
-    void Release(std::size_t index)
-    {
-        if (index < gates_.size() && gates_[index]->try_wait() == false)
-            gates_[index]->count_down();
-    }
-    void ReleaseAll()
-    {
-        for (std::size_t i = 0; i < gates_.size(); ++i)
-            Release(i);
-    }
-
-private:
-    std::vector<std::shared_ptr<std::latch>> gates_;
-};
-
-/// A shown main frame on scripted dialogs with the workbench's tool windows, and the
-/// correlation commands and status window found in it.
+/// A shown main frame on scripted dialogs with the workbench's tool windows; the correlation
+/// commands and status window found in it; jobs that block until the test opens their gate;
+/// the ends of jobs as the frame reported them. Every gate is opened and every job waited for
+/// before the frame goes.
 class CorRelationUiFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -68,12 +44,39 @@ protected:
         ui::CreateToolWindows(*frame_->Form);
         commands_ = frame_->Form->findChild<ui::TCorRelationCommands*>();
         ASSERT_NE(commands_, nullptr);
+        QObject::connect(commands_, &ui::TCorRelationCommands::JobEnded, commands_,
+                         [this](int slot, const QString& error) {
+                             EndedSlots.push_back(slot);
+                             EndedErrors.push_back(error);
+                         });
     }
-    void TearDown() override { frame_->Destroy(); }
+    void TearDown() override
+    {
+        for (const auto& gate : gates_)
+            if (!gate->try_wait())
+                gate->count_down();
+        WaitUntil([&] { return commands_->LiveJobs() == 0; });
+        frame_->Destroy();
+    }
 
     ui::TMainForm& Main() const { return *frame_->Form; }
     ui::TCorRelationCommands& Commands() const { return *commands_; }
     ui::TCorRelationStatusForm& Status() const { return commands_->StatusForm(); }
+
+    /// Starts a job that blocks until Release(n) for the n-th such job (from 0); returns its slot.
+    int StartBlocked()
+    {
+        auto gate = std::make_shared<std::latch>(1);
+        gates_.push_back(gate);
+        return commands_->StartWorkJob([gate] { gate->wait(); });
+    }
+    void Release(std::size_t n) { gates_.at(n)->count_down(); }
+    /// Waits until count jobs have ended in all.
+    bool WaitForEnds(int count, int timeoutMs = 60000)
+    {
+        return WaitUntil([&] { return static_cast<int>(EndedSlots.size()) >= count; }, timeoutMs);
+    }
+
     /// The next file dialog answers name.
     void QueueFile(const std::string& name) { frame_->Dialogs.QueueFile(QString::fromStdString(name)); }
     QStringList ErrorsShown() const { return frame_->Dialogs.Errors(); }
@@ -84,9 +87,13 @@ protected:
         return requests.empty() ? QString() : requests.back().Title;
     }
 
+    std::vector<int> EndedSlots;
+    QStringList EndedErrors;
+
 private:
     std::unique_ptr<TestMainForm> frame_;
     ui::TCorRelationCommands* commands_ = nullptr;
+    std::vector<std::shared_ptr<std::latch>> gates_;
 };
 
 } // namespace corvane::test
