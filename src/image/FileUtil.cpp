@@ -118,8 +118,13 @@ void WriteFileAtomically(const std::string& name, const std::function<bool(std::
     }
     fs::path dir = target.parent_path();
     static thread_local std::mt19937_64 rng{std::random_device{}()};
-    fs::path temp = dir / (".~" + target.filename().string() + "." + std::to_string(rng() % 1000000000ULL) + ".tmp");
-    std::FILE* f = std::fopen(temp.string().c_str(), "wbx");
+    fs::path temp;
+    std::FILE* f = nullptr;
+    for (int attempt = 0; attempt < 8 && !f; ++attempt) { // a fresh name, never someone else's file
+        temp = dir / (".~" + target.filename().string() + "." + std::to_string(rng() % 1000000000ULL) + ".tmp");
+        f = std::fopen(temp.string().c_str(), "wbx");
+        if (!f && errno != EEXIST) break;
+    }
     if (!f) throw CorvaneError(failMessage);
     bool ok = false;
     try {
