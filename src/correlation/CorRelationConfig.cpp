@@ -3,6 +3,7 @@
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstddef>
@@ -66,8 +67,26 @@ class PatternScanner {
   public:
     explicit PatternScanner(std::string_view text) : text_(text) {}
 
-    /// Applies one pattern at the cursor; false when the text does not match it.
+    /// Applies one pattern at the cursor; false when the text does not match it, with the cursor
+    /// left where the pattern started.
     bool Scan(std::string_view pattern, std::initializer_list<ScanTarget> targets) {
+        const std::size_t start = pos_;
+        if (ScanFrom(pattern, targets)) return true;
+        pos_ = start;
+        return false;
+    }
+
+    /// Line number (from 1) of the first character that is not white space at or after the cursor.
+    /// Counted only when a line does not match, so reading stays linear in the file size.
+    std::size_t LineOfNextItem() const {
+        std::size_t at = pos_;
+        while (at < text_.size() && IsBlank(text_[at]))
+            ++at;
+        return 1 + static_cast<std::size_t>(std::count(text_.begin(), text_.begin() + at, '\n'));
+    }
+
+  private:
+    bool ScanFrom(std::string_view pattern, std::initializer_list<ScanTarget> targets) {
         auto target = targets.begin();
         for (std::size_t i = 0; i < pattern.size(); ++i) {
             char p = pattern[i];
@@ -94,18 +113,6 @@ class PatternScanner {
         return true;
     }
 
-    /// Line number (from 1) of the first character that is not white space at or after the cursor.
-    std::size_t LineOfNextItem() const {
-        std::size_t at = pos_;
-        while (at < text_.size() && IsBlank(text_[at]))
-            ++at;
-        std::size_t line = 1;
-        for (std::size_t k = 0; k < at; ++k)
-            if (text_[k] == '\n') ++line;
-        return line;
-    }
-
-  private:
     void SkipBlanks() {
         while (pos_ < text_.size() && IsBlank(text_[pos_]))
             ++pos_;
@@ -192,9 +199,8 @@ std::vector<TCorRelationPara> ReadConfigFile(const std::string& fileName) {
     PatternScanner scanner(text);
 
     auto scan = [&](const char* pattern, std::initializer_list<ScanTarget> targets) {
-        std::size_t line = scanner.LineOfNextItem();
         if (!scanner.Scan(pattern, targets))
-            throw CorvaneError(std::string(kReadError) + " line " + std::to_string(line) +
+            throw CorvaneError(std::string(kReadError) + " line " + std::to_string(scanner.LineOfNextItem()) +
                                " does not match: " + KeyOf(pattern));
     };
 

@@ -5,6 +5,7 @@
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <ctime>
@@ -78,8 +79,15 @@ std::vector<Point> CandidatePoints(const TCorRelationResult& r, bool fast) {
     const TCorRelationPara& p = r.Para;
     // A grid step below 1 would never leave the search field.
     if (p.GridX < 1 || p.GridY < 1) throw CorvaneError(kCannotWrite);
-    for (std::int64_t y = p.Up; y <= p.Bottom; y += p.GridY)
-        for (std::int64_t x = p.Left; x <= p.Right; x += p.GridX)
+    // Grid points outside the picture have no value; the grid is walked only where it meets the
+    // picture, so a search field far larger than the picture costs nothing.
+    auto firstInside = [](std::int64_t start, std::int64_t step) {
+        return start >= 0 ? start : start + (-start + step - 1) / step * step;
+    };
+    const std::int64_t right = std::min<std::int64_t>(p.Right, r.W0 - 1);
+    const std::int64_t bottom = std::min<std::int64_t>(p.Bottom, r.H0 - 1);
+    for (std::int64_t y = firstInside(p.Up, p.GridY); y <= bottom; y += p.GridY)
+        for (std::int64_t x = firstInside(p.Left, p.GridX); x <= right; x += p.GridX)
             points.push_back({static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)});
     return points;
 }

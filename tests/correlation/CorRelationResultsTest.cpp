@@ -102,6 +102,13 @@ TEST(CorRelationResultsTest, GridPointsAreWrittenRowByRowAndTheTurnedYAxisChange
         EXPECT_EQ(downXY[k][1], 20 + 5 * static_cast<int>(k / 11));
         EXPECT_EQ(downTR[k][1], downXY[k][1]);
     }
+    r.Para.Left = -7, r.Para.Right = 1000; // grid points off the picture have no value
+    WriteResults(r, false);
+    const std::vector<Record> wide = Records(r.Para.XYFile);
+    EXPECT_EQ(wide.size(), 11u * 20u); // x = 3, 8, ... 98
+    EXPECT_EQ(wide[0][0], 3.0);
+    EXPECT_EQ(wide[19][0], 98.0);
+    r.Para.Left = 20, r.Para.Right = 70;
     r.Para.ScaleX = 2.0f, r.Para.ScaleY = 0.5f, r.Para.OutLeft = 10, r.Para.OutUp = 4;
     WriteResults(r, false);
     const std::vector<Record> scaled = Records(r.Para.XYFile), scaledTR = Records(r.Para.ThetaRFile);
@@ -226,6 +233,12 @@ TEST(CorRelationResultsTest, AFileThatCannotBeCreatedStopsTheWritingBeforeAnyFil
         for (const std::string* name : names)
             EXPECT_FALSE(std::filesystem::exists(*name)) << *name;
     }
+    TempDir dir; // a grid step of 0 would never leave the search field
+    TCorRelationResult r = MakeResult(dir);
+    r.Para.GridY = 0;
+    EXPECT_EQ(MessageOf([&] { WriteResults(r, false); }),
+              "Check your computing parameters, then start again");
+    EXPECT_FALSE(std::filesystem::exists(r.Para.XYFile));
 }
 
 TEST(CorRelationResultsTest, GrayPicturesShareOneRangeAndMaskedPointsAreMarkedInBothArrays) {
