@@ -66,6 +66,9 @@ TCorRelationStatusForm::TCorRelationStatusForm(IDialogs& dialogs, QWidget* paren
     ComputeThreadsStringGrid->setColumnWidth(0, 32);
     ComputeThreadsStringGrid->setColumnWidth(kTimeColumn, 64);
     ComputeThreadsStringGrid->setColumnWidth(kStartColumn, 59);
+    // The start column takes the room left, so a time of day is never cut short.
+    ComputeThreadsStringGrid->horizontalHeader()->setStretchLastSection(true);
+    ComputeThreadsStringGrid->verticalHeader()->setDefaultSectionSize(20);
 
     // FormCreate: slot numbers, every slot idle, animation remembered as stopped.
     for (int row = 0; row < SlotCount; ++row) {
@@ -89,7 +92,7 @@ TCorRelationStatusForm::TCorRelationStatusForm(IDialogs& dialogs, QWidget* paren
     layout->addWidget(FindAnimate);
     layout->addLayout(top);
     layout->addWidget(ComputeThreadsStringGrid);
-    resize(190, 330);
+    resize(240, 330);
 }
 
 TCorRelationStatusForm::~TCorRelationStatusForm() = default;
