@@ -1,7 +1,7 @@
 #include "correlation/CorRelationConfig.h"
 #include "correlation/CorRelationJob.h"
 
-#include "support/SpecklePicture.h"
+#include "support/SpeckleImages.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -41,11 +41,20 @@ std::string Replace(std::string text, const std::string& from, const std::string
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
 }
 
-/// The 28 lines of the default group with output names of its own, in a folder holding a speckle
-/// pair of 100 x 100 pixels whose deformed picture is moved by (2, 1).
+/// The default pictures test0.bmp and test2.bmp in folder: a speckle pair of 100 x 100 pixels
+/// whose deformed picture is moved by (2, 1).
+void WriteSpecklePair(const std::filesystem::path& folder) {
+    test::SpeckleOptions o;
+    o.Width = o.Height = 100;
+    o.ShiftX = 2.0, o.ShiftY = 1.0;
+    const test::SpecklePair pair = test::MakeSpecklePair(o);
+    test::SaveGreyBmp((folder / "test0.bmp").string(), 100, 100, pair.Initial);
+    test::SaveGreyBmp((folder / "test2.bmp").string(), 100, 100, pair.Deformed);
+}
+
+/// The 28 lines of the default group with output names of its own, its pictures written beside it.
 std::string DefaultGroup(const TempDir& dir, const std::string& tag, bool fast) {
-    test::WriteSpeckleBmp(dir.File("test0.bmp"), 100, 100, 0.0, 0.0);
-    test::WriteSpeckleBmp(dir.File("test2.bmp"), 100, 100, 2.0, 1.0);
+    WriteSpecklePair(dir.Path());
     GenerateConfigFile(dir.File("modal.cor"));
     std::string text = ReadFileBytes(dir.File("modal.cor"));
     text = Replace(Replace(text.substr(text.find('\n') + 1), "=xy.dat", "=xy" + tag + ".dat"), "=info.inf",
@@ -112,8 +121,7 @@ TEST(CorvaneCorrelateProgramTest, DefaultFileRunsOnTwoPicturesAndWritesTablesRep
     TempDir dir;
     std::filesystem::create_directories(dir.Path() / "job");
     ASSERT_EQ(RunProgram(dir, "--generate job/run.cor").status, 0);
-    test::WriteSpeckleBmp(dir.File("job/test0.bmp"), 100, 100, 0.0, 0.0);
-    test::WriteSpeckleBmp(dir.File("job/test2.bmp"), 100, 100, 2.0, 1.0);
+    WriteSpecklePair(dir.Path() / "job");
     // The user edits the default file to ask for the float maps too.
     WriteFileBytes(dir.File("job/run.cor"),
                    Replace(ReadFileBytes(dir.File("job/run.cor")),
