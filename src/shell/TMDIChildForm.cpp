@@ -53,19 +53,22 @@ protected:
             const int s = -z;
             return QRect(r.left() / s, r.top() / s, std::max(1, r.width() / s), std::max(1, r.height() / s));
         };
-        // Exclusive-or style: the frame inverts what is under it, so it shows on any picture.
-        painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
-        QPen pen(Qt::white);
-        pen.setWidth(1);
-        painter.setPen(pen);
-        painter.setBrush(Qt::NoBrush);
+        // A black line under a white dashed one shows on every grey level.
+        auto frame = [&](const QRect& shownRect) {
+            const QRect r = shownRect.adjusted(0, 0, -1, -1);
+            painter.setBrush(Qt::NoBrush);
+            painter.setPen(QPen(Qt::black, 1, Qt::SolidLine));
+            painter.drawRect(r);
+            painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
+            painter.drawRect(r);
+        };
         if (form_.MarqueeShown())
-            painter.drawRect(toShown(form_.MarqueeRect()).adjusted(0, 0, -1, -1));
+            frame(toShown(form_.MarqueeRect()));
         const TSelectionRect second = form_.SecondMarquee();
         if (second.Right != second.Left || second.Bottom != second.Top) {
             const QRect r(QPoint(std::min(second.Left, second.Right), std::min(second.Top, second.Bottom)),
                           QPoint(std::max(second.Left, second.Right) - 1, std::max(second.Top, second.Bottom) - 1));
-            painter.drawRect(toShown(r).adjusted(0, 0, -1, -1));
+            frame(toShown(r));
         }
     }
     void mousePressEvent(QMouseEvent* e) override { form_.PictureMousePress(e->position().toPoint()); }

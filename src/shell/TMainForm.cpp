@@ -19,6 +19,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QIcon>
+#include <QPixmap>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -28,10 +30,11 @@
 #include <QPointer>
 #include <QSettings>
 #include <QStatusBar>
-#include <QStyle>
 #include <QTextEdit>
 #include <QToolBar>
 
+
+#include <cmath>
 
 namespace corvane::ui {
 
@@ -200,6 +203,18 @@ QString ReplaceExtension(const QString& name, const QString& extension) {
     return name + extension;
 }
 
+/// The workbench's icon: a few circular fringes, drawn rather than shipped as a file.
+QIcon MakeFringeIcon() {
+    QImage picture(32, 32, QImage::Format_RGB888);
+    for (int y = 0; y < 32; ++y)
+        for (int x = 0; x < 32; ++x) {
+            const double r = std::hypot(x - 15.5, y - 15.5);
+            const int g = static_cast<int>(127.5 + 127.5 * std::cos(r * 0.9));
+            picture.setPixelColor(x, y, QColor(g, g, g));
+        }
+    return QIcon(QPixmap::fromImage(picture));
+}
+
 std::string ToPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
 
 } // namespace
@@ -216,6 +231,7 @@ TMainForm::TMainForm(IDialogs& dialogs, QSettings& settings, QWidget* parent)
     : QMainWindow(parent), dialogs_(dialogs), settings_(settings), d_(std::make_unique<Private>()) {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Corvane"));
+    setWindowIcon(MakeFringeIcon());
     mdiArea_ = new QMdiArea(this);
     mdiArea_->setObjectName(QStringLiteral("MdiArea"));
     mdiArea_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -241,7 +257,7 @@ TMainForm::TMainForm(IDialogs& dialogs, QSettings& settings, QWidget* parent)
         if (QAction* cut = Action(QStringLiteral("EditCut1")))
             cut->setEnabled(text);
     });
-    resize(1024, 768);
+    resize(1200, 900);
 }
 
 TMainForm::~TMainForm() {
@@ -273,9 +289,24 @@ void TMainForm::CreateActions() {
     toolBar->setCheckable(true);
     toolBar->setChecked(true);
 
-    QStyle* s = style();
-    Action(QStringLiteral("FileOpenAction"))->setIcon(s->standardIcon(QStyle::SP_DialogOpenButton));
-    Action(QStringLiteral("SaveAction"))->setIcon(s->standardIcon(QStyle::SP_DialogSaveButton));
+    // Tool bar buttons carry short labels so that the eight bars fit in two rows; the menus keep
+    // the full captions.
+    static constexpr std::pair<const char*, const char*> kButtonTexts[] = {
+        {"FloatFileOpenAction", "Open Float"},   {"SaveAsFloatAction", "Save Float"},
+        {"FileSaveAsAction", "Save As"},          {"Rotate90Action", "Rotate"},
+        {"AmplifyAction", "+"},                  {"EditOriginalSizeAction", "1:1"},
+        {"ShrinkAction", "-"},                   {"ConfigFileAction", "Config"},
+        {"CorRelationStatusAction", "Status"},   {"OneGridImageFFTAction", "One Grid"},
+        {"TwoGridImageFFTAction", "Two Grid"},   {"Equal4StepAction", "E4S"},
+        {"PI3StepAction", "C3S"},                {"PI4StepAction", "C4S"},
+        {"SimpleUnwrapAction", "Simple Unwrap"}, {"PhaseCalculationAction", "Phase Calc"},
+        {"AbsolutePhaseAction", "To Displacement"}, {"MergeXandYDisplacementAction", "Sample X/Y"},
+        {"ImageScaleAction", "Scale"},           {"LineDistributionAction", "Line"},
+        {"HistogramAction", "Histogram"},        {"InverseFFTAction", "IFFT"},
+        {"FilterAction", "Filter"},
+    };
+    for (const auto& [name, text] : kButtonTexts)
+        Action(QString::fromLatin1(name))->setIconText(QString::fromLatin1(text));
 
     auto bind = [this](const char* name, void (TMainForm::*handler)()) {
         connect(Action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
@@ -311,9 +342,13 @@ void TMainForm::CreateMenusAndToolBars() {
         d_->menus[m] = menuBar()->addMenu(QString::fromLatin1(kMenus[m].Caption));
         d_->menus[m]->setObjectName(QString::fromLatin1(kMenus[m].Name));
     }
-    for (int t = 0; t < kToolBarCount; ++t) {
-        if (t == 4)
+    // Two rows: the file, edit, zoom, correlation and tools bars, then the fringe, phase and
+    // displacement bars.
+    for (int t : {0, 1, 2, 3, 7, -1, 4, 5, 6}) {
+        if (t < 0) {
             addToolBarBreak();
+            continue;
+        }
         d_->toolBars[t] = addToolBar(QString::fromLatin1(kToolBarNames[t]));
         d_->toolBars[t]->setObjectName(QString::fromLatin1(kToolBarNames[t]));
         d_->toolBars[t]->setToolButtonStyle(Qt::ToolButtonTextOnly);

@@ -11,7 +11,10 @@
 namespace corvane::ui {
 
 std::optional<FileDialogResult> TQtDialogs::RunFileDialog(const FileDialogRequest& request, bool save) {
-    QFileDialog dialog(parent_, request.Title);
+    const QString title = !request.Title.isEmpty() ? request.Title
+                          : save                   ? QStringLiteral("Save As")
+                                                   : QStringLiteral("Open");
+    QFileDialog dialog(parent_, title);
     dialog.setDirectory(request.InitialDir.isEmpty() ? QDir::currentPath() : request.InitialDir);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile
