@@ -42,11 +42,12 @@ double CorrelateInOrder(const double* f, double sff, const G* g, std::ptrdiff_t 
     return sfg / std::sqrt(sff * sgg);
 }
 
-// Windows up to this many pixels are summed in four interleaved partial sums. Every value compared
-// against the quarter-pixel picture is a grey byte times a multiple of 1/64 (at most 255 * 255) and
-// every square a multiple of 1/4096, so each product and each partial sum of up to 2^24 of them is
-// exact in double: the grouping cannot change a single bit of the sums, and the result equals the
-// row-by-row sum. Larger windows fall back to the plain order.
+// The whole-field search compares the initial window with values of the quarter-pixel picture or
+// of the eighth-pixel grid: a grey byte times a multiple of 1/64, at most 255 * 255, and squares that
+// are multiples of 1/4096. Each product and each partial sum of up to 2^24 of them is exact in
+// double, so the grouping of the sums cannot change a single bit: four interleaved partial sums
+// give the very sums of the row-by-row order, without waiting on one long chain of additions.
+// Larger windows keep the row-by-row order.
 constexpr std::int64_t kExactWindowLimit = std::int64_t{1} << 24;
 
 double CorrelateExact(const double* f, double sff, const float* g, std::ptrdiff_t stride, std::int32_t wx,
@@ -98,7 +99,7 @@ double WholeFieldSearch::Candidate(std::int64_t k, std::int64_t l) const {
 
 // The nine eighth-pixel candidates read the eighth-pixel grid only at rows 8ii + a and columns
 // 8jj + b (a, b = 1..3); each such value is the mean construction of the grid from the 3 x 3
-// quarter-pixel entries at U[r0 + 4ii + r][c0 + 4jj + c], computed here directly.
+// quarter-pixel entries at U[r0 + 4ii + r][c0 + 4jj + c], computed here directly in float.
 void WholeFieldSearch::BuildEighthPixelCandidates(std::int64_t r0, std::int64_t c0) {
     const float* src[3][3];
     for (int r = 0; r < 3; ++r) {
@@ -153,25 +154,31 @@ SearchOutcome WholeFieldSearch::Search(std::int32_t x, std::int32_t y, std::int3
         }
     if (a1 < 0) return SearchOutcome::NoMatch;
 
-    // Quarter-pixel level.
+    // Quarter-pixel level; its centre candidate is the best of the half-pixel level, whose
+    // coefficient is already known.
+    const double centre1 = best;
     best = 0.0;
     int a2 = -1, b2 = -1;
     for (int a = 0; a < 3; ++a)
         for (int b = 0; b < 3; ++b) {
-            const double cc = Candidate(r + 2 * a1 + a - 3, c + 2 * b1 + b - 3);
+            const double cc =
+                a == 1 && b == 1 ? centre1 : Candidate(r + 2 * a1 + a - 3, c + 2 * b1 + b - 3);
             if (cc > best) best = cc, a2 = a, b2 = b;
         }
     if (a2 < 0) return SearchOutcome::NoMatch;
 
-    // Eighth-pixel level.
+    // Eighth-pixel level; its centre (a, b = 2) again repeats the best of the level before.
+    const double centre2 = best;
     BuildEighthPixelCandidates(r + 2 * a1 + a2 - 4, c + 2 * b1 + b2 - 4);
     best = 0.0;
     int a3 = -1, b3 = -1;
     const std::size_t n = window_.size();
     for (int a = 1; a <= 3; ++a)
         for (int b = 1; b <= 3; ++b) {
-            const double cc = CorrelateExact(window_.data(), sff_, eighth_.data() + ((a - 1) * 3 + (b - 1)) * n,
-                                             wx_, wx_, wy_);
+            const double cc = a == 2 && b == 2 ? centre2
+                                               : CorrelateExact(window_.data(), sff_,
+                                                                eighth_.data() + ((a - 1) * 3 + (b - 1)) * n,
+                                                                wx_, wx_, wy_);
             if (cc > best) best = cc, a3 = a, b3 = b;
         }
     if (a3 < 0) return SearchOutcome::NoMatch;

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -38,9 +39,9 @@ private:
     std::int32_t w0_, h0_;
     const QuarterPixelImage& u_;
     std::int32_t wx_, wy_, hx_, hy_;
-    std::vector<double> window_;  // the initial window, row by row
-    double sff_ = 0.0;            // its sum of squares
-    std::vector<float> eighth_;   // the nine eighth-pixel candidate windows, one after another
+    std::vector<double> window_; // the initial window, row by row
+    double sff_ = 0.0;           // its sum of squares
+    std::vector<float> eighth_;  // the nine eighth-pixel candidate windows, one after another
 };
 
 /// Sizes of the seed search, derived once from the parameters.

@@ -1,0 +1,144 @@
+// Correlation engine on synthetic speckle pairs: a whole normal run (pictures loaded from BMP,
+// seeds, quarter-pixel picture, region propagation, median post filter, result files) with the
+// default parameters over nearly the whole picture, a fast run, and the point search alone.
+// Reports points per second and the peak resident memory of the process.
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <map>
+#include <memory>
+#include <random>
+
+#include "correlation/CorRelationSearch.h"
+#include "correlation/QuarterPixelImage.h"
+#include "correlation/TCorRelation.h"
+#include "support/SpeckleImages.h"
+#include "support/TestSupport.h"
+
+namespace {
+
+double PeakMegabytes() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// One speckle pair per size, moved by (2.4, -1.3) pixels, kept on disk for the whole program.
+struct Pictures {
+    corvane::test::TempDir dir;
+    corvane::test::SpecklePair pair;
+    explicit Pictures(int n) {
+        corvane::test::SpeckleOptions o;
+        o.Width = o.Height = n;
+        o.ShiftX = 2.4;
+        o.ShiftY = -1.3;
+        pair = corvane::test::MakeSpecklePair(o);
+        corvane::test::SaveGreyBmp(dir.File("initial.bmp"), n, n, pair.Initial);
+        corvane::test::SaveGreyBmp(dir.File("deformed.bmp"), n, n, pair.Deformed);
+    }
+};
+
+Pictures& PicturesOf(int n) {
+    static std::map<int, std::unique_ptr<Pictures>> made;
+    auto& p = made[n];
+    if (!p) p = std::make_unique<Pictures>(n);
+    return *p;
+}
+
+// The defaults of a new configuration file, over the picture less a 20-pixel frame.
+corvane::TCorRelationPara DefaultPara(const Pictures& p, int n) {
+    corvane::TCorRelationPara para;
+    para.InitialFile = p.dir.File("initial.bmp");
+    para.DeformedFile = p.dir.File("deformed.bmp");
+    para.XYFile = p.dir.File("xy.dat");
+    para.ThetaRFile = p.dir.File("thetar.dat");
+    para.InfoFile = p.dir.File("info.inf");
+    para.MaskFile = p.dir.File("mask.bmp");
+    para.GrayXFile = para.GrayYFile = para.BinXFile = para.BinYFile = p.dir.File("none");
+    para.WinMoveX = para.WinMoveY = 33;
+    para.LargeWinX = para.LargeWinY = 15;
+    para.SearchWinX = para.SearchWinY = 13;
+    para.SeedNumX = para.SeedNumY = 2;
+    para.SeedPrecision = 0.1f;
+    para.Left = para.Up = 20;
+    para.Right = para.Bottom = n - 21;
+    para.Amplitude = 20.0f;
+    para.GridX = para.GridY = 5;
+    para.ScaleX = para.ScaleY = 1.0f;
+    para.FilterType = 2;
+    para.FilterSizeX = para.FilterSizeY = 3;
+    para.AverageThreshold = 0.5f;
+    para.ChangeYaxis = 1;
+    return para;
+}
+
+void BM_NormalRun(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    Pictures& pictures = PicturesOf(n);
+    const corvane::TCorRelationPara para = DefaultPara(pictures, n);
+    std::int64_t points = 0, found = 0;
+    for (auto _ : state) {
+        corvane::TCorRelation engine(para, corvane::TCorRelation::Mode::Normal);
+        engine.Run(true);
+        points += engine.Result().AllPoints;
+        found += engine.Result().SuccessfulPoints;
+    }
+    state.counters["points/s"] = benchmark::Counter(static_cast<double>(points), benchmark::Counter::kIsRate);
+    state.counters["found"] = static_cast<double>(found) / static_cast<double>(points);
+    state.counters["peak_MB"] = PeakMegabytes();
+}
+BENCHMARK(BM_NormalRun)->Arg(512)->Arg(2048)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
+
+void BM_FastRun(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    Pictures& pictures = PicturesOf(n);
+    corvane::TCorRelationPara para = DefaultPara(pictures, n);
+    para.SeedNumX = para.SeedNumY = 10;
+    std::int64_t seeds = 0;
+    for (auto _ : state) {
+        corvane::TCorRelation engine(para, corvane::TCorRelation::Mode::Fast);
+        engine.RunFast(true);
+        seeds += static_cast<std::int64_t>(engine.Result().Seeds.size());
+    }
+    state.counters["seeds/s"] = benchmark::Counter(static_cast<double>(seeds), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_FastRun)->Arg(512)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// The three-level search at every point of a 512 x 512 pair with the true whole-pixel prediction.
+void BM_PointSearch(benchmark::State& state) {
+    const int n = 512;
+    Pictures& pictures = PicturesOf(n);
+    corvane::QuarterPixelImage u;
+    u.Build(pictures.pair.Deformed.data(), n, n);
+    const int win = static_cast<int>(state.range(0));
+    corvane::WholeFieldSearch search(pictures.pair.Initial.data(), n, n, u, win, win);
+    std::int64_t points = 0;
+    for (auto _ : state) {
+        float sum = 0.0f;
+        for (int y = 20; y < n - 20; ++y)
+            for (int x = 20; x < n - 20; ++x) {
+                float dx = 0, dy = 0;
+                if (search.Search(x, y, x + 2, y - 1, dx, dy) == corvane::SearchOutcome::Found) sum += dx;
+            }
+        benchmark::DoNotOptimize(sum);
+        points += static_cast<std::int64_t>(n - 40) * (n - 40);
+    }
+    state.counters["points/s"] = benchmark::Counter(static_cast<double>(points), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_PointSearch)->Arg(13)->Arg(21)->Unit(benchmark::kMillisecond);
+
+void BM_QuarterPixelPicture(benchmark::State& state) {
+    const int n = static_cast<int>(state.range(0));
+    Pictures& pictures = PicturesOf(n);
+    corvane::QuarterPixelImage u;
+    for (auto _ : state) {
+        u.Build(pictures.pair.Deformed.data(), n, n);
+        benchmark::DoNotOptimize(u.Plane(3, 3));
+    }
+}
+BENCHMARK(BM_QuarterPixelPicture)->Arg(512)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();
