@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <ctime>
 #include <filesystem>
+#include <locale.h>
 #include <memory>
 #include <unistd.h>
 #include <vector>
@@ -67,13 +68,13 @@ bool SeedMeans(const TCorRelationResult& r, float& meanX, float& meanY) {
     return true;
 }
 
-/// Points offered to the displacement files: the output grid over the search field (normal run)
-/// or the seeds in seed order (fast run).
+/// Points offered to the displacement files, all inside the picture: the output grid over the
+/// search field (normal run) or the kept seeds in seed order (fast run).
 std::vector<Point> CandidatePoints(const TCorRelationResult& r, bool fast) {
     std::vector<Point> points;
     if (fast) {
         for (const TCorRelationSeed& s : r.Seeds)
-            if (!s.Removed()) points.push_back({s.X, s.Y});
+            if (!s.Removed() && Inside(r, s.X, s.Y)) points.push_back({s.X, s.Y});
         return points;
     }
     const TCorRelationPara& p = r.Para;
@@ -104,6 +105,29 @@ double Theta(float sx, float sy, bool changeY) {
         theta = sy > 0.0f ? kPi / 2.0 : -kPi / 2.0;
     if (changeY && theta != 0.0 && theta != kPi) theta = -theta;
     return theta;
+}
+
+/// Switches this thread to the "C" numeric conventions while it lives.
+class CNumericLocale {
+  public:
+    CNumericLocale() : previous_(uselocale(CLocale())) {}
+    ~CNumericLocale() { uselocale(previous_); }
+    CNumericLocale(const CNumericLocale&) = delete;
+    CNumericLocale& operator=(const CNumericLocale&) = delete;
+
+  private:
+    static locale_t CLocale() {
+        static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+        return c;
+    }
+    locale_t previous_;
+};
+
+/// One record of a displacement table: a line break first, a blank at the end.
+void AppendRecord(std::string& out, double a, double b, double c, double d) {
+    char line[512]; // four floats in %f take at most 47 characters each
+    const int n = std::snprintf(line, sizeof line, "\n %8.3f  %8.3f  %6.3f  %6.3f ", a, b, c, d);
+    if (n > 0) out.append(line, std::min(static_cast<std::size_t>(n), sizeof line - 1));
 }
 
 bool CanCreate(const std::string& name) {
@@ -189,24 +213,28 @@ void WriteAll(const TCorRelationResult& r, bool changeY, bool fast) {
     const std::vector<Point> candidates = CandidatePoints(r, fast);
     const std::unique_ptr<TGrayImage> mask = haveMeans ? LoadMask(r) : nullptr;
 
-    AtomicTextFile xy(p.XYFile), thetaR(p.ThetaRFile), info(p.InfoFile);
+    // One record per point in each table, formatted straight into memory under the "C" numeric
+    // locale: a whole field at grid 1 is a million records.
+    std::string xyText, thetaRText;
     if (haveMeans) {
+        CNumericLocale numbers;
         for (const Point& pt : candidates) {
-            if (!Inside(r, pt.x, pt.y)) continue;
             const std::size_t i = static_cast<std::size_t>(pt.y) * r.W0 + pt.x;
             const float dx = r.dx[i], dy = r.dy[i];
             if (!(std::fabs(dx - meanX) < p.Amplitude && std::fabs(dy - meanY) < p.Amplitude)) continue;
             if (mask && mask->Data[i] != 255) continue;
-            const float X = static_cast<float>(p.OutLeft + pt.x) * p.ScaleX;
-            const float Y = changeY ? static_cast<float>(r.H0 - (p.OutUp + pt.y)) * p.ScaleY
-                                    : static_cast<float>(p.OutUp + pt.y) * p.ScaleY;
+            const float X = static_cast<float>(std::int64_t{p.OutLeft} + pt.x) * p.ScaleX;
+            const float Y = changeY ? static_cast<float>(r.H0 - (std::int64_t{p.OutUp} + pt.y)) * p.ScaleY
+                                    : static_cast<float>(std::int64_t{p.OutUp} + pt.y) * p.ScaleY;
             const float sx = dx * p.ScaleX, sy = dy * p.ScaleY;
             const double radius = std::sqrt(static_cast<double>(sx) * sx + static_cast<double>(sy) * sy);
-            xy.Printf("\n %8.3f  %8.3f  %6.3f  %6.3f ", double(X), double(Y), double(sx), double(sy));
-            thetaR.Printf("\n %8.3f  %8.3f  %6.3f  %6.3f ", double(X), double(Y), Theta(sx, sy, changeY),
-                          radius);
+            AppendRecord(xyText, X, Y, sx, sy);
+            AppendRecord(thetaRText, X, Y, Theta(sx, sy, changeY), radius);
         }
     }
+    AtomicTextFile xy(p.XYFile), thetaR(p.ThetaRFile), info(p.InfoFile);
+    xy.Write(xyText);
+    thetaR.Write(thetaRText);
     WriteReport(info, r, changeY, fast, haveMeans, meanX, meanY);
     xy.Commit(kCannotWrite);
     thetaR.Commit(kCannotWrite);
