@@ -206,7 +206,10 @@ std::vector<TCorRelationPara> ReadConfigFile(const std::string& fileName) {
 
     std::int32_t count = 0;
     scan(kCountLine, {&count});
-    if (count < 0 || static_cast<std::uint64_t>(count) > text.size() / MinimumGroupLength())
+    if (count < 0)
+        throw CorvaneError(std::string(kReadError) + " HowManyGroup =" + std::to_string(count) +
+                           " is not a number of groups");
+    if (static_cast<std::uint64_t>(count) > text.size() / MinimumGroupLength())
         throw CorvaneError(std::string(kReadError) + " HowManyGroup =" + std::to_string(count) +
                            " is more groups than the file holds");
 

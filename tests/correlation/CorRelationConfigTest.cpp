@@ -123,7 +123,7 @@ TEST(CorRelationConfigTest, FilesThatCannotBeReadOrWrittenAreRefusedWithTheirMes
          read + " line 19 does not match: Seed Number in x and y direction ="},
         {"HowMany", "howMany", read + " line 1 does not match: HowManyGroup ="},
         {"???Filter size x ,y =3   3\n", "", read + " line 29 does not match: ???Filter size x ,y ="},
-        {"Group =1", "Group =-1", read + " HowManyGroup =-1 is more groups than the file holds"},
+        {"Group =1", "Group =-1", read + " HowManyGroup =-1 is not a number of groups"},
         {"Group =1", "Group =2", read + " HowManyGroup =2 is more groups than the file holds"},
         {"Group =1", "Group =2000000000",
          read + " HowManyGroup =2000000000 is more groups than the file holds"},
