@@ -80,6 +80,12 @@ TEST_F(DocumentWindow, SmallZoomedPicturesFitTheClientAreaLargeOnesDoNot) {
     w.Amplify();  // 900 x 600 is too large: the window keeps its size
     EXPECT_EQ(w.size(), QSize(600, 400));
     EXPECT_EQ(w.Picture()->size(), QSize(900, 600));
+    // A picture smaller than the client area sits in its centre.
+    w.OriginalSize();
+    w.Shrink();  // 150 x 100, and the window fits it
+    w.SubWindow()->resize(w.SubWindow()->size() + QSize(51, 40));
+    corvane::test::ProcessEvents();
+    EXPECT_EQ(w.Picture()->pos(), QPoint(25, 20));
 }
 
 TEST_F(DocumentWindow, MousePositionsMapToClampedPixels) {
