@@ -2,6 +2,8 @@
 
 #include "correlation/ui/TCorRelationCommands.h"
 #include "correlation/ui/TCorRelationStatusForm.h"
+#include "spectral/ui/TForwardFFTForm.h"
+#include "spectral/ui/TInverseFFTForm.h"
 
 namespace corvane::ui {
 
@@ -12,6 +14,9 @@ void CreateToolWindows(TMainForm& mainForm) {
     // phase calculation, strain, speckle, the segmentation tools, encoding, simple unwrap, pseudo
     // colour), parented to nothing, and connects itself to its command through
     // mainForm.Action("...") and, when it takes part in mouse events, RegisterToolHooks.
+    // Forward and inverse FFT tools.
+    new TForwardFFTForm(mainForm);
+    new TInverseFFTForm(mainForm);
     // Correlation status window, then the correlation commands, which make the parameter wizard.
     auto* corRelationStatus = new TCorRelationStatusForm(mainForm.Dialogs(), &mainForm);
     new TCorRelationCommands(mainForm, *corRelationStatus);

@@ -1,0 +1,331 @@
+#include "spectral/ui/TInverseFFTForm.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHideEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <limits>
+
+#include "image/TGrayImage.h"
+#include "shell/Convert.h"
+#include "shell/Platform.h"
+#include "shell/TMainForm.h"
+#include "spectral/TMyFFT.h"
+#include "spectral/ui/OnFailure.h"
+
+namespace corvane::ui {
+
+namespace {
+const QString kFloatFilter = QStringLiteral("Float Data file( *flt)|*.flt|All Files (*.*)|*.*");
+const QString kMaskFilter = QStringLiteral("Mask Files (*.bmp)|*.bmp|All files( *.*)|*.*");
+const QString kSaveFilter = QStringLiteral("Bin Float file(*.flt)|*.flt|All files(*.*)|*.*");
+
+template <typename T> T* Named(T* widget, const char* name) {
+    widget->setObjectName(QString::fromLatin1(name));
+    return widget;
+}
+
+// x + w for the far corner of the rectangle filter; a sum beyond the integer range only means
+// "past the edge of the map".
+std::int32_t FarCorner(std::int32_t origin, std::int32_t size) {
+    const std::int64_t sum = std::int64_t{origin} + size;
+    return static_cast<std::int32_t>(std::clamp<std::int64_t>(sum, std::numeric_limits<std::int32_t>::min(),
+                                                              std::numeric_limits<std::int32_t>::max()));
+}
+} // namespace
+
+TInverseFFTForm::TInverseFFTForm(TMainForm& mainForm)
+    : QWidget(&mainForm, Qt::Tool | Qt::WindowStaysOnTopHint), main_(mainForm), dialogs_(mainForm.Dialogs()),
+      commands_(mainForm) {
+    setObjectName(QStringLiteral("InverseFFTForm"));
+    setWindowTitle(QStringLiteral("Inverse FFT"));
+
+    ZrEdit = Named(new QLineEdit(QStringLiteral("Zr.flt"), this), "ZrEdit");
+    ZiEdit = Named(new QLineEdit(QStringLiteral("Zi.flt"), this), "ZiEdit");
+    ZrButton = Named(new QPushButton(QStringLiteral("..."), this), "ZrButton");
+    ZiButton = Named(new QPushButton(QStringLiteral("..."), this), "ZiButton");
+    ShowAmSpeedButton = Named(new QToolButton(this), "ShowAmSpeedButton");
+    ShowAmSpeedButton->setText(QStringLiteral("Display"));
+    ShowAmSpeedButton->setToolTip(QStringLiteral("Display"));
+    ShowAmSpeedButton->setStatusTip(QStringLiteral("display the spectra in gray level"));
+
+    MaskFileCheckBox = Named(new QCheckBox(QStringLiteral("Use Mask File"), this), "MaskFileCheckBox");
+    MaskFileGroupBox = Named(new QGroupBox(QStringLiteral("Mask File"), this), "MaskFileGroupBox");
+    MaskFileGroupBox->setToolTip(QStringLiteral("white(255) is valid"));
+    MaskFileEdit = Named(new QLineEdit(QStringLiteral("Mask.bmp"), MaskFileGroupBox), "MaskFileEdit");
+    BrowseMaskFileButton = Named(new QPushButton(QStringLiteral("..."), MaskFileGroupBox), "BrowseMaskFileButton");
+
+    RectFilterCheckBox = Named(new QCheckBox(QStringLiteral("Use Rectangle Filter"), this), "RectFilterCheckBox");
+    RectGroupBox = Named(new QGroupBox(QStringLiteral("Rectangle Filter"), this), "RectGroupBox");
+    XEdit = Named(new QLineEdit(QStringLiteral("0"), RectGroupBox), "XEdit");
+    YEdit = Named(new QLineEdit(QStringLiteral("0"), RectGroupBox), "YEdit");
+    WidthEdit = Named(new QLineEdit(QStringLiteral("0"), RectGroupBox), "WidthEdit");
+    HeightEdit = Named(new QLineEdit(QStringLiteral("0"), RectGroupBox), "HeightEdit");
+
+    CircleFilterCheckBox = Named(new QCheckBox(QStringLiteral("Use Circle Filter"), this), "CircleFilterCheckBox");
+    CircleGroupBox = Named(new QGroupBox(QStringLiteral("Circle Filter"), this), "CircleGroupBox");
+    CenterXEdit = Named(new QLineEdit(QStringLiteral("0"), CircleGroupBox), "CenterXEdit");
+    CenterYEdit = Named(new QLineEdit(QStringLiteral("0"), CircleGroupBox), "CenterYEdit");
+    RadiusEdit = Named(new QLineEdit(QStringLiteral("10"), CircleGroupBox), "RadiusEdit");
+
+    InverseFFTButton = Named(new QPushButton(QStringLiteral("Inverse FFT"), this), "InverseFFTButton");
+    CloseButton = Named(new QPushButton(QStringLiteral("Close"), this), "CloseButton");
+
+    PopupMenu = Named(new QMenu(this), "PopupMenu");
+    SaveInverseFFTrealpartto1 =
+        Named(PopupMenu->addAction(QStringLiteral("Save Inverse FFT real part to...")), "SaveInverseFFTrealpartto1");
+    SaveInverseFFTimaginepartto1 = Named(PopupMenu->addAction(QStringLiteral("Save Inverse FFT imagine part to...")),
+                                         "SaveInverseFFTimaginepartto1");
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu->popup(mapToGlobal(pos)); });
+
+    // Layout: the spectrum files, the three filters, the buttons.
+    auto* layout = new QVBoxLayout(this);
+    auto* parts = Named(new QGroupBox(QStringLiteral("Real and Imagine Part "), this), "RealImagineGroupBox");
+    auto* partsLayout = new QGridLayout(parts);
+    partsLayout->addWidget(new QLabel(QStringLiteral("Zr"), parts), 0, 0);
+    partsLayout->addWidget(ZrEdit, 0, 1);
+    partsLayout->addWidget(ZrButton, 0, 2);
+    partsLayout->addWidget(new QLabel(QStringLiteral("Zi"), parts), 1, 0);
+    partsLayout->addWidget(ZiEdit, 1, 1);
+    partsLayout->addWidget(ZiButton, 1, 2);
+    partsLayout->addWidget(ShowAmSpeedButton, 0, 3, 2, 1);
+    layout->addWidget(parts);
+
+    layout->addWidget(MaskFileCheckBox);
+    auto* maskLayout = new QHBoxLayout(MaskFileGroupBox);
+    maskLayout->addWidget(MaskFileEdit);
+    maskLayout->addWidget(BrowseMaskFileButton);
+    layout->addWidget(MaskFileGroupBox);
+
+    layout->addWidget(RectFilterCheckBox);
+    auto* rectLayout = new QGridLayout(RectGroupBox);
+    rectLayout->addWidget(new QLabel(QStringLiteral("Top Left Corner"), RectGroupBox), 0, 0);
+    rectLayout->addWidget(XEdit, 0, 1);
+    rectLayout->addWidget(YEdit, 0, 2);
+    rectLayout->addWidget(new QLabel(QStringLiteral("Width"), RectGroupBox), 1, 0);
+    rectLayout->addWidget(WidthEdit, 1, 1);
+    rectLayout->addWidget(new QLabel(QStringLiteral("Height"), RectGroupBox), 2, 0);
+    rectLayout->addWidget(HeightEdit, 2, 1);
+    layout->addWidget(RectGroupBox);
+
+    layout->addWidget(CircleFilterCheckBox);
+    auto* circleLayout = new QGridLayout(CircleGroupBox);
+    circleLayout->addWidget(new QLabel(QStringLiteral("Circle Center"), CircleGroupBox), 0, 0);
+    circleLayout->addWidget(CenterXEdit, 0, 1);
+    circleLayout->addWidget(CenterYEdit, 0, 2);
+    circleLayout->addWidget(new QLabel(QStringLiteral("Radius"), CircleGroupBox), 1, 0);
+    circleLayout->addWidget(RadiusEdit, 1, 1);
+    layout->addWidget(CircleGroupBox);
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(InverseFFTButton);
+    buttons->addWidget(CloseButton);
+    layout->addLayout(buttons);
+
+    MaskFileGroupBox->setEnabled(false);
+    RectGroupBox->setEnabled(false);
+    CircleGroupBox->setEnabled(false);
+
+    connect(ZrButton, &QPushButton::clicked, this, &TInverseFFTForm::ZrButtonClick);
+    connect(ZiButton, &QPushButton::clicked, this, &TInverseFFTForm::ZiButtonClick);
+    connect(ShowAmSpeedButton, &QToolButton::clicked, this, &TInverseFFTForm::ShowAmSpeedButtonClick);
+    connect(MaskFileCheckBox, &QCheckBox::clicked, this, &TInverseFFTForm::MaskFileCheckBoxClick);
+    connect(RectFilterCheckBox, &QCheckBox::clicked, this, &TInverseFFTForm::RectFilterCheckBoxClick);
+    connect(CircleFilterCheckBox, &QCheckBox::clicked, this, &TInverseFFTForm::CircleFilterCheckBoxClick);
+    connect(BrowseMaskFileButton, &QPushButton::clicked, this, &TInverseFFTForm::BrowseMaskFileButtonClick);
+    connect(InverseFFTButton, &QPushButton::clicked, this, &TInverseFFTForm::InverseFFTButtonClick);
+    connect(CloseButton, &QPushButton::clicked, this, &TInverseFFTForm::CloseButtonClick);
+    connect(SaveInverseFFTrealpartto1, &QAction::triggered, this, &TInverseFFTForm::SaveInverseFFTrealpartto1Click);
+    connect(SaveInverseFFTimaginepartto1, &QAction::triggered, this,
+            &TInverseFFTForm::SaveInverseFFTimaginepartto1Click);
+
+    mainForm.RegisterToolHooks(this, this);
+
+    // The frame's command shows the tool; while it is shown, document windows only minimise.
+    if (QAction* command = mainForm.Action(QStringLiteral("InverseFFTAction"))) {
+        command->setEnabled(true);
+        connect(command, &QAction::triggered, this, [this] {
+            RunGuarded(dialogs_, [&] {
+                show();
+                raise();
+                activateWindow();
+            });
+        });
+    }
+    mainForm.AddCloseGuard(this);
+}
+
+TInverseFFTForm::~TInverseFFTForm() = default;
+
+void TInverseFFTForm::ChooseFloatFile(QLineEdit* edit) {
+    RunGuarded(dialogs_, [&] {
+        FileDialogRequest request;
+        request.Filter = kFloatFilter;
+        request.FilterIndex = 1;
+        if (const auto chosen = dialogs_.OpenFile(request)) edit->setText(chosen->FileName);
+    });
+}
+
+void TInverseFFTForm::ZrButtonClick() { ChooseFloatFile(ZrEdit); }
+
+void TInverseFFTForm::ZiButtonClick() { ChooseFloatFile(ZiEdit); }
+
+void TInverseFFTForm::MaskFileCheckBoxClick() {
+    RunGuarded(dialogs_, [&] { MaskFileGroupBox->setEnabled(MaskFileCheckBox->isChecked()); });
+}
+
+// The rectangle and the circle exclude each other; the mask combines with either.
+void TInverseFFTForm::RectFilterCheckBoxClick() {
+    RunGuarded(dialogs_, [&] {
+        RectGroupBox->setEnabled(RectFilterCheckBox->isChecked());
+        if (RectFilterCheckBox->isChecked()) {
+            CircleFilterCheckBox->setChecked(false);
+            CircleGroupBox->setEnabled(false);
+        }
+    });
+}
+
+void TInverseFFTForm::CircleFilterCheckBoxClick() {
+    RunGuarded(dialogs_, [&] {
+        CircleGroupBox->setEnabled(CircleFilterCheckBox->isChecked());
+        if (CircleFilterCheckBox->isChecked()) {
+            RectFilterCheckBox->setChecked(false);
+            RectGroupBox->setEnabled(false);
+        }
+    });
+}
+
+void TInverseFFTForm::BrowseMaskFileButtonClick() {
+    RunGuarded(dialogs_, [&] {
+        FileDialogRequest request;
+        request.Filter = kMaskFilter;
+        request.FilterIndex = 1;
+        const auto chosen = dialogs_.OpenFile(request);
+        if (!chosen) return;
+        MaskFileEdit->setText(chosen->FileName);
+        const TGrayImage mask(chosen->FileName.toStdString());
+        main_.ShowInRole(QStringLiteral("Mask File"), mask);
+    });
+}
+
+void TInverseFFTForm::ShowAmSpeedButtonClick() {
+    RunGuarded(dialogs_, [&] {
+        fft_.reset();
+        TMyFFT spectrum(ZrEdit->text().toStdString(), ZiEdit->text().toStdString());
+        spectrum.ShowSpectrum();
+        main_.ShowInRole(QStringLiteral("FFT Spectra"), *spectrum.Phase->Gray);
+    });
+}
+
+void TInverseFFTForm::InverseFFTButtonClick() {
+    RunGuarded(dialogs_, [&] {
+        fft_.reset();
+        InverseFFTButton->setEnabled(false);
+        OnFailure undo([this] {
+            fft_.reset();
+            InverseFFTButton->setEnabled(true);
+        });
+        // Every field is read before the spectrum is touched, so a bad entry changes nothing.
+        const bool useMask = MaskFileCheckBox->isChecked();
+        const bool useRect = RectFilterCheckBox->isChecked();
+        const bool useCircle = CircleFilterCheckBox->isChecked();
+        std::int32_t x = 0, y = 0, w = 0, h = 0, cx = 0, cy = 0;
+        double radius = 0.0;
+        if (useRect) {
+            x = StrToInt(XEdit->text());
+            y = StrToInt(YEdit->text());
+            w = StrToInt(WidthEdit->text());
+            h = StrToInt(HeightEdit->text());
+        }
+        if (useCircle) {
+            cx = StrToInt(CenterXEdit->text());
+            cy = StrToInt(CenterYEdit->text());
+            radius = StrToFloat(RadiusEdit->text());
+        }
+
+        fft_ = std::make_unique<TMyFFT>(ZrEdit->text().toStdString(), ZiEdit->text().toStdString());
+        if (useMask) {
+            const std::string mask = MaskFileEdit->text().toStdString();
+            fft_->Real->ApplyMaskFile(0.0f, mask);
+            fft_->Imag->ApplyMaskFile(0.0f, mask);
+        }
+        if (useRect) {
+            fft_->Real->FillRect(0.0f, x, y, FarCorner(x, w), FarCorner(y, h), false);
+            fft_->Imag->FillRect(0.0f, x, y, FarCorner(x, w), FarCorner(y, h), false);
+        }
+        if (useCircle) {
+            fft_->Real->FillCircle(0.0f, cx, cy, radius, false);
+            fft_->Imag->FillCircle(0.0f, cx, cy, radius, false);
+        }
+        fft_->InverseFFT();
+        fft_->Phase->LinearSpectrum = true;
+        fft_->ShowSpectrum();
+        main_.ShowInRole(QStringLiteral("IFFT Spectra"), *fft_->Phase->Gray);
+        undo.Dismiss();
+        InverseFFTButton->setEnabled(true);
+        dialogs_.Beep();
+    });
+}
+
+void TInverseFFTForm::SavePart(bool realPart) {
+    RunGuarded(dialogs_, [&] {
+        if (!fft_) return;
+        FileDialogRequest request;
+        request.Filter = kSaveFilter;
+        request.FilterIndex = 1;
+        request.DefaultExt = QStringLiteral("*.flt");
+        const auto chosen = dialogs_.SaveFile(request);
+        if (!chosen) return;
+        (realPart ? fft_->Real : fft_->Imag)->SaveFlt(chosen->FileName.toStdString());
+    });
+}
+
+void TInverseFFTForm::SaveInverseFFTrealpartto1Click() { SavePart(true); }
+
+void TInverseFFTForm::SaveInverseFFTimaginepartto1Click() { SavePart(false); }
+
+void TInverseFFTForm::CloseButtonClick() {
+    RunGuarded(dialogs_, [&] { hide(); });
+}
+
+void TInverseFFTForm::FormHide() {
+    RunGuarded(dialogs_, [&] { fft_.reset(); });
+}
+
+void TInverseFFTForm::DocumentDragged(TMDIChildForm& /*child*/, int x1, int y1, int x2, int y2) {
+    if (!RectFilterCheckBox->isChecked()) return;
+    // The filter keeps (x, y) to (x + w, y + h), corners included: exactly the dragged pixels.
+    XEdit->setText(QString::number(std::min(x1, x2)));
+    YEdit->setText(QString::number(std::min(y1, y2)));
+    WidthEdit->setText(QString::number(std::abs(x2 - x1)));
+    HeightEdit->setText(QString::number(std::abs(y2 - y1)));
+}
+
+void TInverseFFTForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) RunGuarded(dialogs_, [&] { commands_.SetEnabled(false); });
+}
+
+void TInverseFFTForm::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (event->spontaneous()) return;
+    FormHide();
+    RunGuarded(dialogs_, [&] { commands_.SetEnabled(true); });
+}
+
+} // namespace corvane::ui
