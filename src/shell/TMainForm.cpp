@@ -185,11 +185,11 @@ constexpr CommandDef kCommands[] = {
     {ImageMenu, "ModifyCoordinateSizeAction", "Coordinate Size",
      "Modify Coordinate Size| modify the encode coordinate system size", nullptr, -1, false, false},
 
-    {WindowMenu, "WindowCascade1", "&Cascade", "&Cascade", nullptr, -1, false, true},
-    {WindowMenu, "WindowTileHorizontal1", "Tile &Horizontally", "Tile &Horizontally", nullptr, -1, false, true},
-    {WindowMenu, "WindowTileVertical1", "Tile &Vertically", "Tile &Vertically", nullptr, -1, false, true},
-    {WindowMenu, "WindowMinimizeAll1", "&Minimize All", "&Minimize All", nullptr, -1, false, true},
-    {WindowMenu, "WindowArrangeAll1", "&Arrange All", "&Arrange All", nullptr, -1, false, true},
+    {WindowMenu, "WindowCascade1", "&Cascade", "Cascade", nullptr, -1, false, true},
+    {WindowMenu, "WindowTileHorizontal1", "Tile &Horizontally", "Tile Horizontally", nullptr, -1, false, true},
+    {WindowMenu, "WindowTileVertical1", "Tile &Vertically", "Tile Vertically", nullptr, -1, false, true},
+    {WindowMenu, "WindowMinimizeAll1", "&Minimize All", "Minimize All", nullptr, -1, false, true},
+    {WindowMenu, "WindowArrangeAll1", "&Arrange All", "Arrange All", nullptr, -1, false, true},
 
     {HelpMenu, "HelpAboutAction", "&About...",
      "About|Displays program information, version number, and copyright", nullptr, -1, false, true},
@@ -261,7 +261,11 @@ TMainForm::TMainForm(IDialogs& dialogs, QSettings& settings, QWidget* parent)
 }
 
 TMainForm::~TMainForm() {
-    // Document windows refer to the frame; they go first.
+    // Tool windows parented to the frame and the document windows refer to the frame; they go
+    // while it is still whole.
+    for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (child->isWindow())
+            delete child;
     const auto subs = mdiArea_->subWindowList();
     for (QMdiSubWindow* sub : subs)
         delete sub;
