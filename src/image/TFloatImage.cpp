@@ -11,6 +11,7 @@
 #include <cstring>
 #include <limits>
 #include <new>
+#include <stdexcept>
 #include <vector>
 
 namespace corvane {
@@ -588,7 +589,9 @@ void MedianBySelection(const float* src, int rw, int rh, int w, int h, float* ds
                 const float* row = src + static_cast<std::size_t>(j) * static_cast<std::size_t>(rw) + (x - hw);
                 for (int i = 0; i < w; ++i) window[k++] = row[i];
             }
-            std::nth_element(window.begin(), window.begin() + static_cast<std::ptrdiff_t>(n / 2), window.end());
+            // NaN is ordered below every number so that the ordering stays valid for the selection.
+            std::nth_element(window.begin(), window.begin() + static_cast<std::ptrdiff_t>(n / 2), window.end(),
+                             [](float a, float b) { return a < b || (a != a && b == b); });
             out[x] = window[n / 2];
         }
     }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <random>
 #include <vector>
 
@@ -80,4 +81,12 @@ TEST(TFloatImageMedian, RegionFormLeavesEverythingOutsideTheRegion) {
         BubbleMedian(*reference, -4, 3, 21, 100, window, window);
         ExpectSameMaps(*fast, *reference, "window " + std::to_string(window));
     }
+}
+
+TEST(TFloatImageMedian, NotANumberInTheMapIsFilteredSafely) {
+    auto map = RandomMap(90, 30, 0, 9);
+    for (int i = 0; i < 90 * 30; i += 3) map->Data[i] = NAN;
+    map->MedianFilter(7, 7);
+    map->MedianFilter(3, 3);
+    EXPECT_FALSE(std::isnan(map->GetPixel(1, 0))) << "the top rows keep their numbers";
 }
