@@ -25,7 +25,7 @@
 #include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
 #include "shell/TMDIChildForm.h"
-#include "support/SpecklePicture.h"
+#include "support/SpeckleImages.h"
 #include "support/TestSupport.h"
 #include "support/ui/DocumentMouse.h"
 
@@ -282,8 +282,13 @@ std::vector<std::array<double, 4>> ReadRecords(const std::string& file)
 TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResults)
 {
     const TempDir dir;
-    WriteSpeckleBmp(dir.File("before.bmp"), 100, 100, 0.0, 0.0);
-    WriteSpeckleBmp(dir.File("after.bmp"), 100, 100, 2.0, -1.0);
+    SpeckleOptions options;
+    options.Width = options.Height = 100;
+    options.ShiftX = 2.0;
+    options.ShiftY = -1.0;
+    const SpecklePair pair = MakeSpecklePair(options);
+    SaveGreyBmp(dir.File("before.bmp"), pair.Width, pair.Height, pair.Initial);
+    SaveGreyBmp(dir.File("after.bmp"), pair.Width, pair.Height, pair.Deformed);
     OpenPicture(W().InitialSpeedButton, dir.File("before.bmp"));
     OpenPicture(W().DeformedSpeedButton, dir.File("after.bmp"));
     ASSERT_TRUE(ErrorsShown().isEmpty()) << ErrorsShown().join("; ").toStdString();
