@@ -42,16 +42,22 @@ public:
     /// of the picture's size when gray is empty.
     void GetGrayImage(std::unique_ptr<TGrayImage>& gray) const;
 
+    /// The stored corners as left = x1, top = y1, right = x2 + 1, bottom = y2 + 1 (not ordered).
     TSelectionRect GetSelection() const;
+    /// Sets x1 = left, y1 = top, x2 = right - 1, y2 = bottom - 1.
     void SetSelection(int left, int top, int right, int bottom);
     QPoint CurrentPoint() const { return current_; }
     bool Dragging() const { return dragging_; }
     /// The status text for the last mouse move ("Position(x,y),color=(R,G,B)...").
     QString HintText() const { return hint_; }
 
+    /// Zoom in -8 .. 8, never 0: z >= 1 shows z times the size, z <= -1 shows 1/|z|.
     int Zoom() const { return zoom_; }
+    /// Zoom + 1 (0 becomes 2), at most 8; a shown picture below 791 x 591 fits the window to it.
     void Amplify();
+    /// Zoom - 1 (0 becomes -2), at least -8; fits the window like Amplify.
     void Shrink();
+    /// Zoom 1.
     void OriginalSize();
 
     /// Grid extents read from the settings when the window was made.

@@ -37,7 +37,8 @@ public:
     double ScaleX = 1.0;
     double ScaleY = 1.0;
 
-    // Document windows, addressed by index in MDI child order.
+    // Document windows, addressed by index in creation order; a window that accepted a close is
+    // no longer counted, although Qt deletes it only when control returns to the event loop.
     int MDIChildCount() const;
     TMDIChildForm* MDIChild(int index) const;
     TMDIChildForm* ActiveMDIChild() const;
@@ -49,7 +50,7 @@ public:
     /// Errors propagate (the caller's guard shows them); no window is left on error.
     void CreateMDIChild(const QString& name);
     /// The tools' pattern: prepare the role window at the image's size (creating it when
-    /// missing), paint the image into it, and return it.
+    /// missing), paint the image into it, and return it. Throws what CreateMDIChild throws.
     TMDIChildForm* ShowInRole(const QString& caption, const TGrayImage& image);
     QMdiArea* MdiArea() const { return mdiArea_; }
 
@@ -62,6 +63,7 @@ public:
     bool DocumentsCloseOnlyMinimize() const;
 
     /// The action with this objectName (every action of the command table has its given name).
+    /// Commands of tool windows start disabled; a tool enables its command when it connects to it.
     QAction* Action(const QString& objectName) const;
 
     /// Writes the image scale and ends the program, after "Do you really want to Exit ?".
@@ -107,8 +109,9 @@ private:
     void CreateActions();
     void CreateMenusAndToolBars();
     void EnsureSettingsDefaults();
-    /// Saves the active window's picture: ".bmp" directly, anything else through a grey image
-    /// (rawName is the name written, shownName the name in the information message).
+    /// Saves a window's picture under fileName: ".bmp" as the 24-bit picture itself, anything else
+    /// through a grey image and SaveToFile (with the extension replaced by ".raw" when asked),
+    /// followed by the RAW information message naming fileName.
     void SaveChild(TMDIChildForm& child, const QString& fileName, bool replaceExtensionWithRaw);
     std::optional<QString> AskSavePictureName();
     void ActivateChild(TMDIChildForm* child);
