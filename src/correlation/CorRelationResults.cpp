@@ -302,7 +302,8 @@ void WriteGrayFiles(TCorRelationResult& result) {
                 continue;
             }
             const float level = (a[i] - low) * 255.0f / range;
-            out[i] = static_cast<std::uint8_t>(level < 0.0f ? 0.0f : (level > 255.0f ? 255.0f : level));
+            // !(level > 0) also catches a value that is not a number.
+            out[i] = static_cast<std::uint8_t>(!(level > 0.0f) ? 0.0f : (level > 255.0f ? 255.0f : level));
         }
     grayX.SaveToFile(result.Para.GrayXFile);
     grayY.SaveToFile(result.Para.GrayYFile);
