@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -180,12 +181,19 @@ TEST(TFloatImageListing, StepsClippingAndMasks) {
 }
 
 TEST(TFloatImageListing, DecimalPointUnderACommaLocale) {
-    const std::string saved = std::setlocale(LC_ALL, nullptr);
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8") && !std::setlocale(LC_ALL, "de_DE"))
-        GTEST_SKIP() << "no comma-decimal locale installed";
     TempDir dir;
-    MakeFloatMap(1, 1, [](int, int) { return 1.25; })->Output3DDat(dir.File("de.dat"), "", 0, 0, 0, 0, 1, 1);
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) {
+        // Without an installed German locale, build one beside the test from the system's sources.
+        std::system(("localedef -i de_DE -f UTF-8 '" + dir.File("de_DE.UTF-8") + "' >/dev/null 2>&1").c_str());
+        ::setenv("LOCPATH", dir.Path().c_str(), 1);
+        std::setlocale(LC_ALL, "de_DE.UTF-8");
+    }
+    const bool comma = std::localeconv()->decimal_point == std::string(",");
+    if (comma) MakeFloatMap(1, 1, [](int, int) { return 1.25; })->Output3DDat(dir.File("de.dat"), "", 0, 0, 0, 0, 1, 1);
     std::setlocale(LC_ALL, saved.c_str());
+    ::unsetenv("LOCPATH");
+    if (!comma) GTEST_SKIP() << "no comma-decimal locale available";
     EXPECT_EQ(ReadFileBytes(dir.File("de.dat")), "      0.00000000       0.00000000       1.25000000 \n");
 }
 
