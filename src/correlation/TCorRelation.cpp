@@ -5,6 +5,7 @@
 #include <new>
 #include <optional>
 #include <stdexcept>
+#include <string>
 
 #include "correlation/CorRelationPostFilter.h"
 #include "correlation/CorRelationResults.h"
@@ -77,11 +78,14 @@ TCorRelation::TCorRelation(const TCorRelationPara& para, Mode mode) : impl_(std:
 
     // The search field indexes the arrays of the initial picture: it must lie inside it.
     if (p.Right > w0 - 1 || p.Bottom > h0 - 1 || w1 < 1 || h1 < 1) RefuseParameters();
+    // The result writers address the mask like the initial picture; a mask of another size is
+    // refused now, before hours of computing, with the writers' own words.
     if (!p.MaskFile.empty() && FileExists(p.MaskFile)) {
         const TGrayImage mask(p.MaskFile);
         if (mask.Width != w0 || mask.Height != h0)
-            throw CorvaneError(p.MaskFile + ": the mask picture must have the size of the initial picture (" +
-                               std::to_string(w0) + " x " + std::to_string(h0) + ")");
+            throw CorvaneError("The mask picture " + p.MaskFile + " is " + std::to_string(mask.Width) + " x " +
+                               std::to_string(mask.Height) + " pixels, not the initial picture's " +
+                               std::to_string(w0) + " x " + std::to_string(h0));
     }
 
     try {

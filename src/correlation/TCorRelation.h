@@ -16,16 +16,24 @@ class TCorRelation {
 public:
     enum class Mode { Normal, Fast };
 
-    /// Loads the pictures, derives the sizes, fills dx, dy with the marker and lays out the seeds.
-    /// Throws "Check your computing parameters, then start again" when the parameters cannot run.
+    /// Loads the pictures, derives the sizes, fills dx, dy with the marker, reserves the work arrays
+    /// and lays out the seeds. Fast mode correlates with the large window only (SearchWinX, SearchWinY
+    /// of Result().Para become LargeWinX, LargeWinY). Throws "Check your computing parameters, then
+    /// start again" for parameters that cannot run (a window or seed count below 1, a precision
+    /// outside (0, 1], a search field reaching outside the initial picture, no seed left after
+    /// trimming, memory exhausted); a missing picture throws "<name>: not exists"; a mask picture
+    /// of another size than the initial picture is refused.
     TCorRelation(const TCorRelationPara& para, Mode mode);
     ~TCorRelation();
     TCorRelation(const TCorRelation&) = delete;
     TCorRelation& operator=(const TCorRelation&) = delete;
 
-    /// Normal mode: seeds, quarter-pixel picture, region propagation, post filter, result files.
+    /// Normal mode: seeds, quarter-pixel picture, region propagation, post filter, then the
+    /// displacement files and report, and the grey pictures and float maps when asked for.
+    /// Throws "Check your computing parameters, then start again" when memory runs out or a result
+    /// file cannot be written, or when the engine was built for fast mode or has already run.
     void Run(bool changeY);
-    /// Fast mode: the seed grid only, then the fast result files.
+    /// Fast mode: the seed grid only, then the fast result files. Throws as Run does.
     void RunFast(bool changeY);
 
     /// The run's state (dx, dy, seeds, counters), for the writers and for inspection.
