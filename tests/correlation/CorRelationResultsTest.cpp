@@ -241,49 +241,38 @@ TEST(CorRelationResultsTest, AFileThatCannotBeCreatedStopsTheWritingBeforeAnyFil
     EXPECT_FALSE(std::filesystem::exists(r.Para.XYFile));
 }
 
-TEST(CorRelationResultsTest, GrayPicturesShareOneRangeAndMaskedPointsAreMarkedInBothArrays) {
+TEST(CorRelationResultsTest, GreyPicturesShareOneRangeAndFloatMapsKeepTheMarkerUnscaled) {
     TempDir dir;
     TCorRelationResult r = MakeResult(dir);
+    r.Para.ScaleX = 2.0f, r.Para.ScaleY = 0.5f;
     std::fill(r.dx.begin(), r.dx.end(), 0.0f);
     std::fill(r.dy.begin(), r.dy.end(), 3.0f);
     Set(r, 1, 0, -1.0f, 3.0f);
     Set(r, 2, 0, 1.0f, 3.0f);
-    Set(r, 3, 0, kNotComputed, 3.0f); // marked in dx only: black in both pictures
-    Set(r, 4, 0, 1.0f, 3.0f);         // outside the mask
+    Set(r, 3, 0, kNotComputed, 3.0f); // marked in dx only: marked in both
+    Set(r, 4, 0, 1.0f, 3.0f);         // outside the mask: marked in both
     SaveMask(r.Para.MaskFile, 100, 4, 0, 0);
     WriteGrayFiles(r);
+    WriteBinFiles(r);
     TGrayImage gx(r.Para.GrayXFile), gy(r.Para.GrayYFile);
     ASSERT_EQ(gx.Width * gx.Height, 9000);
-    // Joint range -1 ... 3: level = (v + 1) * 255 / 4, truncated.
-    EXPECT_EQ(std::vector<int>({gx.Data[0], gx.Data[1], gx.Data[2], gy.Data[0]}),
-              std::vector<int>({63, 0, 127, 255}));
-    for (int x : {3, 4}) {
-        EXPECT_EQ(gx.Data[x] + gy.Data[x], 0);
-        EXPECT_EQ(r.dx[x] + r.dy[x], 2 * kNotComputed);
-    }
-}
-
-TEST(CorRelationResultsTest, FloatMapsHoldScaledValuesTheUnscaledMarkerAndTheGivenScales) {
-    TempDir dir;
-    TCorRelationResult r = MakeResult(dir);
-    r.Para.ScaleX = 2.0f, r.Para.ScaleY = 0.5f;
-    Set(r, 5, 6, kNotComputed, kNotComputed);
-    Set(r, 7, 6, 1.5f, kNotComputed);
-    WriteBinFiles(r);
+    // Joint range -1 ... 3: level = (v + 1) * 255 / 4, truncated; marked points black.
+    EXPECT_EQ(std::vector<int>({gx.Data[0], gx.Data[1], gx.Data[2], gx.Data[3], gx.Data[4]}),
+              std::vector<int>({63, 0, 127, 0, 0}));
+    EXPECT_EQ(std::vector<int>({gy.Data[0], gy.Data[3], gy.Data[4]}), std::vector<int>({255, 0, 0}));
     for (int which = 0; which < 2; ++which) {
         const std::string bytes = ReadFileBytes(which == 0 ? r.Para.BinXFile : r.Para.BinYFile);
         ASSERT_EQ(bytes.size(), 30u + 4u * 9000u);
         std::int32_t size[2];
-        float header[3], values[3];
+        float v[8]; // x scale, y scale, value scale, then the first pixels of the top row
         std::memcpy(size, bytes.data(), 8);
-        std::memcpy(header, bytes.data() + 8, 12);
-        for (int k = 0; k < 3; ++k)
-            std::memcpy(&values[k], bytes.data() + 30 + 4 * (k == 0 ? 0 : 600 + 5 + 2 * (k - 1)), 4);
-        EXPECT_EQ(std::vector<std::int32_t>(size, size + 2), std::vector<std::int32_t>({100, 90}));
-        EXPECT_EQ(std::vector<float>(header, header + 3),
-                  std::vector<float>({2.0f, 0.5f, which == 0 ? 2.0f : 0.5f}));
-        EXPECT_EQ(std::vector<float>(values, values + 3),
-                  std::vector<float>({which == 0 ? 3.0f : -0.25f, kNotComputed, kNotComputed}));
+        std::memcpy(v, bytes.data() + 8, 12);
+        std::memcpy(v + 3, bytes.data() + 30, 20);
+        EXPECT_EQ(size[0] * 1000 + size[1], 100090);
+        const std::vector<float> expected =
+            which == 0 ? std::vector<float>{2.0f, 0.5f, 2.0f, 0.0f, -2.0f, 2.0f, kNotComputed, kNotComputed}
+                       : std::vector<float>{2.0f, 0.5f, 0.5f, 1.5f, 1.5f, 1.5f, kNotComputed, kNotComputed};
+        EXPECT_EQ(std::vector<float>(v, v + 8), expected);
     }
 }
 

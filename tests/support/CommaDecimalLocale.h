@@ -3,9 +3,9 @@
 
 namespace corvane::test {
 
-/// Switches the process to a locale whose decimal separator is a comma while it lives, and back
-/// to the previous locale afterwards. When the machine has no such locale, one is compiled once
-/// into a temporary folder with localedef. Active() is false when neither worked.
+/// Puts the process under a locale whose decimal separator is a comma while it lives (compiling
+/// de_DE.UTF-8 into a temporary folder with localedef when the machine has none), and back to the
+/// previous locale afterwards. Active() is false when no such locale could be had.
 class CommaDecimalLocale {
   public:
     CommaDecimalLocale();
