@@ -50,14 +50,12 @@ void WriteUint32LE(std::uint8_t* p, std::uint32_t v) {
 }
 
 /// Values in the file are little-endian singles; on a big-endian host they are swapped in place.
-void FixValueByteOrder(float* values, std::size_t count) {
+void FixValueByteOrder(void* values, std::size_t count) {
     if constexpr (std::endian::native == std::endian::big) {
-        for (std::size_t i = 0; i < count; ++i) {
-            std::uint8_t b[4];
-            std::memcpy(b, values + i, 4);
-            std::swap(b[0], b[3]);
-            std::swap(b[1], b[2]);
-            std::memcpy(values + i, b, 4);
+        auto* bytes = static_cast<std::uint8_t*>(values);
+        for (std::size_t i = 0; i < count; ++i, bytes += 4) {
+            std::swap(bytes[0], bytes[3]);
+            std::swap(bytes[1], bytes[2]);
         }
     } else {
         (void)values;
@@ -123,7 +121,7 @@ void TFloatImage::SetPixel(std::int32_t x, std::int32_t y, float value) {
 }
 
 void TFloatImage::LoadFlt(const std::string& fileName) {
-    std::unique_ptr<std::FILE, FileCloser> file(std::fopen(fileName.c_str(), "rb"));
+    std::unique_ptr<std::FILE, FileCloser> file(FileExists(fileName) ? std::fopen(fileName.c_str(), "rb") : nullptr);
     if (!file) throw CorvaneError(fileName + ": can not open the file");
 
     std::uint8_t header[kFltHeaderSize];
@@ -148,7 +146,12 @@ void TFloatImage::LoadFlt(const std::string& fileName) {
     if (static_cast<std::uint64_t>(fileSize) - kFltHeaderSize < needed)
         throw CorvaneError(fileName + ": the file holds fewer values than a float image of " + sizeText);
 
-    auto values = std::make_unique<float[]>(static_cast<std::size_t>(count));
+    std::unique_ptr<float[]> values;
+    try {
+        values = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(count));
+    } catch (const std::bad_alloc&) {
+        throw CorvaneError(fileName + ": not enough memory for a float image of " + sizeText);
+    }
     if (count > 0 && std::fread(values.get(), sizeof(float), static_cast<std::size_t>(count), file.get()) !=
                          static_cast<std::size_t>(count))
         throw CorvaneError(fileName + ": can not read the float values");
@@ -170,19 +173,19 @@ void TFloatImage::LoadFlt(const std::string& fileName) {
 void TFloatImage::SaveFlt(const std::string& fileName) const {
     const std::size_t count = PixelCount();
     if (!Data && count > 0) throw CorvaneError("no data to save: TFloatImage");
-    std::vector<std::uint8_t> bytes(kFltHeaderSize + count * sizeof(float));
-    WriteUint32LE(bytes.data(), static_cast<std::uint32_t>(Width));
-    WriteUint32LE(bytes.data() + 4, static_cast<std::uint32_t>(Height));
-    WriteUint32LE(bytes.data() + 8, std::bit_cast<std::uint32_t>(ScaleX));
-    WriteUint32LE(bytes.data() + 12, std::bit_cast<std::uint32_t>(ScaleY));
-    WriteUint32LE(bytes.data() + 16, std::bit_cast<std::uint32_t>(ValueScale));
-    std::memcpy(bytes.data() + 20, Reserved.data(), Reserved.size());
+    const std::size_t size = kFltHeaderSize + count * sizeof(float);
+    auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
+    WriteUint32LE(bytes.get(), static_cast<std::uint32_t>(Width));
+    WriteUint32LE(bytes.get() + 4, static_cast<std::uint32_t>(Height));
+    WriteUint32LE(bytes.get() + 8, std::bit_cast<std::uint32_t>(ScaleX));
+    WriteUint32LE(bytes.get() + 12, std::bit_cast<std::uint32_t>(ScaleY));
+    WriteUint32LE(bytes.get() + 16, std::bit_cast<std::uint32_t>(ValueScale));
+    std::memcpy(bytes.get() + 20, Reserved.data(), Reserved.size());
     if (count > 0) {
-        auto* values = reinterpret_cast<float*>(bytes.data() + kFltHeaderSize);
-        std::memcpy(values, Data, count * sizeof(float));
-        FixValueByteOrder(values, count);
+        std::memcpy(bytes.get() + kFltHeaderSize, Data, count * sizeof(float));
+        FixValueByteOrder(bytes.get() + kFltHeaderSize, count);
     }
-    WriteFileAtomically(fileName, bytes.data(), bytes.size(), "Can not save the float image to " + fileName);
+    WriteFileAtomically(fileName, bytes.get(), size, "Can not save the float image to " + fileName);
 }
 
 void TFloatImage::Output3DDat(const std::string& fileName, const std::string& maskFileName, std::int32_t x1,
