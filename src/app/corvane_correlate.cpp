@@ -26,23 +26,23 @@ const char* const kUsage =
     "Exit status: 0 when every group ran, 1 when a group or the file failed, 2 on wrong usage.\n";
 
 int Run(const std::string& configFile) {
-    int finished = 0;
+    int running = 0; // the group being run; 0 while the file is read
     try {
-        corvane::RunConfigFile(configFile, [&](const corvane::CorRelationGroupReport& r) {
-            finished = r.Group;
-            std::printf("Group %d of %d done in %.1f s (%s): %lld of %lld points computed\n", r.Group,
-                        r.Groups, r.Seconds, r.Fast ? "fast" : "normal",
-                        static_cast<long long>(r.PointsComputed), static_cast<long long>(r.AllPoints));
-            std::fflush(stdout);
-        });
-    } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "corvane-correlate: group %d: not enough memory\n", finished + 1);
-        return 1;
+        corvane::RunConfigFile(
+            configFile,
+            [](const corvane::CorRelationGroupReport& r) {
+                std::printf("Group %d of %d done in %.1f s (%s): %lld of %lld points computed\n", r.Group,
+                            r.Groups, r.Seconds, r.Fast ? "fast" : "normal",
+                            static_cast<long long>(r.PointsComputed), static_cast<long long>(r.AllPoints));
+                std::fflush(stdout);
+            },
+            [&](int group, int) { running = group; });
     } catch (const std::exception& e) {
-        if (finished == 0 && std::string(e.what()).rfind("Read CorRelation Config file ERROR!!!", 0) == 0)
-            std::fprintf(stderr, "corvane-correlate: %s: %s\n", configFile.c_str(), e.what());
+        const std::string what = dynamic_cast<const std::bad_alloc*>(&e) ? "not enough memory" : e.what();
+        if (running == 0)
+            std::fprintf(stderr, "corvane-correlate: %s: %s\n", configFile.c_str(), what.c_str());
         else
-            std::fprintf(stderr, "corvane-correlate: group %d: %s\n", finished + 1, e.what());
+            std::fprintf(stderr, "corvane-correlate: group %d: %s\n", running, what.c_str());
         return 1;
     }
     return 0;

@@ -37,13 +37,16 @@ CorRelationGroupReport RunGroup(const TCorRelationPara& para) {
 }
 
 int RunConfigFile(const std::string& fileName,
-                  const std::function<void(const CorRelationGroupReport&)>& onGroupDone) {
+                  const std::function<void(const CorRelationGroupReport&)>& onGroupDone,
+                  const std::function<void(int group, int groups)>& onGroupStart) {
     const std::vector<TCorRelationPara> groups = ReadConfigFile(fileName);
+    const int count = static_cast<int>(groups.size());
     int done = 0;
     for (const TCorRelationPara& para : groups) {
+        if (onGroupStart) onGroupStart(done + 1, count);
         CorRelationGroupReport report = RunGroup(para);
         report.Group = ++done;
-        report.Groups = static_cast<int>(groups.size());
+        report.Groups = count;
         if (onGroupDone) onGroupDone(report);
     }
     return done;

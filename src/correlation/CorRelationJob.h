@@ -22,9 +22,11 @@ struct CorRelationGroupReport {
 /// written by the engine. Throws the engine's and the writers' errors.
 CorRelationGroupReport RunGroup(const TCorRelationPara& para);
 
-/// Reads a configuration file and runs its groups in file order, calling onGroupDone after each.
-/// An error ends the run: it is thrown and the later groups are not run. Returns the groups run.
+/// Reads a configuration file and runs its groups in file order, calling onGroupStart (group, groups)
+/// before and onGroupDone after each. An error ends the run: it is thrown and the later groups are
+/// not run. Returns the groups run.
 int RunConfigFile(const std::string& fileName,
-                  const std::function<void(const CorRelationGroupReport&)>& onGroupDone = {});
+                  const std::function<void(const CorRelationGroupReport&)>& onGroupDone = {},
+                  const std::function<void(int group, int groups)>& onGroupStart = {});
 
 } // namespace corvane

@@ -82,9 +82,11 @@ TEST(CorvaneCorrelateJobTest, EveryGroupOfAFileRunsInFileOrder) {
     WriteFileBytes(dir.File("three.cor"), "HowManyGroup =3\n" + DefaultGroup(dir, "1", false) +
                                               DefaultGroup(dir, "2", true) + DefaultGroup(dir, "3", false));
     std::vector<CorRelationGroupReport> reports;
-    EXPECT_EQ(
-        RunConfigFile(dir.File("three.cor"), [&](const CorRelationGroupReport& r) { reports.push_back(r); }),
-        3);
+    std::vector<int> started;
+    auto done = [&](const CorRelationGroupReport& r) { reports.push_back(r); };
+    EXPECT_EQ(RunConfigFile(dir.File("three.cor"), done, [&](int group, int) { started.push_back(group); }),
+              3);
+    EXPECT_EQ(started, (std::vector<int>{1, 2, 3}));
     ASSERT_EQ(reports.size(), 3u);
     for (int k = 0; k < 3; ++k) {
         EXPECT_EQ(reports[k].Group, k + 1);
