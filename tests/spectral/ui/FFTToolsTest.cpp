@@ -71,8 +71,11 @@ protected:
     }
     void OpenInInverse() {
         frame->Trigger("InverseFFTAction");
-        inverse->ZrEdit->setText(frame->File("Zr.flt"));
-        inverse->ZiEdit->setText(frame->File("Zi.flt"));
+        frame->Dialogs.QueueFile(frame->File("Zr.flt"));
+        frame->Dialogs.QueueFile(frame->File("Zi.flt"));
+        inverse->ZrButton->click();
+        inverse->ZiButton->click();
+        ASSERT_EQ(inverse->ZiEdit->text(), frame->File("Zi.flt"));
     }
     std::unique_ptr<TFloatImage> SaveInverseRealPart() {
         frame->Dialogs.QueueFile(frame->File("back"));
@@ -202,8 +205,8 @@ TEST_F(FFTTools, ShownToolLocksCommandsAndHidingReleasesTheTransform) {
 // With only the centre of the mask white, only the zero frequency is left: the picture's mean.
 TEST_F(FFTTools, MaskKeepsOnlyItsWhitePart) {
     TransformAndSave(Picture("p.bmp", 16, 16, [](int x, int y) { return Texture(x, y); }));
-    frame->Dialogs.QueueFile(Picture("mask.bmp", 16, 16, [](int x, int y) { return x == 8 && y == 8 ? 255 : 0; }));
     OpenInInverse();
+    frame->Dialogs.QueueFile(Picture("mask.bmp", 16, 16, [](int x, int y) { return x == 8 && y == 8 ? 255 : 0; }));
     inverse->MaskFileCheckBox->click();
     inverse->BrowseMaskFileButton->click();
     EXPECT_NE(Window("Mask File"), nullptr);
@@ -258,6 +261,11 @@ TEST_F(FFTTools, BadInputIsRefusedWithAMessageAndNothingHeld) {
     EXPECT_EQ(forward->HeldTransform(), nullptr);
     EXPECT_TRUE(forward->FFTButton->isEnabled());
     EXPECT_EQ(frame->Dialogs.Count(Kind::Beep), 0);
+    test::WriteFileBytes(frame->File("bad.bmp").toStdString(), "BM not a picture");
+    forward->FileNameEdit->setText(frame->File("bad.bmp"));
+    forward->FFTButton->click();
+    EXPECT_EQ(frame->Dialogs.Errors().size(), 2);
+    EXPECT_EQ(forward->HeldTransform(), nullptr);
     forward->CloseButton->click();
 
     frame->Trigger("InverseFFTAction");
