@@ -68,7 +68,7 @@ void BM_MedianFilter2048(benchmark::State& state) {
         map.MedianFilter(window, window);
     }
 }
-BENCHMARK(BM_MedianFilter2048)->Arg(3)->Arg(5)->Arg(7)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_MedianFilter2048)->Arg(3)->Arg(5)->Arg(7)->Arg(11)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -382,7 +382,7 @@ void TFloatImage::Multiply(float factor) {
 //    principle it is enough to check this on inputs of zeros and ones, which for sorted columns
 //    are only (h + 1)^w cases; the reduced network is verified on all of them when it is built.
 //    It runs on blocks of neighbouring pixels at once, so min/max vectorise across columns;
-//  - larger windows use nth_element on the gathered window.
+//  - larger windows keep a sorted window that slides along the row.
 // ---------------------------------------------------------------------------------------------
 namespace {
 
@@ -578,24 +578,42 @@ void MedianByNetwork(const float* src, int rw, int rh, const MedianNetwork& plan
     }
 }
 
-/// Same contract as MedianByNetwork, for any window size.
-void MedianBySelection(const float* src, int rw, int rh, int w, int h, float* dst, std::size_t dstStride) {
+/// Orders NaN below every number, so that sorting and searching stay well defined on any map.
+inline bool Before(float a, float b) { return a < b || (a != a && b == b); }
+
+/// Same contract as MedianByNetwork, for any window size: along each row the window is kept
+/// sorted, and each step right removes the leaving column's values and inserts the entering ones.
+void MedianBySlidingWindow(const float* src, int rw, int rh, int w, int h, float* dst, std::size_t dstStride) {
     const int hw = w / 2;
     const int hh = h / 2;
     const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     std::vector<float> window(n);
     for (int y = hh; y < rh - hh; ++y) {
+        const float* top = src + static_cast<std::size_t>(y - hh) * static_cast<std::size_t>(rw);
+        std::size_t k = 0;
+        for (int j = 0; j < h; ++j)
+            for (int i = 0; i < w; ++i) window[k++] = top[static_cast<std::size_t>(j) * rw + i];
+        std::sort(window.begin(), window.end(), Before);
         float* out = dst + static_cast<std::size_t>(y) * dstStride;
-        for (int x = hw; x < rw - hw; ++x) {
-            std::size_t k = 0;
-            for (int j = y - hh; j <= y + hh; ++j) {
-                const float* row = src + static_cast<std::size_t>(j) * static_cast<std::size_t>(rw) + (x - hw);
-                for (int i = 0; i < w; ++i) window[k++] = row[i];
-            }
-            // NaN is ordered below every number so that the ordering stays valid for the selection.
-            std::nth_element(window.begin(), window.begin() + static_cast<std::ptrdiff_t>(n / 2), window.end(),
-                             [](float a, float b) { return a < b || (a != a && b == b); });
+        for (int x = hw;; ++x) {
             out[x] = window[n / 2];
+            if (x + 1 >= rw - hw) break;
+            for (int j = 0; j < h; ++j) {
+                const float* row = top + static_cast<std::size_t>(j) * rw;
+                // Remove one value equal to the leaving one and insert the entering one,
+                // shifting only the values between the two places.
+                const float leaving = row[x - hw];
+                const float entering = row[x + hw + 1];
+                auto gone = std::lower_bound(window.begin(), window.end(), leaving, Before);
+                auto place = std::upper_bound(window.begin(), window.end(), entering, Before);
+                if (place > gone) {
+                    std::move(gone + 1, place, gone);
+                    *(place - 1) = entering;
+                } else {
+                    std::move_backward(place, gone, gone + 1);
+                    *place = entering;
+                }
+            }
         }
     }
 }
@@ -635,7 +653,7 @@ void TFloatImage::MedianFilter(std::int32_t x1, std::int32_t y1, std::int32_t x2
         if (NetworkFeasible(w, h))
             MedianByNetwork(copy.data(), rw, rh, CachedMedianNetwork(w, h), dst, static_cast<std::size_t>(Width));
         else
-            MedianBySelection(copy.data(), rw, rh, w, h, dst, static_cast<std::size_t>(Width));
+            MedianBySlidingWindow(copy.data(), rw, rh, w, h, dst, static_cast<std::size_t>(Width));
     } catch (const std::bad_alloc&) {
         throw CorvaneError("No memory to do median filter");
     }
