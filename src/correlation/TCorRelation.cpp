@@ -1,5 +1,6 @@
 #include "correlation/TCorRelation.h"
 
+#include <algorithm>
 #include <cmath>
 #include <ctime>
 #include <new>
@@ -32,6 +33,12 @@ void CheckParameters(const TCorRelationPara& p, TCorRelation::Mode mode) {
     if (p.SeedNumX < 1 || p.SeedNumY < 1) RefuseParameters();
     if (!(p.SeedPrecision > 0.0f && p.SeedPrecision <= 1.0f)) RefuseParameters();
     if (p.Left < 0 || p.Up < 0 || p.Left > p.Right || p.Up > p.Bottom) RefuseParameters();
+    // No picture comes near these sizes; beyond them the seed arithmetic would overflow.
+    constexpr std::int32_t kHuge = std::int32_t{1} << 24;
+    for (std::int32_t v : {p.WinMoveX, p.WinMoveY, p.LargeWinX, p.LargeWinY, p.SearchWinX, p.SearchWinY,
+                           p.SeedNumX, p.SeedNumY, p.SeedDispX, p.SeedDispY})
+        if (v > kHuge || v < -kHuge) RefuseParameters();
+    if ((std::max(p.LargeWinX, p.LargeWinY) + 1.0) / p.SeedPrecision > kHuge) RefuseParameters();
     if (normal && (p.FilterType == 1 || p.FilterType == 2) && (p.FilterSizeX < 0 || p.FilterSizeY < 0))
         RefuseParameters();
 }
