@@ -25,6 +25,7 @@ class TMainForm;
 class TForwardFFTForm : public QWidget {
     Q_OBJECT
 public:
+    /// Builds the window as a tool of mainForm and wires FFTAction to show it.
     explicit TForwardFFTForm(TMainForm& mainForm);
     ~TForwardFFTForm() override;
 
@@ -46,8 +47,10 @@ public:
     void BrowseFileNameButtonClick();
     /// Transforms the named image, shows the spectrum in "FFT Spectra", saves the parts if asked.
     void FFTButtonClick();
+    /// Save the real / imaginary part of the held transform as FLT; nothing when none is held.
     void SaveRealParttoMenuItemClick();
     void SaveImagineParttoMenuItemClick();
+    /// Hides the tool.
     void CloseButtonClick();
     /// Releases the held transform.
     void FormHide();

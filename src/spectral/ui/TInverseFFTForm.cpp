@@ -308,12 +308,14 @@ void TInverseFFTForm::FormHide() {
 }
 
 void TInverseFFTForm::DocumentDragged(TMDIChildForm& /*child*/, int x1, int y1, int x2, int y2) {
-    if (!RectFilterCheckBox->isChecked()) return;
-    // The filter keeps (x, y) to (x + w, y + h), corners included: exactly the dragged pixels.
-    XEdit->setText(QString::number(std::min(x1, x2)));
-    YEdit->setText(QString::number(std::min(y1, y2)));
-    WidthEdit->setText(QString::number(std::abs(x2 - x1)));
-    HeightEdit->setText(QString::number(std::abs(y2 - y1)));
+    RunGuarded(dialogs_, [&] {
+        if (!RectFilterCheckBox->isChecked()) return;
+        // The filter keeps (x, y) to (x + w, y + h), corners included: exactly the dragged pixels.
+        XEdit->setText(QString::number(std::min(x1, x2)));
+        YEdit->setText(QString::number(std::min(y1, y2)));
+        WidthEdit->setText(QString::number(std::abs(x2 - x1)));
+        HeightEdit->setText(QString::number(std::abs(y2 - y1)));
+    });
 }
 
 void TInverseFFTForm::showEvent(QShowEvent* event) {

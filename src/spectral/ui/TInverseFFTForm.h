@@ -30,6 +30,8 @@ class TMainForm;
 class TInverseFFTForm : public QWidget, private TToolHooks {
     Q_OBJECT
 public:
+    /// Builds the window as a tool of mainForm, wires InverseFFTAction to show it and takes part
+    /// in the document windows' drags.
     explicit TInverseFFTForm(TMainForm& mainForm);
     ~TInverseFFTForm() override;
 
@@ -62,9 +64,12 @@ public:
     /// The field held since the last Inverse FFT command (null when none).
     const TMyFFT* HeldTransform() const { return fft_.get(); }
 
+    /// Choose the real / imaginary part file into ZrEdit / ZiEdit.
     void ZrButtonClick();
     void ZiButtonClick();
+    /// The mask group is enabled exactly when its box is checked.
     void MaskFileCheckBoxClick();
+    /// Checking the rectangle unchecks the circle and disables its group, and the other way round.
     void RectFilterCheckBoxClick();
     void CircleFilterCheckBoxClick();
     /// Chooses the mask image and shows it in "Mask File".
@@ -73,8 +78,10 @@ public:
     void ShowAmSpeedButtonClick();
     /// Filters the spectrum, transforms it back and shows the intensity in "IFFT Spectra".
     void InverseFFTButtonClick();
+    /// Save the real / imaginary part of the held field as FLT; nothing when none is held.
     void SaveInverseFFTrealpartto1Click();
     void SaveInverseFFTimaginepartto1Click();
+    /// Hides the tool.
     void CloseButtonClick();
     /// Releases the held field.
     void FormHide();
