@@ -39,7 +39,8 @@ void CheckParameters(const TCorRelationPara& p, TCorRelation::Mode mode) {
                            p.SeedNumX, p.SeedNumY, p.SeedDispX, p.SeedDispY})
         if (v > kHuge || v < -kHuge) RefuseParameters();
     if ((std::max(p.LargeWinX, p.LargeWinY) + 1.0) / p.SeedPrecision > kHuge) RefuseParameters();
-    if (normal && (p.FilterType == 1 || p.FilterType == 2) && (p.FilterSizeX < 0 || p.FilterSizeY < 0))
+    if (normal && (p.FilterType == 1 || p.FilterType == 2) &&
+        (p.FilterSizeX < 0 || p.FilterSizeY < 0 || p.FilterSizeX > kHuge || p.FilterSizeY > kHuge))
         RefuseParameters();
 }
 
@@ -75,6 +76,17 @@ TCorRelation::TCorRelation(const TCorRelationPara& para, Mode mode) : impl_(std:
     }
     CheckParameters(p, mode);
 
+    try {
+        Load();
+    } catch (const std::bad_alloc&) {
+        RefuseParameters();
+    } catch (const std::length_error&) {
+        RefuseParameters();
+    }
+}
+
+void TCorRelation::Load() {
+    const TCorRelationPara& p = result_.Para;
     impl_->initial = std::make_unique<TGrayImage>(p.InitialFile);
     impl_->deformed = std::make_unique<TGrayImage>(p.DeformedFile);
     result_.W0 = impl_->initial->Width;
@@ -95,23 +107,15 @@ TCorRelation::TCorRelation(const TCorRelationPara& para, Mode mode) : impl_(std:
                                std::to_string(w0) + " x " + std::to_string(h0));
     }
 
-    try {
-        const std::size_t points = static_cast<std::size_t>(w0) * static_cast<std::size_t>(h0);
-        result_.dx.assign(points, kNotComputed);
-        result_.dy.assign(points, kNotComputed);
-        impl_->seedSetup = DeriveSeedSearch(p.LargeWinX, p.LargeWinY, p.WinMoveX, p.WinMoveY, p.SearchWinX,
-                                            p.SearchWinY, p.SeedPrecision);
-        impl_->seedSearch.emplace(impl_->initial->Data, w0, h0, impl_->deformed->Data, w1, h1,
-                                  impl_->seedSetup);
-        if (mode == Mode::Normal) {
-            impl_->quarter.Allocate(w1, h1);
-            impl_->fieldSearch.emplace(impl_->initial->Data, w0, h0, impl_->quarter, p.SearchWinX,
-                                       p.SearchWinY);
-        }
-    } catch (const std::bad_alloc&) {
-        RefuseParameters();
-    } catch (const std::length_error&) {
-        RefuseParameters();
+    const std::size_t points = static_cast<std::size_t>(w0) * static_cast<std::size_t>(h0);
+    result_.dx.assign(points, kNotComputed);
+    result_.dy.assign(points, kNotComputed);
+    impl_->seedSetup = DeriveSeedSearch(p.LargeWinX, p.LargeWinY, p.WinMoveX, p.WinMoveY, p.SearchWinX,
+                                        p.SearchWinY, p.SeedPrecision);
+    impl_->seedSearch.emplace(impl_->initial->Data, w0, h0, impl_->deformed->Data, w1, h1, impl_->seedSetup);
+    if (impl_->mode == Mode::Normal) {
+        impl_->quarter.Allocate(w1, h1);
+        impl_->fieldSearch.emplace(impl_->initial->Data, w0, h0, impl_->quarter, p.SearchWinX, p.SearchWinY);
     }
 
     result_.AllPoints = static_cast<std::int64_t>(p.Right - p.Left + 1) * (p.Bottom - p.Up + 1);

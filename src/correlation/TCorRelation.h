@@ -40,6 +40,7 @@ public:
     const TCorRelationResult& Result() const { return result_; }
 
 private:
+    void Load();
     void RunSeeds();
     void Propagate(const TCorRelationSeed& seed);
     void PostFilter();
