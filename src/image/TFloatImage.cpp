@@ -424,8 +424,8 @@ struct MedianNetwork {
     std::vector<SelectOp> ops;
 };
 
-constexpr int kMaxNetworkInputs = 25;
-constexpr long kMaxNetworkCases = 20000;
+constexpr int kMaxNetworkInputs = 64;
+constexpr long kMaxNetworkCases = 1L << 22;
 
 bool NetworkFeasible(int w, int h) {
     if (w * h > kMaxNetworkInputs) return false;
@@ -446,29 +446,39 @@ MedianNetwork BuildMedianNetwork(int w, int h) {
     const int median = n / 2;
     const std::vector<Comparator> full = SortingNetwork(n);
 
-    // Every zero-one input with sorted columns: column c holds ones[c] ones at its top.
+    // Every zero-one input with sorted columns (column c holds ones[c] ones at its top), run
+    // 64 at a time: bit t of state[k] is input k of case t.
     std::vector<bool> exchanges(full.size(), false);
     std::vector<int> ones(static_cast<std::size_t>(w), 0);
-    for (;;) {
-        std::uint32_t bits = 0;
-        int total = 0;
-        for (int c = 0; c < w; ++c) {
-            for (int r = h - ones[static_cast<std::size_t>(c)]; r < h; ++r) bits |= 1u << (c * h + r);
-            total += ones[static_cast<std::size_t>(c)];
+    std::vector<std::uint64_t> state(static_cast<std::size_t>(n));
+    for (bool done = false; !done;) {
+        std::fill(state.begin(), state.end(), 0);
+        std::uint64_t valid = 0;
+        std::uint64_t expected = 0;
+        for (int t = 0; t < 64 && !done; ++t) {
+            const std::uint64_t bit = std::uint64_t{1} << t;
+            int total = 0;
+            for (int c = 0; c < w; ++c) {
+                const int count = ones[static_cast<std::size_t>(c)];
+                for (int r = h - count; r < h; ++r) state[static_cast<std::size_t>(c * h + r)] |= bit;
+                total += count;
+            }
+            valid |= bit;
+            if (total > median) expected |= bit;
+            int c = 0;
+            while (c < w && ++ones[static_cast<std::size_t>(c)] > h) ones[static_cast<std::size_t>(c++)] = 0;
+            done = c == w;
         }
         for (std::size_t i = 0; i < full.size(); ++i) {
-            const std::uint32_t lo = (bits >> full[i].lo) & 1u;
-            const std::uint32_t hi = (bits >> full[i].hi) & 1u;
-            if (lo > hi) {
-                bits ^= (1u << full[i].lo) | (1u << full[i].hi);
-                exchanges[i] = true;
-            }
+            std::uint64_t& lo = state[static_cast<std::size_t>(full[i].lo)];
+            std::uint64_t& hi = state[static_cast<std::size_t>(full[i].hi)];
+            if ((lo & ~hi) != 0) exchanges[i] = true;
+            const std::uint64_t smaller = lo & hi;
+            hi = lo | hi;
+            lo = smaller;
         }
-        if (((bits >> median) & 1u) != (total > median ? 1u : 0u))
+        if (((state[static_cast<std::size_t>(median)] ^ expected) & valid) != 0)
             throw std::logic_error("median network does not select the median");
-        int c = 0;
-        while (c < w && ++ones[static_cast<std::size_t>(c)] > h) ones[static_cast<std::size_t>(c++)] = 0;
-        if (c == w) break;
     }
 
     // Keep what can exchange and feeds the median, walking backwards from it.
@@ -496,6 +506,10 @@ const MedianNetwork& CachedMedianNetwork(int w, int h) {
     if (w == 5 && h == 5) {
         static const MedianNetwork plan5 = BuildMedianNetwork(5, 5);
         return plan5;
+    }
+    if (w == 7 && h == 7) {
+        static const MedianNetwork plan7 = BuildMedianNetwork(7, 7);
+        return plan7;
     }
     thread_local MedianNetwork other;
     if (other.w != w || other.h != h) other = BuildMedianNetwork(w, h);
