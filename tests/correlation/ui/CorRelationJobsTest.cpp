@@ -2,7 +2,6 @@
 // freed, error shown) and the frame's correlation commands.
 #include <QAction>
 #include <QLabel>
-#include <QProgressBar>
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTime>
@@ -11,8 +10,6 @@
 #include <stdexcept>
 
 #include "CorRelationUiFixture.h"
-#include "correlation/ui/TCorRelationCommands.h"
-#include "correlation/ui/TCorRelationStatusForm.h"
 #include "image/CorvaneError.h"
 #include "support/TestSupport.h"
 

@@ -14,14 +14,10 @@
 #include <array>
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 
 #include "CorRelationUiFixture.h"
-#include "correlation/CorRelationConfig.h"
-#include "correlation/ui/TCorRelationCommands.h"
 #include "correlation/ui/TCorRelationParaSelectorForm.h"
-#include "correlation/ui/TCorRelationStatusForm.h"
 #include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
 #include "shell/TMDIChildForm.h"
