@@ -82,8 +82,8 @@ public:
     bool Refine(std::int32_t x, std::int32_t y, std::int32_t px, std::int32_t py, float& dx, float& dy);
     /// The seed's displacement: refinements at the seed and its eight neighbours (each stored at its
     /// own point of dx, dy, W0 x H0, the marker when it fails), then the mean of the nine without the
-    /// smallest and largest dx and dy, stored at the seed. False (marker at the seed) when the
-    /// integer search fails.
+    /// smallest and largest dx and dy (first met) and without failed refinements, stored at the
+    /// seed. False (marker at the seed) when the integer search fails or no refinement is left.
     bool Displacement(std::int32_t x, std::int32_t y, std::int32_t ex, std::int32_t ey, float* dx, float* dy);
     /// Frees the sampling buffer.
     void Release();
