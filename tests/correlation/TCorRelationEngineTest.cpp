@@ -137,6 +137,36 @@ TEST(TCorRelationRun, PostFilterOutputsAndBlackPictures) {
     EXPECT_EQ(black.SuccessfulPoints, 0);
 }
 
+// A point without a result gives its neighbour no prediction. Taken as a displacement, its marker
+// would send the neighbour's search 1000 pixels away, inside a picture this large, and bring back a
+// displacement of about 1000 as if it were measured.
+TEST(TCorRelationRun, AFailedPointPassesItsFailureOnEvenInLargePictures) {
+    test::TempDir dir;
+    test::SpeckleOptions o;
+    o.Width = o.Height = 1100, o.ShiftX = 1.0, o.DotsPerPixel = 0.05;
+    test::SpecklePair pair = test::MakeSpecklePair(o);
+    for (int y = 0; y < 100; ++y) std::fill_n(pair.Initial.begin() + y * 1100 + 60, 21, 0); // black band
+    test::SaveGreyBmp(dir.File("i.bmp"), 1100, 1100, pair.Initial);
+    test::SaveGreyBmp(dir.File("d.bmp"), 1100, 1100, pair.Deformed);
+    TCorRelationPara p = Job().para;
+    p.InitialFile = dir.File("i.bmp"), p.DeformedFile = dir.File("d.bmp"), p.XYFile = dir.File("xy.dat");
+    p.ThetaRFile = dir.File("tr.dat"), p.InfoFile = dir.File("info.inf");
+    p.SeedNumX = p.SeedNumY = 1, p.Right = 200, p.Bottom = 80; // one seed at (100, 40)
+    TCorRelation engine(p, TCorRelation::Mode::Normal);
+    engine.Run(true);
+    const TCorRelationResult& r = engine.Result();
+    int far = 0, leftOfBand = 0;
+    for (int y = 0; y <= 80; ++y)
+        for (int x = 0; x <= 200; ++x) {
+            const float dx = r.dx[y * 1100 + x];
+            far += dx != kNotComputed && std::fabs(dx) > 100.0f;
+            leftOfBand += x < 66 && dx != kNotComputed;
+        }
+    EXPECT_EQ(far, 0);
+    EXPECT_EQ(leftOfBand, 0) << "the seed row fails inside the band and passes it on leftward";
+    EXPECT_GT(Computed(r), 120 * 60);
+}
+
 TEST(TCorRelationFast, ComputesTheSeedGridOnly) {
     Job job(2.3, -0.7);
     job.para.SeedNumX = job.para.SeedNumY = 3;
