@@ -118,6 +118,10 @@ TEST(SeedSearch, SkipsSeedsNearABorderAndKeepsTheFirstOfEqualCandidates) {
     EXPECT_FALSE(s.IntegerMatch(48, 48, 48, 16, bx, by)) << "candidate windows would reach row -1";
     EXPECT_TRUE(s.IntegerMatch(48, 48, 48, 17, bx, by));
     EXPECT_FALSE(s.IntegerMatch(6, 48, 20, 48, bx, by)) << "seed window outside the initial picture";
+    // A step that does not divide 1 reads no sample beyond those taken (checked under the sanitizers).
+    SeedSearch odd(p.Initial.data(), 96, 96, p.Deformed.data(), 96, 96, DeriveSeedSearch(15, 15, 33, 33, 13, 13, 0.35f));
+    float ox = 0, oy = 0;
+    EXPECT_TRUE(odd.Refine(48, 48, 48, 48, ox, oy));
 
     const std::vector<std::uint8_t> flat(96 * 96, 90);
     const SeedSearch f(p.Initial.data(), 96, 96, flat.data(), 96, 96, setup);
