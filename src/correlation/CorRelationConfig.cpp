@@ -179,17 +179,13 @@ std::size_t MinimumGroupLength() {
     return n;
 }
 
-/// Folder part of the configuration file name with its trailing separator ("" without a folder).
+/// Folder part of the configuration file name with its trailing separator. A name without any
+/// folder gives "", so that its names stay relative to the working folder instead of the root.
 std::string FolderOf(const std::string& fileName) {
     auto slash = fileName.find_last_of('/');
     return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
 }
 
-std::string Resolve(const std::string& folder, const std::string& name) {
-    // An absolute name already says where the file is.
-    if (!name.empty() && name.front() == '/') return name;
-    return folder + name;
-}
 
 } // namespace
 
@@ -233,7 +229,7 @@ std::vector<TCorRelationPara> ReadConfigFile(const std::string& fileName) {
         scan(L[13], {&p.BinYFile});
         for (std::string* name : {&p.InitialFile, &p.DeformedFile, &p.XYFile, &p.ThetaRFile, &p.InfoFile,
                                   &p.MaskFile, &p.GrayXFile, &p.GrayYFile, &p.BinXFile, &p.BinYFile})
-            *name = Resolve(folder, *name);
+            *name = folder + *name;
         scan(L[14], {&p.WinMoveX, &p.WinMoveY});
         scan(L[15], {&p.LargeWinX, &p.LargeWinY});
         scan(L[16], {&p.SearchWinX, &p.SearchWinY});

@@ -13,10 +13,10 @@ namespace {
 
 std::int32_t MadeOdd(std::int32_t size) { return size % 2 == 0 ? size + 1 : size; }
 
-// Filtered centres: every point whose whole window lies inside the field, so a 1 x 1 window
-// reaches every point of the field and changes nothing.
+// Filtered centres: y = Up + hy ... while y < Bottom - hy, x = Left + hx ... while x < Right - hx
+// (upper bounds exclusive, so the field's last row and column are never filtered).
 struct CentreRange {
-    std::int32_t x0, x1, y0, y1, hx, hy;
+    std::int32_t x0, xEnd, y0, yEnd, hx, hy;
 };
 
 CentreRange Centres(const DisplacementField& f, std::int32_t sizeX, std::int32_t sizeY) {
@@ -47,8 +47,8 @@ void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t 
         std::nth_element(window.begin(), middle, window.end());
         return *middle;
     };
-    for (std::int32_t y = c.y0; y <= c.y1; ++y) {
-        for (std::int32_t x = c.x0; x <= c.x1; ++x) {
+    for (std::int32_t y = c.y0; y < c.yEnd; ++y) {
+        for (std::int32_t x = c.x0; x < c.xEnd; ++x) {
             const std::size_t i = static_cast<std::size_t>(y) * w + x;
             newX[i] = medianAt(field.Dx, x, y);
             newY[i] = medianAt(field.Dy, x, y);
@@ -63,8 +63,8 @@ void AveragePostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t
     const std::size_t w = static_cast<std::size_t>(field.Width);
     float* dx = field.Dx.data();
     float* dy = field.Dy.data();
-    for (std::int32_t y = c.y0; y <= c.y1; ++y) {
-        for (std::int32_t x = c.x0; x <= c.x1; ++x) {
+    for (std::int32_t y = c.y0; y < c.yEnd; ++y) {
+        for (std::int32_t x = c.x0; x < c.xEnd; ++x) {
             double sx = 0.0, sy = 0.0;
             int count = 0;
             for (std::int32_t v = y - c.hy; v <= y + c.hy; ++v) {

@@ -13,15 +13,16 @@ struct DisplacementField {
     std::int32_t Left, Up, Right, Bottom;
 };
 
-/// Median post filter over a sizeX x sizeY window (an even size is raised by one). Every point whose
-/// window lies inside the search field takes the middle of the ordered window values of dx, and of
-/// dy, markers included as 1000.0; every other point is marked. Throws "Check your computing
-/// parameters, then start again" when the new arrays cannot be allocated.
+/// Median post filter over a sizeX x sizeY window (an even size is raised by one, half sizes hx, hy).
+/// The filtered points, y = Up + hy ... while y < Bottom - hy and x = Left + hx ... while
+/// x < Right - hx, take the middle of the ordered window values of dx, and of dy, markers included
+/// as 1000.0; every other point is marked. Throws "Check your computing parameters, then start
+/// again" when the new arrays cannot be allocated.
 void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t sizeY);
 
 /// Average post filter with threshold, in place row by row (later points see earlier replacements):
 /// where the centre's dx or dy differs from the mean over the window's computed points by more than
-/// the threshold, both are replaced by the means. Points whose window leaves the field are kept.
+/// the threshold, both are replaced by the means. Filtered points as for the median; others are kept.
 void AveragePostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t sizeY, float threshold);
 
 } // namespace corvane

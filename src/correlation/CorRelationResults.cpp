@@ -94,7 +94,7 @@ std::vector<Point> CandidatePoints(const TCorRelationResult& r, bool fast) {
 }
 
 /// Direction of the displacement (sx, sy) in (-pi, pi]; with the y axis turned up the angle
-/// changes sign, keeping pi for the negative x direction and 0 for no displacement.
+/// changes sign (pi becomes -pi, 0 becomes -0).
 double Theta(float sx, float sy, bool changeY) {
     double theta;
     if (sx != 0.0f && sy != 0.0f)
@@ -103,7 +103,7 @@ double Theta(float sx, float sy, bool changeY) {
         theta = sx < 0.0f ? kPi : 0.0;
     else
         theta = sy > 0.0f ? kPi / 2.0 : -kPi / 2.0;
-    if (changeY && theta != 0.0 && theta != kPi) theta = -theta;
+    if (changeY) theta = -theta;
     return theta;
 }
 

@@ -1,14 +1,12 @@
 #include "correlation/CorRelationConfig.h"
 
-#include "image/CorvaneError.h"
-#include "support/TestSupport.h"
+#include "support/DisplacementTables.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <array>
 #include <filesystem>
-#include <functional>
 #include <string>
 
 namespace corvane {
@@ -17,21 +15,8 @@ namespace {
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    auto at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
-
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const CorvaneError& e) {
-        return e.what();
-    }
-    return "(no error)";
-}
+using test::ReplaceFirst;
+using test::ErrorMessageOf;
 
 /// A group with distinct values and bare names, and the names as the reader gives them back.
 TCorRelationPara Distinct(int tag, const std::string& folder = "") {
@@ -66,7 +51,7 @@ TEST(CorRelationConfigTest, DefaultFileReadsBackWithItsValuesAndFolderPrefixedNa
     EXPECT_EQ(groups[0], expected);
 }
 
-TEST(CorRelationConfigTest, WrittenGroupsReadBackInFileOrderWithLongAndAbsoluteNames) {
+TEST(CorRelationConfigTest, WrittenGroupsReadBackInFileOrderWithTheFolderBeforeEveryName) {
     TempDir dir;
     std::vector<TCorRelationPara> groups = {Distinct(1), Distinct(2), Distinct(3)};
     groups[1].XYFile = std::string(300, 'x') + ".dat"; // longer than the old 255-character buffer
@@ -87,7 +72,7 @@ TEST(CorRelationConfigTest, WrittenGroupsReadBackInFileOrderWithLongAndAbsoluteN
     for (int k = 0; k < 3; ++k) {
         TCorRelationPara expected = Distinct(k + 1, f);
         if (k == 1) expected.XYFile = f + groups[1].XYFile;
-        if (k == 2) expected.InitialFile = groups[2].InitialFile;
+        if (k == 2) expected.InitialFile = f + "/data/initial.bmp"; // absolute names too
         EXPECT_EQ(back[k], expected) << k;
     }
 }
@@ -101,9 +86,9 @@ TEST(CorRelationConfigTest, WhiteSpaceOfTheFileIsFreeWhereThePatternHasWhiteSpac
     for (char c : plain)
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::string loose =
-        Replace(plain, "Large Window Size x, y =15   15\n", "Large Window Size x, y=\n\n 15\t15\n\n");
-    loose = Replace(loose, "Initial File =test0.bmp", "Initial File=   test0.bmp   ");
-    loose = Replace(loose, "precision =0.1", "precision = +0.1");
+        ReplaceFirst(plain, "Large Window Size x, y =15   15\n", "Large Window Size x, y=\n\n 15\t15\n\n");
+    loose = ReplaceFirst(loose, "Initial File =test0.bmp", "Initial File=   test0.bmp   ");
+    loose = ReplaceFirst(loose, "precision =0.1", "precision = +0.1");
     for (const std::string& text : {crlf, loose}) {
         WriteFileBytes(dir.File("a.cor"), text);
         EXPECT_EQ(ReadConfigFile(dir.File("a.cor")).at(0), expected);
@@ -129,14 +114,14 @@ TEST(CorRelationConfigTest, FilesThatCannotBeReadOrWrittenAreRefusedWithTheirMes
          read + " HowManyGroup =2000000000 is more groups than the file holds"},
     };
     for (const auto& [from, to, message] : cases) {
-        WriteFileBytes(dir.File("a.cor"), Replace(good, from, to));
-        EXPECT_EQ(MessageOf([&] { ReadConfigFile(dir.File("a.cor")); }), message);
+        WriteFileBytes(dir.File("a.cor"), ReplaceFirst(good, from, to));
+        EXPECT_EQ(ErrorMessageOf([&] { ReadConfigFile(dir.File("a.cor")); }), message);
     }
     const std::string nowhere = dir.File("no/folder/a.cor");
-    EXPECT_EQ(MessageOf([&] { ReadConfigFile(dir.File("absent.cor")); }), read);
-    EXPECT_EQ(MessageOf([&] { WriteConfigFile(nowhere, Distinct(1)); }),
+    EXPECT_EQ(ErrorMessageOf([&] { ReadConfigFile(dir.File("absent.cor")); }), read);
+    EXPECT_EQ(ErrorMessageOf([&] { WriteConfigFile(nowhere, Distinct(1)); }),
               "write CorRelation Config file ERROR!!!");
-    EXPECT_EQ(MessageOf([&] { GenerateConfigFile(nowhere); }), "Generate CorRelation Config file ERROR!!!");
+    EXPECT_EQ(ErrorMessageOf([&] { GenerateConfigFile(nowhere); }), "Generate CorRelation Config file ERROR!!!");
 }
 
 TEST(CorRelationConfigTest, FileGivenWithoutFolderKeepsNamesRelativeToTheWorkingFolder) {

@@ -1,16 +1,14 @@
 #include "correlation/CorRelationResults.h"
 #include "correlation/CorRelationConfig.h"
 
-#include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
 #include "support/CommaDecimalLocale.h"
-#include "support/TestSupport.h"
+#include "support/DisplacementTables.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
+#include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <string>
@@ -21,8 +19,10 @@ namespace {
 
 using test::ReadFileBytes;
 using test::TempDir;
-using Record = std::array<double, 4>;
+using Record = test::TableRecord;
+using test::ReadDisplacementTable;
 constexpr double kPi = 3.14159265358979323846;
+const std::string kCannotWrite = "Check your computing parameters, then start again";
 
 /// A finished run over a 100 x 90 picture: default search field, grid and windows, names in dir,
 /// dx = 1.5 and dy = -0.5 everywhere, a 2 x 2 seed grid.
@@ -53,94 +53,66 @@ void Set(TCorRelationResult& r, int x, int y, float dx, float dy) {
     r.dy[static_cast<std::size_t>(y) * r.W0 + x] = dy;
 }
 
-/// Records of a displacement file: each "\n" then four numbers; a blank ends the file.
-std::vector<Record> Records(const std::string& file) {
-    const std::string text = ReadFileBytes(file);
-    EXPECT_TRUE(text.empty() || (text.front() == '\n' && text.back() == ' '));
-    std::vector<Record> records;
-    Record r{};
-    int used = 0;
-    for (const char* at = text.c_str();
-         std::sscanf(at, "%lf %lf %lf %lf%n", &r[0], &r[1], &r[2], &r[3], &used) == 4; at += used)
-        records.push_back(r);
-    return records;
-}
-
 bool Has(const std::vector<Record>& records, double X, double Y) {
-    return std::any_of(records.begin(), records.end(),
-                       [&](const Record& r) { return r[0] == X && r[1] == Y; });
+    return std::any_of(records.begin(), records.end(), [&](const Record& r) { return r[0] == X && r[1] == Y; });
 }
 
-void SaveMask(const std::string& file, int w, int x, int y, std::uint8_t level) {
-    TGrayImage mask(nullptr, w, 90);
-    std::memset(mask.Data, 255, static_cast<std::size_t>(w) * 90);
-    mask.Data[static_cast<std::size_t>(y) * w + x] = level;
+void SaveMask(const std::string& file, int x, int y, std::uint8_t level) {
+    TGrayImage mask(nullptr, 100, 90);
+    std::memset(mask.Data, 255, 100 * 90);
+    mask.Data[static_cast<std::size_t>(y) * 100 + x] = level;
     mask.SaveBmp(file);
-}
-
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const CorvaneError& e) {
-        return e.what();
-    }
-    return "(no error)";
 }
 
 TEST(CorRelationResultsTest, GridPointsAreWrittenRowByRowAndTheTurnedYAxisChangesYAndTheta) {
     TempDir dir;
     TCorRelationResult r = MakeResult(dir);
     WriteResults(r, false);
-    EXPECT_EQ(
-        ReadFileBytes(r.Para.XYFile).rfind("\n   20.000    20.000   1.500  -0.500 \n   25.000    20.000 ", 0),
-        0u);
-    const std::vector<Record> downXY = Records(r.Para.XYFile), downTR = Records(r.Para.ThetaRFile);
+    const std::string text = ReadFileBytes(r.Para.XYFile);
+    EXPECT_EQ(text.rfind("\n   20.000    20.000   1.500  -0.500 \n   25.000    20.000 ", 0), 0u);
+    EXPECT_EQ(text.back(), ' ');
+    const std::vector<Record> downXY = ReadDisplacementTable(r.Para.XYFile);
     ASSERT_EQ(downXY.size(), 121u);
-    ASSERT_EQ(downTR.size(), 121u);
-    for (std::size_t k = 0; k < 121; ++k) {
-        EXPECT_EQ(downXY[k][0], 20 + 5 * static_cast<int>(k % 11));
-        EXPECT_EQ(downXY[k][1], 20 + 5 * static_cast<int>(k / 11));
-        EXPECT_EQ(downTR[k][1], downXY[k][1]);
-    }
-    r.Para.Left = -7, r.Para.Right = 1000; // grid points off the picture have no value
-    WriteResults(r, false);
-    const std::vector<Record> wide = Records(r.Para.XYFile);
-    EXPECT_EQ(wide.size(), 11u * 20u); // x = 3, 8, ... 98
-    EXPECT_EQ(wide[0][0], 3.0);
-    EXPECT_EQ(wide[19][0], 98.0);
-    r.Para.Left = 20, r.Para.Right = 70;
+    ASSERT_EQ(ReadDisplacementTable(r.Para.ThetaRFile).size(), 121u);
+    for (std::size_t k = 0; k < 121; ++k)
+        EXPECT_EQ(downXY[k][0] * 1000 + downXY[k][1], (20 + 5 * (k % 11)) * 1000 + 20 + 5 * (k / 11)) << k;
     r.Para.ScaleX = 2.0f, r.Para.ScaleY = 0.5f, r.Para.OutLeft = 10, r.Para.OutUp = 4;
     WriteResults(r, false);
-    const std::vector<Record> scaled = Records(r.Para.XYFile), scaledTR = Records(r.Para.ThetaRFile);
+    const std::vector<Record> scaled = ReadDisplacementTable(r.Para.XYFile);
+    const std::vector<Record> scaledTR = ReadDisplacementTable(r.Para.ThetaRFile);
     WriteResults(r, true);
-    const std::vector<Record> upXY = Records(r.Para.XYFile), upTR = Records(r.Para.ThetaRFile);
+    const std::vector<Record> upXY = ReadDisplacementTable(r.Para.XYFile);
+    const std::vector<Record> upTR = ReadDisplacementTable(r.Para.ThetaRFile);
     EXPECT_EQ(scaled[0], (Record{60.0, 12.0, 3.0, -0.25})); // X = (10 + 20) * 2, Y = (4 + 20) * 0.5
     EXPECT_EQ(upXY[0], (Record{60.0, 33.0, 3.0, -0.25}));   // Y = (90 - (4 + 20)) * 0.5, dy kept
     EXPECT_NEAR(scaledTR[0][2], std::atan2(-0.25, 3.0), 0.0005);
-    EXPECT_EQ(upTR[0][2], -scaledTR[0][2]);
-    EXPECT_EQ(upTR[0][3], scaledTR[0][3]);
+    EXPECT_EQ(upTR[0], (Record{60.0, 33.0, -scaledTR[0][2], scaledTR[0][3]}));
 }
 
-TEST(CorRelationResultsTest, ThetaOfEveryDirectionStaysWithinMinusPiToPi) {
+TEST(CorRelationResultsTest, ThetaOfEveryDirectionAndItsSignWithTheYAxisTurnedUp) {
     TempDir dir;
     TCorRelationResult r = MakeResult(dir);
     r.Para.Right = 50, r.Para.Bottom = 20, r.Para.ScaleX = 2.0f;
     const std::vector<std::array<float, 2>> d = {{0, 0}, {-1, 0}, {0, 2}, {0, -2}, {1, 1}, {-1, -1}, {1, 0}};
-    for (std::size_t k = 0; k < d.size(); ++k)
-        Set(r, 20 + 5 * static_cast<int>(k), 20, d[k][0], d[k][1]);
+    for (std::size_t k = 0; k < d.size(); ++k) Set(r, 20 + 5 * static_cast<int>(k), 20, d[k][0], d[k][1]);
     const double q = std::atan2(1.0, 2.0);
     const std::vector<double> down = {0, kPi, kPi / 2, -kPi / 2, q, q - kPi, 0};
-    const std::vector<double> up = {0, kPi, -kPi / 2, kPi / 2, -q, kPi - q, 0};
     const std::vector<double> radius = {0, 2, 2, 2, std::sqrt(5.0), std::sqrt(5.0), 2};
     for (bool changeY : {false, true}) {
         WriteResults(r, changeY);
-        EXPECT_EQ(ReadFileBytes(r.Para.ThetaRFile).find("-0.000"), std::string::npos);
-        const std::vector<Record> tr = Records(r.Para.ThetaRFile);
+        const std::vector<Record> tr = ReadDisplacementTable(r.Para.ThetaRFile);
         ASSERT_EQ(tr.size(), d.size());
         for (std::size_t k = 0; k < d.size(); ++k) {
-            EXPECT_NEAR(tr[k][2], (changeY ? up : down)[k], 0.0006) << k << " changeY " << changeY;
+            EXPECT_NEAR(tr[k][2], changeY ? -down[k] : down[k], 0.0006) << k << " changeY " << changeY;
             EXPECT_NEAR(tr[k][3], radius[k], 0.0006) << k;
         }
+        // The turned angle is the negated one as it stands: 0 is written "-0.000", pi "-3.142".
+        const std::string text = ReadFileBytes(r.Para.ThetaRFile);
+        EXPECT_EQ(text.find("  -3.142   2.000 ") != std::string::npos, changeY) << text;
+        std::size_t negativeZeros = 0;
+        for (auto at = text.find("-0.000"); at != std::string::npos; at = text.find("-0.000", at + 1))
+            ++negativeZeros;
+        EXPECT_EQ(negativeZeros, changeY ? 2u : 0u) << text;
     }
 }
 
@@ -153,27 +125,19 @@ TEST(CorRelationResultsTest, PointsFarFromTheSeedMeanOutsideTheMaskOrWithoutResu
     Set(r, 25, 20, 2.25f, -1.25f);      // within: written
     Set(r, 30, 20, 1.5f, 0.5f);         // dy exactly the amplitude away: left out
     Set(r, 35, 20, kNotComputed, -0.5f);
-    SaveMask(r.Para.MaskFile, 100, 40, 20, 254);
+    SaveMask(r.Para.MaskFile, 40, 20, 254);
     WriteResults(r, false);
-    const std::vector<Record> xy = Records(r.Para.XYFile);
+    const std::vector<Record> xy = ReadDisplacementTable(r.Para.XYFile);
     EXPECT_EQ(xy.size(), 121u - 4u);
     EXPECT_TRUE(Has(xy, 25, 20));
-    for (int x : {20, 30, 35, 40})
-        EXPECT_FALSE(Has(xy, x, 20)) << x;
+    for (int x : {20, 30, 35, 40}) EXPECT_FALSE(Has(xy, x, 20)) << x;
     EXPECT_NE(ReadFileBytes(r.Para.InfoFile).find("is ( 1.500 , -0.500 ),the Amplitude is   1.000 "),
               std::string::npos);
-
     std::filesystem::remove(r.Para.MaskFile);
     WriteResults(r, false);
-    EXPECT_TRUE(Has(Records(r.Para.XYFile), 40, 20));
-    SaveMask(r.Para.MaskFile, 50, 0, 0, 255);
-    EXPECT_EQ(MessageOf([&] { WriteResults(r, false); }),
-              "The mask picture " + r.Para.MaskFile +
-                  " is 50 x 90 pixels, not the initial picture's 100 x 90");
+    EXPECT_TRUE(Has(ReadDisplacementTable(r.Para.XYFile), 40, 20));
 
-    for (const TCorRelationSeed& s : r.Seeds)
-        Set(r, s.X, s.Y, kNotComputed, 0.0f);
-    std::filesystem::remove(r.Para.MaskFile);
+    for (const TCorRelationSeed& s : r.Seeds) Set(r, s.X, s.Y, kNotComputed, 0.0f);
     WriteResults(r, true); // no mean without any seed result: no point at all
     EXPECT_EQ(ReadFileBytes(r.Para.XYFile), "");
     EXPECT_EQ(ReadFileBytes(r.Para.ThetaRFile), "");
@@ -218,27 +182,22 @@ TEST(CorRelationResultsTest, ReportHoldsItsLinesInOrderAndAFastRunWritesItsSeeds
     }
     EXPECT_EQ(fastText.find("Output Displacement"), std::string::npos);
     // A fast run writes the kept seeds in seed order, with the y axis down here.
-    EXPECT_EQ(Records(r.Para.XYFile),
+    EXPECT_EQ(ReadDisplacementTable(r.Para.XYFile),
               (std::vector<Record>{{32, 32, 1.5, -0.5}, {57, 32, 1.5, -0.5}, {32, 57, 1.5, -0.5}}));
 }
 
 TEST(CorRelationResultsTest, AFileThatCannotBeCreatedStopsTheWritingBeforeAnyFileIsWritten) {
-    for (int which = 0; which < 3; ++which) {
+    for (int which = 0; which < 4; ++which) {
         TempDir dir;
         TCorRelationResult r = MakeResult(dir);
         std::string* names[] = {&r.Para.XYFile, &r.Para.ThetaRFile, &r.Para.InfoFile};
-        *names[which] = dir.File("no/such/folder.dat");
-        EXPECT_EQ(MessageOf([&] { WriteResults(r, false); }),
-                  "Check your computing parameters, then start again");
-        for (const std::string* name : names)
-            EXPECT_FALSE(std::filesystem::exists(*name)) << *name;
+        if (which < 3)
+            *names[which] = dir.File("no/such/folder.dat");
+        else
+            r.Para.GridY = 0; // a grid step of 0 would never leave the search field
+        EXPECT_EQ(test::ErrorMessageOf([&] { WriteResults(r, false); }), kCannotWrite);
+        for (const std::string* name : names) EXPECT_FALSE(std::filesystem::exists(*name)) << *name;
     }
-    TempDir dir; // a grid step of 0 would never leave the search field
-    TCorRelationResult r = MakeResult(dir);
-    r.Para.GridY = 0;
-    EXPECT_EQ(MessageOf([&] { WriteResults(r, false); }),
-              "Check your computing parameters, then start again");
-    EXPECT_FALSE(std::filesystem::exists(r.Para.XYFile));
 }
 
 TEST(CorRelationResultsTest, GreyPicturesShareOneRangeAndFloatMapsKeepTheMarkerUnscaled) {
@@ -251,7 +210,7 @@ TEST(CorRelationResultsTest, GreyPicturesShareOneRangeAndFloatMapsKeepTheMarkerU
     Set(r, 2, 0, 1.0f, 3.0f);
     Set(r, 3, 0, kNotComputed, 3.0f); // marked in dx only: marked in both
     Set(r, 4, 0, 1.0f, 3.0f);         // outside the mask: marked in both
-    SaveMask(r.Para.MaskFile, 100, 4, 0, 0);
+    SaveMask(r.Para.MaskFile, 4, 0, 0);
     WriteGrayFiles(r);
     WriteBinFiles(r);
     TGrayImage gx(r.Para.GrayXFile), gy(r.Para.GrayYFile);

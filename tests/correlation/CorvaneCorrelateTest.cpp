@@ -1,14 +1,11 @@
 #include "correlation/CorRelationConfig.h"
 #include "correlation/CorRelationJob.h"
 
+#include "support/DisplacementTables.h"
 #include "support/SpeckleImages.h"
-#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cmath>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -22,24 +19,9 @@ namespace {
 using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
-using Record = std::array<double, 4>;
-
-std::vector<Record> Records(const std::string& file) {
-    const std::string text = ReadFileBytes(file);
-    std::vector<Record> records;
-    Record r{};
-    int used = 0;
-    for (const char* at = text.c_str();
-         std::sscanf(at, "%lf %lf %lf %lf%n", &r[0], &r[1], &r[2], &r[3], &used) == 4; at += used)
-        records.push_back(r);
-    return records;
-}
-
-std::string Replace(std::string text, const std::string& from, const std::string& to) {
-    auto at = text.find(from);
-    EXPECT_NE(at, std::string::npos) << from;
-    return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
+using test::ReplaceFirst;
+using Record = test::TableRecord;
+const auto Records = test::ReadDisplacementTable;
 
 /// The default pictures test0.bmp and test2.bmp in folder: a speckle pair of 100 x 100 pixels
 /// whose deformed picture is moved by (2, 1).
@@ -57,9 +39,9 @@ std::string DefaultGroup(const TempDir& dir, const std::string& tag, bool fast) 
     WriteSpecklePair(dir.Path());
     GenerateConfigFile(dir.File("modal.cor"));
     std::string text = ReadFileBytes(dir.File("modal.cor"));
-    text = Replace(Replace(text.substr(text.find('\n') + 1), "=xy.dat", "=xy" + tag + ".dat"), "=info.inf",
+    text = ReplaceFirst(ReplaceFirst(text.substr(text.find('\n') + 1), "=xy.dat", "=xy" + tag + ".dat"), "=info.inf",
                    "=info" + tag + ".inf");
-    return fast ? Replace(text, "yes) =0\nChange", "yes) =1\nChange") : text;
+    return fast ? ReplaceFirst(text, "yes) =0\nChange", "yes) =1\nChange") : text;
 }
 
 /// Every record holds the shift (2, 1), at a grid point of the field with the y axis turned up
@@ -126,7 +108,7 @@ TEST(CorvaneCorrelateProgramTest, DefaultFileRunsOnTwoPicturesAndWritesTablesRep
     WriteSpecklePair(dir.Path() / "job");
     // The user edits the default file to ask for the float maps too.
     WriteFileBytes(dir.File("job/run.cor"),
-                   Replace(ReadFileBytes(dir.File("job/run.cor")),
+                   ReplaceFirst(ReadFileBytes(dir.File("job/run.cor")),
                            "dy(0=not, 1=yes) =0\n???x-direction displace save as bin file=none\n"
                            "???y-direction displace save as bin file=none",
                            "dy(0=not, 1=yes) =1\n???x-direction displace save as bin file=dx.flt\n"
@@ -158,7 +140,7 @@ TEST(CorvaneCorrelateProgramTest, DefaultFileRunsOnTwoPicturesAndWritesTablesRep
 TEST(CorvaneCorrelateProgramTest, AFailingGroupIsReportedOnStandardErrorAndEndsTheRun) {
     TempDir dir;
     WriteFileBytes(dir.File("two.cor"),
-                   "HowManyGroup =2\n" + Replace(DefaultGroup(dir, "1", true), "=test2.bmp", "=absent.bmp") +
+                   "HowManyGroup =2\n" + ReplaceFirst(DefaultGroup(dir, "1", true), "=test2.bmp", "=absent.bmp") +
                        DefaultGroup(dir, "2", true));
     const Outcome failed = RunProgram(dir, "two.cor");
     EXPECT_EQ(failed.status, 1);

@@ -123,9 +123,10 @@ TEST(TCorRelationRun, PostFilterOutputsAndBlackPictures) {
     EXPECT_EQ(At(job.Run().dx, 20, 50), 2.0f);
     job.para.FilterType = 2, job.para.OutputGray = 1, job.para.OutputBin = 1;
     const TCorRelationResult median = job.Run();
-    // The median keeps the uniform field and marks the field's edge, where its window would leave it.
-    EXPECT_EQ(At(median.dx, 21, 50), 2.0f);
-    EXPECT_EQ(At(median.dx, 20, 50), kNotComputed);
+    // The median keeps the uniform field over x = 21 ... while x < 99 and marks the rest.
+    EXPECT_EQ(std::vector<float>({At(median.dx, 20, 50), At(median.dx, 21, 50), At(median.dx, 98, 50),
+                                  At(median.dx, 99, 50), At(median.dy, 50, 98), At(median.dy, 50, 99)}),
+              std::vector<float>({kNotComputed, 2.0f, 2.0f, kNotComputed, 1.0f, kNotComputed}));
     for (const std::string& f : {job.para.GrayXFile, job.para.GrayYFile, job.para.BinXFile, job.para.BinYFile})
         EXPECT_FALSE(test::ReadFileBytes(f).empty()) << f;
 

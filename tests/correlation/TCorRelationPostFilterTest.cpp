@@ -11,11 +11,12 @@ namespace corvane {
 namespace {
 
 constexpr int W = 12, H = 10;
+constexpr float M = kNotComputed;
 
 // A field over 1..10 x 1..8 of a 12 x 10 picture, dx = 0.1x and dy = -0.05y unless given.
 struct Maps {
     std::vector<float> dx, dy;
-    Maps(float u = 0.0f, float v = 0.0f) : dx(W * H, kNotComputed), dy(W * H, kNotComputed) {
+    Maps(float u = 0.0f, float v = 0.0f) : dx(W * H, M), dy(W * H, M) {
         for (int y = 1; y <= 8; ++y)
             for (int x = 1; x <= 10; ++x) Set(x, y, u != 0.0f ? u : 0.1f * x, v != 0.0f ? v : -0.05f * y);
     }
@@ -25,44 +26,44 @@ struct Maps {
     DisplacementField Field() { return {dx, dy, W, H, 1, 1, 10, 8}; }
 };
 
-TEST(MedianPostFilter, RemovesOutliersCountsMarkersAndMarksTheEdge) {
+TEST(MedianPostFilter, RemovesOutliersCountsMarkersAndFiltersOnlyUpToTheStrictBounds) {
     Maps m;
     m.Set(5, 4, 7.0f, -9.0f);
-    for (auto [x, y] : {std::pair{7, 6}, {8, 6}, {9, 6}, {7, 7}}) m.Set(x, y, kNotComputed, kNotComputed);
+    for (auto [x, y] : {std::pair{6, 5}, {7, 5}, {8, 5}, {6, 6}}) m.Set(x, y, M, M);
     Maps n = m;
     MedianPostFilter(m.Field(), 2, 2); // an even size grows to 3
     EXPECT_FLOAT_EQ(m.X(5, 4), 0.5f);
     EXPECT_FLOAT_EQ(m.Y(5, 4), -0.2f);
-    // Every centre whose window lies in the field is filtered, the last one included; the edge,
-    // where the window would leave the field, is marked.
+    // Filtered: x = 2 ... while x < 10 - 1, y = 2 ... while y < 8 - 1; every other point is marked.
     EXPECT_FLOAT_EQ(m.X(2, 2), 0.2f);
-    EXPECT_FLOAT_EQ(m.Y(9, 2), -0.1f);
-    EXPECT_EQ(m.X(1, 4), kNotComputed);
-    EXPECT_EQ(m.Y(5, 8), kNotComputed);
+    EXPECT_FLOAT_EQ(m.Y(8, 2), -0.1f);
+    EXPECT_FLOAT_EQ(m.X(2, 6), 0.2f);
+    for (auto [x, y] : {std::pair{1, 4}, {9, 4}, {5, 7}, {5, 1}, {9, 7}}) EXPECT_EQ(m.X(x, y), M) << x << "," << y;
     // Markers count as 1000.0: four of nine leave the largest computed value in the middle, five
     // make the median a marker.
-    EXPECT_FLOAT_EQ(m.X(8, 7), 0.9f);
-    n.Set(9, 7, kNotComputed, kNotComputed);
+    EXPECT_FLOAT_EQ(m.X(7, 6), 0.8f);
+    n.Set(8, 7, M, M);
     MedianPostFilter(n.Field(), 3, 3);
-    EXPECT_EQ(n.X(8, 7), kNotComputed);
+    EXPECT_EQ(n.X(7, 6), M);
 
-    // A size of 0 is a 1 x 1 window and changes nothing.
+    // A size of 0 is a 1 x 1 window: it keeps every value it reaches, but its strict bounds leave
+    // the field's last column and row out, and those are marked.
     Maps zero;
     MedianPostFilter(zero.Field(), 0, 0);
-    EXPECT_EQ(zero.dx, Maps().dx);
+    for (int y = 1; y <= 8; ++y)
+        for (int x = 1; x <= 10; ++x)
+            ASSERT_EQ(zero.X(x, y), x < 10 && y < 8 ? Maps().X(x, y) : M) << x << "," << y;
 }
 
 TEST(AveragePostFilter, ReplacesPointsBeyondTheThresholdInPlace) {
     Maps m(1.0f, 2.0f);
-    m.Set(4, 4, 1.9f, 2.0f);                 // mean 1.1: off by 0.8 > 0.5, replaced
-    m.Set(7, 4, 1.4f, 2.0f);                 // mean 1.044: off by 0.356, kept
-    m.Set(5, 6, kNotComputed, kNotComputed); // a hole among computed points is filled
+    m.Set(4, 4, 1.9f, 2.0f); // mean 1.1: off by 0.8 > 0.5, replaced
+    m.Set(7, 4, 1.4f, 2.0f); // mean 1.044: off by 0.356, kept
+    m.Set(5, 6, M, M);       // a hole among computed points is filled
+    m.Set(9, 4, 1.9f, 2.0f); // beyond the strict bound x < 9: kept
     AveragePostFilter(m.Field(), 3, 3, 0.5f);
-    EXPECT_FLOAT_EQ(m.X(4, 4), 1.1f);
-    EXPECT_FLOAT_EQ(m.Y(4, 4), 2.0f);
-    EXPECT_FLOAT_EQ(m.X(7, 4), 1.4f);
-    EXPECT_FLOAT_EQ(m.X(5, 6), 1.0f);
-    EXPECT_FLOAT_EQ(m.Y(5, 6), 2.0f);
+    EXPECT_EQ(std::vector<float>({m.X(4, 4), m.Y(4, 4), m.X(7, 4), m.X(5, 6), m.Y(5, 6), m.X(9, 4)}),
+              std::vector<float>({1.1f, 2.0f, 1.4f, 1.0f, 2.0f, 1.9f}));
 
     // Later points see earlier replacements: along a step of 0.8, (5,y) sees 0, 0, 0.8 and moves
     // to 0.267; (6,y) then sees 0.267, 0.8, 0.8, a mean only 0.178 away, and stays.
@@ -75,9 +76,9 @@ TEST(AveragePostFilter, ReplacesPointsBeyondTheThresholdInPlace) {
 
     // A window without any computed point leaves the centre alone.
     Maps none;
-    std::fill(none.dx.begin(), none.dx.end(), kNotComputed);
+    std::fill(none.dx.begin(), none.dx.end(), M);
     AveragePostFilter(none.Field(), 3, 3, 0.1f);
-    EXPECT_EQ(none.X(5, 5), kNotComputed);
+    EXPECT_EQ(none.X(5, 5), M);
 }
 
 } // namespace
