@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <random>
 #include <vector>
@@ -8,7 +9,6 @@
 #include "correlation/CorRelationSearch.h"
 #include "correlation/QuarterPixelImage.h"
 #include "correlation/TCorRelationResult.h"
-#include "support/PlainPointSearch.h"
 #include "support/SpeckleImages.h"
 
 namespace corvane {
@@ -23,12 +23,95 @@ std::vector<std::uint8_t> Noise(std::int32_t w, std::int32_t h, unsigned seed) {
 
 bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
+// The quarter-pixel picture written out in full and filled literally in three steps: pixel rows
+// (whole pixels, column midpoints, odd columns), rows 2 mod 4, odd rows.
+struct PlainQuarter {
+    std::int64_t Cols, Rows;
+    std::vector<float> U;
+    float& At(std::int64_t k, std::int64_t l) { return U[static_cast<std::size_t>(k * Cols + l)]; }
+};
+
+PlainQuarter MakePlainQuarter(const std::uint8_t* g, std::int32_t w, std::int32_t h) {
+    PlainQuarter q{4 * w - 3, 4 * h - 3, {}};
+    q.U.assign(static_cast<std::size_t>(q.Cols * q.Rows), 0.0f);
+    for (std::int32_t r = 0; r < h; ++r) {
+        for (std::int32_t c = 0; c < w; ++c) q.At(4 * r, 4 * c) = g[r * w + c];
+        for (std::int32_t c = 0; c + 1 < w; ++c) q.At(4 * r, 4 * c + 2) = (float(g[r * w + c]) + g[r * w + c + 1]) / 2;
+        for (std::int64_t l = 1; l < q.Cols; l += 2) q.At(4 * r, l) = (q.At(4 * r, l - 1) + q.At(4 * r, l + 1)) / 2;
+    }
+    for (std::int64_t k = 2; k < q.Rows; k += 4)
+        for (std::int64_t l = 0; l < q.Cols; ++l) q.At(k, l) = (q.At(k - 2, l) + q.At(k + 2, l)) / 2;
+    for (std::int64_t k = 1; k < q.Rows; k += 2)
+        for (std::int64_t l = 0; l < q.Cols; ++l) q.At(k, l) = (q.At(k - 1, l) + q.At(k + 1, l)) / 2;
+    return q;
+}
+
+struct PlainResult {
+    SearchOutcome Outcome = SearchOutcome::NotSearched;
+    float Dx = 0.0f, Dy = 0.0f;
+};
+
+// The three-level point search done the obvious way: every candidate summed row by row in double,
+// and the eighth-pixel buffer V of (8wx - 3) x (8wy - 3) filled in full.
+PlainResult PlainSearch(const std::uint8_t* f, std::int32_t w0, std::int32_t h0, PlainQuarter& u, std::int32_t w1,
+                        std::int32_t h1, std::int32_t wx, std::int32_t wy, std::int32_t x, std::int32_t y,
+                        std::int32_t px, std::int32_t py) {
+    PlainResult res;
+    const std::int32_t hx = wx / 2, hy = wy / 2;
+    if (!(hx < x && x < w0 - hx - 1 && hy < y && y < h0 - hy - 1 && hx < px && px < w1 - hx - 1 && hy < py &&
+          py < h1 - hy - 1))
+        return res;
+    auto F = [&](std::int32_t jj, std::int32_t ii) { return double(f[(y - hy + ii) * w0 + (x - hx + jj)]); };
+    double sff = 0;
+    for (std::int32_t ii = 0; ii < wy; ++ii)
+        for (std::int32_t jj = 0; jj < wx; ++jj) sff += F(jj, ii) * F(jj, ii);
+    auto level = [&](auto valueAt, int from, int& ba, int& bb) {
+        double best = 0;
+        ba = bb = -1;
+        for (int a = from; a < from + 3; ++a)
+            for (int b = from; b < from + 3; ++b) {
+                double sfg = 0, sgg = 0;
+                for (std::int32_t ii = 0; ii < wy; ++ii)
+                    for (std::int32_t jj = 0; jj < wx; ++jj) {
+                        const double g = valueAt(a, b, ii, jj);
+                        sfg += F(jj, ii) * g, sgg += g * g;
+                    }
+                if (sfg / std::sqrt(sff * sgg) > best) best = sfg / std::sqrt(sff * sgg), ba = a, bb = b;
+            }
+        return ba >= 0;
+    };
+    int a1, b1, a2, b2, a3, b3;
+    res.Outcome = SearchOutcome::NoMatch;
+    if (!level([&](int a, int b, int ii, int jj) { return u.At(4 * (py - hy + ii) + 2 * a - 2, 4 * (px - hx + jj) + 2 * b - 2); },
+               0, a1, b1) ||
+        !level([&](int a, int b, int ii, int jj) {
+            return u.At(4 * (py - hy + ii) + 2 * a1 + a - 3, 4 * (px - hx + jj) + 2 * b1 + b - 3);
+        }, 0, a2, b2))
+        return res;
+    const std::int64_t R0 = 4 * (py - hy) + 2 * a1 + a2 - 4, C0 = 4 * (px - hx) + 2 * b1 + b2 - 4;
+    const std::int32_t vc = 8 * wx - 3, vr = 8 * wy - 3;
+    std::vector<float> V(static_cast<std::size_t>(vc) * vr);
+    auto Vat = [&](std::int32_t r, std::int32_t c) -> float& { return V[static_cast<std::size_t>(r) * vc + c]; };
+    for (std::int32_t r = 0; 2 * r < vr; ++r)
+        for (std::int32_t c = 0; 2 * c < vc; ++c) {
+            Vat(2 * r, 2 * c) = u.At(R0 + r, C0 + c);
+            if (2 * c + 1 < vc) Vat(2 * r, 2 * c + 1) = (u.At(R0 + r, C0 + c) + u.At(R0 + r, C0 + c + 1)) / 2;
+        }
+    for (std::int32_t r = 1; r < vr; r += 2)
+        for (std::int32_t c = 0; c < vc; ++c) Vat(r, c) = (Vat(r - 1, c) + Vat(r + 1, c)) / 2;
+    if (!level([&](int a, int b, int ii, int jj) { return Vat(8 * ii + a, 8 * jj + b); }, 1, a3, b3)) return res;
+    res.Outcome = SearchOutcome::Found;
+    res.Dx = static_cast<float>((px - x) + 0.5 * (b1 - 1) + 0.25 * (b2 - 1) + 0.125 * (b3 - 2));
+    res.Dy = static_cast<float>((py - y) + 0.5 * (a1 - 1) + 0.25 * (a2 - 1) + 0.125 * (a3 - 2));
+    return res;
+}
+
 TEST(QuarterPixelImage, EqualsTheLiteralMeanConstructionEverywhere) {
     for (auto [w, h] : {std::pair{1, 1}, {2, 3}, {23, 17}, {40, 9}}) {
         const auto g = Noise(w, h, static_cast<unsigned>(w * 100 + h));
         QuarterPixelImage u;
         u.Build(g.data(), w, h);
-        const test::PlainQuarterPicture plain = test::MakePlainQuarterPicture(g.data(), w, h);
+        PlainQuarter plain = MakePlainQuarter(g.data(), w, h);
         int mismatches = 0;
         for (std::int64_t k = 0; k < plain.Rows; ++k)
             for (std::int64_t l = 0; l < plain.Cols; ++l) mismatches += !SameBits(u.At(k, l), plain.At(k, l));
@@ -51,7 +134,7 @@ TEST(WholeFieldSearch, MatchesStraightforwardSearchBitForBit) {
             const auto g = speckles ? test::MakeSpecklePair(o).Deformed : Noise(w1, h1, seed++);
             QuarterPixelImage u;
             u.Build(g.data(), w1, h1);
-            const test::PlainQuarterPicture plain = test::MakePlainQuarterPicture(g.data(), w1, h1);
+            PlainQuarter plain = MakePlainQuarter(g.data(), w1, h1);
             WholeFieldSearch search(f.data(), w0, h0, u, wx, wy);
             std::mt19937 rng(seed++);
             int found = 0;
@@ -61,8 +144,8 @@ TEST(WholeFieldSearch, MatchesStraightforwardSearchBitForBit) {
                 const int py = i % 2 ? y : static_cast<int>(rng() % (h1 + 4)) - 2;
                 float dx = 0, dy = 0;
                 const SearchOutcome got = search.Search(x, y, px, py, dx, dy);
-                const auto want = test::PlainPointSearch(f.data(), w0, h0, plain, w1, h1, wx, wy, x, y, px, py);
-                ASSERT_EQ(static_cast<int>(got), want.Outcome) << wx << "x" << wy << " at " << x << "," << y;
+                const PlainResult want = PlainSearch(f.data(), w0, h0, plain, w1, h1, wx, wy, x, y, px, py);
+                ASSERT_EQ(got, want.Outcome) << wx << "x" << wy << " at " << x << "," << y;
                 if (got != SearchOutcome::Found) continue;
                 ++found;
                 ASSERT_TRUE(SameBits(dx, want.Dx) && SameBits(dy, want.Dy)) << dx << " " << want.Dx;
