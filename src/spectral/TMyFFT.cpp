@@ -54,6 +54,8 @@ void MoveBlockClipped(TFloatImage& map, std::int32_t sx, std::int32_t sy, std::i
 void CutOrderOf(TFloatImage& real, TFloatImage& imag, std::int32_t cx, std::int32_t cy, std::int32_t w,
                 std::int32_t h) {
     // Even block sizes are raised by one, so the block has a centre pixel.
+    w = std::max(w, 0);
+    h = std::max(h, 0);
     if (w % 2 == 0) ++w;
     if (h % 2 == 0) ++h;
     const std::int32_t centreX = real.Width / 2, centreY = real.Height / 2;

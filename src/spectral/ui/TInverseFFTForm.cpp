@@ -240,35 +240,26 @@ void TInverseFFTForm::InverseFFTButtonClick() {
             fft_.reset();
             InverseFFTButton->setEnabled(true);
         });
-        // Every field is read before the spectrum is touched, so a bad entry changes nothing.
-        const bool useMask = MaskFileCheckBox->isChecked();
-        const bool useRect = RectFilterCheckBox->isChecked();
-        const bool useCircle = CircleFilterCheckBox->isChecked();
-        std::int32_t x = 0, y = 0, w = 0, h = 0, cx = 0, cy = 0;
-        double radius = 0.0;
-        if (useRect) {
-            x = StrToInt(XEdit->text());
-            y = StrToInt(YEdit->text());
-            w = StrToInt(WidthEdit->text());
-            h = StrToInt(HeightEdit->text());
-        }
-        if (useCircle) {
-            cx = StrToInt(CenterXEdit->text());
-            cy = StrToInt(CenterYEdit->text());
-            radius = StrToFloat(RadiusEdit->text());
-        }
-
+        // The filters act in the order mask, rectangle, circle, each on both parts, so a cleared
+        // spectrum pixel is zero in both; each filter's fields are read when its turn comes.
         fft_ = std::make_unique<TMyFFT>(ZrEdit->text().toStdString(), ZiEdit->text().toStdString());
-        if (useMask) {
+        if (MaskFileCheckBox->isChecked()) {
             const std::string mask = MaskFileEdit->text().toStdString();
             fft_->Real->ApplyMaskFile(0.0f, mask);
             fft_->Imag->ApplyMaskFile(0.0f, mask);
         }
-        if (useRect) {
+        if (RectFilterCheckBox->isChecked()) {
+            const std::int32_t x = StrToInt(XEdit->text());
+            const std::int32_t y = StrToInt(YEdit->text());
+            const std::int32_t w = StrToInt(WidthEdit->text());
+            const std::int32_t h = StrToInt(HeightEdit->text());
             fft_->Real->FillRect(0.0f, x, y, FarCorner(x, w), FarCorner(y, h), false);
             fft_->Imag->FillRect(0.0f, x, y, FarCorner(x, w), FarCorner(y, h), false);
         }
-        if (useCircle) {
+        if (CircleFilterCheckBox->isChecked()) {
+            const std::int32_t cx = StrToInt(CenterXEdit->text());
+            const std::int32_t cy = StrToInt(CenterYEdit->text());
+            const double radius = StrToFloat(RadiusEdit->text());
             fft_->Real->FillCircle(0.0f, cx, cy, radius, false);
             fft_->Imag->FillCircle(0.0f, cx, cy, radius, false);
         }
