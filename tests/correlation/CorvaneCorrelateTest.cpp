@@ -62,12 +62,10 @@ void ExpectRigidShift(const std::vector<Record>& xy, bool atSeeds) {
 TEST(CorvaneCorrelateProgramTest, GroupsOfTheDefaultFileRunInFileOrderAndWriteTablesReportAndMaps) {
     TempDir dir;
     const std::string group = GenerateJob(dir);
-    // The user asks for the float maps in the first group and adds a fast second group.
-    const std::string normal = ReplaceFirst(group,
-                                            "dy(0=not, 1=yes) =0\n???x-direction displace save as bin file=none\n"
-                                            "???y-direction displace save as bin file=none",
-                                            "dy(0=not, 1=yes) =1\n???x-direction displace save as bin file=dx.flt\n"
-                                            "???y-direction displace save as bin file=dy.flt");
+    // The user asks for the grey pictures and float maps in the first group and adds a fast group.
+    std::string normal = group;
+    for (const char* name : {"gx.bmp", "gy.bmp", "dx.flt", "dy.flt"}) normal = ReplaceFirst(normal, "file=none", std::string("file=") + name);
+    for (int k = 0; k < 2; ++k) normal = ReplaceFirst(normal, "dy(0=not, 1=yes) =0", "dy(0=not, 1=yes) =1");
     const std::string fast =
         ReplaceFirst(ReplaceFirst(ReplaceFirst(group, "yes) =0\nChange", "yes) =1\nChange"), "=xy.dat", "=fast.dat"),
                      "=info.inf", "=fast.inf");
@@ -89,6 +87,7 @@ TEST(CorvaneCorrelateProgramTest, GroupsOfTheDefaultFileRunInFileOrderAndWriteTa
     const std::string report = ReadFileBytes(dir.File("job/info.inf"));
     EXPECT_NE(report.find(" \n Initial Image File: job/test0.bmp "), std::string::npos);
     EXPECT_NE(report.find("The average seed displacement is ( 2.000 ,  1.000 )"), std::string::npos);
+    EXPECT_EQ(ReadFileBytes(dir.File("job/gx.bmp")).substr(0, 2) + ReadFileBytes(dir.File("job/gy.bmp")).substr(0, 2), "BMBM");
     for (const auto& [name, shift] : {std::pair{"job/dx.flt", 2.0f}, std::pair{"job/dy.flt", 1.0f}}) {
         const std::string bytes = ReadFileBytes(dir.File(name));
         ASSERT_EQ(bytes.size(), 30u + 4u * 100u * 100u) << name;

@@ -104,21 +104,6 @@ TEST(TCorRelationRun, SubPixelShiftIsFoundToAnEighthAndRunsRepeatExactly) {
     EXPECT_EQ(std::memcmp(r.dy.data(), again.dy.data(), r.dy.size() * sizeof(float)), 0);
 }
 
-TEST(TCorRelationRun, PostFilterAndOutputs) {
-    Job job(2, 1);
-    job.para.Left = job.para.Up = 20;
-    job.para.Right = job.para.Bottom = 100;
-    EXPECT_EQ(At(job.Run().dx, 20, 50), 2.0f);
-    job.para.FilterType = 2, job.para.OutputGray = 1, job.para.OutputBin = 1;
-    const TCorRelationResult median = job.Run();
-    // The median keeps the uniform field over x = 21 ... while x < 99 and marks the rest.
-    EXPECT_EQ(std::vector<float>({At(median.dx, 20, 50), At(median.dx, 21, 50), At(median.dx, 98, 50),
-                                  At(median.dx, 99, 50), At(median.dy, 50, 98), At(median.dy, 50, 99)}),
-              std::vector<float>({kNotComputed, 2.0f, 2.0f, kNotComputed, 1.0f, kNotComputed}));
-    for (const std::string& f : {job.para.GrayXFile, job.para.GrayYFile, job.para.BinXFile, job.para.BinYFile})
-        EXPECT_FALSE(test::ReadFileBytes(f).empty()) << f;
-}
-
 // A point without a result gives its neighbour no prediction. Taken as a displacement, its marker
 // would send the neighbour's search 1000 pixels away, inside a picture this large, and bring back a
 // displacement of about 1000 as if it were measured. Points of the black band, whose window
