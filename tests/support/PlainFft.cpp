@@ -76,31 +76,28 @@ void Centre(float* re, float* im, std::int32_t width, std::int32_t height) {
             }
 }
 
+// Each line goes through the two 1-based scratch arrays and is stored back as floats.
+void Lines(float* re, float* im, std::int32_t count, std::int32_t n, std::int32_t lineStride,
+           std::int32_t elementStride, bool forward, std::vector<double>& sr, std::vector<double>& si) {
+    for (std::int32_t l = 0; l < count; ++l) {
+        for (std::int32_t e = 0; e < n; ++e) {
+            sr[e + 1] = re[l * lineStride + e * elementStride];
+            si[e + 1] = im[l * lineStride + e * elementStride];
+        }
+        Kernel(sr.data(), si.data(), n, forward);
+        for (std::int32_t e = 0; e < n; ++e) {
+            re[l * lineStride + e * elementStride] = static_cast<float>(sr[e + 1]);
+            im[l * lineStride + e * elementStride] = static_cast<float>(si[e + 1]);
+        }
+    }
+}
+
+// Rows, then columns, through scratch arrays of max(width, height) doubles.
 void RowsThenColumns(float* re, float* im, std::int32_t width, std::int32_t height, bool forward) {
     const std::int32_t longest = width > height ? width : height;
     std::vector<double> sr(longest + 1), si(longest + 1);
-    for (std::int32_t y = 0; y < height; ++y) {
-        for (std::int32_t x = 0; x < width; ++x) {
-            sr[x + 1] = re[y * width + x];
-            si[x + 1] = im[y * width + x];
-        }
-        Kernel(sr.data(), si.data(), width, forward);
-        for (std::int32_t x = 0; x < width; ++x) {
-            re[y * width + x] = static_cast<float>(sr[x + 1]);
-            im[y * width + x] = static_cast<float>(si[x + 1]);
-        }
-    }
-    for (std::int32_t x = 0; x < width; ++x) {
-        for (std::int32_t y = 0; y < height; ++y) {
-            sr[y + 1] = re[y * width + x];
-            si[y + 1] = im[y * width + x];
-        }
-        Kernel(sr.data(), si.data(), height, forward);
-        for (std::int32_t y = 0; y < height; ++y) {
-            re[y * width + x] = static_cast<float>(sr[y + 1]);
-            im[y * width + x] = static_cast<float>(si[y + 1]);
-        }
-    }
+    Lines(re, im, height, width, width, 1, forward, sr, si);
+    Lines(re, im, width, height, 1, width, forward, sr, si);
 }
 
 } // namespace
