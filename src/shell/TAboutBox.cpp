@@ -25,6 +25,14 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
         this);
     Comments->setObjectName(QStringLiteral("Comments"));
     Comments->setWordWrap(true);
+    Copyright = new QLabel(QStringLiteral("Copyright (C) Halvorn Lab."), this);
+    Copyright->setObjectName(QStringLiteral("Copyright"));
+    // The mail link opens in the user's default mail program.
+    MailLabel = new QLabel(QStringLiteral("<a href=\"mailto:%1\">%1</a>").arg(QLatin1String(kMailAddress)), this);
+    MailLabel->setObjectName(QStringLiteral("MailLabel"));
+    MailLabel->setTextFormat(Qt::RichText);
+    MailLabel->setTextInteractionFlags(Qt::TextBrowserInteraction);
+    MailLabel->setOpenExternalLinks(true);
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));
     OKButton->setDefault(true);
@@ -33,6 +41,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     layout->addWidget(ProductName);
     layout->addWidget(Version);
     layout->addWidget(Comments);
+    layout->addWidget(Copyright);
+    layout->addWidget(MailLabel);
     layout->addWidget(OKButton, 0, Qt::AlignHCenter);
     setMinimumWidth(360);
 }

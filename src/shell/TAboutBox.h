@@ -6,7 +6,8 @@ class QPushButton;
 
 namespace corvane::ui {
 
-/// The about window: program name, version and one line about the workbench.
+/// The about window: program name, version, one line about the workbench, the copyright and
+/// a mail link.
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
@@ -15,6 +16,10 @@ public:
     QLabel* ProductName = nullptr;
     QLabel* Version = nullptr;
     QLabel* Comments = nullptr;
+    QLabel* Copyright = nullptr;
+    QLabel* MailLabel = nullptr;
+    /// Where the mail link of the about window writes to.
+    static constexpr const char* kMailAddress = "corvane@halvorn-lab.example";
     QPushButton* OKButton = nullptr;
 };
 

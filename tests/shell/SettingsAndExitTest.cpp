@@ -3,14 +3,20 @@
 
 #include "shell/TMDIChildForm.h"
 
-#include <QAction>
-
 #include <gtest/gtest.h>
 
 using corvane::test::MakeTestMainForm;
 using Kind = corvane::test::ScriptedDialogs::Kind;
 
-TEST(MainFormSettings, FirstStartWritesTheFourDefaultsAndExistingValuesAreRead) {
+namespace {
+
+double StoredScaleX(const corvane::test::TestMainForm& frame) {
+    return QSettings(frame.SettingsFile(), QSettings::IniFormat).value("Image Scale/scalex").toDouble();
+}
+
+} // namespace
+
+TEST(MainFormSettings, FirstStartWritesTheFourDefaultsAndLaterStartsReadThem) {
     auto frame = MakeTestMainForm();
     {
         QSettings file(frame->SettingsFile(), QSettings::IniFormat);
@@ -19,7 +25,6 @@ TEST(MainFormSettings, FirstStartWritesTheFourDefaultsAndExistingValuesAreRead) 
         EXPECT_EQ(file.value("Encode Coordinate/Max X").toInt(), 50);
         EXPECT_EQ(file.value("Encode Coordinate/Max Y").toInt(), 50);
     }
-    // A second frame on a store with other values reads them, and new windows take Max X / Max Y.
     frame->Settings->setValue("Image Scale/scalex", 0.25);
     frame->Settings->setValue("Image Scale/scaley", 0.5);
     frame->Settings->setValue("Encode Coordinate/Max X", 70);
@@ -28,44 +33,36 @@ TEST(MainFormSettings, FirstStartWritesTheFourDefaultsAndExistingValuesAreRead) 
     EXPECT_DOUBLE_EQ(second.ScaleX, 0.25);
     EXPECT_DOUBLE_EQ(second.ScaleY, 0.5);
     second.CreateMDIChild("phase:One Image");
-    ASSERT_EQ(second.MDIChildCount(), 1);
     EXPECT_EQ(second.MDIChild(0)->MaxX, 70);
     EXPECT_EQ(second.MDIChild(0)->MaxY, 30);
-}
-
-TEST(MainFormSettings, AMissingEncodeGroupIsWrittenWhenAWindowIsMade) {
-    auto frame = MakeTestMainForm();
+    // A removed group is written again with its defaults when the next window is made.
     frame->Settings->remove("Encode Coordinate");
-    frame->Form->CreateMDIChild("CorRelation:Initial");
+    second.CreateMDIChild("CorRelation:Initial");
     EXPECT_EQ(frame->Settings->value("Encode Coordinate/Max X").toInt(), 50);
-    EXPECT_EQ(frame->Form->MDIChild(0)->MaxY, 50);
+    EXPECT_EQ(second.MDIChild(1)->MaxY, 50);
 }
 
-TEST(MainFormExit, NoKeepsEveryWindowAndWritesNothing) {
+TEST(MainFormExit, NoKeepsEveryWindowAndWritesNothingYesWritesTheScaleAndEnds) {
     auto frame = MakeTestMainForm();
+    bool ended = false;
+    QObject::connect(frame->Form.get(), &corvane::ui::TMainForm::ExitAccepted, [&] { ended = true; });
     frame->Form->CreateMDIChild("phase:One Image");
-    frame->Form->ScaleX = 3.5;
+    frame->Form->ScaleX = 0.125;
+    frame->Form->ScaleY = 2.5;
     frame->Dialogs.QueueYesNo(false);
     frame->Trigger("FileExitAction");
     corvane::test::ProcessEvents();
     EXPECT_EQ(frame->Dialogs.Texts(Kind::WarningYesNo), QStringList{"Do you really want to Exit ?"});
+    EXPECT_FALSE(ended);
     EXPECT_TRUE(frame->Form->isVisible());
     EXPECT_EQ(frame->Form->MDIChildCount(), 1);
-    QSettings file(frame->SettingsFile(), QSettings::IniFormat);
-    EXPECT_DOUBLE_EQ(file.value("Image Scale/scalex").toDouble(), 1.0);
-}
+    EXPECT_DOUBLE_EQ(StoredScaleX(*frame), 1.0);
 
-TEST(MainFormExit, YesWritesTheImageScaleAndAnnouncesTheEnd) {
-    auto frame = MakeTestMainForm();
-    bool ended = false;
-    QObject::connect(frame->Form.get(), &corvane::ui::TMainForm::ExitAccepted, [&] { ended = true; });
-    frame->Form->ScaleX = 0.125;
-    frame->Form->ScaleY = 2.5;
     frame->Dialogs.QueueYesNo(true);
     frame->Trigger("FileExitAction");
     EXPECT_TRUE(ended);
     EXPECT_FALSE(frame->Form->isVisible());
-    QSettings file(frame->SettingsFile(), QSettings::IniFormat);
-    EXPECT_DOUBLE_EQ(file.value("Image Scale/scalex").toDouble(), 0.125);
-    EXPECT_DOUBLE_EQ(file.value("Image Scale/scaley").toDouble(), 2.5);
+    EXPECT_DOUBLE_EQ(StoredScaleX(*frame), 0.125);
+    EXPECT_DOUBLE_EQ(QSettings(frame->SettingsFile(), QSettings::IniFormat).value("Image Scale/scaley").toDouble(),
+                     2.5);
 }
