@@ -2,6 +2,7 @@
 
 #include <QAction>
 #include <QDir>
+#include <QEvent>
 
 #include <algorithm>
 #include <utility>
@@ -38,6 +39,7 @@ TCorRelationCommands::TCorRelationCommands(TMainForm& mainForm, TCorRelationStat
     bind("GenerateModalFileAction", &TCorRelationCommands::GenerateModalFileActionExecute);
     // The wizard exists from start-up, hidden, like every tool window.
     MakeWizard();
+    main_.installEventFilter(this);
 }
 
 TCorRelationCommands::~TCorRelationCommands()
@@ -175,12 +177,28 @@ void TCorRelationCommands::GenerateModalFileActionExecute()
         request.FilterIndex = 1;
         request.DefaultExt = QStringLiteral("*.cor");
         request.InitialDir = QDir::currentPath();
-        // The file is new: a save dialog lets the user name one that does not exist yet.
-        const auto chosen = dialogs_.SaveFile(request);
+        // The frame's open dialog, which also takes the name of a file that does not exist yet.
+        request.MustExist = false;
+        const auto chosen = dialogs_.OpenFile(request);
         if (!chosen)
             return;
         GenerateConfigFile(chosen->FileName.toStdString());
     });
+}
+
+bool TCorRelationCommands::eventFilter(QObject* watched, QEvent* event)
+{
+    // A job cannot be interrupted inside the engine, so after Exit the program ends only when the
+    // last job has written its files; the frame is gone by then, so say so while it is still shown.
+    if (watched == &main_ && event->type() == QEvent::Close && !jobs_.empty()) {
+        const int running = static_cast<int>(jobs_.size());
+        RunGuarded(dialogs_, [&] {
+            dialogs_.Information(QStringLiteral("%1 correlation job(s) still running: after Exit the program "
+                                                "ends only when they have finished.")
+                                     .arg(running));
+        });
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 } // namespace corvane::ui

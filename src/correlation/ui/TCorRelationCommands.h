@@ -48,6 +48,11 @@ public:
     void CorRelationStatusActionExecute();
     void GenerateModalFileActionExecute();
 
+protected:
+    /// Before the frame asks "Do you really want to Exit ?", tells the user that running jobs
+    /// keep the program alive, unseen, until they have finished.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 signals:
     /// Emitted on the user-interface thread after a job's end was handled (beep, slot freed and
     /// any error shown); error is empty for a job that ended normally.

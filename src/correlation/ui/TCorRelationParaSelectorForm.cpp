@@ -586,11 +586,12 @@ bool TCorRelationParaSelectorForm::OpenPicture(QLineEdit* edit, const QString& r
     const auto chosen = dialogs_.OpenFile(request);
     if (!chosen)
         return false;
-    // Load before touching the edits, so a picture that cannot be read changes nothing.
+    // The folder and the name are taken before the picture is read; a picture that cannot be
+    // read leaves them shown with the error, and no window.
     const QFileInfo info(chosen->FileName);
-    const TGrayImage image(chosen->FileName.toStdString());
     WorkingDirLabel->setText(info.absolutePath());
     edit->setText(info.fileName());
+    const TGrayImage image(chosen->FileName.toStdString());
     main_.ShowInRole(roleCaption, image);
     width = image.Width;
     height = image.Height;

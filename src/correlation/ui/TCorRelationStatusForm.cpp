@@ -69,6 +69,11 @@ TCorRelationStatusForm::TCorRelationStatusForm(IDialogs& dialogs, QWidget* paren
     // The start column takes the room left, so a time of day is never cut short.
     ComputeThreadsStringGrid->horizontalHeader()->setStretchLastSection(true);
     ComputeThreadsStringGrid->verticalHeader()->setDefaultSectionSize(20);
+    // The grid is as high as its header and ten rows, no more.
+    ComputeThreadsStringGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ComputeThreadsStringGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    ComputeThreadsStringGrid->setFixedHeight(ComputeThreadsStringGrid->horizontalHeader()->sizeHint().height() +
+                                             SlotCount * 20 + 2 * ComputeThreadsStringGrid->frameWidth());
 
     // FormCreate: slot numbers, every slot idle, animation remembered as stopped.
     for (int row = 0; row < SlotCount; ++row) {
@@ -92,7 +97,7 @@ TCorRelationStatusForm::TCorRelationStatusForm(IDialogs& dialogs, QWidget* paren
     layout->addWidget(FindAnimate);
     layout->addLayout(top);
     layout->addWidget(ComputeThreadsStringGrid);
-    resize(240, 330);
+    resize(240, sizeHint().height());
 }
 
 TCorRelationStatusForm::~TCorRelationStatusForm() = default;
@@ -192,6 +197,12 @@ void TCorRelationStatusForm::FormHide()
 
 void TCorRelationStatusForm::showEvent(QShowEvent* event)
 {
+    // First shown at the frame's upper right corner, clear of the wizard that opens beside it.
+    if (!placed_ && parentWidget()) {
+        const QRect frame = parentWidget()->geometry();
+        move(std::max(frame.left(), frame.right() - width() - 24), frame.top() + 96);
+        placed_ = true;
+    }
     QWidget::showEvent(event);
     FormShow();
 }

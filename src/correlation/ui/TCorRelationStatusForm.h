@@ -63,6 +63,7 @@ private:
     std::array<QElapsedTimer, SlotCount> clocks_{};
     bool playing_ = false;
     bool rememberedPlaying_ = false;
+    bool placed_ = false;
 };
 
 /// Duration as "hh:mm:ss" (hours not wrapped at 24).

@@ -1,7 +1,8 @@
 // Correlation jobs: the ten status slots, the overload refusal, the job-end handling (beep, slot
-// freed, error shown) and the frame's correlation commands.
+// freed, error shown), the frame's correlation commands and exit with jobs still running.
 #include <QAction>
 #include <QLabel>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTableWidget>
 #include <QTime>
@@ -10,6 +11,7 @@
 #include <stdexcept>
 
 #include "CorRelationUiFixture.h"
+#include "correlation/ui/TCorRelationParaSelectorForm.h"
 #include "image/CorvaneError.h"
 #include "support/TestSupport.h"
 
@@ -56,23 +58,30 @@ TEST_F(CorRelationJobs, TenRunningJobsRefuseAnEleventhAndAFreedSlotIsReused)
         EXPECT_EQ(StartBlocked(), expected);
     try {
         StartBlocked();
-        FAIL() << "an eleventh job was started";
+        ADD_FAILURE() << "an eleventh job was started";
     } catch (const CorvaneError& e) {
         EXPECT_EQ(QString::fromStdString(e.what()), kOverload);
     }
-    // The same refusal through the frame's "Config File..." command: an error box, no job.
+    // The same refusal through "Config File...": an error box, no job.
     const TempDir dir;
     WriteFileBytes(dir.File("any.cor"), "HowManyGroup =0\n");
     QueueFile(dir.File("any.cor"));
     Main().Action("ConfigFileAction")->trigger();
-    EXPECT_EQ(ErrorsShown(), QStringList{kOverload});
+    // And through the wizard's Submit, which stays open on its last page.
+    Main().Action("CorRelationAction")->trigger();
+    TCorRelationParaSelectorForm& wizard = *Commands().Wizard();
+    for (int i = 0; i < 6; ++i)
+        wizard.NextButton->click();
+    EXPECT_EQ(Errors(), QStringList({kOverload, kOverload}));
+    EXPECT_TRUE(wizard.isVisible());
+    EXPECT_EQ(wizard.CurrentPageName(), "OutputControl");
+    EXPECT_EQ(wizard.NextButton->text(), "Submit");
     EXPECT_EQ(Commands().LiveJobs(), 10);
 
     // Jobs 4 and 7 end; the next starts take 4, then 7.
     Release(6);
     Release(3);
     ASSERT_TRUE(WaitForEnds(2));
-    EXPECT_EQ(Status().FindFreeSlot(), 4);
     EXPECT_EQ(StartBlocked(), 4);
     EXPECT_EQ(StartBlocked(), 7);
     EXPECT_EQ(Status().FindFreeSlot(), -1);
@@ -97,29 +106,25 @@ TEST_F(CorRelationJobs, SlotThreeShowsItsTimesThenGoesIdleWithABeep)
     EXPECT_EQ(Status().RunningJobsLabel->text(), "3");
     EXPECT_TRUE(Status().AnimationPlaying());
 
-    const int beepsBefore = BeepCount();
     Release(2);
     ASSERT_TRUE(WaitForEnds(1));
     EXPECT_EQ(EndedSlots.front(), 3);
     EXPECT_EQ(Cell(3, 1), "idle");
     EXPECT_EQ(Cell(3, 2), "idle");
-    EXPECT_EQ(BeepCount(), beepsBefore + 1);
-    EXPECT_TRUE(ErrorsShown().isEmpty());
-    EXPECT_TRUE(Status().SlotBusy(1));
-    EXPECT_TRUE(Status().SlotBusy(2));
+    EXPECT_EQ(Dialogs().Count(ScriptedDialogs::Kind::Beep), 1);
+    EXPECT_TRUE(Errors().isEmpty());
+    EXPECT_TRUE(Status().SlotBusy(1) && Status().SlotBusy(2));
 }
 
 TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot)
 {
-    const int slot = Commands().StartWorkJob(
-        [] { throw CorvaneError("Check your computing parameters, then start again"); });
+    Commands().StartWorkJob([] { throw CorvaneError("Check your computing parameters, then start again"); });
     Commands().StartWorkJob([] { throw std::runtime_error("disk full"); });
     ASSERT_TRUE(WaitForEnds(2));
-    EXPECT_EQ(BeepCount(), 2);
-    EXPECT_FALSE(Status().SlotBusy(slot));
+    EXPECT_EQ(Dialogs().Count(ScriptedDialogs::Kind::Beep), 2);
     EXPECT_EQ(Status().FindFreeSlot(), 1);
-    EXPECT_TRUE(ErrorsShown().contains("Check your computing parameters, then start again"));
-    EXPECT_TRUE(ErrorsShown().contains("disk full"));
+    EXPECT_TRUE(Errors().contains("Check your computing parameters, then start again"));
+    EXPECT_TRUE(Errors().contains("disk full"));
 
     // A configuration file that cannot be read ends its job with the reader's message.
     const TempDir dir;
@@ -128,7 +133,7 @@ TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot)
     EXPECT_TRUE(Status().isVisible());
     ASSERT_TRUE(WaitForEnds(3));
     EXPECT_EQ(EndedErrors.back(), "Read CorRelation Config file ERROR!!!");
-    EXPECT_EQ(ErrorsShown().back(), "Read CorRelation Config file ERROR!!!");
+    EXPECT_EQ(Errors().back(), "Read CorRelation Config file ERROR!!!");
     EXPECT_EQ(Status().BusyCount(), 0);
 }
 
@@ -136,14 +141,12 @@ TEST_F(CorRelationJobs, ShowStatusTogglesTheWindowWhichPausesWhileHidden)
 {
     QAction* action = Main().Action("CorRelationStatusAction");
     ASSERT_TRUE(action->isEnabled());
-    EXPECT_EQ(action->text(), "Show Status");
     action->trigger();
     EXPECT_TRUE(Status().isVisible());
     EXPECT_EQ(action->text(), "Hide Status");
     StartBlocked();
     Status().ThreadsMangerTimerTimer();
     EXPECT_TRUE(Status().AnimationPlaying());
-    EXPECT_TRUE(Status().ThreadsMangerTimer->isActive());
 
     action->trigger();
     EXPECT_FALSE(Status().isVisible());
@@ -166,11 +169,30 @@ TEST_F(CorRelationJobs, GenerateModalFileWritesTheDefaultConfiguration)
     const TempDir dir;
     QueueFile(dir.File("modal.cor"));
     Main().Action("GenerateModalFileAction")->trigger();
-    EXPECT_EQ(LastFileDialogTitle(), "Generate a modal file used by CorRelation");
+    ASSERT_EQ(Dialogs().Count(ScriptedDialogs::Kind::OpenFile), 1);
+    EXPECT_EQ(Dialogs().FileRequests().back().Title, "Generate a modal file used by CorRelation");
     const std::string text = ReadFileBytes(dir.File("modal.cor"));
     EXPECT_EQ(text.rfind("HowManyGroup =1\nFastCompute(0=no, 1=yes) =0\n", 0), 0u) << text;
-    EXPECT_NE(text.find("???Filter size x ,y =3   3\n"), std::string::npos);
-    EXPECT_TRUE(ErrorsShown().isEmpty());
+    EXPECT_TRUE(Errors().isEmpty());
+}
+
+TEST_F(CorRelationJobs, ExitWithJobsRunningSaysTheProgramWaitsForThem)
+{
+    // Nothing running: only the exit question.
+    Dialogs().QueueYesNo(false);
+    Main().close();
+    EXPECT_TRUE(Dialogs().Informations().isEmpty());
+
+    StartBlocked();
+    StartBlocked();
+    Dialogs().QueueYesNo(false);
+    Main().close();
+    EXPECT_TRUE(Main().isVisible());
+    ASSERT_EQ(Dialogs().Log.size(), 3u);
+    EXPECT_EQ(Dialogs().Log[1].Text,
+              "2 correlation job(s) still running: after Exit the program ends only when they have finished.");
+    EXPECT_EQ(Dialogs().Log[1].What, ScriptedDialogs::Kind::Information);
+    EXPECT_EQ(Dialogs().Log[2].What, ScriptedDialogs::Kind::WarningYesNo);
 }
 
 } // namespace

@@ -32,10 +32,9 @@ inline bool WaitUntil(const std::function<bool()>& cond, int timeoutMs = 60000)
     return true;
 }
 
-/// A shown main frame on scripted dialogs with the workbench's tool windows; the correlation
-/// commands and status window found in it; jobs that block until the test opens their gate;
-/// the ends of jobs as the frame reported them. Every gate is opened and every job waited for
-/// before the frame goes.
+/// A shown main frame on scripted dialogs with the workbench's tool windows; jobs that block
+/// until the test opens their gate; the ends of jobs as the frame reported them. Every gate is
+/// opened and every job waited for before the frame goes.
 class CorRelationUiFixture : public ::testing::Test {
 protected:
     void SetUp() override
@@ -62,6 +61,10 @@ protected:
     ui::TMainForm& Main() const { return *frame_->Form; }
     ui::TCorRelationCommands& Commands() const { return *commands_; }
     ui::TCorRelationStatusForm& Status() const { return commands_->StatusForm(); }
+    ScriptedDialogs& Dialogs() const { return frame_->Dialogs; }
+    QStringList Errors() const { return frame_->Dialogs.Errors(); }
+    /// The next file dialog answers name.
+    void QueueFile(const std::string& name) const { frame_->Dialogs.QueueFile(QString::fromStdString(name)); }
 
     /// Starts a job that blocks until Release(n) for the n-th such job (from 0); returns its slot.
     int StartBlocked()
@@ -75,16 +78,6 @@ protected:
     bool WaitForEnds(int count, int timeoutMs = 60000)
     {
         return WaitUntil([&] { return static_cast<int>(EndedSlots.size()) >= count; }, timeoutMs);
-    }
-
-    /// The next file dialog answers name.
-    void QueueFile(const std::string& name) { frame_->Dialogs.QueueFile(QString::fromStdString(name)); }
-    QStringList ErrorsShown() const { return frame_->Dialogs.Errors(); }
-    int BeepCount() const { return frame_->Dialogs.Count(ScriptedDialogs::Kind::Beep); }
-    QString LastFileDialogTitle() const
-    {
-        const auto requests = frame_->Dialogs.FileRequests();
-        return requests.empty() ? QString() : requests.back().Title;
     }
 
     std::vector<int> EndedSlots;

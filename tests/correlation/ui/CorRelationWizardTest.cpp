@@ -1,6 +1,6 @@
 // The parameter wizard: defaults and the group it fills, page navigation, the fast-compute and
 // output visibility rules, the mouse pickers, pictures opened into the role windows, numbers that
-// are not numbers, and whole runs submitted from it or saved from it and run as a file.
+// are not numbers, and a whole run submitted from it or saved from it and run as a file.
 #include <QAction>
 #include <QCheckBox>
 #include <QComboBox>
@@ -47,11 +47,6 @@ protected:
             W().NextButton->click();
         ASSERT_EQ(W().CurrentPageName(), name);
     }
-    void Submit()
-    {
-        GoToPage("OutputControl");
-        W().NextButton->click();
-    }
     TMDIChildForm* Window(const QString& caption) const
     {
         const int index = Main().FindMDIChild(caption);
@@ -62,7 +57,7 @@ protected:
         QueueFile(file);
         button->click();
     }
-    /// A picture of the given size with a bright frame, saved as BMP.
+    /// A flat grey picture of the given size, saved as BMP.
     static void WriteFlatBmp(const std::string& file, int width, int height)
     {
         TGrayImage image(nullptr, width, height);
@@ -80,19 +75,13 @@ TEST_F(CorRelationWizard, FreshWizardFillsTheDefaultGroup)
     const TCorRelationPara p = W().FillGroup();
     const std::string dir = QDir::currentPath().toStdString() + "/";
     EXPECT_EQ(p.MaskFile, dir + "none");
-    EXPECT_EQ(p.XYFile, dir + "xy.dat");
     EXPECT_EQ(p.BinYFile, dir + "dy_bin.flt");
     EXPECT_EQ(p.InfoFile, dir + "Info.inf");
-    EXPECT_EQ(p.OutputGray, 0);
-    EXPECT_EQ(p.OutputBin, 1);
-    EXPECT_EQ(p.ChangeYaxis, 1);
+    EXPECT_EQ((std::array{p.OutputGray, p.OutputBin, p.ChangeYaxis, p.FastCompute}), (std::array{0, 1, 1, 0}));
     // Window moving range = searching field + searching window.
-    EXPECT_EQ(p.WinMoveX, 33);
-    EXPECT_EQ(p.SearchWinY, 13);
-    EXPECT_EQ(p.LargeWinY, 15);
+    EXPECT_EQ((std::array{p.WinMoveX, p.SearchWinY, p.LargeWinY, p.SeedNumX, p.Right, p.GridY, p.FilterType}),
+              (std::array{33, 13, 15, 2, 70, 5, 2}));
     EXPECT_FLOAT_EQ(p.SeedPrecision, 0.1f);
-    EXPECT_EQ(p.Right, 70);
-    EXPECT_EQ(p.FilterType, 2); // "Medium"
     EXPECT_FLOAT_EQ(p.AverageThreshold, 0.5f);
 }
 
@@ -120,30 +109,38 @@ TEST_F(CorRelationWizard, NextAndPreviousWalkTheSixPages)
     EXPECT_EQ(W().SeedxEdit->text(), "2");
 }
 
-TEST_F(CorRelationWizard, FastComputeAndOutputBoxesDecideWhatIsShown)
+TEST_F(CorRelationWizard, FastComputeAndOutputBoxesDecideWhatIsShownAndSaid)
 {
+    const auto captions = [this] {
+        return QStringList{W().SeedInfoGroupBox->title(), W().SeedNumLabel->text(), W().LargeWinSizeLabel->text(),
+                           W().SeedFineLabel->text()};
+    };
     EXPECT_TRUE(W().DxGrayEdit->isHidden());
     EXPECT_FALSE(W().DxBinEdit->isHidden());
     W().OutputGrayCheckBox->setChecked(true);
     W().OutputBinFloatCheckBox->setChecked(false);
     EXPECT_FALSE(W().DyGrayLabel->isHidden());
     EXPECT_TRUE(W().DyBinEdit->isHidden());
+    EXPECT_TRUE(W().SkipPageLabel->isHidden());
 
     W().FastComputeCheckBox->setChecked(true);
     EXPECT_TRUE(W().OutputGrayCheckBox->isHidden());
     EXPECT_TRUE(W().DxGrayEdit->isHidden());
-    EXPECT_EQ(W().SeedInfoGroupBox->title(), " Fast Computing Info");
+    EXPECT_EQ(captions(), QStringList({" Fast Computing Info", "How many points to get", "Fast Computing Window Size",
+                                       "Fast Computing precision"}));
     EXPECT_TRUE(W().SearchInfoGroupBox->isHidden());
     EXPECT_FALSE(W().SkipPageLabel->isHidden());
     EXPECT_TRUE(W().FilterTypeComboBox->isHidden());
+    EXPECT_TRUE(W().IntervalxEdit->isHidden());
 
     // Back to normal: each output's file edits follow their own box again.
     W().FastComputeCheckBox->setChecked(false);
     EXPECT_FALSE(W().DxGrayEdit->isHidden());
     EXPECT_TRUE(W().DxBinEdit->isHidden());
-    EXPECT_EQ(W().SeedNumLabel->text(), "How many seed included");
+    EXPECT_EQ(captions(), QStringList({"Seed Info", "How many seed included", "Seed Searching Window Size",
+                                       "Seed Searching Precision"}));
     EXPECT_FALSE(W().SearchInfoGroupBox->isHidden());
-    EXPECT_FALSE(W().IntervalxEdit->isHidden());
+    EXPECT_FALSE(W().AverageThresholdEdit->isHidden());
 }
 
 TEST_F(CorRelationWizard, MousePickersTakeTheDraggedRectangleOnTheirPage)
@@ -154,35 +151,37 @@ TEST_F(CorRelationWizard, MousePickersTakeTheDraggedRectangleOnTheirPage)
     TMDIChildForm* child = Main().MDIChild(0);
     ASSERT_NE(child, nullptr);
     const auto drag = [child](QPoint from, QPoint to) { DragOnPicture(*child, from, to); };
+    const auto texts = [](std::initializer_list<QLineEdit*> edits) {
+        QStringList list;
+        for (QLineEdit* e : edits)
+            list << e->text();
+        return list;
+    };
 
     GoToPage("ComputeDomain");
+    drag({1, 2}, {3, 4}); // picker off: nothing changes
+    EXPECT_EQ(W().LeftEdit->text(), "30");
     W().ComputeDomainMousePickerCheckBox->setChecked(true);
     drag({100, 80}, {40, 120});
-    EXPECT_EQ(W().LeftEdit->text(), "40");
-    EXPECT_EQ(W().RightEdit->text(), "100");
-    EXPECT_EQ(W().TopEdit->text(), "80");
-    EXPECT_EQ(W().BottomEdit->text(), "120");
-    EXPECT_EQ(W().WidthEdit->text(), "61");
-    EXPECT_EQ(W().HeightEdit->text(), "41");
+    EXPECT_EQ(texts({W().LeftEdit, W().RightEdit, W().TopEdit, W().BottomEdit, W().WidthEdit, W().HeightEdit}),
+              QStringList({"40", "100", "80", "120", "61", "41"}));
 
     W().PreviousButton->click(); // "SearchInfo"
     W().SearchFieldMousePickerCheckBox->setChecked(true);
     drag({10, 10}, {34, 16});
-    EXPECT_EQ(W().SearchFieldxEdit->text(), "24");
-    EXPECT_EQ(W().SearchFieldyEdit->text(), "6");
+    EXPECT_EQ(texts({W().SearchFieldxEdit, W().SearchFieldyEdit}), QStringList({"24", "6"}));
     W().SearchWinMousePickerCheckBox->setChecked(true);
     EXPECT_FALSE(W().SearchFieldMousePickerCheckBox->isChecked());
     drag({50, 50}, {39, 61});
-    EXPECT_EQ(W().WinSizexEdit->text(), "11");
-    EXPECT_EQ(W().WinSizeyEdit->text(), "11");
+    EXPECT_EQ(texts({W().WinSizexEdit, W().WinSizeyEdit, W().SearchFieldxEdit}), QStringList({"11", "11", "24"}));
     W().SearchFieldMousePickerCheckBox->setChecked(true);
     EXPECT_FALSE(W().SearchWinMousePickerCheckBox->isChecked());
 
     W().PreviousButton->click(); // "SeedInfo"
     W().MousePickerCheckBox->setChecked(true);
     drag({20, 30}, {41, 47});
-    EXPECT_EQ(W().LargeWinSizexEdit->text(), "21");
-    EXPECT_EQ(W().LargeWinSizeyEdit->text(), "17");
+    EXPECT_EQ(texts({W().LargeWinSizexEdit, W().LargeWinSizeyEdit}), QStringList({"21", "17"}));
+    EXPECT_EQ(W().LeftEdit->text(), "40"); // other pages' pickers do not follow
 }
 
 TEST_F(CorRelationWizard, InitialPictureSetsTheDomainAndRoleWindowsCloseWithTheWizard)
@@ -191,18 +190,14 @@ TEST_F(CorRelationWizard, InitialPictureSetsTheDomainAndRoleWindowsCloseWithTheW
     WriteFlatBmp(dir.File("initial.bmp"), 640, 480);
     WriteFlatBmp(dir.File("deformed.bmp"), 640, 480);
     OpenPicture(W().InitialSpeedButton, dir.File("initial.bmp"));
-    ASSERT_TRUE(ErrorsShown().isEmpty()) << ErrorsShown().join("; ").toStdString();
+    ASSERT_TRUE(Errors().isEmpty()) << Errors().join("; ").toStdString();
     EXPECT_EQ(W().InitialEdit->text(), "initial.bmp");
     EXPECT_EQ(std::filesystem::path(W().WorkingDirLabel->text().toStdString()), dir.Path());
-    EXPECT_EQ(W().LeftEdit->text(), "30");
-    EXPECT_EQ(W().TopEdit->text(), "30");
-    EXPECT_EQ(W().RightEdit->text(), "610");
-    EXPECT_EQ(W().BottomEdit->text(), "450");
-    EXPECT_EQ(W().WidthEdit->text(), "581");
-    EXPECT_EQ(W().HeightEdit->text(), "421");
-    TMDIChildForm* initial = Window("CorRelation:Initial");
-    ASSERT_NE(initial, nullptr);
-    EXPECT_EQ(initial->Bitmap().width(), 640);
+    EXPECT_EQ(QStringList({W().LeftEdit->text(), W().TopEdit->text(), W().RightEdit->text(), W().BottomEdit->text(),
+                           W().WidthEdit->text(), W().HeightEdit->text()}),
+              QStringList({"30", "30", "610", "450", "581", "421"}));
+    ASSERT_NE(Window("CorRelation:Initial"), nullptr);
+    EXPECT_EQ(Window("CorRelation:Initial")->Bitmap().width(), 640);
 
     // The deformed picture and the mask leave the domain alone.
     W().RightEdit->setText("300");
@@ -212,6 +207,14 @@ TEST_F(CorRelationWizard, InitialPictureSetsTheDomainAndRoleWindowsCloseWithTheW
     EXPECT_EQ(W().RightEdit->text(), "300");
     EXPECT_NE(Window("CorRelation:Deformed"), nullptr);
     EXPECT_NE(Window("CorRelation:Mask"), nullptr);
+
+    // A picture that cannot be read: the error, the name kept in the edit, no new window.
+    WriteFileBytes(dir.File("broken.bmp"), "BM");
+    const int windows = Main().MDIChildCount();
+    OpenPicture(W().MaskSpeedButton, dir.File("broken.bmp"));
+    EXPECT_EQ(Errors().size(), 1);
+    EXPECT_EQ(W().MaskEdit->text(), "broken.bmp");
+    EXPECT_EQ(Main().MDIChildCount(), windows);
 
     W().CloseButton->click();
     EXPECT_FALSE(W().isVisible());
@@ -225,8 +228,9 @@ TEST_F(CorRelationWizard, TextThatIsNotANumberSubmitsAndSavesNothing)
 {
     const TempDir dir;
     W().SeedxEdit->setText("abc");
-    Submit();
-    EXPECT_EQ(ErrorsShown(), QStringList{"'abc' is not a valid integer value"});
+    GoToPage("OutputControl");
+    W().NextButton->click();
+    EXPECT_EQ(Errors(), QStringList{"'abc' is not a valid integer value"});
     EXPECT_EQ(Commands().LiveJobs(), 0);
     EXPECT_TRUE(W().isVisible());
 
@@ -235,7 +239,7 @@ TEST_F(CorRelationWizard, TextThatIsNotANumberSubmitsAndSavesNothing)
     W().ScalexEdit->setText("0,5");
     QueueFile(dir.File("para.cor"));
     W().SaveParaTo1->trigger();
-    EXPECT_EQ(ErrorsShown().back(), "'0,5' is not a valid floating point value");
+    EXPECT_EQ(Errors().back(), "'0,5' is not a valid floating point value");
     EXPECT_FALSE(std::filesystem::exists(dir.File("para.cor")));
 
     W().ScalexEdit->setText(" 0.5 ");
@@ -250,18 +254,6 @@ TEST_F(CorRelationWizard, TextThatIsNotANumberSubmitsAndSavesNothing)
     W().LeftEdit->setText("12");
     W().AverageThresholdEdit->setText("nan");
     EXPECT_THROW(W().FillGroup(), CorvaneError);
-}
-
-TEST_F(CorRelationWizard, SubmitWithTenJobsRunningKeepsTheWizardOnItsLastPage)
-{
-    for (int i = 0; i < 10; ++i)
-        StartBlocked();
-    Submit();
-    EXPECT_EQ(ErrorsShown(), QStringList{"System overload, Wait for other threads terminate"});
-    EXPECT_TRUE(W().isVisible());
-    EXPECT_EQ(W().CurrentPageName(), "OutputControl");
-    EXPECT_EQ(W().NextButton->text(), "Submit");
-    EXPECT_EQ(Commands().LiveJobs(), 10);
 }
 
 /// Reads the records of a displacement file: X, Y and two values each.
@@ -287,19 +279,19 @@ TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResults)
     SaveGreyBmp(dir.File("after.bmp"), pair.Width, pair.Height, pair.Deformed);
     OpenPicture(W().InitialSpeedButton, dir.File("before.bmp"));
     OpenPicture(W().DeformedSpeedButton, dir.File("after.bmp"));
-    ASSERT_TRUE(ErrorsShown().isEmpty()) << ErrorsShown().join("; ").toStdString();
     W().ChangeYaxisCheckBox->setChecked(false);
     QueueFile(dir.File("run.cor"));
     W().SaveParaTo1->trigger();
-    ASSERT_TRUE(ErrorsShown().isEmpty()) << ErrorsShown().join("; ").toStdString();
+    ASSERT_TRUE(Errors().isEmpty()) << Errors().join("; ").toStdString();
 
     // The saved file holds bare names, which the reader resolves against the file's folder.
     const std::string saved = ReadFileBytes(dir.File("run.cor"));
     EXPECT_NE(saved.find("Initial File =before.bmp\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("x and y Displacement File =xy.dat\n"), std::string::npos);
+    EXPECT_NE(saved.find("Mask Special Area File =none\n"), std::string::npos);
     EXPECT_EQ(saved.find(dir.Path().string()), std::string::npos);
 
-    Submit();
+    GoToPage("OutputControl");
+    W().NextButton->click();
     EXPECT_FALSE(W().isVisible());
     EXPECT_EQ(Status().BusyCount(), 1);
     // The job runs its own copy of the group: a new wizard replacing this one changes nothing.
@@ -324,20 +316,7 @@ TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResults)
     EXPECT_EQ(EndedErrors.back(), "");
     EXPECT_EQ(ReadRecords(dir.File("xy.dat")), submitted);
     EXPECT_EQ(ReadFileBytes(dir.File("ThetaR.dat")), submittedTheta);
-    EXPECT_TRUE(ErrorsShown().isEmpty());
-}
-
-TEST_F(CorRelationWizard, SubmittingWithAMissingPictureReportsTheJobsError)
-{
-    const TempDir dir;
-    W().WorkingDirLabel->setText(QString::fromStdString(dir.Path().string()));
-    W().InitialEdit->setText("gone.bmp");
-    W().DeformedEdit->setText("gone.bmp");
-    Submit();
-    ASSERT_TRUE(WaitForEnds(1));
-    EXPECT_FALSE(EndedErrors.front().isEmpty());
-    EXPECT_EQ(ErrorsShown(), QStringList{EndedErrors.front()});
-    EXPECT_EQ(Status().BusyCount(), 0);
+    EXPECT_TRUE(Errors().isEmpty());
 }
 
 } // namespace
