@@ -522,6 +522,12 @@ void TMainForm::CreateMDIChild(const QString& name) {
     sub->show();
     if (!bitmap.isNull())
         child->FitClientArea(child->ShownSize());
+    // A window that does not fit where the area placed it starts near the top-left corner instead,
+    // cascaded, so that its title bar and the top of its picture are in view.
+    if (!mdiArea_->viewport()->rect().contains(sub->geometry())) {
+        const int step = (MDIChildCount() - 1) % 8 * 24;
+        sub->move(step, step);
+    }
     mdiArea_->setActiveSubWindow(sub);
 }
 

@@ -9,6 +9,7 @@
 
 #include <QDir>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 
 #include <gtest/gtest.h>
 
@@ -75,6 +76,10 @@ TEST(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameADamagedOneMakesNon
     EXPECT_EQ(frame->Active().Caption(), name);
     EXPECT_EQ(frame->Active().size(), QSize(320, 240));
     EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(320, 240)));
+    // A picture too large for the place the area offers starts at the cascade position.
+    Ramp(900, 700)->SaveBmp(name.toStdString());
+    frame->Form->CreateMDIChild(name);
+    EXPECT_EQ(frame->Active().SubWindow()->pos(), QPoint(24, 24));
     // Any other name gives an empty window with that caption.
     frame->Form->CreateMDIChild("FFT Spectra");
     EXPECT_EQ(frame->Active().Caption(), "FFT Spectra");

@@ -55,21 +55,11 @@ TEST(Guard, EveryKindOfErrorIsShownAndReportedAsFailure) {
               (QStringList{"only support raw and bmp files", "Out of memory", "disk full", "Unknown error"}));
 }
 
-TEST(WindowBitmap, GreyLevelRoundsTheChannelMeanAndGreyImagesPaintIntoTheCorner) {
+TEST(WindowBitmap, GreyLevelRoundsTheChannelMean) {
     EXPECT_EQ(GrayLevel(10, 20, 31), 20);  // 61/3 + 0.5 = 20.83
     EXPECT_EQ(GrayLevel(0, 0, 2), 1);
     EXPECT_EQ(GrayLevel(0, 0, 1), 0);
     EXPECT_EQ(GrayLevel(255, 255, 255), 255);
-    corvane::TGrayImage gray(nullptr, 4, 2);
-    for (int i = 0; i < gray.Size; ++i)
-        gray.Data[i] = static_cast<std::uint8_t>(30 * i);
-    QImage bitmap(3, 3, QImage::Format_RGB888);
-    bitmap.fill(Qt::white);
-    PaintGrayIntoBitmap(gray, bitmap);  // the fourth column falls outside
-    EXPECT_EQ(bitmap.pixelColor(2, 1), QColor(180, 180, 180));
-    EXPECT_EQ(bitmap.pixelColor(0, 2), QColor(255, 255, 255));
-    corvane::TGrayImage wrong(nullptr, 2, 2);
-    EXPECT_THROW(CopyBitmapToGray(bitmap, wrong), corvane::CorvaneError);
 }
 
 TEST(WindowBitmap, Bmp24KeepsColoursAndReplacesTheFile) {
@@ -88,16 +78,3 @@ TEST(WindowBitmap, Bmp24KeepsColoursAndReplacesTheFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
-TEST(WindowBitmap, RotationIsAQuarterTurnCounterClockwiseAndInvertFlipsEveryByte) {
-    QImage picture(3, 2, QImage::Format_RGB888);
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x)
-            picture.setPixelColor(x, y, QColor(x, y, 100 + 10 * x + y));
-    const QImage turned = Rotate90Bitmap(picture);
-    ASSERT_EQ(turned.size(), QSize(2, 3));
-    for (int y = 0; y < 2; ++y)
-        for (int x = 0; x < 3; ++x)
-            EXPECT_EQ(turned.pixelColor(y, 2 - x), picture.pixelColor(x, y)) << x << "," << y;
-    InvertBitmap(picture);
-    EXPECT_EQ(picture.pixelColor(2, 1), QColor(253, 254, 255 - 121));
-}

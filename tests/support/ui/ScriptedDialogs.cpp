@@ -35,45 +35,41 @@ std::vector<FileDialogRequest> ScriptedDialogs::FileRequests() const {
     return requests;
 }
 
-int ScriptedDialogs::Count(Kind kind) const {
-    int n = 0;
-    for (const Entry& e : Log)
-        n += e.What == kind ? 1 : 0;
-    return n;
+int ScriptedDialogs::Count(Kind kind) const { return static_cast<int>(Texts(kind).size()); }
+
+namespace {
+
+/// Takes the next scripted answer, or counts an unscripted request and gives the fallback.
+template <typename T>
+T Next(std::deque<T>& queue, int& unscripted, T fallback) {
+    if (queue.empty()) {
+        ++unscripted;
+        return fallback;
+    }
+    T answer = std::move(queue.front());
+    queue.pop_front();
+    return answer;
 }
+
+} // namespace
 
 std::optional<FileDialogResult> ScriptedDialogs::NextFile(Kind kind, const FileDialogRequest& request) {
     Log.push_back({kind, request.Title, request});
-    if (files_.empty()) {
-        ++Unscripted;
-        return std::nullopt;
-    }
-    std::optional<FileDialogResult> answer = files_.front();
-    files_.pop_front();
+    auto answer = Next<std::optional<FileDialogResult>>(files_, Unscripted, std::nullopt);
     if (answer)
         answer->FileName = corvane::ui::ApplyDefaultSuffix(answer->FileName, request.Filter, answer->FilterIndex);
     return answer;
 }
 
-std::optional<FileDialogResult> ScriptedDialogs::OpenFile(const FileDialogRequest& request) {
-    return NextFile(Kind::OpenFile, request);
-}
+std::optional<FileDialogResult> ScriptedDialogs::OpenFile(const FileDialogRequest& r) { return NextFile(Kind::OpenFile, r); }
 
-std::optional<FileDialogResult> ScriptedDialogs::SaveFile(const FileDialogRequest& request) {
-    return NextFile(Kind::SaveFile, request);
-}
+std::optional<FileDialogResult> ScriptedDialogs::SaveFile(const FileDialogRequest& r) { return NextFile(Kind::SaveFile, r); }
 
 void ScriptedDialogs::Information(const QString& text) { Log.push_back({Kind::Information, text, {}}); }
 
 bool ScriptedDialogs::WarningYesNo(const QString& text) {
     Log.push_back({Kind::WarningYesNo, text, {}});
-    if (answers_.empty()) {
-        ++Unscripted;
-        return false;
-    }
-    const bool yes = answers_.front();
-    answers_.pop_front();
-    return yes;
+    return Next(answers_, Unscripted, false);
 }
 
 void ScriptedDialogs::Error(const QString& text) { Log.push_back({Kind::Error, text, {}}); }
@@ -82,13 +78,8 @@ void ScriptedDialogs::Beep() { Log.push_back({Kind::Beep, {}, {}}); }
 
 int ScriptedDialogs::ExecModal(QDialog& dialog) {
     Log.push_back({Kind::Modal, dialog.objectName(), {}});
-    if (modals_.empty()) {
-        ++Unscripted;
-        return QDialog::Rejected;
-    }
-    auto fill = std::move(modals_.front());
-    modals_.pop_front();
-    return fill(dialog);
+    auto fill = Next<std::function<int(QDialog&)>>(modals_, Unscripted, nullptr);
+    return fill ? fill(dialog) : int(QDialog::Rejected);
 }
 
 } // namespace corvane::test
