@@ -79,7 +79,7 @@ void MinMaxToGray(const float* data, std::size_t count, std::uint8_t* out, Take 
         if (v < min) min = v;
     }
     float range = max - min;
-    if (range < 1e-20f) range = 1.0f;
+    if (static_cast<double>(range) < 1e-20) range = 1.0f; // the threshold is the double 1e-20
     for (std::size_t i = 0; i < count; ++i)
         out[i] = take(i) ? ToGrayLevel((data[i] - min) * 255.0f / range) : std::uint8_t{0};
 }

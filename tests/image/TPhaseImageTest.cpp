@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <iterator>
 #include <numbers>
 #include <random>
 #include <vector>
@@ -20,10 +21,21 @@ std::unique_ptr<TFloatImage> MapOf(int w, int h, const std::vector<float>& value
 
 } // namespace
 
+/// Every pixel of the phase equals the library's double atan2 rounded to single precision.
+void ExpectLibraryAtan2(const TFloatImage& phase, const TFloatImage& real, const TFloatImage& imag, int from) {
+    int differences = 0;
+    for (std::size_t i = static_cast<std::size_t>(from); i < phase.PixelCount(); ++i) {
+        const float expected = static_cast<float>(std::atan2(double{imag.Data[i]}, double{real.Data[i]}));
+        const float got = phase.Data[i];
+        differences += !(got == expected || (std::isnan(expected) && std::isnan(got)));
+    }
+    EXPECT_EQ(differences, 0);
+}
+
 TEST(TPhaseImagePhase, NearZeroRulesAndTheLibraryAtan2InSinglePrecision) {
     // Random magnitudes over many decades, some non-finite, the near-zero cases first; the
     // width is odd so the last pixels of the map take the one-pixel path.
-    const int w = 1001, h = 300;
+    const int w = 2047, h = 2048;
     auto real = MakeFloatMap(w, h, [](int, int) { return 0; });
     auto imag = MakeFloatMap(w, h, [](int, int) { return 0; });
     std::mt19937 rng(42);
@@ -33,23 +45,39 @@ TEST(TPhaseImagePhase, NearZeroRulesAndTheLibraryAtan2InSinglePrecision) {
         real->Data[i] = std::ldexp(mantissa(rng), exponent(rng) / 3);
         imag->Data[i] = std::ldexp(mantissa(rng), i % 7 == 0 ? exponent(rng) : exponent(rng) / 3);
     }
-    const float d[] = {-1, 0, 0, 1, 1e-21f, -1e-21f, -5, 3e-20f, 2, INFINITY, 1};
-    const float n[] = {0, 2, 0, 1, -2, 1e-21f, -1e-25f, -3.5e-20f, -0.0f, 1, NAN};
-    std::copy(d, d + 11, real->Data);
-    std::copy(n, n + 11, imag->Data);
+    // 3.3999999e-20f is the float just below 3.4e-20, 3.4000002e-20f the one above.
+    const float d[] = {-1, 0, 0, 1, 1e-21f, -1e-21f, -5, 3.3999999e-20f, 2, 3.4000002e-20f, INFINITY, 1, 1.5e19f};
+    const float n[] = {0, 2, 0, 1, -2, 1e-21f, -3.3999999e-20f, -3.5e-20f, -0.0f, 1, 1, NAN, 1e-19f};
+    std::copy(std::begin(d), std::end(d), real->Data);
+    std::copy(std::begin(n), std::end(n), imag->Data);
     TPhaseImage phase(real.get(), imag.get());
     phase.ComputePhase();
     const float expected[] = {3.1415925f, 1.5707963f, 0, 0.78539819f, -1.5707963f, 3.1415925f, 3.1415925f,
                               -1.5707963f, 0};
-    EXPECT_TRUE(std::equal(expected, expected + 9, phase.Phase->Data));
-    int differences = 0;
-    for (int i = 9; i < w * h; ++i) {
-        const float atan2 = static_cast<float>(std::atan2(double{imag->Data[i]}, double{real->Data[i]}));
-        differences += !(phase.Phase->Data[i] == atan2 || (std::isnan(atan2) && std::isnan(phase.Phase->Data[i])));
-    }
-    EXPECT_EQ(differences, 0);
+    EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), phase.Phase->Data));
+    ExpectLibraryAtan2(*phase.Phase, *real, *imag, std::size(expected));
     EXPECT_FALSE(phase.Unwrapped);
     EXPECT_EQ(phase.Gray->GetPixel(0, 0), 254); // 3.1415925 shows just below white
+}
+
+TEST(TPhaseImagePhase, AnglesNextToAFloatRoundingBoundaryRoundAsTheLibrary) {
+    // Each angle lies within a unit of the last double place of a point halfway between two
+    // floats; an approximation of the angle may fall on the other side of that point.
+    const std::pair<float, float> hard[] = {
+        {-0x1.89f37p+3f, 0x1.3ba44ap-4f}, {0x1.be14e8p-3f, -0x1.63b02ep+2f}, {-0x1.e6003ep-3f, 0x1.45d7a4p-4f},
+        {0x1.e840c8p-2f, -0x1.13116ap-4f}, {0x1.c78dp-4f, -0x1.0a483p+0f}, {-0x1.793c32p-4f, 0x1.44d5acp-3f},
+        {0x1.44475ep+4f, -0x1.b90ee8p+1f},
+    };
+    for (const auto& [n, d] : hard) {
+        const double angle = std::atan2(double{n}, double{d});
+        ASSERT_NE(static_cast<float>(angle), static_cast<float>(std::nextafter(angle, 0.0))) << n << " / " << d;
+    }
+    // Seven pairs repeated along 59 pixels meet every place of a block and the one-pixel tail.
+    auto real = MakeFloatMap(59, 1, [&](int x, int) { return hard[x % 7].second; });
+    auto imag = MakeFloatMap(59, 1, [&](int x, int) { return hard[x % 7].first; });
+    TPhaseImage phase(real.get(), imag.get());
+    phase.ComputePhase();
+    ExpectLibraryAtan2(*phase.Phase, *real, *imag, 0);
 }
 
 TEST(TPhaseImageDisplay, WrappedAndMinMaxRules) {
