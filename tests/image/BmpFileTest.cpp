@@ -2,6 +2,7 @@
 #include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
 #include "support/BmpBuilder.h"
+#include "support/ErrorText.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -9,25 +10,20 @@
 #include <algorithm>
 #include <random>
 
-namespace corvane {
-namespace {
-
+using namespace corvane;
 using test::BmpSpec;
 using test::BuildBmp;
 using Grey = std::vector<std::uint8_t>;
 namespace field = test::bmpfield;
+
+namespace {
 
 GrayRaster Decode(const std::string& bytes) {
     return DecodeBmpGray(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), "bad.bmp");
 }
 
 std::string DecodeError(const std::string& bytes) {
-    try {
-        Decode(bytes);
-    } catch (const CorvaneError& e) {
-        return e.what();
-    }
-    return "decoded";
+    return test::ErrorText([&] { Decode(bytes); });
 }
 
 std::vector<std::uint32_t> GreyRamp(unsigned n, unsigned step) {
@@ -43,18 +39,18 @@ struct Case {
     Grey expected;
 };
 
-TEST(BmpDecodeTest, DirectColourDepthsHeadersAndRowOrder) {
+} // namespace
+
+TEST(BmpDecodeTest, EveryDepthHeaderAndRowOrder) {
     EXPECT_EQ(GrayOfRgb(10, 20, 31), 20); // 61/3 + 0.5 = 20.83, truncated
-    EXPECT_EQ(GrayOfRgb(1, 1, 2), 1);
     EXPECT_EQ(GrayOfRgb(1, 2, 2), 2);
     // Odd widths have padded rows (filled with 0xA5 by the builder), stored either way up.
     for (std::int32_t width : {1, 2, 3, 5}) {
         Grey grey(static_cast<std::size_t>(width) * 3);
         for (std::size_t i = 0; i < grey.size(); ++i) grey[i] = static_cast<std::uint8_t>(i * 11 + 3);
-        BmpSpec spec{.Width = width, .Height = 3, .Pixels = test::GreyAsRgb(grey)};
-        EXPECT_EQ(Decode(BuildBmp(spec)).Pixels, grey) << "width " << width;
-        spec.Height = -3;
-        EXPECT_EQ(Decode(BuildBmp(spec)).Pixels, grey) << "top-down, width " << width;
+        for (std::int32_t height : {3, -3})
+            EXPECT_EQ(Decode(BuildBmp({.Width = width, .Height = height, .Pixels = test::GreyAsRgb(grey)})).Pixels,
+                      grey) << width << " x " << height;
     }
     const std::vector<Case> cases = {
         {{.Width = 2, .Height = 1, .Pixels = {0x0A141F, 0xFF0000}}, {20, 85}},
@@ -64,19 +60,17 @@ TEST(BmpDecodeTest, DirectColourDepthsHeadersAndRowOrder) {
         {{.Width = 3, .Height = 1, .Bits = 16, .Pixels = {0x7FFF, 0x001F, 0x0200}}, {255, 85, 44}},
         {{.Width = 3, .Height = 1, .Bits = 16, .Compression = 3, .Masks = {0xF800, 0x07E0, 0x001F},
           .MasksAfterHeader = true, .Pixels = {0xFFFF, 0x07E0, 0xF81F}}, {255, 85, 170}},
-        {{.Width = 3, .Height = 1, .Bits = 16, .HeaderSize = 56, .Compression = 3, .Masks = {0xF800, 0x07E0, 0x001F},
-          .Pixels = {0xFFFF, 0x07E0, 0xF81F}}, {255, 85, 170}},
         // Red in the top byte: a layout only the masks reveal.
         {{.Width = 2, .Height = -1, .Bits = 32, .HeaderSize = 124, .Compression = 3,
           .Masks = {0xFF000000, 0x00FF0000, 0x0000FF00}, .Pixels = {0x0A141F00, 0xFF0000FF}}, {20, 85}},
-        // Ten bits a channel.
-        {{.Width = 2, .Height = 1, .Bits = 32, .HeaderSize = 108, .Compression = 3,
-          .Masks = {0x3FF00000, 0x000FFC00, 0x000003FF}, .Pixels = {0x3FFFFFFF, 0x3FF00000}}, {255, 85}},
+        // Two colours declared in an 8-bit file, a colour entry read as the mean of its channels;
+        // the 12-byte core header with 3-byte entries.
+        {{.Width = 3, .Height = 1, .Bits = 8, .ColorsUsed = 2, .Palette = {0x0A141F, 0xFFFFFF}, .Pixels = {1, 0, 1}},
+         {255, 20, 255}},
+        {{.Width = 3, .Height = 1, .Bits = 1, .HeaderSize = 12, .Palette = {0x0A141F, 0xFFFFFF}, .Pixels = {1, 0, 1}},
+         {255, 20, 255}},
     };
     for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(Decode(BuildBmp(cases[i].spec)).Pixels, cases[i].expected) << i;
-}
-
-TEST(BmpDecodeTest, PaletteDepthsAndShortPalettes) {
     for (std::uint16_t bits : {1, 2, 4, 8}) {
         for (std::int32_t width : {3, 9, 33}) {
             const unsigned colours = 1u << bits;
@@ -89,13 +83,6 @@ TEST(BmpDecodeTest, PaletteDepthsAndShortPalettes) {
             EXPECT_EQ(Decode(BuildBmp(spec)).Pixels, expected) << bits << " bits, width " << width;
         }
     }
-    // Two colours declared in an 8-bit file; a colour entry reads as the mean of its channels;
-    // the 12-byte core header has 3-byte entries.
-    BmpSpec spec{.Width = 3, .Height = 1, .Bits = 8, .ColorsUsed = 2, .Palette = {0x0A141F, 0xFFFFFF}, .Pixels = {1, 0, 1}};
-    EXPECT_EQ(Decode(BuildBmp(spec)).Pixels, (Grey{255, 20, 255}));
-    spec.HeaderSize = 12;
-    spec.Bits = 1;
-    EXPECT_EQ(Decode(BuildBmp(spec)).Pixels, (Grey{255, 20, 255}));
 }
 
 TEST(BmpDecodeTest, RunLengthCodes) {
@@ -109,13 +96,11 @@ TEST(BmpDecodeTest, RunLengthCodes) {
     BmpSpec rle4{.Width = 10, .Height = 1, .Bits = 4, .Compression = 2, .Palette = GreyRamp(16, 16),
                  .PixelBytes = std::string("\x03\x12\x00\x05\x34\x56\x70\x00\x09\x77", 10)};
     EXPECT_EQ(Decode(BuildBmp(rle4)).Pixels, (Grey{16, 32, 16, 48, 64, 80, 96, 112, 112, 112}));
-    // Literal past the end, index past the palette, top-down, far larger than its codes.
+    // Literal past the end of the codes, index past the palette, far larger than its codes.
     rle8.PixelBytes = std::string("\x00\x05\x01\x02", 4);
     EXPECT_EQ(DecodeError(BuildBmp(rle8)), "bad.bmp: truncated BMP file");
     rle8.PixelBytes = std::string("\x02\x10", 2);
     EXPECT_EQ(DecodeError(BuildBmp(rle8)), "bad.bmp: palette index out of range");
-    rle8.Height = -3;
-    EXPECT_EQ(DecodeError(BuildBmp(rle8)), "bad.bmp: bad BMP dimensions");
     rle8.Width = rle8.Height = 1000;
     EXPECT_EQ(DecodeError(BuildBmp(rle8)), "bad.bmp: truncated BMP file");
 }
@@ -124,35 +109,24 @@ TEST(BmpDecodeTest, DamagedAndHostileHeadersAreRefused) {
     const std::string rgb = BuildBmp({.Width = 3, .Height = 2, .Pixels = test::GreyAsRgb({1, 2, 3, 4, 5, 6})});
     const std::string pal = BuildBmp({.Width = 3, .Height = 2, .Bits = 8, .ColorsUsed = 4, .Palette = GreyRamp(4, 60),
                                       .Pixels = {0, 1, 2, 3, 2, 1}});
-    BmpSpec masked{.Width = 1, .Height = 1, .Bits = 16, .Compression = 3, .MasksAfterHeader = true, .Pixels = {0}};
-    const std::string noMasks = BuildBmp(masked);
-    masked.Masks = {0x1F0000, 0x7E0, 0x1F};
-    const std::string wideMasks = BuildBmp(masked);
-    BmpSpec cut{.Width = 3, .Height = 2, .Bits = 8, .Palette = GreyRamp(2, 60), .Pixels = {0, 1, 2, 3, 2, 1}};
+    const std::string wideMasks = BuildBmp({.Width = 1, .Height = 1, .Bits = 16, .Compression = 3,
+                                            .Masks = {0x1F0000, 0x7E0, 0x1F}, .MasksAfterHeader = true, .Pixels = {0}});
 
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "not a BMP file"},
-        {"PK" + rgb.substr(2), "not a BMP file"},
         {rgb.substr(0, 30), "truncated BMP file"},
-        {With32(rgb, field::kHeaderSize, 41), "unsupported BMP header"},
         {With32(rgb, field::kHeaderSize, 124), "truncated BMP file"},
         {With32(rgb, field::kWidth, 0xFFFFFFFD), "bad BMP dimensions"},
         {With32(rgb, field::kHeight, 0x80000000), "image too large"},
         {With32(With32(rgb, field::kWidth, 40000), field::kHeight, 40000), "truncated BMP file"},
-        {With32(rgb, field::kHeight, 3), "truncated BMP file"},
         {With32(rgb, field::kPixelOffset, 0xFFFFFFFF), "truncated BMP file"},
         {With32(rgb, field::kPixelOffset, 20), "bad pixel data offset"},
-        {With32(rgb, field::kBits - 2, 0x00000001), "unsupported bit count 0"},
-        {With32(rgb, field::kBits - 2, 0x00400001), "unsupported bit count 64"},
         {With32(pal, field::kCompression, 4), "compressed BMP files are not supported"},
-        {With32(pal, field::kCompression, 5), "compressed BMP files are not supported"},
-        {With32(rgb, field::kCompression, 1), "unsupported BMP compression 1"},
-        {With32(rgb, field::kCompression, 3), "bad BMP colour masks"},
-        {noMasks, "bad BMP colour masks"},
         {wideMasks, "bad BMP colour masks"},
-        {wideMasks.substr(0, 60), "truncated BMP file"},
         {With32(pal, field::kColorsUsed, 3), "palette index out of range"},
-        {BuildBmp(cut), "palette index out of range"}, // the palette ends where the pixels start
+        // The palette ends where the pixels start.
+        {BuildBmp({.Width = 2, .Height = 1, .Bits = 8, .Palette = GreyRamp(2, 60), .Pixels = {0, 3}}),
+         "palette index out of range"},
     };
     for (const auto& [bytes, message] : cases) EXPECT_EQ(DecodeError(bytes), "bad.bmp: " + message) << message;
 }
@@ -165,7 +139,6 @@ TEST(BmpDecodeTest, TruncationsAndRandomDamageFailCleanly) {
         std::size_t padding; // trailing bytes of row padding, which a file may lack
     };
     const std::vector<Sample> samples = {
-        {{.Width = 5, .Height = 3, .Bits = 4, .Palette = GreyRamp(16, 3), .Pixels = std::vector<std::uint32_t>(15, 7)}, 1},
         {{.Width = 9, .Height = 2, .Bits = 1, .HeaderSize = 12, .Palette = {0, 0xFFFFFF},
           .Pixels = std::vector<std::uint32_t>(18, 1)}, 2},
         {{.Width = 3, .Height = 3, .Bits = 16, .HeaderSize = 124, .Compression = 3, .Masks = {0xF800, 0x7E0, 0x1F},
@@ -202,6 +175,3 @@ TEST(BmpWriteTest, WritesTheTwentyFourBitGreyFormBottomUp) {
     test::Put32At(expected, 34, 24); // the image size field, which the builder leaves at 0
     EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp")), expected);
 }
-
-} // namespace
-} // namespace corvane

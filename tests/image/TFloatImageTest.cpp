@@ -1,17 +1,16 @@
 #include "image/CorvaneError.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
+#include "support/CommaDecimalLocale.h"
+#include "support/ErrorText.h"
 #include "support/FloatMaps.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <clocale>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -31,15 +30,6 @@ std::string FltBytes(std::int32_t w, std::int32_t h, std::initializer_list<float
     std::string s = Bytes(w) + Bytes(h) + Bytes(0.5f) + Bytes(0.25f) + Bytes(2.0f) + reserved;
     for (float v : values) s += Bytes(v);
     return s;
-}
-
-std::string MessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const CorvaneError& e) {
-        return e.what();
-    }
-    return "(no error)";
 }
 
 template <class F>
@@ -68,7 +58,7 @@ TEST(TFloatImageFile, SavedMapReadsBackBitForBitHeaderIncluded) {
     small.SaveFlt(dir.File("small.flt"));
     EXPECT_EQ(ReadFileBytes(dir.File("small.flt")), Bytes(2) + Bytes(1) + Bytes(1.0f) + Bytes(1.0f) + Bytes(1.0f) +
                                                         std::string(10, '\0') + Bytes(0.0f) + Bytes(7.0f));
-    EXPECT_EQ(MessageOf([&] { small.SaveFlt(dir.File("no/dir.flt")); }),
+    EXPECT_EQ(ErrorText([&] { small.SaveFlt(dir.File("no/dir.flt")); }),
               "Can not save the float image to " + dir.File("no/dir.flt"));
 }
 
@@ -84,25 +74,25 @@ TEST(TFloatImageFile, DamagedFilesAreRefusedAndLeaveTheMapAsItWas) {
     map->FileName = "kept.flt";
     for (const auto& [bytes, message] : cases) {
         WriteFileBytes(dir.File("bad.flt"), bytes);
-        EXPECT_NE(MessageOf([&] { map->LoadFlt(dir.File("bad.flt")); }).find(message), std::string::npos) << message;
+        EXPECT_NE(ErrorText([&] { map->LoadFlt(dir.File("bad.flt")); }).find(message), std::string::npos) << message;
         EXPECT_EQ(map->Width * map->Height, 4);
         EXPECT_EQ(map->FileName, "kept.flt");
         EXPECT_EQ(map->GetPixel(1, 1), 11.0f);
     }
-    EXPECT_EQ(MessageOf([&] { TFloatImage missing(dir.File("none.flt")); }),
+    EXPECT_EQ(ErrorText([&] { TFloatImage missing(dir.File("none.flt")); }),
               dir.File("none.flt") + ": can not open the file");
 }
 
 TEST(TFloatImage, EveryFailureMessage) {
     TFloatImage map(nullptr, 2, 1);
-    EXPECT_EQ(MessageOf([&] { map.GetPixel(-1, 0); }), "(-1,0) not in the image");
-    EXPECT_EQ(MessageOf([&] { map.SetPixel(2, 0, 1.0f); }), "(2,0) not in the image");
+    EXPECT_EQ(ErrorText([&] { map.GetPixel(-1, 0); }), "(-1,0) not in the image");
+    EXPECT_EQ(ErrorText([&] { map.SetPixel(2, 0, 1.0f); }), "(2,0) not in the image");
     float* data = map.Data;
     map.Data = nullptr;
-    EXPECT_EQ(MessageOf([&] { map.Output3DDat("x.dat", "", 0, 0, 1, 0, 1, 1); }), "no data to output: TFloatImage");
-    EXPECT_EQ(MessageOf([&] { map.FillRect(0, 0, 0, 1, 1, true); }), "no data : TFloatImage::FillRect()");
-    EXPECT_EQ(MessageOf([&] { map.FillCircle(0, 0, 0, 1, false); }), "no data : TFloatImage::FillRect()");
-    EXPECT_EQ(MessageOf([&] { map.MedianFilter(3, 3); }), "no data to do median filter: TFloatImage");
+    EXPECT_EQ(ErrorText([&] { map.Output3DDat("x.dat", "", 0, 0, 1, 0, 1, 1); }), "no data to output: TFloatImage");
+    EXPECT_EQ(ErrorText([&] { map.FillRect(0, 0, 0, 1, 1, true); }), "no data : TFloatImage::FillRect()");
+    EXPECT_EQ(ErrorText([&] { map.FillCircle(0, 0, 0, 1, false); }), "no data : TFloatImage::FillRect()");
+    EXPECT_EQ(ErrorText([&] { map.MedianFilter(3, 3); }), "no data to do median filter: TFloatImage");
     map.Data = data;
 }
 
@@ -155,7 +145,10 @@ TEST(TFloatImageListing, StepsClippingAndMasks) {
     EXPECT_EQ(all.substr(0, 111), "      0.00000000       0.00000000       0.00000000 \n"
                                   "      1.00000000       0.00000000       2.00000000 \n      2");
 
-    map->Output3DDat(dir.File("clip.dat"), "", 3, 4, 100, 100, 1, 1);
+    {
+        CommaDecimalLocale comma; // the listing keeps its decimal point under a comma locale
+        map->Output3DDat(dir.File("clip.dat"), "", 3, 4, 100, 100, 1, 1);
+    }
     EXPECT_EQ(ReadFileBytes(dir.File("clip.dat")), "      1.50000000       8.00000000       5.00000000 \n"
                                                   "      2.00000000       8.00000000       6.00000000 \n");
 
@@ -170,31 +163,13 @@ TEST(TFloatImageListing, StepsClippingAndMasks) {
     EXPECT_THROW(map->ApplyMaskFile(0.0f, dir.File("small.bmp")), CorvaneError);
     EXPECT_EQ(map->MaskFileName, dir.File("mask.bmp"));
 
-    // The black part of a mask takes the given value.
+    // The black part of a mask, column 1, takes the given value.
     auto masked = MakeFloatMap(4, 5, [](int x, int y) { return x + 4 * y; });
     masked->ApplyMaskFile(-1.0f, dir.File("small.bmp"));
     EXPECT_EQ(masked->SumRect(0, 0, 3, 4), 190.0f - (1 + 5 + 9 + 13 + 17) - 5.0f);
-    EXPECT_EQ(masked->GetPixel(1, 4), -1.0f);
     EXPECT_TRUE(masked->HasMask && masked->MaskValue == -1.0f);
-    EXPECT_EQ(MessageOf([&] { map->Output3DDat(dir.File("no/dir.dat"), "", 0, 0, 1, 1, 1, 1); }),
+    EXPECT_EQ(ErrorText([&] { map->Output3DDat(dir.File("no/dir.dat"), "", 0, 0, 1, 1, 1, 1); }),
               "Can not output 3d dat to " + dir.File("no/dir.dat"));
-}
-
-TEST(TFloatImageListing, DecimalPointUnderACommaLocale) {
-    TempDir dir;
-    const std::string saved = std::setlocale(LC_ALL, nullptr);
-    if (!std::setlocale(LC_ALL, "de_DE.UTF-8")) {
-        // Without an installed German locale, build one beside the test from the system's sources.
-        std::system(("localedef -i de_DE -f UTF-8 '" + dir.File("de_DE.UTF-8") + "' >/dev/null 2>&1").c_str());
-        ::setenv("LOCPATH", dir.Path().c_str(), 1);
-        std::setlocale(LC_ALL, "de_DE.UTF-8");
-    }
-    const bool comma = std::localeconv()->decimal_point == std::string(",");
-    if (comma) MakeFloatMap(1, 1, [](int, int) { return 1.25; })->Output3DDat(dir.File("de.dat"), "", 0, 0, 0, 0, 1, 1);
-    std::setlocale(LC_ALL, saved.c_str());
-    ::unsetenv("LOCPATH");
-    if (!comma) GTEST_SKIP() << "no comma-decimal locale available";
-    EXPECT_EQ(ReadFileBytes(dir.File("de.dat")), "      0.00000000       0.00000000       1.25000000 \n");
 }
 
 TEST(TFloatImageShift, FringeOrderValueShiftAndScale) {
@@ -223,6 +198,6 @@ TEST(TFloatImageBlock, MoveBlockCentresTheBlockAndAFailingMoveChangesNothing) {
     EXPECT_EQ(map->GetPixel(5, 3), 23.0f);
 
     auto kept = MakeFloatMap(7, 5, [](int x, int y) { return 1 + x + 10 * y; });
-    EXPECT_EQ(MessageOf([&] { kept->MoveBlock(3, 2, 3, 3, 6, 2); }), "(7,1) not in the image");
+    EXPECT_EQ(ErrorText([&] { kept->MoveBlock(3, 2, 3, 3, 6, 2); }), "(7,1) not in the image");
     EXPECT_EQ(kept->GetPixel(0, 0), 1.0f);
 }

@@ -43,8 +43,7 @@ constexpr std::size_t kCompression = 30;
 constexpr std::size_t kColorsUsed = 46;
 } // namespace bmpfield
 
-/// Overwrites 2 or 4 little-endian bytes at offset.
-void Put16At(std::string& bytes, std::size_t offset, std::uint16_t value);
+/// Overwrites 4 little-endian bytes at offset.
 void Put32At(std::string& bytes, std::size_t offset, std::uint32_t value);
 
 /// The grey picture as a 0xRRGGBB pixel list (R = G = B), for 24-bit specs.
