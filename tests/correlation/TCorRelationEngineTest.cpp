@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "correlation/CorRelationConfig.h"
 #include "correlation/TCorRelation.h"
 #include "image/CorvaneError.h"
 #include "support/SpeckleImages.h"
@@ -17,8 +18,8 @@ namespace {
 
 const std::string kParameterError = "Check your computing parameters, then start again";
 
-// A 128 x 128 speckle pair on disk and the parameters of a run over it: the defaults of a new
-// configuration, the whole picture as search field, no post filter.
+// A 128 x 128 speckle pair on disk as test0.bmp and test2.bmp and the parameters of a run over it:
+// the default configuration file, with the whole picture as search field and no post filter.
 struct Job {
     test::TempDir dir;
     test::SpecklePair pair;
@@ -28,22 +29,11 @@ struct Job {
         test::SpeckleOptions o;
         o.ShiftX = shiftX, o.ShiftY = shiftY;
         pair = test::MakeSpecklePair(o);
-        Save();
-        TCorRelationPara& p = para;
-        p.InitialFile = dir.File("i.bmp"), p.DeformedFile = dir.File("d.bmp");
-        p.XYFile = dir.File("xy.dat"), p.ThetaRFile = dir.File("tr.dat"), p.InfoFile = dir.File("info.inf");
-        p.MaskFile = dir.File("none");
-        p.GrayXFile = dir.File("gx.bmp"), p.GrayYFile = dir.File("gy.bmp");
-        p.BinXFile = dir.File("bx.flt"), p.BinYFile = dir.File("by.flt");
-        p.WinMoveX = p.WinMoveY = 33, p.LargeWinX = p.LargeWinY = 15, p.SearchWinX = p.SearchWinY = 13;
-        p.SeedNumX = p.SeedNumY = 2, p.SeedPrecision = 0.1f;
-        p.Right = p.Bottom = 127;
-        p.Amplitude = 20.0f, p.GridX = p.GridY = 5, p.ScaleX = p.ScaleY = 1.0f;
-        p.FilterSizeX = p.FilterSizeY = 3, p.AverageThreshold = 0.5f, p.ChangeYaxis = 1;
-    }
-    void Save() {
-        test::SaveGreyBmp(dir.File("i.bmp"), 128, 128, pair.Initial);
-        test::SaveGreyBmp(dir.File("d.bmp"), 128, 128, pair.Deformed);
+        test::SaveGreyBmp(dir.File("test0.bmp"), 128, 128, pair.Initial);
+        test::SaveGreyBmp(dir.File("test2.bmp"), 128, 128, pair.Deformed);
+        GenerateConfigFile(dir.File("job.cor"));
+        para = ReadConfigFile(dir.File("job.cor")).at(0);
+        para.Left = para.Up = 0, para.Right = para.Bottom = 127, para.FilterType = 0;
     }
     TCorRelationResult Run() const {
         TCorRelation engine(para, TCorRelation::Mode::Normal);

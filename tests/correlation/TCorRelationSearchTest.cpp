@@ -177,31 +177,37 @@ TEST(SeedSearch, DerivedSizesCoverEverySampleRead) {
     EXPECT_EQ(odd.NX * 100 + odd.SampleCols, 4547);
 }
 
+// A seed search over a 96 x 96 speckle pair (or the given deformed picture) with the default
+// windows and the given step.
+struct Seeds {
+    test::SpecklePair p;
+    SeedSearch s;
+    Seeds(float step, double shiftX = 0.0, const std::uint8_t* deformed = nullptr)
+        : p(Pair(shiftX)), s(p.Initial.data(), 96, 96, deformed ? deformed : p.Deformed.data(), 96, 96,
+                             DeriveSeedSearch(15, 15, 33, 33, 13, 13, step)) {}
+    static test::SpecklePair Pair(double shiftX) {
+        test::SpeckleOptions o;
+        o.Width = o.Height = 96, o.ShiftX = shiftX;
+        return test::MakeSpecklePair(o);
+    }
+};
+
 TEST(SeedSearch, SkipsSeedsNearABorderAndKeepsTheFirstOfEqualCandidates) {
-    test::SpeckleOptions o;
-    o.Width = o.Height = 96;
-    const test::SpecklePair p = test::MakeSpecklePair(o);
-    const SeedSearchSetup setup = DeriveSeedSearch(15, 15, 33, 33, 13, 13, 0.1f);
-    const SeedSearch s(p.Initial.data(), 96, 96, p.Deformed.data(), 96, 96, setup);
+    Seeds seeds(0.1f);
     std::int32_t bx = 0, by = 0;
-    EXPECT_FALSE(s.IntegerMatch(15, 48, 15, 48, bx, by)) << "estimate closer than 16 to the border";
-    EXPECT_FALSE(s.IntegerMatch(48, 48, 48, 16, bx, by)) << "candidate windows would reach row -1";
-    EXPECT_TRUE(s.IntegerMatch(48, 48, 48, 17, bx, by));
-    EXPECT_FALSE(s.IntegerMatch(6, 48, 20, 48, bx, by)) << "seed window outside the initial picture";
+    EXPECT_FALSE(seeds.s.IntegerMatch(15, 48, 15, 48, bx, by)) << "estimate closer than 16 to the border";
+    EXPECT_FALSE(seeds.s.IntegerMatch(48, 48, 48, 16, bx, by)) << "candidate windows would reach row -1";
+    EXPECT_TRUE(seeds.s.IntegerMatch(48, 48, 48, 17, bx, by));
+    EXPECT_FALSE(seeds.s.IntegerMatch(6, 48, 20, 48, bx, by)) << "seed window outside the initial picture";
     // A step that does not divide 1 reads no sample beyond those taken (checked under the sanitizers).
-    SeedSearch odd(p.Initial.data(), 96, 96, p.Deformed.data(), 96, 96, DeriveSeedSearch(15, 15, 33, 33, 13, 13, 0.35f));
-    float ox = 0, oy = 0;
-    EXPECT_TRUE(odd.Refine(48, 48, 48, 48, ox, oy));
+    float dx = 0, dy = 0;
+    EXPECT_TRUE(Seeds(0.35f).s.Refine(48, 48, 48, 48, dx, dy));
 
     const std::vector<std::uint8_t> flat(96 * 96, 90);
-    const SeedSearch f(p.Initial.data(), 96, 96, flat.data(), 96, 96, setup);
-    ASSERT_TRUE(f.IntegerMatch(48, 48, 50, 45, bx, by));
-    EXPECT_EQ(bx, 40);
-    EXPECT_EQ(by, 35);
+    ASSERT_TRUE(Seeds(0.1f, 0.0, flat.data()).s.IntegerMatch(48, 48, 50, 45, bx, by));
+    EXPECT_EQ(bx * 100 + by, 4035);
     // Quarter steps sample a uniform picture exactly, so the sub-pixel candidates tie as well.
-    SeedSearch q(p.Initial.data(), 96, 96, flat.data(), 96, 96, DeriveSeedSearch(15, 15, 33, 33, 13, 13, 0.25f));
-    float dx = 0, dy = 0;
-    ASSERT_TRUE(q.Refine(48, 48, 48, 48, dx, dy));
+    ASSERT_TRUE(Seeds(0.25f, 0.0, flat.data()).s.Refine(48, 48, 48, 48, dx, dy));
     EXPECT_EQ(dx, -0.75f);
     EXPECT_EQ(dy, -0.75f);
 }
@@ -209,15 +215,11 @@ TEST(SeedSearch, SkipsSeedsNearABorderAndKeepsTheFirstOfEqualCandidates) {
 // Near the deformed picture's border some of the nine refinements fail; their markers must not
 // enter the seed's mean.
 TEST(SeedSearch, FailedNeighbourRefinementsStayOutOfTheSeedMean) {
-    test::SpeckleOptions o;
-    o.Width = o.Height = 96;
-    o.ShiftX = 3.0;
-    const test::SpecklePair p = test::MakeSpecklePair(o);
-    SeedSearch s(p.Initial.data(), 96, 96, p.Deformed.data(), 96, 96, DeriveSeedSearch(15, 15, 33, 33, 13, 13, 0.1f));
+    Seeds seeds(0.1f, 3.0);
     std::vector<float> dx(96 * 96, kNotComputed), dy = dx;
     // The match lies at x = 79 = 96 - 1 - 16: the three refinements one column to the right have
     // their prediction too near the border and fail.
-    ASSERT_TRUE(s.Displacement(76, 48, 76, 48, dx.data(), dy.data()));
+    ASSERT_TRUE(seeds.s.Displacement(76, 48, 76, 48, dx.data(), dy.data()));
     EXPECT_EQ(dx[48 * 96 + 77], kNotComputed);
     EXPECT_EQ(dx[47 * 96 + 75], 3.0f) << "each refinement stores its own result";
     EXPECT_EQ(dx[48 * 96 + 76], 3.0f);
