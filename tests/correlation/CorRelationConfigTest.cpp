@@ -34,7 +34,7 @@ TCorRelationPara Distinct(int tag, const std::string& folder = "") {
     return p;
 }
 
-TEST(CorRelationConfigTest, DefaultFileReadsBackWithItsValuesAndFolderPrefixedNames) {
+TEST(CorRelationConfigTest, DefaultFileReadsBackWithItsValuesAndNamesAfterTheFilesFolder) {
     TempDir dir;
     GenerateConfigFile(dir.File("modal.cor"));
     const std::string text = ReadFileBytes(dir.File("modal.cor"));
@@ -49,6 +49,12 @@ TEST(CorRelationConfigTest, DefaultFileReadsBackWithItsValuesAndFolderPrefixedNa
     const std::vector<TCorRelationPara> groups = ReadConfigFile(dir.File("modal.cor"));
     ASSERT_EQ(groups.size(), 1u);
     EXPECT_EQ(groups[0], expected);
+    // A file named without a folder keeps its names relative to the working folder (not the root).
+    const std::filesystem::path before = std::filesystem::current_path();
+    std::filesystem::current_path(dir.Path());
+    const std::string bare = ReadConfigFile("modal.cor").at(0).XYFile;
+    std::filesystem::current_path(before);
+    EXPECT_EQ(bare, "xy.dat");
 }
 
 TEST(CorRelationConfigTest, WrittenGroupsReadBackInFileOrderWithTheFolderBeforeEveryName) {
@@ -122,18 +128,6 @@ TEST(CorRelationConfigTest, FilesThatCannotBeReadOrWrittenAreRefusedWithTheirMes
     EXPECT_EQ(ErrorMessageOf([&] { WriteConfigFile(nowhere, Distinct(1)); }),
               "write CorRelation Config file ERROR!!!");
     EXPECT_EQ(ErrorMessageOf([&] { GenerateConfigFile(nowhere); }), "Generate CorRelation Config file ERROR!!!");
-}
-
-TEST(CorRelationConfigTest, FileGivenWithoutFolderKeepsNamesRelativeToTheWorkingFolder) {
-    TempDir dir;
-    GenerateConfigFile(dir.File("here.cor"));
-    const std::filesystem::path before = std::filesystem::current_path();
-    std::filesystem::current_path(dir.Path());
-    std::vector<TCorRelationPara> groups;
-    EXPECT_NO_THROW(groups = ReadConfigFile("here.cor"));
-    std::filesystem::current_path(before);
-    ASSERT_EQ(groups.size(), 1u);
-    EXPECT_EQ(groups[0].XYFile, "xy.dat");
 }
 
 } // namespace
