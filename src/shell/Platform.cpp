@@ -2,9 +2,20 @@
 
 #include "image/CorvaneError.h"
 
+#include <QApplication>
+
+#include <clocale>
 #include <new>
 
 namespace corvane::ui {
+
+void PrepareApplication() {
+    QApplication::setApplicationName(QStringLiteral("Corvane"));
+    QApplication::setOrganizationName(QStringLiteral("Halvorn Lab."));
+    QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    QApplication::setQuitOnLastWindowClosed(false);
+    std::setlocale(LC_NUMERIC, "C");
+}
 
 bool RunGuarded(IDialogs& dialogs, const std::function<void()>& command) {
     QString message;

@@ -40,6 +40,12 @@ public:
     virtual int ExecModal(QDialog& dialog) = 0;
 };
 
+/// Start-up of the workbench, after the QApplication is made (which adopts the user's locale):
+/// names the application and its settings store ("Halvorn Lab.", "Corvane"), keeps it running
+/// while tool windows close, and sets LC_NUMERIC to "C" so that every text file is written with
+/// a '.' decimal point.
+void PrepareApplication();
+
 /// Runs one command; a CorvaneError, std::bad_alloc or std::exception it throws is shown with
 /// dialogs.Error(text) and the program goes on. Returns false when the command failed.
 bool RunGuarded(IDialogs& dialogs, const std::function<void()>& command);

@@ -1,5 +1,6 @@
 // The platform layer's pure parts: filters, default extensions, number fields, the guard and the
 // 24-bit pictures of document windows.
+#include "support/CommaDecimalLocale.h"
 #include "support/TestSupport.h"
 #include "support/ui/ScriptedDialogs.h"
 
@@ -9,10 +10,12 @@
 #include "shell/Convert.h"
 #include "shell/FileFilter.h"
 
+#include <QApplication>
 #include <QImage>
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 
 using namespace corvane::ui;
@@ -78,3 +81,17 @@ TEST(WindowBitmap, Bmp24KeepsColoursAndReplacesTheFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
+
+TEST(StartUp, PreparingTheApplicationNamesItAndWritesNumbersWithAPointUnderACommaLocale) {
+    corvane::test::CommaDecimalLocale comma;
+    if (!comma.Active())
+        GTEST_SKIP() << "no comma-decimal locale";
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2f", 0.25);
+    ASSERT_STREQ(text, "0,25");
+    PrepareApplication();
+    std::snprintf(text, sizeof text, "%.2f", 0.25);
+    EXPECT_STREQ(text, "0.25");
+    EXPECT_EQ(QApplication::organizationName(), "Halvorn Lab.");
+    EXPECT_EQ(QApplication::applicationName(), "Corvane");
+}
