@@ -158,7 +158,7 @@ TEST_F(CorRelationJobs, TenRunningJobsRefuseAnEleventhAndAFreedSlotIsReused)
     EXPECT_EQ(StartBlocked(), 7);
 }
 
-TEST_F(CorRelationJobs, SlotThreeShowsItsTimesThenGoesIdleWithABeep)
+TEST_F(CorRelationJobs, SlotThreeShowsItsTimesAndGoesIdleWithABeepWhileTheWindowPausesWhenHidden)
 {
     StartBlocked();
     StartBlocked();
@@ -178,6 +178,16 @@ TEST_F(CorRelationJobs, SlotThreeShowsItsTimesThenGoesIdleWithABeep)
     EXPECT_EQ(Status().RunningJobsLabel->text(), "3");
     EXPECT_TRUE(Status().AnimationPlaying());
 
+    // The status command hides the window, which pauses the animation and the timer, and shows
+    // it again, which resumes both; its caption tells what the next use does.
+    QAction* action = Main().Action("CorRelationStatusAction");
+    action->trigger();
+    EXPECT_EQ(action->text(), "Show Status");
+    EXPECT_FALSE(Status().isVisible() || Status().AnimationPlaying() || Status().ThreadsMangerTimer->isActive());
+    action->trigger();
+    EXPECT_EQ(action->text(), "Hide Status");
+    EXPECT_TRUE(Status().isVisible() && Status().AnimationPlaying() && Status().ThreadsMangerTimer->isActive());
+
     Release(2);
     ASSERT_TRUE(WaitForEnds(1));
     EXPECT_EQ(EndedSlots.front(), 3);
@@ -185,6 +195,12 @@ TEST_F(CorRelationJobs, SlotThreeShowsItsTimesThenGoesIdleWithABeep)
     EXPECT_EQ(Dialogs().Count(ScriptedDialogs::Kind::Beep), 1);
     EXPECT_TRUE(Errors().isEmpty());
     EXPECT_TRUE(Status().SlotBusy(1) && Status().SlotBusy(2));
+    Release(0);
+    Release(1);
+    ASSERT_TRUE(WaitForEnds(3));
+    Status().ThreadsMangerTimerTimer();
+    EXPECT_FALSE(Status().AnimationPlaying());
+    EXPECT_EQ(Status().RunningJobsLabel->text(), "0");
 }
 
 TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot)
@@ -205,31 +221,6 @@ TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot)
     EXPECT_EQ(EndedErrors.back(), "Read CorRelation Config file ERROR!!!");
     EXPECT_EQ(Errors().back(), "Read CorRelation Config file ERROR!!!");
     EXPECT_EQ(Status().BusyCount(), 0);
-}
-
-TEST_F(CorRelationJobs, ShowStatusTogglesTheWindowWhichPausesWhileHidden)
-{
-    QAction* action = Main().Action("CorRelationStatusAction");
-    ASSERT_TRUE(action->isEnabled());
-    action->trigger();
-    EXPECT_TRUE(Status().isVisible());
-    EXPECT_EQ(action->text(), "Hide Status");
-    StartBlocked();
-    Status().ThreadsMangerTimerTimer();
-    EXPECT_TRUE(Status().AnimationPlaying());
-
-    action->trigger();
-    EXPECT_FALSE(Status().isVisible());
-    EXPECT_EQ(action->text(), "Show Status");
-    EXPECT_FALSE(Status().AnimationPlaying() || Status().ThreadsMangerTimer->isActive());
-    action->trigger();
-    EXPECT_TRUE(Status().AnimationPlaying() && Status().ThreadsMangerTimer->isActive());
-
-    Release(0);
-    ASSERT_TRUE(WaitForEnds(1));
-    Status().ThreadsMangerTimerTimer();
-    EXPECT_FALSE(Status().AnimationPlaying());
-    EXPECT_EQ(Status().RunningJobsLabel->text(), "0");
 }
 
 TEST_F(CorRelationJobs, GenerateModalFileWritesTheDefaultConfiguration)
