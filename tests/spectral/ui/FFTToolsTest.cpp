@@ -13,6 +13,7 @@
 #include <cmath>
 #include <filesystem>
 #include <functional>
+#include <tuple>
 
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
@@ -93,6 +94,7 @@ TEST_F(FFTTools, ForwardThenInverseWithoutFilterGivesThePictureBack) {
     inverse->InverseFFTButton->click();
     EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
     EXPECT_EQ(frame->Dialogs.Count(Kind::Beep), 2);
+    EXPECT_TRUE(forward->FFTButton->isEnabled() && inverse->InverseFFTButton->isEnabled());
     const QImage shown = Window("IFFT Spectra")->Bitmap();
     ASSERT_EQ(shown.size(), QSize(64, 32));
     double maxSquare = 0;
@@ -107,11 +109,11 @@ TEST_F(FFTTools, ForwardThenInverseWithoutFilterGivesThePictureBack) {
         ASSERT_NEAR(back.Data[i], Texture(i % 64, i / 64), 1e-2) << i;
 }
 
-// On a flat spectrum (1 + 1i everywhere) each setting keeps exactly its pixels, in both parts:
+// On a flat spectrum (1 + 2i everywhere) each setting keeps exactly its pixels, in both parts:
 // the saved result, transformed forward again, shows which.
 TEST_F(FFTTools, FiltersKeepExactlyTheirSpectrumPixels) {
     inverse->ZrEdit->setText(Spectrum("one.flt", 16, 8, 1.0f));
-    inverse->ZiEdit->setText(frame->File("one.flt"));
+    inverse->ZiEdit->setText(Spectrum("two.flt", 16, 8, 2.0f));
     inverse->MaskFileEdit->setText(Picture("mask.bmp", 16, 8, [](int x, int) { return x < 8 ? 255 : 0; }));
     const auto disc = [](double r) { return [r](int x, int y) { return std::hypot(x - 8, y - 4) <= r; }; };
     // mask on, rectangle fields (x, y, w, h) or circle fields (cx, cy, r), the pixels kept
@@ -132,13 +134,13 @@ TEST_F(FFTTools, FiltersKeepExactlyTheirSpectrumPixels) {
         for (int i = 0; i < fields.size(); ++i)
             (fields.size() == 4 ? rect : circle)[i]->setText(fields[i]);
         inverse->InverseFFTButton->click();
-        TMyFFT back(SaveThrough(inverse->SaveInverseFFTrealpartto1, "re"),
-                    SaveThrough(inverse->SaveInverseFFTimaginepartto1, "im"));
+        const std::string re = SaveThrough(inverse->SaveInverseFFTrealpartto1, "re");
+        TMyFFT back(re, SaveThrough(inverse->SaveInverseFFTimaginepartto1, "im"));
         back.ForwardFFT();
         for (int i = 0; i < 16 * 8; ++i) {
             ASSERT_NEAR(back.Real->Data[i], kept(i % 16, i / 16), 1e-4)
                 << fields.join(",").toStdString() << i;
-            ASSERT_NEAR(back.Imag->Data[i], kept(i % 16, i / 16), 1e-4)
+            ASSERT_NEAR(back.Imag->Data[i], 2 * kept(i % 16, i / 16), 1e-4)
                 << fields.join(",").toStdString() << i;
         }
     }
@@ -149,16 +151,13 @@ TEST_F(FFTTools, FiltersKeepExactlyTheirSpectrumPixels) {
 // releases what the tool held, so the save items do nothing; Show holds nothing either.
 TEST_F(FFTTools, ShownToolLocksCommandsAndHidingReleasesTheTransform) {
     QAction* commands[] = {frame->Form->Action("FFTAction"), frame->Form->Action("InverseFFTAction")};
-    const auto locked = [&] {
-        return !commands[0]->isEnabled() && !commands[1]->isEnabled() &&
-               frame->Form->DocumentsCloseOnlyMinimize();
-    };
+    // FFT command, inverse FFT command, document windows really closed
     const auto unlocked = [&] {
-        return commands[0]->isEnabled() && commands[1]->isEnabled() &&
-               !frame->Form->DocumentsCloseOnlyMinimize();
+        return std::tuple(commands[0]->isEnabled(), commands[1]->isEnabled(),
+                          !frame->Form->DocumentsCloseOnlyMinimize());
     };
     frame->Trigger("FFTAction");
-    EXPECT_TRUE(locked());
+    EXPECT_EQ(unlocked(), std::tuple(false, false, false));
     forward->FileNameEdit->setText(Picture("p.bmp", 32, 32));
     forward->FFTButton->click();
     const int windows = frame->Form->MDIChildCount();
@@ -169,13 +168,13 @@ TEST_F(FFTTools, ShownToolLocksCommandsAndHidingReleasesTheTransform) {
     TFloatImage real(SaveThrough(forward->SaveRealParttoMenuItem, "real"));
     EXPECT_EQ(real.Width, 32);
     forward->CloseButton->click();
-    EXPECT_TRUE(unlocked());
+    EXPECT_EQ(unlocked(), std::tuple(true, true, true));
     EXPECT_EQ(forward->HeldTransform(), nullptr);
     frame->Dialogs.Clear();
     forward->SaveImagineParttoMenuItem->trigger();
 
     frame->Trigger("InverseFFTAction");
-    EXPECT_TRUE(locked());
+    EXPECT_EQ(unlocked(), std::tuple(false, false, false));
     inverse->ZrEdit->setText(frame->File("real.flt"));
     inverse->ZiEdit->setText(frame->File("real.flt"));
     inverse->ShowAmSpeedButton->click();
@@ -184,7 +183,7 @@ TEST_F(FFTTools, ShownToolLocksCommandsAndHidingReleasesTheTransform) {
     inverse->SaveInverseFFTrealpartto1->trigger();
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
     inverse->close();
-    EXPECT_TRUE(unlocked());
+    EXPECT_EQ(unlocked(), std::tuple(true, true, true));
 }
 
 TEST_F(FFTTools, RectangleAndCircleExcludeEachOtherAndCombineWithTheMask) {
