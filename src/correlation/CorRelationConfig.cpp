@@ -186,7 +186,6 @@ std::string FolderOf(const std::string& fileName) {
     return slash == std::string::npos ? std::string() : fileName.substr(0, slash + 1);
 }
 
-
 } // namespace
 
 std::vector<TCorRelationPara> ReadConfigFile(const std::string& fileName) {
