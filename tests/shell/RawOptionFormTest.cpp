@@ -36,10 +36,9 @@ TEST(RawOptions, FieldsShowTheFileAndTheDefaultsAndSwapExchangesTheSides) {
     EXPECT_EQ(form.windowTitle(), "Raw Options");
     EXPECT_EQ(form.DescribeLabel->text(), "Describe: \"scan 01.raw\"");
     EXPECT_EQ(form.SizeLabel->text(), "( 262144 bytes )");
-    EXPECT_EQ(form.WidthEdit->text(), "512");
-    EXPECT_EQ(form.HeightEdit->text(), "512");
-    EXPECT_EQ(form.HeaderEdit->text(), "0");
-    EXPECT_EQ(form.ChannelCountEdit->text(), "1");
+    EXPECT_EQ((QStringList{form.WidthEdit->text(), form.HeightEdit->text(), form.HeaderEdit->text(),
+                           form.ChannelCountEdit->text()}),
+              (QStringList{"512", "512", "0", "1"}));
     EXPECT_TRUE(form.RadioButton1->isChecked());
     EXPECT_FALSE(form.RadioButton2->isEnabled());
     form.WidthEdit->setText("640");

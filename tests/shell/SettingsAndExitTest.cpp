@@ -10,21 +10,19 @@ using Kind = corvane::test::ScriptedDialogs::Kind;
 
 namespace {
 
-double StoredScaleX(const corvane::test::TestMainForm& frame) {
-    return QSettings(frame.SettingsFile(), QSettings::IniFormat).value("Image Scale/scalex").toDouble();
+/// The value as stored in the settings file.
+double Stored(const corvane::test::TestMainForm& frame, const char* key) {
+    return QSettings(frame.SettingsFile(), QSettings::IniFormat).value(key).toDouble();
 }
 
 } // namespace
 
 TEST(MainFormSettings, FirstStartWritesTheFourDefaultsAndLaterStartsReadThem) {
     auto frame = MakeTestMainForm();
-    {
-        QSettings file(frame->SettingsFile(), QSettings::IniFormat);
-        EXPECT_DOUBLE_EQ(file.value("Image Scale/scalex").toDouble(), 1.0);
-        EXPECT_DOUBLE_EQ(file.value("Image Scale/scaley").toDouble(), 1.0);
-        EXPECT_EQ(file.value("Encode Coordinate/Max X").toInt(), 50);
-        EXPECT_EQ(file.value("Encode Coordinate/Max Y").toInt(), 50);
-    }
+    for (const auto& [key, value] : {std::pair{"Image Scale/scalex", 1.0}, std::pair{"Image Scale/scaley", 1.0},
+                                     std::pair{"Encode Coordinate/Max X", 50.0},
+                                     std::pair{"Encode Coordinate/Max Y", 50.0}})
+        EXPECT_EQ(Stored(*frame, key), value) << key;
     frame->Settings->setValue("Image Scale/scalex", 0.25);
     frame->Settings->setValue("Image Scale/scaley", 0.5);
     frame->Settings->setValue("Encode Coordinate/Max X", 70);
@@ -56,13 +54,12 @@ TEST(MainFormExit, NoKeepsEveryWindowAndWritesNothingYesWritesTheScaleAndEnds) {
     EXPECT_FALSE(ended);
     EXPECT_TRUE(frame->Form->isVisible());
     EXPECT_EQ(frame->Form->MDIChildCount(), 1);
-    EXPECT_DOUBLE_EQ(StoredScaleX(*frame), 1.0);
+    EXPECT_EQ(Stored(*frame, "Image Scale/scalex"), 1.0);
 
     frame->Dialogs.QueueYesNo(true);
     frame->Trigger("FileExitAction");
     EXPECT_TRUE(ended);
     EXPECT_FALSE(frame->Form->isVisible());
-    EXPECT_DOUBLE_EQ(StoredScaleX(*frame), 0.125);
-    EXPECT_DOUBLE_EQ(QSettings(frame->SettingsFile(), QSettings::IniFormat).value("Image Scale/scaley").toDouble(),
-                     2.5);
+    EXPECT_EQ(Stored(*frame, "Image Scale/scalex"), 0.125);
+    EXPECT_EQ(Stored(*frame, "Image Scale/scaley"), 2.5);
 }
