@@ -106,22 +106,9 @@ PlainResult PlainSearch(const std::uint8_t* f, std::int32_t w0, std::int32_t h0,
     return res;
 }
 
-TEST(QuarterPixelImage, EqualsTheLiteralMeanConstructionEverywhere) {
-    for (auto [w, h] : {std::pair{1, 1}, {2, 3}, {23, 17}, {40, 9}}) {
-        const auto g = Noise(w, h, static_cast<unsigned>(w * 100 + h));
-        QuarterPixelImage u;
-        u.Build(g.data(), w, h);
-        PlainQuarter plain = MakePlainQuarter(g.data(), w, h);
-        int mismatches = 0;
-        for (std::int64_t k = 0; k < plain.Rows; ++k)
-            for (std::int64_t l = 0; l < plain.Cols; ++l) mismatches += !SameBits(u.At(k, l), plain.At(k, l));
-        EXPECT_EQ(mismatches, 0) << w << "x" << h;
-    }
-}
-
-// The fast search (phase planes, direct eighth-pixel candidates, interleaved sums, reused centre
-// coefficients) must return the very bits of the straightforward search, for odd, even and
-// unequal windows, on noise and on speckles, at and beyond the borders.
+// The fast search (quarter-pixel picture in phase planes, direct eighth-pixel candidates,
+// interleaved sums, reused centre coefficients) must return the very bits of the straightforward
+// search, for odd, even and unequal windows, on noise and on speckles, at and beyond the borders.
 TEST(WholeFieldSearch, MatchesStraightforwardSearchBitForBit) {
     unsigned seed = 7;
     for (auto [wx, wy] : {std::pair{13, 13}, {15, 9}, {4, 6}, {1, 1}, {9, 14}}) {
