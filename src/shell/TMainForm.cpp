@@ -379,7 +379,10 @@ void TMainForm::CreateMenusAndToolBars() {
         TMDIChildForm* active = ActiveMDIChild();
         for (int i = 0; i < count; ++i) {
             TMDIChildForm* child = MDIChild(i);
-            QAction* item = windowMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(child->Caption()));
+            // A "&" of the caption is shown as itself, not taken as an accelerator mark.
+            QString caption = child->Caption();
+            caption.replace(QLatin1Char('&'), QStringLiteral("&&"));
+            QAction* item = windowMenu->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(caption));
             item->setCheckable(true);
             item->setChecked(child == active);
             QPointer<QMdiSubWindow> sub = child->SubWindow();
