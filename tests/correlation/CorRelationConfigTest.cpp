@@ -12,11 +12,11 @@
 namespace corvane {
 namespace {
 
+using test::ErrorMessageOf;
 using test::ReadFileBytes;
+using test::ReplaceFirst;
 using test::TempDir;
 using test::WriteFileBytes;
-using test::ReplaceFirst;
-using test::ErrorMessageOf;
 
 /// A group with distinct values and bare names, and the names as the reader gives them back.
 TCorRelationPara Distinct(int tag, const std::string& folder = "") {
@@ -127,7 +127,8 @@ TEST(CorRelationConfigTest, FilesThatCannotBeReadOrWrittenAreRefusedWithTheirMes
     EXPECT_EQ(ErrorMessageOf([&] { ReadConfigFile(dir.File("absent.cor")); }), read);
     EXPECT_EQ(ErrorMessageOf([&] { WriteConfigFile(nowhere, Distinct(1)); }),
               "write CorRelation Config file ERROR!!!");
-    EXPECT_EQ(ErrorMessageOf([&] { GenerateConfigFile(nowhere); }), "Generate CorRelation Config file ERROR!!!");
+    EXPECT_EQ(ErrorMessageOf([&] { GenerateConfigFile(nowhere); }),
+              "Generate CorRelation Config file ERROR!!!");
 }
 
 } // namespace

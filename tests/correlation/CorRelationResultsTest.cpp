@@ -55,7 +55,8 @@ void Set(TCorRelationResult& r, int x, int y, float dx, float dy) {
 }
 
 bool Has(const std::vector<Record>& records, double X, double Y) {
-    return std::any_of(records.begin(), records.end(), [&](const Record& r) { return r[0] == X && r[1] == Y; });
+    return std::any_of(records.begin(), records.end(),
+                       [&](const Record& r) { return r[0] == X && r[1] == Y; });
 }
 
 void SaveMask(const std::string& file, int x, int y, std::uint8_t level) {
@@ -79,9 +80,11 @@ TEST(CorRelationResultsTest, GridPointsAreWrittenRowByRowScaledAndWithTheTurnedY
         EXPECT_EQ(downXY[k][0] * 1000 + downXY[k][1], (20 + 5 * (k % 11)) * 1000 + 20 + 5 * (k / 11)) << k;
     r.Para.ScaleX = 2.0f, r.Para.ScaleY = 0.5f, r.Para.OutLeft = 10, r.Para.OutUp = 4;
     WriteResults(r, false);
-    EXPECT_EQ(ReadDisplacementTable(r.Para.XYFile)[0], (Record{60, 12, 3, -0.25})); // X = (10 + 20) * 2, Y = (4 + 20) * 0.5
+    EXPECT_EQ(ReadDisplacementTable(r.Para.XYFile)[0],
+              (Record{60, 12, 3, -0.25})); // X = (10 + 20) * 2, Y = (4 + 20) * 0.5
     WriteResults(r, true);
-    EXPECT_EQ(ReadDisplacementTable(r.Para.XYFile)[0], (Record{60, 33, 3, -0.25})); // Y = (90 - (4 + 20)) * 0.5, dy kept
+    EXPECT_EQ(ReadDisplacementTable(r.Para.XYFile)[0],
+              (Record{60, 33, 3, -0.25})); // Y = (90 - (4 + 20)) * 0.5, dy kept
     EXPECT_EQ(ReadDisplacementTable(r.Para.ThetaRFile)[0][1], 33);
 }
 
@@ -90,7 +93,8 @@ TEST(CorRelationResultsTest, ThetaOfEveryDirectionAndItsSignWithTheYAxisTurnedUp
     TCorRelationResult r = MakeResult(dir);
     r.Para.Right = 50, r.Para.Bottom = 20, r.Para.ScaleX = 2.0f;
     const std::vector<std::array<float, 2>> d = {{0, 0}, {-1, 0}, {0, 2}, {0, -2}, {1, 1}, {-1, -1}, {1, 0}};
-    for (std::size_t k = 0; k < d.size(); ++k) Set(r, 20 + 5 * static_cast<int>(k), 20, d[k][0], d[k][1]);
+    for (std::size_t k = 0; k < d.size(); ++k)
+        Set(r, 20 + 5 * static_cast<int>(k), 20, d[k][0], d[k][1]);
     const double q = std::atan2(1.0, 2.0);
     const std::vector<double> down = {0, kPi, kPi / 2, -kPi / 2, q, q - kPi, 0};
     const std::vector<double> radius = {0, 2, 2, 2, std::sqrt(5.0), std::sqrt(5.0), 2};
@@ -126,14 +130,16 @@ TEST(CorRelationResultsTest, PointsFarFromTheSeedMeanOutsideTheMaskOrWithoutResu
     const std::vector<Record> xy = ReadDisplacementTable(r.Para.XYFile);
     EXPECT_EQ(xy.size(), 121u - 4u);
     EXPECT_TRUE(Has(xy, 25, 20));
-    for (int x : {20, 30, 35, 40}) EXPECT_FALSE(Has(xy, x, 20)) << x;
+    for (int x : {20, 30, 35, 40})
+        EXPECT_FALSE(Has(xy, x, 20)) << x;
     EXPECT_NE(ReadFileBytes(r.Para.InfoFile).find("is ( 1.500 , -0.500 ),the Amplitude is   1.000 "),
               std::string::npos);
     std::filesystem::remove(r.Para.MaskFile);
     WriteResults(r, false);
     EXPECT_TRUE(Has(ReadDisplacementTable(r.Para.XYFile), 40, 20));
 
-    for (const TCorRelationSeed& s : r.Seeds) Set(r, s.X, s.Y, kNotComputed, 0.0f);
+    for (const TCorRelationSeed& s : r.Seeds)
+        Set(r, s.X, s.Y, kNotComputed, 0.0f);
     WriteResults(r, true); // no mean without any seed result: no point at all
     EXPECT_EQ(ReadFileBytes(r.Para.XYFile), "");
     EXPECT_EQ(ReadFileBytes(r.Para.ThetaRFile), "");
@@ -192,7 +198,8 @@ TEST(CorRelationResultsTest, AFileThatCannotBeCreatedStopsTheWritingBeforeAnyFil
         else
             r.Para.GridY = 0; // a grid step of 0 would never leave the search field
         EXPECT_EQ(test::ErrorMessageOf([&] { WriteResults(r, false); }), kCannotWrite);
-        for (const std::string* name : names) EXPECT_FALSE(std::filesystem::exists(*name)) << *name;
+        for (const std::string* name : names)
+            EXPECT_FALSE(std::filesystem::exists(*name)) << *name;
     }
 }
 
@@ -218,8 +225,8 @@ TEST(CorRelationResultsTest, GreyPicturesShareOneRangeAndFloatMapsKeepTheMarkerU
     // Float maps: scales ScaleX, ScaleY and the component's own; scaled values, the marker unscaled.
     const TFloatImage bx(r.Para.BinXFile), by(r.Para.BinYFile);
     ASSERT_EQ(bx.Width * 1000 + bx.Height, 100090);
-    EXPECT_EQ(std::vector<float>({bx.ScaleX, bx.ScaleY, bx.ValueScale, bx.Data[0], bx.Data[1], bx.Data[2], bx.Data[3],
-                                  bx.Data[4], by.ValueScale, by.Data[0], by.Data[3], by.Data[4]}),
+    EXPECT_EQ(std::vector<float>({bx.ScaleX, bx.ScaleY, bx.ValueScale, bx.Data[0], bx.Data[1], bx.Data[2],
+                                  bx.Data[3], bx.Data[4], by.ValueScale, by.Data[0], by.Data[3], by.Data[4]}),
               std::vector<float>({2.0f, 0.5f, 2.0f, 0.0f, -2.0f, 2.0f, kNotComputed, kNotComputed, 0.5f, 1.5f,
                                   kNotComputed, kNotComputed}));
 }

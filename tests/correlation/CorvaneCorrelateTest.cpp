@@ -55,7 +55,8 @@ void ExpectRigidShift(const std::vector<Record>& xy, bool atSeeds) {
         if (atSeeds)
             EXPECT_TRUE((x == 32 || x == 56) && (y == 32 || y == 56)) << x << " " << y;
         else
-            EXPECT_TRUE(x % 5 == 0 && y % 5 == 0 && x >= 25 && x <= 65 && y >= 25 && y <= 65) << x << " " << y;
+            EXPECT_TRUE(x % 5 == 0 && y % 5 == 0 && x >= 25 && x <= 65 && y >= 25 && y <= 65)
+                << x << " " << y;
     }
 }
 
@@ -64,11 +65,13 @@ TEST(CorvaneCorrelateProgramTest, GroupsOfTheDefaultFileRunInFileOrderAndWriteTa
     const std::string group = GenerateJob(dir);
     // The user asks for the grey pictures and float maps in the first group and adds a fast group.
     std::string normal = group;
-    for (const char* name : {"gx.bmp", "gy.bmp", "dx.flt", "dy.flt"}) normal = ReplaceFirst(normal, "file=none", std::string("file=") + name);
-    for (int k = 0; k < 2; ++k) normal = ReplaceFirst(normal, "dy(0=not, 1=yes) =0", "dy(0=not, 1=yes) =1");
-    const std::string fast =
-        ReplaceFirst(ReplaceFirst(ReplaceFirst(group, "yes) =0\nChange", "yes) =1\nChange"), "=xy.dat", "=fast.dat"),
-                     "=info.inf", "=fast.inf");
+    for (const char* name : {"gx.bmp", "gy.bmp", "dx.flt", "dy.flt"})
+        normal = ReplaceFirst(normal, "file=none", std::string("file=") + name);
+    for (int k = 0; k < 2; ++k)
+        normal = ReplaceFirst(normal, "dy(0=not, 1=yes) =0", "dy(0=not, 1=yes) =1");
+    const std::string fast = ReplaceFirst(
+        ReplaceFirst(ReplaceFirst(group, "yes) =0\nChange", "yes) =1\nChange"), "=xy.dat", "=fast.dat"),
+        "=info.inf", "=fast.inf");
     test::WriteFileBytes(dir.File("job/run.cor"), "HowManyGroup =2\n" + normal + fast);
     const Outcome run = RunProgram(dir, "job/run.cor");
     ASSERT_EQ(run.status, 0) << run.err;
@@ -87,7 +90,9 @@ TEST(CorvaneCorrelateProgramTest, GroupsOfTheDefaultFileRunInFileOrderAndWriteTa
     const std::string report = ReadFileBytes(dir.File("job/info.inf"));
     EXPECT_NE(report.find(" \n Initial Image File: job/test0.bmp "), std::string::npos);
     EXPECT_NE(report.find("The average seed displacement is ( 2.000 ,  1.000 )"), std::string::npos);
-    EXPECT_EQ(ReadFileBytes(dir.File("job/gx.bmp")).substr(0, 2) + ReadFileBytes(dir.File("job/gy.bmp")).substr(0, 2), "BMBM");
+    EXPECT_EQ(ReadFileBytes(dir.File("job/gx.bmp")).substr(0, 2) +
+                  ReadFileBytes(dir.File("job/gy.bmp")).substr(0, 2),
+              "BMBM");
     for (const auto& [name, shift] : {std::pair{"job/dx.flt", 2.0f}, std::pair{"job/dy.flt", 1.0f}}) {
         const std::string bytes = ReadFileBytes(dir.File(name));
         ASSERT_EQ(bytes.size(), 30u + 4u * 100u * 100u) << name;

@@ -42,7 +42,9 @@ struct Job {
     }
 };
 
-float At(const std::vector<float>& v, int x, int y) { return v[static_cast<std::size_t>(y) * 128 + x]; }
+float At(const std::vector<float>& v, int x, int y) {
+    return v[static_cast<std::size_t>(y) * 128 + x];
+}
 
 std::int64_t Computed(const TCorRelationResult& r) {
     return std::count_if(r.dx.begin(), r.dx.end(), [](float v) { return v != kNotComputed; });
@@ -51,8 +53,8 @@ std::int64_t Computed(const TCorRelationResult& r) {
 // Identical pictures give 0 everywhere searched; the border loses hx + 1 = 7 columns and rows on
 // each side. Whole-pixel shifts within the seed reach are found exactly.
 TEST(TCorRelationRun, WholePixelShiftsAreFoundExactlyAndTheBorderLosesHalfAWindowPlusOne) {
-    for (auto [sx, sy, estX, estY, seeds] : {std::array{0, 0, 0, 0, 1}, {0, 0, 0, 0, 2}, {3, -2, 0, 0, 2},
-                                             {-14, 9, -12, 8, 2}}) {
+    for (auto [sx, sy, estX, estY, seeds] :
+         {std::array{0, 0, 0, 0, 1}, {0, 0, 0, 0, 2}, {3, -2, 0, 0, 2}, {-14, 9, -12, 8, 2}}) {
         Job job(sx, sy);
         job.para.SeedDispX = estX, job.para.SeedDispY = estY, job.para.SeedNumX = job.para.SeedNumY = seeds;
         const TCorRelationResult r = job.Run();
@@ -103,7 +105,8 @@ TEST(TCorRelationRun, AFailedPointPassesItsFailureOnEvenInLargePictures) {
     test::SpeckleOptions o;
     o.Width = o.Height = 1100, o.ShiftX = 1.0, o.DotsPerPixel = 0.05;
     test::SpecklePair pair = test::MakeSpecklePair(o);
-    for (int y = 0; y < 100; ++y) std::fill_n(pair.Initial.begin() + y * 1100 + 60, 21, 0); // black band
+    for (int y = 0; y < 100; ++y)
+        std::fill_n(pair.Initial.begin() + y * 1100 + 60, 21, 0); // black band
     test::SaveGreyBmp(dir.File("i.bmp"), 1100, 1100, pair.Initial);
     test::SaveGreyBmp(dir.File("d.bmp"), 1100, 1100, pair.Deformed);
     TCorRelationPara p = Job().para;
@@ -172,7 +175,8 @@ TEST(TCorRelationConstruct, RefusesParametersThatCannotRun) {
              [](P p) { p.WinMoveX = 200; }})
         EXPECT_EQ(refusal(change), kParameterError);
     // Fast mode uses neither the searching window nor the post filter.
-    EXPECT_EQ(refusal([](P p) { p.SearchWinX = 0, p.FilterType = 2, p.FilterSizeX = -1; }, TCorRelation::Mode::Fast),
+    EXPECT_EQ(refusal([](P p) { p.SearchWinX = 0, p.FilterType = 2, p.FilterSizeX = -1; },
+                      TCorRelation::Mode::Fast),
               "accepted");
     const std::string missing = job.dir.File("missing.bmp");
     EXPECT_EQ(refusal([&](P p) { p.DeformedFile = missing; }), missing + ": not exists");

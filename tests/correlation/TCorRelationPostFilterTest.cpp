@@ -18,7 +18,8 @@ struct Maps {
     std::vector<float> dx, dy;
     Maps(float u = 0.0f, float v = 0.0f) : dx(W * H, M), dy(W * H, M) {
         for (int y = 1; y <= 8; ++y)
-            for (int x = 1; x <= 10; ++x) Set(x, y, u != 0.0f ? u : 0.1f * x, v != 0.0f ? v : -0.05f * y);
+            for (int x = 1; x <= 10; ++x)
+                Set(x, y, u != 0.0f ? u : 0.1f * x, v != 0.0f ? v : -0.05f * y);
     }
     void Set(int x, int y, float u, float v) { dx[y * W + x] = u, dy[y * W + x] = v; }
     float X(int x, int y) const { return dx[y * W + x]; }
@@ -29,7 +30,8 @@ struct Maps {
 TEST(MedianPostFilter, RemovesOutliersCountsMarkersAndFiltersOnlyUpToTheStrictBounds) {
     Maps m;
     m.Set(5, 4, 7.0f, -9.0f);
-    for (auto [x, y] : {std::pair{6, 5}, {7, 5}, {8, 5}, {6, 6}}) m.Set(x, y, M, M);
+    for (auto [x, y] : {std::pair{6, 5}, {7, 5}, {8, 5}, {6, 6}})
+        m.Set(x, y, M, M);
     Maps n = m;
     MedianPostFilter(m.Field(), 2, 2); // an even size grows to 3
     EXPECT_FLOAT_EQ(m.X(5, 4), 0.5f);
@@ -38,7 +40,8 @@ TEST(MedianPostFilter, RemovesOutliersCountsMarkersAndFiltersOnlyUpToTheStrictBo
     EXPECT_FLOAT_EQ(m.X(2, 2), 0.2f);
     EXPECT_FLOAT_EQ(m.Y(8, 2), -0.1f);
     EXPECT_FLOAT_EQ(m.X(2, 6), 0.2f);
-    for (auto [x, y] : {std::pair{1, 4}, {9, 4}, {5, 7}, {5, 1}, {9, 7}}) EXPECT_EQ(m.X(x, y), M) << x << "," << y;
+    for (auto [x, y] : {std::pair{1, 4}, {9, 4}, {5, 7}, {5, 1}, {9, 7}})
+        EXPECT_EQ(m.X(x, y), M) << x << "," << y;
     // Markers count as 1000.0: four of nine leave the largest computed value in the middle, five
     // make the median a marker.
     EXPECT_FLOAT_EQ(m.X(7, 6), 0.8f);
@@ -69,7 +72,8 @@ TEST(AveragePostFilter, ReplacesPointsBeyondTheThresholdInPlace) {
     // to 0.267; (6,y) then sees 0.267, 0.8, 0.8, a mean only 0.178 away, and stays.
     Maps s(1.0f, 1.0f);
     for (int y = 1; y <= 8; ++y)
-        for (int x = 1; x <= 10; ++x) s.Set(x, y, x >= 6 ? 0.8f : 0.0f, 0.0f);
+        for (int x = 1; x <= 10; ++x)
+            s.Set(x, y, x >= 6 ? 0.8f : 0.0f, 0.0f);
     AveragePostFilter(s.Field(), 3, 1, 0.25f);
     EXPECT_NEAR(s.X(5, 3), 0.8f / 3, 1e-6);
     EXPECT_FLOAT_EQ(s.X(6, 3), 0.8f);

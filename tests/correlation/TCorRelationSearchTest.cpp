@@ -17,11 +17,14 @@ namespace {
 std::vector<std::uint8_t> Noise(std::int32_t w, std::int32_t h, unsigned seed) {
     std::mt19937 rng(seed);
     std::vector<std::uint8_t> v(static_cast<std::size_t>(w) * h);
-    for (auto& p : v) p = static_cast<std::uint8_t>(rng() % 256);
+    for (auto& p : v)
+        p = static_cast<std::uint8_t>(rng() % 256);
     return v;
 }
 
-bool SameBits(float a, float b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+bool SameBits(float a, float b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
 
 // The quarter-pixel picture written out in full and filled literally in three steps: pixel rows
 // (whole pixels, column midpoints, odd columns), rows 2 mod 4, odd rows.
@@ -35,14 +38,19 @@ PlainQuarter MakePlainQuarter(const std::uint8_t* g, std::int32_t w, std::int32_
     PlainQuarter q{4 * w - 3, 4 * h - 3, {}};
     q.U.assign(static_cast<std::size_t>(q.Cols * q.Rows), 0.0f);
     for (std::int32_t r = 0; r < h; ++r) {
-        for (std::int32_t c = 0; c < w; ++c) q.At(4 * r, 4 * c) = g[r * w + c];
-        for (std::int32_t c = 0; c + 1 < w; ++c) q.At(4 * r, 4 * c + 2) = (float(g[r * w + c]) + g[r * w + c + 1]) / 2;
-        for (std::int64_t l = 1; l < q.Cols; l += 2) q.At(4 * r, l) = (q.At(4 * r, l - 1) + q.At(4 * r, l + 1)) / 2;
+        for (std::int32_t c = 0; c < w; ++c)
+            q.At(4 * r, 4 * c) = g[r * w + c];
+        for (std::int32_t c = 0; c + 1 < w; ++c)
+            q.At(4 * r, 4 * c + 2) = (float(g[r * w + c]) + g[r * w + c + 1]) / 2;
+        for (std::int64_t l = 1; l < q.Cols; l += 2)
+            q.At(4 * r, l) = (q.At(4 * r, l - 1) + q.At(4 * r, l + 1)) / 2;
     }
     for (std::int64_t k = 2; k < q.Rows; k += 4)
-        for (std::int64_t l = 0; l < q.Cols; ++l) q.At(k, l) = (q.At(k - 2, l) + q.At(k + 2, l)) / 2;
+        for (std::int64_t l = 0; l < q.Cols; ++l)
+            q.At(k, l) = (q.At(k - 2, l) + q.At(k + 2, l)) / 2;
     for (std::int64_t k = 1; k < q.Rows; k += 2)
-        for (std::int64_t l = 0; l < q.Cols; ++l) q.At(k, l) = (q.At(k - 1, l) + q.At(k + 1, l)) / 2;
+        for (std::int64_t l = 0; l < q.Cols; ++l)
+            q.At(k, l) = (q.At(k - 1, l) + q.At(k + 1, l)) / 2;
     return q;
 }
 
@@ -53,9 +61,9 @@ struct PlainResult {
 
 // The three-level point search done the obvious way: every candidate summed row by row in double,
 // and the eighth-pixel buffer V of (8wx - 3) x (8wy - 3) filled in full.
-PlainResult PlainSearch(const std::uint8_t* f, std::int32_t w0, std::int32_t h0, PlainQuarter& u, std::int32_t w1,
-                        std::int32_t h1, std::int32_t wx, std::int32_t wy, std::int32_t x, std::int32_t y,
-                        std::int32_t px, std::int32_t py) {
+PlainResult PlainSearch(const std::uint8_t* f, std::int32_t w0, std::int32_t h0, PlainQuarter& u,
+                        std::int32_t w1, std::int32_t h1, std::int32_t wx, std::int32_t wy, std::int32_t x,
+                        std::int32_t y, std::int32_t px, std::int32_t py) {
     PlainResult res;
     const std::int32_t hx = wx / 2, hy = wy / 2;
     if (!(hx < x && x < w0 - hx - 1 && hy < y && y < h0 - hy - 1 && hx < px && px < w1 - hx - 1 && hy < py &&
@@ -64,7 +72,8 @@ PlainResult PlainSearch(const std::uint8_t* f, std::int32_t w0, std::int32_t h0,
     auto F = [&](std::int32_t jj, std::int32_t ii) { return double(f[(y - hy + ii) * w0 + (x - hx + jj)]); };
     double sff = 0;
     for (std::int32_t ii = 0; ii < wy; ++ii)
-        for (std::int32_t jj = 0; jj < wx; ++jj) sff += F(jj, ii) * F(jj, ii);
+        for (std::int32_t jj = 0; jj < wx; ++jj)
+            sff += F(jj, ii) * F(jj, ii);
     auto level = [&](auto valueAt, int from, int& ba, int& bb) {
         double best = 0;
         ba = bb = -1;
@@ -82,24 +91,31 @@ PlainResult PlainSearch(const std::uint8_t* f, std::int32_t w0, std::int32_t h0,
     };
     int a1, b1, a2, b2, a3, b3;
     res.Outcome = SearchOutcome::NoMatch;
-    if (!level([&](int a, int b, int ii, int jj) { return u.At(4 * (py - hy + ii) + 2 * a - 2, 4 * (px - hx + jj) + 2 * b - 2); },
+    if (!level([&](int a, int b, int ii,
+                   int jj) { return u.At(4 * (py - hy + ii) + 2 * a - 2, 4 * (px - hx + jj) + 2 * b - 2); },
                0, a1, b1) ||
-        !level([&](int a, int b, int ii, int jj) {
-            return u.At(4 * (py - hy + ii) + 2 * a1 + a - 3, 4 * (px - hx + jj) + 2 * b1 + b - 3);
-        }, 0, a2, b2))
+        !level(
+            [&](int a, int b, int ii, int jj) {
+                return u.At(4 * (py - hy + ii) + 2 * a1 + a - 3, 4 * (px - hx + jj) + 2 * b1 + b - 3);
+            },
+            0, a2, b2))
         return res;
     const std::int64_t R0 = 4 * (py - hy) + 2 * a1 + a2 - 4, C0 = 4 * (px - hx) + 2 * b1 + b2 - 4;
     const std::int32_t vc = 8 * wx - 3, vr = 8 * wy - 3;
     std::vector<float> V(static_cast<std::size_t>(vc) * vr);
-    auto Vat = [&](std::int32_t r, std::int32_t c) -> float& { return V[static_cast<std::size_t>(r) * vc + c]; };
+    auto Vat = [&](std::int32_t r, std::int32_t c) -> float& {
+        return V[static_cast<std::size_t>(r) * vc + c];
+    };
     for (std::int32_t r = 0; 2 * r < vr; ++r)
         for (std::int32_t c = 0; 2 * c < vc; ++c) {
             Vat(2 * r, 2 * c) = u.At(R0 + r, C0 + c);
             if (2 * c + 1 < vc) Vat(2 * r, 2 * c + 1) = (u.At(R0 + r, C0 + c) + u.At(R0 + r, C0 + c + 1)) / 2;
         }
     for (std::int32_t r = 1; r < vr; r += 2)
-        for (std::int32_t c = 0; c < vc; ++c) Vat(r, c) = (Vat(r - 1, c) + Vat(r + 1, c)) / 2;
-    if (!level([&](int a, int b, int ii, int jj) { return Vat(8 * ii + a, 8 * jj + b); }, 1, a3, b3)) return res;
+        for (std::int32_t c = 0; c < vc; ++c)
+            Vat(r, c) = (Vat(r - 1, c) + Vat(r + 1, c)) / 2;
+    if (!level([&](int a, int b, int ii, int jj) { return Vat(8 * ii + a, 8 * jj + b); }, 1, a3, b3))
+        return res;
     res.Outcome = SearchOutcome::Found;
     res.Dx = static_cast<float>((px - x) + 0.5 * (b1 - 1) + 0.25 * (b2 - 1) + 0.125 * (b3 - 2));
     res.Dy = static_cast<float>((py - y) + 0.5 * (a1 - 1) + 0.25 * (a2 - 1) + 0.125 * (a3 - 2));
@@ -126,7 +142,8 @@ TEST(WholeFieldSearch, MatchesStraightforwardSearchBitForBit) {
             std::mt19937 rng(seed++);
             int found = 0;
             for (int i = 0; i < 300; ++i) {
-                const int x = static_cast<int>(rng() % (w0 + 2)) - 1, y = static_cast<int>(rng() % (h0 + 2)) - 1;
+                const int x = static_cast<int>(rng() % (w0 + 2)) - 1,
+                          y = static_cast<int>(rng() % (h0 + 2)) - 1;
                 const int px = i % 2 ? x + 1 : static_cast<int>(rng() % (w1 + 4)) - 2;
                 const int py = i % 2 ? y : static_cast<int>(rng() % (h1 + 4)) - 2;
                 float dx = 0, dy = 0;
@@ -149,7 +166,8 @@ TEST(WholeFieldSearch, TiesKeepTheFirstCandidateAndBlackWindowsFindNothing) {
     QuarterPixelImage u;
     u.Build(flat.data(), 40, 40);
     float dx = 0, dy = 0;
-    ASSERT_EQ(WholeFieldSearch(flat.data(), 40, 40, u, 13, 13).Search(20, 20, 20, 20, dx, dy), SearchOutcome::Found);
+    ASSERT_EQ(WholeFieldSearch(flat.data(), 40, 40, u, 13, 13).Search(20, 20, 20, 20, dx, dy),
+              SearchOutcome::Found);
     EXPECT_EQ(dx, -0.875f);
     EXPECT_EQ(dy, -0.875f);
     EXPECT_EQ(WholeFieldSearch(black.data(), 40, 40, u, 13, 13).Search(20, 20, 20, 20, dx, dy),
@@ -158,7 +176,8 @@ TEST(WholeFieldSearch, TiesKeepTheFirstCandidateAndBlackWindowsFindNothing) {
 
 TEST(SeedSearch, DerivedSizesCoverEverySampleRead) {
     const SeedSearchSetup s = DeriveSeedSearch(15, 15, 33, 33, 13, 13, 0.1f);
-    EXPECT_EQ(std::vector<int>({s.Rx, s.Mx, s.N, s.NX, s.P, s.SampleCols}), std::vector<int>({10, 16, 19, 159, 10, 159}));
+    EXPECT_EQ(std::vector<int>({s.Rx, s.Mx, s.N, s.NX, s.P, s.SampleCols}),
+              std::vector<int>({10, 16, 19, 159, 10, 159}));
     // 0.35 does not divide 1: P = 3 and N = 5 read up to sample 14 * 3 + 4 = 46, beyond NX = 45.
     const SeedSearchSetup odd = DeriveSeedSearch(15, 15, 33, 33, 13, 13, 0.35f);
     EXPECT_EQ(odd.NX * 100 + odd.SampleCols, 4547);

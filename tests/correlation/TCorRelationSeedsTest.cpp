@@ -17,8 +17,12 @@ TCorRelationPara Field(std::int32_t l, std::int32_t u, std::int32_t r, std::int3
 }
 
 using Box = std::array<int, 4>;
-Box Region(const TCorRelationSeed& s) { return {s.Left, s.Up, s.Right, s.Bottom}; }
-Box B(int a, int b, int c, int d) { return {a, b, c, d}; }
+Box Region(const TCorRelationSeed& s) {
+    return {s.Left, s.Up, s.Right, s.Bottom};
+}
+Box B(int a, int b, int c, int d) {
+    return {a, b, c, d};
+}
 
 TEST(SeedLayout, CellsRegionsAndEstimates) {
     TCorRelationPara p = Field(20, 20, 70, 70, 2);
