@@ -86,9 +86,9 @@ public:
     /// centre becomes CarrierX, CarrierY.
     void FindPeak(std::int32_t x0, std::int32_t y0, std::int32_t w, std::int32_t h);
 
-    /// CarrierUsed = Carrier; then the w x h block (sizes raised to odd) centred on
-    /// (W/2 + CarrierX, H/2 + CarrierY) is moved to the centre (W/2, H/2) of the real and the
-    /// imaginary map and everything else is cleared. Parts of the block that fall outside the
+    /// CarrierUsed = Carrier; then the w x h block (negative sizes taken as 0, even sizes raised
+    /// by one) centred on (W/2 + CarrierX, H/2 + CarrierY) is moved to the centre (W/2, H/2) of
+    /// the real and the imaginary map and everything else is cleared. Parts of the block that fall outside the
     /// map are taken as 0 and dropped, so a whole-size block with no carrier changes nothing.
     void CutOrder(std::int32_t w, std::int32_t h);
     /// The same on the reference field, with the reference size.
