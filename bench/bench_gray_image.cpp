@@ -8,6 +8,7 @@
 
 #include "image/TGrayImage.h"
 #include "support/BmpBuilder.h"
+#include "support/BubbleMedian.h"
 #include "support/TestSupport.h"
 
 namespace {
@@ -84,23 +85,6 @@ void BM_LoadRaw(benchmark::State& state) {
 }
 BENCHMARK(BM_LoadRaw)->Arg(4096)->Unit(benchmark::kMillisecond);
 
-/// The bubble-pass median exactly as the plain procedure runs it, for comparison.
-void BubbleMedian(std::vector<std::uint8_t>& img, int width, int height, int w) {
-    const std::vector<std::uint8_t> src = img;
-    const int n = w * w, r = w / 2;
-    std::vector<std::uint8_t> win(static_cast<std::size_t>(n));
-    for (int y = r; y < height - r; ++y)
-        for (int x = r; x < width - r; ++x) {
-            int k = 0;
-            for (int j = y - r; j <= y + r; ++j)
-                for (int i = x - r; i <= x + r; ++i) win[k++] = src[j * width + i];
-            for (int pass = n - 1; pass >= n / 2; --pass)
-                for (int j = 0; j < pass; ++j)
-                    if (win[j] < win[j + 1]) std::swap(win[j], win[j + 1]);
-            img[y * width + x] = win[n / 2];
-        }
-}
-
 void BM_MedianFilter(benchmark::State& state) {
     const int n = 512, w = static_cast<int>(state.range(0));
     auto pixels = Speckle(n, n);
@@ -113,7 +97,7 @@ BENCHMARK(BM_MedianFilter)->Arg(3)->Arg(5)->Arg(9)->Arg(15)->Arg(31)->Unit(bench
 void BM_BubbleMedianReference(benchmark::State& state) {
     const int n = 512, w = static_cast<int>(state.range(0));
     auto pixels = Speckle(n, n);
-    for (auto _ : state) BubbleMedian(pixels, n, n, w);
+    for (auto _ : state) corvane::test::BubbleMedian(pixels, n, 0, 0, n - 1, n - 1, w, w);
     state.SetItemsProcessed(state.iterations() * n * n);
 }
 BENCHMARK(BM_BubbleMedianReference)->Arg(3)->Arg(5)->Arg(9)->Unit(benchmark::kMillisecond);

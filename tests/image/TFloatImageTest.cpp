@@ -174,19 +174,21 @@ TEST(TFloatImageListing, StepsClippingAndMasks) {
 
 TEST(TFloatImageShift, FringeOrderValueShiftAndScale) {
     const double twoPi = 2 * 3.1415926535899;
-    auto map = MakeFloatMap(2, 1, [](int x, int) { return x == 0 ? 7.0 : -4.0; });
-    map->SetFringeOrder(0, 0, 0); // m = 1.614, n = 1: everything goes down by 2 pi
-    EXPECT_FLOAT_EQ(map->GetPixel(1, 0), static_cast<float>(-4.0 - twoPi));
-    map->SetFringeOrder(1, 0, 0); // holds -4 - 2 pi: m = -1.137, n = -2, up by 4 pi
-    EXPECT_FLOAT_EQ(map->GetPixel(1, 0), static_cast<float>(-4.0 + twoPi));
-    map->SetFringeOrder(1, 0, 2);
-    EXPECT_FLOAT_EQ(map->GetPixel(0, 0), static_cast<float>(7.0 + 3 * twoPi));
+    // At 7.0: m = 1.614, n = 1, everything down by 2 pi; at -4.0: m = -0.137, n = -1, up by 2 pi.
+    for (const auto& [value, shift] : {std::pair{7.0, -twoPi}, {-4.0, twoPi}}) {
+        auto one = MakeFloatMap(2, 1, [&](int x, int) { return x == 0 ? value : 1.0; });
+        one->SetFringeOrder(0, 0, 0);
+        EXPECT_FLOAT_EQ(one->GetPixel(1, 0), static_cast<float>(1.0 + shift)) << value;
+    }
+    auto map = MakeFloatMap(2, 1, [&](int x, int) { return x == 0 ? 7.0 : -4.0 - twoPi; });
+    map->SetFringeOrder(1, 0, 2); // m = -1.137, n = -2: up by 4 times 2 pi
+    EXPECT_FLOAT_EQ(map->GetPixel(0, 0), static_cast<float>(7.0 + 4 * twoPi));
 
-    map->ShiftToValue(1, 0, 1.0f);
-    EXPECT_NEAR(map->GetPixel(0, 0), 12.0f, 1e-5);
+    map->ShiftToValue(1, 0, 1.0f); // pixel 0 stays 11 + 2 pi above pixel 1
+    EXPECT_NEAR(map->GetPixel(0, 0), 12.0 + twoPi, 1e-5);
     map->Multiply(-2.0f);
     map->Multiply(3.0f);
-    EXPECT_NEAR(map->GetPixel(0, 0), -72.0f, 1e-4);
+    EXPECT_NEAR(map->GetPixel(0, 0), -6.0 * (12.0 + twoPi), 1e-4);
     EXPECT_EQ(map->ValueScale, -6.0f);
 }
 
