@@ -109,13 +109,10 @@ TEST(CorRelationConfigTest, FilesThatCannotBeReadOrWrittenAreRefusedWithTheirMes
     const std::vector<std::array<std::string, 3>> cases = {
         {"Large Window", "Large Windows", read + " line 17 does not match: Large Window Size x, y ="},
         {"precision =0.1", "precision =fine", read + " line 21 does not match: Seed searching precision ="},
-        {"=33   33", "=33.5 33", read + " line 16 does not match: WinMoving Range x, y ="},
         {"=2   2\n", "=2 99999999999\n",
          read + " line 19 does not match: Seed Number in x and y direction ="},
-        {"HowMany", "howMany", read + " line 1 does not match: HowManyGroup ="},
         {"???Filter size x ,y =3   3\n", "", read + " line 29 does not match: ???Filter size x ,y ="},
         {"Group =1", "Group =-1", read + " HowManyGroup =-1 is not a number of groups"},
-        {"Group =1", "Group =2", read + " HowManyGroup =2 is more groups than the file holds"},
         {"Group =1", "Group =2000000000",
          read + " HowManyGroup =2000000000 is more groups than the file holds"},
     };
