@@ -1,9 +1,7 @@
 #include "correlation/CorRelationResults.h"
-#include "correlation/CorRelationConfig.h"
 
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
-#include "support/CommaDecimalLocale.h"
 #include "support/DisplacementTables.h"
 
 #include <gtest/gtest.h>
@@ -229,20 +227,6 @@ TEST(CorRelationResultsTest, GreyPicturesShareOneRangeAndFloatMapsKeepTheMarkerU
                                   bx.Data[3], bx.Data[4], by.ValueScale, by.Data[0], by.Data[3], by.Data[4]}),
               std::vector<float>({2.0f, 0.5f, 2.0f, 0.0f, -2.0f, 2.0f, kNotComputed, kNotComputed, 0.5f, 1.5f,
                                   kNotComputed, kNotComputed}));
-}
-
-TEST(CorRelationResultsTest, TextFilesUseADecimalPointUnderACommaLocale) {
-    TempDir dir;
-    TCorRelationResult r = MakeResult(dir);
-    r.Para.ScaleY = 2.5f;
-    test::CommaDecimalLocale comma;
-    if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale on this machine";
-    WriteResults(r, false);
-    EXPECT_EQ(ReadFileBytes(r.Para.XYFile).rfind("\n   20.000    50.000   1.500  -1.250 ", 0), 0u);
-    EXPECT_NE(ReadFileBytes(r.Para.InfoFile).find("Fine step around seed: 0.100000"), std::string::npos);
-    WriteConfigFile(dir.File("c.cor"), r.Para);
-    EXPECT_NE(ReadFileBytes(dir.File("c.cor")).find("Scale x, y =1.000000  2.500000\n"), std::string::npos);
-    EXPECT_EQ(ReadConfigFile(dir.File("c.cor")).at(0).ScaleY, 2.5f);
 }
 
 } // namespace
