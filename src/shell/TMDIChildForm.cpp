@@ -80,6 +80,48 @@ private:
     TMDIChildForm& form_;
 };
 
+/// The scroll area of the picture. A picture smaller than the client area is centred in it:
+/// left = (client width - picture width) / 2 and top = (client height - picture height) / 2,
+/// rounded down; a larger one scrolls as usual.
+class TPictureScrollArea : public QScrollArea {
+public:
+    explicit TPictureScrollArea(QWidget* parent) : QScrollArea(parent) {}
+
+protected:
+    bool event(QEvent* e) override {
+        const bool handled = QScrollArea::event(e);
+        if (e->type() == QEvent::LayoutRequest)
+            Centre();
+        return handled;
+    }
+    void resizeEvent(QResizeEvent* e) override {
+        QScrollArea::resizeEvent(e);
+        Centre();
+    }
+    void scrollContentsBy(int dx, int dy) override {
+        QScrollArea::scrollContentsBy(dx, dy);
+        Centre();
+    }
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        const bool handled = QScrollArea::eventFilter(watched, e);
+        if (watched == widget() && e->type() == QEvent::Resize)
+            Centre();
+        return handled;
+    }
+
+private:
+    void Centre() {
+        QWidget* picture = widget();
+        if (!picture)
+            return;
+        const QSize client = viewport()->size();
+        const int left = picture->width() < client.width() ? (client.width() - picture->width()) / 2 : picture->x();
+        const int top = picture->height() < client.height() ? (client.height() - picture->height()) / 2 : picture->y();
+        if (picture->pos() != QPoint(left, top))
+            picture->move(left, top);
+    }
+};
+
 } // namespace
 
 struct TMDIChildForm::Private {
@@ -99,12 +141,10 @@ TMDIChildForm::TMDIChildForm(TMainForm& mainForm, const QString& caption)
     setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    d_->scroll = new QScrollArea(this);
+    d_->scroll = new TPictureScrollArea(this);
     d_->scroll->setObjectName(QStringLiteral("PictureScrollArea"));
     d_->scroll->setFrameShape(QFrame::NoFrame);
     d_->scroll->setWidgetResizable(false);
-    // Centring: left = (client width - picture width) / 2, at least 0; likewise top.
-    d_->scroll->setAlignment(Qt::AlignCenter);
     d_->scroll->setFocusPolicy(Qt::NoFocus);
     d_->picture = new TPictureBox(*this);
     d_->picture->resize(0, 0);

@@ -43,24 +43,25 @@ protected:
 } // namespace
 
 TEST_F(DocumentWindow, ZoomStepsSkipZeroStopAtTheLimitsAndFitSmallPictures) {
-    TMDIChildForm& w = Show("phase:One Image", 300, 200);
+    TMDIChildForm& w = Show("phase:One Image", 395, 295);
     const std::pair<const char*, int> steps[] = {{"-", -2}, {"+", -1}, {"+", 2}, {"-", 1}, {"-", -2}};
     for (const auto& [key, zoom] : steps) {
         Type(w, key);
         EXPECT_EQ(w.Zoom(), zoom);
     }
-    EXPECT_EQ(w.ShownSize(), QSize(150, 100));
-    EXPECT_EQ(w.size(), QSize(150, 100));  // the client area follows a small picture
+    EXPECT_EQ(w.ShownSize(), QSize(197, 147));
+    EXPECT_EQ(w.size(), QSize(197, 147));  // the client area follows a small picture
     // A picture smaller than the client area sits in its centre.
     w.SubWindow()->resize(w.SubWindow()->size() + QSize(51, 40));
     ProcessEvents();
-    EXPECT_EQ(w.Picture()->pos(), QPoint(25, 20));
+    EXPECT_EQ(w.Picture()->pos(), QPoint(25, 20)) << w.size().width() << "x" << w.size().height();
     frame->Trigger("EditOriginalSizeAction");
-    frame->Trigger("AmplifyAction");
-    EXPECT_EQ(w.size(), QSize(600, 400));
-    frame->Trigger("AmplifyAction");  // 900 x 600 is not below 791 x 591: the window keeps its size
-    EXPECT_EQ(w.size(), QSize(600, 400));
-    EXPECT_EQ(w.Picture()->size(), QSize(900, 600));
+    frame->Trigger("AmplifyAction");  // 790 x 590 is below 791 x 591
+    EXPECT_EQ(w.size(), QSize(790, 590));
+    frame->Trigger("AmplifyAction");  // 1185 x 885 is not: the window keeps its size
+    EXPECT_EQ(w.size(), QSize(790, 590));
+    EXPECT_EQ(w.Picture()->size(), QSize(1185, 885));
+    EXPECT_EQ(w.Picture()->pos(), QPoint(0, 0));  // a picture larger than the client area scrolls from its corner
     for (int i = 0; i < 8; ++i)
         frame->Trigger("AmplifyAction");
     EXPECT_EQ(w.Zoom(), 8);
@@ -68,7 +69,14 @@ TEST_F(DocumentWindow, ZoomStepsSkipZeroStopAtTheLimitsAndFitSmallPictures) {
     for (int i = 0; i < 9; ++i)
         frame->Trigger("ShrinkAction");
     EXPECT_EQ(w.Zoom(), -8);
-    EXPECT_EQ(w.ShownSize(), QSize(37, 25));
+    EXPECT_EQ(w.ShownSize(), QSize(49, 36));
+    // The edge of the fit rule: a shown width of 790 is fitted, 791 is not.
+    for (int width : {790, 791}) {
+        TMDIChildForm& wide = Show(QString::number(width), width, 100);
+        wide.SubWindow()->resize(400, 300);
+        wide.OriginalSize();
+        EXPECT_EQ(wide.size().width() == width, width == 790) << width;
+    }
 }
 
 TEST_F(DocumentWindow, MousePositionsMapToClampedPixels) {
