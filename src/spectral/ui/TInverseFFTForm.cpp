@@ -11,6 +11,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QShowEvent>
+#include <QStatusTipEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -307,6 +308,12 @@ void TInverseFFTForm::DocumentDragged(TMDIChildForm& /*child*/, int x1, int y1, 
         WidthEdit->setText(QString::number(std::abs(x2 - x1)));
         HeightEdit->setText(QString::number(std::abs(y2 - y1)));
     });
+}
+
+bool TInverseFFTForm::event(QEvent* event) {
+    if (event->type() != QEvent::StatusTip) return QWidget::event(event);
+    main_.ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
+    return true;
 }
 
 void TInverseFFTForm::showEvent(QShowEvent* event) {

@@ -87,6 +87,8 @@ public:
     void FormHide();
 
 protected:
+    /// The long part of a control's hint goes to the frame's status bar, as the frame's own do.
+    bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 

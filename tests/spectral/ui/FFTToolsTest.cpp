@@ -1,10 +1,13 @@
 // The forward and inverse FFT tools driven as a user would: named controls, the frame's
 // commands and scripted dialogs.
 #include <QAction>
+#include <QApplication>
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStatusBar>
+#include <QStatusTipEvent>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -202,6 +205,7 @@ TEST_F(FFTTools, RectangleAndCircleExcludeEachOtherAndCombineWithTheMask) {
     EXPECT_FALSE(inverse->MaskFileGroupBox->isEnabled());
 }
 
+// The tool takes part in document drags and in the frame's status hints while it is shown.
 TEST_F(FFTTools, DraggedRectangleBecomesTheFilterRectangleWhenItIsOn) {
     frame->Form->CreateMDIChild(Picture("p.bmp", 64, 64));
     ui::TMDIChildForm& window = frame->Active();
@@ -213,6 +217,9 @@ TEST_F(FFTTools, DraggedRectangleBecomesTheFilterRectangleWhenItIsOn) {
     const QStringList fields = {inverse->XEdit->text(), inverse->YEdit->text(), inverse->WidthEdit->text(),
                                 inverse->HeightEdit->text()};
     EXPECT_EQ(fields, QStringList({"8", "12", "12", "18"}));
+    QStatusTipEvent tip(inverse->ShowAmSpeedButton->statusTip()); // the mouse over the Show button
+    QApplication::sendEvent(inverse->ShowAmSpeedButton, &tip);
+    EXPECT_EQ(frame->Form->statusBar()->currentMessage(), "display the spectra in gray level");
 }
 
 TEST_F(FFTTools, BadInputIsRefusedWithAMessageAndNothingHeld) {
