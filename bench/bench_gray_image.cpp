@@ -47,13 +47,13 @@ BENCHMARK(BM_LoadBmp24)->Arg(4096)->Unit(benchmark::kMillisecond);
 
 void BM_LoadBmp8Palette(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));
-    corvane::test::BmpSpec spec{.Width = n, .Height = n, .Bits = 8};
-    for (std::uint32_t i = 0; i < 256; ++i) spec.Palette.push_back(i * 0x010101u);
-    spec.Pixels.assign(static_cast<std::size_t>(n) * n, 0);
+    corvane::test::BmpLayout layout{.Width = n, .Height = n, .Bits = 8};
+    for (std::uint32_t i = 0; i < 256; ++i) layout.Palette.push_back(i * 0x010101u);
+    layout.Pixels.assign(static_cast<std::size_t>(n) * n, 0);
     std::mt19937 rng(4);
-    for (auto& p : spec.Pixels) p = rng() & 0xFF;
+    for (auto& p : layout.Pixels) p = rng() & 0xFF;
     corvane::test::TempDir dir;
-    corvane::test::WriteFileBytes(dir.File("p.bmp"), corvane::test::BuildBmp(spec));
+    corvane::test::WriteFileBytes(dir.File("p.bmp"), corvane::test::BuildBmp(layout));
     for (auto _ : state) {
         TGrayImage image(dir.File("p.bmp"));
         benchmark::DoNotOptimize(image.Data);

@@ -11,7 +11,7 @@
 #include <random>
 
 using namespace corvane;
-using test::BmpSpec;
+using test::BmpLayout;
 using test::BuildBmp;
 using Grey = std::vector<std::uint8_t>;
 namespace field = test::bmpfield;
@@ -35,7 +35,7 @@ std::vector<std::uint32_t> GreyRamp(unsigned n, unsigned step) {
 std::string With32(std::string bytes, std::size_t at, std::uint32_t v) { return test::Put32At(bytes, at, v), bytes; }
 
 struct Case {
-    BmpSpec spec;
+    BmpLayout layout;
     Grey expected;
 };
 
@@ -49,15 +49,15 @@ TEST(BmpDecodeTest, EveryDepthHeaderAndRowOrder) {
         for (std::int32_t width : {1, 3, 9, 33})
             for (std::int32_t height : {2, -2}) {
                 const unsigned colours = bits == 24 ? 256 : 1u << bits;
-                BmpSpec spec{.Width = width, .Height = height, .Bits = bits};
-                if (bits < 24) spec.Palette = GreyRamp(colours, 37);
+                BmpLayout layout{.Width = width, .Height = height, .Bits = bits};
+                if (bits < 24) layout.Palette = GreyRamp(colours, 37);
                 Grey expected;
                 for (std::int32_t i = 0; i < width * 2; ++i) {
                     const unsigned index = static_cast<unsigned>(i * 7 + i / 3) % colours;
                     expected.push_back(static_cast<std::uint8_t>(index * 37 & 0xFF));
-                    spec.Pixels.push_back(bits == 24 ? expected.back() * 0x010101u : index);
+                    layout.Pixels.push_back(bits == 24 ? expected.back() * 0x010101u : index);
                 }
-                EXPECT_EQ(Decode(BuildBmp(spec)).Pixels, expected) << bits << " bits, " << width << " x " << height;
+                EXPECT_EQ(Decode(BuildBmp(layout)).Pixels, expected) << bits << " bits, " << width << " x " << height;
             }
     const std::vector<Case> cases = {
         {{.Width = 2, .Height = 1, .Pixels = {0x0A141F, 0xFF0000}}, {20, 85}},
@@ -77,18 +77,18 @@ TEST(BmpDecodeTest, EveryDepthHeaderAndRowOrder) {
         {{.Width = 3, .Height = 1, .Bits = 1, .HeaderSize = 12, .Palette = {0x0A141F, 0xFFFFFF}, .Pixels = {1, 0, 1}},
          {255, 20, 255}},
     };
-    for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(Decode(BuildBmp(cases[i].spec)).Pixels, cases[i].expected) << i;
+    for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(Decode(BuildBmp(cases[i].layout)).Pixels, cases[i].expected) << i;
 }
 
 TEST(BmpDecodeTest, RunLengthCodes) {
     // Bottom row first: a run, an odd literal with its pad byte, end of line; a move of one right
     // and one up skipping a row (left black); a run; end of picture.
-    BmpSpec rle8{.Width = 5, .Height = 3, .Bits = 8, .Compression = 1, .Palette = GreyRamp(16, 16),
+    BmpLayout rle8{.Width = 5, .Height = 3, .Bits = 8, .Compression = 1, .Palette = GreyRamp(16, 16),
                  .PixelBytes = std::string("\x02\x01\x00\x03\x02\x03\x04\x00\x00\x00\x00\x02\x01\x01\x03\x05\x00\x01", 18)};
     EXPECT_EQ(Decode(BuildBmp(rle8)).Pixels, (Grey{0, 80, 80, 80, 0, 0, 0, 0, 0, 0, 16, 16, 32, 48, 64}));
     // 4 bits: a run alternates its nibbles; a literal of 5 takes 3 bytes and a pad; a run past the
     // right edge is clipped.
-    BmpSpec rle4{.Width = 10, .Height = 1, .Bits = 4, .Compression = 2, .Palette = GreyRamp(16, 16),
+    BmpLayout rle4{.Width = 10, .Height = 1, .Bits = 4, .Compression = 2, .Palette = GreyRamp(16, 16),
                  .PixelBytes = std::string("\x03\x12\x00\x05\x34\x56\x70\x00\x09\x77", 10)};
     EXPECT_EQ(Decode(BuildBmp(rle4)).Pixels, (Grey{16, 32, 16, 48, 64, 80, 96, 112, 112, 112}));
     // Literal past the end of the codes, index past the palette, far larger than its codes.
@@ -130,7 +130,7 @@ TEST(BmpDecodeTest, TruncationsAndRandomDamageFailCleanly) {
     // Every prefix short of the last row's padding is refused; random damage either decodes to
     // the size its header states or is refused; the sanitizer build checks every read.
     struct Sample {
-        BmpSpec spec;
+        BmpLayout layout;
         std::size_t padding; // trailing bytes of row padding, which a file may lack
     };
     const std::vector<Sample> samples = {
@@ -144,7 +144,7 @@ TEST(BmpDecodeTest, TruncationsAndRandomDamageFailCleanly) {
     };
     std::mt19937 rng(7);
     for (const Sample& sample : samples) {
-        const std::string file = BuildBmp(sample.spec);
+        const std::string file = BuildBmp(sample.layout);
         for (std::size_t n = 0; n + sample.padding < file.size(); ++n)
             EXPECT_THROW(Decode(file.substr(0, n)), CorvaneError) << "prefix of " << n << " bytes";
         for (int trial = 0; trial < 3000; ++trial) {

@@ -91,9 +91,9 @@ TEST(TGrayImageTest, RawFilesHeaderShortFilesAndBadSizes) {
 
 TEST(TGrayImageTest, BmpFilesByExtensionAndPalette) {
     test::TempDir dir;
-    test::BmpSpec spec{.Width = 3, .Height = 2, .Bits = 8, .ColorsUsed = 3,
+    test::BmpLayout layout{.Width = 3, .Height = 2, .Bits = 8, .ColorsUsed = 3,
                        .Palette = {0x101010, 0x808080, 0xFEFEFE}, .Pixels = {0, 1, 2, 2, 1, 0}};
-    test::WriteFileBytes(dir.File("pal.bmp"), test::BuildBmp(spec));
+    test::WriteFileBytes(dir.File("pal.bmp"), test::BuildBmp(layout));
     TGrayImage image(dir.File("pal.bmp"));
     EXPECT_EQ(image.FileName, dir.File("pal.bmp"));
     EXPECT_EQ(Pixels(image), (Grey{16, 128, 254, 254, 128, 16}));

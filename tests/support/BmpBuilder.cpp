@@ -22,47 +22,47 @@ std::vector<std::uint32_t> GreyAsRgb(const std::vector<std::uint8_t>& grey) {
     return rgb;
 }
 
-std::string BuildBmp(const BmpSpec& spec) {
-    const bool core = spec.HeaderSize == 12;
+std::string BuildBmp(const BmpLayout& layout) {
+    const bool core = layout.HeaderSize == 12;
     const int side = core ? 2 : 4; // bytes of width and height
     std::string info;
-    Append(info, spec.HeaderSize, 4);
-    Append(info, static_cast<std::uint32_t>(spec.Width), side);
-    Append(info, static_cast<std::uint32_t>(spec.Height), side);
+    Append(info, layout.HeaderSize, 4);
+    Append(info, static_cast<std::uint32_t>(layout.Width), side);
+    Append(info, static_cast<std::uint32_t>(layout.Height), side);
     Append(info, 1, 2);
-    Append(info, spec.Bits, 2);
+    Append(info, layout.Bits, 2);
     if (!core) {
         // Compression, image size (which readers may not trust), 72 dpi twice, colours, important.
-        for (std::uint32_t v : {spec.Compression, 0u, 2835u, 2835u, spec.ColorsUsed, 0u}) Append(info, v, 4);
-        if (spec.HeaderSize >= 52)
-            for (std::uint32_t m : spec.Masks) Append(info, m, 4);
-        info.resize(spec.HeaderSize, '\0'); // alpha mask, colour space and profile fields stay empty
+        for (std::uint32_t v : {layout.Compression, 0u, 2835u, 2835u, layout.ColorsUsed, 0u}) Append(info, v, 4);
+        if (layout.HeaderSize >= 52)
+            for (std::uint32_t m : layout.Masks) Append(info, m, 4);
+        info.resize(layout.HeaderSize, '\0'); // alpha mask, colour space and profile fields stay empty
     }
-    if (spec.MasksAfterHeader)
-        for (std::uint32_t m : spec.Masks) Append(info, m, 4);
-    for (std::uint32_t c : spec.Palette) Append(info, c, core ? 3 : 4);
+    if (layout.MasksAfterHeader)
+        for (std::uint32_t m : layout.Masks) Append(info, m, 4);
+    for (std::uint32_t c : layout.Palette) Append(info, c, core ? 3 : 4);
 
-    const std::int64_t width = spec.Width;
-    const std::int64_t rows = std::llabs(spec.Height);
-    const std::int64_t rowBits = width * spec.Bits;
+    const std::int64_t width = layout.Width;
+    const std::int64_t rows = std::llabs(layout.Height);
+    const std::int64_t rowBits = width * layout.Bits;
     const std::size_t stride = static_cast<std::size_t>((rowBits + 31) / 32 * 4);
-    std::string pixels = spec.PixelBytes;
-    for (std::int64_t stored = 0; spec.PixelBytes.empty() && stored < rows; ++stored) {
-        const std::int64_t y = spec.Height < 0 ? stored : rows - 1 - stored;
+    std::string pixels = layout.PixelBytes;
+    for (std::int64_t stored = 0; layout.PixelBytes.empty() && stored < rows; ++stored) {
+        const std::int64_t y = layout.Height < 0 ? stored : rows - 1 - stored;
         std::string row;
         std::uint64_t bits = 0; // pixels of fewer than 8 bits packed from the high end
         int pending = 0;
         for (std::int64_t x = 0; x < width; ++x) {
-            const std::uint32_t v = spec.Pixels.at(static_cast<std::size_t>(y * width + x));
-            if (spec.Bits >= 8) {
-                Append(row, v, spec.Bits / 8);
+            const std::uint32_t v = layout.Pixels.at(static_cast<std::size_t>(y * width + x));
+            if (layout.Bits >= 8) {
+                Append(row, v, layout.Bits / 8);
                 continue;
             }
-            bits = bits << spec.Bits | v;
-            if ((pending += spec.Bits) == 8) Append(row, static_cast<std::uint32_t>(bits), 1), bits = 0, pending = 0;
+            bits = bits << layout.Bits | v;
+            if ((pending += layout.Bits) == 8) Append(row, static_cast<std::uint32_t>(bits), 1), bits = 0, pending = 0;
         }
         if (pending > 0) Append(row, static_cast<std::uint32_t>(bits << (8 - pending)), 1);
-        row.resize(stride, static_cast<char>(spec.PaddingByte));
+        row.resize(stride, static_cast<char>(layout.PaddingByte));
         pixels += row;
     }
 

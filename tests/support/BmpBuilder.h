@@ -8,7 +8,7 @@ namespace corvane::test {
 
 /// What a BMP file written byte by byte holds; every field is written as given, so a test can
 /// make well-formed variants and, by changing single fields, damaged ones.
-struct BmpSpec {
+struct BmpLayout {
     std::int32_t Width = 0;
     std::int32_t Height = 0;        ///< negative: rows stored top-down
     std::uint16_t Bits = 24;
@@ -30,7 +30,7 @@ struct BmpSpec {
 };
 
 /// The BMP file bytes of the description.
-std::string BuildBmp(const BmpSpec& spec);
+std::string BuildBmp(const BmpLayout& layout);
 
 /// Byte offsets of header fields in a file made by BuildBmp (or any BMP).
 namespace bmpfield {
