@@ -17,6 +17,7 @@ struct FileDialogRequest {
     QString DefaultExt;
     QString InitialDir;     ///< empty: the process's current directory
     bool MustExist = false; ///< open dialogs: the chosen file must exist
+    bool ConfirmOverwrite = false; ///< save dialogs: ask before an existing file is chosen
 };
 
 struct FileDialogResult {

@@ -17,6 +17,8 @@ std::optional<FileDialogResult> TQtDialogs::RunFileDialog(const FileDialogReques
     QFileDialog dialog(parent_, title);
     dialog.setDirectory(request.InitialDir.isEmpty() ? QDir::currentPath() : request.InitialDir);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+    // A save dialog asks before an existing file is chosen only where its command says so.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.ConfirmOverwrite);
     dialog.setFileMode(save ? QFileDialog::AnyFile
                             : (request.MustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
     const QStringList filters = ToQtNameFilters(request.Filter);
