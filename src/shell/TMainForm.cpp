@@ -603,7 +603,6 @@ void TMainForm::FileOpenActionExecute() {
         request.Filter = kOpenPictureFilter;
         request.FilterIndex = 1;
         request.DefaultExt = QStringLiteral("*.bmp");
-        request.MustExist = true;
         const auto chosen = dialogs_.OpenFile(request);
         if (!chosen)
             return;
@@ -617,7 +616,6 @@ void TMainForm::FloatFileOpenActionExecute() {
         request.Filter = kOpenFilter;
         request.FilterIndex = 2;
         request.DefaultExt = QStringLiteral("*.cor");
-        request.MustExist = true;
         const auto chosen = dialogs_.OpenFile(request);
         if (!chosen)
             return;
