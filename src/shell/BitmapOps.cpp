@@ -38,7 +38,9 @@ void PutLE32(std::uint8_t* p, std::uint32_t v) {
 
 } // namespace
 
-std::uint8_t GrayLevel(int r, int g, int b) { return GrayTable()[static_cast<std::size_t>(r + g + b)]; }
+std::uint8_t GrayLevel(int r, int g, int b) {
+    return GrayTable()[static_cast<std::size_t>(r + g + b)];
+}
 
 void CopyBitmapToGray(const QImage& bitmap, TGrayImage& gray) {
     const QImage source = As24Bit(bitmap);
@@ -55,14 +57,13 @@ void CopyBitmapToGray(const QImage& bitmap, TGrayImage& gray) {
 }
 
 void PaintGrayIntoBitmap(const TGrayImage& gray, QImage& bitmap) {
-    if (bitmap.format() != QImage::Format_RGB888)
-        bitmap = bitmap.convertToFormat(QImage::Format_RGB888);
+    if (bitmap.format() != QImage::Format_RGB888) bitmap = bitmap.convertToFormat(QImage::Format_RGB888);
     const int width = std::min(gray.Width, bitmap.width());
     const int height = std::min(gray.Height, bitmap.height());
-    if (width <= 0 || height <= 0 || gray.Data == nullptr)
-        return;
+    if (width <= 0 || height <= 0 || gray.Data == nullptr) return;
     for (int y = 0; y < height; ++y) {
-        const std::uint8_t* in = gray.Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(gray.Width);
+        const std::uint8_t* in =
+            gray.Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(gray.Width);
         std::uint8_t* out = bitmap.scanLine(y);
         for (int x = 0; x < width; ++x, out += 3)
             out[0] = out[1] = out[2] = in[x];
@@ -70,10 +71,8 @@ void PaintGrayIntoBitmap(const TGrayImage& gray, QImage& bitmap) {
 }
 
 void InvertBitmap(QImage& bitmap) {
-    if (bitmap.isNull())
-        return;
-    if (bitmap.format() != QImage::Format_RGB888)
-        bitmap = bitmap.convertToFormat(QImage::Format_RGB888);
+    if (bitmap.isNull()) return;
+    if (bitmap.format() != QImage::Format_RGB888) bitmap = bitmap.convertToFormat(QImage::Format_RGB888);
     const std::size_t rowBytes = static_cast<std::size_t>(bitmap.width()) * 3;
     for (int y = 0; y < bitmap.height(); ++y) {
         std::uint8_t* p = bitmap.scanLine(y);
@@ -87,8 +86,7 @@ QImage Rotate90Bitmap(const QImage& bitmap) {
     const int width = source.width();
     const int height = source.height();
     QImage rotated(height, width, QImage::Format_RGB888);
-    if (rotated.isNull() && width > 0 && height > 0)
-        throw std::bad_alloc();
+    if (rotated.isNull() && width > 0 && height > 0) throw std::bad_alloc();
     // Old (x, y) goes to new column y, row width - 1 - x: each old row fills one new column.
     for (int y = 0; y < height; ++y) {
         const std::uint8_t* in = source.constScanLine(y);
@@ -145,7 +143,8 @@ void BitmapToPhaseMap(const QImage& bitmap, TFloatImage& map) {
     // One value per grey level, computed in extended precision and stored as float.
     std::array<float, 256> value{};
     for (int g = 0; g < 256; ++g)
-        value[g] = static_cast<float>((static_cast<long double>(g) - 127.5L) * 3.1415926535897L * (1.0L / 127.5L));
+        value[g] =
+            static_cast<float>((static_cast<long double>(g) - 127.5L) * 3.1415926535897L * (1.0L / 127.5L));
     const auto& table = GrayTable();
     for (int y = 0; y < source.height(); ++y) {
         const std::uint8_t* in = source.constScanLine(y);

@@ -8,7 +8,7 @@
 namespace corvane {
 class TGrayImage;
 class TFloatImage;
-}
+} // namespace corvane
 
 namespace corvane::ui {
 

@@ -19,21 +19,16 @@ int StrToInt(const QString& text) {
         negative = text[i] == QLatin1Char('-');
         ++i;
     }
-    if (i >= text.size())
-        throw fail();
+    if (i >= text.size()) throw fail();
     long long value = 0;
     for (; i < text.size(); ++i) {
         const QChar c = text[i];
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            throw fail();
+        if (c < QLatin1Char('0') || c > QLatin1Char('9')) throw fail();
         value = value * 10 + (c.unicode() - u'0');
-        if (value > static_cast<long long>(std::numeric_limits<int>::max()) + 1)
-            throw fail();
+        if (value > static_cast<long long>(std::numeric_limits<int>::max()) + 1) throw fail();
     }
-    if (negative)
-        value = -value;
-    if (value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min())
-        throw fail();
+    if (negative) value = -value;
+    if (value > std::numeric_limits<int>::max() || value < std::numeric_limits<int>::min()) throw fail();
     return static_cast<int>(value);
 }
 

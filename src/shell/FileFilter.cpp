@@ -20,8 +20,7 @@ QStringList ToQtNameFilters(const QString& filter) {
         QString description = entry.Description.trimmed();
         if (description.endsWith(QLatin1Char(')'))) {
             const qsizetype open = description.lastIndexOf(QLatin1Char('('));
-            if (open >= 0)
-                description = description.left(open).trimmed();
+            if (open >= 0) description = description.left(open).trimmed();
         }
         QString patterns = entry.Pattern;
         patterns.replace(QLatin1Char(';'), QLatin1Char(' '));
@@ -32,23 +31,18 @@ QStringList ToQtNameFilters(const QString& filter) {
 
 QString DefaultSuffixFor(const QString& filter, int filterIndex) {
     const QList<FileFilterEntry> entries = ParseFileFilter(filter);
-    if (filterIndex < 1 || filterIndex > entries.size())
-        return {};
+    if (filterIndex < 1 || filterIndex > entries.size()) return {};
     const QString pattern = entries[filterIndex - 1].Pattern;
-    if (!pattern.startsWith(QStringLiteral("*.")) || pattern.contains(QLatin1Char(';')))
-        return {};
+    if (!pattern.startsWith(QStringLiteral("*.")) || pattern.contains(QLatin1Char(';'))) return {};
     const QString suffix = pattern.mid(2);
-    if (suffix.isEmpty() || suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?')))
-        return {};
+    if (suffix.isEmpty() || suffix.contains(QLatin1Char('*')) || suffix.contains(QLatin1Char('?'))) return {};
     return suffix;
 }
 
 QString ApplyDefaultSuffix(const QString& fileName, const QString& filter, int filterIndex) {
-    if (fileName.isEmpty() || !QFileInfo(fileName).suffix().isEmpty())
-        return fileName;
+    if (fileName.isEmpty() || !QFileInfo(fileName).suffix().isEmpty()) return fileName;
     const QString suffix = DefaultSuffixFor(filter, filterIndex);
-    if (suffix.isEmpty())
-        return fileName;
+    if (suffix.isEmpty()) return fileName;
     return fileName + QLatin1Char('.') + suffix;
 }
 

@@ -15,8 +15,8 @@ struct FileDialogRequest {
     QString Filter;
     int FilterIndex = 1;
     QString DefaultExt;
-    QString InitialDir;     ///< empty: the process's current directory
-    bool MustExist = false; ///< open dialogs: the chosen file must exist
+    QString InitialDir;            ///< empty: the process's current directory
+    bool MustExist = false;        ///< open dialogs: the chosen file must exist
     bool ConfirmOverwrite = false; ///< save dialogs: ask before an existing file is chosen
 };
 
@@ -28,7 +28,7 @@ struct FileDialogResult {
 /// Every dialog, message box and beep of the workbench goes through this interface, so tests
 /// can script the answers and read back what was shown.
 class IDialogs {
-public:
+  public:
     virtual ~IDialogs() = default;
     virtual std::optional<FileDialogResult> OpenFile(const FileDialogRequest& request) = 0;
     virtual std::optional<FileDialogResult> SaveFile(const FileDialogRequest& request) = 0;

@@ -16,19 +16,21 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     ProductName->setFont(big);
-    const QString version =
-        QCoreApplication::applicationVersion().isEmpty() ? QStringLiteral("0.1.0") : QCoreApplication::applicationVersion();
+    const QString version = QCoreApplication::applicationVersion().isEmpty()
+                                ? QStringLiteral("0.1.0")
+                                : QCoreApplication::applicationVersion();
     Version = new QLabel(QStringLiteral("Version ") + version, this);
     Version->setObjectName(QStringLiteral("Version"));
-    Comments = new QLabel(
-        QStringLiteral("Image analysis for optical experimental mechanics: correlation, moire and fringe phase, strain."),
-        this);
+    Comments = new QLabel(QStringLiteral("Image analysis for optical experimental mechanics: correlation, "
+                                         "moire and fringe phase, strain."),
+                          this);
     Comments->setObjectName(QStringLiteral("Comments"));
     Comments->setWordWrap(true);
     Copyright = new QLabel(QStringLiteral("Copyright (C) Halvorn Lab."), this);
     Copyright->setObjectName(QStringLiteral("Copyright"));
     // The mail link opens in the user's default mail program.
-    MailLabel = new QLabel(QStringLiteral("<a href=\"mailto:%1\">%1</a>").arg(QLatin1String(kMailAddress)), this);
+    MailLabel =
+        new QLabel(QStringLiteral("<a href=\"mailto:%1\">%1</a>").arg(QLatin1String(kMailAddress)), this);
     MailLabel->setObjectName(QStringLiteral("MailLabel"));
     MailLabel->setTextFormat(Qt::RichText);
     MailLabel->setTextInteractionFlags(Qt::TextBrowserInteraction);

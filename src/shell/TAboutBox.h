@@ -10,7 +10,7 @@ namespace corvane::ui {
 /// a mail link.
 class TAboutBox : public QDialog {
     Q_OBJECT
-public:
+  public:
     explicit TAboutBox(QWidget* parent = nullptr);
 
     QLabel* ProductName = nullptr;

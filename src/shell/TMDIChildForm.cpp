@@ -29,7 +29,7 @@ constexpr int kFitHeightBelow = 591;
 /// The picture control: paints the zoomed bitmap, then the marquees over it, and hands the
 /// mouse to the document window.
 class TPictureBox : public QWidget {
-public:
+  public:
     explicit TPictureBox(TMDIChildForm& form) : QWidget(nullptr), form_(form) {
         setObjectName(QStringLiteral("BmpImage"));
         setCursor(Qt::CrossCursor);
@@ -37,7 +37,7 @@ public:
         setAttribute(Qt::WA_OpaquePaintEvent);
     }
 
-protected:
+  protected:
     void paintEvent(QPaintEvent*) override {
         QPainter painter(this);
         const QImage& bitmap = form_.Bitmap();
@@ -48,8 +48,7 @@ protected:
         painter.drawImage(rect(), bitmap);
         const int z = form_.Zoom();
         auto toShown = [&](const QRect& r) {
-            if (z >= 1)
-                return QRect(r.left() * z, r.top() * z, r.width() * z, r.height() * z);
+            if (z >= 1) return QRect(r.left() * z, r.top() * z, r.width() * z, r.height() * z);
             const int s = -z;
             return QRect(r.left() / s, r.top() / s, std::max(1, r.width() / s), std::max(1, r.height() / s));
         };
@@ -62,12 +61,12 @@ protected:
             painter.setPen(QPen(Qt::white, 1, Qt::DashLine));
             painter.drawRect(r);
         };
-        if (form_.MarqueeShown())
-            frame(toShown(form_.MarqueeRect()));
+        if (form_.MarqueeShown()) frame(toShown(form_.MarqueeRect()));
         const TSelectionRect second = form_.SecondMarquee();
         if (second.Right != second.Left || second.Bottom != second.Top) {
-            const QRect r(QPoint(std::min(second.Left, second.Right), std::min(second.Top, second.Bottom)),
-                          QPoint(std::max(second.Left, second.Right) - 1, std::max(second.Top, second.Bottom) - 1));
+            const QRect r(
+                QPoint(std::min(second.Left, second.Right), std::min(second.Top, second.Bottom)),
+                QPoint(std::max(second.Left, second.Right) - 1, std::max(second.Top, second.Bottom) - 1));
             frame(toShown(r));
         }
     }
@@ -76,7 +75,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override { form_.PictureMouseRelease(e->position().toPoint()); }
     void mouseDoubleClickEvent(QMouseEvent* e) override { form_.PictureDoubleClick(e->position().toPoint()); }
 
-private:
+  private:
     TMDIChildForm& form_;
 };
 
@@ -84,14 +83,13 @@ private:
 /// left = (client width - picture width) / 2 and top = (client height - picture height) / 2,
 /// rounded down; a larger one scrolls as usual.
 class TPictureScrollArea : public QScrollArea {
-public:
+  public:
     explicit TPictureScrollArea(QWidget* parent) : QScrollArea(parent) {}
 
-protected:
+  protected:
     bool event(QEvent* e) override {
         const bool handled = QScrollArea::event(e);
-        if (e->type() == QEvent::LayoutRequest)
-            Centre();
+        if (e->type() == QEvent::LayoutRequest) Centre();
         return handled;
     }
     void resizeEvent(QResizeEvent* e) override {
@@ -104,21 +102,20 @@ protected:
     }
     bool eventFilter(QObject* watched, QEvent* e) override {
         const bool handled = QScrollArea::eventFilter(watched, e);
-        if (watched == widget() && e->type() == QEvent::Resize)
-            Centre();
+        if (watched == widget() && e->type() == QEvent::Resize) Centre();
         return handled;
     }
 
-private:
+  private:
     void Centre() {
         QWidget* picture = widget();
-        if (!picture)
-            return;
+        if (!picture) return;
         const QSize client = viewport()->size();
-        const int left = picture->width() < client.width() ? (client.width() - picture->width()) / 2 : picture->x();
-        const int top = picture->height() < client.height() ? (client.height() - picture->height()) / 2 : picture->y();
-        if (picture->pos() != QPoint(left, top))
-            picture->move(left, top);
+        const int left =
+            picture->width() < client.width() ? (client.width() - picture->width()) / 2 : picture->x();
+        const int top =
+            picture->height() < client.height() ? (client.height() - picture->height()) / 2 : picture->y();
+        if (picture->pos() != QPoint(left, top)) picture->move(left, top);
     }
 };
 
@@ -156,19 +153,26 @@ TMDIChildForm::TMDIChildForm(TMainForm& mainForm, const QString& caption)
 
 TMDIChildForm::~TMDIChildForm() = default;
 
-QWidget* TMDIChildForm::Picture() const { return d_->picture; }
+QWidget* TMDIChildForm::Picture() const {
+    return d_->picture;
+}
 
-QMdiSubWindow* TMDIChildForm::SubWindow() const { return qobject_cast<QMdiSubWindow*>(parentWidget()); }
+QMdiSubWindow* TMDIChildForm::SubWindow() const {
+    return qobject_cast<QMdiSubWindow*>(parentWidget());
+}
 
-QSize TMDIChildForm::sizeHint() const { return d_->client; }
+QSize TMDIChildForm::sizeHint() const {
+    return d_->client;
+}
 
-bool TMDIChildForm::Closed() const { return d_->closed; }
+bool TMDIChildForm::Closed() const {
+    return d_->closed;
+}
 
 void TMDIChildForm::FitClientArea(QSize size) {
     d_->client = size;
     if (QMdiSubWindow* sub = SubWindow()) {
-        if (!sub->isMaximized() && !sub->isMinimized())
-            sub->resize(sub->sizeHint());
+        if (!sub->isMaximized() && !sub->isMinimized()) sub->resize(sub->sizeHint());
     } else {
         resize(size);
     }
@@ -189,7 +193,9 @@ void TMDIChildForm::GetGrayImage(std::unique_ptr<TGrayImage>& gray) const {
     CopyBitmapToGray(bitmap_, *gray);
 }
 
-TSelectionRect TMDIChildForm::GetSelection() const { return {x1_, y1_, x2_ + 1, y2_ + 1}; }
+TSelectionRect TMDIChildForm::GetSelection() const {
+    return {x1_, y1_, x2_ + 1, y2_ + 1};
+}
 
 void TMDIChildForm::SetSelection(int left, int top, int right, int bottom) {
     x1_ = left;
@@ -204,7 +210,9 @@ QRect TMDIChildForm::MarqueeRect() const {
                  QPoint(std::max(x1_, x2_), std::max(y1_, y2_)));
 }
 
-bool TMDIChildForm::MarqueeShown() const { return d_->marqueeShown; }
+bool TMDIChildForm::MarqueeShown() const {
+    return d_->marqueeShown;
+}
 
 void TMDIChildForm::ToggleMarquee() {
     d_->marqueeShown = !d_->marqueeShown;
@@ -216,11 +224,12 @@ void TMDIChildForm::SetSecondMarquee(const TSelectionRect& rect) {
     d_->picture->update();
 }
 
-TSelectionRect TMDIChildForm::SecondMarquee() const { return d_->second; }
+TSelectionRect TMDIChildForm::SecondMarquee() const {
+    return d_->second;
+}
 
 QSize TMDIChildForm::ShownSize() const {
-    if (zoom_ >= 1)
-        return {bitmap_.width() * zoom_, bitmap_.height() * zoom_};
+    if (zoom_ >= 1) return {bitmap_.width() * zoom_, bitmap_.height() * zoom_};
     return {bitmap_.width() / -zoom_, bitmap_.height() / -zoom_};
 }
 
@@ -235,16 +244,14 @@ void TMDIChildForm::ApplyZoom() {
 
 void TMDIChildForm::Amplify() {
     int z = zoom_ + 1;
-    if (z == 0)
-        z = 2;
+    if (z == 0) z = 2;
     zoom_ = std::min(z, 8);
     ApplyZoom();
 }
 
 void TMDIChildForm::Shrink() {
     int z = zoom_ - 1;
-    if (z == 0)
-        z = -2;
+    if (z == 0) z = -2;
     zoom_ = std::max(z, -8);
     ApplyZoom();
 }
@@ -270,8 +277,7 @@ QPoint TMDIChildForm::MouseToPixel(QPoint shown) const {
 }
 
 void TMDIChildForm::PictureMousePress(QPoint shown) {
-    if (bitmap_.isNull())
-        return;
+    if (bitmap_.isNull()) return;
     const QPoint p = MouseToPixel(shown);
     d_->marqueeShown = false;
     dragging_ = true;
@@ -282,8 +288,7 @@ void TMDIChildForm::PictureMousePress(QPoint shown) {
 }
 
 void TMDIChildForm::PictureMouseMove(QPoint shown) {
-    if (bitmap_.isNull())
-        return;
+    if (bitmap_.isNull()) return;
     const QPoint p = MouseToPixel(shown);
     current_ = p;
     const uchar* pixel = bitmap_.constScanLine(p.y()) + static_cast<std::size_t>(p.x()) * 3;
@@ -294,7 +299,9 @@ void TMDIChildForm::PictureMouseMove(QPoint shown) {
                 .arg(pixel[1])
                 .arg(pixel[2]);
     if (dragging_)
-        hint_ += QStringLiteral("Width:%1 Height:%2").arg(std::abs(x1_ - p.x()) + 1).arg(std::abs(y1_ - p.y()) + 1);
+        hint_ += QStringLiteral("Width:%1 Height:%2")
+                     .arg(std::abs(x1_ - p.x()) + 1)
+                     .arg(std::abs(y1_ - p.y()) + 1);
     main_.ShowStatusHint(hint_);
     if (dragging_) {
         x2_ = p.x();
@@ -304,28 +311,24 @@ void TMDIChildForm::PictureMouseMove(QPoint shown) {
     }
     for (TToolHooks* hooks : main_.VisibleToolHooks()) {
         RunGuarded(main_.Dialogs(), [&] {
-            if (dragging_)
-                hooks->DocumentDragged(*this, x1_, y1_, x2_, y2_);
+            if (dragging_) hooks->DocumentDragged(*this, x1_, y1_, x2_, y2_);
             hooks->DocumentMouseMoved(*this, p.x(), p.y());
         });
     }
 }
 
 void TMDIChildForm::PictureMouseRelease(QPoint shown) {
-    if (bitmap_.isNull())
-        return;
+    if (bitmap_.isNull()) return;
     const bool wasDragging = dragging_;
     dragging_ = false;
-    if (!wasDragging)
-        return;
+    if (!wasDragging) return;
     const QPoint p = MouseToPixel(shown);
     for (TToolHooks* hooks : main_.VisibleToolHooks())
         RunGuarded(main_.Dialogs(), [&] { hooks->DocumentClicked(*this, p.x(), p.y()); });
 }
 
 void TMDIChildForm::PictureDoubleClick(QPoint /*shown*/) {
-    if (bitmap_.isNull())
-        return;
+    if (bitmap_.isNull()) return;
     for (TToolHooks* hooks : main_.VisibleToolHooks())
         RunGuarded(main_.Dialogs(), [&] { hooks->DocumentDoubleClicked(*this); });
 }
@@ -345,8 +348,7 @@ void TMDIChildForm::closeEvent(QCloseEvent* event) {
     // While a tool that addresses windows by caption is open, the window only goes to an icon.
     if (main_.DocumentsCloseOnlyMinimize()) {
         event->ignore();
-        if (QMdiSubWindow* sub = SubWindow())
-            sub->showMinimized();
+        if (QMdiSubWindow* sub = SubWindow()) sub->showMinimized();
         return;
     }
     d_->closed = true;
@@ -357,14 +359,12 @@ void DrawGrayImage(const TGrayImage& image, TMDIChildForm& window) {
     QImage bitmap = window.Bitmap();
     if (bitmap.isNull()) {
         bitmap = QImage(image.Width, image.Height, QImage::Format_RGB888);
-        if (bitmap.isNull() && image.Width > 0 && image.Height > 0)
-            throw std::bad_alloc();
+        if (bitmap.isNull() && image.Width > 0 && image.Height > 0) throw std::bad_alloc();
     }
     PaintGrayIntoBitmap(image, bitmap);
     const bool sizeChanged = bitmap.size() != window.Bitmap().size();
     window.bitmap_ = bitmap;
-    if (sizeChanged)
-        window.ApplyZoom();
+    if (sizeChanged) window.ApplyZoom();
     window.Picture()->update();
 }
 

@@ -1,8 +1,8 @@
 #pragma once
 #include <QImage>
 #include <QPoint>
-#include <QString>
 #include <QRect>
+#include <QString>
 #include <QWidget>
 
 #include <memory>
@@ -27,7 +27,7 @@ struct TSelectionRect {
 /// Its caption is its identity (a full file name or a role caption).
 class TMDIChildForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     TMDIChildForm(TMainForm& mainForm, const QString& caption);
     ~TMDIChildForm() override;
 
@@ -99,11 +99,11 @@ public:
     void PictureMouseRelease(QPoint shown);
     void PictureDoubleClick(QPoint shown);
 
-protected:
+  protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
-private:
+  private:
     /// Shows the picture at the current zoom and fits the window while it is small.
     void ApplyZoom();
     // Implementation detail of the shell; see TMDIChildForm.cpp.

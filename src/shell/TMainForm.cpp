@@ -20,19 +20,18 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QIcon>
-#include <QPixmap>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QSettings>
 #include <QStatusBar>
 #include <QTextEdit>
 #include <QToolBar>
-
 
 #include <cmath>
 
@@ -44,16 +43,31 @@ const QString kOpenPictureFilter =
     QStringLiteral("Bitmaps (*.bmp)|*.bmp|Raw files(*.raw)|*.raw|All files( *.* ) |*.*");
 const QString kSavePictureFilter =
     QStringLiteral("Bitmaps (*.bmp)|*.bmp|Raw files( *.raw )|*.raw|All files(*.*)|*.*");
-const QString kOpenFilter = QStringLiteral("CorRelation Config Files(*.cor)|*.cor|Float Image(*.flt)|*.flt|Codes "
-                                           "File( *.cod )|*.cod|All files(*.*)|*.*");
+const QString kOpenFilter =
+    QStringLiteral("CorRelation Config Files(*.cor)|*.cor|Float Image(*.flt)|*.flt|Codes "
+                   "File( *.cod )|*.cod|All files(*.*)|*.*");
 const QString kSaveFilter = QStringLiteral(
     "Float Format(*.flt)|*.flt|Codes File(*.cod)|*.cod|Match Result(*.dat)|*.dat|All files(*.*)|*.*");
 
 const QString kImageScaleGroup = QStringLiteral("Image Scale");
 const QString kEncodeGroup = QStringLiteral("Encode Coordinate");
 
-enum Menu { FileMenu, EditMenu, ViewMenu, CrossCorMenu, CarrierMenu, PhaseShiftMenu, PhaseMenu, DisplacementMenu,
-            ParametersMenu, ToolsMenu, ImageMenu, WindowMenu, HelpMenu, MenuCount };
+enum Menu {
+    FileMenu,
+    EditMenu,
+    ViewMenu,
+    CrossCorMenu,
+    CarrierMenu,
+    PhaseShiftMenu,
+    PhaseMenu,
+    DisplacementMenu,
+    ParametersMenu,
+    ToolsMenu,
+    ImageMenu,
+    WindowMenu,
+    HelpMenu,
+    MenuCount
+};
 
 struct MenuDef {
     const char* Name;
@@ -61,18 +75,24 @@ struct MenuDef {
 };
 
 constexpr MenuDef kMenus[MenuCount] = {
-    {"FileMenu", "&File"},         {"EditMenu", "&Edit"},
-    {"ViewMenu", "&View"},         {"CrossCorMenu", "C&ross_Cor"},
-    {"CarrierMenu", "&Carrier"},   {"PhaseShiftMenu", "&Phase_Shift"},
-    {"PhaseMenu", "Phase"},        {"DisplacementMenu", "Displacement"},
-    {"ParametersMenu", "Parameters"}, {"ToolsMenu", "&Tools"},
-    {"ImageMenu", "Image"},        {"WindowMenu", "&Window"},
+    {"FileMenu", "&File"},
+    {"EditMenu", "&Edit"},
+    {"ViewMenu", "&View"},
+    {"CrossCorMenu", "C&ross_Cor"},
+    {"CarrierMenu", "&Carrier"},
+    {"PhaseShiftMenu", "&Phase_Shift"},
+    {"PhaseMenu", "Phase"},
+    {"DisplacementMenu", "Displacement"},
+    {"ParametersMenu", "Parameters"},
+    {"ToolsMenu", "&Tools"},
+    {"ImageMenu", "Image"},
+    {"WindowMenu", "&Window"},
     {"HelpMenu", "&Help"},
 };
 
 constexpr int kToolBarCount = 8;
-constexpr const char* kToolBarNames[kToolBarCount] = {"FileToolBar",    "EditToolBar",         "ZoomToolBar",
-                                                      "CorRelationToolBar", "CarrierToolBar", "PhaseToolBar",
+constexpr const char* kToolBarNames[kToolBarCount] = {"FileToolBar",         "EditToolBar",    "ZoomToolBar",
+                                                      "CorRelationToolBar",  "CarrierToolBar", "PhaseToolBar",
                                                       "DisplacementToolBar", "ToolsToolBar"};
 
 /// One command of the frame. Commands whose tool window is not built yet start disabled; the tool
@@ -81,52 +101,53 @@ struct CommandDef {
     Menu InMenu;
     const char* Name;
     const char* Caption;
-    const char* Hint;    ///< "short|long", a single text for both, or null
+    const char* Hint; ///< "short|long", a single text for both, or null
     const char* Shortcut;
-    int ToolBar;         ///< -1: menu only
+    int ToolBar; ///< -1: menu only
     bool SeparatorBefore;
-    bool Ready;          ///< handled by the frame itself
+    bool Ready; ///< handled by the frame itself
 };
 
 constexpr CommandDef kCommands[] = {
     {FileMenu, "FileOpenAction", "Open", "Open|Open and display an image", nullptr, 0, false, true},
-    {FileMenu, "FloatFileOpenAction", "Open Float Image", "Open the float format file, and display it in the gray mode",
-     nullptr, 0, false, true},
+    {FileMenu, "FloatFileOpenAction", "Open Float Image",
+     "Open the float format file, and display it in the gray mode", nullptr, 0, false, true},
     {FileMenu, "SaveAction", "Save", "Save the current image to a file", nullptr, 0, false, true},
-    {FileMenu, "FileSaveAsAction", "Save &As...", "Save As|Save current file with different name", nullptr, 0, false,
-     true},
+    {FileMenu, "FileSaveAsAction", "Save &As...", "Save As|Save current file with different name", nullptr, 0,
+     false, true},
     {FileMenu, "SaveAsFloatAction", "Save As Float",
      "Save  the image to float format , the data is normalized to [-pi, pi]", nullptr, 0, false, true},
     {FileMenu, "CloseAction", "Close", "Close the current child window", nullptr, -1, false, true},
     {FileMenu, "CloseAllAction", "Close All", "Close all the Child windows", nullptr, -1, false, true},
     {FileMenu, "FileExitAction", "E&xit", "Exit|Exit application", nullptr, -1, false, true},
 
-    {EditMenu, "EditCut1", "Cu&t", "Cut|Cuts the selection and puts it on the Clipboard", "Ctrl+X", 1, false, true},
-    {EditMenu, "EditCopy1", "&Copy", "Copy|Copies the selection and puts it on the Clipboard", "Ctrl+C", 1, false,
+    {EditMenu, "EditCut1", "Cu&t", "Cut|Cuts the selection and puts it on the Clipboard", "Ctrl+X", 1, false,
      true},
+    {EditMenu, "EditCopy1", "&Copy", "Copy|Copies the selection and puts it on the Clipboard", "Ctrl+C", 1,
+     false, true},
     {EditMenu, "EditPaste1", "&Paste", "Paste|Inserts Clipboard contents", "Ctrl+V", 1, false, true},
     {EditMenu, "AmplifyAction", "Amplify +", "Amplify| amplify the current image", nullptr, 2, false, true},
-    {EditMenu, "EditOriginalSizeAction", "Original Size", "Original Size|set the image's scale to 1", nullptr, 2,
-     false, true},
+    {EditMenu, "EditOriginalSizeAction", "Original Size", "Original Size|set the image's scale to 1", nullptr,
+     2, false, true},
     {EditMenu, "ShrinkAction", "Shrink  -", "Shrink| shrink the current image", nullptr, 2, false, true},
     {EditMenu, "InvertAction", "Invert", "Invert| invert the image", nullptr, 1, false, true},
-    {EditMenu, "Rotate90Action", "Rotate 90", "Rotate 90 Degree|Rotate the image 90degree, un-clockwise", nullptr, 1,
-     false, true},
+    {EditMenu, "Rotate90Action", "Rotate 90", "Rotate 90 Degree|Rotate the image 90degree, un-clockwise",
+     nullptr, 1, false, true},
     {EditMenu, "FilterAction", "Filter...", "Remove the noise", nullptr, 7, false, false},
 
     {ViewMenu, "StatusBarAction", "Status Bar", nullptr, nullptr, -1, false, true},
     {ViewMenu, "ToolBarAction", "ToolBar", nullptr, nullptr, -1, false, true},
-    {ViewMenu, "LineDistributionAction", "LineDistribution", "Show a line's gray distribution", nullptr, 7, false,
-     false},
+    {ViewMenu, "LineDistributionAction", "LineDistribution", "Show a line's gray distribution", nullptr, 7,
+     false, false},
     {ViewMenu, "HistogramAction", "Histogram...", nullptr, nullptr, 7, false, false},
 
     {CrossCorMenu, "CorRelationAction", "CorRelation",
-     "Cross CorRelation| select all cross corlation parameters visually, and then submit it to run", nullptr, 3, false,
-     false},
-    {CrossCorMenu, "ConfigFileAction", "Config File...", "Read Config files to compute correlation", nullptr, 3, false,
-     false},
-    {CrossCorMenu, "CorRelationStatusAction", "Show Status", "Show Now how many correlation computing jobs running",
-     nullptr, 3, true, false},
+     "Cross CorRelation| select all cross corlation parameters visually, and then submit it to run", nullptr,
+     3, false, false},
+    {CrossCorMenu, "ConfigFileAction", "Config File...", "Read Config files to compute correlation", nullptr,
+     3, false, false},
+    {CrossCorMenu, "CorRelationStatusAction", "Show Status",
+     "Show Now how many correlation computing jobs running", nullptr, 3, true, false},
     {CrossCorMenu, "GenerateModalFileAction", "Generate Modal File",
      "Generate a modal file used by the correlation computation", nullptr, -1, true, false},
 
@@ -134,8 +155,8 @@ constexpr CommandDef kCommands[] = {
      "One Grid Image FFT|carrier and information fringe in one image", nullptr, 4, false, false},
     {CarrierMenu, "TwoGridImageFFTAction", "Two Grid Image",
      "Two Grid Image FFT| carrier and information in diffrent images", nullptr, 4, false, false},
-    {CarrierMenu, "GeometricMoireAction", "Geometric Moire", "using two grid image to generate a moire image", nullptr,
-     -1, false, false},
+    {CarrierMenu, "GeometricMoireAction", "Geometric Moire", "using two grid image to generate a moire image",
+     nullptr, -1, false, false},
 
     {PhaseShiftMenu, "Equal4StepAction", "Equal 4 Step Phase Shifting",
      "Equal 4 Step Phase Shifting|Equal 4 Step Phase Shifting or its Simulation", nullptr, 4, false, false},
@@ -144,49 +165,57 @@ constexpr CommandDef kCommands[] = {
     {PhaseShiftMenu, "PI4StepAction", "4 Step Phase Shifting  2PI/4",
      "Const 3 Step Phase Shifting| 3 Step Phase Shifting, step is equal to  2pi/4", nullptr, 4, false, false},
 
-    {PhaseMenu, "UnwrapAction", "Unwrap", "Unwrap|Unwrap the phase using a new method", nullptr, 5, false, false},
-    {PhaseMenu, "SimpleUnwrapAction", "Simple Unwrap(Filter)", "Simple Unwrap| use linear scan to unwrap", nullptr, 5,
-     false, false},
-    {PhaseMenu, "PhaseCalculationAction", "Phase Calculation", "Select two unwrapped phase to calculation", nullptr, 5,
-     false, false},
-    {PhaseMenu, "AbsolutePhaseAction", "Convert To Displacement", "Convert relative phase to absolute phase", nullptr,
-     5, false, false},
+    {PhaseMenu, "UnwrapAction", "Unwrap", "Unwrap|Unwrap the phase using a new method", nullptr, 5, false,
+     false},
+    {PhaseMenu, "SimpleUnwrapAction", "Simple Unwrap(Filter)", "Simple Unwrap| use linear scan to unwrap",
+     nullptr, 5, false, false},
+    {PhaseMenu, "PhaseCalculationAction", "Phase Calculation", "Select two unwrapped phase to calculation",
+     nullptr, 5, false, false},
+    {PhaseMenu, "AbsolutePhaseAction", "Convert To Displacement", "Convert relative phase to absolute phase",
+     nullptr, 5, false, false},
     {PhaseMenu, "PseudoColorAction", "Pseudo-Color", nullptr, nullptr, 5, false, false},
 
-    {DisplacementMenu, "StrainAction", "Strain", "compute strain from the displacement", nullptr, 6, false, false},
-    {DisplacementMenu, "StressAction", "Stress", "compute the stress from displacment or strain", nullptr, -1, false,
+    {DisplacementMenu, "StrainAction", "Strain", "compute strain from the displacement", nullptr, 6, false,
      false},
+    {DisplacementMenu, "StressAction", "Stress", "compute the stress from displacment or strain", nullptr, -1,
+     false, false},
     {DisplacementMenu, "MergeXandYDisplacementAction", "Sample X / Y Displacement",
      "Sample Float format file, then output the data as ASCII", nullptr, 6, false, false},
 
     {ParametersMenu, "MaterialParaAction", "Material Parameters",
      "input the material parameters, used when compute stress", nullptr, -1, false, false},
-    {ParametersMenu, "ImageScaleAction", "Image Scale", "set or compute the scale of the image", nullptr, 6, false,
-     false},
-
-    {ToolsMenu, "FFTAction", "FFT", "FFT|use FFT to compute the spectra of an image", nullptr, 7, false, false},
-    {ToolsMenu, "InverseFFTAction", "InverseFFT", "Inverse FFT|use FFT to compute Inverse FT of an image", nullptr, 7,
+    {ParametersMenu, "ImageScaleAction", "Image Scale", "set or compute the scale of the image", nullptr, 6,
      false, false},
-    {ToolsMenu, "GenerateGridAction", "Generate Grid", "Generate Grids of different type", nullptr, -1, false, false},
+
+    {ToolsMenu, "FFTAction", "FFT", "FFT|use FFT to compute the spectra of an image", nullptr, 7, false,
+     false},
+    {ToolsMenu, "InverseFFTAction", "InverseFFT", "Inverse FFT|use FFT to compute Inverse FT of an image",
+     nullptr, 7, false, false},
+    {ToolsMenu, "GenerateGridAction", "Generate Grid", "Generate Grids of different type", nullptr, -1, false,
+     false},
     {ToolsMenu, "PhaseToFringeAction", "Phase To Fringe",
      "Phase to Fringe| use the phase value to generate the fringe image", nullptr, -1, false, false},
 
     {ImageMenu, "SimpleSegmentAction", "Simple Segment", nullptr, nullptr, -1, false, false},
     {ImageMenu, "MultiSegmentAction", "Multi  Segment", nullptr, nullptr, -1, false, false},
     {ImageMenu, "SpeckleAnalysisAction", "Speckle Analysis",
-     "Speckle Analysis|analysis an speckle image, and give the statics information", nullptr, -1, false, false},
-    {ImageMenu, "EncodingAction", "Encoding", "Encoding|Encoding the normal grids", nullptr, -1, false, false},
-    {ImageMenu, "ShowCodesAction", "Show Codes", "Show Codes|Show all the encoding result", nullptr, -1, false, false},
-    {ImageMenu, "SaveCodesAction", "Save Codes", "Save Codes|Save to codes to a ASCII file", nullptr, -1, false,
+     "Speckle Analysis|analysis an speckle image, and give the statics information", nullptr, -1, false,
      false},
-    {ImageMenu, "MatchCodesAction", "Match Codes", "Match Codes|Match two codes file's data", nullptr, -1, false,
+    {ImageMenu, "EncodingAction", "Encoding", "Encoding|Encoding the normal grids", nullptr, -1, false,
      false},
+    {ImageMenu, "ShowCodesAction", "Show Codes", "Show Codes|Show all the encoding result", nullptr, -1,
+     false, false},
+    {ImageMenu, "SaveCodesAction", "Save Codes", "Save Codes|Save to codes to a ASCII file", nullptr, -1,
+     false, false},
+    {ImageMenu, "MatchCodesAction", "Match Codes", "Match Codes|Match two codes file's data", nullptr, -1,
+     false, false},
     {ImageMenu, "SaveMatchAction", "Save Match", "Save Match| save match result", nullptr, -1, false, false},
     {ImageMenu, "ModifyCoordinateSizeAction", "Coordinate Size",
      "Modify Coordinate Size| modify the encode coordinate system size", nullptr, -1, false, false},
 
     {WindowMenu, "WindowCascade1", "&Cascade", "Cascade", nullptr, -1, false, true},
-    {WindowMenu, "WindowTileHorizontal1", "Tile &Horizontally", "Tile Horizontally", nullptr, -1, false, true},
+    {WindowMenu, "WindowTileHorizontal1", "Tile &Horizontally", "Tile Horizontally", nullptr, -1, false,
+     true},
     {WindowMenu, "WindowTileVertical1", "Tile &Vertically", "Tile Vertically", nullptr, -1, false, true},
     {WindowMenu, "WindowMinimizeAll1", "&Minimize All", "Minimize All", nullptr, -1, false, true},
     {WindowMenu, "WindowArrangeAll1", "&Arrange All", "Arrange All", nullptr, -1, false, true},
@@ -198,8 +227,7 @@ constexpr CommandDef kCommands[] = {
 QString ReplaceExtension(const QString& name, const QString& extension) {
     const qsizetype slash = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
-    if (dot > slash)
-        return name.left(dot) + extension;
+    if (dot > slash) return name.left(dot) + extension;
     return name + extension;
 }
 
@@ -215,7 +243,9 @@ QIcon MakeFringeIcon() {
     return QIcon(QPixmap::fromImage(picture));
 }
 
-std::string ToPath(const QString& name) { return QFile::encodeName(name).toStdString(); }
+std::string ToPath(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
 
 } // namespace
 
@@ -245,8 +275,7 @@ TMainForm::TMainForm(IDialogs& dialogs, QSettings& settings, QWidget* parent)
     ScaleY = settings_.value(kImageScaleGroup + QStringLiteral("/scaley"), 1.0).toDouble();
 
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
-        if (!sub)
-            return;
+        if (!sub) return;
         if (auto* child = qobject_cast<TMDIChildForm*>(sub->widget()); child && !child->Closed())
             ActivateChild(child);
     });
@@ -254,8 +283,7 @@ TMainForm::TMainForm(IDialogs& dialogs, QSettings& settings, QWidget* parent)
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
         const bool text = qobject_cast<QLineEdit*>(now) || qobject_cast<QTextEdit*>(now) ||
                           qobject_cast<QPlainTextEdit*>(now);
-        if (QAction* cut = Action(QStringLiteral("EditCut1")))
-            cut->setEnabled(text);
+        if (QAction* cut = Action(QStringLiteral("EditCut1"))) cut->setEnabled(text);
     });
     resize(1200, 900);
 }
@@ -264,8 +292,7 @@ TMainForm::~TMainForm() {
     // Tool windows parented to the frame and the document windows refer to the frame; they go
     // while it is still whole.
     for (QWidget* child : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
-        if (child->isWindow())
-            delete child;
+        if (child->isWindow()) delete child;
     const auto subs = mdiArea_->subWindowList();
     for (QMdiSubWindow* sub : subs)
         delete sub;
@@ -281,8 +308,7 @@ void TMainForm::CreateActions() {
             action->setToolTip(bar < 0 ? hint : hint.left(bar));
             action->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
         }
-        if (def.Shortcut)
-            action->setShortcut(QKeySequence(QString::fromLatin1(def.Shortcut)));
+        if (def.Shortcut) action->setShortcut(QKeySequence(QString::fromLatin1(def.Shortcut)));
         action->setEnabled(def.Ready);
     }
     Action(QStringLiteral("EditCut1"))->setEnabled(false);
@@ -296,17 +322,28 @@ void TMainForm::CreateActions() {
     // Tool bar buttons carry short labels so that the eight bars fit in two rows; the menus keep
     // the full captions.
     static constexpr std::pair<const char*, const char*> kButtonTexts[] = {
-        {"FloatFileOpenAction", "Open Float"},   {"SaveAsFloatAction", "Save Float"},
-        {"FileSaveAsAction", "Save As"},          {"Rotate90Action", "Rotate"},
-        {"AmplifyAction", "+"},                  {"EditOriginalSizeAction", "1:1"},
-        {"ShrinkAction", "-"},                   {"ConfigFileAction", "Config"},
-        {"CorRelationStatusAction", "Status"},   {"OneGridImageFFTAction", "One Grid"},
-        {"TwoGridImageFFTAction", "Two Grid"},   {"Equal4StepAction", "E4S"},
-        {"PI3StepAction", "C3S"},                {"PI4StepAction", "C4S"},
-        {"SimpleUnwrapAction", "Simple Unwrap"}, {"PhaseCalculationAction", "Phase Calc"},
-        {"AbsolutePhaseAction", "To Displacement"}, {"MergeXandYDisplacementAction", "Sample X/Y"},
-        {"ImageScaleAction", "Scale"},           {"LineDistributionAction", "Line"},
-        {"HistogramAction", "Histogram"},        {"InverseFFTAction", "IFFT"},
+        {"FloatFileOpenAction", "Open Float"},
+        {"SaveAsFloatAction", "Save Float"},
+        {"FileSaveAsAction", "Save As"},
+        {"Rotate90Action", "Rotate"},
+        {"AmplifyAction", "+"},
+        {"EditOriginalSizeAction", "1:1"},
+        {"ShrinkAction", "-"},
+        {"ConfigFileAction", "Config"},
+        {"CorRelationStatusAction", "Status"},
+        {"OneGridImageFFTAction", "One Grid"},
+        {"TwoGridImageFFTAction", "Two Grid"},
+        {"Equal4StepAction", "E4S"},
+        {"PI3StepAction", "C3S"},
+        {"PI4StepAction", "C4S"},
+        {"SimpleUnwrapAction", "Simple Unwrap"},
+        {"PhaseCalculationAction", "Phase Calc"},
+        {"AbsolutePhaseAction", "To Displacement"},
+        {"MergeXandYDisplacementAction", "Sample X/Y"},
+        {"ImageScaleAction", "Scale"},
+        {"LineDistributionAction", "Line"},
+        {"HistogramAction", "Histogram"},
+        {"InverseFFTAction", "IFFT"},
         {"FilterAction", "Filter"},
     };
     for (const auto& [name, text] : kButtonTexts)
@@ -359,11 +396,9 @@ void TMainForm::CreateMenusAndToolBars() {
     }
     for (const CommandDef& def : kCommands) {
         QAction* action = Action(QString::fromLatin1(def.Name));
-        if (def.SeparatorBefore)
-            d_->menus[def.InMenu]->addSeparator();
+        if (def.SeparatorBefore) d_->menus[def.InMenu]->addSeparator();
         d_->menus[def.InMenu]->addAction(action);
-        if (def.ToolBar >= 0)
-            d_->toolBars[def.ToolBar]->addAction(action);
+        if (def.ToolBar >= 0) d_->toolBars[def.ToolBar]->addAction(action);
     }
     // The window list follows the arrangement commands.
     QMenu* windowMenu = d_->menus[WindowMenu];
@@ -374,8 +409,7 @@ void TMainForm::CreateMenusAndToolBars() {
         }
         d_->windowListActions.clear();
         const int count = MDIChildCount();
-        if (count > 0)
-            d_->windowListActions.push_back(windowMenu->addSeparator());
+        if (count > 0) d_->windowListActions.push_back(windowMenu->addSeparator());
         TMDIChildForm* active = ActiveMDIChild();
         for (int i = 0; i < count; ++i) {
             TMDIChildForm* child = MDIChild(i);
@@ -387,8 +421,7 @@ void TMainForm::CreateMenusAndToolBars() {
             item->setChecked(child == active);
             QPointer<QMdiSubWindow> sub = child->SubWindow();
             connect(item, &QAction::triggered, this, [this, sub] {
-                if (sub)
-                    mdiArea_->setActiveSubWindow(sub);
+                if (sub) mdiArea_->setActiveSubWindow(sub);
             });
             d_->windowListActions.push_back(item);
         }
@@ -430,35 +463,33 @@ std::vector<TMDIChildForm*> LiveChildren(const QMdiArea* area) {
     std::vector<TMDIChildForm*> result;
     for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder)) {
         auto* child = qobject_cast<TMDIChildForm*>(sub->widget());
-        if (child && !child->Closed())
-            result.push_back(child);
+        if (child && !child->Closed()) result.push_back(child);
     }
     return result;
 }
 
 } // namespace
 
-int TMainForm::MDIChildCount() const { return static_cast<int>(LiveChildren(mdiArea_).size()); }
+int TMainForm::MDIChildCount() const {
+    return static_cast<int>(LiveChildren(mdiArea_).size());
+}
 
 TMDIChildForm* TMainForm::MDIChild(int index) const {
     const auto children = LiveChildren(mdiArea_);
-    if (index < 0 || index >= static_cast<int>(children.size()))
-        return nullptr;
+    if (index < 0 || index >= static_cast<int>(children.size())) return nullptr;
     return children[static_cast<std::size_t>(index)];
 }
 
 TMDIChildForm* TMainForm::ActiveMDIChild() const {
     if (QMdiSubWindow* sub = mdiArea_->currentSubWindow()) {
         auto* child = qobject_cast<TMDIChildForm*>(sub->widget());
-        if (child && !child->Closed())
-            return child;
+        if (child && !child->Closed()) return child;
     }
     // Without an activated window (the frame is in the background) the topmost one counts.
     const auto stack = mdiArea_->subWindowList(QMdiArea::StackingOrder);
     for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
         auto* child = qobject_cast<TMDIChildForm*>((*it)->widget());
-        if (child && !child->Closed())
-            return child;
+        if (child && !child->Closed()) return child;
     }
     return nullptr;
 }
@@ -466,24 +497,20 @@ TMDIChildForm* TMainForm::ActiveMDIChild() const {
 int TMainForm::FindMDIChild(const QString& caption) const {
     const auto children = LiveChildren(mdiArea_);
     for (std::size_t i = 0; i < children.size(); ++i)
-        if (children[i]->Caption() == caption)
-            return static_cast<int>(i);
+        if (children[i]->Caption() == caption) return static_cast<int>(i);
     return -1;
 }
 
 int TMainForm::PrepareMDIChild(const QString& caption, int width, int height) {
     const int index = FindMDIChild(caption);
-    if (index < 0)
-        return -1;
+    if (index < 0) return -1;
     TMDIChildForm* child = MDIChild(index);
     if (QMdiSubWindow* sub = child->SubWindow(); sub && (sub->isMinimized() || sub->isMaximized()))
         sub->showNormal();
     child->x1_ = child->y1_ = child->x2_ = child->y2_ = 0;
-    if (child->MarqueeShown())
-        child->ToggleMarquee();
+    if (child->MarqueeShown()) child->ToggleMarquee();
     QImage blank(std::max(0, width), std::max(0, height), QImage::Format_RGB888);
-    if (blank.isNull() && width > 0 && height > 0)
-        throw std::bad_alloc();
+    if (blank.isNull() && width > 0 && height > 0) throw std::bad_alloc();
     blank.fill(Qt::white);
     child->zoom_ = 1;
     child->SetBitmap(blank);
@@ -499,8 +526,7 @@ void TMainForm::CreateMDIChild(const QString& name) {
         image = std::make_unique<TGrayImage>(path);
     } else if (corvane::FileExists(path) && extension == ".raw") {
         TRawOptionForm form(dialogs_, name, this);
-        if (dialogs_.ExecModal(form) != QDialog::Accepted)
-            return;
+        if (dialogs_.ExecModal(form) != QDialog::Accepted) return;
         TGrayImage::RawDescription raw;
         raw.FileName = path;
         raw.Header = StrToInt(form.HeaderEdit->text());
@@ -512,19 +538,16 @@ void TMainForm::CreateMDIChild(const QString& name) {
     QImage bitmap;
     if (image) {
         bitmap = QImage(image->Width, image->Height, QImage::Format_RGB888);
-        if (bitmap.isNull() && image->Width > 0 && image->Height > 0)
-            throw std::bad_alloc();
+        if (bitmap.isNull() && image->Width > 0 && image->Height > 0) throw std::bad_alloc();
         PaintGrayIntoBitmap(*image, bitmap);
         image.reset();
     }
     auto* child = new TMDIChildForm(*this, name);
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    if (!bitmap.isNull())
-        child->SetBitmap(bitmap);
+    if (!bitmap.isNull()) child->SetBitmap(bitmap);
     sub->show();
-    if (!bitmap.isNull())
-        child->FitClientArea(child->ShownSize());
+    if (!bitmap.isNull()) child->FitClientArea(child->ShownSize());
     // A window that does not fit where the area placed it starts near the top-left corner instead,
     // cascaded, so that its title bar and the top of its picture are in view.
     if (!mdiArea_->viewport()->rect().contains(sub->geometry())) {
@@ -541,8 +564,7 @@ TMDIChildForm* TMainForm::ShowInRole(const QString& caption, const TGrayImage& i
         index = PrepareMDIChild(caption, image.Width, image.Height);
     }
     TMDIChildForm* child = MDIChild(index);
-    if (!child)
-        return nullptr;
+    if (!child) return nullptr;
     DrawGrayImage(image, *child);
     return child;
 }
@@ -559,21 +581,23 @@ void TMainForm::RegisterToolHooks(QWidget* toolWindow, TToolHooks* hooks) {
 std::vector<TToolHooks*> TMainForm::VisibleToolHooks() const {
     std::vector<TToolHooks*> result;
     for (const auto& [window, hooks] : d_->hooks)
-        if (window && window->isVisible() && hooks)
-            result.push_back(hooks);
+        if (window && window->isVisible() && hooks) result.push_back(hooks);
     return result;
 }
 
-void TMainForm::AddCloseGuard(QWidget* toolWindow) { d_->closeGuards.emplace_back(toolWindow); }
+void TMainForm::AddCloseGuard(QWidget* toolWindow) {
+    d_->closeGuards.emplace_back(toolWindow);
+}
 
 bool TMainForm::DocumentsCloseOnlyMinimize() const {
     for (const auto& window : d_->closeGuards)
-        if (window && window->isVisible())
-            return true;
+        if (window && window->isVisible()) return true;
     return false;
 }
 
-void TMainForm::ShowStatusHint(const QString& text) { statusBar()->showMessage(text); }
+void TMainForm::ShowStatusHint(const QString& text) {
+    statusBar()->showMessage(text);
+}
 
 // ---- exit ---------------------------------------------------------------------------------------
 
@@ -604,8 +628,7 @@ void TMainForm::FileOpenActionExecute() {
         request.FilterIndex = 1;
         request.DefaultExt = QStringLiteral("*.bmp");
         const auto chosen = dialogs_.OpenFile(request);
-        if (!chosen)
-            return;
+        if (!chosen) return;
         CreateMDIChild(chosen->FileName);
     });
 }
@@ -617,8 +640,7 @@ void TMainForm::FloatFileOpenActionExecute() {
         request.FilterIndex = 2;
         request.DefaultExt = QStringLiteral("*.cor");
         const auto chosen = dialogs_.OpenFile(request);
-        if (!chosen)
-            return;
+        if (!chosen) return;
         const QString name = chosen->FileName;
         QDir::setCurrent(QFileInfo(name).absolutePath());
         std::unique_ptr<TGrayImage> gray;
@@ -626,8 +648,7 @@ void TMainForm::FloatFileOpenActionExecute() {
             const TFloatImage map(ToPath(name));
             map.ToGrayImage(gray);
         }
-        if (gray)
-            ShowInRole(name, *gray);
+        if (gray) ShowInRole(name, *gray);
     });
 }
 
@@ -637,8 +658,7 @@ std::optional<QString> TMainForm::AskSavePictureName() {
     request.FilterIndex = 1;
     request.DefaultExt = QStringLiteral("*.bmp");
     const auto chosen = dialogs_.SaveFile(request);
-    if (!chosen)
-        return std::nullopt;
+    if (!chosen) return std::nullopt;
     return chosen->FileName;
 }
 
@@ -648,25 +668,24 @@ void TMainForm::SaveChild(TMDIChildForm& child, const QString& fileName, bool re
         SaveBitmapAsBmp(child.Bitmap(), path);
         return;
     }
-    const QString written = replaceExtensionWithRaw ? ReplaceExtension(fileName, QStringLiteral(".raw")) : fileName;
+    const QString written =
+        replaceExtensionWithRaw ? ReplaceExtension(fileName, QStringLiteral(".raw")) : fileName;
     std::unique_ptr<TGrayImage> gray;
     child.GetGrayImage(gray);
     gray->SaveToFile(ToPath(written));
     dialogs_.Information(QStringLiteral("The Raw File's Information:\n Header, Width, Height\n 0,  ") +
-                         QString::number(gray->Width) + QStringLiteral(",  ") + QString::number(gray->Height) +
-                         QStringLiteral("\n") + fileName);
+                         QString::number(gray->Width) + QStringLiteral(",  ") +
+                         QString::number(gray->Height) + QStringLiteral("\n") + fileName);
 }
 
 void TMainForm::SaveActionExecute() {
     RunGuarded(dialogs_, [&] {
         TMDIChildForm* child = ActiveMDIChild();
-        if (!child)
-            return;
+        if (!child) return;
         QString name = child->Caption();
         if (!corvane::FileExists(ToPath(name))) {
             const auto chosen = AskSavePictureName();
-            if (!chosen)
-                return;
+            if (!chosen) return;
             name = *chosen;
         }
         SaveChild(*child, name, true);
@@ -676,11 +695,9 @@ void TMainForm::SaveActionExecute() {
 void TMainForm::FileSaveAsActionExecute() {
     RunGuarded(dialogs_, [&] {
         TMDIChildForm* child = ActiveMDIChild();
-        if (!child)
-            return;
+        if (!child) return;
         const auto chosen = AskSavePictureName();
-        if (!chosen)
-            return;
+        if (!chosen) return;
         SaveChild(*child, *chosen, false);
     });
 }
@@ -688,16 +705,14 @@ void TMainForm::FileSaveAsActionExecute() {
 void TMainForm::SaveAsFloatActionExecute() {
     RunGuarded(dialogs_, [&] {
         TMDIChildForm* child = ActiveMDIChild();
-        if (!child)
-            return;
+        if (!child) return;
         FileDialogRequest request;
         request.Title = QStringLiteral("Save image to Float");
         request.Filter = kSaveFilter;
         request.FilterIndex = 1;
         request.DefaultExt = QStringLiteral("*.flt");
         const auto chosen = dialogs_.SaveFile(request);
-        if (!chosen)
-            return;
+        if (!chosen) return;
         TFloatImage map(nullptr, child->Bitmap().width(), child->Bitmap().height());
         BitmapToPhaseMap(child->Bitmap(), map);
         map.SaveFlt(ToPath(chosen->FileName));
@@ -707,16 +722,14 @@ void TMainForm::SaveAsFloatActionExecute() {
 void TMainForm::CloseActionExecute() {
     RunGuarded(dialogs_, [&] {
         if (TMDIChildForm* child = ActiveMDIChild())
-            if (QMdiSubWindow* sub = child->SubWindow())
-                sub->close();
+            if (QMdiSubWindow* sub = child->SubWindow()) sub->close();
     });
 }
 
 void TMainForm::CloseAllActionExecute() {
     RunGuarded(dialogs_, [&] {
         for (TMDIChildForm* child : LiveChildren(mdiArea_))
-            if (QMdiSubWindow* sub = child->SubWindow())
-                sub->close();
+            if (QMdiSubWindow* sub = child->SubWindow()) sub->close();
     });
 }
 
@@ -741,8 +754,7 @@ void TMainForm::EditCut1Execute() {
 void TMainForm::EditCopy1Execute() {
     RunGuarded(dialogs_, [&] {
         TMDIChildForm* child = ActiveMDIChild();
-        if (!child || child->Bitmap().isNull())
-            return;
+        if (!child || child->Bitmap().isNull()) return;
         QGuiApplication::clipboard()->setImage(child->Bitmap());
     });
 }
@@ -750,41 +762,35 @@ void TMainForm::EditCopy1Execute() {
 void TMainForm::EditPaste1Execute() {
     RunGuarded(dialogs_, [&] {
         TMDIChildForm* child = ActiveMDIChild();
-        if (!child)
-            return;
+        if (!child) return;
         const QImage image = QGuiApplication::clipboard()->image();
-        if (image.isNull())
-            return;
+        if (image.isNull()) return;
         child->SetBitmap(image);
     });
 }
 
 void TMainForm::AmplifyActionExecute() {
     RunGuarded(dialogs_, [&] {
-        if (TMDIChildForm* child = ActiveMDIChild())
-            child->Amplify();
+        if (TMDIChildForm* child = ActiveMDIChild()) child->Amplify();
     });
 }
 
 void TMainForm::EditOriginalSizeActionExecute() {
     RunGuarded(dialogs_, [&] {
-        if (TMDIChildForm* child = ActiveMDIChild())
-            child->OriginalSize();
+        if (TMDIChildForm* child = ActiveMDIChild()) child->OriginalSize();
     });
 }
 
 void TMainForm::ShrinkActionExecute() {
     RunGuarded(dialogs_, [&] {
-        if (TMDIChildForm* child = ActiveMDIChild())
-            child->Shrink();
+        if (TMDIChildForm* child = ActiveMDIChild()) child->Shrink();
     });
 }
 
 void TMainForm::InvertActionExecute() {
     RunGuarded(dialogs_, [&] {
         TMDIChildForm* child = ActiveMDIChild();
-        if (!child || child->Bitmap().isNull())
-            return;
+        if (!child || child->Bitmap().isNull()) return;
         QImage bitmap = child->Bitmap();
         InvertBitmap(bitmap);
         child->bitmap_ = bitmap;
@@ -795,8 +801,7 @@ void TMainForm::InvertActionExecute() {
 void TMainForm::Rotate90ActionExecute() {
     RunGuarded(dialogs_, [&] {
         TMDIChildForm* child = ActiveMDIChild();
-        if (!child || child->Bitmap().isNull())
-            return;
+        if (!child || child->Bitmap().isNull()) return;
         child->SetBitmap(Rotate90Bitmap(child->Bitmap()));
     });
 }
@@ -804,7 +809,8 @@ void TMainForm::Rotate90ActionExecute() {
 // ---- View, Window and Help ----------------------------------------------------------------------
 
 void TMainForm::StatusBarActionExecute() {
-    RunGuarded(dialogs_, [&] { statusBar()->setVisible(Action(QStringLiteral("StatusBarAction"))->isChecked()); });
+    RunGuarded(dialogs_,
+               [&] { statusBar()->setVisible(Action(QStringLiteral("StatusBarAction"))->isChecked()); });
 }
 
 void TMainForm::ToolBarActionExecute() {
@@ -827,17 +833,14 @@ void TileStrips(QMdiArea* area, bool stacked) {
     std::vector<QMdiSubWindow*> subs;
     for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder)) {
         auto* child = qobject_cast<TMDIChildForm*>(sub->widget());
-        if (child && !child->Closed() && !sub->isMinimized())
-            subs.push_back(sub);
+        if (child && !child->Closed() && !sub->isMinimized()) subs.push_back(sub);
     }
-    if (subs.empty())
-        return;
+    if (subs.empty()) return;
     const QRect area_rect = area->viewport()->rect();
     const int n = static_cast<int>(subs.size());
     for (int i = 0; i < n; ++i) {
         QMdiSubWindow* sub = subs[static_cast<std::size_t>(i)];
-        if (sub->isMaximized())
-            sub->showNormal();
+        if (sub->isMaximized()) sub->showNormal();
         if (stacked) {
             const int top = area_rect.height() * i / n;
             const int bottom = area_rect.height() * (i + 1) / n;
@@ -863,8 +866,7 @@ void TMainForm::WindowTileVertical1Execute() {
 void TMainForm::WindowMinimizeAll1Execute() {
     RunGuarded(dialogs_, [&] {
         for (TMDIChildForm* child : LiveChildren(mdiArea_))
-            if (QMdiSubWindow* sub = child->SubWindow())
-                sub->showMinimized();
+            if (QMdiSubWindow* sub = child->SubWindow()) sub->showMinimized();
     });
 }
 
@@ -876,8 +878,7 @@ void TMainForm::WindowArrangeAll1Execute() {
         int y = viewport.bottom() + 1;
         for (TMDIChildForm* child : LiveChildren(mdiArea_)) {
             QMdiSubWindow* sub = child->SubWindow();
-            if (!sub || !sub->isMinimized())
-                continue;
+            if (!sub || !sub->isMinimized()) continue;
             const QSize size = sub->size();
             if (x > 0 && x + size.width() > viewport.width()) {
                 x = 0;

@@ -3,8 +3,8 @@
 #include <QString>
 
 #include <functional>
-#include <optional>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QAction;
@@ -25,7 +25,7 @@ class TToolHooks;
 /// windows and the persistent settings. Tool windows are created once at start-up.
 class TMainForm : public QMainWindow {
     Q_OBJECT
-public:
+  public:
     /// dialogs and settings are the platform layer; tests pass scripted ones.
     TMainForm(IDialogs& dialogs, QSettings& settings, QWidget* parent = nullptr);
     ~TMainForm() override;
@@ -101,11 +101,11 @@ public:
     void WindowArrangeAll1Execute();
     void HelpAboutActionExecute();
 
-signals:
+  signals:
     /// The user confirmed Exit; the application ends its message loop on it.
     void ExitAccepted();
 
-private:
+  private:
     void CreateActions();
     void CreateMenusAndToolBars();
     void EnsureSettingsDefaults();

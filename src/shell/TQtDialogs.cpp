@@ -30,17 +30,17 @@ std::optional<FileDialogResult> TQtDialogs::RunFileDialog(const FileDialogReques
         index = 1;
     // The default extension follows the filter the user picks.
     dialog.setDefaultSuffix(DefaultSuffixFor(request.Filter, index));
-    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog, &request, filters](const QString& f) {
-        dialog.setDefaultSuffix(DefaultSuffixFor(request.Filter, static_cast<int>(filters.indexOf(f)) + 1));
-    });
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return std::nullopt;
+    QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog,
+                     [&dialog, &request, filters](const QString& f) {
+                         dialog.setDefaultSuffix(
+                             DefaultSuffixFor(request.Filter, static_cast<int>(filters.indexOf(f)) + 1));
+                     });
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
     FileDialogResult result;
     result.FilterIndex = static_cast<int>(filters.indexOf(dialog.selectedNameFilter())) + 1;
-    if (result.FilterIndex < 1)
-        result.FilterIndex = 1;
-    result.FileName = ApplyDefaultSuffix(QDir::toNativeSeparators(dialog.selectedFiles().first()), request.Filter,
-                                         result.FilterIndex);
+    if (result.FilterIndex < 1) result.FilterIndex = 1;
+    result.FileName = ApplyDefaultSuffix(QDir::toNativeSeparators(dialog.selectedFiles().first()),
+                                         request.Filter, result.FilterIndex);
     return result;
 }
 
@@ -65,8 +65,12 @@ void TQtDialogs::Error(const QString& text) {
     QMessageBox::critical(parent_, QApplication::applicationName(), text);
 }
 
-void TQtDialogs::Beep() { QApplication::beep(); }
+void TQtDialogs::Beep() {
+    QApplication::beep();
+}
 
-int TQtDialogs::ExecModal(QDialog& dialog) { return dialog.exec(); }
+int TQtDialogs::ExecModal(QDialog& dialog) {
+    return dialog.exec();
+}
 
 } // namespace corvane::ui

@@ -8,7 +8,7 @@ namespace corvane::ui {
 
 /// The workbench's dialogs: Qt file dialogs and message boxes, the system beep, QDialog::exec.
 class TQtDialogs : public IDialogs {
-public:
+  public:
     /// Message boxes and file dialogs are centred on parent (the main frame) once it is set.
     void SetParent(QWidget* parent) { parent_ = parent; }
 
@@ -20,7 +20,7 @@ public:
     void Beep() override;
     int ExecModal(QDialog& dialog) override;
 
-private:
+  private:
     std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, bool save);
     QPointer<QWidget> parent_;
 };

@@ -20,14 +20,12 @@
 namespace corvane::ui {
 
 std::optional<std::pair<std::int64_t, std::int64_t>> GuessRawDimensions(std::int64_t n) {
-    if (n < 4)
-        return std::nullopt;
+    if (n < 4) return std::nullopt;
     const auto limit = static_cast<std::int64_t>(std::sqrt(static_cast<double>(n)) + 2.0);
     std::optional<std::pair<std::int64_t, std::int64_t>> best;
     std::int64_t bestDistance = 0;
     for (std::int64_t d = 2; d < limit; ++d) {
-        if (n % d != 0)
-            continue;
+        if (n % d != 0) continue;
         const std::int64_t other = n / d;
         const std::int64_t distance = std::llabs(d - other);
         if (!best || distance < bestDistance) {
@@ -49,8 +47,7 @@ QLineEdit* MakeEdit(const char* name, const char* text, QWidget* parent) {
 
 QLabel* MakeLabel(const QString& text, QWidget* buddy, QWidget* parent) {
     auto* label = new QLabel(text, parent);
-    if (buddy)
-        label->setBuddy(buddy);
+    if (buddy) label->setBuddy(buddy);
     return label;
 }
 
@@ -66,7 +63,8 @@ TRawOptionForm::TRawOptionForm(IDialogs& dialogs, const QString& fileName, QWidg
 
     DescribeLabel = new QLabel(QStringLiteral("Describe: \"") + fileName_ + QStringLiteral("\""), this);
     DescribeLabel->setObjectName(QStringLiteral("DescribeLabel"));
-    SizeLabel = new QLabel(QStringLiteral("( ") + QString::number(fileSize_) + QStringLiteral(" bytes )"), this);
+    SizeLabel =
+        new QLabel(QStringLiteral("( ") + QString::number(fileSize_) + QStringLiteral(" bytes )"), this);
     SizeLabel->setObjectName(QStringLiteral("SizeLabel"));
 
     DimensionsGroupBox = new QGroupBox(QStringLiteral("   Dimensions   "), this);

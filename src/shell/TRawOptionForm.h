@@ -25,7 +25,7 @@ std::optional<std::pair<std::int64_t, std::int64_t>> GuessRawDimensions(std::int
 /// is opened. Made for one file, whose size it reads at creation.
 class TRawOptionForm : public QDialog {
     Q_OBJECT
-public:
+  public:
     /// fileName is the full name; the dialog shows and keeps the name without its folder.
     TRawOptionForm(IDialogs& dialogs, const QString& fileName, QWidget* parent = nullptr);
 
@@ -60,7 +60,7 @@ public:
     /// that is not an integer is reported through the dialogs.
     void Button4Click();
 
-private:
+  private:
     IDialogs& dialogs_;
     QString fileName_;
     std::uint64_t fileSize_ = 0;

@@ -35,19 +35,20 @@ TEST(CommandTable, MenusCommandsHintsAndShortcutsAsGiven) {
     auto frame = MakeTestMainForm();
     EXPECT_EQ(frame->Form->windowTitle(), "Corvane");
     const QList<QAction*> menus = frame->Form->menuBar()->actions();
-    EXPECT_EQ(Entries(menus, false), (QStringList{"&File", "&Edit", "&View", "C&ross_Cor", "&Carrier", "&Phase_Shift",
-                                                  "Phase", "Displacement", "Parameters", "&Tools", "Image", "&Window",
-                                                  "&Help"}));
+    EXPECT_EQ(Entries(menus, false),
+              (QStringList{"&File", "&Edit", "&View", "C&ross_Cor", "&Carrier", "&Phase_Shift", "Phase",
+                           "Displacement", "Parameters", "&Tools", "Image", "&Window", "&Help"}));
     EXPECT_EQ(Entries(menus[0]->menu()->actions(), true),
               (QStringList{"FileOpenAction", "FloatFileOpenAction", "SaveAction", "FileSaveAsAction",
                            "SaveAsFloatAction", "CloseAction", "CloseAllAction", "FileExitAction"}));
     EXPECT_EQ(Entries(menus[11]->menu()->actions(), true).mid(0, 5),
-              (QStringList{"WindowCascade1", "WindowTileHorizontal1", "WindowTileVertical1", "WindowMinimizeAll1",
-                           "WindowArrangeAll1"}));
+              (QStringList{"WindowCascade1", "WindowTileHorizontal1", "WindowTileVertical1",
+                           "WindowMinimizeAll1", "WindowArrangeAll1"}));
     // Caption, short hint, long hint; blanks inside the texts are kept, a hint without "|" is both.
     const std::tuple<const char*, const char*, const char*, const char*> texts[] = {
         {"FileOpenAction", "Open", "Open", "Open and display an image"},
-        {"SaveAsFloatAction", "Save As Float", "Save  the image to float format , the data is normalized to [-pi, pi]",
+        {"SaveAsFloatAction", "Save As Float",
+         "Save  the image to float format , the data is normalized to [-pi, pi]",
          "Save  the image to float format , the data is normalized to [-pi, pi]"},
         {"ShrinkAction", "Shrink  -", "Shrink", " shrink the current image"},
         {"Rotate90Action", "Rotate 90", "Rotate 90 Degree", "Rotate the image 90degree, un-clockwise"},
@@ -93,10 +94,11 @@ TEST(CommandTable, ToolBarButtonsShowTheShortHintAndHoverPutsTheLongOneInTheStat
 TEST(CommandTable, DocumentCommandsDoNothingWithoutADocumentWindow) {
     auto frame = MakeTestMainForm();
     QApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB888));
-    for (const char* name : {"SaveAction", "FileSaveAsAction", "SaveAsFloatAction", "InvertAction", "Rotate90Action",
-                             "EditCopy1", "EditPaste1", "AmplifyAction", "ShrinkAction", "EditOriginalSizeAction",
-                             "CloseAction", "CloseAllAction", "WindowCascade1", "WindowTileHorizontal1",
-                             "WindowTileVertical1", "WindowMinimizeAll1", "WindowArrangeAll1"}) {
+    for (const char* name :
+         {"SaveAction", "FileSaveAsAction", "SaveAsFloatAction", "InvertAction", "Rotate90Action",
+          "EditCopy1", "EditPaste1", "AmplifyAction", "ShrinkAction", "EditOriginalSizeAction", "CloseAction",
+          "CloseAllAction", "WindowCascade1", "WindowTileHorizontal1", "WindowTileVertical1",
+          "WindowMinimizeAll1", "WindowArrangeAll1"}) {
         EXPECT_TRUE(frame->Form->Action(name)->isEnabled()) << name;
         frame->Trigger(name);
     }
@@ -113,8 +115,7 @@ TEST(CommandTable, CutIsEnabledOnlyWhileATextFieldHasTheFocus) {
     QApplication::setActiveWindow(&edit);
     edit.setFocus();
     corvane::test::ProcessEvents();
-    if (QApplication::focusWidget() != &edit)
-        GTEST_SKIP() << "the platform gives no keyboard focus";
+    if (QApplication::focusWidget() != &edit) GTEST_SKIP() << "the platform gives no keyboard focus";
     EXPECT_TRUE(cut->isEnabled());
     edit.selectAll();
     cut->trigger();
@@ -133,5 +134,6 @@ TEST(CommandTable, AboutShowsVersionCopyrightAndAMailLinkModally) {
     });
     frame->Trigger("HelpAboutAction");
     EXPECT_EQ(frame->Dialogs.Texts(Kind::Modal), QStringList{"AboutBox"});
-    EXPECT_TRUE(seen.contains(QRegularExpression("^Version .+\\|Copyright .+\\|.*mailto:"))) << seen.toStdString();
+    EXPECT_TRUE(seen.contains(QRegularExpression("^Version .+\\|Copyright .+\\|.*mailto:")))
+        << seen.toStdString();
 }

@@ -29,7 +29,7 @@ std::unique_ptr<corvane::TGrayImage> Pattern(int width, int height) {
 }
 
 class DocumentWindow : public ::testing::Test {
-protected:
+  protected:
     TMDIChildForm& Show(const QString& caption, int width, int height) {
         return *frame->Form->ShowInRole(caption, *Pattern(width, height));
     }
@@ -50,18 +50,19 @@ TEST_F(DocumentWindow, ZoomStepsSkipZeroStopAtTheLimitsAndFitSmallPictures) {
         EXPECT_EQ(w.Zoom(), zoom);
     }
     EXPECT_EQ(w.ShownSize(), QSize(197, 147));
-    EXPECT_EQ(w.size(), QSize(197, 147));  // the client area follows a small picture
+    EXPECT_EQ(w.size(), QSize(197, 147)); // the client area follows a small picture
     // A picture smaller than the client area sits in its centre.
     w.SubWindow()->resize(w.SubWindow()->size() + QSize(51, 40));
     ProcessEvents();
-    EXPECT_EQ(w.Picture()->pos(), QPoint(25, 20));  // (248 - 197) / 2 and (187 - 147) / 2, rounded down
+    EXPECT_EQ(w.Picture()->pos(), QPoint(25, 20)); // (248 - 197) / 2 and (187 - 147) / 2, rounded down
     frame->Trigger("EditOriginalSizeAction");
-    frame->Trigger("AmplifyAction");  // 790 x 590 is below 791 x 591
+    frame->Trigger("AmplifyAction"); // 790 x 590 is below 791 x 591
     EXPECT_EQ(w.size(), QSize(790, 590));
-    frame->Trigger("AmplifyAction");  // 1185 x 885 is not: the window keeps its size
+    frame->Trigger("AmplifyAction"); // 1185 x 885 is not: the window keeps its size
     EXPECT_EQ(w.size(), QSize(790, 590));
     EXPECT_EQ(w.Picture()->size(), QSize(1185, 885));
-    EXPECT_EQ(w.Picture()->pos(), QPoint(0, 0));  // a picture larger than the client area scrolls from its corner
+    EXPECT_EQ(w.Picture()->pos(),
+              QPoint(0, 0)); // a picture larger than the client area scrolls from its corner
     for (int i = 0; i < 8; ++i)
         frame->Trigger("AmplifyAction");
     EXPECT_EQ(w.Zoom(), 8);
@@ -86,7 +87,7 @@ TEST_F(DocumentWindow, MousePositionsMapToClampedPixels) {
     EXPECT_EQ(w.MouseToPixel({1030, 200}), QPoint(511, 63));
     EXPECT_EQ(w.MouseToPixel({-3, -1}), QPoint(0, 0));
     w.Shrink();
-    w.Shrink();  // 2 -> 1 -> -2: each shown pixel covers two
+    w.Shrink(); // 2 -> 1 -> -2: each shown pixel covers two
     EXPECT_EQ(w.MouseToPixel({100, 7}), QPoint(200, 14));
 }
 
@@ -95,18 +96,20 @@ TEST_F(DocumentWindow, DraggingShowsSizeInTheHintAndAnExclusiveMarquee) {
     const QImage before = w.Bitmap();
     MoveOnPicture(w, {7, 3});
     const QRgb pixel = before.pixel(7, 3);
-    EXPECT_EQ(w.HintText(), QString("Position(7,3),color=(%1,%2,%3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel)));
+    EXPECT_EQ(
+        w.HintText(),
+        QString("Position(7,3),color=(%1,%2,%3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel)));
     EXPECT_EQ(frame->Form->statusBar()->currentMessage(), w.HintText());
     DragOnPicture(w, {10, 10}, {5, 20});
     EXPECT_TRUE(w.HintText().startsWith("Position(5,20),color=("));
     EXPECT_TRUE(w.HintText().endsWith(")Width:6 Height:11")) << w.HintText().toStdString();
     EXPECT_FALSE(w.Dragging());
     EXPECT_TRUE(w.MarqueeShown());
-    EXPECT_EQ(w.MarqueeRect(), QRect(QPoint(5, 10), QPoint(10, 20)));  // (5, 10) to (11, 21) exclusive
+    EXPECT_EQ(w.MarqueeRect(), QRect(QPoint(5, 10), QPoint(10, 20))); // (5, 10) to (11, 21) exclusive
     const auto s = w.GetSelection();
     EXPECT_EQ((std::array{s.Left, s.Top, s.Right, s.Bottom}), (std::array{10, 10, 6, 21}));
-    EXPECT_EQ(w.Bitmap(), before);  // the marquee is drawn over the picture, never into it
-    ClickOnPicture(w, {1, 1});      // a new press erases it
+    EXPECT_EQ(w.Bitmap(), before); // the marquee is drawn over the picture, never into it
+    ClickOnPicture(w, {1, 1});     // a new press erases it
     EXPECT_FALSE(w.MarqueeShown());
     w.SetSelection(2, 3, 8, 9);
     EXPECT_EQ(w.MarqueeRect(), QRect(QPoint(2, 3), QPoint(7, 8)));
@@ -161,8 +164,12 @@ struct RecordingTool : corvane::ui::TToolHooks {
     void DocumentDragged(TMDIChildForm&, int x1, int y1, int x2, int y2) override {
         events << QString("drag %1,%2,%3,%4").arg(x1).arg(y1).arg(x2).arg(y2);
     }
-    void DocumentMouseMoved(TMDIChildForm&, int x, int y) override { events << QString("move %1,%2").arg(x).arg(y); }
-    void DocumentClicked(TMDIChildForm&, int x, int y) override { events << QString("click %1,%2").arg(x).arg(y); }
+    void DocumentMouseMoved(TMDIChildForm&, int x, int y) override {
+        events << QString("move %1,%2").arg(x).arg(y);
+    }
+    void DocumentClicked(TMDIChildForm&, int x, int y) override {
+        events << QString("click %1,%2").arg(x).arg(y);
+    }
     void DocumentDoubleClicked(TMDIChildForm& w) override { events << "double " + w.Caption(); }
     void DocumentActivated(TMDIChildForm& w) override { events << "activated " + w.Caption(); }
 };
@@ -186,7 +193,9 @@ TEST_F(DocumentWindow, HooksReachOnlyVisibleToolsAndTheirErrorsAreShown) {
     EXPECT_TRUE(hidden.events.isEmpty());
 
     struct Failing : corvane::ui::TToolHooks {
-        void DocumentMouseMoved(TMDIChildForm&, int, int) override { throw corvane::CorvaneError("hook failed"); }
+        void DocumentMouseMoved(TMDIChildForm&, int, int) override {
+            throw corvane::CorvaneError("hook failed");
+        }
     } failing;
     frame->Form->RegisterToolHooks(&shown.window, &failing);
     MoveOnPicture(w, {1, 1});
@@ -219,4 +228,3 @@ TEST_F(DocumentWindow, GetGrayImageReplacesACallersImageOfAnotherSize) {
     EXPECT_EQ(std::string(reinterpret_cast<char*>(gray->Data), 108),
               std::string(reinterpret_cast<char*>(Pattern(12, 9)->Data), 108));
 }
-

@@ -102,20 +102,20 @@ TEST(OpenPicture, RawUsesTheOptionsDialogFieldsShortFilesEndInBlackCancelOrBadFi
     EXPECT_EQ(frame->Form->MDIChildCount(), 0);
 
     frame->Dialogs.QueueFile(name, 2);
-    frame->Dialogs.QueueModal(RawAnswer("3", "20", "12"));  // two rows more than the file holds
+    frame->Dialogs.QueueModal(RawAnswer("3", "20", "12")); // two rows more than the file holds
     frame->Trigger("FileOpenAction");
     ASSERT_EQ(frame->Form->MDIChildCount(), 1);
     EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(20, 10)) + std::string(40, '\0'));
 }
 
 class SavePicture : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { frame->Form->ShowInRole("raw image:One Image", *Ramp(640, 480)); }
     std::unique_ptr<TestMainForm> frame = MakeTestMainForm();
 };
 
 TEST_F(SavePicture, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherExtensions) {
-    frame->Dialogs.QueueFile(frame->File("out"), 1);  // the first filter adds ".bmp"
+    frame->Dialogs.QueueFile(frame->File("out"), 1); // the first filter adds ".bmp"
     frame->Trigger("FileSaveAsAction");
     EXPECT_EQ(frame->Dialogs.FileRequests()[0].Filter,
               "Bitmaps (*.bmp)|*.bmp|Raw files( *.raw )|*.raw|All files(*.*)|*.*");
@@ -157,7 +157,7 @@ TEST_F(SavePicture, SaveAsksForARoleWindowWritesRawUnderTheReplacedExtensionAndR
 TEST(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
     auto frame = MakeTestMainForm();
     auto gray = Ramp(64, 48);
-    gray->Data[0] = 0;  // full range, so the min-max display gives the same levels back
+    gray->Data[0] = 0; // full range, so the min-max display gives the same levels back
     gray->Data[1] = 255;
     frame->Form->ShowInRole("phase:One Image", *gray);
     const QString name = frame->File("phase");
@@ -165,8 +165,9 @@ TEST(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
     frame->Trigger("SaveAsFloatAction");
     const auto request = frame->Dialogs.FileRequests().at(0);
     EXPECT_EQ(request.Title, "Save image to Float");
-    EXPECT_EQ(request.Filter,
-              "Float Format(*.flt)|*.flt|Codes File(*.cod)|*.cod|Match Result(*.dat)|*.dat|All files(*.*)|*.*");
+    EXPECT_EQ(
+        request.Filter,
+        "Float Format(*.flt)|*.flt|Codes File(*.cod)|*.cod|Match Result(*.dat)|*.dat|All files(*.*)|*.*");
     EXPECT_EQ(request.DefaultExt, "*.flt");
     const corvane::TFloatImage map((name + ".flt").toStdString());
     EXPECT_FLOAT_EQ(map.GetPixel(0, 0), static_cast<float>(-3.1415926535897));
@@ -186,6 +187,6 @@ TEST(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
     frame->Active().GetGrayImage(shown);
     ASSERT_EQ(shown->Size, gray->Size);
     for (int i = 0; i < shown->Size; ++i)
-        ASSERT_LE(std::abs(int(shown->Data[i]) - int(gray->Data[i])), 1) << i;  // float rounding: one level
+        ASSERT_LE(std::abs(int(shown->Data[i]) - int(gray->Data[i])), 1) << i; // float rounding: one level
     EXPECT_TRUE(frame->Dialogs.Errors().empty());
 }

@@ -23,7 +23,8 @@ using namespace corvane::ui;
 
 TEST(FileFilter, QtNameFiltersAndTheDefaultExtensionOfTheChosenFilter) {
     const QString pictures = "Bitmaps (*.bmp)|*.bmp|Raw files( *.raw )|*.raw|All files(*.*)|*.*";
-    EXPECT_EQ(ToQtNameFilters(pictures), (QStringList{"Bitmaps (*.bmp)", "Raw files (*.raw)", "All files (*.*)"}));
+    EXPECT_EQ(ToQtNameFilters(pictures),
+              (QStringList{"Bitmaps (*.bmp)", "Raw files (*.raw)", "All files (*.*)"}));
     EXPECT_EQ(ToQtNameFilters("All files( *.* ) |*.*|Pictures|*.bmp;*.raw"),
               (QStringList{"All files (*.*)", "Pictures (*.bmp *.raw)"}));
     EXPECT_EQ(ApplyDefaultSuffix("/d/pic", pictures, 1), "/d/pic.bmp");
@@ -55,7 +56,7 @@ TEST(Guard, EveryKindOfErrorIsShownAndReportedAsFailure) {
 }
 
 TEST(WindowBitmap, GreyLevelRoundsTheChannelMean) {
-    EXPECT_EQ(GrayLevel(10, 20, 31), 20);  // 61/3 + 0.5 = 20.83
+    EXPECT_EQ(GrayLevel(10, 20, 31), 20); // 61/3 + 0.5 = 20.83
     EXPECT_EQ(GrayLevel(0, 0, 2), 1);
     EXPECT_EQ(GrayLevel(0, 0, 1), 0);
     EXPECT_EQ(GrayLevel(255, 255, 255), 255);
@@ -63,7 +64,7 @@ TEST(WindowBitmap, GreyLevelRoundsTheChannelMean) {
 
 TEST(WindowBitmap, Bmp24KeepsColoursAndReplacesTheFile) {
     corvane::test::TempDir dir;
-    QImage picture(5, 3, QImage::Format_RGB888);  // odd width: rows need padding
+    QImage picture(5, 3, QImage::Format_RGB888); // odd width: rows need padding
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
             picture.setPixelColor(x, y, QColor(10 * x, 50 * y, 200 - x - y));
@@ -77,11 +78,9 @@ TEST(WindowBitmap, Bmp24KeepsColoursAndReplacesTheFile) {
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir.Path()), {}), 1);
 }
 
-
 TEST(StartUp, PreparingTheApplicationNamesItAndWritesNumbersWithAPointUnderACommaLocale) {
     corvane::test::CommaDecimalLocale comma;
-    if (!comma.Active())
-        GTEST_SKIP() << "no comma-decimal locale";
+    if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale";
     char text[16];
     std::snprintf(text, sizeof text, "%.2f", 0.25);
     ASSERT_STREQ(text, "0,25");

@@ -65,7 +65,7 @@ TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisation) {
 }
 
 TEST(RawOptions, GuessWithoutADivisorOrWithABadHeaderLeavesTheFields) {
-    RawDialog raw(1009);  // prime
+    RawDialog raw(1009); // prime
     TRawOptionForm& form = *raw.form;
     form.WidthEdit->setText("33");
     form.Button4->click();
@@ -74,7 +74,7 @@ TEST(RawOptions, GuessWithoutADivisorOrWithABadHeaderLeavesTheFields) {
     form.HeaderEdit->setText("x1");
     form.Button4->click();
     EXPECT_EQ(raw.dialogs.Errors(), QStringList{"'x1' is not a valid integer value"});
-    form.HeaderEdit->setText("5000");  // larger than the file: nothing to divide
+    form.HeaderEdit->setText("5000"); // larger than the file: nothing to divide
     form.Button4->click();
     EXPECT_EQ(form.WidthEdit->text(), "33");
 }

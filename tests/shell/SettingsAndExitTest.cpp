@@ -19,9 +19,9 @@ double Stored(const corvane::test::TestMainForm& frame, const char* key) {
 
 TEST(MainFormSettings, FirstStartWritesTheFourDefaultsAndLaterStartsReadThem) {
     auto frame = MakeTestMainForm();
-    for (const auto& [key, value] : {std::pair{"Image Scale/scalex", 1.0}, std::pair{"Image Scale/scaley", 1.0},
-                                     std::pair{"Encode Coordinate/Max X", 50.0},
-                                     std::pair{"Encode Coordinate/Max Y", 50.0}})
+    for (const auto& [key, value] :
+         {std::pair{"Image Scale/scalex", 1.0}, std::pair{"Image Scale/scaley", 1.0},
+          std::pair{"Encode Coordinate/Max X", 50.0}, std::pair{"Encode Coordinate/Max Y", 50.0}})
         EXPECT_EQ(Stored(*frame, key), value) << key;
     frame->Settings->setValue("Image Scale/scalex", 0.25);
     frame->Settings->setValue("Image Scale/scaley", 0.5);

@@ -20,10 +20,10 @@ void Send(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button,
 void DragOnPicture(corvane::ui::TMDIChildForm& window, QPoint from, QPoint to, int steps) {
     QWidget* picture = window.Picture();
     Send(picture, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-    if (steps < 1)
-        steps = 1;
+    if (steps < 1) steps = 1;
     for (int i = 1; i <= steps; ++i) {
-        const QPoint p(from.x() + (to.x() - from.x()) * i / steps, from.y() + (to.y() - from.y()) * i / steps);
+        const QPoint p(from.x() + (to.x() - from.x()) * i / steps,
+                       from.y() + (to.y() - from.y()) * i / steps);
         Send(picture, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
     }
     Send(picture, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);

@@ -15,12 +15,12 @@ namespace corvane::test {
 /// An empty queue answers "Cancel" (file dialogs, modal dialogs) or "No" (Yes/No boxes) and the
 /// request is counted in Unscripted, so a test can check that nothing unexpected was asked.
 class ScriptedDialogs : public corvane::ui::IDialogs {
-public:
+  public:
     enum class Kind { OpenFile, SaveFile, Information, WarningYesNo, Error, Beep, Modal };
     struct Entry {
         Kind What;
-        QString Text;                            ///< message text, or the dialog's objectName
-        corvane::ui::FileDialogRequest Request;  ///< file dialogs only
+        QString Text;                           ///< message text, or the dialog's objectName
+        corvane::ui::FileDialogRequest Request; ///< file dialogs only
     };
 
     /// Next file dialog returns name (the default extension of the chosen filter is applied as
@@ -43,18 +43,24 @@ public:
     /// Requests of the file dialogs shown, in order.
     std::vector<corvane::ui::FileDialogRequest> FileRequests() const;
     int Count(Kind kind) const;
-    void Clear() { Log.clear(); Unscripted = 0; }
+    void Clear() {
+        Log.clear();
+        Unscripted = 0;
+    }
 
-    std::optional<corvane::ui::FileDialogResult> OpenFile(const corvane::ui::FileDialogRequest& request) override;
-    std::optional<corvane::ui::FileDialogResult> SaveFile(const corvane::ui::FileDialogRequest& request) override;
+    std::optional<corvane::ui::FileDialogResult>
+    OpenFile(const corvane::ui::FileDialogRequest& request) override;
+    std::optional<corvane::ui::FileDialogResult>
+    SaveFile(const corvane::ui::FileDialogRequest& request) override;
     void Information(const QString& text) override;
     bool WarningYesNo(const QString& text) override;
     void Error(const QString& text) override;
     void Beep() override;
     int ExecModal(QDialog& dialog) override;
 
-private:
-    std::optional<corvane::ui::FileDialogResult> NextFile(Kind kind, const corvane::ui::FileDialogRequest& request);
+  private:
+    std::optional<corvane::ui::FileDialogResult> NextFile(Kind kind,
+                                                          const corvane::ui::FileDialogRequest& request);
     std::deque<std::optional<corvane::ui::FileDialogResult>> files_;
     std::deque<bool> answers_;
     std::deque<std::function<int(QDialog&)>> modals_;

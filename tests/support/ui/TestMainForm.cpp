@@ -11,21 +11,23 @@
 
 namespace corvane::test {
 
-QString TestMainForm::SettingsFile() const { return QString::fromStdString(Dir.File("Corvane.ini")); }
+QString TestMainForm::SettingsFile() const {
+    return QString::fromStdString(Dir.File("Corvane.ini"));
+}
 
-QString TestMainForm::File(const QString& name) const { return QString::fromStdString(Dir.File(name.toStdString())); }
+QString TestMainForm::File(const QString& name) const {
+    return QString::fromStdString(Dir.File(name.toStdString()));
+}
 
 corvane::ui::TMDIChildForm& TestMainForm::Active() const {
     corvane::ui::TMDIChildForm* child = Form->ActiveMDIChild();
-    if (!child)
-        throw std::runtime_error("no active document window");
+    if (!child) throw std::runtime_error("no active document window");
     return *child;
 }
 
 void TestMainForm::Trigger(const char* actionName) const {
     QAction* action = Form->Action(QString::fromLatin1(actionName));
-    if (!action)
-        throw std::runtime_error(std::string("no action ") + actionName);
+    if (!action) throw std::runtime_error(std::string("no action ") + actionName);
     action->trigger();
 }
 
