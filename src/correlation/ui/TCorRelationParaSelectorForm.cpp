@@ -26,7 +26,7 @@
 #include <vector>
 
 #include "correlation/CorRelationConfig.h"
-#include "correlation/ui/EditNumbers.h"
+#include "shell/Convert.h"
 #include "image/TGrayImage.h"
 #include "shell/Platform.h"
 #include "shell/TMDIChildForm.h"
@@ -72,8 +72,8 @@ QWidget* MakePage(QStackedWidget* pages, const char* name)
     return page;
 }
 
-std::int32_t IntOf(const QLineEdit* edit) { return EditTextToInt(edit->text()); }
-float FloatOf(const QLineEdit* edit) { return static_cast<float>(EditTextToFloat(edit->text())); }
+std::int32_t IntOf(const QLineEdit* edit) { return StrToInt(edit->text()); }
+float FloatOf(const QLineEdit* edit) { return static_cast<float>(StrToFloat(edit->text())); }
 
 std::string BareName(const std::string& name)
 {
