@@ -1,6 +1,7 @@
 #include "correlation/CorRelationConfig.h"
 
 #include "support/DisplacementTables.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@
 namespace corvane {
 namespace {
 
-using test::ErrorMessageOf;
+using test::ErrorText;
 using test::ReadFileBytes;
 using test::ReplaceFirst;
 using test::TempDir;
@@ -118,14 +119,13 @@ TEST(CorRelationConfigTest, FilesThatCannotBeReadOrWrittenAreRefusedWithTheirMes
     };
     for (const auto& [from, to, message] : cases) {
         WriteFileBytes(dir.File("a.cor"), ReplaceFirst(good, from, to));
-        EXPECT_EQ(ErrorMessageOf([&] { ReadConfigFile(dir.File("a.cor")); }), message);
+        EXPECT_EQ(ErrorText([&] { ReadConfigFile(dir.File("a.cor")); }), message);
     }
     const std::string nowhere = dir.File("no/folder/a.cor");
-    EXPECT_EQ(ErrorMessageOf([&] { ReadConfigFile(dir.File("absent.cor")); }), read);
-    EXPECT_EQ(ErrorMessageOf([&] { WriteConfigFile(nowhere, Distinct(1)); }),
+    EXPECT_EQ(ErrorText([&] { ReadConfigFile(dir.File("absent.cor")); }), read);
+    EXPECT_EQ(ErrorText([&] { WriteConfigFile(nowhere, Distinct(1)); }),
               "write CorRelation Config file ERROR!!!");
-    EXPECT_EQ(ErrorMessageOf([&] { GenerateConfigFile(nowhere); }),
-              "Generate CorRelation Config file ERROR!!!");
+    EXPECT_EQ(ErrorText([&] { GenerateConfigFile(nowhere); }), "Generate CorRelation Config file ERROR!!!");
 }
 
 } // namespace

@@ -37,9 +37,8 @@ Outcome RunProgram(const TempDir& dir, const std::string& arguments) {
 std::string GenerateJob(const TempDir& dir) {
     std::filesystem::create_directories(dir.Path() / "job");
     EXPECT_EQ(RunProgram(dir, "--generate job/run.cor").status, 0);
-    test::SpeckleOptions o;
-    o.Width = o.Height = 100, o.ShiftX = 2.0, o.ShiftY = 1.0;
-    const test::SpecklePair pair = test::MakeSpecklePair(o);
+    const test::SpecklePair pair =
+        test::MakeSpecklePair({.Width = 100, .Height = 100, .ShiftX = 2.0, .ShiftY = 1.0});
     test::SaveGreyBmp(dir.File("job/test0.bmp"), 100, 100, pair.Initial);
     test::SaveGreyBmp(dir.File("job/test2.bmp"), 100, 100, pair.Deformed);
     const std::string text = ReadFileBytes(dir.File("job/run.cor"));

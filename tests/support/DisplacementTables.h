@@ -1,11 +1,9 @@
 #pragma once
 #include <array>
 #include <cstdio>
-#include <functional>
 #include <string>
 #include <vector>
 
-#include "image/CorvaneError.h"
 #include "support/TestSupport.h"
 
 namespace corvane::test {
@@ -29,16 +27,6 @@ inline std::vector<TableRecord> ReadDisplacementTable(const std::string& file) {
 inline std::string ReplaceFirst(std::string text, const std::string& from, const std::string& to) {
     const auto at = text.find(from);
     return at == std::string::npos ? text : text.replace(at, from.size(), to);
-}
-
-/// The message of the CorvaneError an action throws, or "(no error)".
-inline std::string ErrorMessageOf(const std::function<void()>& action) {
-    try {
-        action();
-    } catch (const CorvaneError& e) {
-        return e.what();
-    }
-    return "(no error)";
 }
 
 } // namespace corvane::test
