@@ -5,12 +5,10 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHideEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QStatusTipEvent>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -20,12 +18,10 @@
 #include <cstdlib>
 #include <limits>
 
-#include "image/TGrayImage.h"
 #include "shell/Convert.h"
 #include "shell/Platform.h"
 #include "shell/TMainForm.h"
 #include "spectral/TMyFFT.h"
-#include "spectral/ui/OnFailure.h"
 
 namespace corvane::ui {
 
@@ -34,11 +30,6 @@ const QString kFloatFilter = QStringLiteral("Float Data file( *flt)|*.flt|All Fi
 const QString kMaskFilter = QStringLiteral("Mask Files (*.bmp)|*.bmp|All files( *.*)|*.*");
 const QString kSaveFilter = QStringLiteral("Bin Float file(*.flt)|*.flt|All files(*.*)|*.*");
 
-template <typename T> T* Named(T* widget, const char* name) {
-    widget->setObjectName(QString::fromLatin1(name));
-    return widget;
-}
-
 // x + w for the far corner of the rectangle filter; a sum beyond the integer range only means
 // "past the edge of the map".
 std::int32_t FarCorner(std::int32_t origin, std::int32_t size) {
@@ -46,14 +37,19 @@ std::int32_t FarCorner(std::int32_t origin, std::int32_t size) {
     return static_cast<std::int32_t>(std::clamp<std::int64_t>(sum, std::numeric_limits<std::int32_t>::min(),
                                                               std::numeric_limits<std::int32_t>::max()));
 }
+
+// The rectangle and the circle exclude each other (the mask combines with either): checking one
+// unchecks the other and disables its group.
+void ExclusiveFilterClicked(QCheckBox* box, QGroupBox* group, QCheckBox* other, QGroupBox* otherGroup) {
+    group->setEnabled(box->isChecked());
+    if (!box->isChecked()) return;
+    other->setChecked(false);
+    otherGroup->setEnabled(false);
+}
 } // namespace
 
 TInverseFFTForm::TInverseFFTForm(TMainForm& mainForm)
-    : QWidget(&mainForm, Qt::Tool | Qt::WindowStaysOnTopHint), main_(mainForm), dialogs_(mainForm.Dialogs()),
-      commands_(mainForm) {
-    setObjectName(QStringLiteral("InverseFFTForm"));
-    setWindowTitle(QStringLiteral("Inverse FFT"));
-
+    : TFFTToolForm(mainForm, "InverseFFTForm", QStringLiteral("Inverse FFT"), "InverseFFTAction") {
     ZrEdit = Named(new QLineEdit(QStringLiteral("Zr.flt"), this), "ZrEdit");
     ZiEdit = Named(new QLineEdit(QStringLiteral("Zi.flt"), this), "ZiEdit");
     ZrButton = Named(new QPushButton(QStringLiteral("..."), this), "ZrButton");
@@ -67,32 +63,31 @@ TInverseFFTForm::TInverseFFTForm(TMainForm& mainForm)
     MaskFileGroupBox = Named(new QGroupBox(QStringLiteral("Mask File"), this), "MaskFileGroupBox");
     MaskFileGroupBox->setToolTip(QStringLiteral("white(255) is valid"));
     MaskFileEdit = Named(new QLineEdit(QStringLiteral("Mask.bmp"), MaskFileGroupBox), "MaskFileEdit");
-    BrowseMaskFileButton = Named(new QPushButton(QStringLiteral("..."), MaskFileGroupBox), "BrowseMaskFileButton");
+    BrowseMaskFileButton =
+        Named(new QPushButton(QStringLiteral("..."), MaskFileGroupBox), "BrowseMaskFileButton");
 
-    RectFilterCheckBox = Named(new QCheckBox(QStringLiteral("Use Rectangle Filter"), this), "RectFilterCheckBox");
+    RectFilterCheckBox =
+        Named(new QCheckBox(QStringLiteral("Use Rectangle Filter"), this), "RectFilterCheckBox");
     RectGroupBox = Named(new QGroupBox(QStringLiteral("Rectangle Filter"), this), "RectGroupBox");
     XEdit = Named(new QLineEdit(QStringLiteral("0"), RectGroupBox), "XEdit");
     YEdit = Named(new QLineEdit(QStringLiteral("0"), RectGroupBox), "YEdit");
     WidthEdit = Named(new QLineEdit(QStringLiteral("0"), RectGroupBox), "WidthEdit");
     HeightEdit = Named(new QLineEdit(QStringLiteral("0"), RectGroupBox), "HeightEdit");
 
-    CircleFilterCheckBox = Named(new QCheckBox(QStringLiteral("Use Circle Filter"), this), "CircleFilterCheckBox");
+    CircleFilterCheckBox =
+        Named(new QCheckBox(QStringLiteral("Use Circle Filter"), this), "CircleFilterCheckBox");
     CircleGroupBox = Named(new QGroupBox(QStringLiteral("Circle Filter"), this), "CircleGroupBox");
     CenterXEdit = Named(new QLineEdit(QStringLiteral("0"), CircleGroupBox), "CenterXEdit");
     CenterYEdit = Named(new QLineEdit(QStringLiteral("0"), CircleGroupBox), "CenterYEdit");
     RadiusEdit = Named(new QLineEdit(QStringLiteral("10"), CircleGroupBox), "RadiusEdit");
 
     InverseFFTButton = Named(new QPushButton(QStringLiteral("Inverse FFT"), this), "InverseFFTButton");
-    CloseButton = Named(new QPushButton(QStringLiteral("Close"), this), "CloseButton");
-
-    PopupMenu = Named(new QMenu(this), "PopupMenu");
     SaveInverseFFTrealpartto1 =
-        Named(PopupMenu->addAction(QStringLiteral("Save Inverse FFT real part to...")), "SaveInverseFFTrealpartto1");
-    SaveInverseFFTimaginepartto1 = Named(PopupMenu->addAction(QStringLiteral("Save Inverse FFT imagine part to...")),
-                                         "SaveInverseFFTimaginepartto1");
-    setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(this, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { PopupMenu->popup(mapToGlobal(pos)); });
+        Named(PopupMenu->addAction(QStringLiteral("Save Inverse FFT real part to...")),
+              "SaveInverseFFTrealpartto1");
+    SaveInverseFFTimaginepartto1 =
+        Named(PopupMenu->addAction(QStringLiteral("Save Inverse FFT imagine part to...")),
+              "SaveInverseFFTimaginepartto1");
 
     // Layout: the spectrum files, the three filters, the buttons.
     auto* layout = new QVBoxLayout(this);
@@ -137,6 +132,7 @@ TInverseFFTForm::TInverseFFTForm(TMainForm& mainForm)
     buttons->addWidget(InverseFFTButton);
     buttons->addWidget(CloseButton);
     layout->addLayout(buttons);
+    setTabOrder(InverseFFTButton, CloseButton); // the Close button, made with the window, comes last
 
     MaskFileGroupBox->setEnabled(false);
     RectGroupBox->setEnabled(false);
@@ -150,78 +146,40 @@ TInverseFFTForm::TInverseFFTForm(TMainForm& mainForm)
     connect(CircleFilterCheckBox, &QCheckBox::clicked, this, &TInverseFFTForm::CircleFilterCheckBoxClick);
     connect(BrowseMaskFileButton, &QPushButton::clicked, this, &TInverseFFTForm::BrowseMaskFileButtonClick);
     connect(InverseFFTButton, &QPushButton::clicked, this, &TInverseFFTForm::InverseFFTButtonClick);
-    connect(CloseButton, &QPushButton::clicked, this, &TInverseFFTForm::CloseButtonClick);
-    connect(SaveInverseFFTrealpartto1, &QAction::triggered, this, &TInverseFFTForm::SaveInverseFFTrealpartto1Click);
+    connect(SaveInverseFFTrealpartto1, &QAction::triggered, this,
+            &TInverseFFTForm::SaveInverseFFTrealpartto1Click);
     connect(SaveInverseFFTimaginepartto1, &QAction::triggered, this,
             &TInverseFFTForm::SaveInverseFFTimaginepartto1Click);
 
     mainForm.RegisterToolHooks(this, this);
-
-    // The frame's command shows the tool; while it is shown, document windows only minimise.
-    if (QAction* command = mainForm.Action(QStringLiteral("InverseFFTAction"))) {
-        command->setEnabled(true);
-        connect(command, &QAction::triggered, this, [this] {
-            RunGuarded(dialogs_, [&] {
-                show();
-                raise();
-                activateWindow();
-            });
-        });
-    }
-    mainForm.AddCloseGuard(this);
 }
 
-TInverseFFTForm::~TInverseFFTForm() = default;
-
-void TInverseFFTForm::ChooseFloatFile(QLineEdit* edit) {
-    RunGuarded(dialogs_, [&] {
-        FileDialogRequest request;
-        request.Filter = kFloatFilter;
-        request.FilterIndex = 1;
-        if (const auto chosen = dialogs_.OpenFile(request)) edit->setText(chosen->FileName);
-    });
+void TInverseFFTForm::ZrButtonClick() {
+    RunGuarded(dialogs_, [&] { ChooseFile(ZrEdit, kFloatFilter); });
 }
 
-void TInverseFFTForm::ZrButtonClick() { ChooseFloatFile(ZrEdit); }
-
-void TInverseFFTForm::ZiButtonClick() { ChooseFloatFile(ZiEdit); }
+void TInverseFFTForm::ZiButtonClick() {
+    RunGuarded(dialogs_, [&] { ChooseFile(ZiEdit, kFloatFilter); });
+}
 
 void TInverseFFTForm::MaskFileCheckBoxClick() {
     RunGuarded(dialogs_, [&] { MaskFileGroupBox->setEnabled(MaskFileCheckBox->isChecked()); });
 }
 
-// The rectangle and the circle exclude each other; the mask combines with either.
 void TInverseFFTForm::RectFilterCheckBoxClick() {
     RunGuarded(dialogs_, [&] {
-        RectGroupBox->setEnabled(RectFilterCheckBox->isChecked());
-        if (RectFilterCheckBox->isChecked()) {
-            CircleFilterCheckBox->setChecked(false);
-            CircleGroupBox->setEnabled(false);
-        }
+        ExclusiveFilterClicked(RectFilterCheckBox, RectGroupBox, CircleFilterCheckBox, CircleGroupBox);
     });
 }
 
 void TInverseFFTForm::CircleFilterCheckBoxClick() {
     RunGuarded(dialogs_, [&] {
-        CircleGroupBox->setEnabled(CircleFilterCheckBox->isChecked());
-        if (CircleFilterCheckBox->isChecked()) {
-            RectFilterCheckBox->setChecked(false);
-            RectGroupBox->setEnabled(false);
-        }
+        ExclusiveFilterClicked(CircleFilterCheckBox, CircleGroupBox, RectFilterCheckBox, RectGroupBox);
     });
 }
 
 void TInverseFFTForm::BrowseMaskFileButtonClick() {
-    RunGuarded(dialogs_, [&] {
-        FileDialogRequest request;
-        request.Filter = kMaskFilter;
-        request.FilterIndex = 1;
-        const auto chosen = dialogs_.OpenFile(request);
-        if (!chosen) return;
-        MaskFileEdit->setText(chosen->FileName);
-        const TGrayImage mask(chosen->FileName.toStdString());
-        main_.ShowInRole(QStringLiteral("Mask File"), mask);
-    });
+    RunGuarded(dialogs_, [&] { ChoosePicture(MaskFileEdit, kMaskFilter, QStringLiteral("Mask File")); });
 }
 
 void TInverseFFTForm::ShowAmSpeedButtonClick() {
@@ -235,68 +193,47 @@ void TInverseFFTForm::ShowAmSpeedButtonClick() {
 
 void TInverseFFTForm::InverseFFTButtonClick() {
     RunGuarded(dialogs_, [&] {
-        fft_.reset();
-        InverseFFTButton->setEnabled(false);
-        OnFailure undo([this] {
-            fft_.reset();
-            InverseFFTButton->setEnabled(true);
+        Transform(InverseFFTButton, [&] {
+            // The filters act in the order mask, rectangle, circle, each clearing the same pixels
+            // of both parts; each filter's fields are read when its turn comes.
+            fft_ = std::make_unique<TMyFFT>(ZrEdit->text().toStdString(), ZiEdit->text().toStdString());
+            const auto clear = [&](const auto& filter) {
+                filter(*fft_->Real);
+                filter(*fft_->Imag);
+            };
+            if (MaskFileCheckBox->isChecked()) {
+                const std::string mask = MaskFileEdit->text().toStdString();
+                clear([&](TFloatImage& part) { part.ApplyMaskFile(0.0f, mask); });
+            }
+            if (RectFilterCheckBox->isChecked()) {
+                const std::int32_t x = StrToInt(XEdit->text());
+                const std::int32_t y = StrToInt(YEdit->text());
+                const std::int32_t w = StrToInt(WidthEdit->text());
+                const std::int32_t h = StrToInt(HeightEdit->text());
+                clear([&](TFloatImage& part) {
+                    part.FillRect(0.0f, x, y, FarCorner(x, w), FarCorner(y, h), false);
+                });
+            }
+            if (CircleFilterCheckBox->isChecked()) {
+                const std::int32_t cx = StrToInt(CenterXEdit->text());
+                const std::int32_t cy = StrToInt(CenterYEdit->text());
+                const double radius = StrToFloat(RadiusEdit->text());
+                clear([&](TFloatImage& part) { part.FillCircle(0.0f, cx, cy, radius, false); });
+            }
+            fft_->InverseFFT();
+            fft_->Phase->LinearSpectrum = true;
+            fft_->ShowSpectrum();
+            main_.ShowInRole(QStringLiteral("IFFT Spectra"), *fft_->Phase->Gray);
         });
-        // The filters act in the order mask, rectangle, circle, each on both parts, so a cleared
-        // spectrum pixel is zero in both; each filter's fields are read when its turn comes.
-        fft_ = std::make_unique<TMyFFT>(ZrEdit->text().toStdString(), ZiEdit->text().toStdString());
-        if (MaskFileCheckBox->isChecked()) {
-            const std::string mask = MaskFileEdit->text().toStdString();
-            fft_->Real->ApplyMaskFile(0.0f, mask);
-            fft_->Imag->ApplyMaskFile(0.0f, mask);
-        }
-        if (RectFilterCheckBox->isChecked()) {
-            const std::int32_t x = StrToInt(XEdit->text());
-            const std::int32_t y = StrToInt(YEdit->text());
-            const std::int32_t w = StrToInt(WidthEdit->text());
-            const std::int32_t h = StrToInt(HeightEdit->text());
-            fft_->Real->FillRect(0.0f, x, y, FarCorner(x, w), FarCorner(y, h), false);
-            fft_->Imag->FillRect(0.0f, x, y, FarCorner(x, w), FarCorner(y, h), false);
-        }
-        if (CircleFilterCheckBox->isChecked()) {
-            const std::int32_t cx = StrToInt(CenterXEdit->text());
-            const std::int32_t cy = StrToInt(CenterYEdit->text());
-            const double radius = StrToFloat(RadiusEdit->text());
-            fft_->Real->FillCircle(0.0f, cx, cy, radius, false);
-            fft_->Imag->FillCircle(0.0f, cx, cy, radius, false);
-        }
-        fft_->InverseFFT();
-        fft_->Phase->LinearSpectrum = true;
-        fft_->ShowSpectrum();
-        main_.ShowInRole(QStringLiteral("IFFT Spectra"), *fft_->Phase->Gray);
-        undo.Dismiss();
-        InverseFFTButton->setEnabled(true);
-        dialogs_.Beep();
     });
 }
 
-void TInverseFFTForm::SavePart(bool realPart) {
-    RunGuarded(dialogs_, [&] {
-        if (!fft_) return;
-        FileDialogRequest request;
-        request.Filter = kSaveFilter;
-        request.FilterIndex = 1;
-        request.DefaultExt = QStringLiteral("*.flt");
-        const auto chosen = dialogs_.SaveFile(request);
-        if (!chosen) return;
-        (realPart ? fft_->Real : fft_->Imag)->SaveFlt(chosen->FileName.toStdString());
-    });
+void TInverseFFTForm::SaveInverseFFTrealpartto1Click() {
+    SaveHeldPart(true, kSaveFilter, QStringLiteral("*.flt"));
 }
 
-void TInverseFFTForm::SaveInverseFFTrealpartto1Click() { SavePart(true); }
-
-void TInverseFFTForm::SaveInverseFFTimaginepartto1Click() { SavePart(false); }
-
-void TInverseFFTForm::CloseButtonClick() {
-    RunGuarded(dialogs_, [&] { hide(); });
-}
-
-void TInverseFFTForm::FormHide() {
-    RunGuarded(dialogs_, [&] { fft_.reset(); });
+void TInverseFFTForm::SaveInverseFFTimaginepartto1Click() {
+    SaveHeldPart(false, kSaveFilter, QStringLiteral("*.flt"));
 }
 
 void TInverseFFTForm::DocumentDragged(TMDIChildForm& /*child*/, int x1, int y1, int x2, int y2) {
@@ -314,18 +251,6 @@ bool TInverseFFTForm::event(QEvent* event) {
     if (event->type() != QEvent::StatusTip) return QWidget::event(event);
     main_.ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
     return true;
-}
-
-void TInverseFFTForm::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!event->spontaneous()) RunGuarded(dialogs_, [&] { commands_.SetEnabled(false); });
-}
-
-void TInverseFFTForm::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    if (event->spontaneous()) return;
-    FormHide();
-    RunGuarded(dialogs_, [&] { commands_.SetEnabled(true); });
 }
 
 } // namespace corvane::ui
