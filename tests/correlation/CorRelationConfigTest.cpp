@@ -13,11 +13,7 @@
 namespace corvane {
 namespace {
 
-using test::ErrorText;
-using test::ReadFileBytes;
-using test::ReplaceFirst;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 /// A group with distinct values and bare names, and the names as the reader gives them back.
 TCorRelationPara Distinct(int tag, const std::string& folder = "") {
@@ -35,31 +31,31 @@ TCorRelationPara Distinct(int tag, const std::string& folder = "") {
     return p;
 }
 
-TEST(CorRelationConfigTest, DefaultFileReadsBackWithItsValuesAndNamesAfterTheFilesFolder) {
+/// A folder holding the default file a.cor, whose text is kept in good.
+struct CorRelationConfigTest : ::testing::Test {
     TempDir dir;
-    GenerateConfigFile(dir.File("modal.cor"));
-    const std::string text = ReadFileBytes(dir.File("modal.cor"));
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 29);
-    const std::string f = dir.Path().string() + "/";
+    const std::string f = dir.Path().string() + "/", name = dir.File("a.cor");
+    const std::string good = (GenerateConfigFile(name), ReadFileBytes(name));
+};
+
+TEST_F(CorRelationConfigTest, DefaultFileReadsBackWithItsValuesAndNamesAfterTheFilesFolder) {
+    EXPECT_EQ(std::count(good.begin(), good.end(), '\n'), 29);
     // clang-format off
     TCorRelationPara expected{f + "test0.bmp", f + "test2.bmp", f + "xy.dat", f + "thetar.dat", f + "mask.bmp",
                               f + "none", f + "none", f + "none", f + "none", f + "info.inf",
                               33, 33, 15, 15, 13, 13, 2, 2, 0, 0, 0.1f, 20, 20, 70, 70, 20.0f, 5, 5, 0, 0,
                               1.0f, 1.0f, 2, 3, 3, 0.5f, 0, 1, 0, 0};
     // clang-format on
-    const std::vector<TCorRelationPara> groups = ReadConfigFile(dir.File("modal.cor"));
-    ASSERT_EQ(groups.size(), 1u);
-    EXPECT_EQ(groups[0], expected);
+    EXPECT_EQ(ReadConfigFile(name), std::vector<TCorRelationPara>{expected});
     // A file named without a folder keeps its names relative to the working folder (not the root).
     const std::filesystem::path before = std::filesystem::current_path();
     std::filesystem::current_path(dir.Path());
-    const std::string bare = ReadConfigFile("modal.cor").at(0).XYFile;
+    const std::string bare = ReadConfigFile("a.cor").at(0).XYFile;
     std::filesystem::current_path(before);
     EXPECT_EQ(bare, "xy.dat");
 }
 
-TEST(CorRelationConfigTest, WrittenGroupsReadBackInFileOrderWithTheFolderBeforeEveryName) {
-    TempDir dir;
+TEST_F(CorRelationConfigTest, WrittenGroupsReadBackInFileOrderWithTheFolderBeforeEveryName) {
     std::vector<TCorRelationPara> groups = {Distinct(1), Distinct(2), Distinct(3)};
     groups[1].XYFile = std::string(300, 'x') + ".dat"; // longer than the old 255-character buffer
     groups[2].InitialFile = "/data/initial.bmp";
@@ -73,39 +69,28 @@ TEST(CorRelationConfigTest, WrittenGroupsReadBackInFileOrderWithTheFolderBeforeE
         text += one.substr(one.find('\n') + 1);
     }
     WriteFileBytes(dir.File("three.cor"), text);
-    const std::vector<TCorRelationPara> back = ReadConfigFile(dir.File("three.cor"));
-    ASSERT_EQ(back.size(), 3u);
-    const std::string f = dir.Path().string() + "/";
-    for (int k = 0; k < 3; ++k) {
-        TCorRelationPara expected = Distinct(k + 1, f);
-        if (k == 1) expected.XYFile = f + groups[1].XYFile;
-        if (k == 2) expected.InitialFile = f + "/data/initial.bmp"; // absolute names too
-        EXPECT_EQ(back[k], expected) << k;
-    }
+    std::vector<TCorRelationPara> expected = {Distinct(1, f), Distinct(2, f), Distinct(3, f)};
+    expected[1].XYFile = f + groups[1].XYFile;
+    expected[2].InitialFile = f + "/data/initial.bmp"; // absolute names too
+    EXPECT_EQ(ReadConfigFile(dir.File("three.cor")), expected);
 }
 
-TEST(CorRelationConfigTest, WhiteSpaceOfTheFileIsFreeWhereThePatternHasWhiteSpace) {
-    TempDir dir;
-    GenerateConfigFile(dir.File("a.cor"));
-    const std::string plain = ReadFileBytes(dir.File("a.cor"));
-    const TCorRelationPara expected = ReadConfigFile(dir.File("a.cor"))[0];
+TEST_F(CorRelationConfigTest, WhiteSpaceOfTheFileIsFreeWhereThePatternHasWhiteSpace) {
+    const std::vector<TCorRelationPara> expected = ReadConfigFile(name);
     std::string crlf;
-    for (char c : plain)
+    for (char c : good)
         crlf += c == '\n' ? std::string("\r\n") : std::string(1, c);
     std::string loose =
-        ReplaceFirst(plain, "Large Window Size x, y =15   15\n", "Large Window Size x, y=\n\n 15\t15\n\n");
+        ReplaceFirst(good, "Large Window Size x, y =15   15\n", "Large Window Size x, y=\n\n 15\t15\n\n");
     loose = ReplaceFirst(loose, "Initial File =test0.bmp", "Initial File=   test0.bmp   ");
     loose = ReplaceFirst(loose, "precision =0.1", "precision = +0.1");
     for (const std::string& text : {crlf, loose}) {
-        WriteFileBytes(dir.File("a.cor"), text);
-        EXPECT_EQ(ReadConfigFile(dir.File("a.cor")).at(0), expected);
+        WriteFileBytes(name, text);
+        EXPECT_EQ(ReadConfigFile(name), expected);
     }
 }
 
-TEST(CorRelationConfigTest, FilesThatCannotBeReadOrWrittenAreRefusedWithTheirMessages) {
-    TempDir dir;
-    GenerateConfigFile(dir.File("a.cor"));
-    const std::string good = ReadFileBytes(dir.File("a.cor"));
+TEST_F(CorRelationConfigTest, FilesThatCannotBeReadOrWrittenAreRefusedWithTheirMessages) {
     const std::string read = "Read CorRelation Config file ERROR!!!";
     const std::vector<std::array<std::string, 3>> cases = {
         {"Large Window", "Large Windows", read + " line 17 does not match: Large Window Size x, y ="},
@@ -118,8 +103,8 @@ TEST(CorRelationConfigTest, FilesThatCannotBeReadOrWrittenAreRefusedWithTheirMes
          read + " HowManyGroup =2000000000 is more groups than the file holds"},
     };
     for (const auto& [from, to, message] : cases) {
-        WriteFileBytes(dir.File("a.cor"), ReplaceFirst(good, from, to));
-        EXPECT_EQ(ErrorText([&] { ReadConfigFile(dir.File("a.cor")); }), message);
+        WriteFileBytes(name, ReplaceFirst(good, from, to));
+        EXPECT_EQ(ErrorText([&] { ReadConfigFile(name); }), message);
     }
     const std::string nowhere = dir.File("no/folder/a.cor");
     EXPECT_EQ(ErrorText([&] { ReadConfigFile(dir.File("absent.cor")); }), read);

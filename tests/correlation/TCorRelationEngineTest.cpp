@@ -32,9 +32,10 @@ struct Job {
         para = ReadConfigFile(dir.File("job.cor")).at(0);
         para.Left = para.Up = 0, para.Right = para.Bottom = 127, para.FilterType = 0;
     }
-    TCorRelationResult Run() const {
-        TCorRelation engine(para, TCorRelation::Mode::Normal);
-        engine.Run(para.ChangeYaxis == 1);
+    TCorRelationResult Run(TCorRelation::Mode mode = TCorRelation::Mode::Normal) const {
+        TCorRelation engine(para, mode);
+        mode == TCorRelation::Mode::Fast ? engine.RunFast(para.ChangeYaxis == 1)
+                                         : engine.Run(para.ChangeYaxis == 1);
         return engine.Result();
     }
 };
@@ -98,20 +99,16 @@ TEST(TCorRelationRun, SubPixelShiftIsFoundToAnEighthAndRunsRepeatExactly) {
 // displacement of about 1000 as if it were measured. Points of the black band, whose window
 // correlates with nothing, count as not searched: every successful point has a result.
 TEST(TCorRelationRun, AFailedPointPassesItsFailureOnEvenInLargePictures) {
-    test::TempDir dir;
+    Job job;
     test::SpecklePair pair =
         test::MakeSpecklePair({.Width = 1100, .Height = 1100, .ShiftX = 1.0, .DotsPerPixel = 0.05});
     for (int y = 0; y < 100; ++y)
         std::fill_n(pair.Initial.begin() + y * 1100 + 60, 21, 0); // black band
-    test::SaveGreyBmp(dir.File("i.bmp"), 1100, 1100, pair.Initial);
-    test::SaveGreyBmp(dir.File("d.bmp"), 1100, 1100, pair.Deformed);
-    TCorRelationPara p = Job().para;
-    p.InitialFile = dir.File("i.bmp"), p.DeformedFile = dir.File("d.bmp"), p.XYFile = dir.File("xy.dat");
-    p.ThetaRFile = dir.File("tr.dat"), p.InfoFile = dir.File("info.inf");
-    p.SeedNumX = p.SeedNumY = 1, p.Right = 200, p.Bottom = 80; // one seed at (100, 40)
-    TCorRelation engine(p, TCorRelation::Mode::Normal);
-    engine.Run(true);
-    const TCorRelationResult& r = engine.Result();
+    test::SaveGreyBmp(job.para.InitialFile = job.dir.File("i.bmp"), 1100, 1100, pair.Initial);
+    test::SaveGreyBmp(job.para.DeformedFile = job.dir.File("d.bmp"), 1100, 1100, pair.Deformed);
+    job.para.SeedNumX = job.para.SeedNumY = 1, job.para.Right = 200,
+    job.para.Bottom = 80; // one seed at (100, 40)
+    const TCorRelationResult r = job.Run();
     int far = 0, leftOfBand = 0;
     for (int y = 0; y <= 80; ++y)
         for (int x = 0; x <= 200; ++x) {
@@ -127,11 +124,8 @@ TEST(TCorRelationRun, AFailedPointPassesItsFailureOnEvenInLargePictures) {
 
 TEST(TCorRelationFast, ComputesTheSeedGridOnly) {
     Job job(2.3, -0.7);
-    job.para.SeedNumX = job.para.SeedNumY = 3;
-    job.para.SearchWinX = 0; // not used in fast mode
-    TCorRelation engine(job.para, TCorRelation::Mode::Fast);
-    engine.RunFast(true);
-    const TCorRelationResult& r = engine.Result();
+    job.para.SeedNumX = job.para.SeedNumY = 3, job.para.SearchWinX = 0; // no searching window in fast mode
+    const TCorRelationResult r = job.Run(TCorRelation::Mode::Fast);
     EXPECT_EQ(r.Para.SearchWinX, 15);
     EXPECT_EQ(r.SuccessfulPoints + r.NotSearchedPoints, 0);
     int solved = 0;
