@@ -2,167 +2,125 @@
 // and error, the frame's commands, exit with jobs running) and the parameter wizard (defaults,
 // pages, fast-compute and output rules, mouse pickers, role windows, numbers that are not
 // numbers, and one run submitted from it and run again from the file it saved).
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QCoreApplication>
-#include <QDir>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRegularExpression>
-#include <QTableWidget>
-#include <QThread>
-#include <QTime>
-#include <QTimer>
-#include <QToolButton>
+#include <QtWidgets>
 
 #include <array>
-#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <latch>
 #include <stdexcept>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 #include "correlation/ui/TCorRelationCommands.h"
 #include "correlation/ui/TCorRelationParaSelectorForm.h"
 #include "correlation/ui/TCorRelationStatusForm.h"
-#include "image/CorvaneError.h"
 #include "shell/TMDIChildForm.h"
-#include "shell/TMainForm.h"
+#include "support/ErrorText.h"
 #include "support/SpeckleImages.h"
-#include "support/TestSupport.h"
 #include "support/ui/DocumentMouse.h"
 #include "support/ui/TestMainForm.h"
 
 using namespace corvane;
 using namespace corvane::ui;
 using namespace corvane::test;
+using Kind = ScriptedDialogs::Kind;
 
 namespace {
 
 const QString kOverload = QStringLiteral("System overload, Wait for other threads terminate");
 
 /// Runs the event loop until cond holds or timeoutMs passed; true when cond holds.
-bool WaitUntil(const std::function<bool()>& cond, int timeoutMs = 60000)
-{
-    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!cond()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
+bool WaitUntil(const std::function<bool()>& cond, int timeoutMs = 60000) {
+    for (const QDeadlineTimer end(timeoutMs); !cond(); QThread::msleep(2)) {
+        if (end.hasExpired()) return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(2);
     }
     return true;
 }
 
-QStringList Texts(std::initializer_list<const QLineEdit*> edits)
-{
-    QStringList texts;
-    for (const QLineEdit* edit : edits)
-        texts << edit->text();
-    return texts;
+/// The texts of the edits, joined by blanks.
+template <typename... Edits> QString Texts(const Edits*... edits) {
+    return QStringList{edits->text()...}.join(' ');
 }
 
 /// A shown frame on scripted dialogs with the workbench's tool windows; jobs that block until the
 /// test opens their gate; the ends of jobs as the frame reported them. Every gate is opened and
 /// every job waited for before the frame goes.
 class CorRelationJobs : public ::testing::Test {
-protected:
-    void SetUp() override
-    {
-        frame_ = MakeTestMainForm();
-        CreateToolWindows(*frame_->Form);
-        commands_ = frame_->Form->findChild<TCorRelationCommands*>();
-        ASSERT_NE(commands_, nullptr);
-        QObject::connect(commands_, &TCorRelationCommands::JobEnded, commands_, [this](int slot, const QString& e) {
-            EndedSlots.push_back(slot);
-            EndedErrors.push_back(e);
-        });
+  protected:
+    void SetUp() override {
+        CreateToolWindows(*frame->Form);
+        commands = frame->Form->findChild<TCorRelationCommands*>();
+        ASSERT_NE(commands, nullptr);
+        QObject::connect(commands, &TCorRelationCommands::JobEnded, commands,
+                         [this](int slot, const QString& error) { Ended.emplace_back(slot, error); });
     }
-    void TearDown() override
-    {
-        for (const auto& gate : gates_)
-            if (!gate->try_wait())
-                gate->count_down();
-        WaitUntil([&] { return commands_->LiveJobs() == 0; });
-        frame_->Destroy();
+    void TearDown() override {
+        for (const auto& gate : gates)
+            if (!gate->try_wait()) gate->count_down();
+        WaitUntil([&] { return !commands || commands->LiveJobs() == 0; });
+        frame->Destroy();
     }
 
-    TMainForm& Main() const { return *frame_->Form; }
-    TCorRelationCommands& Commands() const { return *commands_; }
-    TCorRelationStatusForm& Status() const { return commands_->StatusForm(); }
-    ScriptedDialogs& Dialogs() const { return frame_->Dialogs; }
-    QStringList Errors() const { return frame_->Dialogs.Errors(); }
-    void QueueFile(const std::string& name) const { frame_->Dialogs.QueueFile(QString::fromStdString(name)); }
-    QString Cell(int slot, int column) const
-    {
+    TMainForm& Main() const { return *frame->Form; }
+    TCorRelationStatusForm& Status() const { return commands->StatusForm(); }
+    TCorRelationParaSelectorForm& W() const { return *commands->Wizard(); }
+    QStringList Errors() const { return frame->Dialogs.Errors(); }
+    std::string File(const char* name) const { return frame->Dir.File(name); }
+    void QueueFile(const char* name) const { frame->Dialogs.QueueFile(frame->File(name)); }
+    QString Cell(int slot, int column) const {
         const QTableWidgetItem* item = Status().ComputeThreadsStringGrid->item(slot - 1, column);
         return item ? item->text() : QString();
     }
-    /// Starts a job that blocks until Release(n) for the n-th such job (from 0); returns its slot.
-    int StartBlocked()
-    {
-        auto gate = std::make_shared<std::latch>(1);
-        gates_.push_back(gate);
-        return commands_->StartWorkJob([gate] { gate->wait(); });
+    /// Starts a job that blocks until Release opens the gate of the n-th such job (from 0);
+    /// returns its slot.
+    int StartBlocked() {
+        auto gate = gates.emplace_back(std::make_shared<std::latch>(1));
+        return commands->StartWorkJob([gate] { gate->wait(); });
     }
-    void Release(std::size_t n) { gates_.at(n)->count_down(); }
+    void Release(std::initializer_list<std::size_t> jobs) {
+        for (std::size_t n : jobs)
+            gates.at(n)->count_down();
+    }
     /// Waits until count jobs have ended in all.
-    bool WaitForEnds(int count, int timeoutMs = 60000)
-    {
-        return WaitUntil([&] { return static_cast<int>(EndedSlots.size()) >= count; }, timeoutMs);
+    bool WaitForEnds(std::size_t count, int timeoutMs = 60000) {
+        return WaitUntil([&] { return Ended.size() >= count; }, timeoutMs);
     }
 
-    std::vector<int> EndedSlots;
-    QStringList EndedErrors;
-
-private:
-    std::unique_ptr<TestMainForm> frame_;
-    TCorRelationCommands* commands_ = nullptr;
-    std::vector<std::shared_ptr<std::latch>> gates_;
+    std::unique_ptr<TestMainForm> frame = MakeTestMainForm();
+    TCorRelationCommands* commands = nullptr;
+    std::vector<std::shared_ptr<std::latch>> gates;
+    std::vector<std::pair<int, QString>> Ended; ///< slot and error text of each job that ended
 };
 
-TEST_F(CorRelationJobs, TenRunningJobsRefuseAnEleventhAndAFreedSlotIsReused)
-{
+TEST_F(CorRelationJobs, TenRunningJobsRefuseAnEleventhAndAFreedSlotIsReused) {
     for (int expected = 1; expected <= 10; ++expected)
         EXPECT_EQ(StartBlocked(), expected);
-    try {
-        StartBlocked();
-        ADD_FAILURE() << "an eleventh job was started";
-    } catch (const CorvaneError& e) {
-        EXPECT_EQ(QString::fromStdString(e.what()), kOverload);
-    }
+    EXPECT_EQ(ErrorText([&] { StartBlocked(); }), kOverload.toStdString());
     // The same refusal through "Config File..." and through the wizard's Submit, which stays
     // open on its last page.
-    const TempDir dir;
-    WriteFileBytes(dir.File("any.cor"), "HowManyGroup =0\n");
-    QueueFile(dir.File("any.cor"));
-    Main().Action("ConfigFileAction")->trigger();
-    Main().Action("CorRelationAction")->trigger();
-    TCorRelationParaSelectorForm& wizard = *Commands().Wizard();
+    WriteFileBytes(File("any.cor"), "HowManyGroup =0\n");
+    QueueFile("any.cor");
+    frame->Trigger("ConfigFileAction");
+    frame->Trigger("CorRelationAction");
     for (int i = 0; i < 6; ++i)
-        wizard.NextButton->click();
+        W().NextButton->click();
     EXPECT_EQ(Errors(), QStringList({kOverload, kOverload}));
-    EXPECT_TRUE(wizard.isVisible());
-    EXPECT_EQ(wizard.NextButton->text(), "Submit");
+    EXPECT_TRUE(W().isVisible() && W().NextButton->text() == "Submit");
 
     // Jobs 4 and 7 end; the next starts take 4, then 7.
-    Release(6);
-    Release(3);
+    Release({6, 3});
     ASSERT_TRUE(WaitForEnds(2));
     EXPECT_EQ(StartBlocked(), 4);
     EXPECT_EQ(StartBlocked(), 7);
 }
 
-TEST_F(CorRelationJobs, SlotThreeShowsItsTimesAndGoesIdleWithABeepWhileTheWindowPausesWhenHidden)
-{
+TEST_F(CorRelationJobs, SlotThreeShowsItsTimesAndGoesIdleWithABeepWhileTheWindowPausesWhenHidden) {
+    TCorRelationStatusForm& s = Status();
     StartBlocked();
     StartBlocked();
-    Status().show();
+    s.show();
     const QTime before = QTime::currentTime();
     ASSERT_EQ(StartBlocked(), 3);
     const QTime start = QTime::fromString(Cell(3, 2), QStringLiteral("HH:mm:ss"));
@@ -173,146 +131,126 @@ TEST_F(CorRelationJobs, SlotThreeShowsItsTimesAndGoesIdleWithABeepWhileTheWindow
 
     // The one-second timer refreshes the running time while the user-interface thread stays free.
     ASSERT_TRUE(WaitUntil([&] { return Cell(3, 1) != "00:00:00"; }, 10000));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^00:00:0[1-9]$")).match(Cell(3, 1)).hasMatch())
-        << Cell(3, 1).toStdString();
-    EXPECT_EQ(Status().RunningJobsLabel->text(), "3");
-    EXPECT_TRUE(Status().AnimationPlaying());
+    EXPECT_THAT(Cell(3, 1).toStdString(), testing::MatchesRegex("00:00:0[1-9]"));
+    EXPECT_EQ(s.RunningJobsLabel->text(), "3");
+    EXPECT_TRUE(s.AnimationPlaying());
 
     // The status command hides the window, which pauses the animation and the timer, and shows
     // it again, which resumes both; its caption tells what the next use does.
     QAction* action = Main().Action("CorRelationStatusAction");
-    action->trigger();
-    EXPECT_EQ(action->text(), "Show Status");
-    EXPECT_FALSE(Status().isVisible() || Status().AnimationPlaying() || Status().ThreadsMangerTimer->isActive());
-    action->trigger();
-    EXPECT_EQ(action->text(), "Hide Status");
-    EXPECT_TRUE(Status().isVisible() && Status().AnimationPlaying() && Status().ThreadsMangerTimer->isActive());
+    for (const bool shown : {false, true}) {
+        action->trigger();
+        EXPECT_EQ(action->text(), shown ? "Hide Status" : "Show Status");
+        EXPECT_EQ(s.isVisible() + s.AnimationPlaying() + s.ThreadsMangerTimer->isActive(), shown ? 3 : 0);
+    }
 
-    Release(2);
+    Release({2});
     ASSERT_TRUE(WaitForEnds(1));
-    EXPECT_EQ(EndedSlots.front(), 3);
+    EXPECT_TRUE(Ended.size() == 1 && Ended[0].first == 3);
     EXPECT_EQ(QStringList({Cell(3, 1), Cell(3, 2)}), QStringList({"idle", "idle"}));
-    EXPECT_EQ(Dialogs().Count(ScriptedDialogs::Kind::Beep), 1);
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Beep), 1);
     EXPECT_TRUE(Errors().isEmpty());
-    EXPECT_TRUE(Status().SlotBusy(1) && Status().SlotBusy(2));
-    Release(0);
-    Release(1);
+    EXPECT_TRUE(s.SlotBusy(1) && s.SlotBusy(2));
+    Release({0, 1});
     ASSERT_TRUE(WaitForEnds(3));
-    Status().ThreadsMangerTimerTimer();
-    EXPECT_FALSE(Status().AnimationPlaying());
-    EXPECT_EQ(Status().RunningJobsLabel->text(), "0");
+    s.ThreadsMangerTimerTimer();
+    EXPECT_FALSE(s.AnimationPlaying());
+    EXPECT_EQ(s.RunningJobsLabel->text(), "0");
 }
 
-TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot)
-{
-    Commands().StartWorkJob([] { throw CorvaneError("Check your computing parameters, then start again"); });
-    Commands().StartWorkJob([] { throw std::runtime_error("disk full"); });
+TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot) {
+    commands->StartWorkJob([] { throw CorvaneError("Check your computing parameters, then start again"); });
+    commands->StartWorkJob([] { throw std::runtime_error("disk full"); });
     ASSERT_TRUE(WaitForEnds(2));
-    EXPECT_EQ(Dialogs().Count(ScriptedDialogs::Kind::Beep), 2);
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Beep), 2);
     EXPECT_EQ(Status().FindFreeSlot(), 1);
-    EXPECT_TRUE(Errors().contains("Check your computing parameters, then start again") && Errors().contains("disk full"));
+    EXPECT_THAT(Errors(), testing::UnorderedElementsAre("Check your computing parameters, then start again",
+                                                        "disk full"));
 
     // A configuration file that cannot be read ends its job with the reader's message.
-    const TempDir dir;
-    QueueFile(dir.File("missing.cor"));
-    Main().Action("ConfigFileAction")->trigger();
+    QueueFile("missing.cor");
+    frame->Trigger("ConfigFileAction");
     EXPECT_TRUE(Status().isVisible());
     ASSERT_TRUE(WaitForEnds(3));
-    EXPECT_EQ(EndedErrors.back(), "Read CorRelation Config file ERROR!!!");
-    EXPECT_EQ(Errors().back(), "Read CorRelation Config file ERROR!!!");
+    EXPECT_EQ(QStringList({Ended.back().second, Errors().back()}),
+              QStringList(2, "Read CorRelation Config file ERROR!!!"));
     EXPECT_EQ(Status().BusyCount(), 0);
 }
 
-TEST_F(CorRelationJobs, GenerateModalFileWritesTheDefaultConfiguration)
-{
-    const TempDir dir;
-    QueueFile(dir.File("modal.cor"));
-    Main().Action("GenerateModalFileAction")->trigger();
-    ASSERT_EQ(Dialogs().Count(ScriptedDialogs::Kind::OpenFile), 1);
-    EXPECT_EQ(Dialogs().FileRequests().back().Title, "Generate a modal file used by CorRelation");
-    const std::string text = ReadFileBytes(dir.File("modal.cor"));
-    EXPECT_EQ(text.rfind("HowManyGroup =1\nFastCompute(0=no, 1=yes) =0\n", 0), 0u) << text;
+TEST_F(CorRelationJobs, GenerateModalFileWritesTheDefaultConfiguration) {
+    QueueFile("modal.cor");
+    frame->Trigger("GenerateModalFileAction");
+    EXPECT_EQ(frame->Dialogs.Texts(Kind::OpenFile), QStringList{"Generate a modal file used by CorRelation"});
+    EXPECT_THAT(ReadFileBytes(File("modal.cor")),
+                testing::StartsWith("HowManyGroup =1\nFastCompute(0=no, 1=yes) =0\n"));
 }
 
-TEST_F(CorRelationJobs, ExitWithJobsRunningSaysTheProgramWaitsForThem)
-{
-    Dialogs().QueueYesNo(false);
+TEST_F(CorRelationJobs, ExitWithJobsRunningSaysTheProgramWaitsForThem) {
+    frame->Dialogs.QueueYesNo(false);
     Main().close(); // nothing running: only the exit question
     StartBlocked();
     StartBlocked();
-    Dialogs().QueueYesNo(false);
+    frame->Dialogs.QueueYesNo(false);
     Main().close();
     EXPECT_TRUE(Main().isVisible());
-    ASSERT_EQ(Dialogs().Log.size(), 3u);
-    EXPECT_EQ(Dialogs().Log[1].What, ScriptedDialogs::Kind::Information);
-    EXPECT_EQ(Dialogs().Log[1].Text,
-              "2 correlation job(s) still running: after Exit the program ends only when they have finished.");
-    EXPECT_EQ(Dialogs().Log[2].What, ScriptedDialogs::Kind::WarningYesNo);
+    ASSERT_EQ(frame->Dialogs.Log.size(), 3u);
+    EXPECT_EQ(frame->Dialogs.Texts(Kind::Information),
+              QStringList{"2 correlation job(s) still running: after Exit the program ends only when they "
+                          "have finished."});
+    EXPECT_EQ(frame->Dialogs.Log[2].What, Kind::WarningYesNo);
 }
 
 class CorRelationWizard : public CorRelationJobs {
-protected:
-    void SetUp() override
-    {
+  protected:
+    void SetUp() override {
         CorRelationJobs::SetUp();
-        Main().Action("CorRelationAction")->trigger();
-        wizard_ = Commands().Wizard();
-        ASSERT_NE(wizard_, nullptr);
+        frame->Trigger("CorRelationAction");
+        ASSERT_NE(commands->Wizard(), nullptr);
     }
-    TCorRelationParaSelectorForm& W() { return *wizard_; }
-    void GoToPage(const QString& name)
-    {
+    void GoToPage(const QString& name) {
         for (int i = 0; i < 6 && W().CurrentPageName() != name; ++i)
             W().NextButton->click();
         ASSERT_EQ(W().CurrentPageName(), name);
     }
-    TMDIChildForm* Window(const QString& caption) const
-    {
-        const int index = Main().FindMDIChild(caption);
-        return index < 0 ? nullptr : Main().MDIChild(index);
-    }
-    void OpenPicture(QToolButton* button, const std::string& file)
-    {
-        QueueFile(file);
+    TMDIChildForm* Window(const char* caption) const { return Main().MDIChild(Main().FindMDIChild(caption)); }
+    void OpenPicture(QToolButton* button, const char* name) {
+        QueueFile(name);
         button->click();
     }
     /// A flat grey picture of the given size, saved as BMP.
-    static void WriteFlatBmp(const std::string& file, int width, int height)
-    {
-        SaveGreyBmp(file, width, height, std::vector<std::uint8_t>(std::size_t(width) * height, 200));
+    void WriteFlatBmp(const char* name, int width, int height) {
+        SaveGreyBmp(File(name), width, height, std::vector<std::uint8_t>(std::size_t(width) * height, 200));
     }
-
-    TCorRelationParaSelectorForm* wizard_ = nullptr;
 };
 
-TEST_F(CorRelationWizard, PagesWalkBothWaysAndEachNewWizardFillsTheDefaultGroup)
-{
+TEST_F(CorRelationWizard, PagesWalkBothWaysAndEachNewWizardFillsTheDefaultGroup) {
     EXPECT_TRUE(W().isVisible() && Status().isVisible());
-    const QStringList pages{"InputFiles", "OutputFiles", "SeedInfo", "SearchInfo", "ComputeDomain", "OutputControl"};
-    EXPECT_FALSE(W().PreviousButton->isEnabled());
-    for (int i = 1; i < pages.size(); ++i) {
+    // Page, whether Previous is enabled, caption of Next.
+    const auto state = [this] {
+        return QStringList{W().CurrentPageName(), W().PreviousButton->isEnabled() ? "back" : "",
+                           W().NextButton->text()};
+    };
+    const QStringList first{"InputFiles", "", "Next >>"};
+    EXPECT_EQ(state(), first);
+    for (const QString page : {"OutputFiles", "SeedInfo", "SearchInfo", "ComputeDomain", "OutputControl"}) {
         W().NextButton->click();
-        EXPECT_EQ(W().CurrentPageName(), pages[i]);
-        EXPECT_TRUE(W().PreviousButton->isEnabled());
-        EXPECT_EQ(W().NextButton->text(), i == 5 ? "Submit" : "Next >>");
+        EXPECT_EQ(state(), QStringList({page, "back", page == "OutputControl" ? "Submit" : "Next >>"}));
     }
-    for (int i = 4; i >= 0; --i)
+    for (int i = 0; i < 5; ++i)
         W().PreviousButton->click();
-    EXPECT_EQ(W().CurrentPageName(), "InputFiles");
-    EXPECT_FALSE(W().PreviousButton->isEnabled());
-    EXPECT_EQ(W().NextButton->text(), "Next >>");
+    EXPECT_EQ(state(), first);
 
     // A new "CorRelation" command gives a fresh wizard on its first page with the defaults.
     W().SeedxEdit->setText("9");
     GoToPage("SearchInfo");
-    Main().Action("CorRelationAction")->trigger();
-    wizard_ = Commands().Wizard();
+    frame->Trigger("CorRelationAction");
     EXPECT_EQ(W().CurrentPageName(), "InputFiles");
     const TCorRelationPara p = W().FillGroup();
     const std::string dir = QDir::currentPath().toStdString() + "/";
     EXPECT_EQ((std::array{p.MaskFile, p.BinYFile, p.InfoFile}),
               (std::array{dir + "none", dir + "dy_bin.flt", dir + "Info.inf"}));
-    EXPECT_EQ((std::array{p.OutputGray, p.OutputBin, p.ChangeYaxis, p.FastCompute}), (std::array{0, 1, 1, 0}));
+    EXPECT_EQ((std::array{p.OutputGray, p.OutputBin, p.ChangeYaxis, p.FastCompute}),
+              (std::array{0, 1, 1, 0}));
     // Window moving range = searching field + searching window.
     EXPECT_EQ((std::array{p.WinMoveX, p.SearchWinY, p.LargeWinY, p.SeedNumX, p.Right, p.GridY, p.FilterType}),
               (std::array{33, 13, 15, 2, 70, 5, 2}));
@@ -320,41 +258,34 @@ TEST_F(CorRelationWizard, PagesWalkBothWaysAndEachNewWizardFillsTheDefaultGroup)
     EXPECT_FLOAT_EQ(p.AverageThreshold, 0.5f);
 }
 
-TEST_F(CorRelationWizard, FastComputeAndOutputBoxesDecideWhatIsShownAndSaid)
-{
+TEST_F(CorRelationWizard, FastComputeAndOutputBoxesDecideWhatIsShownAndSaid) {
     const auto captions = [this] {
-        return QStringList{W().SeedInfoGroupBox->title(), W().SeedNumLabel->text(), W().LargeWinSizeLabel->text(),
-                           W().SeedFineLabel->text()};
+        return QStringList{W().SeedInfoGroupBox->title(), W().SeedNumLabel->text(),
+                           W().LargeWinSizeLabel->text(), W().SeedFineLabel->text()};
     };
-    EXPECT_TRUE(W().DxGrayEdit->isHidden());
-    EXPECT_FALSE(W().DxBinEdit->isHidden());
+    EXPECT_TRUE(W().DxGrayEdit->isHidden() && !W().DxBinEdit->isHidden());
     W().OutputGrayCheckBox->setChecked(true);
     W().OutputBinFloatCheckBox->setChecked(false);
-    EXPECT_FALSE(W().DyGrayLabel->isHidden());
-    EXPECT_TRUE(W().DyBinEdit->isHidden() && W().SkipPageLabel->isHidden());
+    EXPECT_TRUE(!W().DyGrayLabel->isHidden() && W().DyBinEdit->isHidden() && W().SkipPageLabel->isHidden());
 
     W().FastComputeCheckBox->setChecked(true);
     EXPECT_TRUE(W().OutputGrayCheckBox->isHidden() && W().DxGrayEdit->isHidden());
-    EXPECT_EQ(captions(), QStringList({" Fast Computing Info", "How many points to get", "Fast Computing Window Size",
-                                       "Fast Computing precision"}));
-    EXPECT_TRUE(W().SearchInfoGroupBox->isHidden());
-    EXPECT_FALSE(W().SkipPageLabel->isHidden());
+    EXPECT_EQ(captions(), QStringList({" Fast Computing Info", "How many points to get",
+                                       "Fast Computing Window Size", "Fast Computing precision"}));
+    EXPECT_TRUE(W().SearchInfoGroupBox->isHidden() && !W().SkipPageLabel->isHidden());
     EXPECT_TRUE(W().FilterTypeComboBox->isHidden() && W().IntervalxEdit->isHidden());
 
     // Back to normal: each output's file edits follow their own box again.
     W().FastComputeCheckBox->setChecked(false);
-    EXPECT_FALSE(W().DxGrayEdit->isHidden());
-    EXPECT_TRUE(W().DxBinEdit->isHidden());
+    EXPECT_TRUE(!W().DxGrayEdit->isHidden() && W().DxBinEdit->isHidden());
     EXPECT_EQ(captions(), QStringList({"Seed Info", "How many seed included", "Seed Searching Window Size",
                                        "Seed Searching Precision"}));
     EXPECT_FALSE(W().SearchInfoGroupBox->isHidden() || W().AverageThresholdEdit->isHidden());
 }
 
-TEST_F(CorRelationWizard, MousePickersTakeTheDraggedRectangleOnTheirPage)
-{
-    const TempDir dir;
-    WriteFlatBmp(dir.File("plate.bmp"), 160, 140);
-    Main().CreateMDIChild(QString::fromStdString(dir.File("plate.bmp")));
+TEST_F(CorRelationWizard, MousePickersTakeTheDraggedRectangleOnTheirPage) {
+    WriteFlatBmp("plate.bmp", 160, 140);
+    Main().CreateMDIChild(frame->File("plate.bmp"));
     TMDIChildForm* child = Main().MDIChild(0);
     ASSERT_NE(child, nullptr);
     const auto drag = [child](QPoint from, QPoint to) { DragOnPicture(*child, from, to); };
@@ -364,81 +295,70 @@ TEST_F(CorRelationWizard, MousePickersTakeTheDraggedRectangleOnTheirPage)
     EXPECT_EQ(W().LeftEdit->text(), "30");
     W().ComputeDomainMousePickerCheckBox->setChecked(true);
     drag({100, 80}, {40, 120});
-    EXPECT_EQ(Texts({W().LeftEdit, W().RightEdit, W().TopEdit, W().BottomEdit, W().WidthEdit, W().HeightEdit}),
-              QStringList({"40", "100", "80", "120", "61", "41"}));
+    EXPECT_EQ(Texts(W().LeftEdit, W().RightEdit, W().TopEdit, W().BottomEdit, W().WidthEdit, W().HeightEdit),
+              "40 100 80 120 61 41");
 
     W().PreviousButton->click(); // "SearchInfo"
     W().SearchFieldMousePickerCheckBox->setChecked(true);
     drag({10, 10}, {34, 16});
-    EXPECT_EQ(Texts({W().SearchFieldxEdit, W().SearchFieldyEdit}), QStringList({"24", "6"}));
+    EXPECT_EQ(Texts(W().SearchFieldxEdit, W().SearchFieldyEdit), "24 6");
     W().SearchWinMousePickerCheckBox->setChecked(true);
     EXPECT_FALSE(W().SearchFieldMousePickerCheckBox->isChecked());
     drag({50, 50}, {39, 61});
-    EXPECT_EQ(Texts({W().WinSizexEdit, W().WinSizeyEdit, W().SearchFieldxEdit}), QStringList({"11", "11", "24"}));
+    EXPECT_EQ(Texts(W().WinSizexEdit, W().WinSizeyEdit, W().SearchFieldxEdit), "11 11 24");
     W().SearchFieldMousePickerCheckBox->setChecked(true);
     EXPECT_FALSE(W().SearchWinMousePickerCheckBox->isChecked());
 
     W().PreviousButton->click(); // "SeedInfo"
     W().MousePickerCheckBox->setChecked(true);
     drag({20, 30}, {41, 47});
-    EXPECT_EQ(Texts({W().LargeWinSizexEdit, W().LargeWinSizeyEdit, W().LeftEdit}), QStringList({"21", "17", "40"}));
+    EXPECT_EQ(Texts(W().LargeWinSizexEdit, W().LargeWinSizeyEdit, W().LeftEdit), "21 17 40");
 }
 
-TEST_F(CorRelationWizard, InitialPictureSetsTheDomainAndRoleWindowsCloseWithTheWizard)
-{
-    const TempDir dir;
-    WriteFlatBmp(dir.File("initial.bmp"), 640, 480);
-    WriteFlatBmp(dir.File("deformed.bmp"), 640, 480);
-    OpenPicture(W().InitialSpeedButton, dir.File("initial.bmp"));
+TEST_F(CorRelationWizard, InitialPictureSetsTheDomainAndRoleWindowsCloseWithTheWizard) {
+    WriteFlatBmp("initial.bmp", 640, 480);
+    WriteFlatBmp("deformed.bmp", 640, 480);
+    OpenPicture(W().InitialSpeedButton, "initial.bmp");
     ASSERT_TRUE(Errors().isEmpty()) << Errors().join("; ").toStdString();
-    EXPECT_EQ(W().InitialEdit->text(), "initial.bmp");
-    EXPECT_EQ(std::filesystem::path(W().WorkingDirLabel->text().toStdString()), dir.Path());
-    EXPECT_EQ(Texts({W().LeftEdit, W().TopEdit, W().RightEdit, W().BottomEdit, W().WidthEdit, W().HeightEdit}),
-              QStringList({"30", "30", "610", "450", "581", "421"}));
-    ASSERT_NE(Window("CorRelation:Initial"), nullptr);
-    EXPECT_EQ(Window("CorRelation:Initial")->Bitmap().width(), 640);
+    EXPECT_EQ(std::filesystem::path(W().WorkingDirLabel->text().toStdString()), frame->Dir.Path());
+    EXPECT_EQ(Texts(W().InitialEdit, W().LeftEdit, W().TopEdit, W().RightEdit, W().BottomEdit, W().WidthEdit,
+                    W().HeightEdit),
+              "initial.bmp 30 30 610 450 581 421");
+    EXPECT_EQ(Window("CorRelation:Initial") ? Window("CorRelation:Initial")->Bitmap().width() : 0, 640);
 
     // The deformed picture and the mask leave the domain alone.
     W().RightEdit->setText("300");
-    OpenPicture(W().DeformedSpeedButton, dir.File("deformed.bmp"));
-    OpenPicture(W().MaskSpeedButton, dir.File("deformed.bmp"));
-    EXPECT_EQ(Texts({W().DeformedEdit, W().RightEdit}), QStringList({"deformed.bmp", "300"}));
+    OpenPicture(W().DeformedSpeedButton, "deformed.bmp");
+    OpenPicture(W().MaskSpeedButton, "deformed.bmp");
+    EXPECT_EQ(Texts(W().DeformedEdit, W().RightEdit), "deformed.bmp 300");
     EXPECT_TRUE(Window("CorRelation:Deformed") && Window("CorRelation:Mask"));
 
     // A picture that cannot be read: the error, the name kept in the edit, no new window.
-    WriteFileBytes(dir.File("broken.bmp"), "BM");
-    const int windows = Main().MDIChildCount();
-    OpenPicture(W().MaskSpeedButton, dir.File("broken.bmp"));
+    WriteFileBytes(File("broken.bmp"), "BM");
+    OpenPicture(W().MaskSpeedButton, "broken.bmp");
     EXPECT_EQ(Errors().size(), 1);
     EXPECT_EQ(W().MaskEdit->text(), "broken.bmp");
-    EXPECT_EQ(Main().MDIChildCount(), windows);
+    EXPECT_EQ(Main().MDIChildCount(), 3);
 
     W().CloseButton->click();
     EXPECT_FALSE(W().isVisible());
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            return !Window("CorRelation:Initial") && !Window("CorRelation:Deformed") && !Window("CorRelation:Mask");
-        },
-        5000));
+    EXPECT_TRUE(WaitUntil([&] { return Main().MDIChildCount() == 0; }, 5000));
 }
 
-TEST_F(CorRelationWizard, TextThatIsNotANumberSubmitsAndSavesNothing)
-{
-    const TempDir dir;
+TEST_F(CorRelationWizard, TextThatIsNotANumberSubmitsAndSavesNothing) {
     W().SeedxEdit->setText("abc");
     GoToPage("OutputControl");
     W().NextButton->click();
     EXPECT_EQ(Errors(), QStringList{"'abc' is not a valid integer value"});
-    EXPECT_EQ(Commands().LiveJobs(), 0);
-    EXPECT_TRUE(W().isVisible());
+    EXPECT_TRUE(commands->LiveJobs() == 0 && W().isVisible());
 
     // A comma is no decimal point, whatever the user's locale says.
     W().SeedxEdit->setText("2");
     W().ScalexEdit->setText("0,5");
-    QueueFile(dir.File("para.cor"));
+    QueueFile("para.cor");
     W().SaveParaTo1->trigger();
     EXPECT_EQ(Errors().back(), "'0,5' is not a valid floating point value");
-    EXPECT_FALSE(std::filesystem::exists(dir.File("para.cor")));
+    EXPECT_FALSE(std::filesystem::exists(File("para.cor")));
 
     W().ScalexEdit->setText("0.5");
     for (const char* bad : {"", "1e3", "99999999999"}) {
@@ -450,59 +370,50 @@ TEST_F(CorRelationWizard, TextThatIsNotANumberSubmitsAndSavesNothing)
     EXPECT_THROW(W().FillGroup(), CorvaneError);
 }
 
-TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResults)
-{
-    const TempDir dir;
-    SpeckleOptions options;
-    options.Width = options.Height = 100;
-    options.ShiftX = 2.0;
-    options.ShiftY = -1.0;
-    const SpecklePair pair = MakeSpecklePair(options);
-    SaveGreyBmp(dir.File("before.bmp"), pair.Width, pair.Height, pair.Initial);
-    SaveGreyBmp(dir.File("after.bmp"), pair.Width, pair.Height, pair.Deformed);
-    OpenPicture(W().InitialSpeedButton, dir.File("before.bmp"));
-    OpenPicture(W().DeformedSpeedButton, dir.File("after.bmp"));
+TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResults) {
+    const SpecklePair pair = MakeSpecklePair({.Width = 100, .Height = 100, .ShiftX = 2.0, .ShiftY = -1.0});
+    SaveGreyBmp(File("before.bmp"), pair.Width, pair.Height, pair.Initial);
+    SaveGreyBmp(File("after.bmp"), pair.Width, pair.Height, pair.Deformed);
+    OpenPicture(W().InitialSpeedButton, "before.bmp");
+    OpenPicture(W().DeformedSpeedButton, "after.bmp");
     W().ChangeYaxisCheckBox->setChecked(false);
-    QueueFile(dir.File("run.cor"));
+    QueueFile("run.cor");
     W().SaveParaTo1->trigger();
     ASSERT_TRUE(Errors().isEmpty()) << Errors().join("; ").toStdString();
 
     // The saved file holds bare names, which the reader resolves against the file's folder.
-    const std::string saved = ReadFileBytes(dir.File("run.cor"));
-    EXPECT_NE(saved.find("Initial File =before.bmp\n"), std::string::npos) << saved;
-    EXPECT_NE(saved.find("Mask Special Area File =none\n"), std::string::npos);
-    EXPECT_EQ(saved.find(dir.Path().string()), std::string::npos);
+    const std::string saved = ReadFileBytes(File("run.cor"));
+    EXPECT_THAT(saved, testing::HasSubstr("Initial File =before.bmp\n"));
+    EXPECT_THAT(saved, testing::HasSubstr("Mask Special Area File =none\n"));
+    EXPECT_EQ(saved.find(frame->Dir.Path().string()), std::string::npos);
 
     GoToPage("OutputControl");
     W().NextButton->click();
     EXPECT_FALSE(W().isVisible());
     EXPECT_EQ(Status().BusyCount(), 1);
     // The job runs its own copy of the group: a new wizard replacing this one changes nothing.
-    Main().Action("CorRelationAction")->trigger();
+    frame->Trigger("CorRelationAction");
     ASSERT_TRUE(WaitForEnds(1, 120000));
-    ASSERT_EQ(EndedErrors.front(), "");
-    const std::string submitted = ReadFileBytes(dir.File("xy.dat"));
-    const std::string submittedTheta = ReadFileBytes(dir.File("ThetaR.dat"));
-    const auto count = [&submitted](const std::string& what) {
-        std::size_t n = 0;
-        for (auto at = submitted.find(what); at != std::string::npos; at = submitted.find(what, at + 1))
-            ++n;
-        return n;
-    };
+    ASSERT_EQ(Ended.front().second, "");
+    const std::string submitted = ReadFileBytes(File("xy.dat"));
+    const std::string submittedTheta = ReadFileBytes(File("ThetaR.dat"));
     // Nine records in ten or more carry the pictures' shift of (2, -1) pixels.
-    EXPECT_GT(count("   2.000  -1.000 \n") * 10, count("\n") * 9) << submitted;
-    EXPECT_NE(ReadFileBytes(dir.File("Info.inf")).find("The average seed displacement is ( 2.000 , -1.000 )"),
-              std::string::npos);
-    EXPECT_TRUE(std::filesystem::exists(dir.File("dx_bin.flt")));
+    const QStringList records = QString::fromStdString(submitted).split('\n');
+    EXPECT_GT(records.filter(QRegularExpression("   2\\.000  -1\\.000 $")).size() * 10,
+              (records.size() - 1) * 9)
+        << submitted;
+    EXPECT_THAT(ReadFileBytes(File("Info.inf")),
+                testing::HasSubstr("The average seed displacement is ( 2.000 , -1.000 )"));
+    EXPECT_TRUE(std::filesystem::exists(File("dx_bin.flt")));
 
-    std::filesystem::remove(dir.File("xy.dat"));
-    std::filesystem::remove(dir.File("ThetaR.dat"));
-    QueueFile(dir.File("run.cor"));
-    Main().Action("ConfigFileAction")->trigger();
+    std::filesystem::remove(File("xy.dat"));
+    std::filesystem::remove(File("ThetaR.dat"));
+    QueueFile("run.cor");
+    frame->Trigger("ConfigFileAction");
     ASSERT_TRUE(WaitForEnds(2, 120000));
-    EXPECT_EQ(EndedErrors.back(), "");
-    EXPECT_EQ(ReadFileBytes(dir.File("xy.dat")), submitted);
-    EXPECT_EQ(ReadFileBytes(dir.File("ThetaR.dat")), submittedTheta);
+    EXPECT_EQ(Ended.back().second, "");
+    EXPECT_EQ(ReadFileBytes(File("xy.dat")), submitted);
+    EXPECT_EQ(ReadFileBytes(File("ThetaR.dat")), submittedTheta);
 }
 
 } // namespace

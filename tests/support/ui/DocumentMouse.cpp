@@ -5,43 +5,45 @@
 #include <QApplication>
 #include <QMouseEvent>
 
+#include <algorithm>
+
 namespace corvane::test {
 
 namespace {
 
-void Send(QWidget* target, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+/// Sends one mouse event to the picture; every event but a move concerns the left button.
+void Send(corvane::ui::TMDIChildForm& window, QEvent::Type type, QPoint at, bool held = false) {
+    QWidget* picture = window.Picture();
     const QPointF local(at);
-    QMouseEvent event(type, local, target->mapToGlobal(local), button, held, Qt::NoModifier);
-    QApplication::sendEvent(target, &event);
+    QMouseEvent event(type, local, picture->mapToGlobal(local),
+                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                      held ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(picture, &event);
 }
 
 } // namespace
 
 void DragOnPicture(corvane::ui::TMDIChildForm& window, QPoint from, QPoint to, int steps) {
-    QWidget* picture = window.Picture();
-    Send(picture, QEvent::MouseButtonPress, from, Qt::LeftButton, Qt::LeftButton);
-    if (steps < 1) steps = 1;
-    for (int i = 1; i <= steps; ++i) {
-        const QPoint p(from.x() + (to.x() - from.x()) * i / steps,
-                       from.y() + (to.y() - from.y()) * i / steps);
-        Send(picture, QEvent::MouseMove, p, Qt::NoButton, Qt::LeftButton);
-    }
-    Send(picture, QEvent::MouseButtonRelease, to, Qt::LeftButton, Qt::NoButton);
+    Send(window, QEvent::MouseButtonPress, from, true);
+    for (int i = 1, n = std::max(steps, 1); i <= n; ++i)
+        Send(window, QEvent::MouseMove,
+             {from.x() + (to.x() - from.x()) * i / n, from.y() + (to.y() - from.y()) * i / n}, true);
+    Send(window, QEvent::MouseButtonRelease, to);
 }
 
 void MoveOnPicture(corvane::ui::TMDIChildForm& window, QPoint at) {
-    Send(window.Picture(), QEvent::MouseMove, at, Qt::NoButton, Qt::NoButton);
+    Send(window, QEvent::MouseMove, at);
 }
 
 void ClickOnPicture(corvane::ui::TMDIChildForm& window, QPoint at) {
-    Send(window.Picture(), QEvent::MouseButtonPress, at, Qt::LeftButton, Qt::LeftButton);
-    Send(window.Picture(), QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    Send(window, QEvent::MouseButtonPress, at, true);
+    Send(window, QEvent::MouseButtonRelease, at);
 }
 
 void DoubleClickOnPicture(corvane::ui::TMDIChildForm& window, QPoint at) {
     ClickOnPicture(window, at);
-    Send(window.Picture(), QEvent::MouseButtonDblClick, at, Qt::LeftButton, Qt::LeftButton);
-    Send(window.Picture(), QEvent::MouseButtonRelease, at, Qt::LeftButton, Qt::NoButton);
+    Send(window, QEvent::MouseButtonDblClick, at, true);
+    Send(window, QEvent::MouseButtonRelease, at);
 }
 
 } // namespace corvane::test

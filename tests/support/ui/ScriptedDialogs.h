@@ -25,12 +25,12 @@ class ScriptedDialogs : public corvane::ui::IDialogs {
 
     /// Next file dialog returns name (the default extension of the chosen filter is applied as
     /// the real dialog does).
-    void QueueFile(const QString& name, int filterIndex = 1);
+    void QueueFile(const QString& name, int filterIndex = 1) { files_.push_back({{name, filterIndex}}); }
     /// Next file dialog is cancelled.
-    void QueueFileCancel();
-    void QueueYesNo(bool yes);
+    void QueueFileCancel() { files_.push_back(std::nullopt); }
+    void QueueYesNo(bool yes) { answers_.push_back(yes); }
     /// Next modal dialog is handed to fill, which sets its fields and returns the result code.
-    void QueueModal(std::function<int(QDialog&)> fill);
+    void QueueModal(std::function<int(QDialog&)> fill) { modals_.push_back(std::move(fill)); }
 
     /// Everything shown, in order.
     std::vector<Entry> Log;
@@ -42,23 +42,29 @@ class ScriptedDialogs : public corvane::ui::IDialogs {
     QStringList Informations() const { return Texts(Kind::Information); }
     /// Requests of the file dialogs shown, in order.
     std::vector<corvane::ui::FileDialogRequest> FileRequests() const;
-    int Count(Kind kind) const;
+    int Count(Kind kind) const { return static_cast<int>(Texts(kind).size()); }
     void Clear() {
         Log.clear();
         Unscripted = 0;
     }
 
     std::optional<corvane::ui::FileDialogResult>
-    OpenFile(const corvane::ui::FileDialogRequest& request) override;
+    OpenFile(const corvane::ui::FileDialogRequest& request) override {
+        return NextFile(Kind::OpenFile, request);
+    }
     std::optional<corvane::ui::FileDialogResult>
-    SaveFile(const corvane::ui::FileDialogRequest& request) override;
-    void Information(const QString& text) override;
+    SaveFile(const corvane::ui::FileDialogRequest& request) override {
+        return NextFile(Kind::SaveFile, request);
+    }
+    void Information(const QString& text) override { Log.push_back({Kind::Information, text, {}}); }
     bool WarningYesNo(const QString& text) override;
-    void Error(const QString& text) override;
-    void Beep() override;
+    void Error(const QString& text) override { Log.push_back({Kind::Error, text, {}}); }
+    void Beep() override { Log.push_back({Kind::Beep, {}, {}}); }
     int ExecModal(QDialog& dialog) override;
 
   private:
+    /// True when a scripted answer is queued; otherwise counts the request as unscripted.
+    bool Take(std::size_t queued);
     std::optional<corvane::ui::FileDialogResult> NextFile(Kind kind,
                                                           const corvane::ui::FileDialogRequest& request);
     std::deque<std::optional<corvane::ui::FileDialogResult>> files_;

@@ -5,19 +5,9 @@
 #include <QAction>
 #include <QApplication>
 
-#include <gtest/gtest.h>
-
 #include <stdexcept>
 
 namespace corvane::test {
-
-QString TestMainForm::SettingsFile() const {
-    return QString::fromStdString(Dir.File("Corvane.ini"));
-}
-
-QString TestMainForm::File(const QString& name) const {
-    return QString::fromStdString(Dir.File(name.toStdString()));
-}
 
 corvane::ui::TMDIChildForm& TestMainForm::Active() const {
     corvane::ui::TMDIChildForm* child = Form->ActiveMDIChild();
@@ -40,10 +30,8 @@ std::unique_ptr<TestMainForm> MakeTestMainForm(bool show) {
     auto frame = std::make_unique<TestMainForm>();
     frame->Settings = std::make_unique<QSettings>(frame->SettingsFile(), QSettings::IniFormat);
     frame->Form = std::make_unique<corvane::ui::TMainForm>(frame->Dialogs, *frame->Settings);
-    if (show) {
-        frame->Form->show();
-        ProcessEvents();
-    }
+    if (show) frame->Form->show();
+    ProcessEvents();
     return frame;
 }
 

@@ -19,9 +19,9 @@ struct TestMainForm {
     std::unique_ptr<corvane::ui::TMainForm> Form;
 
     /// Full name of the settings file.
-    QString SettingsFile() const;
+    QString SettingsFile() const { return File("Corvane.ini"); }
     /// Full name of a file in the temporary folder.
-    QString File(const QString& name) const;
+    QString File(const QString& name) const { return QString::fromStdString(Dir.File(name.toStdString())); }
     /// The active document window, failing the test when there is none.
     corvane::ui::TMDIChildForm& Active() const;
     /// Triggers the action of the command table with this objectName.
