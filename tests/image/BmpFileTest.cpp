@@ -34,11 +34,6 @@ std::vector<std::uint32_t> GreyRamp(unsigned n, unsigned step) {
 
 std::string With32(std::string bytes, std::size_t at, std::uint32_t v) { return test::Put32At(bytes, at, v), bytes; }
 
-struct Case {
-    BmpLayout layout;
-    Grey expected;
-};
-
 } // namespace
 
 TEST(BmpDecodeTest, EveryDepthHeaderAndRowOrder) {
@@ -59,7 +54,7 @@ TEST(BmpDecodeTest, EveryDepthHeaderAndRowOrder) {
                 }
                 EXPECT_EQ(Decode(BuildBmp(layout)).Pixels, expected) << bits << " bits, " << width << " x " << height;
             }
-    const std::vector<Case> cases = {
+    const std::vector<std::pair<BmpLayout, Grey>> cases = {
         {{.Width = 2, .Height = 1, .Pixels = {0x0A141F, 0xFF0000}}, {20, 85}},
         {{.Width = 2, .Height = 1, .Bits = 32, .Pixels = {0xEE0A141F, 0x0000FF}}, {20, 85}}, // 4th byte unused
         {{.Width = 3, .Height = 1, .HeaderSize = 16, .Pixels = {0x0A141F, 0x010101, 0xFEFEFE}}, {20, 1, 254}},
@@ -77,7 +72,7 @@ TEST(BmpDecodeTest, EveryDepthHeaderAndRowOrder) {
         {{.Width = 3, .Height = 1, .Bits = 1, .HeaderSize = 12, .Palette = {0x0A141F, 0xFFFFFF}, .Pixels = {1, 0, 1}},
          {255, 20, 255}},
     };
-    for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(Decode(BuildBmp(cases[i].layout)).Pixels, cases[i].expected) << i;
+    for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(Decode(BuildBmp(cases[i].first)).Pixels, cases[i].second) << i;
 }
 
 TEST(BmpDecodeTest, RunLengthCodes) {
@@ -129,11 +124,8 @@ TEST(BmpDecodeTest, DamagedAndHostileHeadersAreRefused) {
 TEST(BmpDecodeTest, TruncationsAndRandomDamageFailCleanly) {
     // Every prefix short of the last row's padding is refused; random damage either decodes to
     // the size its header states or is refused; the sanitizer build checks every read.
-    struct Sample {
-        BmpLayout layout;
-        std::size_t padding; // trailing bytes of row padding, which a file may lack
-    };
-    const std::vector<Sample> samples = {
+    // Each layout with the trailing bytes of row padding that a file may lack.
+    const std::vector<std::pair<BmpLayout, std::size_t>> samples = {
         {{.Width = 9, .Height = 2, .Bits = 1, .HeaderSize = 12, .Palette = {0, 0xFFFFFF},
           .Pixels = std::vector<std::uint32_t>(18, 1)}, 2},
         {{.Width = 3, .Height = 3, .Bits = 16, .HeaderSize = 124, .Compression = 3, .Masks = {0xF800, 0x7E0, 0x1F},
@@ -143,9 +135,9 @@ TEST(BmpDecodeTest, TruncationsAndRandomDamageFailCleanly) {
           .PixelBytes = std::string("\x03\x01\x00\x03\x02\x03\x04\x00\x00\x00\x00\x02\x01\x00\x02\x05\x00\x01", 18)}, 99},
     };
     std::mt19937 rng(7);
-    for (const Sample& sample : samples) {
-        const std::string file = BuildBmp(sample.layout);
-        for (std::size_t n = 0; n + sample.padding < file.size(); ++n)
+    for (const auto& [layout, padding] : samples) {
+        const std::string file = BuildBmp(layout);
+        for (std::size_t n = 0; n + padding < file.size(); ++n)
             EXPECT_THROW(Decode(file.substr(0, n)), CorvaneError) << "prefix of " << n << " bytes";
         for (int trial = 0; trial < 3000; ++trial) {
             std::string damaged = file;
@@ -164,9 +156,7 @@ TEST(BmpWriteTest, WritesTheTwentyFourBitGreyFormBottomUp) {
     test::TempDir dir;
     Grey grey = {10, 20, 30, 40, 50, 60}; // 3 x 2: rows of 9 bytes padded to 12
     TGrayImage(grey.data(), 3, 2).SaveBmp(dir.File("out.bmp"));
-    std::string expected = BuildBmp({.Width = 3, .Height = 2, .Pixels = test::GreyAsRgb(grey), .PaddingByte = 0});
-    test::Put32At(expected, 38, 0); // resolution fields, which the writer leaves at 0
-    test::Put32At(expected, 42, 0);
-    test::Put32At(expected, 34, 24); // the image size field, which the builder leaves at 0
-    EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp")), expected);
+    // The writer fills the image size field, which the builder leaves at 0, and leaves the resolution at 0.
+    const std::string built = BuildBmp({.Width = 3, .Height = 2, .Pixels = test::GreyAsRgb(grey), .PaddingByte = 0});
+    EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp")), With32(With32(With32(built, 38, 0), 42, 0), 34, 24));
 }

@@ -27,11 +27,7 @@ TEST(TGrayImageTest, ConstructionsSizesAndPixelAccess) {
     EXPECT_EQ(Pixels(owned), Grey(12, 0));
 
     Grey buffer(6, 9);
-    {
-        TGrayImage borrowed(buffer.data(), 3, 2);
-        borrowed.SetPixel(2, 1, 77);
-        EXPECT_EQ(borrowed.GetPixel(2, 1), 77);
-    } // the sanitizer build checks that the borrowed buffer is not freed here
+    TGrayImage(buffer.data(), 3, 2).SetPixel(2, 1, 77); // the sanitizer build checks that the buffer stays
     EXPECT_EQ(buffer[5], 77);
 
     EXPECT_EQ(ErrorText([&] { owned.GetPixel(4, 0); }), "(4,0) not in the gray image");
@@ -118,9 +114,7 @@ TEST(TGrayImageTest, FailedLoadsAndSavesChangeNothing) {
     loaded.FillRect(42, 0, 0, 1, 1);
     const std::uint8_t* data = loaded.Data;
     EXPECT_THROW(loaded.LoadBmp(dir.File("bad.bmp")), CorvaneError);
-    EXPECT_EQ(loaded.FileName, "MemoryData.raw");
-    EXPECT_EQ(loaded.Width * 10 + loaded.Height, 22);
-    EXPECT_EQ(loaded.Data, data);
+    EXPECT_TRUE(loaded.FileName == "MemoryData.raw" && loaded.Width * 10 + loaded.Height == 22 && loaded.Data == data);
     EXPECT_EQ(Pixels(loaded), Grey(4, 42));
 
     // The name is a folder, or in a missing folder: refused.
@@ -150,8 +144,7 @@ TEST(TGrayImageFilterTest, MedianMatchesTheBubbleReference) {
     image.FillRect(255, 3, 3, 5, 5);
     image.SetPixel(4, 1, 255);
     image.MedianFilter(4, 4);
-    EXPECT_EQ(image.GetPixel(4, 4), 100);
-    EXPECT_EQ(image.GetPixel(4, 1), 255);
+    EXPECT_EQ(image.GetPixel(4, 4) * 1000 + image.GetPixel(4, 1), 100255);
 }
 
 TEST(TGrayImageFilterTest, AverageAlongRowsAndDownColumns) {
@@ -166,7 +159,6 @@ TEST(TGrayImageFilterTest, AverageAlongRowsAndDownColumns) {
 
     Grey w = {1, 2, 3};
     TGrayImage narrow(w.data(), 3, 1);
-    narrow.AverageFilter(5, false); // longer than the row: nothing changes
-    narrow.AverageFilter(3, true);
+    narrow.AverageFilter(5, false), narrow.AverageFilter(3, true); // longer than the line: nothing changes
     EXPECT_EQ(w, (Grey{1, 2, 3}));
 }
