@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -11,6 +10,7 @@
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "spectral/TMyFFT.h"
+#include "support/ErrorText.h"
 #include "support/FloatMaps.h"
 #include "support/TestSupport.h"
 
@@ -21,66 +21,55 @@ std::uint8_t Texture(int x, int y) {
     return static_cast<std::uint8_t>((x * 7 + y * 13 + x * y) % 251);
 }
 
-std::string WriteBmp(const test::TempDir& dir, const std::string& name, int w, int h,
-                     const std::function<std::uint8_t(int, int)>& grey = Texture) {
-    TGrayImage image(nullptr, w, h);
-    for (int i = 0; i < w * h; ++i)
-        image.Data[i] = grey(i % w, i / w);
-    image.SaveBmp(dir.File(name));
-    return dir.File(name);
-}
-
-std::string WriteFlt(const test::TempDir& dir, const std::string& name, int w, int h, float first) {
-    test::MakeFloatMap(w, h, [&](int x, int y) { return first + y * w + x; })->SaveFlt(dir.File(name));
-    return dir.File(name);
-}
-
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const CorvaneError& e) {
-        return e.what();
+class TMyFFTFiles : public ::testing::Test {
+  protected:
+    std::string WriteBmp(const std::string& name, int w, int h,
+                         const std::function<std::uint8_t(int, int)>& grey = Texture) {
+        TGrayImage image(nullptr, w, h);
+        for (int i = 0; i < w * h; ++i)
+            image.Data[i] = grey(i % w, i / w);
+        image.SaveBmp(dir.File(name));
+        return dir.File(name);
     }
-    return "(no error)";
-}
-
-TEST(TMyFFTConstruction, GreyImageIsCroppedToPowersOfTwoWithoutPadding) {
+    // A w x h float map holding first, first + 1, ... row by row.
+    std::string WriteFlt(const std::string& name, int w, int h, float first) {
+        test::MakeFloatMap(w, h, [&](int x, int y) { return first + y * w + x; })->SaveFlt(dir.File(name));
+        return dir.File(name);
+    }
     test::TempDir dir;
+};
+
+TEST_F(TMyFFTFiles, GreyImageIsCroppedToPowersOfTwoWithoutPadding) {
     for (auto [w, h] : {std::pair{513, 300}, std::pair{640, 480}}) {
-        TMyFFT fft(WriteBmp(dir, "in.bmp", w, h));
-        ASSERT_EQ(std::pair(fft.Width, fft.Height), std::pair(512, 256));
-        ASSERT_EQ(fft.Real->Width * fft.Imag->Height, 512 * 256);
+        TMyFFT fft(WriteBmp("in.bmp", w, h));
+        ASSERT_EQ(std::tuple(fft.Width, fft.Height, fft.Real->Width, fft.Imag->Height),
+                  std::tuple(512, 256, 512, 256));
         for (int i = 0; i < 512 * 256; i += 997)
             ASSERT_EQ(fft.Real->Data[i], Texture(i % 512, i / 512)) << i;
         EXPECT_EQ(std::count(fft.Imag->Data, fft.Imag->Data + 512 * 256, 0.0f), 512 * 256);
     }
     // One pixel: W = H = 1, and a transform of length 1 leaves the value as it is.
-    TMyFFT thin(WriteBmp(dir, "thin.bmp", 1, 1, [](int, int) { return std::uint8_t{93}; }));
-    EXPECT_EQ(thin.Width, 1);
+    TMyFFT thin(WriteBmp("thin.bmp", 1, 1, [](int, int) { return std::uint8_t{93}; }));
     thin.ForwardFFT();
-    EXPECT_EQ(thin.Real->Data[0], 93.0f);
-    EXPECT_EQ(thin.Imag->Data[0], 0.0f);
-    const std::string missing = dir.File("missing.bmp");
-    EXPECT_EQ(MessageOf([&] { TMyFFT f(missing); }), missing + ": not exists");
+    EXPECT_EQ(std::tuple(thin.Width, thin.Real->Data[0], thin.Imag->Data[0]), std::tuple(1, 93.0f, 0.0f));
+    EXPECT_EQ(test::ErrorText([&] { TMyFFT f(dir.File("none.bmp")); }),
+              dir.File("none.bmp") + ": not exists");
 }
 
-TEST(TMyFFTConstruction, FloatPairIsCheckedBeforeUse) {
-    test::TempDir dir;
-    const std::string zr = WriteFlt(dir, "zr.flt", 8, 4, 1.0f);
-    TMyFFT fft(zr, WriteFlt(dir, "zi.flt", 8, 4, -1.0f));
-    EXPECT_EQ(std::pair(fft.Width, fft.Height), std::pair(8, 4));
-    EXPECT_EQ(fft.Real->GetPixel(3, 2), 1.0f + 19);
-    EXPECT_EQ(fft.Imag->GetPixel(3, 2), -1.0f + 19);
-    const std::string odd = WriteFlt(dir, "odd.flt", 6, 4, 0.0f);
-    EXPECT_EQ(MessageOf([&] { TMyFFT f(zr, WriteFlt(dir, "small.flt", 4, 4, 0.0f)); }),
+TEST_F(TMyFFTFiles, FloatPairIsCheckedBeforeUse) {
+    const std::string zr = WriteFlt("zr.flt", 8, 4, 1.0f);
+    TMyFFT fft(zr, WriteFlt("zi.flt", 8, 4, -1.0f));
+    EXPECT_EQ(std::tuple(fft.Width, fft.Height, fft.Real->GetPixel(3, 2), fft.Imag->GetPixel(3, 2)),
+              std::tuple(8, 4, 1.0f + 19, -1.0f + 19));
+    const std::string odd = WriteFlt("odd.flt", 6, 4, 0.0f);
+    EXPECT_EQ(test::ErrorText([&] { TMyFFT f(zr, WriteFlt("small.flt", 4, 4, 0.0f)); }),
               "The real part (8 x 4) and the imaginary part (4 x 4) differ in size");
-    EXPECT_EQ(MessageOf([&] { TMyFFT f(odd, odd); }), "The spectrum size 6 x 4 is not a power of two");
+    EXPECT_EQ(test::ErrorText([&] { TMyFFT f(odd, odd); }), "The spectrum size 6 x 4 is not a power of two");
     EXPECT_THROW(TMyFFT(zr, dir.File("nothing.flt")), CorvaneError);
 }
 
-TEST(TMyFFTTransform, CutOrderMovesTheCarrierBlockToTheCentre) {
-    test::TempDir dir;
-    TMyFFT fft(WriteBmp(dir, "tex.bmp", 32, 16));
+TEST_F(TMyFFTFiles, CutOrderMovesTheCarrierBlockToTheCentre) {
+    TMyFFT fft(WriteBmp("tex.bmp", 32, 16));
     fft.ForwardFFT();
     const std::vector<float> re(fft.Real->Data, fft.Real->Data + 512),
         im(fft.Imag->Data, fft.Imag->Data + 512);
@@ -110,12 +99,12 @@ TEST(TMyFFTTransform, CutOrderMovesTheCarrierBlockToTheCentre) {
 }
 
 // The carrier method on a separate reference picture of fringes: cutting the spectral peak at
-// the centre minus the carrier out and transforming back leaves the fringes' constant phase.
-TEST(TMyFFTReference, ImagePairCarrierIsFoundAndCutToTheCentre) {
-    test::TempDir dir;
-    const std::string image = WriteBmp(dir, "moire.bmp", 100, 70);
-    EXPECT_EQ(MessageOf([&] { TMyFFT(image).FindPeak(0, 0, 4, 4); }), "no reference field: TMyFFT");
-    const std::string fringes = WriteBmp(dir, "ref.bmp", 70, 64, [](int x, int y) {
+// the centre minus the carrier out and transforming back leaves the fringes' constant phase. A
+// strip reference is the first columns or rows of the cropped image.
+TEST_F(TMyFFTFiles, ReferenceFromImagePairOrStrip) {
+    const std::string image = WriteBmp("moire.bmp", 100, 70);
+    EXPECT_EQ(test::ErrorText([&] { TMyFFT(image).FindPeak(0, 0, 4, 4); }), "no reference field: TMyFFT");
+    const std::string fringes = WriteBmp("ref.bmp", 70, 64, [](int x, int y) {
         return static_cast<std::uint8_t>(128 + 100 * std::cos(2 * M_PI * (6 * x + 2 * y) / 64 + 0.3));
     });
     auto fft = TMyFFT::FromImagePair(image, fringes);
@@ -130,20 +119,15 @@ TEST(TMyFFTReference, ImagePairCarrierIsFoundAndCutToTheCentre) {
     fft->ComputePhaseRef();
     for (int i = 0; i < 64 * 64; i += 37)
         EXPECT_NEAR(fft->RefPhase->Phase->Data[i], 0.3f, 1e-2) << i;
-    EXPECT_EQ(MessageOf([&] { TMyFFT::FromImagePair(image, WriteBmp(dir, "small.bmp", 64, 50)); }),
+    EXPECT_EQ(test::ErrorText([&] { TMyFFT::FromImagePair(image, WriteBmp("small.bmp", 64, 50)); }),
               "(0,50) not in the gray image");
-}
 
-TEST(TMyFFTReference, StripIsTheFirstColumnsOrRowsOfTheCroppedImage) {
-    test::TempDir dir;
-    const std::string image = WriteBmp(dir, "moire.bmp", 100, 70);
-    auto columns = TMyFFT::FromStrip(image, true, 40);
-    auto rows = TMyFFT::FromStrip(image, false, 20);
-    EXPECT_EQ(std::pair(columns->RefWidth, columns->RefHeight), std::pair(32, 64));
-    EXPECT_EQ(std::pair(rows->RefWidth, rows->RefHeight), std::pair(64, 16));
-    EXPECT_EQ(columns->RefReal->GetPixel(31, 63), Texture(31, 63));
-    EXPECT_EQ(rows->RefReal->GetPixel(63, 15), Texture(63, 15));
-    EXPECT_EQ(MessageOf([&] { TMyFFT::FromStrip(image, true, 200); }), "(64,0) not in the image");
+    auto columns = TMyFFT::FromStrip(image, true, 40), rows = TMyFFT::FromStrip(image, false, 20);
+    EXPECT_EQ(std::tuple(columns->RefWidth, columns->RefHeight, columns->RefReal->GetPixel(31, 63)),
+              std::tuple(32, 64, float{Texture(31, 63)}));
+    EXPECT_EQ(std::tuple(rows->RefWidth, rows->RefHeight, rows->RefReal->GetPixel(63, 15)),
+              std::tuple(64, 16, float{Texture(63, 15)}));
+    EXPECT_EQ(test::ErrorText([&] { TMyFFT::FromStrip(image, true, 200); }), "(64,0) not in the image");
 }
 
 } // namespace
