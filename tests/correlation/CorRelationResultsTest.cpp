@@ -79,18 +79,19 @@ TEST_F(CorRelationResultsTest, GridPointsAreWrittenRowByRowScaledAndWithTheTurne
 
 TEST_F(CorRelationResultsTest, ThetaOfEveryDirectionAndItsSignWithTheYAxisTurnedUp) {
     r.Para.Right = 50, r.Para.Bottom = 20, r.Para.ScaleX = 2.0f;
-    const std::vector<std::array<float, 2>> d = {{0, 0}, {-1, 0}, {0, 2}, {0, -2}, {1, 1}, {-1, -1}, {1, 0}};
-    for (std::size_t k = 0; k < d.size(); ++k)
-        Set(20 + 5 * static_cast<int>(k), 20, d[k][0], d[k][1]);
     const double q = std::atan2(1.0, 2.0), s5 = std::sqrt(5.0);
-    const std::vector<std::array<double, 2>> down = {{0, 0},  {kPi, 2},      {kPi / 2, 2}, {-kPi / 2, 2},
-                                                     {q, s5}, {q - kPi, s5}, {0, 2}};
+    // dx, dy; theta and r with the y axis down.
+    const std::vector<std::array<double, 4>> d = {
+        {0, 0, 0, 0},  {-1, 0, kPi, 2},       {0, 2, kPi / 2, 2}, {0, -2, -kPi / 2, 2},
+        {1, 1, q, s5}, {-1, -1, q - kPi, s5}, {1, 0, 0, 2}};
+    for (std::size_t k = 0; k < d.size(); ++k)
+        Set(20 + 5 * static_cast<int>(k), 20, static_cast<float>(d[k][0]), static_cast<float>(d[k][1]));
     for (bool changeY : {false, true}) {
         const Table tr = Written(changeY, r.Para.ThetaRFile);
         ASSERT_EQ(tr.size(), d.size());
         for (std::size_t k = 0; k < d.size(); ++k) {
-            EXPECT_NEAR(tr[k][2], changeY ? -down[k][0] : down[k][0], 0.0006) << k << " changeY " << changeY;
-            EXPECT_NEAR(tr[k][3], down[k][1], 0.0006) << k;
+            EXPECT_NEAR(tr[k][2], changeY ? -d[k][2] : d[k][2], 0.0006) << k << " changeY " << changeY;
+            EXPECT_NEAR(tr[k][3], d[k][3], 0.0006) << k;
         }
         // The turned angle is the negated one as it stands: 0 is written "-0.000", pi "-3.142".
         const std::string text = ReadFileBytes(r.Para.ThetaRFile);

@@ -176,11 +176,9 @@ struct Seeds {
     test::SpecklePair p;
     SeedSearch s;
     Seeds(float step, double shiftX = 0.0, const std::uint8_t* deformed = nullptr)
-        : p(Pair(shiftX)), s(p.Initial.data(), 96, 96, deformed ? deformed : p.Deformed.data(), 96, 96,
-                             DeriveSeedSearch(15, 15, 33, 33, 13, 13, step)) {}
-    static test::SpecklePair Pair(double shiftX) {
-        return test::MakeSpecklePair({.Width = 96, .Height = 96, .ShiftX = shiftX});
-    }
+        : p(test::MakeSpecklePair({.Width = 96, .Height = 96, .ShiftX = shiftX})),
+          s(p.Initial.data(), 96, 96, deformed ? deformed : p.Deformed.data(), 96, 96,
+            DeriveSeedSearch(15, 15, 33, 33, 13, 13, step)) {}
 };
 
 TEST(SeedSearch, SkipsSeedsNearABorderAndKeepsTheFirstOfEqualCandidates) {
