@@ -33,10 +33,9 @@ TEST(CentredFft, MatchesPlainTranscriptionBitForBit) {
     const std::pair<int, int> sizes[] = {{1, 1},  {1, 8},   {8, 1},    {2, 4},    {4, 2},    {16, 8},
                                          {8, 32}, {64, 64}, {256, 16}, {16, 256}, {128, 64}, {512, 32}};
     unsigned seed = 1;
-    for (auto [w, h] : sizes) {
+    for (auto [w, h] : sizes)
         for (bool centre : {true, false}) {
-            Field fast(w, h, seed++);
-            Field plain = fast;
+            Field fast(w, h, seed++), plain = fast;
             ForwardFFT2D(fast.re.data(), fast.im.data(), w, h, centre);
             test::PlainForwardFFT2D(plain.re.data(), plain.im.data(), w, h, centre);
             EXPECT_TRUE(fast.SameBits(plain)) << "forward " << w << "x" << h << " centre " << centre;
@@ -44,7 +43,6 @@ TEST(CentredFft, MatchesPlainTranscriptionBitForBit) {
             test::PlainInverseFFT2D(plain.re.data(), plain.im.data(), w, h, centre);
             EXPECT_TRUE(fast.SameBits(plain)) << "inverse " << w << "x" << h << " centre " << centre;
         }
-    }
 }
 
 // F(u) = (1/n) sum f(k) exp(+2 pi i u k / n): the grating cos(2 pi k0 x / W + phi) has its two
@@ -65,8 +63,7 @@ TEST(CentredFft, CosineGratingPeaksWithConventionalSignAndScale) {
 }
 
 TEST(CentredFft, SizesThatAreNotPowersOfTwoAreRefusedUntouched) {
-    Field odd(6, 4, 10);
-    const Field before = odd;
+    Field odd(6, 4, 10), before = odd;
     EXPECT_THROW(ForwardFFT2D(odd.re.data(), odd.im.data(), 6, 4, true), CorvaneError);
     EXPECT_THROW(InverseFFT2D(odd.re.data(), odd.im.data(), 4, 6, true), CorvaneError);
     EXPECT_TRUE(odd.SameBits(before));

@@ -39,7 +39,8 @@ class TMyFFTFiles : public ::testing::Test {
     test::TempDir dir;
 };
 
-TEST_F(TMyFFTFiles, GreyImageIsCroppedToPowersOfTwoWithoutPadding) {
+// A grey image is cropped to powers of two without padding; a float pair is checked before use.
+TEST_F(TMyFFTFiles, ConstructionFromGreyImageOrFloatPair) {
     for (auto [w, h] : {std::pair{513, 300}, std::pair{640, 480}}) {
         TMyFFT fft(WriteBmp("in.bmp", w, h));
         ASSERT_EQ(std::tuple(fft.Width, fft.Height, fft.Real->Width, fft.Imag->Height),
@@ -54,9 +55,7 @@ TEST_F(TMyFFTFiles, GreyImageIsCroppedToPowersOfTwoWithoutPadding) {
     EXPECT_EQ(std::tuple(thin.Width, thin.Real->Data[0], thin.Imag->Data[0]), std::tuple(1, 93.0f, 0.0f));
     EXPECT_EQ(test::ErrorText([&] { TMyFFT f(dir.File("none.bmp")); }),
               dir.File("none.bmp") + ": not exists");
-}
 
-TEST_F(TMyFFTFiles, FloatPairIsCheckedBeforeUse) {
     const std::string zr = WriteFlt("zr.flt", 8, 4, 1.0f);
     TMyFFT fft(zr, WriteFlt("zi.flt", 8, 4, -1.0f));
     EXPECT_EQ(std::tuple(fft.Width, fft.Height, fft.Real->GetPixel(3, 2), fft.Imag->GetPixel(3, 2)),
