@@ -8,13 +8,9 @@
 #include "shell/TMDIChildForm.h"
 #include "shell/TToolHooks.h"
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QMdiArea>
-#include <QMdiSubWindow>
-#include <QStatusBar>
+#include <QtWidgets>
 
-#include <gtest/gtest.h>
+#include <gmock/gmock.h>
 
 using corvane::ui::TMDIChildForm;
 using namespace corvane::test;
@@ -28,7 +24,7 @@ std::unique_ptr<corvane::TGrayImage> Pattern(int width, int height) {
     return gray;
 }
 
-class DocumentWindow : public ::testing::Test {
+class DocumentWindow : public FrameTest {
   protected:
     TMDIChildForm& Show(const QString& caption, int width, int height) {
         return *frame->Form->ShowInRole(caption, *Pattern(width, height));
@@ -37,7 +33,6 @@ class DocumentWindow : public ::testing::Test {
         QKeyEvent key(QEvent::KeyPress, text[0] == '+' ? Qt::Key_Plus : Qt::Key_Minus, Qt::NoModifier, text);
         QApplication::sendEvent(&w, &key);
     }
-    std::unique_ptr<TestMainForm> frame = MakeTestMainForm();
 };
 
 } // namespace
@@ -61,14 +56,12 @@ TEST_F(DocumentWindow, ZoomStepsSkipZeroStopAtTheLimitsAndFitSmallPictures) {
     frame->Trigger("AmplifyAction"); // 1185 x 885 is not: the window keeps its size
     EXPECT_EQ(w.size(), QSize(790, 590));
     EXPECT_EQ(w.Picture()->size(), QSize(1185, 885));
-    EXPECT_EQ(w.Picture()->pos(),
-              QPoint(0, 0)); // a picture larger than the client area scrolls from its corner
-    for (int i = 0; i < 8; ++i)
-        frame->Trigger("AmplifyAction");
+    // A picture larger than the client area scrolls from its corner.
+    EXPECT_EQ(w.Picture()->pos(), QPoint(0, 0));
+    frame->Trigger("AmplifyAction", 8);
     EXPECT_EQ(w.Zoom(), 8);
     frame->Trigger("EditOriginalSizeAction");
-    for (int i = 0; i < 9; ++i)
-        frame->Trigger("ShrinkAction");
+    frame->Trigger("ShrinkAction", 9);
     EXPECT_EQ(w.Zoom(), -8);
     EXPECT_EQ(w.ShownSize(), QSize(49, 36));
     // The edge of the fit rule: a shown width of 790 is fitted, 791 is not.
@@ -96,15 +89,13 @@ TEST_F(DocumentWindow, DraggingShowsSizeInTheHintAndAnExclusiveMarquee) {
     const QImage before = w.Bitmap();
     MoveOnPicture(w, {7, 3});
     const QRgb pixel = before.pixel(7, 3);
-    EXPECT_EQ(
-        w.HintText(),
-        QString("Position(7,3),color=(%1,%2,%3)").arg(qRed(pixel)).arg(qGreen(pixel)).arg(qBlue(pixel)));
+    EXPECT_EQ(w.HintText(),
+              QString::asprintf("Position(7,3),color=(%d,%d,%d)", qRed(pixel), qGreen(pixel), qBlue(pixel)));
     EXPECT_EQ(frame->Form->statusBar()->currentMessage(), w.HintText());
     DragOnPicture(w, {10, 10}, {5, 20});
-    EXPECT_TRUE(w.HintText().startsWith("Position(5,20),color=("));
-    EXPECT_TRUE(w.HintText().endsWith(")Width:6 Height:11")) << w.HintText().toStdString();
-    EXPECT_FALSE(w.Dragging());
-    EXPECT_TRUE(w.MarqueeShown());
+    EXPECT_THAT(w.HintText().toStdString(),
+                testing::MatchesRegex("Position[(]5,20[)],color=[(].*[)]Width:6 Height:11"));
+    EXPECT_TRUE(!w.Dragging() && w.MarqueeShown());
     EXPECT_EQ(w.MarqueeRect(), QRect(QPoint(5, 10), QPoint(10, 20))); // (5, 10) to (11, 21) exclusive
     const auto s = w.GetSelection();
     EXPECT_EQ((std::array{s.Left, s.Top, s.Right, s.Bottom}), (std::array{10, 10, 6, 21}));
@@ -124,14 +115,11 @@ TEST_F(DocumentWindow, EqualCaptionsResolveToTheFirstWindowWhichPrepareRestoresA
     ASSERT_EQ(frame->Form->MDIChildCount(), 2);
     EXPECT_EQ(frame->Form->FindMDIChild("Mask File"), 0);
     EXPECT_EQ(frame->Form->FindMDIChild("mask file"), -1);
-    EXPECT_EQ(frame->Form->PrepareMDIChild("Mask File", 200, 120), 0);
-    EXPECT_FALSE(first.SubWindow()->isMinimized());
-    EXPECT_EQ(first.Zoom(), 1);
-    EXPECT_FALSE(first.MarqueeShown());
-    EXPECT_EQ(first.Bitmap().size(), QSize(200, 120));
-    EXPECT_EQ(first.size(), QSize(200, 120));
-    EXPECT_TRUE(frame->Form->MDIChild(1)->Bitmap().isNull());
     EXPECT_EQ(frame->Form->PrepareMDIChild("No such window", 5, 5), -1);
+    EXPECT_EQ(frame->Form->PrepareMDIChild("Mask File", 200, 120), 0);
+    EXPECT_TRUE(!first.SubWindow()->isMinimized() && first.Zoom() == 1 && !first.MarqueeShown());
+    EXPECT_TRUE(first.Bitmap().size() == QSize(200, 120) && first.size() == QSize(200, 120));
+    EXPECT_TRUE(frame->Form->MDIChild(1)->Bitmap().isNull());
 }
 
 TEST_F(DocumentWindow, RotateInvertCopyAndPasteChangeTheActivePicture) {
@@ -142,8 +130,7 @@ TEST_F(DocumentWindow, RotateInvertCopyAndPasteChangeTheActivePicture) {
     // New pixel (y, width - 1 - x) takes old pixel (x, y): a quarter turn counter-clockwise.
     for (const auto& [x, y] : {std::pair{639, 0}, std::pair{10, 20}, std::pair{0, 479}})
         EXPECT_EQ(w.Bitmap().pixel(y, 639 - x), first.pixel(x, y)) << x << "," << y;
-    for (int i = 0; i < 3; ++i)
-        frame->Trigger("Rotate90Action");
+    frame->Trigger("Rotate90Action", 3);
     EXPECT_EQ(w.Bitmap(), first);
     frame->Trigger("InvertAction");
     EXPECT_EQ(w.Bitmap().pixel(5, 6), first.pixel(5, 6) ^ 0x00ffffffu);

@@ -1,5 +1,4 @@
 // Opening pictures into document windows and saving them: BMP, RAW and float maps.
-#include "support/TestSupport.h"
 #include "support/ui/TestMainForm.h"
 
 #include "image/TFloatImage.h"
@@ -7,17 +6,14 @@
 #include "shell/TMDIChildForm.h"
 #include "shell/TRawOptionForm.h"
 
-#include <QDir>
-#include <QLineEdit>
-#include <QMdiSubWindow>
-
-#include <gtest/gtest.h>
+#include <QtWidgets>
 
 #include <cmath>
 
-using corvane::test::MakeTestMainForm;
-using corvane::test::TestMainForm;
-using Kind = corvane::test::ScriptedDialogs::Kind;
+using namespace corvane::test;
+using Kind = ScriptedDialogs::Kind;
+using OpenPicture = FrameTest;
+using FloatMaps = FrameTest;
 
 namespace {
 
@@ -55,20 +51,16 @@ const QString kRawMessage = "The Raw File's Information:\n Header, Width, Height
 
 } // namespace
 
-TEST(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameADamagedOneMakesNone) {
-    auto frame = MakeTestMainForm();
+TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameADamagedOneMakesNone) {
     const QString broken = frame->File("broken.bmp");
-    corvane::test::WriteFileBytes(broken.toStdString(), "BMnot really a bitmap");
-    frame->Dialogs.QueueFile(broken);
-    frame->Trigger("FileOpenAction");
-    ASSERT_EQ(frame->Dialogs.Errors().size(), 1);
-    EXPECT_TRUE(frame->Dialogs.Errors()[0].startsWith(broken + ": "));
+    WriteFileBytes(broken.toStdString(), "BMnot really a bitmap");
+    frame->TriggerWithFile("FileOpenAction", broken);
+    EXPECT_TRUE(frame->Dialogs.Errors().size() == 1 && frame->Dialogs.Errors()[0].startsWith(broken + ": "));
     EXPECT_EQ(frame->Form->MDIChildCount(), 0);
 
     const QString name = frame->File("ramp.bmp");
     Ramp(320, 240)->SaveBmp(name.toStdString());
-    frame->Dialogs.QueueFile(name);
-    frame->Trigger("FileOpenAction");
+    frame->TriggerWithFile("FileOpenAction", name);
     const auto request = frame->Dialogs.FileRequests().at(1);
     EXPECT_EQ(request.Filter, "Bitmaps (*.bmp)|*.bmp|Raw files(*.raw)|*.raw|All files( *.* ) |*.*");
     EXPECT_EQ(request.DefaultExt, "*.bmp");
@@ -87,49 +79,41 @@ TEST(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameADamagedOneMakesNon
     EXPECT_EQ(frame->Dialogs.Errors().size(), 1);
 }
 
-TEST(OpenPicture, RawUsesTheOptionsDialogFieldsShortFilesEndInBlackCancelOrBadFieldsMakeNoWindow) {
-    auto frame = MakeTestMainForm();
+TEST_F(OpenPicture, RawUsesTheOptionsDialogFieldsShortFilesEndInBlackCancelOrBadFieldsMakeNoWindow) {
     const QString name = frame->File("ramp.raw");
-    corvane::test::WriteFileBytes(name.toStdString(), "HDR" + Bytes(*Ramp(20, 10)));
-    frame->Dialogs.QueueFile(name, 2);
+    WriteFileBytes(name.toStdString(), "HDR" + Bytes(*Ramp(20, 10)));
     frame->Dialogs.QueueModal([](QDialog&) { return int(QDialog::Rejected); });
-    frame->Trigger("FileOpenAction");
-    frame->Dialogs.QueueFile(name, 2);
+    frame->TriggerWithFile("FileOpenAction", name, 2);
     frame->Dialogs.QueueModal(RawAnswer("3", "abc", "10"));
-    frame->Trigger("FileOpenAction");
+    frame->TriggerWithFile("FileOpenAction", name, 2);
     EXPECT_EQ(frame->Dialogs.Texts(Kind::Modal), (QStringList{"RawOptionForm", "RawOptionForm"}));
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList{"'abc' is not a valid integer value"});
     EXPECT_EQ(frame->Form->MDIChildCount(), 0);
 
-    frame->Dialogs.QueueFile(name, 2);
     frame->Dialogs.QueueModal(RawAnswer("3", "20", "12")); // two rows more than the file holds
-    frame->Trigger("FileOpenAction");
+    frame->TriggerWithFile("FileOpenAction", name, 2);
     ASSERT_EQ(frame->Form->MDIChildCount(), 1);
     EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(20, 10)) + std::string(40, '\0'));
 }
 
-class SavePicture : public ::testing::Test {
+class SavePicture : public FrameTest {
   protected:
     void SetUp() override { frame->Form->ShowInRole("raw image:One Image", *Ramp(640, 480)); }
-    std::unique_ptr<TestMainForm> frame = MakeTestMainForm();
 };
 
 TEST_F(SavePicture, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherExtensions) {
-    frame->Dialogs.QueueFile(frame->File("out"), 1); // the first filter adds ".bmp"
-    frame->Trigger("FileSaveAsAction");
+    frame->TriggerWithFile("FileSaveAsAction", frame->File("out"), 1); // the first filter adds ".bmp"
     EXPECT_EQ(frame->Dialogs.FileRequests()[0].Filter,
               "Bitmaps (*.bmp)|*.bmp|Raw files( *.raw )|*.raw|All files(*.*)|*.*");
     EXPECT_TRUE(frame->Dialogs.Informations().empty());
     EXPECT_EQ(Bytes(corvane::TGrayImage(frame->File("out.bmp").toStdString())), Bytes(*Ramp(640, 480)));
 
     const QString raw = frame->File("out.raw");
-    frame->Dialogs.QueueFile(raw, 2);
-    frame->Trigger("FileSaveAsAction");
-    EXPECT_EQ(corvane::test::ReadFileBytes(raw.toStdString()), Bytes(*Ramp(640, 480)));
+    frame->TriggerWithFile("FileSaveAsAction", raw, 2);
+    EXPECT_EQ(ReadFileBytes(raw.toStdString()), Bytes(*Ramp(640, 480)));
     EXPECT_EQ(frame->Dialogs.Informations(), QStringList{kRawMessage + raw});
 
-    frame->Dialogs.QueueFile(frame->File("out.png"), 3);
-    frame->Trigger("FileSaveAsAction");
+    frame->TriggerWithFile("FileSaveAsAction", frame->File("out.png"), 3);
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList{"only support raw and bmp files"});
     EXPECT_EQ(frame->Dialogs.Informations().size(), 1);
     EXPECT_FALSE(QFile::exists(frame->File("out.png")));
@@ -137,9 +121,8 @@ TEST_F(SavePicture, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherE
 
 TEST_F(SavePicture, SaveAsksForARoleWindowWritesRawUnderTheReplacedExtensionAndReusesAFileName) {
     const QString name = frame->File("picture.dat");
-    frame->Dialogs.QueueFile(name, 3);
-    frame->Trigger("SaveAction");
-    EXPECT_EQ(corvane::test::ReadFileBytes(frame->File("picture.raw").toStdString()), Bytes(*Ramp(640, 480)));
+    frame->TriggerWithFile("SaveAction", name, 3);
+    EXPECT_EQ(ReadFileBytes(frame->File("picture.raw").toStdString()), Bytes(*Ramp(640, 480)));
     EXPECT_EQ(frame->Dialogs.Informations(), QStringList{kRawMessage + name});
     frame->Dialogs.QueueFileCancel();
     frame->Trigger("SaveAction");
@@ -154,15 +137,13 @@ TEST_F(SavePicture, SaveAsksForARoleWindowWritesRawUnderTheReplacedExtensionAndR
     EXPECT_EQ(corvane::TGrayImage(opened.toStdString()).GetPixel(3, 2), 255 - (21 + 6));
 }
 
-TEST(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
-    auto frame = MakeTestMainForm();
+TEST_F(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
     auto gray = Ramp(64, 48);
     gray->Data[0] = 0; // full range, so the min-max display gives the same levels back
     gray->Data[1] = 255;
     frame->Form->ShowInRole("phase:One Image", *gray);
     const QString name = frame->File("phase");
-    frame->Dialogs.QueueFile(name, 1);
-    frame->Trigger("SaveAsFloatAction");
+    frame->TriggerWithFile("SaveAsFloatAction", name, 1);
     const auto request = frame->Dialogs.FileRequests().at(0);
     EXPECT_EQ(request.Title, "Save image to Float");
     EXPECT_EQ(
@@ -174,8 +155,7 @@ TEST(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
     EXPECT_FLOAT_EQ(map.GetPixel(1, 0), static_cast<float>(3.1415926535897));
 
     QDir::setCurrent(QDir::rootPath());
-    frame->Dialogs.QueueFile(name + ".flt", 2);
-    frame->Trigger("FloatFileOpenAction");
+    frame->TriggerWithFile("FloatFileOpenAction", name + ".flt", 2);
     EXPECT_EQ(frame->Dialogs.FileRequests().at(1).FilterIndex, 2);
     EXPECT_EQ(frame->Dialogs.FileRequests().at(1).Filter,
               "CorRelation Config Files(*.cor)|*.cor|Float Image(*.flt)|*.flt|Codes File( *.cod )|*.cod|All "
@@ -183,10 +163,9 @@ TEST(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
     EXPECT_EQ(QDir::current(), QDir(frame->File("")));
     ASSERT_EQ(frame->Form->MDIChildCount(), 2);
     EXPECT_EQ(frame->Active().Caption(), name + ".flt");
-    std::unique_ptr<corvane::TGrayImage> shown;
-    frame->Active().GetGrayImage(shown);
-    ASSERT_EQ(shown->Size, gray->Size);
-    for (int i = 0; i < shown->Size; ++i)
-        ASSERT_LE(std::abs(int(shown->Data[i]) - int(gray->Data[i])), 1) << i; // float rounding: one level
+    const std::string shown = WindowBytes(frame->Active());
+    ASSERT_EQ(shown.size(), std::size_t(gray->Size));
+    for (int i = 0; i < gray->Size; ++i) // float rounding: one level
+        ASSERT_LE(std::abs(std::uint8_t(shown[i]) - int(gray->Data[i])), 1) << i;
     EXPECT_TRUE(frame->Dialogs.Errors().empty());
 }

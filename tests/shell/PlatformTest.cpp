@@ -5,17 +5,15 @@
 #include "support/TestSupport.h"
 #include "support/ui/ScriptedDialogs.h"
 
-#include "image/CorvaneError.h"
-#include "image/TGrayImage.h"
 #include "shell/BitmapOps.h"
 #include "shell/Convert.h"
 #include "shell/FileFilter.h"
 
 #include <QApplication>
-#include <QImage>
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdio>
 #include <filesystem>
 
@@ -56,10 +54,10 @@ TEST(Guard, EveryKindOfErrorIsShownAndReportedAsFailure) {
 }
 
 TEST(WindowBitmap, GreyLevelRoundsTheChannelMean) {
-    EXPECT_EQ(GrayLevel(10, 20, 31), 20); // 61/3 + 0.5 = 20.83
-    EXPECT_EQ(GrayLevel(0, 0, 2), 1);
-    EXPECT_EQ(GrayLevel(0, 0, 1), 0);
-    EXPECT_EQ(GrayLevel(255, 255, 255), 255);
+    // 61/3 + 0.5 = 20.83 gives 20; 2/3 + 0.5 gives 1, 1/3 + 0.5 gives 0.
+    EXPECT_EQ(
+        (std::array{GrayLevel(10, 20, 31), GrayLevel(0, 0, 2), GrayLevel(0, 0, 1), GrayLevel(255, 255, 255)}),
+        (std::array<std::uint8_t, 4>{20, 1, 0, 255}));
 }
 
 TEST(WindowBitmap, Bmp24KeepsColoursAndReplacesTheFile) {

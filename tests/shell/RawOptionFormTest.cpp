@@ -4,10 +4,7 @@
 
 #include "shell/TRawOptionForm.h"
 
-#include <QLabel>
-#include <QLineEdit>
-#include <QPushButton>
-#include <QRadioButton>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 
@@ -28,35 +25,37 @@ struct RawDialog {
     }
 };
 
+/// The width and height fields as "width x height".
+QString Size(const TRawOptionForm& form) {
+    return form.WidthEdit->text() + " x " + form.HeightEdit->text();
+}
+
 } // namespace
 
 TEST(RawOptions, FieldsShowTheFileAndTheDefaultsAndSwapExchangesTheSides) {
     RawDialog raw(262144);
     TRawOptionForm& form = *raw.form;
-    EXPECT_EQ(form.windowTitle(), "Raw Options");
-    EXPECT_EQ(form.DescribeLabel->text(), "Describe: \"scan 01.raw\"");
-    EXPECT_EQ(form.SizeLabel->text(), "( 262144 bytes )");
-    EXPECT_EQ((QStringList{form.WidthEdit->text(), form.HeightEdit->text(), form.HeaderEdit->text(),
+    EXPECT_EQ((QStringList{form.windowTitle(), form.DescribeLabel->text(), form.SizeLabel->text(),
+                           form.WidthEdit->text(), form.HeightEdit->text(), form.HeaderEdit->text(),
                            form.ChannelCountEdit->text()}),
-              (QStringList{"512", "512", "0", "1"}));
+              (QStringList{"Raw Options", "Describe: \"scan 01.raw\"", "( 262144 bytes )", "512", "512", "0",
+                           "1"}));
     EXPECT_TRUE(form.RadioButton1->isChecked());
     EXPECT_FALSE(form.RadioButton2->isEnabled());
     form.WidthEdit->setText("640");
     form.HeightEdit->setText("480");
     form.Button3->click();
-    EXPECT_EQ(form.WidthEdit->text(), "480");
-    EXPECT_EQ(form.HeightEdit->text(), "640");
+    EXPECT_EQ(Size(form), "480 x 640");
 }
 
 TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisation) {
-    for (auto [bytes, header, width, height] :
-         {std::tuple{786432, "0", "1024", "768"}, std::tuple{307200, "0", "600", "512"},
-          std::tuple{307200 + 100, "100", "600", "512"}}) {
+    for (auto [bytes, header, size] :
+         {std::tuple{786432, "0", "1024 x 768"}, std::tuple{307200, "0", "600 x 512"},
+          std::tuple{307200 + 100, "100", "600 x 512"}}) {
         RawDialog raw(static_cast<std::size_t>(bytes));
         raw.form->HeaderEdit->setText(header);
         raw.form->Button4->click();
-        EXPECT_EQ(raw.form->WidthEdit->text(), width) << bytes;
-        EXPECT_EQ(raw.form->HeightEdit->text(), height) << bytes;
+        EXPECT_EQ(Size(*raw.form), size) << bytes;
     }
     EXPECT_FALSE(GuessRawDimensions(3));
     EXPECT_EQ(GuessRawDimensions(4), std::make_pair(std::int64_t{2}, std::int64_t{2}));
@@ -69,12 +68,11 @@ TEST(RawOptions, GuessWithoutADivisorOrWithABadHeaderLeavesTheFields) {
     TRawOptionForm& form = *raw.form;
     form.WidthEdit->setText("33");
     form.Button4->click();
-    EXPECT_EQ(form.WidthEdit->text(), "33");
-    EXPECT_EQ(form.HeightEdit->text(), "512");
+    EXPECT_EQ(Size(form), "33 x 512");
     form.HeaderEdit->setText("x1");
     form.Button4->click();
     EXPECT_EQ(raw.dialogs.Errors(), QStringList{"'x1' is not a valid integer value"});
     form.HeaderEdit->setText("5000"); // larger than the file: nothing to divide
     form.Button4->click();
-    EXPECT_EQ(form.WidthEdit->text(), "33");
+    EXPECT_EQ(Size(form), "33 x 512");
 }

@@ -3,10 +3,9 @@
 
 #include "shell/TMDIChildForm.h"
 
-#include <gtest/gtest.h>
-
-using corvane::test::MakeTestMainForm;
 using Kind = corvane::test::ScriptedDialogs::Kind;
+using MainFormSettings = corvane::test::FrameTest;
+using MainFormExit = corvane::test::FrameTest;
 
 namespace {
 
@@ -17,8 +16,7 @@ double Stored(const corvane::test::TestMainForm& frame, const char* key) {
 
 } // namespace
 
-TEST(MainFormSettings, FirstStartWritesTheFourDefaultsAndLaterStartsReadThem) {
-    auto frame = MakeTestMainForm();
+TEST_F(MainFormSettings, FirstStartWritesTheFourDefaultsAndLaterStartsReadThem) {
     for (const auto& [key, value] :
          {std::pair{"Image Scale/scalex", 1.0}, std::pair{"Image Scale/scaley", 1.0},
           std::pair{"Encode Coordinate/Max X", 50.0}, std::pair{"Encode Coordinate/Max Y", 50.0}})
@@ -40,8 +38,7 @@ TEST(MainFormSettings, FirstStartWritesTheFourDefaultsAndLaterStartsReadThem) {
     EXPECT_EQ(second.MDIChild(1)->MaxY, 50);
 }
 
-TEST(MainFormExit, NoKeepsEveryWindowAndWritesNothingYesWritesTheScaleAndEnds) {
-    auto frame = MakeTestMainForm();
+TEST_F(MainFormExit, NoKeepsEveryWindowAndWritesNothingYesWritesTheScaleAndEnds) {
     bool ended = false;
     QObject::connect(frame->Form.get(), &corvane::ui::TMainForm::ExitAccepted, [&] { ended = true; });
     frame->Form->CreateMDIChild("phase:One Image");

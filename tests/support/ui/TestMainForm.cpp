@@ -15,10 +15,11 @@ corvane::ui::TMDIChildForm& TestMainForm::Active() const {
     return *child;
 }
 
-void TestMainForm::Trigger(const char* actionName) const {
+void TestMainForm::Trigger(const char* actionName, int times) const {
     QAction* action = Form->Action(QString::fromLatin1(actionName));
     if (!action) throw std::runtime_error(std::string("no action ") + actionName);
-    action->trigger();
+    for (int i = 0; i < times; ++i)
+        action->trigger();
 }
 
 void TestMainForm::Destroy() {

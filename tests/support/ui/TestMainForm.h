@@ -6,6 +6,8 @@
 
 #include <QSettings>
 
+#include <gtest/gtest.h>
+
 #include <memory>
 
 namespace corvane::test {
@@ -24,14 +26,25 @@ struct TestMainForm {
     QString File(const QString& name) const { return QString::fromStdString(Dir.File(name.toStdString())); }
     /// The active document window, failing the test when there is none.
     corvane::ui::TMDIChildForm& Active() const;
-    /// Triggers the action of the command table with this objectName.
-    void Trigger(const char* actionName) const;
-    /// Closes the frame without asking (a queued Yes answer) and destroys it.
+    /// Triggers the action of the command table with this objectName, times times over.
+    void Trigger(const char* actionName, int times = 1) const;
+    /// Queues file as the answer of the next file dialog, then triggers the action.
+    void TriggerWithFile(const char* actionName, const QString& file, int filterIndex = 1) {
+        Dialogs.QueueFile(file, filterIndex);
+        Trigger(actionName);
+    }
+    /// Destroys the frame without asking and lets its deferred deletes run.
     void Destroy();
 };
 
 /// Makes a frame on a fresh settings file; show = false keeps the frame hidden.
 std::unique_ptr<TestMainForm> MakeTestMainForm(bool show = true);
+
+/// A test on a fresh shown frame.
+class FrameTest : public ::testing::Test {
+  protected:
+    std::unique_ptr<TestMainForm> frame = MakeTestMainForm();
+};
 
 /// Lets queued events run: deferred deletes of closed windows, layouts, paints.
 void ProcessEvents();
