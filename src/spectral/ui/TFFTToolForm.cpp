@@ -1,7 +1,12 @@
 #include "spectral/ui/TFFTToolForm.h"
 
 #include <QAction>
+#include <QBoxLayout>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
 #include <QHideEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -51,6 +56,25 @@ void TFFTToolForm::CloseButtonClick() {
 
 void TFFTToolForm::FormHide() {
     RunGuarded(dialogs_, [&] { fft_.reset(); });
+}
+
+QGridLayout* TFFTToolForm::AddPartsGroup(QBoxLayout* layout, QLineEdit* zrEdit, QLineEdit* ziEdit) {
+    auto* parts = Named(new QGroupBox(QStringLiteral("Real and Imagine Part "), this), "RealImagineGroupBox");
+    auto* grid = new QGridLayout(parts);
+    grid->addWidget(new QLabel(QStringLiteral("Zr"), parts), 0, 0);
+    grid->addWidget(zrEdit, 0, 1);
+    grid->addWidget(new QLabel(QStringLiteral("Zi"), parts), 1, 0);
+    grid->addWidget(ziEdit, 1, 1);
+    layout->addWidget(parts);
+    return grid;
+}
+
+void TFFTToolForm::AddButtonRow(QBoxLayout* layout, QPushButton* command) {
+    auto* buttons = new QHBoxLayout;
+    buttons->addWidget(command);
+    buttons->addWidget(CloseButton);
+    layout->addLayout(buttons);
+    setTabOrder(command, CloseButton);
 }
 
 void TFFTToolForm::SetCommandsEnabled(bool enabled) {

@@ -7,6 +7,8 @@
 #include <optional>
 
 class QAction;
+class QBoxLayout;
+class QGridLayout;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -50,6 +52,14 @@ class TFFTToolForm : public QWidget {
         object->setObjectName(QString::fromLatin1(name));
         return object;
     }
+
+    /// Adds to layout the "Real and Imagine Part " group with the Zr and Zi labels and edits in its
+    /// rows 0 and 1; returns the group's grid for further controls.
+    QGridLayout* AddPartsGroup(QBoxLayout* layout, QLineEdit* zrEdit, QLineEdit* ziEdit);
+
+    /// Adds to layout the row of the tool's command button and the Close button, which comes
+    /// right after it in the tab order although it is made with the window.
+    void AddButtonRow(QBoxLayout* layout, QPushButton* command);
 
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;

@@ -2,8 +2,6 @@
 
 #include <QAction>
 #include <QCheckBox>
-#include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -43,19 +41,9 @@ TForwardFFTForm::TForwardFFTForm(TMainForm& mainForm)
     fileRow->addWidget(FileNameEdit);
     fileRow->addWidget(BrowseFileNameButton);
     layout->addLayout(fileRow);
-    auto* parts = Named(new QGroupBox(QStringLiteral("Real and Imagine Part "), this), "RealImagineGroupBox");
-    auto* partsLayout = new QGridLayout(parts);
-    partsLayout->addWidget(new QLabel(QStringLiteral("Zr"), parts), 0, 0);
-    partsLayout->addWidget(ZrEdit, 0, 1);
-    partsLayout->addWidget(new QLabel(QStringLiteral("Zi"), parts), 1, 0);
-    partsLayout->addWidget(ZiEdit, 1, 1);
-    layout->addWidget(parts);
+    AddPartsGroup(layout, ZrEdit, ZiEdit);
     layout->addWidget(SaveZrZiCheckBox);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(FFTButton);
-    buttons->addWidget(CloseButton);
-    layout->addLayout(buttons);
-    setTabOrder(FFTButton, CloseButton); // the Close button, made with the window, comes last
+    AddButtonRow(layout, FFTButton);
 
     connect(BrowseFileNameButton, &QPushButton::clicked, this, &TForwardFFTForm::BrowseFileNameButtonClick);
     connect(FFTButton, &QPushButton::clicked, this, &TForwardFFTForm::FFTButtonClick);

@@ -91,16 +91,10 @@ TInverseFFTForm::TInverseFFTForm(TMainForm& mainForm)
 
     // Layout: the spectrum files, the three filters, the buttons.
     auto* layout = new QVBoxLayout(this);
-    auto* parts = Named(new QGroupBox(QStringLiteral("Real and Imagine Part "), this), "RealImagineGroupBox");
-    auto* partsLayout = new QGridLayout(parts);
-    partsLayout->addWidget(new QLabel(QStringLiteral("Zr"), parts), 0, 0);
-    partsLayout->addWidget(ZrEdit, 0, 1);
+    QGridLayout* partsLayout = AddPartsGroup(layout, ZrEdit, ZiEdit);
     partsLayout->addWidget(ZrButton, 0, 2);
-    partsLayout->addWidget(new QLabel(QStringLiteral("Zi"), parts), 1, 0);
-    partsLayout->addWidget(ZiEdit, 1, 1);
     partsLayout->addWidget(ZiButton, 1, 2);
     partsLayout->addWidget(ShowAmSpeedButton, 0, 3, 2, 1);
-    layout->addWidget(parts);
 
     layout->addWidget(MaskFileCheckBox);
     auto* maskLayout = new QHBoxLayout(MaskFileGroupBox);
@@ -128,11 +122,7 @@ TInverseFFTForm::TInverseFFTForm(TMainForm& mainForm)
     circleLayout->addWidget(RadiusEdit, 1, 1);
     layout->addWidget(CircleGroupBox);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(InverseFFTButton);
-    buttons->addWidget(CloseButton);
-    layout->addLayout(buttons);
-    setTabOrder(InverseFFTButton, CloseButton); // the Close button, made with the window, comes last
+    AddButtonRow(layout, InverseFFTButton);
 
     MaskFileGroupBox->setEnabled(false);
     RectGroupBox->setEnabled(false);
