@@ -29,9 +29,11 @@ class DocumentWindow : public FrameTest {
     TMDIChildForm& Show(const QString& caption, int width, int height) {
         return *frame->Form->ShowInRole(caption, *Pattern(width, height));
     }
-    void Type(TMDIChildForm& w, const char* text) {
+    /// Types "+" or "-" on the window; gives the zoom that follows.
+    int Type(TMDIChildForm& w, const char* text) {
         QKeyEvent key(QEvent::KeyPress, text[0] == '+' ? Qt::Key_Plus : Qt::Key_Minus, Qt::NoModifier, text);
         QApplication::sendEvent(&w, &key);
+        return w.Zoom();
     }
 };
 
@@ -39,11 +41,8 @@ class DocumentWindow : public FrameTest {
 
 TEST_F(DocumentWindow, ZoomStepsSkipZeroStopAtTheLimitsAndFitSmallPictures) {
     TMDIChildForm& w = Show("phase:One Image", 395, 295);
-    const std::pair<const char*, int> steps[] = {{"-", -2}, {"+", -1}, {"+", 2}, {"-", 1}, {"-", -2}};
-    for (const auto& [key, zoom] : steps) {
-        Type(w, key);
-        EXPECT_EQ(w.Zoom(), zoom);
-    }
+    EXPECT_EQ((std::array{Type(w, "-"), Type(w, "+"), Type(w, "+"), Type(w, "-"), Type(w, "-")}),
+              (std::array{-2, -1, 2, 1, -2}));
     EXPECT_EQ(w.ShownSize(), QSize(197, 147));
     EXPECT_EQ(w.size(), QSize(197, 147)); // the client area follows a small picture
     // A picture smaller than the client area sits in its centre.
@@ -148,15 +147,14 @@ namespace {
 struct RecordingTool : corvane::ui::TToolHooks {
     QWidget window;
     QStringList events;
+    template <typename... Numbers> void Add(const char* what, Numbers... n) {
+        events << what + QStringList{QString::number(n)...}.join(',');
+    }
     void DocumentDragged(TMDIChildForm&, int x1, int y1, int x2, int y2) override {
-        events << QString("drag %1,%2,%3,%4").arg(x1).arg(y1).arg(x2).arg(y2);
+        Add("drag ", x1, y1, x2, y2);
     }
-    void DocumentMouseMoved(TMDIChildForm&, int x, int y) override {
-        events << QString("move %1,%2").arg(x).arg(y);
-    }
-    void DocumentClicked(TMDIChildForm&, int x, int y) override {
-        events << QString("click %1,%2").arg(x).arg(y);
-    }
+    void DocumentMouseMoved(TMDIChildForm&, int x, int y) override { Add("move ", x, y); }
+    void DocumentClicked(TMDIChildForm&, int x, int y) override { Add("click ", x, y); }
     void DocumentDoubleClicked(TMDIChildForm& w) override { events << "double " + w.Caption(); }
     void DocumentActivated(TMDIChildForm& w) override { events << "activated " + w.Caption(); }
 };

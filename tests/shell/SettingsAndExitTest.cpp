@@ -3,34 +3,37 @@
 
 #include "shell/TMDIChildForm.h"
 
+#include <array>
+
 using Kind = corvane::test::ScriptedDialogs::Kind;
 using MainFormSettings = corvane::test::FrameTest;
 using MainFormExit = corvane::test::FrameTest;
 
 namespace {
 
-/// The value as stored in the settings file.
-double Stored(const corvane::test::TestMainForm& frame, const char* key) {
-    return QSettings(frame.SettingsFile(), QSettings::IniFormat).value(key).toDouble();
+const char* const kKeys[] = {"Image Scale/scalex", "Image Scale/scaley", "Encode Coordinate/Max X",
+                             "Encode Coordinate/Max Y"};
+
+/// The scale and the coordinate limits as stored in the settings file.
+std::vector<double> Stored(const corvane::test::TestMainForm& frame) {
+    const QSettings settings(frame.SettingsFile(), QSettings::IniFormat);
+    std::vector<double> values;
+    for (const char* key : kKeys)
+        values.push_back(settings.value(key).toDouble());
+    return values;
 }
 
 } // namespace
 
 TEST_F(MainFormSettings, FirstStartWritesTheFourDefaultsAndLaterStartsReadThem) {
-    for (const auto& [key, value] :
-         {std::pair{"Image Scale/scalex", 1.0}, std::pair{"Image Scale/scaley", 1.0},
-          std::pair{"Encode Coordinate/Max X", 50.0}, std::pair{"Encode Coordinate/Max Y", 50.0}})
-        EXPECT_EQ(Stored(*frame, key), value) << key;
-    frame->Settings->setValue("Image Scale/scalex", 0.25);
-    frame->Settings->setValue("Image Scale/scaley", 0.5);
-    frame->Settings->setValue("Encode Coordinate/Max X", 70);
-    frame->Settings->setValue("Encode Coordinate/Max Y", 30);
+    EXPECT_EQ(Stored(*frame), (std::vector<double>{1, 1, 50, 50}));
+    for (int i = 0; i < 4; ++i)
+        frame->Settings->setValue(kKeys[i], std::array{0.25, 0.5, 70.0, 30.0}[i]);
     corvane::ui::TMainForm second(frame->Dialogs, *frame->Settings);
-    EXPECT_DOUBLE_EQ(second.ScaleX, 0.25);
-    EXPECT_DOUBLE_EQ(second.ScaleY, 0.5);
     second.CreateMDIChild("phase:One Image");
-    EXPECT_EQ(second.MDIChild(0)->MaxX, 70);
-    EXPECT_EQ(second.MDIChild(0)->MaxY, 30);
+    EXPECT_EQ((std::array{second.ScaleX, second.ScaleY, double(second.MDIChild(0)->MaxX),
+                          double(second.MDIChild(0)->MaxY)}),
+              (std::array{0.25, 0.5, 70.0, 30.0}));
     // A removed group is written again with its defaults when the next window is made.
     frame->Settings->remove("Encode Coordinate");
     second.CreateMDIChild("CorRelation:Initial");
@@ -48,15 +51,11 @@ TEST_F(MainFormExit, NoKeepsEveryWindowAndWritesNothingYesWritesTheScaleAndEnds)
     frame->Trigger("FileExitAction");
     corvane::test::ProcessEvents();
     EXPECT_EQ(frame->Dialogs.Texts(Kind::WarningYesNo), QStringList{"Do you really want to Exit ?"});
-    EXPECT_FALSE(ended);
-    EXPECT_TRUE(frame->Form->isVisible());
-    EXPECT_EQ(frame->Form->MDIChildCount(), 1);
-    EXPECT_EQ(Stored(*frame, "Image Scale/scalex"), 1.0);
+    EXPECT_TRUE(!ended && frame->Form->isVisible() && frame->Form->MDIChildCount() == 1);
+    EXPECT_EQ(Stored(*frame), (std::vector<double>{1, 1, 50, 50}));
 
     frame->Dialogs.QueueYesNo(true);
     frame->Trigger("FileExitAction");
-    EXPECT_TRUE(ended);
-    EXPECT_FALSE(frame->Form->isVisible());
-    EXPECT_EQ(Stored(*frame, "Image Scale/scalex"), 0.125);
-    EXPECT_EQ(Stored(*frame, "Image Scale/scaley"), 2.5);
+    EXPECT_TRUE(ended && !frame->Form->isVisible());
+    EXPECT_EQ(Stored(*frame), (std::vector<double>{0.125, 2.5, 50, 50}));
 }
