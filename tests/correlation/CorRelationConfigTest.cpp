@@ -17,18 +17,13 @@ using namespace test;
 
 /// A group with distinct values and bare names, and the names as the reader gives them back.
 TCorRelationPara Distinct(int tag, const std::string& folder = "") {
-    const std::string t = std::to_string(tag);
-    TCorRelationPara p{folder + "i" + t + ".bmp", folder + "d" + t + ".bmp", folder + "xy" + t,
-                       folder + "tr" + t,         folder + "m" + t,          folder + "gx" + t,
-                       folder + "gy" + t,         folder + "bx" + t,         folder + "by" + t,
-                       folder + "info" + t};
-    p.WinMoveX = 41 + tag, p.WinMoveY = 43, p.LargeWinX = 17, p.LargeWinY = 19, p.SearchWinX = 11;
-    p.SearchWinY = 9, p.SeedNumX = 3, p.SeedNumY = 4, p.SeedDispX = -2, p.SeedDispY = 5;
-    p.SeedPrecision = 0.125f, p.Left = 21, p.Up = 22, p.Right = 80, p.Bottom = 90, p.Amplitude = 7.5f;
-    p.GridX = 4, p.GridY = 6, p.OutLeft = -10, p.OutUp = 12, p.ScaleX = 0.25f, p.ScaleY = 2.5f;
-    p.FilterType = 1, p.FilterSizeX = 5, p.FilterSizeY = 7, p.AverageThreshold = 0.75f;
-    p.FastCompute = tag % 2, p.ChangeYaxis = 1 - tag % 2, p.OutputGray = 1;
-    return p;
+    const std::string t = std::to_string(tag), f = folder;
+    // clang-format off
+    return {f + "i" + t + ".bmp", f + "d" + t + ".bmp", f + "xy" + t, f + "tr" + t, f + "m" + t, f + "gx" + t,
+            f + "gy" + t, f + "bx" + t, f + "by" + t, f + "info" + t,
+            41 + tag, 43, 17, 19, 11, 9, 3, 4, -2, 5, 0.125f, 21, 22, 80, 90, 7.5f, 4, 6, -10, 12, 0.25f, 2.5f,
+            1, 5, 7, 0.75f, tag % 2, 1 - tag % 2, 1, 0};
+    // clang-format on
 }
 
 /// A folder holding the default file a.cor, whose text is kept in good.

@@ -60,20 +60,16 @@ SearchOutcome PlainSearch(const std::uint8_t* f, std::int32_t w0, std::int32_t h
           py < h1 - hy - 1))
         return SearchOutcome::NotSearched;
     auto F = [&](std::int32_t jj, std::int32_t ii) { return double(f[(y - hy + ii) * w0 + (x - hx + jj)]); };
-    double sff = 0;
-    for (std::int32_t ii = 0; ii < wy; ++ii)
-        for (std::int32_t jj = 0; jj < wx; ++jj)
-            sff += F(jj, ii) * F(jj, ii);
     auto level = [&](auto valueAt, int from, int& ba, int& bb) {
         double best = 0;
         ba = bb = -1;
         for (int a = from; a < from + 3; ++a)
             for (int b = from; b < from + 3; ++b) {
-                double sfg = 0, sgg = 0;
+                double sff = 0, sfg = 0, sgg = 0;
                 for (std::int32_t ii = 0; ii < wy; ++ii)
                     for (std::int32_t jj = 0; jj < wx; ++jj) {
                         const double g = valueAt(a, b, ii, jj);
-                        sfg += F(jj, ii) * g, sgg += g * g;
+                        sff += F(jj, ii) * F(jj, ii), sfg += F(jj, ii) * g, sgg += g * g;
                     }
                 if (sfg / std::sqrt(sff * sgg) > best) best = sfg / std::sqrt(sff * sgg), ba = a, bb = b;
             }
