@@ -36,9 +36,10 @@ std::string WindowBytes(const corvane::ui::TMDIChildForm& window) {
     return Bytes(*gray);
 }
 
-/// Answers the RAW options dialog with the given field texts and OK.
-std::function<int(QDialog&)> RawAnswer(QString header, QString width, QString height) {
+/// Answers the RAW options dialog with the given field texts and OK, or without texts with Cancel.
+std::function<int(QDialog&)> RawAnswer(QString header = {}, QString width = {}, QString height = {}) {
     return [=](QDialog& dialog) {
+        if (header.isNull()) return int(QDialog::Rejected);
         auto& form = dynamic_cast<corvane::ui::TRawOptionForm&>(dialog);
         form.HeaderEdit->setText(header);
         form.WidthEdit->setText(width);
@@ -82,16 +83,13 @@ TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameADamagedOneMakesN
 TEST_F(OpenPicture, RawUsesTheOptionsDialogFieldsShortFilesEndInBlackCancelOrBadFieldsMakeNoWindow) {
     const QString name = frame->File("ramp.raw");
     WriteFileBytes(name.toStdString(), "HDR" + Bytes(*Ramp(20, 10)));
-    frame->Dialogs.QueueModal([](QDialog&) { return int(QDialog::Rejected); });
-    frame->TriggerWithFile("FileOpenAction", name, 2);
-    frame->Dialogs.QueueModal(RawAnswer("3", "abc", "10"));
-    frame->TriggerWithFile("FileOpenAction", name, 2);
-    EXPECT_EQ(frame->Dialogs.Texts(Kind::Modal), (QStringList{"RawOptionForm", "RawOptionForm"}));
+    // Cancel, a field that is no number, then two rows more than the file holds.
+    for (const auto& answer : {RawAnswer(), RawAnswer("3", "abc", "10"), RawAnswer("3", "20", "12")}) {
+        frame->Dialogs.QueueModal(answer);
+        frame->TriggerWithFile("FileOpenAction", name, 2);
+    }
+    EXPECT_EQ(frame->Dialogs.Texts(Kind::Modal), QStringList(3, "RawOptionForm"));
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList{"'abc' is not a valid integer value"});
-    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
-
-    frame->Dialogs.QueueModal(RawAnswer("3", "20", "12")); // two rows more than the file holds
-    frame->TriggerWithFile("FileOpenAction", name, 2);
     ASSERT_EQ(frame->Form->MDIChildCount(), 1);
     EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(20, 10)) + std::string(40, '\0'));
 }
