@@ -129,6 +129,7 @@ TEST(TFloatImageFill, RectanglesAndCirclesInsideAndOutside) {
 
 TEST(TFloatImageListing, StepsClippingAndMasks) {
     TempDir dir;
+    CommaDecimalLocale comma; // every listing keeps its decimal point under a comma locale
     auto map = MakeFloatMap(5, 5, [](int x, int y) { return x + 0.5 * y; });
     map->ScaleX = 0.5f, map->ScaleY = 2.0f;
     map->Output3DDat(dir.File("all.dat"), dir.File("nomask.bmp"), 0, 0, 4, 4, 2, 2);
@@ -136,10 +137,7 @@ TEST(TFloatImageListing, StepsClippingAndMasks) {
     EXPECT_EQ(std::count(all.begin(), all.end(), '\n'), 9);
     EXPECT_EQ(all.substr(0, 111), "      0.00000000       0.00000000       0.00000000 \n"
                                   "      1.00000000       0.00000000       2.00000000 \n      2");
-    {
-        CommaDecimalLocale comma; // the listing keeps its decimal point under a comma locale
-        map->Output3DDat(dir.File("clip.dat"), "", 3, 4, 100, 100, 1, 1);
-    }
+    map->Output3DDat(dir.File("clip.dat"), "", 3, 4, 100, 100, 1, 1);
     EXPECT_EQ(ReadFileBytes(dir.File("clip.dat")), "      1.50000000       8.00000000       5.00000000 \n"
                                                   "      2.00000000       8.00000000       6.00000000 \n");
     WriteMask(dir.File("mask.bmp"), 5, 5, [](int x, int y) { return x == y ? 255 : 128; });
