@@ -12,6 +12,8 @@
 
 #include <gmock/gmock.h>
 
+#include <array>
+
 using corvane::ui::TMDIChildForm;
 using namespace corvane::test;
 
@@ -75,9 +77,9 @@ TEST_F(DocumentWindow, ZoomStepsSkipZeroStopAtTheLimitsAndFitSmallPictures) {
 TEST_F(DocumentWindow, MousePositionsMapToClampedPixels) {
     TMDIChildForm& w = Show("Spectra:One Image", 512, 64);
     w.Amplify();
-    EXPECT_EQ(w.MouseToPixel({1023, 127}), QPoint(511, 63));
-    EXPECT_EQ(w.MouseToPixel({1030, 200}), QPoint(511, 63));
-    EXPECT_EQ(w.MouseToPixel({-3, -1}), QPoint(0, 0));
+    EXPECT_EQ(
+        (std::array{w.MouseToPixel({1023, 127}), w.MouseToPixel({1030, 200}), w.MouseToPixel({-3, -1})}),
+        (std::array{QPoint(511, 63), QPoint(511, 63), QPoint(0, 0)}));
     w.Shrink();
     w.Shrink(); // 2 -> 1 -> -2: each shown pixel covers two
     EXPECT_EQ(w.MouseToPixel({100, 7}), QPoint(200, 14));
@@ -150,9 +152,7 @@ struct RecordingTool : corvane::ui::TToolHooks {
     template <typename... Numbers> void Add(const char* what, Numbers... n) {
         events << what + QStringList{QString::number(n)...}.join(',');
     }
-    void DocumentDragged(TMDIChildForm&, int x1, int y1, int x2, int y2) override {
-        Add("drag ", x1, y1, x2, y2);
-    }
+    void DocumentDragged(TMDIChildForm&, int a, int b, int c, int d) override { Add("drag ", a, b, c, d); }
     void DocumentMouseMoved(TMDIChildForm&, int x, int y) override { Add("move ", x, y); }
     void DocumentClicked(TMDIChildForm&, int x, int y) override { Add("click ", x, y); }
     void DocumentDoubleClicked(TMDIChildForm& w) override { events << "double " + w.Caption(); }
@@ -162,8 +162,7 @@ struct RecordingTool : corvane::ui::TToolHooks {
 } // namespace
 
 TEST_F(DocumentWindow, HooksReachOnlyVisibleToolsAndTheirErrorsAreShown) {
-    RecordingTool shown;
-    RecordingTool hidden;
+    RecordingTool shown, hidden;
     frame->Form->RegisterToolHooks(&shown.window, &shown);
     frame->Form->RegisterToolHooks(&hidden.window, &hidden);
     shown.window.show();
