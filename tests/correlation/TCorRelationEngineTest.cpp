@@ -106,8 +106,8 @@ TEST(TCorRelationRun, AFailedPointPassesItsFailureOnEvenInLargePictures) {
         std::fill_n(pair.Initial.begin() + y * 1100 + 60, 21, 0); // black band
     test::SaveGreyBmp(job.para.InitialFile = job.dir.File("i.bmp"), 1100, 1100, pair.Initial);
     test::SaveGreyBmp(job.para.DeformedFile = job.dir.File("d.bmp"), 1100, 1100, pair.Deformed);
-    job.para.SeedNumX = job.para.SeedNumY = 1, job.para.Right = 200,
-    job.para.Bottom = 80; // one seed at (100, 40)
+    // One seed, at (100, 40).
+    job.para.SeedNumX = job.para.SeedNumY = 1, job.para.Right = 200, job.para.Bottom = 80;
     const TCorRelationResult r = job.Run();
     int far = 0, leftOfBand = 0;
     for (int y = 0; y <= 80; ++y)
