@@ -108,23 +108,17 @@ TEST(TPhaseImageDisplay, WrappedAndMinMaxRules) {
 
 TEST(TPhaseImageSpectrum, LinearAndLogarithmicScales) {
     auto zero = MakeFloatMap(3, 3, [](int, int) { return 0; });
+    auto re = MapOf(3, 1, {0.0f, 3.0f, 6.0f}), im = MapOf(3, 1, {0.0f, 4.0f, 8.0f});
     for (bool linear : {true, false}) {
-        TPhaseImage spectrum(zero.get(), zero.get());
-        spectrum.LinearSpectrum = linear;
-        spectrum.ComputeSpectrum();
-        EXPECT_EQ(Levels(*spectrum.Gray), std::vector<int>(9, 0)) << "linear " << linear;
+        TPhaseImage blank(zero.get(), zero.get()), spectrum(re.get(), im.get());
+        blank.LinearSpectrum = spectrum.LinearSpectrum = linear;
+        blank.ComputeSpectrum(), spectrum.ComputeSpectrum();
+        EXPECT_EQ(Levels(*blank.Gray), std::vector<int>(9, 0)) << "linear " << linear;
+        // Linear: 25 * 255 / 100; logarithmic: log(1 + 5) * 255 / log(1 + 10).
+        const int middle = linear ? 63 : static_cast<int>(std::log(6.0) * 255 / std::log(11.0));
+        EXPECT_EQ(Levels(*spectrum.Gray), (std::vector<int>{0, middle, 255})) << "linear " << linear;
+        if (linear) EXPECT_EQ(spectrum.Phase->GetPixel(2, 0), 100.0f);
     }
-
-    auto re = MapOf(3, 1, {0.0f, 3.0f, 6.0f});
-    auto im = MapOf(3, 1, {0.0f, 4.0f, 8.0f});
-    TPhaseImage spectrum(re.get(), im.get());
-    spectrum.LinearSpectrum = true;
-    spectrum.ComputeSpectrum();
-    EXPECT_EQ(spectrum.Phase->GetPixel(2, 0), 100.0f);
-    EXPECT_EQ(Levels(*spectrum.Gray), (std::vector<int>{0, 63, 255})); // 25 * 255 / 100
-    spectrum.LinearSpectrum = false;
-    spectrum.ComputeSpectrum();
-    EXPECT_EQ(Levels(*spectrum.Gray), (std::vector<int>{0, static_cast<int>(std::log(6.0) * 255 / std::log(11.0)), 255}));
 }
 
 TEST(TPhaseImageUnwrap, RowThenColumnScanRestoresARamp) {
