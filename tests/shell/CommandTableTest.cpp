@@ -34,11 +34,10 @@ TEST_F(CommandTable, MenusCommandsHintsAndShortcutsAsGiven) {
               (QStringList{"WindowCascade1", "WindowTileHorizontal1", "WindowTileVertical1",
                            "WindowMinimizeAll1", "WindowArrangeAll1"}));
     // Name, caption, short hint, long hint; blanks inside the texts are kept, a hint without "|" is both.
+    const QString floatHint = "Save  the image to float format , the data is normalized to [-pi, pi]";
     const QStringList texts[] = {
         {"FileOpenAction", "Open", "Open", "Open and display an image"},
-        {"SaveAsFloatAction", "Save As Float",
-         "Save  the image to float format , the data is normalized to [-pi, pi]",
-         "Save  the image to float format , the data is normalized to [-pi, pi]"},
+        {"SaveAsFloatAction", "Save As Float", floatHint, floatHint},
         {"ShrinkAction", "Shrink  -", "Shrink", " shrink the current image"},
         {"Rotate90Action", "Rotate 90", "Rotate 90 Degree", "Rotate the image 90degree, un-clockwise"},
         {"PI4StepAction", "4 Step Phase Shifting  2PI/4", "Const 3 Step Phase Shifting",

@@ -64,7 +64,7 @@ class ScriptedDialogs : public corvane::ui::IDialogs {
 
   private:
     /// True when a scripted answer is queued; otherwise counts the request as unscripted.
-    bool Take(std::size_t queued);
+    bool Scripted(std::size_t queued);
     std::optional<corvane::ui::FileDialogResult> NextFile(Kind kind,
                                                           const corvane::ui::FileDialogRequest& request);
     std::deque<std::optional<corvane::ui::FileDialogResult>> files_;
