@@ -10,16 +10,12 @@
 using Kind = corvane::test::ScriptedDialogs::Kind;
 using CommandTable = corvane::test::FrameTest;
 
-namespace {
-
-QStringList Entries(const QList<QAction*>& actions, bool objectNames) {
+static QStringList Entries(const QList<QAction*>& actions, bool objectNames) {
     QStringList names;
     for (QAction* a : actions)
         names.append(a->isSeparator() ? QStringLiteral("-") : objectNames ? a->objectName() : a->text());
     return names;
 }
-
-} // namespace
 
 TEST_F(CommandTable, MenusCommandsHintsAndShortcutsAsGiven) {
     EXPECT_EQ(frame->Form->windowTitle(), "Corvane");

@@ -39,6 +39,20 @@ class DocumentWindow : public FrameTest {
     }
 };
 
+/// A tool window that records what the document windows hand it.
+struct RecordingTool : corvane::ui::TToolHooks {
+    QWidget window;
+    QStringList events;
+    template <typename... Numbers> void Add(const char* what, Numbers... n) {
+        events << what + QStringList{QString::number(n)...}.join(',');
+    }
+    void DocumentDragged(TMDIChildForm&, int a, int b, int c, int d) override { Add("drag ", a, b, c, d); }
+    void DocumentMouseMoved(TMDIChildForm&, int x, int y) override { Add("move ", x, y); }
+    void DocumentClicked(TMDIChildForm&, int x, int y) override { Add("click ", x, y); }
+    void DocumentDoubleClicked(TMDIChildForm& w) override { events << "double " + w.Caption(); }
+    void DocumentActivated(TMDIChildForm& w) override { events << "activated " + w.Caption(); }
+};
+
 } // namespace
 
 TEST_F(DocumentWindow, ZoomStepsSkipZeroStopAtTheLimitsAndFitSmallPictures) {
@@ -142,24 +156,6 @@ TEST_F(DocumentWindow, RotateInvertCopyAndPasteChangeTheActivePicture) {
     frame->Trigger("EditPaste1");
     EXPECT_EQ(target.Bitmap(), first);
 }
-
-namespace {
-
-/// A tool window that records what the document windows hand it.
-struct RecordingTool : corvane::ui::TToolHooks {
-    QWidget window;
-    QStringList events;
-    template <typename... Numbers> void Add(const char* what, Numbers... n) {
-        events << what + QStringList{QString::number(n)...}.join(',');
-    }
-    void DocumentDragged(TMDIChildForm&, int a, int b, int c, int d) override { Add("drag ", a, b, c, d); }
-    void DocumentMouseMoved(TMDIChildForm&, int x, int y) override { Add("move ", x, y); }
-    void DocumentClicked(TMDIChildForm&, int x, int y) override { Add("click ", x, y); }
-    void DocumentDoubleClicked(TMDIChildForm& w) override { events << "double " + w.Caption(); }
-    void DocumentActivated(TMDIChildForm& w) override { events << "activated " + w.Caption(); }
-};
-
-} // namespace
 
 TEST_F(DocumentWindow, HooksReachOnlyVisibleToolsAndTheirErrorsAreShown) {
     RecordingTool shown, hidden;

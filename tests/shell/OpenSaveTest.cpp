@@ -15,10 +15,8 @@ using Kind = ScriptedDialogs::Kind;
 using OpenPicture = FrameTest;
 using FloatMaps = FrameTest;
 
-namespace {
-
 /// A grey picture whose value at (x, y) is (7x + 3y) mod 256.
-std::unique_ptr<corvane::TGrayImage> Ramp(int width, int height) {
+static std::unique_ptr<corvane::TGrayImage> Ramp(int width, int height) {
     auto gray = std::make_unique<corvane::TGrayImage>(nullptr, width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
@@ -26,18 +24,18 @@ std::unique_ptr<corvane::TGrayImage> Ramp(int width, int height) {
     return gray;
 }
 
-std::string Bytes(const corvane::TGrayImage& gray) {
+static std::string Bytes(const corvane::TGrayImage& gray) {
     return std::string(reinterpret_cast<const char*>(gray.Data), static_cast<std::size_t>(gray.Size));
 }
 
-std::string WindowBytes(const corvane::ui::TMDIChildForm& window) {
+static std::string WindowBytes(const corvane::ui::TMDIChildForm& window) {
     std::unique_ptr<corvane::TGrayImage> gray;
     window.GetGrayImage(gray);
     return Bytes(*gray);
 }
 
 /// Answers the RAW options dialog with the given field texts and OK, or without texts with Cancel.
-std::function<int(QDialog&)> RawAnswer(QString header = {}, QString width = {}, QString height = {}) {
+static std::function<int(QDialog&)> RawAnswer(QString header = {}, QString width = {}, QString height = {}) {
     return [=](QDialog& dialog) {
         if (header.isNull()) return int(QDialog::Rejected);
         auto& form = dynamic_cast<corvane::ui::TRawOptionForm&>(dialog);
@@ -49,8 +47,6 @@ std::function<int(QDialog&)> RawAnswer(QString header = {}, QString width = {}, 
 }
 
 const QString kRawMessage = "The Raw File's Information:\n Header, Width, Height\n 0,  640,  480\n";
-
-} // namespace
 
 TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameADamagedOneMakesNone) {
     const QString broken = frame->File("broken.bmp");

@@ -9,21 +9,17 @@ using Kind = corvane::test::ScriptedDialogs::Kind;
 using MainFormSettings = corvane::test::FrameTest;
 using MainFormExit = corvane::test::FrameTest;
 
-namespace {
-
 const char* const kKeys[] = {"Image Scale/scalex", "Image Scale/scaley", "Encode Coordinate/Max X",
                              "Encode Coordinate/Max Y"};
 
 /// The scale and the coordinate limits as stored in the settings file.
-std::vector<double> Stored(const corvane::test::TestMainForm& frame) {
+static std::vector<double> Stored(const corvane::test::TestMainForm& frame) {
     const QSettings settings(frame.SettingsFile(), QSettings::IniFormat);
     std::vector<double> values;
     for (const char* key : kKeys)
         values.push_back(settings.value(key).toDouble());
     return values;
 }
-
-} // namespace
 
 TEST_F(MainFormSettings, FirstStartWritesTheFourDefaultsAndLaterStartsReadThem) {
     EXPECT_EQ(Stored(*frame), (std::vector<double>{1, 1, 50, 50}));
