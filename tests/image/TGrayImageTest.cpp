@@ -53,13 +53,10 @@ TEST(TGrayImageTest, FillRectAndSumRectClip) {
     EXPECT_EQ(image.SumRect(0, 2, 3, 1), 0u);
 
     image.FillRect(0, 2, 1, 100, 1); // x2 beyond the right edge fills to the last column
-    EXPECT_EQ(v, (Grey{1, 2, 3, 4, 5, 6, 0, 0, 9, 10, 11, 12}));
     image.FillRect(0, -3, -3, 0, 0);
-    EXPECT_EQ(v[0], 0);
-    const Grey before = v;
-    image.FillRect(99, 3, 0, 1, 2); // x1 > x2
-    image.FillRect(99, 0, 2, 3, 1); // y1 > y2
-    EXPECT_EQ(v, before);
+    image.FillRect(99, 3, 0, 1, 2); // x1 > x2: nothing
+    image.FillRect(99, 0, 2, 3, 1); // y1 > y2: nothing
+    EXPECT_EQ(v, (Grey{0, 2, 3, 4, 5, 6, 0, 0, 9, 10, 11, 12}));
 }
 
 TEST(TGrayImageTest, RawFilesHeaderShortFilesAndBadSizes) {
