@@ -47,7 +47,7 @@ template <typename... Edits> QString Texts(const Edits*... edits) {
 /// A shown frame on scripted dialogs with the workbench's tool windows; jobs that block until the
 /// test opens their gate; the ends of jobs as the frame reported them. Every gate is opened and
 /// every job waited for before the frame goes.
-class CorRelationJobs : public ::testing::Test {
+class CorRelationJobs : public FrameTest {
   protected:
     void SetUp() override {
         CreateToolWindows(*frame->Form);
@@ -70,9 +70,7 @@ class CorRelationJobs : public ::testing::Test {
     std::string File(const char* name) const { return frame->Dir.File(name); }
     void QueueFile(const char* name) const { frame->Dialogs.QueueFile(frame->File(name)); }
     /// Triggers a frame command whose file dialog is answered with this file of the test folder.
-    void Run(const char* action, const char* name) const {
-        frame->TriggerWithFile(action, frame->File(name));
-    }
+    void Run(const char* action, const char* file) { frame->TriggerWithFile(action, frame->File(file)); }
     QString Cell(int slot, int column) const {
         return Status().ComputeThreadsStringGrid->model()->index(slot - 1, column).data().toString();
     }
@@ -91,7 +89,6 @@ class CorRelationJobs : public ::testing::Test {
         return WaitUntil([&] { return Ended.size() >= count; }, timeoutMs);
     }
 
-    std::unique_ptr<TestMainForm> frame = MakeTestMainForm();
     TCorRelationCommands* commands = nullptr;
     std::vector<std::shared_ptr<std::latch>> gates;
     std::vector<std::pair<int, QString>> Ended; ///< slot and error text of each job that ended
