@@ -117,7 +117,9 @@ TEST(TPhaseImageSpectrum, LinearAndLogarithmicScales) {
         // Linear: 25 * 255 / 100; logarithmic: log(1 + 5) * 255 / log(1 + 10).
         const int middle = linear ? 63 : static_cast<int>(std::log(6.0) * 255 / std::log(11.0));
         EXPECT_EQ(Levels(*spectrum.Gray), (std::vector<int>{0, middle, 255})) << "linear " << linear;
-        if (linear) EXPECT_EQ(spectrum.Phase->GetPixel(2, 0), 100.0f);
+        if (linear) {
+            EXPECT_EQ(spectrum.Phase->GetPixel(2, 0), 100.0f);
+        }
     }
 }
 

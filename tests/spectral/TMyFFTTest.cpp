@@ -123,9 +123,9 @@ TEST_F(TMyFFTFiles, ReferenceFromImagePairOrStrip) {
 
     auto columns = TMyFFT::FromStrip(image, true, 40), rows = TMyFFT::FromStrip(image, false, 20);
     EXPECT_EQ(std::tuple(columns->RefWidth, columns->RefHeight, columns->RefReal->GetPixel(31, 63)),
-              std::tuple(32, 64, float{Texture(31, 63)}));
+              std::tuple(32, 64, static_cast<float>(Texture(31, 63))));
     EXPECT_EQ(std::tuple(rows->RefWidth, rows->RefHeight, rows->RefReal->GetPixel(63, 15)),
-              std::tuple(64, 16, float{Texture(63, 15)}));
+              std::tuple(64, 16, static_cast<float>(Texture(63, 15))));
     EXPECT_EQ(test::ErrorText([&] { TMyFFT::FromStrip(image, true, 200); }), "(64,0) not in the image");
 }
 
