@@ -36,15 +36,6 @@ void Put32(std::uint8_t* p, std::uint32_t v) {
     Put16(p + 2, v >> 16);
 }
 
-/// Grey level of every channel sum 0..765, so the per-pixel work is one lookup.
-const std::array<std::uint8_t, 766>& GrayOfSum() {
-    static const std::array<std::uint8_t, 766> table = [] {
-        std::array<std::uint8_t, 766> t{};
-        for (unsigned s = 0; s < t.size(); ++s) t[s] = GrayOfRgb(s, 0, 0);
-        return t;
-    }();
-    return table;
-}
 
 /// One colour channel of a direct-colour pixel, selected by a bit mask and scaled to 0..255.
 struct Channel {
@@ -194,6 +185,15 @@ std::uint8_t GrayOfRgb(unsigned r, unsigned g, unsigned b) {
     return static_cast<std::uint8_t>(static_cast<unsigned>(v));
 }
 
+const std::array<std::uint8_t, 766>& GrayOfSum() {
+    static const std::array<std::uint8_t, 766> table = [] {
+        std::array<std::uint8_t, 766> t{};
+        for (unsigned s = 0; s < t.size(); ++s) t[s] = GrayOfRgb(s, 0, 0);
+        return t;
+    }();
+    return table;
+}
+
 GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std::string& fileName) {
     auto fail = [&](const std::string& why) { return CorvaneError(fileName + ": " + why); };
     if (size < kFileHeaderSize + 4 || bytes[0] != 'B' || bytes[1] != 'M') throw fail("not a BMP file");
@@ -326,7 +326,12 @@ std::uint64_t GrayBmpFileSize(std::int32_t width, std::int32_t height) {
     return total;
 }
 
-bool WriteGrayBmp(std::FILE* file, const std::uint8_t* pixels, std::int32_t width, std::int32_t height) {
+namespace {
+
+/// Writes the 24-bit BMP header and the rows, bottom row first; fillRow(y, row) puts row y of
+/// the picture as B, G, R triples into a zero-padded row buffer.
+template <typename FillRow>
+bool WriteBmp24(std::FILE* file, std::int32_t width, std::int32_t height, FillRow fillRow) {
     const std::uint64_t total = GrayBmpFileSize(width, height);
     const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
     std::uint8_t header[54] = {};
@@ -344,12 +349,31 @@ bool WriteGrayBmp(std::FILE* file, const std::uint8_t* pixels, std::int32_t widt
 
     std::vector<std::uint8_t> row(stride, 0); // the padding bytes stay 0
     for (std::int32_t y = height - 1; y >= 0; --y) {
-        const std::uint8_t* src = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-        std::uint8_t* dst = row.data();
-        for (std::int32_t x = 0; x < width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = src[x];
+        fillRow(y, row.data());
         if (std::fwrite(row.data(), 1, stride, file) != stride) return false;
     }
     return true;
+}
+
+} // namespace
+
+bool WriteGrayBmp(std::FILE* file, const std::uint8_t* pixels, std::int32_t width, std::int32_t height) {
+    return WriteBmp24(file, width, height, [&](std::int32_t y, std::uint8_t* dst) {
+        const std::uint8_t* src = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        for (std::int32_t x = 0; x < width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = src[x];
+    });
+}
+
+bool WriteRgbBmp(std::FILE* file, const std::uint8_t* rgb, std::size_t rowStride, std::int32_t width,
+                 std::int32_t height) {
+    return WriteBmp24(file, width, height, [&](std::int32_t y, std::uint8_t* dst) {
+        const std::uint8_t* src = rgb + static_cast<std::size_t>(y) * rowStride;
+        for (std::int32_t x = 0; x < width; ++x, src += 3, dst += 3) {
+            dst[0] = src[2];
+            dst[1] = src[1];
+            dst[2] = src[0];
+        }
+    });
 }
 
 } // namespace corvane

@@ -1,5 +1,6 @@
 #include "shell/BitmapOps.h"
 
+#include "image/BmpFile.h"
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
 #include "image/TFloatImage.h"
@@ -11,43 +12,18 @@ namespace corvane::ui {
 
 namespace {
 
-// Grey level of every possible channel sum 0 .. 765.
-const std::array<std::uint8_t, 766>& GrayTable() {
-    static const std::array<std::uint8_t, 766> table = [] {
-        std::array<std::uint8_t, 766> t{};
-        for (int sum = 0; sum < 766; ++sum)
-            t[sum] = static_cast<std::uint8_t>(static_cast<long double>(sum) * (1.0L / 3.0L) + 0.5L);
-        return t;
-    }();
-    return table;
-}
-
 QImage As24Bit(const QImage& bitmap) {
     return bitmap.format() == QImage::Format_RGB888 ? bitmap : bitmap.convertToFormat(QImage::Format_RGB888);
 }
 
-void PutLE16(std::uint8_t* p, std::uint16_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-
-void PutLE32(std::uint8_t* p, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        p[i] = static_cast<std::uint8_t>(v >> (8 * i));
-}
-
 } // namespace
-
-std::uint8_t GrayLevel(int r, int g, int b) {
-    return GrayTable()[static_cast<std::size_t>(r + g + b)];
-}
 
 void CopyBitmapToGray(const QImage& bitmap, TGrayImage& gray) {
     const QImage source = As24Bit(bitmap);
     if (gray.Width != source.width() || gray.Height != source.height() ||
         (gray.Data == nullptr && gray.Size > 0))
         throw CorvaneError("the gray image and the picture differ in size");
-    const auto& table = GrayTable();
+    const auto& table = GrayOfSum();
     for (int y = 0; y < source.height(); ++y) {
         const std::uint8_t* in = source.constScanLine(y);
         std::uint8_t* out = gray.Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(gray.Width);
@@ -100,40 +76,16 @@ QImage Rotate90Bitmap(const QImage& bitmap) {
     return rotated;
 }
 
-std::vector<std::uint8_t> EncodeBmp24(const QImage& bitmap) {
-    const QImage source = As24Bit(bitmap);
-    const std::uint32_t width = static_cast<std::uint32_t>(source.width());
-    const std::uint32_t height = static_cast<std::uint32_t>(source.height());
-    const std::uint32_t stride = (width * 3 + 3) & ~3u;
-    const std::uint32_t imageBytes = stride * height;
-    std::vector<std::uint8_t> file(54 + static_cast<std::size_t>(imageBytes), 0);
-    std::uint8_t* h = file.data();
-    h[0] = 'B';
-    h[1] = 'M';
-    PutLE32(h + 2, 54 + imageBytes);
-    PutLE32(h + 10, 54);
-    PutLE32(h + 14, 40);
-    PutLE32(h + 18, width);
-    PutLE32(h + 22, height);
-    PutLE16(h + 26, 1);
-    PutLE16(h + 28, 24);
-    PutLE32(h + 34, imageBytes);
-    for (std::uint32_t row = 0; row < height; ++row) {
-        // Rows are stored bottom-up, pixels as B, G, R.
-        const std::uint8_t* in = source.constScanLine(static_cast<int>(height - 1 - row));
-        std::uint8_t* out = file.data() + 54 + static_cast<std::size_t>(row) * stride;
-        for (std::uint32_t x = 0; x < width; ++x, in += 3, out += 3) {
-            out[0] = in[2];
-            out[1] = in[1];
-            out[2] = in[0];
-        }
-    }
-    return file;
-}
-
 void SaveBitmapAsBmp(const QImage& bitmap, const std::string& fileName) {
-    const std::vector<std::uint8_t> bytes = EncodeBmp24(bitmap);
-    WriteFileAtomically(fileName, bytes.data(), bytes.size(), "Cannot create file " + fileName);
+    const QImage source = As24Bit(bitmap);
+    GrayBmpFileSize(source.width(), source.height()); // refuses a picture too large before any file is made
+    WriteFileAtomically(
+        fileName,
+        [&](std::FILE* f) {
+            return WriteRgbBmp(f, source.constBits(), static_cast<std::size_t>(source.bytesPerLine()),
+                               source.width(), source.height());
+        },
+        "Cannot create file " + fileName);
 }
 
 void BitmapToPhaseMap(const QImage& bitmap, TFloatImage& map) {
@@ -145,7 +97,7 @@ void BitmapToPhaseMap(const QImage& bitmap, TFloatImage& map) {
     for (int g = 0; g < 256; ++g)
         value[g] =
             static_cast<float>((static_cast<long double>(g) - 127.5L) * 3.1415926535897L * (1.0L / 127.5L));
-    const auto& table = GrayTable();
+    const auto& table = GrayOfSum();
     for (int y = 0; y < source.height(); ++y) {
         const std::uint8_t* in = source.constScanLine(y);
         float* out = map.Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(map.Width);

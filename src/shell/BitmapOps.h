@@ -12,11 +12,8 @@ class TFloatImage;
 
 namespace corvane::ui {
 
-/// Grey level of a colour pixel, floor((R + G + B) * (1/3) + 0.5) in extended precision,
-/// the rule every reader of a 24-bit picture uses.
-std::uint8_t GrayLevel(int r, int g, int b);
-
-/// Fills gray (which must have the picture's size) from a 24-bit picture with GrayLevel.
+/// Fills gray (which must have the picture's size) from a 24-bit picture with the grey rule
+/// floor((R + G + B) * (1/3) + 0.5) of every picture reader.
 /// Throws CorvaneError when the sizes differ.
 void CopyBitmapToGray(const QImage& bitmap, TGrayImage& gray);
 
@@ -30,9 +27,6 @@ void InvertBitmap(QImage& bitmap);
 /// A quarter turn counter-clockwise: new pixel (y, width - 1 - x) takes old pixel (x, y);
 /// the result is height x width, colours kept.
 QImage Rotate90Bitmap(const QImage& bitmap);
-
-/// The picture as a 24-bit Windows BMP file (bottom-up rows padded to 4 bytes, no palette).
-std::vector<std::uint8_t> EncodeBmp24(const QImage& bitmap);
 
 /// Writes the picture as a 24-bit BMP, replacing the file atomically; throws CorvaneError.
 void SaveBitmapAsBmp(const QImage& bitmap, const std::string& fileName);

@@ -5,6 +5,7 @@
 #include "support/TestSupport.h"
 #include "support/ui/ScriptedDialogs.h"
 
+#include "image/TGrayImage.h"
 #include "shell/BitmapOps.h"
 #include "shell/Convert.h"
 #include "shell/FileFilter.h"
@@ -53,11 +54,14 @@ TEST(Guard, EveryKindOfErrorIsShownAndReportedAsFailure) {
               (QStringList{"only support raw and bmp files", "Out of memory", "disk full", "Unknown error"}));
 }
 
-TEST(WindowBitmap, GreyLevelRoundsTheChannelMean) {
+TEST(WindowBitmap, GreyCopyRoundsTheChannelMean) {
     // 61/3 + 0.5 = 20.83 gives 20; 2/3 + 0.5 gives 1, 1/3 + 0.5 gives 0.
-    EXPECT_EQ(
-        (std::array{GrayLevel(10, 20, 31), GrayLevel(0, 0, 2), GrayLevel(0, 0, 1), GrayLevel(255, 255, 255)}),
-        (std::array<std::uint8_t, 4>{20, 1, 0, 255}));
+    QImage picture(4, 1, QImage::Format_RGB888);
+    const int colours[4][3] = {{10, 20, 31}, {0, 0, 2}, {0, 0, 1}, {255, 255, 255}};
+    for (int x = 0; x < 4; ++x) picture.setPixelColor(x, 0, QColor(colours[x][0], colours[x][1], colours[x][2]));
+    corvane::TGrayImage gray(nullptr, 4, 1);
+    CopyBitmapToGray(picture, gray);
+    EXPECT_EQ(std::vector<std::uint8_t>(gray.Data, gray.Data + 4), (std::vector<std::uint8_t>{20, 1, 0, 255}));
 }
 
 TEST(WindowBitmap, Bmp24KeepsColoursAndReplacesTheFile) {
