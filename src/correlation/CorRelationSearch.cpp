@@ -92,9 +92,7 @@ WholeFieldSearch::WholeFieldSearch(const std::uint8_t* initial, std::int32_t w0,
       eighth_(9 * window_.size()) {}
 
 double WholeFieldSearch::Candidate(std::int64_t k, std::int64_t l) const {
-    const float* g = u_.Plane(static_cast<int>(k & 3), static_cast<int>(l & 3)) + (k >> 2) * u_.Width() +
-                     (l >> 2);
-    return CorrelateExact(window_.data(), sff_, g, u_.Width(), wx_, wy_);
+    return CorrelateExact(window_.data(), sff_, u_.Entry(k, l), u_.Width(), wx_, wy_);
 }
 
 // The nine eighth-pixel candidates read the eighth-pixel grid only at rows 8ii + a and columns
@@ -102,13 +100,8 @@ double WholeFieldSearch::Candidate(std::int64_t k, std::int64_t l) const {
 // quarter-pixel entries at U[r0 + 4ii + r][c0 + 4jj + c], computed here directly in float.
 void WholeFieldSearch::BuildEighthPixelCandidates(std::int64_t r0, std::int64_t c0) {
     const float* src[3][3];
-    for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) {
-            const std::int64_t k = r0 + r, l = c0 + c;
-            src[r][c] = u_.Plane(static_cast<int>(k & 3), static_cast<int>(l & 3)) + (k >> 2) * u_.Width() +
-                        (l >> 2);
-        }
-    }
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) src[r][c] = u_.Entry(r0 + r, c0 + c);
     const std::size_t n = window_.size();
     float* out[9];
     for (int i = 0; i < 9; ++i) out[i] = eighth_.data() + i * n;

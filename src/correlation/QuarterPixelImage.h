@@ -31,10 +31,13 @@ public:
     const float* Plane(int p, int q) const {
         return planes_.data() + static_cast<std::size_t>(p * 4 + q) * planeSize_;
     }
-    /// U[k][l] for 0 <= k <= 4H - 4, 0 <= l <= 4W - 4 (unchecked).
-    float At(std::int64_t k, std::int64_t l) const {
-        return Plane(static_cast<int>(k & 3), static_cast<int>(l & 3))[(k >> 2) * width_ + (l >> 2)];
+    /// Address of U[k][l] in its plane; U[k + 4i][l + 4j] lies i rows and j entries further on
+    /// (unchecked).
+    const float* Entry(std::int64_t k, std::int64_t l) const {
+        return Plane(static_cast<int>(k & 3), static_cast<int>(l & 3)) + (k >> 2) * width_ + (l >> 2);
     }
+    /// U[k][l] for 0 <= k <= 4H - 4, 0 <= l <= 4W - 4 (unchecked).
+    float At(std::int64_t k, std::int64_t l) const { return *Entry(k, l); }
 
 private:
     std::int32_t width_ = 0, height_ = 0;
