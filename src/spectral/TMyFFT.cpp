@@ -67,7 +67,12 @@ void CutOrderOf(TFloatImage& real, TFloatImage& imag, std::int32_t cx, std::int3
 
 TMyFFT::TMyFFT(const std::string& bmpFileName) {
     const TGrayImage gray(bmpFileName);
-    InitialiseFromGray(gray);
+    Width = LargestPowerOfTwoAtMost(gray.Width);
+    Height = LargestPowerOfTwoAtMost(gray.Height);
+    Real = std::make_unique<TFloatImage>(nullptr, Width, Height);
+    Imag = std::make_unique<TFloatImage>(nullptr, Width, Height);
+    Phase = std::make_unique<TPhaseImage>(Real.get(), Imag.get());
+    CopyGrayBlock(gray, *Real);
 }
 
 TMyFFT::TMyFFT(const std::string& realFltFileName, const std::string& imagFltFileName) {
@@ -89,11 +94,7 @@ TMyFFT::TMyFFT(const std::string& realFltFileName, const std::string& imagFltFil
 
 std::unique_ptr<TMyFFT> TMyFFT::FromStrip(const std::string& bmpFileName, bool verticalStrip,
                                           std::int32_t thickness) {
-    std::unique_ptr<TMyFFT> fft(new TMyFFT());
-    {
-        const TGrayImage gray(bmpFileName);
-        fft->InitialiseFromGray(gray);
-    }
+    auto fft = std::make_unique<TMyFFT>(bmpFileName);
     fft->VerticalStrip = verticalStrip;
     const std::int32_t r = LargestPowerOfTwoAtMost(thickness);
     const std::int32_t w = fft->Width, h = fft->Height;
@@ -112,11 +113,7 @@ std::unique_ptr<TMyFFT> TMyFFT::FromStrip(const std::string& bmpFileName, bool v
 
 std::unique_ptr<TMyFFT> TMyFFT::FromImagePair(const std::string& deformedBmpFileName,
                                               const std::string& referenceBmpFileName) {
-    std::unique_ptr<TMyFFT> fft(new TMyFFT());
-    {
-        const TGrayImage gray(deformedBmpFileName);
-        fft->InitialiseFromGray(gray);
-    }
+    auto fft = std::make_unique<TMyFFT>(deformedBmpFileName);
     const TGrayImage reference(referenceBmpFileName);
     const std::int32_t w = fft->Width, h = fft->Height;
     if (reference.Width < w && h > 0) throw CorvaneError(PixelText(reference.Width, 0) + " not in the gray image");
@@ -132,15 +129,6 @@ TMyFFT::~TMyFFT() {
     // The phase maps borrow the complex maps: let them go first.
     RefPhase.reset();
     Phase.reset();
-}
-
-void TMyFFT::InitialiseFromGray(const TGrayImage& gray) {
-    Width = LargestPowerOfTwoAtMost(gray.Width);
-    Height = LargestPowerOfTwoAtMost(gray.Height);
-    Real = std::make_unique<TFloatImage>(nullptr, Width, Height);
-    Imag = std::make_unique<TFloatImage>(nullptr, Width, Height);
-    Phase = std::make_unique<TPhaseImage>(Real.get(), Imag.get());
-    CopyGrayBlock(gray, *Real);
 }
 
 void TMyFFT::SetReference(std::unique_ptr<TFloatImage> real, std::unique_ptr<TFloatImage> imag) {

@@ -104,8 +104,6 @@ public:
     void RemoveCarrier(float a, float b);
 
 private:
-    TMyFFT() = default;
-    void InitialiseFromGray(const TGrayImage& gray);
     TPhaseImage& RequireReference();
 };
 
