@@ -137,21 +137,14 @@ void DecodeRunLength(const Layout& l, std::uint64_t codedBytes, const std::array
     if (badIndex) throw CorvaneError(fileName + ": palette index out of range");
 }
 
-void Decode24(const Layout& l, std::uint8_t* out) {
+/// Pixels stored as B, G, R bytes, Step bytes apart (24 bits, or 32 bits with the standard masks).
+template <int Step>
+void DecodeBgr(const Layout& l, std::uint8_t* out) {
     const auto& gray = GrayOfSum();
     for (std::int64_t y = 0; y < l.Height; ++y) {
         const std::uint8_t* src = l.Row(y);
         std::uint8_t* dst = out + y * l.Width;
-        for (std::int64_t x = 0; x < l.Width; ++x, src += 3) dst[x] = gray[src[0] + src[1] + src[2]];
-    }
-}
-
-void Decode32Standard(const Layout& l, std::uint8_t* out) {
-    const auto& gray = GrayOfSum();
-    for (std::int64_t y = 0; y < l.Height; ++y) {
-        const std::uint8_t* src = l.Row(y);
-        std::uint8_t* dst = out + y * l.Width;
-        for (std::int64_t x = 0; x < l.Width; ++x, src += 4) dst[x] = gray[src[0] + src[1] + src[2]];
+        for (std::int64_t x = 0; x < l.Width; ++x, src += Step) dst[x] = gray[src[0] + src[1] + src[2]];
     }
 }
 
@@ -306,11 +299,11 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
         else
             DecodePalette(l, gray, static_cast<unsigned>(count), out, fileName);
     } else if (bits == 24) {
-        Decode24(l, out);
+        DecodeBgr<3>(l, out);
     } else if (bits == 16) {
         Decode16(l, Channel(masks[0]), Channel(masks[1]), Channel(masks[2]), out);
     } else if (masks[0] == 0xFF0000 && masks[1] == 0x00FF00 && masks[2] == 0x0000FF) {
-        Decode32Standard(l, out);
+        DecodeBgr<4>(l, out);
     } else {
         Decode32Masked(l, Channel(masks[0]), Channel(masks[1]), Channel(masks[2]), out);
     }
