@@ -36,19 +36,6 @@ bool Inside(const TCorRelationResult& r, std::int32_t x, std::int32_t y) {
     return x >= 0 && y >= 0 && x < r.W0 && y < r.H0;
 }
 
-/// The mask picture when MaskFile names an existing file. A mask of another size than the
-/// initial picture cannot be addressed like it and is refused.
-std::unique_ptr<TGrayImage> LoadMask(const TCorRelationResult& r) {
-    const std::string& name = r.Para.MaskFile;
-    if (!FileExists(name)) return nullptr;
-    auto mask = std::make_unique<TGrayImage>(name);
-    if (mask->Width != r.W0 || mask->Height != r.H0 || mask->Data == nullptr)
-        throw CorvaneError("The mask picture " + name + " is " + std::to_string(mask->Width) + " x " +
-                           std::to_string(mask->Height) + " pixels, not the initial picture's " +
-                           std::to_string(r.W0) + " x " + std::to_string(r.H0));
-    return mask;
-}
-
 /// Means of dx and dy over the seeds that were kept and have a result; false when none has.
 bool SeedMeans(const TCorRelationResult& r, float& meanX, float& meanY) {
     double sumX = 0.0, sumY = 0.0;
@@ -211,7 +198,7 @@ void WriteAll(const TCorRelationResult& r, bool changeY, bool fast) {
     float meanX = 0.0f, meanY = 0.0f;
     const bool haveMeans = SeedMeans(r, meanX, meanY);
     const std::vector<Point> candidates = CandidatePoints(r, fast);
-    const std::unique_ptr<TGrayImage> mask = haveMeans ? LoadMask(r) : nullptr;
+    const std::unique_ptr<TGrayImage> mask = haveMeans ? LoadRunMask(r.Para.MaskFile, r.W0, r.H0) : nullptr;
 
     // One record per point in each table, formatted straight into memory under the "C" numeric
     // locale: a whole field at grid 1 is a million records.
@@ -244,7 +231,7 @@ void WriteAll(const TCorRelationResult& r, bool changeY, bool fast) {
 /// Marks every point outside the mask, and every point marked in one array in the other too.
 void MaskArrays(TCorRelationResult& r) {
     CheckArrays(r);
-    const std::unique_ptr<TGrayImage> mask = LoadMask(r);
+    const std::unique_ptr<TGrayImage> mask = LoadRunMask(r.Para.MaskFile, r.W0, r.H0);
     const std::uint8_t* m = mask ? mask->Data : nullptr;
     float* dx = r.dx.data();
     float* dy = r.dy.data();
@@ -258,6 +245,16 @@ void MaskArrays(TCorRelationResult& r) {
 }
 
 } // namespace
+
+std::unique_ptr<TGrayImage> LoadRunMask(const std::string& maskFile, std::int32_t w0, std::int32_t h0) {
+    if (!FileExists(maskFile)) return nullptr;
+    auto mask = std::make_unique<TGrayImage>(maskFile);
+    if (mask->Width != w0 || mask->Height != h0 || mask->Data == nullptr)
+        throw CorvaneError("The mask picture " + maskFile + " is " + std::to_string(mask->Width) + " x " +
+                           std::to_string(mask->Height) + " pixels, not the initial picture's " +
+                           std::to_string(w0) + " x " + std::to_string(h0));
+    return mask;
+}
 
 std::string UsedTimeText(std::int64_t seconds) {
     if (seconds < 0) seconds = 0;

@@ -14,7 +14,6 @@
 #include "correlation/CorRelationSeeds.h"
 #include "correlation/QuarterPixelImage.h"
 #include "image/CorvaneError.h"
-#include "image/FileUtil.h"
 #include "image/TGrayImage.h"
 
 namespace corvane {
@@ -99,13 +98,7 @@ void TCorRelation::Load() {
     if (p.Right > w0 - 1 || p.Bottom > h0 - 1 || w1 < 1 || h1 < 1) RefuseParameters();
     // The result writers address the mask like the initial picture; a mask of another size is
     // refused now, before hours of computing, with the writers' own words.
-    if (!p.MaskFile.empty() && FileExists(p.MaskFile)) {
-        const TGrayImage mask(p.MaskFile);
-        if (mask.Width != w0 || mask.Height != h0)
-            throw CorvaneError("The mask picture " + p.MaskFile + " is " + std::to_string(mask.Width) + " x " +
-                               std::to_string(mask.Height) + " pixels, not the initial picture's " +
-                               std::to_string(w0) + " x " + std::to_string(h0));
-    }
+    LoadRunMask(p.MaskFile, w0, h0);
 
     const std::size_t points = static_cast<std::size_t>(w0) * static_cast<std::size_t>(h0);
     result_.dx.assign(points, kNotComputed);
