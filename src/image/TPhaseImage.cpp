@@ -284,24 +284,16 @@ void TPhaseImage::ComputeSpectrum() {
 
 void TPhaseImage::UpdateGray() {
     MapOf(Phase);
+    if (Unwrapped) {
+        Phase->ToGrayImage(Gray);
+        return;
+    }
     auto gray = std::make_unique<TGrayImage>(nullptr, Phase->Width, Phase->Height);
     const std::size_t count = Phase->Data ? Phase->PixelCount() : 0;
     const float* v = Phase->Data;
     std::uint8_t* g = gray->Data;
-    if (Unwrapped) {
-        float min = 1.0e20f;
-        float max = -1.0e20f;
-        for (std::size_t i = 0; i < count; ++i) {
-            if (v[i] < min) min = v[i];
-            if (v[i] > max) max = v[i];
-        }
-        float range = max - min;
-        if (static_cast<double>(range) < 1e-20) range = 1.0f;
-        for (std::size_t i = 0; i < count; ++i) g[i] = ClampGray((v[i] - min) * 255.0f / range);
-    } else {
-        for (std::size_t i = 0; i < count; ++i)
-            g[i] = ClampGray((static_cast<double>(v[i]) + 3.1415926) * 127.5 * 0.31830989161357204);
-    }
+    for (std::size_t i = 0; i < count; ++i)
+        g[i] = ClampGray((static_cast<double>(v[i]) + 3.1415926) * 127.5 * 0.31830989161357204);
     Gray = std::move(gray);
 }
 
@@ -340,8 +332,7 @@ void TPhaseImage::Unwrap(std::int32_t x0, std::int32_t y0, float t) {
     // Columns, from the row result back into the map; one offset per column, advanced row by row.
     std::copy(r + static_cast<std::size_t>(y0) * stride, r + static_cast<std::size_t>(y0 + 1) * stride,
               p + static_cast<std::size_t>(y0) * stride);
-    std::vector<float> offsets(stride);
-    std::fill(offsets.begin(), offsets.end(), 0.0f);
+    std::vector<float> offsets(stride, 0.0f);
     for (std::int32_t y = y0 - 1; y >= 0; --y) {
         const float* below = r + static_cast<std::size_t>(y + 1) * stride;
         const float* here = r + static_cast<std::size_t>(y) * stride;
