@@ -310,7 +310,6 @@ bool SeedSearch::Displacement(std::int32_t x, std::int32_t y, std::int32_t ex, s
     for (int k = 0; k < 9; ++k) {
         const std::int32_t ox = kOffsets[k][0], oy = kOffsets[k][1];
         const std::int32_t qx = x + ox, qy = y + oy;
-        vx[k] = vy[k] = kNotComputed;
         if (!Refine(qx, qy, bx + ox, by + oy, vx[k], vy[k])) vx[k] = vy[k] = kNotComputed;
         if (qx >= 0 && qx < w0_ && qy >= 0 && qy < h0_) {
             const std::size_t i = static_cast<std::size_t>(qy) * w0_ + qx;
