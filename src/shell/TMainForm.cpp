@@ -459,12 +459,16 @@ QAction* TMainForm::Action(const QString& objectName) const {
 
 namespace {
 
+/// The document window a sub window holds, or null when it holds none or that one is closed.
+TMDIChildForm* LiveChildOf(const QMdiSubWindow* sub) {
+    auto* child = qobject_cast<TMDIChildForm*>(sub->widget());
+    return child && !child->Closed() ? child : nullptr;
+}
+
 std::vector<TMDIChildForm*> LiveChildren(const QMdiArea* area) {
     std::vector<TMDIChildForm*> result;
-    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder)) {
-        auto* child = qobject_cast<TMDIChildForm*>(sub->widget());
-        if (child && !child->Closed()) result.push_back(child);
-    }
+    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder))
+        if (TMDIChildForm* child = LiveChildOf(sub)) result.push_back(child);
     return result;
 }
 
@@ -481,16 +485,12 @@ TMDIChildForm* TMainForm::MDIChild(int index) const {
 }
 
 TMDIChildForm* TMainForm::ActiveMDIChild() const {
-    if (QMdiSubWindow* sub = mdiArea_->currentSubWindow()) {
-        auto* child = qobject_cast<TMDIChildForm*>(sub->widget());
-        if (child && !child->Closed()) return child;
-    }
+    if (QMdiSubWindow* sub = mdiArea_->currentSubWindow())
+        if (TMDIChildForm* child = LiveChildOf(sub)) return child;
     // Without an activated window (the frame is in the background) the topmost one counts.
     const auto stack = mdiArea_->subWindowList(QMdiArea::StackingOrder);
-    for (auto it = stack.rbegin(); it != stack.rend(); ++it) {
-        auto* child = qobject_cast<TMDIChildForm*>((*it)->widget());
-        if (child && !child->Closed()) return child;
-    }
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it)
+        if (TMDIChildForm* child = LiveChildOf(*it)) return child;
     return nullptr;
 }
 
@@ -831,10 +831,8 @@ namespace {
 /// columns otherwise.
 void TileStrips(QMdiArea* area, bool stacked) {
     std::vector<QMdiSubWindow*> subs;
-    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder)) {
-        auto* child = qobject_cast<TMDIChildForm*>(sub->widget());
-        if (child && !child->Closed() && !sub->isMinimized()) subs.push_back(sub);
-    }
+    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder))
+        if (LiveChildOf(sub) && !sub->isMinimized()) subs.push_back(sub);
     if (subs.empty()) return;
     const QRect area_rect = area->viewport()->rect();
     const int n = static_cast<int>(subs.size());
