@@ -50,7 +50,20 @@ const QString kSaveFilter = QStringLiteral(
     "Float Format(*.flt)|*.flt|Codes File(*.cod)|*.cod|Match Result(*.dat)|*.dat|All files(*.*)|*.*");
 
 const QString kImageScaleGroup = QStringLiteral("Image Scale");
+const QString kScaleXKey = kImageScaleGroup + QStringLiteral("/scalex");
+const QString kScaleYKey = kImageScaleGroup + QStringLiteral("/scaley");
 const QString kEncodeGroup = QStringLiteral("Encode Coordinate");
+const QString kMaxXKey = kEncodeGroup + QStringLiteral("/Max X");
+const QString kMaxYKey = kEncodeGroup + QStringLiteral("/Max Y");
+constexpr int kDefaultEncodeMax = 50;
+
+/// Writes the default encode coordinate range when the store has none yet; true when it wrote.
+bool EnsureEncodeDefaults(QSettings& settings) {
+    if (settings.childGroups().contains(kEncodeGroup)) return false;
+    settings.setValue(kMaxXKey, kDefaultEncodeMax);
+    settings.setValue(kMaxYKey, kDefaultEncodeMax);
+    return true;
+}
 
 enum Menu {
     FileMenu,
@@ -271,8 +284,8 @@ TMainForm::TMainForm(IDialogs& dialogs, QSettings& settings, QWidget* parent)
     CreateActions();
     CreateMenusAndToolBars();
     EnsureSettingsDefaults();
-    ScaleX = settings_.value(kImageScaleGroup + QStringLiteral("/scalex"), 1.0).toDouble();
-    ScaleY = settings_.value(kImageScaleGroup + QStringLiteral("/scaley"), 1.0).toDouble();
+    ScaleX = settings_.value(kScaleXKey, 1.0).toDouble();
+    ScaleY = settings_.value(kScaleYKey, 1.0).toDouble();
 
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
         if (!sub) return;
@@ -429,26 +442,18 @@ void TMainForm::CreateMenusAndToolBars() {
 }
 
 void TMainForm::EnsureSettingsDefaults() {
-    const QStringList groups = settings_.childGroups();
-    if (!groups.contains(kImageScaleGroup)) {
-        settings_.setValue(kImageScaleGroup + QStringLiteral("/scalex"), 1.0);
-        settings_.setValue(kImageScaleGroup + QStringLiteral("/scaley"), 1.0);
+    if (!settings_.childGroups().contains(kImageScaleGroup)) {
+        settings_.setValue(kScaleXKey, 1.0);
+        settings_.setValue(kScaleYKey, 1.0);
     }
-    if (!groups.contains(kEncodeGroup)) {
-        settings_.setValue(kEncodeGroup + QStringLiteral("/Max X"), 50);
-        settings_.setValue(kEncodeGroup + QStringLiteral("/Max Y"), 50);
-    }
+    EnsureEncodeDefaults(settings_);
     settings_.sync();
 }
 
 void TMainForm::ReadEncodeCoordinate(int& maxX, int& maxY) const {
-    if (!settings_.childGroups().contains(kEncodeGroup)) {
-        settings_.setValue(kEncodeGroup + QStringLiteral("/Max X"), 50);
-        settings_.setValue(kEncodeGroup + QStringLiteral("/Max Y"), 50);
-        settings_.sync();
-    }
-    maxX = settings_.value(kEncodeGroup + QStringLiteral("/Max X"), 50).toInt();
-    maxY = settings_.value(kEncodeGroup + QStringLiteral("/Max Y"), 50).toInt();
+    if (EnsureEncodeDefaults(settings_)) settings_.sync();
+    maxX = settings_.value(kMaxXKey, kDefaultEncodeMax).toInt();
+    maxY = settings_.value(kMaxYKey, kDefaultEncodeMax).toInt();
 }
 
 QAction* TMainForm::Action(const QString& objectName) const {
@@ -606,8 +611,8 @@ void TMainForm::closeEvent(QCloseEvent* event) {
     RunGuarded(dialogs_, [&] {
         confirmed = dialogs_.WarningYesNo(QStringLiteral("Do you really want to Exit ?"));
         if (confirmed) {
-            settings_.setValue(kImageScaleGroup + QStringLiteral("/scalex"), ScaleX);
-            settings_.setValue(kImageScaleGroup + QStringLiteral("/scaley"), ScaleY);
+            settings_.setValue(kScaleXKey, ScaleX);
+            settings_.setValue(kScaleYKey, ScaleY);
             settings_.sync();
         }
     });
