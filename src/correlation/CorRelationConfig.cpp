@@ -250,7 +250,7 @@ std::vector<TCorRelationPara> ReadConfigFile(const std::string& fileName) {
 void WriteConfigFile(const std::string& fileName, const TCorRelationPara& p) {
     const auto& L = kGroupLines;
     AtomicTextFile f(fileName);
-    f.Printf("HowManyGroup =1\n");
+    f.Printf(kCountLine, 1);
     f.Printf(L[0], p.FastCompute);
     f.Printf(L[1], p.ChangeYaxis);
     f.Printf(L[2], p.InitialFile.c_str());
