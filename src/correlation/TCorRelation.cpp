@@ -1,7 +1,6 @@
 #include "correlation/TCorRelation.h"
 
 #include <algorithm>
-#include <cmath>
 #include <ctime>
 #include <new>
 #include <optional>
