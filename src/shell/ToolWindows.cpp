@@ -12,7 +12,7 @@ void CreateToolWindows(TMainForm& mainForm) {
     // moire, line distribution, correlation status, correlation wizard, grid generation, two-image
     // moire, merge, histogram, unwrap, absolute phase, the phase-shifting tools, scale, material,
     // phase calculation, strain, speckle, the segmentation tools, encoding, simple unwrap, pseudo
-    // colour), parented to nothing, and connects itself to its command through
+    // colour), parented to the frame, and connects itself to its command through
     // mainForm.Action("...") and, when it takes part in mouse events, RegisterToolHooks.
     // Forward and inverse FFT tools.
     new TForwardFFTForm(mainForm);
@@ -20,7 +20,6 @@ void CreateToolWindows(TMainForm& mainForm) {
     // Correlation status window, then the correlation commands, which make the parameter wizard.
     auto* corRelationStatus = new TCorRelationStatusForm(mainForm.Dialogs(), &mainForm);
     new TCorRelationCommands(mainForm, *corRelationStatus);
-    (void)mainForm;
 }
 
 } // namespace corvane::ui
