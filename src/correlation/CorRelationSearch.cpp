@@ -218,6 +218,14 @@ SeedSearch::SeedSearch(const std::uint8_t* initial, std::int32_t w0, std::int32_
                static_cast<std::size_t>(std::max(setup.SampleRows, 0))),
       window_(static_cast<std::size_t>(setup.WinX) * static_cast<std::size_t>(setup.WinY)) {}
 
+bool SeedSearch::WindowInside(std::int32_t x, std::int32_t y) const {
+    return x - s_.Hx >= 0 && x - s_.Hx + s_.WinX <= w0_ && y - s_.Hy >= 0 && y - s_.Hy + s_.WinY <= h0_;
+}
+
+bool SeedSearch::InSeedArea(std::int32_t u, std::int32_t v) const {
+    return u >= s_.Mx && u <= w1_ - 1 - s_.Mx && v >= s_.My && v <= h1_ - 1 - s_.My;
+}
+
 void SeedSearch::Release() {
     std::vector<float>().swap(samples_);
 }
@@ -225,8 +233,7 @@ void SeedSearch::Release() {
 bool SeedSearch::IntegerMatch(std::int32_t x, std::int32_t y, std::int32_t ex, std::int32_t ey,
                               std::int32_t& bx, std::int32_t& by) const {
     const std::int32_t hx = s_.Hx, hy = s_.Hy;
-    if (x - hx < 0 || x - hx + s_.WinX > w0_ || y - hy < 0 || y - hy + s_.WinY > h0_) return false;
-    if (ex < s_.Mx || ex > w1_ - 1 - s_.Mx || ey < s_.My || ey > h1_ - 1 - s_.My) return false;
+    if (!WindowInside(x, y) || !InSeedArea(ex, ey)) return false;
     if (ex - s_.Rx - hx < 0 || ex + s_.Rx - hx + s_.WinX > w1_ || ey - s_.Ry - hy < 0 ||
         ey + s_.Ry - hy + s_.WinY > h1_)
         return false;
@@ -246,8 +253,7 @@ bool SeedSearch::IntegerMatch(std::int32_t x, std::int32_t y, std::int32_t ex, s
 bool SeedSearch::Refine(std::int32_t x, std::int32_t y, std::int32_t px, std::int32_t py, float& dx,
                         float& dy) {
     const std::int32_t hx = s_.Hx, hy = s_.Hy;
-    if (x - hx < 0 || x - hx + s_.WinX > w0_ || y - hy < 0 || y - hy + s_.WinY > h0_) return false;
-    if (px < s_.Mx || px > w1_ - 1 - s_.Mx || py < s_.My || py > h1_ - 1 - s_.My) return false;
+    if (!WindowInside(x, y) || !InSeedArea(px, py)) return false;
     if (samples_.empty() || s_.N < 1) return false;
 
     // Sample positions, in float as the step is; the first and last must keep the bilinear

@@ -89,6 +89,11 @@ public:
     void Release();
 
 private:
+    /// The large window centred at (x, y) lies inside the initial picture.
+    bool WindowInside(std::int32_t x, std::int32_t y) const;
+    /// (u, v) keeps half the seed search area from every border of the deformed picture.
+    bool InSeedArea(std::int32_t u, std::int32_t v) const;
+
     const std::uint8_t* f_;
     std::int32_t w0_, h0_;
     const std::uint8_t* g_;
