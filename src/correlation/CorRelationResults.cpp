@@ -298,9 +298,7 @@ void WriteGrayFiles(TCorRelationResult& result) {
                 out[i] = 0;
                 continue;
             }
-            const float level = (a[i] - low) * 255.0f / range;
-            // !(level > 0) also catches a value that is not a number.
-            out[i] = static_cast<std::uint8_t>(!(level > 0.0f) ? 0.0f : (level > 255.0f ? 255.0f : level));
+            out[i] = GrayLevelOf((a[i] - low) * 255.0f / range);
         }
     grayX.SaveToFile(result.Para.GrayXFile);
     grayY.SaveToFile(result.Para.GrayYFile);

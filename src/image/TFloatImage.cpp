@@ -24,14 +24,6 @@ std::string PixelError(std::int32_t x, std::int32_t y) {
     return "(" + std::to_string(x) + "," + std::to_string(y) + ") not in the image";
 }
 
-/// Grey level of a scaled value: truncation toward zero, kept inside 0..255 so that
-/// infinities and NaN (which the scaling can produce) never reach an undefined conversion.
-inline std::uint8_t ToGrayLevel(float g) {
-    if (!(g > 0.0f)) return 0;
-    if (g >= 255.0f) return 255;
-    return static_cast<std::uint8_t>(static_cast<int>(g));
-}
-
 std::int32_t ReadInt32LE(const std::uint8_t* p) {
     std::uint32_t v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
                       (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
@@ -81,7 +73,7 @@ void MinMaxToGray(const float* data, std::size_t count, std::uint8_t* out, Take 
     float range = max - min;
     if (static_cast<double>(range) < 1e-20) range = 1.0f; // the threshold is the double 1e-20
     for (std::size_t i = 0; i < count; ++i)
-        out[i] = take(i) ? ToGrayLevel((data[i] - min) * 255.0f / range) : std::uint8_t{0};
+        out[i] = take(i) ? GrayLevelOf((data[i] - min) * 255.0f / range) : std::uint8_t{0};
 }
 
 } // namespace

@@ -5,6 +5,15 @@
 
 namespace corvane {
 
+/// Grey level of a scaled value: truncated toward zero and kept inside 0..255; NaN and values at
+/// or below 0 give 0, so no value (infinities included) reaches an undefined conversion.
+template <class T>
+inline std::uint8_t GrayLevelOf(T g) {
+    if (!(g > T(0))) return 0;
+    if (g >= T(255)) return 255;
+    return static_cast<std::uint8_t>(static_cast<int>(g));
+}
+
 /// The workbench's 8-bit grey raster: one byte per pixel, rows from the top,
 /// pixel (x, y) at y * Width + x, no padding. Reads and writes BMP and RAW files.
 /// Errors are thrown as CorvaneError carrying the user-visible message.

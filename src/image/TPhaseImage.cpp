@@ -17,19 +17,6 @@ namespace corvane {
 
 namespace {
 
-/// Truncation toward zero of a grey value, kept inside 0..255 (NaN shows black).
-inline std::uint8_t ClampGray(double g) {
-    if (!(g > 0.0)) return 0;
-    if (g >= 255.0) return 255;
-    return static_cast<std::uint8_t>(static_cast<int>(g));
-}
-
-inline std::uint8_t ClampGray(float g) {
-    if (!(g > 0.0f)) return 0;
-    if (g >= 255.0f) return 255;
-    return static_cast<std::uint8_t>(static_cast<int>(g));
-}
-
 void RequireSameSize(const TFloatImage* map, const TFloatImage& phase, const char* what) {
     if (!map || !map->Data || map->Width != phase.Width || map->Height != phase.Height)
         throw CorvaneError(std::string(what) + " is missing or not the size of the phase map");
@@ -269,7 +256,7 @@ void TPhaseImage::ComputeSpectrum() {
     if (LinearSpectrum) {
         float range = max - min;
         if (std::fabs(static_cast<double>(range)) < 1e-15) range = 1.0f;
-        for (std::size_t i = 0; i < count; ++i) g[i] = ClampGray((out[i] - min) * 255.0f / range);
+        for (std::size_t i = 0; i < count; ++i) g[i] = GrayLevelOf((out[i] - min) * 255.0f / range);
     } else {
         const double lmin = std::log(std::sqrt(static_cast<double>(min)) + 1.0);
         const double lmax = std::log(std::sqrt(static_cast<double>(max)) + 1.0);
@@ -277,7 +264,7 @@ void TPhaseImage::ComputeSpectrum() {
         // Without a range the scale is undefined; the picture stays black.
         if (span > 0.0)
             for (std::size_t i = 0; i < count; ++i)
-                g[i] = ClampGray((std::log(std::sqrt(static_cast<double>(out[i])) + 1.0) - lmin) * 255.0 / span);
+                g[i] = GrayLevelOf((std::log(std::sqrt(static_cast<double>(out[i])) + 1.0) - lmin) * 255.0 / span);
     }
     Gray = std::move(gray);
 }
@@ -293,7 +280,7 @@ void TPhaseImage::UpdateGray() {
     const float* v = Phase->Data;
     std::uint8_t* g = gray->Data;
     for (std::size_t i = 0; i < count; ++i)
-        g[i] = ClampGray((static_cast<double>(v[i]) + 3.1415926) * 127.5 * 0.31830989161357204);
+        g[i] = GrayLevelOf((static_cast<double>(v[i]) + 3.1415926) * 127.5 * 0.31830989161357204);
     Gray = std::move(gray);
 }
 
