@@ -55,6 +55,15 @@ void FixValueByteOrder(void* values, std::size_t count) {
     }
 }
 
+/// The BMP mask picture of a width x height map; a missing file or a mask of another size throws.
+std::unique_ptr<TGrayImage> LoadMask(const std::string& maskFileName, std::int32_t width,
+                                     std::int32_t height) {
+    auto mask = std::make_unique<TGrayImage>(maskFileName);
+    if (mask->Width != width || mask->Height != height)
+        throw CorvaneError(maskFileName + ": the mask is not the size of the float image");
+    return mask;
+}
+
 struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
@@ -185,11 +194,7 @@ void TFloatImage::Output3DDat(const std::string& fileName, const std::string& ma
                               std::int32_t stepY) {
     if (!Data) throw CorvaneError("no data to output: TFloatImage");
     std::unique_ptr<TGrayImage> mask;
-    if (FileExists(maskFileName)) {
-        mask = std::make_unique<TGrayImage>(maskFileName);
-        if (mask->Width != Width || mask->Height != Height)
-            throw CorvaneError(maskFileName + ": the mask is not the size of the float image");
-    }
+    if (FileExists(maskFileName)) mask = LoadMask(maskFileName, Width, Height);
     HasMask = mask != nullptr;
     if (mask) MaskFileName = maskFileName;
 
@@ -322,16 +327,14 @@ void TFloatImage::MoveBlock(std::int32_t x1, std::int32_t y1, std::int32_t block
 }
 
 void TFloatImage::ApplyMaskFile(float value, const std::string& maskFileName) {
-    TGrayImage mask(maskFileName);
-    if (mask.Width != Width || mask.Height != Height)
-        throw CorvaneError(maskFileName + ": the mask is not the size of the float image");
+    const std::unique_ptr<TGrayImage> mask = LoadMask(maskFileName, Width, Height);
     HasMask = true;
     MaskFileName = maskFileName;
     MaskValue = value;
     if (!Data) return;
     const std::size_t count = PixelCount();
     for (std::size_t i = 0; i < count; ++i)
-        if (mask.Data[i] == 0) Data[i] = value;
+        if (mask->Data[i] == 0) Data[i] = value;
 }
 
 void TFloatImage::ShiftToValue(std::int32_t x, std::int32_t y, float value) {
