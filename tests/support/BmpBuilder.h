@@ -38,7 +38,6 @@ constexpr std::size_t kPixelOffset = 10;
 constexpr std::size_t kHeaderSize = 14;
 constexpr std::size_t kWidth = 18;
 constexpr std::size_t kHeight = 22;
-constexpr std::size_t kBits = 28;
 constexpr std::size_t kCompression = 30;
 constexpr std::size_t kColorsUsed = 46;
 } // namespace bmpfield

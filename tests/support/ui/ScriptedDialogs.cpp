@@ -23,17 +23,12 @@ std::vector<FileDialogRequest> ScriptedDialogs::FileRequests() const {
     return requests;
 }
 
-bool ScriptedDialogs::Scripted(std::size_t queued) {
-    if (queued == 0) ++Unscripted;
-    return queued != 0;
-}
-
 std::optional<FileDialogResult> ScriptedDialogs::NextFile(Kind kind, const FileDialogRequest& request) {
     Log.push_back({kind, request.Title, request});
     // The answer is built in place from the queued one: the real dialog applies the default
     // extension of the chosen filter.
     std::optional<FileDialogResult> answer;
-    if (!Scripted(files_.size())) return answer;
+    if (files_.empty()) return answer;
     if (const auto& queued = files_.front())
         answer.emplace(FileDialogResult{
             corvane::ui::ApplyDefaultSuffix(queued->FileName, request.Filter, queued->FilterIndex),
@@ -44,7 +39,7 @@ std::optional<FileDialogResult> ScriptedDialogs::NextFile(Kind kind, const FileD
 
 bool ScriptedDialogs::WarningYesNo(const QString& text) {
     Log.push_back({Kind::WarningYesNo, text, {}});
-    if (!Scripted(answers_.size())) return false;
+    if (answers_.empty()) return false;
     const bool yes = answers_.front();
     answers_.pop_front();
     return yes;
@@ -52,7 +47,7 @@ bool ScriptedDialogs::WarningYesNo(const QString& text) {
 
 int ScriptedDialogs::ExecModal(QDialog& dialog) {
     Log.push_back({Kind::Modal, dialog.objectName(), {}});
-    if (!Scripted(modals_.size())) return QDialog::Rejected;
+    if (modals_.empty()) return QDialog::Rejected;
     const std::function<int(QDialog&)> fill = std::move(modals_.front());
     modals_.pop_front();
     return fill(dialog);

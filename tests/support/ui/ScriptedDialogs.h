@@ -12,8 +12,7 @@
 namespace corvane::test {
 
 /// IDialogs for GUI tests: records every request and answers from queues filled by the test.
-/// An empty queue answers "Cancel" (file dialogs, modal dialogs) or "No" (Yes/No boxes) and the
-/// request is counted in Unscripted, so a test can check that nothing unexpected was asked.
+/// An empty queue answers "Cancel" (file dialogs, modal dialogs) or "No" (Yes/No boxes).
 class ScriptedDialogs : public corvane::ui::IDialogs {
   public:
     enum class Kind { OpenFile, SaveFile, Information, WarningYesNo, Error, Beep, Modal };
@@ -34,7 +33,6 @@ class ScriptedDialogs : public corvane::ui::IDialogs {
 
     /// Everything shown, in order.
     std::vector<Entry> Log;
-    int Unscripted = 0;
 
     /// Texts of the entries of one kind, in order.
     QStringList Texts(Kind kind) const;
@@ -43,10 +41,7 @@ class ScriptedDialogs : public corvane::ui::IDialogs {
     /// Requests of the file dialogs shown, in order.
     std::vector<corvane::ui::FileDialogRequest> FileRequests() const;
     int Count(Kind kind) const { return static_cast<int>(Texts(kind).size()); }
-    void Clear() {
-        Log.clear();
-        Unscripted = 0;
-    }
+    void Clear() { Log.clear(); }
 
     std::optional<corvane::ui::FileDialogResult>
     OpenFile(const corvane::ui::FileDialogRequest& request) override {
@@ -63,8 +58,6 @@ class ScriptedDialogs : public corvane::ui::IDialogs {
     int ExecModal(QDialog& dialog) override;
 
   private:
-    /// True when a scripted answer is queued; otherwise counts the request as unscripted.
-    bool Scripted(std::size_t queued);
     std::optional<corvane::ui::FileDialogResult> NextFile(Kind kind,
                                                           const corvane::ui::FileDialogRequest& request);
     std::deque<std::optional<corvane::ui::FileDialogResult>> files_;

@@ -27,11 +27,11 @@ void TestMainForm::Destroy() {
     ProcessEvents();
 }
 
-std::unique_ptr<TestMainForm> MakeTestMainForm(bool show) {
+std::unique_ptr<TestMainForm> MakeTestMainForm() {
     auto frame = std::make_unique<TestMainForm>();
     frame->Settings = std::make_unique<QSettings>(frame->SettingsFile(), QSettings::IniFormat);
     frame->Form = std::make_unique<corvane::ui::TMainForm>(frame->Dialogs, *frame->Settings);
-    if (show) frame->Form->show();
+    frame->Form->show();
     ProcessEvents();
     return frame;
 }

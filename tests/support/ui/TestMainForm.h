@@ -37,8 +37,8 @@ struct TestMainForm {
     void Destroy();
 };
 
-/// Makes a frame on a fresh settings file; show = false keeps the frame hidden.
-std::unique_ptr<TestMainForm> MakeTestMainForm(bool show = true);
+/// Makes a shown frame on a fresh settings file.
+std::unique_ptr<TestMainForm> MakeTestMainForm();
 
 /// A test on a fresh shown frame.
 class FrameTest : public ::testing::Test {
