@@ -4,12 +4,12 @@
 #include "image/TGrayImage.h"
 #include "support/DisplacementTables.h"
 #include "support/ErrorText.h"
+#include "support/GreyPictures.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -53,11 +53,9 @@ struct CorRelationResultsTest : ::testing::Test {
     bool Has(const Table& t, double X, double Y) {
         return std::any_of(t.begin(), t.end(), [&](const Record& k) { return k[0] == X && k[1] == Y; });
     }
-    void SaveMask(int x, int y, std::uint8_t level) {
-        TGrayImage mask(nullptr, 100, 90);
-        std::memset(mask.Data, 255, 100 * 90);
-        mask.Data[static_cast<std::size_t>(y) * 100 + x] = level;
-        mask.SaveBmp(r.Para.MaskFile);
+    void SaveMask(int x, int y, int level) {
+        MakeGreyPicture(100, 90, [&](int i, int j) { return i == x && j == y ? level : 255; })
+            ->SaveBmp(r.Para.MaskFile);
     }
 };
 

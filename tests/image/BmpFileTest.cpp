@@ -37,7 +37,8 @@ std::string With32(std::string bytes, std::size_t at, std::uint32_t v) { return 
 } // namespace
 
 TEST(BmpDecodeTest, EveryDepthHeaderAndRowOrder) {
-    EXPECT_EQ(GrayOfRgb(10, 20, 31), 20); // 61/3 + 0.5 = 20.83, truncated
+    // 61/3 + 0.5 = 20.83 gives 20; 2/3 + 0.5 gives 1, 1/3 + 0.5 gives 0.
+    EXPECT_EQ((Grey{GrayOfRgb(10, 20, 31), GrayOfRgb(0, 0, 2), GrayOfRgb(0, 0, 1)}), (Grey{20, 1, 0}));
     // Grey pictures of every depth and width (rows padded with 0xA5 by the builder), stored
     // bottom-up and top-down; palette entries are index * 37.
     for (std::uint16_t bits : {1, 2, 4, 8, 24})

@@ -4,6 +4,7 @@
 #include "support/CommaDecimalLocale.h"
 #include "support/ErrorText.h"
 #include "support/FloatMaps.h"
+#include "support/GreyPictures.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -33,14 +34,6 @@ std::string FltBytes(std::int32_t w, std::int32_t h, std::initializer_list<float
 }
 
 std::string Levels(const TGrayImage& gray) { return std::string(gray.Data, gray.Data + gray.Size); }
-
-template <class F>
-void WriteMask(const std::string& name, int w, int h, F f) {
-    TGrayImage mask(nullptr, w, h);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) mask.SetPixel(x, y, static_cast<std::uint8_t>(f(x, y)));
-    mask.SaveBmp(name);
-}
 
 } // namespace
 
@@ -140,12 +133,12 @@ TEST(TFloatImageListing, StepsClippingAndMasks) {
     map->Output3DDat(dir.File("clip.dat"), "", 3, 4, 100, 100, 1, 1);
     EXPECT_EQ(ReadFileBytes(dir.File("clip.dat")), "      1.50000000       8.00000000       5.00000000 \n"
                                                   "      2.00000000       8.00000000       6.00000000 \n");
-    WriteMask(dir.File("mask.bmp"), 5, 5, [](int x, int y) { return x == y ? 255 : 128; });
+    MakeGreyPicture(5, 5, [](int x, int y) { return x == y ? 255 : 128; })->SaveBmp(dir.File("mask.bmp"));
     map->Output3DDat(dir.File("mask.dat"), dir.File("mask.bmp"), 0, 0, 4, 4, 1, 1);
     EXPECT_EQ(ReadFileBytes(dir.File("mask.dat")).size(), 5 * 52u);
     EXPECT_TRUE(map->HasMask);
 
-    WriteMask(dir.File("small.bmp"), 4, 5, [](int x, int) { return x == 1 ? 0 : 255; });
+    MakeGreyPicture(4, 5, [](int x, int) { return x == 1 ? 0 : 255; })->SaveBmp(dir.File("small.bmp"));
     EXPECT_THROW(map->Output3DDat(dir.File("bad.dat"), dir.File("small.bmp"), 0, 0, 4, 4, 1, 1), CorvaneError);
     EXPECT_FALSE(std::filesystem::exists(dir.File("bad.dat")));
     EXPECT_THROW(map->ApplyMaskFile(0.0f, dir.File("small.bmp")), CorvaneError);

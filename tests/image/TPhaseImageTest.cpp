@@ -56,7 +56,6 @@ TEST(TPhaseImagePhase, NearZeroRulesAndTheLibraryAtan2InSinglePrecision) {
                               -1.5707963f, 0};
     EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), phase.Phase->Data));
     ExpectLibraryAtan2(*phase.Phase, *real, *imag, std::size(expected));
-    EXPECT_FALSE(phase.Unwrapped);
     EXPECT_EQ(phase.Gray->GetPixel(0, 0), 254); // 3.1415925 shows just below white
 }
 

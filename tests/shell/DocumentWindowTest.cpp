@@ -1,5 +1,6 @@
 // Document windows: zoom, mouse mapping, the drag hint and marquee, captions, the picture commands,
 // closing and the tool hooks.
+#include "support/GreyPictures.h"
 #include "support/ui/DocumentMouse.h"
 #include "support/ui/TestMainForm.h"
 
@@ -20,10 +21,7 @@ using namespace corvane::test;
 namespace {
 
 std::unique_ptr<corvane::TGrayImage> Pattern(int width, int height) {
-    auto gray = std::make_unique<corvane::TGrayImage>(nullptr, width, height);
-    for (int i = 0; i < gray->Size; ++i)
-        gray->Data[i] = static_cast<std::uint8_t>((i * 37 + i / width) % 256);
-    return gray;
+    return MakeGreyPicture(width, height, [width](int x, int y) { return ((y * width + x) * 37 + y) % 256; });
 }
 
 class DocumentWindow : public FrameTest {

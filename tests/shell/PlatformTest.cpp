@@ -1,11 +1,10 @@
 // The platform layer's pure parts: filters, default extensions, number fields, the guard and the
-// 24-bit pictures of document windows.
+// 24-bit files of document windows.
 #include "support/CommaDecimalLocale.h"
 #include "support/ErrorText.h"
 #include "support/TestSupport.h"
 #include "support/ui/ScriptedDialogs.h"
 
-#include "image/TGrayImage.h"
 #include "shell/BitmapOps.h"
 #include "shell/Convert.h"
 #include "shell/FileFilter.h"
@@ -52,16 +51,6 @@ TEST(Guard, EveryKindOfErrorIsShownAndReportedAsFailure) {
     EXPECT_FALSE(RunGuarded(dialogs, [] { throw 42; }));
     EXPECT_EQ(dialogs.Errors(),
               (QStringList{"only support raw and bmp files", "Out of memory", "disk full", "Unknown error"}));
-}
-
-TEST(WindowBitmap, GreyCopyRoundsTheChannelMean) {
-    // 61/3 + 0.5 = 20.83 gives 20; 2/3 + 0.5 gives 1, 1/3 + 0.5 gives 0.
-    QImage picture(4, 1, QImage::Format_RGB888);
-    const int colours[4][3] = {{10, 20, 31}, {0, 0, 2}, {0, 0, 1}, {255, 255, 255}};
-    for (int x = 0; x < 4; ++x) picture.setPixelColor(x, 0, QColor(colours[x][0], colours[x][1], colours[x][2]));
-    corvane::TGrayImage gray(nullptr, 4, 1);
-    CopyBitmapToGray(picture, gray);
-    EXPECT_EQ(std::vector<std::uint8_t>(gray.Data, gray.Data + 4), (std::vector<std::uint8_t>{20, 1, 0, 255}));
 }
 
 TEST(WindowBitmap, Bmp24KeepsColoursAndReplacesTheFile) {
