@@ -20,7 +20,8 @@ struct Field {
     explicit Field(int n) : re(static_cast<size_t>(n) * n), im(re.size()) {
         std::mt19937 rng(5);
         std::uniform_real_distribution<float> d(0.0f, 255.0f);
-        for (auto& v : re) v = d(rng);
+        for (auto& v : re)
+            v = d(rng);
     }
 };
 

@@ -20,14 +20,16 @@ std::unique_ptr<TFloatImage> NoiseMap(int size, unsigned seed) {
     auto map = std::make_unique<TFloatImage>(nullptr, size, size);
     std::mt19937 rng(seed);
     std::uniform_real_distribution<float> value(-10.0f, 10.0f);
-    for (std::size_t i = 0; i < map->PixelCount(); ++i) map->Data[i] = value(rng);
+    for (std::size_t i = 0; i < map->PixelCount(); ++i)
+        map->Data[i] = value(rng);
     return map;
 }
 
 void BM_SaveFlt4096(benchmark::State& state) {
     corvane::test::TempDir dir;
     auto map = NoiseMap(4096, 1);
-    for (auto _ : state) map->SaveFlt(dir.File("map.flt"));
+    for (auto _ : state)
+        map->SaveFlt(dir.File("map.flt"));
 }
 BENCHMARK(BM_SaveFlt4096)->Unit(benchmark::kMillisecond);
 
@@ -35,7 +37,8 @@ void BM_LoadFlt4096(benchmark::State& state) {
     corvane::test::TempDir dir;
     NoiseMap(4096, 2)->SaveFlt(dir.File("map.flt"));
     TFloatImage map(nullptr, 1, 1);
-    for (auto _ : state) map.LoadFlt(dir.File("map.flt"));
+    for (auto _ : state)
+        map.LoadFlt(dir.File("map.flt"));
 }
 BENCHMARK(BM_LoadFlt4096)->Unit(benchmark::kMillisecond);
 
@@ -53,7 +56,8 @@ void BM_ComputePhase2048(benchmark::State& state) {
     auto re = NoiseMap(2048, 4);
     auto im = NoiseMap(2048, 5);
     TPhaseImage phase(re.get(), im.get());
-    for (auto _ : state) phase.ComputePhase();
+    for (auto _ : state)
+        phase.ComputePhase();
 }
 BENCHMARK(BM_ComputePhase2048)->Unit(benchmark::kMillisecond);
 

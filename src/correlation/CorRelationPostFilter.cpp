@@ -11,7 +11,9 @@ namespace corvane {
 
 namespace {
 
-std::int32_t MadeOdd(std::int32_t size) { return size % 2 == 0 ? size + 1 : size; }
+std::int32_t MadeOdd(std::int32_t size) {
+    return size % 2 == 0 ? size + 1 : size;
+}
 
 // Filtered centres: y = Up + hy ... while y < Bottom - hy, x = Left + hx ... while x < Right - hx
 // (upper bounds exclusive, so the field's last row and column are never filtered).
@@ -42,7 +44,8 @@ void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t 
         std::size_t k = 0;
         for (std::int32_t v = y - c.hy; v <= y + c.hy; ++v) {
             const float* row = src.data() + static_cast<std::size_t>(v) * w;
-            for (std::int32_t u = x - c.hx; u <= x + c.hx; ++u) window[k++] = row[u];
+            for (std::int32_t u = x - c.hx; u <= x + c.hx; ++u)
+                window[k++] = row[u];
         }
         std::nth_element(window.begin(), middle, window.end());
         return *middle;

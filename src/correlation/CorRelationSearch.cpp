@@ -10,7 +10,9 @@ namespace corvane {
 
 namespace {
 
-inline float Mean(float a, float b) { return 0.5f * (a + b); }
+inline float Mean(float a, float b) {
+    return 0.5f * (a + b);
+}
 
 // Copies the window of f at (left, up) into w as doubles and returns its sum of squares.
 double LoadWindow(const std::uint8_t* f, std::int32_t stride, std::int32_t left, std::int32_t up,
@@ -88,8 +90,7 @@ double CorrelateExact(const double* f, double sff, const float* g, std::ptrdiff_
 WholeFieldSearch::WholeFieldSearch(const std::uint8_t* initial, std::int32_t w0, std::int32_t h0,
                                    const QuarterPixelImage& deformed, std::int32_t winX, std::int32_t winY)
     : f_(initial), w0_(w0), h0_(h0), u_(deformed), wx_(winX), wy_(winY), hx_(winX / 2), hy_(winY / 2),
-      window_(static_cast<std::size_t>(winX) * static_cast<std::size_t>(winY)),
-      eighth_(9 * window_.size()) {}
+      window_(static_cast<std::size_t>(winX) * static_cast<std::size_t>(winY)), eighth_(9 * window_.size()) {}
 
 double WholeFieldSearch::Candidate(std::int64_t k, std::int64_t l) const {
     return CorrelateExact(window_.data(), sff_, u_.Entry(k, l), u_.Width(), wx_, wy_);
@@ -101,10 +102,12 @@ double WholeFieldSearch::Candidate(std::int64_t k, std::int64_t l) const {
 void WholeFieldSearch::BuildEighthPixelCandidates(std::int64_t r0, std::int64_t c0) {
     const float* src[3][3];
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c) src[r][c] = u_.Entry(r0 + r, c0 + c);
+        for (int c = 0; c < 3; ++c)
+            src[r][c] = u_.Entry(r0 + r, c0 + c);
     const std::size_t n = window_.size();
     float* out[9];
-    for (int i = 0; i < 9; ++i) out[i] = eighth_.data() + i * n;
+    for (int i = 0; i < 9; ++i)
+        out[i] = eighth_.data() + i * n;
     const std::ptrdiff_t stride = u_.Width();
     std::size_t o = 0;
     for (std::int32_t ii = 0; ii < wy_; ++ii) {
@@ -154,8 +157,7 @@ SearchOutcome WholeFieldSearch::Search(std::int32_t x, std::int32_t y, std::int3
     int a2 = -1, b2 = -1;
     for (int a = 0; a < 3; ++a)
         for (int b = 0; b < 3; ++b) {
-            const double cc =
-                a == 1 && b == 1 ? centre1 : Candidate(r + 2 * a1 + a - 3, c + 2 * b1 + b - 3);
+            const double cc = a == 1 && b == 1 ? centre1 : Candidate(r + 2 * a1 + a - 3, c + 2 * b1 + b - 3);
             if (cc > best) best = cc, a2 = a, b2 = b;
         }
     if (a2 < 0) return SearchOutcome::NoMatch;
@@ -310,8 +312,8 @@ bool SeedSearch::Displacement(std::int32_t x, std::int32_t y, std::int32_t ex, s
         dx[seedIndex] = dy[seedIndex] = kNotComputed;
         return false;
     }
-    static constexpr int kOffsets[9][2] = {{0, 0},   {1, 0},   {1, -1}, {0, -1}, {-1, -1},
-                                           {-1, 0},  {-1, 1},  {0, 1},  {1, 1}};
+    static constexpr int kOffsets[9][2] = {{0, 0},  {1, 0},  {1, -1}, {0, -1}, {-1, -1},
+                                           {-1, 0}, {-1, 1}, {0, 1},  {1, 1}};
     float vx[9], vy[9];
     for (int k = 0; k < 9; ++k) {
         const std::int32_t ox = kOffsets[k][0], oy = kOffsets[k][1];

@@ -18,7 +18,7 @@ enum class SearchOutcome {
 /// integer prediction, each level nine candidates around the best of the level before, compared by
 /// the normalised cross-correlation of raw grey values against the quarter-pixel picture.
 class WholeFieldSearch {
-public:
+  public:
     /// Binds the initial picture (W0 x H0) and the quarter-pixel picture of the deformed one, and
     /// reserves the per-point buffers of a winX x winY searching window (both >= 1).
     /// Throws std::bad_alloc when memory runs out.
@@ -31,7 +31,7 @@ public:
     SearchOutcome Search(std::int32_t x, std::int32_t y, std::int32_t px, std::int32_t py, float& dx,
                          float& dy);
 
-private:
+  private:
     double Candidate(std::int64_t k, std::int64_t l) const;
     void BuildEighthPixelCandidates(std::int64_t r0, std::int64_t c0);
 
@@ -46,21 +46,21 @@ private:
 
 /// Sizes of the seed search, derived once from the parameters.
 struct SeedSearchSetup {
-    std::int32_t WinX = 0, WinY = 0;   ///< correlation window at seeds (the large window)
-    std::int32_t Hx = 0, Hy = 0;       ///< its half sizes
-    std::int32_t Rx = 0, Ry = 0;       ///< integer search reach around the estimate
-    std::int32_t Mx = 0, My = 0;       ///< half the seed search area: minimum distance to a border
-    float Precision = 0.0f;            ///< sub-pixel step
-    std::int32_t N = 0;                ///< sub-pixel candidates per axis
-    std::int32_t P = 0;                ///< samples per pixel
-    std::int32_t NX = 0, NY = 0;       ///< sub-pixel sampling of the deformed picture, per axis
+    std::int32_t WinX = 0, WinY = 0;             ///< correlation window at seeds (the large window)
+    std::int32_t Hx = 0, Hy = 0;                 ///< its half sizes
+    std::int32_t Rx = 0, Ry = 0;                 ///< integer search reach around the estimate
+    std::int32_t Mx = 0, My = 0;                 ///< half the seed search area: minimum distance to a border
+    float Precision = 0.0f;                      ///< sub-pixel step
+    std::int32_t N = 0;                          ///< sub-pixel candidates per axis
+    std::int32_t P = 0;                          ///< samples per pixel
+    std::int32_t NX = 0, NY = 0;                 ///< sub-pixel sampling of the deformed picture, per axis
     std::int32_t SampleCols = 0, SampleRows = 0; ///< samples actually taken (at least what is read)
 };
 
 /// Derives the seed search sizes: reach = (winMove - reachWin) / 2, half sizes by integer division,
-/// N = trunc(2/precision + 0.5 - 1), NX = trunc((winX + 1)/precision + 0.5 - 1), P = trunc(1/precision + 0.5).
-/// The sampling grid is widened, when a precision that does not divide 1 would make the refinement
-/// read past it, to cover every sample read.
+/// N = trunc(2/precision + 0.5 - 1), NX = trunc((winX + 1)/precision + 0.5 - 1), P = trunc(1/precision +
+/// 0.5). The sampling grid is widened, when a precision that does not divide 1 would make the refinement read
+/// past it, to cover every sample read.
 SeedSearchSetup DeriveSeedSearch(std::int32_t winX, std::int32_t winY, std::int32_t winMoveX,
                                  std::int32_t winMoveY, std::int32_t reachWinX, std::int32_t reachWinY,
                                  float precision);
@@ -68,7 +68,7 @@ SeedSearchSetup DeriveSeedSearch(std::int32_t winX, std::int32_t winY, std::int3
 /// Seed search: an exhaustive integer search over the seed search area, then a sub-pixel refinement
 /// over the deformed picture sampled at the precision step, at nine points around the seed.
 class SeedSearch {
-public:
+  public:
     /// Binds both pictures and reserves the sampling buffer. Throws std::bad_alloc.
     SeedSearch(const std::uint8_t* initial, std::int32_t w0, std::int32_t h0, const std::uint8_t* deformed,
                std::int32_t w1, std::int32_t h1, const SeedSearchSetup& setup);
@@ -88,7 +88,7 @@ public:
     /// Frees the sampling buffer.
     void Release();
 
-private:
+  private:
     /// The large window centred at (x, y) lies inside the initial picture.
     bool WindowInside(std::int32_t x, std::int32_t y) const;
     /// (u, v) keeps half the seed search area from every border of the deformed picture.

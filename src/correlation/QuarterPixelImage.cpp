@@ -6,7 +6,9 @@ namespace corvane {
 
 namespace {
 
-inline float Mean(float a, float b) { return 0.5f * (a + b); }
+inline float Mean(float a, float b) {
+    return 0.5f * (a + b);
+}
 
 // Quarter-pixel columns of one pixel row: out[q][c] = U row entry at column 4c + q.
 void InterpolateRow(const std::uint8_t* row, std::int32_t width, float* out[4]) {

@@ -11,7 +11,7 @@ namespace corvane {
 /// contiguous rows of one plane. Each plane has W x H entries; the last column of planes with q > 0
 /// and the last row of planes with p > 0 lie outside U and hold 0.
 class QuarterPixelImage {
-public:
+  public:
     QuarterPixelImage() = default;
 
     /// Builds U from a W x H grey picture (row by row, no padding). Every entry is the mean
@@ -39,7 +39,7 @@ public:
     /// U[k][l] for 0 <= k <= 4H - 4, 0 <= l <= 4W - 4 (unchecked).
     float At(std::int64_t k, std::int64_t l) const { return *Entry(k, l); }
 
-private:
+  private:
     std::int32_t width_ = 0, height_ = 0;
     std::size_t planeSize_ = 0;
     std::vector<float> planes_;

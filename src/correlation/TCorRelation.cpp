@@ -21,7 +21,9 @@ namespace {
 
 const char* const kParameterError = "Check your computing parameters, then start again";
 
-[[noreturn]] void RefuseParameters() { throw CorvaneError(kParameterError); }
+[[noreturn]] void RefuseParameters() {
+    throw CorvaneError(kParameterError);
+}
 
 // Parameters that cannot describe a run are refused before anything is loaded or allocated.
 void CheckParameters(const TCorRelationPara& p, TCorRelation::Mode mode) {
@@ -186,12 +188,16 @@ void TCorRelation::Propagate(const TCorRelationSeed& seed) {
 
     const std::int32_t sx = seed.X, sy = seed.Y;
     const std::int32_t L = seed.Left, T = seed.Up, R = seed.Right, B = seed.Bottom;
-    for (std::int32_t x = sx + 1; x <= R && x <= w0 - hx; ++x) visit(x, sy, x - 1, sy);
-    for (std::int32_t x = sx - 1; x >= L && x >= hx; --x) visit(x, sy, x + 1, sy);
+    for (std::int32_t x = sx + 1; x <= R && x <= w0 - hx; ++x)
+        visit(x, sy, x - 1, sy);
+    for (std::int32_t x = sx - 1; x >= L && x >= hx; --x)
+        visit(x, sy, x + 1, sy);
     for (std::int32_t y = sy + 1; y <= B && y <= h0 - hy; ++y)
-        for (std::int32_t x = L; x <= R && x <= w0 - hx; ++x) visit(x, y, x, y - 1);
+        for (std::int32_t x = L; x <= R && x <= w0 - hx; ++x)
+            visit(x, y, x, y - 1);
     for (std::int32_t y = sy - 1; y >= T && y >= hy; --y)
-        for (std::int32_t x = L; x <= R && x <= w0 - hx; ++x) visit(x, y, x, y + 1);
+        for (std::int32_t x = L; x <= R && x <= w0 - hx; ++x)
+            visit(x, y, x, y + 1);
 }
 
 void TCorRelation::PostFilter() {

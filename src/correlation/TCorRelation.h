@@ -13,7 +13,7 @@ class TGrayImage;
 /// Seeds are found by exhaustive search and refined to a sub-pixel step, then the whole field is
 /// solved by propagation from each seed with a three-level (1/2, 1/4, 1/8 pixel) search.
 class TCorRelation {
-public:
+  public:
     enum class Mode { Normal, Fast };
 
     /// Loads the pictures, derives the sizes, fills dx, dy with the marker, reserves the work arrays
@@ -39,7 +39,7 @@ public:
     /// The run's state (dx, dy, seeds, counters), for the writers and for inspection.
     const TCorRelationResult& Result() const { return result_; }
 
-private:
+  private:
     void Load();
     void RunSeeds();
     void Propagate(const TCorRelationSeed& seed);

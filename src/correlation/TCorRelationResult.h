@@ -12,8 +12,8 @@ inline constexpr float kNotComputed = 1000.0f;
 
 /// One seed of the seed grid; a removed seed has every field 0.
 struct TCorRelationSeed {
-    std::int32_t X = 0, Y = 0;       ///< position in the initial picture
-    std::int32_t EstX = 0, EstY = 0; ///< estimated position in the deformed picture
+    std::int32_t X = 0, Y = 0;                            ///< position in the initial picture
+    std::int32_t EstX = 0, EstY = 0;                      ///< estimated position in the deformed picture
     std::int32_t Left = 0, Up = 0, Right = 0, Bottom = 0; ///< region it propagates over
     bool Removed() const { return X == 0; }
 };
@@ -21,12 +21,12 @@ struct TCorRelationSeed {
 /// Everything a finished run hands to the result writers.
 struct TCorRelationResult {
     TCorRelationPara Para;
-    std::int32_t W0 = 0, H0 = 0; ///< initial picture size
-    std::int32_t W1 = 0, H1 = 0; ///< deformed picture size
-    std::vector<float> dx, dy;   ///< W0 x H0, row by row, kNotComputed where there is no result
+    std::int32_t W0 = 0, H0 = 0;         ///< initial picture size
+    std::int32_t W1 = 0, H1 = 0;         ///< deformed picture size
+    std::vector<float> dx, dy;           ///< W0 x H0, row by row, kNotComputed where there is no result
     std::vector<TCorRelationSeed> Seeds; ///< seed order, removed seeds included
     std::int64_t AllPoints = 0, SuccessfulPoints = 0, NotSearchedPoints = 0;
-    std::time_t StartTime = 0;   ///< whole seconds, taken when the engine was built
+    std::time_t StartTime = 0; ///< whole seconds, taken when the engine was built
     bool Fast = false;
 };
 

@@ -20,12 +20,16 @@ constexpr std::uint32_t kBiJpeg = 4;
 constexpr std::uint32_t kBiPng = 5;
 constexpr std::uint32_t kBiAlphaBitfields = 6;
 
-std::uint16_t U16(const std::uint8_t* p) { return static_cast<std::uint16_t>(p[0] | (p[1] << 8)); }
+std::uint16_t U16(const std::uint8_t* p) {
+    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
+}
 std::uint32_t U32(const std::uint8_t* p) {
     return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
            (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
 }
-std::int32_t I32(const std::uint8_t* p) { return static_cast<std::int32_t>(U32(p)); }
+std::int32_t I32(const std::uint8_t* p) {
+    return static_cast<std::int32_t>(U32(p));
+}
 
 void Put16(std::uint8_t* p, std::uint32_t v) {
     p[0] = static_cast<std::uint8_t>(v);
@@ -35,7 +39,6 @@ void Put32(std::uint8_t* p, std::uint32_t v) {
     Put16(p, v);
     Put16(p + 2, v >> 16);
 }
-
 
 /// One colour channel of a direct-colour pixel, selected by a bit mask and scaled to 0..255.
 struct Channel {
@@ -115,7 +118,8 @@ void DecodeRunLength(const Layout& l, std::uint64_t codedBytes, const std::array
         const unsigned first = data[i], second = data[i + 1];
         i += 2;
         if (first > 0) { // a run of first pixels
-            for (unsigned k = 0; k < first; ++k) put(eight ? second : (k % 2 == 0 ? second >> 4 : second & 15));
+            for (unsigned k = 0; k < first; ++k)
+                put(eight ? second : (k % 2 == 0 ? second >> 4 : second & 15));
         } else if (second == 0) { // end of line
             x = 0;
             ++row;
@@ -138,28 +142,31 @@ void DecodeRunLength(const Layout& l, std::uint64_t codedBytes, const std::array
 }
 
 /// Pixels stored as B, G, R bytes, Step bytes apart (24 bits, or 32 bits with the standard masks).
-template <int Step>
-void DecodeBgr(const Layout& l, std::uint8_t* out) {
+template <int Step> void DecodeBgr(const Layout& l, std::uint8_t* out) {
     const auto& gray = GrayOfSum();
     for (std::int64_t y = 0; y < l.Height; ++y) {
         const std::uint8_t* src = l.Row(y);
         std::uint8_t* dst = out + y * l.Width;
-        for (std::int64_t x = 0; x < l.Width; ++x, src += Step) dst[x] = gray[src[0] + src[1] + src[2]];
+        for (std::int64_t x = 0; x < l.Width; ++x, src += Step)
+            dst[x] = gray[src[0] + src[1] + src[2]];
     }
 }
 
 void Decode16(const Layout& l, const Channel& r, const Channel& g, const Channel& b, std::uint8_t* out) {
     std::vector<std::uint8_t> table(65536);
     const auto& gray = GrayOfSum();
-    for (std::uint32_t p = 0; p < table.size(); ++p) table[p] = gray[r.Value(p) + g.Value(p) + b.Value(p)];
+    for (std::uint32_t p = 0; p < table.size(); ++p)
+        table[p] = gray[r.Value(p) + g.Value(p) + b.Value(p)];
     for (std::int64_t y = 0; y < l.Height; ++y) {
         const std::uint8_t* src = l.Row(y);
         std::uint8_t* dst = out + y * l.Width;
-        for (std::int64_t x = 0; x < l.Width; ++x, src += 2) dst[x] = table[U16(src)];
+        for (std::int64_t x = 0; x < l.Width; ++x, src += 2)
+            dst[x] = table[U16(src)];
     }
 }
 
-void Decode32Masked(const Layout& l, const Channel& r, const Channel& g, const Channel& b, std::uint8_t* out) {
+void Decode32Masked(const Layout& l, const Channel& r, const Channel& g, const Channel& b,
+                    std::uint8_t* out) {
     const auto& gray = GrayOfSum();
     for (std::int64_t y = 0; y < l.Height; ++y) {
         const std::uint8_t* src = l.Row(y);
@@ -181,7 +188,8 @@ std::uint8_t GrayOfRgb(unsigned r, unsigned g, unsigned b) {
 const std::array<std::uint8_t, 766>& GrayOfSum() {
     static const std::array<std::uint8_t, 766> table = [] {
         std::array<std::uint8_t, 766> t{};
-        for (unsigned s = 0; s < t.size(); ++s) t[s] = GrayOfRgb(s, 0, 0);
+        for (unsigned s = 0; s < t.size(); ++s)
+            t[s] = GrayOfRgb(s, 0, 0);
         return t;
     }();
     return table;
@@ -245,7 +253,8 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
             m = bytes + tableStart;
             tableStart += maskBytes;
         }
-        for (int i = 0; i < 3; ++i) masks[i] = U32(m + 4 * i);
+        for (int i = 0; i < 3; ++i)
+            masks[i] = U32(m + 4 * i);
         bool tooWide = bits == 16 && ((masks[0] | masks[1] | masks[2]) >> 16) != 0;
         if ((masks[0] | masks[1] | masks[2]) == 0 || tooWide) throw fail("bad BMP colour masks");
     } else if (bits == 16) {
@@ -353,7 +362,8 @@ bool WriteBmp24(std::FILE* file, std::int32_t width, std::int32_t height, FillRo
 bool WriteGrayBmp(std::FILE* file, const std::uint8_t* pixels, std::int32_t width, std::int32_t height) {
     return WriteBmp24(file, width, height, [&](std::int32_t y, std::uint8_t* dst) {
         const std::uint8_t* src = pixels + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
-        for (std::int32_t x = 0; x < width; ++x, dst += 3) dst[0] = dst[1] = dst[2] = src[x];
+        for (std::int32_t x = 0; x < width; ++x, dst += 3)
+            dst[0] = dst[1] = dst[2] = src[x];
     });
 }
 

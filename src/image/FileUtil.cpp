@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstdarg>
 #include <cstdio>
+#include <fcntl.h>
 #include <filesystem>
 #include <locale.h>
 #include <random>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -121,7 +121,8 @@ void WriteFileAtomically(const std::string& name, const std::function<bool(std::
     fs::path temp;
     std::FILE* f = nullptr;
     for (int attempt = 0; attempt < 8 && !f; ++attempt) { // a fresh name, never someone else's file
-        temp = dir / (".~" + target.filename().string() + "." + std::to_string(rng() % 1000000000ULL) + ".tmp");
+        temp =
+            dir / (".~" + target.filename().string() + "." + std::to_string(rng() % 1000000000ULL) + ".tmp");
         f = std::fopen(temp.string().c_str(), "wbx");
         if (!f && errno != EEXIST) break;
     }

@@ -41,7 +41,7 @@ void WriteFileAtomically(const std::string& name, const std::function<bool(std::
 /// Collects output in memory and replaces the target file atomically on Commit().
 /// Text is formatted with the C formats and always with a '.' decimal point.
 class AtomicTextFile {
-public:
+  public:
     explicit AtomicTextFile(std::string name) : name_(std::move(name)) {}
     /// Appends printf-style text (the "C" numeric locale is used whatever the process locale).
     void Printf(const char* format, ...) __attribute__((format(printf, 2, 3)));
@@ -50,7 +50,7 @@ public:
     void Commit(const std::string& failMessage);
     const std::string& Text() const { return buffer_; }
 
-private:
+  private:
     std::string name_;
     std::string buffer_;
 };

@@ -69,8 +69,7 @@ struct FileCloser {
 };
 
 /// Min-max grey conversion shared by the three forms; take(i) tells whether pixel i takes part.
-template <class Take>
-void MinMaxToGray(const float* data, std::size_t count, std::uint8_t* out, Take take) {
+template <class Take> void MinMaxToGray(const float* data, std::size_t count, std::uint8_t* out, Take take) {
     float max = -1.0e20f;
     float min = 1.0e20f;
     for (std::size_t i = 0; i < count; ++i) {
@@ -99,7 +98,8 @@ TFloatImage::TFloatImage(float* buffer, std::int32_t width, std::int32_t height)
         Data = buffer;
         OwnsData = false;
     } else {
-        owned_ = std::make_unique<float[]>(static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height));
+        owned_ =
+            std::make_unique<float[]>(static_cast<std::size_t>(Width) * static_cast<std::size_t>(Height));
         Data = owned_.get();
         OwnsData = true;
     }
@@ -122,7 +122,8 @@ void TFloatImage::SetPixel(std::int32_t x, std::int32_t y, float value) {
 }
 
 void TFloatImage::LoadFlt(const std::string& fileName) {
-    std::unique_ptr<std::FILE, FileCloser> file(FileExists(fileName) ? std::fopen(fileName.c_str(), "rb") : nullptr);
+    std::unique_ptr<std::FILE, FileCloser> file(FileExists(fileName) ? std::fopen(fileName.c_str(), "rb")
+                                                                     : nullptr);
     if (!file) throw CorvaneError(fileName + ": can not open the file");
 
     std::uint8_t header[kFltHeaderSize];
@@ -131,8 +132,7 @@ void TFloatImage::LoadFlt(const std::string& fileName) {
     const std::int32_t width = ReadInt32LE(header);
     const std::int32_t height = ReadInt32LE(header + 4);
     const std::string sizeText = std::to_string(width) + " x " + std::to_string(height);
-    if (width < 0 || height < 0)
-        throw CorvaneError(fileName + ": invalid float image size " + sizeText);
+    if (width < 0 || height < 0) throw CorvaneError(fileName + ": invalid float image size " + sizeText);
     const std::uint64_t count = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
     // Pixels are addressed with 32-bit indices throughout the workbench.
     if (count > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) ||
@@ -229,7 +229,8 @@ float TFloatImage::SumRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, st
     if (!Data) return sum;
     for (std::int32_t y = y1; y <= y2; ++y) {
         const float* row = Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(Width);
-        for (std::int32_t x = x1; x <= x2; ++x) sum += row[x];
+        for (std::int32_t x = x1; x <= x2; ++x)
+            sum += row[x];
     }
     return sum;
 }
@@ -244,7 +245,8 @@ void TFloatImage::ToGrayImage(std::unique_ptr<TGrayImage>& gray, float excluded)
     auto result = std::make_unique<TGrayImage>(nullptr, Width, Height);
     if (Data) {
         const float* data = Data;
-        MinMaxToGray(Data, PixelCount(), result->Data, [data, excluded](std::size_t i) { return data[i] != excluded; });
+        MinMaxToGray(Data, PixelCount(), result->Data,
+                     [data, excluded](std::size_t i) { return data[i] != excluded; });
     }
     gray = std::move(result);
 }
@@ -300,8 +302,8 @@ void TFloatImage::MedianFilter(std::int32_t windowWidth, std::int32_t windowHeig
     MedianFilter(0, 0, Width - 1, Height - 1, windowWidth, windowHeight);
 }
 
-void TFloatImage::MoveBlock(std::int32_t x1, std::int32_t y1, std::int32_t blockWidth, std::int32_t blockHeight,
-                            std::int32_t x2, std::int32_t y2) {
+void TFloatImage::MoveBlock(std::int32_t x1, std::int32_t y1, std::int32_t blockWidth,
+                            std::int32_t blockHeight, std::int32_t x2, std::int32_t y2) {
     blockWidth = std::max(blockWidth, 0);
     blockHeight = std::max(blockHeight, 0);
     if (blockWidth % 2 == 0) ++blockWidth;
@@ -312,7 +314,8 @@ void TFloatImage::MoveBlock(std::int32_t x1, std::int32_t y1, std::int32_t block
     std::vector<float> block(static_cast<std::size_t>(blockWidth) * static_cast<std::size_t>(blockHeight));
     std::size_t k = 0;
     for (std::int32_t j = -hh; j <= hh; ++j)
-        for (std::int32_t i = -hw; i <= hw; ++i) block[k++] = GetPixel(x1 + i, y1 + j);
+        for (std::int32_t i = -hw; i <= hw; ++i)
+            block[k++] = GetPixel(x1 + i, y1 + j);
     // The destination is checked before the map is cleared, so a failing move changes nothing.
     for (std::int32_t j = -hh; j <= hh; ++j)
         for (std::int32_t i = -hw; i <= hw; ++i) {
@@ -323,7 +326,8 @@ void TFloatImage::MoveBlock(std::int32_t x1, std::int32_t y1, std::int32_t block
     std::fill(Data, Data + PixelCount(), 0.0f);
     k = 0;
     for (std::int32_t j = -hh; j <= hh; ++j)
-        for (std::int32_t i = -hw; i <= hw; ++i) SetPixel(x2 + i, y2 + j, block[k++]);
+        for (std::int32_t i = -hw; i <= hw; ++i)
+            SetPixel(x2 + i, y2 + j, block[k++]);
 }
 
 void TFloatImage::ApplyMaskFile(float value, const std::string& maskFileName) {
@@ -340,7 +344,8 @@ void TFloatImage::ApplyMaskFile(float value, const std::string& maskFileName) {
 void TFloatImage::ShiftToValue(std::int32_t x, std::int32_t y, float value) {
     const float shift = value - GetPixel(x, y);
     const std::size_t count = PixelCount();
-    for (std::size_t i = 0; i < count; ++i) Data[i] += shift;
+    for (std::size_t i = 0; i < count; ++i)
+        Data[i] += shift;
 }
 
 void TFloatImage::SetFringeOrder(std::int32_t x, std::int32_t y, std::int32_t k) {
@@ -360,7 +365,8 @@ void TFloatImage::SetFringeOrder(std::int32_t x, std::int32_t y, std::int32_t k)
 
 void TFloatImage::Multiply(float factor) {
     const std::size_t count = Data ? PixelCount() : 0;
-    for (std::size_t i = 0; i < count; ++i) Data[i] *= factor;
+    for (std::size_t i = 0; i < count; ++i)
+        Data[i] *= factor;
     ValueScale *= factor;
 }
 
@@ -389,7 +395,8 @@ struct Comparator {
 /// Odd-even merge sorting network for n inputs (ascending: lo receives the smaller value).
 std::vector<Comparator> SortingNetwork(int n) {
     int size = 1;
-    while (size < n) size <<= 1;
+    while (size < n)
+        size <<= 1;
     std::vector<Comparator> net;
     for (int p = 1; p < size; p <<= 1)
         for (int k = p; k >= 1; k >>= 1)
@@ -455,13 +462,15 @@ MedianNetwork BuildMedianNetwork(int w, int h) {
             int total = 0;
             for (int c = 0; c < w; ++c) {
                 const int count = ones[static_cast<std::size_t>(c)];
-                for (int r = h - count; r < h; ++r) state[static_cast<std::size_t>(c * h + r)] |= bit;
+                for (int r = h - count; r < h; ++r)
+                    state[static_cast<std::size_t>(c * h + r)] |= bit;
                 total += count;
             }
             valid |= bit;
             if (total > median) expected |= bit;
             int c = 0;
-            while (c < w && ++ones[static_cast<std::size_t>(c)] > h) ones[static_cast<std::size_t>(c++)] = 0;
+            while (c < w && ++ones[static_cast<std::size_t>(c)] > h)
+                ones[static_cast<std::size_t>(c++)] = 0;
             done = c == w;
         }
         for (std::size_t i = 0; i < full.size(); ++i) {
@@ -525,11 +534,13 @@ void CompareExchange(float* a, float* b) {
 }
 
 void MinInto(float* a, const float* b) {
-    for (int l = 0; l < kLanes; ++l) a[l] = std::min(a[l], b[l]);
+    for (int l = 0; l < kLanes; ++l)
+        a[l] = std::min(a[l], b[l]);
 }
 
 void MaxInto(float* a, const float* b) {
-    for (int l = 0; l < kLanes; ++l) a[l] = std::max(a[l], b[l]);
+    for (int l = 0; l < kLanes; ++l)
+        a[l] = std::max(a[l], b[l]);
 }
 
 /// Median filter of the rows of src (rw x rh, row stride rw) into dst (stride dstStride):
@@ -588,11 +599,14 @@ void MedianByNetwork(const float* src, int rw, int rh, const MedianNetwork& plan
 }
 
 /// Orders NaN below every number, so that sorting and searching stay well defined on any map.
-inline bool Before(float a, float b) { return a < b || (a != a && b == b); }
+inline bool Before(float a, float b) {
+    return a < b || (a != a && b == b);
+}
 
 /// Same contract as MedianByNetwork, for any window size: along each row the window is kept
 /// sorted, and each step right removes the leaving column's values and inserts the entering ones.
-void MedianBySlidingWindow(const float* src, int rw, int rh, int w, int h, float* dst, std::size_t dstStride) {
+void MedianBySlidingWindow(const float* src, int rw, int rh, int w, int h, float* dst,
+                           std::size_t dstStride) {
     const int hw = w / 2;
     const int hh = h / 2;
     const std::size_t n = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
@@ -601,7 +615,8 @@ void MedianBySlidingWindow(const float* src, int rw, int rh, int w, int h, float
         const float* top = src + static_cast<std::size_t>(y - hh) * static_cast<std::size_t>(rw);
         std::size_t k = 0;
         for (int j = 0; j < h; ++j)
-            for (int i = 0; i < w; ++i) window[k++] = top[static_cast<std::size_t>(j) * rw + i];
+            for (int i = 0; i < w; ++i)
+                window[k++] = top[static_cast<std::size_t>(j) * rw + i];
         std::sort(window.begin(), window.end(), Before);
         float* out = dst + static_cast<std::size_t>(y) * dstStride;
         for (int x = hw;; ++x) {
@@ -660,7 +675,8 @@ void TFloatImage::MedianFilter(std::int32_t x1, std::int32_t y1, std::int32_t x2
     float* dst = Data + static_cast<std::size_t>(y1) * static_cast<std::size_t>(Width) + x1;
     try {
         if (NetworkFeasible(w, h))
-            MedianByNetwork(copy.data(), rw, rh, CachedMedianNetwork(w, h), dst, static_cast<std::size_t>(Width));
+            MedianByNetwork(copy.data(), rw, rh, CachedMedianNetwork(w, h), dst,
+                            static_cast<std::size_t>(Width));
         else
             MedianBySlidingWindow(copy.data(), rw, rh, w, h, dst, static_cast<std::size_t>(Width));
     } catch (const std::bad_alloc&) {

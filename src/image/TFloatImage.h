@@ -13,7 +13,7 @@ class TGrayImage;
 /// a 30-byte little-endian header (Width, Height, ScaleX, ScaleY, ValueScale, 10 reserved bytes)
 /// followed by the values row by row.
 class TFloatImage {
-public:
+  public:
     bool HasMask = false;
     float MaskValue = 0.0f;
     std::string FileName;
@@ -98,7 +98,7 @@ public:
     /// Multiplies every value and ValueScale by factor.
     void Multiply(float factor);
 
-private:
+  private:
     std::unique_ptr<float[]> owned_;
 };
 

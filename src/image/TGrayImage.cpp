@@ -136,7 +136,8 @@ void TGrayImage::LoadRaw(const std::string& fileName) {
     std::size_t got = ReadFileAt(fileName, static_cast<std::uint64_t>(Header), buffer.get(),
                                  static_cast<std::size_t>(size), fileName + ": can not open the file");
     // A file shorter than the description leaves its missing pixels black.
-    if (got < static_cast<std::size_t>(size)) std::memset(buffer.get() + got, 0, static_cast<std::size_t>(size) - got);
+    if (got < static_cast<std::size_t>(size))
+        std::memset(buffer.get() + got, 0, static_cast<std::size_t>(size) - got);
     owned_ = std::move(buffer);
     Data = owned_.get();
     OwnsData = true;
@@ -166,7 +167,8 @@ void TGrayImage::SaveRaw(const std::string& fileName) const {
         fileName,
         [&](std::FILE* f) {
             if (Header > 0) {
-                std::vector<char> fill(static_cast<std::size_t>(std::min<std::int32_t>(Header, 1 << 16)), 'F');
+                std::vector<char> fill(static_cast<std::size_t>(std::min<std::int32_t>(Header, 1 << 16)),
+                                       'F');
                 for (std::int32_t left = Header; left > 0;) {
                     std::size_t n = static_cast<std::size_t>(std::min<std::int32_t>(left, 1 << 16));
                     if (std::fwrite(fill.data(), 1, n, f) != n) return false;
@@ -179,7 +181,8 @@ void TGrayImage::SaveRaw(const std::string& fileName) const {
         fileName + ": can not write the file");
 }
 
-void TGrayImage::FillRect(std::uint8_t value, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) {
+void TGrayImage::FillRect(std::uint8_t value, std::int32_t x1, std::int32_t y1, std::int32_t x2,
+                          std::int32_t y2) {
     x1 = std::max(x1, 0);
     y1 = std::max(y1, 0);
     x2 = std::min(x2, Width - 1);
@@ -200,7 +203,8 @@ std::uint32_t TGrayImage::SumRect(std::int32_t x1, std::int32_t y1, std::int32_t
     if (x1 > x2 || y1 > y2) return sum;
     for (std::int32_t y = y1; y <= y2; ++y) {
         const std::uint8_t* row = Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(Width);
-        for (std::int32_t x = x1; x <= x2; ++x) sum += row[x];
+        for (std::int32_t x = x1; x <= x2; ++x)
+            sum += row[x];
     }
     return sum;
 }
@@ -225,11 +229,13 @@ void TGrayImage::MedianFilter(std::int32_t windowWidth, std::int32_t windowHeigh
         const std::uint8_t* top = copy.data() + static_cast<std::size_t>(y - ry) * stride;
         for (std::int32_t j = 0; j < h; ++j) {
             const std::uint8_t* row = top + static_cast<std::size_t>(j) * stride;
-            for (std::int32_t i = 0; i < w; ++i) ++hist[row[i]];
+            for (std::int32_t i = 0; i < w; ++i)
+                ++hist[row[i]];
         }
         int median = 0;
         std::int64_t below = 0; // values in the window smaller than median
-        while (below + hist[median] <= rank) below += hist[median++];
+        while (below + hist[median] <= rank)
+            below += hist[median++];
         std::uint8_t* out = Data + static_cast<std::size_t>(y) * stride;
         out[rx] = static_cast<std::uint8_t>(median);
         for (std::int32_t x = rx + 1; x < Width - rx; ++x) {
@@ -241,8 +247,10 @@ void TGrayImage::MedianFilter(std::int32_t windowWidth, std::int32_t windowHeigh
                 ++hist[*enter];
                 below += *enter < median;
             }
-            while (below > rank) below -= hist[--median];
-            while (below + hist[median] <= rank) below += hist[median++];
+            while (below > rank)
+                below -= hist[--median];
+            while (below + hist[median] <= rank)
+                below += hist[median++];
             out[x] = static_cast<std::uint8_t>(median);
         }
     }
@@ -260,7 +268,8 @@ void TGrayImage::AverageFilter(std::int32_t length, bool alongColumns) {
             const std::uint8_t* src = copy.data() + static_cast<std::size_t>(y) * width;
             std::uint8_t* dst = Data + static_cast<std::size_t>(y) * width;
             std::int64_t sum = 0;
-            for (std::int32_t i = 0; i < n; ++i) sum += src[i];
+            for (std::int32_t i = 0; i < n; ++i)
+                sum += src[i];
             for (std::int32_t x = r;; ++x) {
                 dst[x] = static_cast<std::uint8_t>(sum / n);
                 if (x + r + 1 >= Width) break;
@@ -278,15 +287,18 @@ void TGrayImage::AverageFilter(std::int32_t length, bool alongColumns) {
     }
     for (std::int32_t j = 0; j < n; ++j) {
         const std::uint8_t* row = copy.data() + static_cast<std::size_t>(j) * width;
-        for (std::size_t x = 0; x < width; ++x) sums[x] += row[x];
+        for (std::size_t x = 0; x < width; ++x)
+            sums[x] += row[x];
     }
     for (std::int32_t y = r;; ++y) {
         std::uint8_t* dst = Data + static_cast<std::size_t>(y) * width;
-        for (std::size_t x = 0; x < width; ++x) dst[x] = static_cast<std::uint8_t>(sums[x] / n);
+        for (std::size_t x = 0; x < width; ++x)
+            dst[x] = static_cast<std::uint8_t>(sums[x] / n);
         if (y + r + 1 >= Height) break;
         const std::uint8_t* enter = copy.data() + static_cast<std::size_t>(y + r + 1) * width;
         const std::uint8_t* leave = copy.data() + static_cast<std::size_t>(y - r) * width;
-        for (std::size_t x = 0; x < width; ++x) sums[x] += enter[x] - leave[x];
+        for (std::size_t x = 0; x < width; ++x)
+            sums[x] += enter[x] - leave[x];
     }
 }
 

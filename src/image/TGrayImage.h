@@ -7,8 +7,7 @@ namespace corvane {
 
 /// Grey level of a scaled value: truncated toward zero and kept inside 0..255; NaN and values at
 /// or below 0 give 0, so no value (infinities included) reaches an undefined conversion.
-template <class T>
-inline std::uint8_t GrayLevelOf(T g) {
+template <class T> inline std::uint8_t GrayLevelOf(T g) {
     if (!(g > T(0))) return 0;
     if (g >= T(255)) return 255;
     return static_cast<std::uint8_t>(static_cast<int>(g));
@@ -18,7 +17,7 @@ inline std::uint8_t GrayLevelOf(T g) {
 /// pixel (x, y) at y * Width + x, no padding. Reads and writes BMP and RAW files.
 /// Errors are thrown as CorvaneError carrying the user-visible message.
 class TGrayImage {
-public:
+  public:
     /// What the user tells about a RAW file when it is opened.
     struct RawDescription {
         std::string FileName;
@@ -27,11 +26,11 @@ public:
         std::int32_t Height = 0;
     };
 
-    std::string FileName;        ///< "MemoryPointer" when empty, "MemoryData.raw" when made in memory
-    std::int32_t Header = 0;     ///< bytes before the pixels of a RAW file
+    std::string FileName;    ///< "MemoryPointer" when empty, "MemoryData.raw" when made in memory
+    std::int32_t Header = 0; ///< bytes before the pixels of a RAW file
     std::int32_t Width = 0;
     std::int32_t Height = 0;
-    std::int32_t Size = 0;       ///< always Width * Height
+    std::int32_t Size = 0; ///< always Width * Height
     std::uint8_t* Data = nullptr;
     bool OwnsData = true;
 
@@ -90,7 +89,7 @@ public:
     /// quotients truncated, border pixels kept. Throws "No memory to do median filter" as above.
     void AverageFilter(std::int32_t length, bool alongColumns);
 
-private:
+  private:
     std::unique_ptr<std::uint8_t[]> owned_;
     /// Replaces the buffer with an owned one of width*height bytes (zeroed when zero is true).
     void Allocate(std::int32_t width, std::int32_t height, bool zero);

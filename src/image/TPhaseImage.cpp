@@ -28,7 +28,8 @@ constexpr int kAtanTerms = 23;
 /// Coefficients (-1)^k / (2k + 1) of the arctangent series.
 constexpr auto kAtanSeries = [] {
     std::array<double, kAtanTerms> c{};
-    for (int k = 0; k < kAtanTerms; ++k) c[static_cast<std::size_t>(k)] = ((k % 2) ? -1.0 : 1.0) / (2 * k + 1);
+    for (int k = 0; k < kAtanTerms; ++k)
+        c[static_cast<std::size_t>(k)] = ((k % 2) ? -1.0 : 1.0) / (2 * k + 1);
     return c;
 }();
 
@@ -48,7 +49,8 @@ inline double Atan2(double n, double d) {
     const double u = (big ? lo - hi : lo) / (big ? lo + hi : hi);
     const double z = u * u;
     double series = kAtanSeries[kAtanTerms - 1];
-    for (int k = kAtanTerms - 2; k >= 0; --k) series = series * z + kAtanSeries[static_cast<std::size_t>(k)];
+    for (int k = kAtanTerms - 2; k >= 0; --k)
+        series = series * z + kAtanSeries[static_cast<std::size_t>(k)];
     double r = (big ? kPiD / 4 : 0.0) + u * series;
     r = swap ? kPiD / 2 - r : r;
     r = d < 0.0 ? kPiD - r : r;
@@ -80,7 +82,8 @@ inline bool NearFloatMidpoint(double r) {
 /// nearest single-precision value lies below it, so for a float |v| < 3.4e-20 is |v| <= kEpsilon.
 constexpr float kEpsilon = 3.4e-20f;
 static_assert(static_cast<double>(kEpsilon) < 3.4e-20);
-static_assert(static_cast<double>(std::bit_cast<float>(std::bit_cast<std::uint32_t>(kEpsilon) + 1)) > 3.4e-20);
+static_assert(static_cast<double>(std::bit_cast<float>(std::bit_cast<std::uint32_t>(kEpsilon) + 1)) >
+              3.4e-20);
 
 /// The wrapped-phase rule for one pixel, near-zero cases first. Angles whose rounding to single
 /// precision the series cannot settle are taken from the library, so the result is always the
@@ -124,7 +127,8 @@ inline void Atan2(const __m128d* n, const __m128d* d, __m128d* r) {
     }
     for (int k = kAtanTerms - 2; k >= 0; --k) {
         const __m128d c = _mm_set1_pd(kAtanSeries[static_cast<std::size_t>(k)]);
-        for (int g = 0; g < kGroups; ++g) series[g] = _mm_add_pd(_mm_mul_pd(series[g], z[g]), c);
+        for (int g = 0; g < kGroups; ++g)
+            series[g] = _mm_add_pd(_mm_mul_pd(series[g], z[g]), c);
     }
     for (int g = 0; g < kGroups; ++g) {
         __m128d v = _mm_add_pd(_mm_and_pd(big[g], _mm_set1_pd(kPiD / 4)), _mm_mul_pd(u[g], series[g]));
@@ -180,8 +184,8 @@ inline unsigned WrappedPhaseBlock(const float* re, const float* im, float* out) 
         const __m128i low = _mm_castps_si128(_mm_shuffle_ps(r0, r1, _MM_SHUFFLE(2, 0, 2, 0)));
         const __m128i high = _mm_castps_si128(_mm_shuffle_ps(r0, r1, _MM_SHUFFLE(3, 1, 3, 1)));
         const __m128i offset = _mm_sub_epi32(_mm_and_si128(low, lowMask), bandStart);
-        const __m128i outsideBand = _mm_or_si128(_mm_cmplt_epi32(offset, _mm_setzero_si128()),
-                                                 _mm_cmpgt_epi32(offset, bandWidth));
+        const __m128i outsideBand =
+            _mm_or_si128(_mm_cmplt_epi32(offset, _mm_setzero_si128()), _mm_cmpgt_epi32(offset, bandWidth));
         const __m128i belowNormal = _mm_cmplt_epi32(_mm_and_si128(high, magnitude), smallestNormal);
         const __m128i inBand = _mm_andnot_si128(outsideBand, _mm_set1_epi32(-1));
         const __m128 nearMidpoint = _mm_castsi128_ps(_mm_or_si128(inBand, belowNormal));
@@ -230,7 +234,8 @@ void TPhaseImage::ComputePhase() {
             out[j] = WrappedPhase(im[j], re[j]);
         }
 #endif
-    for (; i < count; ++i) out[i] = WrappedPhase(im[i], re[i]);
+    for (; i < count; ++i)
+        out[i] = WrappedPhase(im[i], re[i]);
     Unwrapped = false;
     UpdateGray();
 }
@@ -256,7 +261,8 @@ void TPhaseImage::ComputeSpectrum() {
     if (LinearSpectrum) {
         float range = max - min;
         if (std::fabs(static_cast<double>(range)) < 1e-15) range = 1.0f;
-        for (std::size_t i = 0; i < count; ++i) g[i] = GrayLevelOf((out[i] - min) * 255.0f / range);
+        for (std::size_t i = 0; i < count; ++i)
+            g[i] = GrayLevelOf((out[i] - min) * 255.0f / range);
     } else {
         const double lmin = std::log(std::sqrt(static_cast<double>(min)) + 1.0);
         const double lmax = std::log(std::sqrt(static_cast<double>(max)) + 1.0);
@@ -264,7 +270,8 @@ void TPhaseImage::ComputeSpectrum() {
         // Without a range the scale is undefined; the picture stays black.
         if (span > 0.0)
             for (std::size_t i = 0; i < count; ++i)
-                g[i] = GrayLevelOf((std::log(std::sqrt(static_cast<double>(out[i])) + 1.0) - lmin) * 255.0 / span);
+                g[i] = GrayLevelOf((std::log(std::sqrt(static_cast<double>(out[i])) + 1.0) - lmin) * 255.0 /
+                                   span);
     }
     Gray = std::move(gray);
 }
@@ -349,7 +356,8 @@ void TPhaseImage::SubtractReference(const TFloatImage& reference) {
     MapOf(Phase);
     RequireSameSize(&reference, *Phase, "the reference map");
     const std::size_t count = Phase->PixelCount();
-    for (std::size_t i = 0; i < count; ++i) Phase->Data[i] -= reference.Data[i];
+    for (std::size_t i = 0; i < count; ++i)
+        Phase->Data[i] -= reference.Data[i];
     Unwrapped = true;
     UpdateGray();
 }
@@ -360,7 +368,8 @@ void TPhaseImage::RemoveCarrier(float a, float b) {
     for (std::int32_t y = 0; y < Phase->Height && Phase->Data; ++y) {
         float* row = Phase->Data + static_cast<std::size_t>(y) * stride;
         const float fy = static_cast<float>(y) * b;
-        for (std::int32_t x = 0; x < Phase->Width; ++x) row[x] -= static_cast<float>(x) * a + fy;
+        for (std::int32_t x = 0; x < Phase->Width; ++x)
+            row[x] -= static_cast<float>(x) * a + fy;
     }
     Unwrapped = true;
     UpdateGray();

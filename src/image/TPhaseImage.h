@@ -10,9 +10,9 @@ namespace corvane {
 /// Binds a float map to the grey picture that shows it: wrapped phase or power spectrum from
 /// two source maps, the wrapped and min-max display rules, and the whole-map phase operations.
 class TPhaseImage {
-public:
-    bool Unwrapped = false;       ///< false: wrapped display rule; true: min-max rule
-    bool LinearSpectrum = false;  ///< false: logarithmic spectrum display
+  public:
+    bool Unwrapped = false;      ///< false: wrapped display rule; true: min-max rule
+    bool LinearSpectrum = false; ///< false: logarithmic spectrum display
     TFloatImage* Phase = nullptr;
     std::unique_ptr<TGrayImage> Gray;
     std::int32_t CarrierX = 0;
@@ -20,8 +20,8 @@ public:
     float SlopeX = 0.0f;
     float SlopeY = 0.0f;
     bool OwnsPhase = false;
-    TFloatImage* Real = nullptr;  ///< borrowed: real part, or denominator
-    TFloatImage* Imag = nullptr;  ///< borrowed: imaginary part, or numerator
+    TFloatImage* Real = nullptr; ///< borrowed: real part, or denominator
+    TFloatImage* Imag = nullptr; ///< borrowed: imaginary part, or numerator
 
     /// Owns a new zero map of real's size; the sources stay the caller's.
     TPhaseImage(TFloatImage* real, TFloatImage* imag);

@@ -43,7 +43,8 @@ LengthPlan MakePlan(std::int32_t n) {
     }
     // The permutation is obtained by running the exchange loop itself on element numbers.
     plan.source.resize(static_cast<std::size_t>(n) + 1);
-    for (std::int32_t i = 0; i <= n; ++i) plan.source[i] = i;
+    for (std::int32_t i = 0; i <= n; ++i)
+        plan.source[i] = i;
     std::int32_t j = 1;
     for (std::int32_t i = 1; i <= n - 1; ++i) {
         if (i < j) std::swap(plan.source[i], plan.source[j]);
@@ -55,7 +56,8 @@ LengthPlan MakePlan(std::int32_t n) {
         j = j + k;
     }
     // Back to 0-based element numbers.
-    for (std::int32_t i = 0; i < n; ++i) plan.source[i] = plan.source[i + 1] - 1;
+    for (std::int32_t i = 0; i < n; ++i)
+        plan.source[i] = plan.source[i + 1] - 1;
     plan.source.resize(static_cast<std::size_t>(n));
     return plan;
 }
@@ -82,8 +84,7 @@ inline void Butterfly(double* __restrict ri, double* __restrict ii, double* __re
 // All stages of the decimation-in-frequency kernel on B interleaved lines: element e of lane b
 // is at re[e * B + b]. Butterflies of one stage are independent, so they are visited group by
 // group with the lanes innermost, which keeps every access unit-stride.
-template <int B, bool Forward>
-void Stages(double* re, double* im, const LengthPlan& plan) {
+template <int B, bool Forward> void Stages(double* re, double* im, const LengthPlan& plan) {
     const std::int32_t n = plan.n;
     const double* c = plan.cosines.data();
     const double* s = plan.sines.data();
@@ -112,9 +113,9 @@ enum class Negate { None, OnLoad, OnStore };
 // buffers; the bit reversal and the forward scaling by 1/n are done while storing back
 // (1/n is a power of two, so multiplying by it is the same number as dividing by n).
 template <int B, bool Forward>
-void TransformLines(float* re, float* im, std::int32_t firstLine, std::int32_t count, std::ptrdiff_t lineStride,
-                    std::ptrdiff_t elementStride, const LengthPlan& plan, Negate negate, double* bre,
-                    double* bim) {
+void TransformLines(float* re, float* im, std::int32_t firstLine, std::int32_t count,
+                    std::ptrdiff_t lineStride, std::ptrdiff_t elementStride, const LengthPlan& plan,
+                    Negate negate, double* bre, double* bim) {
     const std::int32_t n = plan.n;
     const double scale = Forward ? 1.0 / n : 1.0;
     const std::int32_t* source = plan.source.data();
@@ -184,11 +185,14 @@ void Transform2D(float* re, float* im, std::int32_t width, std::int32_t height, 
 
 std::int32_t LargestPowerOfTwoAtMost(std::int32_t n) {
     std::int64_t p = 1;
-    while (p <= n) p *= 2;
+    while (p <= n)
+        p *= 2;
     return static_cast<std::int32_t>(p / 2);
 }
 
-bool IsPowerOfTwo(std::int32_t n) { return n > 0 && (n & (n - 1)) == 0; }
+bool IsPowerOfTwo(std::int32_t n) {
+    return n > 0 && (n & (n - 1)) == 0;
+}
 
 void ForwardFFT2D(float* re, float* im, std::int32_t width, std::int32_t height, bool centre) {
     Transform2D<true>(re, im, width, height, centre);

@@ -12,7 +12,9 @@ namespace corvane {
 
 namespace {
 
-std::string SizeText(std::int32_t w, std::int32_t h) { return std::to_string(w) + " x " + std::to_string(h); }
+std::string SizeText(std::int32_t w, std::int32_t h) {
+    return std::to_string(w) + " x " + std::to_string(h);
+}
 
 std::string PixelText(std::int32_t x, std::int32_t y) {
     return "(" + std::to_string(x) + "," + std::to_string(y) + ")";
@@ -24,7 +26,8 @@ void CopyGrayBlock(const TGrayImage& gray, TFloatImage& map) {
     for (std::int32_t y = 0; y < h; ++y) {
         const std::uint8_t* src = gray.Data + static_cast<std::ptrdiff_t>(y) * gray.Width;
         float* dst = map.Data + static_cast<std::ptrdiff_t>(y) * w;
-        for (std::int32_t x = 0; x < w; ++x) dst[x] = static_cast<float>(src[x]);
+        for (std::int32_t x = 0; x < w; ++x)
+            dst[x] = static_cast<float>(src[x]);
     }
 }
 
@@ -116,8 +119,10 @@ std::unique_ptr<TMyFFT> TMyFFT::FromImagePair(const std::string& deformedBmpFile
     auto fft = std::make_unique<TMyFFT>(deformedBmpFileName);
     const TGrayImage reference(referenceBmpFileName);
     const std::int32_t w = fft->Width, h = fft->Height;
-    if (reference.Width < w && h > 0) throw CorvaneError(PixelText(reference.Width, 0) + " not in the gray image");
-    if (reference.Height < h && w > 0) throw CorvaneError(PixelText(0, reference.Height) + " not in the gray image");
+    if (reference.Width < w && h > 0)
+        throw CorvaneError(PixelText(reference.Width, 0) + " not in the gray image");
+    if (reference.Height < h && w > 0)
+        throw CorvaneError(PixelText(0, reference.Height) + " not in the gray image");
     auto real = std::make_unique<TFloatImage>(nullptr, w, h);
     auto imag = std::make_unique<TFloatImage>(nullptr, w, h);
     CopyGrayBlock(reference, *real);
@@ -147,31 +152,47 @@ TPhaseImage& TMyFFT::RequireReference() {
     return *RefPhase;
 }
 
-void TMyFFT::ForwardFFT() { ForwardFFT2D(Real->Data, Imag->Data, Width, Height, true); }
+void TMyFFT::ForwardFFT() {
+    ForwardFFT2D(Real->Data, Imag->Data, Width, Height, true);
+}
 
 void TMyFFT::ForwardFFTRef() {
     RequireReference();
     ForwardFFT2D(RefReal->Data, RefImag->Data, RefWidth, RefHeight, true);
 }
 
-void TMyFFT::InverseFFT() { InverseFFT2D(Real->Data, Imag->Data, Width, Height, true); }
+void TMyFFT::InverseFFT() {
+    InverseFFT2D(Real->Data, Imag->Data, Width, Height, true);
+}
 
 void TMyFFT::InverseFFTRef() {
     RequireReference();
     InverseFFT2D(RefReal->Data, RefImag->Data, RefWidth, RefHeight, true);
 }
 
-void TMyFFT::ShowSpectrum() { Phase->ComputeSpectrum(); }
+void TMyFFT::ShowSpectrum() {
+    Phase->ComputeSpectrum();
+}
 
-void TMyFFT::ShowSpectrumRef() { RequireReference().ComputeSpectrum(); }
+void TMyFFT::ShowSpectrumRef() {
+    RequireReference().ComputeSpectrum();
+}
 
-void TMyFFT::ComputePhase() { Phase->ComputePhase(); }
+void TMyFFT::ComputePhase() {
+    Phase->ComputePhase();
+}
 
-void TMyFFT::ComputePhaseRef() { RequireReference().ComputePhase(); }
+void TMyFFT::ComputePhaseRef() {
+    RequireReference().ComputePhase();
+}
 
-void TMyFFT::Unwrap(std::int32_t x0, std::int32_t y0, float t) { Phase->Unwrap(x0, y0, t); }
+void TMyFFT::Unwrap(std::int32_t x0, std::int32_t y0, float t) {
+    Phase->Unwrap(x0, y0, t);
+}
 
-void TMyFFT::UnwrapRef(std::int32_t x0, std::int32_t y0, float t) { RequireReference().Unwrap(x0, y0, t); }
+void TMyFFT::UnwrapRef(std::int32_t x0, std::int32_t y0, float t) {
+    RequireReference().Unwrap(x0, y0, t);
+}
 
 void TMyFFT::FindPeak(std::int32_t x0, std::int32_t y0, std::int32_t w, std::int32_t h) {
     TPhaseImage& ref = RequireReference();
@@ -200,8 +221,12 @@ void TMyFFT::FitPlane(std::int32_t margin) {
     PlaneB = ref.SlopeY;
 }
 
-void TMyFFT::SubtractReference(const TFloatImage& map) { Phase->SubtractReference(map); }
+void TMyFFT::SubtractReference(const TFloatImage& map) {
+    Phase->SubtractReference(map);
+}
 
-void TMyFFT::RemoveCarrier(float a, float b) { Phase->RemoveCarrier(a, b); }
+void TMyFFT::RemoveCarrier(float a, float b) {
+    Phase->RemoveCarrier(a, b);
+}
 
 } // namespace corvane

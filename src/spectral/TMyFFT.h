@@ -12,7 +12,7 @@ namespace corvane {
 /// two-dimensional FFT and the carrier-method operations. The zero frequency of a W x H spectrum
 /// lies at (W/2, H/2); W and H are powers of two.
 class TMyFFT {
-public:
+  public:
     std::int32_t CarrierUsedX = 0; ///< carrier offset applied by the last CutOrder
     std::int32_t CarrierUsedY = 0;
     std::int32_t CarrierX = 0; ///< carrier found by FindPeak or set by a tool, from the spectrum centre
@@ -88,8 +88,8 @@ public:
 
     /// CarrierUsed = Carrier; then the w x h block (negative sizes taken as 0, even sizes raised
     /// by one) centred on (W/2 + CarrierX, H/2 + CarrierY) is moved to the centre (W/2, H/2) of
-    /// the real and the imaginary map and everything else is cleared. Parts of the block that fall outside the
-    /// map are taken as 0 and dropped, so a whole-size block with no carrier changes nothing.
+    /// the real and the imaginary map and everything else is cleared. Parts of the block that fall outside
+    /// the map are taken as 0 and dropped, so a whole-size block with no carrier changes nothing.
     void CutOrder(std::int32_t w, std::int32_t h);
     /// The same on the reference field, with the reference size.
     void CutOrderRef(std::int32_t w, std::int32_t h);
@@ -103,7 +103,7 @@ public:
     /// Subtracts the plane x * a + y * b from the image phase map.
     void RemoveCarrier(float a, float b);
 
-private:
+  private:
     TPhaseImage& RequireReference();
 };
 

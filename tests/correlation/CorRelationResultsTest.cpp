@@ -54,8 +54,9 @@ struct CorRelationResultsTest : ::testing::Test {
         return std::any_of(t.begin(), t.end(), [&](const Record& k) { return k[0] == X && k[1] == Y; });
     }
     void SaveMask(int x, int y, int level) {
-        MakeGreyPicture(100, 90, [&](int i, int j) { return i == x && j == y ? level : 255; })
-            ->SaveBmp(r.Para.MaskFile);
+        MakeGreyPicture(100, 90, [&](int i, int j) {
+            return i == x && j == y ? level : 255;
+        })->SaveBmp(r.Para.MaskFile);
     }
 };
 

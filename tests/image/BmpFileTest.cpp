@@ -28,11 +28,14 @@ std::string DecodeError(const std::string& bytes) {
 
 std::vector<std::uint32_t> GreyRamp(unsigned n, unsigned step) {
     std::vector<std::uint32_t> palette;
-    for (unsigned i = 0; i < n; ++i) palette.push_back((i * step & 0xFF) * 0x010101u);
+    for (unsigned i = 0; i < n; ++i)
+        palette.push_back((i * step & 0xFF) * 0x010101u);
     return palette;
 }
 
-std::string With32(std::string bytes, std::size_t at, std::uint32_t v) { return test::Put32At(bytes, at, v), bytes; }
+std::string With32(std::string bytes, std::size_t at, std::uint32_t v) {
+    return test::Put32At(bytes, at, v), bytes;
+}
 
 } // namespace
 
@@ -53,39 +56,73 @@ TEST(BmpDecodeTest, EveryDepthHeaderAndRowOrder) {
                     expected.push_back(static_cast<std::uint8_t>(index * 37 & 0xFF));
                     layout.Pixels.push_back(bits == 24 ? expected.back() * 0x010101u : index);
                 }
-                EXPECT_EQ(Decode(BuildBmp(layout)).Pixels, expected) << bits << " bits, " << width << " x " << height;
+                EXPECT_EQ(Decode(BuildBmp(layout)).Pixels, expected)
+                    << bits << " bits, " << width << " x " << height;
             }
     const std::vector<std::pair<BmpLayout, Grey>> cases = {
         {{.Width = 2, .Height = 1, .Pixels = {0x0A141F, 0xFF0000}}, {20, 85}},
-        {{.Width = 2, .Height = 1, .Bits = 32, .Pixels = {0xEE0A141F, 0x0000FF}}, {20, 85}}, // 4th byte unused
+        {{.Width = 2, .Height = 1, .Bits = 32, .Pixels = {0xEE0A141F, 0x0000FF}},
+         {20, 85}}, // 4th byte unused
         {{.Width = 3, .Height = 1, .HeaderSize = 16, .Pixels = {0x0A141F, 0x010101, 0xFEFEFE}}, {20, 1, 254}},
         // 555 without masks; 16 of 31 green scales to 132.
         {{.Width = 3, .Height = 1, .Bits = 16, .Pixels = {0x7FFF, 0x001F, 0x0200}}, {255, 85, 44}},
-        {{.Width = 3, .Height = 1, .Bits = 16, .Compression = 3, .Masks = {0xF800, 0x07E0, 0x001F},
-          .MasksAfterHeader = true, .Pixels = {0xFFFF, 0x07E0, 0xF81F}}, {255, 85, 170}},
+        {{.Width = 3,
+          .Height = 1,
+          .Bits = 16,
+          .Compression = 3,
+          .Masks = {0xF800, 0x07E0, 0x001F},
+          .MasksAfterHeader = true,
+          .Pixels = {0xFFFF, 0x07E0, 0xF81F}},
+         {255, 85, 170}},
         // Red in the top byte: a layout only the masks reveal.
-        {{.Width = 2, .Height = -1, .Bits = 32, .HeaderSize = 124, .Compression = 3,
-          .Masks = {0xFF000000, 0x00FF0000, 0x0000FF00}, .Pixels = {0x0A141F00, 0xFF0000FF}}, {20, 85}},
+        {{.Width = 2,
+          .Height = -1,
+          .Bits = 32,
+          .HeaderSize = 124,
+          .Compression = 3,
+          .Masks = {0xFF000000, 0x00FF0000, 0x0000FF00},
+          .Pixels = {0x0A141F00, 0xFF0000FF}},
+         {20, 85}},
         // Two colours declared in an 8-bit file, a colour entry read as the mean of its channels;
         // the 12-byte core header with 3-byte entries.
-        {{.Width = 3, .Height = 1, .Bits = 8, .ColorsUsed = 2, .Palette = {0x0A141F, 0xFFFFFF}, .Pixels = {1, 0, 1}},
+        {{.Width = 3,
+          .Height = 1,
+          .Bits = 8,
+          .ColorsUsed = 2,
+          .Palette = {0x0A141F, 0xFFFFFF},
+          .Pixels = {1, 0, 1}},
          {255, 20, 255}},
-        {{.Width = 3, .Height = 1, .Bits = 1, .HeaderSize = 12, .Palette = {0x0A141F, 0xFFFFFF}, .Pixels = {1, 0, 1}},
+        {{.Width = 3,
+          .Height = 1,
+          .Bits = 1,
+          .HeaderSize = 12,
+          .Palette = {0x0A141F, 0xFFFFFF},
+          .Pixels = {1, 0, 1}},
          {255, 20, 255}},
     };
-    for (std::size_t i = 0; i < cases.size(); ++i) EXPECT_EQ(Decode(BuildBmp(cases[i].first)).Pixels, cases[i].second) << i;
+    for (std::size_t i = 0; i < cases.size(); ++i)
+        EXPECT_EQ(Decode(BuildBmp(cases[i].first)).Pixels, cases[i].second) << i;
 }
 
 TEST(BmpDecodeTest, RunLengthCodes) {
     // Bottom row first: a run, an odd literal with its pad byte, end of line; a move of one right
     // and one up skipping a row (left black); a run; end of picture.
-    BmpLayout rle8{.Width = 5, .Height = 3, .Bits = 8, .Compression = 1, .Palette = GreyRamp(16, 16),
-                 .PixelBytes = std::string("\x02\x01\x00\x03\x02\x03\x04\x00\x00\x00\x00\x02\x01\x01\x03\x05\x00\x01", 18)};
+    BmpLayout rle8{.Width = 5,
+                   .Height = 3,
+                   .Bits = 8,
+                   .Compression = 1,
+                   .Palette = GreyRamp(16, 16),
+                   .PixelBytes = std::string(
+                       "\x02\x01\x00\x03\x02\x03\x04\x00\x00\x00\x00\x02\x01\x01\x03\x05\x00\x01", 18)};
     EXPECT_EQ(Decode(BuildBmp(rle8)).Pixels, (Grey{0, 80, 80, 80, 0, 0, 0, 0, 0, 0, 16, 16, 32, 48, 64}));
     // 4 bits: a run alternates its nibbles; a literal of 5 takes 3 bytes and a pad; a run past the
     // right edge is clipped.
-    BmpLayout rle4{.Width = 10, .Height = 1, .Bits = 4, .Compression = 2, .Palette = GreyRamp(16, 16),
-                 .PixelBytes = std::string("\x03\x12\x00\x05\x34\x56\x70\x00\x09\x77", 10)};
+    BmpLayout rle4{.Width = 10,
+                   .Height = 1,
+                   .Bits = 4,
+                   .Compression = 2,
+                   .Palette = GreyRamp(16, 16),
+                   .PixelBytes = std::string("\x03\x12\x00\x05\x34\x56\x70\x00\x09\x77", 10)};
     EXPECT_EQ(Decode(BuildBmp(rle4)).Pixels, (Grey{16, 32, 16, 48, 64, 80, 96, 112, 112, 112}));
     // Literal past the end of the codes, index past the palette, far larger than its codes.
     rle8.PixelBytes = std::string("\x00\x05\x01\x02", 4);
@@ -97,11 +134,21 @@ TEST(BmpDecodeTest, RunLengthCodes) {
 }
 
 TEST(BmpDecodeTest, DamagedAndHostileHeadersAreRefused) {
-    const std::string rgb = BuildBmp({.Width = 3, .Height = 2, .Pixels = test::GreyAsRgb({1, 2, 3, 4, 5, 6})});
-    const std::string pal = BuildBmp({.Width = 3, .Height = 2, .Bits = 8, .ColorsUsed = 4, .Palette = GreyRamp(4, 60),
+    const std::string rgb =
+        BuildBmp({.Width = 3, .Height = 2, .Pixels = test::GreyAsRgb({1, 2, 3, 4, 5, 6})});
+    const std::string pal = BuildBmp({.Width = 3,
+                                      .Height = 2,
+                                      .Bits = 8,
+                                      .ColorsUsed = 4,
+                                      .Palette = GreyRamp(4, 60),
                                       .Pixels = {0, 1, 2, 3, 2, 1}});
-    const std::string wideMasks = BuildBmp({.Width = 1, .Height = 1, .Bits = 16, .Compression = 3,
-                                            .Masks = {0x1F0000, 0x7E0, 0x1F}, .MasksAfterHeader = true, .Pixels = {0}});
+    const std::string wideMasks = BuildBmp({.Width = 1,
+                                            .Height = 1,
+                                            .Bits = 16,
+                                            .Compression = 3,
+                                            .Masks = {0x1F0000, 0x7E0, 0x1F},
+                                            .MasksAfterHeader = true,
+                                            .Pixels = {0}});
 
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "not a BMP file"},
@@ -119,7 +166,8 @@ TEST(BmpDecodeTest, DamagedAndHostileHeadersAreRefused) {
         {BuildBmp({.Width = 2, .Height = 1, .Bits = 8, .Palette = GreyRamp(2, 60), .Pixels = {0, 3}}),
          "palette index out of range"},
     };
-    for (const auto& [bytes, message] : cases) EXPECT_EQ(DecodeError(bytes), "bad.bmp: " + message) << message;
+    for (const auto& [bytes, message] : cases)
+        EXPECT_EQ(DecodeError(bytes), "bad.bmp: " + message) << message;
 }
 
 TEST(BmpDecodeTest, TruncationsAndRandomDamageFailCleanly) {
@@ -127,13 +175,30 @@ TEST(BmpDecodeTest, TruncationsAndRandomDamageFailCleanly) {
     // the size its header states or is refused; the sanitizer build checks every read.
     // Each layout with the trailing bytes of row padding that a file may lack.
     const std::vector<std::pair<BmpLayout, std::size_t>> samples = {
-        {{.Width = 9, .Height = 2, .Bits = 1, .HeaderSize = 12, .Palette = {0, 0xFFFFFF},
-          .Pixels = std::vector<std::uint32_t>(18, 1)}, 2},
-        {{.Width = 3, .Height = 3, .Bits = 16, .HeaderSize = 124, .Compression = 3, .Masks = {0xF800, 0x7E0, 0x1F},
-          .Pixels = std::vector<std::uint32_t>(9, 1)}, 2},
+        {{.Width = 9,
+          .Height = 2,
+          .Bits = 1,
+          .HeaderSize = 12,
+          .Palette = {0, 0xFFFFFF},
+          .Pixels = std::vector<std::uint32_t>(18, 1)},
+         2},
+        {{.Width = 3,
+          .Height = 3,
+          .Bits = 16,
+          .HeaderSize = 124,
+          .Compression = 3,
+          .Masks = {0xF800, 0x7E0, 0x1F},
+          .Pixels = std::vector<std::uint32_t>(9, 1)},
+         2},
         {{.Width = 3, .Height = -2, .Pixels = std::vector<std::uint32_t>(6, 0x102030)}, 3},
-        {{.Width = 6, .Height = 2, .Bits = 8, .Compression = 1, .Palette = GreyRamp(8, 30),
-          .PixelBytes = std::string("\x03\x01\x00\x03\x02\x03\x04\x00\x00\x00\x00\x02\x01\x00\x02\x05\x00\x01", 18)}, 99},
+        {{.Width = 6,
+          .Height = 2,
+          .Bits = 8,
+          .Compression = 1,
+          .Palette = GreyRamp(8, 30),
+          .PixelBytes =
+              std::string("\x03\x01\x00\x03\x02\x03\x04\x00\x00\x00\x00\x02\x01\x00\x02\x05\x00\x01", 18)},
+         99},
     };
     std::mt19937 rng(7);
     for (const auto& [layout, padding] : samples) {
@@ -142,10 +207,12 @@ TEST(BmpDecodeTest, TruncationsAndRandomDamageFailCleanly) {
             EXPECT_THROW(Decode(file.substr(0, n)), CorvaneError) << "prefix of " << n << " bytes";
         for (int trial = 0; trial < 3000; ++trial) {
             std::string damaged = file;
-            for (int k = 0; k < 3; ++k) damaged[rng() % damaged.size()] = static_cast<char>(rng() & 0xFF);
+            for (int k = 0; k < 3; ++k)
+                damaged[rng() % damaged.size()] = static_cast<char>(rng() & 0xFF);
             try {
                 GrayRaster r = Decode(damaged);
-                EXPECT_EQ(r.Pixels.size(), static_cast<std::size_t>(r.Width) * static_cast<std::size_t>(r.Height));
+                EXPECT_EQ(r.Pixels.size(),
+                          static_cast<std::size_t>(r.Width) * static_cast<std::size_t>(r.Height));
                 EXPECT_LE(r.Pixels.size(), std::max<std::size_t>(damaged.size() * 256, 65536));
             } catch (const CorvaneError&) {
             }
@@ -158,6 +225,7 @@ TEST(BmpWriteTest, WritesTheTwentyFourBitGreyFormBottomUp) {
     Grey grey = {10, 20, 30, 40, 50, 60}; // 3 x 2: rows of 9 bytes padded to 12
     TGrayImage(grey.data(), 3, 2).SaveBmp(dir.File("out.bmp"));
     // The writer fills the image size field, which the builder leaves at 0, and leaves the resolution at 0.
-    const std::string built = BuildBmp({.Width = 3, .Height = 2, .Pixels = test::GreyAsRgb(grey), .PaddingByte = 0});
+    const std::string built =
+        BuildBmp({.Width = 3, .Height = 2, .Pixels = test::GreyAsRgb(grey), .PaddingByte = 0});
     EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp")), With32(With32(With32(built, 38, 0), 42, 0), 34, 24));
 }

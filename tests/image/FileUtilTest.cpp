@@ -1,5 +1,5 @@
-#include "image/CorvaneError.h"
 #include "image/FileUtil.h"
+#include "image/CorvaneError.h"
 #include "support/ErrorText.h"
 #include "support/TestSupport.h"
 

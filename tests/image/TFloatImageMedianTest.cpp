@@ -17,7 +17,8 @@ std::vector<float> RandomValues(int count, int levels, unsigned seed) {
     std::uniform_int_distribution<int> level(0, std::max(levels - 1, 0));
     std::normal_distribution<float> noise(0.0f, 100.0f);
     std::vector<float> values(static_cast<std::size_t>(count));
-    for (float& v : values) v = levels > 0 ? level(rng) * 0.5f - 1.0f : noise(rng);
+    for (float& v : values)
+        v = levels > 0 ? level(rng) * 0.5f - 1.0f : noise(rng);
     return values;
 }
 
@@ -37,19 +38,22 @@ void ExpectLikeBubbleMedian(int width, int height, int levels, unsigned seed, in
 
 TEST(TFloatImageMedian, MatchesTheBubblePassFilterOnWholeMapsAndRegions) {
     // Reduced networks up to 7x7, 9x1 and 11x3; 9x9 slides a sorted window; 4x2 is raised to 5x3.
-    const std::pair<int, int> windows[] = {{3, 3}, {5, 5}, {7, 7}, {1, 5}, {5, 3}, {9, 1}, {9, 9}, {11, 3}, {4, 2}};
+    const std::pair<int, int> windows[] = {{3, 3}, {5, 5}, {7, 7},  {1, 5}, {5, 3},
+                                           {9, 1}, {9, 9}, {11, 3}, {4, 2}};
     unsigned seed = 1;
     for (const auto& [w, h] : windows)
         for (int levels : {0, 3, 7})
             for (int width : {5, 40, 150}) // below, around and beyond the 64-column blocks
                 ExpectLikeBubbleMedian(width, 23, levels, seed++, 0, 0, width - 1, 22, w, h);
     // The region form leaves everything outside the region; 23 is wider than the region.
-    for (int window : {3, 5, 9, 23}) ExpectLikeBubbleMedian(30, 20, 5, 77, -4, 3, 21, 100, window, window);
+    for (int window : {3, 5, 9, 23})
+        ExpectLikeBubbleMedian(30, 20, 5, 77, -4, 3, 21, 100, window, window);
 }
 
 TEST(TFloatImageMedian, NotANumberInTheMapIsFilteredSafely) {
     std::vector<float> values = RandomValues(90 * 30, 0, 9);
-    for (std::size_t i = 0; i < values.size(); i += 3) values[i] = NAN;
+    for (std::size_t i = 0; i < values.size(); i += 3)
+        values[i] = NAN;
     TFloatImage map(values.data(), 90, 30);
     map.MedianFilter(7, 7);
     map.MedianFilter(3, 3);

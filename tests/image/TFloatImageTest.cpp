@@ -1,5 +1,5 @@
-#include "image/CorvaneError.h"
 #include "image/TFloatImage.h"
+#include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
 #include "support/CommaDecimalLocale.h"
 #include "support/ErrorText.h"
@@ -18,8 +18,7 @@ using namespace corvane::test;
 
 namespace {
 
-template <class T>
-std::string Bytes(T v) {
+template <class T> std::string Bytes(T v) {
     std::string s(sizeof v, '\0');
     std::memcpy(s.data(), &v, sizeof v);
     return s;
@@ -29,17 +28,21 @@ std::string Bytes(T v) {
 std::string FltBytes(std::int32_t w, std::int32_t h, std::initializer_list<float> values,
                      const std::string& reserved = std::string(10, '\0')) {
     std::string s = Bytes(w) + Bytes(h) + Bytes(0.5f) + Bytes(0.25f) + Bytes(2.0f) + reserved;
-    for (float v : values) s += Bytes(v);
+    for (float v : values)
+        s += Bytes(v);
     return s;
 }
 
-std::string Levels(const TGrayImage& gray) { return std::string(gray.Data, gray.Data + gray.Size); }
+std::string Levels(const TGrayImage& gray) {
+    return std::string(gray.Data, gray.Data + gray.Size);
+}
 
 } // namespace
 
 TEST(TFloatImageFile, SavedMapReadsBackBitForBitHeaderIncluded) {
     TempDir dir;
-    const std::string original = FltBytes(3, 2, {1.5f, -2.0f, 3.25f, 0.0f, -0.0f, 1e30f}, "R\1\2\3\4\5\6\7\x08\xff");
+    const std::string original =
+        FltBytes(3, 2, {1.5f, -2.0f, 3.25f, 0.0f, -0.0f, 1e30f}, "R\1\2\3\4\5\6\7\x08\xff");
     WriteFileBytes(dir.File("in.flt"), original + "trailing bytes are ignored");
     TFloatImage map(dir.File("in.flt"));
     EXPECT_EQ(std::pair(map.Width, map.GetPixel(2, 1)), std::pair(3, 1e30f));
@@ -50,8 +53,9 @@ TEST(TFloatImageFile, SavedMapReadsBackBitForBitHeaderIncluded) {
     TFloatImage small(nullptr, 2, 1);
     small.SetPixel(1, 0, 7.0f);
     small.SaveFlt(dir.File("small.flt"));
-    EXPECT_EQ(ReadFileBytes(dir.File("small.flt")),
-              Bytes(2) + Bytes(1) + Bytes(1.0f) + Bytes(1.0f) + Bytes(1.0f) + std::string(10, '\0') + Bytes(0.0f) + Bytes(7.0f));
+    EXPECT_EQ(ReadFileBytes(dir.File("small.flt")), Bytes(2) + Bytes(1) + Bytes(1.0f) + Bytes(1.0f) +
+                                                        Bytes(1.0f) + std::string(10, '\0') + Bytes(0.0f) +
+                                                        Bytes(7.0f));
     EXPECT_EQ(ErrorText([&] { small.SaveFlt(dir.File("no/dir.flt")); }),
               "Can not save the float image to " + dir.File("no/dir.flt"));
 }
@@ -68,8 +72,10 @@ TEST(TFloatImageFile, DamagedFilesAreRefusedAndLeaveTheMapAsItWas) {
     map->FileName = "kept.flt";
     for (const auto& [bytes, message] : cases) {
         WriteFileBytes(dir.File("bad.flt"), bytes);
-        EXPECT_NE(ErrorText([&] { map->LoadFlt(dir.File("bad.flt")); }).find(message), std::string::npos) << message;
-        EXPECT_TRUE(map->Width * map->Height == 4 && map->FileName == "kept.flt" && map->GetPixel(1, 1) == 11.0f);
+        EXPECT_NE(ErrorText([&] { map->LoadFlt(dir.File("bad.flt")); }).find(message), std::string::npos)
+            << message;
+        EXPECT_TRUE(map->Width * map->Height == 4 && map->FileName == "kept.flt" &&
+                    map->GetPixel(1, 1) == 11.0f);
     }
     EXPECT_EQ(ErrorText([&] { TFloatImage missing(dir.File("none.flt")); }),
               dir.File("none.flt") + ": can not open the file");
@@ -81,7 +87,8 @@ TEST(TFloatImage, EveryFailureMessage) {
     EXPECT_EQ(ErrorText([&] { map.SetPixel(2, 0, 1.0f); }), "(2,0) not in the image");
     float* data = map.Data;
     map.Data = nullptr;
-    EXPECT_EQ(ErrorText([&] { map.Output3DDat("x.dat", "", 0, 0, 1, 0, 1, 1); }), "no data to output: TFloatImage");
+    EXPECT_EQ(ErrorText([&] { map.Output3DDat("x.dat", "", 0, 0, 1, 0, 1, 1); }),
+              "no data to output: TFloatImage");
     EXPECT_EQ(ErrorText([&] { map.FillRect(0, 0, 0, 1, 1, true); }), "no data : TFloatImage::FillRect()");
     EXPECT_EQ(ErrorText([&] { map.FillCircle(0, 0, 0, 1, false); }), "no data : TFloatImage::FillRect()");
     EXPECT_EQ(ErrorText([&] { map.MedianFilter(3, 3); }), "no data to do median filter: TFloatImage");
@@ -112,7 +119,8 @@ TEST(TFloatImageFill, RectanglesAndCirclesInsideAndOutside) {
     map->FillRect(9.0f, -5, -5, 10, 10, false); // nothing lies outside
     map->FillRect(2.0f, 2, 1, 99, 1, true);     // clipped at the right edge
     map->FillRect(0.0f, 1, 0, 2, 1, false);
-    EXPECT_EQ(std::vector<float>(map->Data, map->Data + 12), std::vector<float>({0, 1, 1, 0, 0, 1, 2, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(std::vector<float>(map->Data, map->Data + 12),
+              std::vector<float>({0, 1, 1, 0, 0, 1, 2, 0, 0, 0, 0, 0}));
     auto disc = MakeFloatMap(5, 5, [](int, int) { return 0.0; });
     disc->FillCircle(1.0f, 2, 2, 0.0, true);
     EXPECT_EQ(disc->SumRect(0, 0, 4, 4), 1.0f);
@@ -132,14 +140,15 @@ TEST(TFloatImageListing, StepsClippingAndMasks) {
                                   "      1.00000000       0.00000000       2.00000000 \n      2");
     map->Output3DDat(dir.File("clip.dat"), "", 3, 4, 100, 100, 1, 1);
     EXPECT_EQ(ReadFileBytes(dir.File("clip.dat")), "      1.50000000       8.00000000       5.00000000 \n"
-                                                  "      2.00000000       8.00000000       6.00000000 \n");
+                                                   "      2.00000000       8.00000000       6.00000000 \n");
     MakeGreyPicture(5, 5, [](int x, int y) { return x == y ? 255 : 128; })->SaveBmp(dir.File("mask.bmp"));
     map->Output3DDat(dir.File("mask.dat"), dir.File("mask.bmp"), 0, 0, 4, 4, 1, 1);
     EXPECT_EQ(ReadFileBytes(dir.File("mask.dat")).size(), 5 * 52u);
     EXPECT_TRUE(map->HasMask);
 
     MakeGreyPicture(4, 5, [](int x, int) { return x == 1 ? 0 : 255; })->SaveBmp(dir.File("small.bmp"));
-    EXPECT_THROW(map->Output3DDat(dir.File("bad.dat"), dir.File("small.bmp"), 0, 0, 4, 4, 1, 1), CorvaneError);
+    EXPECT_THROW(map->Output3DDat(dir.File("bad.dat"), dir.File("small.bmp"), 0, 0, 4, 4, 1, 1),
+                 CorvaneError);
     EXPECT_FALSE(std::filesystem::exists(dir.File("bad.dat")));
     EXPECT_THROW(map->ApplyMaskFile(0.0f, dir.File("small.bmp")), CorvaneError);
     EXPECT_EQ(map->MaskFileName, dir.File("mask.bmp"));

@@ -1,5 +1,5 @@
-#include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
+#include "image/CorvaneError.h"
 #include "support/BmpBuilder.h"
 #include "support/BubbleMedian.h"
 #include "support/ErrorText.h"
@@ -17,7 +17,9 @@ using Grey = std::vector<std::uint8_t>;
 using Raw = TGrayImage::RawDescription;
 
 namespace {
-Grey Pixels(const TGrayImage& image) { return Grey(image.Data, image.Data + image.Size); }
+Grey Pixels(const TGrayImage& image) {
+    return Grey(image.Data, image.Data + image.Size);
+}
 } // namespace
 
 TEST(TGrayImageTest, ConstructionsSizesAndPixelAccess) {
@@ -73,19 +75,27 @@ TEST(TGrayImageTest, RawFilesHeaderShortFilesAndBadSizes) {
     EXPECT_EQ(Pixels(TGrayImage(Raw{a, 1000, 2, 1})), (Grey{0, 0}));
 
     std::string square(512 * 512, '\0');
-    for (std::size_t i = 0; i < square.size(); ++i) square[i] = static_cast<char>(i % 251);
+    for (std::size_t i = 0; i < square.size(); ++i)
+        square[i] = static_cast<char>(i % 251);
     test::WriteFileBytes(dir.File("sq.raw"), square);
     EXPECT_EQ(TGrayImage(Raw{dir.File("sq.raw"), 0, 512, 512}).GetPixel(511, 511), (512 * 512 - 1) % 251);
 
     EXPECT_EQ(ErrorText([&] { TGrayImage(Raw{a, 0, -3, 2}); }), a + ": bad RAW image size -3 x 2");
-    EXPECT_EQ(ErrorText([&] { TGrayImage(Raw{a, 0, 70000, 70000}); }), a + ": bad RAW image size 70000 x 70000");
+    EXPECT_EQ(ErrorText([&] {
+                  TGrayImage(Raw{a, 0, 70000, 70000});
+              }),
+              a + ": bad RAW image size 70000 x 70000");
     EXPECT_EQ(ErrorText([&] { TGrayImage(Raw{a, -1, 2, 2}); }), a + ": bad RAW header size -1");
 }
 
 TEST(TGrayImageTest, BmpFilesByExtensionAndPalette) {
     test::TempDir dir;
-    test::BmpLayout layout{.Width = 3, .Height = 2, .Bits = 8, .ColorsUsed = 3,
-                       .Palette = {0x101010, 0x808080, 0xFEFEFE}, .Pixels = {0, 1, 2, 2, 1, 0}};
+    test::BmpLayout layout{.Width = 3,
+                           .Height = 2,
+                           .Bits = 8,
+                           .ColorsUsed = 3,
+                           .Palette = {0x101010, 0x808080, 0xFEFEFE},
+                           .Pixels = {0, 1, 2, 2, 1, 0}};
     test::WriteFileBytes(dir.File("pal.bmp"), test::BuildBmp(layout));
     TGrayImage image(dir.File("pal.bmp"));
     EXPECT_EQ(Pixels(image), (Grey{16, 128, 254, 254, 128, 16}));
@@ -110,23 +120,28 @@ TEST(TGrayImageTest, FailedLoadsAndSavesChangeNothing) {
     loaded.FillRect(42, 0, 0, 1, 1);
     const std::uint8_t* data = loaded.Data;
     EXPECT_THROW(loaded.LoadBmp(dir.File("bad.bmp")), CorvaneError);
-    EXPECT_TRUE(loaded.FileName == "MemoryData.raw" && loaded.Width * 10 + loaded.Height == 22 && loaded.Data == data);
+    EXPECT_TRUE(loaded.FileName == "MemoryData.raw" && loaded.Width * 10 + loaded.Height == 22 &&
+                loaded.Data == data);
     EXPECT_EQ(Pixels(loaded), Grey(4, 42));
 
     // The name is a folder, or in a missing folder: refused.
     TGrayImage image(nullptr, 2, 2);
     fs::create_directory(dir.File("pic.bmp"));
-    EXPECT_EQ(ErrorText([&] { image.SaveToFile(dir.File("pic.bmp")); }), dir.File("pic.bmp") + ": can not write the file");
-    EXPECT_EQ(ErrorText([&] { image.SaveRaw(dir.File("no/a.raw")); }), dir.File("no/a.raw") + ": can not write the file");
+    EXPECT_EQ(ErrorText([&] { image.SaveToFile(dir.File("pic.bmp")); }),
+              dir.File("pic.bmp") + ": can not write the file");
+    EXPECT_EQ(ErrorText([&] { image.SaveRaw(dir.File("no/a.raw")); }),
+              dir.File("no/a.raw") + ": can not write the file");
 }
 
 TEST(TGrayImageFilterTest, MedianMatchesTheBubbleReference) {
     std::mt19937 rng(1);
     for (unsigned levels : {2, 5, 256}) { // few levels give many ties
-        for (auto [w, h] : {std::pair{1, 1}, {3, 3}, {4, 4}, {2, 6}, {7, 3}, {0, -2}, {11, 9}, {21, 1}, {40, 2}}) {
+        for (auto [w, h] :
+             {std::pair{1, 1}, {3, 3}, {4, 4}, {2, 6}, {7, 3}, {0, -2}, {11, 9}, {21, 1}, {40, 2}}) {
             const int width = 23, height = 17;
             Grey original(width * height);
-            for (auto& p : original) p = static_cast<std::uint8_t>(rng() % levels * (255 / (levels - 1)));
+            for (auto& p : original)
+                p = static_cast<std::uint8_t>(rng() % levels * (255 / (levels - 1)));
             Grey v = original;
             TGrayImage(v.data(), width, height).MedianFilter(w, h);
             test::BubbleMedian(original, width, 0, 0, width - 1, height - 1, w, h);
@@ -145,7 +160,7 @@ TEST(TGrayImageFilterTest, MedianMatchesTheBubbleReference) {
 
 TEST(TGrayImageFilterTest, AverageAlongRowsAndDownColumns) {
     Grey v = {0, 3, 6, 10, 20, //
-              9, 0, 0, 0, 9};
+              9, 0, 0, 0,  9};
     TGrayImage(v.data(), 5, 2).AverageFilter(2, false); // length 3; quotients truncated
     EXPECT_EQ(v, (Grey{0, 3, 6, 12, 20, 9, 3, 0, 3, 9}));
 

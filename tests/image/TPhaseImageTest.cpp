@@ -1,5 +1,5 @@
-#include "image/CorvaneError.h"
 #include "image/TPhaseImage.h"
+#include "image/CorvaneError.h"
 #include "support/FloatMaps.h"
 
 #include <gtest/gtest.h>
@@ -19,10 +19,13 @@ std::unique_ptr<TFloatImage> MapOf(int w, int h, const std::vector<float>& value
     return MakeFloatMap(w, h, [&](int x, int y) { return values[static_cast<std::size_t>(y * w + x)]; });
 }
 
-std::vector<int> Levels(const TGrayImage& gray) { return std::vector<int>(gray.Data, gray.Data + gray.Size); }
+std::vector<int> Levels(const TGrayImage& gray) {
+    return std::vector<int>(gray.Data, gray.Data + gray.Size);
+}
 
 /// Every pixel of the phase equals the library's double atan2 rounded to single precision.
-void ExpectLibraryAtan2(const TFloatImage& phase, const TFloatImage& real, const TFloatImage& imag, int from) {
+void ExpectLibraryAtan2(const TFloatImage& phase, const TFloatImage& real, const TFloatImage& imag,
+                        int from) {
     int differences = 0;
     for (std::size_t i = static_cast<std::size_t>(from); i < phase.PixelCount(); ++i) {
         const float expected = static_cast<float>(std::atan2(double{imag.Data[i]}, double{real.Data[i]}));
@@ -46,14 +49,15 @@ TEST(TPhaseImagePhase, NearZeroRulesAndTheLibraryAtan2InSinglePrecision) {
         return std::ldexp(mantissa(rng), (y * w + x) % 7 == 0 ? exponent(rng) : exponent(rng) / 3);
     });
     // 3.3999999e-20f is the float just below 3.4e-20, 3.4000002e-20f the one above.
-    const float d[] = {-1, 0, 0, 1, 1e-21f, -1e-21f, -5, 3.3999999e-20f, 2, 3.4000002e-20f, INFINITY, 1, 1.5e19f};
+    const float d[] = {-1,       0, 0,      1, 1e-21f, -1e-21f, -5, 3.3999999e-20f, 2, 3.4000002e-20f,
+                       INFINITY, 1, 1.5e19f};
     const float n[] = {0, 2, 0, 1, -2, 1e-21f, -3.3999999e-20f, -3.5e-20f, -0.0f, 1, 1, NAN, 1e-19f};
     std::copy(std::begin(d), std::end(d), real->Data);
     std::copy(std::begin(n), std::end(n), imag->Data);
     TPhaseImage phase(real.get(), imag.get());
     phase.ComputePhase();
-    const float expected[] = {3.1415925f, 1.5707963f, 0, 0.78539819f, -1.5707963f, 3.1415925f, 3.1415925f,
-                              -1.5707963f, 0};
+    const float expected[] = {3.1415925f, 1.5707963f,  0, 0.78539819f, -1.5707963f, 3.1415925f,
+                              3.1415925f, -1.5707963f, 0};
     EXPECT_TRUE(std::equal(std::begin(expected), std::end(expected), phase.Phase->Data));
     ExpectLibraryAtan2(*phase.Phase, *real, *imag, std::size(expected));
     EXPECT_EQ(phase.Gray->GetPixel(0, 0), 254); // 3.1415925 shows just below white
@@ -63,13 +67,15 @@ TEST(TPhaseImagePhase, AnglesNextToAFloatRoundingBoundaryRoundAsTheLibrary) {
     // Each angle lies within a unit of the last double place of a point halfway between two
     // floats; an approximation of the angle may fall on the other side of that point.
     const std::pair<float, float> hard[] = {
-        {-0x1.89f37p+3f, 0x1.3ba44ap-4f}, {0x1.be14e8p-3f, -0x1.63b02ep+2f}, {-0x1.e6003ep-3f, 0x1.45d7a4p-4f},
-        {0x1.e840c8p-2f, -0x1.13116ap-4f}, {0x1.c78dp-4f, -0x1.0a483p+0f}, {-0x1.793c32p-4f, 0x1.44d5acp-3f},
+        {-0x1.89f37p+3f, 0x1.3ba44ap-4f},  {0x1.be14e8p-3f, -0x1.63b02ep+2f},
+        {-0x1.e6003ep-3f, 0x1.45d7a4p-4f}, {0x1.e840c8p-2f, -0x1.13116ap-4f},
+        {0x1.c78dp-4f, -0x1.0a483p+0f},    {-0x1.793c32p-4f, 0x1.44d5acp-3f},
         {0x1.44475ep+4f, -0x1.b90ee8p+1f},
     };
     for (const auto& [n, d] : hard) {
         const double angle = std::atan2(double{n}, double{d});
-        ASSERT_NE(static_cast<float>(angle), static_cast<float>(std::nextafter(angle, 0.0))) << n << " / " << d;
+        ASSERT_NE(static_cast<float>(angle), static_cast<float>(std::nextafter(angle, 0.0)))
+            << n << " / " << d;
     }
     // Seven pairs repeated along 59 pixels meet every place of a block and the one-pixel tail.
     auto real = MakeFloatMap(59, 1, [&](int x, int) { return hard[x % 7].second; });
@@ -132,16 +138,19 @@ TEST(TPhaseImageUnwrap, RowThenColumnScanRestoresARamp) {
     // A tilted plane wrapped into -pi..pi comes back up to a constant, from a start inside.
     const int w = 40, h = 30;
     auto plane = [](int x, int y) { return 0.7 * (x - 20) - 0.45 * (y - 12); };
-    auto map = MakeFloatMap(w, h, [&](int x, int y) { return std::remainder(plane(x, y), 2 * std::numbers::pi); });
+    auto map =
+        MakeFloatMap(w, h, [&](int x, int y) { return std::remainder(plane(x, y), 2 * std::numbers::pi); });
     TPhaseImage phase(map.get());
     phase.Unwrap(20, 12, 0.5f);
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) ASSERT_NEAR(map->GetPixel(x, y), plane(x, y), 1e-4) << x << "," << y;
+        for (int x = 0; x < w; ++x)
+            ASSERT_NEAR(map->GetPixel(x, y), plane(x, y), 1e-4) << x << "," << y;
     EXPECT_THROW(phase.Unwrap(w, 0, 0.5f), CorvaneError);
 }
 
 TEST(TPhaseImageFit, PeakSearchAndPlaneFit) {
-    auto map = MakeFloatMap(8, 6, [](int x, int y) { return (x == 6 && y == 1) || (x == 2 && y == 4) ? 5.0 : 1.0; });
+    auto map =
+        MakeFloatMap(8, 6, [](int x, int y) { return (x == 6 && y == 1) || (x == 2 && y == 4) ? 5.0 : 1.0; });
     TPhaseImage peak(map.get());
     peak.FindPeak(0, 0, 8, 6);
     EXPECT_EQ(std::pair(peak.CarrierX, peak.CarrierY), std::pair(6 - 4, 1 - 3));

@@ -7,18 +7,21 @@ namespace corvane::test {
 namespace {
 
 void Append(std::string& s, std::uint32_t v, int bytes) {
-    for (int i = 0; i < bytes; ++i) s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
+    for (int i = 0; i < bytes; ++i)
+        s.push_back(static_cast<char>((v >> (8 * i)) & 0xFF));
 }
 
 } // namespace
 
 void Put32At(std::string& bytes, std::size_t offset, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<char>((value >> (8 * i)) & 0xFF);
 }
 
 std::vector<std::uint32_t> GreyAsRgb(const std::vector<std::uint8_t>& grey) {
     std::vector<std::uint32_t> rgb;
-    for (std::uint8_t v : grey) rgb.push_back(v * 0x010101u);
+    for (std::uint8_t v : grey)
+        rgb.push_back(v * 0x010101u);
     return rgb;
 }
 
@@ -33,14 +36,18 @@ std::string BuildBmp(const BmpLayout& layout) {
     Append(info, layout.Bits, 2);
     if (!core) {
         // Compression, image size (which readers may not trust), 72 dpi twice, colours, important.
-        for (std::uint32_t v : {layout.Compression, 0u, 2835u, 2835u, layout.ColorsUsed, 0u}) Append(info, v, 4);
+        for (std::uint32_t v : {layout.Compression, 0u, 2835u, 2835u, layout.ColorsUsed, 0u})
+            Append(info, v, 4);
         if (layout.HeaderSize >= 52)
-            for (std::uint32_t m : layout.Masks) Append(info, m, 4);
+            for (std::uint32_t m : layout.Masks)
+                Append(info, m, 4);
         info.resize(layout.HeaderSize, '\0'); // alpha mask, colour space and profile fields stay empty
     }
     if (layout.MasksAfterHeader)
-        for (std::uint32_t m : layout.Masks) Append(info, m, 4);
-    for (std::uint32_t c : layout.Palette) Append(info, c, core ? 3 : 4);
+        for (std::uint32_t m : layout.Masks)
+            Append(info, m, 4);
+    for (std::uint32_t c : layout.Palette)
+        Append(info, c, core ? 3 : 4);
 
     const std::int64_t width = layout.Width;
     const std::int64_t rows = std::llabs(layout.Height);
@@ -59,7 +66,8 @@ std::string BuildBmp(const BmpLayout& layout) {
                 continue;
             }
             bits = bits << layout.Bits | v;
-            if ((pending += layout.Bits) == 8) Append(row, static_cast<std::uint32_t>(bits), 1), bits = 0, pending = 0;
+            if ((pending += layout.Bits) == 8)
+                Append(row, static_cast<std::uint32_t>(bits), 1), bits = 0, pending = 0;
         }
         if (pending > 0) Append(row, static_cast<std::uint32_t>(bits << (8 - pending)), 1);
         row.resize(stride, static_cast<char>(layout.PaddingByte));

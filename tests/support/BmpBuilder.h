@@ -10,11 +10,11 @@ namespace corvane::test {
 /// make well-formed variants and, by changing single fields, damaged ones.
 struct BmpLayout {
     std::int32_t Width = 0;
-    std::int32_t Height = 0;        ///< negative: rows stored top-down
+    std::int32_t Height = 0; ///< negative: rows stored top-down
     std::uint16_t Bits = 24;
-    std::uint32_t HeaderSize = 40;  ///< 12 (core), 16, 40, 52, 56, 64, 108 or 124
+    std::uint32_t HeaderSize = 40; ///< 12 (core), 16, 40, 52, 56, 64, 108 or 124
     std::uint32_t Compression = 0;
-    std::uint32_t ColorsUsed = 0;   ///< written into the header as is
+    std::uint32_t ColorsUsed = 0; ///< written into the header as is
     /// Palette entries as 0xRRGGBB; written as 3-byte entries after a 12-byte header, else 4-byte.
     std::vector<std::uint32_t> Palette{};
     /// Red, green, blue masks: inside headers of 52 bytes and more, after a 40-byte one when

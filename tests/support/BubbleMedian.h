@@ -21,7 +21,8 @@ void BubbleMedian(std::vector<T>& data, int width, int x1, int y1, int x2, int y
         for (int x = x1 + w / 2; x <= x2 - w / 2; ++x) {
             int k = 0;
             for (int j = y - h / 2; j <= y + h / 2; ++j)
-                for (int i = x - w / 2; i <= x + w / 2; ++i) window[k++] = copy[j * width + i];
+                for (int i = x - w / 2; i <= x + w / 2; ++i)
+                    window[k++] = copy[j * width + i];
             for (int pass = n - 1; pass >= n / 2; --pass)
                 for (int j = 0; j < pass; ++j)
                     if (window[j] < window[j + 1]) std::swap(window[j], window[j + 1]);

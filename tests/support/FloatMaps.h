@@ -6,8 +6,7 @@
 namespace corvane::test {
 
 /// An in-memory float map of the given size whose pixel (x, y) holds f(x, y).
-template <class F>
-std::unique_ptr<TFloatImage> MakeFloatMap(int width, int height, F f) {
+template <class F> std::unique_ptr<TFloatImage> MakeFloatMap(int width, int height, F f) {
     auto map = std::make_unique<TFloatImage>(nullptr, width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)

@@ -7,8 +7,7 @@
 namespace corvane::test {
 
 /// An in-memory grey picture of the given size whose pixel (x, y) holds the level f(x, y).
-template <class F>
-std::unique_ptr<TGrayImage> MakeGreyPicture(int width, int height, F f) {
+template <class F> std::unique_ptr<TGrayImage> MakeGreyPicture(int width, int height, F f) {
     auto gray = std::make_unique<TGrayImage>(nullptr, width, height);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)

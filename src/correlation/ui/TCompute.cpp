@@ -9,29 +9,21 @@
 namespace corvane::ui {
 
 TCompute::TCompute(int slot, const QString& configFile, QObject* parent)
-    : QThread(parent), ConfigFile(configFile.toStdString()), FromGroup(false), Slot(slot)
-{
-}
+    : QThread(parent), ConfigFile(configFile.toStdString()), FromGroup(false), Slot(slot) {}
 
 TCompute::TCompute(int slot, const TCorRelationPara& group, QObject* parent)
-    : QThread(parent), FromGroup(true), Group(group), Slot(slot)
-{
-}
+    : QThread(parent), FromGroup(true), Group(group), Slot(slot) {}
 
 TCompute::TCompute(int slot, std::function<void()> work, QObject* parent)
-    : QThread(parent), FromGroup(true), Slot(slot), work_(std::move(work))
-{
-}
+    : QThread(parent), FromGroup(true), Slot(slot), work_(std::move(work)) {}
 
-TCompute::~TCompute()
-{
+TCompute::~TCompute() {
     // A job object is released only after its thread has ended; waiting here keeps a late
     // release (program exit with jobs still running) from destroying a running thread.
     wait();
 }
 
-void TCompute::Execute()
-{
+void TCompute::Execute() {
     if (work_) {
         work_();
         return;
@@ -42,8 +34,7 @@ void TCompute::Execute()
         RunConfigFile(ConfigFile); // an error in one group ends the job; later groups are not run
 }
 
-void TCompute::run()
-{
+void TCompute::run() {
     try {
         Execute();
     } catch (const std::bad_alloc&) {

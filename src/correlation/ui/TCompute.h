@@ -19,7 +19,7 @@ namespace corvane::ui {
 /// then calls start().
 class TCompute : public QThread {
     Q_OBJECT
-public:
+  public:
     /// File mode: runs every group of the configuration file, in file order.
     TCompute(int slot, const QString& configFile, QObject* parent = nullptr);
     /// Group mode: runs a copy of group, taken now.
@@ -29,21 +29,21 @@ public:
     TCompute(int slot, std::function<void()> work, QObject* parent = nullptr);
     ~TCompute() override;
 
-    std::string ConfigFile;  ///< file mode: the configuration file to run
-    bool FromGroup = false;  ///< false: file mode; true: group mode
-    TCorRelationPara Group;  ///< group mode: the job's own copy of the group
-    int Slot = 0;            ///< slot in the status window, 1 to 10
+    std::string ConfigFile; ///< file mode: the configuration file to run
+    bool FromGroup = false; ///< false: file mode; true: group mode
+    TCorRelationPara Group; ///< group mode: the job's own copy of the group
+    int Slot = 0;           ///< slot in the status window, 1 to 10
 
     /// Empty when the work ended normally, else the error's message. Read it after finished.
     QString ErrorText() const { return error_; }
     /// True when the work ended with an error. Read it after finished.
     bool Failed() const { return failed_; }
 
-protected:
+  protected:
     /// Runs the work on the worker thread; never throws.
     void run() override;
 
-private:
+  private:
     /// The body of the job; throws what the engine or the configuration reader throws.
     void Execute();
     std::function<void()> work_;

@@ -19,13 +19,13 @@ namespace corvane::ui {
 
 namespace {
 const char* const kOverload = "System overload, Wait for other threads terminate";
-const QString kConfigFilter = QStringLiteral(
-    "CorRelation Config Files(*.cor)|*.cor|Float Image(*.flt)|*.flt|Codes File( *.cod )|*.cod|All files(*.*)|*.*");
+const QString kConfigFilter =
+    QStringLiteral("CorRelation Config Files(*.cor)|*.cor|Float Image(*.flt)|*.flt|Codes File( *.cod "
+                   ")|*.cod|All files(*.*)|*.*");
 } // namespace
 
 TCorRelationCommands::TCorRelationCommands(TMainForm& mainForm, TCorRelationStatusForm& statusForm)
-    : QObject(&mainForm), main_(mainForm), dialogs_(mainForm.Dialogs()), status_(statusForm)
-{
+    : QObject(&mainForm), main_(mainForm), dialogs_(mainForm.Dialogs()), status_(statusForm) {
     setObjectName(QStringLiteral("CorRelationCommands"));
     const auto bind = [this](const char* name, void (TCorRelationCommands::*handler)()) {
         if (QAction* action = main_.Action(QString::fromLatin1(name))) {
@@ -42,8 +42,7 @@ TCorRelationCommands::TCorRelationCommands(TMainForm& mainForm, TCorRelationStat
     main_.installEventFilter(this);
 }
 
-TCorRelationCommands::~TCorRelationCommands()
-{
+TCorRelationCommands::~TCorRelationCommands() {
     // A running job cannot be interrupted inside the engine; let it finish its files.
     for (TCompute* job : jobs_) {
         disconnect(job, nullptr, this, nullptr);
@@ -53,52 +52,44 @@ TCorRelationCommands::~TCorRelationCommands()
     jobs_.clear();
 }
 
-TCorRelationParaSelectorForm* TCorRelationCommands::Wizard() const
-{
+TCorRelationParaSelectorForm* TCorRelationCommands::Wizard() const {
     return wizard_.data();
 }
 
-int TCorRelationCommands::TakeSlot() const
-{
+int TCorRelationCommands::TakeSlot() const {
     const int slot = status_.FindFreeSlot();
-    if (slot < 0)
-        throw CorvaneError(kOverload);
+    if (slot < 0) throw CorvaneError(kOverload);
     return slot;
 }
 
-int TCorRelationCommands::Launch(std::unique_ptr<TCompute> job)
-{
+int TCorRelationCommands::Launch(std::unique_ptr<TCompute> job) {
     TCompute* raw = job.release();
     jobs_.push_back(raw);
-    connect(raw, &QThread::finished, this, [this, raw] { ComputeTerminate(raw); }, Qt::QueuedConnection);
+    connect(
+        raw, &QThread::finished, this, [this, raw] { ComputeTerminate(raw); }, Qt::QueuedConnection);
     status_.StartSlot(raw->Slot);
     raw->start();
     return raw->Slot;
 }
 
-int TCorRelationCommands::StartGroupJob(const TCorRelationPara& group)
-{
+int TCorRelationCommands::StartGroupJob(const TCorRelationPara& group) {
     const int slot = TakeSlot();
     return Launch(std::make_unique<TCompute>(slot, group));
 }
 
-int TCorRelationCommands::StartConfigFileJob(const QString& configFile)
-{
+int TCorRelationCommands::StartConfigFileJob(const QString& configFile) {
     const int slot = TakeSlot();
     return Launch(std::make_unique<TCompute>(slot, configFile));
 }
 
-int TCorRelationCommands::StartWorkJob(std::function<void()> work)
-{
+int TCorRelationCommands::StartWorkJob(std::function<void()> work) {
     const int slot = TakeSlot();
     return Launch(std::make_unique<TCompute>(slot, std::move(work)));
 }
 
-void TCorRelationCommands::ComputeTerminate(TCompute* job)
-{
+void TCorRelationCommands::ComputeTerminate(TCompute* job) {
     const auto it = std::find(jobs_.begin(), jobs_.end(), job);
-    if (it == jobs_.end())
-        return;
+    if (it == jobs_.end()) return;
     jobs_.erase(it);
     job->wait(); // finished was emitted from the thread's last moments
     const int slot = job->Slot;
@@ -108,14 +99,12 @@ void TCorRelationCommands::ComputeTerminate(TCompute* job)
         dialogs_.Beep();
         status_.EndSlot(slot);
         // A failed run must not look like a successful one: show why it ended.
-        if (!error.isEmpty())
-            dialogs_.Error(error);
+        if (!error.isEmpty()) dialogs_.Error(error);
     });
     emit JobEnded(slot, error);
 }
 
-void TCorRelationCommands::MakeWizard()
-{
+void TCorRelationCommands::MakeWizard() {
     if (wizard_) {
         // Hiding first closes the wizard's picture windows, as closing it would.
         wizard_->hide();
@@ -125,8 +114,7 @@ void TCorRelationCommands::MakeWizard()
         main_, [this](const TCorRelationPara& group) { StartGroupJob(group); });
 }
 
-void TCorRelationCommands::CorRelationActionExecute()
-{
+void TCorRelationCommands::CorRelationActionExecute() {
     RunGuarded(dialogs_, [&] {
         MakeWizard();
         status_.show();
@@ -135,8 +123,7 @@ void TCorRelationCommands::CorRelationActionExecute()
     });
 }
 
-void TCorRelationCommands::ConfigFileActionExecute()
-{
+void TCorRelationCommands::ConfigFileActionExecute() {
     RunGuarded(dialogs_, [&] {
         FileDialogRequest request;
         request.Filter = kConfigFilter;
@@ -145,31 +132,26 @@ void TCorRelationCommands::ConfigFileActionExecute()
         request.InitialDir = QDir::currentPath();
         request.MustExist = true;
         const auto chosen = dialogs_.OpenFile(request);
-        if (!chosen)
-            return;
+        if (!chosen) return;
         StartConfigFileJob(chosen->FileName);
         status_.show();
     });
 }
 
-void TCorRelationCommands::CorRelationStatusActionExecute()
-{
+void TCorRelationCommands::CorRelationStatusActionExecute() {
     RunGuarded(dialogs_, [&] {
         QAction* action = main_.Action(QStringLiteral("CorRelationStatusAction"));
         if (status_.isVisible()) {
             status_.hide();
-            if (action)
-                action->setText(QStringLiteral("Show Status"));
+            if (action) action->setText(QStringLiteral("Show Status"));
         } else {
             status_.show();
-            if (action)
-                action->setText(QStringLiteral("Hide Status"));
+            if (action) action->setText(QStringLiteral("Hide Status"));
         }
     });
 }
 
-void TCorRelationCommands::GenerateModalFileActionExecute()
-{
+void TCorRelationCommands::GenerateModalFileActionExecute() {
     RunGuarded(dialogs_, [&] {
         FileDialogRequest request;
         request.Title = QStringLiteral("Generate a modal file used by CorRelation");
@@ -180,14 +162,12 @@ void TCorRelationCommands::GenerateModalFileActionExecute()
         // The frame's open dialog, which also takes the name of a file that does not exist yet.
         request.MustExist = false;
         const auto chosen = dialogs_.OpenFile(request);
-        if (!chosen)
-            return;
+        if (!chosen) return;
         GenerateConfigFile(chosen->FileName.toStdString());
     });
 }
 
-bool TCorRelationCommands::eventFilter(QObject* watched, QEvent* event)
-{
+bool TCorRelationCommands::eventFilter(QObject* watched, QEvent* event) {
     // A job cannot be interrupted inside the engine, so after Exit the program ends only when the
     // last job has written its files; the frame is gone by then, so say so while it is still shown.
     if (watched == &main_ && event->type() == QEvent::Close && !jobs_.empty()) {

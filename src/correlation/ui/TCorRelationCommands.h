@@ -22,7 +22,7 @@ class TMainForm;
 /// handler. Lives on the user-interface thread, which alone touches the slots.
 class TCorRelationCommands : public QObject {
     Q_OBJECT
-public:
+  public:
     /// Connects to the frame's correlation actions and enables them.
     TCorRelationCommands(TMainForm& mainForm, TCorRelationStatusForm& statusForm);
     /// Waits for jobs still running, so none is destroyed while it computes.
@@ -48,17 +48,17 @@ public:
     void CorRelationStatusActionExecute();
     void GenerateModalFileActionExecute();
 
-protected:
+  protected:
     /// Before the frame asks "Do you really want to Exit ?", tells the user that running jobs
     /// keep the program alive, unseen, until they have finished.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-signals:
+  signals:
     /// Emitted on the user-interface thread after a job's end was handled (beep, slot freed and
     /// any error shown); error is empty for a job that ended normally.
     void JobEnded(int slot, const QString& error);
 
-private:
+  private:
     /// Takes the lowest free slot or throws the overload error.
     int TakeSlot() const;
     /// Starts job in its slot and binds the end handler.

@@ -9,12 +9,12 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHideEvent>
-#include <QShowEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QPushButton>
+#include <QShowEvent>
 #include <QStackedWidget>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -26,8 +26,8 @@
 #include <vector>
 
 #include "correlation/CorRelationConfig.h"
-#include "shell/Convert.h"
 #include "image/TGrayImage.h"
+#include "shell/Convert.h"
 #include "shell/Platform.h"
 #include "shell/TMDIChildForm.h"
 #include "shell/TMainForm.h"
@@ -40,43 +40,41 @@ const QString kInitialRole = QStringLiteral("CorRelation:Initial");
 const QString kDeformedRole = QStringLiteral("CorRelation:Deformed");
 const QString kMaskRole = QStringLiteral("CorRelation:Mask");
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& text, bool readOnly = false)
-{
+QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& text, bool readOnly = false) {
     auto* edit = new QLineEdit(text, parent);
     edit->setObjectName(QString::fromLatin1(name));
     edit->setReadOnly(readOnly);
     return edit;
 }
 
-QLabel* MakeLabel(QWidget* parent, const QString& text, const char* name = nullptr)
-{
+QLabel* MakeLabel(QWidget* parent, const QString& text, const char* name = nullptr) {
     auto* label = new QLabel(text, parent);
-    if (name)
-        label->setObjectName(QString::fromLatin1(name));
+    if (name) label->setObjectName(QString::fromLatin1(name));
     return label;
 }
 
-QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, bool checked)
-{
+QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& caption, bool checked) {
     auto* box = new QCheckBox(caption, parent);
     box->setObjectName(QString::fromLatin1(name));
     box->setChecked(checked);
     return box;
 }
 
-QWidget* MakePage(QStackedWidget* pages, const char* name)
-{
+QWidget* MakePage(QStackedWidget* pages, const char* name) {
     auto* page = new QWidget(pages);
     page->setObjectName(QString::fromLatin1(name));
     pages->addWidget(page);
     return page;
 }
 
-std::int32_t IntOf(const QLineEdit* edit) { return StrToInt(edit->text()); }
-float FloatOf(const QLineEdit* edit) { return static_cast<float>(StrToFloat(edit->text())); }
+std::int32_t IntOf(const QLineEdit* edit) {
+    return StrToInt(edit->text());
+}
+float FloatOf(const QLineEdit* edit) {
+    return static_cast<float>(StrToFloat(edit->text()));
+}
 
-std::string BareName(const std::string& name)
-{
+std::string BareName(const std::string& name) {
     return std::filesystem::path(name).filename().string();
 }
 
@@ -84,11 +82,8 @@ std::string BareName(const std::string& name)
 
 TCorRelationParaSelectorForm::TCorRelationParaSelectorForm(
     TMainForm& mainForm, std::function<void(const TCorRelationPara&)> startGroupJob)
-    : QWidget(&mainForm, Qt::Tool | Qt::WindowStaysOnTopHint),
-      main_(mainForm),
-      dialogs_(mainForm.Dialogs()),
-      startGroupJob_(std::move(startGroupJob))
-{
+    : QWidget(&mainForm, Qt::Tool | Qt::WindowStaysOnTopHint), main_(mainForm), dialogs_(mainForm.Dialogs()),
+      startGroupJob_(std::move(startGroupJob)) {
     setObjectName(QStringLiteral("CorRelationParaSelectorForm"));
     setWindowTitle(QStringLiteral("Select CorRelation Parameters"));
 
@@ -127,17 +122,22 @@ TCorRelationParaSelectorForm::TCorRelationParaSelectorForm(
     connect(CloseButton, &QPushButton::clicked, this, &TCorRelationParaSelectorForm::CloseButtonClick);
     connect(PreviousButton, &QPushButton::clicked, this, &TCorRelationParaSelectorForm::PreviousButtonClick);
     connect(NextButton, &QPushButton::clicked, this, &TCorRelationParaSelectorForm::NextButtonClick);
-    connect(InitialSpeedButton, &QToolButton::clicked, this, &TCorRelationParaSelectorForm::InitialSpeedButtonClick);
-    connect(DeformedSpeedButton, &QToolButton::clicked, this, &TCorRelationParaSelectorForm::DeformedSpeedButtonClick);
-    connect(MaskSpeedButton, &QToolButton::clicked, this, &TCorRelationParaSelectorForm::MaskSpeedButtonClick);
-    connect(OutputGrayCheckBox, &QCheckBox::toggled, this, &TCorRelationParaSelectorForm::OutputGrayCheckBoxClick);
+    connect(InitialSpeedButton, &QToolButton::clicked, this,
+            &TCorRelationParaSelectorForm::InitialSpeedButtonClick);
+    connect(DeformedSpeedButton, &QToolButton::clicked, this,
+            &TCorRelationParaSelectorForm::DeformedSpeedButtonClick);
+    connect(MaskSpeedButton, &QToolButton::clicked, this,
+            &TCorRelationParaSelectorForm::MaskSpeedButtonClick);
+    connect(OutputGrayCheckBox, &QCheckBox::toggled, this,
+            &TCorRelationParaSelectorForm::OutputGrayCheckBoxClick);
     connect(OutputBinFloatCheckBox, &QCheckBox::toggled, this,
             &TCorRelationParaSelectorForm::OutputBinFloatCheckBoxClick);
     connect(SearchFieldMousePickerCheckBox, &QCheckBox::toggled, this,
             &TCorRelationParaSelectorForm::SearchFieldMousePickerCheckBoxClick);
     connect(SearchWinMousePickerCheckBox, &QCheckBox::toggled, this,
             &TCorRelationParaSelectorForm::SearchWinMousePickerCheckBoxClick);
-    connect(FastComputeCheckBox, &QCheckBox::toggled, this, &TCorRelationParaSelectorForm::FastComputeCheckBoxClick);
+    connect(FastComputeCheckBox, &QCheckBox::toggled, this,
+            &TCorRelationParaSelectorForm::FastComputeCheckBoxClick);
     connect(SaveParaTo1, &QAction::triggered, this, &TCorRelationParaSelectorForm::SaveParaTo1Click);
 
     // FormCreate: the working directory is the current one; the filter is "Medium".
@@ -150,8 +150,7 @@ TCorRelationParaSelectorForm::TCorRelationParaSelectorForm(
 
 TCorRelationParaSelectorForm::~TCorRelationParaSelectorForm() = default;
 
-void TCorRelationParaSelectorForm::BuildInputFiles()
-{
+void TCorRelationParaSelectorForm::BuildInputFiles() {
     auto* page = InputFiles;
     InputFilesGroupBox = new QGroupBox(QStringLiteral("Input Files"), page);
     InputFilesGroupBox->setObjectName(QStringLiteral("InputFilesGroupBox"));
@@ -196,8 +195,7 @@ void TCorRelationParaSelectorForm::BuildInputFiles()
     layout->setRowStretch(3, 1);
 }
 
-void TCorRelationParaSelectorForm::BuildOutputFiles()
-{
+void TCorRelationParaSelectorForm::BuildOutputFiles() {
     auto* page = OutputFiles;
     DisplacexyEdit = MakeEdit(page, "DisplacexyEdit", QStringLiteral("xy.dat"));
     DisplaceThetaREdit = MakeEdit(page, "DisplaceThetaREdit", QStringLiteral("ThetaR.dat"));
@@ -234,8 +232,7 @@ void TCorRelationParaSelectorForm::BuildOutputFiles()
     grid->setRowStretch(7, 1);
 }
 
-void TCorRelationParaSelectorForm::BuildSeedInfo()
-{
+void TCorRelationParaSelectorForm::BuildSeedInfo() {
     auto* page = SeedInfo;
     SeedInfoGroupBox = new QGroupBox(QStringLiteral("Seed Info"), page);
     SeedInfoGroupBox->setObjectName(QStringLiteral("SeedInfoGroupBox"));
@@ -276,8 +273,7 @@ void TCorRelationParaSelectorForm::BuildSeedInfo()
     layout->addStretch(1);
 }
 
-void TCorRelationParaSelectorForm::BuildSearchInfo()
-{
+void TCorRelationParaSelectorForm::BuildSearchInfo() {
     auto* page = SearchInfo;
     SearchInfoGroupBox = new QGroupBox(QStringLiteral("Search Info"), page);
     SearchInfoGroupBox->setObjectName(QStringLiteral("SearchInfoGroupBox"));
@@ -312,8 +308,7 @@ void TCorRelationParaSelectorForm::BuildSearchInfo()
     layout->addStretch(1);
 }
 
-void TCorRelationParaSelectorForm::BuildComputeDomain()
-{
+void TCorRelationParaSelectorForm::BuildComputeDomain() {
     auto* page = ComputeDomain;
     LeftEdit = MakeEdit(page, "LeftEdit", QStringLiteral("30"));
     TopEdit = MakeEdit(page, "TopEdit", QStringLiteral("30"));
@@ -341,8 +336,7 @@ void TCorRelationParaSelectorForm::BuildComputeDomain()
     grid->setRowStretch(4, 1);
 }
 
-void TCorRelationParaSelectorForm::BuildOutputControl()
-{
+void TCorRelationParaSelectorForm::BuildOutputControl() {
     auto* page = OutputControl;
     OutputControlGroupBox = new QGroupBox(QStringLiteral("Output Control"), page);
     OutputControlGroupBox->setObjectName(QStringLiteral("OutputControlGroupBox"));
@@ -352,7 +346,8 @@ void TCorRelationParaSelectorForm::BuildOutputControl()
     box->addAction(SaveParaTo1);
     box->setContextMenuPolicy(Qt::ActionsContextMenu);
 
-    LimitedDisplacementAmplitudeEdit = MakeEdit(box, "LimitedDisplacementAmplitudeEdit", QStringLiteral("20"));
+    LimitedDisplacementAmplitudeEdit =
+        MakeEdit(box, "LimitedDisplacementAmplitudeEdit", QStringLiteral("20"));
     IntervalLabel = MakeLabel(box, QStringLiteral("Output Interval"), "IntervalLabel");
     IntervalxEdit = MakeEdit(box, "IntervalxEdit", QStringLiteral("5"));
     IntervalyEdit = MakeEdit(box, "IntervalyEdit", QStringLiteral("5"));
@@ -361,7 +356,8 @@ void TCorRelationParaSelectorForm::BuildOutputControl()
     FilterLabel = MakeLabel(box, QStringLiteral("Filter"), "FilterLabel");
     FilterTypeComboBox = new QComboBox(box);
     FilterTypeComboBox->setObjectName(QStringLiteral("FilterTypeComboBox"));
-    FilterTypeComboBox->addItems({QStringLiteral("none"), QStringLiteral("Average"), QStringLiteral("Medium")});
+    FilterTypeComboBox->addItems(
+        {QStringLiteral("none"), QStringLiteral("Average"), QStringLiteral("Medium")});
     FieldxEdit = MakeEdit(box, "FieldxEdit", QStringLiteral("3"));
     FieldyEdit = MakeEdit(box, "FieldyEdit", QStringLiteral("3"));
     AverageThresholdLabel = MakeLabel(box, QStringLiteral("Average Threshold"), "AverageThresholdLabel");
@@ -393,14 +389,12 @@ void TCorRelationParaSelectorForm::BuildOutputControl()
     layout->addStretch(1);
 }
 
-QString TCorRelationParaSelectorForm::CurrentPageName() const
-{
+QString TCorRelationParaSelectorForm::CurrentPageName() const {
     const QWidget* page = Pages->currentWidget();
     return page ? page->objectName() : QString();
 }
 
-void TCorRelationParaSelectorForm::ShowPage(int index)
-{
+void TCorRelationParaSelectorForm::ShowPage(int index) {
     const int last = Pages->count() - 1;
     Pages->setCurrentIndex(index);
     PreviousButton->setEnabled(index != 0);
@@ -408,8 +402,7 @@ void TCorRelationParaSelectorForm::ShowPage(int index)
     NextButton->setText(index == last ? QStringLiteral("Submit") : QStringLiteral("Next >>"));
 }
 
-void TCorRelationParaSelectorForm::UpdateModeControls()
-{
+void TCorRelationParaSelectorForm::UpdateModeControls() {
     const bool fast = FastComputeCheckBox->isChecked();
     const bool gray = !fast && OutputGrayCheckBox->isChecked();
     const bool bin = !fast && OutputBinFloatCheckBox->isChecked();
@@ -424,7 +417,8 @@ void TCorRelationParaSelectorForm::UpdateModeControls()
         w->setVisible(bin);
 
     SeedInfoGroupBox->setTitle(fast ? QStringLiteral(" Fast Computing Info") : QStringLiteral("Seed Info"));
-    SeedNumLabel->setText(fast ? QStringLiteral("How many points to get") : QStringLiteral("How many seed included"));
+    SeedNumLabel->setText(fast ? QStringLiteral("How many points to get")
+                               : QStringLiteral("How many seed included"));
     LargeWinSizeLabel->setText(fast ? QStringLiteral("Fast Computing Window Size")
                                     : QStringLiteral("Seed Searching Window Size"));
     SeedFineLabel->setText(fast ? QStringLiteral("Fast Computing precision")
@@ -441,12 +435,10 @@ void TCorRelationParaSelectorForm::UpdateModeControls()
         w->setHidden(fast);
 }
 
-TCorRelationPara TCorRelationParaSelectorForm::FillGroup() const
-{
+TCorRelationPara TCorRelationParaSelectorForm::FillGroup() const {
     TCorRelationPara p;
     QString dir = WorkingDirLabel->text();
-    if (!dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
+    if (!dir.endsWith(QLatin1Char('/'))) dir += QLatin1Char('/');
     const auto name = [&dir](const QLineEdit* edit) { return (dir + edit->text()).toStdString(); };
     p.InitialFile = name(InitialEdit);
     p.DeformedFile = name(DeformedEdit);
@@ -493,48 +485,38 @@ TCorRelationPara TCorRelationParaSelectorForm::FillGroup() const
     return p;
 }
 
-void TCorRelationParaSelectorForm::FormShow()
-{
+void TCorRelationParaSelectorForm::FormShow() {
     RunGuarded(dialogs_, [&] { ShowPage(0); });
 }
 
-void TCorRelationParaSelectorForm::FormHide()
-{
+void TCorRelationParaSelectorForm::FormHide() {
     RunGuarded(dialogs_, [&] { CloseRoleWindows(); });
 }
 
-void TCorRelationParaSelectorForm::showEvent(QShowEvent* event)
-{
+void TCorRelationParaSelectorForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
-        FormShow();
+    if (!event->spontaneous()) FormShow();
 }
 
-void TCorRelationParaSelectorForm::hideEvent(QHideEvent* event)
-{
+void TCorRelationParaSelectorForm::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
-    if (!event->spontaneous())
-        FormHide();
+    if (!event->spontaneous()) FormHide();
 }
 
-void TCorRelationParaSelectorForm::CloseRoleWindows()
-{
+void TCorRelationParaSelectorForm::CloseRoleWindows() {
     // Collect first: closing may only minimise a window while an FFT tool is shown, so the
     // captions can still be found afterwards.
     std::vector<QPointer<TMDIChildForm>> windows;
     for (int i = 0; i < main_.MDIChildCount(); ++i) {
         TMDIChildForm* child = main_.MDIChild(i);
-        if (!child)
-            continue;
+        if (!child) continue;
         const QString caption = child->Caption();
         if (caption == kInitialRole || caption == kDeformedRole || caption == kMaskRole)
             windows.emplace_back(child);
     }
     for (const QPointer<TMDIChildForm>& child : windows) {
-        if (!child)
-            continue;
-        if (child->Closed())
-            continue;
+        if (!child) continue;
+        if (child->Closed()) continue;
         if (QMdiSubWindow* sub = child->SubWindow())
             sub->close();
         else
@@ -542,8 +524,7 @@ void TCorRelationParaSelectorForm::CloseRoleWindows()
     }
 }
 
-void TCorRelationParaSelectorForm::NextButtonClick()
-{
+void TCorRelationParaSelectorForm::NextButtonClick() {
     RunGuarded(dialogs_, [&] {
         const int index = Pages->currentIndex();
         if (index < Pages->count() - 1) {
@@ -559,16 +540,14 @@ void TCorRelationParaSelectorForm::NextButtonClick()
     });
 }
 
-void TCorRelationParaSelectorForm::PreviousButtonClick()
-{
+void TCorRelationParaSelectorForm::PreviousButtonClick() {
     RunGuarded(dialogs_, [&] {
         const int index = Pages->currentIndex();
         ShowPage(index > 0 ? index - 1 : 0);
     });
 }
 
-void TCorRelationParaSelectorForm::CloseButtonClick()
-{
+void TCorRelationParaSelectorForm::CloseButtonClick() {
     RunGuarded(dialogs_, [&] {
         CloseRoleWindows();
         close();
@@ -576,16 +555,14 @@ void TCorRelationParaSelectorForm::CloseButtonClick()
 }
 
 bool TCorRelationParaSelectorForm::OpenPicture(QLineEdit* edit, const QString& roleCaption, int& width,
-                                               int& height)
-{
+                                               int& height) {
     FileDialogRequest request;
     request.Filter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|All files(*.*)|*.*");
     request.FilterIndex = 1;
     request.InitialDir = WorkingDirLabel->text();
     request.MustExist = true;
     const auto chosen = dialogs_.OpenFile(request);
-    if (!chosen)
-        return false;
+    if (!chosen) return false;
     // The folder and the name are taken before the picture is read; a picture that cannot be
     // read leaves them shown with the error, and no window.
     const QFileInfo info(chosen->FileName);
@@ -598,12 +575,10 @@ bool TCorRelationParaSelectorForm::OpenPicture(QLineEdit* edit, const QString& r
     return true;
 }
 
-void TCorRelationParaSelectorForm::InitialSpeedButtonClick()
-{
+void TCorRelationParaSelectorForm::InitialSpeedButtonClick() {
     RunGuarded(dialogs_, [&] {
         int width = 0, height = 0;
-        if (!OpenPicture(InitialEdit, kInitialRole, width, height))
-            return;
+        if (!OpenPicture(InitialEdit, kInitialRole, width, height)) return;
         RightEdit->setText(QString::number(width - 30));
         BottomEdit->setText(QString::number(height - 30));
         WidthEdit->setText(QString::number(IntOf(RightEdit) - IntOf(LeftEdit) + 1));
@@ -611,55 +586,45 @@ void TCorRelationParaSelectorForm::InitialSpeedButtonClick()
     });
 }
 
-void TCorRelationParaSelectorForm::DeformedSpeedButtonClick()
-{
+void TCorRelationParaSelectorForm::DeformedSpeedButtonClick() {
     RunGuarded(dialogs_, [&] {
         int width = 0, height = 0;
         OpenPicture(DeformedEdit, kDeformedRole, width, height);
     });
 }
 
-void TCorRelationParaSelectorForm::MaskSpeedButtonClick()
-{
+void TCorRelationParaSelectorForm::MaskSpeedButtonClick() {
     RunGuarded(dialogs_, [&] {
         int width = 0, height = 0;
         OpenPicture(MaskEdit, kMaskRole, width, height);
     });
 }
 
-void TCorRelationParaSelectorForm::OutputGrayCheckBoxClick()
-{
+void TCorRelationParaSelectorForm::OutputGrayCheckBoxClick() {
     RunGuarded(dialogs_, [&] { UpdateModeControls(); });
 }
 
-void TCorRelationParaSelectorForm::OutputBinFloatCheckBoxClick()
-{
+void TCorRelationParaSelectorForm::OutputBinFloatCheckBoxClick() {
     RunGuarded(dialogs_, [&] { UpdateModeControls(); });
 }
 
-void TCorRelationParaSelectorForm::FastComputeCheckBoxClick()
-{
+void TCorRelationParaSelectorForm::FastComputeCheckBoxClick() {
     RunGuarded(dialogs_, [&] { UpdateModeControls(); });
 }
 
-void TCorRelationParaSelectorForm::SearchFieldMousePickerCheckBoxClick()
-{
+void TCorRelationParaSelectorForm::SearchFieldMousePickerCheckBoxClick() {
     RunGuarded(dialogs_, [&] {
-        if (SearchFieldMousePickerCheckBox->isChecked())
-            SearchWinMousePickerCheckBox->setChecked(false);
+        if (SearchFieldMousePickerCheckBox->isChecked()) SearchWinMousePickerCheckBox->setChecked(false);
     });
 }
 
-void TCorRelationParaSelectorForm::SearchWinMousePickerCheckBoxClick()
-{
+void TCorRelationParaSelectorForm::SearchWinMousePickerCheckBoxClick() {
     RunGuarded(dialogs_, [&] {
-        if (SearchWinMousePickerCheckBox->isChecked())
-            SearchFieldMousePickerCheckBox->setChecked(false);
+        if (SearchWinMousePickerCheckBox->isChecked()) SearchFieldMousePickerCheckBox->setChecked(false);
     });
 }
 
-void TCorRelationParaSelectorForm::SaveParaTo1Click()
-{
+void TCorRelationParaSelectorForm::SaveParaTo1Click() {
     RunGuarded(dialogs_, [&] {
         FileDialogRequest request;
         request.Title = QStringLiteral("Save the parameters to file");
@@ -667,21 +632,19 @@ void TCorRelationParaSelectorForm::SaveParaTo1Click()
         request.FilterIndex = 1;
         request.InitialDir = QDir::currentPath();
         const auto chosen = dialogs_.SaveFile(request);
-        if (!chosen)
-            return;
+        if (!chosen) return;
         Group = FillGroup();
         // The file holds bare names: the reader resolves them against the file's own folder.
         TCorRelationPara bare = Group;
-        for (std::string* name : {&bare.InitialFile, &bare.DeformedFile, &bare.XYFile, &bare.ThetaRFile,
-                                  &bare.MaskFile, &bare.GrayXFile, &bare.GrayYFile, &bare.BinXFile,
-                                  &bare.BinYFile, &bare.InfoFile})
+        for (std::string* name :
+             {&bare.InitialFile, &bare.DeformedFile, &bare.XYFile, &bare.ThetaRFile, &bare.MaskFile,
+              &bare.GrayXFile, &bare.GrayYFile, &bare.BinXFile, &bare.BinYFile, &bare.InfoFile})
             *name = BareName(*name);
         WriteConfigFile(chosen->FileName.toStdString(), bare);
     });
 }
 
-void TCorRelationParaSelectorForm::DocumentDragged(TMDIChildForm& /*child*/, int x1, int y1, int x2, int y2)
-{
+void TCorRelationParaSelectorForm::DocumentDragged(TMDIChildForm& /*child*/, int x1, int y1, int x2, int y2) {
     RunGuarded(dialogs_, [&] {
         const QString page = CurrentPageName();
         const auto set = [](QLineEdit* edit, int value) { edit->setText(QString::number(value)); };

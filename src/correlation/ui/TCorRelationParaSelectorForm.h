@@ -28,7 +28,7 @@ class TMainForm;
 /// Numbers in its edits are read with a '.' decimal point whatever the user's locale.
 class TCorRelationParaSelectorForm : public QWidget, public TToolHooks {
     Q_OBJECT
-public:
+  public:
     /// startGroupJob starts a job with the filled group; it throws when no slot is free.
     TCorRelationParaSelectorForm(TMainForm& mainForm,
                                  std::function<void(const TCorRelationPara&)> startGroupJob);
@@ -155,11 +155,11 @@ public:
     QLineEdit* OutputLeftEdit = nullptr;
     QLineEdit* OutputTopEdit = nullptr;
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     void BuildInputFiles();
     void BuildOutputFiles();
     void BuildSeedInfo();

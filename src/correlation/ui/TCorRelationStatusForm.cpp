@@ -22,10 +22,8 @@ constexpr int kTimeColumn = 1;
 constexpr int kStartColumn = 2;
 } // namespace
 
-QString DurationText(qint64 seconds)
-{
-    if (seconds < 0)
-        seconds = 0;
+QString DurationText(qint64 seconds) {
+    if (seconds < 0) seconds = 0;
     const qint64 h = seconds / 3600;
     const qint64 m = (seconds % 3600) / 60;
     const qint64 s = seconds % 60;
@@ -36,8 +34,7 @@ QString DurationText(qint64 seconds)
 }
 
 TCorRelationStatusForm::TCorRelationStatusForm(IDialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), dialogs_(dialogs)
-{
+    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), dialogs_(dialogs) {
     setObjectName(QStringLiteral("CorRelationStatusForm"));
     setWindowTitle(QStringLiteral("CorRelation Status"));
 
@@ -72,8 +69,9 @@ TCorRelationStatusForm::TCorRelationStatusForm(IDialogs& dialogs, QWidget* paren
     // The grid is as high as its header and ten rows, no more.
     ComputeThreadsStringGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     ComputeThreadsStringGrid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    ComputeThreadsStringGrid->setFixedHeight(ComputeThreadsStringGrid->horizontalHeader()->sizeHint().height() +
-                                             SlotCount * 20 + 2 * ComputeThreadsStringGrid->frameWidth());
+    ComputeThreadsStringGrid->setFixedHeight(
+        ComputeThreadsStringGrid->horizontalHeader()->sizeHint().height() + SlotCount * 20 +
+        2 * ComputeThreadsStringGrid->frameWidth());
 
     // FormCreate: slot numbers, every slot idle, animation remembered as stopped.
     for (int row = 0; row < SlotCount; ++row) {
@@ -102,13 +100,11 @@ TCorRelationStatusForm::TCorRelationStatusForm(IDialogs& dialogs, QWidget* paren
 
 TCorRelationStatusForm::~TCorRelationStatusForm() = default;
 
-int TCorRelationStatusForm::ClampSlot(int slot)
-{
+int TCorRelationStatusForm::ClampSlot(int slot) {
     return std::clamp(slot, 1, static_cast<int>(SlotCount));
 }
 
-void TCorRelationStatusForm::SetCell(int row, int column, const QString& text)
-{
+void TCorRelationStatusForm::SetCell(int row, int column, const QString& text) {
     QTableWidgetItem* item = ComputeThreadsStringGrid->item(row, column);
     if (!item) {
         item = new QTableWidgetItem;
@@ -117,8 +113,7 @@ void TCorRelationStatusForm::SetCell(int row, int column, const QString& text)
     item->setText(text);
 }
 
-void TCorRelationStatusForm::SetAnimation(bool play)
-{
+void TCorRelationStatusForm::SetAnimation(bool play) {
     playing_ = play;
     // A progress bar without a range shows the moving busy indicator; with a range it stands still.
     if (play)
@@ -129,26 +124,21 @@ void TCorRelationStatusForm::SetAnimation(bool play)
     }
 }
 
-int TCorRelationStatusForm::FindFreeSlot() const
-{
+int TCorRelationStatusForm::FindFreeSlot() const {
     for (int i = 0; i < SlotCount; ++i)
-        if (!busy_[i])
-            return i + 1;
+        if (!busy_[i]) return i + 1;
     return -1;
 }
 
-bool TCorRelationStatusForm::SlotBusy(int slot) const
-{
+bool TCorRelationStatusForm::SlotBusy(int slot) const {
     return slot >= 1 && slot <= SlotCount && busy_[slot - 1];
 }
 
-int TCorRelationStatusForm::BusyCount() const
-{
+int TCorRelationStatusForm::BusyCount() const {
     return static_cast<int>(std::count(busy_.begin(), busy_.end(), true));
 }
 
-void TCorRelationStatusForm::StartSlot(int slot)
-{
+void TCorRelationStatusForm::StartSlot(int slot) {
     const int row = ClampSlot(slot) - 1;
     busy_[row] = true;
     clocks_[row].start();
@@ -156,8 +146,7 @@ void TCorRelationStatusForm::StartSlot(int slot)
     SetCell(row, kTimeColumn, QStringLiteral("00:00:00"));
 }
 
-void TCorRelationStatusForm::EndSlot(int slot)
-{
+void TCorRelationStatusForm::EndSlot(int slot) {
     const int row = ClampSlot(slot) - 1;
     busy_[row] = false;
     clocks_[row].invalidate();
@@ -165,8 +154,7 @@ void TCorRelationStatusForm::EndSlot(int slot)
     SetCell(row, kStartColumn, kIdle);
 }
 
-void TCorRelationStatusForm::ThreadsMangerTimerTimer()
-{
+void TCorRelationStatusForm::ThreadsMangerTimerTimer() {
     RunGuarded(dialogs_, [&] {
         // Running times come from a monotonic clock per slot, so they do not wrap at midnight.
         for (int row = 0; row < SlotCount; ++row)
@@ -178,16 +166,14 @@ void TCorRelationStatusForm::ThreadsMangerTimerTimer()
     });
 }
 
-void TCorRelationStatusForm::FormShow()
-{
+void TCorRelationStatusForm::FormShow() {
     RunGuarded(dialogs_, [&] {
         SetAnimation(rememberedPlaying_);
         ThreadsMangerTimer->start();
     });
 }
 
-void TCorRelationStatusForm::FormHide()
-{
+void TCorRelationStatusForm::FormHide() {
     RunGuarded(dialogs_, [&] {
         rememberedPlaying_ = playing_;
         SetAnimation(false);
@@ -195,8 +181,7 @@ void TCorRelationStatusForm::FormHide()
     });
 }
 
-void TCorRelationStatusForm::showEvent(QShowEvent* event)
-{
+void TCorRelationStatusForm::showEvent(QShowEvent* event) {
     // First shown at the frame's upper right corner, clear of the wizard that opens beside it.
     if (!placed_ && parentWidget()) {
         const QRect frame = parentWidget()->geometry();
@@ -207,8 +192,7 @@ void TCorRelationStatusForm::showEvent(QShowEvent* event)
     FormShow();
 }
 
-void TCorRelationStatusForm::hideEvent(QHideEvent* event)
-{
+void TCorRelationStatusForm::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     FormHide();
 }

@@ -18,7 +18,7 @@ class IDialogs;
 /// bookkeeping is touched only on the user-interface thread.
 class TCorRelationStatusForm : public QWidget {
     Q_OBJECT
-public:
+  public:
     static constexpr int SlotCount = 10;
 
     TCorRelationStatusForm(IDialogs& dialogs, QWidget* parent = nullptr);
@@ -49,11 +49,11 @@ public:
     void FormShow();
     void FormHide();
 
-protected:
+  protected:
     void showEvent(QShowEvent* event) override;
     void hideEvent(QHideEvent* event) override;
 
-private:
+  private:
     static int ClampSlot(int slot);
     void SetAnimation(bool play);
     void SetCell(int row, int column, const QString& text);
