@@ -4,6 +4,7 @@
 #include <fstream>
 #include <iterator>
 #include <random>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace corvane::test {
@@ -30,6 +31,44 @@ std::string ReadFileBytes(const std::string& name) {
 void WriteFileBytes(const std::string& name, const std::string& bytes) {
     std::ofstream out(name, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+namespace {
+
+std::string ShellQuoted(const std::string& word) {
+    std::string quoted(1, '\'');
+    for (char c : word) {
+        if (c == '\'')
+            quoted.append("'\\''");
+        else
+            quoted.push_back(c);
+    }
+    quoted.push_back('\'');
+    return quoted;
+}
+
+} // namespace
+
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::filesystem::path& folder) {
+    static std::atomic<int> counter{0};
+    const std::string tag = std::to_string(::getpid()) + "-" + std::to_string(counter++);
+    const std::filesystem::path out = std::filesystem::temp_directory_path() / ("corvane-out-" + tag);
+    const std::filesystem::path err = std::filesystem::temp_directory_path() / ("corvane-err-" + tag);
+    std::string command = "cd " + ShellQuoted(folder.string()) + " && " + ShellQuoted(program);
+    for (const std::string& argument : arguments)
+        command.append(1, ' ').append(ShellQuoted(argument));
+    command.append(" </dev/null >").append(ShellQuoted(out.string()));
+    command.append(" 2>").append(ShellQuoted(err.string()));
+    const int raw = std::system(command.c_str());
+    ProgramRun run;
+    run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    run.Out = ReadFileBytes(out.string());
+    run.Err = ReadFileBytes(err.string());
+    std::error_code ec;
+    std::filesystem::remove(out, ec);
+    std::filesystem::remove(err, ec);
+    return run;
 }
 
 } // namespace corvane::test

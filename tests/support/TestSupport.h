@@ -1,6 +1,7 @@
 #pragma once
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace corvane::test {
 
@@ -23,5 +24,20 @@ class TempDir {
 std::string ReadFileBytes(const std::string& name);
 /// Writes bytes to a file, replacing it.
 void WriteFileBytes(const std::string& name, const std::string& bytes);
+
+} // namespace corvane::test
+
+namespace corvane::test {
+
+/// What a run of a built program printed and how it ended.
+struct ProgramRun {
+    int Status = -1; ///< exit status (-1 when it did not exit normally)
+    std::string Out, Err;
+};
+
+/// Runs the program with the arguments (each quoted for the shell) in the folder, as a user would
+/// from a shell, with standard output and error captured.
+ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
+                      const std::filesystem::path& folder);
 
 } // namespace corvane::test

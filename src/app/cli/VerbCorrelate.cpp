@@ -1,0 +1,33 @@
+#include "app/cli/CliVerb.h"
+#include "correlation/CorRelationJob.h"
+
+#include <cstdio>
+
+namespace corvane::cli {
+
+namespace {
+
+int RunCorrelate(CliArgs& args) {
+    const std::string configFile = args.Positionals(1, 1).front();
+    RunConfigFile(configFile, [](const CorRelationGroupReport& r) {
+        std::printf("Group %d of %d done in %.1f s (%s): %lld of %lld points computed\n", r.Group, r.Groups,
+                    r.Seconds, r.Fast ? "fast" : "normal", static_cast<long long>(r.PointsComputed),
+                    static_cast<long long>(r.AllPoints));
+        std::fflush(stdout);
+    });
+    return 0;
+}
+
+} // namespace
+
+extern const Verb kCorrelateVerb = {
+    "correlate", "run every group of a correlation configuration file (as corvane-correlate does)",
+    "Usage: corvane-cli correlate FILE.cor\n"
+    "\n"
+    "Runs every parameter group of the configuration file in file order, exactly as a\n"
+    "configuration-file job of the workbench does; file names in the file are relative to its\n"
+    "folder. One line is printed per finished group. When a group fails, the later groups are\n"
+    "not run.\n",
+    RunCorrelate};
+
+} // namespace corvane::cli

@@ -1,0 +1,15 @@
+#include "app/cli/CliVerb.h"
+
+namespace corvane::cli {
+
+// Each verb lives in its own file of this folder; adding one is a declaration and a table line here.
+extern const Verb kCorrelateVerb;
+
+const std::vector<Verb>& Verbs() {
+    static const std::vector<Verb> verbs = {
+        kCorrelateVerb,
+    };
+    return verbs;
+}
+
+} // namespace corvane::cli
