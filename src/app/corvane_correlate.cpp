@@ -2,6 +2,7 @@
 // or writes the default configuration file to start from.
 #include "correlation/CorRelationConfig.h"
 #include "correlation/CorRelationJob.h"
+#include "image/CorvaneError.h"
 
 #include <cstdio>
 #include <exception>
@@ -37,8 +38,8 @@ int Run(const std::string& configFile) {
                 std::fflush(stdout);
             },
             [&](int group, int) { running = group; });
-    } catch (const std::exception& e) {
-        const std::string what = dynamic_cast<const std::bad_alloc*>(&e) ? "not enough memory" : e.what();
+    } catch (...) {
+        const std::string what = corvane::DescribeCurrentError();
         if (running == 0)
             std::fprintf(stderr, "corvane-correlate: %s: %s\n", configFile.c_str(), what.c_str());
         else
@@ -59,8 +60,9 @@ int main(int argc, char** argv) {
     if (argc == 3 && first == "--generate") {
         try {
             corvane::GenerateConfigFile(argv[2]);
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "corvane-correlate: %s: %s\n", argv[2], e.what());
+        } catch (...) {
+            std::fprintf(stderr, "corvane-correlate: %s: %s\n", argv[2],
+                         corvane::DescribeCurrentError().c_str());
             return 1;
         }
         std::printf("Default configuration written to %s\n", argv[2]);

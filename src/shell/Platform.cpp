@@ -1,18 +1,18 @@
 #include "shell/Platform.h"
 
 #include "image/CorvaneError.h"
+#include "shell/TWorkbenchSettings.h"
 
 #include <QApplication>
 
 #include <clocale>
-#include <new>
 
 namespace corvane::ui {
 
 void PrepareApplication() {
-    QApplication::setApplicationName(QStringLiteral("Corvane"));
-    QApplication::setOrganizationName(QStringLiteral("Halvorn Lab."));
-    QApplication::setApplicationVersion(QStringLiteral("0.1.0"));
+    QApplication::setApplicationName(TWorkbenchSettings::Application);
+    QApplication::setOrganizationName(TWorkbenchSettings::Organisation);
+    QApplication::setApplicationVersion(QStringLiteral(CORVANE_VERSION));
     QApplication::setQuitOnLastWindowClosed(false);
     std::setlocale(LC_NUMERIC, "C");
 }
@@ -22,14 +22,8 @@ bool RunGuarded(IDialogs& dialogs, const std::function<void()>& command) {
     try {
         command();
         return true;
-    } catch (const corvane::CorvaneError& e) {
-        message = QString::fromStdString(e.what());
-    } catch (const std::bad_alloc&) {
-        message = QStringLiteral("Out of memory");
-    } catch (const std::exception& e) {
-        message = QString::fromLocal8Bit(e.what());
     } catch (...) {
-        message = QStringLiteral("Unknown error");
+        message = QString::fromStdString(corvane::DescribeCurrentError());
     }
     // The error box itself must never let an exception reach the event loop.
     try {

@@ -1,6 +1,5 @@
 #include "shell/TAboutBox.h"
 
-#include <QCoreApplication>
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -16,10 +15,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     big.setPointSize(big.pointSize() + 6);
     big.setBold(true);
     ProductName->setFont(big);
-    const QString version = QCoreApplication::applicationVersion().isEmpty()
-                                ? QStringLiteral("0.1.0")
-                                : QCoreApplication::applicationVersion();
-    Version = new QLabel(QStringLiteral("Version ") + version, this);
+    Version = new QLabel(QStringLiteral("Version " CORVANE_VERSION), this);
     Version->setObjectName(QStringLiteral("Version"));
     Comments = new QLabel(QStringLiteral("Image analysis for optical experimental mechanics: correlation, "
                                          "moire and fringe phase, strain."),

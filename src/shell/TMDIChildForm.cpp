@@ -5,6 +5,7 @@
 #include "shell/Platform.h"
 #include "shell/TMainForm.h"
 #include "shell/TToolHooks.h"
+#include "shell/TWorkbenchSettings.h"
 
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -148,7 +149,7 @@ TMDIChildForm::TMDIChildForm(TMainForm& mainForm, const QString& caption)
     d_->scroll->setWidget(d_->picture);
     layout->addWidget(d_->scroll);
     d_->client = QSize(200, 150);
-    main_.ReadEncodeCoordinate(MaxX, MaxY);
+    main_.Settings().ReadEncodeCoordinate(MaxX, MaxY);
 }
 
 TMDIChildForm::~TMDIChildForm() = default;
@@ -355,6 +356,27 @@ void TMDIChildForm::closeEvent(QCloseEvent* event) {
     event->accept();
 }
 
+void TMDIChildForm::Prepare(int width, int height) {
+    if (QMdiSubWindow* sub = SubWindow(); sub && (sub->isMinimized() || sub->isMaximized()))
+        sub->showNormal();
+    x1_ = y1_ = x2_ = y2_ = 0;
+    if (MarqueeShown()) ToggleMarquee();
+    const QSize size(std::max(0, width), std::max(0, height));
+    QImage blank(size, QImage::Format_RGB888);
+    if (blank.isNull() && !size.isEmpty()) throw std::bad_alloc();
+    blank.fill(Qt::white);
+    zoom_ = 1;
+    SetBitmap(blank);
+    FitClientArea(size);
+}
+
+void TMDIChildForm::ReplacePixels(const QImage& image) {
+    const bool sizeChanged = image.size() != bitmap_.size();
+    bitmap_ = image.format() == QImage::Format_RGB888 ? image : image.convertToFormat(QImage::Format_RGB888);
+    if (sizeChanged) ApplyZoom();
+    d_->picture->update();
+}
+
 void DrawGrayImage(const TGrayImage& image, TMDIChildForm& window) {
     QImage bitmap = window.Bitmap();
     if (bitmap.isNull()) {
@@ -362,10 +384,7 @@ void DrawGrayImage(const TGrayImage& image, TMDIChildForm& window) {
         if (bitmap.isNull() && image.Width > 0 && image.Height > 0) throw std::bad_alloc();
     }
     PaintGrayIntoBitmap(image, bitmap);
-    const bool sizeChanged = bitmap.size() != window.Bitmap().size();
-    window.bitmap_ = bitmap;
-    if (sizeChanged) window.ApplyZoom();
-    window.Picture()->update();
+    window.ReplacePixels(bitmap);
 }
 
 } // namespace corvane::ui

@@ -37,6 +37,12 @@ class TMDIChildForm : public QWidget {
     const QImage& Bitmap() const { return bitmap_; }
     /// Replaces the picture (converted to 24 bits) and fits the window to it.
     void SetBitmap(const QImage& image);
+    /// Replaces the picture's pixels without fitting the window (the zoom is applied again when the
+    /// size changed) and repaints it.
+    void ReplacePixels(const QImage& image);
+    /// Readies the window for a result of width x height: a white picture at zoom 1, no selection or
+    /// marquee, restored when minimised or maximised, the window fitted to it.
+    void Prepare(int width, int height);
 
     /// Copies the picture into gray with floor((R+G+B)/3 + 0.5); makes a new in-memory image
     /// of the picture's size when gray is empty.
@@ -114,8 +120,6 @@ class TMDIChildForm : public QWidget {
     int x1_ = 0, y1_ = 0, x2_ = 0, y2_ = 0;
     QPoint current_;
     QString hint_;
-    friend class TMainForm;
-    friend void DrawGrayImage(const TGrayImage& image, TMDIChildForm& window);
     struct Private;
     std::unique_ptr<Private> d_;
 };

@@ -20,18 +20,20 @@ namespace corvane::ui {
 class IDialogs;
 class TMDIChildForm;
 class TToolHooks;
+class TWorkbenchSettings;
 
 /// The main frame "Corvane": menus, tool bars, status bar, the command table, the document
 /// windows and the persistent settings. Tool windows are created once at start-up.
 class TMainForm : public QMainWindow {
     Q_OBJECT
   public:
-    /// dialogs and settings are the platform layer; tests pass scripted ones.
+    /// dialogs and settings are the platform layer; tests pass scripted ones. Writes the default
+    /// settings on first use and reads the image scale.
     TMainForm(IDialogs& dialogs, QSettings& settings, QWidget* parent = nullptr);
     ~TMainForm() override;
 
     IDialogs& Dialogs() const { return dialogs_; }
-    QSettings& Settings() const { return settings_; }
+    TWorkbenchSettings& Settings() const { return *settings_; }
 
     /// Image scale, read at start-up and written back on exit.
     double ScaleX = 1.0;
@@ -65,14 +67,15 @@ class TMainForm : public QMainWindow {
     /// The action with this objectName (every action of the command table has its given name).
     /// Commands of tool windows start disabled; a tool enables its command when it connects to it.
     QAction* Action(const QString& objectName) const;
+    /// The same for a tool connecting at start-up: a name that is not in the command table is a
+    /// programming error (std::logic_error naming it), never a silently unconnected button.
+    QAction* RequireAction(const char* objectName) const;
 
     /// Writes the image scale and ends the program, after "Do you really want to Exit ?".
     void closeEvent(QCloseEvent* event) override;
 
     /// Shows a document window's hint text (position and colour under the mouse) in the status bar.
     void ShowStatusHint(const QString& text);
-    /// Reads "Max X" and "Max Y" of "Encode Coordinate", writing the defaults 50 first when missing.
-    void ReadEncodeCoordinate(int& maxX, int& maxY) const;
 
     // Command handlers of the frame (each runs guarded; document commands do nothing without
     // an active document window).
@@ -107,25 +110,21 @@ class TMainForm : public QMainWindow {
 
   private:
     void CreateActions();
+    void BindFrameCommands();
     void CreateMenusAndToolBars();
-    void EnsureSettingsDefaults();
+    void RefreshWindowMenu();
     /// Saves a window's picture under fileName: ".bmp" as the 24-bit picture itself, anything else
     /// through a grey image and SaveToFile (with the extension replaced by ".raw" when asked),
     /// followed by the RAW information message naming fileName.
     void SaveChild(TMDIChildForm& child, const QString& fileName, bool replaceExtensionWithRaw);
     std::optional<QString> AskSavePictureName();
     void ActivateChild(TMDIChildForm* child);
-    friend class TMDIChildForm;
 
     IDialogs& dialogs_;
-    QSettings& settings_;
+    std::unique_ptr<TWorkbenchSettings> settings_;
     QMdiArea* mdiArea_ = nullptr;
     struct Private;
     std::unique_ptr<Private> d_;
 };
-
-/// Creates every tool window of the workbench once, in start-up order, and connects each
-/// to its command. Defined in ToolWindows.cpp; grows as tools are added.
-void CreateToolWindows(TMainForm& mainForm);
 
 } // namespace corvane::ui

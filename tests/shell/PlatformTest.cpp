@@ -49,8 +49,8 @@ TEST(Guard, EveryKindOfErrorIsShownAndReportedAsFailure) {
     EXPECT_FALSE(RunGuarded(dialogs, [] { throw std::bad_alloc(); }));
     EXPECT_FALSE(RunGuarded(dialogs, [] { throw std::runtime_error("disk full"); }));
     EXPECT_FALSE(RunGuarded(dialogs, [] { throw 42; }));
-    EXPECT_EQ(dialogs.Errors(),
-              (QStringList{"only support raw and bmp files", "Out of memory", "disk full", "Unknown error"}));
+    EXPECT_EQ(dialogs.Errors(), (QStringList{"only support raw and bmp files", "not enough memory",
+                                             "disk full", "unknown error"}));
 }
 
 TEST(WindowBitmap, Bmp24KeepsColoursAndReplacesTheFile) {

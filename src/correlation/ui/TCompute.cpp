@@ -1,5 +1,7 @@
 #include "correlation/ui/TCompute.h"
 
+#include "image/CorvaneError.h"
+
 #include <exception>
 #include <new>
 #include <utility>
@@ -37,15 +39,10 @@ void TCompute::Execute() {
 void TCompute::run() {
     try {
         Execute();
-    } catch (const std::bad_alloc&) {
-        failed_ = true;
-        error_ = QStringLiteral("Out of memory");
-    } catch (const std::exception& e) {
-        failed_ = true;
-        error_ = QString::fromStdString(e.what());
     } catch (...) {
+        // The same words the workbench's guard and the command-line runners use for the failure.
         failed_ = true;
-        error_ = QStringLiteral("Unknown error in a correlation job");
+        error_ = QString::fromStdString(DescribeCurrentError());
     }
 }
 

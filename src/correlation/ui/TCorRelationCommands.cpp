@@ -28,10 +28,9 @@ TCorRelationCommands::TCorRelationCommands(TMainForm& mainForm, TCorRelationStat
     : QObject(&mainForm), main_(mainForm), dialogs_(mainForm.Dialogs()), status_(statusForm) {
     setObjectName(QStringLiteral("CorRelationCommands"));
     const auto bind = [this](const char* name, void (TCorRelationCommands::*handler)()) {
-        if (QAction* action = main_.Action(QString::fromLatin1(name))) {
-            connect(action, &QAction::triggered, this, handler);
-            action->setEnabled(true);
-        }
+        QAction* action = main_.RequireAction(name);
+        connect(action, &QAction::triggered, this, handler);
+        action->setEnabled(true);
     };
     bind("CorRelationAction", &TCorRelationCommands::CorRelationActionExecute);
     bind("ConfigFileAction", &TCorRelationCommands::ConfigFileActionExecute);

@@ -82,10 +82,11 @@ std::string BareName(const std::string& name) {
 
 TCorRelationParaSelectorForm::TCorRelationParaSelectorForm(
     TMainForm& mainForm, std::function<void(const TCorRelationPara&)> startGroupJob)
-    : QWidget(&mainForm, Qt::Tool | Qt::WindowStaysOnTopHint), main_(mainForm), dialogs_(mainForm.Dialogs()),
+    : TToolForm(mainForm, {.Name = "CorRelationParaSelectorForm",
+                           .Title = QStringLiteral("Select CorRelation Parameters"),
+                           .RoleWindows = {kInitialRole, kDeformedRole, kMaskRole},
+                           .CloseRolesOnHide = true}),
       startGroupJob_(std::move(startGroupJob)) {
-    setObjectName(QStringLiteral("CorRelationParaSelectorForm"));
-    setWindowTitle(QStringLiteral("Select CorRelation Parameters"));
 
     Pages = new QStackedWidget(this);
     Pages->setObjectName(QStringLiteral("Pages"));
@@ -102,8 +103,6 @@ TCorRelationParaSelectorForm::TCorRelationParaSelectorForm(
     BuildComputeDomain();
     BuildOutputControl();
 
-    CloseButton = new QPushButton(QStringLiteral("Close"), this);
-    CloseButton->setObjectName(QStringLiteral("CloseButton"));
     PreviousButton = new QPushButton(QStringLiteral("<< Previous"), this);
     PreviousButton->setObjectName(QStringLiteral("PreviousButton"));
     PreviousButton->setEnabled(false);
@@ -119,33 +118,25 @@ TCorRelationParaSelectorForm::TCorRelationParaSelectorForm(
     layout->addWidget(Pages, 1);
     layout->addLayout(buttons);
 
-    connect(CloseButton, &QPushButton::clicked, this, &TCorRelationParaSelectorForm::CloseButtonClick);
-    connect(PreviousButton, &QPushButton::clicked, this, &TCorRelationParaSelectorForm::PreviousButtonClick);
-    connect(NextButton, &QPushButton::clicked, this, &TCorRelationParaSelectorForm::NextButtonClick);
-    connect(InitialSpeedButton, &QToolButton::clicked, this,
-            &TCorRelationParaSelectorForm::InitialSpeedButtonClick);
-    connect(DeformedSpeedButton, &QToolButton::clicked, this,
-            &TCorRelationParaSelectorForm::DeformedSpeedButtonClick);
-    connect(MaskSpeedButton, &QToolButton::clicked, this,
-            &TCorRelationParaSelectorForm::MaskSpeedButtonClick);
-    connect(OutputGrayCheckBox, &QCheckBox::toggled, this,
-            &TCorRelationParaSelectorForm::OutputGrayCheckBoxClick);
-    connect(OutputBinFloatCheckBox, &QCheckBox::toggled, this,
-            &TCorRelationParaSelectorForm::OutputBinFloatCheckBoxClick);
-    connect(SearchFieldMousePickerCheckBox, &QCheckBox::toggled, this,
-            &TCorRelationParaSelectorForm::SearchFieldMousePickerCheckBoxClick);
-    connect(SearchWinMousePickerCheckBox, &QCheckBox::toggled, this,
-            &TCorRelationParaSelectorForm::SearchWinMousePickerCheckBoxClick);
-    connect(FastComputeCheckBox, &QCheckBox::toggled, this,
-            &TCorRelationParaSelectorForm::FastComputeCheckBoxClick);
-    connect(SaveParaTo1, &QAction::triggered, this, &TCorRelationParaSelectorForm::SaveParaTo1Click);
+    Bind(PreviousButton, &QPushButton::clicked, &TCorRelationParaSelectorForm::PreviousButtonClick);
+    Bind(NextButton, &QPushButton::clicked, &TCorRelationParaSelectorForm::NextButtonClick);
+    Bind(InitialSpeedButton, &QToolButton::clicked, &TCorRelationParaSelectorForm::InitialSpeedButtonClick);
+    Bind(DeformedSpeedButton, &QToolButton::clicked, &TCorRelationParaSelectorForm::DeformedSpeedButtonClick);
+    Bind(MaskSpeedButton, &QToolButton::clicked, &TCorRelationParaSelectorForm::MaskSpeedButtonClick);
+    Bind(OutputGrayCheckBox, &QCheckBox::toggled, &TCorRelationParaSelectorForm::OutputGrayCheckBoxClick);
+    Bind(OutputBinFloatCheckBox, &QCheckBox::toggled,
+         &TCorRelationParaSelectorForm::OutputBinFloatCheckBoxClick);
+    Bind(SearchFieldMousePickerCheckBox, &QCheckBox::toggled,
+         &TCorRelationParaSelectorForm::SearchFieldMousePickerCheckBoxClick);
+    Bind(SearchWinMousePickerCheckBox, &QCheckBox::toggled,
+         &TCorRelationParaSelectorForm::SearchWinMousePickerCheckBoxClick);
+    Bind(FastComputeCheckBox, &QCheckBox::toggled, &TCorRelationParaSelectorForm::FastComputeCheckBoxClick);
+    Bind(SaveParaTo1, &QAction::triggered, &TCorRelationParaSelectorForm::SaveParaTo1Click);
 
     // FormCreate: the working directory is the current one; the filter is "Medium".
     WorkingDirLabel->setText(QDir::currentPath());
     FilterTypeComboBox->setCurrentIndex(2);
     UpdateModeControls();
-
-    main_.RegisterToolHooks(this, this);
 }
 
 TCorRelationParaSelectorForm::~TCorRelationParaSelectorForm() = default;
@@ -486,72 +477,26 @@ TCorRelationPara TCorRelationParaSelectorForm::FillGroup() const {
 }
 
 void TCorRelationParaSelectorForm::FormShow() {
-    RunGuarded(dialogs_, [&] { ShowPage(0); });
-}
-
-void TCorRelationParaSelectorForm::FormHide() {
-    RunGuarded(dialogs_, [&] { CloseRoleWindows(); });
-}
-
-void TCorRelationParaSelectorForm::showEvent(QShowEvent* event) {
-    QWidget::showEvent(event);
-    if (!event->spontaneous()) FormShow();
-}
-
-void TCorRelationParaSelectorForm::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    if (!event->spontaneous()) FormHide();
-}
-
-void TCorRelationParaSelectorForm::CloseRoleWindows() {
-    // Collect first: closing may only minimise a window while an FFT tool is shown, so the
-    // captions can still be found afterwards.
-    std::vector<QPointer<TMDIChildForm>> windows;
-    for (int i = 0; i < main_.MDIChildCount(); ++i) {
-        TMDIChildForm* child = main_.MDIChild(i);
-        if (!child) continue;
-        const QString caption = child->Caption();
-        if (caption == kInitialRole || caption == kDeformedRole || caption == kMaskRole)
-            windows.emplace_back(child);
-    }
-    for (const QPointer<TMDIChildForm>& child : windows) {
-        if (!child) continue;
-        if (child->Closed()) continue;
-        if (QMdiSubWindow* sub = child->SubWindow())
-            sub->close();
-        else
-            child->close();
-    }
+    ShowPage(0);
 }
 
 void TCorRelationParaSelectorForm::NextButtonClick() {
-    RunGuarded(dialogs_, [&] {
-        const int index = Pages->currentIndex();
-        if (index < Pages->count() - 1) {
-            ShowPage(index + 1);
-            return;
-        }
-        // Submit: the job takes its own copy of the group; with no free slot this throws and
-        // the wizard stays open on its last page.
-        const TCorRelationPara group = FillGroup();
-        Group = group;
-        startGroupJob_(Group);
-        close();
-    });
+    const int index = Pages->currentIndex();
+    if (index < Pages->count() - 1) {
+        ShowPage(index + 1);
+        return;
+    }
+    // Submit: the job takes its own copy of the group; with no free slot this throws and
+    // the wizard stays open on its last page.
+    const TCorRelationPara group = FillGroup();
+    Group = group;
+    startGroupJob_(Group);
+    close();
 }
 
 void TCorRelationParaSelectorForm::PreviousButtonClick() {
-    RunGuarded(dialogs_, [&] {
-        const int index = Pages->currentIndex();
-        ShowPage(index > 0 ? index - 1 : 0);
-    });
-}
-
-void TCorRelationParaSelectorForm::CloseButtonClick() {
-    RunGuarded(dialogs_, [&] {
-        CloseRoleWindows();
-        close();
-    });
+    const int index = Pages->currentIndex();
+    ShowPage(index > 0 ? index - 1 : 0);
 }
 
 bool TCorRelationParaSelectorForm::OpenPicture(QLineEdit* edit, const QString& roleCaption, int& width,
@@ -576,102 +521,88 @@ bool TCorRelationParaSelectorForm::OpenPicture(QLineEdit* edit, const QString& r
 }
 
 void TCorRelationParaSelectorForm::InitialSpeedButtonClick() {
-    RunGuarded(dialogs_, [&] {
-        int width = 0, height = 0;
-        if (!OpenPicture(InitialEdit, kInitialRole, width, height)) return;
-        RightEdit->setText(QString::number(width - 30));
-        BottomEdit->setText(QString::number(height - 30));
-        WidthEdit->setText(QString::number(IntOf(RightEdit) - IntOf(LeftEdit) + 1));
-        HeightEdit->setText(QString::number(IntOf(BottomEdit) - IntOf(TopEdit) + 1));
-    });
+    int width = 0, height = 0;
+    if (!OpenPicture(InitialEdit, kInitialRole, width, height)) return;
+    RightEdit->setText(QString::number(width - 30));
+    BottomEdit->setText(QString::number(height - 30));
+    WidthEdit->setText(QString::number(IntOf(RightEdit) - IntOf(LeftEdit) + 1));
+    HeightEdit->setText(QString::number(IntOf(BottomEdit) - IntOf(TopEdit) + 1));
 }
 
 void TCorRelationParaSelectorForm::DeformedSpeedButtonClick() {
-    RunGuarded(dialogs_, [&] {
-        int width = 0, height = 0;
-        OpenPicture(DeformedEdit, kDeformedRole, width, height);
-    });
+    int width = 0, height = 0;
+    OpenPicture(DeformedEdit, kDeformedRole, width, height);
 }
 
 void TCorRelationParaSelectorForm::MaskSpeedButtonClick() {
-    RunGuarded(dialogs_, [&] {
-        int width = 0, height = 0;
-        OpenPicture(MaskEdit, kMaskRole, width, height);
-    });
+    int width = 0, height = 0;
+    OpenPicture(MaskEdit, kMaskRole, width, height);
 }
 
 void TCorRelationParaSelectorForm::OutputGrayCheckBoxClick() {
-    RunGuarded(dialogs_, [&] { UpdateModeControls(); });
+    UpdateModeControls();
 }
 
 void TCorRelationParaSelectorForm::OutputBinFloatCheckBoxClick() {
-    RunGuarded(dialogs_, [&] { UpdateModeControls(); });
+    UpdateModeControls();
 }
 
 void TCorRelationParaSelectorForm::FastComputeCheckBoxClick() {
-    RunGuarded(dialogs_, [&] { UpdateModeControls(); });
+    UpdateModeControls();
 }
 
 void TCorRelationParaSelectorForm::SearchFieldMousePickerCheckBoxClick() {
-    RunGuarded(dialogs_, [&] {
-        if (SearchFieldMousePickerCheckBox->isChecked()) SearchWinMousePickerCheckBox->setChecked(false);
-    });
+    if (SearchFieldMousePickerCheckBox->isChecked()) SearchWinMousePickerCheckBox->setChecked(false);
 }
 
 void TCorRelationParaSelectorForm::SearchWinMousePickerCheckBoxClick() {
-    RunGuarded(dialogs_, [&] {
-        if (SearchWinMousePickerCheckBox->isChecked()) SearchFieldMousePickerCheckBox->setChecked(false);
-    });
+    if (SearchWinMousePickerCheckBox->isChecked()) SearchFieldMousePickerCheckBox->setChecked(false);
 }
 
 void TCorRelationParaSelectorForm::SaveParaTo1Click() {
-    RunGuarded(dialogs_, [&] {
-        FileDialogRequest request;
-        request.Title = QStringLiteral("Save the parameters to file");
-        request.Filter = QStringLiteral("CorRelation Format Files(*.cor)|*.cor");
-        request.FilterIndex = 1;
-        request.InitialDir = QDir::currentPath();
-        const auto chosen = dialogs_.SaveFile(request);
-        if (!chosen) return;
-        Group = FillGroup();
-        // The file holds bare names: the reader resolves them against the file's own folder.
-        TCorRelationPara bare = Group;
-        for (std::string* name :
-             {&bare.InitialFile, &bare.DeformedFile, &bare.XYFile, &bare.ThetaRFile, &bare.MaskFile,
-              &bare.GrayXFile, &bare.GrayYFile, &bare.BinXFile, &bare.BinYFile, &bare.InfoFile})
-            *name = BareName(*name);
-        WriteConfigFile(chosen->FileName.toStdString(), bare);
-    });
+    FileDialogRequest request;
+    request.Title = QStringLiteral("Save the parameters to file");
+    request.Filter = QStringLiteral("CorRelation Format Files(*.cor)|*.cor");
+    request.FilterIndex = 1;
+    request.InitialDir = QDir::currentPath();
+    const auto chosen = dialogs_.SaveFile(request);
+    if (!chosen) return;
+    Group = FillGroup();
+    // The file holds bare names: the reader resolves them against the file's own folder.
+    TCorRelationPara bare = Group;
+    for (std::string* name :
+         {&bare.InitialFile, &bare.DeformedFile, &bare.XYFile, &bare.ThetaRFile, &bare.MaskFile,
+          &bare.GrayXFile, &bare.GrayYFile, &bare.BinXFile, &bare.BinYFile, &bare.InfoFile})
+        *name = BareName(*name);
+    WriteConfigFile(chosen->FileName.toStdString(), bare);
 }
 
 void TCorRelationParaSelectorForm::DocumentDragged(TMDIChildForm& /*child*/, int x1, int y1, int x2, int y2) {
-    RunGuarded(dialogs_, [&] {
-        const QString page = CurrentPageName();
-        const auto set = [](QLineEdit* edit, int value) { edit->setText(QString::number(value)); };
-        if (page == QLatin1String("SeedInfo")) {
-            if (MousePickerCheckBox->isChecked()) {
-                set(LargeWinSizexEdit, std::abs(x1 - x2));
-                set(LargeWinSizeyEdit, std::abs(y1 - y2));
-            }
-        } else if (page == QLatin1String("SearchInfo")) {
-            if (SearchFieldMousePickerCheckBox->isChecked()) {
-                set(SearchFieldxEdit, std::abs(x1 - x2));
-                set(SearchFieldyEdit, std::abs(y1 - y2));
-            } else if (SearchWinMousePickerCheckBox->isChecked()) {
-                set(WinSizexEdit, std::abs(x1 - x2));
-                set(WinSizeyEdit, std::abs(y1 - y2));
-            }
-        } else if (page == QLatin1String("ComputeDomain")) {
-            if (ComputeDomainMousePickerCheckBox->isChecked()) {
-                set(LeftEdit, std::min(x1, x2));
-                set(RightEdit, std::max(x1, x2));
-                set(TopEdit, std::min(y1, y2));
-                set(BottomEdit, std::max(y1, y2));
-                set(WidthEdit, std::abs(x1 - x2) + 1);
-                set(HeightEdit, std::abs(y1 - y2) + 1);
-            }
+    const QString page = CurrentPageName();
+    const auto set = [](QLineEdit* edit, int value) { edit->setText(QString::number(value)); };
+    if (page == QLatin1String("SeedInfo")) {
+        if (MousePickerCheckBox->isChecked()) {
+            set(LargeWinSizexEdit, std::abs(x1 - x2));
+            set(LargeWinSizeyEdit, std::abs(y1 - y2));
         }
-    });
+    } else if (page == QLatin1String("SearchInfo")) {
+        if (SearchFieldMousePickerCheckBox->isChecked()) {
+            set(SearchFieldxEdit, std::abs(x1 - x2));
+            set(SearchFieldyEdit, std::abs(y1 - y2));
+        } else if (SearchWinMousePickerCheckBox->isChecked()) {
+            set(WinSizexEdit, std::abs(x1 - x2));
+            set(WinSizeyEdit, std::abs(y1 - y2));
+        }
+    } else if (page == QLatin1String("ComputeDomain")) {
+        if (ComputeDomainMousePickerCheckBox->isChecked()) {
+            set(LeftEdit, std::min(x1, x2));
+            set(RightEdit, std::max(x1, x2));
+            set(TopEdit, std::min(y1, y2));
+            set(BottomEdit, std::max(y1, y2));
+            set(WidthEdit, std::abs(x1 - x2) + 1);
+            set(HeightEdit, std::abs(y1 - y2) + 1);
+        }
+    }
 }
 
 } // namespace corvane::ui

@@ -1,11 +1,10 @@
 #pragma once
 #include <QString>
-#include <QWidget>
 
 #include <functional>
 
 #include "correlation/TCorRelationPara.h"
-#include "shell/TToolHooks.h"
+#include "shell/TToolForm.h"
 
 class QAction;
 class QCheckBox;
@@ -26,7 +25,7 @@ class TMainForm;
 /// names the output files, sets the correlation parameters (partly by dragging rectangles in
 /// the document windows) and submits the run as a job or saves it as a configuration file.
 /// Numbers in its edits are read with a '.' decimal point whatever the user's locale.
-class TCorRelationParaSelectorForm : public QWidget, public TToolHooks {
+class TCorRelationParaSelectorForm : public TToolForm {
     Q_OBJECT
   public:
     /// startGroupJob starts a job with the filled group; it throws when no slot is free.
@@ -48,12 +47,8 @@ class TCorRelationParaSelectorForm : public QWidget, public TToolHooks {
     /// shown when that page's picker box is checked.
     void DocumentDragged(TMDIChildForm& child, int x1, int y1, int x2, int y2) override;
 
-    // Handlers, named as in the window's design.
-    void FormShow();
-    void FormHide();
     void NextButtonClick();
     void PreviousButtonClick();
-    void CloseButtonClick();
     void InitialSpeedButtonClick();
     void DeformedSpeedButtonClick();
     void MaskSpeedButtonClick();
@@ -72,7 +67,6 @@ class TCorRelationParaSelectorForm : public QWidget, public TToolHooks {
     QWidget* SearchInfo = nullptr;
     QWidget* ComputeDomain = nullptr;
     QWidget* OutputControl = nullptr;
-    QPushButton* CloseButton = nullptr;
     QPushButton* PreviousButton = nullptr;
     QPushButton* NextButton = nullptr;
 
@@ -156,8 +150,8 @@ class TCorRelationParaSelectorForm : public QWidget, public TToolHooks {
     QLineEdit* OutputTopEdit = nullptr;
 
   protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    /// Starts on the first page.
+    void FormShow() override;
 
   private:
     void BuildInputFiles();
@@ -173,10 +167,7 @@ class TCorRelationParaSelectorForm : public QWidget, public TToolHooks {
     /// Picture open dialog in the working directory; loads the chosen picture into the role
     /// window and returns its size through width and height; false when nothing was chosen.
     bool OpenPicture(QLineEdit* edit, const QString& roleCaption, int& width, int& height);
-    void CloseRoleWindows();
 
-    TMainForm& main_;
-    IDialogs& dialogs_;
     std::function<void(const TCorRelationPara&)> startGroupJob_;
 };
 

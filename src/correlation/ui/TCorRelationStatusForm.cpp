@@ -12,8 +12,6 @@
 
 #include <algorithm>
 
-#include "shell/Platform.h"
-
 namespace corvane::ui {
 
 namespace {
@@ -33,10 +31,10 @@ QString DurationText(qint64 seconds) {
         .arg(s, 2, 10, QLatin1Char('0'));
 }
 
-TCorRelationStatusForm::TCorRelationStatusForm(IDialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Tool | Qt::WindowStaysOnTopHint), dialogs_(dialogs) {
-    setObjectName(QStringLiteral("CorRelationStatusForm"));
-    setWindowTitle(QStringLiteral("CorRelation Status"));
+TCorRelationStatusForm::TCorRelationStatusForm(TMainForm& mainForm)
+    : TToolForm(mainForm, {.Name = "CorRelationStatusForm",
+                           .Title = QStringLiteral("CorRelation Status"),
+                           .HasCloseButton = false}) {
 
     FindAnimate = new QProgressBar(this);
     FindAnimate->setObjectName(QStringLiteral("FindAnimate"));
@@ -85,7 +83,7 @@ TCorRelationStatusForm::TCorRelationStatusForm(IDialogs& dialogs, QWidget* paren
     ThreadsMangerTimer = new QTimer(this);
     ThreadsMangerTimer->setObjectName(QStringLiteral("ThreadsMangerTimer"));
     ThreadsMangerTimer->setInterval(1000);
-    connect(ThreadsMangerTimer, &QTimer::timeout, this, &TCorRelationStatusForm::ThreadsMangerTimerTimer);
+    Bind(ThreadsMangerTimer, &QTimer::timeout, &TCorRelationStatusForm::ThreadsMangerTimerTimer);
 
     auto* top = new QHBoxLayout;
     top->addWidget(Job2Label);
@@ -155,46 +153,30 @@ void TCorRelationStatusForm::EndSlot(int slot) {
 }
 
 void TCorRelationStatusForm::ThreadsMangerTimerTimer() {
-    RunGuarded(dialogs_, [&] {
-        // Running times come from a monotonic clock per slot, so they do not wrap at midnight.
-        for (int row = 0; row < SlotCount; ++row)
-            if (busy_[row] && clocks_[row].isValid())
-                SetCell(row, kTimeColumn, DurationText(clocks_[row].elapsed() / 1000));
-        const int busy = BusyCount();
-        RunningJobsLabel->setText(QString::number(busy));
-        SetAnimation(busy > 0);
-    });
+    // Running times come from a monotonic clock per slot, so they do not wrap at midnight.
+    for (int row = 0; row < SlotCount; ++row)
+        if (busy_[row] && clocks_[row].isValid())
+            SetCell(row, kTimeColumn, DurationText(clocks_[row].elapsed() / 1000));
+    const int busy = BusyCount();
+    RunningJobsLabel->setText(QString::number(busy));
+    SetAnimation(busy > 0);
 }
 
 void TCorRelationStatusForm::FormShow() {
-    RunGuarded(dialogs_, [&] {
-        SetAnimation(rememberedPlaying_);
-        ThreadsMangerTimer->start();
-    });
-}
-
-void TCorRelationStatusForm::FormHide() {
-    RunGuarded(dialogs_, [&] {
-        rememberedPlaying_ = playing_;
-        SetAnimation(false);
-        ThreadsMangerTimer->stop();
-    });
-}
-
-void TCorRelationStatusForm::showEvent(QShowEvent* event) {
     // First shown at the frame's upper right corner, clear of the wizard that opens beside it.
     if (!placed_ && parentWidget()) {
         const QRect frame = parentWidget()->geometry();
         move(std::max(frame.left(), frame.right() - width() - 24), frame.top() + 96);
         placed_ = true;
     }
-    QWidget::showEvent(event);
-    FormShow();
+    SetAnimation(rememberedPlaying_);
+    ThreadsMangerTimer->start();
 }
 
-void TCorRelationStatusForm::hideEvent(QHideEvent* event) {
-    QWidget::hideEvent(event);
-    FormHide();
+void TCorRelationStatusForm::FormHide() {
+    rememberedPlaying_ = playing_;
+    SetAnimation(false);
+    ThreadsMangerTimer->stop();
 }
 
 } // namespace corvane::ui

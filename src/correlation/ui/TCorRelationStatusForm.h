@@ -1,6 +1,7 @@
 #pragma once
+#include "shell/TToolForm.h"
+
 #include <QElapsedTimer>
-#include <QWidget>
 
 #include <array>
 
@@ -11,17 +12,15 @@ class QTimer;
 
 namespace corvane::ui {
 
-class IDialogs;
-
 /// "CorRelation Status": an always-on-top tool window with the ten job slots, their start
 /// times and running times, the number of running jobs and a busy animation. The slot
 /// bookkeeping is touched only on the user-interface thread.
-class TCorRelationStatusForm : public QWidget {
+class TCorRelationStatusForm : public TToolForm {
     Q_OBJECT
   public:
     static constexpr int SlotCount = 10;
 
-    TCorRelationStatusForm(IDialogs& dialogs, QWidget* parent = nullptr);
+    explicit TCorRelationStatusForm(TMainForm& mainForm);
     ~TCorRelationStatusForm() override;
 
     /// The lowest free slot 1 ... 10, or -1 when all ten are busy.
@@ -37,7 +36,6 @@ class TCorRelationStatusForm : public QWidget {
     /// True while the busy animation plays.
     bool AnimationPlaying() const { return playing_; }
 
-    // Controls, named as in the window's design.
     QProgressBar* FindAnimate = nullptr;
     QLabel* Job2Label = nullptr;
     QLabel* RunningJobsLabel = nullptr;
@@ -46,19 +44,18 @@ class TCorRelationStatusForm : public QWidget {
 
     /// Timer tick: running times of the busy slots, the job count and the animation.
     void ThreadsMangerTimerTimer();
-    void FormShow();
-    void FormHide();
 
   protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
+    /// Restores the remembered animation and starts the timer; the first show places the window.
+    void FormShow() override;
+    /// Remembers the animation, stops it and the timer.
+    void FormHide() override;
 
   private:
     static int ClampSlot(int slot);
     void SetAnimation(bool play);
     void SetCell(int row, int column, const QString& text);
 
-    IDialogs& dialogs_;
     std::array<bool, SlotCount> busy_{};
     std::array<QElapsedTimer, SlotCount> clocks_{};
     bool playing_ = false;

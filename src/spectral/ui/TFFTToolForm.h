@@ -1,17 +1,12 @@
 #pragma once
-#include <QPointer>
-#include <QWidget>
+#include "shell/TToolForm.h"
 
 #include <functional>
 #include <memory>
-#include <optional>
 
-class QAction;
 class QBoxLayout;
 class QGridLayout;
 class QLineEdit;
-class QMenu;
-class QPushButton;
 
 namespace corvane {
 class TMyFFT;
@@ -19,50 +14,32 @@ class TMyFFT;
 
 namespace corvane::ui {
 
-class IDialogs;
-class TMainForm;
-
-/// What the forward and inverse FFT tools share: a tool window of the frame, shown by its frame
-/// command, holding the transform of its last command for the pop-up save items. While either
-/// tool is shown both FFT commands are off and document windows only minimise; hiding the tool
-/// releases what it holds. Created once; closing hides it.
-class TFFTToolForm : public QWidget {
+/// What the forward and inverse FFT tools share beyond the tool-window base: the transform of the
+/// last command, held for the pop-up save items and released when the tool hides, and the "Real and
+/// Imagine Part " group. While either tool is shown both FFT commands are off and document windows
+/// only minimise.
+class TFFTToolForm : public TToolForm {
     Q_OBJECT
   public:
     ~TFFTToolForm() override;
 
-    QPushButton* CloseButton = nullptr;
-    QMenu* PopupMenu = nullptr;
-
     /// The transform held since the last transforming command (null when none).
     const TMyFFT* HeldTransform() const { return fft_.get(); }
 
-    /// Hides the tool.
-    void CloseButtonClick();
-    /// Releases the held transform.
-    void FormHide();
-
   protected:
-    /// Makes the tool window (objectName name, caption title) with its Close button and empty
-    /// pop-up menu, and wires the frame's command commandName to show it.
-    TFFTToolForm(TMainForm& mainForm, const char* name, const QString& title, const char* commandName);
+    /// Makes the tool window (objectName name, caption title) with its Close button and empty pop-up
+    /// menu, shown by the frame command showCommand.
+    TFFTToolForm(TMainForm& mainForm, const char* name, const QString& title, const char* showCommand);
 
-    /// Gives a control (or menu item) its name as objectName.
-    template <typename T> static T* Named(T* object, const char* name) {
-        object->setObjectName(QString::fromLatin1(name));
-        return object;
-    }
+    /// Releases the held transform.
+    void FormHide() override;
 
     /// Adds to layout the "Real and Imagine Part " group with the Zr and Zi labels and edits in its
     /// rows 0 and 1; returns the group's grid for further controls.
     QGridLayout* AddPartsGroup(QBoxLayout* layout, QLineEdit* zrEdit, QLineEdit* ziEdit);
-
     /// Adds to layout the row of the tool's command button and the Close button, which comes
     /// right after it in the tab order although it is made with the window.
     void AddButtonRow(QBoxLayout* layout, QPushButton* command);
-
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
 
     /// Asks for a file to open with this filter and puts the choice into edit; nothing when cancelled.
     std::optional<QString> ChooseFile(QLineEdit* edit, const QString& filter);
@@ -73,19 +50,10 @@ class TFFTToolForm : public QWidget {
     /// button is enabled again before the error goes on.
     void Transform(QPushButton* button, const std::function<void()>& work);
     /// Saves the real or imaginary part of the held transform as FLT under a name asked through
-    /// the save dialog (filter, default extension); nothing when none is held. Runs guarded.
+    /// the save dialog (filter, default extension); nothing when none is held.
     void SaveHeldPart(bool realPart, const QString& filter, const QString& defaultExt = QString());
 
-    TMainForm& main_;
-    IDialogs& dialogs_;
     std::unique_ptr<TMyFFT> fft_;
-
-  private:
-    /// Both FFT commands of the frame, guarded so that a tool hidden while the frame is being
-    /// torn down touches nothing gone.
-    void SetCommandsEnabled(bool enabled);
-    QPointer<QAction> forwardCommand_;
-    QPointer<QAction> inverseCommand_;
 };
 
 } // namespace corvane::ui

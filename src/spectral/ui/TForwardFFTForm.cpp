@@ -9,7 +9,6 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "shell/Platform.h"
 #include "shell/TMainForm.h"
 #include "spectral/TMyFFT.h"
 
@@ -45,31 +44,27 @@ TForwardFFTForm::TForwardFFTForm(TMainForm& mainForm)
     layout->addWidget(SaveZrZiCheckBox);
     AddButtonRow(layout, FFTButton);
 
-    connect(BrowseFileNameButton, &QPushButton::clicked, this, &TForwardFFTForm::BrowseFileNameButtonClick);
-    connect(FFTButton, &QPushButton::clicked, this, &TForwardFFTForm::FFTButtonClick);
-    connect(SaveRealParttoMenuItem, &QAction::triggered, this, &TForwardFFTForm::SaveRealParttoMenuItemClick);
-    connect(SaveImagineParttoMenuItem, &QAction::triggered, this,
-            &TForwardFFTForm::SaveImagineParttoMenuItemClick);
+    Bind(BrowseFileNameButton, &QPushButton::clicked, &TForwardFFTForm::BrowseFileNameButtonClick);
+    Bind(FFTButton, &QPushButton::clicked, &TForwardFFTForm::FFTButtonClick);
+    Bind(SaveRealParttoMenuItem, &QAction::triggered, &TForwardFFTForm::SaveRealParttoMenuItemClick);
+    Bind(SaveImagineParttoMenuItem, &QAction::triggered, &TForwardFFTForm::SaveImagineParttoMenuItemClick);
 }
 
 void TForwardFFTForm::BrowseFileNameButtonClick() {
-    RunGuarded(dialogs_,
-               [&] { ChoosePicture(FileNameEdit, kPictureFilter, QStringLiteral("Original Image")); });
+    ChoosePicture(FileNameEdit, kPictureFilter, QStringLiteral("Original Image"));
 }
 
 void TForwardFFTForm::FFTButtonClick() {
-    RunGuarded(dialogs_, [&] {
-        Transform(FFTButton, [&] {
-            fft_ = std::make_unique<TMyFFT>(FileNameEdit->text().toStdString());
-            fft_->ForwardFFT();
-            fft_->ShowSpectrum();
-            if (SaveZrZiCheckBox->isChecked()) {
-                fft_->Real->SaveFlt(ZrEdit->text().toStdString());
-                fft_->Imag->SaveFlt(ZiEdit->text().toStdString());
-            }
-        });
-        main_.ShowInRole(QStringLiteral("FFT Spectra"), *fft_->Phase->Gray);
+    Transform(FFTButton, [&] {
+        fft_ = std::make_unique<TMyFFT>(FileNameEdit->text().toStdString());
+        fft_->ForwardFFT();
+        fft_->ShowSpectrum();
+        if (SaveZrZiCheckBox->isChecked()) {
+            fft_->Real->SaveFlt(ZrEdit->text().toStdString());
+            fft_->Imag->SaveFlt(ZiEdit->text().toStdString());
+        }
     });
+    ShowInRole(QStringLiteral("FFT Spectra"), *fft_->Phase->Gray);
 }
 
 void TForwardFFTForm::SaveRealParttoMenuItemClick() {

@@ -128,93 +128,82 @@ TInverseFFTForm::TInverseFFTForm(TMainForm& mainForm)
     RectGroupBox->setEnabled(false);
     CircleGroupBox->setEnabled(false);
 
-    connect(ZrButton, &QPushButton::clicked, this, &TInverseFFTForm::ZrButtonClick);
-    connect(ZiButton, &QPushButton::clicked, this, &TInverseFFTForm::ZiButtonClick);
-    connect(ShowAmSpeedButton, &QToolButton::clicked, this, &TInverseFFTForm::ShowAmSpeedButtonClick);
-    connect(MaskFileCheckBox, &QCheckBox::clicked, this, &TInverseFFTForm::MaskFileCheckBoxClick);
-    connect(RectFilterCheckBox, &QCheckBox::clicked, this, &TInverseFFTForm::RectFilterCheckBoxClick);
-    connect(CircleFilterCheckBox, &QCheckBox::clicked, this, &TInverseFFTForm::CircleFilterCheckBoxClick);
-    connect(BrowseMaskFileButton, &QPushButton::clicked, this, &TInverseFFTForm::BrowseMaskFileButtonClick);
-    connect(InverseFFTButton, &QPushButton::clicked, this, &TInverseFFTForm::InverseFFTButtonClick);
-    connect(SaveInverseFFTrealpartto1, &QAction::triggered, this,
-            &TInverseFFTForm::SaveInverseFFTrealpartto1Click);
-    connect(SaveInverseFFTimaginepartto1, &QAction::triggered, this,
-            &TInverseFFTForm::SaveInverseFFTimaginepartto1Click);
-
-    mainForm.RegisterToolHooks(this, this);
+    Bind(ZrButton, &QPushButton::clicked, &TInverseFFTForm::ZrButtonClick);
+    Bind(ZiButton, &QPushButton::clicked, &TInverseFFTForm::ZiButtonClick);
+    Bind(ShowAmSpeedButton, &QToolButton::clicked, &TInverseFFTForm::ShowAmSpeedButtonClick);
+    Bind(MaskFileCheckBox, &QCheckBox::clicked, &TInverseFFTForm::MaskFileCheckBoxClick);
+    Bind(RectFilterCheckBox, &QCheckBox::clicked, &TInverseFFTForm::RectFilterCheckBoxClick);
+    Bind(CircleFilterCheckBox, &QCheckBox::clicked, &TInverseFFTForm::CircleFilterCheckBoxClick);
+    Bind(BrowseMaskFileButton, &QPushButton::clicked, &TInverseFFTForm::BrowseMaskFileButtonClick);
+    Bind(InverseFFTButton, &QPushButton::clicked, &TInverseFFTForm::InverseFFTButtonClick);
+    Bind(SaveInverseFFTrealpartto1, &QAction::triggered, &TInverseFFTForm::SaveInverseFFTrealpartto1Click);
+    Bind(SaveInverseFFTimaginepartto1, &QAction::triggered,
+         &TInverseFFTForm::SaveInverseFFTimaginepartto1Click);
 }
 
 void TInverseFFTForm::ZrButtonClick() {
-    RunGuarded(dialogs_, [&] { ChooseFile(ZrEdit, kFloatFilter); });
+    ChooseFile(ZrEdit, kFloatFilter);
 }
 
 void TInverseFFTForm::ZiButtonClick() {
-    RunGuarded(dialogs_, [&] { ChooseFile(ZiEdit, kFloatFilter); });
+    ChooseFile(ZiEdit, kFloatFilter);
 }
 
 void TInverseFFTForm::MaskFileCheckBoxClick() {
-    RunGuarded(dialogs_, [&] { MaskFileGroupBox->setEnabled(MaskFileCheckBox->isChecked()); });
+    MaskFileGroupBox->setEnabled(MaskFileCheckBox->isChecked());
 }
 
 void TInverseFFTForm::RectFilterCheckBoxClick() {
-    RunGuarded(dialogs_, [&] {
-        ExclusiveFilterClicked(RectFilterCheckBox, RectGroupBox, CircleFilterCheckBox, CircleGroupBox);
-    });
+    ExclusiveFilterClicked(RectFilterCheckBox, RectGroupBox, CircleFilterCheckBox, CircleGroupBox);
 }
 
 void TInverseFFTForm::CircleFilterCheckBoxClick() {
-    RunGuarded(dialogs_, [&] {
-        ExclusiveFilterClicked(CircleFilterCheckBox, CircleGroupBox, RectFilterCheckBox, RectGroupBox);
-    });
+    ExclusiveFilterClicked(CircleFilterCheckBox, CircleGroupBox, RectFilterCheckBox, RectGroupBox);
 }
 
 void TInverseFFTForm::BrowseMaskFileButtonClick() {
-    RunGuarded(dialogs_, [&] { ChoosePicture(MaskFileEdit, kMaskFilter, QStringLiteral("Mask File")); });
+    ChoosePicture(MaskFileEdit, kMaskFilter, QStringLiteral("Mask File"));
 }
 
 void TInverseFFTForm::ShowAmSpeedButtonClick() {
-    RunGuarded(dialogs_, [&] {
-        fft_.reset();
-        TMyFFT spectrum(ZrEdit->text().toStdString(), ZiEdit->text().toStdString());
-        spectrum.ShowSpectrum();
-        main_.ShowInRole(QStringLiteral("FFT Spectra"), *spectrum.Phase->Gray);
-    });
+    fft_.reset();
+    TMyFFT spectrum(ZrEdit->text().toStdString(), ZiEdit->text().toStdString());
+    spectrum.ShowSpectrum();
+    main_.ShowInRole(QStringLiteral("FFT Spectra"), *spectrum.Phase->Gray);
 }
 
 void TInverseFFTForm::InverseFFTButtonClick() {
-    RunGuarded(dialogs_, [&] {
-        Transform(InverseFFTButton, [&] {
-            // The filters act in the order mask, rectangle, circle, each clearing the same pixels
-            // of both parts; each filter's fields are read when its turn comes.
-            fft_ = std::make_unique<TMyFFT>(ZrEdit->text().toStdString(), ZiEdit->text().toStdString());
-            const auto clear = [&](const auto& filter) {
-                filter(*fft_->Real);
-                filter(*fft_->Imag);
-            };
-            if (MaskFileCheckBox->isChecked()) {
-                const std::string mask = MaskFileEdit->text().toStdString();
-                clear([&](TFloatImage& part) { part.ApplyMaskFile(0.0f, mask); });
-            }
-            if (RectFilterCheckBox->isChecked()) {
-                const std::int32_t x = StrToInt(XEdit->text());
-                const std::int32_t y = StrToInt(YEdit->text());
-                const std::int32_t w = StrToInt(WidthEdit->text());
-                const std::int32_t h = StrToInt(HeightEdit->text());
-                clear([&](TFloatImage& part) {
-                    part.FillRect(0.0f, x, y, FarCorner(x, w), FarCorner(y, h), false);
-                });
-            }
-            if (CircleFilterCheckBox->isChecked()) {
-                const std::int32_t cx = StrToInt(CenterXEdit->text());
-                const std::int32_t cy = StrToInt(CenterYEdit->text());
-                const double radius = StrToFloat(RadiusEdit->text());
-                clear([&](TFloatImage& part) { part.FillCircle(0.0f, cx, cy, radius, false); });
-            }
-            fft_->InverseFFT();
-            fft_->Phase->LinearSpectrum = true;
-            fft_->ShowSpectrum();
-            main_.ShowInRole(QStringLiteral("IFFT Spectra"), *fft_->Phase->Gray);
-        });
+    Transform(InverseFFTButton, [&] {
+        // The filters act in the order mask, rectangle, circle, each clearing the same pixels
+        // of both parts; each filter's fields are read when its turn comes.
+        fft_ = std::make_unique<TMyFFT>(ZrEdit->text().toStdString(), ZiEdit->text().toStdString());
+        const auto clear = [&](const auto& filter) {
+            filter(*fft_->Real);
+            filter(*fft_->Imag);
+        };
+        if (MaskFileCheckBox->isChecked()) {
+            const std::string mask = MaskFileEdit->text().toStdString();
+            clear([&](TFloatImage& part) { part.ApplyMaskFile(0.0f, mask); });
+        }
+        if (RectFilterCheckBox->isChecked()) {
+            const std::int32_t x = StrToInt(XEdit->text());
+            const std::int32_t y = StrToInt(YEdit->text());
+            const std::int32_t w = StrToInt(WidthEdit->text());
+            const std::int32_t h = StrToInt(HeightEdit->text());
+            clear([&](TFloatImage& part) {
+                part.FillRect(0.0f, x, y, FarCorner(x, w), FarCorner(y, h), false);
+            });
+        }
+        if (CircleFilterCheckBox->isChecked()) {
+            const std::int32_t cx = StrToInt(CenterXEdit->text());
+            const std::int32_t cy = StrToInt(CenterYEdit->text());
+            const double radius = StrToFloat(RadiusEdit->text());
+            clear([&](TFloatImage& part) { part.FillCircle(0.0f, cx, cy, radius, false); });
+        }
+        fft_->InverseFFT();
+        fft_->Phase->LinearSpectrum = true;
+        fft_->ShowSpectrum();
+        main_.ShowInRole(QStringLiteral("IFFT Spectra"), *fft_->Phase->Gray);
     });
 }
 
@@ -227,20 +216,12 @@ void TInverseFFTForm::SaveInverseFFTimaginepartto1Click() {
 }
 
 void TInverseFFTForm::DocumentDragged(TMDIChildForm& /*child*/, int x1, int y1, int x2, int y2) {
-    RunGuarded(dialogs_, [&] {
-        if (!RectFilterCheckBox->isChecked()) return;
-        // The filter keeps (x, y) to (x + w, y + h), corners included: exactly the dragged pixels.
-        XEdit->setText(QString::number(std::min(x1, x2)));
-        YEdit->setText(QString::number(std::min(y1, y2)));
-        WidthEdit->setText(QString::number(std::abs(x2 - x1)));
-        HeightEdit->setText(QString::number(std::abs(y2 - y1)));
-    });
-}
-
-bool TInverseFFTForm::event(QEvent* event) {
-    if (event->type() != QEvent::StatusTip) return QWidget::event(event);
-    main_.ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
-    return true;
+    if (!RectFilterCheckBox->isChecked()) return;
+    // The filter keeps (x, y) to (x + w, y + h), corners included: exactly the dragged pixels.
+    XEdit->setText(QString::number(std::min(x1, x2)));
+    YEdit->setText(QString::number(std::min(y1, y2)));
+    WidthEdit->setText(QString::number(std::abs(x2 - x1)));
+    HeightEdit->setText(QString::number(std::abs(y2 - y1)));
 }
 
 } // namespace corvane::ui

@@ -1,5 +1,4 @@
 #pragma once
-#include "shell/TToolHooks.h"
 #include "spectral/ui/TFFTToolForm.h"
 
 class QCheckBox;
@@ -11,7 +10,7 @@ namespace corvane::ui {
 /// The "Inverse FFT" tool: reads a centred spectrum saved as two FLT files, keeps the part chosen
 /// by a mask image, a rectangle or a circle, transforms it back and shows the intensity in
 /// "IFFT Spectra". Created once; closing hides it.
-class TInverseFFTForm : public TFFTToolForm, private TToolHooks {
+class TInverseFFTForm : public TFFTToolForm {
     Q_OBJECT
   public:
     /// Builds the window as a tool of mainForm, wires InverseFFTAction to show it and takes part
@@ -59,10 +58,6 @@ class TInverseFFTForm : public TFFTToolForm, private TToolHooks {
     /// Save the real / imaginary part of the held field as FLT; nothing when none is held.
     void SaveInverseFFTrealpartto1Click();
     void SaveInverseFFTimaginepartto1Click();
-
-  protected:
-    /// The long part of a control's hint goes to the frame's status bar, as the frame's own do.
-    bool event(QEvent* event) override;
 
   private:
     /// A rectangle dragged in a document window becomes the filter rectangle while the

@@ -12,6 +12,7 @@
 
 #include <gmock/gmock.h>
 
+#include "app/ToolWindows.h"
 #include "correlation/ui/TCorRelationCommands.h"
 #include "correlation/ui/TCorRelationParaSelectorForm.h"
 #include "correlation/ui/TCorRelationStatusForm.h"

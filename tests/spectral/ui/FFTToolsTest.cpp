@@ -18,6 +18,7 @@
 #include <functional>
 #include <tuple>
 
+#include "app/ToolWindows.h"
 #include "image/TFloatImage.h"
 #include "shell/TMDIChildForm.h"
 #include "spectral/TMyFFT.h"

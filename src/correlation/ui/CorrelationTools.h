@@ -1,0 +1,11 @@
+#pragma once
+
+namespace corvane::ui {
+
+class TMainForm;
+
+/// Makes the correlation windows of the frame once, at start-up: the status window, and the
+/// correlation commands with the parameter wizard they show.
+void CreateCorrelationTools(TMainForm& mainForm);
+
+} // namespace corvane::ui

@@ -1,0 +1,218 @@
+#include "shell/TMainForm.h"
+
+#include "image/FileUtil.h"
+#include "image/TGrayImage.h"
+#include "shell/BitmapOps.h"
+#include "shell/Convert.h"
+#include "shell/Platform.h"
+#include "shell/TMDIChildForm.h"
+#include "shell/TRawOptionForm.h"
+#include "shell/TToolHooks.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+#include <algorithm>
+#include <memory>
+
+// The frame's document windows: addressing them by index and caption, making and preparing them for
+// the tools' results, and the Window menu's arrangements.
+namespace corvane::ui {
+
+namespace {
+
+/// The document window a sub window holds, or null when it holds none or that one is closed.
+TMDIChildForm* LiveChildOf(const QMdiSubWindow* sub) {
+    auto* child = qobject_cast<TMDIChildForm*>(sub->widget());
+    return child && !child->Closed() ? child : nullptr;
+}
+
+std::vector<TMDIChildForm*> LiveChildren(const QMdiArea* area) {
+    std::vector<TMDIChildForm*> result;
+    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder))
+        if (TMDIChildForm* child = LiveChildOf(sub)) result.push_back(child);
+    return result;
+}
+
+std::string ToPath(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
+
+} // namespace
+
+int TMainForm::MDIChildCount() const {
+    return static_cast<int>(LiveChildren(mdiArea_).size());
+}
+
+TMDIChildForm* TMainForm::MDIChild(int index) const {
+    const auto children = LiveChildren(mdiArea_);
+    if (index < 0 || index >= static_cast<int>(children.size())) return nullptr;
+    return children[static_cast<std::size_t>(index)];
+}
+
+TMDIChildForm* TMainForm::ActiveMDIChild() const {
+    if (QMdiSubWindow* sub = mdiArea_->currentSubWindow())
+        if (TMDIChildForm* child = LiveChildOf(sub)) return child;
+    // Without an activated window (the frame is in the background) the topmost one counts.
+    const auto stack = mdiArea_->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = stack.rbegin(); it != stack.rend(); ++it)
+        if (TMDIChildForm* child = LiveChildOf(*it)) return child;
+    return nullptr;
+}
+
+int TMainForm::FindMDIChild(const QString& caption) const {
+    const auto children = LiveChildren(mdiArea_);
+    for (std::size_t i = 0; i < children.size(); ++i)
+        if (children[i]->Caption() == caption) return static_cast<int>(i);
+    return -1;
+}
+
+int TMainForm::PrepareMDIChild(const QString& caption, int width, int height) {
+    const int index = FindMDIChild(caption);
+    if (index < 0) return -1;
+    MDIChild(index)->Prepare(width, height);
+    return index;
+}
+
+void TMainForm::CreateMDIChild(const QString& name) {
+    const std::string path = ToPath(name);
+    const std::string extension = corvane::LowerExtension(path);
+    std::unique_ptr<TGrayImage> image;
+    if (corvane::FileExists(path) && extension == ".bmp") {
+        image = std::make_unique<TGrayImage>(path);
+    } else if (corvane::FileExists(path) && extension == ".raw") {
+        TRawOptionForm form(dialogs_, name, this);
+        if (dialogs_.ExecModal(form) != QDialog::Accepted) return;
+        TGrayImage::RawDescription raw;
+        raw.FileName = path;
+        raw.Header = StrToInt(form.HeaderEdit->text());
+        raw.Width = StrToInt(form.WidthEdit->text());
+        raw.Height = StrToInt(form.HeightEdit->text());
+        // Negative or overflowing sizes are refused by the grey image with their own message.
+        image = std::make_unique<TGrayImage>(raw);
+    }
+    QImage bitmap;
+    if (image) {
+        bitmap = QImage(image->Width, image->Height, QImage::Format_RGB888);
+        if (bitmap.isNull() && image->Width > 0 && image->Height > 0) throw std::bad_alloc();
+        PaintGrayIntoBitmap(*image, bitmap);
+        image.reset();
+    }
+    auto* child = new TMDIChildForm(*this, name);
+    QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    if (!bitmap.isNull()) child->SetBitmap(bitmap);
+    sub->show();
+    if (!bitmap.isNull()) child->FitClientArea(child->ShownSize());
+    // A window that does not fit where the area placed it starts near the top-left corner instead,
+    // cascaded, so that its title bar and the top of its picture are in view.
+    if (!mdiArea_->viewport()->rect().contains(sub->geometry())) {
+        const int step = (MDIChildCount() - 1) % 8 * 24;
+        sub->move(step, step);
+    }
+    mdiArea_->setActiveSubWindow(sub);
+}
+
+TMDIChildForm* TMainForm::ShowInRole(const QString& caption, const TGrayImage& image) {
+    int index = PrepareMDIChild(caption, image.Width, image.Height);
+    if (index < 0) {
+        CreateMDIChild(caption);
+        index = PrepareMDIChild(caption, image.Width, image.Height);
+    }
+    TMDIChildForm* child = MDIChild(index);
+    if (!child) return nullptr;
+    DrawGrayImage(image, *child);
+    return child;
+}
+
+void TMainForm::ActivateChild(TMDIChildForm* child) {
+    for (TToolHooks* hooks : VisibleToolHooks())
+        RunGuarded(dialogs_, [&] { hooks->DocumentActivated(*child); });
+}
+
+// ---- Close, Close All and the Window commands ----------------------------------------------------------------------------
+
+void TMainForm::CloseActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        if (TMDIChildForm* child = ActiveMDIChild())
+            if (QMdiSubWindow* sub = child->SubWindow()) sub->close();
+    });
+}
+
+void TMainForm::CloseAllActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        for (TMDIChildForm* child : LiveChildren(mdiArea_))
+            if (QMdiSubWindow* sub = child->SubWindow()) sub->close();
+    });
+}
+
+void TMainForm::WindowCascade1Execute() {
+    RunGuarded(dialogs_, [&] { mdiArea_->cascadeSubWindows(); });
+}
+
+namespace {
+
+/// Lays the open (not minimised) document windows out in equal strips: rows when stacked,
+/// columns otherwise.
+void TileStrips(QMdiArea* area, bool stacked) {
+    std::vector<QMdiSubWindow*> subs;
+    for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder))
+        if (LiveChildOf(sub) && !sub->isMinimized()) subs.push_back(sub);
+    if (subs.empty()) return;
+    const QRect area_rect = area->viewport()->rect();
+    const int n = static_cast<int>(subs.size());
+    for (int i = 0; i < n; ++i) {
+        QMdiSubWindow* sub = subs[static_cast<std::size_t>(i)];
+        if (sub->isMaximized()) sub->showNormal();
+        if (stacked) {
+            const int top = area_rect.height() * i / n;
+            const int bottom = area_rect.height() * (i + 1) / n;
+            sub->setGeometry(0, top, area_rect.width(), bottom - top);
+        } else {
+            const int left = area_rect.width() * i / n;
+            const int right = area_rect.width() * (i + 1) / n;
+            sub->setGeometry(left, 0, right - left, area_rect.height());
+        }
+    }
+}
+
+} // namespace
+
+void TMainForm::WindowTileHorizontal1Execute() {
+    RunGuarded(dialogs_, [&] { TileStrips(mdiArea_, true); });
+}
+
+void TMainForm::WindowTileVertical1Execute() {
+    RunGuarded(dialogs_, [&] { TileStrips(mdiArea_, false); });
+}
+
+void TMainForm::WindowMinimizeAll1Execute() {
+    RunGuarded(dialogs_, [&] {
+        for (TMDIChildForm* child : LiveChildren(mdiArea_))
+            if (QMdiSubWindow* sub = child->SubWindow()) sub->showMinimized();
+    });
+}
+
+void TMainForm::WindowArrangeAll1Execute() {
+    RunGuarded(dialogs_, [&] {
+        // Minimised windows line up along the bottom edge, left to right.
+        const QRect viewport = mdiArea_->viewport()->rect();
+        int x = 0;
+        int y = viewport.bottom() + 1;
+        for (TMDIChildForm* child : LiveChildren(mdiArea_)) {
+            QMdiSubWindow* sub = child->SubWindow();
+            if (!sub || !sub->isMinimized()) continue;
+            const QSize size = sub->size();
+            if (x > 0 && x + size.width() > viewport.width()) {
+                x = 0;
+                y -= size.height();
+            }
+            sub->move(x, y - size.height());
+            x += size.width();
+        }
+    });
+}
+
+} // namespace corvane::ui

@@ -1,0 +1,224 @@
+#include "shell/TMainForm.h"
+
+#include "image/FileUtil.h"
+#include "image/TFloatImage.h"
+#include "image/TGrayImage.h"
+#include "shell/BitmapOps.h"
+#include "shell/Platform.h"
+#include "shell/TMDIChildForm.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPlainTextEdit>
+#include <QTextEdit>
+
+#include <memory>
+
+// The frame's File and Edit commands: opening and saving pictures and float maps, closing windows,
+// the clipboard, zoom, Invert and Rotate 90.
+namespace corvane::ui {
+
+namespace {
+
+const QString kOpenPictureFilter =
+    QStringLiteral("Bitmaps (*.bmp)|*.bmp|Raw files(*.raw)|*.raw|All files( *.* ) |*.*");
+const QString kSavePictureFilter =
+    QStringLiteral("Bitmaps (*.bmp)|*.bmp|Raw files( *.raw )|*.raw|All files(*.*)|*.*");
+const QString kOpenFilter =
+    QStringLiteral("CorRelation Config Files(*.cor)|*.cor|Float Image(*.flt)|*.flt|Codes "
+                   "File( *.cod )|*.cod|All files(*.*)|*.*");
+const QString kSaveFilter = QStringLiteral(
+    "Float Format(*.flt)|*.flt|Codes File(*.cod)|*.cod|Match Result(*.dat)|*.dat|All files(*.*)|*.*");
+
+QString ReplaceExtension(const QString& name, const QString& extension) {
+    const qsizetype slash = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
+    if (dot > slash) return name.left(dot) + extension;
+    return name + extension;
+}
+
+std::string ToPath(const QString& name) {
+    return QFile::encodeName(name).toStdString();
+}
+
+} // namespace
+
+// ---- File commands ------------------------------------------------------------------------------
+
+void TMainForm::FileOpenActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        FileDialogRequest request;
+        request.Filter = kOpenPictureFilter;
+        request.FilterIndex = 1;
+        request.DefaultExt = QStringLiteral("*.bmp");
+        const auto chosen = dialogs_.OpenFile(request);
+        if (!chosen) return;
+        CreateMDIChild(chosen->FileName);
+    });
+}
+
+void TMainForm::FloatFileOpenActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        FileDialogRequest request;
+        request.Filter = kOpenFilter;
+        request.FilterIndex = 2;
+        request.DefaultExt = QStringLiteral("*.cor");
+        const auto chosen = dialogs_.OpenFile(request);
+        if (!chosen) return;
+        const QString name = chosen->FileName;
+        QDir::setCurrent(QFileInfo(name).absolutePath());
+        std::unique_ptr<TGrayImage> gray;
+        {
+            const TFloatImage map(ToPath(name));
+            map.ToGrayImage(gray);
+        }
+        if (gray) ShowInRole(name, *gray);
+    });
+}
+
+std::optional<QString> TMainForm::AskSavePictureName() {
+    FileDialogRequest request;
+    request.Filter = kSavePictureFilter;
+    request.FilterIndex = 1;
+    request.DefaultExt = QStringLiteral("*.bmp");
+    const auto chosen = dialogs_.SaveFile(request);
+    if (!chosen) return std::nullopt;
+    return chosen->FileName;
+}
+
+void TMainForm::SaveChild(TMDIChildForm& child, const QString& fileName, bool replaceExtensionWithRaw) {
+    const std::string path = ToPath(fileName);
+    if (corvane::LowerExtension(path) == ".bmp") {
+        SaveBitmapAsBmp(child.Bitmap(), path);
+        return;
+    }
+    const QString written =
+        replaceExtensionWithRaw ? ReplaceExtension(fileName, QStringLiteral(".raw")) : fileName;
+    std::unique_ptr<TGrayImage> gray;
+    child.GetGrayImage(gray);
+    gray->SaveToFile(ToPath(written));
+    dialogs_.Information(QStringLiteral("The Raw File's Information:\n Header, Width, Height\n 0,  ") +
+                         QString::number(gray->Width) + QStringLiteral(",  ") +
+                         QString::number(gray->Height) + QStringLiteral("\n") + fileName);
+}
+
+void TMainForm::SaveActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        TMDIChildForm* child = ActiveMDIChild();
+        if (!child) return;
+        QString name = child->Caption();
+        if (!corvane::FileExists(ToPath(name))) {
+            const auto chosen = AskSavePictureName();
+            if (!chosen) return;
+            name = *chosen;
+        }
+        SaveChild(*child, name, true);
+    });
+}
+
+void TMainForm::FileSaveAsActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        TMDIChildForm* child = ActiveMDIChild();
+        if (!child) return;
+        const auto chosen = AskSavePictureName();
+        if (!chosen) return;
+        SaveChild(*child, *chosen, false);
+    });
+}
+
+void TMainForm::SaveAsFloatActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        TMDIChildForm* child = ActiveMDIChild();
+        if (!child) return;
+        FileDialogRequest request;
+        request.Title = QStringLiteral("Save image to Float");
+        request.Filter = kSaveFilter;
+        request.FilterIndex = 1;
+        request.DefaultExt = QStringLiteral("*.flt");
+        const auto chosen = dialogs_.SaveFile(request);
+        if (!chosen) return;
+        TFloatImage map(nullptr, child->Bitmap().width(), child->Bitmap().height());
+        BitmapToPhaseMap(child->Bitmap(), map);
+        map.SaveFlt(ToPath(chosen->FileName));
+    });
+}
+
+void TMainForm::FileExitActionExecute() {
+    RunGuarded(dialogs_, [&] { close(); });
+}
+
+// ---- Edit commands ------------------------------------------------------------------------------
+
+void TMainForm::EditCut1Execute() {
+    RunGuarded(dialogs_, [&] {
+        QWidget* focused = QApplication::focusWidget();
+        if (auto* line = qobject_cast<QLineEdit*>(focused))
+            line->cut();
+        else if (auto* text = qobject_cast<QTextEdit*>(focused))
+            text->cut();
+        else if (auto* plain = qobject_cast<QPlainTextEdit*>(focused))
+            plain->cut();
+    });
+}
+
+void TMainForm::EditCopy1Execute() {
+    RunGuarded(dialogs_, [&] {
+        TMDIChildForm* child = ActiveMDIChild();
+        if (!child || child->Bitmap().isNull()) return;
+        QGuiApplication::clipboard()->setImage(child->Bitmap());
+    });
+}
+
+void TMainForm::EditPaste1Execute() {
+    RunGuarded(dialogs_, [&] {
+        TMDIChildForm* child = ActiveMDIChild();
+        if (!child) return;
+        const QImage image = QGuiApplication::clipboard()->image();
+        if (image.isNull()) return;
+        child->SetBitmap(image);
+    });
+}
+
+void TMainForm::AmplifyActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        if (TMDIChildForm* child = ActiveMDIChild()) child->Amplify();
+    });
+}
+
+void TMainForm::EditOriginalSizeActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        if (TMDIChildForm* child = ActiveMDIChild()) child->OriginalSize();
+    });
+}
+
+void TMainForm::ShrinkActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        if (TMDIChildForm* child = ActiveMDIChild()) child->Shrink();
+    });
+}
+
+void TMainForm::InvertActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        TMDIChildForm* child = ActiveMDIChild();
+        if (!child || child->Bitmap().isNull()) return;
+        QImage bitmap = child->Bitmap();
+        InvertBitmap(bitmap);
+        child->ReplacePixels(bitmap);
+    });
+}
+
+void TMainForm::Rotate90ActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        TMDIChildForm* child = ActiveMDIChild();
+        if (!child || child->Bitmap().isNull()) return;
+        child->SetBitmap(Rotate90Bitmap(child->Bitmap()));
+    });
+}
+
+} // namespace corvane::ui

@@ -1,0 +1,139 @@
+#include "shell/TToolForm.h"
+
+#include "shell/TMDIChildForm.h"
+#include "shell/TMainForm.h"
+
+#include <QAction>
+#include <QHideEvent>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QStatusTipEvent>
+
+namespace corvane::ui {
+
+TToolForm::TToolForm(TMainForm& mainForm, TToolSpec spec)
+    : QWidget(&mainForm, Qt::Tool | Qt::WindowStaysOnTopHint), main_(mainForm), dialogs_(mainForm.Dialogs()),
+      spec_(std::move(spec)) {
+    setObjectName(QString::fromLatin1(spec_.Name));
+    setWindowTitle(spec_.Title);
+    for (const char* name : spec_.LockedCommands)
+        locked_.emplace_back(mainForm.RequireAction(name));
+    if (spec_.ShowCommand) {
+        QAction* command = mainForm.RequireAction(spec_.ShowCommand);
+        command->setEnabled(true);
+        connect(command, &QAction::triggered, this, [this] { Guarded([&] { ShowTool(); }); });
+    }
+    if (spec_.HasCloseButton) {
+        CloseButton = Named(new QPushButton(QStringLiteral("Close"), this), "CloseButton");
+        Bind(CloseButton, &QPushButton::clicked, &TToolForm::CloseButtonClick);
+    }
+    if (spec_.GuardsDocuments) mainForm.AddCloseGuard(this);
+    mainForm.RegisterToolHooks(this, this);
+}
+
+TToolForm::~TToolForm() = default;
+
+QMenu* TToolForm::AddPopupMenu() {
+    PopupMenu = Named(new QMenu(this), "PopupMenu");
+    setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(this, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& pos) { PopupMenu->popup(mapToGlobal(pos)); });
+    return PopupMenu;
+}
+
+void TToolForm::ShowTool() {
+    show();
+    raise();
+    activateWindow();
+}
+
+void TToolForm::CloseButtonClick() {
+    hide();
+}
+
+void TToolForm::SetLockedCommandsEnabled(bool enabled) {
+    // Guarded pointers: a tool hidden while the frame is torn down touches nothing gone.
+    for (const QPointer<QAction>& command : locked_)
+        if (command) command->setEnabled(enabled);
+}
+
+void TToolForm::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    // Spontaneous shows and hides come from the window system (the frame minimised or restored);
+    // the tool's state follows only what the user or the program asked for.
+    if (event->spontaneous()) return;
+    Guarded([&] {
+        SetLockedCommandsEnabled(false);
+        FormShow();
+    });
+}
+
+void TToolForm::hideEvent(QHideEvent* event) {
+    QWidget::hideEvent(event);
+    if (event->spontaneous()) return;
+    Guarded([&] {
+        if (spec_.CloseRolesOnHide) CloseRoleWindows();
+        FormHide();
+    });
+    Guarded([&] { SetLockedCommandsEnabled(true); });
+}
+
+bool TToolForm::event(QEvent* event) {
+    // A tool window is a window of its own; its controls' status tips go to the frame's status bar.
+    if (event->type() == QEvent::StatusTip) {
+        main_.ShowStatusHint(static_cast<QStatusTipEvent*>(event)->tip());
+        return true;
+    }
+    return QWidget::event(event);
+}
+
+std::optional<QString> TToolForm::ChooseOpenFile(const QString& filter, const QString& title,
+                                                 const QString& initialDir) {
+    FileDialogRequest request;
+    request.Title = title;
+    request.Filter = filter;
+    request.FilterIndex = 1;
+    request.InitialDir = initialDir;
+    const auto chosen = dialogs_.OpenFile(request);
+    if (!chosen) return std::nullopt;
+    return chosen->FileName;
+}
+
+std::optional<QString> TToolForm::ChooseSaveFile(const QString& filter, const QString& defaultExt,
+                                                 const QString& title) {
+    FileDialogRequest request;
+    request.Title = title;
+    request.Filter = filter;
+    request.FilterIndex = 1;
+    request.DefaultExt = defaultExt;
+    const auto chosen = dialogs_.SaveFile(request);
+    if (!chosen) return std::nullopt;
+    return chosen->FileName;
+}
+
+TMDIChildForm* TToolForm::ShowInRole(const QString& caption, const TGrayImage& image) {
+    return main_.ShowInRole(caption, image);
+}
+
+void TToolForm::CloseRoleWindows() {
+    // Collect first: closing may only minimise a window while a guarding tool is shown, so the
+    // captions can still be found afterwards.
+    std::vector<QPointer<TMDIChildForm>> windows;
+    for (int i = 0; i < main_.MDIChildCount(); ++i) {
+        TMDIChildForm* child = main_.MDIChild(i);
+        if (child && std::find(spec_.RoleWindows.begin(), spec_.RoleWindows.end(), child->Caption()) !=
+                         spec_.RoleWindows.end())
+            windows.emplace_back(child);
+    }
+    for (const QPointer<TMDIChildForm>& child : windows) {
+        if (!child || child->Closed()) continue;
+        if (QMdiSubWindow* sub = child->SubWindow())
+            sub->close();
+        else
+            child->close();
+    }
+}
+
+} // namespace corvane::ui
