@@ -4,6 +4,8 @@
 
 #include <QDialog>
 
+#include <gtest/gtest.h>
+
 namespace corvane::test {
 
 using corvane::ui::FileDialogRequest;
@@ -28,7 +30,12 @@ std::optional<FileDialogResult> ScriptedDialogs::NextFile(Kind kind, const FileD
     // The answer is built in place from the queued one: the real dialog applies the default
     // extension of the chosen filter.
     std::optional<FileDialogResult> answer;
-    if (files_.empty()) return answer;
+    if (files_.empty()) {
+        ADD_FAILURE() << "unexpected " << (kind == Kind::OpenFile ? "open" : "save")
+                      << " file dialog: " << request.Title.toStdString() << " ["
+                      << request.Filter.toStdString() << "]";
+        return answer;
+    }
     if (const auto& queued = files_.front())
         answer.emplace(FileDialogResult{
             corvane::ui::ApplyDefaultSuffix(queued->FileName, request.Filter, queued->FilterIndex),
@@ -39,7 +46,10 @@ std::optional<FileDialogResult> ScriptedDialogs::NextFile(Kind kind, const FileD
 
 bool ScriptedDialogs::WarningYesNo(const QString& text) {
     Log.push_back({Kind::WarningYesNo, text, {}});
-    if (answers_.empty()) return false;
+    if (answers_.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return false;
+    }
     const bool yes = answers_.front();
     answers_.pop_front();
     return yes;
@@ -47,7 +57,10 @@ bool ScriptedDialogs::WarningYesNo(const QString& text) {
 
 int ScriptedDialogs::ExecModal(QDialog& dialog) {
     Log.push_back({Kind::Modal, dialog.objectName(), {}});
-    if (modals_.empty()) return QDialog::Rejected;
+    if (modals_.empty()) {
+        ADD_FAILURE() << "unexpected modal dialog: " << dialog.objectName().toStdString();
+        return QDialog::Rejected;
+    }
     const std::function<int(QDialog&)> fill = std::move(modals_.front());
     modals_.pop_front();
     return fill(dialog);

@@ -12,7 +12,8 @@
 namespace corvane::test {
 
 /// IDialogs for GUI tests: records every request and answers from queues filled by the test.
-/// An empty queue answers "Cancel" (file dialogs, modal dialogs) or "No" (Yes/No boxes).
+/// A question the test did not script (a file dialog, a Yes/No box or a modal dialog met with an
+/// empty queue) fails the test, and is answered "Cancel" or "No".
 class ScriptedDialogs : public corvane::ui::IDialogs {
   public:
     enum class Kind { OpenFile, SaveFile, Information, WarningYesNo, Error, Beep, Modal };
