@@ -83,11 +83,19 @@ void ComputePhaseShiftTerms(PhaseShiftMethod method, const std::vector<const TGr
 
 PhaseShiftResult ComputePhaseShift(PhaseShiftMethod method, const std::vector<const TGrayImage*>& steps) {
     CheckSteps(method, steps);
+    const std::int32_t width = steps[1]->Width;
+    const std::int32_t height = steps[1]->Height;
+    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     PhaseShiftResult result;
-    result.Numerator = std::make_unique<TFloatImage>(nullptr, steps[1]->Width, steps[1]->Height);
-    result.Denominator = std::make_unique<TFloatImage>(nullptr, steps[1]->Width, steps[1]->Height);
+    result.Values = std::make_unique_for_overwrite<float[]>(3 * count);
+    result.Numerator = std::make_unique<TFloatImage>(result.Values.get(), width, height);
+    result.Denominator = std::make_unique<TFloatImage>(result.Values.get() + count, width, height);
+    result.PhaseMap = std::make_unique<TFloatImage>(result.Values.get() + 2 * count, width, height);
     ComputePhaseShiftTerms(method, steps, *result.Numerator, *result.Denominator);
-    result.Phase = std::make_unique<TPhaseImage>(result.Denominator.get(), result.Numerator.get());
+    // The binding around the phase map, with D as its real and N as its imaginary source.
+    result.Phase = std::make_unique<TPhaseImage>(result.PhaseMap.get());
+    result.Phase->Real = result.Denominator.get();
+    result.Phase->Imag = result.Numerator.get();
     result.Phase->ComputePhase();
     return result;
 }

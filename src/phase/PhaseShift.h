@@ -18,11 +18,14 @@ enum class PhaseShiftMethod { Const3Step, Const4Step, Equal4Step };
 int PhaseShiftStepCount(PhaseShiftMethod method);
 
 /// Numerator and denominator maps of the phase formula, and the wrapped phase bound to them.
-/// The phase binding borrows the two maps, so it is declared after them and goes first.
+/// The three maps lie over one buffer of the result, which every pass overwrites whole, so it is
+/// never zero-filled; the phase binding borrows the maps and is declared last, so it goes first.
 struct PhaseShiftResult {
+    std::unique_ptr<float[]> Values; ///< numerator, denominator and phase values, one after another
     std::unique_ptr<TFloatImage> Numerator;
     std::unique_ptr<TFloatImage> Denominator;
-    std::unique_ptr<TPhaseImage> Phase; ///< Phase->Phase is the map, Phase->Gray its picture
+    std::unique_ptr<TFloatImage> PhaseMap; ///< the wrapped phase, also Phase->Phase
+    std::unique_ptr<TPhaseImage> Phase;    ///< Phase->Gray is the picture of the phase
 };
 
 /// Numerator N and denominator D of the method, per pixel, over the Step 2 picture's size, from
