@@ -37,6 +37,9 @@ struct MoireSimulationResult {
 MoireSimulationGeometry SimulationGeometry(std::int32_t length, std::int32_t carrierCount,
                                            std::int32_t stepSize);
 
+/// Shown when CarrierSizeEdit does not hold a whole number on leaving it (with the leading blank).
+inline constexpr const char* kNeedIntegerNumberMessage = " need integer number";
+
 /// The message refusing a line count of 0 or below.
 inline constexpr const char* kCarrierCountMessage = "How many Fringe must be a whole number above 0";
 

@@ -40,6 +40,18 @@ std::unique_ptr<TFloatImage> LoadPhaseCalculationSource(const std::string& fileN
     return std::make_unique<TFloatImage>(fileName);
 }
 
+void LoadMissingPhaseCalculationSources(std::unique_ptr<TFloatImage>& source1,
+                                        std::unique_ptr<TFloatImage>& source2, const std::string& fileName1,
+                                        const std::string& fileName2) {
+    if (source1 && source2) return;
+    if (!FileExists(fileName1) || !FileExists(fileName2)) throw CorvaneError(kSelectTwoSourcesMessage);
+    // Both are read before either is kept, so a damaged second file leaves the tool as it was.
+    auto first = source1 ? nullptr : std::make_unique<TFloatImage>(fileName1);
+    auto second = source2 ? nullptr : std::make_unique<TFloatImage>(fileName2);
+    if (first) source1 = std::move(first);
+    if (second) source2 = std::move(second);
+}
+
 void FitSource2Plane(const TFloatImage& source2, const PhaseFitRectangle& fit, float& a, float& b) {
     float sxx = 0.0f, syy = 0.0f, sxy = 0.0f, sxp = 0.0f, syp = 0.0f;
     if (fit.Left < fit.Right && fit.Top < fit.Bottom) {

@@ -47,6 +47,13 @@ inline constexpr const char* kCalculateFirstMessage = "Select two source and cal
 /// exist, and the FLT reader's message when it cannot be read.
 std::unique_ptr<TFloatImage> LoadPhaseCalculationSource(const std::string& fileName);
 
+/// The first step of Calculation: when a source is missing and both named files exist, each missing
+/// source is loaded from its file (a loaded source is kept, whatever its edit now names); when a
+/// source is missing and either file does not exist, throws kSelectTwoSourcesMessage.
+void LoadMissingPhaseCalculationSources(std::unique_ptr<TFloatImage>& source1,
+                                        std::unique_ptr<TFloatImage>& source2, const std::string& fileName1,
+                                        const std::string& fileName2);
+
 /// Plane fit of source2 over the rectangle in single precision (rows outer, columns inner):
 /// D = Sxx Syy - Sxy^2 (exactly 0 becomes 1), A = (Sxp Syy - Syp Sxy) / D,
 /// B = (Sxp Sxy - Syp Sxx) / -D. An empty rectangle gives A = B = 0. Throws the float map's

@@ -88,7 +88,19 @@ TEST(PhaseCalculation, AnEmptyFitRectangleGivesNoPlaneAndOneOutsideSourceTwoIsRe
     EXPECT_EQ(r.Result->GetPixel(5, 3), 0.0f);
 }
 
-TEST(PhaseCalculation, AMissingSourceFileAsksForTwoSources) {
+TEST(PhaseCalculation, OnlyMissingSourcesAreLoadedAndOnlyWhenBothFilesExist) {
     TempDir dir;
+    MakeFloatMap(3, 2, [](int x, int) { return float(x); })->SaveFlt(dir.File("a.flt"));
+    MakeFloatMap(4, 2, [](int x, int) { return float(-x); })->SaveFlt(dir.File("b.flt"));
+    std::unique_ptr<TFloatImage> s1, s2 = MakeFloatMap(7, 7, [](int, int) { return 5.0f; });
+    EXPECT_EQ(ErrorText([&] {
+                  LoadMissingPhaseCalculationSources(s1, s2, dir.File("a.flt"), dir.File("Source2"));
+              }),
+              kSelectTwoSourcesMessage);
+    EXPECT_FALSE(s1);
+    LoadMissingPhaseCalculationSources(s1, s2, dir.File("a.flt"), dir.File("b.flt"));
+    ASSERT_TRUE(s1);
+    EXPECT_EQ(s1->Width, 3);
+    EXPECT_EQ(s2->Width, 7); // the loaded Source 2 stays
     EXPECT_EQ(ErrorText([&] { LoadPhaseCalculationSource(dir.File("Source1")); }), kSelectTwoSourcesMessage);
 }

@@ -27,8 +27,8 @@ int RunPhaseCalc(CliArgs& args) {
     const std::string output = args.Output();
     const std::vector<std::string> files = args.Positionals(2, 2);
 
-    const auto source1 = LoadPhaseCalculationSource(files[0]);
-    const auto source2 = LoadPhaseCalculationSource(files[1]);
+    std::unique_ptr<TFloatImage> source1, source2;
+    LoadMissingPhaseCalculationSources(source1, source2, files[0], files[1]);
     // The rectangle the tool sets when Source 2 is chosen: the whole map.
     options.Fit.Left = left.value_or(0);
     options.Fit.Top = top.value_or(0);
