@@ -4,10 +4,18 @@ namespace corvane::cli {
 
 // Each verb lives in its own file of this folder; adding one is a declaration and a table line here.
 extern const Verb kCorrelateVerb;
+extern const Verb kPhaseShiftVerb;
+extern const Verb kMoireSimulateVerb;
+extern const Verb kPhaseCalcVerb;
+extern const Verb kPseudoColourVerb;
+extern const Verb kGenerateGridVerb;
+extern const Verb kGeometricMoireVerb;
+extern const Verb kPhaseToFringeVerb;
 
 const std::vector<Verb>& Verbs() {
     static const std::vector<Verb> verbs = {
-        kCorrelateVerb,
+        kCorrelateVerb,    kPhaseShiftVerb,   kMoireSimulateVerb,  kPhaseCalcVerb,
+        kPseudoColourVerb, kGenerateGridVerb, kGeometricMoireVerb, kPhaseToFringeVerb,
     };
     return verbs;
 }

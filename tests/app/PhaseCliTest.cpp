@@ -1,0 +1,215 @@
+#include "image/TFloatImage.h"
+#include "image/TGrayImage.h"
+#include "phase/GridGenerator.h"
+#include "phase/MoireSimulation.h"
+#include "phase/PhaseShift.h"
+#include "phase/PseudoColor.h"
+#include "support/FloatMaps.h"
+#include "support/GreyPictures.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <numbers>
+
+namespace corvane {
+namespace {
+
+using namespace test;
+
+ProgramRun Cli(const TempDir& dir, const std::vector<std::string>& arguments) {
+    return RunProgram(CORVANE_CLI_EXE, arguments, dir.Path());
+}
+
+bool Contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+/// Four pictures shifted by pi/2 of a tilted phase, 70 x 45.
+std::vector<std::unique_ptr<TGrayImage>> FourSteps() {
+    std::vector<std::unique_ptr<TGrayImage>> steps;
+    for (int k = 0; k < 4; ++k)
+        steps.push_back(MakeGreyPicture(70, 45, [k](int x, int y) {
+            return std::lround(128 + 90 * std::cos(0.3 * x - 0.2 * y + k * std::numbers::pi / 2));
+        }));
+    return steps;
+}
+
+/// Red, green and blue of pixel (x, y) of a 24-bit BMP as the file stores it (bottom-up, BGR).
+std::array<int, 3> BmpColour(const std::string& bytes, int width, int height, int x, int y) {
+    const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+    const std::size_t at =
+        54 + static_cast<std::size_t>(height - 1 - y) * stride + static_cast<std::size_t>(x) * 3;
+    const auto byte = [&](std::size_t i) { return static_cast<int>(static_cast<unsigned char>(bytes[i])); };
+    return {byte(at + 2), byte(at + 1), byte(at)};
+}
+
+TEST(PhaseCli, PhaseShiftSavesTheSameBytesAsTheToolAndRefusesMismatchedSteps) {
+    TempDir dir;
+    const auto steps = FourSteps();
+    const char* names[] = {"s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp"};
+    for (std::size_t k = 0; k < 4; ++k)
+        steps[k]->SaveBmp(dir.File(names[k]));
+    const ProgramRun run = Cli(dir, {"phase-shift", "--method", "const4", "s1.bmp", "s2.bmp", "s3.bmp",
+                                     "s4.bmp", "-o", "phase.flt"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    // What the tool's Compute Phase and Save To Float write with the default image scale.
+    PhaseShiftResult tool = ComputePhaseShift(
+        PhaseShiftMethod::Const4Step, {steps[0].get(), steps[1].get(), steps[2].get(), steps[3].get()});
+    SavePhaseShiftFlt(*tool.Phase->Phase, 1.0f, 1.0f, dir.File("tool.flt"));
+    EXPECT_EQ(ReadFileBytes(dir.File("phase.flt")), ReadFileBytes(dir.File("tool.flt")));
+    const TFloatImage saved(dir.File("phase.flt"));
+    EXPECT_EQ(saved.Width, 70);
+    EXPECT_EQ(saved.ValueScale, 1.0f);
+    EXPECT_NEAR(saved.GetPixel(69, 44), std::remainder(0.3 * 69 - 0.2 * 44, 2 * std::numbers::pi), 0.02);
+
+    ASSERT_EQ(Cli(dir, {"phase-shift", "--method", "const3", "--scale", "0.5", "2", "s1.bmp", "s2.bmp",
+                        "s3.bmp", "-o", "c3.flt"})
+                  .Status,
+              0);
+    EXPECT_EQ(TFloatImage(dir.File("c3.flt")).ScaleY, 2.0f);
+
+    MakeGreyPicture(70, 44, [](int, int) { return 9; })->SaveBmp(dir.File("short.bmp"));
+    const ProgramRun mismatch = Cli(dir, {"phase-shift", "--method", "equal4", "s1.bmp", "s2.bmp",
+                                          "short.bmp", "s4.bmp", "-o", "e4.flt"});
+    EXPECT_EQ(mismatch.Status, 1);
+    EXPECT_TRUE(Contains(mismatch.Err, "Step 3 image is 70 x 44, Step 2 image is 70 x 45")) << mismatch.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("e4.flt")));
+    EXPECT_EQ(
+        Cli(dir, {"phase-shift", "--method", "const3", "s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp", "-o", "x.flt"})
+            .Status,
+        2);
+    EXPECT_EQ(Cli(dir, {"phase-shift", "s1.bmp", "s2.bmp", "s3.bmp", "-o", "x.flt"}).Status, 2);
+    EXPECT_EQ(
+        Cli(dir, {"phase-shift", "--method", "five", "s1.bmp", "s2.bmp", "s3.bmp", "-o", "x.flt"}).Status, 2);
+}
+
+TEST(PhaseCli, MoireSimulateWritesFourStepsAndRefusesAZeroLineCount) {
+    TempDir dir;
+    const auto grid = [](double pitch) {
+        return MakeGreyPicture(64, 40, [pitch](int x, int y) {
+            return static_cast<int>(127 + 120 * std::cos(2 * std::numbers::pi * (x + 0.01 * y * y) / pitch));
+        });
+    };
+    const auto deformed = grid(8.0);
+    const auto reference = grid(8.5);
+    deformed->SaveBmp(dir.File("g.bmp"));
+    reference->SaveBmp(dir.File("r.bmp"));
+    const ProgramRun run = Cli(dir, {"moire-simulate", "--step-size", "1", "--carrier-size", "8",
+                                     "--direction", "horizontal", "g.bmp", "r.bmp", "-o", "moire.bmp"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const MoireSimulationResult expected = SimulateMoire(
+        *deformed, *reference, {.StepSize = 1, .CarrierCount = 8, .Direction = MoireShiftDirection::AlongX});
+    for (int k = 0; k < 4; ++k) {
+        const TGrayImage step(dir.File("moire" + std::to_string(k + 1) + ".bmp"));
+        const TGrayImage& e = *expected.Steps[static_cast<std::size_t>(k)];
+        EXPECT_EQ(std::vector<int>(step.Data, step.Data + step.Size),
+                  std::vector<int>(e.Data, e.Data + e.Size));
+    }
+    const ProgramRun zero = Cli(dir, {"moire-simulate", "g.bmp", "r.bmp", "-o", "none.bmp"});
+    EXPECT_EQ(zero.Status, 1);
+    EXPECT_TRUE(Contains(zero.Err, kCarrierCountMessage)) << zero.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("none1.bmp")));
+
+    ASSERT_EQ(Cli(dir, {"geometric-moire", "g.bmp", "r.bmp", "-o", "geo.bmp"}).Status, 0);
+    EXPECT_EQ(TGrayImage(dir.File("geo.bmp")).GetPixel(63, 39),
+              static_cast<int>(std::sqrt(double(deformed->GetPixel(63, 39)) * reference->GetPixel(63, 39))));
+}
+
+TEST(PhaseCli, PhaseCalcSubtractsAFittedPlaneAndReportsItsCoefficients) {
+    TempDir dir;
+    auto s1 = MakeFloatMap(30, 20, [](int x, int y) { return 0.5 * x - 0.25 * y + 1.0; });
+    s1->ScaleX = 0.125f;
+    s1->ScaleY = 0.75f;
+    s1->SaveFlt(dir.File("s1.flt"));
+    MakeFloatMap(40, 25, [](int x, int y) { return 0.5 * x - 0.25 * y; })->SaveFlt(dir.File("s2.flt"));
+    const ProgramRun fit = Cli(dir, {"phase-calc", "--method", "1", "s1.flt", "s2.flt", "-o", "r.flt"});
+    ASSERT_EQ(fit.Status, 0) << fit.Err;
+    ASSERT_EQ(fit.Out.rfind("A= ", 0), 0u) << fit.Out;
+    EXPECT_NEAR(std::stod(fit.Out.substr(3, 20)), 0.5, 1e-6) << fit.Out;
+    const std::size_t b = fit.Out.find("\nB= ");
+    ASSERT_NE(b, std::string::npos) << fit.Out;
+    EXPECT_NEAR(std::stod(fit.Out.substr(b + 4, 20)), -0.25, 1e-6) << fit.Out;
+    const TFloatImage result(dir.File("r.flt"));
+    EXPECT_EQ(result.Width, 30);
+    EXPECT_EQ(result.ScaleX, 0.125f);
+    EXPECT_EQ(result.ScaleY, 0.75f);
+    EXPECT_NEAR(result.GetPixel(29, 19), 1.0f, 1e-3);
+
+    const ProgramRun small = Cli(dir, {"phase-calc", "s2.flt", "s1.flt", "-o", "bad.flt"});
+    EXPECT_EQ(small.Status, 1);
+    EXPECT_TRUE(Contains(small.Err, "the source2 is too small")) << small.Err;
+    const ProgramRun missing = Cli(dir, {"phase-calc", "s1.flt", "Source2", "-o", "bad.flt"});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_TRUE(Contains(missing.Err, "Make sure select two sources first!")) << missing.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("bad.flt")));
+}
+
+TEST(PhaseCli, PseudoColourWritesAColourPictureWithMaskAndDoubling) {
+    TempDir dir;
+    const float pi = 3.1415927f;
+    auto map = MakeFloatMap(5, 3, [&](int x, int) { return x * pi; }); // orders 0 .. 1 (2 pi at x = 2)
+    map->SaveFlt(dir.File("p.flt"));
+    MakeGreyPicture(5, 3, [](int x, int y) {
+        return x == 4 && y == 2 ? 255 : 0;
+    })->SaveBmp(dir.File("m.bmp"));
+    const ProgramRun run = Cli(dir, {"pseudo-colour", "--mask", "m.bmp", "p.flt", "-o", "c.bmp"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    const std::string bmp = ReadFileBytes(dir.File("c.bmp"));
+    ASSERT_GE(bmp.size(), 54u + 3 * 16);
+    EXPECT_EQ((BmpColour(bmp, 5, 3, 0, 0)), (std::array<int, 3>{255, 255, 255}));
+    EXPECT_EQ((BmpColour(bmp, 5, 3, 2, 2)), (std::array<int, 3>{255, 0, 0}));
+    EXPECT_EQ((BmpColour(bmp, 5, 3, 4, 2)), (std::array<int, 3>{0, 128, 128})); // masked
+    ASSERT_EQ(Cli(dir, {"pseudo-colour", "--multiple2", "1", "p.flt", "-o", "d.bmp"}).Status, 0);
+    const auto yellow = BmpColour(ReadFileBytes(dir.File("d.bmp")), 5, 3, 2, 0); // 2 pi shows order 2
+    EXPECT_GE(yellow[0], 254);
+    EXPECT_EQ(yellow[1], 255);
+    EXPECT_EQ(yellow[2], 0);
+}
+
+TEST(PhaseCli, GeneratorsWriteGridsAndFringesAndRefuseZeroSizes) {
+    TempDir dir;
+    ASSERT_EQ(Cli(dir, {"generate-grid", "-o", "grid.bmp"}).Status, 0);
+    const TGrayImage grid(dir.File("grid.bmp"));
+    EXPECT_EQ(grid.Width, 256);
+    EXPECT_EQ(grid.GetPixel(0, 255), 255);
+    EXPECT_EQ(grid.GetPixel(8, 255), 0);
+    ASSERT_EQ(Cli(dir, {"generate-grid", "--width", "50", "--height", "30", "--direction", "xy",
+                        "--init-phase", "1", "-o", "crossed.bmp"})
+                  .Status,
+              0);
+    const TGrayImage crossed(dir.File("crossed.bmp"));
+    EXPECT_EQ(crossed.Width, 50);
+    EXPECT_EQ(crossed.GetPixel(0, 0), 0);
+    const ProgramRun zero = Cli(dir, {"generate-grid", "--width", "0", "-o", "zero.bmp"});
+    EXPECT_EQ(zero.Status, 1);
+    EXPECT_TRUE(Contains(zero.Err, kGridSizeMessage)) << zero.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("zero.bmp")));
+    EXPECT_EQ(Cli(dir, {"generate-grid", "--deformation", "2", "-o", "x.bmp"}).Status, 2);
+
+    auto phase = MakeFloatMap(6, 4, [](int x, int) { return x == 5 ? 3.1415927 : 0.0; });
+    phase->SaveFlt(dir.File("phase.flt"));
+    ASSERT_EQ(Cli(dir, {"phase-to-fringe", "phase.flt", "-o", "fringe.bmp"}).Status, 0);
+    const TGrayImage fringe(dir.File("fringe.bmp"));
+    EXPECT_EQ(fringe.GetPixel(0, 3), 255);
+    EXPECT_EQ(fringe.GetPixel(5, 3), 0);
+    phase->ValueScale = 0.0f;
+    phase->SaveFlt(dir.File("flat.flt"));
+    EXPECT_EQ(Cli(dir, {"phase-to-fringe", "flat.flt", "-o", "flat.bmp"}).Status, 1);
+}
+
+TEST(PhaseCli, EveryPhaseVerbHasHelp) {
+    TempDir dir;
+    const ProgramRun list = Cli(dir, {"--help"});
+    for (const char* verb : {"phase-shift", "moire-simulate", "geometric-moire", "phase-calc",
+                             "pseudo-colour", "generate-grid", "phase-to-fringe"}) {
+        EXPECT_TRUE(Contains(list.Out, std::string("  ") + verb + " ")) << verb;
+        const ProgramRun help = Cli(dir, {verb, "--help"});
+        EXPECT_EQ(help.Status, 0);
+        EXPECT_EQ(help.Out.rfind(std::string("Usage: corvane-cli ") + verb, 0), 0u) << help.Out;
+    }
+}
+
+} // namespace
+} // namespace corvane
