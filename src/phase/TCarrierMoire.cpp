@@ -40,6 +40,7 @@ void TCarrierMoire::RequireFiles(const TCarrierSource& source) const {
 void TCarrierMoire::Build(const TCarrierSource& source) {
     Release();
     plane_.reset();
+    wrappedPhasesCurrent_ = false;
     std::unique_ptr<TMyFFT> field;
     if (method_ == TCarrierMethod::OneImage) {
         if (source.StripSize < kSmallestStrip) throw CorvaneError("Reference size too small");
@@ -114,6 +115,7 @@ std::optional<TStartPoints> TCarrierMoire::RemoveCarrier(TMovingWindow window) {
     f.InverseFFTRef();
     f.ComputePhaseRef();
     f.ComputePhase();
+    wrappedPhasesCurrent_ = true;
     return TStartPoints{{f.Width / 2, f.Height / 2}, {f.RefWidth / 2, f.RefHeight / 2}};
 }
 
@@ -123,8 +125,12 @@ bool TCarrierMoire::Unwrap(const TUnwrapOptions& options) {
     const bool byPlane = method_ == TCarrierMethod::OneImage || options.Removal == TReferenceRemoval::Plane;
     if (byPlane) CheckReferencePlaneRegion(f.RefWidth, f.RefHeight, options.Boundary);
 
-    f.ComputePhaseRef();
-    f.ComputePhase();
+    // Repeating this stage starts again from the wrapped phases.
+    if (!wrappedPhasesCurrent_) {
+        f.ComputePhaseRef();
+        f.ComputePhase();
+    }
+    wrappedPhasesCurrent_ = false;
     f.Phase->Phase->MedianFilter(3, 3);
     f.Unwrap(StartInside(options.Start.X, f.Width), StartInside(options.Start.Y, f.Height), options.Coef);
     f.RefPhase->Phase->MedianFilter(3, 3);
@@ -150,6 +156,7 @@ TFloatImage* TCarrierMoire::FinalMap() const {
 bool TCarrierMoire::SetFringeOrder(TMapPixel pixel, std::int32_t n) {
     TFloatImage* map = FinalMap();
     if (!map) return false;
+    wrappedPhasesCurrent_ = false;
     map->SetFringeOrder(pixel.X, pixel.Y, n);
     field_->Phase->UpdateGray();
     return true;
@@ -158,6 +165,7 @@ bool TCarrierMoire::SetFringeOrder(TMapPixel pixel, std::int32_t n) {
 bool TCarrierMoire::ConvertPitch(float pitch) {
     TFloatImage* map = FinalMap();
     if (!map) return false;
+    wrappedPhasesCurrent_ = false;
     map->Multiply(static_cast<float>(static_cast<double>(pitch) * 0.5 / 3.141592653589793));
     field_->Phase->UpdateGray();
     return true;
@@ -181,6 +189,7 @@ std::optional<float> TCarrierMoire::Average(const TMapRect& rect) const {
 bool TCarrierMoire::ConvertToAbsolute(TMapPixel pixel, float value) {
     TFloatImage* map = FinalMap();
     if (!map) return false;
+    wrappedPhasesCurrent_ = false;
     map->ShiftToValue(pixel.X, pixel.Y, value);
     field_->Phase->UpdateGray();
     return true;

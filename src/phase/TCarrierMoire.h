@@ -106,6 +106,9 @@ class TCarrierMoire {
     TCarrierMethod method_;
     std::unique_ptr<TMyFFT> field_;
     std::optional<TReferencePlane> plane_;
+    /// The phase maps hold the wrapped phases of the present complex fields (just after
+    /// RemoveCarrier), so Unwrap need not compute them again.
+    bool wrappedPhasesCurrent_ = false;
 };
 
 } // namespace corvane
