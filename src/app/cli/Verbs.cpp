@@ -11,12 +11,22 @@ extern const Verb kPseudoColourVerb;
 extern const Verb kGenerateGridVerb;
 extern const Verb kGeometricMoireVerb;
 extern const Verb kPhaseToFringeVerb;
+extern const Verb kCarrierVerb;
 
 const std::vector<Verb>& Verbs() {
+    // clang-format off
     static const std::vector<Verb> verbs = {
-        kCorrelateVerb,    kPhaseShiftVerb,   kMoireSimulateVerb,  kPhaseCalcVerb,
-        kPseudoColourVerb, kGenerateGridVerb, kGeometricMoireVerb, kPhaseToFringeVerb,
+        kCorrelateVerb,
+        kPhaseShiftVerb,
+        kMoireSimulateVerb,
+        kPhaseCalcVerb,
+        kPseudoColourVerb,
+        kGenerateGridVerb,
+        kGeometricMoireVerb,
+        kPhaseToFringeVerb,
+        kCarrierVerb,
     };
+    // clang-format on
     return verbs;
 }
 

@@ -1,0 +1,103 @@
+#include "app/cli/CliVerb.h"
+#include "phase/TCarrierMoire.h"
+
+#include <cstdio>
+
+namespace corvane::cli {
+
+namespace {
+
+TStripDirection StripOf(const std::optional<std::string>& word) {
+    if (!word || *word == "rows") return TStripDirection::Rows;
+    if (*word == "columns") return TStripDirection::Columns;
+    throw UsageError("--strip: '" + *word + "' is neither rows nor columns");
+}
+
+int RunCarrier(CliArgs& args) {
+    const std::optional<std::string> reference = args.Value("--reference");
+    const bool twoImages = reference.has_value();
+    TCarrierSource source;
+    source.Strip = StripOf(args.Value("--strip"));
+    const std::optional<std::string> stripSize = args.Value("--strip-size");
+    if (stripSize && twoImages) throw UsageError("--strip-size applies to one image without --reference");
+    if (stripSize) source.StripSize = CliArgs::ParseInt("--strip-size", *stripSize);
+    const auto search = args.Ints("--search", 4);
+    const auto window = args.Ints("--window", 2);
+    TUnwrapOptions unwrap;
+    unwrap.Coef = static_cast<float>(args.Double("--coef", 0.7));
+    const auto start = args.Ints("--start", 2);
+    const auto refStart = args.Ints("--ref-start", 2);
+    unwrap.Boundary = args.Int("--boundary", 4);
+    const bool bilinear = args.Flag("--bilinear");
+    if (bilinear && !twoImages) throw UsageError("--bilinear applies to two images (--reference)");
+    unwrap.Removal = twoImages && !bilinear ? TReferenceRemoval::PixelByPixel : TReferenceRemoval::Plane;
+    std::optional<double> pitch;
+    if (const auto text = args.Value("--pitch")) pitch = CliArgs::ParseDouble("--pitch", *text);
+    const auto scale = args.Doubles("--scale", 2).value_or(std::vector<double>{1.0, 1.0});
+    const std::string output = args.Output();
+    source.ImageFile = args.Positionals(1, 1).front();
+    if (twoImages) source.ReferenceFile = *reference;
+
+    TCarrierMoire moire(twoImages ? TCarrierMethod::TwoImages : TCarrierMethod::OneImage);
+    moire.RequireFiles(source);
+    moire.Build(source);
+    const TMapRect rect = search ? TMapRect{(*search)[0], (*search)[1], (*search)[2], (*search)[3]}
+                                 : *moire.DefaultSearch(source.Strip);
+    const TCarrierOffset carrier = *moire.ComputeCarrier(rect);
+    const TMovingWindow moving =
+        window ? TMovingWindow{(*window)[0], (*window)[1]} : *moire.LargestWindow(source.Strip);
+    TStartPoints starts = *moire.RemoveCarrier(moving);
+    unwrap.Start = start ? TMapPixel{(*start)[0], (*start)[1]} : starts.Image;
+    unwrap.RefStart = refStart ? TMapPixel{(*refStart)[0], (*refStart)[1]} : starts.Reference;
+    moire.Unwrap(unwrap);
+    if (pitch) moire.ConvertPitch(static_cast<float>(*pitch));
+    moire.SaveFlt(output, TMoireMap::Image, TValueScaleRule::Keep, scale[0], scale[1]);
+
+    const TMyFFT& field = *moire.Field();
+    std::printf("%d x %d, reference %d x %d, carrier (%d, %d), window %d x %d", field.Width, field.Height,
+                field.RefWidth, field.RefHeight, carrier.X, carrier.Y, moving.Width, moving.Height);
+    if (const auto plane = moire.Plane())
+        std::printf(", plane A=%.9g B=%.9g", static_cast<double>(plane->A), static_cast<double>(plane->B));
+    std::printf("\n");
+    return 0;
+}
+
+} // namespace
+
+extern const Verb kCarrierVerb = {
+    "carrier", "phase of a carrier-fringe picture by the Fourier transform method (one or two images)",
+    "Usage: corvane-cli carrier IMAGE [--reference REF] [--strip rows|columns] [--strip-size N]\n"
+    "                           [--search X Y W H] [--window W H] [--coef 0.7] [--start X Y]\n"
+    "                           [--ref-start X Y] [--boundary 4] [--bilinear] [--pitch P]\n"
+    "                           [--scale SX SY] -o ABSOLUTE.flt\n"
+    "\n"
+    "Runs the carrier-method wizard of the moire tools on the BMP picture IMAGE, with these values\n"
+    "in place of its edits, and saves the \"absolute phase\" map (the image phase with the reference\n"
+    "removed) as an FLT file with value scale 1.0.\n"
+    "Without --reference the one-image method runs: the reference is an undeformed strip of IMAGE,\n"
+    "its first N rows (--strip rows, the default) or columns (--strip columns), N = --strip-size\n"
+    "(default 32, at least 16; cut down to a power of two); its fitted plane A x + B y is removed\n"
+    "outside a border of --boundary pixels (default 4).\n"
+    "With --reference the two-image method runs: REF is the undeformed picture (at least as large as\n"
+    "the transform size of IMAGE); its unwrapped phase is subtracted pixel by pixel, or, with\n"
+    "--bilinear, its fitted plane (with --boundary).\n"
+    "\n"
+    "  --search X Y W H  rectangle of the reference spectrum searched for the carrier peak. Default:\n"
+    "                    the half of the spectrum before its centre along the carrier, without the\n"
+    "                    3 columns (strip of rows) or rows (strip of columns) nearest the centre, so\n"
+    "                    the carrier is found rather than the zero order. With --reference, --strip\n"
+    "                    only says along which axis the carrier runs (rows: x, columns: y).\n"
+    "  --window W H      spectral window moved to the centre (even sizes; odd ones grow by one).\n"
+    "                    Default: the largest that Adjust allows for the found carrier, made smaller\n"
+    "                    where it would reach outside a spectrum.\n"
+    "  --coef C          unwrap coefficient, jump threshold 2 C pi (default 0.7).\n"
+    "  --start X Y       unwrap start of the image (default its centre); --ref-start X Y likewise\n"
+    "                    for the reference. A coordinate outside the map means its centre.\n"
+    "  --pitch P         converts phase to displacement (u = phase P / 2 pi) before saving; the value\n"
+    "                    scale of the file then carries P / 2 pi.\n"
+    "  --scale SX SY     x and y scale written into the file (default 1 1, the workbench's default).\n"
+    "\n"
+    "One line is printed: the transform sizes, the carrier, the window and the fitted plane.\n",
+    RunCarrier};
+
+} // namespace corvane::cli

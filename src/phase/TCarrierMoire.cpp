@@ -1,0 +1,235 @@
+#include "phase/TCarrierMoire.h"
+
+#include <string>
+
+#include "image/CorvaneError.h"
+#include "image/FileUtil.h"
+#include "phase/CarrierMoirePlane.h"
+#include "phase/CarrierMoireWindow.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr std::int32_t kSmallestStrip = 16;
+
+std::string PixelError(std::int64_t x, std::int64_t y) {
+    std::string text(1, '(');
+    text += std::to_string(x);
+    text += ',';
+    text += std::to_string(y);
+    text += ") not in the image";
+    return text;
+}
+
+// A start coordinate outside its map stands for the map's centre.
+std::int32_t StartInside(std::int32_t v, std::int32_t size) {
+    return v < 0 || v >= size ? size / 2 : v;
+}
+
+} // namespace
+
+void TCarrierMoire::RequireFiles(const TCarrierSource& source) const {
+    if (method_ == TCarrierMethod::OneImage) {
+        if (!FileExists(source.ImageFile)) throw CorvaneError("Select One Moire Image First");
+    } else if (!FileExists(source.ImageFile) || !FileExists(source.ReferenceFile)) {
+        throw CorvaneError("Select Two Moire Images First");
+    }
+}
+
+void TCarrierMoire::Build(const TCarrierSource& source) {
+    Release();
+    plane_.reset();
+    wrappedPhasesCurrent_ = false;
+    std::unique_ptr<TMyFFT> field;
+    if (method_ == TCarrierMethod::OneImage) {
+        if (source.StripSize < kSmallestStrip) throw CorvaneError("Reference size too small");
+        field =
+            TMyFFT::FromStrip(source.ImageFile, source.Strip == TStripDirection::Columns, source.StripSize);
+    } else {
+        field = TMyFFT::FromImagePair(source.ImageFile, source.ReferenceFile);
+    }
+    field->ForwardFFT();
+    field->ForwardFFTRef();
+    field->ShowSpectrum();
+    field->ShowSpectrumRef();
+    field_ = std::move(field);
+}
+
+std::optional<TCarrierOffset> TCarrierMoire::ComputeCarrier(const TMapRect& search) {
+    if (!field_) return std::nullopt;
+    field_->FindPeak(search.X, search.Y, search.Width, search.Height);
+    field_->CarrierUsedX = field_->CarrierX;
+    field_->CarrierUsedY = field_->CarrierY;
+    return TCarrierOffset{field_->CarrierX, field_->CarrierY};
+}
+
+bool TCarrierMoire::ModifyCarrier(TCarrierOffset carrier) {
+    if (!field_) return false;
+    field_->CarrierX = field_->CarrierUsedX = carrier.X;
+    field_->CarrierY = field_->CarrierUsedY = carrier.Y;
+    return true;
+}
+
+std::optional<TCarrierOffset> TCarrierMoire::Carrier() const {
+    if (!field_) return std::nullopt;
+    return TCarrierOffset{field_->CarrierX, field_->CarrierY};
+}
+
+std::optional<TAdjustedWindow> TCarrierMoire::Adjust(TMovingWindow requested,
+                                                     TCarrierOffset carrierFromEdits) const {
+    if (!field_) return std::nullopt;
+    const TStripDirection strip = field_->VerticalStrip ? TStripDirection::Columns : TStripDirection::Rows;
+    TAdjustedWindow result;
+    result.Window =
+        LimitMovingWindow(requested, carrierFromEdits, method_, strip, field_->RefWidth, field_->RefHeight);
+    result.ImageOutline = MovingWindowOutline(result.Window, carrierFromEdits, field_->Width, field_->Height);
+    result.ReferenceOutline =
+        MovingWindowOutline(result.Window, carrierFromEdits, field_->RefWidth, field_->RefHeight);
+    return result;
+}
+
+std::optional<TMapRect> TCarrierMoire::DefaultSearch(TStripDirection strip) const {
+    if (!field_) return std::nullopt;
+    return DefaultCarrierSearch(strip, field_->RefWidth, field_->RefHeight);
+}
+
+std::optional<TMovingWindow> TCarrierMoire::LargestWindow(TStripDirection strip) const {
+    if (!field_) return std::nullopt;
+    return LargestMovingWindow({field_->CarrierX, field_->CarrierY}, method_, strip, field_->Width,
+                               field_->Height, field_->RefWidth, field_->RefHeight);
+}
+
+std::optional<TStartPoints> TCarrierMoire::RemoveCarrier(TMovingWindow window) {
+    if (!field_) return std::nullopt;
+    TMyFFT& f = *field_;
+    const TCarrierOffset carrier{f.CarrierX, f.CarrierY};
+    // Both fields are checked before either moves, so a bad window leaves the spectra as they were.
+    CheckMovingWindow(f.Width, f.Height, carrier, window);
+    CheckMovingWindow(f.RefWidth, f.RefHeight, carrier, window);
+    f.CarrierUsedX = carrier.X;
+    f.CarrierUsedY = carrier.Y;
+    MoveCarrierWindow(*f.Real, *f.Imag, carrier, window);
+    MoveCarrierWindow(*f.RefReal, *f.RefImag, carrier, window);
+    f.InverseFFT();
+    f.InverseFFTRef();
+    f.ComputePhaseRef();
+    f.ComputePhase();
+    wrappedPhasesCurrent_ = true;
+    return TStartPoints{{f.Width / 2, f.Height / 2}, {f.RefWidth / 2, f.RefHeight / 2}};
+}
+
+bool TCarrierMoire::Unwrap(const TUnwrapOptions& options) {
+    if (!field_) return false;
+    TMyFFT& f = *field_;
+    const bool byPlane = method_ == TCarrierMethod::OneImage || options.Removal == TReferenceRemoval::Plane;
+    if (byPlane) CheckReferencePlaneRegion(f.RefWidth, f.RefHeight, options.Boundary);
+
+    // Repeating this stage starts again from the wrapped phases.
+    if (!wrappedPhasesCurrent_) {
+        f.ComputePhaseRef();
+        f.ComputePhase();
+    }
+    wrappedPhasesCurrent_ = false;
+    f.Phase->Phase->MedianFilter(3, 3);
+    f.Unwrap(StartInside(options.Start.X, f.Width), StartInside(options.Start.Y, f.Height), options.Coef);
+    f.RefPhase->Phase->MedianFilter(3, 3);
+    f.UnwrapRef(StartInside(options.RefStart.X, f.RefWidth), StartInside(options.RefStart.Y, f.RefHeight),
+                options.Coef);
+    if (byPlane) {
+        const TReferencePlane plane = FitReferencePlane(*f.RefPhase->Phase, options.Boundary);
+        f.PlaneA = plane.A;
+        f.PlaneB = plane.B;
+        plane_ = plane;
+        f.RemoveCarrier(plane.A, plane.B);
+    } else {
+        plane_.reset();
+        f.SubtractReference(*f.RefPhase->Phase);
+    }
+    return true;
+}
+
+TFloatImage* TCarrierMoire::FinalMap() const {
+    return field_ ? field_->Phase->Phase : nullptr;
+}
+
+bool TCarrierMoire::SetFringeOrder(TMapPixel pixel, std::int32_t n) {
+    TFloatImage* map = FinalMap();
+    if (!map) return false;
+    wrappedPhasesCurrent_ = false;
+    map->SetFringeOrder(pixel.X, pixel.Y, n);
+    field_->Phase->UpdateGray();
+    return true;
+}
+
+bool TCarrierMoire::ConvertPitch(float pitch) {
+    TFloatImage* map = FinalMap();
+    if (!map) return false;
+    wrappedPhasesCurrent_ = false;
+    map->Multiply(static_cast<float>(static_cast<double>(pitch) * 0.5 / 3.141592653589793));
+    field_->Phase->UpdateGray();
+    return true;
+}
+
+std::optional<float> TCarrierMoire::Average(const TMapRect& rect) const {
+    const TFloatImage* map = FinalMap();
+    if (!map) return std::nullopt;
+    const std::int64_t x2 = std::int64_t{rect.X} + rect.Width, y2 = std::int64_t{rect.Y} + rect.Height;
+    // An empty rectangle would divide by zero or by a negative count.
+    if (rect.Width < 0 || rect.Height < 0) throw CorvaneError("The averaging rectangle holds no pixel");
+    if (rect.X < 0 || rect.Y < 0 || rect.X >= map->Width || rect.Y >= map->Height)
+        throw CorvaneError(PixelError(rect.X, rect.Y));
+    if (x2 >= map->Width) throw CorvaneError(PixelError(map->Width, rect.Y));
+    if (y2 >= map->Height) throw CorvaneError(PixelError(rect.X, map->Height));
+    const float sum =
+        map->SumRect(rect.X, rect.Y, static_cast<std::int32_t>(x2), static_cast<std::int32_t>(y2));
+    return sum / static_cast<float>((rect.Width + 1) * (rect.Height + 1));
+}
+
+bool TCarrierMoire::ConvertToAbsolute(TMapPixel pixel, float value) {
+    TFloatImage* map = FinalMap();
+    if (!map) return false;
+    wrappedPhasesCurrent_ = false;
+    map->ShiftToValue(pixel.X, pixel.Y, value);
+    field_->Phase->UpdateGray();
+    return true;
+}
+
+std::optional<float> TCarrierMoire::ValueAt(TMapPixel pixel) const {
+    const TFloatImage* map = FinalMap();
+    if (!map || !map->Data || pixel.X < 0 || pixel.Y < 0 || pixel.X >= map->Width || pixel.Y >= map->Height)
+        return std::nullopt;
+    return map->GetPixel(pixel.X, pixel.Y);
+}
+
+bool TCarrierMoire::SaveTable(const std::string& fileName, const TResultTableOptions& options) {
+    TFloatImage* map = FinalMap();
+    if (!map) return false;
+    const TMapCorners range = options.Range.value_or(TMapCorners{0, 0, map->Width - 1, map->Height - 1});
+    const bool noMask = options.MaskFile.empty() || options.MaskFile == kNoMaskFileName;
+    map->ScaleX = static_cast<float>(options.ScaleX);
+    map->ScaleY = static_cast<float>(options.ScaleY);
+    map->Output3DDat(fileName, noMask ? std::string() : options.MaskFile, range.Left, range.Top, range.Right,
+                     range.Bottom, options.GridX, options.GridY);
+    return true;
+}
+
+bool TCarrierMoire::SaveFlt(const std::string& fileName, TMoireMap which, TValueScaleRule rule, double scaleX,
+                            double scaleY) {
+    if (!field_) return false;
+    TFloatImage& map = which == TMoireMap::Image ? *field_->Phase->Phase : *field_->RefPhase->Phase;
+    map.ScaleX = static_cast<float>(scaleX);
+    map.ScaleY = static_cast<float>(scaleY);
+    const float kept = map.ValueScale;
+    if (rule == TValueScaleRule::One) map.ValueScale = 1.0f;
+    try {
+        map.SaveFlt(fileName);
+    } catch (...) {
+        map.ValueScale = kept;
+        throw;
+    }
+    map.ValueScale = kept;
+    return true;
+}
+
+} // namespace corvane
