@@ -19,7 +19,7 @@ std::unique_ptr<TFloatImage> ReloadPhase(const NewUnwrapOptions& options) {
 std::unique_ptr<TGrayImage> InvalidAreaFile(const NewUnwrapOptions& options, const TFloatImage& phase) {
     if (!options.UseInvalidAreaFile || !FileExists(options.InvalidAreaFile)) return nullptr;
     auto areas = std::make_unique<TGrayImage>(options.InvalidAreaFile);
-    CheckInvalidAreaSize(*areas, phase);
+    CheckInvalidAreaSize(*areas, phase, options.InvalidAreaFile);
     return areas;
 }
 

@@ -2,6 +2,8 @@
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 
+#include <string>
+
 namespace corvane {
 
 /// Residue test of a wrapped phase map ("Mask Noise"). For every 2 x 2 cell, row by row, the four
@@ -14,7 +16,9 @@ namespace corvane {
 /// changed) when invalidArea is not the map's size.
 void MaskNoise(const TFloatImage& phase, TGrayImage& invalidArea, float threshold, float residueThreshold);
 
-/// The message for an invalid-area picture that does not match its phase map.
-void CheckInvalidAreaSize(const TGrayImage& invalidArea, const TFloatImage& phase);
+/// Throws "the invalid area is W x H, the phase map W x H" (after "<fileName>: " when a file name is
+/// given) when the invalid-area picture does not match its phase map.
+void CheckInvalidAreaSize(const TGrayImage& invalidArea, const TFloatImage& phase,
+                          const std::string& fileName = std::string());
 
 } // namespace corvane

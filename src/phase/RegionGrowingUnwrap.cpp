@@ -25,7 +25,7 @@ struct QueuedPixel {
 /// region is held, so it stays small and in cache; no allocation per pixel.
 class PixelQueue {
   public:
-    PixelQueue() : ring_(1024), mask_(1023) {}
+    PixelQueue() : ring_(256), mask_(255) {}
     bool Empty() const { return count_ == 0; }
     void Push(const QueuedPixel& p) {
         if (count_ == ring_.size()) Grow();
