@@ -33,7 +33,7 @@ inline WrappedPhaseMap MakeWrappedPhaseMap(int width, int height, double noiseSi
     map.Width = width;
     map.Height = height;
     std::mt19937 rng(seed);
-    std::normal_distribution<double> noise(0.0, noiseSigma > 0.0 ? noiseSigma : 1.0);
+    std::normal_distribution<double> noise(0.0, 1.0);
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x) {
             const double dx = x - 0.4 * width, dy = y - 0.55 * height;
