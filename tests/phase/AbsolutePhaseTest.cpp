@@ -69,20 +69,4 @@ TEST(AbsolutePhase, TableUsesTheMapsScalesAndTheMaskOnlyWhenChecked) {
     options.UseMask = true;
     SaveDisplacementTable(*map, dir.File("masked.dat"), options);
     EXPECT_EQ(ReadFileBytes(dir.File("masked.dat")), "      2.00000000       6.00000000      34.00000000 \n");
-
-    // Steps and range: x 1, 3 of rows 1 and 3 (right clipped to the map).
-    options.UseMask = false;
-    options.UseOutputGrid = true;
-    options.GridX = 2;
-    options.GridY = 2;
-    options.UseOutputRange = true;
-    options.Left = 1;
-    options.Top = 1;
-    options.Right = 9;
-    options.Bottom = 3;
-    SaveDisplacementTable(*map, dir.File("grid.dat"), options);
-    EXPECT_EQ(ReadFileBytes(dir.File("grid.dat")), "      0.50000000       2.00000000      11.00000000 \n"
-                                                   "      1.50000000       2.00000000      13.00000000 \n"
-                                                   "      0.50000000       6.00000000      31.00000000 \n"
-                                                   "      1.50000000       6.00000000      33.00000000 \n");
 }

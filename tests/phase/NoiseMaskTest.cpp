@@ -2,11 +2,9 @@
 #include "support/ErrorText.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
-#include "support/WrappedPhaseMaps.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 using namespace corvane;
@@ -56,21 +54,6 @@ TEST(MaskNoise, ResidueThresholdOnBothSidesAndPixelsAreOnlyEverSet) {
     MaskNoise(*clean, *loaded, 0.5f, 0.001f);
     EXPECT_EQ(Levels(*loaded),
               (std::vector<int>{255, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 255, 255, 7, 7, 7, 255, 255}));
-}
-
-TEST(MaskNoise, ACleanSmoothMapHasNoResidueAndANoisyOneHasMany) {
-    const WrappedPhaseMap clean = MakeWrappedPhaseMap(120, 70);
-    auto map = MakeFloatMap(
-        120, 70, [&](int x, int y) { return clean.Wrapped[static_cast<std::size_t>(y * 120 + x)]; });
-    auto invalid = MakeGreyPicture(120, 70, [](int, int) { return 0; });
-    MaskNoise(*map, *invalid, 0.5f, 0.001f);
-    EXPECT_EQ(Levels(*invalid), std::vector<int>(120 * 70, 0));
-
-    const WrappedPhaseMap noisy = MakeWrappedPhaseMap(120, 70, 0.7);
-    std::copy(noisy.Wrapped.begin(), noisy.Wrapped.end(), map->Data);
-    MaskNoise(*map, *invalid, 0.5f, 0.001f);
-    const auto levels = Levels(*invalid);
-    EXPECT_GT(std::count(levels.begin(), levels.end(), 255), 120 * 70 / 2);
 }
 
 TEST(MaskNoise, RefusesAMissingMapAndAnInvalidAreaOfAnotherSize) {
