@@ -12,6 +12,8 @@ extern const Verb kGenerateGridVerb;
 extern const Verb kGeometricMoireVerb;
 extern const Verb kPhaseToFringeVerb;
 extern const Verb kCarrierVerb;
+extern const Verb kUnwrapVerb;
+extern const Verb kAbsoluteVerb;
 
 const std::vector<Verb>& Verbs() {
     // clang-format off
@@ -25,6 +27,8 @@ const std::vector<Verb>& Verbs() {
         kGeometricMoireVerb,
         kPhaseToFringeVerb,
         kCarrierVerb,
+        kUnwrapVerb,
+        kAbsoluteVerb,
     };
     // clang-format on
     return verbs;
