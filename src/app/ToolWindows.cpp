@@ -1,6 +1,7 @@
 #include "app/ToolWindows.h"
 
 #include "correlation/ui/CorrelationTools.h"
+#include "phase/ui/PhaseTools.h"
 #include "spectral/ui/SpectralTools.h"
 
 namespace corvane::ui {
@@ -9,6 +10,7 @@ void CreateToolWindows(TMainForm& mainForm) {
     // The workbench's tools: one line per subsystem.
     CreateSpectralTools(mainForm);
     CreateCorrelationTools(mainForm);
+    CreatePhaseTools(mainForm);
 }
 
 } // namespace corvane::ui
