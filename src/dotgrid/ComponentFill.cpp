@@ -27,17 +27,15 @@ TComponentStats TComponentFill::Fill(std::int32_t x0, std::int32_t y0) {
     if (data[static_cast<std::size_t>(y0) * stride + static_cast<std::size_t>(x0)] == bg) return s;
     s.MinX = s.MaxX = x0;
     s.MinY = s.MaxY = y0;
-    // Neighbour moves in the fill's order: left, up, right, down, up-left, down-left, up-right, down-right.
-    static constexpr std::int32_t kDx[8] = {-1, 0, 1, 0, -1, -1, 1, 1};
-    static constexpr std::int32_t kDy[8] = {0, -1, 0, 1, -1, 1, -1, 1};
     const std::int32_t leftLimit = left_ + 1, topLimit = top_ + 1, right = right_, bottom = bottom_;
     TPixelCanvas* const canvas = canvas_;
+    const std::ptrdiff_t up = -static_cast<std::ptrdiff_t>(stride),
+                         down = static_cast<std::ptrdiff_t>(stride);
 
     // Takes a pixel: weight read before it is erased (v ^ bg is v on 0 and 255 - v on 255).
-    auto take = [&](std::int32_t x, std::int32_t y) {
-        std::uint8_t& p = data[static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(x)];
-        const std::int64_t w = p ^ bg;
-        p = bg;
+    auto take = [&](std::uint8_t* p, std::int32_t x, std::int32_t y) {
+        const std::int64_t w = *p ^ bg;
+        *p = bg;
         ++s.Area;
         s.SumWX += w * x;
         s.SumWY += w * y;
@@ -51,21 +49,24 @@ TComponentStats TComponentFill::Fill(std::int32_t x0, std::int32_t y0) {
     };
 
     stack_.clear();
-    take(x0, y0);
+    take(data + static_cast<std::size_t>(y0) * stride + static_cast<std::size_t>(x0), x0, y0);
     while (!stack_.empty()) {
         const Point q = stack_.back();
         stack_.pop_back();
+        std::uint8_t* p = data + static_cast<std::size_t>(q.Y) * stride + static_cast<std::size_t>(q.X);
         const bool canLeft = q.X > leftLimit, canUp = q.Y > topLimit;
         const bool canRight = q.X < right, canDown = q.Y < bottom;
-        const bool allowed[8] = {canLeft,           canUp,            canRight,          canDown,
-                                 canLeft && canUp,  canLeft && canDown, canRight && canUp, canRight && canDown};
-        const std::uint8_t* row = data + static_cast<std::size_t>(q.Y) * stride + static_cast<std::size_t>(q.X);
-        // The set of pixels reached does not depend on the order; it only decides the painting order.
-        for (int k = 0; k < 8; ++k) {
-            if (!allowed[k]) continue;
-            const std::ptrdiff_t offset = static_cast<std::ptrdiff_t>(kDy[k]) * static_cast<std::ptrdiff_t>(stride) + kDx[k];
-            if (row[offset] != bg) take(q.X + kDx[k], q.Y + kDy[k]);
-        }
+        // Neighbours in the fill's order: left, up, right, down, up-left, down-left, up-right,
+        // down-right. The set of pixels reached does not depend on the order; it only decides
+        // the painting order.
+        if (canLeft && p[-1] != bg) take(p - 1, q.X - 1, q.Y);
+        if (canUp && p[up] != bg) take(p + up, q.X, q.Y - 1);
+        if (canRight && p[1] != bg) take(p + 1, q.X + 1, q.Y);
+        if (canDown && p[down] != bg) take(p + down, q.X, q.Y + 1);
+        if (canLeft && canUp && p[up - 1] != bg) take(p + up - 1, q.X - 1, q.Y - 1);
+        if (canLeft && canDown && p[down - 1] != bg) take(p + down - 1, q.X - 1, q.Y + 1);
+        if (canRight && canUp && p[up + 1] != bg) take(p + up + 1, q.X + 1, q.Y - 1);
+        if (canRight && canDown && p[down + 1] != bg) take(p + down + 1, q.X + 1, q.Y + 1);
     }
     return s;
 }

@@ -12,14 +12,19 @@ namespace corvane {
 
 namespace {
 
-std::unique_ptr<TGrayImage> CopyOf(const TGrayImage& image) {
+/// Uninitialised bytes: every buffer here is written whole before it is read.
+std::unique_ptr<std::uint8_t[]> RawBuffer(std::int32_t size, const char* failMessage) {
     try {
-        auto copy = std::make_unique<TGrayImage>(nullptr, image.Width, image.Height);
-        if (image.Size > 0) std::memcpy(copy->Data, image.Data, static_cast<std::size_t>(image.Size));
-        return copy;
+        return std::unique_ptr<std::uint8_t[]>(new std::uint8_t[static_cast<std::size_t>(std::max(size, 1))]);
     } catch (const std::bad_alloc&) {
-        throw CorvaneError("the grayimage is NULL");
+        throw CorvaneError(failMessage);
     }
+}
+
+std::unique_ptr<std::uint8_t[]> CopyOf(const TGrayImage& image) {
+    auto pixels = RawBuffer(image.Size, "the grayimage is NULL");
+    if (image.Size > 0) std::memcpy(pixels.get(), image.Data, static_cast<std::size_t>(image.Size));
+    return pixels;
 }
 
 /// Position of the first byte of p[0..n) that differs from bg, n when none does. Eight bytes
@@ -40,29 +45,24 @@ std::int32_t FindOther(const std::uint8_t* p, std::int32_t from, std::int32_t n,
 } // namespace
 
 TDotGridEncoder::TDotGridEncoder(const TGrayImage& image, const TDotGridEncoderOptions& options)
-    : WorkImage(CopyOf(image)), Background(options.WhiteGrid ? 0 : 255), DrawFlag(options.DrawFlag),
-      MaxX(options.MaxX), MaxY(options.MaxY),
-      fill_(WorkImage->Data, WorkImage->Width, WorkImage->Height, Background) {
-    try {
-        Backup.assign(static_cast<std::size_t>(WorkImage->Size), 0);
-    } catch (const std::bad_alloc&) {
-        throw CorvaneError("Can not allocate backup image buffer");
-    }
+    : WorkPixels(CopyOf(image)),
+      WorkImage(std::make_unique<TGrayImage>(WorkPixels.get(), image.Width, image.Height)),
+      Backup(RawBuffer(image.Size, "Can not allocate backup image buffer")),
+      Background(options.WhiteGrid ? 0 : 255), DrawFlag(options.DrawFlag), MaxX(options.MaxX),
+      MaxY(options.MaxY), fill_(WorkImage->Data, WorkImage->Width, WorkImage->Height, Background) {
     Coordinates = std::make_unique<TCoordinateSystem>(MaxX, MaxY);
 }
 
 TDotGridEncoder::~TDotGridEncoder() = default;
 
 void TDotGridEncoder::SaveBackup() {
-    if (Backup.size() != static_cast<std::size_t>(WorkImage->Size))
-        throw CorvaneError("Cannot allocate more memory for BackupImage");
-    if (!Backup.empty()) std::memcpy(Backup.data(), WorkImage->Data, Backup.size());
+    if (!Backup) throw CorvaneError("Cannot allocate more memory for BackupImage");
+    std::memcpy(Backup.get(), WorkImage->Data, static_cast<std::size_t>(WorkImage->Size));
 }
 
 void TDotGridEncoder::RestoreBackup() {
-    if (Backup.size() != static_cast<std::size_t>(WorkImage->Size))
-        throw CorvaneError("Have not  allocated memory for BackupImage");
-    if (!Backup.empty()) std::memcpy(WorkImage->Data, Backup.data(), Backup.size());
+    if (!Backup) throw CorvaneError("Have not  allocated memory for BackupImage");
+    std::memcpy(WorkImage->Data, Backup.get(), static_cast<std::size_t>(WorkImage->Size));
 }
 
 void TDotGridEncoder::FillAt(std::int32_t x, std::int32_t y) {
@@ -78,7 +78,8 @@ void TDotGridEncoder::FillAt(std::int32_t x, std::int32_t y) {
 template <class Visit> void TDotGridEncoder::ScanComponents(Visit visit) {
     const std::int32_t width = WorkImage->Width;
     for (std::int32_t y = 0; y < WorkImage->Height; ++y) {
-        const std::uint8_t* row = WorkImage->Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
+        const std::uint8_t* row =
+            WorkImage->Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(width);
         for (std::int32_t x = FindOther(row, 0, width, Background); x < width;
              x = FindOther(row, x + 1, width, Background))
             visit(x, y);
@@ -90,7 +91,8 @@ void TDotGridEncoder::ClearBorderDots() {
     if (width == 0 || height == 0) return;
     const std::uint8_t* data = WorkImage->Data;
     auto at = [&](std::int32_t x, std::int32_t y) {
-        return data[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) + static_cast<std::size_t>(x)];
+        return data[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                    static_cast<std::size_t>(x)];
     };
     for (std::int32_t x = 0; x < width; ++x) {
         if (at(x, 0) != Background) FillAt(x, 0);
@@ -149,7 +151,8 @@ void TDotGridEncoder::RemoveNoise(TPixelCanvas* canvas) {
         --FDotSum;
     }
     if (canvas) canvas->DrawImage(*WorkImage);
-    if (FDotSum < 1) throw CorvaneError("No dots in this image\nmay be you should give a small noise threshold");
+    if (FDotSum < 1)
+        throw CorvaneError("No dots in this image\nmay be you should give a small noise threshold");
 }
 
 void TDotGridEncoder::BuildDotTable(TPixelCanvas* canvas) {

@@ -27,12 +27,14 @@ struct TDotGridEncoderOptions {
 class TDotGridEncoder {
   public:
     // Dot extraction.
-    std::unique_ptr<TGrayImage> WorkImage; ///< private copy of the picture; extraction erases it
-    std::vector<std::uint8_t> Backup;      ///< snapshot of WorkImage around destructive scans
-    std::uint8_t Background = 0;           ///< 0 (white grid) or 255 (black grid)
-    bool DrawFlag = false;                 ///< paint erased pixels on Canvas (only while one is set)
-    TPixelCanvas* Canvas = nullptr;        ///< where progress is painted; none on the command line
-    std::int32_t Area = 0;                 ///< pixel count of the component filled last
+    std::unique_ptr<std::uint8_t[]> WorkPixels; ///< the pixels of WorkImage, owned here
+    std::unique_ptr<TGrayImage> WorkImage;      ///< private copy of the picture; extraction erases it
+    std::unique_ptr<std::uint8_t[]>
+        Backup;                     ///< snapshot of WorkImage (its Size bytes) around destructive scans
+    std::uint8_t Background = 0;    ///< 0 (white grid) or 255 (black grid)
+    bool DrawFlag = false;          ///< paint erased pixels on Canvas (only while one is set)
+    TPixelCanvas* Canvas = nullptr; ///< where progress is painted; none on the command line
+    std::int32_t Area = 0;          ///< pixel count of the component filled last
     std::int64_t SumWX = 0, SumWY = 0, SumW = 0; ///< its weighted sums
     std::int32_t NoiseThreshold = 0; ///< smallest area that counts as a dot ("The Least Grid Area")
     std::vector<TDotInfo> FDotInfo;  ///< the dot table, FDotSum + 1 records after BuildDotTable
@@ -42,17 +44,17 @@ class TDotGridEncoder {
     std::int32_t TotalArea = 0;      ///< sum of the component sizes of the last count
 
     // Encoding state, used by the grid walk.
-    std::int32_t Selected = -1;    ///< dot picked with the mouse
-    std::int32_t UncodedCount = 0; ///< dots left out of the net by the last walk
-    std::int32_t PauseMs = 50;     ///< pause after each encoded dot
-    float ScaleX = 1.0f, ScaleY = 1.0f; ///< pixel scale written to the code file
-    bool Highlight = true;              ///< paint the picked dot in red
+    std::int32_t Selected = -1;                           ///< dot picked with the mouse
+    std::int32_t UncodedCount = 0;                        ///< dots left out of the net by the last walk
+    std::int32_t PauseMs = 50;                            ///< pause after each encoded dot
+    float ScaleX = 1.0f, ScaleY = 1.0f;                   ///< pixel scale written to the code file
+    bool Highlight = true;                                ///< paint the picked dot in red
     static constexpr std::int32_t dnx[4] = {1, 0, -1, 0}; ///< index steps of directions 0..3
     static constexpr std::int32_t dny[4] = {0, -1, 0, 1};
     std::unique_ptr<TCoordinateSystem> Coordinates; ///< grid index -> dot number
     std::int32_t MaxX = 50, MaxY = 50;              ///< half ranges of the coordinate system
     float TolX = 0.0f, TolY = 0.0f;                 ///< current search box half-widths
-    float Ratio = 1.0f; ///< lattice pitch along y divided by pitch along x
+    float Ratio = 1.0f;                             ///< lattice pitch along y divided by pitch along x
 
     /// Copies the picture and makes the backup buffer and the coordinate system. Throws
     /// "the grayimage is NULL" when the copy cannot be made, "Can not allocate backup image

@@ -71,7 +71,8 @@ void TSpeckleStatistics::CountSpeckles() {
     const std::size_t columns = static_cast<std::size_t>(MaxX) + 2;
     const std::int32_t areaOverflow = MaxX * MaxY + 1;
     for (std::int32_t y = Top; y <= Bottom; ++y) {
-        const std::uint8_t* row = image_.Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(image_.Width);
+        const std::uint8_t* row =
+            image_.Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(image_.Width);
         for (std::int32_t x = Left; x <= Right; ++x) {
             if (row[x] == Background) continue;
             const TComponentStats s = fill.Fill(x, y);
@@ -90,7 +91,8 @@ void TSpeckleStatistics::CountSpeckles() {
 
 std::int32_t TSpeckleStatistics::SizeCount(std::int32_t w, std::int32_t h) const {
     if (SizeTable.empty() || w < 0 || h < 0 || w > MaxX + 1 || h > MaxY + 1) return 0;
-    return SizeTable[static_cast<std::size_t>(h) * (static_cast<std::size_t>(MaxX) + 2) + static_cast<std::size_t>(w)];
+    return SizeTable[static_cast<std::size_t>(h) * (static_cast<std::size_t>(MaxX) + 2) +
+                     static_cast<std::size_t>(w)];
 }
 
 std::int32_t TSpeckleStatistics::AreaCount(std::int32_t a) const {
@@ -98,7 +100,8 @@ std::int32_t TSpeckleStatistics::AreaCount(std::int32_t a) const {
     return AreaTable[static_cast<std::size_t>(a)];
 }
 
-std::unique_ptr<TSpeckleStatistics> AnalyseSpeckles(TGrayImage& image, const TSpeckleAnalysisOptions& options) {
+std::unique_ptr<TSpeckleStatistics> AnalyseSpeckles(TGrayImage& image,
+                                                    const TSpeckleAnalysisOptions& options) {
     auto statistics = std::make_unique<TSpeckleStatistics>(image, options.WhiteSpeckle);
     statistics->AllocateTables(options.MinX, options.MinY, options.MaxX, options.MaxY);
     statistics->SetRectangle(options.Left, options.Top, options.Right, options.Bottom);

@@ -22,7 +22,7 @@ struct TSpeckleAnalysisOptions {
 class TSpeckleStatistics {
   public:
     std::uint8_t Background = 0;
-    bool DrawFlag = false;          ///< paint erased pixels on Canvas
+    bool DrawFlag = false; ///< paint erased pixels on Canvas
     TPixelCanvas* Canvas = nullptr;
     std::int32_t Left = 0, Top = 0, Right = -1, Bottom = -1; ///< analysis rectangle, inclusive
     std::int32_t MinX = 0, MaxX = 0, MinY = 0, MaxY = 0;     ///< size range of the tables
@@ -58,6 +58,7 @@ class TSpeckleStatistics {
 /// "Analysis" of the speckle analysis window on its grey copy of the picture (erased in place):
 /// tables allocated, rectangle set, border speckles cleared, speckles in the rectangle counted.
 /// Throws as AllocateTables.
-std::unique_ptr<TSpeckleStatistics> AnalyseSpeckles(TGrayImage& image, const TSpeckleAnalysisOptions& options);
+std::unique_ptr<TSpeckleStatistics> AnalyseSpeckles(TGrayImage& image,
+                                                    const TSpeckleAnalysisOptions& options);
 
 } // namespace corvane

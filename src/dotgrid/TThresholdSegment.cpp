@@ -24,7 +24,8 @@ void ThresholdRow(std::uint8_t* row, std::int32_t count, std::int32_t level, boo
     }
 }
 
-void PaintRow(TPixelCanvas* canvas, const std::uint8_t* row, std::int32_t x0, std::int32_t y, std::int32_t count) {
+void PaintRow(TPixelCanvas* canvas, const std::uint8_t* row, std::int32_t x0, std::int32_t y,
+              std::int32_t count) {
     for (std::int32_t x = 0; x < count; ++x)
         canvas->PaintGrey(x0 + x, y, row[x]);
 }
@@ -46,7 +47,8 @@ std::int32_t TThresholdSegment::MaxWindowSize(std::int32_t width, std::int32_t h
     return std::max(std::min(width, height) / 2, 0);
 }
 
-void TThresholdSegment::SetRegion(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
+void TThresholdSegment::SetRegion(std::int32_t left, std::int32_t top, std::int32_t right,
+                                  std::int32_t bottom) {
     Left = std::clamp(left, 0, image_.Width);
     Top = std::clamp(top, 0, image_.Height);
     right = std::min(right, image_.Width - 1);
@@ -68,7 +70,8 @@ void TThresholdSegment::SimpleThreshold(TPixelCanvas* canvas, std::int32_t level
     if (left > right || top > bottom) return;
     const std::int32_t count = right - left + 1;
     for (std::int32_t y = top; y <= bottom; ++y) {
-        std::uint8_t* row = image_.Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(image_.Width) + left;
+        std::uint8_t* row =
+            image_.Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(image_.Width) + left;
         ThresholdRow(row, count, level, WhiteDots);
         if (DrawEach && canvas) PaintRow(canvas, row, left, y, count);
     }
@@ -98,8 +101,8 @@ void TThresholdSegment::AdaptiveThreshold(TPixelCanvas* canvas) {
     for (std::size_t j = 0; j < ny; ++j) {
         std::fill(sums.begin(), sums.end(), 0);
         for (std::int32_t r = 0; r < WinHeight; ++r) {
-            const std::size_t y = static_cast<std::size_t>(Top + offY) + j * static_cast<std::size_t>(WinHeight) +
-                                  static_cast<std::size_t>(r);
+            const std::size_t y = static_cast<std::size_t>(Top + offY) +
+                                  j * static_cast<std::size_t>(WinHeight) + static_cast<std::size_t>(r);
             const std::uint8_t* p = image_.Data + y * stride + static_cast<std::size_t>(Left + offX);
             for (std::size_t i = 0; i < nx; ++i) {
                 std::int64_t s = 0;
@@ -123,7 +126,9 @@ void TThresholdSegment::AdaptiveThreshold(TPixelCanvas* canvas) {
     // Nx + 1 the right edge, likewise for rows. Edge nodes are extrapolated from the two nearest
     // windows over the size of the cell they close; the four image corners are the mean of the
     // other three corners of their cell.
-    auto G = [&](std::int32_t i, std::int32_t j) { return ThresholdGrid[static_cast<std::size_t>(j) * nx + i]; };
+    auto G = [&](std::int32_t i, std::int32_t j) {
+        return ThresholdGrid[static_cast<std::size_t>(j) * nx + i];
+    };
     const std::int32_t ex = Nx + 2, ey = Ny + 2;
     std::vector<std::int32_t> ext(static_cast<std::size_t>(ex) * static_cast<std::size_t>(ey));
     auto E = [&](std::int32_t i, std::int32_t j) -> std::int32_t& {
@@ -164,11 +169,14 @@ void TThresholdSegment::AdaptiveThreshold(TPixelCanvas* canvas) {
     std::vector<float> topEdge(width), bottomEdge(width);
     std::vector<std::int32_t> level(width);
     for (std::int32_t cy = 0; cy <= Ny; ++cy) {
-        const std::int32_t y0 = ys[static_cast<std::size_t>(cy)], h = ys[static_cast<std::size_t>(cy) + 1] - y0;
+        const std::int32_t y0 = ys[static_cast<std::size_t>(cy)],
+                           h = ys[static_cast<std::size_t>(cy) + 1] - y0;
         if (h <= 0) continue;
         for (std::int32_t cx = 0; cx <= Nx; ++cx) {
-            const std::int32_t x0 = xs[static_cast<std::size_t>(cx)], w = xs[static_cast<std::size_t>(cx) + 1] - x0;
-            const std::int32_t t00 = E(cx, cy), t10 = E(cx + 1, cy), t01 = E(cx, cy + 1), t11 = E(cx + 1, cy + 1);
+            const std::int32_t x0 = xs[static_cast<std::size_t>(cx)],
+                               w = xs[static_cast<std::size_t>(cx) + 1] - x0;
+            const std::int32_t t00 = E(cx, cy), t10 = E(cx + 1, cy), t01 = E(cx, cy + 1),
+                               t11 = E(cx + 1, cy + 1);
             for (std::int32_t dx = 0; dx < w; ++dx) {
                 const std::size_t X = static_cast<std::size_t>(x0 + dx);
                 topEdge[X] = static_cast<float>((w - dx) * t00 + dx * t10) / static_cast<float>(w);
@@ -184,7 +192,8 @@ void TThresholdSegment::AdaptiveThreshold(TPixelCanvas* canvas) {
             for (std::size_t X = 0; X < width; ++X)
                 lv[X] = static_cast<std::int32_t>((a * top[X] + b * bottom[X]) / hf);
             const std::int32_t y = Top + y0 + dy;
-            std::uint8_t* row = image_.Data + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(Left);
+            std::uint8_t* row =
+                image_.Data + static_cast<std::size_t>(y) * stride + static_cast<std::size_t>(Left);
             if (WhiteDots) {
                 for (std::size_t X = 0; X < width; ++X)
                     row[X] = row[X] < lv[X] ? std::uint8_t{0} : row[X];

@@ -31,9 +31,9 @@ class TThresholdSegment {
     std::int32_t WinWidth = 0;  ///< adaptive window size; default image width / 4
     std::int32_t WinHeight = 0; ///< default image width / 4 as well
     bool WhiteDots = true;
-    bool DrawEach = false; ///< paint each processed pixel on the canvas given to a run
-    std::int32_t Left = 0, Top = 0;  ///< processing region origin
-    std::int32_t Width = 0, Height = 0; ///< region size; default the image size
+    bool DrawEach = false;                   ///< paint each processed pixel on the canvas given to a run
+    std::int32_t Left = 0, Top = 0;          ///< processing region origin
+    std::int32_t Width = 0, Height = 0;      ///< region size; default the image size
     std::vector<std::int32_t> ThresholdGrid; ///< one threshold per window, row-major, Nx per row
     std::int32_t Nx = 0, Ny = 0;             ///< whole windows across and down
     std::int32_t Adjust = 0;                 ///< added to every window mean

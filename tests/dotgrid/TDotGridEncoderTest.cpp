@@ -1,6 +1,6 @@
+#include "dotgrid/TDotGridEncoder.h"
 #include "dotgrid/DotExtraction.h"
 #include "dotgrid/TCoordinateSystem.h"
-#include "dotgrid/TDotGridEncoder.h"
 #include "dotgrid/TPixelCanvas.h"
 #include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
@@ -10,8 +10,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <functional>
 #include <cstring>
+#include <functional>
 #include <vector>
 
 namespace corvane {
@@ -47,9 +47,9 @@ TEST(DotExtraction, BorderComponentsAreNeverDotsAndDotsAreNumberedByTheirFirstPi
     // pixels come in another order than their centroids.
     BlockPicture p(40, 30, 0);
     p.Add({0, 10, 3, 3}, 200).Add({39, 5, 1, 4}, 200).Add({12, 0, 4, 2}, 200).Add({20, 27, 5, 3}, 200);
-    p.Add({30, 12, 3, 3}, 200);  // first pixel row 12
-    p.Add({5, 8, 2, 15}, 200);   // first pixel row 8, centroid row 15
-    p.Add({18, 10, 6, 2}, 200);  // first pixel row 10
+    p.Add({30, 12, 3, 3}, 200); // first pixel row 12
+    p.Add({5, 8, 2, 15}, 200);  // first pixel row 8, centroid row 15
+    p.Add({18, 10, 6, 2}, 200); // first pixel row 10
     TGrayImage image = p.Image();
     TDotGridEncoder encoder(image, {});
     encoder.ClearBorderDots();
@@ -125,13 +125,21 @@ TEST(DotExtraction, MoreComponentsThanCountedIsReportedAndTheImageIsPutBack) {
 }
 
 TEST(DotCentroid, RenderedDotsAtSubPixelPositionsAreRecoveredToFiveHundredths) {
-    const auto lattice = test::MakeDotLattice({.Width = 170, .Height = 130, .OriginX = 20.3, .OriginY = 24.7,
-                                               .PitchX = 26.1, .PitchY = 19.4, .Columns = 6, .Rows = 5,
-                                               .Radius = 5.2, .DotLevel = 230, .BackgroundLevel = 0,
-                                               .Jitter = 0.5, .Seed = 9});
-    const auto dots = ExtractDots(TGrayImage(const_cast<std::uint8_t*>(lattice.Pixels.data()), lattice.Width,
-                                             lattice.Height),
-                                  {});
+    const auto lattice = test::MakeDotLattice({.Width = 170,
+                                               .Height = 130,
+                                               .OriginX = 20.3,
+                                               .OriginY = 24.7,
+                                               .PitchX = 26.1,
+                                               .PitchY = 19.4,
+                                               .Columns = 6,
+                                               .Rows = 5,
+                                               .Radius = 5.2,
+                                               .DotLevel = 230,
+                                               .BackgroundLevel = 0,
+                                               .Jitter = 0.5,
+                                               .Seed = 9});
+    const auto dots = ExtractDots(
+        TGrayImage(const_cast<std::uint8_t*>(lattice.Pixels.data()), lattice.Width, lattice.Height), {});
     ASSERT_EQ(dots.size(), lattice.Centres.size());
     // Jittered dots of one lattice row start on different pixel rows, so each dot is matched
     // with the nearest true centre; every centre must be matched once.
@@ -145,7 +153,8 @@ TEST(DotCentroid, RenderedDotsAtSubPixelPositionsAreRecoveredToFiveHundredths) {
             if (d < bestD) bestD = d, best = i;
         }
         ++matched[best];
-        worst = std::max({worst, std::abs(dot.x - lattice.Centres[best].X), std::abs(dot.y - lattice.Centres[best].Y)});
+        worst = std::max(
+            {worst, std::abs(dot.x - lattice.Centres[best].X), std::abs(dot.y - lattice.Centres[best].Y)});
     }
     EXPECT_EQ(std::count(matched.begin(), matched.end(), 1), static_cast<long>(matched.size()));
     EXPECT_LT(worst, 0.05);
@@ -196,7 +205,9 @@ TEST(DotExtraction, AComponentCoveringMostOfALargePictureNeedsNoCallDepthAndKeep
 TEST(DotExtraction, DrawFlagPaintsErasedPixelsOnlyWhileACanvasIsSet) {
     struct Recorder : TPixelCanvas {
         int Painted = 0, Drawn = 0;
-        void PaintGrey(std::int32_t, std::int32_t, std::uint8_t value) override { Painted += value == 0 ? 1 : 1000; }
+        void PaintGrey(std::int32_t, std::int32_t, std::uint8_t value) override {
+            Painted += value == 0 ? 1 : 1000;
+        }
         void DrawImage(const TGrayImage&) override { ++Drawn; }
     } canvas;
     BlockPicture p(20, 20, 0);
@@ -224,7 +235,8 @@ TEST(TCoordinateSystem, CellsStartEmptyAndOutOfRangeIndicesAreRefusedWithTheirOw
     EXPECT_EQ(cs.Get(2, -2), -1);
     EXPECT_EQ(MessageOf([&] { cs.Get(4, 0); }), "(4 ,0) not in the range");
     EXPECT_EQ(MessageOf([&] { cs.Set(0, -3, 1); }), "(0 , -3) not in the range");
-    EXPECT_EQ(MessageOf([] { TCoordinateSystem bad(-1, 5); }), "No enough memory to allocate Coordinate System");
+    EXPECT_EQ(MessageOf([] { TCoordinateSystem bad(-1, 5); }),
+              "No enough memory to allocate Coordinate System");
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-#include "dotgrid/SpeckleTableFile.h"
 #include "dotgrid/TSpeckleStatistics.h"
+#include "dotgrid/SpeckleTableFile.h"
 #include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
 #include "support/DotPictures.h"
@@ -42,8 +42,8 @@ std::vector<std::string> Tables(const Picture& p, const TSpeckleAnalysisOptions&
     return tables;
 }
 
-const std::vector<std::string> kHeaders = {"x_size    y_size   how_many\n", " area   how_many\n", "x_size   how_many\n",
-                                           "y_size    how_many\n"};
+const std::vector<std::string> kHeaders = {"x_size    y_size   how_many\n", " area   how_many\n",
+                                           "x_size   how_many\n", "y_size    how_many\n"};
 
 TEST(SpeckleStatistics, TheDefaultRectangleCountsNothingAndEveryFileHoldsOnlyItsHeader) {
     Picture p(60, 40, 0);
@@ -65,11 +65,11 @@ TEST(SpeckleStatistics, AThreeByTwoSpeckleInEachTable) {
 
 TEST(SpeckleStatistics, SizesBeyondTheRangeGoToTheOverflowBinsOnly) {
     Picture p(80, 30, 0);
-    p.Add({10, 10, 40, 2}, 200);             // 40 wide: width overflow
-    p.Add({60, 3, 1, 1}, 200);               // 1 x 1: below the type 0 range
+    p.Add({10, 10, 40, 2}, 200); // 40 wide: width overflow
+    p.Add({60, 3, 1, 1}, 200);   // 1 x 1: below the type 0 range
     p.Add({60, 10, 4, 5}, 200).Add({64, 10, 1, 1}, 200).Add({64, 15, 1, 1}, 200); // area 22, box 5 x 6
-    const auto tables =
-        Tables(p, {.MinX = 2, .MaxX = 30, .MinY = 2, .MaxY = 5, .Left = 0, .Top = 0, .Right = 79, .Bottom = 29});
+    const auto tables = Tables(
+        p, {.MinX = 2, .MaxX = 30, .MinY = 2, .MaxY = 5, .Left = 0, .Top = 0, .Right = 79, .Bottom = 29});
     EXPECT_EQ(tables[0], kHeaders[0]); // each is out of range in width or height
     EXPECT_EQ(tables[1], kHeaders[1] + " 1    1 \n 22    1 \n 80    1 \n");
     EXPECT_EQ(tables[2], kHeaders[2] + " 1    1\n 5    1\n 31    1\n");
@@ -89,16 +89,16 @@ TEST(SpeckleStatistics, AreaOverflowAndRefusedTableSizes) {
     Picture p(30, 30, 0);
     p.Add({5, 5, 4, 4}, 200);
     // 2 x 3 range: area 16 > 6 goes to entry 7, size 4 x 4 to the overflow column 3 and row 4.
-    const auto tables =
-        Tables(p, {.MinX = 1, .MaxX = 2, .MinY = 1, .MaxY = 3, .Left = 0, .Top = 0, .Right = 29, .Bottom = 29});
+    const auto tables = Tables(
+        p, {.MinX = 1, .MaxX = 2, .MinY = 1, .MaxY = 3, .Left = 0, .Top = 0, .Right = 29, .Bottom = 29});
     EXPECT_EQ(tables[1], kHeaders[1] + " 7    1 \n");
     EXPECT_EQ(tables[2], kHeaders[2] + " 3    1\n");
     EXPECT_EQ(tables[3], kHeaders[3] + " 4    1 \n");
 
-    for (const auto& [maxX, maxY, message] :
-         std::vector<std::tuple<int, int, std::string>>{{0, 30, "The largest speckle size must be at least 1 pixel"},
-                                                        {30, -4, "The largest speckle size must be at least 1 pixel"},
-                                                        {100000, 100000, "Not enought memory to allocate"}}) {
+    for (const auto& [maxX, maxY, message] : std::vector<std::tuple<int, int, std::string>>{
+             {0, 30, "The largest speckle size must be at least 1 pixel"},
+             {30, -4, "The largest speckle size must be at least 1 pixel"},
+             {100000, 100000, "Not enought memory to allocate"}}) {
         TGrayImage image(p.Pixels.data(), p.Width, p.Height);
         try {
             AnalyseSpeckles(image, {.MaxX = maxX, .MaxY = maxY});
@@ -120,7 +120,8 @@ TEST(SpeckleStatistics, AnUnwritableFileGetsItsTypesMessage) {
     test::TempDir dir;
     for (int type = 0; type < 4; ++type) {
         try {
-            WriteSpeckleTable(dir.File("no-such-folder/t.dat"), *statistics, static_cast<TSpeckleOutputType>(type));
+            WriteSpeckleTable(dir.File("no-such-folder/t.dat"), *statistics,
+                              static_cast<TSpeckleOutputType>(type));
             ADD_FAILURE() << type;
         } catch (const CorvaneError& e) {
             EXPECT_STREQ(e.what(), messages[type]);

@@ -1,5 +1,5 @@
-#include "dotgrid/ModifySegment.h"
 #include "dotgrid/TThresholdSegment.h"
+#include "dotgrid/ModifySegment.h"
 #include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
 #include "support/DotPictures.h"
@@ -129,7 +129,8 @@ TEST(AdaptiveThreshold, WindowMeansWithMarginsAndAdjustClampedToTheGreyRange) {
             for (int y = 1 + j * 10; y < 1 + j * 10 + 10; ++y)
                 for (int x = 1 + i * 12; x < 1 + i * 12 + 12; ++x)
                     sum += original[static_cast<std::size_t>(y) * 50 + x];
-            EXPECT_EQ(segment.ThresholdGrid[static_cast<std::size_t>(j) * 4 + i], std::min(255L, sum / 120 + 200));
+            EXPECT_EQ(segment.ThresholdGrid[static_cast<std::size_t>(j) * 4 + i],
+                      std::min(255L, sum / 120 + 200));
         }
 }
 
@@ -139,7 +140,8 @@ TEST(AdaptiveThreshold, EveryPixelMatchesTheZoneByZoneReference) {
     for (const bool white : {true, false}) {
         auto make = [&] {
             std::mt19937 local(11);
-            return MakeGreyPicture(97, 61, [&](int x, int y) { return (x * 2 + y + static_cast<int>(local() % 40)) % 256; });
+            return MakeGreyPicture(
+                97, 61, [&](int x, int y) { return (x * 2 + y + static_cast<int>(local() % 40)) % 256; });
         };
         auto image = make();
         const auto original = PixelsOf(*image);
@@ -162,9 +164,17 @@ TEST(AdaptiveThreshold, EveryPixelMatchesTheZoneByZoneReference) {
 }
 
 TEST(AdaptiveThreshold, UnevenLightingLeavesEveryDotAndAnEmptyBackground) {
-    const auto lattice = test::MakeDotLattice({.Width = 300, .Height = 200, .OriginX = 15, .OriginY = 15,
-                                               .PitchX = 30, .PitchY = 25, .Columns = 10, .Rows = 8,
-                                               .Radius = 6, .DotLevel = 200, .BackgroundLevel = 90,
+    const auto lattice = test::MakeDotLattice({.Width = 300,
+                                               .Height = 200,
+                                               .OriginX = 15,
+                                               .OriginY = 15,
+                                               .PitchX = 30,
+                                               .PitchY = 25,
+                                               .Columns = 10,
+                                               .Rows = 8,
+                                               .Radius = 6,
+                                               .DotLevel = 200,
+                                               .BackgroundLevel = 90,
                                                .LightingFall = 0.7});
     auto pixels = lattice.Pixels;
     TGrayImage image(pixels.data(), lattice.Width, lattice.Height);
@@ -197,7 +207,8 @@ TEST(AdaptiveThreshold, RefusesWindowsThatDoNotFitTwiceAcrossAndDown) {
     }
     for (const int size : {1, 41}) {
         auto image = RandomPicture(100, 83, 2);
-        EXPECT_NO_THROW(SegmentAdaptive(*image, {.WindowSize = size, .Adjust = 0, .WhiteDots = true})) << size;
+        EXPECT_NO_THROW(SegmentAdaptive(*image, {.WindowSize = size, .Adjust = 0, .WhiteDots = true}))
+            << size;
     }
 }
 

@@ -50,14 +50,16 @@ DotLattice MakeDotLattice(const DotLatticeOptions& o) {
         for (std::int32_t x = 0; x < o.Width; ++x) {
             const std::size_t i = static_cast<std::size_t>(y) * o.Width + x;
             const double light =
-                1.0 - o.LightingFall * (static_cast<double>(x) / o.Width + static_cast<double>(y) / o.Height) / 2.0;
+                1.0 -
+                o.LightingFall * (static_cast<double>(x) / o.Width + static_cast<double>(y) / o.Height) / 2.0;
             const double g = (o.BackgroundLevel + coverage[i] * (o.DotLevel - o.BackgroundLevel)) * light;
             lattice.Pixels[i] = static_cast<std::uint8_t>(std::clamp(std::lround(g), 0L, 255L));
         }
     return lattice;
 }
 
-void PaintBlock(std::vector<std::uint8_t>& pixels, std::int32_t width, const SpeckleBlock& b, std::uint8_t value) {
+void PaintBlock(std::vector<std::uint8_t>& pixels, std::int32_t width, const SpeckleBlock& b,
+                std::uint8_t value) {
     for (std::int32_t y = b.Y; y < b.Y + b.H; ++y)
         std::fill_n(pixels.begin() + static_cast<std::ptrdiff_t>(y) * width + b.X, b.W, value);
 }

@@ -14,7 +14,7 @@ struct DotLatticeOptions {
     double Radius = 5.0;
     double DotLevel = 220.0; ///< grey of a dot under even light (below the background: dark dots)
     double BackgroundLevel = 30.0;
-    double Jitter = 0.0;         ///< each centre moves by up to +-Jitter pixels in x and y
+    double Jitter = 0.0; ///< each centre moves by up to +-Jitter pixels in x and y
     /// Light falls off across the picture: the grey levels are multiplied by
     /// 1 - LightingFall * (x / Width + y / Height) / 2 (0 = even light).
     double LightingFall = 0.0;
