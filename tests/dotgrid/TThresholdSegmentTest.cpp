@@ -1,4 +1,5 @@
 #include "dotgrid/TThresholdSegment.h"
+#include "dotgrid/HistogramBars.h"
 #include "dotgrid/ModifySegment.h"
 #include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
@@ -223,6 +224,16 @@ TEST(ModifySegment, FillsTheClippedRectangleWithTheBackgroundAndNothingWhenRever
             const int expected = (x >= 7 && y <= 1) ? 0 : (x == 0 && y >= 5) ? 255 : 120;
             EXPECT_EQ(image->GetPixel(x, y), expected) << x << "," << y;
         }
+}
+
+TEST(HistogramBars, LogarithmicBarsFromTheBottomRowWithTheLargestJustBelowTheTop) {
+    EXPECT_EQ(HistogramBarTop(0, 5000, 110), 109); // an empty level has no bar above the bottom row
+    // 109 - ln(5001) * 109 / ln(5002) = 0.0026: the largest bar reaches row 0.
+    EXPECT_EQ(HistogramBarTop(5000, 5000, 110), 0);
+    // 109 - ln(101) * 109 / ln(5002) = 49.94: row 49.
+    EXPECT_EQ(HistogramBarTop(100, 5000, 110), 49);
+    // An empty histogram counts its maximum as 1: ln(1) = 0 still gives the bottom row.
+    EXPECT_EQ(HistogramBarTop(0, 0, 110), 109);
 }
 
 } // namespace
