@@ -170,10 +170,10 @@ void TDotGridEncoder::BuildDotTable(TPixelCanvas* canvas) {
         FillAt(x, y);
         if (Area < NoiseThreshold) return;
         TDotInfo& dot = FDotInfo[static_cast<std::size_t>(FDotIndex)];
-        dot.x = static_cast<float>(SumWX) / static_cast<float>(SumW);
-        dot.y = static_cast<float>(SumWY) / static_cast<float>(SumW);
-        dot.area = Area;
-        dot.neted = dot.coded = false;
+        dot.X = static_cast<float>(SumWX) / static_cast<float>(SumW);
+        dot.Y = static_cast<float>(SumWY) / static_cast<float>(SumW);
+        dot.Area = Area;
+        dot.Neted = dot.Coded = false;
         ++FDotIndex;
         if (FDotIndex > FDotSum) tooMany = true;
     });

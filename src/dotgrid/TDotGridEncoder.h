@@ -49,8 +49,8 @@ class TDotGridEncoder {
     std::int32_t PauseMs = 50;                            ///< pause after each encoded dot
     float ScaleX = 1.0f, ScaleY = 1.0f;                   ///< pixel scale written to the code file
     bool Highlight = true;                                ///< paint the picked dot in red
-    static constexpr std::int32_t dnx[4] = {1, 0, -1, 0}; ///< index steps of directions 0..3
-    static constexpr std::int32_t dny[4] = {0, -1, 0, 1};
+    static constexpr std::int32_t Dnx[4] = {1, 0, -1, 0}; ///< index steps of directions 0..3
+    static constexpr std::int32_t Dny[4] = {0, -1, 0, 1};
     std::unique_ptr<TCoordinateSystem> Coordinates; ///< grid index -> dot number
     std::int32_t MaxX = 50, MaxY = 50;              ///< half ranges of the coordinate system
     float TolX = 0.0f, TolY = 0.0f;                 ///< current search box half-widths

@@ -58,16 +58,16 @@ TEST(DotExtraction, BorderComponentsAreNeverDotsAndDotsAreNumberedByTheirFirstPi
     EXPECT_EQ(encoder.FDotSum, 3);
     encoder.BuildDotTable(nullptr);
     ASSERT_EQ(encoder.FDotIndex, 3);
-    EXPECT_FLOAT_EQ(encoder.FDotInfo[0].x, 5.5f);
-    EXPECT_FLOAT_EQ(encoder.FDotInfo[0].y, 15.0f);
-    EXPECT_EQ(encoder.FDotInfo[0].area, 30);
-    EXPECT_FLOAT_EQ(encoder.FDotInfo[1].x, 20.5f);
-    EXPECT_FLOAT_EQ(encoder.FDotInfo[1].y, 10.5f);
-    EXPECT_FLOAT_EQ(encoder.FDotInfo[2].x, 31.0f);
-    EXPECT_FLOAT_EQ(encoder.FDotInfo[2].y, 13.0f);
+    EXPECT_FLOAT_EQ(encoder.FDotInfo[0].X, 5.5f);
+    EXPECT_FLOAT_EQ(encoder.FDotInfo[0].Y, 15.0f);
+    EXPECT_EQ(encoder.FDotInfo[0].Area, 30);
+    EXPECT_FLOAT_EQ(encoder.FDotInfo[1].X, 20.5f);
+    EXPECT_FLOAT_EQ(encoder.FDotInfo[1].Y, 10.5f);
+    EXPECT_FLOAT_EQ(encoder.FDotInfo[2].X, 31.0f);
+    EXPECT_FLOAT_EQ(encoder.FDotInfo[2].Y, 13.0f);
     for (int i = 0; i < 3; ++i) {
-        EXPECT_EQ(encoder.FDotInfo[i].neighbour[2], -1);
-        EXPECT_FALSE(encoder.FDotInfo[i].coded);
+        EXPECT_EQ(encoder.FDotInfo[i].Neighbour[2], -1);
+        EXPECT_FALSE(encoder.FDotInfo[i].Coded);
     }
     // The table is built on the backup: the work image still holds the inner dots, not the border ones.
     EXPECT_EQ(encoder.WorkImage->GetPixel(31, 13), 200);
@@ -89,8 +89,8 @@ TEST(DotExtraction, AreaEqualToTheThresholdIsKeptOneLessIsRemovedAndANegativeOne
         EXPECT_EQ(encoder.WorkImage->GetPixel(4, 4), 255); // the 9-pixel one is gone for good
         encoder.BuildDotTable(nullptr);
         ASSERT_EQ(encoder.FDotIndex, 2);
-        EXPECT_EQ(encoder.FDotInfo[0].area, 10);
-        EXPECT_EQ(encoder.FDotInfo[1].area, 12);
+        EXPECT_EQ(encoder.FDotInfo[0].Area, 10);
+        EXPECT_EQ(encoder.FDotInfo[1].Area, 12);
     }
 }
 
@@ -149,12 +149,12 @@ TEST(DotCentroid, RenderedDotsAtSubPixelPositionsAreRecoveredToFiveHundredths) {
         std::size_t best = 0;
         double bestD = 1e30;
         for (std::size_t i = 0; i < lattice.Centres.size(); ++i) {
-            const double d = std::hypot(dot.x - lattice.Centres[i].X, dot.y - lattice.Centres[i].Y);
+            const double d = std::hypot(dot.X - lattice.Centres[i].X, dot.Y - lattice.Centres[i].Y);
             if (d < bestD) bestD = d, best = i;
         }
         ++matched[best];
         worst = std::max(
-            {worst, std::abs(dot.x - lattice.Centres[best].X), std::abs(dot.y - lattice.Centres[best].Y)});
+            {worst, std::abs(dot.X - lattice.Centres[best].X), std::abs(dot.Y - lattice.Centres[best].Y)});
     }
     EXPECT_EQ(std::count(matched.begin(), matched.end(), 1), static_cast<long>(matched.size()));
     EXPECT_LT(worst, 0.05);
@@ -166,8 +166,8 @@ TEST(DotCentroid, UniformDotAtItsMeanPositionAndDarkerPixelsWeighMoreForBlackDot
     TGrayImage whiteImage = white.Image();
     auto dots = ExtractDots(whiteImage, {.WhiteDots = true, .LeastArea = 1});
     ASSERT_EQ(dots.size(), 2u);
-    EXPECT_FLOAT_EQ(dots[0].x, 6.0f);
-    EXPECT_FLOAT_EQ(dots[0].y, 3.5f);
+    EXPECT_FLOAT_EQ(dots[0].X, 6.0f);
+    EXPECT_FLOAT_EQ(dots[0].Y, 3.5f);
 
     // Black dot of two pixels, 0 at x = 5 and 200 at x = 6: weights 255 and 55.
     BlockPicture black(12, 8, 255);
@@ -175,8 +175,8 @@ TEST(DotCentroid, UniformDotAtItsMeanPositionAndDarkerPixelsWeighMoreForBlackDot
     TGrayImage blackImage = black.Image();
     dots = ExtractDots(blackImage, {.WhiteDots = false, .LeastArea = 1});
     ASSERT_EQ(dots.size(), 1u);
-    EXPECT_FLOAT_EQ(dots[0].x, (255.0f * 5 + 55.0f * 6) / 310.0f);
-    EXPECT_FLOAT_EQ(dots[0].y, 3.0f);
+    EXPECT_FLOAT_EQ(dots[0].X, (255.0f * 5 + 55.0f * 6) / 310.0f);
+    EXPECT_FLOAT_EQ(dots[0].Y, 3.0f);
 }
 
 TEST(DotExtraction, AComponentCoveringMostOfALargePictureNeedsNoCallDepthAndKeepsItsSums) {
@@ -197,9 +197,9 @@ TEST(DotExtraction, AComponentCoveringMostOfALargePictureNeedsNoCallDepthAndKeep
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             if (p.Pixels[static_cast<std::size_t>(y) * w + x]) sx += x, sy += y, ++n;
-    EXPECT_EQ(encoder.FDotInfo[0].area, static_cast<int>(n));
-    EXPECT_NEAR(encoder.FDotInfo[0].x, sx / n, 1e-3);
-    EXPECT_NEAR(encoder.FDotInfo[0].y, sy / n, 1e-3);
+    EXPECT_EQ(encoder.FDotInfo[0].Area, static_cast<int>(n));
+    EXPECT_NEAR(encoder.FDotInfo[0].X, sx / n, 1e-3);
+    EXPECT_NEAR(encoder.FDotInfo[0].Y, sy / n, 1e-3);
 }
 
 TEST(DotExtraction, DrawFlagPaintsErasedPixelsOnlyWhileACanvasIsSet) {
