@@ -92,6 +92,10 @@ TEST(SpeckleStatistics, AreaOverflowAndRefusedTableSizes) {
     const auto tables = Tables(
         p, {.MinX = 1, .MaxX = 2, .MinY = 1, .MaxY = 3, .Left = 0, .Top = 0, .Right = 29, .Bottom = 29});
     EXPECT_EQ(tables[1], kHeaders[1] + " 7    1 \n");
+    // A negative lower size has no columns to list: the table starts at 0.
+    const auto fromNegative = Tables(
+        p, {.MinX = -3, .MaxX = 4, .MinY = -2, .MaxY = 4, .Left = 0, .Top = 0, .Right = 29, .Bottom = 29});
+    EXPECT_EQ(fromNegative[0], kHeaders[0] + "4    4    1 \n");
     EXPECT_EQ(tables[2], kHeaders[2] + " 3    1\n");
     EXPECT_EQ(tables[3], kHeaders[3] + " 4    1 \n");
 

@@ -164,6 +164,32 @@ TEST(AdaptiveThreshold, EveryPixelMatchesTheZoneByZoneReference) {
     }
 }
 
+TEST(AdaptiveThreshold, ARegionIsSegmentedAsAPictureOfItsOwnAndNothingOutsideChanges) {
+    auto whole = RandomPicture(90, 70, 3);
+    const auto original = PixelsOf(*whole);
+    TThresholdSegment segment(*whole, false);
+    segment.SetRegion(11, 7, 200, 61); // clipped to the last column
+    segment.WinWidth = 15;
+    segment.WinHeight = 12;
+    segment.AdaptiveThreshold(nullptr);
+    EXPECT_EQ(segment.Width, 79);
+    EXPECT_EQ(segment.Height, 55);
+    // The same block cut out and segmented alone.
+    auto block = MakeGreyPicture(
+        79, 55, [&](int x, int y) { return original[static_cast<std::size_t>(y + 7) * 90 + x + 11]; });
+    TThresholdSegment alone(*block, false);
+    alone.WinWidth = 15;
+    alone.WinHeight = 12;
+    alone.AdaptiveThreshold(nullptr);
+    for (int y = 0; y < 70; ++y)
+        for (int x = 0; x < 90; ++x) {
+            const bool inside = x >= 11 && y >= 7 && y <= 61;
+            ASSERT_EQ(whole->GetPixel(x, y), inside ? block->GetPixel(x - 11, y - 7)
+                                                    : original[static_cast<std::size_t>(y) * 90 + x])
+                << x << "," << y;
+        }
+}
+
 TEST(AdaptiveThreshold, UnevenLightingLeavesEveryDotAndAnEmptyBackground) {
     const auto lattice = test::MakeDotLattice({.Width = 300,
                                                .Height = 200,
