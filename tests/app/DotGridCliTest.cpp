@@ -164,17 +164,5 @@ TEST(DotGridCli, SpeckleStatsCountsTheWholePictureOrTheRectangle) {
     EXPECT_FALSE(std::filesystem::exists(dir.File("t.dat")));
 }
 
-TEST(DotGridCli, HelpTextsGiveTheDefaults) {
-    TempDir dir;
-    const ProgramRun list = Cli(dir, {"--help"});
-    EXPECT_NE(list.Out.find("  segment "), std::string::npos);
-    EXPECT_NE(list.Out.find("  speckle-stats "), std::string::npos);
-    const ProgramRun segment = Cli(dir, {"segment", "--help"});
-    EXPECT_EQ(segment.Status, 0);
-    EXPECT_NE(segment.Out.find("(default 150)"), std::string::npos);
-    const ProgramRun stats = Cli(dir, {"speckle-stats", "--help"});
-    EXPECT_NE(stats.Out.find("(default 2 and 30)"), std::string::npos);
-}
-
 } // namespace
 } // namespace corvane

@@ -1,7 +1,6 @@
 #include "dotgrid/TDotGridEncoder.h"
 #include "dotgrid/DotExtraction.h"
 #include "dotgrid/TCoordinateSystem.h"
-#include "dotgrid/TPixelCanvas.h"
 #include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
 #include "support/DotPictures.h"
@@ -200,29 +199,6 @@ TEST(DotExtraction, AComponentCoveringMostOfALargePictureNeedsNoCallDepthAndKeep
     EXPECT_EQ(encoder.FDotInfo[0].Area, static_cast<int>(n));
     EXPECT_NEAR(encoder.FDotInfo[0].X, sx / n, 1e-3);
     EXPECT_NEAR(encoder.FDotInfo[0].Y, sy / n, 1e-3);
-}
-
-TEST(DotExtraction, DrawFlagPaintsErasedPixelsOnlyWhileACanvasIsSet) {
-    struct Recorder : TPixelCanvas {
-        int Painted = 0, Drawn = 0;
-        void PaintGrey(std::int32_t, std::int32_t, std::uint8_t value) override {
-            Painted += value == 0 ? 1 : 1000;
-        }
-        void DrawImage(const TGrayImage&) override { ++Drawn; }
-    } canvas;
-    BlockPicture p(20, 20, 0);
-    p.Add({3, 3, 2, 2}, 90).Add({10, 10, 3, 3}, 90);
-    TGrayImage image = p.Image();
-    TDotGridEncoder encoder(image, {.DrawFlag = true});
-    encoder.NoiseThreshold = 5;
-    encoder.RemoveNoise(&canvas);
-    // Counting paints both components (4 + 9), erasing the small one paints it again.
-    EXPECT_EQ(canvas.Painted, 4 + 9 + 4);
-    EXPECT_EQ(canvas.Drawn, 1);
-    encoder.DrawFlag = false;
-    encoder.BuildDotTable(&canvas);
-    EXPECT_EQ(canvas.Painted, 17);
-    EXPECT_EQ(canvas.Drawn, 2);
 }
 
 TEST(TCoordinateSystem, CellsStartEmptyAndOutOfRangeIndicesAreRefusedWithTheirOwnWording) {
