@@ -14,6 +14,8 @@ extern const Verb kPhaseToFringeVerb;
 extern const Verb kCarrierVerb;
 extern const Verb kUnwrapVerb;
 extern const Verb kAbsoluteVerb;
+extern const Verb kSegmentVerb;
+extern const Verb kSpeckleStatsVerb;
 
 const std::vector<Verb>& Verbs() {
     // clang-format off
@@ -29,6 +31,8 @@ const std::vector<Verb>& Verbs() {
         kCarrierVerb,
         kUnwrapVerb,
         kAbsoluteVerb,
+        kSegmentVerb,
+        kSpeckleStatsVerb,
     };
     // clang-format on
     return verbs;

@@ -1,0 +1,266 @@
+#include "dotgrid/TThresholdSegment.h"
+#include "dotgrid/HistogramBars.h"
+#include "dotgrid/ModifySegment.h"
+#include "image/CorvaneError.h"
+#include "image/TGrayImage.h"
+#include "support/DotPictures.h"
+#include "support/GreyPictures.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <random>
+#include <vector>
+
+namespace corvane {
+namespace {
+
+using test::MakeGreyPicture;
+
+std::vector<std::uint8_t> PixelsOf(const TGrayImage& image) {
+    return std::vector<std::uint8_t>(image.Data, image.Data + image.Size);
+}
+
+std::unique_ptr<TGrayImage> RandomPicture(int width, int height, unsigned seed) {
+    std::mt19937 rng(seed);
+    return MakeGreyPicture(width, height, [&](int, int) { return rng() & 0xFF; });
+}
+
+/// The adaptive threshold of one pixel written straight from the zone rules, case by case, to
+/// check the lattice-based implementation. G is the window threshold grid.
+int ReferenceLevel(const TThresholdSegment& s, int X, int Y) {
+    auto G = [&](int i, int j) { return s.ThresholdGrid[static_cast<std::size_t>(j) * s.Nx + i]; };
+    const int nx = s.Nx, ny = s.Ny, ww = s.WinWidth, wh = s.WinHeight;
+    // Column zone: -1 left, nx - 1 right, else the inner column; likewise rows.
+    int x0, w, col, y0, h, row;
+    if (X < s.FirstCentreX) {
+        col = -1, x0 = 0, w = s.FirstCentreX;
+    } else if (X < s.LastCentreX) {
+        col = (X - s.FirstCentreX) / ww, x0 = s.FirstCentreX + col * ww, w = ww;
+    } else {
+        col = nx - 1, x0 = s.LastCentreX, w = s.Width - s.LastCentreX;
+    }
+    if (Y < s.FirstCentreY) {
+        row = -1, y0 = 0, h = s.FirstCentreY;
+    } else if (Y < s.LastCentreY) {
+        row = (Y - s.FirstCentreY) / wh, y0 = s.FirstCentreY + row * wh, h = wh;
+    } else {
+        row = ny - 1, y0 = s.LastCentreY, h = s.Height - s.LastCentreY;
+    }
+    // Value at the corner with window column i and row j, where -1 / nx and -1 / ny mean the
+    // image edge beyond the outermost centres.
+    auto corner = [&](int i, int j) -> int {
+        const bool outX = i < 0 || i >= nx, outY = j < 0 || j >= ny;
+        if (!outX && !outY) return G(i, j);
+        if (!outX && j < 0) return G(i, 0) - (G(i, 1) - G(i, 0)) * h / wh;
+        if (!outX) return G(i, ny - 1) + (G(i, ny - 1) - G(i, ny - 2)) * h / wh;
+        if (!outY && i < 0) return G(0, j) - (G(1, j) - G(0, j)) * w / ww;
+        if (!outY) return G(nx - 1, j) + (G(nx - 1, j) - G(nx - 2, j)) * w / ww;
+        return -99999; // image corner: filled in below
+    };
+    int t00 = corner(col, row), t10 = corner(col + 1, row), t01 = corner(col, row + 1),
+        t11 = corner(col + 1, row + 1);
+    if (col == -1 && row == -1) t00 = (t10 + t01 + t11) / 3;
+    if (col == nx - 1 && row == -1) t10 = (t00 + t01 + t11) / 3;
+    if (col == -1 && row == ny - 1) t01 = (t00 + t10 + t11) / 3;
+    if (col == nx - 1 && row == ny - 1) t11 = (t00 + t10 + t01) / 3;
+    const int dx = X - x0, dy = Y - y0;
+    const float top = static_cast<float>((w - dx) * t00 + dx * t10) / static_cast<float>(w);
+    const float bottom = static_cast<float>((w - dx) * t01 + dx * t11) / static_cast<float>(w);
+    return static_cast<int>((static_cast<float>(h - dy) * top + static_cast<float>(dy) * bottom) /
+                            static_cast<float>(h));
+}
+
+TEST(SimpleThreshold, LevelsZeroAndTwoFiftyFiveAndBothSidesOfTheLevel) {
+    auto image = RandomPicture(37, 23, 5);
+    const auto original = PixelsOf(*image);
+    SegmentSimple(*image, {.Level = 0, .WhiteDots = true});
+    EXPECT_EQ(PixelsOf(*image), original);
+    SegmentSimple(*image, {.Level = 255, .WhiteDots = true});
+    for (std::size_t i = 0; i < original.size(); ++i)
+        ASSERT_EQ(image->Data[i], original[i] == 255 ? 255 : 0) << i;
+
+    // Values 99, 100, 101 against level 100: white dots zero only 99; black dots saturate only 101.
+    auto white = MakeGreyPicture(3, 2, [](int x, int y) { return 99 + x + 0 * y; });
+    SegmentSimple(*white, {.Level = 100, .WhiteDots = true});
+    EXPECT_EQ(PixelsOf(*white), (std::vector<std::uint8_t>{0, 100, 101, 0, 100, 101}));
+    auto black = MakeGreyPicture(3, 2, [](int x, int y) { return 99 + x + 0 * y; });
+    SegmentSimple(*black, {.Level = 100, .WhiteDots = false});
+    EXPECT_EQ(PixelsOf(*black), (std::vector<std::uint8_t>{99, 100, 255, 99, 100, 255}));
+}
+
+TEST(SimpleThreshold, RectangleIsInclusiveAndClippedToThePicture) {
+    auto image = MakeGreyPicture(6, 4, [](int, int) { return 50; });
+    TThresholdSegment segment(*image, false);
+    segment.SimpleThreshold(nullptr, 100, 3, 2, 99, 99); // reaches the last row and column
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 6; ++x)
+            EXPECT_EQ(image->GetPixel(x, y), (x >= 3 && y >= 2) ? 0 : 50) << x << "," << y;
+}
+
+TEST(AdaptiveThreshold, ExactMultipleOfTheWindowHasNoMarginsAndCentresAtHalfAWindow) {
+    auto image = RandomPicture(120, 80, 7);
+    TThresholdSegment segment(*image, false);
+    segment.WinWidth = segment.WinHeight = 20;
+    segment.AdaptiveThreshold(nullptr);
+    EXPECT_EQ(segment.Nx, 6);
+    EXPECT_EQ(segment.Ny, 4);
+    EXPECT_EQ(segment.FirstCentreX, 10);
+    EXPECT_EQ(segment.LastCentreX, 110);
+    EXPECT_EQ(segment.FirstCentreY, 10);
+    EXPECT_EQ(segment.LastCentreY, 70);
+}
+
+TEST(AdaptiveThreshold, WindowMeansWithMarginsAndAdjustClampedToTheGreyRange) {
+    // 50 x 33 with 12 x 10 windows: 4 x 3 windows, margins 1 and 1.
+    auto image = MakeGreyPicture(50, 33, [](int x, int y) { return (x * 7 + y * 3) % 256; });
+    const auto original = PixelsOf(*image);
+    TThresholdSegment segment(*image, false);
+    segment.WinWidth = 12;
+    segment.WinHeight = 10;
+    segment.Adjust = 200;
+    segment.AdaptiveThreshold(nullptr);
+    ASSERT_EQ(segment.Nx, 4);
+    ASSERT_EQ(segment.Ny, 3);
+    EXPECT_EQ(segment.FirstCentreX, 1 + 6);
+    EXPECT_EQ(segment.FirstCentreY, 1 + 5);
+    for (int j = 0; j < 3; ++j)
+        for (int i = 0; i < 4; ++i) {
+            long sum = 0;
+            for (int y = 1 + j * 10; y < 1 + j * 10 + 10; ++y)
+                for (int x = 1 + i * 12; x < 1 + i * 12 + 12; ++x)
+                    sum += original[static_cast<std::size_t>(y) * 50 + x];
+            EXPECT_EQ(segment.ThresholdGrid[static_cast<std::size_t>(j) * 4 + i],
+                      std::min(255L, sum / 120 + 200));
+        }
+}
+
+TEST(AdaptiveThreshold, EveryPixelMatchesTheZoneByZoneReference) {
+    // Non-square, unequal window sides, margins on both axes, a sloped picture so that the
+    // extrapolated edges differ from the inner values, both dot colours.
+    for (const bool white : {true, false}) {
+        auto make = [&] {
+            std::mt19937 local(11);
+            return MakeGreyPicture(
+                97, 61, [&](int x, int y) { return (x * 2 + y + static_cast<int>(local() % 40)) % 256; });
+        };
+        auto image = make();
+        const auto original = PixelsOf(*image);
+        TThresholdSegment segment(*image, false);
+        segment.WinWidth = 21;
+        segment.WinHeight = 13;
+        segment.Adjust = -7;
+        segment.WhiteDots = white;
+        segment.AdaptiveThreshold(nullptr);
+        ASSERT_EQ(segment.Nx, 4);
+        ASSERT_EQ(segment.Ny, 4);
+        for (int y = 0; y < 61; ++y)
+            for (int x = 0; x < 97; ++x) {
+                const int level = ReferenceLevel(segment, x, y);
+                const int v = original[static_cast<std::size_t>(y) * 97 + x];
+                const int expected = white ? (v < level ? 0 : v) : (v > level ? 255 : v);
+                ASSERT_EQ(image->GetPixel(x, y), expected) << "white " << white << " at " << x << "," << y;
+            }
+    }
+}
+
+TEST(AdaptiveThreshold, ARegionIsSegmentedAsAPictureOfItsOwnAndNothingOutsideChanges) {
+    auto whole = RandomPicture(90, 70, 3);
+    const auto original = PixelsOf(*whole);
+    TThresholdSegment segment(*whole, false);
+    segment.SetRegion(11, 7, 200, 61); // clipped to the last column
+    segment.WinWidth = 15;
+    segment.WinHeight = 12;
+    segment.AdaptiveThreshold(nullptr);
+    EXPECT_EQ(segment.Width, 79);
+    EXPECT_EQ(segment.Height, 55);
+    // The same block cut out and segmented alone.
+    auto block = MakeGreyPicture(
+        79, 55, [&](int x, int y) { return original[static_cast<std::size_t>(y + 7) * 90 + x + 11]; });
+    TThresholdSegment alone(*block, false);
+    alone.WinWidth = 15;
+    alone.WinHeight = 12;
+    alone.AdaptiveThreshold(nullptr);
+    for (int y = 0; y < 70; ++y)
+        for (int x = 0; x < 90; ++x) {
+            const bool inside = x >= 11 && y >= 7 && y <= 61;
+            ASSERT_EQ(whole->GetPixel(x, y), inside ? block->GetPixel(x - 11, y - 7)
+                                                    : original[static_cast<std::size_t>(y) * 90 + x])
+                << x << "," << y;
+        }
+}
+
+TEST(AdaptiveThreshold, UnevenLightingLeavesEveryDotAndAnEmptyBackground) {
+    const auto lattice = test::MakeDotLattice({.Width = 300,
+                                               .Height = 200,
+                                               .OriginX = 15,
+                                               .OriginY = 15,
+                                               .PitchX = 30,
+                                               .PitchY = 25,
+                                               .Columns = 10,
+                                               .Rows = 8,
+                                               .Radius = 6,
+                                               .DotLevel = 200,
+                                               .BackgroundLevel = 90,
+                                               .LightingFall = 0.7});
+    auto pixels = lattice.Pixels;
+    TGrayImage image(pixels.data(), lattice.Width, lattice.Height);
+    SegmentAdaptive(image, {.WindowSize = 50, .Adjust = 20, .WhiteDots = true});
+    for (const auto& c : lattice.Centres) {
+        EXPECT_GT(image.GetPixel(static_cast<int>(c.X), static_cast<int>(c.Y)), 0) << c.X << "," << c.Y;
+        // Midway between dots is background.
+        if (c.X + 15 < 300 && c.Y + 12 < 200) {
+            EXPECT_EQ(image.GetPixel(static_cast<int>(c.X) + 15, static_cast<int>(c.Y) + 12), 0);
+        }
+    }
+    // One global level cannot do this: the dots in the dark corner are darker than the
+    // background in the bright one.
+    EXPECT_LT(lattice.Pixels[static_cast<std::size_t>(190) * 300 + 285],
+              lattice.Pixels[static_cast<std::size_t>(27) * 300 + 30]);
+}
+
+TEST(AdaptiveThreshold, RefusesWindowsThatDoNotFitTwiceAcrossAndDown) {
+    for (const int size : {0, -5, 42, 1000}) {
+        auto image = RandomPicture(100, 83, 2);
+        const auto original = PixelsOf(*image);
+        try {
+            SegmentAdaptive(*image, {.WindowSize = size, .Adjust = 0, .WhiteDots = true});
+            ADD_FAILURE() << "window " << size << " accepted";
+        } catch (const CorvaneError& e) {
+            EXPECT_STREQ(e.what(), "The window size must be between 1 and 41 pixels, so that two windows fit "
+                                   "across and down the picture");
+        }
+        EXPECT_EQ(PixelsOf(*image), original) << size;
+    }
+    for (const int size : {1, 41}) {
+        auto image = RandomPicture(100, 83, 2);
+        EXPECT_NO_THROW(SegmentAdaptive(*image, {.WindowSize = size, .Adjust = 0, .WhiteDots = true}))
+            << size;
+    }
+}
+
+TEST(ModifySegment, FillsTheClippedRectangleWithTheBackgroundAndNothingWhenReversed) {
+    auto image = MakeGreyPicture(10, 7, [](int, int) { return 120; });
+    ModifySegment(*image, 5, 2, 3, 4, true); // Right < Left
+    EXPECT_EQ(PixelsOf(*image), std::vector<std::uint8_t>(70, 120));
+    ModifySegment(*image, 7, -3, 50, 1, true); // beyond the right and above the top
+    ModifySegment(*image, -2, 5, 0, 6, false); // black dots: 255, left of the picture
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const int expected = (x >= 7 && y <= 1) ? 0 : (x == 0 && y >= 5) ? 255 : 120;
+            EXPECT_EQ(image->GetPixel(x, y), expected) << x << "," << y;
+        }
+}
+
+TEST(HistogramBars, LogarithmicBarsFromTheBottomRowWithTheLargestJustBelowTheTop) {
+    EXPECT_EQ(HistogramBarTop(0, 5000, 110), 109); // an empty level has no bar above the bottom row
+    // 109 - ln(5001) * 109 / ln(5002) = 0.0026: the largest bar reaches row 0.
+    EXPECT_EQ(HistogramBarTop(5000, 5000, 110), 0);
+    // 109 - ln(101) * 109 / ln(5002) = 49.94: row 49.
+    EXPECT_EQ(HistogramBarTop(100, 5000, 110), 49);
+    // An empty histogram counts its maximum as 1: ln(1) = 0 still gives the bottom row.
+    EXPECT_EQ(HistogramBarTop(0, 0, 110), 109);
+}
+
+} // namespace
+} // namespace corvane
