@@ -9,6 +9,7 @@ namespace corvane::test {
 struct SpeckleOptions {
     std::int32_t Width = 128, Height = 128;
     double ShiftX = 0.0, ShiftY = 0.0; ///< displacement of the deformed picture, in pixels
+    double StretchX = 0.0;             ///< and a stretch along x about x = 0 (0.01: u = 0.01 x)
     double DotRadius = 1.6;            ///< Gaussian radius of one speckle
     double DotsPerPixel = 0.12;        ///< speckle density
     unsigned Seed = 1;
@@ -22,7 +23,8 @@ struct SpecklePair {
 
 /// Renders random Gaussian speckles; the deformed picture is the same speckle field moved by
 /// (ShiftX, ShiftY), evaluated analytically at every pixel (no resampling of the initial picture),
-/// so g(x, y) = f-pattern(x - ShiftX, y - ShiftY) holds to the rounding of grey values.
+/// so g(x, y) = f-pattern(x - ShiftX, y - ShiftY) holds to the rounding of grey values. With a
+/// stretch each speckle centre x moves on by StretchX * x (the speckles keep their shape).
 SpecklePair MakeSpecklePair(const SpeckleOptions& options);
 
 /// Saves a grey picture as a BMP file.

@@ -16,6 +16,11 @@ extern const Verb kUnwrapVerb;
 extern const Verb kAbsoluteVerb;
 extern const Verb kSegmentVerb;
 extern const Verb kSpeckleStatsVerb;
+extern const Verb kStrainVerb;
+extern const Verb kSampleVerb;
+extern const Verb kHistogramVerb;
+extern const Verb kProfileVerb;
+extern const Verb kMedianVerb;
 
 const std::vector<Verb>& Verbs() {
     // clang-format off
@@ -33,6 +38,11 @@ const std::vector<Verb>& Verbs() {
         kAbsoluteVerb,
         kSegmentVerb,
         kSpeckleStatsVerb,
+        kStrainVerb,
+        kSampleVerb,
+        kHistogramVerb,
+        kProfileVerb,
+        kMedianVerb,
     };
     // clang-format on
     return verbs;

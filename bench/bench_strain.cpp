@@ -1,0 +1,30 @@
+// Strain hot path: the masked finite differences of a displacement field along x and along y.
+#include "correlation/StrainCompute.h"
+#include "support/FloatMaps.h"
+
+#include <benchmark/benchmark.h>
+
+#include <random>
+
+namespace {
+
+void BM_StrainDerivative(benchmark::State& state) {
+    const int size = static_cast<int>(state.range(0));
+    const auto direction =
+        state.range(1) == 0 ? corvane::StrainDirection::AlongX : corvane::StrainDirection::AlongY;
+    std::mt19937 rng(3);
+    std::bernoulli_distribution marked(0.05);
+    const auto field = corvane::test::MakeFloatMap(
+        size, size, [&](int x, int y) { return marked(rng) ? 1000.0 : 0.01 * x - 0.002 * y; });
+    corvane::StrainMaskOptions options;
+    options.UseInvalidValue = true;
+    const auto mask = corvane::MakeStrainMask(*field, options);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(corvane::ComputeDerivative(*field, *mask, direction));
+    state.SetItemsProcessed(state.iterations() * size * size);
+}
+BENCHMARK(BM_StrainDerivative)->ArgsProduct({{1024, 4096}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

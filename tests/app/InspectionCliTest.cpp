@@ -1,0 +1,99 @@
+#include "image/TFloatImage.h"
+#include "image/TGrayImage.h"
+#include "support/FloatMaps.h"
+#include "support/GreyPictures.h"
+#include "support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+namespace corvane {
+namespace {
+
+using namespace test;
+
+ProgramRun Cli(const TempDir& dir, const std::vector<std::string>& arguments) {
+    return RunProgram(CORVANE_CLI_EXE, arguments, dir.Path());
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        lines.push_back(line);
+    return lines;
+}
+
+TEST(HistogramCli, PrintsTheWindowsLabelsAndWritesTheCounts) {
+    TempDir dir;
+    MakeGreyPicture(6, 4, [](int, int) { return 77; })->SaveBmp(dir.File("flat.bmp"));
+    const ProgramRun flat = Cli(dir, {"histogram", "flat.bmp"});
+    ASSERT_EQ(flat.Status, 0) << flat.Err;
+    EXPECT_EQ(flat.Out, "Mean: 77.000\nStdDev:  0.000\nMedian: 77\nPixels: 24\n");
+
+    // Levels 0, 10, 20 in columns, 5 x 3: three of each per row.
+    MakeGreyPicture(5, 3, [](int x, int) { return 10 * (x % 3); })->SaveBmp(dir.File("ramp.bmp"));
+    const ProgramRun ramp = Cli(dir, {"histogram", "ramp.bmp", "-o", "hist.dat"});
+    ASSERT_EQ(ramp.Status, 0) << ramp.Err;
+    EXPECT_EQ(ramp.Out, "Mean:  8.000\nStdDev:  7.483\nMedian: 10\nPixels: 15\n");
+    const std::vector<std::string> counts = Lines(ReadFileBytes(dir.File("hist.dat")));
+    ASSERT_EQ(counts.size(), 256u);
+    EXPECT_EQ(counts[0], "0 6");
+    EXPECT_EQ(counts[10], "10 6");
+    EXPECT_EQ(counts[20], "20 3");
+    EXPECT_EQ(counts[255], "255 0");
+
+    EXPECT_EQ(Cli(dir, {"histogram", "absent.bmp", "-o", "none.dat"}).Status, 1);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("none.dat")));
+}
+
+TEST(ProfileCli, SavesARowOrAColumnAsTheSectionWindowDoes) {
+    TempDir dir;
+    MakeGreyPicture(512, 3, [](int x, int y) { return (x + 100 * y) % 256; })->SaveBmp(dir.File("wide.bmp"));
+    ASSERT_EQ(Cli(dir, {"profile", "wide.bmp", "--row", "2", "-o", "row.dat"}).Status, 0);
+    const std::vector<std::string> row = Lines(ReadFileBytes(dir.File("row.dat")));
+    ASSERT_EQ(row.size(), 512u);
+    EXPECT_EQ(row[0], " 0   200.000000");
+    EXPECT_EQ(row[511], " 511   199.000000");
+    ASSERT_EQ(Cli(dir, {"profile", "wide.bmp", "--column", "511", "-o", "column.dat"}).Status, 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("column.dat")), " 0   255.000000\n 1   99.000000\n 2   199.000000\n");
+
+    EXPECT_EQ(Cli(dir, {"profile", "wide.bmp", "--row", "1", "--column", "1", "-o", "bad.dat"}).Status, 2);
+    EXPECT_EQ(Cli(dir, {"profile", "wide.bmp", "-o", "bad.dat"}).Status, 2);
+    const ProgramRun outside = Cli(dir, {"profile", "wide.bmp", "--row", "3", "-o", "bad.dat"});
+    EXPECT_EQ(outside.Status, 1);
+    EXPECT_NE(outside.Err.find("row 3 is not in the picture (0..2)"), std::string::npos) << outside.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("bad.dat")));
+}
+
+TEST(MedianCli, FiltersPicturesAndMapsWithTheTrackBarsWindow) {
+    TempDir dir;
+    // A bright 3 x 3 block survives a 3 x 3 median but not a 5 x 5 one (track bar 4).
+    auto block = [](int x, int y) { return x >= 4 && x <= 6 && y >= 3 && y <= 5 ? 200 : 10; };
+    MakeGreyPicture(12, 9, block)->SaveBmp(dir.File("block.bmp"));
+    ASSERT_EQ(Cli(dir, {"median", "block.bmp", "-o", "three.bmp"}).Status, 0);
+    EXPECT_EQ(TGrayImage(dir.File("three.bmp")).GetPixel(5, 4), 200);
+    ASSERT_EQ(Cli(dir, {"median", "block.bmp", "--size", "4", "-o", "five.raw"}).Status, 0);
+    EXPECT_EQ(ReadFileBytes(dir.File("five.raw")), std::string(12 * 9, '\x0a'));
+    ASSERT_EQ(Cli(dir, {"median", "block.bmp", "--size", "1", "-o", "one.bmp"}).Status, 0);
+    EXPECT_EQ(TGrayImage(dir.File("one.bmp")).GetPixel(5, 4), 200);
+    EXPECT_EQ(TGrayImage(dir.File("one.bmp")).GetPixel(4, 2), 10);
+
+    auto map = MakeFloatMap(12, 9, [&](int x, int y) { return block(x, y) * 0.25; });
+    map->ScaleX = 0.5f;
+    map->SaveFlt(dir.File("block.flt"));
+    ASSERT_EQ(Cli(dir, {"median", "block.flt", "--size", "4", "-o", "five.flt"}).Status, 0);
+    const TFloatImage five(dir.File("five.flt"));
+    EXPECT_EQ(five.GetPixel(5, 4), 2.5f);
+    EXPECT_EQ(five.ScaleX, 0.5f);
+
+    EXPECT_EQ(Cli(dir, {"median", "block.flt", "-o", "five.bmp"}).Status, 2);
+    const ProgramRun format = Cli(dir, {"median", "block.bmp", "-o", "out.png"});
+    EXPECT_EQ(format.Status, 1);
+    EXPECT_NE(format.Err.find("only support raw and bmp files"), std::string::npos) << format.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.png")));
+}
+
+} // namespace
+} // namespace corvane

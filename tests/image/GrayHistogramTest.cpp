@@ -1,0 +1,115 @@
+#include "image/GrayHistogram.h"
+
+#include "support/ErrorText.h"
+#include "support/GreyPictures.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+namespace corvane {
+namespace {
+
+using namespace test;
+
+TEST(GrayHistogram, UniformPictureHasItsLevelAsMeanAndMedianAndNoSpread) {
+    const auto picture = MakeGreyPicture(4, 3, [](int, int) { return 77; });
+    const HistogramStatistics s = GrayHistogram(*picture);
+    EXPECT_EQ(s.Counts[77], 12);
+    EXPECT_EQ(s.MaxCount, 12);
+    const HistogramLabels labels = LabelsOf(s);
+    EXPECT_EQ(labels.Mean, "Mean: 77.000");
+    EXPECT_EQ(labels.StdDev, "StdDev:  0.000");
+    EXPECT_EQ(labels.Median, "Median: 77");
+    EXPECT_EQ(labels.Pixels, "Pixels: 12");
+    const HistogramReadout at = LevelReadout(s, 77);
+    EXPECT_EQ(at.Level, "Level: 77");
+    EXPECT_EQ(at.Count, "Count: 12");
+    EXPECT_EQ(at.Percentile, "Percentile: 100.000");
+    EXPECT_EQ(LevelReadout(s, 78).Percentile, "Percentile:  0.000");
+}
+
+TEST(GrayHistogram, StatisticsAgreeWithADirectComputation) {
+    // 7 x 5 levels 3 x + 11 y (mod 256): an uneven spread with repeated levels.
+    const auto picture = MakeGreyPicture(7, 5, [](int x, int y) { return (3 * x + 11 * y * y) % 256; });
+    double sum = 0.0;
+    std::vector<int> levels;
+    for (int i = 0; i < picture->Size; ++i) {
+        sum += picture->Data[i];
+        levels.push_back(picture->Data[i]);
+    }
+    const double mean = sum / 35.0;
+    double squares = 0.0;
+    for (int level : levels)
+        squares += (level - mean) * (level - mean);
+    std::sort(levels.begin(), levels.end());
+    const HistogramStatistics s = GrayHistogram(*picture);
+    EXPECT_NEAR(s.Mean, mean, 1e-4);
+    EXPECT_NEAR(s.StdDev, std::sqrt(squares / 35.0), 1e-3);
+    EXPECT_EQ(s.Median, levels[17]); // the 18th of 35 reaches half
+    EXPECT_EQ(s.Pixels, 35.0f);
+
+    // An even count whose running sum meets half exactly at a level takes that level.
+    const auto halves = MakeGreyPicture(2, 2, [](int x, int) { return x == 0 ? 10 : 200; });
+    EXPECT_EQ(GrayHistogram(*halves).Median, 10);
+    // No pixels: one pixel is assumed, everything else 0.
+    const HistogramStatistics empty = StatisticsOf({});
+    EXPECT_EQ(empty.Pixels, 1.0f);
+    EXPECT_EQ(empty.MaxCount, 1);
+    EXPECT_EQ(LabelsOf(empty).Pixels, "Pixels: 1");
+}
+
+TEST(GrayHistogram, ColourBitmapCountsEachChannelAndTheRoundedGrey) {
+    // Two rows of 3 pixels as B, G, R, X with 4 bytes of padding per row.
+    const std::vector<std::uint8_t> bytes = {0, 0, 1, 9, 255, 255, 255, 9, 10, 20, 30, 9, 7, 7, 7, 7, //
+                                             2, 0, 0, 9, 1,   1,   0,   9, 30, 20, 10, 9, 7, 7, 7, 7};
+    const RgbBitmapView view{bytes.data(), 3, 2, 16, 4, 2, 1, 0};
+    const auto h = ColourHistograms(view);
+    const auto& gray = h[static_cast<int>(HistogramChannel::Gray)];
+    EXPECT_EQ(gray.Counts[0], 1); // sum 1: 1/3 + 0.5 truncates to 0
+    EXPECT_EQ(gray.Counts[1], 2); // sums 2: 2/3 + 0.5 truncates to 1
+    EXPECT_EQ(gray.Counts[255], 1);
+    EXPECT_EQ(gray.Counts[20], 2);
+    const auto& red = h[static_cast<int>(HistogramChannel::Red)];
+    EXPECT_EQ(red.Counts[1], 1);
+    EXPECT_EQ(red.Counts[30], 1);
+    EXPECT_EQ(red.Counts[10], 1);
+    EXPECT_EQ(red.Counts[0], 2);
+    const auto& blue = h[static_cast<int>(HistogramChannel::Blue)];
+    EXPECT_EQ(blue.Counts[2], 1);
+    EXPECT_EQ(blue.Counts[30], 1);
+    EXPECT_EQ(h[static_cast<int>(HistogramChannel::Green)].Counts[1], 1);
+    EXPECT_EQ(ErrorText([&] {
+                  ColourHistograms({bytes.data(), 5, 2, 16, 4, 2, 1, 0});
+              }),
+              "the bitmap has no pixels to count");
+}
+
+TEST(GrayHistogram, MouseLevelsAndRangesEitherWay) {
+    EXPECT_EQ(HistogramLevelAt(0), 0);
+    EXPECT_EQ(HistogramLevelAt(1), 0);
+    EXPECT_EQ(HistogramLevelAt(2), 1);
+    EXPECT_EQ(HistogramLevelAt(256), 255);
+    EXPECT_EQ(HistogramLevelAt(400), 255);
+    const auto picture = MakeGreyPicture(5, 2, [](int x, int y) { return 10 * x + y; });
+    const HistogramStatistics s = GrayHistogram(*picture);
+    const HistogramReadout forth = RangeReadout(s, 10, 30);
+    const HistogramReadout back = RangeReadout(s, 30, 10);
+    EXPECT_EQ(forth.Level, "Level: 10...30");
+    EXPECT_EQ(forth.Count, "Count: 5"); // 10, 20, 30 of row 0 and 11, 21 of row 1
+    EXPECT_EQ(forth.Percentile, "Percentile: 50.000");
+    EXPECT_EQ(back.Level, forth.Level);
+    EXPECT_EQ(back.Count, forth.Count);
+    EXPECT_EQ(back.Percentile, forth.Percentile);
+}
+
+TEST(GrayHistogram, BarsOnALogarithmicScale) {
+    EXPECT_EQ(HistogramBarTop(0, 100, 101), 100); // an empty level draws nothing above the bottom
+    EXPECT_EQ(HistogramBarTop(100, 100, 101),
+              static_cast<int>(100 - std::log(101.0) * 100 / std::log(102.0)));
+    EXPECT_LT(HistogramBarTop(10, 100, 101), HistogramBarTop(1, 100, 101));
+}
+
+} // namespace
+} // namespace corvane
