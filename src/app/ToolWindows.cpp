@@ -1,8 +1,10 @@
 #include "app/ToolWindows.h"
 
 #include "correlation/ui/CorrelationTools.h"
+#include "dotgrid/ui/DotGridTools.h"
 #include "phase/ui/PhaseTools.h"
 #include "spectral/ui/SpectralTools.h"
+#include "tools/ui/InspectionTools.h"
 
 namespace corvane::ui {
 
@@ -11,6 +13,8 @@ void CreateToolWindows(TMainForm& mainForm) {
     CreateSpectralTools(mainForm);
     CreateCorrelationTools(mainForm);
     CreatePhaseTools(mainForm);
+    CreateDotGridTools(mainForm);
+    CreateInspectionTools(mainForm);
 }
 
 } // namespace corvane::ui
