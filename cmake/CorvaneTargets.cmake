@@ -1,3 +1,10 @@
+# The stricter warnings the computing layer and the command-line programs keep clean; with
+# CORVANE_WERROR (set by CI) any warning there fails the build.
+set(CORVANE_STRICT_WARNINGS -Wshadow -Wpedantic -Wold-style-cast -Wnon-virtual-dtor)
+if(CORVANE_WERROR)
+    list(APPEND CORVANE_STRICT_WARNINGS -Werror)
+endif()
+
 # Each core subsystem is a static library of the .cpp files in its folder (not its ui/ folder).
 # Core libraries never see Qt: they are compiled without Qt on the include path.
 function(corvane_core_library name folder)
@@ -6,6 +13,7 @@ function(corvane_core_library name folder)
         add_library(${name} STATIC ${sources})
         target_include_directories(${name} PUBLIC "${PROJECT_SOURCE_DIR}/src")
         target_link_libraries(${name} PUBLIC ${ARGN})
+        target_compile_options(${name} PRIVATE ${CORVANE_STRICT_WARNINGS})
     else()
         add_library(${name} INTERFACE)
         target_include_directories(${name} INTERFACE "${PROJECT_SOURCE_DIR}/src")
