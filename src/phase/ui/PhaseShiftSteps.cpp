@@ -71,6 +71,8 @@ void PhaseShiftSteps::LayOut(QWidget* page) {
     buttons->addWidget(SaveToFloatButton);
     buttons->addWidget(ReadImageButton);
     layout->addLayout(buttons);
+    // On the equal-step tool's taller page the controls stay together at the top.
+    layout->addStretch();
 }
 
 QString PhaseShiftSteps::StepRole(int k) const {
