@@ -1,9 +1,25 @@
 #include "phase/ui/PhaseTools.h"
 
+#include "phase/ui/TConst3StepPhaseShiftForm.h"
+#include "phase/ui/TConst4StepPhaseShiftForm.h"
+#include "phase/ui/TEqual4StepPhaseShiftForm.h"
+#include "phase/ui/TGenerateGridForm.h"
+#include "phase/ui/TPhaseCalculationForm.h"
+#include "phase/ui/TPhaseCommands.h"
+#include "phase/ui/TPseudoColorForm.h"
+
 namespace corvane::ui {
 
-void CreatePhaseTools(TMainForm& /*mainForm*/) {
+void CreatePhaseTools(TMainForm& mainForm) {
     // Tool windows are parented to the frame, which deletes them; one line per tool.
+    // Phase shifting, phase calculation, pseudo colour and the generators:
+    new TGenerateGridForm(mainForm);
+    new TConst3StepPhaseShiftForm(mainForm);
+    new TEqual4StepPhaseShiftForm(mainForm);
+    new TConst4StepPhaseShiftForm(mainForm);
+    new TPhaseCalculationForm(mainForm);
+    new TPseudoColorForm(mainForm);
+    new TPhaseCommands(mainForm);
 }
 
 } // namespace corvane::ui

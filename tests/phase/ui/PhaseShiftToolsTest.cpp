@@ -1,0 +1,248 @@
+// The three phase-shifting tools driven as a user would: browse and name the step pictures,
+// Compute Phase, Save To Float, and the equal-step tool's moire simulation.
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "app/ToolWindows.h"
+#include "image/TFloatImage.h"
+#include "phase/MoireSimulation.h"
+#include "phase/PhaseShift.h"
+#include "phase/ui/TConst3StepPhaseShiftForm.h"
+#include "phase/ui/TConst4StepPhaseShiftForm.h"
+#include "phase/ui/TEqual4StepPhaseShiftForm.h"
+#include "shell/TMDIChildForm.h"
+#include "support/GreyPictures.h"
+#include "support/ui/TestMainForm.h"
+
+namespace corvane {
+namespace {
+
+using Kind = test::ScriptedDialogs::Kind;
+constexpr double kPi = 3.14159265358979;
+
+// The phase the step pictures carry: a tilted plane wrapped into -pi..pi.
+double KnownPhase(int x, int y) {
+    return std::remainder(0.11 * x + 0.07 * y, 2 * kPi);
+}
+
+// What each tool needs to be driven the same way.
+struct Tool {
+    const char* Command;
+    PhaseShiftMethod Method;
+    std::vector<double> Shifts; // phase shift of each step picture
+    const char* PhaseRole;
+    const char* Tag; // of the step windows
+};
+
+const Tool kTools[] = {
+    {"PI3StepAction",
+     PhaseShiftMethod::Const3Step,
+     {0, 2 * kPi / 3, 4 * kPi / 3},
+     "phase:Const 3 Step",
+     "C3S"},
+    {"PI4StepAction",
+     PhaseShiftMethod::Const4Step,
+     {0, kPi / 2, kPi, 3 * kPi / 2},
+     "phase:Const 4 Step",
+     "C4S"},
+    // equal steps of 1 radian, any size being allowed; the method's phase is that of the middle
+    // of the four steps, so the pictures are shifted by -1.5 .. 1.5 around the known phase
+    {"Equal4StepAction", PhaseShiftMethod::Equal4Step, {-1.5, -0.5, 0.5, 1.5}, "phase:Equal 4 Step", "E4S"},
+};
+
+class PhaseShiftTools : public test::FrameTest {
+  protected:
+    PhaseShiftTools() { ui::CreateToolWindows(*frame->Form); }
+    ~PhaseShiftTools() override { frame->Destroy(); }
+
+    QString File(const QString& name) const { return frame->File(name); }
+    ui::TMDIChildForm* Window(const QString& caption) const {
+        const int index = frame->Form->FindMDIChild(caption);
+        return index < 0 ? nullptr : frame->Form->MDIChild(index);
+    }
+    QString Picture(const QString& name, int w, int h, const std::function<int(int, int)>& grey) const {
+        test::MakeGreyPicture(w, h, grey)->SaveBmp(File(name).toStdString());
+        return File(name);
+    }
+    // Step pictures "s1.bmp" ... of the known phase, 8-bit: 127.5 + 100 cos(phase + shift).
+    void StepPictures(const Tool& tool, int w, int h) const {
+        for (std::size_t k = 0; k < tool.Shifts.size(); ++k)
+            Picture(QStringLiteral("s%1.bmp").arg(k + 1), w, h, [&](int x, int y) {
+                return static_cast<int>(
+                    std::lround(127.5 + 100 * std::cos(KnownPhase(x, y) + tool.Shifts[k])));
+            });
+    }
+    // Shows the tool, browses Step 1 (which sets the working directory) and names the others.
+    template <class Form> Form* Prepare(const Tool& tool) {
+        frame->Trigger(tool.Command);
+        auto* form = frame->Form->findChild<Form*>();
+        frame->Dialogs.QueueFile(File("s1.bmp"));
+        form->Step1SpeedButton->click();
+        for (int k = 2; k <= static_cast<int>(tool.Shifts.size()); ++k)
+            form->template findChild<QLineEdit*>(QStringLiteral("Step%1Edit").arg(k))
+                ->setText(QStringLiteral("s%1.bmp").arg(k));
+        return form;
+    }
+    template <class Form> std::string Save(Form* form, const QString& name) {
+        frame->Dialogs.QueueFile(File(name), 2);
+        form->SaveToFloatButton->click();
+        return File(name).toStdString();
+    }
+    template <class Form> void ComputeAndCompare(const Tool& tool);
+};
+
+// Each tool computes the known phase from its generated pictures to within what 8-bit levels allow,
+// shows it in its phase window, and saves with the frame's image scale; at the default scale the
+// saved file is byte for byte the one the phase-shift verb writes.
+template <class Form> void PhaseShiftTools::ComputeAndCompare(const Tool& tool) {
+    SCOPED_TRACE(tool.Command);
+    const int w = 60, h = 40;
+    StepPictures(tool, w, h);
+    Form* form = Prepare<Form>(tool);
+    EXPECT_EQ(form->WorkingDirLabel->text(), QString::fromStdString(frame->Dir.Path().string()));
+    EXPECT_EQ(form->Step1Edit->text(), "s1.bmp");
+    form->ComputePhaseButton->click();
+    ASSERT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
+    ASSERT_NE(Window(tool.PhaseRole), nullptr);
+    EXPECT_EQ(Window(tool.PhaseRole)->Bitmap().size(), QSize(w, h));
+    for (std::size_t k = 1; k <= tool.Shifts.size(); ++k)
+        EXPECT_NE(Window(QStringLiteral("Phase Shifting Step %1:%2").arg(k).arg(tool.Tag)), nullptr);
+
+    const std::string saved = Save(form, "tool.flt");
+    const TFloatImage phase(saved);
+    double sum = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x) {
+            const double d = std::remainder(phase.Data[y * w + x] - KnownPhase(x, y), 2 * kPi);
+            sum += d * d;
+        }
+    EXPECT_LT(std::sqrt(sum / (w * h)), 0.02);
+
+    // What the verb does: the same core call at the default image scale.
+    std::vector<std::unique_ptr<TGrayImage>> steps;
+    std::vector<const TGrayImage*> pointers;
+    for (std::size_t k = 1; k <= tool.Shifts.size(); ++k) {
+        steps.push_back(std::make_unique<TGrayImage>(File(QStringLiteral("s%1.bmp").arg(k)).toStdString()));
+        pointers.push_back(steps.back().get());
+    }
+    const PhaseShiftResult verb = ComputePhaseShift(tool.Method, pointers);
+    SavePhaseShiftFlt(*verb.Phase->Phase, 1.0f, 1.0f, File("verb.flt").toStdString());
+    EXPECT_EQ(test::ReadFileBytes(saved), test::ReadFileBytes(File("verb.flt").toStdString()));
+
+    frame->Form->ScaleX = 0.25;
+    frame->Form->ScaleY = 0.5;
+    const TFloatImage scaled(Save(form, "scaled.flt"));
+    EXPECT_EQ(scaled.ScaleX, 0.25f);
+    EXPECT_EQ(scaled.ScaleY, 0.5f);
+    EXPECT_EQ(scaled.ValueScale, 1.0f);
+    frame->Form->ScaleX = frame->Form->ScaleY = 1.0;
+}
+
+TEST_F(PhaseShiftTools, EachToolRecoversTheKnownPhaseAndSavesWhatTheVerbSaves) {
+    ComputeAndCompare<ui::TConst3StepPhaseShiftForm>(kTools[0]);
+    ComputeAndCompare<ui::TConst4StepPhaseShiftForm>(kTools[1]);
+    ComputeAndCompare<ui::TEqual4StepPhaseShiftForm>(kTools[2]);
+    // The save dialog offers FLT, in the working directory.
+    const auto requests = frame->Dialogs.FileRequests();
+    EXPECT_EQ(requests.back().Title, "Save Phase To");
+    EXPECT_EQ(requests.back().FilterIndex, 2);
+    EXPECT_EQ(requests.back().InitialDir, QString::fromStdString(frame->Dir.Path().string()));
+}
+
+// Save To Float writes nothing until a phase was computed since the tool was last shown; step
+// pictures of different sizes are refused with both sizes named and the phase shown stays.
+TEST_F(PhaseShiftTools, NothingIsSavedWithoutAPhaseAndMismatchedStepsAreRefused) {
+    StepPictures(kTools[1], 32, 24);
+    auto* form = Prepare<ui::TConst4StepPhaseShiftForm>(kTools[1]);
+    Save(form, "none.flt");
+    EXPECT_FALSE(std::filesystem::exists(File("none.flt").toStdString()));
+    form->ComputePhaseButton->click();
+    const QImage shown = Window("phase:Const 4 Step")->Bitmap();
+    form->close();
+    frame->Trigger("PI4StepAction");
+    Save(form, "forgotten.flt");
+    EXPECT_FALSE(std::filesystem::exists(File("forgotten.flt").toStdString()));
+    EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 2);
+
+    form->ComputePhaseButton->click();
+    Picture("s3.bmp", 33, 24, [](int, int) { return 9; });
+    form->ComputePhaseButton->click();
+    ASSERT_EQ(frame->Dialogs.Errors().size(), 1);
+    EXPECT_TRUE(frame->Dialogs.Errors()[0].contains("33") && frame->Dialogs.Errors()[0].contains("32"))
+        << frame->Dialogs.Errors()[0].toStdString();
+    EXPECT_EQ(Window("phase:Const 4 Step")->Bitmap(), shown);
+    // the phase of the last successful Compute Phase is still the one saved
+    EXPECT_EQ(TFloatImage(Save(form, "kept.flt")).Width, 32);
+}
+
+// The simulation page: a count of lines that is not a whole number is reported on leaving the edit,
+// and one of 0 is refused before anything is read; a valid simulation shows the four pictures the
+// core makes in the step windows, and showing the tool again goes back to the step page.
+TEST_F(PhaseShiftTools, MoireSimulationPage) {
+    frame->Trigger("Equal4StepAction");
+    auto* form = frame->Form->findChild<ui::TEqual4StepPhaseShiftForm*>();
+    EXPECT_EQ(form->DirectionIndex(), -1);
+    form->E4SPageControl->setCurrentWidget(form->SimulationE4STabSheet);
+    form->CarrierSizeEdit->setText("ten");
+    emit form->CarrierSizeEdit->editingFinished();
+    EXPECT_EQ(frame->Dialogs.Informations(), QStringList{" need integer number"});
+    EXPECT_EQ(form->CarrierSizeEdit->text(), "ten");
+    form->CarrierSizeEdit->setText("0");
+    form->GenerateMoireButton->click();
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{kCarrierCountMessage});
+    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
+
+    const auto grid = [](double pitch, double shift) {
+        return [=](int x, int) {
+            return static_cast<int>(127.5 + 127 * std::cos(2 * kPi * (x - shift) / pitch));
+        };
+    };
+    const QString deformed = Picture("g.bmp", 512, 16, grid(51.2, 0));
+    const QString reference = Picture("r.bmp", 512, 16, grid(50, 3));
+    frame->Dialogs.QueueFile(deformed);
+    form->BrowseMoireIMageFileSpeedButton->click();
+    frame->Dialogs.QueueFile(reference);
+    form->SpeedButton1->click();
+    EXPECT_EQ(form->MoireImageFileNameEdit->text(), "g.bmp");
+    EXPECT_NE(Window("Reference Grid:Equal 4 Step"), nullptr);
+    form->CarrierSizeEdit->setText("10");
+    form->StepSizeEdit->setText("20");
+    form->SetDirectionIndex(0);
+    form->GenerateMoireButton->click();
+    ASSERT_EQ(frame->Dialogs.Errors().size(), 1);
+    ASSERT_NE(form->DeformedGrid(), nullptr);
+
+    MoireSimulationOptions options;
+    options.StepSize = 20;
+    options.CarrierCount = 10;
+    options.Direction = MoireShiftDirection::AlongX;
+    const auto expected =
+        SimulateMoire(TGrayImage(deformed.toStdString()), TGrayImage(reference.toStdString()), options);
+    EXPECT_EQ(expected.Geometry.Step, 11);
+    for (int k = 1; k <= 4; ++k) {
+        const QImage shown = Window(QStringLiteral("Phase Shifting Step %1:E4S").arg(k))->Bitmap();
+        const TGrayImage& want = *expected.Steps[static_cast<std::size_t>(k - 1)];
+        ASSERT_EQ(shown.size(), QSize(512, 16));
+        for (int i = 0; i < 512 * 16; ++i)
+            ASSERT_EQ(qRed(shown.pixel(i % 512, i / 512)), want.Data[i]) << k << " " << i;
+    }
+    form->close();
+    EXPECT_EQ(form->DeformedGrid(), nullptr);
+    frame->Trigger("Equal4StepAction");
+    EXPECT_EQ(form->E4SPageControl->currentWidget(), form->E4STabSheet);
+}
+
+} // namespace
+} // namespace corvane

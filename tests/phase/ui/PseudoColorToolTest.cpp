@@ -1,0 +1,134 @@
+// The pseudo-colour tool driven as a user would: open a mask and a phase map, look at the colours,
+// move the mouse over the picture, double and halve the fringe density.
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <functional>
+
+#include "app/ToolWindows.h"
+#include "image/TFloatImage.h"
+#include "phase/ui/TPseudoColorForm.h"
+#include "shell/TMDIChildForm.h"
+#include "support/FloatMaps.h"
+#include "support/GreyPictures.h"
+#include "support/ui/DocumentMouse.h"
+#include "support/ui/TestMainForm.h"
+
+namespace corvane {
+namespace {
+
+constexpr double kPi = 3.14159265358979;
+
+class PseudoColorTool : public test::FrameTest {
+  protected:
+    PseudoColorTool() {
+        ui::CreateToolWindows(*frame->Form);
+        frame->Trigger("PseudoColorAction");
+        form = frame->Form->findChild<ui::TPseudoColorForm*>();
+    }
+    ~PseudoColorTool() override { frame->Destroy(); }
+
+    QString File(const QString& name) const { return frame->File(name); }
+    ui::TMDIChildForm* Picture() const {
+        const int index = frame->Form->FindMDIChild("Pseudo Color Display Phase");
+        return index < 0 ? nullptr : frame->Form->MDIChild(index);
+    }
+    QColor At(int x, int y) const { return Picture()->Bitmap().pixelColor(x, y); }
+    // The colour at (x, y) within one level of want in each channel (a blend at a fringe edge).
+    bool Near(int x, int y, const QColor& want) const {
+        const QColor c = At(x, y);
+        return std::abs(c.red() - want.red()) <= 1 && std::abs(c.green() - want.green()) <= 1 &&
+               std::abs(c.blue() - want.blue()) <= 1;
+    }
+    // A 6 x 1 map of the values the colour table is checked with.
+    QString Values(float valueScale = 1.0f) {
+        const double v[] = {0, kPi, -0.1, 15 * kPi, 16 * kPi, 2 * kPi};
+        auto map = test::MakeFloatMap(6, 1, [&](int x, int) { return v[x] * valueScale; });
+        map->ValueScale = valueScale;
+        map->SaveFlt(File("values.flt").toStdString());
+        return File("values.flt");
+    }
+    void Open(const QString& mask, const QString& phase) {
+        if (mask.isEmpty())
+            frame->Dialogs.QueueFileCancel();
+        else
+            frame->Dialogs.QueueFile(mask);
+        frame->Dialogs.QueueFile(phase);
+        form->BitBtn1->click();
+    }
+
+    ui::TPseudoColorForm* form = nullptr;
+};
+
+// Without a mask every value takes the colour of its fringe interval, the value scale divides first,
+// and one press of the double button makes 2 pi show order 2, as the level under the mouse says.
+TEST_F(PseudoColorTool, FringeColoursAndTheDoubleButton) {
+    form->Multiple2SpeedButton->click(); // nothing loaded: nothing happens
+    form->Div2SpeedButton->click();
+    EXPECT_EQ(form->RenderCount(), 0);
+    Open(QString(), Values(2.0f));
+    ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
+    EXPECT_EQ(form->MaskFileNameEdit->text(), "none mask");
+    EXPECT_EQ(form->PhaseFileNameEdit->text(), "values.flt");
+    ASSERT_EQ(Picture()->Bitmap().size(), QSize(6, 1));
+    EXPECT_EQ(frame->Form->ActiveMDIChild(), Picture());
+    EXPECT_EQ(At(0, 0), QColor(255, 255, 255));
+    EXPECT_EQ(At(1, 0), QColor(255, 127, 127));
+    EXPECT_GT(At(2, 0).red(), 240); // mostly white with a little olive
+    EXPECT_LT(At(2, 0).blue(), 255);
+    // between orders 7 and 8: an equal blend of silver and teal
+    EXPECT_TRUE(Near(3, 0, QColor(96, 160, 160)));
+    EXPECT_EQ(At(4, 0), QColor(0, 128, 128));
+    EXPECT_TRUE(Near(5, 0, QColor(255, 0, 0))); // 2 pi: order 1 exactly
+
+    test::MoveOnPicture(*Picture(), QPoint(5, 0));
+    EXPECT_EQ(form->FringeLevelEdit->text(), "1.0");
+    EXPECT_EQ(form->PosXEdit->text(), "5");
+    form->Multiple2SpeedButton->click();
+    EXPECT_TRUE(Near(5, 0, QColor(255, 255, 0)));
+    test::MoveOnPicture(*Picture(), QPoint(5, 0));
+    EXPECT_EQ(form->FringeLevelEdit->text(), "2.0");
+    test::MoveOnPicture(*Picture(), QPoint(2, 0));
+    EXPECT_EQ(form->FringeLevelEdit->text(), "-0.0");
+    form->Div2SpeedButton->click();
+    EXPECT_TRUE(Near(5, 0, QColor(255, 0, 0)));
+    EXPECT_EQ(form->RenderCount(), 3);
+}
+
+// A mask of the map's size paints level 255 as background, also under the mouse; one of another
+// size is ignored; cancelling the phase dialog changes nothing.
+TEST_F(PseudoColorTool, MaskAndCancel) {
+    const QString values = Values();
+    test::MakeGreyPicture(6, 1, [](int x, int) {
+        return x == 0 ? 255 : 254;
+    })->SaveBmp(File("m.bmp").toStdString());
+    test::MakeGreyPicture(5, 1, [](int, int) { return 255; })->SaveBmp(File("other.bmp").toStdString());
+    Open(File("m.bmp"), values);
+    EXPECT_EQ(form->MaskFileNameEdit->text(), "m.bmp");
+    EXPECT_EQ(At(0, 0), QColor(0, 128, 128));
+    EXPECT_EQ(At(1, 0), QColor(255, 127, 127));
+    EXPECT_GE(frame->Form->FindMDIChild("Pseudo Color Mask"), 0);
+    test::MoveOnPicture(*Picture(), QPoint(0, 0));
+    EXPECT_EQ(form->FringeLevelEdit->text(), "Background");
+
+    frame->Dialogs.QueueFile(File("other.bmp"));
+    frame->Dialogs.QueueFileCancel();
+    form->BitBtn1->click();
+    EXPECT_EQ(form->MaskFileNameEdit->text(), "m.bmp");
+    EXPECT_NE(form->Mask(), nullptr);
+
+    Open(File("other.bmp"), values);
+    EXPECT_EQ(form->Mask(), nullptr);
+    EXPECT_EQ(At(0, 0), QColor(255, 255, 255));
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
+    const auto requests = frame->Dialogs.FileRequests();
+    EXPECT_EQ(requests[0].Title, "Open Mask File");
+    EXPECT_EQ(requests[1].Title, "Open Phase File");
+}
+
+} // namespace
+} // namespace corvane
