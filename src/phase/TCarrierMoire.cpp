@@ -133,6 +133,8 @@ bool TCarrierMoire::Unwrap(const TUnwrapOptions& options) {
     wrappedPhasesCurrent_ = false;
     f.Phase->Phase->MedianFilter(3, 3);
     f.Unwrap(StartInside(options.Start.X, f.Width), StartInside(options.Start.Y, f.Height), options.Coef);
+    // The removal below remakes the map's picture, so the unwrapped one is kept for its own window.
+    unwrappedPicture_ = std::move(f.Phase->Gray);
     f.RefPhase->Phase->MedianFilter(3, 3);
     f.UnwrapRef(StartInside(options.RefStart.X, f.RefWidth), StartInside(options.RefStart.Y, f.RefHeight),
                 options.Coef);

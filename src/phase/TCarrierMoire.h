@@ -39,7 +39,10 @@ class TCarrierMoire {
     void Build(const TCarrierSource& source);
 
     /// Drops the processing state (the tool is hidden).
-    void Release() { field_.reset(); }
+    void Release() {
+        field_.reset();
+        unwrappedPicture_.reset();
+    }
     bool HasState() const { return field_ != nullptr; }
     /// The complex fields, their phase maps and pictures; null without a state.
     const TMyFFT* Field() const { return field_.get(); }
@@ -76,6 +79,9 @@ class TCarrierMoire {
     bool Unwrap(const TUnwrapOptions& options);
     /// The plane of the last Unwrap that fitted one.
     std::optional<TReferencePlane> Plane() const { return plane_; }
+    /// The min-max picture of the image phase as the last Unwrap left it unwrapped, before the
+    /// reference was removed (the final map's own picture shows it after); null before Unwrap.
+    const TGrayImage* UnwrappedPicture() const { return unwrappedPicture_.get(); }
 
     /// Stage D, fringe order: shifts the final map by whole turns so that (x, y) lies in order n.
     /// Throws the pixel error outside the map (nothing changes).
@@ -106,6 +112,7 @@ class TCarrierMoire {
     TCarrierMethod method_;
     std::unique_ptr<TMyFFT> field_;
     std::optional<TReferencePlane> plane_;
+    std::unique_ptr<TGrayImage> unwrappedPicture_;
     /// The phase maps hold the wrapped phases of the present complex fields (just after
     /// RemoveCarrier), so Unwrap need not compute them again.
     bool wrappedPhasesCurrent_ = false;

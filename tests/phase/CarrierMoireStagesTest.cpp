@@ -2,6 +2,7 @@
 // the carrier search, Adjust, the window move, unwrapping and the Step 4 and Step 5 commands.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -242,6 +243,27 @@ TEST(CarrierMoireUnwrap, ACoefOfSevenTenthsTakesFourPointFourAsAJumpButNotFourPo
         phase.Unwrap(0, 0, 0.7f);
         EXPECT_FLOAT_EQ(map->GetPixel(1, 1), expected) << step;
     }
+}
+
+// The unwrapped phase keeps its own picture (before the plane is removed), while the final map's
+// picture shows the absolute phase; a new Build drops it.
+TEST_F(CarrierMoireStages, UnwrapKeepsThePictureOfTheUnwrappedPhaseBeforeTheReferenceIsRemoved) {
+    WrappedOneImage();
+    EXPECT_EQ(moire.UnwrappedPicture(), nullptr);
+    TUnwrapOptions options;
+    options.Start = {64, 32};
+    options.RefStart = {64, 8};
+    ASSERT_TRUE(moire.Unwrap(options));
+    ASSERT_NE(moire.UnwrappedPicture(), nullptr);
+    const TGrayImage& unwrapped = *moire.UnwrappedPicture();
+    const TGrayImage& absolute = *moire.Field()->Phase->Gray;
+    ASSERT_EQ(unwrapped.Width, 128);
+    ASSERT_EQ(absolute.Width, 128);
+    // The carrier residue is a tilt along x: the unwrapped picture runs across the grey range along
+    // a row, the picture with the plane removed does not show the same levels.
+    EXPECT_FALSE(std::equal(unwrapped.Data, unwrapped.Data + 128 * 64, absolute.Data));
+    moire.Build({Fringes("m.bmp", 130, 70), "", TStripDirection::Rows, 16});
+    EXPECT_EQ(moire.UnwrappedPicture(), nullptr);
 }
 
 TEST_F(CarrierMoireStages, IdenticalPicturesGiveZeroPixelByPixel) {

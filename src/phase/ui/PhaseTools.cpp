@@ -4,9 +4,11 @@
 #include "phase/ui/TConst4StepPhaseShiftForm.h"
 #include "phase/ui/TEqual4StepPhaseShiftForm.h"
 #include "phase/ui/TGenerateGridForm.h"
+#include "phase/ui/TOneImageMoireFFTForm.h"
 #include "phase/ui/TPhaseCalculationForm.h"
 #include "phase/ui/TPhaseCommands.h"
 #include "phase/ui/TPseudoColorForm.h"
+#include "phase/ui/TTwoImageMoireFFTForm.h"
 
 namespace corvane::ui {
 
@@ -20,6 +22,8 @@ void CreatePhaseTools(TMainForm& mainForm) {
     new TPhaseCalculationForm(mainForm);
     new TPseudoColorForm(mainForm);
     new TPhaseCommands(mainForm);
+    new TOneImageMoireFFTForm(mainForm);
+    new TTwoImageMoireFFTForm(mainForm);
 }
 
 } // namespace corvane::ui
