@@ -8,6 +8,8 @@ namespace corvane {
 
 namespace {
 
+const char* const kZeroPitch = "The grid's parameter P and its frequency can not be 0";
+
 /// printf's "%<width>.<precision>f" in every locale: to_chars with a fixed precision writes the
 /// same digits, right-aligned here in the field.
 std::string FixedText(double value, int width, int precision) {
@@ -28,11 +30,13 @@ float DisplacementFactor(float pitch) {
 }
 
 void ConvertToDisplacement(TFloatImage& map, float pitch) {
+    // A pitch of 0 would turn every value, and the value scale, into 0 for good.
+    if (pitch == 0.0f) throw CorvaneError(kZeroPitch);
     map.Multiply(DisplacementFactor(pitch));
 }
 
 std::string ReciprocalText(double value) {
-    if (value == 0.0) throw CorvaneError("The grid's parameter P and its frequency can not be 0");
+    if (value == 0.0) throw CorvaneError(kZeroPitch);
     return FixedText(1.0 / value, 15, 8);
 }
 

@@ -11,7 +11,8 @@ namespace corvane {
 float DisplacementFactor(float pitch);
 
 /// Phase to displacement in place: every value and the map's value scale are multiplied by
-/// DisplacementFactor(pitch), so repeated conversions accumulate in the value scale.
+/// DisplacementFactor(pitch), so repeated conversions accumulate in the value scale. Throws "The
+/// grid's parameter P and its frequency can not be 0" for a pitch of 0; the map is then unchanged.
 void ConvertToDisplacement(TFloatImage& map, float pitch);
 
 /// The text that the other edit of the pitch / grid frequency pair receives when one of them is

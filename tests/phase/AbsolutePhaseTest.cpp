@@ -21,6 +21,11 @@ TEST(AbsolutePhase, PitchConversionScalesValuesAndAccumulatesInTheValueScale) {
     ConvertToDisplacement(*map, 1.0f); // the tool's default pitch divides by 2 pi
     EXPECT_NEAR(map->Data[5], 4.0 * factor, 1e-5);
     EXPECT_NEAR(map->ValueScale, factor / (2.0 * M_PI), 1e-7);
+    // A pitch of 0 would wipe the map; it is refused and nothing changes.
+    EXPECT_EQ(ErrorText([&] { ConvertToDisplacement(*map, 0.0f); }),
+              "The grid's parameter P and its frequency can not be 0");
+    EXPECT_NEAR(map->Data[5], 4.0 * factor, 1e-5);
+    EXPECT_NEAR(map->ValueScale, factor / (2.0 * M_PI), 1e-7);
 }
 
 TEST(AbsolutePhase, FringeOrderAndKnownValueShiftTheWholeMap) {

@@ -1,13 +1,16 @@
 #include "phase/ui/PhaseTools.h"
 
+#include "phase/ui/TAbsolutePhaseForm.h"
 #include "phase/ui/TConst3StepPhaseShiftForm.h"
 #include "phase/ui/TConst4StepPhaseShiftForm.h"
 #include "phase/ui/TEqual4StepPhaseShiftForm.h"
 #include "phase/ui/TGenerateGridForm.h"
+#include "phase/ui/TNewUnwrapForm.h"
 #include "phase/ui/TOneImageMoireFFTForm.h"
 #include "phase/ui/TPhaseCalculationForm.h"
 #include "phase/ui/TPhaseCommands.h"
 #include "phase/ui/TPseudoColorForm.h"
+#include "phase/ui/TSimpleUnwrapForm.h"
 #include "phase/ui/TTwoImageMoireFFTForm.h"
 
 namespace corvane::ui {
@@ -24,6 +27,9 @@ void CreatePhaseTools(TMainForm& mainForm) {
     new TPhaseCommands(mainForm);
     new TOneImageMoireFFTForm(mainForm);
     new TTwoImageMoireFFTForm(mainForm);
+    new TNewUnwrapForm(mainForm);
+    new TAbsolutePhaseForm(mainForm);
+    new TSimpleUnwrapForm(mainForm);
 }
 
 } // namespace corvane::ui

@@ -1,0 +1,196 @@
+#include "phase/ui/TNewUnwrapForm.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include "image/TFloatImage.h"
+#include "image/TGrayImage.h"
+#include "phase/ui/UnwrapToolFiles.h"
+#include "shell/Convert.h"
+#include "shell/Platform.h"
+#include "shell/TMainForm.h"
+
+namespace corvane::ui {
+
+namespace {
+
+const QString kPhaseRole = QStringLiteral("Phase Image");
+const QString kInvalidRole = QStringLiteral("Invalid Area");
+const QString kUnwrappedRole = QStringLiteral("Unwrapped Phase Image");
+const QString kFinalRole = QStringLiteral("Final Phase Image");
+
+const QString kPhaseFilter = QStringLiteral("Float Phase File(*.flt)|*.flt|All files(*.*)|*.*");
+const QString kPictureFilter =
+    QStringLiteral("Bitmaps (*.bmp)|*.bmp|Phase Image, Float Format( *.flt)|*.flt|All files(*.*)|*.*");
+
+} // namespace
+
+TNewUnwrapForm::TNewUnwrapForm(TMainForm& mainForm)
+    : TToolForm(mainForm, {.Name = "NewUnwrapForm",
+                           .Title = QStringLiteral("New Unwrap"),
+                           .ShowCommand = "UnwrapAction",
+                           .LockedCommands = {},
+                           .GuardsDocuments = false,
+                           .RoleWindows = {kPhaseRole, kInvalidRole, kUnwrappedRole, kFinalRole}}) {
+    UnwrapPageControl = Named(new QTabWidget(this), "UnwrapPageControl");
+    InputPage = Named(new QWidget(UnwrapPageControl), "InputPage");
+    UnwrapPage = Named(new QWidget(UnwrapPageControl), "UnwrapPage");
+    OutputPage = Named(new QWidget(UnwrapPageControl), "OutputPage");
+    UnwrapPageControl->addTab(InputPage, QStringLiteral("Input"));
+    UnwrapPageControl->addTab(UnwrapPage, QStringLiteral("Unwrap"));
+    UnwrapPageControl->addTab(OutputPage, QStringLiteral("Output"));
+
+    // "Input"
+    WorkingDirLabel = Named(new QLabel(InputPage), "WorkingDirLabel");
+    WorkingDirLabel->setWordWrap(true);
+    PhaseImageSpeedButton = Named(new QToolButton(InputPage), "PhaseImageSpeedButton");
+    PhaseImageSpeedButton->setText(QStringLiteral("Phase Image(Float Format)"));
+    PhaseImageFileNameEdit = Named(new QLineEdit(InputPage), "PhaseImageFileNameEdit");
+    UseInvalidAreaFileCheckBox = Named(new QCheckBox(QStringLiteral("Use Invalid Area File"), InputPage),
+                                       "UseInvalidAreaFileCheckBox");
+    InvalidAreaFileNameSpeedButton = Named(new QToolButton(InputPage), "InvalidAreaFileNameSpeedButton");
+    InvalidAreaFileNameSpeedButton->setText(QStringLiteral("Invalid Area File( 255=invalid )"));
+    InvalidAreaFileNameEdit = Named(new QLineEdit(InputPage), "InvalidAreaFileNameEdit");
+    InvalidAreaFileNameEdit->setEnabled(false);
+    InvalidAreaFileNameSpeedButton->setEnabled(false);
+    auto* input = new QVBoxLayout(InputPage);
+    input->addWidget(WorkingDirLabel);
+    input->addWidget(PhaseImageSpeedButton);
+    input->addWidget(PhaseImageFileNameEdit);
+    input->addSpacing(8);
+    input->addWidget(UseInvalidAreaFileCheckBox);
+    input->addWidget(InvalidAreaFileNameSpeedButton);
+    input->addWidget(InvalidAreaFileNameEdit);
+    input->addStretch(1);
+
+    // "Unwrap"
+    ThresholdEdit = Named(new QLineEdit(QStringLiteral("0.5"), UnwrapPage), "ThresholdEdit");
+    InvalidThresholdEdit = Named(new QLineEdit(QStringLiteral("0.001"), UnwrapPage), "InvalidThresholdEdit");
+    XEdit = Named(new QLineEdit(QStringLiteral("128"), UnwrapPage), "XEdit");
+    YEdit = Named(new QLineEdit(QStringLiteral("128"), UnwrapPage), "YEdit");
+    MaskNoiseButton = Named(new QPushButton(QStringLiteral("Mask Noise"), UnwrapPage), "MaskNoiseButton");
+    UnwrapButton = Named(new QPushButton(QStringLiteral("Unwrap"), UnwrapPage), "UnwrapButton");
+    auto* unwrap = new QGridLayout(UnwrapPage);
+    unwrap->addWidget(new QLabel(QStringLiteral("Threshold"), UnwrapPage), 0, 0);
+    unwrap->addWidget(ThresholdEdit, 0, 1);
+    unwrap->addWidget(new QLabel(QStringLiteral("X 2PI"), UnwrapPage), 0, 2);
+    unwrap->addWidget(new QLabel(QStringLiteral("Invalid Threshold"), UnwrapPage), 1, 0);
+    unwrap->addWidget(InvalidThresholdEdit, 1, 1);
+    unwrap->addWidget(new QLabel(QStringLiteral("Starting Point"), UnwrapPage), 2, 0);
+    auto* start = new QHBoxLayout;
+    start->addWidget(new QLabel(QStringLiteral("X"), UnwrapPage));
+    start->addWidget(XEdit);
+    start->addWidget(new QLabel(QStringLiteral("Y"), UnwrapPage));
+    start->addWidget(YEdit);
+    unwrap->addLayout(start, 2, 1, 1, 2);
+    unwrap->addWidget(MaskNoiseButton, 3, 0);
+    unwrap->addWidget(UnwrapButton, 3, 1);
+    unwrap->setRowStretch(4, 1);
+
+    // "Output"
+    SaveToFloatButton =
+        Named(new QPushButton(QStringLiteral("Save To Float"), OutputPage), "SaveToFloatButton");
+    auto* output = new QVBoxLayout(OutputPage);
+    output->addWidget(SaveToFloatButton);
+    output->addStretch(1);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(UnwrapPageControl, 1);
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch(1);
+    buttons->addWidget(CloseButton);
+    layout->addLayout(buttons);
+
+    Bind(PhaseImageSpeedButton, &QToolButton::clicked, &TNewUnwrapForm::PhaseImageSpeedButtonClick);
+    Bind(InvalidAreaFileNameSpeedButton, &QToolButton::clicked,
+         &TNewUnwrapForm::InvalidAreaFileNameSpeedButtonClick);
+    Bind(UseInvalidAreaFileCheckBox, &QCheckBox::toggled, &TNewUnwrapForm::UseInvalidAreaFileCheckBoxClick);
+    Bind(MaskNoiseButton, &QPushButton::clicked, &TNewUnwrapForm::MaskNoiseButtonClick);
+    Bind(UnwrapButton, &QPushButton::clicked, &TNewUnwrapForm::UnwrapButtonClick);
+    Bind(SaveToFloatButton, &QPushButton::clicked, &TNewUnwrapForm::SaveToFloatButtonClick);
+
+    WorkingDirLabel->setText(QDir::currentPath());
+}
+
+TNewUnwrapForm::~TNewUnwrapForm() = default;
+
+void TNewUnwrapForm::FormShow() {
+    UnwrapPageControl->setCurrentWidget(InputPage);
+    WorkingDirLabel->setText(QDir::currentPath());
+}
+
+void TNewUnwrapForm::FormHide() {
+    model_.Phase.reset();
+}
+
+NewUnwrapOptions TNewUnwrapForm::Options(bool withStart) const {
+    NewUnwrapOptions options;
+    options.Threshold = static_cast<float>(StrToFloat(ThresholdEdit->text()));
+    options.InvalidThreshold = static_cast<float>(StrToFloat(InvalidThresholdEdit->text()));
+    if (withStart) {
+        options.StartX = StrToInt(XEdit->text());
+        options.StartY = StrToInt(YEdit->text());
+    }
+    options.PhaseFile = WorkingFile(*WorkingDirLabel, PhaseImageFileNameEdit->text()).toStdString();
+    options.UseInvalidAreaFile = UseInvalidAreaFileCheckBox->isChecked();
+    options.InvalidAreaFile = WorkingFile(*WorkingDirLabel, InvalidAreaFileNameEdit->text()).toStdString();
+    return options;
+}
+
+void TNewUnwrapForm::PhaseImageSpeedButtonClick() {
+    FileDialogRequest request;
+    request.Filter = kPhaseFilter;
+    const auto chosen = ChooseIntoWorkingDir(dialogs_, request, *PhaseImageFileNameEdit, *WorkingDirLabel);
+    if (!chosen) return;
+    model_.OpenPhase(chosen->toStdString());
+    ShowFloatMap(main_, kPhaseRole, *model_.Phase);
+}
+
+void TNewUnwrapForm::InvalidAreaFileNameSpeedButtonClick() {
+    FileDialogRequest request;
+    request.Filter = kPictureFilter;
+    const auto chosen = ChooseIntoWorkingDir(dialogs_, request, *InvalidAreaFileNameEdit, *WorkingDirLabel);
+    if (!chosen) return;
+    model_.OpenInvalidArea(chosen->toStdString());
+    ShowInRole(kInvalidRole, *model_.InvalidArea);
+}
+
+void TNewUnwrapForm::UseInvalidAreaFileCheckBoxClick() {
+    const bool use = UseInvalidAreaFileCheckBox->isChecked();
+    InvalidAreaFileNameEdit->setEnabled(use);
+    InvalidAreaFileNameSpeedButton->setEnabled(use);
+}
+
+void TNewUnwrapForm::MaskNoiseButtonClick() {
+    model_.MaskNoise(Options(false));
+    ShowInRole(kInvalidRole, *model_.InvalidArea);
+}
+
+void TNewUnwrapForm::UnwrapButtonClick() {
+    model_.Unwrap(Options(true),
+                  [this](const TFloatImage& grown) { ShowFloatMap(main_, kUnwrappedRole, grown); });
+    ShowFloatMap(main_, kFinalRole, *model_.Phase);
+}
+
+void TNewUnwrapForm::SaveToFloatButtonClick() {
+    // Without a phase map there is nothing to write, so no file name is asked for.
+    if (!model_.Phase) return;
+    const auto chosen = ChooseSaveFile(kPhaseFilter, QStringLiteral("*.flt"));
+    if (!chosen || !model_.Phase) return;
+    model_.Phase->SaveFlt(chosen->toStdString());
+}
+
+void TNewUnwrapForm::DocumentClicked(TMDIChildForm& /*child*/, int x, int y) {
+    XEdit->setText(QString::number(x));
+    YEdit->setText(QString::number(y));
+}
+
+} // namespace corvane::ui

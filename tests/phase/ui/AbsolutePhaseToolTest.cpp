@@ -1,0 +1,206 @@
+// The absolute displacement tool driven as a user would: the frame's command, named controls,
+// clicks and drags in "Relative Phase" and scripted dialogs. What it saves is compared with what
+// corvane-cli writes for the same conversions.
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <vector>
+
+#include "app/ToolWindows.h"
+#include "image/TFloatImage.h"
+#include "phase/AbsolutePhase.h"
+#include "phase/ui/TAbsolutePhaseForm.h"
+#include "shell/TMDIChildForm.h"
+#include "support/FloatMaps.h"
+#include "support/GreyPictures.h"
+#include "support/TestSupport.h"
+#include "support/WrappedPhaseMaps.h"
+#include "support/ui/DocumentMouse.h"
+#include "support/ui/TestMainForm.h"
+
+namespace corvane {
+namespace {
+
+using Kind = test::ScriptedDialogs::Kind;
+
+std::vector<float> Values(const TFloatImage& map) {
+    return {map.Data, map.Data + map.PixelCount()};
+}
+
+class AbsolutePhaseTool : public ::testing::Test {
+  protected:
+    AbsolutePhaseTool() {
+        ui::CreateToolWindows(*frame->Form);
+        tool = frame->Form->findChild<ui::TAbsolutePhaseForm*>();
+    }
+    ~AbsolutePhaseTool() override { frame->Destroy(); }
+
+    QString File(const QString& name) const { return frame->File(name); }
+    std::string Bytes(const QString& name) const { return test::ReadFileBytes(File(name).toStdString()); }
+    ui::TMDIChildForm* Window(const char* caption) const {
+        const int index = frame->Form->FindMDIChild(QString::fromLatin1(caption));
+        return index < 0 ? nullptr : frame->Form->MDIChild(index);
+    }
+    void Cli(const std::vector<std::string>& arguments) const {
+        const test::ProgramRun run = test::RunProgram(CORVANE_CLI_EXE, arguments, frame->Dir.Path());
+        ASSERT_EQ(run.Status, 0) << run.Err;
+    }
+    // Shows the tool and loads an unwrapped map of 40 x 30 (scales 0.5 and 0.25) into it.
+    void ShowWithMap() {
+        const test::WrappedPhaseMap map = test::MakeWrappedPhaseMap(40, 30);
+        auto flt = test::MakeFloatMap(40, 30, [&](int x, int y) { return map.Truth[y * 40 + x]; });
+        flt->ScaleX = 0.5f;
+        flt->ScaleY = 0.25f;
+        flt->SaveFlt(File("unwrapped.flt").toStdString());
+        frame->Trigger("AbsolutePhaseAction");
+        frame->Dialogs.QueueFile(File("unwrapped.flt"));
+        tool->UnwrappedPhaseSpeedButton->click();
+        ASSERT_TRUE(tool->Map());
+    }
+    // Types text into an edit and leaves it.
+    static void Leave(QLineEdit* edit, const QString& text) {
+        edit->setText(text);
+        emit edit->editingFinished();
+    }
+    static int Lines(const std::string& text) {
+        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+    }
+
+    std::unique_ptr<test::TestMainForm> frame = test::MakeTestMainForm();
+    ui::TAbsolutePhaseForm* tool = nullptr;
+};
+
+// Fringe order, pitch and known value at the clicked pixel, then both saves: the FLT map and the
+// table over a dragged range with output steps equal the verb's files.
+TEST_F(AbsolutePhaseTool, ConvertsTheLoadedMapAndSavesWhatTheVerbWrites) {
+    ASSERT_TRUE(tool);
+    ShowWithMap();
+    EXPECT_EQ(tool->AbsolutePhasePageControl->currentWidget(), tool->InputPage);
+    EXPECT_EQ(tool->PhaseFileNameEdit->text(), "unwrapped.flt");
+    ui::TMDIChildForm* shown = Window("Relative Phase");
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->Bitmap().size(), QSize(40, 30));
+
+    test::ClickOnPicture(*shown, {12, 7});
+    EXPECT_EQ(QStringList({tool->PhaseIntegerXEdit->text(), tool->PhaseIntegerYEdit->text(),
+                           tool->AbsXEdit->text(), tool->AbsYEdit->text()}),
+              QStringList({"12", "7", "12", "7"}));
+    EXPECT_EQ(tool->AbsoluteDisplacementEdit->text().toStdString(), *PixelValueText(*tool->Map(), 12, 7));
+    tool->PhaseIntegerEdit->setText("2");
+    tool->PhaseIntegerButton->click();
+    Leave(tool->PEdit, "0.5");
+    EXPECT_EQ(tool->GridFrequencyEdit->text(), "     2.00000000");
+    tool->ConvertButton->click();
+    tool->AbsoluteDisplacementEdit->setText("0");
+    tool->ConvertToAbsoluteDisplacementButton->click();
+    EXPECT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
+    EXPECT_EQ(tool->Map()->GetPixel(12, 7), 0.0f);
+
+    frame->Dialogs.QueueFile(File("gui.flt"));
+    tool->SaveToFloatButton->click();
+    ASSERT_EQ(frame->Dialogs.FileRequests().back().FilterIndex, 1);
+    Cli({"absolute", "unwrapped.flt", "-o", "cli.flt", "--order", "12", "7", "2", "--pitch", "0.5", "--known",
+         "12", "7", "0"});
+    ASSERT_FALSE(Bytes("gui.flt").empty());
+    EXPECT_EQ(Bytes("gui.flt"), Bytes("cli.flt"));
+
+    // A drag sets the range only while the "Output" page is shown.
+    test::DragOnPicture(*shown, {30, 20}, {5, 3});
+    EXPECT_EQ(tool->LeftEdit->text(), "0");
+    tool->AbsolutePhasePageControl->setCurrentWidget(tool->OutputPage);
+    test::DragOnPicture(*shown, {30, 20}, {5, 3});
+    EXPECT_EQ(QStringList({tool->LeftEdit->text(), tool->TopEdit->text(), tool->RightEdit->text(),
+                           tool->BottomEdit->text()}),
+              QStringList({"5", "3", "30", "20"}));
+    EXPECT_TRUE(tool->OutputGridPanel->isHidden() && tool->OutputRangePanel->isHidden());
+    tool->UseOutputGridCheckBox->click();
+    tool->OutputRangeCheckBox->click();
+    EXPECT_FALSE(tool->OutputGridPanel->isHidden() || tool->OutputRangePanel->isHidden());
+    tool->GridxEdit->setText("3");
+    tool->GridyEdit->setText("2");
+    frame->Dialogs.QueueFile(File("gui"), 2);
+    tool->SaveToAsciiButton->click();
+    const ui::FileDialogRequest request = frame->Dialogs.FileRequests().back();
+    EXPECT_EQ(request.FilterIndex, 2);
+    EXPECT_EQ(request.InitialDir, tool->WorkingDirLabel->text());
+    Cli({"absolute", "unwrapped.flt", "-o",      "cli.dat", "--order", "12", "7",      "2",
+         "--pitch",  "0.5",           "--known", "12",      "7",       "0",  "--grid", "3",
+         "2",        "--range",       "5",       "3",       "30",      "20"});
+    ASSERT_FALSE(Bytes("gui.dat").empty());
+    EXPECT_EQ(Bytes("gui.dat"), Bytes("cli.dat"));
+    EXPECT_EQ(Lines(Bytes("gui.dat")), 9 * 9);
+}
+
+// The mask counts only while its box is checked; the chosen mask is shown in "Phase Mask" and
+// limits the table as the verb's --mask does. The map stays loaded while the tool is hidden.
+TEST_F(AbsolutePhaseTool, TheMaskLimitsTheTableOnlyWhenChecked) {
+    ShowWithMap();
+    test::MakeGreyPicture(40, 30, [](int x, int y) {
+        return x < 10 && y < 4 ? 255 : 0;
+    })->SaveBmp(File("mask.bmp").toStdString());
+    tool->UseMaskCheckBox->click();
+    EXPECT_FALSE(tool->MaskPanel->isHidden());
+    frame->Dialogs.QueueFile(File("mask.bmp"));
+    tool->MaskFileSpeedButton->click();
+    EXPECT_EQ(tool->MaskFileEdit->text(), "mask.bmp");
+    ASSERT_TRUE(Window("Phase Mask"));
+    frame->Dialogs.QueueFile(File("masked.dat"), 2);
+    tool->SaveToAsciiButton->click();
+    Cli({"absolute", "unwrapped.flt", "-o", "cli.dat", "--mask", "mask.bmp"});
+    EXPECT_EQ(Bytes("masked.dat"), Bytes("cli.dat"));
+    EXPECT_EQ(Lines(Bytes("masked.dat")), 40);
+
+    tool->CloseButton->click();
+    frame->Trigger("AbsolutePhaseAction");
+    ASSERT_TRUE(tool->Map());
+    tool->UseMaskCheckBox->click();
+    EXPECT_TRUE(tool->MaskPanel->isHidden());
+    frame->Dialogs.QueueFile(File("all.dat"), 2);
+    tool->SaveToAsciiButton->click();
+    EXPECT_EQ(Lines(Bytes("all.dat")), 40 * 30);
+}
+
+// Refusals leave the map as it was: a pitch or frequency of 0 or no number (both edits keep their
+// last values), Convert with a pitch of 0 typed but not left, a reference pixel outside the map.
+// Without a map every command does nothing.
+TEST_F(AbsolutePhaseTool, RefusesZeroPitchAndPixelsOutsideTheMapAndChangesNothing) {
+    frame->Trigger("AbsolutePhaseAction");
+    for (QPushButton* button :
+         {tool->PhaseIntegerButton, tool->ConvertButton, tool->ConvertToAbsoluteDisplacementButton,
+          tool->SaveToAsciiButton, tool->SaveToFloatButton})
+        button->click();
+    EXPECT_EQ(frame->Dialogs.Log.size(), 0u);
+
+    ShowWithMap();
+    const std::vector<float> before = Values(*tool->Map());
+    Leave(tool->PEdit, "4");
+    EXPECT_EQ(tool->GridFrequencyEdit->text(), "     0.25000000");
+    Leave(tool->PEdit, "0");
+    Leave(tool->GridFrequencyEdit, "1/4");
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList({"The grid's parameter P and its frequency can not be 0",
+                                                    "'1/4' is not a valid floating point value"}));
+    EXPECT_EQ(tool->PEdit->text(), "4");
+    EXPECT_EQ(tool->GridFrequencyEdit->text(), "     0.25000000");
+
+    frame->Dialogs.Clear();
+    tool->PEdit->setText("0");
+    tool->ConvertButton->click();
+    tool->PhaseIntegerXEdit->setText("40");
+    tool->PhaseIntegerButton->click();
+    tool->AbsYEdit->setText("-1");
+    tool->ConvertToAbsoluteDisplacementButton->click();
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList({"The grid's parameter P and its frequency can not be 0",
+                                                    "(40,0) not in the image", "(0,-1) not in the image"}));
+    EXPECT_EQ(Values(*tool->Map()), before);
+    EXPECT_EQ(tool->Map()->ValueScale, 1.0f);
+}
+
+} // namespace
+} // namespace corvane
