@@ -61,7 +61,8 @@ HistogramReadout LevelReadout(const HistogramStatistics& statistics, std::int32_
 HistogramReadout RangeReadout(const HistogramStatistics& statistics, std::int32_t from, std::int32_t to);
 
 /// The top row of the plot's bar of a count on the logarithmic scale of a plot height rows high:
-/// trunc((h - 1) - ln(count + 1) * (h - 1) / ln(maxCount + 2)); the bar runs down to row h - 1.
+/// trunc((h - 1) - ln(count + 1) * (h - 1) / ln(maxCount + 2)), maxCount taken as at least 1; the bar
+/// runs down to row h - 1.
 std::int32_t HistogramBarTop(std::int32_t count, std::int32_t maxCount, std::int32_t height);
 
 } // namespace corvane

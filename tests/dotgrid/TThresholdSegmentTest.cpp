@@ -260,6 +260,7 @@ TEST(HistogramBars, LogarithmicBarsFromTheBottomRowWithTheLargestJustBelowTheTop
     EXPECT_EQ(HistogramBarTop(100, 5000, 110), 49);
     // An empty histogram counts its maximum as 1: ln(1) = 0 still gives the bottom row.
     EXPECT_EQ(HistogramBarTop(0, 0, 110), 109);
+    EXPECT_EQ(HistogramBarTop(7, -3, 110), HistogramBarTop(7, 1, 110)); // never a division by ln(1) = 0
 }
 
 } // namespace

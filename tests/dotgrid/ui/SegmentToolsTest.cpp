@@ -1,0 +1,299 @@
+// The simple and multi-area segmentation windows driven as a user would: the frame's commands,
+// named controls, mouse input on the histogram and on the document windows, scripted dialogs.
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMouseEvent>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ToolWindows.h"
+#include "dotgrid/ui/TSegmentParameterForm.h"
+#include "dotgrid/ui/TSimpleSegmentParameterForm.h"
+#include "image/TGrayImage.h"
+#include "shell/TMDIChildForm.h"
+#include "support/DotPictures.h"
+#include "support/SpeckleImages.h"
+#include "support/TestSupport.h"
+#include "support/ui/DocumentMouse.h"
+#include "support/ui/TestMainForm.h"
+
+namespace corvane {
+namespace {
+
+using Pixels = std::vector<std::uint8_t>;
+
+class SegmentTools : public ::testing::Test {
+  protected:
+    SegmentTools() { ui::CreateToolWindows(*frame->Form); }
+    ~SegmentTools() override { frame->Destroy(); }
+
+    /// Saves the picture as name.bmp and opens it in a document window; the full file name.
+    QString Open(const QString& name, std::int32_t width, std::int32_t height, const Pixels& pixels) {
+        const QString file = frame->File(name + QStringLiteral(".bmp"));
+        test::SaveGreyBmp(file.toStdString(), width, height, pixels);
+        frame->TriggerWithFile("FileOpenAction", file);
+        return file;
+    }
+    ui::TMDIChildForm* Window(const QString& caption) const {
+        const int index = frame->Form->FindMDIChild(caption);
+        return index < 0 ? nullptr : frame->Form->MDIChild(index);
+    }
+    static Pixels Grey(const ui::TMDIChildForm& window) {
+        std::unique_ptr<TGrayImage> gray;
+        window.GetGrayImage(gray);
+        return Pixels(gray->Data, gray->Data + gray->Size);
+    }
+    /// What corvane-cli segment writes for the picture with these options.
+    Pixels Verb(const QString& input, std::vector<std::string> options) const {
+        std::vector<std::string> arguments = {"segment", input.toStdString(), "-o", "verb.bmp"};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const test::ProgramRun run = test::RunProgram(CORVANE_CLI_EXE, arguments, frame->Dir.Path());
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        TGrayImage image(frame->Dir.File("verb.bmp"));
+        return Pixels(image.Data, image.Data + image.Size);
+    }
+    /// A mouse event on the histogram picture.
+    void OnHistogram(QEvent::Type type, QPoint at) const {
+        QWidget* picture = simple->HistogramImage;
+        QMouseEvent event(type, QPointF(at), picture->mapToGlobal(QPointF(at)),
+                          type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QApplication::sendEvent(picture, &event);
+    }
+    void ClickHistogram(QPoint at) const {
+        OnHistogram(QEvent::MouseMove, at);
+        OnHistogram(QEvent::MouseButtonPress, at);
+        OnHistogram(QEvent::MouseButtonRelease, at);
+    }
+    /// The colours of one column of the histogram picture.
+    bool ColumnIs(int column, QRgb colour) const {
+        for (int y = 0; y < ui::TSimpleSegmentParameterForm::kHistogramHeight; ++y)
+            if (simple->HistogramPicture().pixel(column, y) != colour) return false;
+        return true;
+    }
+    QStringList Edits() const {
+        return {multi->LeftEdit->text(), multi->TopEdit->text(), multi->RightEdit->text(),
+                multi->BottomEdit->text()};
+    }
+    void SetEdits(const QStringList& values) const {
+        multi->LeftEdit->setText(values[0]);
+        multi->TopEdit->setText(values[1]);
+        multi->RightEdit->setText(values[2]);
+        multi->BottomEdit->setText(values[3]);
+    }
+
+    std::unique_ptr<test::TestMainForm> frame = test::MakeTestMainForm();
+    ui::TSimpleSegmentParameterForm* simple = nullptr;
+    ui::TSegmentParameterForm* multi = nullptr;
+
+    void SetUp() override {
+        simple = frame->Form->findChild<ui::TSimpleSegmentParameterForm*>();
+        multi = frame->Form->findChild<ui::TSegmentParameterForm*>();
+        ASSERT_TRUE(simple && multi);
+    }
+};
+
+// 200 x 150, 9 x 6 bright dots (level 220) on a dark background (30).
+test::DotLattice EvenLattice() {
+    return test::MakeDotLattice({});
+}
+
+// A picture's histogram with its red threshold line; a click on the histogram and a typed level
+// move the line (a level being typed or out of range leaves it), and Segment shows in
+// "<file>:Simple Segment" exactly the picture corvane-cli segment writes, for white and black dots.
+TEST_F(SegmentTools, SimpleSegmentPicksTheThresholdOnTheHistogramAndShowsTheVerbsPicture) {
+    frame->Trigger("SimpleSegmentAction");
+    EXPECT_FALSE(simple->isVisible()); // nothing to segment yet
+
+    const test::DotLattice lattice = EvenLattice();
+    const QString file = Open(QStringLiteral("dots"), lattice.Width, lattice.Height, lattice.Pixels);
+    frame->Trigger("SimpleSegmentAction");
+    ASSERT_TRUE(simple->isVisible());
+    const QImage& histogram = simple->HistogramPicture();
+    const int bottom = ui::TSimpleSegmentParameterForm::kHistogramHeight - 1;
+    EXPECT_EQ(histogram.pixel(30, bottom), qRgb(0, 0, 0)); // the background level: a tall bar
+    EXPECT_EQ(histogram.pixel(30, 10), qRgb(0, 0, 0));
+    EXPECT_TRUE(ColumnIs(250, qRgb(255, 255, 255))); // no pixel of that level
+    EXPECT_TRUE(ColumnIs(128, qRgb(255, 0, 0)));
+
+    ClickHistogram({60, 50});
+    EXPECT_EQ(simple->SimpleSegmentThresholdEdit->text(), QStringLiteral("60"));
+    EXPECT_TRUE(ColumnIs(60, qRgb(255, 0, 0)));
+    EXPECT_FALSE(histogram.pixel(128, 0) == qRgb(255, 0, 0));
+    EXPECT_EQ(histogram.pixel(30, 10), qRgb(0, 0, 0)); // the other bars stay
+    for (const char* text : {"", "abc", "300", "-1"}) {
+        simple->SimpleSegmentThresholdEdit->setText(QString::fromLatin1(text));
+        EXPECT_EQ(simple->ThresholdColumn(), 60) << text;
+    }
+    simple->SimpleSegmentThresholdEdit->setText(QStringLiteral("90"));
+    EXPECT_TRUE(ColumnIs(90, qRgb(255, 0, 0)));
+    EXPECT_FALSE(ColumnIs(60, qRgb(255, 0, 0)));
+
+    simple->SegmentButton->click();
+    const QString role = file + QStringLiteral(":Simple Segment");
+    ASSERT_NE(Window(role), nullptr);
+    EXPECT_EQ(Grey(*Window(role)), Verb(file, {"--method", "simple", "--threshold", "90"}));
+    // The source window is active again for a black-dot run, which reuses the result window.
+    frame->Form->MdiArea()->setActiveSubWindow(Window(file)->SubWindow());
+    const int windows = frame->Form->MDIChildCount();
+    simple->WhiteSpeckleCheckBox->setChecked(false);
+    simple->SegmentButton->click();
+    EXPECT_EQ(frame->Form->MDIChildCount(), windows);
+    EXPECT_EQ(Grey(*Window(role)), Verb(file, {"--method", "simple", "--threshold", "90", "--black"}));
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
+
+    simple->CloseButton->click();
+    for (int x = 0; x < 256; ++x)
+        ASSERT_TRUE(ColumnIs(x, qRgb(255, 255, 255))) << x;
+}
+
+// Each button without a document window, or with an edit that is not a number, says so and shows
+// no result window.
+TEST_F(SegmentTools, ButtonsReportAMissingPictureAndEditsThatAreNotNumbers) {
+    frame->Trigger("MultiSegmentAction");
+    ASSERT_TRUE(multi->isVisible()); // shown without a picture
+    multi->SegmentButton->click();
+    multi->ModifySegmentButton->click();
+
+    const test::DotLattice lattice = EvenLattice();
+    const QString file = Open(QStringLiteral("dots"), lattice.Width, lattice.Height, lattice.Pixels);
+    frame->Trigger("SimpleSegmentAction");
+    frame->Trigger("CloseAllAction");
+    test::ProcessEvents();
+    simple->SegmentButton->click();
+
+    Open(QStringLiteral("dots"), lattice.Width, lattice.Height, lattice.Pixels);
+    simple->SimpleSegmentThresholdEdit->setText(QStringLiteral("1O"));
+    simple->SegmentButton->click();
+    multi->AdjustThresholdEdit->setText(QStringLiteral(""));
+    multi->SegmentButton->click();
+    multi->AdjustThresholdEdit->setText(QStringLiteral("0"));
+    multi->BottomEdit->setText(QStringLiteral("2.5"));
+    multi->ModifySegmentButton->click();
+    // Windows of 80 pixels: only one fits down the 150 rows, so there is nothing to interpolate.
+    multi->SegmentWinSizeEdit->setText(QStringLiteral("80"));
+    multi->SegmentButton->click();
+    multi->SegmentWinSizeEdit->setText(QStringLiteral("0"));
+    multi->SegmentButton->click();
+
+    const QStringList errors = frame->Dialogs.Errors();
+    ASSERT_EQ(errors.size(), 8);
+    EXPECT_EQ(errors.mid(0, 3), QStringList({QStringLiteral("Open an file and then segment"),
+                                             QStringLiteral("Open an file and then modify"),
+                                             QStringLiteral("Open an file and then analysis")}));
+    EXPECT_EQ(errors.mid(3, 3), QStringList({QStringLiteral("'1O' is not a valid integer value"),
+                                             QStringLiteral("'' is not a valid integer value"),
+                                             QStringLiteral("'2.5' is not a valid integer value")}));
+    EXPECT_TRUE(errors[6].contains(QStringLiteral("75"))) << errors[6].toStdString(); // the largest size
+    EXPECT_EQ(errors[7], errors[6]);
+    EXPECT_EQ(frame->Form->MDIChildCount(), 1);
+    EXPECT_EQ(Grey(frame->Active()), lattice.Pixels); // Modify changed nothing
+    EXPECT_EQ(multi->SegmentedImage(), nullptr);
+}
+
+// Under light falling off across the picture, "Multi  Segment" shows in "<file>:Segment" exactly
+// the picture of corvane-cli segment --method adaptive, keeps it until the window hides, and a
+// second run replaces it in the same result window.
+TEST_F(SegmentTools, AdaptiveSegmentUnderUnevenLightShowsTheVerbsPicture) {
+    const test::DotLattice lattice = test::MakeDotLattice({.Width = 240,
+                                                           .Height = 170,
+                                                           .OriginX = 24.4,
+                                                           .OriginY = 30.6,
+                                                           .PitchX = 35.2,
+                                                           .PitchY = 27.3,
+                                                           .Columns = 7,
+                                                           .Rows = 5,
+                                                           .Radius = 6.5,
+                                                           .DotLevel = 210,
+                                                           .BackgroundLevel = 80,
+                                                           .Jitter = 0.4,
+                                                           .LightingFall = 0.6,
+                                                           .Seed = 4});
+    const QString file = Open(QStringLiteral("uneven"), lattice.Width, lattice.Height, lattice.Pixels);
+    frame->Trigger("MultiSegmentAction");
+    multi->SegmentWinSizeEdit->setText(QStringLiteral("40"));
+    multi->AdjustThresholdEdit->setText(QStringLiteral("15"));
+    multi->SegmentButton->click();
+    const QString role = file + QStringLiteral(":Segment");
+    ASSERT_NE(Window(role), nullptr) << frame->Dialogs.Errors().join("; ").toStdString();
+    const Pixels shown = Grey(*Window(role));
+    EXPECT_EQ(shown, Verb(file, {"--method", "adaptive", "--window", "40", "--adjust", "15"}));
+    ASSERT_NE(multi->SegmentedImage(), nullptr);
+    EXPECT_EQ(
+        Pixels(multi->SegmentedImage()->Data, multi->SegmentedImage()->Data + multi->SegmentedImage()->Size),
+        shown);
+
+    frame->Form->MdiArea()->setActiveSubWindow(Window(file)->SubWindow());
+    const int windows = frame->Form->MDIChildCount();
+    multi->WhiteSpeckleCheckBox->setChecked(false);
+    multi->SegmentWinSizeEdit->setText(QStringLiteral("85"));
+    multi->AdjustThresholdEdit->setText(QStringLiteral("-7"));
+    multi->SegmentButton->click();
+    EXPECT_EQ(frame->Form->MDIChildCount(), windows);
+    EXPECT_EQ(Grey(*Window(role)),
+              Verb(file, {"--method", "adaptive", "--window", "85", "--adjust", "-7", "--black"}));
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
+
+    multi->CloseButton->click();
+    EXPECT_EQ(multi->SegmentedImage(), nullptr);
+}
+
+// A rectangle dragged in a document window lands in the edits with its corners ordered, and
+// Modify wipes exactly it (clipped to the picture) in the active window with the background value.
+TEST_F(SegmentTools, ModifyWipesTheDraggedRectangleClippedToThePicture) {
+    const Pixels flat(60 * 40, 100);
+    Open(QStringLiteral("flat"), 60, 40, flat);
+    ui::TMDIChildForm& window = frame->Active();
+    frame->Trigger("MultiSegmentAction");
+    test::DragOnPicture(window, {30, 20}, {10, 5});
+    EXPECT_EQ(Edits(), QStringList({"10", "5", "30", "20"}));
+    multi->ModifySegmentButton->click();
+    Pixels expected = flat;
+    for (int y = 5; y <= 20; ++y)
+        for (int x = 10; x <= 30; ++x)
+            expected[static_cast<std::size_t>(y * 60 + x)] = 0;
+    EXPECT_EQ(Grey(window), expected);
+
+    SetEdits({"50", "0", "40", "39"}); // right before left: nothing
+    multi->ModifySegmentButton->click();
+    EXPECT_EQ(Grey(window), expected);
+
+    multi->WhiteSpeckleCheckBox->setChecked(false); // black dots: wiped to white
+    SetEdits({"55", "-3", "500", "0"});
+    multi->ModifySegmentButton->click();
+    SetEdits({"-9", "38", "1", "1000"});
+    multi->ModifySegmentButton->click();
+    for (int x = 55; x < 60; ++x)
+        expected[static_cast<std::size_t>(x)] = 255;
+    for (int y = 38; y < 40; ++y)
+        for (int x = 0; x <= 1; ++x)
+            expected[static_cast<std::size_t>(y * 60 + x)] = 255;
+    EXPECT_EQ(Grey(window), expected);
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
+}
+
+// Activating a window brings its selection into the edits; one without a selection leaves them.
+TEST_F(SegmentTools, ActivatingAWindowWithASelectionTakesItsRectangle) {
+    const Pixels flat(60 * 40, 100);
+    const QString first = Open(QStringLiteral("first"), 60, 40, flat);
+    test::DragOnPicture(frame->Active(), {40, 30}, {12, 7}); // before the tool is shown
+    const QString second = Open(QStringLiteral("second"), 60, 40, flat);
+    frame->Trigger("MultiSegmentAction");
+    frame->Form->MdiArea()->setActiveSubWindow(Window(first)->SubWindow());
+    EXPECT_EQ(Edits(), QStringList({"12", "7", "40", "30"}));
+    SetEdits({"1", "2", "3", "4"});
+    frame->Form->MdiArea()->setActiveSubWindow(Window(second)->SubWindow());
+    EXPECT_EQ(Edits(), QStringList({"1", "2", "3", "4"}));
+}
+
+} // namespace
+} // namespace corvane

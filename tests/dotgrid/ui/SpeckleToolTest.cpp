@@ -1,0 +1,169 @@
+// The speckle analysis window driven as a user would: the frame's command, named controls, the
+// rectangle feed from the document windows and scripted save dialogs.
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ToolWindows.h"
+#include "dotgrid/ui/TSpeckleAnalysisParaForm.h"
+#include "shell/TMDIChildForm.h"
+#include "support/DotPictures.h"
+#include "support/SpeckleImages.h"
+#include "support/TestSupport.h"
+#include "support/ui/DocumentMouse.h"
+#include "support/ui/TestMainForm.h"
+
+namespace corvane {
+namespace {
+
+using Kind = test::ScriptedDialogs::Kind;
+
+constexpr int kWidth = 80, kHeight = 60;
+
+class SpeckleTool : public ::testing::Test {
+  protected:
+    SpeckleTool() { ui::CreateToolWindows(*frame->Form); }
+    ~SpeckleTool() override { frame->Destroy(); }
+    void SetUp() override {
+        tool = frame->Form->findChild<ui::TSpeckleAnalysisParaForm*>();
+        ASSERT_NE(tool, nullptr);
+    }
+
+    /// White speckles on black: a 3 x 2 block, a 40 x 3 bar, an L of 5 x 5 and one touching the
+    /// left border; opened in a document window.
+    QString OpenSpeckles() {
+        std::vector<std::uint8_t> pixels(kWidth * kHeight, 0);
+        for (const test::SpeckleBlock block :
+             {test::SpeckleBlock{10, 10, 3, 2}, test::SpeckleBlock{20, 30, 40, 3},
+              test::SpeckleBlock{60, 10, 5, 1}, test::SpeckleBlock{60, 11, 1, 4},
+              test::SpeckleBlock{0, 50, 4, 4}})
+            test::PaintBlock(pixels, kWidth, block, 200);
+        const QString file = frame->File(QStringLiteral("speckles.bmp"));
+        test::SaveGreyBmp(file.toStdString(), kWidth, kHeight, pixels);
+        frame->TriggerWithFile("FileOpenAction", file);
+        return file;
+    }
+    /// Saves the table of the type through the Save button; the file's bytes.
+    std::string Save(int type) {
+        const std::string file = frame->Dir.File("window" + std::to_string(type) + ".dat");
+        tool->PageControl->setCurrentWidget(tool->OutputPage);
+        tool->OutputTypeComboBox->setCurrentIndex(type);
+        frame->Dialogs.QueueFile(QString::fromStdString(file));
+        tool->SaveButton->click();
+        return test::ReadFileBytes(file);
+    }
+    /// What corvane-cli speckle-stats writes for the picture with the type and options.
+    std::string Verb(const QString& input, int type, std::vector<std::string> options = {}) const {
+        const std::string output = "verb" + std::to_string(type) + ".dat";
+        std::vector<std::string> arguments = {"speckle-stats", input.toStdString(), "-o", output,
+                                              "--type",        std::to_string(type)};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const test::ProgramRun run = test::RunProgram(CORVANE_CLI_EXE, arguments, frame->Dir.Path());
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        return test::ReadFileBytes(frame->Dir.File(output));
+    }
+    QStringList Edits() const {
+        return {tool->LeftEdit->text(), tool->TopEdit->text(), tool->RightEdit->text(),
+                tool->BottomEdit->text()};
+    }
+
+    std::unique_ptr<test::TestMainForm> frame = test::MakeTestMainForm();
+    ui::TSpeckleAnalysisParaForm* tool = nullptr;
+};
+
+// A double click sets the whole picture; the four saved tables are byte for byte those of
+// corvane-cli speckle-stats over the whole picture (the border speckle and the 40-wide bar out of
+// the size table).
+TEST_F(SpeckleTool, DoubleClickAnalysesTheWholePictureAndSavesTheVerbsTables) {
+    const QString file = OpenSpeckles();
+    frame->Trigger("SpeckleAnalysisAction");
+    ASSERT_TRUE(tool->isVisible());
+    test::DoubleClickOnPicture(frame->Active(), {30, 30});
+    EXPECT_EQ(Edits(), QStringList({"0", "0", "79", "59"}));
+    tool->AnalysisButton->click();
+    ASSERT_NE(tool->Statistics(), nullptr) << frame->Dialogs.Errors().join("; ").toStdString();
+    for (int type = 0; type < 4; ++type)
+        EXPECT_EQ(Save(type), Verb(file, type)) << type;
+    EXPECT_NE(Save(0).find("3    2    1 \n"), std::string::npos) << Save(0);
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
+    // The analysis erases a copy: the document window still holds every speckle.
+    tool->AnalysisButton->click();
+    EXPECT_EQ(Save(1), Verb(file, 1));
+}
+
+// The rectangle the window starts with counts nothing: every table is its header alone, as the
+// verb writes it for that rectangle. A dragged rectangle lands in the edits with its corners
+// ordered, and other table sizes and black speckles reach the verb's options the same way.
+TEST_F(SpeckleTool, TheFirstRectangleCountsNothingAndDraggedOnesMatchTheVerb) {
+    const QString file = OpenSpeckles();
+    frame->Trigger("SpeckleAnalysisAction");
+    tool->AnalysisButton->click();
+    for (int type = 0; type < 4; ++type) {
+        const std::string saved = Save(type);
+        EXPECT_EQ(saved, Verb(file, type, {"--rect", "1", "1", "0", "0"})) << type;
+        EXPECT_EQ(saved.find('\n'), saved.size() - 1) << saved; // the header line alone
+    }
+
+    test::DragOnPicture(frame->Active(), {70, 40}, {5, 3});
+    EXPECT_EQ(Edits(), QStringList({"5", "3", "70", "40"}));
+    tool->MinPixelxEdit->setText(QStringLiteral("1"));
+    tool->MaxPixelxEdit->setText(QStringLiteral("45"));
+    tool->MaxPixelyEdit->setText(QStringLiteral("4"));
+    tool->AnalysisButton->click();
+    const std::vector<std::string> options = {"--rect", "5",       "3",  "70",      "40", "--min-x",
+                                              "1",      "--max-x", "45", "--max-y", "4"};
+    for (int type = 0; type < 4; ++type)
+        EXPECT_EQ(Save(type), Verb(file, type, options)) << type;
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
+}
+
+// Save asks for a data file, confirming an overwrite; cancelling writes nothing. Saving before an
+// analysis, after the window hid, or without a picture to analyse reports it; the window opens
+// on its "Analysis" page.
+TEST_F(SpeckleTool, SaveNeedsAnAnalysisAndAsksBeforeOverwriting) {
+    frame->Trigger("SpeckleAnalysisAction");
+    tool->AnalysisButton->click(); // no picture
+    tool->SaveButton->click();     // nothing analysed
+    OpenSpeckles();
+    tool->AnalysisButton->click();
+    frame->Dialogs.QueueFileCancel();
+    tool->SaveButton->click();
+    const auto requests = frame->Dialogs.FileRequests();
+    ASSERT_EQ(requests.size(), 2u); // the picture, then the table
+    EXPECT_EQ(requests[1].Filter, QStringLiteral("data file(*.dat)|*.dat|All files( *.*)|*.*"));
+    EXPECT_EQ(requests[1].DefaultExt, QStringLiteral("*.dat"));
+    EXPECT_TRUE(requests[1].ConfirmOverwrite);
+    for (const auto& entry : std::filesystem::directory_iterator(frame->Dir.Path()))
+        EXPECT_NE(entry.path().extension(), ".dat") << entry.path();
+
+    tool->PageControl->setCurrentWidget(tool->OutputPage);
+    tool->CloseButton->click();
+    EXPECT_EQ(tool->Statistics(), nullptr);
+    frame->Trigger("SpeckleAnalysisAction");
+    EXPECT_EQ(tool->PageControl->currentWidget(), tool->AnalysisPage);
+    tool->SaveButton->click();
+    tool->MaxPixelyEdit->setText(QStringLiteral("0"));
+    tool->AnalysisButton->click();
+    EXPECT_EQ(tool->Statistics(), nullptr);
+    tool->MaxPixelyEdit->setText(QStringLiteral("thirty"));
+    tool->AnalysisButton->click();
+
+    const QStringList errors = frame->Dialogs.Errors();
+    ASSERT_EQ(errors.size(), 5);
+    EXPECT_EQ(errors[0], QStringLiteral("Open an file and then analysis"));
+    EXPECT_EQ(errors[1], QStringLiteral("Analysis first"));
+    EXPECT_EQ(errors[2], QStringLiteral("Analysis first"));
+    EXPECT_EQ(errors[3], QStringLiteral("The largest speckle size must be at least 1 pixel"));
+    EXPECT_EQ(errors[4], QStringLiteral("'thirty' is not a valid integer value"));
+}
+
+} // namespace
+} // namespace corvane
