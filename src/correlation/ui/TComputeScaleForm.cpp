@@ -22,8 +22,13 @@ float FloatOf(const QLineEdit* edit) {
     return static_cast<float>(StrToFloat(edit->text()));
 }
 
+/// The scale as decimal text that reads back as the same value; whole numbers keep a decimal point,
+/// as the edits' defaults show them ("1.0").
 QString TextOf(double scale) {
-    return QString::fromStdString(ScaleText(scale));
+    QString shown = QString::fromStdString(ScaleText(scale));
+    if (!shown.contains(QLatin1Char('.')) && !shown.contains(QLatin1Char('e')) && shown.back().isDigit())
+        shown += QStringLiteral(".0");
+    return shown;
 }
 
 } // namespace

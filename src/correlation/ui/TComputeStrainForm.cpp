@@ -89,6 +89,9 @@ TComputeStrainForm::TComputeStrainForm(TMainForm& mainForm)
     OpenUFieldFileAction = action(QStringLiteral("..."), "OpenUFieldFileAction");
     OpenVFieldFileAction = action(QStringLiteral("..."), "OpenVFieldFileAction");
     OpenMaskFileAction = action(QStringLiteral("..."), "OpenMaskFileAction");
+    // A tool button shows an action's icon text, which drops a trailing "..." unless it is set.
+    for (QAction* open : {OpenUFieldFileAction, OpenVFieldFileAction, OpenMaskFileAction})
+        open->setIconText(QStringLiteral("..."));
 
     MainMenu = Named(new QMenuBar(this), "MainMenu");
     SaveStrainMenu = Named(MainMenu->addMenu(QStringLiteral("Save Strain")), "SaveStrainMenu");

@@ -38,7 +38,12 @@ const QString kMaskRole = QStringLiteral(" Output Mask Image: to Merge");
 QString FloatText(float value) {
     char text[64];
     const auto [end, ec] = std::to_chars(text, text + sizeof text, value);
-    return ec == std::errc() ? QString::fromLatin1(text, static_cast<int>(end - text)) : QStringLiteral("0");
+    if (ec != std::errc()) return QStringLiteral("0.0");
+    QString shown = QString::fromLatin1(text, static_cast<int>(end - text));
+    // Whole numbers keep a decimal point, as the edits' defaults show them ("1.0").
+    if (!shown.contains(QLatin1Char('.')) && !shown.contains(QLatin1Char('e')) && shown.back().isDigit())
+        shown += QStringLiteral(".0");
+    return shown;
 }
 
 float FloatOf(const QLineEdit* edit) {

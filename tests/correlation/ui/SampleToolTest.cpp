@@ -95,7 +95,7 @@ TEST_F(SampleTool, TablesAreThoseOfTheVerbWithTheSameOptions) {
     EXPECT_EQ(tool->WorkingDirLabel->text().toStdString(), frame->Dir.Path().string());
     EXPECT_EQ(tool->UScaleXEdit->text(), QStringLiteral("0.5"));
     EXPECT_EQ(tool->VScaleYEdit->text(), QStringLiteral("0.25"));
-    EXPECT_EQ(tool->VValueScaleEdit->text(), QStringLiteral("1"));
+    EXPECT_EQ(tool->VValueScaleEdit->text(), QStringLiteral("1.0"));
     EXPECT_EQ(tool->ScaleXEdit->text(), QStringLiteral("0.5"));
     EXPECT_EQ(tool->ScaleYEdit->text(), QStringLiteral("0.25"));
 
