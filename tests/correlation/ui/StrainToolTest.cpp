@@ -1,0 +1,185 @@
+// The "Compute Strain" window driven as a user would: fields and masks chosen through the
+// dialogs, the derivative commands, their windows, the save menu, and the files it saves compared
+// with those of `corvane-cli strain`.
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <gtest/gtest.h>
+
+#include "app/ToolWindows.h"
+#include "correlation/ui/TComputeStrainForm.h"
+#include "image/TFloatImage.h"
+#include "image/TGrayImage.h"
+#include "shell/TMDIChildForm.h"
+#include "support/FloatMaps.h"
+#include "support/GreyPictures.h"
+#include "support/ui/TestMainForm.h"
+
+namespace corvane {
+namespace {
+
+using namespace test;
+using Kind = ScriptedDialogs::Kind;
+
+constexpr float kNotComputed = 1000.0f;
+
+class StrainTool : public FrameTest {
+  protected:
+    void SetUp() override {
+        ui::CreateToolWindows(*frame->Form);
+        tool = frame->Form->findChild<ui::TComputeStrainForm*>();
+        ASSERT_NE(tool, nullptr);
+        frame->Trigger("StrainAction");
+        ASSERT_TRUE(tool->isVisible());
+    }
+    void TearDown() override { frame->Destroy(); }
+
+    std::string Path(const char* name) const { return frame->Dir.File(name); }
+    /// Writes a map of f(x, y) into the test folder.
+    template <class F> void WriteField(const char* name, int w, int h, F f) const {
+        MakeFloatMap(w, h, f)->SaveFlt(Path(name));
+    }
+    void Open(QAction* open, const char* name) {
+        frame->Dialogs.QueueFile(frame->File(name));
+        open->trigger();
+    }
+    /// Saves through a "Save Strain" item; the full name of the file written.
+    std::string Save(QAction* item, const char* name) {
+        frame->Dialogs.QueueFile(frame->File(name));
+        item->trigger();
+        return Path(name);
+    }
+    ProgramRun Cli(const std::vector<std::string>& arguments) const {
+        return RunProgram(CORVANE_CLI_EXE, arguments, frame->Dir.Path());
+    }
+    ui::TMDIChildForm* Window(const char* caption) const {
+        const int index = frame->Form->FindMDIChild(QString::fromLatin1(caption));
+        return index < 0 ? nullptr : frame->Form->MDIChild(index);
+    }
+    QString LastError() const {
+        const QStringList errors = frame->Dialogs.Errors();
+        return errors.isEmpty() ? QString() : errors.back();
+    }
+
+    ui::TComputeStrainForm* tool = nullptr;
+};
+
+bool Marked(int x, int y) {
+    return (x == 10 && y == 10) || (y == 15 && (x == 20 || x == 22));
+}
+
+// A correlation-like U map with not-computed points: the field is chosen and shown, Ux of the
+// stretch is read where the neighbours allow it, the marked points show black, and the map saved
+// is the one `corvane-cli strain` writes.
+TEST_F(StrainTool, UxOfAStretchWithNotComputedPointsIsShownAndSavedAsTheVerbSavesIt) {
+    WriteField("u.flt", 40, 30, [](int x, int y) { return Marked(x, y) ? kNotComputed : 0.01f * x; });
+    Open(tool->OpenUFieldFileAction, "u.flt");
+    EXPECT_EQ(tool->UFieldEdit->text(), QStringLiteral("u.flt"));
+    EXPECT_EQ(tool->WorkingDirLabel->text().toStdString(), frame->Dir.Path().string());
+    ASSERT_NE(Window(" U Field"), nullptr);
+    EXPECT_EQ(Window(" U Field")->Bitmap().size(), QSize(40, 30));
+
+    tool->MaskValueCheckBox->setChecked(true);
+    tool->UxAction->trigger();
+    ASSERT_EQ(LastError(), QString());
+    const TFloatImage* ux = tool->Result(StrainComponent::Ux);
+    ASSERT_NE(ux, nullptr);
+    EXPECT_NEAR(ux->GetPixel(5, 5), 0.01f, 1e-6f);
+    EXPECT_NEAR(ux->GetPixel(11, 10), 0.01f, 1e-6f); // one-sided beside a marked point
+    EXPECT_EQ(ux->GetPixel(21, 15), 0.0f);           // between two marked points
+    ASSERT_NE(Window(" Ux "), nullptr);
+    ASSERT_NE(Window("Strain Mask"), nullptr);
+    EXPECT_EQ(qGray(Window("Strain Mask")->Bitmap().pixel(10, 10)), 0);
+    EXPECT_EQ(qGray(Window("Strain Mask")->Bitmap().pixel(11, 10)), 255);
+    EXPECT_EQ(qGray(Window(" Ux ")->Bitmap().pixel(10, 10)), 0);
+
+    const std::string saved = Save(tool->SaveUxAction, "ux.flt");
+    ASSERT_EQ(Cli({"strain", "u.flt", "-o", "cli_ux.flt", "--component", "ux", "--invalid", "1000"}).Status,
+              0);
+    EXPECT_EQ(ReadFileBytes(saved), ReadFileBytes(Path("cli_ux.flt")));
+    EXPECT_EQ(frame->Dialogs.FileRequests().back().Title, QStringLiteral("Save To Float Strain File"));
+
+    tool->UyAction->trigger();
+    EXPECT_EQ(tool->Result(StrainComponent::Uy)->GetPixel(5, 5), 0.0f);
+    EXPECT_NE(Window(" Uy "), nullptr);
+}
+
+// Combining and saving what was not computed is refused before any dialog; the shear strain of U
+// and V, and the mask, are saved once both derivatives are there.
+TEST_F(StrainTool, ShearAndSavesNeedTheirDerivativesFirst) {
+    tool->UyVxAction->trigger();
+    EXPECT_EQ(LastError(), QStringLiteral("compute uy first"));
+    tool->SaveVxAction->trigger();
+    EXPECT_EQ(LastError(), QStringLiteral("compute Vx first"));
+    tool->SaveMaskAction->trigger();
+    EXPECT_EQ(LastError(), QStringLiteral("compute a strain first"));
+    EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
+
+    WriteField("u.flt", 24, 20, [](int x, int y) { return 0.01f * x + 0.003f * y * y; });
+    WriteField("v.flt", 24, 20, [](int x, int y) { return 0.02f * y + 0.005f * x * x; });
+    Open(tool->OpenUFieldFileAction, "u.flt");
+    Open(tool->OpenVFieldFileAction, "v.flt");
+    EXPECT_EQ(tool->VFieldEdit->text(), QStringLiteral("v.flt"));
+    EXPECT_NE(Window(" V Field"), nullptr);
+    tool->UyAction->trigger();
+    tool->UyVxAction->trigger();
+    EXPECT_EQ(LastError(), QStringLiteral("compute vx first"));
+    tool->VxAction->trigger();
+    const int errors = frame->Dialogs.Count(Kind::Error);
+    tool->UyVxAction->trigger();
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Error), errors);
+    EXPECT_NE(Window(" Shear Strain "), nullptr);
+
+    const std::string saved = Save(tool->SaveShearStrainAction, "shear.flt");
+    ASSERT_EQ(Cli({"strain", "u.flt", "v.flt", "-o", "cli_shear.flt", "--component", "shear"}).Status, 0);
+    EXPECT_EQ(ReadFileBytes(saved), ReadFileBytes(Path("cli_shear.flt")));
+
+    tool->SaveVyAction->trigger();
+    EXPECT_EQ(LastError(), QStringLiteral("compute Vy first"));
+    frame->Dialogs.Clear();
+    frame->Dialogs.QueueFile(frame->File("mask"));
+    tool->SaveMaskAction->trigger(); // ".bmp" follows the filter
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList());
+    EXPECT_EQ(TGrayImage(Path("mask.bmp")).Width, 24);
+}
+
+// A missing field names its path; text that is not a number, and a mask picture that does not fit
+// the field, are refused and leave no result; a fitting mask picture keeps its black points out.
+TEST_F(StrainTool, MissingFieldsBadNumbersAndMaskPictures) {
+    tool->WorkingDirLabel->setText(QString::fromStdString(frame->Dir.Path().string()));
+    tool->UFieldEdit->setText(QStringLiteral("missing.flt"));
+    tool->UxAction->trigger();
+    EXPECT_EQ(LastError().toStdString(), Path("missing.flt") + ": not exists");
+
+    WriteField("u.flt", 30, 20, [](int x, int) { return 0.01f * x; });
+    tool->UFieldEdit->setText(QStringLiteral("u.flt"));
+    tool->MaskValueCheckBox->setChecked(true);
+    tool->MaskValueEdit->setText(QStringLiteral("abc"));
+    tool->UxAction->trigger();
+    EXPECT_EQ(LastError(), QStringLiteral("'abc' is not a valid floating point value"));
+    EXPECT_EQ(tool->Result(StrainComponent::Ux), nullptr);
+    tool->MaskValueCheckBox->setChecked(false);
+
+    MakeGreyPicture(31, 20, [](int, int) { return 255; })->SaveBmp(Path("wide.bmp"));
+    MakeGreyPicture(30, 20, [](int x, int) { return x < 10 ? 0 : 255; })->SaveBmp(Path("mask.bmp"));
+    tool->UseMaskFileCheckBox->setChecked(true);
+    Open(tool->OpenMaskFileAction, "wide.bmp");
+    EXPECT_EQ(tool->MaskFileEdit->text(), QStringLiteral("wide.bmp"));
+    EXPECT_EQ(Window(" Mask File")->Bitmap().size(), QSize(31, 20));
+    tool->UxAction->trigger();
+    EXPECT_TRUE(LastError().contains(QStringLiteral("wide.bmp"))) << LastError().toStdString();
+    EXPECT_EQ(tool->Result(StrainComponent::Ux), nullptr);
+
+    Open(tool->OpenMaskFileAction, "mask.bmp");
+    tool->UxAction->trigger();
+    const TFloatImage* ux = tool->Result(StrainComponent::Ux);
+    ASSERT_NE(ux, nullptr);
+    EXPECT_EQ(ux->GetPixel(5, 5), 0.0f);
+    EXPECT_NEAR(ux->GetPixel(10, 5), 0.01f, 1e-6f); // one-sided at the mask's edge
+    EXPECT_NEAR(ux->GetPixel(20, 5), 0.01f, 1e-6f);
+}
+
+} // namespace
+} // namespace corvane
