@@ -124,8 +124,8 @@ HistogramReadout RangeReadout(const HistogramStatistics& s, std::int32_t from, s
 
 std::int32_t HistogramBarTop(std::int32_t count, std::int32_t maxCount, std::int32_t height) {
     const double h1 = static_cast<double>(height - 1);
-    const double top =
-        h1 - std::log(static_cast<double>(count) + 1.0) * h1 / std::log(static_cast<double>(maxCount) + 2.0);
+    const double top = h1 - std::log(static_cast<double>(count) + 1.0) * h1 /
+                                std::log(static_cast<double>(std::max(maxCount, 1)) + 2.0);
     return static_cast<std::int32_t>(top);
 }
 

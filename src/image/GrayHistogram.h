@@ -62,6 +62,7 @@ HistogramReadout RangeReadout(const HistogramStatistics& statistics, std::int32_
 
 /// The top row of the plot's bar of a count on the logarithmic scale of a plot height rows high:
 /// trunc((h - 1) - ln(count + 1) * (h - 1) / ln(maxCount + 2)); the bar runs down to row h - 1.
+/// maxCount is taken as at least 1. The simple segmentation window draws its bars with it too.
 std::int32_t HistogramBarTop(std::int32_t count, std::int32_t maxCount, std::int32_t height);
 
 } // namespace corvane

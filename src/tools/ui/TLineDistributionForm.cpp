@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QButtonGroup>
 #include <QFile>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -43,6 +44,10 @@ TLineDistributionForm::TLineDistributionForm(TMainForm& mainForm)
     : TToolForm(mainForm, {.Name = "LineDistributionForm",
                            .Title = QStringLiteral("Section"),
                            .ShowCommand = "LineDistributionAction",
+                           .LockedCommands = {},
+                           .GuardsDocuments = false,
+                           .RoleWindows = {},
+                           .CloseRolesOnHide = false,
                            .HasCloseButton = false}) {
     LineDistributionImage = Named(new QLabel(this), "LineDistributionImage");
     LineDistributionImage->setFixedSize(PlotWidth, PlotHeight);
@@ -170,6 +175,10 @@ std::optional<QString> TLineDistributionForm::AskSaveName(const QString& filter,
     request.ConfirmOverwrite = true;
     const auto chosen = dialogs_.SaveFile(request);
     if (!chosen) return std::nullopt;
+    // The data filter lists two patterns ("*.dat;*.data"), for which the dialog adds no extension
+    // of its own; a bare name chosen under the first filter still gets the default one.
+    if (chosen->FilterIndex == 1 && QFileInfo(chosen->FileName).suffix().isEmpty())
+        return chosen->FileName + defaultExt.mid(1);
     return chosen->FileName;
 }
 
