@@ -52,6 +52,7 @@ TReSetCoordinateForm::TReSetCoordinateForm(IDialogs& dialogs, TWorkbenchSettings
     fields->addWidget(MaxNxEdit, 0, 1);
     fields->addWidget(labelY, 1, 0);
     fields->addWidget(MaxNyEdit, 1, 1);
+    fields->setColumnMinimumWidth(1, 260); // room for the whole caption in the title bar
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(BitBtn1);
