@@ -4,7 +4,8 @@ namespace corvane::ui {
 
 class TMainForm;
 
-/// Makes the inspection tool windows (histogram, line distribution, median filter, coordinate size) of the frame once, at start-up.
+/// Makes the inspection tool windows (histogram, line distribution, median filter, coordinate size) of the
+/// frame once, at start-up.
 void CreateInspectionTools(TMainForm& mainForm);
 
 } // namespace corvane::ui

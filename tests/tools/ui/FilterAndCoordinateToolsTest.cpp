@@ -1,0 +1,145 @@
+// The "Filter" and "Resize the Encode Coordinate System" dialogs run from the frame's commands, as
+// a user runs them: the active window filtered in place, the stored range of new windows.
+#include <QAction>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSlider>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "app/ToolWindows.h"
+#include "image/MedianFilterTool.h"
+#include "image/TGrayImage.h"
+#include "shell/TMDIChildForm.h"
+#include "shell/TWorkbenchSettings.h"
+#include "support/GreyPictures.h"
+#include "support/ui/TestMainForm.h"
+#include "tools/ui/TFilterForm.h"
+#include "tools/ui/TLineDistributionForm.h"
+#include "tools/ui/TReSetCoordinateForm.h"
+
+namespace corvane {
+namespace {
+
+using Kind = test::ScriptedDialogs::Kind;
+
+// A texture with isolated salt pixels, which every median window removes differently.
+int Noisy(int x, int y) {
+    return (x * 31 + y * 17) % 23 == 0 ? 255 : (x * 3 + y * 5) % 120;
+}
+
+std::vector<std::uint8_t> Pixels(const ui::TMDIChildForm& window) {
+    std::unique_ptr<TGrayImage> gray;
+    window.GetGrayImage(gray);
+    return {gray->Data, gray->Data + gray->Size};
+}
+
+std::vector<std::uint8_t> Pixels(const TGrayImage& image) {
+    return {image.Data, image.Data + image.Size};
+}
+
+class InspectionDialogs : public test::FrameTest {
+  protected:
+    InspectionDialogs() { ui::CreateToolWindows(*frame->Form); }
+    ~InspectionDialogs() override { frame->Destroy(); }
+
+    QString File(const char* name) const { return frame->File(QString::fromLatin1(name)); }
+    ui::TMDIChildForm& Open(const char* name, const std::function<int(int, int)>& grey = Noisy) {
+        test::MakeGreyPicture(60, 50, grey)->SaveBmp(File(name).toStdString());
+        frame->TriggerWithFile("FileOpenAction", File(name));
+        return frame->Active();
+    }
+    // Runs "Filter..." with the track bar at position, closed with OK (or Cancel).
+    void Filter(int position, bool ok = true) {
+        frame->Dialogs.QueueModal([=](QDialog& dialog) {
+            auto& form = dynamic_cast<ui::TFilterForm&>(dialog);
+            form.MedianFilterTrackBar->setValue(position);
+            EXPECT_EQ(form.TrackBarValueLabel->text(), QString::number(position));
+            (ok ? form.BitBtn1 : form.BitBtn2)->click();
+            return form.result();
+        });
+        frame->Trigger("FilterAction");
+    }
+    // Runs "Coordinate Size": checks the values shown, enters x and y, presses OK; the result code.
+    int Coordinates(const QString& shownX, const QString& x, const QString& y) {
+        int result = -1;
+        frame->Dialogs.QueueModal([&](QDialog& dialog) {
+            auto& form = dynamic_cast<ui::TReSetCoordinateForm&>(dialog);
+            EXPECT_EQ(form.MaxNxEdit->text(), shownX);
+            form.MaxNxEdit->setText(x);
+            form.MaxNyEdit->setText(y);
+            form.BitBtn1->click();
+            result = form.result();
+            return result;
+        });
+        frame->Trigger("ModifyCoordinateSizeAction");
+        return result;
+    }
+    std::pair<int, int> Stored() const {
+        int x = 0, y = 0;
+        frame->Form->Settings().ReadEncodeCoordinate(x, y);
+        return {x, y};
+    }
+};
+
+// Position 4 filters the window in place with a 5 x 5 window, and the picture saved from the window
+// equals what `corvane-cli median --size 4` writes.
+TEST_F(InspectionDialogs, TrackBarFourFiltersFiveByFiveAndSavesAsTheVerb) {
+    ui::TMDIChildForm& window = Open("noisy.bmp");
+    Filter(4);
+    TGrayImage expected(File("noisy.bmp").toStdString());
+    ApplyMedianFilterTool(expected, 4);
+    EXPECT_EQ(Pixels(window), Pixels(expected));
+    TGrayImage threeByThree(File("noisy.bmp").toStdString());
+    ApplyMedianFilterTool(threeByThree, 3);
+    EXPECT_NE(Pixels(window), Pixels(threeByThree));
+
+    expected.SaveToFile(File("verb.bmp").toStdString());
+    frame->TriggerWithFile("FileSaveAsAction", File("window.bmp"));
+    EXPECT_EQ(test::ReadFileBytes(File("window.bmp").toStdString()),
+              test::ReadFileBytes(File("verb.bmp").toStdString()));
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
+}
+
+// Position 1 and Cancel leave the picture as it was; without a window no dialog is shown.
+TEST_F(InspectionDialogs, PositionOneAndCancelLeaveThePicture) {
+    frame->Trigger("FilterAction"); // an unscripted dialog would fail the test
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Modal), 0);
+    ui::TMDIChildForm& window = Open("noisy.bmp");
+    const auto before = Pixels(window);
+    Filter(1);
+    EXPECT_EQ(Pixels(window), before);
+    Filter(5, false);
+    EXPECT_EQ(Pixels(window), before);
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Modal), 2);
+}
+
+// "Max X" 20 is stored and taken by windows opened afterwards only; an entry that is not an integer
+// is reported, stores nothing and keeps the dialog open.
+TEST_F(InspectionDialogs, CoordinateSizeAffectsOnlyNewWindows) {
+    ui::TMDIChildForm& before = Open("a.bmp");
+    EXPECT_EQ(Coordinates("50", "20", "50"), QDialog::Accepted);
+    EXPECT_EQ(Stored(), std::pair(20, 50));
+    EXPECT_EQ(before.MaxX, 50);
+    ui::TMDIChildForm& after = Open("b.bmp");
+    EXPECT_EQ(std::pair(after.MaxX, after.MaxY), std::pair(20, 50));
+
+    EXPECT_NE(Coordinates("20", "7", "1.5"), QDialog::Accepted);
+    EXPECT_EQ(frame->Dialogs.Errors().size(), 1);
+    EXPECT_EQ(Stored(), std::pair(20, 50));
+}
+
+// Every command of the inspection tools is enabled once the tools exist.
+TEST_F(InspectionDialogs, CommandsAreEnabled) {
+    for (const char* name :
+         {"HistogramAction", "LineDistributionAction", "FilterAction", "ModifyCoordinateSizeAction"})
+        EXPECT_TRUE(frame->Form->Action(QString::fromLatin1(name))->isEnabled()) << name;
+    EXPECT_NE(frame->Form->findChild<ui::TLineDistributionForm*>(), nullptr);
+}
+
+} // namespace
+} // namespace corvane
