@@ -19,11 +19,13 @@ inline float WrapOnce(float d, float threshold) {
 
 } // namespace
 
-void CheckInvalidAreaSize(const TGrayImage& invalidArea, const TFloatImage& phase, const std::string& fileName) {
+void CheckInvalidAreaSize(const TGrayImage& invalidArea, const TFloatImage& phase,
+                          const std::string& fileName) {
     if (invalidArea.Width == phase.Width && invalidArea.Height == phase.Height && invalidArea.Data) return;
     throw CorvaneError((fileName.empty() ? std::string() : fileName + ": ") + "the invalid area is " +
                        std::to_string(invalidArea.Width) + " x " + std::to_string(invalidArea.Height) +
-                       ", the phase map " + std::to_string(phase.Width) + " x " + std::to_string(phase.Height));
+                       ", the phase map " + std::to_string(phase.Width) + " x " +
+                       std::to_string(phase.Height));
 }
 
 void MaskNoise(const TFloatImage& phase, TGrayImage& invalidArea, float threshold, float residueThreshold) {

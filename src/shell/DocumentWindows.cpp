@@ -132,7 +132,8 @@ void TMainForm::ActivateChild(TMDIChildForm* child) {
         RunGuarded(dialogs_, [&] { hooks->DocumentActivated(*child); });
 }
 
-// ---- Close, Close All and the Window commands ----------------------------------------------------------------------------
+// ---- Close, Close All and the Window commands
+// ----------------------------------------------------------------------------
 
 void TMainForm::CloseActionExecute() {
     RunGuarded(dialogs_, [&] {

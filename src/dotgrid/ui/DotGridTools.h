@@ -4,7 +4,8 @@ namespace corvane::ui {
 
 class TMainForm;
 
-/// Makes the dot-grid tool windows (segmentation, speckle statistics, encoding) of the frame once, at start-up.
+/// Makes the dot-grid tool windows (segmentation, speckle statistics, encoding) of the frame once, at
+/// start-up.
 void CreateDotGridTools(TMainForm& mainForm);
 
 } // namespace corvane::ui
