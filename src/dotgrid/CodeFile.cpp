@@ -22,7 +22,8 @@ class CodeScanner {
     bool Word(std::string& word) {
         SkipSpace();
         const char* start = at_;
-        while (at_ < end_ && !std::isspace(static_cast<unsigned char>(*at_))) ++at_;
+        while (at_ < end_ && !std::isspace(static_cast<unsigned char>(*at_)))
+            ++at_;
         if (at_ == start) return false;
         word.assign(start, at_);
         return true;
@@ -51,7 +52,8 @@ class CodeScanner {
     const char* at_;
     const char* end_;
     void SkipSpace() {
-        while (at_ < end_ && std::isspace(static_cast<unsigned char>(*at_))) ++at_;
+        while (at_ < end_ && std::isspace(static_cast<unsigned char>(*at_)))
+            ++at_;
     }
 };
 
@@ -95,7 +97,8 @@ TCodeFile ReadCodeFile(const std::string& name) {
     for (std::int32_t k = 0; k < file.Count; ++k) {
         std::int32_t number = 0, nx = 0, ny = 0, area = 0;
         float x = 0.0f, y = 0.0f;
-        if (!in.Int(number) || !in.Float(x) || !in.Float(y) || !in.Int(nx) || !in.Int(ny) || !in.Int(area)) break;
+        if (!in.Int(number) || !in.Float(x) || !in.Float(y) || !in.Int(nx) || !in.Int(ny) || !in.Int(area))
+            break;
         file.Coordinates->Set(nx, ny, k);
         TDotInfo& dot = file.Dots[static_cast<std::size_t>(k)];
         dot.Nx = nx;
@@ -122,8 +125,8 @@ void TDotGridEncoder::WriteCodeFile(const std::string& name) const {
     for (std::int32_t k = 0; k < FDotSum; ++k) {
         const TDotInfo& dot = FDotInfo[static_cast<std::size_t>(k)];
         if (!dot.Coded) continue;
-        out.Printf("%3d   %8.3f  %8.3f   %3d  %3d  %3d\n", k, static_cast<double>(dot.X), static_cast<double>(dot.Y),
-                   dot.Nx, dot.Ny, dot.Area);
+        out.Printf("%3d   %8.3f  %8.3f   %3d  %3d  %3d\n", k, static_cast<double>(dot.X),
+                   static_cast<double>(dot.Y), dot.Nx, dot.Ny, dot.Area);
     }
     out.Printf("%s\n", WorkImage->FileName.c_str());
     out.Commit("file open error:Can create file " + name);

@@ -16,10 +16,10 @@ namespace corvane {
 /// the picture's name. TDotGridEncoder::WriteCodeFile writes it.
 struct TCodeFile {
     std::string FileName;
-    std::string ImageName;            ///< one word: a name with blanks is read to its first blank
-    std::int32_t Count = 0;           ///< dot rows declared (and read)
+    std::string ImageName;              ///< one word: a name with blanks is read to its first blank
+    std::int32_t Count = 0;             ///< dot rows declared (and read)
     std::int32_t Width = 0, Height = 0; ///< picture size in pixels
-    std::int32_t MaxX = 0, MaxY = 0;  ///< half ranges of the coordinate system
+    std::int32_t MaxX = 0, MaxY = 0;    ///< half ranges of the coordinate system
     float ScaleX = 1.0f, ScaleY = 1.0f;
     std::int32_t Background = 0; ///< 0 for a white grid, 255 for a black grid
     /// Dots in row order, renumbered from 0 (the numbers written in the file are not kept);

@@ -18,8 +18,8 @@ class MaskCanvas final : public TPixelCanvas {
   public:
     explicit MaskCanvas(TGrayImage& mask) : mask_(mask) {}
     void PaintGrey(std::int32_t x, std::int32_t y, std::uint8_t) override {
-        mask_.Data[static_cast<std::size_t>(y) * static_cast<std::size_t>(mask_.Width) + static_cast<std::size_t>(x)] =
-            255;
+        mask_.Data[static_cast<std::size_t>(y) * static_cast<std::size_t>(mask_.Width) +
+                   static_cast<std::size_t>(x)] = 255;
     }
     void DrawImage(const TGrayImage&) override {}
 
@@ -44,7 +44,8 @@ TDotLabel TDotGridEncoder::LabelOf(std::int32_t k) const {
     if (dot.Coded)
         std::snprintf(text, sizeof text, "%d(%d,%d)", k, dot.Nx, dot.Ny);
     else
-        std::snprintf(text, sizeof text, "%d(%5.2f,%5.2f)", k, static_cast<double>(dot.X), static_cast<double>(dot.Y));
+        std::snprintf(text, sizeof text, "%d(%5.2f,%5.2f)", k, static_cast<double>(dot.X),
+                      static_cast<double>(dot.Y));
     return {k, static_cast<std::int32_t>(dot.X), static_cast<std::int32_t>(dot.Y), text};
 }
 
@@ -88,14 +89,16 @@ TCodeView TDotGridEncoder::ShowCodes() {
     TCodeView view;
     MarkUncoded(&view);
     view.Labels.clear();
-    for (std::int32_t k = 0; k < FDotSum; ++k) view.Labels.push_back(LabelOf(k));
+    for (std::int32_t k = 0; k < FDotSum; ++k)
+        view.Labels.push_back(LabelOf(k));
     return view;
 }
 
 TCodeView TDotGridEncoder::MoveOrigin(std::int32_t k) {
     if (k < 0 || k >= FDotSum || !FDotInfo[static_cast<std::size_t>(k)].Coded)
         throw CorvaneError("this grid are not encoded, Encode this grid first !");
-    const std::int32_t nx0 = FDotInfo[static_cast<std::size_t>(k)].Nx, ny0 = FDotInfo[static_cast<std::size_t>(k)].Ny;
+    const std::int32_t nx0 = FDotInfo[static_cast<std::size_t>(k)].Nx,
+                       ny0 = FDotInfo[static_cast<std::size_t>(k)].Ny;
     for (std::int32_t j = 0; j < FDotSum; ++j) {
         TDotInfo& dot = FDotInfo[static_cast<std::size_t>(j)];
         if (!dot.Coded) continue;

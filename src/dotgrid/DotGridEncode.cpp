@@ -50,8 +50,10 @@ TCodeView Encode(TEncodeSession& session, const TGrayImage& picture, const TEnco
                     "Can not automaticly find origin\nYou Should Point it, \"use Direct Set Origin\"");
             }
         } else {
-            const std::int32_t neighbours[4] = {session.Slots[1], session.Slots[2], session.Slots[3], session.Slots[4]};
-            origin = session.Encoder->SetOriginDirect(session.Slots[0], neighbours, options.OriginNx, options.OriginNy);
+            const std::int32_t neighbours[4] = {session.Slots[1], session.Slots[2], session.Slots[3],
+                                                session.Slots[4]};
+            origin = session.Encoder->SetOriginDirect(session.Slots[0], neighbours, options.OriginNx,
+                                                      options.OriginNy);
             if (origin < 0) throw CorvaneError("You give the wrong ORIGIN(starting grid)");
         }
     }

@@ -19,12 +19,12 @@ enum class TOriginMode : std::int32_t {
 
 /// The encode window's controls.
 struct TEncodeOptions {
-    std::int32_t LeastArea = 100;                         ///< "The Least Grid Area"
-    TOriginMethod Method = TOriginMethod::CenterGridDot;  ///< "Automatic Choose Origin Method"
-    bool WhiteGrid = true;                                ///< "White Grid"
-    float PitchX = 0.0f, PitchY = 0.0f;                   ///< "Set dx dy": DxEdit, DyEdit
-    std::int32_t OriginNx = 0, OriginNy = 0;              ///< "Set Origin": indices of the direct origin
-    std::int32_t MaxX = 50, MaxY = 50;                    ///< the window's coordinate range ("Max X", "Max Y")
+    std::int32_t LeastArea = 100;                        ///< "The Least Grid Area"
+    TOriginMethod Method = TOriginMethod::CenterGridDot; ///< "Automatic Choose Origin Method"
+    bool WhiteGrid = true;                               ///< "White Grid"
+    float PitchX = 0.0f, PitchY = 0.0f;                  ///< "Set dx dy": DxEdit, DyEdit
+    std::int32_t OriginNx = 0, OriginNy = 0;             ///< "Set Origin": indices of the direct origin
+    std::int32_t MaxX = 50, MaxY = 50;                   ///< the window's coordinate range ("Max X", "Max Y")
 };
 
 /// What a document window keeps for encoding.

@@ -17,7 +17,9 @@ namespace {
 constexpr std::int32_t kLookupLimit = 50;
 
 /// The search box half-width for a step or pitch of length: 0.45 of it.
-float Tolerance(float length) { return static_cast<float>(0.45 * length); }
+float Tolerance(float length) {
+    return static_cast<float>(0.45 * length);
+}
 
 } // namespace
 
@@ -54,7 +56,9 @@ std::int32_t TDotGridEncoder::NearestOther(std::int32_t k) const {
     return found;
 }
 
-std::int32_t TDotGridEncoder::NearestInBox(float x, float y) const { return index_.NearestInBox(x, y, TolX, TolY); }
+std::int32_t TDotGridEncoder::NearestInBox(float x, float y) const {
+    return index_.NearestInBox(x, y, TolX, TolY);
+}
 
 std::int32_t TDotGridEncoder::OriginByMethod(TOriginMethod method) const {
     if (FDotSum < 1) return -1;
@@ -79,7 +83,8 @@ std::int32_t TDotGridEncoder::OriginByMethod(TOriginMethod method) const {
         return NearestToPoint(sumX / static_cast<float>(FDotSum), sumY / static_cast<float>(FDotSum));
     }
     case TOriginMethod::CenterImageDot:
-        return NearestToPoint(static_cast<float>(WorkImage->Width / 2), static_cast<float>(WorkImage->Height / 2));
+        return NearestToPoint(static_cast<float>(WorkImage->Width / 2),
+                              static_cast<float>(WorkImage->Height / 2));
     }
     return -1;
 }
@@ -115,7 +120,8 @@ std::int32_t TDotGridEncoder::FindOriginAuto(TOriginMethod method) {
     if (p < 0) return -1;
     neighbours[f > 0 ? (d + 1) % 4 : (d + 3) % 4] = p;
     const TDotInfo& perpendicular = FDotInfo[static_cast<std::size_t>(p)];
-    Ratio = d % 2 == 0 ? std::fabs((perpendicular.Y - origin.Y) / dx) : std::fabs(dy / (perpendicular.X - origin.X));
+    Ratio = d % 2 == 0 ? std::fabs((perpendicular.Y - origin.Y) / dx)
+                       : std::fabs(dy / (perpendicular.X - origin.X));
     neighbours[(d + 2) % 4] = NearestInBox(origin.X - dx, origin.Y - dy);
     if (f < 0)
         neighbours[(d + 1) % 4] = NearestInBox(origin.X - Ratio * dy, origin.Y + Ratio * dx);
@@ -150,8 +156,8 @@ std::int32_t TDotGridEncoder::FindOriginWithRatio(TOriginMethod method, float ra
     return o;
 }
 
-std::int32_t TDotGridEncoder::SetOriginDirect(std::int32_t origin, const std::int32_t neighbours[4], std::int32_t nx,
-                                              std::int32_t ny) {
+std::int32_t TDotGridEncoder::SetOriginDirect(std::int32_t origin, const std::int32_t neighbours[4],
+                                              std::int32_t nx, std::int32_t ny) {
     IndexDots();
     if (origin < 0 || origin >= FDotSum) return -1;
     for (std::int32_t i = 0; i < 4; ++i)
@@ -169,7 +175,8 @@ std::int32_t TDotGridEncoder::SetOriginDirect(std::int32_t origin, const std::in
     return origin;
 }
 
-void TDotGridEncoder::Assign(std::int32_t k, const std::int32_t neighbours[4], std::int32_t nx, std::int32_t ny) {
+void TDotGridEncoder::Assign(std::int32_t k, const std::int32_t neighbours[4], std::int32_t nx,
+                             std::int32_t ny) {
     if (k < 0) return;
     TDotInfo& dot = FDotInfo[static_cast<std::size_t>(k)];
     dot.Nx = nx;
@@ -200,7 +207,8 @@ void TDotGridEncoder::ResetCodes() {
     for (TDotInfo& dot : FDotInfo) {
         dot.Nx = dot.Ny = 0;
         dot.Neted = dot.Coded = false;
-        for (std::int32_t& n : dot.Neighbour) n = -1;
+        for (std::int32_t& n : dot.Neighbour)
+            n = -1;
     }
     Coordinates = std::make_unique<TCoordinateSystem>(MaxX, MaxY);
     Selected = -1;
@@ -273,7 +281,8 @@ void TDotGridEncoder::EncodeAll(std::int32_t origin) {
     std::vector<std::int64_t> pending;
     pending.reserve(static_cast<std::size_t>(FDotSum) * 3 + 4);
     const std::int64_t from4 = static_cast<std::int64_t>(origin) * 4;
-    for (const std::int32_t d : {3, 1, 2, 0}) pending.push_back(from4 + d);
+    for (const std::int32_t d : {3, 1, 2, 0})
+        pending.push_back(from4 + d);
     try {
         while (!pending.empty()) {
             const std::int64_t next = pending.back();

@@ -24,7 +24,8 @@ void ThetaR(float dx, float dy, float& theta, float& r) {
 
 void WriteMatchResult(const std::string& name, TCodeMatch& match, TMatchResultLayout layout, bool changeY) {
     match.ChangeY = changeY;
-    const bool polar = layout == TMatchResultLayout::XYThetaR || layout == TMatchResultLayout::IndexXYThetaR ||
+    const bool polar = layout == TMatchResultLayout::XYThetaR ||
+                       layout == TMatchResultLayout::IndexXYThetaR ||
                        layout == TMatchResultLayout::NxNyXYThetaR;
     const TCodeFile& initial = match.Files[0];
     AtomicTextFile out(name);
@@ -73,8 +74,8 @@ void WriteMatchResult(const std::string& name, TCodeMatch& match, TMatchResultLa
             out.Printf("%5d  %10.3f  %10.3f  %10.3f  %10.3f\n", i, x, y, thetaOut, static_cast<double>(r));
             break;
         case TMatchResultLayout::NxNyXYDxDy:
-            out.Printf("%5d  %5d   %10.3f  %10.3f  %10.3f  %10.3f\n", dot.Nx, dot.Ny, x, y, static_cast<double>(dx),
-                       dyOut);
+            out.Printf("%5d  %5d   %10.3f  %10.3f  %10.3f  %10.3f\n", dot.Nx, dot.Ny, x, y,
+                       static_cast<double>(dx), dyOut);
             break;
         case TMatchResultLayout::NxNyXYThetaR:
             out.Printf("%5d  %5d   %10.3f  %10.3f  %10.3f  %10.3f\n", dot.Nx, dot.Ny, x, y, thetaOut,

@@ -8,14 +8,14 @@ class TCodeMatch;
 
 /// The eight column layouts of "Select Result Type", in the order of its list.
 enum class TMatchResultLayout : std::int32_t {
-    XYThetaR = 0,       ///< "x y  Theta  R"
-    XYDxDy = 1,         ///< "x y  dx     dy"
-    XYDx = 2,           ///< "x y  dx"
-    XYDy = 3,           ///< "x y  dy"
-    IndexXYDxDy = 4,    ///< "index x y dx   dy"
-    IndexXYThetaR = 5,  ///< "index x y Theta R"
-    NxNyXYDxDy = 6,     ///< "nx ny x y dx   dy"
-    NxNyXYThetaR = 7,   ///< "nx ny x y Theta R"
+    XYThetaR = 0,      ///< "x y  Theta  R"
+    XYDxDy = 1,        ///< "x y  dx     dy"
+    XYDx = 2,          ///< "x y  dx"
+    XYDy = 3,          ///< "x y  dy"
+    IndexXYDxDy = 4,   ///< "index x y dx   dy"
+    IndexXYThetaR = 5, ///< "index x y Theta R"
+    NxNyXYDxDy = 6,    ///< "nx ny x y dx   dy"
+    NxNyXYThetaR = 7,  ///< "nx ny x y Theta R"
 };
 
 /// The list texts of "Select Result Type", indexed by layout.

@@ -71,11 +71,13 @@ void TNearestDotIndex::Build(const TDotInfo* dots, std::int32_t count) {
         cellOf[static_cast<std::size_t>(k)] = c;
         ++start_[static_cast<std::size_t>(c) + 1];
     }
-    for (std::size_t c = 0; c < cells; ++c) start_[c + 1] += start_[c];
+    for (std::size_t c = 0; c < cells; ++c)
+        start_[c + 1] += start_[c];
     members_.resize(static_cast<std::size_t>(count_));
     std::vector<std::int32_t> next(start_.begin(), start_.end() - 1);
     for (std::int32_t k = 0; k < count_; ++k) // ascending numbers within each cell
-        members_[static_cast<std::size_t>(next[static_cast<std::size_t>(cellOf[static_cast<std::size_t>(k)])]++)] = k;
+        members_[static_cast<std::size_t>(
+            next[static_cast<std::size_t>(cellOf[static_cast<std::size_t>(k)])]++)] = k;
     linear_ = false;
 }
 

@@ -35,7 +35,7 @@ class TNearestDotIndex {
     double minX_ = 0, minY_ = 0, cell_ = 1;
     std::int32_t columns_ = 0, rows_ = 0;
     bool linear_ = true; ///< no grid (no dots, or a centroid far outside any picture): plain scan
-    std::vector<std::int32_t> start_; ///< first entry of each cell in members_, plus an end mark
+    std::vector<std::int32_t> start_;   ///< first entry of each cell in members_, plus an end mark
     std::vector<std::int32_t> members_; ///< dot numbers, cell by cell, ascending within a cell
 };
 

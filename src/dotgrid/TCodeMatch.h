@@ -16,12 +16,12 @@ struct TMatchDisplacement {
 /// The dot-by-dot match of an initial and a deformed code file through their grid indices.
 class TCodeMatch {
   public:
-    bool ChangeY = true;              ///< "Change Y axis" of the last save
-    TCodeFile Files[2];               ///< 0: initial, 1: deformed
-    std::int32_t Width = 0, Height = 0; ///< picture size of the deformed file (read last)
+    bool ChangeY = true;                         ///< "Change Y axis" of the last save
+    TCodeFile Files[2];                          ///< 0: initial, 1: deformed
+    std::int32_t Width = 0, Height = 0;          ///< picture size of the deformed file (read last)
     std::int32_t CommonMaxX = 0, CommonMaxY = 0; ///< the smaller half ranges of the two files
-    std::vector<std::int32_t> Pairs;  ///< per match, the initial file's row number
-    std::vector<TMatchDisplacement> Results; ///< per match
+    std::vector<std::int32_t> Pairs;             ///< per match, the initial file's row number
+    std::vector<TMatchDisplacement> Results;     ///< per match
     std::int32_t MatchCount = 0;
 
     /// Reads the initial file, then the deformed one (ReadCodeFile's messages), and matches them.

@@ -22,10 +22,11 @@ using test::ErrorText;
 /// An encoder over a blank picture whose dot table is the given centres, numbered in their order
 /// (every dot of area 50, the one at bigDot of area 60).
 std::unique_ptr<TDotGridEncoder> EncoderOver(const std::vector<DotCentre>& centres, std::int32_t width,
-                                             std::int32_t height, std::int32_t maxX = 50, std::int32_t maxY = 50,
-                                             std::int32_t bigDot = -1) {
+                                             std::int32_t height, std::int32_t maxX = 50,
+                                             std::int32_t maxY = 50, std::int32_t bigDot = -1) {
     TGrayImage blank(nullptr, width, height);
-    auto encoder = std::make_unique<TDotGridEncoder>(blank, TDotGridEncoderOptions{.MaxX = maxX, .MaxY = maxY});
+    auto encoder =
+        std::make_unique<TDotGridEncoder>(blank, TDotGridEncoderOptions{.MaxX = maxX, .MaxY = maxY});
     encoder->PauseMs = 0;
     for (std::size_t k = 0; k < centres.size(); ++k) {
         TDotInfo dot;
@@ -40,12 +41,14 @@ std::unique_ptr<TDotGridEncoder> EncoderOver(const std::vector<DotCentre>& centr
 }
 
 /// Small deterministic offsets, so no two distances of the lattice are exactly equal.
-DotCentre Jitter(double x, double y) { return {0.6 * std::sin(0.37 * x + 0.11 * y), 0.6 * std::cos(0.23 * x - 0.19 * y)}; }
+DotCentre Jitter(double x, double y) {
+    return {0.6 * std::sin(0.37 * x + 0.11 * y), 0.6 * std::cos(0.23 * x - 0.19 * y)};
+}
 
 /// Checks that dot (column c, row r) of a columns-wide lattice got its offset from the origin
 /// dot (c0, r0), ny counted upwards; skips the listed lattice positions.
-void ExpectLatticeCodes(const TDotGridEncoder& encoder, std::int32_t columns, std::int32_t rows, std::int32_t c0,
-                        std::int32_t r0, const std::set<std::int32_t>& skipped = {}) {
+void ExpectLatticeCodes(const TDotGridEncoder& encoder, std::int32_t columns, std::int32_t rows,
+                        std::int32_t c0, std::int32_t r0, const std::set<std::int32_t>& skipped = {}) {
     std::int32_t k = 0;
     for (std::int32_t p = 0; p < columns * rows; ++p) {
         if (skipped.count(p)) continue;
@@ -80,14 +83,16 @@ TEST(DotGridEncoding, SquareLatticeGetsItsOffsetsWithNyUpwards) {
 TEST(DotGridEncoding, OriginMethods) {
     // 7 dots: "Center Index Dot" is number 3, "Max Area" the larger dot 5, "Center Image Dot" the
     // one nearest to (width / 2, height / 2) = (50, 40) with integer halves of 101 x 81.
-    const std::vector<DotCentre> centres = {{10, 10}, {30, 10}, {70, 10}, {90, 70}, {49.6f, 40.2f}, {20, 60}, {80, 40}};
+    const std::vector<DotCentre> centres = {{10, 10},       {30, 10}, {70, 10}, {90, 70},
+                                            {49.6f, 40.2f}, {20, 60}, {80, 40}};
     auto encoder = EncoderOver(centres, 101, 81, 50, 50, 5);
     EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::CenterIndexDot), 3);
     EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::MaxArea), 5);
     EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::CenterImageDot), 4);
     // Mean of the centroids (49.94, 32.89): dot 4 again.
     EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::CenterGridDot), 4);
-    for (TDotInfo& dot : encoder->FDotInfo) dot.Area = 0;
+    for (TDotInfo& dot : encoder->FDotInfo)
+        dot.Area = 0;
     EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::MaxArea), -1);
 }
 
@@ -121,7 +126,8 @@ TEST(DotGridEncoding, TiesGoToTheLowerNumberAndTheIndexAgreesWithTheLinearScan) 
         const float x = std::round(point(rng) * 4.0f) / 4.0f, y = std::round(point(rng) * 4.0f) / 4.0f;
         const float tx = std::round(tolerance(rng) * 4.0f) / 4.0f, ty = q % 7 == 0 ? 60.0f : tolerance(rng);
         ASSERT_EQ(index.NearestInBox(x, y, tx, ty),
-                  TNearestDotIndex::NearestInBoxLinear(dots.data(), static_cast<std::int32_t>(dots.size()), x, y, tx, ty))
+                  TNearestDotIndex::NearestInBoxLinear(dots.data(), static_cast<std::int32_t>(dots.size()), x,
+                                                       y, tx, ty))
             << x << " " << y << " " << tx << " " << ty;
     }
     EXPECT_EQ(index.NearestInBox(10, 10, std::nanf(""), 1.0f), -1);
@@ -262,7 +268,8 @@ TEST(DotGridEncoding, OriginModesMoveOnAfterFailuresAndBackAfterSuccess) {
     auto noVertical = session.Slots;
     noVertical[2] = noVertical[4] = -1;
     std::swap(session.Slots, noVertical);
-    EXPECT_EQ(ErrorText([&] { Encode(session, picture, options); }), "You give the wrong ORIGIN(starting grid)");
+    EXPECT_EQ(ErrorText([&] { Encode(session, picture, options); }),
+              "You give the wrong ORIGIN(starting grid)");
     EXPECT_EQ(session.Mode, TOriginMode::Direct);
     std::swap(session.Slots, noVertical);
     options.OriginNx = 3;
@@ -327,8 +334,10 @@ TEST(DotGridEncoding, PickSelectMoveOriginAndModifyCoordinate) {
     EXPECT_EQ(encoder.UncodedCount, 1); // dot 29 is no longer neted: red in the view
     EXPECT_EQ(moved.Red->Data[static_cast<std::size_t>(100) * 170 + 145], 255);
     encoder.FDotInfo[4].Coded = false;
-    EXPECT_EQ(ErrorText([&] { encoder.MoveOrigin(4); }), "this grid are not encoded, Encode this grid first !");
-    EXPECT_EQ(ErrorText([&] { encoder.MoveOrigin(-1); }), "this grid are not encoded, Encode this grid first !");
+    EXPECT_EQ(ErrorText([&] { encoder.MoveOrigin(4); }),
+              "this grid are not encoded, Encode this grid first !");
+    EXPECT_EQ(ErrorText([&] { encoder.MoveOrigin(-1); }),
+              "this grid are not encoded, Encode this grid first !");
 }
 
 } // namespace

@@ -5,8 +5,9 @@
 
 namespace corvane::test {
 
-std::vector<std::uint8_t> RenderDots(std::int32_t width, std::int32_t height, const std::vector<DotCentre>& centres,
-                                     double radius, double dotLevel, double backgroundLevel) {
+std::vector<std::uint8_t> RenderDots(std::int32_t width, std::int32_t height,
+                                     const std::vector<DotCentre>& centres, double radius, double dotLevel,
+                                     double backgroundLevel) {
     std::vector<double> coverage(static_cast<std::size_t>(width) * height, 0.0);
     constexpr int kSamples = 8;
     const double r2 = radius * radius;
@@ -50,6 +51,24 @@ std::vector<DotCentre> LatticeCentres(double originX, double originY, double pit
             }
         }
     return centres;
+}
+
+DotLatticePair MakeDotLatticePair() {
+    DotLatticePair pair;
+    auto displacement = [](double x, double y) {
+        return DotCentre{1.8 + 0.006 * (x - 150) - 0.003 * (y - 120),
+                         -1.1 + 0.004 * (y - 120) + 0.002 * (x - 150)};
+    };
+    pair.Centres = LatticeCentres(32, 28, 21, 24, pair.Columns, pair.Rows);
+    std::vector<DotCentre> moved;
+    for (const DotCentre& c : pair.Centres) {
+        const DotCentre d = displacement(c.X, c.Y);
+        pair.Displacements.push_back(d);
+        moved.push_back({c.X + d.X, c.Y + d.Y});
+    }
+    pair.Initial = RenderDots(pair.Width, pair.Height, pair.Centres, 6.0, 220, 20);
+    pair.Deformed = RenderDots(pair.Width, pair.Height, moved, 6.0, 220, 20);
+    return pair;
 }
 
 } // namespace corvane::test

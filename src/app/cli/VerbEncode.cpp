@@ -19,8 +19,10 @@ int RunEncode(CliArgs& args) {
         throw UsageError("--segment: '" + *segment + "' is neither simple nor adaptive");
     const std::optional<std::string> threshold = args.Value("--threshold");
     const std::optional<std::string> window = args.Value("--window");
-    if (threshold && (!segment || *segment != "simple")) throw UsageError("--threshold belongs to --segment simple");
-    if (window && (!segment || *segment != "adaptive")) throw UsageError("--window belongs to --segment adaptive");
+    if (threshold && (!segment || *segment != "simple"))
+        throw UsageError("--threshold belongs to --segment simple");
+    if (window && (!segment || *segment != "adaptive"))
+        throw UsageError("--window belongs to --segment adaptive");
     const std::string origin = args.Value("--origin").value_or("auto");
     if (origin != "auto" && origin != "ratio" && origin != "direct")
         throw UsageError("--origin: '" + origin + "' is not auto, ratio or direct");
@@ -40,7 +42,8 @@ int RunEncode(CliArgs& args) {
     if (range) {
         options.MaxX = (*range)[0];
         options.MaxY = (*range)[1];
-        if (options.MaxX < 0 || options.MaxY < 0) throw UsageError("--max: the half ranges must not be negative");
+        if (options.MaxX < 0 || options.MaxY < 0)
+            throw UsageError("--max: the half ranges must not be negative");
     }
 
     TGrayImage image(input);

@@ -11,7 +11,8 @@ namespace {
 int RunMatch(CliArgs& args) {
     const std::string output = args.Output();
     const int layout = args.Int("--layout", 1);
-    if (layout < 0 || layout > 7) throw UsageError("--layout: " + std::to_string(layout) + " is not one of 0..7");
+    if (layout < 0 || layout > 7)
+        throw UsageError("--layout: " + std::to_string(layout) + " is not one of 0..7");
     const bool change = args.Flag("--change-y");
     const bool keep = args.Flag("--keep-y");
     if (change && keep) throw UsageError("--change-y and --keep-y exclude each other");
