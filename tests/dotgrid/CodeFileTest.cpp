@@ -254,7 +254,9 @@ TEST(CodeMatch, EightLayoutsHeadersAndRowsAndAnEmptyMatch) {
          "   -1      2       50.250     219.500       0.927       5.000"},
     };
     for (int layout = 0; layout < 8; ++layout) {
-        const std::string name = dir.File("r" + std::to_string(layout) + ".dat");
+        std::string file = "r";
+        file += std::to_string(layout);
+        const std::string name = dir.File(file + ".dat");
         WriteMatchResult(name, match, static_cast<TMatchResultLayout>(layout), true);
         EXPECT_EQ(ReadFileBytes(name), "grid.bmp\ngrid.bmp\nIn this " + name +
                                            ", 1 dots have been matched\n" +
