@@ -267,6 +267,8 @@ TEST(DotGridEncoding, OriginModesMoveOnAfterFailuresAndBackAfterSuccess) {
     EXPECT_EQ(session.Slots[2], 3 * 9 + 4);
     auto noVertical = session.Slots;
     noVertical[2] = noVertical[4] = -1;
+    const std::int32_t outside[4] = {session.Slots[1], 45, -1, -1}; // dot 45 does not exist
+    EXPECT_EQ(session.Encoder->SetOriginDirect(session.Slots[0], outside, 0, 0), -1);
     std::swap(session.Slots, noVertical);
     EXPECT_EQ(ErrorText([&] { Encode(session, picture, options); }),
               "You give the wrong ORIGIN(starting grid)");
