@@ -16,6 +16,8 @@ extern const Verb kUnwrapVerb;
 extern const Verb kAbsoluteVerb;
 extern const Verb kSegmentVerb;
 extern const Verb kSpeckleStatsVerb;
+extern const Verb kEncodeVerb;
+extern const Verb kMatchVerb;
 extern const Verb kStrainVerb;
 extern const Verb kSampleVerb;
 extern const Verb kHistogramVerb;
@@ -38,6 +40,8 @@ const std::vector<Verb>& Verbs() {
         kAbsoluteVerb,
         kSegmentVerb,
         kSpeckleStatsVerb,
+        kEncodeVerb,
+        kMatchVerb,
         kStrainVerb,
         kSampleVerb,
         kHistogramVerb,

@@ -1,0 +1,346 @@
+#include "dotgrid/DotGridEncode.h"
+#include "dotgrid/NearestDotIndex.h"
+#include "dotgrid/TDotGridEncoder.h"
+#include "image/TGrayImage.h"
+#include "support/DotGridPictures.h"
+#include "support/ErrorText.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <map>
+#include <random>
+#include <regex>
+#include <set>
+
+namespace corvane {
+namespace {
+
+using test::DotCentre;
+using test::ErrorText;
+
+/// An encoder over a blank picture whose dot table is the given centres, numbered in their order
+/// (every dot of area 50, the one at bigDot of area 60).
+std::unique_ptr<TDotGridEncoder> EncoderOver(const std::vector<DotCentre>& centres, std::int32_t width,
+                                             std::int32_t height, std::int32_t maxX = 50,
+                                             std::int32_t maxY = 50, std::int32_t bigDot = -1) {
+    TGrayImage blank(nullptr, width, height);
+    auto encoder =
+        std::make_unique<TDotGridEncoder>(blank, TDotGridEncoderOptions{.MaxX = maxX, .MaxY = maxY});
+    encoder->PauseMs = 0;
+    for (std::size_t k = 0; k < centres.size(); ++k) {
+        TDotInfo dot;
+        dot.X = static_cast<float>(centres[k].X);
+        dot.Y = static_cast<float>(centres[k].Y);
+        dot.Area = static_cast<std::int32_t>(k) == bigDot ? 60 : 50;
+        encoder->FDotInfo.push_back(dot);
+    }
+    encoder->FDotSum = encoder->FDotIndex = static_cast<std::int32_t>(centres.size());
+    encoder->FDotInfo.push_back({});
+    return encoder;
+}
+
+/// Small deterministic offsets, so no two distances of the lattice are exactly equal.
+DotCentre Jitter(double x, double y) {
+    return {0.6 * std::sin(0.37 * x + 0.11 * y), 0.6 * std::cos(0.23 * x - 0.19 * y)};
+}
+
+/// Checks that dot (column c, row r) of a columns-wide lattice got its offset from the origin
+/// dot (c0, r0), ny counted upwards; skips the listed lattice positions.
+void ExpectLatticeCodes(const TDotGridEncoder& encoder, std::int32_t columns, std::int32_t rows,
+                        std::int32_t c0, std::int32_t r0, const std::set<std::int32_t>& skipped = {}) {
+    std::int32_t k = 0;
+    for (std::int32_t p = 0; p < columns * rows; ++p) {
+        if (skipped.count(p)) continue;
+        const TDotInfo& dot = encoder.FDotInfo[static_cast<std::size_t>(k)];
+        const std::int32_t c = p % columns, r = p / columns;
+        EXPECT_TRUE(dot.Coded && dot.Neted) << "dot " << k;
+        EXPECT_EQ(dot.Nx, c - c0) << "dot " << k;
+        EXPECT_EQ(dot.Ny, r0 - r) << "dot " << k;
+        EXPECT_EQ(encoder.Coordinates->Get(c - c0, r0 - r), k);
+        ++k;
+    }
+}
+
+TEST(DotGridEncoding, SquareLatticeGetsItsOffsetsWithNyUpwards) {
+    // 9 x 7 dots, pitch 21 x 21 pixels, jittered; "Center Grid Dot" is the middle one (4, 3).
+    const auto centres = test::LatticeCentres(30, 25, 21, 21, 9, 7, Jitter);
+    auto encoder = EncoderOver(centres, 240, 190);
+    const std::int32_t origin = encoder->FindOriginAuto(TOriginMethod::CenterGridDot);
+    ASSERT_EQ(origin, 3 * 9 + 4);
+    EXPECT_NEAR(encoder->Ratio, 1.0f, 0.1f);
+    encoder->EncodeAll(origin);
+    ExpectLatticeCodes(*encoder, 9, 7, 4, 3);
+    EXPECT_EQ(encoder->UncodedCount, 0);
+    EXPECT_FALSE(encoder->MarkUncoded(nullptr));
+    // Neighbours point both ways: the right neighbour of the origin has the origin on its left.
+    const TDotInfo& o = encoder->FDotInfo[static_cast<std::size_t>(origin)];
+    EXPECT_EQ(o.Neighbour[0], origin + 1);
+    EXPECT_EQ(o.Neighbour[1], origin + 9); // "down" is the next row of the picture
+    EXPECT_EQ(encoder->FDotInfo[static_cast<std::size_t>(origin + 1)].Neighbour[2], origin);
+}
+
+TEST(DotGridEncoding, OriginMethods) {
+    // 7 dots: "Center Index Dot" is number 3, "Max Area" the larger dot 5, "Center Image Dot" the
+    // one nearest to (width / 2, height / 2) = (50, 40) with integer halves of 101 x 81.
+    const std::vector<DotCentre> centres = {{10, 10},       {30, 10}, {70, 10}, {90, 70},
+                                            {49.6f, 40.2f}, {20, 60}, {80, 40}};
+    auto encoder = EncoderOver(centres, 101, 81, 50, 50, 5);
+    EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::CenterIndexDot), 3);
+    EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::MaxArea), 5);
+    EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::CenterImageDot), 4);
+    // Mean of the centroids (49.94, 32.89): dot 4 again.
+    EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::CenterGridDot), 4);
+    for (TDotInfo& dot : encoder->FDotInfo)
+        dot.Area = 0;
+    EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::MaxArea), -1);
+}
+
+TEST(DotGridEncoding, TiesGoToTheLowerNumberAndTheIndexAgreesWithTheLinearScan) {
+    // Dots 1 and 2 at the same distance from (50, 50); dot 0 farther.
+    auto encoder = EncoderOver({{40, 40}, {53, 54}, {47, 46}, {54, 53}}, 100, 100);
+    EXPECT_EQ(encoder->NearestToPoint(50, 50), 1);
+    encoder->IndexDots();
+    encoder->TolX = encoder->TolY = 5.0f;
+    EXPECT_EQ(encoder->NearestInBox(50, 50), 1); // 1, 2 and 3 all lie 5 away
+    EXPECT_EQ(encoder->NearestOther(3), 1);
+    // Box edges are inclusive: dot 0 lies exactly 10 from (50, 40) in x.
+    encoder->TolX = 10.0f;
+    encoder->TolY = 0.0f;
+    EXPECT_EQ(encoder->NearestInBox(50, 40), 0);
+    encoder->TolX = 9.99f;
+    EXPECT_EQ(encoder->NearestInBox(50, 40), -1);
+
+    // Random dots on a coarse raster (many equal distances) against the plain scan.
+    std::mt19937 rng(5);
+    std::uniform_int_distribution<int> coordinate(0, 60);
+    std::vector<TDotInfo> dots(800);
+    for (TDotInfo& d : dots) {
+        d.X = static_cast<float>(coordinate(rng)) * 0.5f;
+        d.Y = static_cast<float>(coordinate(rng)) * 0.75f;
+    }
+    TNearestDotIndex index;
+    index.Build(dots.data(), static_cast<std::int32_t>(dots.size()));
+    std::uniform_real_distribution<float> point(-5.0f, 50.0f), tolerance(0.0f, 4.0f);
+    for (int q = 0; q < 4000; ++q) {
+        const float x = std::round(point(rng) * 4.0f) / 4.0f, y = std::round(point(rng) * 4.0f) / 4.0f;
+        const float tx = std::round(tolerance(rng) * 4.0f) / 4.0f, ty = q % 7 == 0 ? 60.0f : tolerance(rng);
+        ASSERT_EQ(index.NearestInBox(x, y, tx, ty),
+                  TNearestDotIndex::NearestInBoxLinear(dots.data(), static_cast<std::int32_t>(dots.size()), x,
+                                                       y, tx, ty))
+            << x << " " << y << " " << tx << " " << ty;
+    }
+    EXPECT_EQ(index.NearestInBox(10, 10, std::nanf(""), 1.0f), -1);
+}
+
+TEST(DotGridEncoding, LatticeTwiceAsTallAsWideIsAcceptedAtTheFifthThird) {
+    // Pitch 12 across, 24 down: the nearest dot is horizontal; f = 5/3 of 12 = 20 misses the row
+    // below (24) by 4 < 0.45 * 12 = 5.4, f = 4/3 misses by 8.
+    const auto centres = test::LatticeCentres(20, 20, 12, 24, 11, 7);
+    auto encoder = EncoderOver(centres, 160, 190);
+    const std::int32_t origin = encoder->FindOriginAuto(TOriginMethod::CenterGridDot);
+    ASSERT_EQ(origin, 3 * 11 + 5);
+    EXPECT_FLOAT_EQ(encoder->Ratio, 2.0f);
+    const TDotInfo& o = encoder->FDotInfo[static_cast<std::size_t>(origin)];
+    EXPECT_EQ(o.Neighbour[0], origin + 1);
+    EXPECT_EQ(o.Neighbour[1], origin + 11);
+    EXPECT_EQ(o.Neighbour[2], origin - 1);
+    EXPECT_EQ(o.Neighbour[3], origin - 11);
+    encoder->EncodeAll(origin);
+    ExpectLatticeCodes(*encoder, 11, 7, 5, 3);
+}
+
+TEST(DotGridEncoding, MissingDotIsWalkedAroundAndADisplacedDotIsLeftOutWithItsCentroid) {
+    // 10 x 8 lattice, pitch 18 x 22. Position (7, 2) is missing; the dot at (2, 6) sits half a pitch
+    // off in both directions, outside every search box.
+    std::vector<DotCentre> centres;
+    std::int32_t displaced = -1;
+    for (std::int32_t r = 0; r < 8; ++r)
+        for (std::int32_t c = 0; c < 10; ++c) {
+            if (c == 7 && r == 2) continue;
+            if (c == 2 && r == 6) displaced = static_cast<std::int32_t>(centres.size());
+            const double shift = c == 2 && r == 6 ? 0.5 : 0.0;
+            centres.push_back({15 + (c + shift) * 18, 12 + (r + shift) * 22});
+        }
+    auto encoder = EncoderOver(centres, 200, 200);
+    const std::int32_t origin = encoder->FindOriginAuto(TOriginMethod::CenterIndexDot); // (0, 4)
+    ASSERT_EQ(origin, 39);
+    encoder->EncodeAll(origin);
+    const TDotInfo& o = encoder->FDotInfo[39];
+    const std::int32_t c0 = static_cast<std::int32_t>(std::lround((o.X - 15) / 18)),
+                       r0 = static_cast<std::int32_t>(std::lround((o.Y - 12) / 22));
+    for (std::int32_t k = 0; k < encoder->FDotSum; ++k) {
+        const TDotInfo& dot = encoder->FDotInfo[static_cast<std::size_t>(k)];
+        if (k == displaced) {
+            EXPECT_FALSE(dot.Coded || dot.Neted);
+            continue;
+        }
+        const auto c = static_cast<std::int32_t>(std::lround((dot.X - 15) / 18));
+        const auto r = static_cast<std::int32_t>(std::lround((dot.Y - 12) / 22));
+        EXPECT_TRUE(dot.Neted) << k;
+        EXPECT_EQ(dot.Nx, c - c0) << k;
+        EXPECT_EQ(dot.Ny, r0 - r) << k;
+    }
+    EXPECT_EQ(encoder->Coordinates->Get(7 - c0, r0 - 2), -1);
+    TCodeView view;
+    EXPECT_TRUE(encoder->MarkUncoded(&view));
+    EXPECT_EQ(encoder->UncodedCount, 1);
+    ASSERT_EQ(view.Labels.size(), 1u);
+    EXPECT_EQ(view.Labels[0].Text, std::to_string(displaced) + "(60.00,155.00)");
+    EXPECT_EQ(view.Labels[0].X, 60);
+    EXPECT_EQ(view.Labels[0].Y, 155);
+    // Every dot labelled by "Show Codes": coded ones with their indices.
+    const TCodeView codes = encoder->ShowCodes();
+    ASSERT_EQ(codes.Labels.size(), static_cast<std::size_t>(encoder->FDotSum));
+    EXPECT_EQ(codes.Labels[39].Text, "39(0,0)");
+    EXPECT_EQ(codes.Labels[0].Text, "0(" + std::to_string(-c0) + "," + std::to_string(r0) + ")");
+}
+
+TEST(DotGridEncoding, LargestLatticeIsWalkedWithoutDeepCalls) {
+    // 101 x 101 dots fill the default coordinate range; the corners get +-50.
+    const auto centres = test::LatticeCentres(10, 10, 9, 9, 101, 101);
+    auto encoder = EncoderOver(centres, 930, 930);
+    const std::int32_t origin = encoder->FindOriginAuto(TOriginMethod::CenterGridDot);
+    ASSERT_EQ(origin, 50 * 101 + 50);
+    encoder->EncodeAll(origin);
+    ExpectLatticeCodes(*encoder, 101, 101, 50, 50);
+    EXPECT_EQ(encoder->FDotInfo[0].Nx, -50);
+    EXPECT_EQ(encoder->FDotInfo[0].Ny, 50);
+}
+
+TEST(DotGridEncoding, ContradictionsAndRangesEndTheWalkWithTheirMessages) {
+    const auto centres = test::LatticeCentres(20, 20, 15, 15, 9, 5, Jitter);
+    {
+        // A cell of the coordinate system that holds a dot with other indices.
+        auto encoder = EncoderOver(centres, 160, 100);
+        const std::int32_t origin = encoder->FindOriginAuto(TOriginMethod::CenterGridDot);
+        encoder->Coordinates->Set(2, 0, 0);
+        EXPECT_EQ(ErrorText([&] { encoder->EncodeAll(origin); }), "Error when Encoding, direct correct it");
+        // What was given so far stays: the origin's net, its right neighbour coded but not netted.
+        EXPECT_TRUE(encoder->FDotInfo[static_cast<std::size_t>(origin)].Neted);
+        EXPECT_TRUE(encoder->FDotInfo[static_cast<std::size_t>(origin + 1)].Coded);
+        EXPECT_FALSE(encoder->FDotInfo[static_cast<std::size_t>(origin + 1)].Neted);
+    }
+    {
+        // A neted neighbour with other indices.
+        auto encoder = EncoderOver(centres, 160, 100);
+        const std::int32_t origin = encoder->FindOriginAuto(TOriginMethod::CenterGridDot);
+        encoder->EncodeAll(origin);
+        encoder->Selected = origin + 1;
+        encoder->ModifyCoordinate(5, 5, true);
+        EXPECT_EQ(ErrorText([&] { encoder->EncodeAll(origin); }), "Error when encoding, Direct correct it");
+    }
+    {
+        // A range of 3 across for 9 columns: the lookup beyond it is refused.
+        auto encoder = EncoderOver(centres, 160, 100, 3, 5);
+        const std::int32_t origin = encoder->FindOriginAuto(TOriginMethod::CenterGridDot);
+        const std::string message = ErrorText([&] { encoder->EncodeAll(origin); });
+        EXPECT_TRUE(std::regex_match(message, std::regex(R"(\(-?4 ,-?[0-2]\) not in the range)"))) << message;
+    }
+}
+
+TEST(DotGridEncoding, OriginModesMoveOnAfterFailuresAndBackAfterSuccess) {
+    // Pitch 10 across, 40 down: too tall for the automatic search (f reaches 3 at most).
+    const auto centres = test::LatticeCentres(20, 20, 10, 40, 9, 5);
+    auto pixels = test::RenderDots(120, 210, centres, 3.0, 200, 0);
+    TGrayImage picture(pixels.data(), 120, 210);
+    TEncodeSession session;
+    TEncodeOptions options{.LeastArea = 10};
+    EXPECT_EQ(ErrorText([&] { Encode(session, picture, options); }),
+              "Can not automaticly find origin\nYou can give dx & dy or direct set the origin\nthen push "
+              "\"Start Encode Again\" Button ");
+    EXPECT_EQ(session.Mode, TOriginMode::FromPitch);
+    ASSERT_TRUE(session.Encoder);
+    EXPECT_TRUE(session.Encoded);
+
+    options.PitchX = 10;
+    options.PitchY = 20; // wrong
+    EXPECT_EQ(ErrorText([&] { Encode(session, picture, options); }),
+              "Can not automaticly find origin\nYou Should Point it, \"use Direct Set Origin\"");
+    EXPECT_EQ(session.Mode, TOriginMode::Direct);
+
+    // Direct origin without a vertical neighbour is refused; with one it walks from (3, -2).
+    const TDotGridEncoder& encoder = *session.Encoder;
+    session.Slots = DirectOriginSlotsAt(encoder, 60, 100);
+    ASSERT_EQ(session.Slots[0], 2 * 9 + 4);
+    EXPECT_EQ(session.Slots[1], 2 * 9 + 5);
+    EXPECT_EQ(session.Slots[2], 3 * 9 + 4);
+    auto noVertical = session.Slots;
+    noVertical[2] = noVertical[4] = -1;
+    const std::int32_t outside[4] = {session.Slots[1], 45, -1, -1}; // dot 45 does not exist
+    EXPECT_EQ(session.Encoder->SetOriginDirect(session.Slots[0], outside, 0, 0), -1);
+    std::swap(session.Slots, noVertical);
+    EXPECT_EQ(ErrorText([&] { Encode(session, picture, options); }),
+              "You give the wrong ORIGIN(starting grid)");
+    EXPECT_EQ(session.Mode, TOriginMode::Direct);
+    std::swap(session.Slots, noVertical);
+    options.OriginNx = 3;
+    options.OriginNy = -2;
+    const TCodeView view = Encode(session, picture, options);
+    EXPECT_EQ(session.Mode, TOriginMode::Automatic);
+    EXPECT_TRUE(view.Labels.empty());
+    ExpectLatticeCodes(*session.Encoder, 9, 5, 4 - 3, 2 - 2);
+
+    // The same lattice from its pitches, after a walk that left other indices in the table.
+    session.Mode = TOriginMode::FromPitch;
+    options.PitchY = 40;
+    Encode(session, picture, options);
+    ExpectLatticeCodes(*session.Encoder, 9, 5, 4, 2);
+    EXPECT_FLOAT_EQ(session.Encoder->Ratio, 4.0f);
+}
+
+TEST(DotGridEncoding, PickSelectMoveOriginAndModifyCoordinate) {
+    // Rendered bright dots: the picked dot's pixels come back in red with its label.
+    const auto centres = test::LatticeCentres(25, 20, 24, 20, 6, 5);
+    auto pixels = test::RenderDots(170, 120, centres, 5.0, 230, 0);
+    TGrayImage picture(pixels.data(), 170, 120);
+    TEncodeSession session;
+    Encode(session, picture, {.LeastArea = 20, .Method = TOriginMethod::CenterIndexDot});
+    TDotGridEncoder& encoder = *session.Encoder;
+    ASSERT_EQ(encoder.FDotSum, 30);
+    const std::int32_t origin = 15; // (3, 2)
+
+    TCodeView view;
+    EXPECT_FALSE(encoder.Pick(170, 3, &view));
+    EXPECT_TRUE(encoder.Pick(25 + 4 * 24 + 2, 20 + 1 * 20 - 3, &view)); // dot 10 = (4, 1)
+    EXPECT_EQ(encoder.Selected, 10);
+    ASSERT_EQ(view.Labels.size(), 1u);
+    EXPECT_EQ(view.Labels[0].Text, "10(1,1)");
+    std::int32_t red = 0;
+    for (std::int32_t i = 0; i < view.Red->Size; ++i)
+        if (view.Red->Data[i] == 255) {
+            ++red;
+            EXPECT_NE(view.Picture->Data[i], 0);
+            EXPECT_LT(std::abs(i % 170 - 121), 7);
+        }
+    EXPECT_EQ(red, encoder.FDotInfo[10].Area);
+    EXPECT_FALSE(encoder.Pick(121, 40, &view)); // the same dot again
+    EXPECT_TRUE(encoder.Pick(5, 5, &view));     // background
+    EXPECT_EQ(encoder.Selected, -1);
+    EXPECT_TRUE(encoder.SelectDot(29, &view));
+    EXPECT_EQ(view.Labels[0].Text, "29(2,-2)");
+    EXPECT_FALSE(encoder.SelectDot(29, &view));
+    EXPECT_FALSE(encoder.SelectDot(30, &view));
+
+    // "Modify Coord." on the selected dot, then "Modify  Origin" to dot 0 = (-3, 2).
+    encoder.ModifyCoordinate(7, -7, false);
+    EXPECT_EQ(encoder.FDotInfo[29].Nx, 7);
+    EXPECT_FALSE(encoder.FDotInfo[29].Neted);
+    EXPECT_EQ(encoder.Coordinates->Get(2, -2), 29); // the coordinate system is left alone
+    const TCodeView moved = encoder.MoveOrigin(0);
+    EXPECT_EQ(encoder.FDotInfo[0].Nx, 0);
+    EXPECT_EQ(encoder.FDotInfo[origin].Nx, 3);
+    EXPECT_EQ(encoder.FDotInfo[origin].Ny, -2);
+    EXPECT_EQ(encoder.FDotInfo[29].Nx, 10);
+    EXPECT_EQ(moved.Labels[origin].Text, "15(3,-2)");
+    EXPECT_EQ(encoder.UncodedCount, 1); // dot 29 is no longer neted: red in the view
+    EXPECT_EQ(moved.Red->Data[static_cast<std::size_t>(100) * 170 + 145], 255);
+    encoder.FDotInfo[4].Coded = false;
+    EXPECT_EQ(ErrorText([&] { encoder.MoveOrigin(4); }),
+              "this grid are not encoded, Encode this grid first !");
+    EXPECT_EQ(ErrorText([&] { encoder.MoveOrigin(-1); }),
+              "this grid are not encoded, Encode this grid first !");
+}
+
+} // namespace
+} // namespace corvane
