@@ -2,10 +2,10 @@
 
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
+#include "image/FltFile.h"
 #include "image/TGrayImage.h"
 
 #include <algorithm>
-#include <bit>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -18,41 +18,8 @@ namespace corvane {
 
 namespace {
 
-constexpr std::size_t kFltHeaderSize = 30;
-
 std::string PixelError(std::int32_t x, std::int32_t y) {
     return "(" + std::to_string(x) + "," + std::to_string(y) + ") not in the image";
-}
-
-std::int32_t ReadInt32LE(const std::uint8_t* p) {
-    std::uint32_t v = static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-                      (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-    return static_cast<std::int32_t>(v);
-}
-
-float ReadFloatLE(const std::uint8_t* p) {
-    return std::bit_cast<float>(static_cast<std::uint32_t>(ReadInt32LE(p)));
-}
-
-void WriteUint32LE(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-    p[2] = static_cast<std::uint8_t>(v >> 16);
-    p[3] = static_cast<std::uint8_t>(v >> 24);
-}
-
-/// Values in the file are little-endian singles; on a big-endian host they are swapped in place.
-void FixValueByteOrder(void* values, std::size_t count) {
-    if constexpr (std::endian::native == std::endian::big) {
-        auto* bytes = static_cast<std::uint8_t*>(values);
-        for (std::size_t i = 0; i < count; ++i, bytes += 4) {
-            std::swap(bytes[0], bytes[3]);
-            std::swap(bytes[1], bytes[2]);
-        }
-    } else {
-        (void)values;
-        (void)count;
-    }
 }
 
 /// The BMP mask picture of a width x height map; a missing file or a mask of another size throws.
@@ -63,10 +30,6 @@ std::unique_ptr<TGrayImage> LoadMask(const std::string& maskFileName, std::int32
         throw CorvaneError(maskFileName + ": the mask is not the size of the float image");
     return mask;
 }
-
-struct FileCloser {
-    void operator()(std::FILE* f) const { std::fclose(f); }
-};
 
 /// Min-max grey conversion shared by the three forms; take(i) tells whether pixel i takes part.
 template <class Take> void MinMaxToGray(const float* data, std::size_t count, std::uint8_t* out, Take take) {
@@ -122,71 +85,23 @@ void TFloatImage::SetPixel(std::int32_t x, std::int32_t y, float value) {
 }
 
 void TFloatImage::LoadFlt(const std::string& fileName) {
-    std::unique_ptr<std::FILE, FileCloser> file(FileExists(fileName) ? std::fopen(fileName.c_str(), "rb")
-                                                                     : nullptr);
-    if (!file) throw CorvaneError(fileName + ": can not open the file");
-
-    std::uint8_t header[kFltHeaderSize];
-    if (std::fread(header, 1, kFltHeaderSize, file.get()) != kFltHeaderSize)
-        throw CorvaneError(fileName + ": not a float image, the file is shorter than its 30-byte header");
-    const std::int32_t width = ReadInt32LE(header);
-    const std::int32_t height = ReadInt32LE(header + 4);
-    const std::string sizeText = std::to_string(width) + " x " + std::to_string(height);
-    if (width < 0 || height < 0) throw CorvaneError(fileName + ": invalid float image size " + sizeText);
-    const std::uint64_t count = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
-    // Pixels are addressed with 32-bit indices throughout the workbench.
-    if (count > static_cast<std::uint64_t>(std::numeric_limits<std::int32_t>::max()) ||
-        count > std::numeric_limits<std::size_t>::max() / sizeof(float))
-        throw CorvaneError(fileName + ": invalid float image size " + sizeText);
-
-    if (std::fseek(file.get(), 0, SEEK_END) != 0) throw CorvaneError(fileName + ": can not open the file");
-    const long fileSize = std::ftell(file.get());
-    if (fileSize < 0 || std::fseek(file.get(), static_cast<long>(kFltHeaderSize), SEEK_SET) != 0)
-        throw CorvaneError(fileName + ": can not open the file");
-    const std::uint64_t needed = count * sizeof(float);
-    if (static_cast<std::uint64_t>(fileSize) - kFltHeaderSize < needed)
-        throw CorvaneError(fileName + ": the file holds fewer values than a float image of " + sizeText);
-
-    std::unique_ptr<float[]> values;
-    try {
-        values = std::make_unique_for_overwrite<float[]>(static_cast<std::size_t>(count));
-    } catch (const std::bad_alloc&) {
-        throw CorvaneError(fileName + ": not enough memory for a float image of " + sizeText);
-    }
-    if (count > 0 && std::fread(values.get(), sizeof(float), static_cast<std::size_t>(count), file.get()) !=
-                         static_cast<std::size_t>(count))
-        throw CorvaneError(fileName + ": can not read the float values");
-    FixValueByteOrder(values.get(), static_cast<std::size_t>(count));
-
+    FltContent content = ReadFltFile(fileName);
     // Everything was read: only now does the map change.
     FileName = fileName;
-    Width = width;
-    Height = height;
-    ScaleX = ReadFloatLE(header + 8);
-    ScaleY = ReadFloatLE(header + 12);
-    ValueScale = ReadFloatLE(header + 16);
-    std::memcpy(Reserved.data(), header + 20, Reserved.size());
-    owned_ = std::move(values);
+    Width = content.Header.Width;
+    Height = content.Header.Height;
+    ScaleX = content.Header.ScaleX;
+    ScaleY = content.Header.ScaleY;
+    ValueScale = content.Header.ValueScale;
+    Reserved = content.Header.Reserved;
+    owned_ = std::move(content.Values);
     Data = owned_.get();
     OwnsData = true;
 }
 
 void TFloatImage::SaveFlt(const std::string& fileName) const {
-    const std::size_t count = PixelCount();
-    if (!Data && count > 0) throw CorvaneError("no data to save: TFloatImage");
-    const std::size_t size = kFltHeaderSize + count * sizeof(float);
-    auto bytes = std::make_unique_for_overwrite<std::uint8_t[]>(size);
-    WriteUint32LE(bytes.get(), static_cast<std::uint32_t>(Width));
-    WriteUint32LE(bytes.get() + 4, static_cast<std::uint32_t>(Height));
-    WriteUint32LE(bytes.get() + 8, std::bit_cast<std::uint32_t>(ScaleX));
-    WriteUint32LE(bytes.get() + 12, std::bit_cast<std::uint32_t>(ScaleY));
-    WriteUint32LE(bytes.get() + 16, std::bit_cast<std::uint32_t>(ValueScale));
-    std::memcpy(bytes.get() + 20, Reserved.data(), Reserved.size());
-    if (count > 0) {
-        std::memcpy(bytes.get() + kFltHeaderSize, Data, count * sizeof(float));
-        FixValueByteOrder(bytes.get() + kFltHeaderSize, count);
-    }
-    WriteFileAtomically(fileName, bytes.get(), size, "Can not save the float image to " + fileName);
+    if (!Data && PixelCount() > 0) throw CorvaneError("no data to save: TFloatImage");
+    WriteFltFile(fileName, {Width, Height, ScaleX, ScaleY, ValueScale, Reserved}, Data);
 }
 
 void TFloatImage::Output3DDat(const std::string& fileName, const std::string& maskFileName, std::int32_t x1,
