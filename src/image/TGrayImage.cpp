@@ -3,10 +3,11 @@
 #include "image/BmpFile.h"
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
+#include "image/ImageSize.h"
+#include "image/RawFile.h"
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <new>
 #include <vector>
 
@@ -15,17 +16,6 @@ namespace corvane {
 namespace {
 
 const char* const kNoMemoryForFilter = "No memory to do median filter";
-
-/// Width * height as the 32-bit Size, or -1 when it does not fit or a side is negative.
-std::int64_t CheckedSize(std::int64_t width, std::int64_t height) {
-    if (width < 0 || height < 0) return -1;
-    std::int64_t size = width * height;
-    return size > std::numeric_limits<std::int32_t>::max() ? -1 : size;
-}
-
-std::string SizeText(std::int64_t width, std::int64_t height) {
-    return std::to_string(width) + " x " + std::to_string(height);
-}
 
 /// A copy of the pixels the filters read from, so results never feed later windows.
 std::vector<std::uint8_t> FilterCopy(const std::uint8_t* data, std::int32_t size) {
@@ -42,7 +32,8 @@ TGrayImage::TGrayImage() : FileName("MemoryPointer") {}
 
 TGrayImage::TGrayImage(std::uint8_t* buffer, std::int32_t width, std::int32_t height)
     : FileName("MemoryData.raw") {
-    if (CheckedSize(width, height) < 0) throw CorvaneError("bad gray image size " + SizeText(width, height));
+    if (CheckedPixelCount(width, height) < 0)
+        throw CorvaneError("bad gray image size " + SizeText(width, height));
     if (buffer) {
         Width = width;
         Height = height;
@@ -63,7 +54,7 @@ TGrayImage::TGrayImage(const RawDescription& raw) : FileName("MemoryPointer") {
     Header = raw.Header;
     Width = raw.Width;
     Height = raw.Height;
-    std::int64_t size = CheckedSize(Width, Height);
+    std::int64_t size = CheckedPixelCount(Width, Height);
     Size = size < 0 ? 0 : static_cast<std::int32_t>(size);
     if (!FileExists(raw.FileName)) throw CorvaneError(raw.FileName + ": not exists");
     LoadRaw(raw.FileName);
@@ -84,7 +75,7 @@ void TGrayImage::SetPixel(std::int32_t x, std::int32_t y, std::uint8_t value) {
 }
 
 void TGrayImage::Allocate(std::int32_t width, std::int32_t height, bool zero) {
-    std::int64_t size = CheckedSize(width, height);
+    std::int64_t size = CheckedPixelCount(width, height);
     if (size < 0) throw CorvaneError("bad gray image size " + SizeText(width, height));
     std::unique_ptr<std::uint8_t[]> buffer;
     if (size > 0)
@@ -128,21 +119,12 @@ void TGrayImage::LoadBmp(const std::string& fileName) {
 }
 
 void TGrayImage::LoadRaw(const std::string& fileName) {
-    if (Header < 0) throw CorvaneError(fileName + ": bad RAW header size " + std::to_string(Header));
-    std::int64_t size = CheckedSize(Width, Height);
-    if (size < 0) throw CorvaneError(fileName + ": bad RAW image size " + SizeText(Width, Height));
-    std::unique_ptr<std::uint8_t[]> buffer;
-    if (size > 0) buffer = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
-    std::size_t got = ReadFileAt(fileName, static_cast<std::uint64_t>(Header), buffer.get(),
-                                 static_cast<std::size_t>(size), fileName + ": can not open the file");
-    // A file shorter than the description leaves its missing pixels black.
-    if (got < static_cast<std::size_t>(size))
-        std::memset(buffer.get() + got, 0, static_cast<std::size_t>(size) - got);
+    std::unique_ptr<std::uint8_t[]> buffer = ReadRawFile(fileName, Header, Width, Height);
     owned_ = std::move(buffer);
     Data = owned_.get();
     OwnsData = true;
     FileName = fileName;
-    Size = static_cast<std::int32_t>(size);
+    Size = Width * Height; // ReadRawFile checked that it fits
 }
 
 void TGrayImage::SaveToFile(const std::string& fileName) const {
@@ -163,22 +145,7 @@ void TGrayImage::SaveBmp(const std::string& fileName) const {
 }
 
 void TGrayImage::SaveRaw(const std::string& fileName) const {
-    WriteFileAtomically(
-        fileName,
-        [&](std::FILE* f) {
-            if (Header > 0) {
-                std::vector<char> fill(static_cast<std::size_t>(std::min<std::int32_t>(Header, 1 << 16)),
-                                       'F');
-                for (std::int32_t left = Header; left > 0;) {
-                    std::size_t n = static_cast<std::size_t>(std::min<std::int32_t>(left, 1 << 16));
-                    if (std::fwrite(fill.data(), 1, n, f) != n) return false;
-                    left -= static_cast<std::int32_t>(n);
-                }
-            }
-            std::size_t n = static_cast<std::size_t>(Size);
-            return n == 0 || std::fwrite(Data, 1, n, f) == n;
-        },
-        fileName + ": can not write the file");
+    WriteRawFile(fileName, Header, Data, static_cast<std::size_t>(Size));
 }
 
 void TGrayImage::FillRect(std::uint8_t value, std::int32_t x1, std::int32_t y1, std::int32_t x2,
