@@ -8,7 +8,7 @@ namespace corvane::window_correlation {
 // The normalised cross-correlation of grey windows that the seed search and the whole-field
 // search share. Kept inline: both searches call it in their innermost loops.
 
-// Copies the window of f at (left, up) into w as doubles and returns its sum of squares.
+/// Copies the window of f at (left, up) into w as doubles and returns its sum of squares.
 inline double LoadWindow(const std::uint8_t* f, std::int32_t stride, std::int32_t left, std::int32_t up,
                          std::int32_t wx, std::int32_t wy, double* w) {
     double sff = 0.0;
@@ -23,7 +23,7 @@ inline double LoadWindow(const std::uint8_t* f, std::int32_t stride, std::int32_
     return sff;
 }
 
-// Normalised cross-correlation with sums accumulated row by row, left to right.
+/// Normalised cross-correlation with sums accumulated row by row, left to right.
 template <typename G>
 inline double CorrelateInOrder(const double* f, double sff, const G* g, std::ptrdiff_t stride,
                                std::int32_t wx, std::int32_t wy, std::int32_t step = 1) {
@@ -44,8 +44,9 @@ inline double CorrelateInOrder(const double* f, double sff, const G* g, std::ptr
 // double, so the grouping of the sums cannot change a single bit: four interleaved partial sums
 // give the very sums of the row-by-row order, without waiting on one long chain of additions.
 // Larger windows keep the row-by-row order.
-constexpr std::int64_t kExactWindowLimit = std::int64_t{1} << 24;
+inline constexpr std::int64_t kExactWindowLimit = std::int64_t{1} << 24;
 
+/// The correlation of CorrelateInOrder, bit for bit, with four interleaved partial sums.
 inline double CorrelateExact(const double* f, double sff, const float* g, std::ptrdiff_t stride,
                              std::int32_t wx, std::int32_t wy) {
     if (static_cast<std::int64_t>(wx) * wy > kExactWindowLimit)
