@@ -226,9 +226,8 @@ std::vector<TCorRelationPara> ReadConfigFile(const std::string& fileName) {
         scan(L[11], {&p.OutputBin});
         scan(L[12], {&p.BinXFile});
         scan(L[13], {&p.BinYFile});
-        for (std::string* name : {&p.InitialFile, &p.DeformedFile, &p.XYFile, &p.ThetaRFile, &p.InfoFile,
-                                  &p.MaskFile, &p.GrayXFile, &p.GrayYFile, &p.BinXFile, &p.BinYFile})
-            *name = folder + *name;
+        for (const auto field : TCorRelationPara::FileNameFields())
+            p.*field = folder + p.*field;
         scan(L[14], {&p.WinMoveX, &p.WinMoveY});
         scan(L[15], {&p.LargeWinX, &p.LargeWinY});
         scan(L[16], {&p.SearchWinX, &p.SearchWinY});

@@ -4,6 +4,10 @@
 #include <string>
 
 #include "correlation/TCorRelationResult.h"
+// The result files, one format each: the tables and the report are written by WriteResults, the
+// grey pictures and FLT maps by the functions of CorRelationMaps.h.
+#include "correlation/CorRelationMaps.h"
+#include "correlation/CorRelationReport.h"
 
 namespace corvane {
 
@@ -14,17 +18,11 @@ class TGrayImage;
 /// W x H pixels, not the initial picture's w0 x h0"; an unreadable one throws the grey image's errors.
 std::unique_ptr<TGrayImage> LoadRunMask(const std::string& maskFile, std::int32_t w0, std::int32_t h0);
 
-/// Writes XYFile, ThetaRFile and InfoFile of a normal run (after its post filter).
+/// Writes XYFile, ThetaRFile (CorRelationTables.h) and InfoFile (CorRelationReport.h) of a normal
+/// run (after its post filter).
 /// Throws "Check your computing parameters, then start again" when a file cannot be written.
 void WriteResults(const TCorRelationResult& result, bool changeY);
 /// The same for a fast run (seeds only).
 void WriteFastResults(const TCorRelationResult& result, bool changeY);
-/// Grey pictures of dx and dy; masks the arrays of result first, as the report describes.
-void WriteGrayFiles(TCorRelationResult& result);
-/// FLT maps of dx*ScaleX and dy*ScaleY with the marker kept unscaled.
-void WriteBinFiles(TCorRelationResult& result);
-
-/// Used time of the report, "%2d:%2d:%2d" of hours, minutes and seconds (3725 -> " 1: 2: 5").
-std::string UsedTimeText(std::int64_t seconds);
 
 } // namespace corvane

@@ -1,4 +1,5 @@
 #pragma once
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -36,6 +37,18 @@ struct TCorRelationPara {
     std::int32_t OutputBin = 0;
 
     bool operator==(const TCorRelationPara&) const = default;
+
+    /// A member holding a file name.
+    using FileNameField = std::string TCorRelationPara::*;
+    /// The ten file-name members, in the order of their lines in the configuration file: initial,
+    /// deformed, xy, theta-r, information, mask, grey x, grey y, bin x, bin y. Everything that
+    /// treats the names alike (folders put in front or taken off) walks this list.
+    static constexpr std::array<FileNameField, 10> FileNameFields() {
+        return {&TCorRelationPara::InitialFile, &TCorRelationPara::DeformedFile, &TCorRelationPara::XYFile,
+                &TCorRelationPara::ThetaRFile,  &TCorRelationPara::InfoFile,     &TCorRelationPara::MaskFile,
+                &TCorRelationPara::GrayXFile,   &TCorRelationPara::GrayYFile,    &TCorRelationPara::BinXFile,
+                &TCorRelationPara::BinYFile};
+    }
 };
 
 } // namespace corvane

@@ -1,5 +1,6 @@
 #include "image/BmpFile.h"
 
+#include "image/ByteOrder.h"
 #include "image/CorvaneError.h"
 
 #include <algorithm>
@@ -19,26 +20,6 @@ constexpr std::uint32_t kBiBitfields = 3;
 constexpr std::uint32_t kBiJpeg = 4;
 constexpr std::uint32_t kBiPng = 5;
 constexpr std::uint32_t kBiAlphaBitfields = 6;
-
-std::uint16_t U16(const std::uint8_t* p) {
-    return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
-}
-std::uint32_t U32(const std::uint8_t* p) {
-    return static_cast<std::uint32_t>(p[0]) | (static_cast<std::uint32_t>(p[1]) << 8) |
-           (static_cast<std::uint32_t>(p[2]) << 16) | (static_cast<std::uint32_t>(p[3]) << 24);
-}
-std::int32_t I32(const std::uint8_t* p) {
-    return static_cast<std::int32_t>(U32(p));
-}
-
-void Put16(std::uint8_t* p, std::uint32_t v) {
-    p[0] = static_cast<std::uint8_t>(v);
-    p[1] = static_cast<std::uint8_t>(v >> 8);
-}
-void Put32(std::uint8_t* p, std::uint32_t v) {
-    Put16(p, v);
-    Put16(p + 2, v >> 16);
-}
 
 /// One colour channel of a direct-colour pixel, selected by a bit mask and scaled to 0..255.
 struct Channel {
@@ -161,7 +142,7 @@ void Decode16(const Layout& l, const Channel& r, const Channel& g, const Channel
         const std::uint8_t* src = l.Row(y);
         std::uint8_t* dst = out + y * l.Width;
         for (std::int64_t x = 0; x < l.Width; ++x, src += 2)
-            dst[x] = table[U16(src)];
+            dst[x] = table[ReadU16LE(src)];
     }
 }
 
@@ -172,7 +153,7 @@ void Decode32Masked(const Layout& l, const Channel& r, const Channel& g, const C
         const std::uint8_t* src = l.Row(y);
         std::uint8_t* dst = out + y * l.Width;
         for (std::int64_t x = 0; x < l.Width; ++x, src += 4) {
-            std::uint32_t p = U32(src);
+            std::uint32_t p = ReadU32LE(src);
             dst[x] = gray[r.Value(p) + g.Value(p) + b.Value(p)];
         }
     }
@@ -199,8 +180,8 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
     auto fail = [&](const std::string& why) { return CorvaneError(fileName + ": " + why); };
     if (size < kFileHeaderSize + 4 || bytes[0] != 'B' || bytes[1] != 'M') throw fail("not a BMP file");
 
-    const std::uint32_t offBits = U32(bytes + 10);
-    const std::uint32_t headerSize = U32(bytes + 14);
+    const std::uint32_t offBits = ReadU32LE(bytes + 10);
+    const std::uint32_t headerSize = ReadU32LE(bytes + 14);
     const bool core = headerSize == 12;
     const bool os2 = headerSize == 16 || headerSize == 64;
     if (!(core || os2 || headerSize == 40 || headerSize == 52 || headerSize == 56 || headerSize == 108 ||
@@ -213,15 +194,15 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
     unsigned bits;
     std::uint32_t compression = kBiRgb, colorsUsed = 0;
     if (core) {
-        width = U16(h + 4);
-        height = U16(h + 6);
-        bits = U16(h + 10);
+        width = ReadU16LE(h + 4);
+        height = ReadU16LE(h + 6);
+        bits = ReadU16LE(h + 10);
     } else {
-        width = I32(h + 4);
-        height = I32(h + 8);
-        bits = U16(h + 14);
-        if (headerSize >= 20) compression = U32(h + 16);
-        if (headerSize >= 36) colorsUsed = U32(h + 32);
+        width = ReadI32LE(h + 4);
+        height = ReadI32LE(h + 8);
+        bits = ReadU16LE(h + 14);
+        if (headerSize >= 20) compression = ReadU32LE(h + 16);
+        if (headerSize >= 36) colorsUsed = ReadU32LE(h + 32);
     }
 
     // In the OS/2 headers the values 3 and 4 mean Huffman and RLE24 coding.
@@ -254,7 +235,7 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
             tableStart += maskBytes;
         }
         for (int i = 0; i < 3; ++i)
-            masks[i] = U32(m + 4 * i);
+            masks[i] = ReadU32LE(m + 4 * i);
         bool tooWide = bits == 16 && ((masks[0] | masks[1] | masks[2]) >> 16) != 0;
         if ((masks[0] | masks[1] | masks[2]) == 0 || tooWide) throw fail("bad BMP colour masks");
     } else if (bits == 16) {
@@ -339,14 +320,14 @@ bool WriteBmp24(std::FILE* file, std::int32_t width, std::int32_t height, FillRo
     std::uint8_t header[54] = {};
     header[0] = 'B';
     header[1] = 'M';
-    Put32(header + 2, static_cast<std::uint32_t>(total));
-    Put32(header + 10, 54);
-    Put32(header + 14, 40);
-    Put32(header + 18, static_cast<std::uint32_t>(width));
-    Put32(header + 22, static_cast<std::uint32_t>(height));
-    Put16(header + 26, 1);
-    Put16(header + 28, 24);
-    Put32(header + 34, static_cast<std::uint32_t>(total - 54));
+    WriteU32LE(header + 2, static_cast<std::uint32_t>(total));
+    WriteU32LE(header + 10, 54);
+    WriteU32LE(header + 14, 40);
+    WriteU32LE(header + 18, static_cast<std::uint32_t>(width));
+    WriteU32LE(header + 22, static_cast<std::uint32_t>(height));
+    WriteU16LE(header + 26, 1);
+    WriteU16LE(header + 28, 24);
+    WriteU32LE(header + 34, static_cast<std::uint32_t>(total - 54));
     if (std::fwrite(header, 1, sizeof header, file) != sizeof header) return false;
 
     std::vector<std::uint8_t> row(stride, 0); // the padding bytes stay 0

@@ -1,5 +1,6 @@
 #include "image/FileUtil.h"
 
+#include "image/CFormat.h"
 #include "image/CorvaneError.h"
 
 #include <algorithm>
@@ -9,7 +10,6 @@
 #include <cstdio>
 #include <fcntl.h>
 #include <filesystem>
-#include <locale.h>
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -149,24 +149,10 @@ void WriteFileAtomically(const std::string& name, const std::function<bool(std::
 }
 
 void AtomicTextFile::Printf(const char* format, ...) {
-    // Formats under the "C" numeric locale of this thread only, so a comma-decimal
-    // user locale never changes the files and other threads are not disturbed.
-    static locale_t cLocale = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
-    locale_t previous = uselocale(cLocale);
     va_list args;
     va_start(args, format);
-    va_list copy;
-    va_copy(copy, args);
-    int n = std::vsnprintf(nullptr, 0, format, copy);
-    va_end(copy);
-    if (n > 0) {
-        std::size_t old = buffer_.size();
-        buffer_.resize(old + static_cast<std::size_t>(n) + 1);
-        std::vsnprintf(buffer_.data() + old, static_cast<std::size_t>(n) + 1, format, args);
-        buffer_.resize(old + static_cast<std::size_t>(n));
-    }
+    AppendFormatCV(buffer_, format, args);
     va_end(args);
-    uselocale(previous);
 }
 
 void AtomicTextFile::Commit(const std::string& failMessage) {

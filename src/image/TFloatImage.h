@@ -9,9 +9,7 @@ namespace corvane {
 class TGrayImage;
 
 /// Single-precision raster: phase, displacement, strain and spectrum maps.
-/// Pixel (x, y) at y * Width + x, rows from the top. Reads and writes the FLT file:
-/// a 30-byte little-endian header (Width, Height, ScaleX, ScaleY, ValueScale, 10 reserved bytes)
-/// followed by the values row by row.
+/// Pixel (x, y) at y * Width + x, rows from the top. Reads and writes the FLT file (FltFile.h).
 class TFloatImage {
   public:
     bool HasMask = false;

@@ -3,10 +3,12 @@
 #include "image/BmpFile.h"
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
+#include "image/GrayMedian.h"
+#include "image/ImageSize.h"
+#include "image/RawFile.h"
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
 #include <new>
 #include <vector>
 
@@ -15,17 +17,6 @@ namespace corvane {
 namespace {
 
 const char* const kNoMemoryForFilter = "No memory to do median filter";
-
-/// Width * height as the 32-bit Size, or -1 when it does not fit or a side is negative.
-std::int64_t CheckedSize(std::int64_t width, std::int64_t height) {
-    if (width < 0 || height < 0) return -1;
-    std::int64_t size = width * height;
-    return size > std::numeric_limits<std::int32_t>::max() ? -1 : size;
-}
-
-std::string SizeText(std::int64_t width, std::int64_t height) {
-    return std::to_string(width) + " x " + std::to_string(height);
-}
 
 /// A copy of the pixels the filters read from, so results never feed later windows.
 std::vector<std::uint8_t> FilterCopy(const std::uint8_t* data, std::int32_t size) {
@@ -42,7 +33,8 @@ TGrayImage::TGrayImage() : FileName("MemoryPointer") {}
 
 TGrayImage::TGrayImage(std::uint8_t* buffer, std::int32_t width, std::int32_t height)
     : FileName("MemoryData.raw") {
-    if (CheckedSize(width, height) < 0) throw CorvaneError("bad gray image size " + SizeText(width, height));
+    if (CheckedPixelCount(width, height) < 0)
+        throw CorvaneError("bad gray image size " + SizeText(width, height));
     if (buffer) {
         Width = width;
         Height = height;
@@ -63,7 +55,7 @@ TGrayImage::TGrayImage(const RawDescription& raw) : FileName("MemoryPointer") {
     Header = raw.Header;
     Width = raw.Width;
     Height = raw.Height;
-    std::int64_t size = CheckedSize(Width, Height);
+    std::int64_t size = CheckedPixelCount(Width, Height);
     Size = size < 0 ? 0 : static_cast<std::int32_t>(size);
     if (!FileExists(raw.FileName)) throw CorvaneError(raw.FileName + ": not exists");
     LoadRaw(raw.FileName);
@@ -84,7 +76,7 @@ void TGrayImage::SetPixel(std::int32_t x, std::int32_t y, std::uint8_t value) {
 }
 
 void TGrayImage::Allocate(std::int32_t width, std::int32_t height, bool zero) {
-    std::int64_t size = CheckedSize(width, height);
+    std::int64_t size = CheckedPixelCount(width, height);
     if (size < 0) throw CorvaneError("bad gray image size " + SizeText(width, height));
     std::unique_ptr<std::uint8_t[]> buffer;
     if (size > 0)
@@ -128,21 +120,12 @@ void TGrayImage::LoadBmp(const std::string& fileName) {
 }
 
 void TGrayImage::LoadRaw(const std::string& fileName) {
-    if (Header < 0) throw CorvaneError(fileName + ": bad RAW header size " + std::to_string(Header));
-    std::int64_t size = CheckedSize(Width, Height);
-    if (size < 0) throw CorvaneError(fileName + ": bad RAW image size " + SizeText(Width, Height));
-    std::unique_ptr<std::uint8_t[]> buffer;
-    if (size > 0) buffer = std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
-    std::size_t got = ReadFileAt(fileName, static_cast<std::uint64_t>(Header), buffer.get(),
-                                 static_cast<std::size_t>(size), fileName + ": can not open the file");
-    // A file shorter than the description leaves its missing pixels black.
-    if (got < static_cast<std::size_t>(size))
-        std::memset(buffer.get() + got, 0, static_cast<std::size_t>(size) - got);
+    std::unique_ptr<std::uint8_t[]> buffer = ReadRawFile(fileName, Header, Width, Height);
     owned_ = std::move(buffer);
     Data = owned_.get();
     OwnsData = true;
     FileName = fileName;
-    Size = static_cast<std::int32_t>(size);
+    Size = Width * Height; // ReadRawFile checked that it fits
 }
 
 void TGrayImage::SaveToFile(const std::string& fileName) const {
@@ -163,22 +146,7 @@ void TGrayImage::SaveBmp(const std::string& fileName) const {
 }
 
 void TGrayImage::SaveRaw(const std::string& fileName) const {
-    WriteFileAtomically(
-        fileName,
-        [&](std::FILE* f) {
-            if (Header > 0) {
-                std::vector<char> fill(static_cast<std::size_t>(std::min<std::int32_t>(Header, 1 << 16)),
-                                       'F');
-                for (std::int32_t left = Header; left > 0;) {
-                    std::size_t n = static_cast<std::size_t>(std::min<std::int32_t>(left, 1 << 16));
-                    if (std::fwrite(fill.data(), 1, n, f) != n) return false;
-                    left -= static_cast<std::int32_t>(n);
-                }
-            }
-            std::size_t n = static_cast<std::size_t>(Size);
-            return n == 0 || std::fwrite(Data, 1, n, f) == n;
-        },
-        fileName + ": can not write the file");
+    WriteRawFile(fileName, Header, Data, static_cast<std::size_t>(Size));
 }
 
 void TGrayImage::FillRect(std::uint8_t value, std::int32_t x1, std::int32_t y1, std::int32_t x2,
@@ -214,46 +182,9 @@ void TGrayImage::MedianFilter(std::int32_t windowWidth, std::int32_t windowHeigh
     std::int32_t h = std::max(windowHeight, 1);
     if (w % 2 == 0) ++w; // INT32_MAX is odd, so this never overflows
     if (h % 2 == 0) ++h;
-    const std::int32_t rx = w / 2, ry = h / 2;
     if (w > Width || h > Height) return; // no pixel has a whole window
     const std::vector<std::uint8_t> copy = FilterCopy(Data, Size);
-    const std::int64_t n = static_cast<std::int64_t>(w) * h;
-    const std::int64_t rank = n / 2; // ascending rank of the median; n is odd
-    const std::size_t stride = static_cast<std::size_t>(Width);
-
-    // Sliding histogram along each row: the window moves right by dropping its left column and
-    // taking a new right one, and the median is walked from its previous value.
-    std::int64_t hist[256];
-    for (std::int32_t y = ry; y < Height - ry; ++y) {
-        std::fill(std::begin(hist), std::end(hist), 0);
-        const std::uint8_t* top = copy.data() + static_cast<std::size_t>(y - ry) * stride;
-        for (std::int32_t j = 0; j < h; ++j) {
-            const std::uint8_t* row = top + static_cast<std::size_t>(j) * stride;
-            for (std::int32_t i = 0; i < w; ++i)
-                ++hist[row[i]];
-        }
-        int median = 0;
-        std::int64_t below = 0; // values in the window smaller than median
-        while (below + hist[median] <= rank)
-            below += hist[median++];
-        std::uint8_t* out = Data + static_cast<std::size_t>(y) * stride;
-        out[rx] = static_cast<std::uint8_t>(median);
-        for (std::int32_t x = rx + 1; x < Width - rx; ++x) {
-            const std::uint8_t* leave = top + (x - rx - 1);
-            const std::uint8_t* enter = top + (x + rx);
-            for (std::int32_t j = 0; j < h; ++j, leave += stride, enter += stride) {
-                --hist[*leave];
-                below -= *leave < median;
-                ++hist[*enter];
-                below += *enter < median;
-            }
-            while (below > rank)
-                below -= hist[--median];
-            while (below + hist[median] <= rank)
-                below += hist[median++];
-            out[x] = static_cast<std::uint8_t>(median);
-        }
-    }
+    GrayMedianFilter(copy.data(), Data, Width, Height, w, h);
 }
 
 void TGrayImage::AverageFilter(std::int32_t length, bool alongColumns) {

@@ -570,10 +570,8 @@ void TCorRelationParaSelectorForm::SaveParaTo1Click() {
     Group = FillGroup();
     // The file holds bare names: the reader resolves them against the file's own folder.
     TCorRelationPara bare = Group;
-    for (std::string* name :
-         {&bare.InitialFile, &bare.DeformedFile, &bare.XYFile, &bare.ThetaRFile, &bare.MaskFile,
-          &bare.GrayXFile, &bare.GrayYFile, &bare.BinXFile, &bare.BinYFile, &bare.InfoFile})
-        *name = BareName(*name);
+    for (const auto field : TCorRelationPara::FileNameFields())
+        bare.*field = BareName(bare.*field);
     WriteConfigFile(chosen->FileName.toStdString(), bare);
 }
 

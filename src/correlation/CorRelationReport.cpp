@@ -1,0 +1,86 @@
+#include "correlation/CorRelationReport.h"
+
+#include "image/CFormat.h"
+
+#include <ctime>
+
+namespace corvane {
+
+std::string FormatRunReport(const TCorRelationResult& r, bool changeY, bool fast, bool haveMeans, float meanX,
+                            float meanY) {
+    std::string text;
+    const TCorRelationPara& p = r.Para;
+    const std::int64_t used = static_cast<std::int64_t>(std::time(nullptr) - r.StartTime);
+    if (fast)
+        AppendFormatC(text, " \n  Correlation Computation Information \n \t Fast Computing\n");
+    else
+        AppendFormatC(text, " \n  Correlation Computation Information \n ");
+    AppendFormatC(text, " \n     Used time : %s\n ", UsedTimeText(used).c_str());
+    if (changeY)
+        AppendFormatC(text, " Y axis has been changed to up direction\n");
+    else
+        AppendFormatC(text, " Y axis still have the down direction\n");
+    AppendFormatC(text, " \n Initial Image File: %s ", p.InitialFile.c_str());
+    AppendFormatC(text, " \n    Width: %d   Height: %d ", r.W0, r.H0);
+    AppendFormatC(text, " \n Deformed Image File: %s ", p.DeformedFile.c_str());
+    AppendFormatC(text, " \n    Width: %d   Height: %d \n ", r.W1, r.H1);
+    AppendFormatC(text, " \n Whole Image Searching Field: (%d,%d)-->>(%d,%d)", p.Left, p.Up, p.Right,
+                  p.Bottom);
+    if (fast)
+        AppendFormatC(text, " \n\n Fine Image step : 0.25  ");
+    else
+        AppendFormatC(text, " \n\n Fine Image step : 0.125  ");
+    AppendFormatC(text, " \n Fine step around seed: %f ", static_cast<double>(p.SeedPrecision));
+    AppendFormatC(text, " \n Seed Searching Field: ");
+    AppendFormatC(text, " \n       Width: %d   Height: %d   ", p.WinMoveX, p.WinMoveY);
+    AppendFormatC(text, " \n    Large Window Size:  ");
+    AppendFormatC(text, " \n       Width: %d   Height: %d ", p.LargeWinX, p.LargeWinY);
+    AppendFormatC(text, " \n    Small Window Size:  ");
+    AppendFormatC(text, " \n       Width: %d   Height: %d ", p.SearchWinX, p.SearchWinY);
+    AppendFormatC(text, " \n The Displacement (x, y)    file is :  %s ", p.XYFile.c_str());
+    AppendFormatC(text, " \n       Format(xy): x  y displacement_x  displacement_y \n");
+    AppendFormatC(text, " \n The Displacement (theta, r) file is : %s ", p.ThetaRFile.c_str());
+    AppendFormatC(text, " \n       Format(r):  x  y displacement_theta(-PI, PI)  displacement_r \n");
+    if (!fast) {
+        AppendFormatC(text, " \n Output Displacement Grid  : Gridx = %d , Gridy = %d ", p.GridX, p.GridY);
+        AppendFormatC(text, " \n Output Displacement Mask File: %s ", p.MaskFile.c_str());
+    }
+    AppendFormatC(text, " \n\n Actual postion of the Image (LeftUp corner) : ( %d, %d )pixels", p.OutLeft,
+                  p.OutUp);
+    AppendFormatC(text, " \n Output Scale: x: %8.3f  y:%8.3f ", static_cast<double>(p.ScaleX),
+                  static_cast<double>(p.ScaleY));
+    const long long successful = fast ? 0 : r.SuccessfulPoints;
+    const long long notSearched = fast ? 0 : r.NotSearchedPoints;
+    AppendFormatC(
+        text,
+        " \n All searching:%lld Steps,\n     Successful Searching: %lld Steps \n     Not Searching: %lld ",
+        static_cast<long long>(r.AllPoints), successful, notSearched);
+    // Without any seed result there is no mean; the not-computed marker says so.
+    if (!haveMeans) meanX = meanY = kNotComputed;
+    AppendFormatC(text, " \n The average seed displacement is (%6.3f , %6.3f ),the Amplitude is %7.3f ",
+                  static_cast<double>(meanX), static_cast<double>(meanY), static_cast<double>(p.Amplitude));
+    if (fast)
+        AppendFormatC(text, " \n\n There are(is) %d points(pixels) in the image have been computed:",
+                      int(r.Seeds.size()));
+    else
+        AppendFormatC(text, " \n\n There are(is) %d Seeds in the image:", int(r.Seeds.size()));
+    int number = 0;
+    for (const TCorRelationSeed& s : r.Seeds) {
+        AppendFormatC(text, " \n Seed No.%d Initial(%d,%d)-->> Deformed (%d,%d)", ++number, s.X, s.Y, s.EstX,
+                      s.EstY);
+        AppendFormatC(text, " \n    Whole Searching Field:( %d ,%d ) -->> (%d , %d ) ", s.Left, s.Up, s.Right,
+                      s.Bottom);
+    }
+    return text;
+}
+
+std::string UsedTimeText(std::int64_t seconds) {
+    if (seconds < 0) seconds = 0;
+    const std::int64_t h = seconds / 3600;
+    const std::int64_t m = (seconds - 3600 * h) / 60;
+    const std::int64_t s = seconds - 3600 * h - 60 * m;
+    return FormatC("%2lld:%2lld:%2lld", static_cast<long long>(h), static_cast<long long>(m),
+                   static_cast<long long>(s));
+}
+
+} // namespace corvane

@@ -1,0 +1,25 @@
+#pragma once
+#include <string>
+
+#include "correlation/TCorRelationResult.h"
+
+namespace corvane {
+
+class TGrayImage;
+
+/// The text of the two displacement tables of a run.
+struct DisplacementTables {
+    std::string XY;     ///< records of x, y, displacement_x, displacement_y
+    std::string ThetaR; ///< records of x, y, displacement_theta (-pi, pi], displacement_r
+};
+
+/// One record per point, each "\n %8.3f  %8.3f  %6.3f  %6.3f " with a '.' decimal point: the output
+/// grid over the search field clipped to the picture, row by row (normal run), or the kept seeds in
+/// seed order (fast run). Points whose dx or dy lies an Amplitude or more from the seed mean
+/// (meanX, meanY), and points outside the mask (when there is one, W0 x H0), are left out.
+/// Positions are shifted by OutLeft, OutUp and scaled; with changeY the y axis points up.
+/// Throws "Check your computing parameters, then start again" for a grid step below 1.
+DisplacementTables FormatDisplacementTables(const TCorRelationResult& r, bool changeY, bool fast, float meanX,
+                                            float meanY, const TGrayImage* mask);
+
+} // namespace corvane

@@ -1,0 +1,47 @@
+#pragma once
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+#include "correlation/QuarterPixelImage.h"
+
+namespace corvane {
+
+/// How a search at one point ended.
+enum class SearchOutcome {
+    NotSearched, ///< the window or the prediction is too near a picture border
+    NoMatch,     ///< no candidate correlates positively (for example a black window)
+    Found
+};
+
+/// Three-level whole-field search of one point: half-, quarter- and eighth-pixel candidates around an
+/// integer prediction, each level nine candidates around the best of the level before, compared by
+/// the normalised cross-correlation of raw grey values against the quarter-pixel picture.
+class WholeFieldSearch {
+  public:
+    /// Binds the initial picture (W0 x H0) and the quarter-pixel picture of the deformed one, and
+    /// reserves the per-point buffers of a winX x winY searching window (both >= 1).
+    /// Throws std::bad_alloc when memory runs out.
+    WholeFieldSearch(const std::uint8_t* initial, std::int32_t w0, std::int32_t h0,
+                     const QuarterPixelImage& deformed, std::int32_t winX, std::int32_t winY);
+
+    /// Searches the window centred at (x, y) around the prediction (px, py). A point is searched
+    /// only when hx < x < W0-hx-1, hy < y < H0-hy-1 and the same holds for (px, py) in the deformed
+    /// picture. On Found, dx and dy receive the displacement at eighth-pixel resolution.
+    SearchOutcome Search(std::int32_t x, std::int32_t y, std::int32_t px, std::int32_t py, float& dx,
+                         float& dy);
+
+  private:
+    double Candidate(std::int64_t k, std::int64_t l) const;
+    void BuildEighthPixelCandidates(std::int64_t r0, std::int64_t c0);
+
+    const std::uint8_t* f_;
+    std::int32_t w0_, h0_;
+    const QuarterPixelImage& u_;
+    std::int32_t wx_, wy_, hx_, hy_;
+    std::vector<double> window_; // the initial window, row by row
+    double sff_ = 0.0;           // its sum of squares
+    std::vector<float> eighth_;  // the nine eighth-pixel candidate windows, one after another
+};
+
+} // namespace corvane
