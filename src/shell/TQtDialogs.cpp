@@ -10,19 +10,27 @@
 
 namespace corvane::ui {
 
+QWidget* TQtDialogs::DialogParent() const {
+    // Tool windows stay on top of the frame: a dialog asked for from one of them belongs to it, or it
+    // would open behind it.
+    if (QWidget* active = QApplication::activeWindow()) return active;
+    return parent_;
+}
+
 std::optional<FileDialogResult> TQtDialogs::RunFileDialog(const FileDialogRequest& request, bool save) {
     const QString title = !request.Title.isEmpty() ? request.Title
                           : save                   ? QStringLiteral("Save As")
                                                    : QStringLiteral("Open");
-    QFileDialog dialog(parent_, title);
+    QFileDialog dialog(DialogParent(), title);
     dialog.setDirectory(request.InitialDir.isEmpty() ? QDir::currentPath() : request.InitialDir);
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     // A save dialog asks before an existing file is chosen only where its command says so.
     dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.ConfirmOverwrite);
     dialog.setFileMode(save ? QFileDialog::AnyFile
                             : (request.MustExist ? QFileDialog::ExistingFile : QFileDialog::AnyFile));
-    const QStringList filters = ToQtNameFilters(request.Filter);
-    dialog.setNameFilters(filters);
+    dialog.setNameFilters(ToQtNameFilters(request.Filter));
+    // The dialog tidies the filters' blanks; choose and identify them by the texts it shows.
+    const QStringList filters = dialog.nameFilters();
     int index = request.FilterIndex;
     if (index >= 1 && index <= filters.size())
         dialog.selectNameFilter(filters[index - 1]);
@@ -53,16 +61,16 @@ std::optional<FileDialogResult> TQtDialogs::SaveFile(const FileDialogRequest& re
 }
 
 void TQtDialogs::Information(const QString& text) {
-    QMessageBox::information(parent_, QApplication::applicationName(), text);
+    QMessageBox::information(DialogParent(), QApplication::applicationName(), text);
 }
 
 bool TQtDialogs::WarningYesNo(const QString& text) {
-    return QMessageBox::warning(parent_, QApplication::applicationName(), text,
+    return QMessageBox::warning(DialogParent(), QApplication::applicationName(), text,
                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
 void TQtDialogs::Error(const QString& text) {
-    QMessageBox::critical(parent_, QApplication::applicationName(), text);
+    QMessageBox::critical(DialogParent(), QApplication::applicationName(), text);
 }
 
 void TQtDialogs::Beep() {

@@ -21,6 +21,8 @@ class TQtDialogs : public IDialogs {
     int ExecModal(QDialog& dialog) override;
 
   private:
+    /// The window a dialog belongs to: the active window (a tool window stays on top), else the frame.
+    QWidget* DialogParent() const;
     std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, bool save);
     QPointer<QWidget> parent_;
 };
