@@ -19,6 +19,7 @@ TMatchResultForm::TMatchResultForm(QWidget* parent) : QDialog(parent) {
     for (const char* name : kMatchResultLayoutNames)
         MatchResultTypeComboBox->addItem(QString::fromLatin1(name));
     MatchResultTypeComboBox->setCurrentIndex(0);
+    MatchResultTypeComboBox->setMinimumWidth(260); // room for the whole caption in the title bar
     ChangeYaxisCheckBox = new QCheckBox(QStringLiteral("Change Y axis"), this);
     ChangeYaxisCheckBox->setObjectName(QStringLiteral("ChangeYaxisCheckBox"));
     ChangeYaxisCheckBox->setChecked(true);
