@@ -225,7 +225,7 @@ TEncodeParameterForm::TEncodeParameterForm(TMainForm& mainForm) : TToolForm(main
 TEncodeParameterForm::~TEncodeParameterForm() = default;
 
 void TEncodeParameterForm::EncodingActionExecute() {
-    if (main_.MDIChildCount() == 0 || !main_.ActiveMDIChild()) throw CorvaneError("Open Image File First!!!");
+    if (main_.MDIChildCount() == 0) throw CorvaneError("Open Image File First!!!");
     ChooseOriginMethodComboBox->setCurrentIndex(static_cast<int>(TOriginMethod::CenterGridDot));
     ShowTool();
 }
@@ -360,11 +360,11 @@ void TEncodeParameterForm::DocumentDragged(TMDIChildForm&, int x1, int y1, int x
 }
 
 void TEncodeParameterForm::DocumentMouseMoved(TMDIChildForm& child, int x, int y) {
-    if (PassViewRadioButton->isChecked()) Guarded([&] { Pick(child, x, y); });
+    if (PassViewRadioButton->isChecked()) Pick(child, x, y);
 }
 
 void TEncodeParameterForm::DocumentClicked(TMDIChildForm& child, int x, int y) {
-    if (ClickViewRadioButton->isChecked()) Guarded([&] { Pick(child, x, y); });
+    if (ClickViewRadioButton->isChecked()) Pick(child, x, y);
 }
 
 void TEncodeParameterForm::Pick(TMDIChildForm& child, int x, int y) {
