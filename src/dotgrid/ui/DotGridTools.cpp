@@ -1,5 +1,7 @@
 #include "dotgrid/ui/DotGridTools.h"
 
+#include "dotgrid/ui/TDotGridCodeCommands.h"
+#include "dotgrid/ui/TEncodeParameterForm.h"
 #include "dotgrid/ui/TSegmentParameterForm.h"
 #include "dotgrid/ui/TSimpleSegmentParameterForm.h"
 #include "dotgrid/ui/TSpeckleAnalysisParaForm.h"
@@ -11,6 +13,9 @@ void CreateDotGridTools(TMainForm& mainForm) {
     new TSpeckleAnalysisParaForm(mainForm);
     new TSegmentParameterForm(mainForm);
     new TSimpleSegmentParameterForm(mainForm);
+    // Encoding and code matching.
+    new TEncodeParameterForm(mainForm);
+    new TDotGridCodeCommands(mainForm);
 }
 
 } // namespace corvane::ui

@@ -1,0 +1,166 @@
+// "Match Codes" and "Save Match" with "Select Result Type", driven as a user would: two pictures
+// encoded and their codes saved in the workbench, matched, and the result read back.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/ToolWindows.h"
+#include "dotgrid/ui/TDotGridCodeCommands.h"
+#include "dotgrid/ui/TEncodeParameterForm.h"
+#include "dotgrid/ui/TMatchResultForm.h"
+#include "dotgrid/ui/TSimpleSegmentParameterForm.h"
+#include "shell/TMDIChildForm.h"
+#include "support/DotGridPictures.h"
+#include "support/SpeckleImages.h"
+#include "support/TestSupport.h"
+#include "support/ui/TestMainForm.h"
+
+namespace corvane {
+namespace {
+
+class CodeMatchTool : public ::testing::Test {
+  protected:
+    CodeMatchTool() {
+        ui::CreateToolWindows(*frame->Form);
+        commands = frame->Form->findChild<ui::TDotGridCodeCommands*>();
+    }
+    ~CodeMatchTool() override { frame->Destroy(); }
+
+    /// Opens the picture, segments it at threshold 40, encodes it and saves its codes as name.cod.
+    QString EncodeAndSave(const QString& name, const std::vector<std::uint8_t>& pixels) {
+        const QString file = frame->File(name + QStringLiteral(".bmp"));
+        test::SaveGreyBmp(file.toStdString(), pair.Width, pair.Height, pixels);
+        frame->TriggerWithFile("FileOpenAction", file);
+        frame->Trigger("SimpleSegmentAction");
+        auto* segment = frame->Form->findChild<ui::TSimpleSegmentParameterForm*>();
+        segment->SimpleSegmentThresholdEdit->setText(QStringLiteral("40"));
+        segment->SegmentButton->click();
+        frame->Trigger("EncodingAction");
+        auto* encode = frame->Form->findChild<ui::TEncodeParameterForm*>();
+        encode->AutoEvaluateSpeedButton->click();
+        encode->EncodeButton->click();
+        const QString codes = frame->File(name + QStringLiteral(".cod"));
+        frame->TriggerWithFile("SaveCodesAction", codes);
+        return codes;
+    }
+    void MatchFiles(const QString& initial, const QString& deformed) {
+        frame->Dialogs.QueueFile(initial);
+        frame->Dialogs.QueueFile(deformed);
+        frame->Trigger("MatchCodesAction");
+    }
+    /// "Save Match" to name with the layout and "Change Y axis" chosen; the dialog is checked to
+    /// open on its defaults.
+    std::string SaveMatch(const QString& name, int layout, bool changeY) {
+        frame->Dialogs.QueueFile(frame->File(name));
+        frame->Dialogs.QueueModal([=](QDialog& dialog) {
+            auto* form = dynamic_cast<ui::TMatchResultForm*>(&dialog);
+            EXPECT_NE(form, nullptr);
+            if (!form) return int(QDialog::Rejected);
+            EXPECT_EQ(form->MatchResultTypeComboBox->currentIndex(), 0);
+            EXPECT_TRUE(form->ChangeYaxisCheckBox->isChecked());
+            form->MatchResultTypeComboBox->setCurrentIndex(layout);
+            form->ChangeYaxisCheckBox->setChecked(changeY);
+            form->BitBtn1->click();
+            return dialog.result();
+        });
+        frame->Trigger("SaveMatchAction");
+        return test::ReadFileBytes(frame->File(name).toStdString());
+    }
+    std::string Verb(const QString& initial, const QString& deformed, const QString& output,
+                     std::vector<std::string> options) {
+        std::vector<std::string> arguments = {"match", initial.toStdString(), deformed.toStdString(), "-o",
+                                              output.toStdString()};
+        arguments.insert(arguments.end(), options.begin(), options.end());
+        const test::ProgramRun run = test::RunProgram(CORVANE_CLI_EXE, arguments, frame->Dir.Path());
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        return test::ReadFileBytes(output.toStdString());
+    }
+
+    std::unique_ptr<test::TestMainForm> frame = test::MakeTestMainForm();
+    ui::TDotGridCodeCommands* commands = nullptr;
+    test::DotLatticePair pair = test::MakeDotLatticePair();
+};
+
+TEST_F(CodeMatchTool, SaveMatchNeedsAMatch) {
+    ASSERT_NE(commands, nullptr);
+    frame->Trigger("SaveMatchAction");
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{QStringLiteral("Match Codes first!!!")});
+    EXPECT_EQ(frame->Dialogs.Count(test::ScriptedDialogs::Kind::SaveFile), 0);
+}
+
+// The known smooth displacement of the deformed lattice comes back for every dot, and the result
+// files equal those of corvane-cli match.
+TEST_F(CodeMatchTool, MatchesEncodedPicturesAsTheVerbDoes) {
+    const QString initial = EncodeAndSave(QStringLiteral("initial"), pair.Initial);
+    const QString deformed = EncodeAndSave(QStringLiteral("deformed"), pair.Deformed);
+    MatchFiles(initial, deformed);
+    ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join('|').toStdString();
+    ASSERT_NE(commands->Match(), nullptr);
+
+    const std::string result = SaveMatch(QStringLiteral("result.dat"), 6, false);
+    std::istringstream in(result);
+    std::string line;
+    for (int i = 0; i < 5; ++i)
+        std::getline(in, line);
+    int rows = 0;
+    int nx = 0, ny = 0;
+    double x = 0, y = 0, dx = 0, dy = 0;
+    while (in >> nx >> ny >> x >> y >> dx >> dy) {
+        const int column = nx + 5, row = 4 - ny;
+        ASSERT_TRUE(column >= 0 && column < pair.Columns && row >= 0 && row < pair.Rows) << nx << "," << ny;
+        const test::DotCentre known =
+            pair.Displacements[static_cast<std::size_t>(row * pair.Columns + column)];
+        EXPECT_NEAR(dx, known.X, 0.05) << nx << "," << ny;
+        EXPECT_NEAR(dy, known.Y, 0.05) << nx << "," << ny; // y not changed: down the picture
+        ++rows;
+    }
+    EXPECT_EQ(rows, pair.Columns * pair.Rows);
+    const QString verbFile = frame->File(QStringLiteral("result.dat"));
+    EXPECT_EQ(Verb(initial, deformed, verbFile, {"--layout", "6", "--keep-y"}), result);
+
+    // Save Match again from the same match, on the dialog's defaults.
+    const std::string defaults = SaveMatch(QStringLiteral("theta.dat"), 0, true);
+    EXPECT_EQ(Verb(initial, deformed, frame->File(QStringLiteral("theta.dat")), {"--layout", "0"}), defaults);
+}
+
+// Cancelling a dialog changes nothing; a failed read leaves no match behind.
+TEST_F(CodeMatchTool, CancelledDialogsAndFailedReads) {
+    const QString initial = EncodeAndSave(QStringLiteral("initial"), pair.Initial);
+    frame->Dialogs.QueueFile(initial);
+    frame->Dialogs.QueueFileCancel();
+    frame->Trigger("MatchCodesAction");
+    EXPECT_EQ(commands->Match(), nullptr);
+
+    MatchFiles(initial, initial);
+    ASSERT_NE(commands->Match(), nullptr);
+    frame->Dialogs.QueueFile(frame->File(QStringLiteral("never.dat")));
+    frame->Dialogs.QueueModal([](QDialog& dialog) {
+        dialog.findChild<QPushButton*>(QStringLiteral("BitBtn2"))->click();
+        return dialog.result();
+    });
+    frame->Trigger("SaveMatchAction");
+    EXPECT_FALSE(QFile::exists(frame->File(QStringLiteral("never.dat"))));
+
+    const QString notCodes = frame->File(QStringLiteral("notes.cod"));
+    std::ofstream(notCodes.toStdString()) << "hello world\n";
+    MatchFiles(initial, notCodes);
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{notCodes + QStringLiteral("is not a code file!")});
+    EXPECT_EQ(commands->Match(), nullptr);
+    frame->Trigger("SaveMatchAction");
+    EXPECT_EQ(frame->Dialogs.Errors().back(), QStringLiteral("Match Codes first!!!"));
+}
+
+} // namespace
+} // namespace corvane

@@ -1,0 +1,265 @@
+// The encoding window driven as a user would: "Encoding", the buttons of its four pages, picking
+// dots with the mouse on the document window, "Show Codes" and "Save Codes".
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/ToolWindows.h"
+#include "dotgrid/DotGridEncode.h"
+#include "dotgrid/ui/EncodeWindow.h"
+#include "dotgrid/ui/TEncodeParameterForm.h"
+#include "dotgrid/ui/TSimpleSegmentParameterForm.h"
+#include "shell/TMDIChildForm.h"
+#include "shell/TMainForm.h"
+#include "support/DotGridPictures.h"
+#include "support/SpeckleImages.h"
+#include "support/TestSupport.h"
+#include "support/ui/DocumentMouse.h"
+#include "support/ui/TestMainForm.h"
+
+namespace corvane {
+namespace {
+
+using Pixels = std::vector<std::uint8_t>;
+
+const QString kAutoFailed =
+    QStringLiteral("Can not automaticly find origin\nYou can give dx & dy or direct set "
+                   "the origin\nthen push \"Start Encode Again\" Button ");
+const QString kPitchFailed =
+    QStringLiteral("Can not automaticly find origin\nYou Should Point it, \"use Direct Set Origin\"");
+
+class EncodingTool : public ::testing::Test {
+  protected:
+    EncodingTool() {
+        ui::CreateToolWindows(*frame->Form);
+        form = frame->Form->findChild<ui::TEncodeParameterForm*>();
+    }
+    ~EncodingTool() override { frame->Destroy(); }
+
+    QString Open(const QString& name, std::int32_t width, std::int32_t height, const Pixels& pixels) {
+        const QString file = frame->File(name + QStringLiteral(".bmp"));
+        test::SaveGreyBmp(file.toStdString(), width, height, pixels);
+        frame->TriggerWithFile("FileOpenAction", file);
+        return file;
+    }
+    /// Opens the picture and segments it with "Simple Segment" at threshold 40; the segmented
+    /// window is then the active one.
+    QString OpenSegmented(const QString& name, const Pixels& pixels) {
+        const QString file = Open(name, pair.Width, pair.Height, pixels);
+        frame->Trigger("SimpleSegmentAction");
+        auto* segment = frame->Form->findChild<ui::TSimpleSegmentParameterForm*>();
+        segment->SimpleSegmentThresholdEdit->setText(QStringLiteral("40"));
+        segment->SegmentButton->click();
+        segment->CloseButton->click();
+        EXPECT_EQ(frame->Active().Caption(), file + QStringLiteral(":Simple Segment"));
+        return file;
+    }
+    /// "Encoding", "Auto" and "Encode" on the active window.
+    void EncodeActive() {
+        frame->Trigger("EncodingAction");
+        form->AutoEvaluateSpeedButton->click();
+        form->EncodeButton->click();
+    }
+    TDotGridEncoder& Encoder() {
+        TEncodeSession* session = ui::FindEncodeSession(frame->Active());
+        EXPECT_TRUE(session && session->Encoder);
+        return *session->Encoder;
+    }
+    /// The dot whose centroid is nearest to (x, y).
+    std::int32_t DotAt(double x, double y) { return Encoder().NearestToPoint(float(x), float(y)); }
+    static int RedPixels(const ui::TMDIChildForm& window) {
+        const QImage& bitmap = window.Bitmap();
+        int count = 0;
+        for (int y = 0; y < bitmap.height(); ++y)
+            for (int x = 0; x < bitmap.width(); ++x)
+                count += bitmap.pixel(x, y) == qRgb(255, 0, 0);
+        return count;
+    }
+    std::string SaveCodes(const QString& name) {
+        frame->TriggerWithFile("SaveCodesAction", frame->File(name));
+        return test::ReadFileBytes(frame->File(name).toStdString());
+    }
+
+    std::unique_ptr<test::TestMainForm> frame = test::MakeTestMainForm();
+    ui::TEncodeParameterForm* form = nullptr;
+    test::DotLatticePair pair = test::MakeDotLatticePair();
+};
+
+TEST_F(EncodingTool, EncodingNeedsAPictureAndStartsFromTheCenterGridDot) {
+    ASSERT_NE(form, nullptr);
+    frame->Trigger("EncodingAction");
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{QStringLiteral("Open Image File First!!!")});
+    EXPECT_FALSE(form->isVisible());
+
+    Open(QStringLiteral("lattice"), pair.Width, pair.Height, pair.Initial);
+    form->ChooseOriginMethodComboBox->setCurrentIndex(0);
+    form->PageControl->setCurrentIndex(3);
+    frame->Trigger("EncodingAction");
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_EQ(form->ChooseOriginMethodComboBox->currentText(), QStringLiteral("Center Grid Dot"));
+    EXPECT_EQ(form->PageControl->currentIndex(), 0);
+}
+
+// Every dot of the lattice gets its offset from the middle dot (ny up the picture), none is left
+// out, and "Save Codes" writes what corvane-cli encode writes, with the frame's image scale.
+TEST_F(EncodingTool, EncodesALatticeAndSavesTheVerbsCodeFile) {
+    const QString file = OpenSegmented(QStringLiteral("initial"), pair.Initial);
+    EncodeActive();
+    ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join('|').toStdString();
+    TDotGridEncoder& encoder = Encoder();
+    ASSERT_EQ(encoder.FDotSum, pair.Columns * pair.Rows);
+    for (int row = 0; row < pair.Rows; ++row)
+        for (int column = 0; column < pair.Columns; ++column) {
+            const test::DotCentre c = pair.Centres[static_cast<std::size_t>(row * pair.Columns + column)];
+            const TDotInfo& dot = encoder.FDotInfo[static_cast<std::size_t>(DotAt(c.X, c.Y))];
+            EXPECT_TRUE(dot.Neted);
+            EXPECT_EQ(dot.Nx, column - 5);
+            EXPECT_EQ(dot.Ny, 4 - row);
+        }
+    EXPECT_EQ(RedPixels(frame->Active()), 0);
+
+    frame->Form->ScaleX = 0.5;
+    frame->Form->ScaleY = 0.25;
+    const std::string saved = SaveCodes(QStringLiteral("window.cod"));
+    const test::ProgramRun run =
+        test::RunProgram(CORVANE_CLI_EXE,
+                         {"encode", file.toStdString(), "-o", "verb.cod", "--segment", "simple",
+                          "--threshold", "40", "--scale", "0.5", "0.25"},
+                         frame->Dir.Path());
+    ASSERT_EQ(run.Status, 0) << run.Err;
+    EXPECT_EQ(saved, test::ReadFileBytes(frame->Dir.File("verb.cod")));
+}
+
+// The labels and red paint an encode leaves on the picture are not dots of the next encode.
+TEST_F(EncodingTool, EncodingAgainAfterShowCodesFindsTheSameCodes) {
+    OpenSegmented(QStringLiteral("initial"), pair.Initial);
+    EncodeActive();
+    const std::string first = SaveCodes(QStringLiteral("first.cod"));
+    const QImage before = frame->Active().Bitmap();
+    frame->Trigger("ShowCodesAction");
+    EXPECT_NE(frame->Active().Bitmap(), before) << "the codes are written on the picture";
+    form->EncodeButton->click();
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join('|').toStdString();
+    EXPECT_EQ(SaveCodes(QStringLiteral("second.cod")), first);
+}
+
+// Automatic search fails -> the pitches of "Set dx dy" -> the originSlots of "Set Origin", each failure
+// turning to the page that goes on; a direct origin picked with the mouse succeeds.
+TEST_F(EncodingTool, OriginModesMoveOnAfterFailuresAndBackAfterASuccess) {
+    const Pixels two = test::RenderDots(100, 80, {{30, 40}, {52, 40}}, 6, 255, 0);
+    Open(QStringLiteral("two"), 100, 80, two);
+    EncodeActive();
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{kAutoFailed});
+    EXPECT_EQ(ui::FindEncodeSession(frame->Active())->Mode, TOriginMode::FromPitch);
+    EXPECT_EQ(form->PageControl->currentIndex(), 3);
+
+    test::DragOnPicture(frame->Active(), QPoint(30, 40), QPoint(52, 63));
+    EXPECT_EQ(form->DxEdit->text(), QStringLiteral("23"));
+    EXPECT_EQ(form->DyEdit->text(), QStringLiteral("24"));
+    frame->Dialogs.Clear();
+    form->ReEncodeButton->click();
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{kPitchFailed});
+    EXPECT_EQ(ui::FindEncodeSession(frame->Active())->Mode, TOriginMode::Direct);
+    EXPECT_EQ(form->PageControl->currentIndex(), 2);
+
+    // Only an origin and a horizontal neighbour: no ratio of pitches, refused.
+    test::ClickOnPicture(frame->Active(), QPoint(30, 40));
+    form->N0SpeedButton->click();
+    test::ClickOnPicture(frame->Active(), QPoint(52, 40));
+    frame->Dialogs.Clear();
+    form->ReEncodeDirectOriginButton->click();
+    EXPECT_EQ(frame->Dialogs.Errors(),
+              QStringList{QStringLiteral("You give the wrong ORIGIN(starting grid)")});
+
+    // On a lattice: origin, right and down neighbours picked, the origin given (3, -2).
+    OpenSegmented(QStringLiteral("initial"), pair.Initial);
+    EncodeActive();
+    const auto centre = [&](int column, int row) {
+        const test::DotCentre c = pair.Centres[static_cast<std::size_t>(row * pair.Columns + column)];
+        return QPoint(int(std::lround(c.X)), int(std::lround(c.Y)));
+    };
+    form->OriginSpeedButton->click();
+    test::ClickOnPicture(frame->Active(), centre(2, 6));
+    form->N0SpeedButton->click();
+    test::ClickOnPicture(frame->Active(), centre(3, 6));
+    form->N1SpeedButton->click();
+    test::ClickOnPicture(frame->Active(), centre(2, 7));
+    const auto& originSlots = ui::FindEncodeSession(frame->Active())->Slots;
+    EXPECT_EQ(originSlots[0], DotAt(centre(2, 6).x(), centre(2, 6).y()));
+    EXPECT_EQ(originSlots[2], DotAt(centre(2, 7).x(), centre(2, 7).y()));
+    form->OriginSpeedButton->click();
+    EXPECT_EQ(form->DirectSetOriginEdit->text(), QString::number(originSlots[0]));
+
+    form->SetOriginNxEdit->setText(QStringLiteral("3"));
+    form->SetOriginNyEdit->setText(QStringLiteral("-2"));
+    frame->Dialogs.Clear();
+    form->ReEncodeDirectOriginButton->click();
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join('|').toStdString();
+    EXPECT_EQ(ui::FindEncodeSession(frame->Active())->Mode, TOriginMode::Automatic);
+    const TDotInfo& corner =
+        Encoder().FDotInfo[static_cast<std::size_t>(DotAt(centre(0, 0).x(), centre(0, 0).y()))];
+    EXPECT_EQ(corner.Nx, 1);
+    EXPECT_EQ(corner.Ny, 4);
+    EXPECT_EQ(RedPixels(frame->Active()), 0);
+}
+
+// Picking fills the "View  && Modify" page in the chosen view mode; the picked dot can become the
+// origin or be given other indices.
+TEST_F(EncodingTool, PickedDotIsShownAndItsCodesEdited) {
+    OpenSegmented(QStringLiteral("initial"), pair.Initial);
+    EncodeActive();
+    const test::DotCentre c = pair.Centres[static_cast<std::size_t>(2 * pair.Columns + 7)];
+    const QPoint at(int(std::lround(c.X)), int(std::lround(c.Y)));
+    const std::int32_t k = DotAt(c.X, c.Y);
+
+    test::MoveOnPicture(frame->Active(), at);
+    EXPECT_EQ(form->IndexEdit->text(), QStringLiteral("-1")) << "moving picks nothing in Click View";
+    test::ClickOnPicture(frame->Active(), at);
+    EXPECT_EQ(form->IndexEdit->text(), QString::number(k));
+    EXPECT_EQ(form->NxEdit->text(), QStringLiteral("2"));
+    EXPECT_EQ(form->NyEdit->text(), QStringLiteral("2"));
+    EXPECT_NEAR(form->FxEdit->text().toDouble(), c.X, 0.05);
+    EXPECT_TRUE(form->CodedCheckBox->isChecked());
+    EXPECT_TRUE(form->NetedCheckBox->isChecked());
+    EXPECT_GT(RedPixels(frame->Active()), 50) << "the picked dot is painted red";
+
+    form->PassViewRadioButton->setChecked(true);
+    const test::DotCentre other = pair.Centres[0];
+    test::MoveOnPicture(frame->Active(), QPoint(int(std::lround(other.X)), int(std::lround(other.Y))));
+    EXPECT_EQ(form->IndexEdit->text(), QString::number(DotAt(other.X, other.Y)));
+    test::MoveOnPicture(frame->Active(), at);
+    ASSERT_EQ(form->IndexEdit->text(), QString::number(k));
+
+    form->ModifyOriginButton->click();
+    EXPECT_EQ(Encoder().FDotInfo[static_cast<std::size_t>(k)].Nx, 0);
+    EXPECT_EQ(Encoder().FDotInfo[static_cast<std::size_t>(DotAt(other.X, other.Y))].Nx, -7);
+    EXPECT_EQ(Encoder().FDotInfo[static_cast<std::size_t>(DotAt(other.X, other.Y))].Ny, 2);
+
+    form->NxEdit->setText(QStringLiteral("9"));
+    form->NyEdit->setText(QStringLiteral("-9"));
+    form->NetedCheckBox->setChecked(false);
+    form->SetCoordinateButton->click();
+    const TDotInfo& edited = Encoder().FDotInfo[static_cast<std::size_t>(k)];
+    EXPECT_EQ(edited.Nx, 9);
+    EXPECT_EQ(edited.Ny, -9);
+    EXPECT_FALSE(edited.Neted);
+    EXPECT_EQ(frame->Active().Bitmap().pixel(at), qRgb(255, 0, 0)) << "a dot out of the net shows red";
+
+    // The background clears the pick.
+    test::MoveOnPicture(frame->Active(), QPoint(5, 5));
+    EXPECT_EQ(Encoder().Selected, -1);
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join('|').toStdString();
+}
+
+} // namespace
+} // namespace corvane
