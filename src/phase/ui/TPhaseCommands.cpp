@@ -1,10 +1,8 @@
 #include "phase/ui/TPhaseCommands.h"
 
 #include <QAction>
-#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
 
 #include <memory>
 #include <optional>
@@ -15,7 +13,6 @@
 #include "phase/GeometricMoire.h"
 #include "phase/PhaseToFringe.h"
 #include "phase/ui/PhaseShiftSteps.h"
-#include "shell/Convert.h"
 #include "shell/FrameFileFilters.h"
 #include "shell/Platform.h"
 #include "shell/TMainForm.h"
@@ -36,14 +33,9 @@ std::unique_ptr<TGrayImage> LoadPicture(IDialogs& dialogs, TMainForm& mainForm, 
     const std::string path = ToFilePath(name);
     if (corvane::LowerExtension(path) != ".raw" || !corvane::FileExists(path))
         return std::make_unique<TGrayImage>(path);
-    TRawOptionForm form(dialogs, name, &mainForm);
-    if (dialogs.ExecModal(form) != QDialog::Accepted) return nullptr;
-    TGrayImage::RawDescription raw;
-    raw.FileName = path;
-    raw.Header = StrToInt(form.HeaderEdit->text());
-    raw.Width = StrToInt(form.WidthEdit->text());
-    raw.Height = StrToInt(form.HeightEdit->text());
-    return std::make_unique<TGrayImage>(raw);
+    const auto raw = AskRawDescription(dialogs, name, path, &mainForm);
+    if (!raw) return nullptr;
+    return std::make_unique<TGrayImage>(*raw);
 }
 } // namespace
 
