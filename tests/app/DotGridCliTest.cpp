@@ -1,5 +1,6 @@
 #include "dotgrid/TThresholdSegment.h"
 #include "image/TGrayImage.h"
+#include "support/CliRun.h"
 #include "support/DotPictures.h"
 #include "support/SpeckleImages.h"
 #include "support/TestSupport.h"
@@ -16,10 +17,6 @@ namespace corvane {
 namespace {
 
 using namespace test;
-
-ProgramRun Cli(const TempDir& dir, const std::vector<std::string>& arguments) {
-    return RunProgram(CORVANE_CLI_EXE, arguments, dir.Path());
-}
 
 /// A 240 x 170 lattice of 7 x 5 bright dots, light falling off to the bottom right; the last
 /// column of dots is cut by the right border.
