@@ -3,14 +3,12 @@
 #include "image/FileUtil.h"
 #include "image/TGrayImage.h"
 #include "shell/BitmapOps.h"
-#include "shell/Convert.h"
 #include "shell/Platform.h"
 #include "shell/TMDIChildForm.h"
 #include "shell/TRawOptionForm.h"
 #include "shell/TToolHooks.h"
 
 #include <QFile>
-#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -83,15 +81,10 @@ void TMainForm::CreateMDIChild(const QString& name) {
     if (corvane::FileExists(path) && extension == ".bmp") {
         image = std::make_unique<TGrayImage>(path);
     } else if (corvane::FileExists(path) && extension == ".raw") {
-        TRawOptionForm form(dialogs_, name, this);
-        if (dialogs_.ExecModal(form) != QDialog::Accepted) return;
-        TGrayImage::RawDescription raw;
-        raw.FileName = path;
-        raw.Header = StrToInt(form.HeaderEdit->text());
-        raw.Width = StrToInt(form.WidthEdit->text());
-        raw.Height = StrToInt(form.HeightEdit->text());
+        const auto raw = AskRawDescription(dialogs_, name, path, this);
+        if (!raw) return;
         // Negative or overflowing sizes are refused by the grey image with their own message.
-        image = std::make_unique<TGrayImage>(raw);
+        image = std::make_unique<TGrayImage>(*raw);
     }
     QImage bitmap;
     if (image) {

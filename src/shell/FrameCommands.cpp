@@ -4,6 +4,7 @@
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/BitmapOps.h"
+#include "shell/FrameFileFilters.h"
 #include "shell/Platform.h"
 #include "shell/TMDIChildForm.h"
 
@@ -26,16 +27,6 @@ namespace corvane::ui {
 
 namespace {
 
-const QString kOpenPictureFilter =
-    QStringLiteral("Bitmaps (*.bmp)|*.bmp|Raw files(*.raw)|*.raw|All files( *.* ) |*.*");
-const QString kSavePictureFilter =
-    QStringLiteral("Bitmaps (*.bmp)|*.bmp|Raw files( *.raw )|*.raw|All files(*.*)|*.*");
-const QString kOpenFilter =
-    QStringLiteral("CorRelation Config Files(*.cor)|*.cor|Float Image(*.flt)|*.flt|Codes "
-                   "File( *.cod )|*.cod|All files(*.*)|*.*");
-const QString kSaveFilter = QStringLiteral(
-    "Float Format(*.flt)|*.flt|Codes File(*.cod)|*.cod|Match Result(*.dat)|*.dat|All files(*.*)|*.*");
-
 QString ReplaceExtension(const QString& name, const QString& extension) {
     const qsizetype slash = std::max(name.lastIndexOf(QLatin1Char('/')), name.lastIndexOf(QLatin1Char('\\')));
     const qsizetype dot = name.lastIndexOf(QLatin1Char('.'));
@@ -53,25 +44,20 @@ std::string ToPath(const QString& name) {
 
 void TMainForm::FileOpenActionExecute() {
     RunGuarded(dialogs_, [&] {
-        FileDialogRequest request;
-        request.Filter = kOpenPictureFilter;
-        request.FilterIndex = 1;
-        request.DefaultExt = QStringLiteral("*.bmp");
-        const auto chosen = dialogs_.OpenFile(request);
+        const auto chosen = AskOpenFileName(
+            dialogs_,
+            {.Filter = kFrameOpenPictureFilter, .FilterIndex = 1, .DefaultExt = QStringLiteral("*.bmp")});
         if (!chosen) return;
-        CreateMDIChild(chosen->FileName);
+        CreateMDIChild(*chosen);
     });
 }
 
 void TMainForm::FloatFileOpenActionExecute() {
     RunGuarded(dialogs_, [&] {
-        FileDialogRequest request;
-        request.Filter = kOpenFilter;
-        request.FilterIndex = 2;
-        request.DefaultExt = QStringLiteral("*.cor");
-        const auto chosen = dialogs_.OpenFile(request);
+        const auto chosen = AskOpenFileName(
+            dialogs_, {.Filter = kFrameOpenFilter, .FilterIndex = 2, .DefaultExt = QStringLiteral("*.cor")});
         if (!chosen) return;
-        const QString name = chosen->FileName;
+        const QString name = *chosen;
         QDir::setCurrent(QFileInfo(name).absolutePath());
         std::unique_ptr<TGrayImage> gray;
         {
@@ -83,13 +69,9 @@ void TMainForm::FloatFileOpenActionExecute() {
 }
 
 std::optional<QString> TMainForm::AskSavePictureName() {
-    FileDialogRequest request;
-    request.Filter = kSavePictureFilter;
-    request.FilterIndex = 1;
-    request.DefaultExt = QStringLiteral("*.bmp");
-    const auto chosen = dialogs_.SaveFile(request);
-    if (!chosen) return std::nullopt;
-    return chosen->FileName;
+    return AskSaveFileName(
+        dialogs_,
+        {.Filter = kFrameSavePictureFilter, .FilterIndex = 1, .DefaultExt = QStringLiteral("*.bmp")});
 }
 
 void TMainForm::SaveChild(TMDIChildForm& child, const QString& fileName, bool replaceExtensionWithRaw) {
@@ -136,16 +118,14 @@ void TMainForm::SaveAsFloatActionExecute() {
     RunGuarded(dialogs_, [&] {
         TMDIChildForm* child = ActiveMDIChild();
         if (!child) return;
-        FileDialogRequest request;
-        request.Title = QStringLiteral("Save image to Float");
-        request.Filter = kSaveFilter;
-        request.FilterIndex = 1;
-        request.DefaultExt = QStringLiteral("*.flt");
-        const auto chosen = dialogs_.SaveFile(request);
+        const auto chosen = AskSaveFileName(dialogs_, {.Title = QStringLiteral("Save image to Float"),
+                                                       .Filter = kFrameSaveFilter,
+                                                       .FilterIndex = 1,
+                                                       .DefaultExt = QStringLiteral("*.flt")});
         if (!chosen) return;
         TFloatImage map(nullptr, child->Bitmap().width(), child->Bitmap().height());
         BitmapToPhaseMap(child->Bitmap(), map);
-        map.SaveFlt(ToPath(chosen->FileName));
+        map.SaveFlt(ToPath(*chosen));
     });
 }
 

@@ -17,6 +17,18 @@ void PrepareApplication() {
     std::setlocale(LC_NUMERIC, "C");
 }
 
+std::optional<QString> AskOpenFileName(IDialogs& dialogs, const FileDialogRequest& request) {
+    const auto chosen = dialogs.OpenFile(request);
+    if (!chosen) return std::nullopt;
+    return chosen->FileName;
+}
+
+std::optional<QString> AskSaveFileName(IDialogs& dialogs, const FileDialogRequest& request) {
+    const auto chosen = dialogs.SaveFile(request);
+    if (!chosen) return std::nullopt;
+    return chosen->FileName;
+}
+
 bool RunGuarded(IDialogs& dialogs, const std::function<void()>& command) {
     QString message;
     try {

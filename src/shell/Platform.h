@@ -11,11 +11,11 @@ namespace corvane::ui {
 /// A file dialog as the tools describe it. Filter uses the "Description|pattern|Description|pattern"
 /// form; FilterIndex counts from 1; DefaultExt ("*.bmp" style) follows the chosen filter.
 struct FileDialogRequest {
-    QString Title;
-    QString Filter;
+    QString Title{};
+    QString Filter{};
     int FilterIndex = 1;
-    QString DefaultExt;
-    QString InitialDir;            ///< empty: the process's current directory
+    QString DefaultExt{};
+    QString InitialDir{};          ///< empty: the process's current directory
     bool MustExist = false;        ///< open dialogs: the chosen file must exist
     bool ConfirmOverwrite = false; ///< save dialogs: ask before an existing file is chosen
 };
@@ -40,6 +40,11 @@ class IDialogs {
     /// Runs a modal dialog and returns its result code (QDialog::Accepted or Rejected).
     virtual int ExecModal(QDialog& dialog) = 0;
 };
+
+/// Asks dialogs for a file to open; the chosen name, nothing when cancelled.
+std::optional<QString> AskOpenFileName(IDialogs& dialogs, const FileDialogRequest& request);
+/// Asks dialogs for a name to save under; the chosen name, nothing when cancelled.
+std::optional<QString> AskSaveFileName(IDialogs& dialogs, const FileDialogRequest& request);
 
 /// Start-up of the workbench, after the QApplication is made (which adopts the user's locale):
 /// names the application and its settings store ("Halvorn Lab.", "Corvane"), keeps it running

@@ -169,4 +169,16 @@ void TRawOptionForm::Button4Click() {
     });
 }
 
+std::optional<TGrayImage::RawDescription> AskRawDescription(IDialogs& dialogs, const QString& fileName,
+                                                            const std::string& path, QWidget* parent) {
+    TRawOptionForm form(dialogs, fileName, parent);
+    if (dialogs.ExecModal(form) != QDialog::Accepted) return std::nullopt;
+    TGrayImage::RawDescription raw;
+    raw.FileName = path;
+    raw.Header = StrToInt(form.HeaderEdit->text());
+    raw.Width = StrToInt(form.WidthEdit->text());
+    raw.Height = StrToInt(form.HeightEdit->text());
+    return raw;
+}
+
 } // namespace corvane::ui

@@ -1,8 +1,10 @@
 #pragma once
 #include <QDialog>
+#include <QString>
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <utility>
 
 class QCheckBox;
@@ -11,6 +13,8 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+
+#include "image/TGrayImage.h"
 
 namespace corvane::ui {
 
@@ -65,5 +69,11 @@ class TRawOptionForm : public QDialog {
     QString fileName_;
     std::uint64_t fileSize_ = 0;
 };
+
+/// Asks through the "Raw Options" dialog how the RAW file fileName (path: the same name as the core
+/// takes it) is laid out; its description, nothing when the dialog was cancelled. Sizes are passed
+/// on as given: the grey image refuses bad ones with its own message.
+std::optional<TGrayImage::RawDescription> AskRawDescription(IDialogs& dialogs, const QString& fileName,
+                                                            const std::string& path, QWidget* parent);
 
 } // namespace corvane::ui

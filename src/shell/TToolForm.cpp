@@ -91,26 +91,14 @@ bool TToolForm::event(QEvent* event) {
 
 std::optional<QString> TToolForm::ChooseOpenFile(const QString& filter, const QString& title,
                                                  const QString& initialDir) {
-    FileDialogRequest request;
-    request.Title = title;
-    request.Filter = filter;
-    request.FilterIndex = 1;
-    request.InitialDir = initialDir;
-    const auto chosen = dialogs_.OpenFile(request);
-    if (!chosen) return std::nullopt;
-    return chosen->FileName;
+    return AskOpenFileName(dialogs_,
+                           {.Title = title, .Filter = filter, .FilterIndex = 1, .InitialDir = initialDir});
 }
 
 std::optional<QString> TToolForm::ChooseSaveFile(const QString& filter, const QString& defaultExt,
                                                  const QString& title) {
-    FileDialogRequest request;
-    request.Title = title;
-    request.Filter = filter;
-    request.FilterIndex = 1;
-    request.DefaultExt = defaultExt;
-    const auto chosen = dialogs_.SaveFile(request);
-    if (!chosen) return std::nullopt;
-    return chosen->FileName;
+    return AskSaveFileName(dialogs_,
+                           {.Title = title, .Filter = filter, .FilterIndex = 1, .DefaultExt = defaultExt});
 }
 
 TMDIChildForm* TToolForm::ShowInRole(const QString& caption, const TGrayImage& image) {

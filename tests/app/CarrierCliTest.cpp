@@ -7,16 +7,13 @@
 #include "image/TFloatImage.h"
 #include "phase/TCarrierMoire.h"
 #include "support/CarrierFringes.h"
+#include "support/CliRun.h"
 #include "support/TestSupport.h"
 
 namespace corvane {
 namespace {
 
 using namespace test;
-
-ProgramRun Cli(const TempDir& dir, const std::vector<std::string>& arguments) {
-    return RunProgram(CORVANE_CLI_EXE, arguments, dir.Path());
-}
 
 double Bump(int x, int y) {
     return 1.2 * std::exp(-((x - 90.0) * (x - 90.0) + (y - 40.0) * (y - 40.0)) / 200.0);

@@ -1,3 +1,4 @@
+#include "support/CliRun.h"
 #include "support/SpeckleImages.h"
 #include "support/TestSupport.h"
 
@@ -7,10 +8,6 @@ namespace corvane {
 namespace {
 
 using namespace test;
-
-ProgramRun Cli(const TempDir& dir, const std::vector<std::string>& arguments) {
-    return RunProgram(CORVANE_CLI_EXE, arguments, dir.Path());
-}
 
 TEST(CorvaneCli, WrongCommandLinesExitWithTwoAndSayWhy) {
     TempDir dir;

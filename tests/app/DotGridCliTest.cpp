@@ -1,5 +1,6 @@
 #include "dotgrid/TThresholdSegment.h"
 #include "image/TGrayImage.h"
+#include "support/CliRun.h"
 #include "support/DotPictures.h"
 #include "support/SpeckleImages.h"
 #include "support/TestSupport.h"
@@ -17,29 +18,6 @@ namespace {
 
 using namespace test;
 
-ProgramRun Cli(const TempDir& dir, const std::vector<std::string>& arguments) {
-    return RunProgram(CORVANE_CLI_EXE, arguments, dir.Path());
-}
-
-/// A 240 x 170 lattice of 7 x 5 bright dots, light falling off to the bottom right; the last
-/// column of dots is cut by the right border.
-DotLattice UnevenLattice() {
-    return MakeDotLattice({.Width = 240,
-                           .Height = 170,
-                           .OriginX = 24.4,
-                           .OriginY = 30.6,
-                           .PitchX = 35.2,
-                           .PitchY = 27.3,
-                           .Columns = 7,
-                           .Rows = 5,
-                           .Radius = 6.5,
-                           .DotLevel = 210,
-                           .BackgroundLevel = 80,
-                           .Jitter = 0.4,
-                           .LightingFall = 0.6,
-                           .Seed = 4});
-}
-
 std::vector<std::uint8_t> BmpPixels(const std::string& file) {
     TGrayImage image(file);
     return std::vector<std::uint8_t>(image.Data, image.Data + image.Size);
@@ -47,7 +25,7 @@ std::vector<std::uint8_t> BmpPixels(const std::string& file) {
 
 TEST(DotGridCli, AdaptiveSegmentWritesTheToolsPictureAndTheDotTable) {
     TempDir dir;
-    DotLattice lattice = UnevenLattice();
+    DotLattice lattice = UnevenDotLattice();
     SaveGreyBmp(dir.File("grid.bmp"), lattice.Width, lattice.Height, lattice.Pixels);
     const ProgramRun run = Cli(dir, {"segment", "--method", "adaptive", "grid.bmp", "-o", "seg.bmp",
                                      "--window", "40", "--adjust", "15", "--dots", "dots.txt"});
@@ -106,7 +84,7 @@ TEST(DotGridCli, SimpleSegmentOfBlackDotsAndItsDefaults) {
 
 TEST(DotGridCli, SegmentRefusesWrongCommandLinesAndAnUnusableWindowWritesNothing) {
     TempDir dir;
-    DotLattice lattice = UnevenLattice();
+    DotLattice lattice = UnevenDotLattice();
     SaveGreyBmp(dir.File("grid.bmp"), lattice.Width, lattice.Height, lattice.Pixels);
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"segment", "grid.bmp", "-o", "s.bmp"},

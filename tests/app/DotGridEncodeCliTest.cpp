@@ -4,6 +4,7 @@
 #include "dotgrid/TCodeMatch.h"
 #include "dotgrid/TThresholdSegment.h"
 #include "image/TGrayImage.h"
+#include "support/CliRun.h"
 #include "support/DotGridPictures.h"
 #include "support/SpeckleImages.h"
 #include "support/TestSupport.h"
@@ -19,10 +20,6 @@ namespace corvane {
 namespace {
 
 using namespace test;
-
-ProgramRun Cli(const TempDir& dir, const std::vector<std::string>& arguments) {
-    return RunProgram(CORVANE_CLI_EXE, arguments, dir.Path());
-}
 
 /// The text after the first n lines.
 std::string After(const std::string& text, int n) {

@@ -1,5 +1,6 @@
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
+#include "support/CliRun.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
 #include "support/TestSupport.h"
@@ -12,18 +13,6 @@ namespace corvane {
 namespace {
 
 using namespace test;
-
-ProgramRun Cli(const TempDir& dir, const std::vector<std::string>& arguments) {
-    return RunProgram(CORVANE_CLI_EXE, arguments, dir.Path());
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
 
 TEST(HistogramCli, PrintsTheWindowsLabelsAndWritesTheCounts) {
     TempDir dir;

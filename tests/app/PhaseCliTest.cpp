@@ -4,6 +4,7 @@
 #include "phase/MoireSimulation.h"
 #include "phase/PhaseShift.h"
 #include "phase/PseudoColor.h"
+#include "support/CliRun.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
 #include "support/TestSupport.h"
@@ -17,10 +18,6 @@ namespace corvane {
 namespace {
 
 using namespace test;
-
-ProgramRun Cli(const TempDir& dir, const std::vector<std::string>& arguments) {
-    return RunProgram(CORVANE_CLI_EXE, arguments, dir.Path());
-}
 
 bool Contains(const std::string& text, const std::string& part) {
     return text.find(part) != std::string::npos;

@@ -1,5 +1,6 @@
 #include "correlation/CorRelationConfig.h"
 #include "image/TFloatImage.h"
+#include "support/CliRun.h"
 #include "support/FloatMaps.h"
 #include "support/SpeckleImages.h"
 #include "support/TestSupport.h"
@@ -15,10 +16,6 @@ namespace {
 
 using namespace test;
 
-ProgramRun Cli(const TempDir& dir, const std::vector<std::string>& arguments) {
-    return RunProgram(CORVANE_CLI_EXE, arguments, dir.Path());
-}
-
 template <class F>
 void SaveMap(const TempDir& dir, const std::string& name, int w, int h, F f, float scaleX = 1.0f,
              float scaleY = 1.0f) {
@@ -26,14 +23,6 @@ void SaveMap(const TempDir& dir, const std::string& name, int w, int h, F f, flo
     map->ScaleX = scaleX;
     map->ScaleY = scaleY;
     map->SaveFlt(dir.File(name));
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
 }
 
 TEST(StrainCli, DerivativesOfALinearFieldUseTheHeaderScaleAndTheInvalidValue) {

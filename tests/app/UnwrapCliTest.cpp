@@ -1,6 +1,7 @@
 #include "phase/AbsolutePhase.h"
 #include "phase/NewUnwrapModel.h"
 #include "phase/SimpleUnwrap.h"
+#include "support/CliRun.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
 #include "support/TestSupport.h"
@@ -16,10 +17,6 @@ namespace corvane {
 namespace {
 
 using namespace test;
-
-ProgramRun Cli(const TempDir& dir, const std::vector<std::string>& arguments) {
-    return RunProgram(CORVANE_CLI_EXE, arguments, dir.Path());
-}
 
 /// A wrapped map of known phase saved as in.flt (70 x 50, scales 0.5 and 0.25), with a noisy
 /// pixel so that Mask Noise finds residues.

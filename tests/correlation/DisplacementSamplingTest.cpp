@@ -17,14 +17,6 @@ namespace {
 
 using namespace test;
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> lines;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        lines.push_back(line);
-    return lines;
-}
-
 std::string Record(double a, double b, double c, double d) {
     char text[128];
     std::snprintf(text, sizeof text, " %10.5f   %10.5f  %10.5f  %10.5f", a, b, c, d);

@@ -8,27 +8,7 @@ namespace corvane::test {
 std::vector<std::uint8_t> RenderDots(std::int32_t width, std::int32_t height,
                                      const std::vector<DotCentre>& centres, double radius, double dotLevel,
                                      double backgroundLevel) {
-    std::vector<double> coverage(static_cast<std::size_t>(width) * height, 0.0);
-    constexpr int kSamples = 8;
-    const double r2 = radius * radius;
-    for (const DotCentre& d : centres) {
-        const int x0 = std::max(0, static_cast<int>(std::floor(d.X - radius - 1)));
-        const int x1 = std::min(width - 1, static_cast<int>(std::ceil(d.X + radius + 1)));
-        const int y0 = std::max(0, static_cast<int>(std::floor(d.Y - radius - 1)));
-        const int y1 = std::min(height - 1, static_cast<int>(std::ceil(d.Y + radius + 1)));
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x) {
-                int inside = 0;
-                for (int sy = 0; sy < kSamples; ++sy)
-                    for (int sx = 0; sx < kSamples; ++sx) {
-                        const double px = x - 0.5 + (sx + 0.5) / kSamples - d.X;
-                        const double py = y - 0.5 + (sy + 0.5) / kSamples - d.Y;
-                        if (px * px + py * py < r2) ++inside;
-                    }
-                double& c = coverage[static_cast<std::size_t>(y) * width + x];
-                c = std::min(1.0, c + static_cast<double>(inside) / (kSamples * kSamples));
-            }
-    }
+    const std::vector<double> coverage = DotCoverage(width, height, centres, radius);
     std::vector<std::uint8_t> pixels(coverage.size());
     for (std::size_t i = 0; i < coverage.size(); ++i)
         pixels[i] = static_cast<std::uint8_t>(

@@ -6,6 +6,32 @@
 
 namespace corvane::test {
 
+std::vector<double> DotCoverage(std::int32_t width, std::int32_t height,
+                                const std::vector<DotCentre>& centres, double radius) {
+    std::vector<double> coverage(static_cast<std::size_t>(width) * height, 0.0);
+    constexpr int kSamples = 8;
+    const double r2 = radius * radius;
+    for (const DotCentre& d : centres) {
+        const int x0 = std::max(0, static_cast<int>(std::floor(d.X - radius - 1)));
+        const int x1 = std::min(width - 1, static_cast<int>(std::ceil(d.X + radius + 1)));
+        const int y0 = std::max(0, static_cast<int>(std::floor(d.Y - radius - 1)));
+        const int y1 = std::min(height - 1, static_cast<int>(std::ceil(d.Y + radius + 1)));
+        for (int y = y0; y <= y1; ++y)
+            for (int x = x0; x <= x1; ++x) {
+                int inside = 0;
+                for (int sy = 0; sy < kSamples; ++sy)
+                    for (int sx = 0; sx < kSamples; ++sx) {
+                        const double px = x - 0.5 + (sx + 0.5) / kSamples - d.X;
+                        const double py = y - 0.5 + (sy + 0.5) / kSamples - d.Y;
+                        if (px * px + py * py < r2) ++inside;
+                    }
+                double& c = coverage[static_cast<std::size_t>(y) * width + x];
+                c = std::min(1.0, c + static_cast<double>(inside) / (kSamples * kSamples));
+            }
+    }
+    return coverage;
+}
+
 DotLattice MakeDotLattice(const DotLatticeOptions& o) {
     DotLattice lattice;
     lattice.Width = o.Width;
@@ -22,28 +48,7 @@ DotLattice MakeDotLattice(const DotLatticeOptions& o) {
             lattice.Centres.push_back({x, y});
         }
 
-    // Coverage of each pixel (pixel (x, y) spans x - 0.5 .. x + 0.5).
-    std::vector<double> coverage(static_cast<std::size_t>(o.Width) * o.Height, 0.0);
-    constexpr int kSamples = 8;
-    const double r2 = o.Radius * o.Radius;
-    for (const DotCentre& d : lattice.Centres) {
-        const int x0 = std::max(0, static_cast<int>(std::floor(d.X - o.Radius - 1)));
-        const int x1 = std::min(o.Width - 1, static_cast<int>(std::ceil(d.X + o.Radius + 1)));
-        const int y0 = std::max(0, static_cast<int>(std::floor(d.Y - o.Radius - 1)));
-        const int y1 = std::min(o.Height - 1, static_cast<int>(std::ceil(d.Y + o.Radius + 1)));
-        for (int y = y0; y <= y1; ++y)
-            for (int x = x0; x <= x1; ++x) {
-                int inside = 0;
-                for (int sy = 0; sy < kSamples; ++sy)
-                    for (int sx = 0; sx < kSamples; ++sx) {
-                        const double px = x - 0.5 + (sx + 0.5) / kSamples - d.X;
-                        const double py = y - 0.5 + (sy + 0.5) / kSamples - d.Y;
-                        if (px * px + py * py < r2) ++inside;
-                    }
-                double& c = coverage[static_cast<std::size_t>(y) * o.Width + x];
-                c = std::min(1.0, c + static_cast<double>(inside) / (kSamples * kSamples));
-            }
-    }
+    const std::vector<double> coverage = DotCoverage(o.Width, o.Height, lattice.Centres, o.Radius);
 
     lattice.Pixels.resize(coverage.size());
     for (std::int32_t y = 0; y < o.Height; ++y)
@@ -56,6 +61,23 @@ DotLattice MakeDotLattice(const DotLatticeOptions& o) {
             lattice.Pixels[i] = static_cast<std::uint8_t>(std::clamp(std::lround(g), 0L, 255L));
         }
     return lattice;
+}
+
+DotLattice UnevenDotLattice() {
+    return MakeDotLattice({.Width = 240,
+                           .Height = 170,
+                           .OriginX = 24.4,
+                           .OriginY = 30.6,
+                           .PitchX = 35.2,
+                           .PitchY = 27.3,
+                           .Columns = 7,
+                           .Rows = 5,
+                           .Radius = 6.5,
+                           .DotLevel = 210,
+                           .BackgroundLevel = 80,
+                           .Jitter = 0.4,
+                           .LightingFall = 0.6,
+                           .Seed = 4});
 }
 
 void PaintBlock(std::vector<std::uint8_t>& pixels, std::int32_t width, const SpeckleBlock& b,

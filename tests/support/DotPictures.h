@@ -25,6 +25,12 @@ struct DotCentre {
     double X, Y;
 };
 
+/// The share of each pixel of a width x height picture that round dots of the radius at the centres
+/// cover, row by row (pixel (x, y) spans x - 0.5 .. x + 0.5; 8 x 8 samples per pixel; overlapping
+/// dots add up to at most 1).
+std::vector<double> DotCoverage(std::int32_t width, std::int32_t height,
+                                const std::vector<DotCentre>& centres, double radius);
+
 /// The rendered picture, row by row, and the true centre of each dot, row by row of the lattice.
 struct DotLattice {
     std::int32_t Width = 0, Height = 0;
@@ -33,6 +39,10 @@ struct DotLattice {
 };
 
 DotLattice MakeDotLattice(const DotLatticeOptions& options);
+
+/// A 240 x 170 lattice of 7 x 5 bright dots (radius 6.5, grey 210 on 80, slightly off the lattice),
+/// light falling off to the bottom right; the last column of dots is cut by the right border.
+DotLattice UnevenDotLattice();
 
 /// An axis-aligned block of speckle pixels.
 struct SpeckleBlock {

@@ -29,6 +29,9 @@ void WriteFileBytes(const std::string& name, const std::string& bytes);
 
 namespace corvane::test {
 
+/// The lines of text, without their line ends.
+std::vector<std::string> Lines(const std::string& text);
+
 /// What a run of a built program printed and how it ended.
 struct ProgramRun {
     int Status = -1; ///< exit status (-1 when it did not exit normally)

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "phase/PhaseShift.h"
+#include "shell/TToolForm.h"
 
 class QLabel;
 class QLineEdit;
@@ -87,6 +88,10 @@ class PhaseShiftSteps {
     std::vector<std::unique_ptr<TGrayImage>> steps_;
     std::optional<PhaseShiftResult> result_;
 };
+
+/// How a phase-shifting tool sits in the frame: named name, captioned title, shown by showCommand,
+/// without a Close button, locked commands or role windows.
+TToolSpec PhaseShiftToolPlacement(const char* name, const QString& title, const char* showCommand);
 
 /// The file name as the core takes it (the platform's encoding of the name).
 std::string ToFilePath(const QString& name);

@@ -8,14 +8,9 @@
 namespace corvane::ui {
 
 TConst3StepPhaseShiftForm::TConst3StepPhaseShiftForm(TMainForm& mainForm)
-    : TToolForm(mainForm, TToolSpec{.Name = "Const3StepPhaseShiftForm",
-                                    .Title = QStringLiteral("Const 3 Step Phase Shifting(C3S)"),
-                                    .ShowCommand = "PI3StepAction",
-                                    .LockedCommands = {},
-                                    .GuardsDocuments = false,
-                                    .RoleWindows = {},
-                                    .CloseRolesOnHide = false,
-                                    .HasCloseButton = false}),
+    : TToolForm(mainForm,
+                PhaseShiftToolPlacement("Const3StepPhaseShiftForm",
+                                        QStringLiteral("Const 3 Step Phase Shifting(C3S)"), "PI3StepAction")),
       steps_(mainForm, this, PhaseShiftMethod::Const3Step, QStringLiteral("C3S"),
              QStringLiteral("phase:Const 3 Step")) {
     Step1Edit = steps_.StepEdits[0];

@@ -8,14 +8,9 @@
 namespace corvane::ui {
 
 TConst4StepPhaseShiftForm::TConst4StepPhaseShiftForm(TMainForm& mainForm)
-    : TToolForm(mainForm, TToolSpec{.Name = "Const4StepPhaseShiftForm",
-                                    .Title = QStringLiteral("Const 4 Step Phase Shifting(C4S)"),
-                                    .ShowCommand = "PI4StepAction",
-                                    .LockedCommands = {},
-                                    .GuardsDocuments = false,
-                                    .RoleWindows = {},
-                                    .CloseRolesOnHide = false,
-                                    .HasCloseButton = false}),
+    : TToolForm(mainForm,
+                PhaseShiftToolPlacement("Const4StepPhaseShiftForm",
+                                        QStringLiteral("Const 4 Step Phase Shifting(C4S)"), "PI4StepAction")),
       steps_(mainForm, this, PhaseShiftMethod::Const4Step, QStringLiteral("C4S"),
              QStringLiteral("phase:Const 4 Step")) {
     Step1Edit = steps_.StepEdits[0];

@@ -27,14 +27,9 @@ const QString kReferenceRole = QStringLiteral("Reference Grid:Equal 4 Step");
 } // namespace
 
 TEqual4StepPhaseShiftForm::TEqual4StepPhaseShiftForm(TMainForm& mainForm)
-    : TToolForm(mainForm, TToolSpec{.Name = "Equal4StepPhaseShiftForm",
-                                    .Title = QStringLiteral("Equal 4 Step Phase Shifting(E4S)"),
-                                    .ShowCommand = "Equal4StepAction",
-                                    .LockedCommands = {},
-                                    .GuardsDocuments = false,
-                                    .RoleWindows = {},
-                                    .CloseRolesOnHide = false,
-                                    .HasCloseButton = false}) {
+    : TToolForm(mainForm, PhaseShiftToolPlacement("Equal4StepPhaseShiftForm",
+                                                  QStringLiteral("Equal 4 Step Phase Shifting(E4S)"),
+                                                  "Equal4StepAction")) {
     E4SPageControl = Named(new QTabWidget(this), "E4SPageControl");
     E4STabSheet = Named(new QWidget(E4SPageControl), "E4STabSheet");
     SimulationE4STabSheet = Named(new QWidget(E4SPageControl), "SimulationE4STabSheet");

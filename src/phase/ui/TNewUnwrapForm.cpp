@@ -40,20 +40,16 @@ TNewUnwrapForm::TNewUnwrapForm(TMainForm& mainForm)
                            .LockedCommands = {},
                            .GuardsDocuments = false,
                            .RoleWindows = {kPhaseRole, kInvalidRole, kUnwrappedRole, kFinalRole}}) {
-    UnwrapPageControl = Named(new QTabWidget(this), "UnwrapPageControl");
-    InputPage = Named(new QWidget(UnwrapPageControl), "InputPage");
-    UnwrapPage = Named(new QWidget(UnwrapPageControl), "UnwrapPage");
-    OutputPage = Named(new QWidget(UnwrapPageControl), "OutputPage");
-    UnwrapPageControl->addTab(InputPage, QStringLiteral("Input"));
-    UnwrapPageControl->addTab(UnwrapPage, QStringLiteral("Unwrap"));
-    UnwrapPageControl->addTab(OutputPage, QStringLiteral("Output"));
+    const UnwrapToolPages pages = MakeUnwrapToolPages(this);
+    UnwrapPageControl = pages.UnwrapPageControl;
+    InputPage = pages.InputPage;
+    UnwrapPage = pages.UnwrapPage;
+    OutputPage = pages.OutputPage;
 
     // "Input"
-    WorkingDirLabel = Named(new QLabel(InputPage), "WorkingDirLabel");
-    WorkingDirLabel->setWordWrap(true);
-    PhaseImageSpeedButton = Named(new QToolButton(InputPage), "PhaseImageSpeedButton");
-    PhaseImageSpeedButton->setText(QStringLiteral("Phase Image(Float Format)"));
-    PhaseImageFileNameEdit = Named(new QLineEdit(InputPage), "PhaseImageFileNameEdit");
+    WorkingDirLabel = pages.WorkingDirLabel;
+    PhaseImageSpeedButton = pages.PhaseImageSpeedButton;
+    PhaseImageFileNameEdit = pages.PhaseImageFileNameEdit;
     UseInvalidAreaFileCheckBox = Named(new QCheckBox(QStringLiteral("Use Invalid Area File"), InputPage),
                                        "UseInvalidAreaFileCheckBox");
     InvalidAreaFileNameSpeedButton = Named(new QToolButton(InputPage), "InvalidAreaFileNameSpeedButton");
@@ -61,10 +57,7 @@ TNewUnwrapForm::TNewUnwrapForm(TMainForm& mainForm)
     InvalidAreaFileNameEdit = Named(new QLineEdit(InputPage), "InvalidAreaFileNameEdit");
     InvalidAreaFileNameEdit->setEnabled(false);
     InvalidAreaFileNameSpeedButton->setEnabled(false);
-    auto* input = new QVBoxLayout(InputPage);
-    input->addWidget(WorkingDirLabel);
-    input->addWidget(PhaseImageSpeedButton);
-    input->addWidget(PhaseImageFileNameEdit);
+    QVBoxLayout* input = pages.Input;
     input->addSpacing(8);
     input->addWidget(UseInvalidAreaFileCheckBox);
     input->addWidget(InvalidAreaFileNameSpeedButton);
@@ -85,12 +78,7 @@ TNewUnwrapForm::TNewUnwrapForm(TMainForm& mainForm)
     unwrap->addWidget(new QLabel(QStringLiteral("Invalid Threshold"), UnwrapPage), 1, 0);
     unwrap->addWidget(InvalidThresholdEdit, 1, 1);
     unwrap->addWidget(new QLabel(QStringLiteral("Starting Point"), UnwrapPage), 2, 0);
-    auto* start = new QHBoxLayout;
-    start->addWidget(new QLabel(QStringLiteral("X"), UnwrapPage));
-    start->addWidget(XEdit);
-    start->addWidget(new QLabel(QStringLiteral("Y"), UnwrapPage));
-    start->addWidget(YEdit);
-    unwrap->addLayout(start, 2, 1, 1, 2);
+    unwrap->addLayout(StartingPointRow(UnwrapPage, XEdit, YEdit), 2, 1, 1, 2);
     unwrap->addWidget(MaskNoiseButton, 3, 0);
     unwrap->addWidget(UnwrapButton, 3, 1);
     unwrap->setRowStretch(4, 1);
@@ -102,12 +90,7 @@ TNewUnwrapForm::TNewUnwrapForm(TMainForm& mainForm)
     output->addWidget(SaveToFloatButton);
     output->addStretch(1);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(UnwrapPageControl, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(CloseButton);
-    layout->addLayout(buttons);
+    LayOutUnwrapTool(this, UnwrapPageControl, CloseButton);
 
     Bind(PhaseImageSpeedButton, &QToolButton::clicked, &TNewUnwrapForm::PhaseImageSpeedButtonClick);
     Bind(InvalidAreaFileNameSpeedButton, &QToolButton::clicked,
@@ -116,8 +99,6 @@ TNewUnwrapForm::TNewUnwrapForm(TMainForm& mainForm)
     Bind(MaskNoiseButton, &QPushButton::clicked, &TNewUnwrapForm::MaskNoiseButtonClick);
     Bind(UnwrapButton, &QPushButton::clicked, &TNewUnwrapForm::UnwrapButtonClick);
     Bind(SaveToFloatButton, &QPushButton::clicked, &TNewUnwrapForm::SaveToFloatButtonClick);
-
-    WorkingDirLabel->setText(QDir::currentPath());
 }
 
 TNewUnwrapForm::~TNewUnwrapForm() = default;

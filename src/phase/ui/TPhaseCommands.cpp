@@ -1,10 +1,8 @@
 #include "phase/ui/TPhaseCommands.h"
 
 #include <QAction>
-#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
-#include <QLineEdit>
 
 #include <memory>
 #include <optional>
@@ -15,7 +13,7 @@
 #include "phase/GeometricMoire.h"
 #include "phase/PhaseToFringe.h"
 #include "phase/ui/PhaseShiftSteps.h"
-#include "shell/Convert.h"
+#include "shell/FrameFileFilters.h"
 #include "shell/Platform.h"
 #include "shell/TMainForm.h"
 #include "shell/TRawOptionForm.h"
@@ -23,20 +21,10 @@
 namespace corvane::ui {
 
 namespace {
-// The frame's picture and open dialogs.
-const QString kOpenPictureFilter =
-    QStringLiteral("Bitmaps (*.bmp)|*.bmp|Raw files(*.raw)|*.raw|All files( *.* ) |*.*");
-const QString kOpenFilter =
-    QStringLiteral("CorRelation Config Files(*.cor)|*.cor|Float Image(*.flt)|*.flt|Codes "
-                   "File( *.cod )|*.cod|All files(*.*)|*.*");
-
+/// A picture chosen in File Open's dialog.
 std::optional<QString> AskPicture(IDialogs& dialogs) {
-    FileDialogRequest request;
-    request.Filter = kOpenPictureFilter;
-    request.DefaultExt = QStringLiteral("*.bmp");
-    const auto chosen = dialogs.OpenFile(request);
-    if (!chosen) return std::nullopt;
-    return chosen->FileName;
+    return AskOpenFileName(dialogs,
+                           {.Filter = kFrameOpenPictureFilter, .DefaultExt = QStringLiteral("*.bmp")});
 }
 
 /// A picture as File Open reads it: a RAW file after the user described it; null when the RAW
@@ -45,14 +33,9 @@ std::unique_ptr<TGrayImage> LoadPicture(IDialogs& dialogs, TMainForm& mainForm, 
     const std::string path = ToFilePath(name);
     if (corvane::LowerExtension(path) != ".raw" || !corvane::FileExists(path))
         return std::make_unique<TGrayImage>(path);
-    TRawOptionForm form(dialogs, name, &mainForm);
-    if (dialogs.ExecModal(form) != QDialog::Accepted) return nullptr;
-    TGrayImage::RawDescription raw;
-    raw.FileName = path;
-    raw.Header = StrToInt(form.HeaderEdit->text());
-    raw.Width = StrToInt(form.WidthEdit->text());
-    raw.Height = StrToInt(form.HeightEdit->text());
-    return std::make_unique<TGrayImage>(raw);
+    const auto raw = AskRawDescription(dialogs, name, path, &mainForm);
+    if (!raw) return nullptr;
+    return std::make_unique<TGrayImage>(*raw);
 }
 } // namespace
 
@@ -83,21 +66,18 @@ void TPhaseCommands::GeometricMoireActionExecute() {
 }
 
 void TPhaseCommands::PhaseToFringeActionExecute() {
-    FileDialogRequest request;
-    request.Filter = kOpenFilter;
-    request.FilterIndex = 2;
-    request.DefaultExt = QStringLiteral("*.cor");
-    const auto chosen = dialogs_.OpenFile(request);
+    const auto chosen = AskOpenFileName(
+        dialogs_, {.Filter = kFrameOpenFilter, .FilterIndex = 2, .DefaultExt = QStringLiteral("*.cor")});
     if (!chosen) return;
-    const QFileInfo file(chosen->FileName);
+    const QFileInfo file(*chosen);
     QDir::setCurrent(file.absolutePath());
     std::unique_ptr<TGrayImage> fringe, gray;
     {
-        const TFloatImage phase(ToFilePath(chosen->FileName));
+        const TFloatImage phase(ToFilePath(*chosen));
         fringe = PhaseToFringe(phase);
         phase.ToGrayImage(gray);
     }
-    main_.ShowInRole(chosen->FileName, *gray);
+    main_.ShowInRole(*chosen, *gray);
     main_.ShowInRole(QStringLiteral("Generate Fringe"), *fringe);
 }
 

@@ -56,28 +56,21 @@ TSimpleUnwrapForm::TSimpleUnwrapForm(TMainForm& mainForm)
                  .LockedCommands = {},
                  .GuardsDocuments = false,
                  .RoleWindows = {kPhaseRole, kMedianInputRole, kMedianOutputRole, kUnwrappedRole}}) {
-    UnwrapPageControl = Named(new QTabWidget(this), "UnwrapPageControl");
-    InputPage = Named(new QWidget(UnwrapPageControl), "InputPage");
-    UnwrapPage = Named(new QWidget(UnwrapPageControl), "UnwrapPage");
-    OutputPage = Named(new QWidget(UnwrapPageControl), "OutputPage");
-    UnwrapPageControl->addTab(InputPage, QStringLiteral("Input"));
-    UnwrapPageControl->addTab(UnwrapPage, QStringLiteral("Unwrap"));
-    UnwrapPageControl->addTab(OutputPage, QStringLiteral("Output"));
+    const UnwrapToolPages pages = MakeUnwrapToolPages(this);
+    UnwrapPageControl = pages.UnwrapPageControl;
+    InputPage = pages.InputPage;
+    UnwrapPage = pages.UnwrapPage;
+    OutputPage = pages.OutputPage;
 
     // "Input"
-    WorkingDirLabel = Named(new QLabel(InputPage), "WorkingDirLabel");
-    WorkingDirLabel->setWordWrap(true);
-    PhaseImageSpeedButton = Named(new QToolButton(InputPage), "PhaseImageSpeedButton");
-    PhaseImageSpeedButton->setText(QStringLiteral("Phase Image(Float Format)"));
-    PhaseImageFileNameEdit = Named(new QLineEdit(InputPage), "PhaseImageFileNameEdit");
+    WorkingDirLabel = pages.WorkingDirLabel;
+    PhaseImageSpeedButton = pages.PhaseImageSpeedButton;
+    PhaseImageFileNameEdit = pages.PhaseImageFileNameEdit;
     MedianFilterTrackBar = Named(MedianTrackBar(InputPage), "MedianFilterTrackBar");
     PositionEdit = Named(PositionBox(InputPage), "PositionEdit");
     MedianInputButton =
         Named(new QPushButton(QStringLiteral("Median Input"), InputPage), "MedianInputButton");
-    auto* input = new QVBoxLayout(InputPage);
-    input->addWidget(WorkingDirLabel);
-    input->addWidget(PhaseImageSpeedButton);
-    input->addWidget(PhaseImageFileNameEdit);
+    QVBoxLayout* input = pages.Input;
     auto* inputMedian = new QHBoxLayout;
     inputMedian->addWidget(MedianFilterTrackBar, 1);
     inputMedian->addWidget(PositionEdit);
@@ -95,12 +88,7 @@ TSimpleUnwrapForm::TSimpleUnwrapForm(TMainForm& mainForm)
     unwrap->addWidget(ThresholdEdit, 0, 1);
     unwrap->addWidget(new QLabel(QStringLiteral("X 2PI"), UnwrapPage), 0, 2);
     unwrap->addWidget(new QLabel(QStringLiteral("Starting Point"), UnwrapPage), 1, 0);
-    auto* start = new QHBoxLayout;
-    start->addWidget(new QLabel(QStringLiteral("X"), UnwrapPage));
-    start->addWidget(XEdit);
-    start->addWidget(new QLabel(QStringLiteral("Y"), UnwrapPage));
-    start->addWidget(YEdit);
-    unwrap->addLayout(start, 1, 1, 1, 2);
+    unwrap->addLayout(StartingPointRow(UnwrapPage, XEdit, YEdit), 1, 1, 1, 2);
     unwrap->addWidget(UnwrapButton, 2, 1);
     unwrap->setRowStretch(3, 1);
 
@@ -120,12 +108,7 @@ TSimpleUnwrapForm::TSimpleUnwrapForm(TMainForm& mainForm)
     output->addWidget(SaveToFloatButton);
     output->addStretch(1);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(UnwrapPageControl, 1);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(CloseButton);
-    layout->addLayout(buttons);
+    LayOutUnwrapTool(this, UnwrapPageControl, CloseButton);
 
     Bind(PhaseImageSpeedButton, &QToolButton::clicked, &TSimpleUnwrapForm::PhaseImageSpeedButtonClick);
     Bind(MedianFilterTrackBar, &QSlider::valueChanged, &TSimpleUnwrapForm::MedianFilterTrackBarChange);
@@ -134,8 +117,6 @@ TSimpleUnwrapForm::TSimpleUnwrapForm(TMainForm& mainForm)
     Bind(MedianOutputButton, &QPushButton::clicked, &TSimpleUnwrapForm::MedianOutputButtonClick);
     Bind(UnwrapButton, &QPushButton::clicked, &TSimpleUnwrapForm::UnwrapButtonClick);
     Bind(SaveToFloatButton, &QPushButton::clicked, &TSimpleUnwrapForm::SaveToFloatButtonClick);
-
-    WorkingDirLabel->setText(QDir::currentPath());
 }
 
 TSimpleUnwrapForm::~TSimpleUnwrapForm() = default;

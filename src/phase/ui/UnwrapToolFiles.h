@@ -3,8 +3,14 @@
 
 #include <optional>
 
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+class QVBoxLayout;
+class QWidget;
 
 namespace corvane {
 class TFloatImage;
@@ -30,5 +36,29 @@ std::optional<QString> ChooseIntoWorkingDir(IDialogs& dialogs, const FileDialogR
 
 /// Shows the map in the role window of that caption, as grey scaled from its minimum to its maximum.
 void ShowFloatMap(TMainForm& mainForm, const QString& caption, const TFloatImage& map);
+
+/// What the unwrapping tools' windows share: the page control with its pages "Input", "Unwrap" and
+/// "Output", and at the top of the input page the working directory (the current one at first) and
+/// the phase file's button and edit, laid out from the top in input, where the tool adds its own
+/// input controls.
+struct UnwrapToolPages {
+    QTabWidget* UnwrapPageControl = nullptr;
+    QWidget* InputPage = nullptr;
+    QWidget* UnwrapPage = nullptr;
+    QWidget* OutputPage = nullptr;
+    QLabel* WorkingDirLabel = nullptr;
+    QToolButton* PhaseImageSpeedButton = nullptr;
+    QLineEdit* PhaseImageFileNameEdit = nullptr;
+    QVBoxLayout* Input = nullptr;
+};
+
+/// Makes the shared pages and controls as children of tool, each named as its member.
+UnwrapToolPages MakeUnwrapToolPages(QWidget* tool);
+
+/// The "Starting Point" row of the unwrap page: labels "X" and "Y" before their edits.
+QHBoxLayout* StartingPointRow(QWidget* unwrapPage, QLineEdit* xEdit, QLineEdit* yEdit);
+
+/// Lays an unwrapping tool out: its page control above, its Close button at the bottom right.
+void LayOutUnwrapTool(QWidget* tool, QTabWidget* pageControl, QPushButton* closeButton);
 
 } // namespace corvane::ui

@@ -2,11 +2,12 @@
 
 #include <QComboBox>
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 #include <QSlider>
 #include <QVBoxLayout>
+
+#include "tools/ui/OkCancelButtons.h"
 
 namespace corvane::ui {
 
@@ -39,11 +40,9 @@ TFilterForm::TFilterForm(QWidget* parent)
     TrackBarValueLabel->setObjectName(QStringLiteral("TrackBarValueLabel"));
     TrackBarValueLabel->setMinimumWidth(24);
 
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    const OkCancelButtons okCancel = MakeOkCancelButtons(this);
+    BitBtn1 = okCancel.Ok;
+    BitBtn2 = okCancel.Cancel;
 
     auto* fields = new QGridLayout;
     auto* filterLabel = new QLabel(QStringLiteral("Filter:"), this);
@@ -53,13 +52,9 @@ TFilterForm::TFilterForm(QWidget* parent)
     fields->addWidget(new QLabel(QStringLiteral("Size:"), this), 1, 0);
     fields->addWidget(MedianFilterTrackBar, 1, 1);
     fields->addWidget(TrackBarValueLabel, 1, 2);
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
-    layout->addLayout(buttons);
+    layout->addLayout(okCancel.Row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(MedianFilterTrackBar, &QSlider::valueChanged, this, &TFilterForm::MedianFilterTrackBarChange);

@@ -1,7 +1,6 @@
 #include "tools/ui/TReSetCoordinateForm.h"
 
 #include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,6 +9,7 @@
 #include "shell/Convert.h"
 #include "shell/Platform.h"
 #include "shell/TWorkbenchSettings.h"
+#include "tools/ui/OkCancelButtons.h"
 
 namespace corvane::ui {
 
@@ -37,11 +37,9 @@ TReSetCoordinateForm::TReSetCoordinateForm(IDialogs& dialogs, TWorkbenchSettings
 
     Label3 = new QLabel(QStringLiteral("Only effect new created windows"), this);
     Label3->setObjectName(QStringLiteral("Label3"));
-    BitBtn1 = new QPushButton(QStringLiteral("OK"), this);
-    BitBtn1->setObjectName(QStringLiteral("BitBtn1"));
-    BitBtn1->setDefault(true);
-    BitBtn2 = new QPushButton(QStringLiteral("Cancel"), this);
-    BitBtn2->setObjectName(QStringLiteral("BitBtn2"));
+    const OkCancelButtons okCancel = MakeOkCancelButtons(this);
+    BitBtn1 = okCancel.Ok;
+    BitBtn2 = okCancel.Cancel;
 
     auto* fields = new QGridLayout;
     auto* labelX = new QLabel(QStringLiteral("Maxium  X"), this);
@@ -53,14 +51,10 @@ TReSetCoordinateForm::TReSetCoordinateForm(IDialogs& dialogs, TWorkbenchSettings
     fields->addWidget(labelY, 1, 0);
     fields->addWidget(MaxNyEdit, 1, 1);
     fields->setColumnMinimumWidth(1, 260); // room for the whole caption in the title bar
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(BitBtn1);
-    buttons->addWidget(BitBtn2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addWidget(Label3);
-    layout->addLayout(buttons);
+    layout->addLayout(okCancel.Row);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(BitBtn1, &QPushButton::clicked, this,

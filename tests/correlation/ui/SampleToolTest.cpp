@@ -72,14 +72,6 @@ class SampleTool : public FrameTest {
         EXPECT_EQ(run.Status, 0) << run.Err;
         return ReadFileBytes(Path("cli.dat"));
     }
-    ui::TMDIChildForm* Window(const char* caption) const {
-        const int index = frame->Form->FindMDIChild(QString::fromLatin1(caption));
-        return index < 0 ? nullptr : frame->Form->MDIChild(index);
-    }
-    QString LastError() const {
-        const QStringList errors = frame->Dialogs.Errors();
-        return errors.isEmpty() ? QString() : errors.back();
-    }
 
     ui::TMergeXYForm* tool = nullptr;
 };
@@ -135,11 +127,11 @@ TEST_F(SampleTool, TablesAreThoseOfTheVerbWithTheSameOptions) {
 // cancelled dialog writes nothing; text that is not a number is reported.
 TEST_F(SampleTool, SaveRefusesWhatItCannotSample) {
     tool->SaveResultButton->click();
-    EXPECT_EQ(LastError(), QStringLiteral("You should give two Binary Float File at the Input Page"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("You should give two Binary Float File at the Input Page"));
     WriteFields(12, 10, 1.0f, 1.0f, 14);
     LoadBoth();
     tool->SaveResultButton->click();
-    EXPECT_TRUE(LastError().contains(QStringLiteral("same size"))) << LastError().toStdString();
+    EXPECT_TRUE(frame->LastError().contains(QStringLiteral("same size"))) << frame->LastError().toStdString();
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
 
     WriteFields(12, 10);
@@ -151,14 +143,14 @@ TEST_F(SampleTool, SaveRefusesWhatItCannotSample) {
     tool->GridxEdit->setText(QStringLiteral("five"));
     frame->Dialogs.QueueFile(frame->File("bad.dat"));
     tool->SaveResultButton->click();
-    EXPECT_EQ(LastError(), QStringLiteral("'five' is not a valid integer value"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("'five' is not a valid integer value"));
     EXPECT_FALSE(std::filesystem::exists(Path("bad.dat")));
 
     // Hiding the window frees the maps.
     tool->CloseButton->click();
     frame->Trigger("MergeXandYDisplacementAction");
     tool->SaveResultButton->click();
-    EXPECT_EQ(LastError(), QStringLiteral("You should give two Binary Float File at the Input Page"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("You should give two Binary Float File at the Input Page"));
 }
 
 // "Modify" writes the edited scales into the file's own header and makes them the output scales;
@@ -179,9 +171,9 @@ TEST_F(SampleTool, ModifyShowAndMask) {
 
     tool->MaskValueCheckBox->setChecked(true);
     tool->ShowContentButton->click();
-    ASSERT_NE(Window("X displacement: to Merge"), nullptr);
-    ASSERT_NE(Window("Y displacement: to Merge"), nullptr);
-    const QImage shown = Window("X displacement: to Merge")->Bitmap();
+    ASSERT_NE(frame->Window("X displacement: to Merge"), nullptr);
+    ASSERT_NE(frame->Window("Y displacement: to Merge"), nullptr);
+    const QImage shown = frame->Window("X displacement: to Merge")->Bitmap();
     EXPECT_EQ(shown.size(), QSize(16, 12));
     EXPECT_EQ(qGray(shown.pixel(15, 0)), 255); // the largest valid value, not the marker
 
@@ -191,7 +183,7 @@ TEST_F(SampleTool, ModifyShowAndMask) {
     frame->Dialogs.QueueFile(frame->File("mask.bmp"));
     tool->MaskFileSpeedButton->click();
     EXPECT_EQ(tool->MaskFileEdit->text(), QStringLiteral("mask.bmp"));
-    ASSERT_NE(Window(" Output Mask Image: to Merge"), nullptr);
+    ASSERT_NE(frame->Window(" Output Mask Image: to Merge"), nullptr);
     const std::string table = SaveTable("masked.dat");
     EXPECT_EQ(table, CliTable({"--mask", "mask.bmp", "--invalid", "1000", "--scale", "0.125", "1"}));
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1 + 8 * 12 - 1); // the marker is left out

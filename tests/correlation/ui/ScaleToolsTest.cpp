@@ -42,10 +42,6 @@ class ScaleTool : public FrameTest {
         frame->TriggerWithFile("FileOpenAction", frame->File("p.bmp"));
         return frame->Active();
     }
-    QString LastError() const {
-        const QStringList errors = frame->Dialogs.Errors();
-        return errors.isEmpty() ? QString() : errors.back();
-    }
 
     ui::TComputeScaleForm* tool = nullptr;
 };
@@ -86,11 +82,11 @@ TEST_F(ScaleTool, ZeroLengthsAndBadNumbersStoreNothing) {
     tool->SetScaleCheckBox->setChecked(false);
     tool->ImageScaleXEdit->setText(QStringLiteral("0"));
     tool->ApplyScaleButton->click();
-    EXPECT_EQ(LastError(), QStringLiteral("The length in the image must not be 0 pixels"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("The length in the image must not be 0 pixels"));
     tool->ImageScaleXEdit->setText(QStringLiteral("1"));
     tool->ActualScaleYEdit->setText(QStringLiteral("1,5"));
     tool->ApplyScaleButton->click();
-    EXPECT_EQ(LastError(), QStringLiteral("'1,5' is not a valid floating point value"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("'1,5' is not a valid floating point value"));
     tool->SetScaleCheckBox->setChecked(true);
     tool->ScaleXEdit->setText(QStringLiteral("0.3"));
     tool->ScaleYEdit->setText(QString());

@@ -54,14 +54,6 @@ class StrainTool : public FrameTest {
     ProgramRun Cli(const std::vector<std::string>& arguments) const {
         return RunProgram(CORVANE_CLI_EXE, arguments, frame->Dir.Path());
     }
-    ui::TMDIChildForm* Window(const char* caption) const {
-        const int index = frame->Form->FindMDIChild(QString::fromLatin1(caption));
-        return index < 0 ? nullptr : frame->Form->MDIChild(index);
-    }
-    QString LastError() const {
-        const QStringList errors = frame->Dialogs.Errors();
-        return errors.isEmpty() ? QString() : errors.back();
-    }
 
     ui::TComputeStrainForm* tool = nullptr;
 };
@@ -78,22 +70,22 @@ TEST_F(StrainTool, UxOfAStretchWithNotComputedPointsIsShownAndSavedAsTheVerbSave
     Open(tool->OpenUFieldFileAction, "u.flt");
     EXPECT_EQ(tool->UFieldEdit->text(), QStringLiteral("u.flt"));
     EXPECT_EQ(tool->WorkingDirLabel->text().toStdString(), frame->Dir.Path().string());
-    ASSERT_NE(Window(" U Field"), nullptr);
-    EXPECT_EQ(Window(" U Field")->Bitmap().size(), QSize(40, 30));
+    ASSERT_NE(frame->Window(" U Field"), nullptr);
+    EXPECT_EQ(frame->Window(" U Field")->Bitmap().size(), QSize(40, 30));
 
     tool->MaskValueCheckBox->setChecked(true);
     tool->UxAction->trigger();
-    ASSERT_EQ(LastError(), QString());
+    ASSERT_EQ(frame->LastError(), QString());
     const TFloatImage* ux = tool->Result(StrainComponent::Ux);
     ASSERT_NE(ux, nullptr);
     EXPECT_NEAR(ux->GetPixel(5, 5), 0.01f, 1e-6f);
     EXPECT_NEAR(ux->GetPixel(11, 10), 0.01f, 1e-6f); // one-sided beside a marked point
     EXPECT_EQ(ux->GetPixel(21, 15), 0.0f);           // between two marked points
-    ASSERT_NE(Window(" Ux "), nullptr);
-    ASSERT_NE(Window("Strain Mask"), nullptr);
-    EXPECT_EQ(qGray(Window("Strain Mask")->Bitmap().pixel(10, 10)), 0);
-    EXPECT_EQ(qGray(Window("Strain Mask")->Bitmap().pixel(11, 10)), 255);
-    EXPECT_EQ(qGray(Window(" Ux ")->Bitmap().pixel(10, 10)), 0);
+    ASSERT_NE(frame->Window(" Ux "), nullptr);
+    ASSERT_NE(frame->Window("Strain Mask"), nullptr);
+    EXPECT_EQ(qGray(frame->Window("Strain Mask")->Bitmap().pixel(10, 10)), 0);
+    EXPECT_EQ(qGray(frame->Window("Strain Mask")->Bitmap().pixel(11, 10)), 255);
+    EXPECT_EQ(qGray(frame->Window(" Ux ")->Bitmap().pixel(10, 10)), 0);
 
     const std::string saved = Save(tool->SaveUxAction, "ux.flt");
     ASSERT_EQ(Cli({"strain", "u.flt", "-o", "cli_ux.flt", "--component", "ux", "--invalid", "1000"}).Status,
@@ -103,18 +95,18 @@ TEST_F(StrainTool, UxOfAStretchWithNotComputedPointsIsShownAndSavedAsTheVerbSave
 
     tool->UyAction->trigger();
     EXPECT_EQ(tool->Result(StrainComponent::Uy)->GetPixel(5, 5), 0.0f);
-    EXPECT_NE(Window(" Uy "), nullptr);
+    EXPECT_NE(frame->Window(" Uy "), nullptr);
 }
 
 // Combining and saving what was not computed is refused before any dialog; the shear strain of U
 // and V, and the mask, are saved once both derivatives are there.
 TEST_F(StrainTool, ShearAndSavesNeedTheirDerivativesFirst) {
     tool->UyVxAction->trigger();
-    EXPECT_EQ(LastError(), QStringLiteral("compute uy first"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("compute uy first"));
     tool->SaveVxAction->trigger();
-    EXPECT_EQ(LastError(), QStringLiteral("compute Vx first"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("compute Vx first"));
     tool->SaveMaskAction->trigger();
-    EXPECT_EQ(LastError(), QStringLiteral("compute a strain first"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("compute a strain first"));
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
 
     WriteField("u.flt", 24, 20, [](int x, int y) { return 0.01f * x + 0.003f * y * y; });
@@ -122,22 +114,22 @@ TEST_F(StrainTool, ShearAndSavesNeedTheirDerivativesFirst) {
     Open(tool->OpenUFieldFileAction, "u.flt");
     Open(tool->OpenVFieldFileAction, "v.flt");
     EXPECT_EQ(tool->VFieldEdit->text(), QStringLiteral("v.flt"));
-    EXPECT_NE(Window(" V Field"), nullptr);
+    EXPECT_NE(frame->Window(" V Field"), nullptr);
     tool->UyAction->trigger();
     tool->UyVxAction->trigger();
-    EXPECT_EQ(LastError(), QStringLiteral("compute vx first"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("compute vx first"));
     tool->VxAction->trigger();
     const int errors = frame->Dialogs.Count(Kind::Error);
     tool->UyVxAction->trigger();
     EXPECT_EQ(frame->Dialogs.Count(Kind::Error), errors);
-    EXPECT_NE(Window(" Shear Strain "), nullptr);
+    EXPECT_NE(frame->Window(" Shear Strain "), nullptr);
 
     const std::string saved = Save(tool->SaveShearStrainAction, "shear.flt");
     ASSERT_EQ(Cli({"strain", "u.flt", "v.flt", "-o", "cli_shear.flt", "--component", "shear"}).Status, 0);
     EXPECT_EQ(ReadFileBytes(saved), ReadFileBytes(Path("cli_shear.flt")));
 
     tool->SaveVyAction->trigger();
-    EXPECT_EQ(LastError(), QStringLiteral("compute Vy first"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("compute Vy first"));
     frame->Dialogs.Clear();
     frame->Dialogs.QueueFile(frame->File("mask"));
     tool->SaveMaskAction->trigger(); // ".bmp" follows the filter
@@ -151,14 +143,14 @@ TEST_F(StrainTool, MissingFieldsBadNumbersAndMaskPictures) {
     tool->WorkingDirLabel->setText(QString::fromStdString(frame->Dir.Path().string()));
     tool->UFieldEdit->setText(QStringLiteral("missing.flt"));
     tool->UxAction->trigger();
-    EXPECT_EQ(LastError().toStdString(), Path("missing.flt") + ": not exists");
+    EXPECT_EQ(frame->LastError().toStdString(), Path("missing.flt") + ": not exists");
 
     WriteField("u.flt", 30, 20, [](int x, int) { return 0.01f * x; });
     tool->UFieldEdit->setText(QStringLiteral("u.flt"));
     tool->MaskValueCheckBox->setChecked(true);
     tool->MaskValueEdit->setText(QStringLiteral("abc"));
     tool->UxAction->trigger();
-    EXPECT_EQ(LastError(), QStringLiteral("'abc' is not a valid floating point value"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("'abc' is not a valid floating point value"));
     EXPECT_EQ(tool->Result(StrainComponent::Ux), nullptr);
     tool->MaskValueCheckBox->setChecked(false);
 
@@ -167,9 +159,9 @@ TEST_F(StrainTool, MissingFieldsBadNumbersAndMaskPictures) {
     tool->UseMaskFileCheckBox->setChecked(true);
     Open(tool->OpenMaskFileAction, "wide.bmp");
     EXPECT_EQ(tool->MaskFileEdit->text(), QStringLiteral("wide.bmp"));
-    EXPECT_EQ(Window(" Mask File")->Bitmap().size(), QSize(31, 20));
+    EXPECT_EQ(frame->Window(" Mask File")->Bitmap().size(), QSize(31, 20));
     tool->UxAction->trigger();
-    EXPECT_TRUE(LastError().contains(QStringLiteral("wide.bmp"))) << LastError().toStdString();
+    EXPECT_TRUE(frame->LastError().contains(QStringLiteral("wide.bmp"))) << frame->LastError().toStdString();
     EXPECT_EQ(tool->Result(StrainComponent::Ux), nullptr);
 
     Open(tool->OpenMaskFileAction, "mask.bmp");

@@ -204,20 +204,7 @@ TEST_F(SegmentTools, ButtonsReportAMissingPictureAndEditsThatAreNotNumbers) {
 // the picture of corvane-cli segment --method adaptive, keeps it until the window hides, and a
 // second run replaces it in the same result window.
 TEST_F(SegmentTools, AdaptiveSegmentUnderUnevenLightShowsTheVerbsPicture) {
-    const test::DotLattice lattice = test::MakeDotLattice({.Width = 240,
-                                                           .Height = 170,
-                                                           .OriginX = 24.4,
-                                                           .OriginY = 30.6,
-                                                           .PitchX = 35.2,
-                                                           .PitchY = 27.3,
-                                                           .Columns = 7,
-                                                           .Rows = 5,
-                                                           .Radius = 6.5,
-                                                           .DotLevel = 210,
-                                                           .BackgroundLevel = 80,
-                                                           .Jitter = 0.4,
-                                                           .LightingFall = 0.6,
-                                                           .Seed = 4});
+    const test::DotLattice lattice = test::UnevenDotLattice();
     const QString file = Open(QStringLiteral("uneven"), lattice.Width, lattice.Height, lattice.Pixels);
     frame->Trigger("MultiSegmentAction");
     multi->SegmentWinSizeEdit->setText(QStringLiteral("40"));

@@ -44,10 +44,6 @@ class AbsolutePhaseTool : public ::testing::Test {
 
     QString File(const QString& name) const { return frame->File(name); }
     std::string Bytes(const QString& name) const { return test::ReadFileBytes(File(name).toStdString()); }
-    ui::TMDIChildForm* Window(const char* caption) const {
-        const int index = frame->Form->FindMDIChild(QString::fromLatin1(caption));
-        return index < 0 ? nullptr : frame->Form->MDIChild(index);
-    }
     void Cli(const std::vector<std::string>& arguments) const {
         const test::ProgramRun run = test::RunProgram(CORVANE_CLI_EXE, arguments, frame->Dir.Path());
         ASSERT_EQ(run.Status, 0) << run.Err;
@@ -84,7 +80,7 @@ TEST_F(AbsolutePhaseTool, ConvertsTheLoadedMapAndSavesWhatTheVerbWrites) {
     ShowWithMap();
     EXPECT_EQ(tool->AbsolutePhasePageControl->currentWidget(), tool->InputPage);
     EXPECT_EQ(tool->PhaseFileNameEdit->text(), "unwrapped.flt");
-    ui::TMDIChildForm* shown = Window("Relative Phase");
+    ui::TMDIChildForm* shown = frame->Window("Relative Phase");
     ASSERT_TRUE(shown);
     EXPECT_EQ(shown->Bitmap().size(), QSize(40, 30));
 
@@ -150,7 +146,7 @@ TEST_F(AbsolutePhaseTool, TheMaskLimitsTheTableOnlyWhenChecked) {
     frame->Dialogs.QueueFile(File("mask.bmp"));
     tool->MaskFileSpeedButton->click();
     EXPECT_EQ(tool->MaskFileEdit->text(), "mask.bmp");
-    ASSERT_TRUE(Window("Phase Mask"));
+    ASSERT_TRUE(frame->Window("Phase Mask"));
     frame->Dialogs.QueueFile(File("masked.dat"), 2);
     tool->SaveToAsciiButton->click();
     Cli({"absolute", "unwrapped.flt", "-o", "cli.dat", "--mask", "mask.bmp"});

@@ -48,10 +48,6 @@ class UnwrapTools : public ::testing::Test {
 
     QString File(const QString& name) const { return frame->File(name); }
     std::string Bytes(const QString& name) const { return test::ReadFileBytes(File(name).toStdString()); }
-    ui::TMDIChildForm* Window(const char* caption) const {
-        const int index = frame->Form->FindMDIChild(QString::fromLatin1(caption));
-        return index < 0 ? nullptr : frame->Form->MDIChild(index);
-    }
     // A wrapped map of known phase saved as name (scales 0.5 and 0.25), with one disturbed pixel
     // that gives the residue test something to find.
     test::WrappedPhaseMap SaveWrapped(const QString& name, int width = 64, int height = 48) {
@@ -106,19 +102,19 @@ TEST_F(UnwrapTools, RegionToolUnwrapsFromTheClickedPointAndSavesWhatTheVerbWrite
     Open(region->PhaseImageSpeedButton, "in.flt");
     EXPECT_EQ(region->PhaseImageFileNameEdit->text(), "in.flt");
     EXPECT_EQ(region->WorkingDirLabel->text(), QFileInfo(File("in.flt")).absolutePath());
-    ui::TMDIChildForm* phase = Window("Phase Image");
+    ui::TMDIChildForm* phase = frame->Window("Phase Image");
     ASSERT_TRUE(phase);
     EXPECT_EQ(phase->Bitmap().size(), QSize(64, 48));
 
     test::ClickOnPicture(*phase, {20, 30});
     EXPECT_EQ(region->XEdit->text() + "," + region->YEdit->text(), "20,30");
     region->MaskNoiseButton->click();
-    ASSERT_TRUE(Window("Invalid Area"));
-    EXPECT_GT(WhitePixels(*Window("Invalid Area")), 0);
+    ASSERT_TRUE(frame->Window("Invalid Area"));
+    EXPECT_GT(WhitePixels(*frame->Window("Invalid Area")), 0);
     region->UnwrapButton->click();
     EXPECT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
-    ASSERT_TRUE(Window("Unwrapped Phase Image") && Window("Final Phase Image"));
-    EXPECT_EQ(Window("Final Phase Image")->Bitmap().size(), QSize(64, 48));
+    ASSERT_TRUE(frame->Window("Unwrapped Phase Image") && frame->Window("Final Phase Image"));
+    EXPECT_EQ(frame->Window("Final Phase Image")->Bitmap().size(), QSize(64, 48));
     Save(region->SaveToFloatButton, "gui.flt");
 
     Cli({"unwrap", "--method", "region", "in.flt", "-o", "cli.flt", "--start", "20", "30", "--mask-noise"});
@@ -151,7 +147,7 @@ TEST_F(UnwrapTools, RegionToolRefusesBadSettingsAndKeepsItsMaps) {
     region->UnwrapButton->click();
     EXPECT_EQ(frame->Dialogs.Errors(),
               QStringList("the starting point (128,128) is outside the 40 x 30 phase map"));
-    EXPECT_FALSE(Window("Unwrapped Phase Image") || Window("Final Phase Image"));
+    EXPECT_FALSE(frame->Window("Unwrapped Phase Image") || frame->Window("Final Phase Image"));
     EXPECT_FALSE(region->Model().InvalidArea);
     EXPECT_EQ(Values(*region->Model().Phase), wrapped);
 
@@ -181,8 +177,8 @@ TEST_F(UnwrapTools, RegionToolUsesTheInvalidAreaFileWhenChecked) {
     Open(region->PhaseImageSpeedButton, "in.flt");
     Open(region->InvalidAreaFileNameSpeedButton, "band.bmp");
     EXPECT_EQ(region->InvalidAreaFileNameEdit->text(), "band.bmp");
-    ASSERT_TRUE(Window("Invalid Area"));
-    EXPECT_EQ(WhitePixels(*Window("Invalid Area")), 4 * 48);
+    ASSERT_TRUE(frame->Window("Invalid Area"));
+    EXPECT_EQ(WhitePixels(*frame->Window("Invalid Area")), 4 * 48);
     region->XEdit->setText("10");
     region->YEdit->setText("10");
     region->UnwrapButton->click();
@@ -213,17 +209,17 @@ TEST_F(UnwrapTools, SimpleToolFiltersUnwrapsAndSavesWhatTheVerbWrites) {
     EXPECT_EQ(simple->UnwrapPageControl->currentWidget(), simple->InputPage);
     const test::WrappedPhaseMap map = SaveWrapped("in.flt");
     Open(simple->PhaseImageSpeedButton, "in.flt");
-    ASSERT_TRUE(Window("Phase Image:Simple Unwrap"));
+    ASSERT_TRUE(frame->Window("Phase Image:Simple Unwrap"));
     EXPECT_EQ(simple->Model().Output->Width, 64);
 
     simple->MedianFilterTrackBar->setValue(5);
     EXPECT_EQ(simple->PositionEdit->text() + " " + simple->OutPositionEdit->text(), "5 3");
     simple->MedianInputButton->click();
-    ASSERT_TRUE(Window("Median Result,input:Simple Unwrap"));
-    test::ClickOnPicture(*Window("Phase Image:Simple Unwrap"), {20, 30});
+    ASSERT_TRUE(frame->Window("Median Result,input:Simple Unwrap"));
+    test::ClickOnPicture(*frame->Window("Phase Image:Simple Unwrap"), {20, 30});
     simple->UnwrapButton->click();
     EXPECT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
-    ASSERT_TRUE(Window("Unwrapped Phase Image:Simple Unwrap"));
+    ASSERT_TRUE(frame->Window("Unwrapped Phase Image:Simple Unwrap"));
     Save(simple->SaveToFloatButton, "gui.flt");
     Cli({"unwrap", "--method", "scanline", "in.flt", "-o", "cli.flt", "--start", "20", "30", "--median",
          "5"});
@@ -239,7 +235,7 @@ TEST_F(UnwrapTools, SimpleToolFiltersUnwrapsAndSavesWhatTheVerbWrites) {
     auto expected = CopyFloatImage(*simple->Model().Output);
     expected->MedianFilter(7, 7);
     simple->MedianOutputButton->click();
-    ASSERT_TRUE(Window("Median Result,output:Simple Unwrap"));
+    ASSERT_TRUE(frame->Window("Median Result,output:Simple Unwrap"));
     EXPECT_EQ(Values(*simple->Model().Output), Values(*expected));
     EXPECT_EQ(Values(*simple->Model().Input), input);
     simple->UnwrapButton->click();
@@ -266,9 +262,9 @@ TEST_F(UnwrapTools, SimpleToolRefusesWhatItCannotDo) {
     EXPECT_EQ(frame->Dialogs.Errors(),
               QStringList("the starting point (128,128) is outside the 40 x 30 phase map"));
     EXPECT_EQ(Values(*simple->Model().Output), std::vector<float>(40 * 30, 0.0f));
-    EXPECT_FALSE(Window("Unwrapped Phase Image:Simple Unwrap"));
+    EXPECT_FALSE(frame->Window("Unwrapped Phase Image:Simple Unwrap"));
 
-    test::ClickOnPicture(*Window("Phase Image:Simple Unwrap"), {39, 29});
+    test::ClickOnPicture(*frame->Window("Phase Image:Simple Unwrap"), {39, 29});
     simple->UnwrapButton->click();
     EXPECT_EQ(frame->Dialogs.Errors().size(), 1);
     simple->CloseButton->click();

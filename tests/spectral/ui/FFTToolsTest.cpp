@@ -51,10 +51,6 @@ class FFTTools : public ::testing::Test {
         test::MakeFloatMap(w, h, [&](int, int) { return value; })->SaveFlt(File(name).toStdString());
         return File(name);
     }
-    ui::TMDIChildForm* Window(const char* caption) const {
-        const int index = frame->Form->FindMDIChild(QString::fromLatin1(caption));
-        return index < 0 ? nullptr : frame->Form->MDIChild(index);
-    }
     // Saves through a pop-up save item under name (.flt added); the full file name.
     std::string SaveThrough(QAction* item, const QString& name) {
         frame->Dialogs.QueueFile(File(name));
@@ -93,7 +89,7 @@ TEST_F(FFTTools, ForwardThenInverseGivesThePictureBackAndShownToolsLockTheComman
     forward->FFTButton->click();
     EXPECT_FALSE(std::filesystem::exists(File("Zr.flt").toStdString()));
     const int windows = frame->Form->MDIChildCount();
-    const QImage spectrum = Window("FFT Spectra")->Bitmap();
+    const QImage spectrum = frame->Window("FFT Spectra")->Bitmap();
     forward->SaveZrZiCheckBox->setChecked(true);
     forward->FFTButton->click(); // replaces the transform, reuses the window
     EXPECT_EQ(frame->Form->MDIChildCount(), windows);
@@ -101,7 +97,7 @@ TEST_F(FFTTools, ForwardThenInverseGivesThePictureBackAndShownToolsLockTheComman
     forward->CloseButton->click();
     EXPECT_EQ(Locked(), std::tuple(false, false, false));
     EXPECT_EQ(forward->FileNameEdit->text(), File("in.bmp"));
-    EXPECT_EQ(Window("Original Image")->Bitmap().size(), QSize(70, 40));
+    EXPECT_EQ(frame->Window("Original Image")->Bitmap().size(), QSize(70, 40));
     EXPECT_EQ(spectrum.size(), QSize(64, 32));
     EXPECT_EQ(frame->Dialogs.Count(Kind::Beep), 2);
 
@@ -115,7 +111,7 @@ TEST_F(FFTTools, ForwardThenInverseGivesThePictureBackAndShownToolsLockTheComman
     EXPECT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
     EXPECT_EQ(frame->Dialogs.Count(Kind::Beep), 3);
     EXPECT_TRUE(forward->FFTButton->isEnabled() && inverse->InverseFFTButton->isEnabled());
-    const QImage shown = Window("IFFT Spectra")->Bitmap();
+    const QImage shown = frame->Window("IFFT Spectra")->Bitmap();
     ASSERT_EQ(shown.size(), QSize(64, 32));
     TFloatImage back(SaveThrough(inverse->SaveInverseFFTrealpartto1, "back"));
     const double maxGrey = std::round(*std::max_element(back.Data, back.Data + 64 * 32));
@@ -127,7 +123,7 @@ TEST_F(FFTTools, ForwardThenInverseGivesThePictureBackAndShownToolsLockTheComman
     }
     RunInverse(File("real.flt"), File("real.flt")); // then Show: a new spectrum, nothing held
     inverse->ShowAmSpeedButton->click();
-    EXPECT_NE(Window("FFT Spectra")->Bitmap(), spectrum);
+    EXPECT_NE(frame->Window("FFT Spectra")->Bitmap(), spectrum);
     frame->Dialogs.Clear();
     inverse->SaveInverseFFTrealpartto1->trigger();
     forward->SaveImagineParttoMenuItem->trigger();
@@ -215,7 +211,7 @@ TEST_F(FFTTools, BadInputIsRefusedWithAMessageAndNothingHeld) {
         frame->Dialogs.Clear();
         RunInverse(zr, zi);
         EXPECT_TRUE(inverse->HeldTransform() == nullptr && inverse->InverseFFTButton->isEnabled());
-        EXPECT_TRUE(Window("IFFT Spectra") == nullptr && frame->Dialogs.Count(Kind::Beep) == 0);
+        EXPECT_TRUE(frame->Window("IFFT Spectra") == nullptr && frame->Dialogs.Count(Kind::Beep) == 0);
         return frame->Dialogs.Errors().join("; ");
     };
     const QString square = Spectrum("s.flt", 16, 16), odd = Spectrum("odd.flt", 12, 16);

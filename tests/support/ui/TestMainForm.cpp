@@ -15,6 +15,16 @@ corvane::ui::TMDIChildForm& TestMainForm::Active() const {
     return *child;
 }
 
+corvane::ui::TMDIChildForm* TestMainForm::Window(const char* caption) const {
+    const int index = Form->FindMDIChild(QString::fromLatin1(caption));
+    return index < 0 ? nullptr : Form->MDIChild(index);
+}
+
+QString TestMainForm::LastError() const {
+    const QStringList errors = Dialogs.Errors();
+    return errors.isEmpty() ? QString() : errors.back();
+}
+
 void TestMainForm::Trigger(const char* actionName, int times) const {
     QAction* action = Form->Action(QString::fromLatin1(actionName));
     if (!action) throw std::runtime_error(std::string("no action ") + actionName);

@@ -26,6 +26,10 @@ struct TestMainForm {
     QString File(const QString& name) const { return QString::fromStdString(Dir.File(name.toStdString())); }
     /// The active document window, failing the test when there is none.
     corvane::ui::TMDIChildForm& Active() const;
+    /// The document window of this caption; null when there is none.
+    corvane::ui::TMDIChildForm* Window(const char* caption) const;
+    /// The text of the last error box shown; empty when none was.
+    QString LastError() const;
     /// Triggers the action of the command table with this objectName, times times over.
     void Trigger(const char* actionName, int times = 1) const;
     /// Queues file as the answer of the next file dialog, then triggers the action.
