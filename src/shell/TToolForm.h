@@ -26,14 +26,14 @@ class TMDIChildForm;
 
 /// How a tool window sits in the frame.
 struct TToolSpec {
-    const char* Name = nullptr;              ///< the window's objectName
-    QString Title;                           ///< its caption
-    const char* ShowCommand = nullptr;       ///< the frame command that shows it (none: shown by others)
-    std::vector<const char*> LockedCommands; ///< frame commands disabled while it is shown
-    bool GuardsDocuments = false;            ///< while shown, closing a document window only minimises it
-    std::vector<QString> RoleWindows;        ///< document windows it owns, closed by CloseRoleWindows
-    bool CloseRolesOnHide = false;           ///< hiding the tool closes its role windows
-    bool HasCloseButton = true;              ///< a "Close" button that hides the tool
+    const char* Name = nullptr;                ///< the window's objectName
+    QString Title{};                           ///< its caption
+    const char* ShowCommand = nullptr;         ///< the frame command that shows it (none: shown by others)
+    std::vector<const char*> LockedCommands{}; ///< frame commands disabled while it is shown
+    bool GuardsDocuments = false;              ///< while shown, closing a document window only minimises it
+    std::vector<QString> RoleWindows{};        ///< document windows it owns, closed by CloseRoleWindows
+    bool CloseRolesOnHide = false;             ///< hiding the tool closes its role windows
+    bool HasCloseButton = true;                ///< a "Close" button that hides the tool
 };
 
 /// The one base of every tool window: an always-on-top tool of the frame, made once at start-up and
