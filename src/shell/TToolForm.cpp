@@ -8,8 +8,11 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QStatusTipEvent>
+
+#include <algorithm>
 
 namespace corvane::ui {
 
@@ -59,8 +62,25 @@ void TToolForm::SetLockedCommandsEnabled(bool enabled) {
         if (command) command->setEnabled(enabled);
 }
 
+void TToolForm::PlaceOnFirstShow() {
+    // Left to itself the window system may put a tool partly off the screen: the first show puts it
+    // by the frame's upper right corner, inside the screen.
+    const QRect frame = main_.geometry();
+    const QRect area = screen() ? screen()->availableGeometry() : frame;
+    const QSize size = frameGeometry().size();
+    const int x = std::clamp(frame.right() - size.width() - 24, area.left(),
+                             std::max(area.left(), area.right() - size.width()));
+    const int y =
+        std::clamp(frame.top() + 120, area.top(), std::max(area.top(), area.bottom() - size.height()));
+    move(x, y);
+}
+
 void TToolForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    if (!placed_) {
+        placed_ = true;
+        PlaceOnFirstShow();
+    }
     // Spontaneous shows and hides come from the window system (the frame minimised or restored);
     // the tool's state follows only what the user or the program asked for.
     if (event->spontaneous()) return;

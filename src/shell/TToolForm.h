@@ -109,8 +109,10 @@ class TToolForm : public QWidget, public TToolHooks {
 
   private:
     void SetLockedCommandsEnabled(bool enabled);
+    void PlaceOnFirstShow();
     TToolSpec spec_;
     std::vector<QPointer<QAction>> locked_;
+    bool placed_ = false;
 };
 
 } // namespace corvane::ui

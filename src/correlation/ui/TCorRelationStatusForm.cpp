@@ -163,12 +163,6 @@ void TCorRelationStatusForm::ThreadsMangerTimerTimer() {
 }
 
 void TCorRelationStatusForm::FormShow() {
-    // First shown at the frame's upper right corner, clear of the wizard that opens beside it.
-    if (!placed_ && parentWidget()) {
-        const QRect frame = parentWidget()->geometry();
-        move(std::max(frame.left(), frame.right() - width() - 24), frame.top() + 96);
-        placed_ = true;
-    }
     SetAnimation(rememberedPlaying_);
     ThreadsMangerTimer->start();
 }

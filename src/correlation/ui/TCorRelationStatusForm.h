@@ -46,7 +46,7 @@ class TCorRelationStatusForm : public TToolForm {
     void ThreadsMangerTimerTimer();
 
   protected:
-    /// Restores the remembered animation and starts the timer; the first show places the window.
+    /// Restores the remembered animation and starts the timer.
     void FormShow() override;
     /// Remembers the animation, stops it and the timer.
     void FormHide() override;
@@ -60,7 +60,6 @@ class TCorRelationStatusForm : public TToolForm {
     std::array<QElapsedTimer, SlotCount> clocks_{};
     bool playing_ = false;
     bool rememberedPlaying_ = false;
-    bool placed_ = false;
 };
 
 /// Duration as "hh:mm:ss" (hours not wrapped at 24).
