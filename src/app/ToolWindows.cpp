@@ -4,7 +4,7 @@
 #include "dotgrid/ui/DotGridTools.h"
 #include "phase/ui/PhaseTools.h"
 #include "spectral/ui/SpectralTools.h"
-#include "tools/ui/InspectionTools.h"
+#include "tools/ui/UtilityTools.h"
 
 namespace corvane::ui {
 
@@ -14,7 +14,7 @@ void CreateToolWindows(TMainForm& mainForm) {
     CreateCorrelationTools(mainForm);
     CreatePhaseTools(mainForm);
     CreateDotGridTools(mainForm);
-    CreateInspectionTools(mainForm);
+    CreateUtilityTools(mainForm);
 }
 
 } // namespace corvane::ui

@@ -16,23 +16,23 @@
 
 namespace corvane::ui {
 
-TToolForm::TToolForm(TMainForm& mainForm, TToolSpec spec)
+TToolForm::TToolForm(TMainForm& mainForm, TToolSetup setup)
     : QWidget(&mainForm, Qt::Tool | Qt::WindowStaysOnTopHint), main_(mainForm), dialogs_(mainForm.Dialogs()),
-      spec_(std::move(spec)) {
-    setObjectName(QString::fromLatin1(spec_.Name));
-    setWindowTitle(spec_.Title);
-    for (const char* name : spec_.LockedCommands)
+      setup_(std::move(setup)) {
+    setObjectName(QString::fromLatin1(setup_.Name));
+    setWindowTitle(setup_.Title);
+    for (const char* name : setup_.LockedCommands)
         locked_.emplace_back(mainForm.RequireAction(name));
-    if (spec_.ShowCommand) {
-        QAction* command = mainForm.RequireAction(spec_.ShowCommand);
+    if (setup_.ShowCommand) {
+        QAction* command = mainForm.RequireAction(setup_.ShowCommand);
         command->setEnabled(true);
         connect(command, &QAction::triggered, this, [this] { Guarded([&] { ShowTool(); }); });
     }
-    if (spec_.HasCloseButton) {
+    if (setup_.HasCloseButton) {
         CloseButton = Named(new QPushButton(QStringLiteral("Close"), this), "CloseButton");
         Bind(CloseButton, &QPushButton::clicked, &TToolForm::CloseButtonClick);
     }
-    if (spec_.GuardsDocuments) mainForm.AddCloseGuard(this);
+    if (setup_.GuardsDocuments) mainForm.AddCloseGuard(this);
     mainForm.RegisterToolHooks(this, this);
 }
 
@@ -94,7 +94,7 @@ void TToolForm::hideEvent(QHideEvent* event) {
     QWidget::hideEvent(event);
     if (event->spontaneous()) return;
     Guarded([&] {
-        if (spec_.CloseRolesOnHide) CloseRoleWindows();
+        if (setup_.CloseRolesOnHide) CloseRoleWindows();
         FormHide();
     });
     Guarded([&] { SetLockedCommandsEnabled(true); });
@@ -131,8 +131,8 @@ void TToolForm::CloseRoleWindows() {
     std::vector<QPointer<TMDIChildForm>> windows;
     for (int i = 0; i < main_.MDIChildCount(); ++i) {
         TMDIChildForm* child = main_.MDIChild(i);
-        if (child && std::find(spec_.RoleWindows.begin(), spec_.RoleWindows.end(), child->Caption()) !=
-                         spec_.RoleWindows.end())
+        if (child && std::find(setup_.RoleWindows.begin(), setup_.RoleWindows.end(), child->Caption()) !=
+                         setup_.RoleWindows.end())
             windows.emplace_back(child);
     }
     for (const QPointer<TMDIChildForm>& child : windows) {

@@ -25,7 +25,7 @@ class TMainForm;
 class TMDIChildForm;
 
 /// How a tool window sits in the frame.
-struct TToolSpec {
+struct TToolSetup {
     const char* Name = nullptr;                ///< the window's objectName
     QString Title{};                           ///< its caption
     const char* ShowCommand = nullptr;         ///< the frame command that shows it (none: shown by others)
@@ -59,12 +59,12 @@ class TToolForm : public QWidget, public TToolHooks {
     /// Hides the tool.
     void CloseButtonClick();
 
-    const TToolSpec& Spec() const { return spec_; }
+    const TToolSetup& Setup() const { return setup_; }
 
   protected:
     /// Builds the window as a tool of mainForm and connects its show command. A command name that is
     /// not in the frame's command table throws std::logic_error: a wiring fault found at start-up.
-    TToolForm(TMainForm& mainForm, TToolSpec spec);
+    TToolForm(TMainForm& mainForm, TToolSetup setup);
 
     /// Runs after the tool was shown / hidden explicitly (a show command, Close, hide()).
     virtual void FormShow() {}
@@ -110,7 +110,7 @@ class TToolForm : public QWidget, public TToolHooks {
   private:
     void SetLockedCommandsEnabled(bool enabled);
     void PlaceOnFirstShow();
-    TToolSpec spec_;
+    TToolSetup setup_;
     std::vector<QPointer<QAction>> locked_;
     bool placed_ = false;
 };

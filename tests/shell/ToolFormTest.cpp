@@ -114,15 +114,15 @@ TEST_F(ToolForm, EveryToolOfTheWorkbenchIsWiredToCommandsOfTheTable) {
     ASSERT_FALSE(tools.isEmpty());
     std::set<std::string> names;
     for (const TToolForm* tool : tools) {
-        const TToolSpec& spec = tool->Spec();
-        EXPECT_TRUE(names.insert(spec.Name).second) << "two tools named " << spec.Name;
-        EXPECT_FALSE(tool->isVisible()) << spec.Name << " starts hidden";
-        if (spec.ShowCommand) {
-            EXPECT_TRUE(table.count(spec.ShowCommand)) << spec.Name;
-            EXPECT_TRUE(frame->Form->Action(spec.ShowCommand)->isEnabled()) << spec.ShowCommand;
+        const TToolSetup& setup = tool->Setup();
+        EXPECT_TRUE(names.insert(setup.Name).second) << "two tools named " << setup.Name;
+        EXPECT_FALSE(tool->isVisible()) << setup.Name << " starts hidden";
+        if (setup.ShowCommand) {
+            EXPECT_TRUE(table.count(setup.ShowCommand)) << setup.Name;
+            EXPECT_TRUE(frame->Form->Action(setup.ShowCommand)->isEnabled()) << setup.ShowCommand;
         }
-        for (const char* locked : spec.LockedCommands)
-            EXPECT_TRUE(table.count(locked)) << spec.Name << " locks " << locked;
+        for (const char* locked : setup.LockedCommands)
+            EXPECT_TRUE(table.count(locked)) << setup.Name << " locks " << locked;
     }
     // Every command has its handler now: only Stress has none, and Cut waits for a text field.
     QStringList disabled;

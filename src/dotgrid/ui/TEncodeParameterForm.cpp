@@ -32,12 +32,12 @@ namespace corvane::ui {
 
 namespace {
 
-TToolSpec ToolSpec() {
-    TToolSpec spec;
-    spec.Name = "EncodeParameterForm";
-    spec.Title = QStringLiteral("Encode Parameter");
+TToolSetup ToolSpec() {
+    TToolSetup setup;
+    setup.Name = "EncodeParameterForm";
+    setup.Title = QStringLiteral("Encode Parameter");
     // Shown by its own handler of "Encoding", which needs a picture to be open.
-    return spec;
+    return setup;
 }
 
 enum Page { EncodePage = 0, ViewPage = 1, SetOriginPage = 2, SetDxDyPage = 3 };

@@ -23,12 +23,12 @@ namespace corvane::ui {
 
 namespace {
 
-TToolSpec ToolSpec() {
-    TToolSpec spec;
-    spec.Name = "SegmentParameterForm";
-    spec.Title = QStringLiteral("Segment  Parameter");
-    spec.ShowCommand = "MultiSegmentAction";
-    return spec;
+TToolSetup ToolSpec() {
+    TToolSetup setup;
+    setup.Name = "SegmentParameterForm";
+    setup.Title = QStringLiteral("Segment  Parameter");
+    setup.ShowCommand = "MultiSegmentAction";
+    return setup;
 }
 
 } // namespace

@@ -29,11 +29,11 @@ namespace {
 constexpr int kLevels = 256;
 
 /// Shown by its own handler of "Simple Segment", which needs a picture to be open.
-TToolSpec ToolSpec() {
-    TToolSpec spec;
-    spec.Name = "SimpleSegmentParameterForm";
-    spec.Title = QStringLiteral("Simple Segment Parameter");
-    return spec;
+TToolSetup ToolSpec() {
+    TToolSetup setup;
+    setup.Name = "SimpleSegmentParameterForm";
+    setup.Title = QStringLiteral("Simple Segment Parameter");
+    return setup;
 }
 
 /// The histogram picture control: shows the form's picture and reports the mouse to it.

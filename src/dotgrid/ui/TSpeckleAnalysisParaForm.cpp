@@ -26,12 +26,12 @@ namespace corvane::ui {
 
 namespace {
 
-TToolSpec ToolSpec() {
-    TToolSpec spec;
-    spec.Name = "SpeckleAnalysisParaForm";
-    spec.Title = QStringLiteral("Speckle Analysis");
-    spec.ShowCommand = "SpeckleAnalysisAction";
-    return spec;
+TToolSetup ToolSpec() {
+    TToolSetup setup;
+    setup.Name = "SpeckleAnalysisParaForm";
+    setup.Title = QStringLiteral("Speckle Analysis");
+    setup.ShowCommand = "SpeckleAnalysisAction";
+    return setup;
 }
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, const char* text) {

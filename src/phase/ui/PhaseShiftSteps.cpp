@@ -28,15 +28,15 @@ template <typename T> T* NamedChild(T* object, const QString& name) {
 }
 } // namespace
 
-TToolSpec PhaseShiftToolPlacement(const char* name, const QString& title, const char* showCommand) {
-    return TToolSpec{.Name = name,
-                     .Title = title,
-                     .ShowCommand = showCommand,
-                     .LockedCommands = {},
-                     .GuardsDocuments = false,
-                     .RoleWindows = {},
-                     .CloseRolesOnHide = false,
-                     .HasCloseButton = false};
+TToolSetup PhaseShiftToolPlacement(const char* name, const QString& title, const char* showCommand) {
+    return TToolSetup{.Name = name,
+                      .Title = title,
+                      .ShowCommand = showCommand,
+                      .LockedCommands = {},
+                      .GuardsDocuments = false,
+                      .RoleWindows = {},
+                      .CloseRolesOnHide = false,
+                      .HasCloseButton = false};
 }
 
 std::string ToFilePath(const QString& name) {

@@ -91,7 +91,7 @@ class PhaseShiftSteps {
 
 /// How a phase-shifting tool sits in the frame: named name, captioned title, shown by showCommand,
 /// without a Close button, locked commands or role windows.
-TToolSpec PhaseShiftToolPlacement(const char* name, const QString& title, const char* showCommand);
+TToolSetup PhaseShiftToolPlacement(const char* name, const QString& title, const char* showCommand);
 
 /// The file name as the core takes it (the platform's encoding of the name).
 std::string ToFilePath(const QString& name);

@@ -41,14 +41,14 @@ float FloatOf(const QLineEdit* edit) {
 } // namespace
 
 TGenerateGridForm::TGenerateGridForm(TMainForm& mainForm)
-    : TToolForm(mainForm, TToolSpec{.Name = "GenerateGridForm",
-                                    .Title = QStringLiteral("Generate Grid"),
-                                    .ShowCommand = "GenerateGridAction",
-                                    .LockedCommands = {},
-                                    .GuardsDocuments = false,
-                                    .RoleWindows = {},
-                                    .CloseRolesOnHide = false,
-                                    .HasCloseButton = false}) {
+    : TToolForm(mainForm, TToolSetup{.Name = "GenerateGridForm",
+                                     .Title = QStringLiteral("Generate Grid"),
+                                     .ShowCommand = "GenerateGridAction",
+                                     .LockedCommands = {},
+                                     .GuardsDocuments = false,
+                                     .RoleWindows = {},
+                                     .CloseRolesOnHide = false,
+                                     .HasCloseButton = false}) {
     const GridOptions defaults;
     FileNameEdit = Named(new QLineEdit(QString::fromStdString(defaults.Title), this), "FileNameEdit");
     WidthEdit = Named(new QLineEdit(QString::number(defaults.Width), this), "WidthEdit");

@@ -41,14 +41,14 @@ QToolButton* SpeedButton(QWidget* parent, const char* name, const QString& text)
 } // namespace
 
 TPhaseCalculationForm::TPhaseCalculationForm(TMainForm& mainForm)
-    : TToolForm(mainForm, TToolSpec{.Name = "PhaseCalculationForm",
-                                    .Title = QStringLiteral("Phase Calculation"),
-                                    .ShowCommand = "PhaseCalculationAction",
-                                    .LockedCommands = {},
-                                    .GuardsDocuments = false,
-                                    .RoleWindows = {},
-                                    .CloseRolesOnHide = false,
-                                    .HasCloseButton = true}) {
+    : TToolForm(mainForm, TToolSetup{.Name = "PhaseCalculationForm",
+                                     .Title = QStringLiteral("Phase Calculation"),
+                                     .ShowCommand = "PhaseCalculationAction",
+                                     .LockedCommands = {},
+                                     .GuardsDocuments = false,
+                                     .RoleWindows = {},
+                                     .CloseRolesOnHide = false,
+                                     .HasCloseButton = true}) {
     Source1Edit = Named(new QLineEdit(QStringLiteral("Source1"), this), "Source1Edit");
     SpeedButton1 = SpeedButton(this, "SpeedButton1", QStringLiteral("  Source1  "));
     Source2Edit = Named(new QLineEdit(QStringLiteral("Source2"), this), "Source2Edit");

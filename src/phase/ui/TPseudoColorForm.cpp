@@ -63,14 +63,14 @@ QImage ToBitmap(const RgbPicture& picture) {
 } // namespace
 
 TPseudoColorForm::TPseudoColorForm(TMainForm& mainForm)
-    : TToolForm(mainForm, TToolSpec{.Name = "PseudoColorForm",
-                                    .Title = QStringLiteral("PseudoColor Display"),
-                                    .ShowCommand = "PseudoColorAction",
-                                    .LockedCommands = {},
-                                    .GuardsDocuments = false,
-                                    .RoleWindows = {},
-                                    .CloseRolesOnHide = false,
-                                    .HasCloseButton = false}) {
+    : TToolForm(mainForm, TToolSetup{.Name = "PseudoColorForm",
+                                     .Title = QStringLiteral("PseudoColor Display"),
+                                     .ShowCommand = "PseudoColorAction",
+                                     .LockedCommands = {},
+                                     .GuardsDocuments = false,
+                                     .RoleWindows = {},
+                                     .CloseRolesOnHide = false,
+                                     .HasCloseButton = false}) {
     BitBtn1 = Named(new QPushButton(QStringLiteral("Open"), this), "BitBtn1");
     auto* files = new QGroupBox(QStringLiteral("Phase and Mask Files"), this);
     PhaseFileNameEdit = ReadOnlyEdit(files, "PhaseFileNameEdit", QString());

@@ -8,11 +8,11 @@ class TMainForm;
 
 /// The frame's commands that run the inspection dialogs modally: "Histogram...", "Filter..." and
 /// "Coordinate Size". Each dialog is made when its command runs and freed when it ends.
-class TInspectionCommands : public QObject {
+class TUtilityCommands : public QObject {
     Q_OBJECT
   public:
     /// Connects to HistogramAction, FilterAction and ModifyCoordinateSizeAction and enables them.
-    explicit TInspectionCommands(TMainForm& mainForm);
+    explicit TUtilityCommands(TMainForm& mainForm);
 
     /// The histogram of the active document window; nothing without one.
     void HistogramActionExecute();

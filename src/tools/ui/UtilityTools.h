@@ -6,6 +6,6 @@ class TMainForm;
 
 /// Makes the inspection tool windows (histogram, line distribution, median filter, coordinate size) of the
 /// frame once, at start-up.
-void CreateInspectionTools(TMainForm& mainForm);
+void CreateUtilityTools(TMainForm& mainForm);
 
 } // namespace corvane::ui

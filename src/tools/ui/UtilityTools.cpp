@@ -1,15 +1,15 @@
-#include "tools/ui/InspectionTools.h"
+#include "tools/ui/UtilityTools.h"
 
-#include "tools/ui/TInspectionCommands.h"
 #include "tools/ui/TLineDistributionForm.h"
+#include "tools/ui/TUtilityCommands.h"
 
 namespace corvane::ui {
 
-void CreateInspectionTools(TMainForm& mainForm) {
+void CreateUtilityTools(TMainForm& mainForm) {
     // Tool windows are parented to the frame, which deletes them; one line per tool.
     new TLineDistributionForm(mainForm);
     // The histogram, filter and coordinate-size dialogs are modal, made by their commands.
-    new TInspectionCommands(mainForm);
+    new TUtilityCommands(mainForm);
 }
 
 } // namespace corvane::ui

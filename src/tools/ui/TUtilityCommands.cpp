@@ -1,4 +1,4 @@
-#include "tools/ui/TInspectionCommands.h"
+#include "tools/ui/TUtilityCommands.h"
 
 #include <QAction>
 #include <QPointer>
@@ -16,28 +16,28 @@
 
 namespace corvane::ui {
 
-TInspectionCommands::TInspectionCommands(TMainForm& mainForm)
+TUtilityCommands::TUtilityCommands(TMainForm& mainForm)
     : QObject(&mainForm), main_(mainForm), dialogs_(mainForm.Dialogs()) {
-    setObjectName(QStringLiteral("InspectionCommands"));
-    const auto bind = [this](const char* name, void (TInspectionCommands::*handler)()) {
+    setObjectName(QStringLiteral("UtilityCommands"));
+    const auto bind = [this](const char* name, void (TUtilityCommands::*handler)()) {
         QAction* action = main_.RequireAction(name);
         connect(action, &QAction::triggered, this,
                 [this, handler] { RunGuarded(dialogs_, [&] { (this->*handler)(); }); });
         action->setEnabled(true);
     };
-    bind("HistogramAction", &TInspectionCommands::HistogramActionExecute);
-    bind("FilterAction", &TInspectionCommands::FilterActionExecute);
-    bind("ModifyCoordinateSizeAction", &TInspectionCommands::ModifyCoordinateSizeActionExecute);
+    bind("HistogramAction", &TUtilityCommands::HistogramActionExecute);
+    bind("FilterAction", &TUtilityCommands::FilterActionExecute);
+    bind("ModifyCoordinateSizeAction", &TUtilityCommands::ModifyCoordinateSizeActionExecute);
 }
 
-void TInspectionCommands::HistogramActionExecute() {
+void TUtilityCommands::HistogramActionExecute() {
     const TMDIChildForm* child = main_.ActiveMDIChild();
     if (!child) return;
     THistogramForm form(dialogs_, child->Bitmap(), &main_);
     dialogs_.ExecModal(form);
 }
 
-void TInspectionCommands::FilterActionExecute() {
+void TUtilityCommands::FilterActionExecute() {
     QPointer<TMDIChildForm> child = main_.ActiveMDIChild();
     if (!child) return;
     TFilterForm form(&main_);
@@ -50,7 +50,7 @@ void TInspectionCommands::FilterActionExecute() {
     DrawGrayImage(*gray, *child);
 }
 
-void TInspectionCommands::ModifyCoordinateSizeActionExecute() {
+void TUtilityCommands::ModifyCoordinateSizeActionExecute() {
     TReSetCoordinateForm form(dialogs_, main_.Settings(), &main_);
     dialogs_.ExecModal(form);
 }
