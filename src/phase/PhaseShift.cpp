@@ -1,5 +1,7 @@
 #include "phase/PhaseShift.h"
 
+#include "image/LargeBuffer.h"
+
 #include "image/CorvaneError.h"
 
 #include <cmath>
@@ -87,7 +89,7 @@ PhaseShiftResult ComputePhaseShift(PhaseShiftMethod method, const std::vector<co
     const std::int32_t height = steps[1]->Height;
     const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
     PhaseShiftResult result;
-    result.Values = std::make_unique_for_overwrite<float[]>(3 * count);
+    result.Values = AllocateLargeFloats(3 * count);
     result.Numerator = std::make_unique<TFloatImage>(result.Values.get(), width, height);
     result.Denominator = std::make_unique<TFloatImage>(result.Values.get() + count, width, height);
     result.PhaseMap = std::make_unique<TFloatImage>(result.Values.get() + 2 * count, width, height);

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "image/LargeBuffer.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "image/TPhaseImage.h"
@@ -21,7 +22,7 @@ int PhaseShiftStepCount(PhaseShiftMethod method);
 /// The three maps lie over one buffer of the result, which every pass overwrites whole, so it is
 /// never zero-filled; the phase binding borrows the maps and is declared last, so it goes first.
 struct PhaseShiftResult {
-    std::unique_ptr<float[]> Values; ///< numerator, denominator and phase values, one after another
+    LargeFloatBuffer Values; ///< numerator, denominator and phase values, one after another
     std::unique_ptr<TFloatImage> Numerator;
     std::unique_ptr<TFloatImage> Denominator;
     std::unique_ptr<TFloatImage> PhaseMap; ///< the wrapped phase, also Phase->Phase
