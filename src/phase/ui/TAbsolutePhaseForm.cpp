@@ -292,14 +292,18 @@ void TAbsolutePhaseForm::MaskFileSpeedButtonClick() {
     ShowInRole(kMaskRole, mask);
 }
 
-void TAbsolutePhaseForm::SaveToAsciiButtonClick() {
-    if (!map_) return;
+std::optional<FileDialogResult> TAbsolutePhaseForm::AskSaveName(int filterIndex, const QString& defaultExt) {
     FileDialogRequest request;
     request.Filter = kSaveFilter;
-    request.FilterIndex = 2;
-    request.DefaultExt = QStringLiteral("*.dat");
+    request.FilterIndex = filterIndex;
+    request.DefaultExt = defaultExt;
     request.InitialDir = WorkingDirLabel->text();
-    const auto chosen = dialogs_.SaveFile(request);
+    return dialogs_.SaveFile(request);
+}
+
+void TAbsolutePhaseForm::SaveToAsciiButtonClick() {
+    if (!map_) return;
+    const auto chosen = AskSaveName(2, QStringLiteral("*.dat"));
     if (!chosen) return;
     DisplacementTableOptions options;
     options.UseOutputGrid = UseOutputGridCheckBox->isChecked();
@@ -321,12 +325,7 @@ void TAbsolutePhaseForm::SaveToAsciiButtonClick() {
 
 void TAbsolutePhaseForm::SaveToFloatButtonClick() {
     if (!map_) return;
-    FileDialogRequest request;
-    request.Filter = kSaveFilter;
-    request.FilterIndex = 1;
-    request.DefaultExt = QStringLiteral("*.flt");
-    request.InitialDir = WorkingDirLabel->text();
-    const auto chosen = dialogs_.SaveFile(request);
+    const auto chosen = AskSaveName(1, QStringLiteral("*.flt"));
     if (!chosen) return;
     map_->SaveFlt(chosen->FileName.toStdString());
 }

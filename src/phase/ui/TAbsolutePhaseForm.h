@@ -104,6 +104,8 @@ class TAbsolutePhaseForm : public TToolForm {
     void FormShow() override;
 
   private:
+    /// The save dialog of the two saves, on the given filter, in the working directory.
+    std::optional<FileDialogResult> AskSaveName(int filterIndex, const QString& defaultExt);
     /// Sets the other edit of the pitch / frequency pair to the reciprocal of edit's value.
     void UpdateReciprocal(QLineEdit* edit, QLineEdit* other);
 
