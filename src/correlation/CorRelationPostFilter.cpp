@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "correlation/TCorRelationPara.h"
 #include "correlation/TCorRelationResult.h"
 #include "image/CorvaneError.h"
 
@@ -37,7 +38,7 @@ void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t 
         newY.assign(field.Dy.size(), kNotComputed);
         window.resize(static_cast<std::size_t>(2 * c.hx + 1) * static_cast<std::size_t>(2 * c.hy + 1));
     } catch (const std::bad_alloc&) {
-        throw CorvaneError("Check your computing parameters, then start again");
+        throw CorvaneError(kCheckParameters);
     }
     const auto middle = window.begin() + static_cast<std::ptrdiff_t>(window.size() / 2);
     auto medianAt = [&](const std::vector<float>& src, std::int32_t x, std::int32_t y) {

@@ -10,7 +10,7 @@ namespace corvane {
 
 void CheckResultArrays(const TCorRelationResult& r) {
     const auto n = static_cast<std::size_t>(r.W0 > 0 && r.H0 > 0 ? std::int64_t(r.W0) * r.H0 : 0);
-    if (n == 0 || r.dx.size() != n || r.dy.size() != n) throw CorvaneError(kCannotWriteResults);
+    if (n == 0 || r.dx.size() != n || r.dy.size() != n) throw CorvaneError(kCheckParameters);
 }
 
 void MaskResultArrays(TCorRelationResult& r) {

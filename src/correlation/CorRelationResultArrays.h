@@ -1,16 +1,14 @@
 #pragma once
 #include <cstdint>
 
+#include "correlation/TCorRelationPara.h"
 #include "correlation/TCorRelationResult.h"
 
 namespace corvane {
 
 // What the result writers (tables, report, maps) share about the arrays of a finished run.
 
-/// The message of every result file that cannot be written.
-inline constexpr const char* kCannotWriteResults = "Check your computing parameters, then start again";
-
-/// Throws kCannotWriteResults unless dx and dy both cover the initial picture (W0 x H0, not empty).
+/// Throws kCheckParameters unless dx and dy both cover the initial picture (W0 x H0, not empty).
 void CheckResultArrays(const TCorRelationResult& r);
 
 /// True when (x, y) lies in the initial picture.
@@ -19,7 +17,7 @@ inline bool InsideInitial(const TCorRelationResult& r, std::int32_t x, std::int3
 }
 
 /// Marks (kNotComputed) every point outside the run's mask picture, and every point marked in dx or
-/// dy in the other array too. Throws kCannotWriteResults for arrays that do not cover the picture,
+/// dy in the other array too. Throws kCheckParameters for arrays that do not cover the picture,
 /// and LoadRunMask's errors.
 void MaskResultArrays(TCorRelationResult& r);
 

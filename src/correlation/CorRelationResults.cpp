@@ -48,13 +48,13 @@ void WriteAll(const TCorRelationResult& r, bool changeY, bool fast) {
     CheckResultArrays(r);
     const TCorRelationPara& p = r.Para;
     for (const std::string* name : {&p.XYFile, &p.ThetaRFile, &p.InfoFile})
-        if (!CanCreate(*name)) throw CorvaneError(kCannotWriteResults);
+        if (!CanCreate(*name)) throw CorvaneError(kCheckParameters);
 
     float meanX = 0.0f, meanY = 0.0f;
     const bool haveMeans = SeedMeans(r, meanX, meanY);
     // A grid step below 1 would never leave the search field; it is refused whether or not there
     // are records to write, and before the mask is read.
-    if (!fast && (p.GridX < 1 || p.GridY < 1)) throw CorvaneError(kCannotWriteResults);
+    if (!fast && (p.GridX < 1 || p.GridY < 1)) throw CorvaneError(kCheckParameters);
     DisplacementTables tables;
     if (haveMeans) {
         const std::unique_ptr<TGrayImage> mask = LoadRunMask(r.Para.MaskFile, r.W0, r.H0);
@@ -64,9 +64,9 @@ void WriteAll(const TCorRelationResult& r, bool changeY, bool fast) {
     xy.Write(tables.XY);
     thetaR.Write(tables.ThetaR);
     info.Write(FormatRunReport(r, changeY, fast, haveMeans, meanX, meanY));
-    xy.Commit(kCannotWriteResults);
-    thetaR.Commit(kCannotWriteResults);
-    info.Commit(kCannotWriteResults);
+    xy.Commit(kCheckParameters);
+    thetaR.Commit(kCheckParameters);
+    info.Commit(kCheckParameters);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "correlation/TCorRelationPara.h"
 #include "image/CorvaneError.h"
 
 namespace corvane {
@@ -69,7 +70,7 @@ SeedGrid LayOutSeeds(const TCorRelationPara& para, std::int32_t w0, std::int32_t
             break;
         }
     }
-    if (noneLeft()) throw CorvaneError("Check your computing parameters, then start again");
+    if (noneLeft()) throw CorvaneError(kCheckParameters);
     return grid;
 }
 

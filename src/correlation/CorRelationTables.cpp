@@ -30,7 +30,7 @@ std::vector<Point> CandidatePoints(const TCorRelationResult& r, bool fast) {
     }
     const TCorRelationPara& p = r.Para;
     // A grid step below 1 would never leave the search field.
-    if (p.GridX < 1 || p.GridY < 1) throw CorvaneError(kCannotWriteResults);
+    if (p.GridX < 1 || p.GridY < 1) throw CorvaneError(kCheckParameters);
     // Grid points outside the picture have no value; the grid is walked only where it meets the
     // picture, so a search field far larger than the picture costs nothing.
     auto firstInside = [](std::int64_t start, std::int64_t step) {

@@ -19,10 +19,8 @@ namespace corvane {
 
 namespace {
 
-const char* const kParameterError = "Check your computing parameters, then start again";
-
 [[noreturn]] void RefuseParameters() {
-    throw CorvaneError(kParameterError);
+    throw CorvaneError(kCheckParameters);
 }
 
 // Parameters that cannot describe a run are refused before anything is loaded or allocated.

@@ -5,6 +5,10 @@
 
 namespace corvane {
 
+/// The one message of the correlation run for parameters it cannot work with (and for result files
+/// it cannot write).
+inline constexpr const char* kCheckParameters = "Check your computing parameters, then start again";
+
 /// The parameter record of one correlation run; its text form is the configuration file.
 struct TCorRelationPara {
     std::string InitialFile;
