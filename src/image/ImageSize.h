@@ -5,6 +5,10 @@
 
 namespace corvane {
 
+/// The largest picture any reader decodes, in pixels (2^30, a 32768 x 32768 picture): a file that
+/// claims more is refused before anything is allocated, whatever its format.
+inline constexpr std::int64_t kMaxPicturePixels = std::int64_t{1} << 30;
+
 /// Width * height as a pixel count that fits the 32-bit sizes of the workbench's images, or -1
 /// when a side is negative or the count does not fit.
 inline std::int64_t CheckedPixelCount(std::int64_t width, std::int64_t height) {
