@@ -8,11 +8,12 @@
 #include <exception>
 #include <new>
 #include <string>
+#include <vector>
 
 namespace {
 
 const char* const kUsage =
-    "Usage: corvane-correlate FILE.cor\n"
+    "Usage: corvane-correlate [--refine] FILE.cor\n"
     "       corvane-correlate --generate FILE.cor\n"
     "       corvane-correlate --help\n"
     "\n"
@@ -21,16 +22,23 @@ const char* const kUsage =
     "                         time, points computed). File names in the file are relative to the\n"
     "                         file's own folder. When a group fails its error is printed and the\n"
     "                         later groups are not run.\n"
+    "--refine                 refine every point of every normal group to a few thousandths of a\n"
+    "                         pixel (Gauss-Newton), as the line \"Subpixel Refinement(0=none,\n"
+    "                         1=gauss-newton) =1\" at the end of a group does.\n"
     "--generate FILE.cor      write the default configuration file, to be edited by hand.\n"
     "--help                   show this text.\n"
     "\n"
     "Exit status: 0 when every group ran, 1 when a group or the file failed, 2 on wrong usage.\n";
 
-int Run(const std::string& configFile) {
+int Run(const std::string& configFile, bool refine) {
     int running = 0; // the group being run; 0 while the file is read
     try {
-        corvane::RunConfigFile(
-            configFile,
+        std::vector<corvane::TCorRelationPara> groups = corvane::ReadConfigFile(configFile);
+        if (refine)
+            for (corvane::TCorRelationPara& p : groups)
+                p.SubpixelRefinement = 1;
+        corvane::RunGroups(
+            groups,
             [](const corvane::CorRelationGroupReport& r) {
                 std::printf("Group %d of %d done in %.1f s (%s): %lld of %lld points computed\n", r.Group,
                             r.Groups, r.Seconds, r.Fast ? "fast" : "normal",
@@ -68,7 +76,12 @@ int main(int argc, char** argv) {
         std::printf("Default configuration written to %s\n", argv[2]);
         return 0;
     }
-    if (argc == 2 && !first.empty() && first[0] != '-') return Run(first);
+    if (argc == 2 && !first.empty() && first[0] != '-') return Run(first, false);
+    if (argc == 3) {
+        const std::string second = argv[2];
+        if (first == "--refine" && !second.empty() && second[0] != '-') return Run(second, true);
+        if (second == "--refine" && !first.empty() && first[0] != '-') return Run(first, true);
+    }
     std::fputs(kUsage, stderr);
     return 2;
 }

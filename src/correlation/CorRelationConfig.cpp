@@ -76,6 +76,14 @@ class PatternScanner {
         return false;
     }
 
+    /// True when the text after the white space at the cursor starts with prefix.
+    bool StartsWith(std::string_view prefix) const {
+        std::size_t at = pos_;
+        while (at < text_.size() && IsBlank(text_[at]))
+            ++at;
+        return text_.substr(at).starts_with(prefix);
+    }
+
     /// Line number (from 1) of the first character that is not white space at or after the cursor.
     /// Counted only when a line does not match, so reading stays linear in the file size.
     std::size_t LineOfNextItem() const {
@@ -163,6 +171,10 @@ class PatternScanner {
     std::size_t pos_ = 0;
 };
 
+// Optional last line of a group, present only when the refinement is asked for, so that files
+// without it (every file written before it existed) read and write the same bytes as ever.
+const char* const kRefinementLine = "Subpixel Refinement(0=none, 1=gauss-newton) =%d\n";
+
 std::string KeyOf(std::string_view pattern) {
     return std::string(pattern.substr(0, pattern.find('%')));
 }
@@ -242,6 +254,10 @@ std::vector<TCorRelationPara> ReadConfigFile(const std::string& fileName) {
         scan(L[25], {&p.FilterType});
         scan(L[26], {&p.AverageThreshold});
         scan(L[27], {&p.FilterSizeX, &p.FilterSizeY});
+        // A group without the line reads as no refinement; a line that starts like it must match.
+        if (!scanner.Scan(kRefinementLine, {&p.SubpixelRefinement}) &&
+            scanner.StartsWith("Subpixel Refinement"))
+            scan(kRefinementLine, {&p.SubpixelRefinement});
     }
     return groups;
 }
@@ -278,6 +294,7 @@ void WriteConfigFile(const std::string& fileName, const TCorRelationPara& p) {
     f.Printf(L[25], p.FilterType);
     f.Printf(L[26], static_cast<double>(p.AverageThreshold));
     f.Printf(L[27], p.FilterSizeX, p.FilterSizeY);
+    if (p.SubpixelRefinement == 1) f.Printf(kRefinementLine, p.SubpixelRefinement);
     f.Commit("write CorRelation Config file ERROR!!!");
 }
 

@@ -39,7 +39,12 @@ CorRelationGroupReport RunGroup(const TCorRelationPara& para) {
 int RunConfigFile(const std::string& fileName,
                   const std::function<void(const CorRelationGroupReport&)>& onGroupDone,
                   const std::function<void(int group, int groups)>& onGroupStart) {
-    const std::vector<TCorRelationPara> groups = ReadConfigFile(fileName);
+    return RunGroups(ReadConfigFile(fileName), onGroupDone, onGroupStart);
+}
+
+int RunGroups(const std::vector<TCorRelationPara>& groups,
+              const std::function<void(const CorRelationGroupReport&)>& onGroupDone,
+              const std::function<void(int group, int groups)>& onGroupStart) {
     const int count = static_cast<int>(groups.size());
     int done = 0;
     for (const TCorRelationPara& para : groups) {

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "correlation/TCorRelationPara.h"
 
@@ -28,5 +29,11 @@ CorRelationGroupReport RunGroup(const TCorRelationPara& para);
 int RunConfigFile(const std::string& fileName,
                   const std::function<void(const CorRelationGroupReport&)>& onGroupDone = {},
                   const std::function<void(int group, int groups)>& onGroupStart = {});
+
+/// Runs the given groups in order, as RunConfigFile runs the groups of a file (the runners use it
+/// to change every group of a file before it runs, for example to turn the refinement on).
+int RunGroups(const std::vector<TCorRelationPara>& groups,
+              const std::function<void(const CorRelationGroupReport&)>& onGroupDone = {},
+              const std::function<void(int group, int groups)>& onGroupStart = {});
 
 } // namespace corvane

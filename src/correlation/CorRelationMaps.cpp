@@ -1,9 +1,11 @@
 #include "correlation/CorRelationMaps.h"
 
 #include "correlation/CorRelationResultArrays.h"
+#include "image/CorvaneError.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 
+#include <filesystem>
 #include <utility>
 #include <vector>
 
@@ -58,6 +60,48 @@ void WriteBinFiles(TCorRelationResult& result) {
     mapY.ScaleY = p.ScaleY;
     mapY.ValueScale = p.ScaleY;
     mapY.SaveFlt(p.BinYFile);
+}
+
+namespace {
+
+std::string WithSuffix(const std::string& name, const std::string& suffix) {
+    const std::filesystem::path path(name);
+    if (!path.has_extension() || path.stem().empty() || path.filename() == "..") return name + suffix;
+    const std::size_t dot = name.size() - path.extension().string().size();
+    return name.substr(0, dot) + suffix + name.substr(dot);
+}
+
+} // namespace
+
+std::array<std::string, 4> GradientFileNames(const TCorRelationPara& p) {
+    return {WithSuffix(p.BinXFile, "_dudx"), WithSuffix(p.BinXFile, "_dudy"), WithSuffix(p.BinYFile, "_dvdx"),
+            WithSuffix(p.BinYFile, "_dvdy")};
+}
+
+void WriteGradientFiles(const TCorRelationResult& result) {
+    CheckResultArrays(result);
+    const std::size_t n = result.dx.size();
+    const TCorRelationPara& p = result.Para;
+    const std::array<const std::vector<float>*, 4> gradients = {&result.dudx, &result.dudy, &result.dvdx,
+                                                                &result.dvdy};
+    // A gradient of lengths over lengths, each length in its own output scale.
+    const std::array<float, 4> factors = {1.0f, p.ScaleX / p.ScaleY, p.ScaleY / p.ScaleX, 1.0f};
+    for (const auto* g : gradients)
+        if (g->size() != n) throw CorvaneError(kCheckParameters);
+    const std::array<std::string, 4> names = GradientFileNames(p);
+    std::vector<float> map(n);
+    for (std::size_t k = 0; k < 4; ++k) {
+        const std::vector<float>& g = *gradients[k];
+        for (std::size_t i = 0; i < n; ++i)
+            map[i] = result.dx[i] == kNotComputed || result.dy[i] == kNotComputed || g[i] == kNotComputed
+                         ? kNotComputed
+                         : g[i] * factors[k];
+        TFloatImage image(map.data(), result.W0, result.H0);
+        image.ScaleX = p.ScaleX;
+        image.ScaleY = p.ScaleY;
+        image.ValueScale = 1.0f;
+        image.SaveFlt(names[k]);
+    }
 }
 
 } // namespace corvane

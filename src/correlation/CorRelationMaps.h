@@ -1,4 +1,6 @@
 #pragma once
+#include <array>
+#include <string>
 
 #include "correlation/TCorRelationResult.h"
 
@@ -11,5 +13,15 @@ void WriteGrayFiles(TCorRelationResult& result);
 /// FLT maps of dx*ScaleX and dy*ScaleY into BinXFile and BinYFile, the marker kept unscaled; the
 /// arrays of result are masked first. Throws the float map's save error and the mask's errors.
 void WriteBinFiles(TCorRelationResult& result);
+
+/// Names of the FLT maps of du/dx, du/dy (after BinXFile) and dv/dx, dv/dy (after BinYFile): the
+/// name with "_dudx", "_dudy", "_dvdx" or "_dvdy" before its extension ("dx_bin.flt" gives
+/// "dx_bin_dudx.flt"), or at its end when it has none.
+std::array<std::string, 4> GradientFileNames(const TCorRelationPara& para);
+/// FLT maps of the four displacement gradients of a refined run into GradientFileNames, each
+/// converted to the output scales (du/dy by ScaleX / ScaleY, dv/dx by ScaleY / ScaleX), marked
+/// wherever dx or dy is; value scale 1. Meant after WriteBinFiles, whose masking it relies on.
+/// Throws kCheckParameters when the run has no gradients, and the float map's save error.
+void WriteGradientFiles(const TCorRelationResult& result);
 
 } // namespace corvane

@@ -55,6 +55,19 @@ std::string FormatRunReport(const TCorRelationResult& r, bool changeY, bool fast
         text,
         " \n All searching:%lld Steps,\n     Successful Searching: %lld Steps \n     Not Searching: %lld ",
         static_cast<long long>(r.AllPoints), successful, notSearched);
+    if (!fast && p.SubpixelRefinement == 1) {
+        const SubpixelCounts& c = r.Refinement;
+        AppendFormatC(
+            text, " \n Sub-pixel Refinement: inverse-compositional Gauss-Newton, first-order shape function, "
+                  "\n     zero-normalised sum of squared differences, bicubic B-spline interpolation ");
+        AppendFormatC(
+            text,
+            " \n     Refined: %lld Points,\n     Kept the search result: %lld diverged, %lld left the "
+            "picture, %lld poor correlation (below %4.2f) ",
+            static_cast<long long>(c.Refined), static_cast<long long>(c.Diverged),
+            static_cast<long long>(c.LeftPicture), static_cast<long long>(c.PoorCorrelation),
+            SubpixelRefinement::kPoorCorrelation);
+    }
     // Without any seed result there is no mean; the not-computed marker says so.
     if (!haveMeans) meanX = meanY = kNotComputed;
     AppendFormatC(text, " \n The average seed displacement is (%6.3f , %6.3f ),the Amplitude is %7.3f ",

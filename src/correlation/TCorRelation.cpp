@@ -12,6 +12,7 @@
 #include "correlation/CorRelationSearch.h"
 #include "correlation/CorRelationSeeds.h"
 #include "correlation/QuarterPixelImage.h"
+#include "correlation/SubpixelRefinement.h"
 #include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
 
@@ -40,6 +41,20 @@ void CheckParameters(const TCorRelationPara& p, TCorRelation::Mode mode) {
     if (normal && (p.FilterType == 1 || p.FilterType == 2) &&
         (p.FilterSizeX < 0 || p.FilterSizeY < 0 || p.FilterSizeX > kHuge || p.FilterSizeY > kHuge))
         RefuseParameters();
+}
+
+/// Sub-pixel refinement of every computed point of the search field, in place, single-threaded;
+/// the four gradients are kept for the maps and the counts for the report.
+void RefineSubpixel(TCorRelationResult& r, const TGrayImage& initial, const TGrayImage& deformed) {
+    const TCorRelationPara& p = r.Para;
+    const SubpixelRefinement refinement(initial.Data, r.W0, r.H0, deformed.Data, r.W1, r.H1, p.SearchWinX,
+                                        p.SearchWinY);
+    for (std::vector<float>* g : {&r.dudx, &r.dudy, &r.dvdx, &r.dvdy})
+        g->assign(r.dx.size(), kNotComputed);
+    const SubpixelField field{r.dx.data(),   r.dy.data(), r.dudx.data(), r.dudy.data(), r.dvdx.data(),
+                              r.dvdy.data(), p.Left,      p.Up,          p.Right,       p.Bottom};
+    SubpixelScratch scratch;
+    r.Refinement = refinement.Refine(field, 0, field.PointCount(), scratch);
 }
 
 } // namespace
@@ -128,6 +143,8 @@ void TCorRelation::Run(bool changeY) {
         for (std::size_t i = 0; i < result_.Seeds.size(); ++i)
             if (impl_->seeds.Active[i]) Propagate(result_.Seeds[i]);
         impl_->ReleaseWork();
+        // ---- Sub-pixel refinement (optional): after the whole-field search, before the post filter.
+        if (result_.Para.SubpixelRefinement == 1) RefineSubpixel(result_, *impl_->initial, *impl_->deformed);
         PostFilter();
     } catch (const std::bad_alloc&) {
         RefuseParameters();
@@ -135,6 +152,8 @@ void TCorRelation::Run(bool changeY) {
     WriteResults(result_, changeY);
     if (result_.Para.OutputGray == 1) WriteGrayFiles(result_);
     if (result_.Para.OutputBin == 1) WriteBinFiles(result_);
+    // ---- The gradient maps of a refined run go with the float maps of dx and dy.
+    if (result_.Para.OutputBin == 1 && result_.Para.SubpixelRefinement == 1) WriteGradientFiles(result_);
 }
 
 void TCorRelation::RunFast(bool changeY) {

@@ -39,6 +39,9 @@ struct TCorRelationPara {
     std::int32_t ChangeYaxis = 0;
     std::int32_t OutputGray = 0;
     std::int32_t OutputBin = 0;
+    /// Sub-pixel refinement after the whole-field search: 1 = inverse-compositional Gauss-Newton,
+    /// anything else none. Kept in the configuration file only when 1.
+    std::int32_t SubpixelRefinement = 0;
 
     bool operator==(const TCorRelationPara&) const = default;
 

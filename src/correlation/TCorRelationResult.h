@@ -3,6 +3,7 @@
 #include <ctime>
 #include <vector>
 
+#include "correlation/SubpixelRefinement.h"
 #include "correlation/TCorRelationPara.h"
 
 namespace corvane {
@@ -28,6 +29,10 @@ struct TCorRelationResult {
     std::int64_t AllPoints = 0, SuccessfulPoints = 0, NotSearchedPoints = 0;
     std::time_t StartTime = 0; ///< whole seconds, taken when the engine was built
     bool Fast = false;
+    /// With the sub-pixel refinement on (Para.SubpixelRefinement 1): what it did, and du/dx, du/dy,
+    /// dv/dx, dv/dy of its points (W0 x H0, kNotComputed elsewhere); empty otherwise.
+    SubpixelCounts Refinement;
+    std::vector<float> dudx, dudy, dvdx, dvdy;
 };
 
 } // namespace corvane

@@ -105,5 +105,21 @@ TEST_F(CorvaneCorrelateProgramTest, AFailingGroupIsReportedOnStandardErrorAndEnd
     EXPECT_EQ(Run(""), 2);
 }
 
+TEST_F(CorvaneCorrelateProgramTest, RefineTurnsTheRefinementOnForEveryGroupBeforeOrAfterTheFileName) {
+    for (const char* arguments : {"--refine job/run.cor", "job/run.cor --refine"}) {
+        std::filesystem::remove(dir.File("job/info.inf"));
+        ASSERT_EQ(Run(arguments), 0) << err;
+        const std::string report = ReadFileBytes(dir.File("job/info.inf"));
+        EXPECT_NE(report.find("Sub-pixel Refinement: inverse-compositional Gauss-Newton"), std::string::npos)
+            << arguments;
+    }
+    // The file itself is not changed; without the option the run is not refined.
+    EXPECT_EQ(ReadFileBytes(dir.File("job/run.cor")).find("Subpixel"), std::string::npos);
+    ASSERT_EQ(Run("job/run.cor"), 0) << err;
+    EXPECT_EQ(ReadFileBytes(dir.File("job/info.inf")).find("Sub-pixel"), std::string::npos);
+    EXPECT_EQ(Run("--refine"), 2);
+    EXPECT_EQ(Run("--refine --generate x.cor"), 2);
+}
+
 } // namespace
 } // namespace corvane

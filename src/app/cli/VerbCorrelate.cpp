@@ -1,4 +1,5 @@
 #include "app/cli/CliVerb.h"
+#include "correlation/CorRelationConfig.h"
 #include "correlation/CorRelationJob.h"
 
 #include <cstdio>
@@ -8,8 +9,13 @@ namespace corvane::cli {
 namespace {
 
 int RunCorrelate(CliArgs& args) {
+    const bool refine = args.Flag("--refine");
     const std::string configFile = args.Positionals(1, 1).front();
-    RunConfigFile(configFile, [](const CorRelationGroupReport& r) {
+    std::vector<TCorRelationPara> groups = ReadConfigFile(configFile);
+    if (refine)
+        for (TCorRelationPara& p : groups)
+            p.SubpixelRefinement = 1;
+    RunGroups(groups, [](const CorRelationGroupReport& r) {
         std::printf("Group %d of %d done in %.1f s (%s): %lld of %lld points computed\n", r.Group, r.Groups,
                     r.Seconds, r.Fast ? "fast" : "normal", static_cast<long long>(r.PointsComputed),
                     static_cast<long long>(r.AllPoints));
@@ -22,12 +28,16 @@ int RunCorrelate(CliArgs& args) {
 
 extern const Verb kCorrelateVerb = {
     "correlate", "run every group of a correlation configuration file (as corvane-correlate does)",
-    "Usage: corvane-cli correlate FILE.cor\n"
+    "Usage: corvane-cli correlate [--refine] FILE.cor\n"
     "\n"
     "Runs every parameter group of the configuration file in file order, exactly as a\n"
     "configuration-file job of the workbench does; file names in the file are relative to its\n"
     "folder. One line is printed per finished group. When a group fails, the later groups are\n"
-    "not run.\n",
+    "not run.\n"
+    "\n"
+    "--refine   refine every point of every normal group to a few thousandths of a pixel\n"
+    "           (Gauss-Newton), as the line \"Subpixel Refinement(0=none, 1=gauss-newton) =1\"\n"
+    "           at the end of a group does.\n",
     RunCorrelate};
 
 } // namespace corvane::cli

@@ -277,6 +277,10 @@ void TCorRelationParaSelectorForm::BuildSearchInfo() {
         MakeCheckBox(box, "SearchFieldMousePickerCheckBox", QStringLiteral("Mouse Picker"), false);
     SearchWinMousePickerCheckBox =
         MakeCheckBox(box, "SearchWinMousePickerCheckBox", QStringLiteral("MousePicker"), false);
+    SubpixelRefinementCheck = MakeCheckBox(box, "SubpixelRefinementCheck",
+                                           QStringLiteral("Sub-pixel refinement (Gauss-Newton)"), false);
+    SubpixelRefinementCheck->setToolTip(
+        QStringLiteral("Refine every point to a few thousandths of a pixel after the 1/8-pixel search"));
 
     auto* grid = new QGridLayout(box);
     grid->addWidget(MakeLabel(box, QStringLiteral("Searching Field(even number)")), 0, 0);
@@ -289,6 +293,7 @@ void TCorRelationParaSelectorForm::BuildSearchInfo() {
     grid->addWidget(SearchWinMousePickerCheckBox, 1, 3);
     grid->addWidget(MakeLabel(box, QStringLiteral("Window Moving Range = ")), 2, 0);
     grid->addWidget(MakeLabel(box, QStringLiteral("Searching Field + Searching Window")), 2, 1, 1, 3);
+    grid->addWidget(SubpixelRefinementCheck, 3, 0, 1, 4);
 
     NoInformationLabel = MakeLabel(page, QStringLiteral("No information in this page"), "NoInformationLabel");
     SkipPageLabel = MakeLabel(page, QStringLiteral("Skip this page"), "SkipPageLabel");
@@ -473,6 +478,7 @@ TCorRelationPara TCorRelationParaSelectorForm::FillGroup() const {
     p.AverageThreshold = FloatOf(AverageThresholdEdit);
     p.FastCompute = FastComputeCheckBox->isChecked() ? 1 : 0;
     p.ChangeYaxis = ChangeYaxisCheckBox->isChecked() ? 1 : 0;
+    p.SubpixelRefinement = SubpixelRefinementCheck->isChecked() ? 1 : 0;
     return p;
 }
 

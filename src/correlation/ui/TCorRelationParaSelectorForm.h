@@ -121,6 +121,7 @@ class TCorRelationParaSelectorForm : public TToolForm {
     QLineEdit* WinSizeyEdit = nullptr;
     QCheckBox* SearchFieldMousePickerCheckBox = nullptr;
     QCheckBox* SearchWinMousePickerCheckBox = nullptr;
+    QCheckBox* SubpixelRefinementCheck = nullptr; ///< Gauss-Newton refinement after the search
 
     // "ComputeDomain"
     QLineEdit* LeftEdit = nullptr;

@@ -401,3 +401,27 @@ TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResults) {
 }
 
 } // namespace
+
+namespace corvane {
+namespace {
+
+TEST_F(CorRelationWizard, TheRefinementBoxAddsItsLineToTheSavedGroupOnlyWhenChecked) {
+    ASSERT_NE(W().findChild<QCheckBox*>("SubpixelRefinementCheck"), nullptr);
+    EXPECT_EQ(W().FillGroup().SubpixelRefinement, 0);
+    QueueFile("plain.cor");
+    W().SaveParaTo1->trigger();
+    W().SubpixelRefinementCheck->setChecked(true);
+    QueueFile("refined.cor");
+    W().SaveParaTo1->trigger();
+    ASSERT_TRUE(Errors().isEmpty()) << Errors().join("; ").toStdString();
+    const std::string plain = ReadFileBytes(File("plain.cor")), refined = ReadFileBytes(File("refined.cor"));
+    EXPECT_EQ(plain.find("Subpixel"), std::string::npos);
+    EXPECT_EQ(refined, plain + "Subpixel Refinement(0=none, 1=gauss-newton) =1\n");
+    // Fast compute has no whole-field search to refine: the box goes with the search page's controls.
+    W().FastComputeCheckBox->setChecked(true);
+    GoToPage("SearchInfo");
+    EXPECT_FALSE(W().SubpixelRefinementCheck->isVisible());
+}
+
+} // namespace
+} // namespace corvane
