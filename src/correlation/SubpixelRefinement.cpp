@@ -158,7 +158,8 @@ SubpixelOutcome SubpixelRefinement::RefinePoint(std::int32_t x, std::int32_t y, 
     // Hessian of the steepest-descent images (fx, fx xi, fx eta, fy, fy xi, fy eta): per row the
     // moments in xi of fx fx, fx fy and fy fy, then weighted by eta across rows.
     double sff = 0.0;
-    double moments[9][3] = {}; // [moment][power of eta]: xx, xx xi, xx xi^2, xy, xy xi, xy xi^2, yy, yy xi, yy xi^2
+    double moments[9][3] =
+        {}; // [moment][power of eta]: xx, xx xi, xx xi^2, xy, xy xi, xy xi^2, yy, yy xi, yy xi^2
     for (std::int32_t j = 0, k = 0; j < ny; ++j) {
         float r[9] = {};
         float rf = 0.0f;
