@@ -5,6 +5,7 @@
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 
+#include <cmath>
 #include <filesystem>
 #include <utility>
 #include <vector>
@@ -84,8 +85,11 @@ void WriteGradientFiles(const TCorRelationResult& result) {
     const TCorRelationPara& p = result.Para;
     const std::array<const std::vector<float>*, 4> gradients = {&result.dudx, &result.dudy, &result.dvdx,
                                                                 &result.dvdy};
-    // A gradient of lengths over lengths, each length in its own output scale.
-    const std::array<float, 4> factors = {1.0f, p.ScaleX / p.ScaleY, p.ScaleY / p.ScaleX, 1.0f};
+    // A gradient of lengths over lengths, each length in its own output scale; without two usable
+    // scales the gradients stay in pixels per pixel rather than becoming infinite.
+    const bool scaled = std::isfinite(p.ScaleX / p.ScaleY) && std::isfinite(p.ScaleY / p.ScaleX);
+    const std::array<float, 4> factors = {1.0f, scaled ? p.ScaleX / p.ScaleY : 1.0f,
+                                          scaled ? p.ScaleY / p.ScaleX : 1.0f, 1.0f};
     for (const auto* g : gradients)
         if (g->size() != n) throw CorvaneError(kCheckParameters);
     const std::array<std::string, 4> names = GradientFileNames(p);

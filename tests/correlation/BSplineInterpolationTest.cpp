@@ -41,15 +41,5 @@ TEST(BSplineInterpolation, PassesThroughEveryPixelAndFollowsASmoothPictureBetwee
     EXPECT_LT(worst, 1.0);
 }
 
-TEST(BSplineInterpolation, GradientAtAPixelIsTheSlopeOfARamp) {
-    const std::vector<std::uint8_t> p =
-        Picture(30, 20, [](double x, double y) { return 10.0 + 6.0 * x + 2.0 * y; });
-    const BSplineCoefficients c(p.data(), 30, 20);
-    float gx = 0.0f, gy = 0.0f;
-    c.GradientAtPixel(17, 8, gx, gy);
-    EXPECT_NEAR(gx, 6.0f, 1e-3f);
-    EXPECT_NEAR(gy, 2.0f, 1e-3f);
-}
-
 } // namespace
 } // namespace corvane

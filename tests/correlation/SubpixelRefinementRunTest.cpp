@@ -73,19 +73,23 @@ TEST(SubpixelRefinementRun, WithTheRefinementOffEveryResultFileIsTheSameAsBefore
     EXPECT_FALSE(std::filesystem::exists(job.dir.File("dx_dudx.flt")));
 }
 
-// The default configuration over an exactly stretched pair (u = 1 % of x - 60, v = 0.3): the
-// refinement brings dx from the search's eighths to a few thousandths, writes the four gradient
-// maps beside the dx and dy maps and says in the report what it did.
+// The default configuration over an exactly stretched and sheared pair (u = 1 % of x - 60 plus
+// 0.4 % of y - 48, v = 0.3) with output scales 2 and 0.5: the refinement brings dx from the
+// search's eighths to a few thousandths, writes the four gradient maps beside the dx and dy maps,
+// in the output scales (du/dy of 0.004 reads 0.004 * 2 / 0.5), and says in the report what it did.
 TEST(SubpixelRefinementRun, ARefinedRunMeasuresTheStretchAndWritesTheGradientMaps) {
-    const DisplacementFunction stretch = [](double x, double) { return std::array{0.01 * (x - 60.0), 0.3}; };
+    const DisplacementFunction stretch = [](double x, double y) {
+        return std::array{0.01 * (x - 60.0) + 0.004 * (y - 48.0), 0.3};
+    };
     RunFiles job(MakeDeformedSpecklePair({.Width = 120, .Height = 96}, stretch));
+    job.para.ScaleX = 2.0f, job.para.ScaleY = 0.5f;
     auto rms = [&] {
         const TFloatImage dx(job.dir.File("dx.flt"));
         double sum = 0.0;
         int n = 0;
         for (int y = 25; y <= 75; ++y)
             for (int x = 25; x <= 95; ++x, ++n)
-                sum += std::pow(dx.GetPixel(x, y) - stretch(x, y)[0], 2);
+                sum += std::pow(dx.GetPixel(x, y) / 2.0 - stretch(x, y)[0], 2);
         return std::sqrt(sum / n);
     };
     job.Run();
@@ -95,7 +99,7 @@ TEST(SubpixelRefinementRun, ARefinedRunMeasuresTheStretchAndWritesTheGradientMap
     EXPECT_GT(searched, 0.02);
     EXPECT_LT(rms(), 0.005);
 
-    const std::array<float, 4> expected = {0.01f, 0.0f, 0.0f, 0.0f};
+    const std::array<float, 4> expected = {0.01f, 0.016f, 0.0f, 0.0f};
     const char* const names[] = {"dx_dudx.flt", "dx_dudy.flt", "dy_dvdx.flt", "dy_dvdy.flt"};
     for (int k = 0; k < 4; ++k) {
         const TFloatImage map(job.dir.File(names[k]));
