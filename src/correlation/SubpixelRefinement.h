@@ -78,7 +78,9 @@ class SubpixelRefinement {
 
     /// Binds the initial picture (W0 x H0, kept by the caller for the object's life), computes its
     /// gradients and the B-spline coefficients of the deformed picture (W1 x H1, copied), for a
-    /// winX x winY window (both >= 1). Throws std::bad_alloc when memory runs out.
+    /// winX x winY window: the window is centred on its point, (2 (winX / 2) + 1) x
+    /// (2 (winY / 2) + 1) pixels, the searching window itself for odd sizes. Throws std::bad_alloc
+    /// when memory runs out.
     SubpixelRefinement(const std::uint8_t* initial, std::int32_t w0, std::int32_t h0,
                        const std::uint8_t* deformed, std::int32_t w1, std::int32_t h1, std::int32_t winX,
                        std::int32_t winY);
