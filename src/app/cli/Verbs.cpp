@@ -23,6 +23,8 @@ extern const Verb kSampleVerb;
 extern const Verb kHistogramVerb;
 extern const Verb kProfileVerb;
 extern const Verb kMedianVerb;
+extern const Verb kColourMapVerb;
+extern const Verb kGenerateSpeckleVerb;
 
 const std::vector<Verb>& Verbs() {
     // clang-format off
@@ -47,6 +49,8 @@ const std::vector<Verb>& Verbs() {
         kHistogramVerb,
         kProfileVerb,
         kMedianVerb,
+        kColourMapVerb,
+        kGenerateSpeckleVerb,
     };
     // clang-format on
     return verbs;
