@@ -108,6 +108,19 @@ TEST_F(CorRelationConfigTest, FilesThatCannotBeReadOrWrittenAreRefusedWithTheirM
     EXPECT_EQ(ErrorText([&] { GenerateConfigFile(nowhere); }), "Generate CorRelation Config file ERROR!!!");
 }
 
+TEST_F(CorRelationConfigTest, NamesWithControlCharactersAreRefusedOnTheirLine) {
+    // A NUL first was kept by the reader and cut by the writer, so the file did not read back the same.
+    const std::string read = "Read CorRelation Config file ERROR!!!";
+    for (const std::string& bad :
+         {std::string("\0xy.dat", 7), std::string("xy\x01.dat"), std::string("xy.da\x7F")}) {
+        WriteFileBytes(name, ReplaceFirst(good, "=xy.dat", "=" + bad));
+        EXPECT_EQ(ErrorText([&] { ReadConfigFile(name); }),
+                  read + " line 6 does not match: x and y Displacement File =");
+    }
+    WriteFileBytes(name, ReplaceFirst(good, "=xy.dat", "=\xC3\xA9t\xC3\xA9.dat")); // other bytes are names
+    EXPECT_EQ(ReadConfigFile(name).at(0).XYFile, f + "\xC3\xA9t\xC3\xA9.dat");
+}
+
 } // namespace
 } // namespace corvane
 
