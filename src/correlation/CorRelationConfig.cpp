@@ -1,5 +1,6 @@
 #include "correlation/CorRelationConfig.h"
 
+#include "image/CFormat.h"
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
 
@@ -158,10 +159,15 @@ class PatternScanner {
         return true;
     }
 
+    /// A file name: one token without control characters. A NUL or another control character
+    /// makes no name a user can give, and the writer could not put it back (a NUL would cut it).
     bool ReadToken(std::string* out) {
         std::size_t start = pos_;
-        while (pos_ < text_.size() && !IsBlank(text_[pos_]))
+        while (pos_ < text_.size() && !IsBlank(text_[pos_])) {
+            const auto c = static_cast<unsigned char>(text_[pos_]);
+            if (c < 0x20 || c == 0x7F) return false;
             ++pos_;
+        }
         if (pos_ == start) return false;
         out->assign(text_.substr(start, pos_ - start));
         return true;
@@ -201,8 +207,12 @@ std::string FolderOf(const std::string& fileName) {
 } // namespace
 
 std::vector<TCorRelationPara> ReadConfigFile(const std::string& fileName) {
-    std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, kReadError);
-    std::string_view text(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, kReadError);
+    return ReadConfigText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+                          fileName);
+}
+
+std::vector<TCorRelationPara> ReadConfigText(std::string_view text, const std::string& fileName) {
     PatternScanner scanner(text);
 
     auto scan = [&](const char* pattern, std::initializer_list<ScanTarget> targets) {
@@ -258,44 +268,53 @@ std::vector<TCorRelationPara> ReadConfigFile(const std::string& fileName) {
         if (!scanner.Scan(kRefinementLine, {&p.SubpixelRefinement}) &&
             scanner.StartsWith("Subpixel Refinement"))
             scan(kRefinementLine, {&p.SubpixelRefinement});
+        if (p.SubpixelRefinement != 0 && p.SubpixelRefinement != 1)
+            throw CorvaneError(std::string(kReadError) +
+                               " Subpixel Refinement =" + std::to_string(p.SubpixelRefinement) +
+                               " is neither 0 (none) nor 1 (gauss-newton)");
     }
     return groups;
 }
 
-void WriteConfigFile(const std::string& fileName, const TCorRelationPara& p) {
+std::string ConfigFileText(const TCorRelationPara& p) {
     const auto& L = kGroupLines;
-    AtomicTextFile f(fileName);
-    f.Printf(kCountLine, 1);
-    f.Printf(L[0], p.FastCompute);
-    f.Printf(L[1], p.ChangeYaxis);
-    f.Printf(L[2], p.InitialFile.c_str());
-    f.Printf(L[3], p.DeformedFile.c_str());
-    f.Printf(L[4], p.XYFile.c_str());
-    f.Printf(L[5], p.ThetaRFile.c_str());
-    f.Printf(L[6], p.InfoFile.c_str());
-    f.Printf(L[7], p.MaskFile.c_str());
-    f.Printf(L[8], p.OutputGray);
-    f.Printf(L[9], p.GrayXFile.c_str());
-    f.Printf(L[10], p.GrayYFile.c_str());
-    f.Printf(L[11], p.OutputBin);
-    f.Printf(L[12], p.BinXFile.c_str());
-    f.Printf(L[13], p.BinYFile.c_str());
-    f.Printf(L[14], p.WinMoveX, p.WinMoveY);
-    f.Printf(L[15], p.LargeWinX, p.LargeWinY);
-    f.Printf(L[16], p.SearchWinX, p.SearchWinY);
-    f.Printf(L[17], p.SeedNumX, p.SeedNumY);
-    f.Printf(L[18], p.SeedDispX, p.SeedDispY);
-    f.Printf(L[19], static_cast<double>(p.SeedPrecision));
-    f.Printf(L[20], p.Left, p.Up, p.Right, p.Bottom);
-    f.Printf(L[21], static_cast<double>(p.Amplitude));
-    f.Printf(L[22], p.GridX, p.GridY);
-    f.Printf(L[23], p.OutLeft, p.OutUp);
-    f.Printf(L[24], static_cast<double>(p.ScaleX), static_cast<double>(p.ScaleY));
-    f.Printf(L[25], p.FilterType);
-    f.Printf(L[26], static_cast<double>(p.AverageThreshold));
-    f.Printf(L[27], p.FilterSizeX, p.FilterSizeY);
-    if (p.SubpixelRefinement == 1) f.Printf(kRefinementLine, p.SubpixelRefinement);
-    f.Commit("write CorRelation Config file ERROR!!!");
+    std::string f;
+    AppendFormatC(f, kCountLine, 1);
+    AppendFormatC(f, L[0], p.FastCompute);
+    AppendFormatC(f, L[1], p.ChangeYaxis);
+    AppendFormatC(f, L[2], p.InitialFile.c_str());
+    AppendFormatC(f, L[3], p.DeformedFile.c_str());
+    AppendFormatC(f, L[4], p.XYFile.c_str());
+    AppendFormatC(f, L[5], p.ThetaRFile.c_str());
+    AppendFormatC(f, L[6], p.InfoFile.c_str());
+    AppendFormatC(f, L[7], p.MaskFile.c_str());
+    AppendFormatC(f, L[8], p.OutputGray);
+    AppendFormatC(f, L[9], p.GrayXFile.c_str());
+    AppendFormatC(f, L[10], p.GrayYFile.c_str());
+    AppendFormatC(f, L[11], p.OutputBin);
+    AppendFormatC(f, L[12], p.BinXFile.c_str());
+    AppendFormatC(f, L[13], p.BinYFile.c_str());
+    AppendFormatC(f, L[14], p.WinMoveX, p.WinMoveY);
+    AppendFormatC(f, L[15], p.LargeWinX, p.LargeWinY);
+    AppendFormatC(f, L[16], p.SearchWinX, p.SearchWinY);
+    AppendFormatC(f, L[17], p.SeedNumX, p.SeedNumY);
+    AppendFormatC(f, L[18], p.SeedDispX, p.SeedDispY);
+    AppendFormatC(f, L[19], static_cast<double>(p.SeedPrecision));
+    AppendFormatC(f, L[20], p.Left, p.Up, p.Right, p.Bottom);
+    AppendFormatC(f, L[21], static_cast<double>(p.Amplitude));
+    AppendFormatC(f, L[22], p.GridX, p.GridY);
+    AppendFormatC(f, L[23], p.OutLeft, p.OutUp);
+    AppendFormatC(f, L[24], static_cast<double>(p.ScaleX), static_cast<double>(p.ScaleY));
+    AppendFormatC(f, L[25], p.FilterType);
+    AppendFormatC(f, L[26], static_cast<double>(p.AverageThreshold));
+    AppendFormatC(f, L[27], p.FilterSizeX, p.FilterSizeY);
+    if (p.SubpixelRefinement == 1) AppendFormatC(f, kRefinementLine, p.SubpixelRefinement);
+    return f;
+}
+
+void WriteConfigFile(const std::string& fileName, const TCorRelationPara& para) {
+    const std::string text = ConfigFileText(para);
+    WriteFileAtomically(fileName, text.data(), text.size(), "write CorRelation Config file ERROR!!!");
 }
 
 void GenerateConfigFile(const std::string& fileName) {

@@ -1,6 +1,7 @@
 #include "dotgrid/CodeFile.h"
 
 #include "dotgrid/TDotGridEncoder.h"
+#include "image/CFormat.h"
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
 
@@ -16,8 +17,8 @@ namespace {
 /// white space and fails (consuming nothing more) when no number or word follows.
 class CodeScanner {
   public:
-    explicit CodeScanner(const std::vector<std::uint8_t>& text)
-        : at_(reinterpret_cast<const char*>(text.data())), end_(at_ + text.size()) {}
+    CodeScanner(const std::uint8_t* text, std::size_t size)
+        : at_(reinterpret_cast<const char*>(text)), end_(at_ + size) {}
 
     bool Word(std::string& word) {
         SkipSpace();
@@ -67,8 +68,13 @@ constexpr std::int64_t kLargestTable = std::int64_t{1} << 24;
 
 TCodeFile ReadCodeFile(const std::string& name) {
     const std::vector<std::uint8_t> text = ReadWholeFile(name, "Can not open the  code file: \n" + name);
+    return ParseCodeFile(text.data(), text.size(), name);
+}
+
+TCodeFile ParseCodeFile(const std::uint8_t* bytes, std::size_t size, const std::string& name,
+                        std::vector<TCodeRow>* rows) {
     const std::string readError = "Read data error from code file: \n" + name;
-    CodeScanner in(text);
+    CodeScanner in(bytes, size);
     TCodeFile file;
     file.FileName = name;
     std::string magic;
@@ -107,6 +113,7 @@ TCodeFile ReadCodeFile(const std::string& name) {
         dot.Neted = dot.Coded = true;
         dot.X = x * file.ScaleX;
         dot.Y = y * file.ScaleY;
+        if (rows) rows->push_back({number, x, y, nx, ny, area});
         ++read;
     }
     if (read < file.Count) throw CorvaneError(readError);
@@ -114,21 +121,36 @@ TCodeFile ReadCodeFile(const std::string& name) {
     return file;
 }
 
+std::string CodeFileText(const TCodeFile& file, const std::vector<TCodeRow>& rows) {
+    std::string text = FormatC("TAVM-FS\n%d %d %d\n", static_cast<int>(rows.size()), file.Width, file.Height);
+    AppendFormatC(text, "%d  %d  %f  %f  %d\n", file.MaxX, file.MaxY, static_cast<double>(file.ScaleX),
+                  static_cast<double>(file.ScaleY), file.Background);
+    for (const TCodeRow& row : rows)
+        AppendFormatC(text, "%3d   %8.3f  %8.3f   %3d  %3d  %3d\n", row.Number, static_cast<double>(row.X),
+                      static_cast<double>(row.Y), row.Nx, row.Ny, row.Area);
+    // The name as it is, not through "%s": a NUL in it would cut it.
+    text += file.ImageName;
+    text += '\n';
+    return text;
+}
+
 void TDotGridEncoder::WriteCodeFile(const std::string& name) const {
-    std::int32_t coded = 0;
-    for (std::int32_t k = 0; k < FDotSum; ++k)
-        if (FDotInfo[static_cast<std::size_t>(k)].Coded) ++coded;
-    AtomicTextFile out(name);
-    out.Printf("TAVM-FS\n%d %d %d\n", coded, WorkImage->Width, WorkImage->Height);
-    out.Printf("%d  %d  %f  %f  %d\n", MaxX, MaxY, static_cast<double>(ScaleX), static_cast<double>(ScaleY),
-               static_cast<int>(Background));
+    TCodeFile file;
+    file.Width = WorkImage->Width;
+    file.Height = WorkImage->Height;
+    file.MaxX = MaxX;
+    file.MaxY = MaxY;
+    file.ScaleX = ScaleX;
+    file.ScaleY = ScaleY;
+    file.Background = Background;
+    file.ImageName = WorkImage->FileName;
+    std::vector<TCodeRow> rows;
     for (std::int32_t k = 0; k < FDotSum; ++k) {
         const TDotInfo& dot = FDotInfo[static_cast<std::size_t>(k)];
-        if (!dot.Coded) continue;
-        out.Printf("%3d   %8.3f  %8.3f   %3d  %3d  %3d\n", k, static_cast<double>(dot.X),
-                   static_cast<double>(dot.Y), dot.Nx, dot.Ny, dot.Area);
+        if (dot.Coded) rows.push_back({k, dot.X, dot.Y, dot.Nx, dot.Ny, dot.Area});
     }
-    out.Printf("%s\n", WorkImage->FileName.c_str());
+    AtomicTextFile out(name);
+    out.Write(CodeFileText(file, rows));
     out.Commit("file open error:Can create file " + name);
 }
 

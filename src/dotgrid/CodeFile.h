@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -34,5 +35,23 @@ struct TCodeFile {
 /// coordinate ranges are impossible for a file of its size, or when fewer rows than declared are
 /// read whole; and the coordinate system's range message for indices outside the declared ranges.
 TCodeFile ReadCodeFile(const std::string& name);
+
+/// One dot row of a code file as written: the dot's number in the encoder's dot table, its
+/// centroid in pixels (unscaled), its grid indices and its area.
+struct TCodeRow {
+    std::int32_t Number = 0;
+    float X = 0.0f, Y = 0.0f;
+    std::int32_t Nx = 0, Ny = 0, Area = 0;
+};
+
+/// ReadCodeFile over the size bytes of a code file already in memory, with the same checks and
+/// messages; name only names the file in them. When rows is given it receives the dot rows as
+/// written in the file.
+TCodeFile ParseCodeFile(const std::uint8_t* bytes, std::size_t size, const std::string& name,
+                        std::vector<TCodeRow>* rows = nullptr);
+
+/// The text of a code file: "TAVM-FS", rows.size() with file's Width and Height, its MaxX, MaxY,
+/// ScaleX, ScaleY and Background, the rows, then file.ImageName as it is.
+std::string CodeFileText(const TCodeFile& file, const std::vector<TCodeRow>& rows);
 
 } // namespace corvane

@@ -2,6 +2,7 @@
 
 #include "image/ByteOrder.h"
 #include "image/CorvaneError.h"
+#include "image/ImageSize.h"
 
 #include <algorithm>
 #include <array>
@@ -39,6 +40,17 @@ struct Channel {
         return static_cast<unsigned>((v * 255 + Max / 2) / Max);
     }
 };
+
+/// Colour masks a decoder can trust: each one's set bits in one run, no bit in two masks. Overlapping
+/// or scattered masks describe no colour layout, and decoding them would only invent grey levels.
+bool MasksAreSound(const std::uint32_t (&masks)[3]) {
+    for (std::uint32_t m : masks) {
+        if (m == 0) continue;
+        const std::uint32_t run = m >> std::countr_zero(m);
+        if ((run & (run + 1)) != 0) return false; // a gap between set bits (run + 1 wraps to 0 for all ones)
+    }
+    return (masks[0] & masks[1]) == 0 && (masks[0] & masks[2]) == 0 && (masks[1] & masks[2]) == 0;
+}
 
 struct Layout {
     std::int64_t Width = 0;
@@ -176,7 +188,9 @@ const std::array<std::uint8_t, 766>& GrayOfSum() {
     return table;
 }
 
-GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std::string& fileName) {
+namespace {
+
+GrayRaster DecodeBmp(const std::uint8_t* bytes, std::size_t size, const std::string& fileName) {
     auto fail = [&](const std::string& why) { return CorvaneError(fileName + ": " + why); };
     if (size < kFileHeaderSize + 4 || bytes[0] != 'B' || bytes[1] != 'M') throw fail("not a BMP file");
 
@@ -220,7 +234,8 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
 
     const bool topDown = height < 0;
     if (topDown) height = -height; // an int64 holds the negation of every int32
-    if (width < 0 || (topDown && rle)) throw fail("bad BMP dimensions");
+    // A picture without pixels is refused like a negative width: nothing can address it.
+    if (width <= 0 || height == 0 || (topDown && rle)) throw fail("bad BMP dimensions");
     if (width * height > std::numeric_limits<std::int32_t>::max()) throw fail("image too large");
 
     // Colour masks live inside the larger headers, or in 12 (16 with alpha) bytes after the 40-byte one.
@@ -237,7 +252,8 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
         for (int i = 0; i < 3; ++i)
             masks[i] = ReadU32LE(m + 4 * i);
         bool tooWide = bits == 16 && ((masks[0] | masks[1] | masks[2]) >> 16) != 0;
-        if ((masks[0] | masks[1] | masks[2]) == 0 || tooWide) throw fail("bad BMP colour masks");
+        if ((masks[0] | masks[1] | masks[2]) == 0 || tooWide || !MasksAreSound(masks))
+            throw fail("bad BMP colour masks");
     } else if (bits == 16) {
         masks[0] = 0x7C00, masks[1] = 0x03E0, masks[2] = 0x001F;
     } else if (bits == 32) {
@@ -265,12 +281,13 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
     const std::uint64_t codedBytes = size - pixelStart;
     if (rle && static_cast<std::uint64_t>(width * height) > std::max<std::uint64_t>(65536, codedBytes * 256))
         throw fail("truncated BMP file");
+    // Run-length codes can still claim far more than any picture the workbench handles.
+    if (!IsDecodablePictureSize(width, height)) throw fail("image too large");
 
     GrayRaster raster;
     raster.Width = static_cast<std::int32_t>(width);
     raster.Height = static_cast<std::int32_t>(height);
     raster.Pixels.resize(static_cast<std::size_t>(width * height));
-    if (raster.Pixels.empty()) return raster;
     std::uint8_t* out = raster.Pixels.data();
 
     if (bits <= 8) {
@@ -298,6 +315,12 @@ GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std:
         Decode32Masked(l, Channel(masks[0]), Channel(masks[1]), Channel(masks[2]), out);
     }
     return raster;
+}
+
+} // namespace
+
+GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std::string& fileName) {
+    return AllocateForReader(fileName, [&] { return DecodeBmp(bytes, size, fileName); });
 }
 
 std::uint64_t GrayBmpFileSize(std::int32_t width, std::int32_t height) {

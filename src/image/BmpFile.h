@@ -25,7 +25,9 @@ const std::array<std::uint8_t, 766>& GrayOfSum();
 /// BI_RGB, BI_BITFIELDS, or run-length coded 8 and 4 bits; 12, 16, 40, 52, 56, 64, 108 or
 /// 124-byte headers; bottom-up or top-down) into grey levels. JPEG or PNG data is refused.
 /// Throws CorvaneError("<fileName>: <reason>") for a damaged, truncated, compressed or otherwise
-/// unreadable file; nothing is allocated beyond what the file's own size can justify.
+/// unreadable file, for a picture without pixels or of more than kMaxPicturePixels pixels, for
+/// colour masks that overlap or have gaps ("bad BMP colour masks"), and "<fileName>: not enough
+/// memory"; nothing is allocated beyond what the file's own size can justify.
 GrayRaster DecodeBmpGray(const std::uint8_t* bytes, std::size_t size, const std::string& fileName);
 
 /// Size in bytes of the 24-bit BMP of a width x height picture; throws CorvaneError when it

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -28,13 +29,20 @@ struct FltContent {
 };
 
 /// Reads an FLT file; bytes after the values are ignored. Throws "<name>: can not open the file",
-/// or a message naming the damage (short header, negative or oversized size, fewer values than
-/// the size needs, not enough memory) before the values are allocated.
+/// or a message naming the damage (short header, a side below 1 or more than kMaxPicturePixels
+/// values, fewer values than the size needs) before the values are allocated, and
+/// "<name>: not enough memory" when they cannot be.
 FltContent ReadFltFile(const std::string& fileName);
 
-/// Writes header and header.Width * header.Height values (host order; values may be null when
-/// there are none); the file is replaced atomically. Throws "Can not save the float image to
-/// <name>" when it cannot be written, leaving any old file whole.
+/// The same from the size bytes of an FLT file already in memory, with the same checks and messages.
+FltContent DecodeFlt(const std::uint8_t* bytes, std::size_t size, const std::string& fileName);
+
+/// The bytes of the FLT file of header and header.Width * header.Height values (host order;
+/// values may be null when there are none).
+std::vector<std::uint8_t> EncodeFlt(const FltHeader& header, const float* values);
+
+/// Writes EncodeFlt's bytes; the file is replaced atomically. Throws "Can not save the float image
+/// to <name>" when it cannot be written, leaving any old file whole.
 void WriteFltFile(const std::string& fileName, const FltHeader& header, const float* values);
 
 } // namespace corvane

@@ -83,6 +83,7 @@ void TGrayImage::Allocate(std::int32_t width, std::int32_t height, bool zero) {
         buffer = zero ? std::make_unique<std::uint8_t[]>(static_cast<std::size_t>(size))
                       : std::make_unique_for_overwrite<std::uint8_t[]>(static_cast<std::size_t>(size));
     owned_ = std::move(buffer);
+    decoded_ = {};
     Data = owned_.get();
     OwnsData = true;
     Width = width;
@@ -100,28 +101,27 @@ void TGrayImage::SetHeight(std::int32_t h) {
 }
 
 void TGrayImage::LoadBmp(const std::string& fileName) {
-    std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, fileName + ": can not open the file");
-    GrayRaster raster = DecodeBmpGray(bytes.data(), bytes.size(), fileName);
-    bytes = {};
-    // Everything is decoded before the image changes, so a bad file leaves it as it was.
-    std::unique_ptr<std::uint8_t[]> buffer;
-    if (!raster.Pixels.empty()) {
-        buffer = std::make_unique_for_overwrite<std::uint8_t[]>(raster.Pixels.size());
-        std::memcpy(buffer.get(), raster.Pixels.data(), raster.Pixels.size());
-    }
-    owned_ = std::move(buffer);
-    Data = owned_.get();
+    GrayRaster raster = AllocateForReader(fileName, [&] {
+        std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, fileName + ": can not open the file");
+        return DecodeBmpGray(bytes.data(), bytes.size(), fileName);
+    });
+    // Everything is decoded before the image changes, so a bad file leaves it as it was. The
+    // decoded pixels are taken over, not copied: a large picture is held once, not twice.
+    decoded_ = std::move(raster.Pixels);
+    owned_.reset();
+    Data = decoded_.data();
     OwnsData = true;
     FileName = fileName;
     Header = 0;
     Width = raster.Width;
     Height = raster.Height;
-    Size = static_cast<std::int32_t>(raster.Pixels.size());
+    Size = static_cast<std::int32_t>(decoded_.size());
 }
 
 void TGrayImage::LoadRaw(const std::string& fileName) {
     std::unique_ptr<std::uint8_t[]> buffer = ReadRawFile(fileName, Header, Width, Height);
     owned_ = std::move(buffer);
+    decoded_ = {};
     Data = owned_.get();
     OwnsData = true;
     FileName = fileName;

@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -63,11 +64,13 @@ class TGrayImage {
     /// Reads any uncompressed BMP (1/2/4/8/16/24/32 bits, BI_RGB or BI_BITFIELDS, any header,
     /// bottom-up or top-down) and run-length coded 4 and 8-bit ones as grey floor((R+G+B)/3 + 0.5).
     /// A damaged, hostile or JPEG/PNG-carrying file throws "<name>: <reason>" and leaves the image
-    /// as it was; an unreadable one throws "<name>: can not open the file".
+    /// as it was; an unreadable one throws "<name>: can not open the file"; a picture without pixels
+    /// or of more than kMaxPicturePixels pixels is refused, and running out of memory throws
+    /// "<name>: not enough memory".
     void LoadBmp(const std::string& fileName);
     /// Seeks to Header and reads Width*Height bytes; pixels past the end of the file are 0.
-    /// Throws "<name>: bad RAW image size W x H" for a negative side or a size beyond 32 bits,
-    /// "<name>: bad RAW header size N" for a negative header, "<name>: can not open the file".
+    /// Throws ReadRawFile's messages (a bad header or size, a file far too short for the size,
+    /// "<name>: can not open the file", "<name>: not enough memory").
     void LoadRaw(const std::string& fileName);
     /// ".bmp" -> SaveBmp, ".raw" -> SaveRaw (case-insensitive); else "only support raw and bmp files".
     void SaveToFile(const std::string& fileName) const;
@@ -91,6 +94,7 @@ class TGrayImage {
 
   private:
     std::unique_ptr<std::uint8_t[]> owned_;
+    std::vector<std::uint8_t> decoded_; ///< the pixels of a loaded BMP, kept in the decoder's buffer
     /// Replaces the buffer with an owned one of width*height bytes (zeroed when zero is true).
     void Allocate(std::int32_t width, std::int32_t height, bool zero);
 };

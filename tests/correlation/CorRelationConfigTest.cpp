@@ -129,10 +129,28 @@ TEST_F(CorRelationConfigTest, TheRefinementLineIsReadWhenPresentAndWrittenOnlyWh
         read.push_back(g.SubpixelRefinement);
     EXPECT_EQ(read, (std::vector<int>{1, 0, 0}));
 
+    // A value the writer would not write back is refused rather than read as no refinement.
+    WriteFileBytes(name, good + "Subpixel Refinement(0=none, 1=gauss-newton) =2\n");
+    EXPECT_EQ(ErrorText([&] { ReadConfigFile(name); }),
+              "Read CorRelation Config file ERROR!!! Subpixel Refinement =2 is neither 0 (none) nor 1 "
+              "(gauss-newton)");
     WriteFileBytes(name, good + "Subpixel Refinement(0=none, 1=gauss-newton) =yes\n");
     EXPECT_EQ(ErrorText([&] { ReadConfigFile(name); }),
               "Read CorRelation Config file ERROR!!! line 30 does not match: Subpixel Refinement(0=none, "
               "1=gauss-newton) =");
+}
+
+TEST_F(CorRelationConfigTest, NamesWithControlCharactersAreRefusedOnTheirLine) {
+    // A NUL first was kept by the reader and cut by the writer, so the file did not read back the same.
+    const std::string read = "Read CorRelation Config file ERROR!!!";
+    for (const std::string& bad :
+         {std::string("\0xy.dat", 7), std::string("xy\x01.dat"), std::string("xy.da\x7F")}) {
+        WriteFileBytes(name, ReplaceFirst(good, "=xy.dat", "=" + bad));
+        EXPECT_EQ(ErrorText([&] { ReadConfigFile(name); }),
+                  read + " line 6 does not match: x and y Displacement File =");
+    }
+    WriteFileBytes(name, ReplaceFirst(good, "=xy.dat", "=\xC3\xA9t\xC3\xA9.dat")); // other bytes are names
+    EXPECT_EQ(ReadConfigFile(name).at(0).XYFile, f + "\xC3\xA9t\xC3\xA9.dat");
 }
 
 } // namespace
