@@ -5,6 +5,7 @@
 #include "image/FileUtil.h"
 #include "image/GrayMedian.h"
 #include "image/ImageSize.h"
+#include "image/PictureFile.h"
 #include "image/RawFile.h"
 
 #include <algorithm>
@@ -46,9 +47,9 @@ TGrayImage::TGrayImage(std::uint8_t* buffer, std::int32_t width, std::int32_t he
     }
 }
 
-TGrayImage::TGrayImage(const std::string& bmpFileName) : FileName("MemoryPointer") {
-    if (!FileExists(bmpFileName)) throw CorvaneError(bmpFileName + ": not exists");
-    LoadBmp(bmpFileName);
+TGrayImage::TGrayImage(const std::string& fileName, SixteenBitScaling scaling) : FileName("MemoryPointer") {
+    if (!FileExists(fileName)) throw CorvaneError(fileName + ": not exists");
+    LoadPicture(fileName, scaling);
 }
 
 TGrayImage::TGrayImage(const RawDescription& raw) : FileName("MemoryPointer") {
@@ -101,8 +102,19 @@ void TGrayImage::SetHeight(std::int32_t h) {
 
 void TGrayImage::LoadBmp(const std::string& fileName) {
     std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, fileName + ": can not open the file");
-    GrayRaster raster = DecodeBmpGray(bytes.data(), bytes.size(), fileName);
+    const GrayRaster raster = DecodeBmpGray(bytes.data(), bytes.size(), fileName);
     bytes = {};
+    Adopt(raster, fileName);
+}
+
+void TGrayImage::LoadPicture(const std::string& fileName, SixteenBitScaling scaling) {
+    std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, fileName + ": can not open the file");
+    const GrayRaster raster = DecodePictureGray(bytes.data(), bytes.size(), fileName, scaling);
+    bytes = {};
+    Adopt(raster, fileName);
+}
+
+void TGrayImage::Adopt(const GrayRaster& raster, const std::string& fileName) {
     // Everything is decoded before the image changes, so a bad file leaves it as it was.
     std::unique_ptr<std::uint8_t[]> buffer;
     if (!raster.Pixels.empty()) {

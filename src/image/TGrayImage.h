@@ -1,4 +1,6 @@
 #pragma once
+#include "image/PictureSamples.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -14,7 +16,7 @@ template <class T> inline std::uint8_t GrayLevelOf(T g) {
 }
 
 /// The workbench's 8-bit grey raster: one byte per pixel, rows from the top,
-/// pixel (x, y) at y * Width + x, no padding. Reads and writes BMP and RAW files.
+/// pixel (x, y) at y * Width + x, no padding. Reads BMP, TIFF, PNG and RAW files; writes BMP and RAW.
 /// Errors are thrown as CorvaneError carrying the user-visible message.
 class TGrayImage {
   public:
@@ -39,8 +41,8 @@ class TGrayImage {
     /// In memory: borrows buffer when given, else owns Width*Height zero bytes.
     /// Throws "bad gray image size W x H" for a negative side or a size beyond 32 bits.
     TGrayImage(std::uint8_t* buffer, std::int32_t width, std::int32_t height);
-    /// From a BMP file; throws "<name>: not exists" when the file is missing.
-    explicit TGrayImage(const std::string& bmpFileName);
+    /// From a BMP, TIFF or PNG file (LoadPicture); throws "<name>: not exists" when it is missing.
+    explicit TGrayImage(const std::string& fileName, SixteenBitScaling scaling = kDefaultSixteenBitScaling);
     /// From a RAW file and its description; throws "<name>: not exists" when missing.
     explicit TGrayImage(const RawDescription& raw);
     ~TGrayImage();
@@ -65,6 +67,11 @@ class TGrayImage {
     /// A damaged, hostile or JPEG/PNG-carrying file throws "<name>: <reason>" and leaves the image
     /// as it was; an unreadable one throws "<name>: can not open the file".
     void LoadBmp(const std::string& fileName);
+    /// Reads a BMP, TIFF (first page) or PNG picture, told apart by its first bytes whatever its
+    /// extension; colour becomes grey by the BMP rule, 16-bit samples 8-bit by the scaling rule.
+    /// Anything else is read as a BMP and refused with the BMP reader's message. A damaged file
+    /// throws "<name>: <reason>" and leaves the image as it was.
+    void LoadPicture(const std::string& fileName, SixteenBitScaling scaling = kDefaultSixteenBitScaling);
     /// Seeks to Header and reads Width*Height bytes; pixels past the end of the file are 0.
     /// Throws "<name>: bad RAW image size W x H" for a negative side or a size beyond 32 bits,
     /// "<name>: bad RAW header size N" for a negative header, "<name>: can not open the file".
@@ -91,6 +98,8 @@ class TGrayImage {
 
   private:
     std::unique_ptr<std::uint8_t[]> owned_;
+    /// Takes a decoded picture as the image's pixels, read from fileName.
+    void Adopt(const GrayRaster& raster, const std::string& fileName);
     /// Replaces the buffer with an owned one of width*height bytes (zeroed when zero is true).
     void Allocate(std::int32_t width, std::int32_t height, bool zero);
 };
