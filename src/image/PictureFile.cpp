@@ -33,9 +33,14 @@ GrayRaster ReadPictureGray(const std::string& fileName, SixteenBitScaling scalin
 }
 
 PictureFileInfo ProbePictureFile(const std::string& fileName) {
-    const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, fileName + ": can not open the file");
+    const std::string openError = fileName + ": can not open the file";
+    std::uint8_t signature[8] = {};
+    const std::size_t got = ReadFileAt(fileName, 0, signature, sizeof signature, openError);
     PictureFileInfo result;
-    result.Format = PictureFormatOf(bytes.data(), bytes.size());
+    result.Format = PictureFormatOf(signature, got);
+    if (result.Format != PictureFormat::Tiff && result.Format != PictureFormat::Png) return result;
+    // A TIFF file's first directory may lie anywhere in it.
+    const std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, openError);
     if (result.Format == PictureFormat::Tiff) result.Info = ProbeTiff(bytes.data(), bytes.size(), fileName);
     if (result.Format == PictureFormat::Png) result.Info = ProbePng(bytes.data(), bytes.size(), fileName);
     return result;
