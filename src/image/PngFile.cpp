@@ -44,6 +44,7 @@ void ReadBytes(png_structp png, png_bytep data, png_size_t length) {
 
 /// The picture's header after the transforms that give 8- or 16-bit grey or RGB samples.
 struct Header {
+    std::uint64_t StoredRowBytes; ///< bytes of one row as the file codes it, before the transforms
     png_uint_32 Width;
     png_uint_32 Height;
     int Bits;
@@ -55,6 +56,10 @@ struct Header {
 bool ReadHeader(png_structp png, png_infop info, Header* header) {
     if (setjmp(png_jmpbuf(png))) return false;
     png_read_info(png, info);
+    header->StoredRowBytes = (static_cast<std::uint64_t>(png_get_image_width(png, info)) *
+                                  png_get_channels(png, info) * png_get_bit_depth(png, info) +
+                              7) /
+                             8;
     const int colourType = png_get_color_type(png, info);
     if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
     if (colourType == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) < 8)
@@ -125,8 +130,8 @@ PictureSamples DecodePngSamples(const std::uint8_t* bytes, std::size_t size, con
     PngReader reader;
     Header header{};
     Open(reader, source, header, fileName);
-    // One filter byte per row comes on top of the samples in the compressed stream.
-    const std::uint64_t rawBytes = (static_cast<std::uint64_t>(header.RowBytes) + 1) * header.Height;
+    // The rows as the file codes them are at least this many bytes (filter bytes not counted).
+    const std::uint64_t rawBytes = header.StoredRowBytes * header.Height;
     if (rawBytes / kMaxDeflateExpansion > size)
         throw CorvaneError(fileName + ": damaged PNG file (" + SizeText(header.Width, header.Height) +
                            " pixels in " + std::to_string(size) + " bytes)");

@@ -320,8 +320,9 @@ bool LooksLikeTiff(const std::uint8_t* bytes, std::size_t size) {
 PictureSamples DecodeTiffSamples(const std::uint8_t* bytes, std::size_t size, const std::string& fileName) {
     const TiffReader reader(bytes, size, fileName);
     const Layout l = ReadLayout(reader);
-    const std::uint64_t bytesPerPixel = std::max<std::uint64_t>(1, l.SamplesPerPixel * ((l.Bits + 7u) / 8u));
-    const std::uint64_t claimed = static_cast<std::uint64_t>(l.Width) * l.Height * bytesPerPixel;
+    // The uncompressed size of the pixels, in bits first so that bilevel pictures count right.
+    const std::uint64_t claimed = static_cast<std::uint64_t>(l.Width) * l.Height * l.SamplesPerPixel *
+                                  std::max<std::uint16_t>(l.Bits, 1) / 8;
     if (claimed / kMaxExpansion > reader.FileSize())
         throw reader.Fail("damaged TIFF file (" + SizeText(l.Width, l.Height) + " pixels in " +
                           std::to_string(reader.FileSize()) + " bytes)");

@@ -149,6 +149,18 @@ TEST(PngFile, GreyColourSixteenBitAndInterlacedPictures) {
     EXPECT_EQ(ProbePictureFile(dir.File("i16.png")).Info.Bits, 16);
 }
 
+TEST(PngFile, BlankBilevelPageIsNotMistakenForAnOverclaimingFile) {
+    // 4000 x 3000 one-bit pixels pack into 1.5 MB of rows that deflate about a thousandfold; widened
+    // to 8 bits they would be 12 MB, which no file of this size could hold.
+    TempDir dir;
+    SamplePicture page =
+        MakeSamplePicture(4000, 3000, 1, 1, [](int x, int y, int) { return x == 3999 && y == 2999; });
+    test::WritePngPicture(dir.File("page.png"), page);
+    const TGrayImage image(dir.File("page.png"));
+    EXPECT_EQ(image.GetPixel(3999, 2999), 255); // one-bit white is white
+    EXPECT_EQ(image.GetPixel(3998, 2999), 0);
+}
+
 TEST(PictureFile, TheContentDecidesTheFormatWhateverTheName) {
     TempDir dir;
     test::WritePngPicture(dir.File("really-png.bmp"),

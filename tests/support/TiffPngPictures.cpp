@@ -85,10 +85,13 @@ void WritePngPicture(const std::string& fileName, const SamplePicture& p, bool i
                  PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);
     // PNG stores 16-bit samples most significant byte first.
-    const std::size_t rowBytes = static_cast<std::size_t>(p.Width) * p.Channels * (p.Bits / 8);
+    const std::size_t rowBytes = (static_cast<std::size_t>(p.Width) * p.Channels * p.Bits + 7) / 8;
     std::vector<std::uint8_t> image(rowBytes * p.Height);
     for (std::size_t i = 0; i < p.Samples.size(); ++i) {
-        if (p.Bits == 8) {
+        if (p.Bits == 1) {
+            const std::size_t x = i % p.Width, y = i / p.Width;
+            if (p.Samples[i]) image[y * rowBytes + x / 8] |= static_cast<std::uint8_t>(0x80 >> (x % 8));
+        } else if (p.Bits == 8) {
             image[i] = static_cast<std::uint8_t>(p.Samples[i]);
         } else {
             image[2 * i] = static_cast<std::uint8_t>(p.Samples[i] >> 8);

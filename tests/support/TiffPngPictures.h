@@ -5,7 +5,8 @@
 
 namespace corvane::test {
 
-/// A picture to write with the system's libraries: Channels (1 grey, 3 RGB) samples of Bits (8 or 16)
+/// A picture to write with the system's libraries: Channels (1 grey, 3 RGB) samples of Bits (8 or 16;
+/// 1 for grey PNG)
 /// per pixel, interleaved, rows from the top.
 struct SamplePicture {
     int Width = 0, Height = 0, Bits = 8, Channels = 1;
