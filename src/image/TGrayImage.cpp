@@ -5,6 +5,7 @@
 #include "image/FileUtil.h"
 #include "image/GrayMedian.h"
 #include "image/ImageSize.h"
+#include "image/PictureFile.h"
 #include "image/RawFile.h"
 
 #include <algorithm>
@@ -46,9 +47,9 @@ TGrayImage::TGrayImage(std::uint8_t* buffer, std::int32_t width, std::int32_t he
     }
 }
 
-TGrayImage::TGrayImage(const std::string& bmpFileName) : FileName("MemoryPointer") {
-    if (!FileExists(bmpFileName)) throw CorvaneError(bmpFileName + ": not exists");
-    LoadBmp(bmpFileName);
+TGrayImage::TGrayImage(const std::string& fileName, SixteenBitScaling scaling) : FileName("MemoryPointer") {
+    if (!FileExists(fileName)) throw CorvaneError(fileName + ": not exists");
+    LoadPicture(fileName, scaling);
 }
 
 TGrayImage::TGrayImage(const RawDescription& raw) : FileName("MemoryPointer") {
@@ -101,10 +102,26 @@ void TGrayImage::SetHeight(std::int32_t h) {
 }
 
 void TGrayImage::LoadBmp(const std::string& fileName) {
-    GrayRaster raster = AllocateForReader(fileName, [&] {
-        std::vector<std::uint8_t> bytes = ReadWholeFile(fileName, fileName + ": can not open the file");
-        return DecodeBmpGray(bytes.data(), bytes.size(), fileName);
-    });
+    Adopt(AllocateForReader(fileName,
+                            [&] {
+                                std::vector<std::uint8_t> bytes =
+                                    ReadWholeFile(fileName, fileName + ": can not open the file");
+                                return DecodeBmpGray(bytes.data(), bytes.size(), fileName);
+                            }),
+          fileName);
+}
+
+void TGrayImage::LoadPicture(const std::string& fileName, SixteenBitScaling scaling) {
+    Adopt(AllocateForReader(fileName,
+                            [&] {
+                                std::vector<std::uint8_t> bytes =
+                                    ReadWholeFile(fileName, fileName + ": can not open the file");
+                                return DecodePictureGray(bytes.data(), bytes.size(), fileName, scaling);
+                            }),
+          fileName);
+}
+
+void TGrayImage::Adopt(GrayRaster&& raster, const std::string& fileName) {
     // Everything is decoded before the image changes, so a bad file leaves it as it was. The
     // decoded pixels are taken over, not copied: a large picture is held once, not twice.
     decoded_ = std::move(raster.Pixels);

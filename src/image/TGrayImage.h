@@ -1,10 +1,14 @@
 #pragma once
+#include "image/PictureSamples.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace corvane {
+
+struct GrayRaster;
 
 /// Grey level of a scaled value: truncated toward zero and kept inside 0..255; NaN and values at
 /// or below 0 give 0, so no value (infinities included) reaches an undefined conversion.
@@ -15,7 +19,7 @@ template <class T> inline std::uint8_t GrayLevelOf(T g) {
 }
 
 /// The workbench's 8-bit grey raster: one byte per pixel, rows from the top,
-/// pixel (x, y) at y * Width + x, no padding. Reads and writes BMP and RAW files.
+/// pixel (x, y) at y * Width + x, no padding. Reads BMP, TIFF, PNG and RAW files; writes BMP and RAW.
 /// Errors are thrown as CorvaneError carrying the user-visible message.
 class TGrayImage {
   public:
@@ -40,8 +44,8 @@ class TGrayImage {
     /// In memory: borrows buffer when given, else owns Width*Height zero bytes.
     /// Throws "bad gray image size W x H" for a negative side or a size beyond 32 bits.
     TGrayImage(std::uint8_t* buffer, std::int32_t width, std::int32_t height);
-    /// From a BMP file; throws "<name>: not exists" when the file is missing.
-    explicit TGrayImage(const std::string& bmpFileName);
+    /// From a BMP, TIFF or PNG file (LoadPicture); throws "<name>: not exists" when it is missing.
+    explicit TGrayImage(const std::string& fileName, SixteenBitScaling scaling = kDefaultSixteenBitScaling);
     /// From a RAW file and its description; throws "<name>: not exists" when missing.
     explicit TGrayImage(const RawDescription& raw);
     ~TGrayImage();
@@ -68,6 +72,11 @@ class TGrayImage {
     /// or of more than kMaxPicturePixels pixels is refused, and running out of memory throws
     /// "<name>: not enough memory".
     void LoadBmp(const std::string& fileName);
+    /// Reads a BMP, TIFF (first page) or PNG picture, told apart by its first bytes whatever its
+    /// extension; colour becomes grey by the BMP rule, 16-bit samples 8-bit by the scaling rule.
+    /// Anything else is read as a BMP and refused with the BMP reader's message. A damaged file
+    /// throws "<name>: <reason>" and leaves the image as it was.
+    void LoadPicture(const std::string& fileName, SixteenBitScaling scaling = kDefaultSixteenBitScaling);
     /// Seeks to Header and reads Width*Height bytes; pixels past the end of the file are 0.
     /// Throws ReadRawFile's messages (a bad header or size, a file far too short for the size,
     /// "<name>: can not open the file", "<name>: not enough memory").
@@ -95,6 +104,8 @@ class TGrayImage {
   private:
     std::unique_ptr<std::uint8_t[]> owned_;
     std::vector<std::uint8_t> decoded_; ///< the pixels of a loaded BMP, kept in the decoder's buffer
+    /// Takes a decoded picture's pixels over as the image's, read from fileName.
+    void Adopt(GrayRaster&& raster, const std::string& fileName);
     /// Replaces the buffer with an owned one of width*height bytes (zeroed when zero is true).
     void Allocate(std::int32_t width, std::int32_t height, bool zero);
 };

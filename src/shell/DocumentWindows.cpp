@@ -6,6 +6,7 @@
 #include "shell/Platform.h"
 #include "shell/TMDIChildForm.h"
 #include "shell/TRawOptionForm.h"
+#include "shell/TSixteenBitOptionForm.h"
 #include "shell/TToolHooks.h"
 
 #include <QFile>
@@ -78,7 +79,16 @@ void TMainForm::CreateMDIChild(const QString& name) {
     const std::string path = ToPath(name);
     const std::string extension = corvane::LowerExtension(path);
     std::unique_ptr<TGrayImage> image;
-    if (corvane::FileExists(path) && extension == ".bmp") {
+    QString caption = name;
+    // TIFF and PNG pictures are known by their content, whatever the name; RAW files have none.
+    std::optional<TOpenedPicture> picture;
+    if (corvane::FileExists(path) && extension != ".raw")
+        picture = OpenTiffOrPng(dialogs_, *settings_, name, path, this);
+    if (picture) {
+        if (!picture->Image) return; // the 16-bit rule was not given: no window
+        image = std::move(picture->Image);
+        caption = picture->Caption;
+    } else if (corvane::FileExists(path) && extension == ".bmp") {
         image = std::make_unique<TGrayImage>(path);
     } else if (corvane::FileExists(path) && extension == ".raw") {
         const auto raw = AskRawDescription(dialogs_, name, path, this);
@@ -93,7 +103,7 @@ void TMainForm::CreateMDIChild(const QString& name) {
         PaintGrayIntoBitmap(*image, bitmap);
         image.reset();
     }
-    auto* child = new TMDIChildForm(*this, name);
+    auto* child = new TMDIChildForm(*this, caption);
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     if (!bitmap.isNull()) child->SetBitmap(bitmap);

@@ -46,4 +46,11 @@ QString ApplyDefaultSuffix(const QString& fileName, const QString& filter, int f
     return fileName + QLatin1Char('.') + suffix;
 }
 
+QString WithTiffPngEntry(const char* before, const char* after) {
+    QString filter = QString::fromLatin1(before) +
+                     QStringLiteral("|TIFF and PNG pictures (*.tif *.tiff *.png)|*.tif;*.tiff;*.png");
+    if (after[0] != '\0') filter += QLatin1Char('|') + QString::fromLatin1(after);
+    return filter;
+}
+
 } // namespace corvane::ui

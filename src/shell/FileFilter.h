@@ -25,4 +25,9 @@ QString DefaultSuffixFor(const QString& filter, int filterIndex);
 /// fileName with the default suffix of the chosen filter appended when the name has no extension.
 QString ApplyDefaultSuffix(const QString& fileName, const QString& filter, int filterIndex);
 
+/// An open dialog's filter list that offers TIFF and PNG pictures besides its own picture kinds:
+/// before, "TIFF and PNG pictures (*.tif *.tiff *.png)|*.tif;*.tiff;*.png", after (each part in the
+/// "Description|pattern|..." form, without outer bars).
+QString WithTiffPngEntry(const char* before, const char* after);
+
 } // namespace corvane::ui

@@ -6,6 +6,7 @@
 #include "shell/BitmapOps.h"
 #include "shell/FrameFileFilters.h"
 #include "shell/Platform.h"
+#include "shell/PngExport.h"
 #include "shell/TMDIChildForm.h"
 
 #include <QApplication>
@@ -126,6 +127,20 @@ void TMainForm::SaveAsFloatActionExecute() {
         TFloatImage map(nullptr, child->Bitmap().width(), child->Bitmap().height());
         BitmapToPhaseMap(child->Bitmap(), map);
         map.SaveFlt(ToPath(*chosen));
+    });
+}
+
+void TMainForm::ExportPngActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        TMDIChildForm* child = ActiveMDIChild();
+        if (!child || child->Bitmap().isNull()) return;
+        const auto chosen = AskSaveFileName(dialogs_, {.Title = QStringLiteral("Export PNG"),
+                                                       .Filter = kFrameExportPngFilter,
+                                                       .FilterIndex = 1,
+                                                       .DefaultExt = QStringLiteral("*.png"),
+                                                       .ConfirmOverwrite = true});
+        if (!chosen) return;
+        SaveBitmapAsPng(child->Bitmap(), ToPath(*chosen));
     });
 }
 

@@ -1,4 +1,6 @@
 #pragma once
+#include "shell/FileFilter.h"
+
 #include <QString>
 
 namespace corvane::ui {
@@ -8,7 +10,7 @@ namespace corvane::ui {
 
 /// File Open: pictures.
 inline const QString kFrameOpenPictureFilter =
-    QStringLiteral("Bitmaps (*.bmp)|*.bmp|Raw files(*.raw)|*.raw|All files( *.* ) |*.*");
+    WithTiffPngEntry("Bitmaps (*.bmp)|*.bmp|Raw files(*.raw)|*.raw", "All files( *.* ) |*.*");
 /// Save and Save As: pictures.
 inline const QString kFrameSavePictureFilter =
     QStringLiteral("Bitmaps (*.bmp)|*.bmp|Raw files( *.raw )|*.raw|All files(*.*)|*.*");
@@ -19,5 +21,8 @@ inline const QString kFrameOpenFilter =
 /// Save As Float: float, code and match files.
 inline const QString kFrameSaveFilter = QStringLiteral(
     "Float Format(*.flt)|*.flt|Codes File(*.cod)|*.cod|Match Result(*.dat)|*.dat|All files(*.*)|*.*");
+
+/// Export PNG.
+inline const QString kFrameExportPngFilter = QStringLiteral("PNG pictures (*.png)|*.png");
 
 } // namespace corvane::ui

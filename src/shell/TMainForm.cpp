@@ -127,6 +127,7 @@ void TMainForm::BindFrameCommands() {
     bind("SaveAction", &TMainForm::SaveActionExecute);
     bind("FileSaveAsAction", &TMainForm::FileSaveAsActionExecute);
     bind("SaveAsFloatAction", &TMainForm::SaveAsFloatActionExecute);
+    bind("ExportPngAction", &TMainForm::ExportPngActionExecute);
     bind("CloseAction", &TMainForm::CloseActionExecute);
     bind("CloseAllAction", &TMainForm::CloseAllActionExecute);
     bind("FileExitAction", &TMainForm::FileExitActionExecute);

@@ -84,6 +84,8 @@ class TMainForm : public QMainWindow {
     void SaveActionExecute();
     void FileSaveAsActionExecute();
     void SaveAsFloatActionExecute();
+    /// Writes the active window's picture (grey or colour, as shown) as a PNG file.
+    void ExportPngActionExecute();
     void CloseActionExecute();
     void CloseAllActionExecute();
     void FileExitActionExecute();

@@ -11,6 +11,7 @@ const QString kScaleYKey = kImageScaleGroup + QStringLiteral("/scaley");
 const QString kEncodeGroup = QStringLiteral("Encode Coordinate");
 const QString kMaxXKey = kEncodeGroup + QStringLiteral("/Max X");
 const QString kMaxYKey = kEncodeGroup + QStringLiteral("/Max Y");
+const QString kSixteenBitKey = QStringLiteral("Picture Files/Sixteen Bit");
 } // namespace
 
 const QString TWorkbenchSettings::Organisation = QStringLiteral("Halvorn Lab.");
@@ -52,6 +53,19 @@ void TWorkbenchSettings::ReadEncodeCoordinate(int& maxX, int& maxY) {
 void TWorkbenchSettings::WriteEncodeCoordinate(int maxX, int maxY) {
     store_.setValue(kMaxXKey, maxX);
     store_.setValue(kMaxYKey, maxY);
+    store_.sync();
+}
+
+SixteenBitScaling TWorkbenchSettings::ReadSixteenBitScaling() const {
+    const QString rule = store_.value(kSixteenBitKey).toString();
+    if (rule == QStringLiteral("full")) return SixteenBitScaling::Full;
+    if (rule == QStringLiteral("range")) return SixteenBitScaling::Range;
+    return kDefaultSixteenBitScaling;
+}
+
+void TWorkbenchSettings::WriteSixteenBitScaling(SixteenBitScaling scaling) {
+    store_.setValue(kSixteenBitKey,
+                    scaling == SixteenBitScaling::Full ? QStringLiteral("full") : QStringLiteral("range"));
     store_.sync();
 }
 

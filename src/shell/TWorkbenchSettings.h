@@ -1,4 +1,6 @@
 #pragma once
+#include "image/PictureSamples.h"
+
 #include <QString>
 
 class QSettings;
@@ -9,6 +11,7 @@ namespace corvane::ui {
 /// and the defaults written when a group does not exist yet.
 ///   "Image Scale":       "scalex", "scaley" (lengths per pixel, default 1.0)
 ///   "Encode Coordinate": "Max X", "Max Y"   (grid extents of new document windows, default 50)
+///   "Picture Files":     "Sixteen Bit"      (the 16-bit rule last chosen: "range" or "full")
 class TWorkbenchSettings {
   public:
     static const QString Organisation; ///< "Halvorn Lab."
@@ -25,6 +28,9 @@ class TWorkbenchSettings {
     /// The encode coordinate range, writing the defaults first when the group is missing.
     void ReadEncodeCoordinate(int& maxX, int& maxY);
     void WriteEncodeCoordinate(int maxX, int maxY);
+    /// The 16-bit rule last chosen when a 16-bit picture was opened; the default rule when none was.
+    SixteenBitScaling ReadSixteenBitScaling() const;
+    void WriteSixteenBitScaling(SixteenBitScaling scaling);
 
     QSettings& Store() const { return store_; }
 

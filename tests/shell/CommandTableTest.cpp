@@ -22,7 +22,8 @@ TEST_F(CommandTable, MenusCommandsHintsAndShortcutsAsGiven) {
                            "Displacement", "Parameters", "&Tools", "Image", "&Window", "&Help"}));
     EXPECT_EQ(Entries(menus[0]->menu()->actions(), true),
               (QStringList{"FileOpenAction", "FloatFileOpenAction", "SaveAction", "FileSaveAsAction",
-                           "SaveAsFloatAction", "CloseAction", "CloseAllAction", "FileExitAction"}));
+                           "SaveAsFloatAction", "ExportPngAction", "CloseAction", "CloseAllAction",
+                           "FileExitAction"}));
     // Name, caption, short hint, long hint; blanks inside the texts are kept, a hint without "|" is both.
     const QString floatHint = "Save  the image to float format , the data is normalized to [-pi, pi]";
     const QStringList texts[] = {
@@ -57,10 +58,10 @@ TEST_F(CommandTable, ToolBarButtonsShowTheShortHintAndHoverPutsTheLongOneInTheSt
 TEST_F(CommandTable, DocumentCommandsDoNothingWithoutADocumentWindow) {
     QApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB888));
     for (const char* name :
-         {"SaveAction", "FileSaveAsAction", "SaveAsFloatAction", "InvertAction", "Rotate90Action",
-          "EditCopy1", "EditPaste1", "AmplifyAction", "ShrinkAction", "EditOriginalSizeAction", "CloseAction",
-          "CloseAllAction", "WindowCascade1", "WindowTileHorizontal1", "WindowTileVertical1",
-          "WindowMinimizeAll1", "WindowArrangeAll1"}) {
+         {"SaveAction", "FileSaveAsAction", "SaveAsFloatAction", "ExportPngAction", "InvertAction",
+          "Rotate90Action", "EditCopy1", "EditPaste1", "AmplifyAction", "ShrinkAction",
+          "EditOriginalSizeAction", "CloseAction", "CloseAllAction", "WindowCascade1",
+          "WindowTileHorizontal1", "WindowTileVertical1", "WindowMinimizeAll1", "WindowArrangeAll1"}) {
         EXPECT_TRUE(frame->Form->Action(name)->isEnabled()) << name;
         frame->Trigger(name);
     }

@@ -56,7 +56,9 @@ TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameADamagedOneMakesN
     Ramp(320, 240)->SaveBmp(name.toStdString());
     frame->TriggerWithFile("FileOpenAction", name);
     const auto request = frame->Dialogs.FileRequests().at(1);
-    EXPECT_EQ(request.Filter, "Bitmaps (*.bmp)|*.bmp|Raw files(*.raw)|*.raw|All files( *.* ) |*.*");
+    EXPECT_EQ(request.Filter,
+              "Bitmaps (*.bmp)|*.bmp|Raw files(*.raw)|*.raw|TIFF and PNG pictures (*.tif *.tiff "
+              "*.png)|*.tif;*.tiff;*.png|All files( *.* ) |*.*");
     EXPECT_EQ(request.DefaultExt, "*.bmp");
     ASSERT_EQ(frame->Form->MDIChildCount(), 1);
     EXPECT_EQ(frame->Active().Caption(), name);

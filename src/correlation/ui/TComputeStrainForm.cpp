@@ -19,6 +19,7 @@
 
 #include "image/CorvaneError.h"
 #include "shell/Convert.h"
+#include "shell/FileFilter.h"
 #include "shell/TMainForm.h"
 
 namespace corvane::ui {
@@ -191,8 +192,8 @@ void TComputeStrainForm::OpenVFieldFileActionExecute() {
 }
 
 void TComputeStrainForm::OpenMaskFileActionExecute() {
-    const auto chosen =
-        ChooseOpenFile(kMaskFilter, QStringLiteral("Open Mask File"), WorkingDirLabel->text());
+    const auto chosen = ChooseOpenFile(WithTiffPngEntry("Bitmap Files(*.bmp)|*.bmp", ""),
+                                       QStringLiteral("Open Mask File"), WorkingDirLabel->text());
     if (!chosen) return;
     MaskFileEdit->setText(QFileInfo(*chosen).fileName());
     const TGrayImage mask(chosen->toStdString());

@@ -28,6 +28,7 @@
 #include "correlation/CorRelationConfig.h"
 #include "image/TGrayImage.h"
 #include "shell/Convert.h"
+#include "shell/FileFilter.h"
 #include "shell/Platform.h"
 #include "shell/TMDIChildForm.h"
 #include "shell/TMainForm.h"
@@ -508,7 +509,7 @@ void TCorRelationParaSelectorForm::PreviousButtonClick() {
 bool TCorRelationParaSelectorForm::OpenPicture(QLineEdit* edit, const QString& roleCaption, int& width,
                                                int& height) {
     FileDialogRequest request;
-    request.Filter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|All files(*.*)|*.*");
+    request.Filter = WithTiffPngEntry("Bitmaps (*.bmp)|*.bmp", "All files(*.*)|*.*");
     request.FilterIndex = 1;
     request.InitialDir = WorkingDirLabel->text();
     request.MustExist = true;

@@ -22,6 +22,7 @@
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/Convert.h"
+#include "shell/FileFilter.h"
 #include "shell/Platform.h"
 #include "shell/TMainForm.h"
 
@@ -315,7 +316,7 @@ void TMergeXYForm::ModifyVScaleButtonClick() {
 
 void TMergeXYForm::MaskFileSpeedButtonClick() {
     const auto chosen =
-        ChooseOpenFile(QStringLiteral("Bitmaps (*.bmp)|*.bmp"), QString(), WorkingDirLabel->text());
+        ChooseOpenFile(WithTiffPngEntry("Bitmaps (*.bmp)|*.bmp", ""), QString(), WorkingDirLabel->text());
     if (!chosen) return;
     MaskFileEdit->setText(QFileInfo(*chosen).fileName());
     auto mask = std::make_unique<TGrayImage>(chosen->toStdString());

@@ -20,6 +20,7 @@
 
 #include "image/TGrayImage.h"
 #include "shell/Convert.h"
+#include "shell/FileFilter.h"
 #include "shell/Platform.h"
 #include "shell/TMDIChildForm.h"
 #include "shell/TMainForm.h"
@@ -28,7 +29,7 @@ namespace corvane::ui {
 
 namespace {
 
-const QString kPictureFilter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|All Files(*.*)|*.*");
+const QString kPictureFilter = WithTiffPngEntry("Bitmaps (*.bmp)|*.bmp", "All Files(*.*)|*.*");
 
 QLineEdit* MakeEdit(QWidget* parent, const char* name, const QString& text) {
     auto* edit = new QLineEdit(text, parent);

@@ -12,13 +12,14 @@
 #include <QVBoxLayout>
 
 #include "image/TGrayImage.h"
+#include "shell/FileFilter.h"
 #include "shell/Platform.h"
 #include "shell/TMainForm.h"
 
 namespace corvane::ui {
 
 namespace {
-const QString kOpenPictureFilter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|All Files(*.*)|*.*");
+const QString kOpenPictureFilter = WithTiffPngEntry("Bitmaps (*.bmp)|*.bmp", "All Files(*.*)|*.*");
 const QString kSaveFilter = QStringLiteral(
     "Result Data(*.dat,*.data)|*.dat;*.data|Float Phase  Files(*.flt)|*.flt|All files(*.*)|*.*");
 

@@ -19,6 +19,7 @@
 #include "phase/AbsolutePhase.h"
 #include "phase/ui/UnwrapToolFiles.h"
 #include "shell/Convert.h"
+#include "shell/FileFilter.h"
 #include "shell/Platform.h"
 #include "shell/TMDIChildForm.h"
 #include "shell/TMainForm.h"
@@ -33,7 +34,7 @@ const QString kMaskRole = QStringLiteral("Phase Mask");
 const QString kOpenFilter = QStringLiteral("Float Phase File(*.flt)|*.flt|All files(*.*)|*.*");
 const QString kSaveFilter =
     QStringLiteral("Float Phase File(*.flt)|*.flt|Data files(*.dat)|*.dat|All files(*.*)|*.*");
-const QString kPictureFilter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|All Files(*.*)|*.*");
+const QString kPictureFilter = WithTiffPngEntry("Bitmaps (*.bmp)|*.bmp", "All Files(*.*)|*.*");
 
 QLineEdit* Edit(QWidget* parent, const char* name, const QString& text) {
     auto* edit = new QLineEdit(text, parent);

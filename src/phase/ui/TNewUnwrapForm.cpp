@@ -15,6 +15,7 @@
 #include "image/TGrayImage.h"
 #include "phase/ui/UnwrapToolFiles.h"
 #include "shell/Convert.h"
+#include "shell/FileFilter.h"
 #include "shell/Platform.h"
 #include "shell/TMainForm.h"
 
@@ -29,7 +30,7 @@ const QString kFinalRole = QStringLiteral("Final Phase Image");
 
 const QString kPhaseFilter = QStringLiteral("Float Phase File(*.flt)|*.flt|All files(*.*)|*.*");
 const QString kPictureFilter =
-    QStringLiteral("Bitmaps (*.bmp)|*.bmp|Phase Image, Float Format( *.flt)|*.flt|All files(*.*)|*.*");
+    WithTiffPngEntry("Bitmaps (*.bmp)|*.bmp", "Phase Image, Float Format( *.flt)|*.flt|All files(*.*)|*.*");
 
 } // namespace
 

@@ -23,6 +23,7 @@
 #include "image/TGrayImage.h"
 #include "phase/PseudoColor.h"
 #include "phase/ui/PhaseShiftSteps.h"
+#include "shell/FileFilter.h"
 #include "shell/Platform.h"
 #include "shell/TMDIChildForm.h"
 #include "shell/TMainForm.h"
@@ -33,7 +34,7 @@ namespace {
 const QString kPhaseRole = QStringLiteral("Pseudo Color Display Phase");
 const QString kMaskRole = QStringLiteral("Pseudo Color Mask");
 const QString kNoneMask = QStringLiteral("none mask");
-const QString kMaskFilter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|All Files(*.*)|*.*");
+const QString kMaskFilter = WithTiffPngEntry("Bitmaps (*.bmp)|*.bmp", "All Files(*.*)|*.*");
 const QString kPhaseFilter = QStringLiteral("Float Phase File(*.flt)|*.flt|All files(*.*)|*.*");
 
 QLineEdit* ReadOnlyEdit(QWidget* parent, const char* name, const QString& text) {

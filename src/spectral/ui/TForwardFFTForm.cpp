@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "shell/FileFilter.h"
 #include "shell/TMainForm.h"
 #include "spectral/TMyFFT.h"
 
@@ -16,7 +17,7 @@ namespace corvane::ui {
 
 namespace {
 const QString kPictureFilter =
-    QStringLiteral("Bitmaps (*.bmp)|*.bmp|Binary float files(*.flt) |*.flt|All files(*.*)|*.*");
+    WithTiffPngEntry("Bitmaps (*.bmp)|*.bmp", "Binary float files(*.flt) |*.flt|All files(*.*)|*.*");
 const QString kSaveFilter = QStringLiteral("Binary Float files(*.flt)|*.flt|All files(*.*)|*.*");
 } // namespace
 

@@ -19,6 +19,7 @@
 #include <limits>
 
 #include "shell/Convert.h"
+#include "shell/FileFilter.h"
 #include "shell/Platform.h"
 #include "shell/TMainForm.h"
 #include "spectral/TMyFFT.h"
@@ -27,7 +28,7 @@ namespace corvane::ui {
 
 namespace {
 const QString kFloatFilter = QStringLiteral("Float Data file( *flt)|*.flt|All Files (*.*)|*.*");
-const QString kMaskFilter = QStringLiteral("Mask Files (*.bmp)|*.bmp|All files( *.*)|*.*");
+const QString kMaskFilter = WithTiffPngEntry("Mask Files (*.bmp)|*.bmp", "All files( *.*)|*.*");
 const QString kSaveFilter = QStringLiteral("Bin Float file(*.flt)|*.flt|All files(*.*)|*.*");
 
 // x + w for the far corner of the rectangle filter; a sum beyond the integer range only means

@@ -1,0 +1,189 @@
+#include "image/PngFile.h"
+
+#include "image/CorvaneError.h"
+#include "image/ImageSize.h"
+
+#include <csetjmp>
+#include <cstring>
+#include <png.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace corvane {
+
+namespace {
+
+/// Deflate never packs more than 1032 bytes into one; a file claiming more rows than its size
+/// can hold at that rate is damaged, and is refused before its rows are allocated.
+constexpr std::uint64_t kMaxDeflateExpansion = 1032;
+
+/// The file bytes and the library's last error, for one decode. Trivially destructible: it lives
+/// across the library's long jumps.
+struct PngSource {
+    const std::uint8_t* Data;
+    std::size_t Size;
+    std::size_t Position;
+    char Message[200];
+};
+
+[[noreturn]] void ErrorHandler(png_structp png, png_const_charp message) {
+    auto* source = static_cast<PngSource*>(png_get_error_ptr(png));
+    std::snprintf(source->Message, sizeof source->Message, "%s", message);
+    png_longjmp(png, 1);
+}
+
+void WarningHandler(png_structp, png_const_charp) {}
+
+void ReadBytes(png_structp png, png_bytep data, png_size_t length) {
+    auto* source = static_cast<PngSource*>(png_get_io_ptr(png));
+    if (length > source->Size - source->Position) png_error(png, "the file ends too early");
+    std::memcpy(data, source->Data + source->Position, length);
+    source->Position += length;
+}
+
+/// The picture's header after the transforms that give 8- or 16-bit grey or RGB samples.
+struct Header {
+    std::uint64_t StoredRowBytes; ///< bytes of one row as the file codes it, before the transforms
+    png_uint_32 Width;
+    png_uint_32 Height;
+    int Bits;
+    int Channels;
+    png_size_t RowBytes;
+};
+
+// Only trivially destructible state lives between setjmp and a possible longjmp.
+bool ReadHeader(png_structp png, png_infop info, Header* header) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_read_info(png, info);
+    header->StoredRowBytes = (static_cast<std::uint64_t>(png_get_image_width(png, info)) *
+                                  png_get_channels(png, info) * png_get_bit_depth(png, info) +
+                              7) /
+                             8;
+    const int colourType = png_get_color_type(png, info);
+    if (colourType == PNG_COLOR_TYPE_PALETTE) png_set_palette_to_rgb(png);
+    if (colourType == PNG_COLOR_TYPE_GRAY && png_get_bit_depth(png, info) < 8)
+        png_set_expand_gray_1_2_4_to_8(png);
+    png_set_strip_alpha(png);
+    if (png_get_bit_depth(png, info) == 16) {
+        const std::uint16_t one = 1;
+        std::uint8_t first;
+        std::memcpy(&first, &one, 1);
+        if (first == 1) png_set_swap(png); // samples in the machine's byte order
+    }
+    png_set_interlace_handling(png);
+    png_read_update_info(png, info);
+    header->Width = png_get_image_width(png, info);
+    header->Height = png_get_image_height(png, info);
+    header->Bits = png_get_bit_depth(png, info);
+    header->Channels = png_get_channels(png, info);
+    header->RowBytes = png_get_rowbytes(png, info);
+    return true;
+}
+
+bool ReadRows(png_structp png, png_infop info, png_bytepp rows) {
+    if (setjmp(png_jmpbuf(png))) return false;
+    png_read_image(png, rows);
+    png_read_end(png, info);
+    return true;
+}
+
+/// The library's read structures, destroyed when it goes.
+struct PngReader {
+    png_structp Png = nullptr;
+    png_infop Info = nullptr;
+    ~PngReader() { png_destroy_read_struct(&Png, &Info, nullptr); }
+};
+
+/// Opens the file and reads its header; fail names the file.
+void Open(PngReader& reader, PngSource& source, Header& header, const std::string& fileName) {
+    auto fail = [&](const std::string& why) { return CorvaneError(fileName + ": " + why); };
+    auto damaged = [&] {
+        std::string text = fileName + ": damaged PNG file";
+        if (source.Message[0] != '\0') text += std::string(" (") + source.Message + ")";
+        return CorvaneError(text);
+    };
+    if (!LooksLikePng(source.Data, source.Size)) throw fail("not a PNG file");
+    reader.Png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &source, ErrorHandler, WarningHandler);
+    if (reader.Png == nullptr) throw std::bad_alloc();
+    reader.Info = png_create_info_struct(reader.Png);
+    if (reader.Info == nullptr) throw std::bad_alloc();
+    png_set_read_fn(reader.Png, &source, ReadBytes);
+    png_set_user_limits(reader.Png, 0x7fffffffu, 0x7fffffffu);
+    if (!ReadHeader(reader.Png, reader.Info, &header)) throw damaged();
+    if (static_cast<std::uint64_t>(header.Width) * header.Height >
+        static_cast<std::uint64_t>(kMaxPicturePixels))
+        throw fail("picture too large (" + SizeText(header.Width, header.Height) + ")");
+    if ((header.Bits != 8 && header.Bits != 16) || (header.Channels != 1 && header.Channels != 3) ||
+        header.RowBytes != static_cast<png_size_t>(header.Width) * header.Channels * (header.Bits / 8))
+        throw fail("unsupported PNG picture");
+}
+
+} // namespace
+
+bool LooksLikePng(const std::uint8_t* bytes, std::size_t size) {
+    return size >= 8 && png_sig_cmp(bytes, 0, 8) == 0;
+}
+
+PictureSamples DecodePngSamples(const std::uint8_t* bytes, std::size_t size, const std::string& fileName) {
+    PngSource source{bytes, size, 0, {}};
+    PngReader reader;
+    Header header{};
+    Open(reader, source, header, fileName);
+    // The rows as the file codes them are at least this many bytes (filter bytes not counted).
+    const std::uint64_t rawBytes = header.StoredRowBytes * header.Height;
+    if (rawBytes / kMaxDeflateExpansion > size)
+        throw CorvaneError(fileName + ": damaged PNG file (" + SizeText(header.Width, header.Height) +
+                           " pixels in " + std::to_string(size) + " bytes)");
+    std::vector<std::uint8_t> pixels(static_cast<std::size_t>(header.RowBytes) * header.Height);
+    std::vector<png_bytep> rows(header.Height);
+    for (png_uint_32 y = 0; y < header.Height; ++y)
+        rows[y] = pixels.data() + static_cast<std::size_t>(y) * header.RowBytes;
+    if (!ReadRows(reader.Png, reader.Info, rows.data())) {
+        std::string text = fileName + ": damaged PNG file";
+        if (source.Message[0] != '\0') text += std::string(" (") + source.Message + ")";
+        throw CorvaneError(text);
+    }
+    rows = {};
+
+    PictureSamples samples;
+    samples.Width = static_cast<std::int32_t>(header.Width);
+    samples.Height = static_cast<std::int32_t>(header.Height);
+    samples.Bits = header.Bits;
+    const std::size_t count = static_cast<std::size_t>(header.Width) * header.Height;
+    samples.Values.resize(count);
+    const std::size_t channels = static_cast<std::size_t>(header.Channels);
+    for (std::size_t i = 0; i < count; ++i) {
+        std::uint32_t sum = 0;
+        for (std::size_t c = 0; c < channels; ++c) {
+            if (header.Bits == 8) {
+                sum += pixels[i * channels + c];
+            } else {
+                std::uint16_t v;
+                std::memcpy(&v, pixels.data() + 2 * (i * channels + c), 2);
+                sum += v;
+            }
+        }
+        samples.Values[i] = static_cast<std::uint16_t>(channels == 3 ? GrayOfChannelSum(sum) : sum);
+    }
+    return samples;
+}
+
+GrayRaster DecodePngGray(const std::uint8_t* bytes, std::size_t size, const std::string& fileName,
+                         SixteenBitScaling scaling) {
+    return ToGrayRaster(DecodePngSamples(bytes, size, fileName), scaling);
+}
+
+PictureInfo ProbePng(const std::uint8_t* bytes, std::size_t size, const std::string& fileName) {
+    PngSource source{bytes, size, 0, {}};
+    PngReader reader;
+    Header header{};
+    Open(reader, source, header, fileName);
+    PictureInfo info;
+    info.Width = static_cast<std::int32_t>(header.Width);
+    info.Height = static_cast<std::int32_t>(header.Height);
+    info.Bits = header.Bits;
+    return info;
+}
+
+} // namespace corvane
