@@ -3,6 +3,7 @@
 #include <functional>
 #include <string>
 
+#include "correlation/CorRelationOptions.h"
 #include "correlation/TCorRelationPara.h"
 
 namespace corvane {
@@ -18,15 +19,18 @@ struct CorRelationGroupReport {
 };
 
 /// Runs one parameter group as a correlation job does: FastCompute 1 runs the fast mode, anything
-/// else the normal mode, with the y axis turned up when ChangeYaxis is 1. The result files are
-/// written by the engine. Throws the engine's and the writers' errors.
-CorRelationGroupReport RunGroup(const TCorRelationPara& para);
+/// else the normal mode, with the y axis turned up when ChangeYaxis is 1: the engine computes, then
+/// writes the result files. Throws the engine's and the writers' errors, and CorRelationCancelled
+/// (nothing written) when the options' stop token asks to stop.
+CorRelationGroupReport RunGroup(const TCorRelationPara& para, const CorRelationOptions& options = {});
 
 /// Reads a configuration file and runs its groups in file order, calling onGroupStart (group, groups)
 /// before and onGroupDone after each. An error ends the run: it is thrown and the later groups are
-/// not run. Returns the groups run.
+/// not run; a stop request ends it with CorRelationCancelled (the groups already done keep their
+/// files, the group stopped writes none). Returns the groups run.
 int RunConfigFile(const std::string& fileName,
                   const std::function<void(const CorRelationGroupReport&)>& onGroupDone = {},
-                  const std::function<void(int group, int groups)>& onGroupStart = {});
+                  const std::function<void(int group, int groups)>& onGroupStart = {},
+                  const CorRelationOptions& options = {});
 
 } // namespace corvane
