@@ -18,6 +18,7 @@ CorRelationGroupReport RunGroup(const TCorRelationPara& para, const CorRelationO
     if (report.Fast) {
         TCorRelation engine(para, TCorRelation::Mode::Fast, options);
         engine.Compute();
+        if (options.Stop.stop_requested()) throw CorRelationCancelled();
         engine.WriteFiles(changeY);
         const TCorRelationResult& r = engine.Result();
         for (const TCorRelationSeed& s : r.Seeds) {
@@ -30,6 +31,7 @@ CorRelationGroupReport RunGroup(const TCorRelationPara& para, const CorRelationO
     } else {
         TCorRelation engine(para, TCorRelation::Mode::Normal, options);
         engine.Compute();
+        if (options.Stop.stop_requested()) throw CorRelationCancelled();
         engine.WriteFiles(changeY);
         report.AllPoints = engine.Result().AllPoints;
         report.PointsComputed = engine.Result().SuccessfulPoints;

@@ -226,6 +226,7 @@ void TCorRelation::Compute() {
             }
             impl_->ReleaseWork();
             // A per-point pass over the computed field goes here, through RunParts, before the filter.
+            CheckStop();
             PostFilter();
         } else {
             impl_->ReleaseWork();
