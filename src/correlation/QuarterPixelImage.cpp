@@ -32,7 +32,7 @@ void QuarterPixelImage::Allocate(std::int32_t width, std::int32_t height) {
     Release();
     if (width <= 0 || height <= 0) return;
     planeSize_ = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    planes_.assign(16 * planeSize_, 0);
+    planes_.assign(15 * planeSize_, 0);
     width_ = width;
     height_ = height;
 }
@@ -40,15 +40,20 @@ void QuarterPixelImage::Allocate(std::int32_t width, std::int32_t height) {
 void QuarterPixelImage::Build(const std::uint8_t* grey, std::int32_t width, std::int32_t height) {
     if (width != width_ || height != height_ || planes_.empty()) Allocate(width, height);
     if (planes_.empty()) return;
-    BuildRows(grey, 0, height);
+    Attach(grey);
+    BuildRows(0, height);
 }
 
-void QuarterPixelImage::BuildRows(const std::uint8_t* grey, std::int32_t first, std::int32_t last) {
+void QuarterPixelImage::BuildRows(std::int32_t first, std::int32_t last) {
     first = std::max(first, 0);
     last = std::min(last, height_);
-    if (planes_.empty() || first >= last) return;
+    if (planes_.empty() || grey_ == nullptr || first >= last) return;
     const std::int32_t width = width_;
-    std::uint16_t* planes = planes_.data();
+    const std::uint8_t* grey = grey_;
+    // Plane 4p + q starts at (4p + q - 1) plane sizes: plane 0, (0, 0), is the grey picture.
+    auto plane = [this](int index) {
+        return planes_.data() + static_cast<std::size_t>(index - 1) * planeSize_;
+    };
 
     // Two pixel rows interpolated along x, swapped as the rows advance.
     std::vector<std::uint16_t> rows(8 * static_cast<std::size_t>(width));
@@ -61,14 +66,14 @@ void QuarterPixelImage::BuildRows(const std::uint8_t* grey, std::int32_t first, 
     InterpolateRow(grey + static_cast<std::size_t>(first) * width, width, upper);
     for (std::int32_t r = first; r < last; ++r) {
         const std::size_t base = static_cast<std::size_t>(r) * width;
-        for (int q = 0; q < 4; ++q)
-            std::copy(upper[q], upper[q] + width, planes + (q * planeSize_) + base);
+        for (int q = 1; q < 4; ++q)
+            std::copy(upper[q], upper[q] + width, plane(q) + base);
         if (r + 1 == height_) break;
         InterpolateRow(grey + base + width, width, lower);
         for (int q = 0; q < 4; ++q) {
-            std::uint16_t* p1 = planes + (4 + q) * planeSize_ + base;
-            std::uint16_t* p2 = planes + (8 + q) * planeSize_ + base;
-            std::uint16_t* p3 = planes + (12 + q) * planeSize_ + base;
+            std::uint16_t* p1 = plane(4 + q) + base;
+            std::uint16_t* p2 = plane(8 + q) + base;
+            std::uint16_t* p3 = plane(12 + q) + base;
             const std::uint16_t* a = upper[q];
             const std::uint16_t* b = lower[q];
             for (std::int32_t c = 0; c < width; ++c) {
@@ -86,6 +91,7 @@ void QuarterPixelImage::Release() {
     std::vector<std::uint16_t>().swap(planes_);
     width_ = height_ = 0;
     planeSize_ = 0;
+    grey_ = nullptr;
 }
 
 } // namespace corvane

@@ -285,11 +285,11 @@ void TCorRelation::ComputeSeeds() {
 void TCorRelation::BuildQuarterPixelImage() {
     const std::int32_t h1 = result_.H1;
     const int bands = std::max(1, std::min(impl_->lanes * 4, h1 / 64));
-    const std::uint8_t* grey = impl_->deformed->Data;
+    impl_->quarter.Attach(impl_->deformed->Data);
     RunParts(bands, [&](int, int band) {
         const std::int64_t first = static_cast<std::int64_t>(h1) * band / bands;
         const std::int64_t last = static_cast<std::int64_t>(h1) * (band + 1) / bands;
-        impl_->quarter.BuildRows(grey, static_cast<std::int32_t>(first), static_cast<std::int32_t>(last));
+        impl_->quarter.BuildRows(static_cast<std::int32_t>(first), static_cast<std::int32_t>(last));
     });
 }
 

@@ -26,6 +26,7 @@ WholeFieldSearch::Scratch WholeFieldSearch::MakeScratch() const {
     const std::size_t n = static_cast<std::size_t>(wx_) * static_cast<std::size_t>(wy_);
     s.Window.resize(n);
     s.Eighth.resize(9 * n);
+    s.Whole.resize(n);
     return s;
 }
 
@@ -35,23 +36,39 @@ WholeFieldSearch::Scratch WholeFieldSearch::MakeScratch() const {
 // level: a quarter-pixel entry of k sixteenths is 4k, the mean of two of them 2(k + k'), and the
 // mean of two such even counts is whole.
 void WholeFieldSearch::BuildEighthPixelCandidates(Scratch& s, std::int64_t r0, std::int64_t c0) const {
+    // At most one of the nine entries lies on a whole pixel; its window of grey bytes is taken in
+    // sixteenths into the scratch, so every source reads alike.
     const std::uint16_t* src[3][3];
+    std::ptrdiff_t stride[3][3];
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            src[r][c] = u_.Entry(r0 + r, c0 + c);
+        for (int c = 0; c < 3; ++c) {
+            stride[r][c] = u_.Width();
+            if (!QuarterPixelImage::WholePixel(r0 + r, c0 + c)) {
+                src[r][c] = u_.Entry(r0 + r, c0 + c);
+                continue;
+            }
+            const std::uint8_t* grey = u_.GreyEntry(r0 + r, c0 + c);
+            std::uint16_t* whole = s.Whole.data();
+            for (std::int32_t ii = 0; ii < wy_; ++ii, grey += u_.Width())
+                for (std::int32_t jj = 0; jj < wx_; ++jj)
+                    *whole++ = static_cast<std::uint16_t>(grey[jj] * QuarterPixelImage::kSteps);
+            src[r][c] = s.Whole.data();
+            stride[r][c] = wx_;
+        }
     const std::size_t n = s.Window.size();
     std::uint16_t* out[9];
     for (int i = 0; i < 9; ++i)
         out[i] = s.Eighth.data() + i * n;
-    const std::ptrdiff_t stride = u_.Width();
     std::size_t o = 0;
     for (std::int32_t ii = 0; ii < wy_; ++ii) {
-        const std::ptrdiff_t row = ii * stride;
+        const std::uint16_t* row[3][3];
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                row[r][c] = src[r][c] + ii * stride[r][c];
         for (std::int32_t jj = 0; jj < wx_; ++jj, ++o) {
             std::uint32_t h[3][3];
             for (int r = 0; r < 3; ++r) {
-                const std::uint32_t u0 = src[r][0][row + jj], u1 = src[r][1][row + jj],
-                                    u2 = src[r][2][row + jj];
+                const std::uint32_t u0 = row[r][0][jj], u1 = row[r][1][jj], u2 = row[r][2][jj];
                 h[r][0] = 2 * (u0 + u1);
                 h[r][1] = 4 * u1;
                 h[r][2] = 2 * (u1 + u2);
@@ -75,6 +92,8 @@ SearchOutcome WholeFieldSearch::Search(Scratch& s, std::int32_t x, std::int32_t 
     const double sff = LoadWindow(f_, w0_, x - hx_, y - hy_, wx_, wy_, s.Window.data());
     const std::ptrdiff_t stride = u_.Width();
     auto candidate = [&](std::int64_t k, std::int64_t l) {
+        if (QuarterPixelImage::WholePixel(k, l))
+            return CorrelateExact(window, sff, u_.GreyEntry(k, l), stride, wx_, wy_, 1.0);
         return CorrelateExact(window, sff, u_.Entry(k, l), stride, wx_, wy_, kSixteenth);
     };
 

@@ -48,8 +48,9 @@ inline double CorrelateInOrder(const double* f, double sff, const G* g, std::ptr
 inline constexpr std::int64_t kExactWindowLimit = std::int64_t{1} << 24;
 
 /// CorrelateInOrder of the grey values count * unit, unit a power of two.
-inline double CorrelateCountsInOrder(const double* f, double sff, const std::uint16_t* g,
-                                     std::ptrdiff_t stride, std::int32_t wx, std::int32_t wy, double unit) {
+template <typename G>
+inline double CorrelateCountsInOrder(const double* f, double sff, const G* g, std::ptrdiff_t stride,
+                                     std::int32_t wx, std::int32_t wy, double unit) {
     double sfg = 0.0, sgg = 0.0;
     for (std::int32_t ii = 0; ii < wy; ++ii, f += wx, g += stride) {
         for (std::int32_t jj = 0; jj < wx; ++jj) {
@@ -62,9 +63,10 @@ inline double CorrelateCountsInOrder(const double* f, double sff, const std::uin
 }
 
 /// The correlation of CorrelateCountsInOrder, bit for bit, with four interleaved partial sums of
-/// counts, scaled once at the end.
-inline double CorrelateExact(const double* f, double sff, const std::uint16_t* g, std::ptrdiff_t stride,
-                             std::int32_t wx, std::int32_t wy, double unit) {
+/// counts, scaled once at the end. G is std::uint16_t for counts or std::uint8_t for grey bytes (unit 1).
+template <typename G>
+inline double CorrelateExact(const double* f, double sff, const G* g, std::ptrdiff_t stride, std::int32_t wx,
+                             std::int32_t wy, double unit) {
     if (static_cast<std::int64_t>(wx) * wy > kExactWindowLimit)
         return CorrelateCountsInOrder(f, sff, g, stride, wx, wy, unit);
     double fg0 = 0.0, fg1 = 0.0, fg2 = 0.0, fg3 = 0.0;
