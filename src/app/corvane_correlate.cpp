@@ -1,5 +1,6 @@
 // corvane-correlate: runs every group of a correlation configuration file from the command line,
 // or writes the default configuration file to start from.
+#include "app/cli/CorrelateConsole.h"
 #include "correlation/CorRelationConfig.h"
 #include "correlation/CorRelationJob.h"
 #include "image/CorvaneError.h"
@@ -21,32 +22,50 @@ const char* const kUsage =
     "                         file order; one line is printed per finished group (group number,\n"
     "                         time, points computed). File names in the file are relative to the\n"
     "                         file's own folder. When a group fails its error is printed and the\n"
-    "                         later groups are not run.\n"
+    "                         later groups are not run. On a terminal a progress bar is shown on\n"
+    "                         standard error; Ctrl+C stops the group being run, which then writes\n"
+    "                         nothing (the groups done before keep their files).\n"
     "--refine                 refine every point of every normal group to a few thousandths of a\n"
     "                         pixel (Gauss-Newton), as the line \"Subpixel Refinement(0=none,\n"
     "                         1=gauss-newton) =1\" at the end of a group does.\n"
     "--generate FILE.cor      write the default configuration file, to be edited by hand.\n"
     "--help                   show this text.\n"
     "\n"
-    "Exit status: 0 when every group ran, 1 when a group or the file failed, 2 on wrong usage.\n";
+    "Exit status: 0 when every group ran, 1 when a group or the file failed, 2 on wrong usage,\n"
+    "130 when stopped by Ctrl+C.\n";
 
 int Run(const std::string& configFile, bool refine) {
     int running = 0; // the group being run; 0 while the file is read
+    int groups = 0;
+    corvane::cli::InterruptWatch interrupt;
+    corvane::cli::ProgressBar bar;
+    corvane::CorRelationOptions options;
+    options.Stop = interrupt.Token();
+    options.Progress = [&](std::int64_t done, std::int64_t all) {
+        bar.Show("group " + std::to_string(running) + " of " + std::to_string(groups),
+                 static_cast<double>(done), static_cast<double>(all));
+    };
     try {
-        std::vector<corvane::TCorRelationPara> groups = corvane::ReadConfigFile(configFile);
+        std::vector<corvane::TCorRelationPara> paras = corvane::ReadConfigFile(configFile);
         if (refine)
-            for (corvane::TCorRelationPara& p : groups)
+            for (corvane::TCorRelationPara& p : paras)
                 p.SubpixelRefinement = 1;
         corvane::RunGroups(
-            groups,
-            [](const corvane::CorRelationGroupReport& r) {
+            paras,
+            [&](const corvane::CorRelationGroupReport& r) {
+                bar.Clear();
                 std::printf("Group %d of %d done in %.1f s (%s): %lld of %lld points computed\n", r.Group,
                             r.Groups, r.Seconds, r.Fast ? "fast" : "normal",
                             static_cast<long long>(r.PointsComputed), static_cast<long long>(r.AllPoints));
                 std::fflush(stdout);
             },
-            [&](int group, int) { running = group; });
+            [&](int group, int count) { running = group, groups = count; }, options);
+    } catch (const corvane::CorRelationCancelled&) {
+        bar.Clear();
+        std::fprintf(stderr, "corvane-correlate: interrupted; group %d wrote nothing\n", running);
+        return corvane::cli::kInterruptedStatus;
     } catch (...) {
+        bar.Clear();
         const std::string what = corvane::DescribeCurrentError();
         if (running == 0)
             std::fprintf(stderr, "corvane-correlate: %s: %s\n", configFile.c_str(), what.c_str());
@@ -54,7 +73,8 @@ int Run(const std::string& configFile, bool refine) {
             std::fprintf(stderr, "corvane-correlate: group %d: %s\n", running, what.c_str());
         return 1;
     }
-    return 0;
+    // Stopped while the last files were being written: they are complete, but the user asked to stop.
+    return interrupt.Interrupted() ? corvane::cli::kInterruptedStatus : 0;
 }
 
 } // namespace

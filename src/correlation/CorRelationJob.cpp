@@ -8,7 +8,7 @@
 
 namespace corvane {
 
-CorRelationGroupReport RunGroup(const TCorRelationPara& para) {
+CorRelationGroupReport RunGroup(const TCorRelationPara& para, const CorRelationOptions& options) {
     CorRelationGroupReport report;
     report.Group = 1;
     report.Groups = 1;
@@ -16,8 +16,10 @@ CorRelationGroupReport RunGroup(const TCorRelationPara& para) {
     const auto start = std::chrono::steady_clock::now();
     const bool changeY = para.ChangeYaxis == 1;
     if (report.Fast) {
-        TCorRelation engine(para, TCorRelation::Mode::Fast);
-        engine.RunFast(changeY);
+        TCorRelation engine(para, TCorRelation::Mode::Fast, options);
+        engine.Compute();
+        if (options.Stop.stop_requested()) throw CorRelationCancelled();
+        engine.WriteFiles(changeY);
         const TCorRelationResult& r = engine.Result();
         for (const TCorRelationSeed& s : r.Seeds) {
             if (s.Removed() || s.X < 0 || s.Y < 0 || s.X >= r.W0 || s.Y >= r.H0) continue;
@@ -27,8 +29,10 @@ CorRelationGroupReport RunGroup(const TCorRelationPara& para) {
                 ++report.PointsComputed;
         }
     } else {
-        TCorRelation engine(para, TCorRelation::Mode::Normal);
-        engine.Run(changeY);
+        TCorRelation engine(para, TCorRelation::Mode::Normal, options);
+        engine.Compute();
+        if (options.Stop.stop_requested()) throw CorRelationCancelled();
+        engine.WriteFiles(changeY);
         report.AllPoints = engine.Result().AllPoints;
         report.PointsComputed = engine.Result().SuccessfulPoints;
     }
@@ -38,18 +42,20 @@ CorRelationGroupReport RunGroup(const TCorRelationPara& para) {
 
 int RunConfigFile(const std::string& fileName,
                   const std::function<void(const CorRelationGroupReport&)>& onGroupDone,
-                  const std::function<void(int group, int groups)>& onGroupStart) {
-    return RunGroups(ReadConfigFile(fileName), onGroupDone, onGroupStart);
+                  const std::function<void(int group, int groups)>& onGroupStart,
+                  const CorRelationOptions& options) {
+    return RunGroups(ReadConfigFile(fileName), onGroupDone, onGroupStart, options);
 }
 
 int RunGroups(const std::vector<TCorRelationPara>& groups,
               const std::function<void(const CorRelationGroupReport&)>& onGroupDone,
-              const std::function<void(int group, int groups)>& onGroupStart) {
+              const std::function<void(int group, int groups)>& onGroupStart,
+              const CorRelationOptions& options) {
     const int count = static_cast<int>(groups.size());
     int done = 0;
     for (const TCorRelationPara& para : groups) {
         if (onGroupStart) onGroupStart(done + 1, count);
-        CorRelationGroupReport report = RunGroup(para);
+        CorRelationGroupReport report = RunGroup(para, options);
         report.Group = ++done;
         report.Groups = count;
         if (onGroupDone) onGroupDone(report);

@@ -1,12 +1,15 @@
 #include "correlation/TCorRelation.h"
 
 #include <algorithm>
+#include <atomic>
 #include <ctime>
+#include <limits>
 #include <new>
 #include <optional>
 #include <stdexcept>
 #include <string>
 
+#include "correlation/CorRelationPool.h"
 #include "correlation/CorRelationPostFilter.h"
 #include "correlation/CorRelationResults.h"
 #include "correlation/CorRelationSearch.h"
@@ -43,44 +46,63 @@ void CheckParameters(const TCorRelationPara& p, TCorRelation::Mode mode) {
         RefuseParameters();
 }
 
-/// Sub-pixel refinement of every computed point of the search field, in place, single-threaded;
-/// the four gradients are kept for the maps and the counts for the report.
-void RefineSubpixel(TCorRelationResult& r, const TGrayImage& initial, const TGrayImage& deformed) {
-    const TCorRelationPara& p = r.Para;
-    const SubpixelRefinement refinement(initial.Data, r.W0, r.H0, deformed.Data, r.W1, r.H1, p.SearchWinX,
-                                        p.SearchWinY);
-    for (std::vector<float>* g : {&r.dudx, &r.dudy, &r.dvdx, &r.dvdy})
-        g->assign(r.dx.size(), kNotComputed);
-    const SubpixelField field{r.dx.data(),   r.dy.data(), r.dudx.data(), r.dudy.data(), r.dvdx.data(),
-                              r.dvdy.data(), p.Left,      p.Up,          p.Right,       p.Bottom};
-    SubpixelScratch scratch;
-    r.Refinement = refinement.Refine(field, 0, field.PointCount(), scratch);
-}
-
 } // namespace
+
+// One seed's region as the propagation walks it: the seed row from the seed outward to both sides,
+// then the rows below and the rows above, each row from the seed row outward. A point's prediction
+// comes from the point before it in its chain along the seed row, or from the point above (rows
+// below) or below (rows above) it: every row depends on the row before it only.
+struct TCorRelation::Region {
+    std::int32_t Sx = 0, Sy = 0;
+    std::int32_t Left = 0, Right = 0; // x bounds of the chains: L and R
+    std::int32_t RowEnd = 0;          // last x of a row: min(R, W0 - hx)
+    std::int32_t BelowEnd = 0;        // last row below: min(B, H0 - hy)
+    std::int32_t AboveEnd = 0;        // last row above: max(T, hy)
+    std::int32_t SeedRowLeftEnd = 0;  // last x of the leftward chain: max(L, hx)
+    std::int32_t Top = 0, Bottom = 0; // every row read or written
+    std::int32_t First = 0, Last = 0; // every column read or written
+
+    bool Overlaps(const Region& o) const {
+        return First <= o.Last && o.First <= Last && Top <= o.Bottom && o.Top <= Bottom;
+    }
+};
+
+// A lane's buffers and counters, on their own cache lines.
+struct alignas(64) TCorRelation::Lane {
+    WholeFieldSearch::Scratch Field;
+    SeedSearch::Scratch Seed;
+    std::int64_t Successful = 0, NotSearched = 0, Visited = 0;
+};
 
 struct TCorRelation::Impl {
     Mode mode = Mode::Normal;
-    bool ran = false;
+    bool computed = false;
+    CorRelationOptions options;
+    int lanes = 1;
     std::unique_ptr<TGrayImage> initial, deformed;
     SeedGrid seeds;
     SeedSearchSetup seedSetup;
     std::optional<SeedSearch> seedSearch;
     QuarterPixelImage quarter;
     std::optional<WholeFieldSearch> fieldSearch;
+    std::vector<Lane> laneData;
+    std::int64_t lastProgress = -1;
 
     void ReleaseWork() {
-        if (seedSearch) seedSearch->Release();
         fieldSearch.reset();
         quarter.Release();
+        std::vector<Lane>().swap(laneData);
     }
 };
 
-TCorRelation::TCorRelation(const TCorRelationPara& para, Mode mode) : impl_(std::make_unique<Impl>()) {
+TCorRelation::TCorRelation(const TCorRelationPara& para, Mode mode, CorRelationOptions options)
+    : impl_(std::make_unique<Impl>()) {
     result_.StartTime = std::time(nullptr);
     result_.Para = para;
     result_.Fast = mode == Mode::Fast;
     impl_->mode = mode;
+    impl_->options = std::move(options);
+    impl_->lanes = impl_->options.Threads > 0 ? impl_->options.Threads : CorRelationPool::Shared().Workers();
     TCorRelationPara& p = result_.Para;
     if (mode == Mode::Fast) {
         // Fast compute correlates every grid point with the large window only.
@@ -124,6 +146,11 @@ void TCorRelation::Load() {
         impl_->quarter.Allocate(w1, h1);
         impl_->fieldSearch.emplace(impl_->initial->Data, w0, h0, impl_->quarter, p.SearchWinX, p.SearchWinY);
     }
+    impl_->laneData.resize(static_cast<std::size_t>(impl_->lanes));
+    for (Lane& lane : impl_->laneData) {
+        lane.Seed = impl_->seedSearch->MakeScratch();
+        if (impl_->fieldSearch) lane.Field = impl_->fieldSearch->MakeScratch();
+    }
 
     result_.AllPoints = static_cast<std::int64_t>(p.Right - p.Left + 1) * (p.Bottom - p.Up + 1);
     result_.SuccessfulPoints = 0;
@@ -134,20 +161,89 @@ void TCorRelation::Load() {
 
 TCorRelation::~TCorRelation() = default;
 
-void TCorRelation::Run(bool changeY) {
-    if (impl_->mode != Mode::Normal || impl_->ran) RefuseParameters();
-    impl_->ran = true;
+void TCorRelation::CheckStop() const {
+    if (impl_->options.Stop.stop_requested()) throw CorRelationCancelled();
+}
+
+void TCorRelation::ReportProgress(std::int64_t done) {
+    if (!impl_->options.Progress || done == impl_->lastProgress) return;
+    impl_->lastProgress = done;
+    impl_->options.Progress(done, result_.Fast ? static_cast<std::int64_t>(result_.Seeds.size())
+                                               : result_.AllPoints);
+}
+
+void TCorRelation::RunParts(int parts, const std::function<void(int lane, int part)>& body) {
+    CheckStop();
+    CorRelationPool::Shared().Run(parts, impl_->lanes, [&](int lane, int part) {
+        CheckStop();
+        body(lane, part);
+    });
+}
+
+void TCorRelation::Compute() {
+    if (impl_->computed) RefuseParameters();
+    impl_->computed = true;
     try {
-        RunSeeds();
-        impl_->quarter.Build(impl_->deformed->Data, result_.W1, result_.H1);
-        for (std::size_t i = 0; i < result_.Seeds.size(); ++i)
-            if (impl_->seeds.Active[i]) Propagate(result_.Seeds[i]);
-        impl_->ReleaseWork();
-        // ---- Sub-pixel refinement (optional): after the whole-field search, before the post filter.
-        if (result_.Para.SubpixelRefinement == 1) RefineSubpixel(result_, *impl_->initial, *impl_->deformed);
-        PostFilter();
+        ReportProgress(0);
+        ComputeSeeds();
+        if (impl_->mode == Mode::Normal) {
+            BuildQuarterPixelImage();
+            const TCorRelationPara& p = result_.Para;
+            const std::int32_t hx = p.SearchWinX / 2, hy = p.SearchWinY / 2;
+            std::vector<Region> regions;
+            for (std::size_t i = 0; i < result_.Seeds.size(); ++i) {
+                if (!impl_->seeds.Active[i]) continue;
+                const TCorRelationSeed& s = result_.Seeds[i];
+                Region r;
+                r.Sx = s.X;
+                r.Sy = s.Y;
+                r.Left = s.Left;
+                r.Right = s.Right;
+                r.RowEnd = std::min(s.Right, result_.W0 - hx);
+                r.BelowEnd = std::min(s.Bottom, result_.H0 - hy);
+                r.AboveEnd = std::max(s.Up, hy);
+                r.SeedRowLeftEnd = std::max(s.Left, hx);
+                r.Top = std::min(s.Up, s.Y);
+                r.Bottom = std::max(s.Bottom, s.Y);
+                r.First = std::min(s.Left, s.X);
+                r.Last = std::max(s.Right, s.X);
+                regions.push_back(r);
+            }
+            // Regions that share no point are independent and are walked together; should two
+            // share points, they are walked one after the other in seed order, each one's rows
+            // still split across the lanes.
+            bool disjoint = true;
+            for (std::size_t i = 0; i < regions.size() && disjoint; ++i)
+                for (std::size_t j = i + 1; j < regions.size() && disjoint; ++j)
+                    disjoint = !regions[i].Overlaps(regions[j]);
+            if (disjoint)
+                PropagateTogether(regions);
+            else
+                for (const Region& r : regions)
+                    PropagateTogether({r});
+            for (const Lane& lane : impl_->laneData) {
+                result_.SuccessfulPoints += lane.Successful;
+                result_.NotSearchedPoints += lane.NotSearched;
+            }
+            impl_->ReleaseWork();
+            // ---- Sub-pixel refinement (optional): after the whole-field search, before the post filter.
+            if (result_.Para.SubpixelRefinement == 1) RefineSubpixel();
+            CheckStop();
+            PostFilter();
+        } else {
+            impl_->ReleaseWork();
+        }
     } catch (const std::bad_alloc&) {
         RefuseParameters();
+    }
+    ReportProgress(result_.Fast ? static_cast<std::int64_t>(result_.Seeds.size()) : result_.AllPoints);
+}
+
+void TCorRelation::WriteFiles(bool changeY) {
+    if (!impl_->computed) RefuseParameters();
+    if (impl_->mode == Mode::Fast) {
+        WriteFastResults(result_, changeY);
+        return;
     }
     WriteResults(result_, changeY);
     if (result_.Para.OutputGray == 1) WriteGrayFiles(result_);
@@ -156,31 +252,59 @@ void TCorRelation::Run(bool changeY) {
     if (result_.Para.OutputBin == 1 && result_.Para.SubpixelRefinement == 1) WriteGradientFiles(result_);
 }
 
+void TCorRelation::Run(bool changeY) {
+    if (impl_->mode != Mode::Normal) RefuseParameters();
+    Compute();
+    WriteFiles(changeY);
+}
+
 void TCorRelation::RunFast(bool changeY) {
-    if (impl_->mode != Mode::Fast || impl_->ran) RefuseParameters();
-    impl_->ran = true;
-    RunSeeds();
-    impl_->ReleaseWork();
-    WriteFastResults(result_, changeY);
+    if (impl_->mode != Mode::Fast) RefuseParameters();
+    Compute();
+    WriteFiles(changeY);
 }
 
-void TCorRelation::RunSeeds() {
-    for (std::size_t i = 0; i < result_.Seeds.size(); ++i) {
-        if (!impl_->seeds.Active[i]) continue;
-        const TCorRelationSeed& s = result_.Seeds[i];
-        impl_->seedSearch->Displacement(s.X, s.Y, s.EstX, s.EstY, result_.dx.data(), result_.dy.data());
+void TCorRelation::ComputeSeeds() {
+    // Seeds are searched independently and stored in seed order afterwards: a seed's nine
+    // refinements may fall on a neighbouring seed's points, and the later seed's values win.
+    std::vector<std::size_t> active;
+    for (std::size_t i = 0; i < result_.Seeds.size(); ++i)
+        if (impl_->seeds.Active[i]) active.push_back(i);
+    std::vector<SeedDisplacement> found(active.size());
+    const SeedSearch& search = *impl_->seedSearch;
+    std::atomic<std::int64_t> done{0};
+    RunParts(static_cast<int>(active.size()), [&](int lane, int part) {
+        const TCorRelationSeed& s = result_.Seeds[active[static_cast<std::size_t>(part)]];
+        found[static_cast<std::size_t>(part)] =
+            search.Compute(impl_->laneData[static_cast<std::size_t>(lane)].Seed, s.X, s.Y, s.EstX, s.EstY);
+        done.fetch_add(1);
+    });
+    for (std::size_t k = 0; k < active.size(); ++k) {
+        const TCorRelationSeed& s = result_.Seeds[active[k]];
+        search.Store(found[k], s.X, s.Y, result_.dx.data(), result_.dy.data());
     }
+    if (result_.Fast) ReportProgress(done.load());
 }
 
-void TCorRelation::Propagate(const TCorRelationSeed& seed) {
-    const std::int32_t w0 = result_.W0, h0 = result_.H0;
-    const std::int32_t hx = result_.Para.SearchWinX / 2, hy = result_.Para.SearchWinY / 2;
+void TCorRelation::BuildQuarterPixelImage() {
+    const std::int32_t h1 = result_.H1;
+    const int bands = std::max(1, std::min(impl_->lanes * 4, h1 / 64));
+    impl_->quarter.Attach(impl_->deformed->Data);
+    RunParts(bands, [&](int, int band) {
+        const std::int64_t first = static_cast<std::int64_t>(h1) * band / bands;
+        const std::int64_t last = static_cast<std::int64_t>(h1) * (band + 1) / bands;
+        impl_->quarter.BuildRows(static_cast<std::int32_t>(first), static_cast<std::int32_t>(last));
+    });
+}
+
+void TCorRelation::PropagateTogether(const std::vector<Region>& regions) {
+    const std::int32_t w0 = result_.W0;
     float* dx = result_.dx.data();
     float* dy = result_.dy.data();
-    WholeFieldSearch& search = *impl_->fieldSearch;
+    const WholeFieldSearch& search = *impl_->fieldSearch;
 
     // Each point starts from its solved neighbour's displacement, rounded to whole pixels.
-    auto visit = [&](std::int32_t x, std::int32_t y, std::int32_t nx, std::int32_t ny) {
+    auto visit = [&](Lane& lane, std::int32_t x, std::int32_t y, std::int32_t nx, std::int32_t ny) {
         const std::size_t i = static_cast<std::size_t>(y) * w0 + x;
         const std::size_t n = static_cast<std::size_t>(ny) * w0 + nx;
         SearchOutcome outcome = SearchOutcome::NotSearched;
@@ -191,30 +315,103 @@ void TCorRelation::Propagate(const TCorRelationSeed& seed) {
         if (dx[n] != kNotComputed && dy[n] != kNotComputed) {
             const auto px = static_cast<std::int32_t>(static_cast<float>(x) + dx[n] + 0.5);
             const auto py = static_cast<std::int32_t>(static_cast<float>(y) + dy[n] + 0.5);
-            outcome = search.Search(x, y, px, py, rx, ry);
+            outcome = search.Search(lane.Field, x, y, px, py, rx, ry);
         }
         if (outcome == SearchOutcome::Found) {
             dx[i] = rx;
             dy[i] = ry;
-            ++result_.SuccessfulPoints;
+            ++lane.Successful;
         } else {
             dx[i] = dy[i] = kNotComputed;
-            ++result_.NotSearchedPoints;
+            ++lane.NotSearched;
         }
+        ++lane.Visited;
+    };
+    auto visited = [&] {
+        std::int64_t sum = 0;
+        for (const Lane& lane : impl_->laneData)
+            sum += lane.Visited;
+        return sum;
     };
 
-    const std::int32_t sx = seed.X, sy = seed.Y;
-    const std::int32_t L = seed.Left, T = seed.Up, R = seed.Right, B = seed.Bottom;
-    for (std::int32_t x = sx + 1; x <= R && x <= w0 - hx; ++x)
-        visit(x, sy, x - 1, sy);
-    for (std::int32_t x = sx - 1; x >= L && x >= hx; --x)
-        visit(x, sy, x + 1, sy);
-    for (std::int32_t y = sy + 1; y <= B && y <= h0 - hy; ++y)
-        for (std::int32_t x = L; x <= R && x <= w0 - hx; ++x)
-            visit(x, y, x, y - 1);
-    for (std::int32_t y = sy - 1; y >= T && y >= hy; --y)
-        for (std::int32_t x = L; x <= R && x <= w0 - hx; ++x)
-            visit(x, y, x, y + 1);
+    // The seed row: a chain to the right and one to the left of every seed.
+    RunParts(static_cast<int>(2 * regions.size()), [&](int laneIndex, int part) {
+        Lane& lane = impl_->laneData[static_cast<std::size_t>(laneIndex)];
+        const Region& r = regions[static_cast<std::size_t>(part / 2)];
+        if (part % 2 == 0)
+            for (std::int32_t x = r.Sx + 1; x <= r.RowEnd; ++x)
+                visit(lane, x, r.Sy, x - 1, r.Sy);
+        else
+            for (std::int32_t x = r.Sx - 1; x >= r.SeedRowLeftEnd; --x)
+                visit(lane, x, r.Sy, x + 1, r.Sy);
+    });
+    ReportProgress(std::min(result_.AllPoints, visited()));
+
+    // Then one row below and one row above every seed row at a time, split into pieces.
+    struct Piece {
+        std::int32_t y, ny, x0, x1;
+    };
+    std::vector<Piece> pieces;
+    const std::int64_t minPiece = 64;
+    for (std::int32_t k = 1;; ++k) {
+        pieces.clear();
+        std::int64_t rowPoints = 0;
+        for (const Region& r : regions) {
+            const std::int64_t points = std::max<std::int64_t>(0, r.RowEnd - r.Left + 1);
+            if (r.Sy + k <= r.BelowEnd) rowPoints += points;
+            if (r.Sy - k >= r.AboveEnd) rowPoints += points;
+        }
+        bool more = false;
+        for (const Region& r : regions)
+            more = more || r.Sy + k <= r.BelowEnd || r.Sy - k >= r.AboveEnd;
+        if (!more) break;
+        const std::int64_t target = impl_->lanes > 1 ? std::max(minPiece, rowPoints / (4 * impl_->lanes) + 1)
+                                                     : std::numeric_limits<std::int32_t>::max();
+        for (const Region& r : regions) {
+            if (r.RowEnd < r.Left) continue;
+            for (int side = 0; side < 2; ++side) {
+                const std::int32_t y = side == 0 ? r.Sy + k : r.Sy - k;
+                if (side == 0 ? y > r.BelowEnd : y < r.AboveEnd) continue;
+                const std::int32_t ny = side == 0 ? y - 1 : y + 1;
+                for (std::int64_t x0 = r.Left; x0 <= r.RowEnd; x0 += target) {
+                    const std::int64_t x1 = std::min<std::int64_t>(r.RowEnd, x0 + target - 1);
+                    pieces.push_back({y, ny, static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1)});
+                }
+            }
+        }
+        RunParts(static_cast<int>(pieces.size()), [&](int laneIndex, int part) {
+            Lane& lane = impl_->laneData[static_cast<std::size_t>(laneIndex)];
+            const Piece& piece = pieces[static_cast<std::size_t>(part)];
+            for (std::int32_t x = piece.x0; x <= piece.x1; ++x)
+                visit(lane, x, piece.y, x, piece.ny);
+        });
+        ReportProgress(std::min(result_.AllPoints, visited()));
+    }
+}
+
+// Sub-pixel refinement of every computed point of the search field, in place, one row of points per
+// part: every point is refined on its own, so the split does not change a value. The four gradients
+// are kept for the maps and the counts, summed over the lanes, for the report.
+void TCorRelation::RefineSubpixel() {
+    TCorRelationResult& r = result_;
+    const TCorRelationPara& p = r.Para;
+    const SubpixelRefinement refinement(impl_->initial->Data, r.W0, r.H0, impl_->deformed->Data, r.W1, r.H1,
+                                        p.SearchWinX, p.SearchWinY);
+    for (std::vector<float>* g : {&r.dudx, &r.dudy, &r.dvdx, &r.dvdy})
+        g->assign(r.dx.size(), kNotComputed);
+    const SubpixelField field{r.dx.data(),   r.dy.data(), r.dudx.data(), r.dudy.data(), r.dvdx.data(),
+                              r.dvdy.data(), p.Left,      p.Up,          p.Right,       p.Bottom};
+    if (field.PointCount() == 0) return;
+    const std::int64_t rowPoints = static_cast<std::int64_t>(p.Right) - p.Left + 1;
+    std::vector<SubpixelScratch> scratch(static_cast<std::size_t>(impl_->lanes));
+    std::vector<SubpixelCounts> counts(static_cast<std::size_t>(impl_->lanes));
+    RunParts(p.Bottom - p.Up + 1, [&](int lane, int row) {
+        const auto l = static_cast<std::size_t>(lane);
+        counts[l] += refinement.Refine(field, row * rowPoints, (row + 1) * rowPoints, scratch[l]);
+    });
+    r.Refinement = {};
+    for (const SubpixelCounts& c : counts)
+        r.Refinement += c;
 }
 
 void TCorRelation::PostFilter() {

@@ -3,6 +3,7 @@
 #include <memory>
 #include <vector>
 
+#include "correlation/CorRelationOptions.h"
 #include "correlation/TCorRelationResult.h"
 
 namespace corvane {
@@ -12,6 +13,9 @@ class TGrayImage;
 /// Digital image correlation between an initial and a deformed grey picture.
 /// Seeds are found by exhaustive search and refined to a sub-pixel step, then the whole field is
 /// solved by propagation from each seed with a three-level (1/2, 1/4, 1/8 pixel) search.
+///
+/// The work runs on the shared correlation pool (CorRelationOptions::Threads lanes); the numbers,
+/// and so the files, are the same bit for bit for every number of lanes.
 class TCorRelation {
   public:
     enum class Mode { Normal, Fast };
@@ -23,27 +27,46 @@ class TCorRelation {
     /// outside (0, 1], a search field reaching outside the initial picture, no seed left after
     /// trimming, memory exhausted); a missing picture throws "<name>: not exists"; a mask picture
     /// of another size than the initial picture is refused.
-    TCorRelation(const TCorRelationPara& para, Mode mode);
+    TCorRelation(const TCorRelationPara& para, Mode mode, CorRelationOptions options = {});
     ~TCorRelation();
     TCorRelation(const TCorRelation&) = delete;
     TCorRelation& operator=(const TCorRelation&) = delete;
 
-    /// Normal mode: seeds, quarter-pixel picture, region propagation, post filter, then the
-    /// displacement files and report, and the grey pictures and float maps when asked for.
-    /// Throws "Check your computing parameters, then start again" when memory runs out or a result
-    /// file cannot be written, or when the engine was built for fast mode or has already run.
+    /// Computes the displacement field without writing anything. Normal mode: seeds, quarter-pixel
+    /// picture, region propagation, post filter; fast mode: the seed grid only. Throws
+    /// CorRelationCancelled when the options' stop token asks to stop, "Check your computing
+    /// parameters, then start again" when memory runs out or the engine has already computed.
+    void Compute();
+    /// Writes the result files of a computed run: the displacement files and report, and in normal
+    /// mode the grey pictures and float maps when asked for. Throws "Check your computing
+    /// parameters, then start again" when a file cannot be written or nothing was computed.
+    void WriteFiles(bool changeY);
+
+    /// Normal mode: Compute, then WriteFiles. Throws as they do, and when the engine was built for
+    /// fast mode.
     void Run(bool changeY);
-    /// Fast mode: the seed grid only, then the fast result files. Throws as Run does.
+    /// Fast mode: Compute, then WriteFiles. Throws as Run does.
     void RunFast(bool changeY);
 
     /// The run's state (dx, dy, seeds, counters), for the writers and for inspection.
     const TCorRelationResult& Result() const { return result_; }
 
   private:
+    struct Region;
+    struct Lane;
+
     void Load();
-    void RunSeeds();
-    void Propagate(const TCorRelationSeed& seed);
+    void ComputeSeeds();
+    void BuildQuarterPixelImage();
+    void PropagateTogether(const std::vector<Region>& regions);
+    void RefineSubpixel();
     void PostFilter();
+    /// Runs body(lane, part) for every part on the run's lanes of the shared pool, checking the stop
+    /// token before each part. A per-point pass over the computed field (for example a sub-pixel
+    /// refinement between the search and the post filter) runs through here, rows or blocks as parts.
+    void RunParts(int parts, const std::function<void(int lane, int part)>& body);
+    void CheckStop() const;
+    void ReportProgress(std::int64_t done);
 
     struct Impl;
     std::unique_ptr<Impl> impl_;

@@ -12,61 +12,90 @@ using namespace window_correlation;
 
 namespace {
 
-inline float Mean(float a, float b) {
-    return 0.5f * (a + b);
-}
+constexpr double kSixteenth = 1.0 / 16.0;
+constexpr double kSixtyFourth = 1.0 / 64.0;
 
 } // namespace
 
 WholeFieldSearch::WholeFieldSearch(const std::uint8_t* initial, std::int32_t w0, std::int32_t h0,
                                    const QuarterPixelImage& deformed, std::int32_t winX, std::int32_t winY)
-    : f_(initial), w0_(w0), h0_(h0), u_(deformed), wx_(winX), wy_(winY), hx_(winX / 2), hy_(winY / 2),
-      window_(static_cast<std::size_t>(winX) * static_cast<std::size_t>(winY)), eighth_(9 * window_.size()) {}
+    : f_(initial), w0_(w0), h0_(h0), u_(deformed), wx_(winX), wy_(winY), hx_(winX / 2), hy_(winY / 2) {}
 
-double WholeFieldSearch::Candidate(std::int64_t k, std::int64_t l) const {
-    return CorrelateExact(window_.data(), sff_, u_.Entry(k, l), u_.Width(), wx_, wy_);
+WholeFieldSearch::Scratch WholeFieldSearch::MakeScratch() const {
+    Scratch s;
+    const std::size_t n = static_cast<std::size_t>(wx_) * static_cast<std::size_t>(wy_);
+    s.Window.resize(n);
+    s.Eighth.resize(9 * n);
+    s.Whole.resize(n);
+    return s;
 }
 
 // The nine eighth-pixel candidates read the eighth-pixel grid only at rows 8ii + a and columns
 // 8jj + b (a, b = 1..3); each such value is the mean construction of the grid from the 3 x 3
-// quarter-pixel entries at U[r0 + 4ii + r][c0 + 4jj + c], computed here directly in float.
-void WholeFieldSearch::BuildEighthPixelCandidates(std::int64_t r0, std::int64_t c0) {
-    const float* src[3][3];
+// quarter-pixel entries at U[r0 + 4ii + r][c0 + 4jj + c], computed here directly in 1/64 of a grey
+// level: a quarter-pixel entry of k sixteenths is 4k, the mean of two of them 2(k + k'), and the
+// mean of two such even counts is whole.
+void WholeFieldSearch::BuildEighthPixelCandidates(Scratch& s, std::int64_t r0, std::int64_t c0) const {
+    // At most one of the nine entries lies on a whole pixel; its window of grey bytes is taken in
+    // sixteenths into the scratch, so every source reads alike.
+    const std::uint16_t* src[3][3];
+    std::ptrdiff_t stride[3][3];
     for (int r = 0; r < 3; ++r)
-        for (int c = 0; c < 3; ++c)
-            src[r][c] = u_.Entry(r0 + r, c0 + c);
-    const std::size_t n = window_.size();
-    float* out[9];
+        for (int c = 0; c < 3; ++c) {
+            stride[r][c] = u_.Width();
+            if (!QuarterPixelImage::WholePixel(r0 + r, c0 + c)) {
+                src[r][c] = u_.Entry(r0 + r, c0 + c);
+                continue;
+            }
+            const std::uint8_t* grey = u_.GreyEntry(r0 + r, c0 + c);
+            std::uint16_t* whole = s.Whole.data();
+            for (std::int32_t ii = 0; ii < wy_; ++ii, grey += u_.Width())
+                for (std::int32_t jj = 0; jj < wx_; ++jj)
+                    *whole++ = static_cast<std::uint16_t>(grey[jj] * QuarterPixelImage::kSteps);
+            src[r][c] = s.Whole.data();
+            stride[r][c] = wx_;
+        }
+    const std::size_t n = s.Window.size();
+    std::uint16_t* out[9];
     for (int i = 0; i < 9; ++i)
-        out[i] = eighth_.data() + i * n;
-    const std::ptrdiff_t stride = u_.Width();
+        out[i] = s.Eighth.data() + i * n;
     std::size_t o = 0;
     for (std::int32_t ii = 0; ii < wy_; ++ii) {
-        const std::ptrdiff_t row = ii * stride;
+        const std::uint16_t* row[3][3];
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                row[r][c] = src[r][c] + ii * stride[r][c];
         for (std::int32_t jj = 0; jj < wx_; ++jj, ++o) {
-            float h[3][3];
+            std::uint32_t h[3][3];
             for (int r = 0; r < 3; ++r) {
-                const float u0 = src[r][0][row + jj], u1 = src[r][1][row + jj], u2 = src[r][2][row + jj];
-                h[r][0] = Mean(u0, u1);
-                h[r][1] = u1;
-                h[r][2] = Mean(u1, u2);
+                const std::uint32_t u0 = row[r][0][jj], u1 = row[r][1][jj], u2 = row[r][2][jj];
+                h[r][0] = 2 * (u0 + u1);
+                h[r][1] = 4 * u1;
+                h[r][2] = 2 * (u1 + u2);
             }
             for (int b = 0; b < 3; ++b) {
-                out[b][o] = Mean(h[0][b], h[1][b]);
-                out[3 + b][o] = h[1][b];
-                out[6 + b][o] = Mean(h[1][b], h[2][b]);
+                out[b][o] = static_cast<std::uint16_t>((h[0][b] + h[1][b]) >> 1);
+                out[3 + b][o] = static_cast<std::uint16_t>(h[1][b]);
+                out[6 + b][o] = static_cast<std::uint16_t>((h[1][b] + h[2][b]) >> 1);
             }
         }
     }
 }
 
-SearchOutcome WholeFieldSearch::Search(std::int32_t x, std::int32_t y, std::int32_t px, std::int32_t py,
-                                       float& dx, float& dy) {
+SearchOutcome WholeFieldSearch::Search(Scratch& s, std::int32_t x, std::int32_t y, std::int32_t px,
+                                       std::int32_t py, float& dx, float& dy) const {
     const std::int32_t w1 = u_.Width(), h1 = u_.Height();
     if (!(hx_ < x && x < w0_ - hx_ - 1 && hy_ < y && y < h0_ - hy_ - 1 && hx_ < px && px < w1 - hx_ - 1 &&
           hy_ < py && py < h1 - hy_ - 1))
         return SearchOutcome::NotSearched;
-    sff_ = LoadWindow(f_, w0_, x - hx_, y - hy_, wx_, wy_, window_.data());
+    const double* window = s.Window.data();
+    const double sff = LoadWindow(f_, w0_, x - hx_, y - hy_, wx_, wy_, s.Window.data());
+    const std::ptrdiff_t stride = u_.Width();
+    auto candidate = [&](std::int64_t k, std::int64_t l) {
+        if (QuarterPixelImage::WholePixel(k, l))
+            return CorrelateExact(window, sff, u_.GreyEntry(k, l), stride, wx_, wy_, 1.0);
+        return CorrelateExact(window, sff, u_.Entry(k, l), stride, wx_, wy_, kSixteenth);
+    };
 
     const std::int64_t r = 4 * static_cast<std::int64_t>(py - hy_);
     const std::int64_t c = 4 * static_cast<std::int64_t>(px - hx_);
@@ -76,7 +105,7 @@ SearchOutcome WholeFieldSearch::Search(std::int32_t x, std::int32_t y, std::int3
     int a1 = -1, b1 = -1;
     for (int a = 0; a < 3; ++a)
         for (int b = 0; b < 3; ++b) {
-            const double cc = Candidate(r + 2 * a - 2, c + 2 * b - 2);
+            const double cc = candidate(r + 2 * a - 2, c + 2 * b - 2);
             if (cc > best) best = cc, a1 = a, b1 = b;
         }
     if (a1 < 0) return SearchOutcome::NoMatch;
@@ -88,23 +117,23 @@ SearchOutcome WholeFieldSearch::Search(std::int32_t x, std::int32_t y, std::int3
     int a2 = -1, b2 = -1;
     for (int a = 0; a < 3; ++a)
         for (int b = 0; b < 3; ++b) {
-            const double cc = a == 1 && b == 1 ? centre1 : Candidate(r + 2 * a1 + a - 3, c + 2 * b1 + b - 3);
+            const double cc = a == 1 && b == 1 ? centre1 : candidate(r + 2 * a1 + a - 3, c + 2 * b1 + b - 3);
             if (cc > best) best = cc, a2 = a, b2 = b;
         }
     if (a2 < 0) return SearchOutcome::NoMatch;
 
     // Eighth-pixel level; its centre (a, b = 2) again repeats the best of the level before.
     const double centre2 = best;
-    BuildEighthPixelCandidates(r + 2 * a1 + a2 - 4, c + 2 * b1 + b2 - 4);
+    BuildEighthPixelCandidates(s, r + 2 * a1 + a2 - 4, c + 2 * b1 + b2 - 4);
     best = 0.0;
     int a3 = -1, b3 = -1;
-    const std::size_t n = window_.size();
+    const std::size_t n = s.Window.size();
     for (int a = 1; a <= 3; ++a)
         for (int b = 1; b <= 3; ++b) {
-            const double cc = a == 2 && b == 2 ? centre2
-                                               : CorrelateExact(window_.data(), sff_,
-                                                                eighth_.data() + ((a - 1) * 3 + (b - 1)) * n,
-                                                                wx_, wx_, wy_);
+            const double cc = a == 2 && b == 2
+                                  ? centre2
+                                  : CorrelateExact(window, sff, s.Eighth.data() + ((a - 1) * 3 + (b - 1)) * n,
+                                                   wx_, wx_, wy_, kSixtyFourth);
             if (cc > best) best = cc, a3 = a, b3 = b;
         }
     if (a3 < 0) return SearchOutcome::NoMatch;

@@ -39,18 +39,36 @@ inline double CorrelateInOrder(const double* f, double sff, const G* g, std::ptr
 }
 
 // The whole-field search compares the initial window with values of the quarter-pixel picture or
-// of the eighth-pixel grid: a grey byte times a multiple of 1/64, at most 255 * 255, and squares that
-// are multiples of 1/4096. Each product and each partial sum of up to 2^24 of them is exact in
-// double, so the grouping of the sums cannot change a single bit: four interleaved partial sums
-// give the very sums of the row-by-row order, without waiting on one long chain of additions.
-// Larger windows keep the row-by-row order.
+// of the eighth-pixel grid, held as whole counts of 1/16 or 1/64 of a grey level: a grey byte times
+// such a count, at most 255 * 16320, and squares of counts. Each product and each partial sum of up
+// to 2^24 of them is exact in double, and so is the final scaling by a power of two, so the
+// grouping of the sums cannot change a single bit: four interleaved partial sums of counts give the
+// very sums of the row-by-row order over grey values, without waiting on one long chain of
+// additions. Larger windows keep the row-by-row order.
 inline constexpr std::int64_t kExactWindowLimit = std::int64_t{1} << 24;
 
-/// The correlation of CorrelateInOrder, bit for bit, with four interleaved partial sums.
-inline double CorrelateExact(const double* f, double sff, const float* g, std::ptrdiff_t stride,
-                             std::int32_t wx, std::int32_t wy) {
+/// CorrelateInOrder of the grey values count * unit, unit a power of two.
+template <typename G>
+inline double CorrelateCountsInOrder(const double* f, double sff, const G* g, std::ptrdiff_t stride,
+                                     std::int32_t wx, std::int32_t wy, double unit) {
+    double sfg = 0.0, sgg = 0.0;
+    for (std::int32_t ii = 0; ii < wy; ++ii, f += wx, g += stride) {
+        for (std::int32_t jj = 0; jj < wx; ++jj) {
+            const double v = static_cast<double>(g[jj]) * unit;
+            sfg += f[jj] * v;
+            sgg += v * v;
+        }
+    }
+    return sfg / std::sqrt(sff * sgg);
+}
+
+/// The correlation of CorrelateCountsInOrder, bit for bit, with four interleaved partial sums of
+/// counts, scaled once at the end. G is std::uint16_t for counts or std::uint8_t for grey bytes (unit 1).
+template <typename G>
+inline double CorrelateExact(const double* f, double sff, const G* g, std::ptrdiff_t stride, std::int32_t wx,
+                             std::int32_t wy, double unit) {
     if (static_cast<std::int64_t>(wx) * wy > kExactWindowLimit)
-        return CorrelateInOrder(f, sff, g, stride, wx, wy);
+        return CorrelateCountsInOrder(f, sff, g, stride, wx, wy, unit);
     double fg0 = 0.0, fg1 = 0.0, fg2 = 0.0, fg3 = 0.0;
     double gg0 = 0.0, gg1 = 0.0, gg2 = 0.0, gg3 = 0.0;
     for (std::int32_t ii = 0; ii < wy; ++ii, f += wx, g += stride) {
@@ -72,8 +90,8 @@ inline double CorrelateExact(const double* f, double sff, const float* g, std::p
             gg0 += v * v;
         }
     }
-    const double sfg = (fg0 + fg1) + (fg2 + fg3);
-    const double sgg = (gg0 + gg1) + (gg2 + gg3);
+    const double sfg = ((fg0 + fg1) + (fg2 + fg3)) * unit;
+    const double sgg = ((gg0 + gg1) + (gg2 + gg3)) * (unit * unit);
     return sfg / std::sqrt(sff * sgg);
 }
 

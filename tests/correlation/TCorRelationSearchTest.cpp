@@ -119,7 +119,8 @@ TEST(WholeFieldSearch, MatchesStraightforwardSearchBitForBit) {
             QuarterPixelImage u;
             u.Build(g.data(), w1, h1);
             PlainQuarter plain = MakePlainQuarter(g.data(), w1, h1);
-            WholeFieldSearch search(f.data(), w0, h0, u, wx, wy);
+            const WholeFieldSearch search(f.data(), w0, h0, u, wx, wy);
+            WholeFieldSearch::Scratch scratch = search.MakeScratch();
             std::mt19937 rng(seed += 4);
             int found = 0;
             for (int i = 0; i < 300; ++i) {
@@ -128,7 +129,7 @@ TEST(WholeFieldSearch, MatchesStraightforwardSearchBitForBit) {
                 const int px = i % 2 ? x + 1 : static_cast<int>(rng() % (w1 + 4)) - 2;
                 const int py = i % 2 ? y : static_cast<int>(rng() % (h1 + 4)) - 2;
                 float dx = 0, dy = 0, wantX = 0, wantY = 0;
-                const SearchOutcome got = search.Search(x, y, px, py, dx, dy);
+                const SearchOutcome got = search.Search(scratch, x, y, px, py, dx, dy);
                 ASSERT_EQ(got,
                           PlainSearch(f.data(), w0, h0, plain, w1, h1, wx, wy, x, y, px, py, wantX, wantY))
                     << wx << "x" << wy << " at " << x << "," << y;
@@ -150,11 +151,11 @@ TEST(WholeFieldSearch, TiesKeepTheFirstCandidateAndBlackWindowsFindNothing) {
     QuarterPixelImage u;
     u.Build(flat.data(), 40, 40);
     float dx = 0, dy = 0;
-    ASSERT_EQ(WholeFieldSearch(flat.data(), 40, 40, u, 13, 13).Search(20, 20, 20, 20, dx, dy),
-              SearchOutcome::Found);
+    const WholeFieldSearch onFlat(flat.data(), 40, 40, u, 13, 13), onBlack(black.data(), 40, 40, u, 13, 13);
+    WholeFieldSearch::Scratch scratch = onFlat.MakeScratch();
+    ASSERT_EQ(onFlat.Search(scratch, 20, 20, 20, 20, dx, dy), SearchOutcome::Found);
     EXPECT_EQ(std::pair(dx, dy), std::pair(-0.875f, -0.875f));
-    EXPECT_EQ(WholeFieldSearch(black.data(), 40, 40, u, 13, 13).Search(20, 20, 20, 20, dx, dy),
-              SearchOutcome::NoMatch);
+    EXPECT_EQ(onBlack.Search(scratch, 20, 20, 20, 20, dx, dy), SearchOutcome::NoMatch);
 }
 
 TEST(SeedSearch, DerivedSizesCoverEverySampleRead) {
@@ -171,28 +172,37 @@ TEST(SeedSearch, DerivedSizesCoverEverySampleRead) {
 struct Seeds {
     test::SpecklePair p;
     SeedSearch s;
+    SeedSearch::Scratch scratch;
     Seeds(float step, double shiftX = 0.0, const std::uint8_t* deformed = nullptr)
         : p(test::MakeSpecklePair({.Width = 96, .Height = 96, .ShiftX = shiftX})),
           s(p.Initial.data(), 96, 96, deformed ? deformed : p.Deformed.data(), 96, 96,
-            DeriveSeedSearch(15, 15, 33, 33, 13, 13, step)) {}
+            DeriveSeedSearch(15, 15, 33, 33, 13, 13, step)),
+          scratch(s.MakeScratch()) {}
+    bool IntegerMatch(std::int32_t x, std::int32_t y, std::int32_t ex, std::int32_t ey, std::int32_t& bx,
+                      std::int32_t& by) {
+        return s.IntegerMatch(scratch, x, y, ex, ey, bx, by);
+    }
+    bool Refine(std::int32_t x, std::int32_t y, std::int32_t px, std::int32_t py, float& dx, float& dy) {
+        return s.Refine(scratch, x, y, px, py, dx, dy);
+    }
 };
 
 TEST(SeedSearch, SkipsSeedsNearABorderAndKeepsTheFirstOfEqualCandidates) {
     Seeds seeds(0.1f);
     std::int32_t bx = 0, by = 0;
-    EXPECT_FALSE(seeds.s.IntegerMatch(15, 48, 15, 48, bx, by)) << "estimate closer than 16 to the border";
-    EXPECT_FALSE(seeds.s.IntegerMatch(48, 48, 48, 16, bx, by)) << "candidate windows would reach row -1";
-    EXPECT_TRUE(seeds.s.IntegerMatch(48, 48, 48, 17, bx, by));
-    EXPECT_FALSE(seeds.s.IntegerMatch(6, 48, 20, 48, bx, by)) << "seed window outside the initial picture";
+    EXPECT_FALSE(seeds.IntegerMatch(15, 48, 15, 48, bx, by)) << "estimate closer than 16 to the border";
+    EXPECT_FALSE(seeds.IntegerMatch(48, 48, 48, 16, bx, by)) << "candidate windows would reach row -1";
+    EXPECT_TRUE(seeds.IntegerMatch(48, 48, 48, 17, bx, by));
+    EXPECT_FALSE(seeds.IntegerMatch(6, 48, 20, 48, bx, by)) << "seed window outside the initial picture";
     // A step that does not divide 1 reads no sample beyond those taken (checked under the sanitizers).
     float dx = 0, dy = 0;
-    EXPECT_TRUE(Seeds(0.35f).s.Refine(48, 48, 48, 48, dx, dy));
+    EXPECT_TRUE(Seeds(0.35f).Refine(48, 48, 48, 48, dx, dy));
 
     const std::vector<std::uint8_t> flat(96 * 96, 90);
-    ASSERT_TRUE(Seeds(0.1f, 0.0, flat.data()).s.IntegerMatch(48, 48, 50, 45, bx, by));
+    ASSERT_TRUE(Seeds(0.1f, 0.0, flat.data()).IntegerMatch(48, 48, 50, 45, bx, by));
     EXPECT_EQ(bx * 100 + by, 4035);
     // Quarter steps sample a uniform picture exactly, so the sub-pixel candidates tie as well.
-    ASSERT_TRUE(Seeds(0.25f, 0.0, flat.data()).s.Refine(48, 48, 48, 48, dx, dy));
+    ASSERT_TRUE(Seeds(0.25f, 0.0, flat.data()).Refine(48, 48, 48, 48, dx, dy));
     EXPECT_EQ(std::pair(dx, dy), std::pair(-0.75f, -0.75f));
 }
 
@@ -203,7 +213,7 @@ TEST(SeedSearch, FailedNeighbourRefinementsStayOutOfTheSeedMean) {
     std::vector<float> dx(96 * 96, kNotComputed), dy = dx;
     // The match lies at x = 79 = 96 - 1 - 16: the three refinements one column to the right have
     // their prediction too near the border and fail.
-    ASSERT_TRUE(seeds.s.Displacement(76, 48, 76, 48, dx.data(), dy.data()));
+    ASSERT_TRUE(seeds.s.Displacement(seeds.scratch, 76, 48, 76, 48, dx.data(), dy.data()));
     EXPECT_EQ(dx[48 * 96 + 77], kNotComputed);
     // Each refinement stores its own result.
     EXPECT_EQ(std::vector<float>({dx[47 * 96 + 75], dx[48 * 96 + 76], dy[48 * 96 + 76]}),

@@ -4,6 +4,7 @@ namespace corvane::cli {
 
 // Each verb lives in its own file of this folder; adding one is a declaration and a table line here.
 extern const Verb kCorrelateVerb;
+extern const Verb kCorrelateSeriesVerb;
 extern const Verb kPhaseShiftVerb;
 extern const Verb kMoireSimulateVerb;
 extern const Verb kPhaseCalcVerb;
@@ -30,6 +31,7 @@ const std::vector<Verb>& Verbs() {
     // clang-format off
     static const std::vector<Verb> verbs = {
         kCorrelateVerb,
+        kCorrelateSeriesVerb,
         kPhaseShiftVerb,
         kMoireSimulateVerb,
         kPhaseCalcVerb,

@@ -30,15 +30,26 @@ void TCompute::Execute() {
         work_();
         return;
     }
+    CorRelationOptions options;
+    options.Stop = stop_.get_token();
+    options.Progress = [this](std::int64_t done, std::int64_t all) {
+        const int percent = all > 0 ? static_cast<int>(100 * done / all) : 0;
+        if (percent == percent_) return;
+        percent_ = percent;
+        emit ProgressChanged(Slot, percent);
+    };
     if (FromGroup)
-        RunGroup(Group);
+        RunGroup(Group, options);
     else
-        RunConfigFile(ConfigFile); // an error in one group ends the job; later groups are not run
+        RunConfigFile(ConfigFile, {}, {},
+                      options); // an error in one group ends the job; later groups are not run
 }
 
 void TCompute::run() {
     try {
         Execute();
+    } catch (const CorRelationCancelled&) {
+        cancelled_ = true;
     } catch (...) {
         // The same words the workbench's guard and the command-line runners use for the failure.
         failed_ = true;

@@ -3,6 +3,7 @@
 #include <QThread>
 
 #include <functional>
+#include <stop_token>
 #include <string>
 
 #include "correlation/TCorRelationPara.h"
@@ -14,6 +15,9 @@ namespace corvane::ui {
 /// The job shares nothing with the user-interface thread while it runs: it holds its own copy of
 /// the group, loads its own pictures and writes its own files. An error raised by the work is
 /// caught on the worker and kept as text (ErrorText), so the end handler can show it.
+///
+/// The engine runs on the shared correlation pool; the job reports the percentage of points done
+/// (ProgressChanged) and can be cancelled (Cancel), which ends it soon without writing its files.
 ///
 /// The creator connects QThread::finished (delivered queued on the user-interface thread) and
 /// then calls start().
@@ -38,6 +42,16 @@ class TCompute : public QThread {
     QString ErrorText() const { return error_; }
     /// True when the work ended with an error. Read it after finished.
     bool Failed() const { return failed_; }
+    /// Asks the running engine to stop; the job then ends without writing the files of the group
+    /// it was computing (groups of a file finished before keep theirs). Any thread.
+    void Cancel() { stop_.request_stop(); }
+    /// True when the work ended because it was cancelled. Read it after finished.
+    bool WasCancelled() const { return cancelled_; }
+
+  signals:
+    /// Emitted from the worker when the whole percentage of points done in the group being run
+    /// changes (0 ... 100).
+    void ProgressChanged(int slot, int percent);
 
   protected:
     /// Runs the work on the worker thread; never throws.
@@ -47,8 +61,11 @@ class TCompute : public QThread {
     /// The body of the job; throws what the engine or the configuration reader throws.
     void Execute();
     std::function<void()> work_;
+    std::stop_source stop_;
     QString error_;
     bool failed_ = false;
+    bool cancelled_ = false;
+    int percent_ = -1;
 };
 
 } // namespace corvane::ui

@@ -36,6 +36,7 @@ TCorRelationCommands::TCorRelationCommands(TMainForm& mainForm, TCorRelationStat
     bind("ConfigFileAction", &TCorRelationCommands::ConfigFileActionExecute);
     bind("CorRelationStatusAction", &TCorRelationCommands::CorRelationStatusActionExecute);
     bind("GenerateModalFileAction", &TCorRelationCommands::GenerateModalFileActionExecute);
+    connect(&status_, &TCorRelationStatusForm::CancelRequested, this, &TCorRelationCommands::CancelJob);
     // The wizard exists from start-up, hidden, like every tool window.
     MakeWizard();
     main_.installEventFilter(this);
@@ -66,6 +67,8 @@ int TCorRelationCommands::Launch(std::unique_ptr<TCompute> job) {
     jobs_.push_back(raw);
     connect(
         raw, &QThread::finished, this, [this, raw] { ComputeTerminate(raw); }, Qt::QueuedConnection);
+    connect(raw, &TCompute::ProgressChanged, &status_, &TCorRelationStatusForm::SetSlotProgress,
+            Qt::QueuedConnection);
     status_.StartSlot(raw->Slot);
     raw->start();
     return raw->Slot;
@@ -86,6 +89,11 @@ int TCorRelationCommands::StartWorkJob(std::function<void()> work) {
     return Launch(std::make_unique<TCompute>(slot, std::move(work)));
 }
 
+void TCorRelationCommands::CancelJob(int slot) {
+    for (TCompute* job : jobs_)
+        if (job->Slot == slot && job->isRunning()) job->Cancel();
+}
+
 void TCorRelationCommands::ComputeTerminate(TCompute* job) {
     const auto it = std::find(jobs_.begin(), jobs_.end(), job);
     if (it == jobs_.end()) return;
@@ -97,7 +105,8 @@ void TCorRelationCommands::ComputeTerminate(TCompute* job) {
     RunGuarded(dialogs_, [&] {
         dialogs_.Beep();
         status_.EndSlot(slot);
-        // A failed run must not look like a successful one: show why it ended.
+        // A failed run must not look like a successful one: show why it ended. A cancelled one
+        // ended as asked.
         if (!error.isEmpty()) dialogs_.Error(error);
     });
     emit JobEnded(slot, error);

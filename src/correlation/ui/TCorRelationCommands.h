@@ -37,6 +37,10 @@ class TCorRelationCommands : public QObject {
     /// the engine would); returns the slot; throws as above.
     int StartWorkJob(std::function<void()> work);
 
+    /// Cancels the job of the slot, if one runs there; it ends soon, writes nothing and frees
+    /// its slot.
+    void CancelJob(int slot);
+
     /// The current parameter wizard (null when none was made yet).
     TCorRelationParaSelectorForm* Wizard() const;
     TCorRelationStatusForm& StatusForm() const { return status_; }

@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTableWidget>
 #include <QTime>
 #include <QTimer>
@@ -18,6 +19,8 @@ namespace {
 const QString kIdle = QStringLiteral("idle");
 constexpr int kTimeColumn = 1;
 constexpr int kStartColumn = 2;
+constexpr int kDoneColumn = 3;
+constexpr int kCancelColumn = 4;
 } // namespace
 
 QString DurationText(qint64 seconds) {
@@ -51,18 +54,18 @@ TCorRelationStatusForm::TCorRelationStatusForm(TMainForm& mainForm)
     RunningJobsLabel->setFont(bold);
     RunningJobsLabel->setStyleSheet(QStringLiteral("color: red;"));
 
-    ComputeThreadsStringGrid = new QTableWidget(SlotCount, 3, this);
+    ComputeThreadsStringGrid = new QTableWidget(SlotCount, 5, this);
     ComputeThreadsStringGrid->setObjectName(QStringLiteral("ComputeThreadsStringGrid"));
     ComputeThreadsStringGrid->setHorizontalHeaderLabels(
-        {QString(), QStringLiteral("Time"), QStringLiteral("Start")});
+        {QString(), QStringLiteral("Time"), QStringLiteral("Start"), QStringLiteral("Done"), QString()});
     ComputeThreadsStringGrid->verticalHeader()->hide();
     ComputeThreadsStringGrid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     ComputeThreadsStringGrid->setSelectionMode(QAbstractItemView::NoSelection);
     ComputeThreadsStringGrid->setColumnWidth(0, 32);
     ComputeThreadsStringGrid->setColumnWidth(kTimeColumn, 64);
-    ComputeThreadsStringGrid->setColumnWidth(kStartColumn, 59);
-    // The start column takes the room left, so a time of day is never cut short.
-    ComputeThreadsStringGrid->horizontalHeader()->setStretchLastSection(true);
+    ComputeThreadsStringGrid->setColumnWidth(kStartColumn, 64);
+    ComputeThreadsStringGrid->setColumnWidth(kDoneColumn, 44);
+    ComputeThreadsStringGrid->setColumnWidth(kCancelColumn, 60);
     ComputeThreadsStringGrid->verticalHeader()->setDefaultSectionSize(20);
     // The grid is as high as its header and ten rows, no more.
     ComputeThreadsStringGrid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -76,6 +79,16 @@ TCorRelationStatusForm::TCorRelationStatusForm(TMainForm& mainForm)
         SetCell(row, 0, QString::number(row + 1));
         SetCell(row, kTimeColumn, kIdle);
         SetCell(row, kStartColumn, kIdle);
+        SetCell(row, kDoneColumn, QString());
+        const int slot = row + 1;
+        auto* cancel = new QPushButton(QStringLiteral("Cancel"), ComputeThreadsStringGrid);
+        cancel->setObjectName(QStringLiteral("CancelButton%1").arg(slot));
+        cancel->setEnabled(false);
+        connect(cancel, &QPushButton::clicked, this, [this, slot] {
+            if (SlotBusy(slot)) emit CancelRequested(slot);
+        });
+        ComputeThreadsStringGrid->setCellWidget(row, kCancelColumn, cancel);
+        CancelButtons[static_cast<std::size_t>(row)] = cancel;
     }
     SetAnimation(false);
     rememberedPlaying_ = false;
@@ -93,7 +106,7 @@ TCorRelationStatusForm::TCorRelationStatusForm(TMainForm& mainForm)
     layout->addWidget(FindAnimate);
     layout->addLayout(top);
     layout->addWidget(ComputeThreadsStringGrid);
-    resize(240, sizeHint().height());
+    resize(300, sizeHint().height());
 }
 
 TCorRelationStatusForm::~TCorRelationStatusForm() = default;
@@ -142,6 +155,14 @@ void TCorRelationStatusForm::StartSlot(int slot) {
     clocks_[row].start();
     SetCell(row, kStartColumn, QTime::currentTime().toString(QStringLiteral("HH:mm:ss")));
     SetCell(row, kTimeColumn, QStringLiteral("00:00:00"));
+    SetCell(row, kDoneColumn, QStringLiteral("0%"));
+    CancelButtons[static_cast<std::size_t>(row)]->setEnabled(true);
+}
+
+void TCorRelationStatusForm::SetSlotProgress(int slot, int percent) {
+    const int row = ClampSlot(slot) - 1;
+    if (!busy_[row]) return; // a late report of a job that has ended
+    SetCell(row, kDoneColumn, QStringLiteral("%1%").arg(std::clamp(percent, 0, 100)));
 }
 
 void TCorRelationStatusForm::EndSlot(int slot) {
@@ -150,6 +171,8 @@ void TCorRelationStatusForm::EndSlot(int slot) {
     clocks_[row].invalidate();
     SetCell(row, kTimeColumn, kIdle);
     SetCell(row, kStartColumn, kIdle);
+    SetCell(row, kDoneColumn, QString());
+    CancelButtons[static_cast<std::size_t>(row)]->setEnabled(false);
 }
 
 void TCorRelationStatusForm::ThreadsMangerTimerTimer() {

@@ -6,6 +6,7 @@
 #include <array>
 
 class QLabel;
+class QPushButton;
 class QProgressBar;
 class QTableWidget;
 class QTimer;
@@ -29,6 +30,8 @@ class TCorRelationStatusForm : public TToolForm {
     void StartSlot(int slot);
     /// Marks the slot (clamped to 1 ... 10) free: both cells "idle".
     void EndSlot(int slot);
+    /// Shows the percentage of points done in the busy slot (clamped to 1 ... 10).
+    void SetSlotProgress(int slot, int percent);
     /// True while the slot (1 ... 10) is busy.
     bool SlotBusy(int slot) const;
     /// Number of busy slots.
@@ -41,9 +44,16 @@ class TCorRelationStatusForm : public TToolForm {
     QLabel* RunningJobsLabel = nullptr;
     QTableWidget* ComputeThreadsStringGrid = nullptr;
     QTimer* ThreadsMangerTimer = nullptr;
+    /// One per slot, "CancelButton1" ... "CancelButton10", in the grid's last column; enabled while
+    /// the slot is busy.
+    std::array<QPushButton*, SlotCount> CancelButtons{};
 
     /// Timer tick: running times of the busy slots, the job count and the animation.
     void ThreadsMangerTimerTimer();
+
+  signals:
+    /// The user asked to cancel the job of the slot (1 ... 10).
+    void CancelRequested(int slot);
 
   protected:
     /// Restores the remembered animation and starts the timer.

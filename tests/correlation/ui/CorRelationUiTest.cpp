@@ -13,6 +13,7 @@
 #include <gmock/gmock.h>
 
 #include "app/ToolWindows.h"
+#include "correlation/CorRelationConfig.h"
 #include "correlation/ui/TCorRelationCommands.h"
 #include "correlation/ui/TCorRelationParaSelectorForm.h"
 #include "correlation/ui/TCorRelationStatusForm.h"
@@ -170,6 +171,43 @@ TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot) {
     EXPECT_EQ(QStringList({Ended.back().second, Errors().back()}),
               QStringList(2, "Read CorRelation Config file ERROR!!!"));
     EXPECT_EQ(Status().BusyCount(), 0);
+}
+
+// Two engine jobs on speckle pairs: the large one is cancelled from its slot once it shows
+// progress; it ends within a second, writes nothing and frees its slot, while the other finishes.
+TEST_F(CorRelationJobs, ACancelledJobEndsWithinASecondWritesNothingAndFreesItsSlot) {
+    auto group = [&](const char* name, int w, int h) {
+        const SpecklePair pair = MakeSpecklePair({.Width = w, .Height = h, .ShiftX = 1.5, .ShiftY = 0.5});
+        const std::string folder = File(name);
+        std::filesystem::create_directories(folder);
+        SaveGreyBmp(folder + "/test0.bmp", w, h, pair.Initial);
+        SaveGreyBmp(folder + "/test2.bmp", w, h, pair.Deformed);
+        GenerateConfigFile(folder + "/run.cor");
+        TCorRelationPara p = ReadConfigFile(folder + "/run.cor").at(0);
+        p.Left = p.Up = 20, p.Right = w - 21, p.Bottom = h - 21, p.SeedNumX = p.SeedNumY = 1;
+        return p;
+    };
+    const TCorRelationPara large = group("large", 1400, 1100), small = group("small", 160, 120);
+    TCorRelationStatusForm& s = Status();
+    s.show();
+    ASSERT_EQ(commands->StartGroupJob(large), 1);
+    ASSERT_EQ(commands->StartGroupJob(small), 2);
+    EXPECT_FALSE(s.CancelButtons[2]->isEnabled()) << "an idle slot has nothing to cancel";
+    ASSERT_TRUE(WaitUntil([&] { return Cell(1, 3) != "0%"; }));
+    EXPECT_THAT(Cell(1, 3).toStdString(), testing::MatchesRegex("[0-9]+%"));
+
+    QElapsedTimer clock;
+    clock.start();
+    s.findChild<QPushButton*>("CancelButton1")->click();
+    ASSERT_TRUE(WaitUntil(
+        [&] { return std::any_of(Ended.begin(), Ended.end(), [](auto& e) { return e.first == 1; }); }));
+    EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_TRUE(Cell(1, 1) == "idle" && !s.SlotBusy(1) && !s.CancelButtons[0]->isEnabled());
+    ASSERT_TRUE(WaitForEnds(2));
+    EXPECT_TRUE(Errors().isEmpty()) << Errors().join('\n').toStdString();
+    for (const std::string* name : {&large.XYFile, &large.ThetaRFile, &large.InfoFile})
+        EXPECT_FALSE(std::filesystem::exists(*name)) << *name;
+    EXPECT_TRUE(std::filesystem::exists(small.XYFile) && std::filesystem::exists(small.InfoFile));
 }
 
 TEST_F(CorRelationJobs, GenerateModalFileWritesTheDefaultConfiguration) {

@@ -1,0 +1,46 @@
+#pragma once
+#include <condition_variable>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace corvane {
+
+/// The process's correlation workers: one pool sized to the machine, shared by every running
+/// correlation, so several jobs at once share the cores instead of multiplying the threads. Work
+/// is handed over as a batch of independent parts; the caller waits for the batch (it does not
+/// compute itself, except for a batch of one part or of width 1, and except when it is itself a
+/// worker of the pool, which would otherwise wait on its own queue).
+class CorRelationPool {
+  public:
+    /// The shared pool, std::thread::hardware_concurrency() workers (at least 1), started on first use.
+    static CorRelationPool& Shared();
+
+    explicit CorRelationPool(int workers);
+    ~CorRelationPool();
+    CorRelationPool(const CorRelationPool&) = delete;
+    CorRelationPool& operator=(const CorRelationPool&) = delete;
+
+    int Workers() const { return static_cast<int>(threads_.size()); }
+
+    /// Runs body(lane, part) for every part 0 ... parts - 1, on up to width lanes at once; each lane
+    /// (0 ... width - 1) runs its parts one after another, so a lane may own per-lane buffers.
+    /// Which lane runs which part, and in which order, is not fixed: the parts must be independent.
+    /// Returns when every part is done; the first exception a part throws is rethrown here (the
+    /// parts not yet started are then skipped).
+    void Run(int parts, int width, const std::function<void(int lane, int part)>& body);
+
+  private:
+    void Work();
+
+    std::vector<std::thread> threads_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    std::deque<std::function<void()>> queue_;
+    bool stopping_ = false;
+};
+
+} // namespace corvane
