@@ -40,7 +40,8 @@ TEST(RawOptions, FieldsShowTheFileAndTheDefaultsAndSwapExchangesTheSides) {
                            form.ChannelCountEdit->text()}),
               (QStringList{"Raw Options", "Describe: \"scan 01.raw\"", "( 262144 bytes )", "512", "512", "0",
                            "1"}));
-    EXPECT_TRUE(form.RadioButton1->isChecked() && !form.RadioButton2->isEnabled());
+    EXPECT_TRUE(form.RadioButton1->isChecked());
+    EXPECT_FALSE(form.RadioButton2->isEnabled());
     form.WidthEdit->setText("640");
     form.HeightEdit->setText("480");
     form.Button3->click();

@@ -98,7 +98,8 @@ class SegmentTools : public ::testing::Test {
     void SetUp() override {
         simple = frame->Form->findChild<ui::TSimpleSegmentParameterForm*>();
         multi = frame->Form->findChild<ui::TSegmentParameterForm*>();
-        ASSERT_TRUE(simple && multi);
+        ASSERT_TRUE(simple);
+        ASSERT_TRUE(multi);
     }
 };
 
