@@ -68,8 +68,9 @@ TEST_F(CorvaneCorrelateProgramTest, GroupsOfTheDefaultFileRunInFileOrderAndWrite
         for (const TableRecord& r : xy) {
             const int x = static_cast<int>(r[0]), y = 100 - static_cast<int>(r[1]);
             EXPECT_EQ(std::pair(r[2], r[3]), std::pair(2.0, 1.0)) << file << " " << x << " " << y;
-            const bool onGrid = atSeeds ? (x == 32 || x == 56) && (y == 32 || y == 56)
-                                        : x % 5 == 0 && y % 5 == 0 && x >= 25 && x <= 65 && y >= 25 && y <= 65;
+            const bool onGrid = atSeeds
+                                    ? (x == 32 || x == 56) && (y == 32 || y == 56)
+                                    : x % 5 == 0 && y % 5 == 0 && x >= 25 && x <= 65 && y >= 25 && y <= 65;
             EXPECT_TRUE(onGrid) << file << " " << x << " " << y;
         }
     }

@@ -49,7 +49,8 @@ TEST(FullExtentBoundary, FloatFillsInsideAndOutsideARectangleAtTheLastRowAndColu
         EXPECT_EQ(v, Expected(0.5f, 2, 1, kW - 1, kH - 1, inside, -7.0f)) << "inside " << inside;
         const auto once = v;
         map.FillRect(2.0f, -1, -1, kW + 1, kH + 1, inside); // the whole map: all of it, or nothing
-        EXPECT_EQ(v, inside ? Expected(2.0f, 0, 0, kW - 1, kH - 1, true, -7.0f) : once) << "inside " << inside;
+        EXPECT_EQ(v, inside ? Expected(2.0f, 0, 0, kW - 1, kH - 1, true, -7.0f) : once)
+            << "inside " << inside;
         const float lastRow = std::accumulate(v.end() - 1 - kW, v.end() - 1, 0.0f);
         EXPECT_EQ(map.SumRect(0, kH - 1, kW + 9, kH + 9), lastRow) << "inside " << inside;
     }

@@ -82,20 +82,6 @@ TEST(TFloatImageFile, DamagedFilesAreRefusedAndLeaveTheMapAsItWas) {
               dir.File("none.flt") + ": can not open the file");
 }
 
-TEST(TFloatImage, EveryFailureMessage) {
-    TFloatImage map(nullptr, 2, 1);
-    EXPECT_EQ(ErrorText([&] { map.GetPixel(-1, 0); }), "(-1,0) not in the image");
-    EXPECT_EQ(ErrorText([&] { map.SetPixel(2, 0, 1.0f); }), "(2,0) not in the image");
-    float* data = map.Data;
-    map.Data = nullptr;
-    EXPECT_EQ(ErrorText([&] { map.Output3DDat("x.dat", "", 0, 0, 1, 0, 1, 1); }),
-              "no data to output: TFloatImage");
-    EXPECT_EQ(ErrorText([&] { map.FillRect(0, 0, 0, 1, 1, true); }), "no data : TFloatImage::FillRect()");
-    EXPECT_EQ(ErrorText([&] { map.FillCircle(0, 0, 0, 1, false); }), "no data : TFloatImage::FillRect()");
-    EXPECT_EQ(ErrorText([&] { map.MedianFilter(3, 3); }), "no data to do median filter: TFloatImage");
-    map.Data = data;
-}
-
 TEST(TFloatImageGray, MinMaxScalingAndItsTwoRestrictedForms) {
     std::unique_ptr<TGrayImage> gray;
     MakeFloatMap(3, 2, [](int, int) { return 4.5; })->ToGrayImage(gray);

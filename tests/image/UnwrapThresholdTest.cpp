@@ -15,7 +15,8 @@ namespace {
 TEST(UnwrapThreshold, StepsBetweenTPiAndTwoTPiAreNoJumpsInEitherDirection) {
     constexpr int w = 6, h = 9, x0 = 2, y0 = 3;
     auto ramp = [](int x, int y) { return 2.0 * x - 2.5 * y; };
-    auto map = test::MakeFloatMap(w, h, [&](int x, int y) { return std::remainder(ramp(x, y), 2 * std::numbers::pi); });
+    auto map = test::MakeFloatMap(
+        w, h, [&](int x, int y) { return std::remainder(ramp(x, y), 2 * std::numbers::pi); });
     const double start = map->GetPixel(x0, y0);
     TPhaseImage phase(map.get());
     phase.Unwrap(x0, y0, 0.5f);

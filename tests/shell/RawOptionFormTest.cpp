@@ -32,22 +32,6 @@ QString Size(const TRawOptionForm& form) {
 
 } // namespace
 
-TEST(RawOptions, FieldsShowTheFileAndTheDefaultsAndSwapExchangesTheSides) {
-    RawDialog raw(262144);
-    TRawOptionForm& form = *raw.form;
-    EXPECT_EQ((QStringList{form.windowTitle(), form.DescribeLabel->text(), form.SizeLabel->text(),
-                           form.WidthEdit->text(), form.HeightEdit->text(), form.HeaderEdit->text(),
-                           form.ChannelCountEdit->text()}),
-              (QStringList{"Raw Options", "Describe: \"scan 01.raw\"", "( 262144 bytes )", "512", "512", "0",
-                           "1"}));
-    EXPECT_TRUE(form.RadioButton1->isChecked());
-    EXPECT_FALSE(form.RadioButton2->isEnabled());
-    form.WidthEdit->setText("640");
-    form.HeightEdit->setText("480");
-    form.Button3->click();
-    EXPECT_EQ(Size(form), "480 x 640");
-}
-
 TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisation) {
     for (auto [bytes, header, size] :
          {std::tuple{786432, "0", "1024 x 768"}, std::tuple{307200, "0", "600 x 512"},

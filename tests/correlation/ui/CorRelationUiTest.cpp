@@ -178,13 +178,6 @@ TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot) {
     EXPECT_EQ(Status().BusyCount(), 0);
 }
 
-TEST_F(CorRelationJobs, GenerateModalFileWritesTheDefaultConfiguration) {
-    Run("GenerateModalFileAction", "modal.cor");
-    EXPECT_EQ(frame->Dialogs.Texts(Kind::OpenFile), QStringList{"Generate a modal file used by CorRelation"});
-    EXPECT_THAT(ReadFileBytes(File("modal.cor")),
-                testing::StartsWith("HowManyGroup =1\nFastCompute(0=no, 1=yes) =0\n"));
-}
-
 TEST_F(CorRelationJobs, ExitWithJobsRunningSaysTheProgramWaitsForThem) {
     frame->Dialogs.QueueYesNo(false);
     Main().close(); // nothing running: only the exit question
@@ -257,38 +250,6 @@ TEST_F(CorRelationWizard, PagesWalkBothWaysAndEachNewWizardFillsTheDefaultGroup)
               (std::array{33, 13, 15, 2, 70, 5, 2}));
     EXPECT_FLOAT_EQ(p.SeedPrecision, 0.1f);
     EXPECT_FLOAT_EQ(p.AverageThreshold, 0.5f);
-}
-
-TEST_F(CorRelationWizard, FastComputeAndOutputBoxesDecideWhatIsShownAndSaid) {
-    const auto captions = [this] {
-        return QStringList{W().SeedInfoGroupBox->title(), W().SeedNumLabel->text(),
-                           W().LargeWinSizeLabel->text(), W().SeedFineLabel->text()};
-    };
-    EXPECT_TRUE(W().DxGrayEdit->isHidden());
-    EXPECT_FALSE(W().DxBinEdit->isHidden());
-    W().OutputGrayCheckBox->setChecked(true);
-    W().OutputBinFloatCheckBox->setChecked(false);
-    EXPECT_FALSE(W().DyGrayLabel->isHidden());
-    EXPECT_TRUE(W().DyBinEdit->isHidden());
-    EXPECT_TRUE(W().SkipPageLabel->isHidden());
-
-    W().FastComputeCheckBox->setChecked(true);
-    EXPECT_TRUE(W().OutputGrayCheckBox->isHidden());
-    EXPECT_TRUE(W().DxGrayEdit->isHidden());
-    EXPECT_EQ(captions(), QStringList({" Fast Computing Info", "How many points to get",
-                                       "Fast Computing Window Size", "Fast Computing precision"}));
-    EXPECT_TRUE(W().SearchInfoGroupBox->isHidden());
-    EXPECT_FALSE(W().SkipPageLabel->isHidden());
-    EXPECT_TRUE(W().FilterTypeComboBox->isHidden());
-    EXPECT_TRUE(W().IntervalxEdit->isHidden());
-
-    // Back to normal: each output's file edits follow their own box again.
-    W().FastComputeCheckBox->setChecked(false);
-    EXPECT_FALSE(W().DxGrayEdit->isHidden());
-    EXPECT_TRUE(W().DxBinEdit->isHidden());
-    EXPECT_EQ(captions(), QStringList({"Seed Info", "How many seed included", "Seed Searching Window Size",
-                                       "Seed Searching Precision"}));
-    EXPECT_FALSE(W().SearchInfoGroupBox->isHidden() || W().AverageThresholdEdit->isHidden());
 }
 
 TEST_F(CorRelationWizard, MousePickersTakeTheDraggedRectangleOnTheirPage) {

@@ -235,17 +235,5 @@ TEST_F(FFTTools, BadInputIsRefusedWithAMessageAndNothingHeld) {
     EXPECT_EQ(refused(File("gone.flt"), square), File("gone.flt") + ": can not open the file");
 }
 
-// Tearing the frame down with a tool shown must not touch the frame's commands once gone.
-TEST(FFTToolWindows, MadeAtStartUpAndShownByTheirCommands) {
-    auto frame = test::MakeTestMainForm();
-    ui::CreateToolWindows(*frame->Form);
-    auto* inverse = frame->Form->findChild<ui::TInverseFFTForm*>();
-    ASSERT_TRUE(frame->Form->findChild<ui::TForwardFFTForm*>());
-    ASSERT_TRUE(inverse);
-    frame->Trigger("InverseFFTAction");
-    EXPECT_TRUE(inverse->isVisible());
-    frame->Destroy();
-}
-
 } // namespace
 } // namespace corvane
