@@ -32,6 +32,14 @@ QString Size(const TRawOptionForm& form) {
 
 } // namespace
 
+TEST(RawOptions, SwapExchangesTheSides) {
+    RawDialog raw(262144);
+    raw.form->WidthEdit->setText("640");
+    raw.form->HeightEdit->setText("480");
+    raw.form->Button3->click();
+    EXPECT_EQ(Size(*raw.form), "480 x 640");
+}
+
 TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisation) {
     for (auto [bytes, header, size] :
          {std::tuple{786432, "0", "1024 x 768"}, std::tuple{307200, "0", "600 x 512"},

@@ -161,6 +161,12 @@ TEST_F(CorRelationJobs, SlotThreeShowsItsTimesAndGoesIdleWithABeepWhileTheWindow
     EXPECT_FALSE(s.AnimationPlaying());
 }
 
+TEST_F(CorRelationJobs, GenerateModalFileWritesTheDefaultConfiguration) {
+    Run("GenerateModalFileAction", "modal.cor");
+    EXPECT_THAT(ReadFileBytes(File("modal.cor")),
+                testing::StartsWith("HowManyGroup =1\nFastCompute(0=no, 1=yes) =0\n"));
+}
+
 TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot) {
     commands->StartWorkJob([] { throw CorvaneError("Check your computing parameters, then start again"); });
     commands->StartWorkJob([] { throw std::runtime_error("disk full"); });
