@@ -196,17 +196,5 @@ TEST(PhaseCli, GeneratorsWriteGridsAndFringesAndRefuseZeroSizes) {
     EXPECT_EQ(Cli(dir, {"phase-to-fringe", "flat.flt", "-o", "flat.bmp"}).Status, 1);
 }
 
-TEST(PhaseCli, EveryPhaseVerbHasHelp) {
-    TempDir dir;
-    const ProgramRun list = Cli(dir, {"--help"});
-    for (const char* verb : {"phase-shift", "moire-simulate", "geometric-moire", "phase-calc",
-                             "pseudo-colour", "generate-grid", "phase-to-fringe"}) {
-        EXPECT_TRUE(Contains(list.Out, std::string("  ") + verb + " ")) << verb;
-        const ProgramRun help = Cli(dir, {verb, "--help"});
-        EXPECT_EQ(help.Status, 0);
-        EXPECT_EQ(help.Out.rfind(std::string("Usage: corvane-cli ") + verb, 0), 0u) << help.Out;
-    }
-}
-
 } // namespace
 } // namespace corvane

@@ -155,21 +155,3 @@ TEST_F(CorRelationConfigTest, NamesWithControlCharactersAreRefusedOnTheirLine) {
 
 } // namespace
 } // namespace corvane
-
-TEST(CorRelationParaFileNames, TheListHoldsEachOfTheTenNamesOnceInFileOrder) {
-    corvane::TCorRelationPara p;
-    int k = 0;
-    for (const auto field : corvane::TCorRelationPara::FileNameFields())
-        p.*field = std::to_string(k++);
-    // Every name member is reached, none twice, in the order of the configuration file's lines.
-    EXPECT_EQ(p.InitialFile, "0");
-    EXPECT_EQ(p.DeformedFile, "1");
-    EXPECT_EQ(p.XYFile, "2");
-    EXPECT_EQ(p.ThetaRFile, "3");
-    EXPECT_EQ(p.InfoFile, "4");
-    EXPECT_EQ(p.MaskFile, "5");
-    EXPECT_EQ(p.GrayXFile, "6");
-    EXPECT_EQ(p.GrayYFile, "7");
-    EXPECT_EQ(p.BinXFile, "8");
-    EXPECT_EQ(p.BinYFile, "9");
-}

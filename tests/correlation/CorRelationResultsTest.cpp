@@ -68,7 +68,9 @@ TEST_F(CorRelationResultsTest, GridPointsAreWrittenRowByRowScaledAndWithTheTurne
     ASSERT_EQ(downXY.size(), 121u);
     ASSERT_EQ(ReadDisplacementTable(r.Para.ThetaRFile).size(), 121u);
     for (std::size_t k = 0; k < 121; ++k)
-        EXPECT_EQ(downXY[k][0] * 1000 + downXY[k][1], (20 + 5 * (k % 11)) * 1000 + 20 + 5 * (k / 11)) << k;
+        EXPECT_EQ(std::pair(downXY[k][0], downXY[k][1]), std::pair(20.0 + 5.0 * static_cast<double>(k % 11),
+                                                                   20.0 + 5.0 * static_cast<double>(k / 11)))
+            << k;
     r.Para.ScaleX = 2.0f, r.Para.ScaleY = 0.5f, r.Para.OutLeft = 10, r.Para.OutUp = 4;
     // X = (10 + 20) * 2, Y = (4 + 20) * 0.5; turned: Y = (90 - (4 + 20)) * 0.5, dy kept.
     EXPECT_EQ(Written(false, r.Para.XYFile)[0], (Record{60, 12, 3, -0.25}));
@@ -186,14 +188,14 @@ TEST_F(CorRelationResultsTest, GreyPicturesShareOneRangeAndFloatMapsKeepTheMarke
     SaveMask(4, 0, 0);
     WriteGrayFiles(r), WriteBinFiles(r);
     TGrayImage gx(r.Para.GrayXFile), gy(r.Para.GrayYFile);
-    ASSERT_EQ(gx.Width * gx.Height, 9000);
+    ASSERT_EQ(std::pair(gx.Width, gx.Height), std::pair(100, 90));
     // Joint range -1 ... 3: level = (v + 1) * 255 / 4, truncated; marked points black.
     EXPECT_EQ(std::vector<int>({gx.Data[0], gx.Data[1], gx.Data[2], gx.Data[3], gx.Data[4], gy.Data[0],
                                 gy.Data[3], gy.Data[4]}),
               std::vector<int>({63, 0, 127, 0, 0, 255, 0, 0}));
     // Float maps: scales ScaleX, ScaleY and the component's own; scaled values, the marker unscaled.
     const TFloatImage bx(r.Para.BinXFile), by(r.Para.BinYFile);
-    ASSERT_EQ(bx.Width * 1000 + bx.Height, 100090);
+    ASSERT_EQ(std::pair(bx.Width, bx.Height), std::pair(100, 90));
     EXPECT_EQ(std::vector<float>({bx.ScaleX, bx.ScaleY, bx.ValueScale, bx.Data[0], bx.Data[1], bx.Data[2],
                                   bx.Data[3], bx.Data[4], by.ValueScale, by.Data[0], by.Data[3], by.Data[4]}),
               std::vector<float>({2.0f, 0.5f, 2.0f, 0.0f, -2.0f, 2.0f, kNotComputed, kNotComputed, 0.5f, 1.5f,

@@ -67,10 +67,11 @@ TEST_F(CorvaneCorrelateProgramTest, GroupsOfTheDefaultFileRunInFileOrderAndWrite
         EXPECT_EQ(xy.size(), count) << file;
         for (const TableRecord& r : xy) {
             const int x = static_cast<int>(r[0]), y = 100 - static_cast<int>(r[1]);
-            EXPECT_TRUE(r[2] == 2.0 && r[3] == 1.0 &&
-                        (atSeeds ? (x == 32 || x == 56) && (y == 32 || y == 56)
-                                 : x % 5 == 0 && y % 5 == 0 && x >= 25 && x <= 65 && y >= 25 && y <= 65))
-                << file << " " << x << " " << y;
+            EXPECT_EQ(std::pair(r[2], r[3]), std::pair(2.0, 1.0)) << file << " " << x << " " << y;
+            const bool onGrid = atSeeds
+                                    ? (x == 32 || x == 56) && (y == 32 || y == 56)
+                                    : x % 5 == 0 && y % 5 == 0 && x >= 25 && x <= 65 && y >= 25 && y <= 65;
+            EXPECT_TRUE(onGrid) << file << " " << x << " " << y;
         }
     }
     const std::string report = ReadFileBytes(dir.File("job/info.inf"));

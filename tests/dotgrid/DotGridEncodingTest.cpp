@@ -54,7 +54,8 @@ void ExpectLatticeCodes(const TDotGridEncoder& encoder, std::int32_t columns, st
         if (skipped.count(p)) continue;
         const TDotInfo& dot = encoder.FDotInfo[static_cast<std::size_t>(k)];
         const std::int32_t c = p % columns, r = p / columns;
-        EXPECT_TRUE(dot.Coded && dot.Neted) << "dot " << k;
+        EXPECT_TRUE(dot.Coded) << "dot " << k;
+        EXPECT_TRUE(dot.Neted) << "dot " << k;
         EXPECT_EQ(dot.Nx, c - c0) << "dot " << k;
         EXPECT_EQ(dot.Ny, r0 - r) << "dot " << k;
         EXPECT_EQ(encoder.Coordinates->Get(c - c0, r0 - r), k);

@@ -113,25 +113,5 @@ TEST(SpeckleStatistics, AreaOverflowAndRefusedTableSizes) {
     }
 }
 
-TEST(SpeckleStatistics, AnUnwritableFileGetsItsTypesMessage) {
-    Picture p(10, 10, 0);
-    TGrayImage image(p.Pixels.data(), p.Width, p.Height);
-    const auto statistics = AnalyseSpeckles(image, {});
-    const char* messages[] = {"file open error:Can create out put file(XYHow) ",
-                              "file open error:Can create out put file(AreaHow) ",
-                              "file open error:Can create out put file(XHow) ",
-                              "file open error:Can create out put file(YHow) "};
-    test::TempDir dir;
-    for (int type = 0; type < 4; ++type) {
-        try {
-            WriteSpeckleTable(dir.File("no-such-folder/t.dat"), *statistics,
-                              static_cast<TSpeckleOutputType>(type));
-            ADD_FAILURE() << type;
-        } catch (const CorvaneError& e) {
-            EXPECT_STREQ(e.what(), messages[type]);
-        }
-    }
-}
-
 } // namespace
 } // namespace corvane

@@ -104,14 +104,5 @@ TEST(GrayHistogram, MouseLevelsAndRangesEitherWay) {
     EXPECT_EQ(back.Percentile, forth.Percentile);
 }
 
-TEST(GrayHistogram, BarsOnALogarithmicScale) {
-    EXPECT_EQ(HistogramBarTop(0, 100, 101), 100); // an empty level draws nothing above the bottom
-    EXPECT_EQ(HistogramBarTop(100, 100, 101),
-              static_cast<int>(100 - std::log(101.0) * 100 / std::log(102.0)));
-    EXPECT_LT(HistogramBarTop(10, 100, 101), HistogramBarTop(1, 100, 101));
-    // A largest count below 1 is taken as 1, never a division by ln(1) = 0.
-    EXPECT_EQ(HistogramBarTop(1, -1, 101), HistogramBarTop(1, 1, 101));
-}
-
 } // namespace
 } // namespace corvane

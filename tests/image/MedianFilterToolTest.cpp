@@ -31,10 +31,12 @@ TEST(MedianFilterTool, TrackBarPositionSetsTheOddWindow) {
         for (int x = 0; x < 11; ++x)
             ASSERT_EQ(one->GetPixel(x, y), (x * 37 + y * 91) % 256);
 
-    auto map = MakeFloatMap(11, 9, [&](int x, int y) { return block(x, y) * 0.5; });
+    // Spikes at (2, 2), which a 5 x 5 window reaches, and at (1, 1), which none does.
+    auto map = MakeFloatMap(11, 9, [&](int x, int y) { return x == y && x < 3 ? 300.0 : block(x, y) * 0.5; });
     ApplyMedianFilterTool(*map, 4);
     EXPECT_EQ(map->GetPixel(5, 4), 5.0f);
-    EXPECT_EQ(map->GetPixel(1, 1), 5.0f);
+    EXPECT_EQ(map->GetPixel(2, 2), 5.0f);
+    EXPECT_EQ(map->GetPixel(1, 1), 300.0f);
 }
 
 } // namespace

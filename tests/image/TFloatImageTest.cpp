@@ -12,6 +12,7 @@
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 
 using namespace corvane;
 using namespace corvane::test;
@@ -74,25 +75,11 @@ TEST(TFloatImageFile, DamagedFilesAreRefusedAndLeaveTheMapAsItWas) {
         WriteFileBytes(dir.File("bad.flt"), bytes);
         EXPECT_NE(ErrorText([&] { map->LoadFlt(dir.File("bad.flt")); }).find(message), std::string::npos)
             << message;
-        EXPECT_TRUE(map->Width * map->Height == 4 && map->FileName == "kept.flt" &&
-                    map->GetPixel(1, 1) == 11.0f);
+        EXPECT_EQ(std::tuple(map->Width, map->Height, map->FileName, map->GetPixel(1, 1)),
+                  std::tuple(2, 2, std::string("kept.flt"), 11.0f));
     }
     EXPECT_EQ(ErrorText([&] { TFloatImage missing(dir.File("none.flt")); }),
               dir.File("none.flt") + ": can not open the file");
-}
-
-TEST(TFloatImage, EveryFailureMessage) {
-    TFloatImage map(nullptr, 2, 1);
-    EXPECT_EQ(ErrorText([&] { map.GetPixel(-1, 0); }), "(-1,0) not in the image");
-    EXPECT_EQ(ErrorText([&] { map.SetPixel(2, 0, 1.0f); }), "(2,0) not in the image");
-    float* data = map.Data;
-    map.Data = nullptr;
-    EXPECT_EQ(ErrorText([&] { map.Output3DDat("x.dat", "", 0, 0, 1, 0, 1, 1); }),
-              "no data to output: TFloatImage");
-    EXPECT_EQ(ErrorText([&] { map.FillRect(0, 0, 0, 1, 1, true); }), "no data : TFloatImage::FillRect()");
-    EXPECT_EQ(ErrorText([&] { map.FillCircle(0, 0, 0, 1, false); }), "no data : TFloatImage::FillRect()");
-    EXPECT_EQ(ErrorText([&] { map.MedianFilter(3, 3); }), "no data to do median filter: TFloatImage");
-    map.Data = data;
 }
 
 TEST(TFloatImageGray, MinMaxScalingAndItsTwoRestrictedForms) {
@@ -131,6 +118,7 @@ TEST(TFloatImageFill, RectanglesAndCirclesInsideAndOutside) {
 TEST(TFloatImageListing, StepsClippingAndMasks) {
     TempDir dir;
     CommaDecimalLocale comma; // every listing keeps its decimal point under a comma locale
+    if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale could be set on this machine";
     auto map = MakeFloatMap(5, 5, [](int x, int y) { return x + 0.5 * y; });
     map->ScaleX = 0.5f, map->ScaleY = 2.0f;
     map->Output3DDat(dir.File("all.dat"), dir.File("nomask.bmp"), 0, 0, 4, 4, 2, 2);
@@ -157,7 +145,7 @@ TEST(TFloatImageListing, StepsClippingAndMasks) {
     auto masked = MakeFloatMap(4, 5, [](int x, int y) { return x + 4 * y; });
     masked->ApplyMaskFile(-1.0f, dir.File("small.bmp"));
     EXPECT_EQ(masked->SumRect(0, 0, 3, 4), 190.0f - (1 + 5 + 9 + 13 + 17) - 5.0f);
-    EXPECT_TRUE(masked->HasMask && masked->MaskValue == -1.0f);
+    EXPECT_EQ(std::pair(masked->HasMask, masked->MaskValue), std::pair(true, -1.0f));
     EXPECT_EQ(ErrorText([&] { map->Output3DDat(dir.File("no/dir.dat"), "", 0, 0, 1, 1, 1, 1); }),
               "Can not output 3d dat to " + dir.File("no/dir.dat"));
 }

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <random>
+#include <tuple>
 
 using namespace corvane;
 using test::ErrorText;
@@ -39,7 +40,7 @@ TEST(TGrayImageTest, ConstructionsSizesAndPixelAccess) {
     owned.SetWidth(7);
     EXPECT_EQ(owned.Size, 21);
     owned.SetHeight(-2);
-    EXPECT_EQ(owned.Height * 100 + owned.Size, 0);
+    EXPECT_EQ(std::pair(owned.Height, owned.Size), std::pair(0, 0));
 
     test::TempDir dir;
     const std::string missing = dir.File("none.bmp");
@@ -120,8 +121,8 @@ TEST(TGrayImageTest, FailedLoadsAndSavesChangeNothing) {
     loaded.FillRect(42, 0, 0, 1, 1);
     const std::uint8_t* data = loaded.Data;
     EXPECT_THROW(loaded.LoadBmp(dir.File("bad.bmp")), CorvaneError);
-    EXPECT_TRUE(loaded.FileName == "MemoryData.raw" && loaded.Width * 10 + loaded.Height == 22 &&
-                loaded.Data == data);
+    EXPECT_EQ(std::tuple(loaded.FileName, loaded.Width, loaded.Height, loaded.Data),
+              std::tuple(std::string("MemoryData.raw"), 2, 2, data));
     EXPECT_EQ(Pixels(loaded), Grey(4, 42));
 
     // The name is a folder, or in a missing folder: refused.
@@ -155,7 +156,8 @@ TEST(TGrayImageFilterTest, MedianMatchesTheBubbleReference) {
     image.FillRect(255, 3, 3, 5, 5);
     image.SetPixel(4, 1, 255);
     image.MedianFilter(4, 4);
-    EXPECT_EQ(image.GetPixel(4, 4) * 1000 + image.GetPixel(4, 1), 100255);
+    EXPECT_EQ(image.GetPixel(4, 4), 100);
+    EXPECT_EQ(image.GetPixel(4, 1), 255);
 }
 
 TEST(TGrayImageFilterTest, AverageAlongRowsAndDownColumns) {

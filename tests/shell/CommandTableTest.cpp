@@ -1,4 +1,4 @@
-// The frame's command table, menus, tool bars and the commands that need no document window.
+// The frame's command table: menus, shortcuts and the commands that need no document window.
 #include "support/ui/TestMainForm.h"
 
 #include <QtWidgets>
@@ -14,7 +14,7 @@ static QStringList Entries(const QList<QAction*>& actions, bool objectNames) {
     return names;
 }
 
-TEST_F(CommandTable, MenusCommandsHintsAndShortcutsAsGiven) {
+TEST_F(CommandTable, MenusCommandsAndShortcutsAsGiven) {
     EXPECT_EQ(frame->Form->windowTitle(), "Corvane");
     const QList<QAction*> menus = frame->Form->menuBar()->actions();
     EXPECT_EQ(Entries(menus, false),
@@ -24,35 +24,11 @@ TEST_F(CommandTable, MenusCommandsHintsAndShortcutsAsGiven) {
               (QStringList{"FileOpenAction", "FloatFileOpenAction", "SaveAction", "FileSaveAsAction",
                            "SaveAsFloatAction", "ExportPngAction", "CloseAction", "CloseAllAction",
                            "FileExitAction"}));
-    // Name, caption, short hint, long hint; blanks inside the texts are kept, a hint without "|" is both.
-    const QString floatHint = "Save  the image to float format , the data is normalized to [-pi, pi]";
-    const QStringList texts[] = {
-        {"FileOpenAction", "Open", "Open", "Open and display an image"},
-        {"SaveAsFloatAction", "Save As Float", floatHint, floatHint},
-        {"ShrinkAction", "Shrink  -", "Shrink", " shrink the current image"},
-        {"Rotate90Action", "Rotate 90", "Rotate 90 Degree", "Rotate the image 90degree, un-clockwise"},
-        {"PI4StepAction", "4 Step Phase Shifting  2PI/4", "Const 3 Step Phase Shifting",
-         " 3 Step Phase Shifting, step is equal to  2pi/4"},
-    };
-    for (const QStringList& t : texts) {
-        const QAction* a = frame->Form->Action(t[0]);
-        EXPECT_EQ((QStringList{a->objectName(), a->text(), a->toolTip(), a->statusTip()}), t);
-    }
     QStringList shortcuts;
     for (const char* name : {"EditCut1", "EditCopy1", "EditPaste1"})
         shortcuts << frame->Form->Action(name)->shortcut().toString();
     EXPECT_EQ(shortcuts, (QStringList{"Ctrl+X", "Ctrl+C", "Ctrl+V"}));
     EXPECT_FALSE(frame->Form->Action("StressAction")->isEnabled());
-}
-
-TEST_F(CommandTable, ToolBarButtonsShowTheShortHintAndHoverPutsTheLongOneInTheStatusBar) {
-    // A short label on the button, the command's hints unchanged.
-    auto* plus = qobject_cast<QToolButton*>(frame->Form->findChild<QToolBar*>("ZoomToolBar")
-                                                ->widgetForAction(frame->Form->Action("AmplifyAction")));
-    EXPECT_EQ(QStringList({plus->text(), plus->toolTip()}), QStringList({"+", "Amplify"}));
-    QEvent enter(QEvent::Enter);
-    QApplication::sendEvent(plus, &enter);
-    EXPECT_EQ(frame->Form->statusBar()->currentMessage(), " amplify the current image");
 }
 
 TEST_F(CommandTable, DocumentCommandsDoNothingWithoutADocumentWindow) {

@@ -108,7 +108,8 @@ TEST_F(DocumentWindow, DraggingShowsSizeInTheHintAndAnExclusiveMarquee) {
     DragOnPicture(w, {10, 10}, {5, 20});
     EXPECT_THAT(w.HintText().toStdString(),
                 testing::MatchesRegex("Position[(]5,20[)],color=[(].*[)]Width:6 Height:11"));
-    EXPECT_TRUE(!w.Dragging() && w.MarqueeShown());
+    EXPECT_FALSE(w.Dragging());
+    EXPECT_TRUE(w.MarqueeShown());
     EXPECT_EQ(w.MarqueeRect(), QRect(QPoint(5, 10), QPoint(10, 20))); // (5, 10) to (11, 21) exclusive
     const auto s = w.GetSelection();
     EXPECT_EQ((std::array{s.Left, s.Top, s.Right, s.Bottom}), (std::array{10, 10, 6, 21}));
@@ -130,8 +131,11 @@ TEST_F(DocumentWindow, EqualCaptionsResolveToTheFirstWindowWhichPrepareRestoresA
     EXPECT_EQ(frame->Form->FindMDIChild("mask file"), -1);
     EXPECT_EQ(frame->Form->PrepareMDIChild("No such window", 5, 5), -1);
     EXPECT_EQ(frame->Form->PrepareMDIChild("Mask File", 200, 120), 0);
-    EXPECT_TRUE(!first.SubWindow()->isMinimized() && first.Zoom() == 1 && !first.MarqueeShown());
-    EXPECT_TRUE(first.Bitmap().size() == QSize(200, 120) && first.size() == QSize(200, 120));
+    EXPECT_FALSE(first.SubWindow()->isMinimized());
+    EXPECT_EQ(first.Zoom(), 1);
+    EXPECT_FALSE(first.MarqueeShown());
+    EXPECT_EQ(first.Bitmap().size(), QSize(200, 120));
+    EXPECT_EQ(first.size(), QSize(200, 120));
     EXPECT_TRUE(frame->Form->MDIChild(1)->Bitmap().isNull());
 }
 

@@ -49,7 +49,8 @@ TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameADamagedOneMakesN
     const QString broken = frame->File("broken.bmp");
     WriteFileBytes(broken.toStdString(), "BMnot really a bitmap");
     frame->TriggerWithFile("FileOpenAction", broken);
-    EXPECT_TRUE(frame->Dialogs.Errors().size() == 1 && frame->Dialogs.Errors()[0].startsWith(broken + ": "));
+    ASSERT_EQ(frame->Dialogs.Errors().size(), 1u);
+    EXPECT_TRUE(frame->Dialogs.Errors()[0].startsWith(broken + ": "));
     EXPECT_EQ(frame->Form->MDIChildCount(), 0);
 
     const QString name = frame->File("ramp.bmp");

@@ -47,11 +47,14 @@ TEST_F(MainFormExit, NoKeepsEveryWindowAndWritesNothingYesWritesTheScaleAndEnds)
     frame->Trigger("FileExitAction");
     corvane::test::ProcessEvents();
     EXPECT_EQ(frame->Dialogs.Texts(Kind::WarningYesNo), QStringList{"Do you really want to Exit ?"});
-    EXPECT_TRUE(!ended && frame->Form->isVisible() && frame->Form->MDIChildCount() == 1);
+    EXPECT_FALSE(ended);
+    EXPECT_TRUE(frame->Form->isVisible());
+    EXPECT_EQ(frame->Form->MDIChildCount(), 1);
     EXPECT_EQ(Stored(*frame), (std::vector<double>{1, 1, 50, 50}));
 
     frame->Dialogs.QueueYesNo(true);
     frame->Trigger("FileExitAction");
-    EXPECT_TRUE(ended && !frame->Form->isVisible());
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(frame->Form->isVisible());
     EXPECT_EQ(Stored(*frame), (std::vector<double>{0.125, 2.5, 50, 50}));
 }

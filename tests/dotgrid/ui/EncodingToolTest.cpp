@@ -11,6 +11,7 @@
 
 #include <cmath>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -72,7 +73,7 @@ class EncodingTool : public ::testing::Test {
     }
     TDotGridEncoder& Encoder() {
         TEncodeSession* session = ui::FindEncodeSession(frame->Active());
-        EXPECT_TRUE(session && session->Encoder);
+        if (!session || !session->Encoder) throw std::runtime_error("the active window holds no encoder");
         return *session->Encoder;
     }
     /// The dot whose centroid is nearest to (x, y).

@@ -115,7 +115,8 @@ TEST_F(AbsolutePhaseTool, ConvertsTheLoadedMapAndSavesWhatTheVerbWrites) {
     EXPECT_EQ(QStringList({tool->LeftEdit->text(), tool->TopEdit->text(), tool->RightEdit->text(),
                            tool->BottomEdit->text()}),
               QStringList({"5", "3", "30", "20"}));
-    EXPECT_TRUE(tool->OutputGridPanel->isHidden() && tool->OutputRangePanel->isHidden());
+    EXPECT_TRUE(tool->OutputGridPanel->isHidden());
+    EXPECT_TRUE(tool->OutputRangePanel->isHidden());
     tool->UseOutputGridCheckBox->click();
     tool->OutputRangeCheckBox->click();
     EXPECT_FALSE(tool->OutputGridPanel->isHidden() || tool->OutputRangePanel->isHidden());

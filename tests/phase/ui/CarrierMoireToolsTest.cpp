@@ -111,7 +111,8 @@ class CarrierMoireTools : public ::testing::Test {
 // what the carrier verb writes with the same values. Closing hides the tool, closes every role
 // window, releases the state and gives both commands back.
 TEST_F(CarrierMoireTools, OneImageWizardGivesTheVerbsMapAndClosingClearsEverything) {
-    ASSERT_TRUE(one && two);
+    ASSERT_TRUE(one);
+    ASSERT_TRUE(two);
     frame->Trigger("OneGridImageFFTAction");
     EXPECT_TRUE(one->isVisible());
     EXPECT_EQ(CommandsEnabled(), std::tuple(false, false));
@@ -228,7 +229,8 @@ TEST_F(CarrierMoireTools, DragsFillTheStepFieldsAndAdjustOutlinesTheWindowInBoth
               std::tuple("17", "27"));
     const ui::TMDIChildForm& spectra = *Window("Spectra:One Image");
     const ui::TMDIChildForm& refSpectra = *Window("Ref Spectra:One Image");
-    EXPECT_TRUE(spectra.MarqueeShown() && refSpectra.MarqueeShown());
+    EXPECT_TRUE(spectra.MarqueeShown());
+    EXPECT_TRUE(refSpectra.MarqueeShown());
     EXPECT_EQ(spectra.MarqueeRect(), QRect(QPoint(128 + 10 - 8, 64 - 13), QPoint(128 + 10 + 8, 64 + 13)));
     EXPECT_EQ(refSpectra.MarqueeRect(), QRect(QPoint(128 + 10 - 8, 16 - 13), QPoint(128 + 10 + 8, 16 + 13)));
     EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());

@@ -128,28 +128,5 @@ TEST_F(PhaseCalculationTool, LinearFitOfSource2) {
     EXPECT_EQ(form->LeftEdit->text(), "5");
 }
 
-// The three messages; a failed calculation leaves no result to save; hiding releases everything.
-TEST_F(PhaseCalculationTool, MessagesAndRelease) {
-    form->Source1Edit->setText(File("missing.flt"));
-    form->CalculationButton->click();
-    form->SaveToFloatButton->click();
-    EXPECT_EQ(frame->Dialogs.Errors(), QStringList({kSelectTwoSourcesMessage, kCalculateFirstMessage}));
-    EXPECT_EQ(frame->Dialogs.Count(test::ScriptedDialogs::Kind::SaveFile), 0);
-
-    Choose(form->SpeedButton1, Map("a.flt", 10, 10, [](int, int) { return 1; }));
-    Choose(form->SpeedButton2, Map("b.flt", 10, 10, [](int, int) { return 1; }));
-    form->CalculationButton->click();
-    Choose(form->SpeedButton2, Map("small.flt", 10, 9, [](int, int) { return 1; }));
-    form->CalculationButton->click();
-    frame->Dialogs.Clear();
-    form->SaveToFloatButton->click();
-    EXPECT_EQ(frame->Dialogs.Errors(), QStringList({kCalculateFirstMessage}));
-    EXPECT_FALSE(std::filesystem::exists(File("nothing.flt").toStdString()));
-
-    form->CloseButton->click();
-    EXPECT_EQ(form->Source1(), nullptr);
-    EXPECT_EQ(form->Source2(), nullptr);
-}
-
 } // namespace
 } // namespace corvane

@@ -180,8 +180,8 @@ TEST_F(PhaseShiftTools, NothingIsSavedWithoutAPhaseAndMismatchedStepsAreRefused)
     Picture("s3.bmp", 33, 24, [](int, int) { return 9; });
     form->ComputePhaseButton->click();
     ASSERT_EQ(frame->Dialogs.Errors().size(), 1);
-    EXPECT_TRUE(frame->Dialogs.Errors()[0].contains("33") && frame->Dialogs.Errors()[0].contains("32"))
-        << frame->Dialogs.Errors()[0].toStdString();
+    EXPECT_TRUE(frame->Dialogs.Errors()[0].contains("33")) << frame->Dialogs.Errors()[0].toStdString();
+    EXPECT_TRUE(frame->Dialogs.Errors()[0].contains("32")) << frame->Dialogs.Errors()[0].toStdString();
     EXPECT_EQ(Window("phase:Const 4 Step")->Bitmap(), shown);
     // the phase of the last successful Compute Phase is still the one saved
     EXPECT_EQ(TFloatImage(Save(form, "kept.flt")).Width, 32);

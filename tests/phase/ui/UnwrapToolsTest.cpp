@@ -93,7 +93,8 @@ class UnwrapTools : public ::testing::Test {
 // Open, click the start point, Mask Noise, Unwrap, save: each step shows its window, and the saved
 // map is the verb's. Hiding the tool releases the phase map, so Save asks for nothing.
 TEST_F(UnwrapTools, RegionToolUnwrapsFromTheClickedPointAndSavesWhatTheVerbWrites) {
-    ASSERT_TRUE(region && simple);
+    ASSERT_TRUE(region);
+    ASSERT_TRUE(simple);
     region->UnwrapPageControl->setCurrentIndex(2);
     frame->Trigger("UnwrapAction");
     ASSERT_TRUE(region->isVisible());
@@ -113,7 +114,8 @@ TEST_F(UnwrapTools, RegionToolUnwrapsFromTheClickedPointAndSavesWhatTheVerbWrite
     EXPECT_GT(WhitePixels(*frame->Window("Invalid Area")), 0);
     region->UnwrapButton->click();
     EXPECT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
-    ASSERT_TRUE(frame->Window("Unwrapped Phase Image") && frame->Window("Final Phase Image"));
+    ASSERT_TRUE(frame->Window("Unwrapped Phase Image"));
+    ASSERT_TRUE(frame->Window("Final Phase Image"));
     EXPECT_EQ(frame->Window("Final Phase Image")->Bitmap().size(), QSize(64, 48));
     Save(region->SaveToFloatButton, "gui.flt");
 
@@ -172,8 +174,8 @@ TEST_F(UnwrapTools, RegionToolUsesTheInvalidAreaFileWhenChecked) {
     EXPECT_FALSE(region->InvalidAreaFileNameSpeedButton->isEnabled() ||
                  region->InvalidAreaFileNameEdit->isEnabled());
     region->UseInvalidAreaFileCheckBox->click();
-    EXPECT_TRUE(region->InvalidAreaFileNameSpeedButton->isEnabled() &&
-                region->InvalidAreaFileNameEdit->isEnabled());
+    EXPECT_TRUE(region->InvalidAreaFileNameSpeedButton->isEnabled());
+    EXPECT_TRUE(region->InvalidAreaFileNameEdit->isEnabled());
     Open(region->PhaseImageSpeedButton, "in.flt");
     Open(region->InvalidAreaFileNameSpeedButton, "band.bmp");
     EXPECT_EQ(region->InvalidAreaFileNameEdit->text(), "band.bmp");

@@ -133,13 +133,5 @@ TEST_F(InspectionDialogs, CoordinateSizeAffectsOnlyNewWindows) {
     EXPECT_EQ(Stored(), std::pair(20, 50));
 }
 
-// Every command of the inspection tools is enabled once the tools exist.
-TEST_F(InspectionDialogs, CommandsAreEnabled) {
-    for (const char* name :
-         {"HistogramAction", "LineDistributionAction", "FilterAction", "ModifyCoordinateSizeAction"})
-        EXPECT_TRUE(frame->Form->Action(QString::fromLatin1(name))->isEnabled()) << name;
-    EXPECT_NE(frame->Form->findChild<ui::TLineDistributionForm*>(), nullptr);
-}
-
 } // namespace
 } // namespace corvane

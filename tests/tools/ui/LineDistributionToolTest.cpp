@@ -57,7 +57,8 @@ class LineDistributionTool : public test::FrameTest {
 TEST_F(LineDistributionTool, ClickedRowSavesAsTheVerbAndDirectionTakesTheColumn) {
     ui::TMDIChildForm& window = Open("texture.bmp", 512, 40, Texture);
     frame->Trigger("LineDistributionAction");
-    ASSERT_TRUE(tool && tool->isVisible());
+    ASSERT_TRUE(tool);
+    ASSERT_TRUE(tool->isVisible());
     test::ClickOnPicture(window, QPoint(100, 17));
     EXPECT_EQ(tool->PosEdit->text(), "17");
     EXPECT_TRUE(SameRect(window.SecondMarquee(), {0, 17, 511, 19}));
