@@ -1,6 +1,9 @@
 #include "shell/TMainForm.h"
 
+#include "image/CorvaneError.h"
 #include "image/FileUtil.h"
+#include "image/FloatMapDisplay.h"
+#include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/BitmapOps.h"
 #include "shell/Platform.h"
@@ -8,9 +11,12 @@
 #include "shell/TRawOptionForm.h"
 #include "shell/TToolHooks.h"
 
+#include <QAction>
 #include <QFile>
+#include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 
 #include <algorithm>
 #include <memory>
@@ -75,8 +81,18 @@ int TMainForm::PrepareMDIChild(const QString& caption, int width, int height) {
 }
 
 void TMainForm::CreateMDIChild(const QString& name) {
+    MakeMDIChild(name, false);
+}
+
+void TMainForm::OpenPictureFile(const QString& name) {
+    MakeMDIChild(name, true);
+}
+
+void TMainForm::MakeMDIChild(const QString& name, bool requirePicture) {
     const std::string path = ToPath(name);
     const std::string extension = corvane::LowerExtension(path);
+    // A picture the user asked for is shown or refused with the reason, never as a blank window.
+    if (requirePicture && !corvane::FileExists(path)) throw CorvaneError(path + ": not exists");
     std::unique_ptr<TGrayImage> image;
     if (corvane::FileExists(path) && extension == ".bmp") {
         image = std::make_unique<TGrayImage>(path);
@@ -86,6 +102,9 @@ void TMainForm::CreateMDIChild(const QString& name) {
         // Negative or overflowing sizes are refused by the grey image with their own message.
         image = std::make_unique<TGrayImage>(*raw);
     }
+    if (requirePicture && !image) throw CorvaneError(path + ": only support raw and bmp files");
+    if (requirePicture && (image->Width < 1 || image->Height < 1))
+        throw CorvaneError(path + ": the picture holds no pixels");
     QImage bitmap;
     if (image) {
         bitmap = QImage(image->Width, image->Height, QImage::Format_RGB888);
@@ -96,6 +115,10 @@ void TMainForm::CreateMDIChild(const QString& name) {
     auto* child = new TMDIChildForm(*this, name);
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setToolTip(name);
+    // The frame's Close command has the key the window's own menu would take for the same thing.
+    for (QAction* action : sub->systemMenu()->actions())
+        if (action->shortcut() == QKeySequence(QStringLiteral("Ctrl+W"))) action->setShortcut(QKeySequence());
     if (!bitmap.isNull()) child->SetBitmap(bitmap);
     sub->show();
     if (!bitmap.isNull()) child->FitClientArea(child->ShownSize());
@@ -104,8 +127,19 @@ void TMainForm::CreateMDIChild(const QString& name) {
     if (!mdiArea_->viewport()->rect().contains(sub->geometry())) {
         const int step = (MDIChildCount() - 1) % 8 * 24;
         sub->move(step, step);
+        if (!bitmap.isNull()) child->FitClientArea(child->ShownSize());
     }
     mdiArea_->setActiveSubWindow(sub);
+    UpdateCommandStates();
+}
+
+TMDIChildForm* TMainForm::OpenFloatMap(const QString& name) {
+    auto map = std::make_shared<TFloatImage>(ToPath(name));
+    if (map->Width < 1 || map->Height < 1) throw CorvaneError(ToPath(name) + ": the picture holds no pixels");
+    const std::unique_ptr<TGrayImage> gray = DisplayFloatMap(*map);
+    TMDIChildForm* child = ShowInRole(name, *gray);
+    if (child) child->SetFloatMap(std::move(map));
+    return child;
 }
 
 TMDIChildForm* TMainForm::ShowInRole(const QString& caption, const TGrayImage& image) {
@@ -117,6 +151,7 @@ TMDIChildForm* TMainForm::ShowInRole(const QString& caption, const TGrayImage& i
     TMDIChildForm* child = MDIChild(index);
     if (!child) return nullptr;
     DrawGrayImage(image, *child);
+    child->SetModified(false);
     return child;
 }
 

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "correlation/CorRelationConfig.h"
+#include "correlation/ui/JobResults.h"
 #include "correlation/ui/TCompute.h"
 #include "correlation/ui/TCorRelationParaSelectorForm.h"
 #include "correlation/ui/TCorRelationStatusForm.h"
@@ -97,8 +98,12 @@ void TCorRelationCommands::ComputeTerminate(TCompute* job) {
     RunGuarded(dialogs_, [&] {
         dialogs_.Beep();
         status_.EndSlot(slot);
-        // A failed run must not look like a successful one: show why it ended.
-        if (!error.isEmpty()) dialogs_.Error(error);
+        // A failed run must not look like a successful one: show why it ended. A finished one
+        // tells where its files are.
+        if (!error.isEmpty())
+            dialogs_.Error(error);
+        else
+            status_.ShowResults(slot, ResultsOf(*job));
     });
     emit JobEnded(slot, error);
 }

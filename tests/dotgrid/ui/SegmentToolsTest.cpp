@@ -190,9 +190,10 @@ TEST_F(SegmentTools, ButtonsReportAMissingPictureAndEditsThatAreNotNumbers) {
     EXPECT_EQ(errors.mid(0, 3), QStringList({QStringLiteral("Open an file and then segment"),
                                              QStringLiteral("Open an file and then modify"),
                                              QStringLiteral("Open an file and then analysis")}));
-    EXPECT_EQ(errors.mid(3, 3), QStringList({QStringLiteral("'1O' is not a valid integer value"),
-                                             QStringLiteral("'' is not a valid integer value"),
-                                             QStringLiteral("'2.5' is not a valid integer value")}));
+    EXPECT_EQ(errors.mid(3, 3),
+              QStringList({QStringLiteral("Simple Segment Threshold: '1O' is not a valid integer value"),
+                           QStringLiteral("Adjust Threshold: '' is not a valid integer value"),
+                           QStringLiteral("Bottom: '2.5' is not a valid integer value")}));
     EXPECT_TRUE(errors[6].contains(QStringLiteral("75"))) << errors[6].toStdString(); // the largest size
     EXPECT_EQ(errors[7], errors[6]);
     EXPECT_EQ(frame->Form->MDIChildCount(), 1);
