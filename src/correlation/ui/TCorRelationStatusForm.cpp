@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -186,6 +187,10 @@ void TCorRelationStatusForm::ShowResults(int slot, const TJobResults& results) {
                                   .arg(slot)
                                   .arg(results.Folder, results.Files.join(QStringLiteral(", "))));
     OpenResultsButton->setEnabled(!results.FloatMaps.isEmpty());
+    // The window grows with the text rather than letting it run over the grid.
+    const int needed =
+        layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width()) : sizeHint().height();
+    resize(width(), std::max(height(), needed));
 }
 
 void TCorRelationStatusForm::OpenResultsButtonClick() {
