@@ -9,6 +9,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "correlation/CorRelationParaCheck.h"
 #include "correlation/CorRelationPool.h"
 #include "correlation/CorRelationPostFilter.h"
 #include "correlation/CorRelationResults.h"
@@ -29,21 +30,7 @@ namespace {
 
 // Parameters that cannot describe a run are refused before anything is loaded or allocated.
 void CheckParameters(const TCorRelationPara& p, TCorRelation::Mode mode) {
-    const bool normal = mode == TCorRelation::Mode::Normal;
-    if (p.LargeWinX < 1 || p.LargeWinY < 1 || p.WinMoveX < 1 || p.WinMoveY < 1) RefuseParameters();
-    if (normal && (p.SearchWinX < 1 || p.SearchWinY < 1)) RefuseParameters();
-    if (p.SeedNumX < 1 || p.SeedNumY < 1) RefuseParameters();
-    if (!(p.SeedPrecision > 0.0f && p.SeedPrecision <= 1.0f)) RefuseParameters();
-    if (p.Left < 0 || p.Up < 0 || p.Left > p.Right || p.Up > p.Bottom) RefuseParameters();
-    // No picture comes near these sizes; beyond them the seed arithmetic would overflow.
-    constexpr std::int32_t kHuge = std::int32_t{1} << 24;
-    for (std::int32_t v : {p.WinMoveX, p.WinMoveY, p.LargeWinX, p.LargeWinY, p.SearchWinX, p.SearchWinY,
-                           p.SeedNumX, p.SeedNumY, p.SeedDispX, p.SeedDispY})
-        if (v > kHuge || v < -kHuge) RefuseParameters();
-    if ((std::max(p.LargeWinX, p.LargeWinY) + 1.0) / p.SeedPrecision > kHuge) RefuseParameters();
-    if (normal && (p.FilterType == 1 || p.FilterType == 2) &&
-        (p.FilterSizeX < 0 || p.FilterSizeY < 0 || p.FilterSizeX > kHuge || p.FilterSizeY > kHuge))
-        RefuseParameters();
+    if (FindParaFault(p, mode == TCorRelation::Mode::Fast)) RefuseParameters();
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "image/CorvaneError.h"
 
+#include <QLineEdit>
 #include <QLocale>
 
 #include <cmath>
@@ -39,6 +40,44 @@ double StrToFloat(const QString& text) {
     if (!ok || !std::isfinite(value) || trimmed.isEmpty())
         throw CorvaneError("'" + text.toStdString() + "' is not a valid floating point value");
     return value;
+}
+
+QString FieldName(const QWidget* field) {
+    if (!field) return {};
+    if (!field->accessibleName().isEmpty()) return field->accessibleName();
+    QString name = field->objectName();
+    if (name.endsWith(QStringLiteral("Edit"))) name.chop(4);
+    // "MaxPixelyEdit" reads "Max Pixely".
+    QString words;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (i > 0 && name[i].isUpper() && (name[i - 1].isLower() || name[i - 1].isDigit()))
+            words += QLatin1Char(' ');
+        words += name[i];
+    }
+    return words;
+}
+
+namespace {
+
+/// Runs a conversion of field's text; its error comes back with the field's name in front.
+template <class Convert> auto ConvertField(const QLineEdit* field, Convert convert) {
+    try {
+        return convert(field->text());
+    } catch (const CorvaneError& error) {
+        const QString name = FieldName(field);
+        if (name.isEmpty()) throw;
+        throw CorvaneError(name.toStdString() + ": " + error.what());
+    }
+}
+
+} // namespace
+
+int StrToInt(const QLineEdit* field) {
+    return ConvertField(field, [](const QString& text) { return StrToInt(text); });
+}
+
+double StrToFloat(const QLineEdit* field) {
+    return ConvertField(field, [](const QString& text) { return StrToFloat(text); });
 }
 
 } // namespace corvane::ui

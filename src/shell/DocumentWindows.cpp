@@ -1,6 +1,9 @@
 #include "shell/TMainForm.h"
 
+#include "image/CorvaneError.h"
 #include "image/FileUtil.h"
+#include "image/FloatMapDisplay.h"
+#include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/BitmapOps.h"
 #include "shell/Platform.h"
@@ -9,9 +12,12 @@
 #include "shell/TSixteenBitOptionForm.h"
 #include "shell/TToolHooks.h"
 
+#include <QAction>
 #include <QFile>
+#include <QKeySequence>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 
 #include <algorithm>
 #include <memory>
@@ -76,26 +82,46 @@ int TMainForm::PrepareMDIChild(const QString& caption, int width, int height) {
 }
 
 void TMainForm::CreateMDIChild(const QString& name) {
+    MakeMDIChild(name, false);
+}
+
+// A role window gets its picture from the tool that shows it, so a caption that happens to name a
+// file is not read (a 16-bit TIFF would otherwise ask for its rule before the tool paints over it).
+void TMainForm::CreateRoleMDIChild(const QString& caption) {
+    MakeMDIChild(caption, false, false);
+}
+
+void TMainForm::OpenPictureFile(const QString& name) {
+    MakeMDIChild(name, true);
+}
+
+void TMainForm::MakeMDIChild(const QString& name, bool requirePicture, bool readFile) {
     const std::string path = ToPath(name);
     const std::string extension = corvane::LowerExtension(path);
+    // A picture the user asked for is shown or refused with the reason, never as a blank window.
+    if (requirePicture && !corvane::FileExists(path)) throw CorvaneError(path + ": not exists");
     std::unique_ptr<TGrayImage> image;
     QString caption = name;
     // TIFF and PNG pictures are known by their content, whatever the name; RAW files have none.
     std::optional<TOpenedPicture> picture;
-    if (corvane::FileExists(path) && extension != ".raw")
-        picture = OpenTiffOrPng(dialogs_, *settings_, name, path, this);
+    const bool exists = readFile && corvane::FileExists(path);
+    if (exists && extension != ".raw") picture = OpenTiffOrPng(dialogs_, *settings_, name, path, this);
     if (picture) {
         if (!picture->Image) return; // the 16-bit rule was not given: no window
         image = std::move(picture->Image);
         caption = picture->Caption;
-    } else if (corvane::FileExists(path) && extension == ".bmp") {
+    } else if (exists && extension == ".bmp") {
         image = std::make_unique<TGrayImage>(path);
-    } else if (corvane::FileExists(path) && extension == ".raw") {
+    } else if (exists && extension == ".raw") {
         const auto raw = AskRawDescription(dialogs_, name, path, this);
         if (!raw) return;
         // Negative or overflowing sizes are refused by the grey image with their own message.
         image = std::make_unique<TGrayImage>(*raw);
     }
+    if (requirePicture && !image)
+        throw CorvaneError(path + ": only BMP, TIFF, PNG and RAW pictures are opened");
+    if (requirePicture && (image->Width < 1 || image->Height < 1))
+        throw CorvaneError(path + ": the picture holds no pixels");
     QImage bitmap;
     if (image) {
         bitmap = QImage(image->Width, image->Height, QImage::Format_RGB888);
@@ -106,6 +132,10 @@ void TMainForm::CreateMDIChild(const QString& name) {
     auto* child = new TMDIChildForm(*this, caption);
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setToolTip(name);
+    // The frame's Close command has the key the window's own menu would take for the same thing.
+    for (QAction* action : sub->systemMenu()->actions())
+        if (action->shortcut() == QKeySequence(QStringLiteral("Ctrl+W"))) action->setShortcut(QKeySequence());
     if (!bitmap.isNull()) child->SetBitmap(bitmap);
     sub->show();
     if (!bitmap.isNull()) child->FitClientArea(child->ShownSize());
@@ -114,19 +144,31 @@ void TMainForm::CreateMDIChild(const QString& name) {
     if (!mdiArea_->viewport()->rect().contains(sub->geometry())) {
         const int step = (MDIChildCount() - 1) % 8 * 24;
         sub->move(step, step);
+        if (!bitmap.isNull()) child->FitClientArea(child->ShownSize());
     }
     mdiArea_->setActiveSubWindow(sub);
+    UpdateCommandStates();
+}
+
+TMDIChildForm* TMainForm::OpenFloatMap(const QString& name) {
+    auto map = std::make_shared<TFloatImage>(ToPath(name));
+    if (map->Width < 1 || map->Height < 1) throw CorvaneError(ToPath(name) + ": the picture holds no pixels");
+    const std::unique_ptr<TGrayImage> gray = DisplayFloatMap(*map);
+    TMDIChildForm* child = ShowInRole(name, *gray);
+    if (child) child->SetFloatMap(std::move(map));
+    return child;
 }
 
 TMDIChildForm* TMainForm::ShowInRole(const QString& caption, const TGrayImage& image) {
     int index = PrepareMDIChild(caption, image.Width, image.Height);
     if (index < 0) {
-        CreateMDIChild(caption);
+        CreateRoleMDIChild(caption);
         index = PrepareMDIChild(caption, image.Width, image.Height);
     }
     TMDIChildForm* child = MDIChild(index);
     if (!child) return nullptr;
     DrawGrayImage(image, *child);
+    child->SetModified(false);
     return child;
 }
 

@@ -1,5 +1,6 @@
 #include "shell/TMainForm.h"
 
+#include "image/CorvaneError.h"
 #include "image/FileUtil.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
@@ -49,7 +50,7 @@ void TMainForm::FileOpenActionExecute() {
             dialogs_,
             {.Filter = kFrameOpenPictureFilter, .FilterIndex = 1, .DefaultExt = QStringLiteral("*.bmp")});
         if (!chosen) return;
-        CreateMDIChild(*chosen);
+        OpenPictureFile(*chosen);
     });
 }
 
@@ -60,12 +61,7 @@ void TMainForm::FloatFileOpenActionExecute() {
         if (!chosen) return;
         const QString name = *chosen;
         QDir::setCurrent(QFileInfo(name).absolutePath());
-        std::unique_ptr<TGrayImage> gray;
-        {
-            const TFloatImage map(ToPath(name));
-            map.ToGrayImage(gray);
-        }
-        if (gray) ShowInRole(name, *gray);
+        OpenFloatMap(name);
     });
 }
 
@@ -75,17 +71,62 @@ std::optional<QString> TMainForm::AskSavePictureName() {
         {.Filter = kFrameSavePictureFilter, .FilterIndex = 1, .DefaultExt = QStringLiteral("*.bmp")});
 }
 
+namespace {
+
+/// The file a save under fileName writes: a ".bmp" name itself, any other the name or, when asked,
+/// the name with its extension replaced by ".raw".
+QString WrittenFile(const QString& fileName, bool replaceExtensionWithRaw) {
+    if (corvane::LowerExtension(ToPath(fileName)) == ".bmp" || !replaceExtensionWithRaw) return fileName;
+    return ReplaceExtension(fileName, QStringLiteral(".raw"));
+}
+
+} // namespace
+
+bool TMainForm::SaveChildToItsFile(TMDIChildForm& child) {
+    QString name = child.Caption();
+    if (!corvane::FileExists(ToPath(name))) {
+        const auto chosen = AskSavePictureName();
+        if (!chosen) return false;
+        name = *chosen;
+        const QString written = WrittenFile(name, true);
+        if (corvane::FileExists(ToPath(written)) &&
+            !dialogs_.WarningYesNo(written + QStringLiteral(" already exists.\nDo you want to replace it?")))
+            return false;
+    }
+    SaveChild(child, name, true);
+    return true;
+}
+
+bool TMainForm::AskToSaveChanges(TMDIChildForm& child) {
+    const QString title = child.windowTitle().remove(QStringLiteral("[*]"));
+    switch (dialogs_.QuestionYesNoCancel(QStringLiteral("Save the changes to \"%1\"?").arg(title))) {
+    case TAnswer::No:
+        return true;
+    case TAnswer::Cancel:
+        return false;
+    case TAnswer::Yes:
+        break;
+    }
+    bool saved = false;
+    RunGuarded(dialogs_, [&] { saved = SaveChildToItsFile(child); });
+    return saved;
+}
+
 void TMainForm::SaveChild(TMDIChildForm& child, const QString& fileName, bool replaceExtensionWithRaw) {
+    // A window without pixels has nothing to write; an empty file would only look like a picture.
+    if (child.Bitmap().isNull() || child.Bitmap().width() < 1 || child.Bitmap().height() < 1)
+        throw CorvaneError("The window \"" + child.Caption().toStdString() + "\" holds no picture to save");
     const std::string path = ToPath(fileName);
     if (corvane::LowerExtension(path) == ".bmp") {
         SaveBitmapAsBmp(child.Bitmap(), path);
+        child.SetModified(false);
         return;
     }
-    const QString written =
-        replaceExtensionWithRaw ? ReplaceExtension(fileName, QStringLiteral(".raw")) : fileName;
+    const QString written = WrittenFile(fileName, replaceExtensionWithRaw);
     std::unique_ptr<TGrayImage> gray;
     child.GetGrayImage(gray);
     gray->SaveToFile(ToPath(written));
+    child.SetModified(false);
     dialogs_.Information(QStringLiteral("The Raw File's Information:\n Header, Width, Height\n 0,  ") +
                          QString::number(gray->Width) + QStringLiteral(",  ") +
                          QString::number(gray->Height) + QStringLiteral("\n") + fileName);
@@ -93,15 +134,7 @@ void TMainForm::SaveChild(TMDIChildForm& child, const QString& fileName, bool re
 
 void TMainForm::SaveActionExecute() {
     RunGuarded(dialogs_, [&] {
-        TMDIChildForm* child = ActiveMDIChild();
-        if (!child) return;
-        QString name = child->Caption();
-        if (!corvane::FileExists(ToPath(name))) {
-            const auto chosen = AskSavePictureName();
-            if (!chosen) return;
-            name = *chosen;
-        }
-        SaveChild(*child, name, true);
+        if (TMDIChildForm* child = ActiveMDIChild()) SaveChildToItsFile(*child);
     });
 }
 
@@ -111,6 +144,9 @@ void TMainForm::FileSaveAsActionExecute() {
         if (!child) return;
         const auto chosen = AskSavePictureName();
         if (!chosen) return;
+        if (corvane::FileExists(ToPath(*chosen)) &&
+            !dialogs_.WarningYesNo(*chosen + QStringLiteral(" already exists.\nDo you want to replace it?")))
+            return;
         SaveChild(*child, *chosen, false);
     });
 }
@@ -177,6 +213,7 @@ void TMainForm::EditPaste1Execute() {
         const QImage image = QGuiApplication::clipboard()->image();
         if (image.isNull()) return;
         child->SetBitmap(image);
+        child->SetModified(true);
     });
 }
 
@@ -205,6 +242,7 @@ void TMainForm::InvertActionExecute() {
         QImage bitmap = child->Bitmap();
         InvertBitmap(bitmap);
         child->ReplacePixels(bitmap);
+        child->SetModified(true);
     });
 }
 
@@ -213,6 +251,7 @@ void TMainForm::Rotate90ActionExecute() {
         TMDIChildForm* child = ActiveMDIChild();
         if (!child || child->Bitmap().isNull()) return;
         child->SetBitmap(Rotate90Bitmap(child->Bitmap()));
+        child->SetModified(true);
     });
 }
 

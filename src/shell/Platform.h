@@ -20,6 +20,9 @@ struct FileDialogRequest {
     bool ConfirmOverwrite = false; ///< save dialogs: ask before an existing file is chosen
 };
 
+/// The answer to a question with Yes, No and Cancel.
+enum class TAnswer { Yes, No, Cancel };
+
 struct FileDialogResult {
     QString FileName;    ///< full name, default extension already applied
     int FilterIndex = 1; ///< the filter chosen, counting from 1
@@ -35,6 +38,8 @@ class IDialogs {
     virtual void Information(const QString& text) = 0;
     /// Warning box with Yes and No; true for Yes.
     virtual bool WarningYesNo(const QString& text) = 0;
+    /// Question box with Yes, No and Cancel (Cancel also when the box is closed).
+    virtual TAnswer QuestionYesNoCancel(const QString& text) = 0;
     virtual void Error(const QString& text) = 0;
     virtual void Beep() = 0;
     /// Runs a modal dialog and returns its result code (QDialog::Accepted or Rejected).

@@ -1,5 +1,7 @@
 #include "shell/TMDIChildForm.h"
 
+#include "image/FloatMapDisplay.h"
+#include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/BitmapOps.h"
 #include "shell/Platform.h"
@@ -9,12 +11,14 @@
 
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 #include <algorithm>
 #include <cstdlib>
@@ -75,6 +79,15 @@ class TPictureBox : public QWidget {
     void mouseMoveEvent(QMouseEvent* e) override { form_.PictureMouseMove(e->position().toPoint()); }
     void mouseReleaseEvent(QMouseEvent* e) override { form_.PictureMouseRelease(e->position().toPoint()); }
     void mouseDoubleClickEvent(QMouseEvent* e) override { form_.PictureDoubleClick(e->position().toPoint()); }
+    // Ctrl with the wheel zooms around the mouse; the wheel alone scrolls.
+    void wheelEvent(QWheelEvent* e) override {
+        if (!(e->modifiers() & Qt::ControlModifier) || e->angleDelta().y() == 0) {
+            e->ignore();
+            return;
+        }
+        form_.ZoomAround(e->position().toPoint(), e->angleDelta().y());
+        e->accept();
+    }
 
   private:
     TMDIChildForm& form_;
@@ -131,10 +144,21 @@ struct TMDIChildForm::Private {
     bool closed = false;
 };
 
+namespace {
+
+/// What the title bar shows: the name of a file without its folder, a role caption as it is.
+QString DisplayName(const QString& caption) {
+    const qsizetype slash =
+        std::max(caption.lastIndexOf(QLatin1Char('/')), caption.lastIndexOf(QLatin1Char('\\')));
+    return slash >= 0 && slash + 1 < caption.size() ? caption.mid(slash + 1) : caption;
+}
+
+} // namespace
+
 TMDIChildForm::TMDIChildForm(TMainForm& mainForm, const QString& caption)
-    : QWidget(nullptr), main_(mainForm), d_(std::make_unique<Private>()) {
+    : QWidget(nullptr), main_(mainForm), caption_(caption), d_(std::make_unique<Private>()) {
     setObjectName(QStringLiteral("MDIChildForm"));
-    setWindowTitle(caption);
+    setWindowTitle(DisplayName(caption) + QStringLiteral("[*]"));
     setAttribute(Qt::WA_DeleteOnClose);
     setFocusPolicy(Qt::StrongFocus);
     auto* layout = new QVBoxLayout(this);
@@ -172,14 +196,45 @@ bool TMDIChildForm::Closed() const {
 
 void TMDIChildForm::FitClientArea(QSize size) {
     d_->client = size;
-    if (QMdiSubWindow* sub = SubWindow()) {
-        if (!sub->isMaximized() && !sub->isMinimized()) sub->resize(sub->sizeHint());
-    } else {
+    QMdiSubWindow* sub = SubWindow();
+    if (!sub) {
         resize(size);
+        return;
     }
+    if (sub->isMaximized() || sub->isMinimized()) return;
+    QSize wanted = sub->sizeHint();
+    // A window larger than the workspace would have its title bar and close button out of reach: it
+    // fits the workspace from where it stands, and its picture scrolls inside it.
+    if (const QMdiArea* area = sub->mdiArea()) {
+        const QSize room = area->viewport()->size();
+        const QPoint at(std::max(0, sub->x()), std::max(0, sub->y()));
+        if (!room.isEmpty() && (wanted.width() > room.width() || wanted.height() > room.height()))
+            wanted = wanted.boundedTo(QSize(std::max(room.width() - at.x(), room.width() / 2),
+                                            std::max(room.height() - at.y(), room.height() / 2)));
+    }
+    sub->resize(wanted);
+}
+
+void TMDIChildForm::SetFloatMap(std::shared_ptr<const TFloatImage> map) {
+    floatMap_ = std::move(map);
+}
+
+void TMDIChildForm::ZoomAround(QPoint shown, int delta) {
+    if (bitmap_.isNull()) return;
+    QScrollArea* scroll = d_->scroll;
+    const QPoint inViewport = d_->picture->mapTo(scroll->viewport(), shown);
+    const QPoint pixel = MouseToPixel(shown);
+    if (delta > 0)
+        Amplify();
+    else
+        Shrink();
+    const QPoint now = zoom_ >= 1 ? pixel * zoom_ : pixel / -zoom_;
+    scroll->horizontalScrollBar()->setValue(now.x() - inViewport.x());
+    scroll->verticalScrollBar()->setValue(now.y() - inViewport.y());
 }
 
 void TMDIChildForm::SetBitmap(const QImage& image) {
+    floatMap_.reset();
     bitmap_ = image.format() == QImage::Format_RGB888 ? image : image.convertToFormat(QImage::Format_RGB888);
     d_->picture->move(0, 0);
     ApplyZoom();
@@ -241,6 +296,7 @@ void TMDIChildForm::ApplyZoom() {
     const QMdiSubWindow* sub = SubWindow();
     if (shown.width() < kFitWidthBelow && shown.height() < kFitHeightBelow && !(sub && sub->isMaximized()))
         FitClientArea(shown);
+    main_.ShowPictureInfo();
 }
 
 void TMDIChildForm::Amplify() {
@@ -292,15 +348,20 @@ void TMDIChildForm::PictureMouseMove(QPoint shown) {
     if (bitmap_.isNull()) return;
     const QPoint p = MouseToPixel(shown);
     current_ = p;
-    const uchar* pixel = bitmap_.constScanLine(p.y()) + static_cast<std::size_t>(p.x()) * 3;
-    hint_ = QStringLiteral("Position(%1,%2),color=(%3,%4,%5)")
-                .arg(p.x())
-                .arg(p.y())
-                .arg(pixel[0])
-                .arg(pixel[1])
-                .arg(pixel[2]);
+    hint_ = QStringLiteral("Position(%1,%2),").arg(p.x()).arg(p.y());
+    const TFloatImage* map = floatMap_.get();
+    if (map && map->Data && map->Width == bitmap_.width() && map->Height == bitmap_.height()) {
+        // A float map tells its own value; the grey level only shows it.
+        const float value = map->Data[static_cast<std::size_t>(p.y()) * static_cast<std::size_t>(map->Width) +
+                                      static_cast<std::size_t>(p.x())];
+        hint_ += QStringLiteral("value=") + QString::number(value, 'g', 7);
+        if (value == kNotComputedMarker) hint_ += QStringLiteral(" (not computed)");
+    } else {
+        const uchar* pixel = bitmap_.constScanLine(p.y()) + static_cast<std::size_t>(p.x()) * 3;
+        hint_ += QStringLiteral("color=(%1,%2,%3)").arg(pixel[0]).arg(pixel[1]).arg(pixel[2]);
+    }
     if (dragging_)
-        hint_ += QStringLiteral("Width:%1 Height:%2")
+        hint_ += QStringLiteral("   Width:%1 Height:%2")
                      .arg(std::abs(x1_ - p.x()) + 1)
                      .arg(std::abs(y1_ - p.y()) + 1);
     main_.ShowStatusHint(hint_);
@@ -352,8 +413,20 @@ void TMDIChildForm::closeEvent(QCloseEvent* event) {
         if (QMdiSubWindow* sub = SubWindow()) sub->showMinimized();
         return;
     }
+    // Changes not saved are not thrown away without asking.
+    if (Modified() && !main_.AskToSaveChanges(*this)) {
+        event->ignore();
+        return;
+    }
     d_->closed = true;
     event->accept();
+    main_.DocumentClosed();
+}
+
+bool TMDIChildForm::event(QEvent* event) {
+    // The full name is the tooltip of the title bar only, never of the picture under the mouse.
+    if (event->type() == QEvent::ToolTip) return true;
+    return QWidget::event(event);
 }
 
 void TMDIChildForm::Prepare(int width, int height) {
@@ -368,9 +441,11 @@ void TMDIChildForm::Prepare(int width, int height) {
     zoom_ = 1;
     SetBitmap(blank);
     FitClientArea(size);
+    SetModified(false);
 }
 
 void TMDIChildForm::ReplacePixels(const QImage& image) {
+    floatMap_.reset();
     const bool sizeChanged = image.size() != bitmap_.size();
     bitmap_ = image.format() == QImage::Format_RGB888 ? image : image.convertToFormat(QImage::Format_RGB888);
     if (sizeChanged) ApplyZoom();

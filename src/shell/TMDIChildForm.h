@@ -10,8 +10,9 @@
 class QMdiSubWindow;
 
 namespace corvane {
+class TFloatImage;
 class TGrayImage;
-}
+} // namespace corvane
 
 namespace corvane::ui {
 
@@ -31,7 +32,19 @@ class TMDIChildForm : public QWidget {
     TMDIChildForm(TMainForm& mainForm, const QString& caption);
     ~TMDIChildForm() override;
 
-    QString Caption() const { return windowTitle(); }
+    /// The identity: a full file name or a role caption. The title bar shows the file's name only
+    /// (the full name is its tooltip) and "*" while the picture has changes that are not saved.
+    QString Caption() const { return caption_; }
+
+    /// True while the picture holds changes (Invert, Rotate 90, Paste, the median filter) that
+    /// are not in its file; closing the window then asks whether to save them.
+    bool Modified() const { return isWindowModified(); }
+    void SetModified(bool modified) { setWindowModified(modified); }
+
+    /// The float map the picture shows (File > Open Float Image), so that the status bar can tell
+    /// its values; null for other pictures. Any change of the picture drops it.
+    const TFloatImage* FloatMap() const { return floatMap_.get(); }
+    void SetFloatMap(std::shared_ptr<const TFloatImage> map);
 
     /// The picture: always 24 bits per pixel (QImage::Format_RGB888) once loaded.
     const QImage& Bitmap() const { return bitmap_; }
@@ -93,6 +106,8 @@ class TMDIChildForm : public QWidget {
     /// Sets the client area to size (the frame grows around it).
     void FitClientArea(QSize size);
     QSize sizeHint() const override;
+    /// Zooms in (delta > 0) or out by one step keeping the picture point under shown where it is.
+    void ZoomAround(QPoint shown, int delta);
     /// True once the window accepted a close (it is deleted when control returns to the loop).
     bool Closed() const;
 
@@ -108,12 +123,15 @@ class TMDIChildForm : public QWidget {
   protected:
     void keyPressEvent(QKeyEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
 
   private:
     /// Shows the picture at the current zoom and fits the window while it is small.
     void ApplyZoom();
     // Implementation detail of the shell; see TMDIChildForm.cpp.
     TMainForm& main_;
+    QString caption_;
+    std::shared_ptr<const TFloatImage> floatMap_;
     QImage bitmap_;
     int zoom_ = 1;
     bool dragging_ = false;

@@ -11,6 +11,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QIcon>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -24,6 +25,7 @@
 #include <QToolBar>
 
 #include <cmath>
+#include <map>
 #include <stdexcept>
 
 namespace corvane::ui {
@@ -42,9 +44,26 @@ QIcon MakeFringeIcon() {
     return QIcon(QPixmap::fromImage(picture));
 }
 
+/// The commands that act on the active document window's picture: they are available only while a
+/// document window is there.
+constexpr const char* kPictureCommands[] = {
+    "SaveAction",   "FileSaveAsAction", "SaveAsFloatAction", "CloseAction",  "CloseAllAction",
+    "EditCopy1",    "EditPaste1",       "AmplifyAction",     "ShrinkAction", "EditOriginalSizeAction",
+    "InvertAction", "Rotate90Action",   "ExportPngAction"};
+
+bool IsPictureCommand(const QAction* action) {
+    for (const char* name : kPictureCommands)
+        if (action->objectName() == QLatin1String(name)) return true;
+    return false;
+}
+
 } // namespace
 
 struct TMainForm::Private {
+    std::map<QAction*, int> locks;         ///< how many shown tools lock each command
+    std::map<QAction*, QString> lockedBy;  ///< the tool that locked it last
+    std::map<QAction*, QString> plainTips; ///< each managed command's own tooltip
+    QLabel* pictureInfo = nullptr;
     std::vector<QMenu*> menus;
     std::vector<QToolBar*> toolBars;
     std::vector<QAction*> windowListActions;
@@ -64,13 +83,19 @@ TMainForm::TMainForm(IDialogs& dialogs, QSettings& settings, QWidget* parent)
     mdiArea_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(mdiArea_);
     statusBar()->setObjectName(QStringLiteral("StatusBar"));
+    d_->pictureInfo = new QLabel(statusBar());
+    d_->pictureInfo->setObjectName(QStringLiteral("PictureInfoLabel"));
+    statusBar()->addPermanentWidget(d_->pictureInfo);
     CreateActions();
     BindFrameCommands();
     CreateMenusAndToolBars();
+    UpdateCommandStates();
     settings_->EnsureDefaults();
     settings_->ReadImageScale(ScaleX, ScaleY);
 
     connect(mdiArea_, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* sub) {
+        UpdateCommandStates();
+        ShowPictureInfo();
         if (!sub) return;
         if (auto* child = qobject_cast<TMDIChildForm*>(sub->widget()); child && !child->Closed())
             ActivateChild(child);
@@ -178,6 +203,11 @@ void TMainForm::CreateMenusAndToolBars() {
         if (command.ToolBar != TToolBar::None)
             d_->toolBars[static_cast<std::size_t>(command.ToolBar)]->addAction(action);
     }
+    // The zoom commands are in the View menu too, where a zoom is looked for.
+    QMenu* zoom = d_->menus[static_cast<std::size_t>(TMenu::View)]->addMenu(QStringLiteral("&Zoom"));
+    zoom->setObjectName(QStringLiteral("ZoomMenu"));
+    for (const char* name : {"AmplifyAction", "EditOriginalSizeAction", "ShrinkAction"})
+        zoom->addAction(Action(QString::fromLatin1(name)));
     // The window list follows the arrangement commands.
     connect(d_->menus[static_cast<std::size_t>(TMenu::Window)], &QMenu::aboutToShow, this,
             &TMainForm::RefreshWindowMenu);
@@ -245,16 +275,70 @@ void TMainForm::ShowStatusHint(const QString& text) {
     statusBar()->showMessage(text);
 }
 
+void TMainForm::ShowPictureInfo() {
+    const TMDIChildForm* child = ActiveMDIChild();
+    if (!child || child->Bitmap().isNull()) {
+        d_->pictureInfo->clear();
+        return;
+    }
+    const int z = child->Zoom();
+    d_->pictureInfo->setText(
+        QStringLiteral("%1 x %2 pixels, zoom %3")
+            .arg(child->Bitmap().width())
+            .arg(child->Bitmap().height())
+            .arg(z >= 1 ? QStringLiteral("%1:1").arg(z) : QStringLiteral("1:%1").arg(-z)));
+}
+
+void TMainForm::DocumentClosed() {
+    UpdateCommandStates();
+    ShowPictureInfo();
+}
+
+void TMainForm::LockCommand(QAction* command, bool locked, const QString& byTool) {
+    if (!command) return;
+    int& count = d_->locks[command];
+    count = std::max(0, count + (locked ? 1 : -1));
+    if (locked) d_->lockedBy[command] = byTool;
+    if (!d_->plainTips.count(command)) d_->plainTips[command] = command->toolTip();
+    UpdateCommandStates();
+}
+
+void TMainForm::UpdateCommandStates() {
+    const bool picture = ActiveMDIChild() != nullptr;
+    auto apply = [&](QAction* action, bool needsPicture) {
+        auto tip = d_->plainTips.find(action);
+        if (tip == d_->plainTips.end()) tip = d_->plainTips.emplace(action, action->toolTip()).first;
+        const auto lock = d_->locks.find(action);
+        if (lock != d_->locks.end() && lock->second > 0) {
+            action->setEnabled(false);
+            action->setToolTip(
+                tip->second +
+                QStringLiteral(" (unavailable while \"%1\" is shown)").arg(d_->lockedBy[action]));
+        } else if (needsPicture && !picture) {
+            action->setEnabled(false);
+            action->setToolTip(tip->second + QStringLiteral(" (no picture is open)"));
+        } else {
+            action->setEnabled(true);
+            action->setToolTip(tip->second);
+        }
+    };
+    for (const char* name : kPictureCommands)
+        if (QAction* action = Action(QString::fromLatin1(name))) apply(action, true);
+    for (const auto& [action, count] : d_->locks)
+        if (!IsPictureCommand(action)) apply(action, false);
+}
+
 // ---- exit ---------------------------------------------------------------------------------------
 
 void TMainForm::closeEvent(QCloseEvent* event) {
     bool confirmed = false;
-    RunGuarded(dialogs_, [&] {
-        confirmed = dialogs_.WarningYesNo(QStringLiteral("Do you really want to Exit ?"));
-        if (confirmed) {
-            settings_->WriteImageScale(ScaleX, ScaleY);
-        }
-    });
+    RunGuarded(dialogs_,
+               [&] { confirmed = dialogs_.WarningYesNo(QStringLiteral("Do you really want to Exit ?")); });
+    // Each changed picture is saved or let go; a Cancel keeps the program running as it was.
+    for (int i = 0; confirmed && i < MDIChildCount(); ++i)
+        if (TMDIChildForm* child = MDIChild(i); child->Modified() && !AskToSaveChanges(*child))
+            confirmed = false;
+    if (confirmed) RunGuarded(dialogs_, [&] { settings_->WriteImageScale(ScaleX, ScaleY); });
     if (!confirmed) {
         event->ignore();
         return;

@@ -51,6 +51,14 @@ class TMainForm : public QMainWindow {
     /// Opens a BMP or RAW file into a new window, or makes an empty window captioned name.
     /// Errors propagate (the caller's guard shows them); no window is left on error.
     void CreateMDIChild(const QString& name);
+    /// File > Open: opens a picture file into a new window. A missing file ("<name>: not exists"), a
+    /// kind of file that is not read and a picture without pixels are refused with a message that
+    /// starts with the name, and no window is made. A cancelled RAW dialog makes none either.
+    void OpenPictureFile(const QString& name);
+    /// Opens an FLT map into the window captioned with its name (made or prepared for it), shown in
+    /// grey without the not-computed marker; the window keeps the map for the status bar. Throws
+    /// the reader's errors.
+    TMDIChildForm* OpenFloatMap(const QString& name);
     /// The tools' pattern: prepare the role window at the image's size (creating it when
     /// missing), paint the image into it, and return it. Throws what CreateMDIChild throws.
     TMDIChildForm* ShowInRole(const QString& caption, const TGrayImage& image);
@@ -76,6 +84,17 @@ class TMainForm : public QMainWindow {
 
     /// Shows a document window's hint text (position and colour under the mouse) in the status bar.
     void ShowStatusHint(const QString& text);
+    /// Shows the active picture's size and zoom in the status bar (nothing without a picture).
+    void ShowPictureInfo();
+
+    /// Asks whether to save a window's changes (Yes / No / Cancel); Yes saves as Save does. False
+    /// when the user cancelled, or the save was cancelled or failed: the window must stay.
+    bool AskToSaveChanges(TMDIChildForm& child);
+    /// A document window accepted its close: the commands that need a picture follow.
+    void DocumentClosed();
+    /// A shown tool locks (or releases) a command; a locked command stays disabled whatever else
+    /// holds, and its tooltip names the tool.
+    void LockCommand(QAction* command, bool locked, const QString& byTool);
 
     // Command handlers of the frame (each runs guarded; document commands do nothing without
     // an active document window).
@@ -120,7 +139,18 @@ class TMainForm : public QMainWindow {
     /// followed by the RAW information message naming fileName.
     void SaveChild(TMDIChildForm& child, const QString& fileName, bool replaceExtensionWithRaw);
     std::optional<QString> AskSavePictureName();
+    /// Save as the command does: the window's own file when it has one, else a chosen name. False
+    /// when the dialog was cancelled.
+    bool SaveChildToItsFile(TMDIChildForm& child);
     void ActivateChild(TMDIChildForm* child);
+    /// A document window captioned name, with the picture of the file of that name when readFile
+    /// and the file exists; requirePicture refuses (throws) instead of opening an empty window.
+    void MakeMDIChild(const QString& name, bool requirePicture, bool readFile = true);
+    /// An empty document window for a tool's role caption; no file is read.
+    void CreateRoleMDIChild(const QString& caption);
+    /// Enables the commands that need a picture exactly while a document window is there (and no tool
+    /// locks them), with a tooltip that says why a greyed one is unavailable.
+    void UpdateCommandStates();
 
     IDialogs& dialogs_;
     std::unique_ptr<TWorkbenchSettings> settings_;

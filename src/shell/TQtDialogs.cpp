@@ -69,6 +69,19 @@ bool TQtDialogs::WarningYesNo(const QString& text) {
                                 QMessageBox::Yes | QMessageBox::No, QMessageBox::No) == QMessageBox::Yes;
 }
 
+TAnswer TQtDialogs::QuestionYesNoCancel(const QString& text) {
+    switch (QMessageBox::question(DialogParent(), QApplication::applicationName(), text,
+                                  QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel,
+                                  QMessageBox::Cancel)) {
+    case QMessageBox::Yes:
+        return TAnswer::Yes;
+    case QMessageBox::No:
+        return TAnswer::No;
+    default:
+        return TAnswer::Cancel;
+    }
+}
+
 void TQtDialogs::Error(const QString& text) {
     QMessageBox::critical(DialogParent(), QApplication::applicationName(), text);
 }

@@ -16,6 +16,7 @@ class TQtDialogs : public IDialogs {
     std::optional<FileDialogResult> SaveFile(const FileDialogRequest& request) override;
     void Information(const QString& text) override;
     bool WarningYesNo(const QString& text) override;
+    TAnswer QuestionYesNoCancel(const QString& text) override;
     void Error(const QString& text) override;
     void Beep() override;
     int ExecModal(QDialog& dialog) override;

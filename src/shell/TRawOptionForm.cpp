@@ -161,7 +161,7 @@ void TRawOptionForm::Button3Click() {
 
 void TRawOptionForm::Button4Click() {
     RunGuarded(dialogs_, [&] {
-        const std::int64_t n = static_cast<std::int64_t>(fileSize_) - StrToInt(HeaderEdit->text());
+        const std::int64_t n = static_cast<std::int64_t>(fileSize_) - StrToInt(HeaderEdit);
         if (const auto guess = GuessRawDimensions(n)) {
             WidthEdit->setText(QString::number(guess->first));
             HeightEdit->setText(QString::number(guess->second));
@@ -175,9 +175,9 @@ std::optional<TGrayImage::RawDescription> AskRawDescription(IDialogs& dialogs, c
     if (dialogs.ExecModal(form) != QDialog::Accepted) return std::nullopt;
     TGrayImage::RawDescription raw;
     raw.FileName = path;
-    raw.Header = StrToInt(form.HeaderEdit->text());
-    raw.Width = StrToInt(form.WidthEdit->text());
-    raw.Height = StrToInt(form.HeightEdit->text());
+    raw.Header = StrToInt(form.HeaderEdit);
+    raw.Width = StrToInt(form.WidthEdit);
+    raw.Height = StrToInt(form.HeightEdit);
     return raw;
 }
 

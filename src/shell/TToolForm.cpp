@@ -57,9 +57,10 @@ void TToolForm::CloseButtonClick() {
 }
 
 void TToolForm::SetLockedCommandsEnabled(bool enabled) {
-    // Guarded pointers: a tool hidden while the frame is torn down touches nothing gone.
+    // Guarded pointers: a tool hidden while the frame is torn down touches nothing gone. The frame
+    // combines the locks with the commands' other conditions (a picture to act on).
     for (const QPointer<QAction>& command : locked_)
-        if (command) command->setEnabled(enabled);
+        if (command) main_.LockCommand(command, !enabled, windowTitle());
 }
 
 void TToolForm::PlaceOnFirstShow() {

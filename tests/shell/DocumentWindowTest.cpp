@@ -107,7 +107,7 @@ TEST_F(DocumentWindow, DraggingShowsSizeInTheHintAndAnExclusiveMarquee) {
     EXPECT_EQ(frame->Form->statusBar()->currentMessage(), w.HintText());
     DragOnPicture(w, {10, 10}, {5, 20});
     EXPECT_THAT(w.HintText().toStdString(),
-                testing::MatchesRegex("Position[(]5,20[)],color=[(].*[)]Width:6 Height:11"));
+                testing::MatchesRegex("Position[(]5,20[)],color=[(].*[)]   Width:6 Height:11"));
     EXPECT_FALSE(w.Dragging());
     EXPECT_TRUE(w.MarqueeShown());
     EXPECT_EQ(w.MarqueeRect(), QRect(QPoint(5, 10), QPoint(10, 20))); // (5, 10) to (11, 21) exclusive

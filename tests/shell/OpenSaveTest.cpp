@@ -81,7 +81,7 @@ TEST_F(OpenPicture, RawUsesTheOptionsDialogFieldsShortFilesEndInBlackCancelOrBad
         frame->TriggerWithFile("FileOpenAction", name, 2);
     }
     EXPECT_EQ(frame->Dialogs.Texts(Kind::Modal), QStringList(3, "RawOptionForm"));
-    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{"'abc' is not a valid integer value"});
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{"Width: 'abc' is not a valid integer value"});
     ASSERT_EQ(frame->Form->MDIChildCount(), 1);
     EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(20, 10)) + std::string(40, '\0'));
 }

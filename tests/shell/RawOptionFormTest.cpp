@@ -65,5 +65,5 @@ TEST(RawOptions, GuessWithoutADivisorOrWithABadHeaderLeavesTheFields) {
         form.Button4->click();
         EXPECT_EQ(Size(form), "33 x 512") << header;
     }
-    EXPECT_EQ(raw.dialogs.Errors(), QStringList{"'x1' is not a valid integer value"});
+    EXPECT_EQ(raw.dialogs.Errors(), QStringList{"Header: 'x1' is not a valid integer value"});
 }

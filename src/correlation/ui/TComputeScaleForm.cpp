@@ -19,7 +19,7 @@ namespace corvane::ui {
 namespace {
 
 float FloatOf(const QLineEdit* edit) {
-    return static_cast<float>(StrToFloat(edit->text()));
+    return static_cast<float>(StrToFloat(edit));
 }
 
 /// The scale as decimal text that reads back as the same value; whole numbers keep a decimal point,
@@ -108,8 +108,8 @@ void TComputeScaleForm::SetScaleCheckBoxClick() {
 void TComputeScaleForm::ApplyScaleButtonClick() {
     ImageScale scale;
     if (SetScaleCheckBox->isChecked()) {
-        scale.ScaleX = StrToFloat(ScaleXEdit->text());
-        scale.ScaleY = StrToFloat(ScaleYEdit->text());
+        scale.ScaleX = StrToFloat(ScaleXEdit);
+        scale.ScaleY = StrToFloat(ScaleYEdit);
     } else {
         ScaleMeasurement measurement;
         measurement.ImageLengthX = FloatOf(ImageScaleXEdit);

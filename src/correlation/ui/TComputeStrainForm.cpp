@@ -160,7 +160,7 @@ std::string TComputeStrainForm::InWorkingDir(const QString& name) const {
 StrainMaskOptions TComputeStrainForm::MaskOptions() const {
     StrainMaskOptions options;
     options.UseInvalidValue = MaskValueCheckBox->isChecked();
-    if (options.UseInvalidValue) options.InvalidValue = static_cast<float>(StrToFloat(MaskValueEdit->text()));
+    if (options.UseInvalidValue) options.InvalidValue = static_cast<float>(StrToFloat(MaskValueEdit));
     options.UseMaskFile = UseMaskFileCheckBox->isChecked();
     if (options.UseMaskFile) options.MaskFile = InWorkingDir(MaskFileEdit->text());
     return options;
@@ -177,7 +177,7 @@ void TComputeStrainForm::OpenField(QLineEdit* edit, const QString& roleCaption) 
     // The correlation's not-computed marker would take the whole grey range when it were shown.
     std::unique_ptr<TGrayImage> gray;
     if (MaskValueCheckBox->isChecked())
-        field.ToGrayImage(gray, static_cast<float>(StrToFloat(MaskValueEdit->text())));
+        field.ToGrayImage(gray, static_cast<float>(StrToFloat(MaskValueEdit)));
     else
         field.ToGrayImage(gray);
     ShowInRole(roleCaption, *gray);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "correlation/CorRelationConfig.h"
+#include "correlation/ui/JobResults.h"
 #include "correlation/ui/TCompute.h"
 #include "correlation/ui/TCorRelationParaSelectorForm.h"
 #include "correlation/ui/TCorRelationStatusForm.h"
@@ -106,8 +107,11 @@ void TCorRelationCommands::ComputeTerminate(TCompute* job) {
         dialogs_.Beep();
         status_.EndSlot(slot);
         // A failed run must not look like a successful one: show why it ended. A cancelled one
-        // ended as asked.
-        if (!error.isEmpty()) dialogs_.Error(error);
+        // ended as asked and wrote nothing; a finished one tells where its files are.
+        if (!error.isEmpty())
+            dialogs_.Error(error);
+        else if (!job->WasCancelled())
+            status_.ShowResults(slot, ResultsOf(*job));
     });
     emit JobEnded(slot, error);
 }

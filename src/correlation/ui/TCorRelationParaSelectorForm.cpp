@@ -26,6 +26,8 @@
 #include <vector>
 
 #include "correlation/CorRelationConfig.h"
+#include "correlation/CorRelationParaCheck.h"
+#include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
 #include "shell/Convert.h"
 #include "shell/FileFilter.h"
@@ -69,10 +71,10 @@ QWidget* MakePage(QStackedWidget* pages, const char* name) {
 }
 
 std::int32_t IntOf(const QLineEdit* edit) {
-    return StrToInt(edit->text());
+    return StrToInt(edit);
 }
 float FloatOf(const QLineEdit* edit) {
-    return static_cast<float>(StrToFloat(edit->text()));
+    return static_cast<float>(StrToFloat(edit));
 }
 
 std::string BareName(const std::string& name) {
@@ -133,6 +135,39 @@ TCorRelationParaSelectorForm::TCorRelationParaSelectorForm(
          &TCorRelationParaSelectorForm::SearchWinMousePickerCheckBoxClick);
     Bind(FastComputeCheckBox, &QCheckBox::toggled, &TCorRelationParaSelectorForm::FastComputeCheckBoxClick);
     Bind(SaveParaTo1, &QAction::triggered, &TCorRelationParaSelectorForm::SaveParaTo1Click);
+
+    connect(InitialEdit, &QLineEdit::editingFinished, this, [this] { Guarded([&] { InitialEditExit(); }); });
+    for (QLineEdit* corner : {LeftEdit, TopEdit, RightEdit, BottomEdit})
+        connect(corner, &QLineEdit::textChanged, this, [this] { UpdateDomainSize(); });
+    // Messages name a field by what the user reads next to it.
+    const std::pair<QLineEdit*, const char*> names[] = {
+        {InitialEdit, "Initial"},
+        {DeformedEdit, "Deformed"},
+        {MaskEdit, "Mask"},
+        {SeedxEdit, "Seed Col"},
+        {SeedyEdit, "Seed Row"},
+        {SeedDisplacexEdit, "Estimated Displacement x"},
+        {SeedDisplaceyEdit, "Estimated Displacement y"},
+        {LargeWinSizexEdit, "Seed Searching Window Size x"},
+        {LargeWinSizeyEdit, "Seed Searching Window Size y"},
+        {SeedFineEdit, "Seed Searching Precision"},
+        {SearchFieldxEdit, "Searching Field x"},
+        {SearchFieldyEdit, "Searching Field y"},
+        {WinSizexEdit, "Searching Window x"},
+        {WinSizeyEdit, "Searching Window y"},
+        {LimitedDisplacementAmplitudeEdit, "Limited Displacement Amplitude"},
+        {IntervalxEdit, "Output Interval x"},
+        {IntervalyEdit, "Output Interval y"},
+        {ScalexEdit, "Scale x"},
+        {ScaleyEdit, "Scale y"},
+        {FieldxEdit, "Filter Size x"},
+        {FieldyEdit, "Filter Size y"},
+        {AverageThresholdEdit, "Average Threshold"},
+        {OutputLeftEdit, "Output Initial coordinate x"},
+        {OutputTopEdit, "Output Initial coordinate y"},
+    };
+    for (const auto& [edit, name] : names)
+        edit->setAccessibleName(QString::fromLatin1(name));
 
     // FormCreate: the working directory is the current one; the filter is "Medium".
     WorkingDirLabel->setText(QDir::currentPath());
@@ -489,13 +524,28 @@ void TCorRelationParaSelectorForm::FormShow() {
 
 void TCorRelationParaSelectorForm::NextButtonClick() {
     const int index = Pages->currentIndex();
+    if (index == 0) InitialEditExit();
     if (index < Pages->count() - 1) {
         ShowPage(index + 1);
         return;
     }
-    // Submit: the job takes its own copy of the group; with no free slot this throws and
-    // the wizard stays open on its last page.
-    const TCorRelationPara group = FillGroup();
+    // Submit: a group the run cannot work with is refused here, naming its field, rather than by
+    // the job after the wizard is gone. The job takes its own copy of the group; with no free slot
+    // this throws and the wizard stays open on its last page.
+    TCorRelationPara group;
+    try {
+        group = FillGroup();
+    } catch (const CorvaneError& error) {
+        // The conversion's message starts with the field's name: show that field.
+        const QString message = QString::fromStdString(error.what());
+        for (QLineEdit* field : NumberFields())
+            if (message.startsWith(FieldName(field) + QStringLiteral(": "))) {
+                FocusField(field);
+                break;
+            }
+        throw;
+    }
+    CheckGroup(group);
     Group = group;
     startGroupJob_(Group);
     close();
@@ -530,10 +580,133 @@ bool TCorRelationParaSelectorForm::OpenPicture(QLineEdit* edit, const QString& r
 void TCorRelationParaSelectorForm::InitialSpeedButtonClick() {
     int width = 0, height = 0;
     if (!OpenPicture(InitialEdit, kInitialRole, width, height)) return;
+    initialShown_ = PictureFile(InitialEdit);
+    SetDomainFromPicture(width, height);
+}
+
+void TCorRelationParaSelectorForm::SetDomainFromPicture(int width, int height) {
     RightEdit->setText(QString::number(width - 30));
     BottomEdit->setText(QString::number(height - 30));
     WidthEdit->setText(QString::number(IntOf(RightEdit) - IntOf(LeftEdit) + 1));
     HeightEdit->setText(QString::number(IntOf(BottomEdit) - IntOf(TopEdit) + 1));
+}
+
+void TCorRelationParaSelectorForm::UpdateDomainSize() {
+    bool ok[4] = {};
+    const int left = LeftEdit->text().trimmed().toInt(&ok[0]);
+    const int top = TopEdit->text().trimmed().toInt(&ok[1]);
+    const int right = RightEdit->text().trimmed().toInt(&ok[2]);
+    const int bottom = BottomEdit->text().trimmed().toInt(&ok[3]);
+    if (ok[0] && ok[2]) WidthEdit->setText(QString::number(static_cast<long long>(right) - left + 1));
+    if (ok[1] && ok[3]) HeightEdit->setText(QString::number(static_cast<long long>(bottom) - top + 1));
+}
+
+QString TCorRelationParaSelectorForm::PictureFile(const QLineEdit* edit) const {
+    const QString text = edit->text().trimmed();
+    return text.isEmpty() ? QString() : QDir(WorkingDirLabel->text()).filePath(text);
+}
+
+void TCorRelationParaSelectorForm::InitialEditExit() {
+    const QString file = PictureFile(InitialEdit);
+    if (file.isEmpty() || file == initialShown_ || !QFileInfo(file).isFile()) return;
+    // A typed path moves the working directory as the browse button does, so the group's names
+    // stay the working directory and a bare name.
+    const QFileInfo info(file);
+    WorkingDirLabel->setText(info.absolutePath());
+    InitialEdit->setText(info.fileName());
+    initialShown_ = PictureFile(InitialEdit);
+    const TGrayImage image(initialShown_.toStdString());
+    main_.ShowInRole(kInitialRole, image);
+    SetDomainFromPicture(image.Width, image.Height);
+}
+
+void TCorRelationParaSelectorForm::FocusField(QWidget* field) {
+    for (int i = 0; i < Pages->count(); ++i)
+        if (Pages->widget(i)->isAncestorOf(field)) ShowPage(i);
+    field->setFocus(Qt::OtherFocusReason);
+    if (auto* edit = qobject_cast<QLineEdit*>(field)) edit->selectAll();
+}
+
+std::vector<QLineEdit*> TCorRelationParaSelectorForm::NumberFields() const {
+    return {WinSizexEdit,
+            WinSizeyEdit,
+            SearchFieldxEdit,
+            SearchFieldyEdit,
+            LargeWinSizexEdit,
+            LargeWinSizeyEdit,
+            SeedxEdit,
+            SeedyEdit,
+            SeedDisplacexEdit,
+            SeedDisplaceyEdit,
+            SeedFineEdit,
+            LeftEdit,
+            TopEdit,
+            RightEdit,
+            BottomEdit,
+            LimitedDisplacementAmplitudeEdit,
+            IntervalxEdit,
+            IntervalyEdit,
+            OutputLeftEdit,
+            OutputTopEdit,
+            ScalexEdit,
+            ScaleyEdit,
+            FieldxEdit,
+            FieldyEdit,
+            AverageThresholdEdit};
+}
+
+QLineEdit* TCorRelationParaSelectorForm::FieldOf(const std::string& member) const {
+    const bool fast = FastComputeCheckBox->isChecked();
+    const std::pair<const char*, QLineEdit*> fields[] = {
+        {"LargeWinX", LargeWinSizexEdit},
+        {"LargeWinY", LargeWinSizeyEdit},
+        {"WinMoveX", SearchFieldxEdit},
+        {"WinMoveY", SearchFieldyEdit},
+        // Fast compute correlates with the large window.
+        {"SearchWinX", fast ? LargeWinSizexEdit : WinSizexEdit},
+        {"SearchWinY", fast ? LargeWinSizeyEdit : WinSizeyEdit},
+        {"SeedNumX", SeedxEdit},
+        {"SeedNumY", SeedyEdit},
+        {"SeedDispX", SeedDisplacexEdit},
+        {"SeedDispY", SeedDisplaceyEdit},
+        {"SeedPrecision", SeedFineEdit},
+        {"Left", LeftEdit},
+        {"Up", TopEdit},
+        {"Right", RightEdit},
+        {"Bottom", BottomEdit},
+        {"GridX", IntervalxEdit},
+        {"GridY", IntervalyEdit},
+        {"FilterSizeX", FieldxEdit},
+        {"FilterSizeY", FieldyEdit},
+    };
+    for (const auto& [name, edit] : fields)
+        if (member == name) return edit;
+    return nullptr;
+}
+
+void TCorRelationParaSelectorForm::CheckGroup(const TCorRelationPara& group) {
+    const auto refuse = [this](QLineEdit* field, const QString& reason) {
+        FocusField(field);
+        throw CorvaneError(std::string(kCheckParameters) + "\n" + FieldName(field).toStdString() + ": " +
+                           reason.toStdString());
+    };
+    for (QLineEdit* picture : {InitialEdit, DeformedEdit}) {
+        const QString file = PictureFile(picture);
+        if (file.isEmpty()) refuse(picture, QStringLiteral("no picture is named"));
+        if (!QFileInfo(file).isFile()) refuse(picture, QStringLiteral("%1: not exists").arg(file));
+    }
+    std::optional<TPictureExtent> extent;
+    try {
+        const TGrayImage initial(group.InitialFile);
+        extent = TPictureExtent{initial.Width, initial.Height};
+    } catch (const CorvaneError& error) {
+        refuse(InitialEdit, QString::fromStdString(error.what()));
+    }
+    const auto fault = FindParaFault(group, FastComputeCheckBox->isChecked(), extent);
+    if (!fault) return;
+    QLineEdit* field = FieldOf(fault->Field);
+    if (!field) throw CorvaneError(kCheckParameters);
+    refuse(field, QString::fromStdString(fault->Reason));
 }
 
 void TCorRelationParaSelectorForm::DeformedSpeedButtonClick() {

@@ -2,6 +2,8 @@
 #include <QString>
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "correlation/TCorRelationPara.h"
 #include "shell/TToolForm.h"
@@ -58,6 +60,9 @@ class TCorRelationParaSelectorForm : public TToolForm {
     void SearchWinMousePickerCheckBoxClick();
     void FastComputeCheckBoxClick();
     void SaveParaTo1Click();
+    /// A typed initial picture name that names a picture is taken as a chosen one: the picture is
+    /// shown and sets the compute domain. Other text waits for Submit.
+    void InitialEditExit();
 
     // Pages and buttons.
     QStackedWidget* Pages = nullptr;
@@ -169,7 +174,25 @@ class TCorRelationParaSelectorForm : public TToolForm {
     /// window and returns its size through width and height; false when nothing was chosen.
     bool OpenPicture(QLineEdit* edit, const QString& roleCaption, int& width, int& height);
 
+    /// Right and bottom from the initial picture's size, then the width and height of the domain.
+    void SetDomainFromPicture(int width, int height);
+    /// Width and height follow the four corners while they hold numbers.
+    void UpdateDomainSize();
+    /// The file an edit names: a relative name lies in the working directory.
+    QString PictureFile(const QLineEdit* edit) const;
+    /// Shows the page that holds field and gives the field the focus.
+    void FocusField(QWidget* field);
+    /// The number fields in the order FillGroup reads them.
+    std::vector<QLineEdit*> NumberFields() const;
+    /// The edit that holds a TCorRelationPara member.
+    QLineEdit* FieldOf(const std::string& member) const;
+    /// Checks a filled group before it becomes a job. A parameter the run cannot work with throws
+    /// "Check your computing parameters, then start again" followed by the field's name and what is
+    /// wrong, with the field shown and focused; the wizard keeps every setting.
+    void CheckGroup(const TCorRelationPara& group);
+
     std::function<void(const TCorRelationPara&)> startGroupJob_;
+    QString initialShown_; ///< the initial picture file last shown and measured
 };
 
 } // namespace corvane::ui

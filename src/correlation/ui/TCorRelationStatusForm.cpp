@@ -4,6 +4,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLayout>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTableWidget>
@@ -12,6 +13,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+
+#include "shell/TMainForm.h"
 
 namespace corvane::ui {
 
@@ -98,6 +101,16 @@ TCorRelationStatusForm::TCorRelationStatusForm(TMainForm& mainForm)
     ThreadsMangerTimer->setInterval(1000);
     Bind(ThreadsMangerTimer, &QTimer::timeout, &TCorRelationStatusForm::ThreadsMangerTimerTimer);
 
+    ResultsLabel = new QLabel(this);
+    ResultsLabel->setObjectName(QStringLiteral("ResultsLabel"));
+    ResultsLabel->setWordWrap(true);
+    ResultsLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    OpenResultsButton = new QPushButton(QStringLiteral("Open Results"), this);
+    OpenResultsButton->setObjectName(QStringLiteral("OpenResultsButton"));
+    OpenResultsButton->setEnabled(false);
+    OpenResultsButton->setToolTip(QStringLiteral("Opens the dx and dy maps of the last finished job"));
+    Bind(OpenResultsButton, &QPushButton::clicked, &TCorRelationStatusForm::OpenResultsButtonClick);
+
     auto* top = new QHBoxLayout;
     top->addWidget(Job2Label);
     top->addWidget(RunningJobsLabel);
@@ -106,6 +119,8 @@ TCorRelationStatusForm::TCorRelationStatusForm(TMainForm& mainForm)
     layout->addWidget(FindAnimate);
     layout->addLayout(top);
     layout->addWidget(ComputeThreadsStringGrid);
+    layout->addWidget(ResultsLabel);
+    layout->addWidget(OpenResultsButton);
     resize(300, sizeHint().height());
 }
 
@@ -183,6 +198,26 @@ void TCorRelationStatusForm::ThreadsMangerTimerTimer() {
     const int busy = BusyCount();
     RunningJobsLabel->setText(QString::number(busy));
     SetAnimation(busy > 0);
+}
+
+void TCorRelationStatusForm::ShowResults(int slot, const TJobResults& results) {
+    results_ = results;
+    if (results.Files.isEmpty())
+        ResultsLabel->setText(QStringLiteral("Job %1 finished.").arg(slot));
+    else
+        ResultsLabel->setText(QStringLiteral("Job %1 finished; its files are in %2: %3")
+                                  .arg(slot)
+                                  .arg(results.Folder, results.Files.join(QStringLiteral(", "))));
+    OpenResultsButton->setEnabled(!results.FloatMaps.isEmpty());
+    // The window grows with the text rather than letting it run over the grid.
+    const int needed =
+        layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width()) : sizeHint().height();
+    resize(width(), std::max(height(), needed));
+}
+
+void TCorRelationStatusForm::OpenResultsButtonClick() {
+    for (const QString& map : results_.FloatMaps)
+        main_.OpenFloatMap(map);
 }
 
 void TCorRelationStatusForm::FormShow() {

@@ -5,6 +5,8 @@
 
 #include <array>
 
+#include "correlation/ui/JobResults.h"
+
 class QLabel;
 class QPushButton;
 class QProgressBar;
@@ -51,6 +53,15 @@ class TCorRelationStatusForm : public TToolForm {
     /// Timer tick: running times of the busy slots, the job count and the animation.
     void ThreadsMangerTimerTimer();
 
+    /// Where the last finished job left its files, and the button that opens its float maps.
+    QLabel* ResultsLabel = nullptr;
+    QPushButton* OpenResultsButton = nullptr;
+    /// Tells where a finished job's files are (slot, folder, names); Open Results is enabled while
+    /// it has float maps.
+    void ShowResults(int slot, const TJobResults& results);
+    /// Opens the dx and dy maps of the last finished job in document windows.
+    void OpenResultsButtonClick();
+
   signals:
     /// The user asked to cancel the job of the slot (1 ... 10).
     void CancelRequested(int slot);
@@ -68,6 +79,7 @@ class TCorRelationStatusForm : public TToolForm {
 
     std::array<bool, SlotCount> busy_{};
     std::array<QElapsedTimer, SlotCount> clocks_{};
+    TJobResults results_;
     bool playing_ = false;
     bool rememberedPlaying_ = false;
 };

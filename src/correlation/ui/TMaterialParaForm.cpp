@@ -29,7 +29,7 @@ TMaterialParaForm::TMaterialParaForm(TMainForm& mainForm)
 
 MaterialParameters TMaterialParaForm::Parameters() const {
     MaterialParameters parameters;
-    parameters.ElasticityConstant = StrToFloat(EEdit->text());
+    parameters.ElasticityConstant = StrToFloat(EEdit);
     return parameters;
 }
 

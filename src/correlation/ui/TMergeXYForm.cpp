@@ -48,11 +48,11 @@ QString FloatText(float value) {
 }
 
 float FloatOf(const QLineEdit* edit) {
-    return static_cast<float>(StrToFloat(edit->text()));
+    return static_cast<float>(StrToFloat(edit));
 }
 
 int IntOf(const QLineEdit* edit) {
-    return StrToInt(edit->text());
+    return StrToInt(edit);
 }
 
 QToolButton* SpeedButton(QWidget* parent, const char* name) {

@@ -246,13 +246,13 @@ TEncodeOptions TEncodeParameterForm::Options(const TMDIChildForm& window, std::i
     options.Method = static_cast<TOriginMethod>(ChooseOriginMethodComboBox->currentIndex());
     options.MaxX = window.MaxX;
     options.MaxY = window.MaxY;
-    options.LeastArea = StrToInt(AreaThresholdEdit->text());
+    options.LeastArea = StrToInt(AreaThresholdEdit);
     if (mode == static_cast<std::int32_t>(TOriginMode::FromPitch)) {
-        options.PitchX = static_cast<float>(StrToFloat(DxEdit->text()));
-        options.PitchY = static_cast<float>(StrToFloat(DyEdit->text()));
+        options.PitchX = static_cast<float>(StrToFloat(DxEdit));
+        options.PitchY = static_cast<float>(StrToFloat(DyEdit));
     } else if (mode == static_cast<std::int32_t>(TOriginMode::Direct)) {
-        options.OriginNx = StrToInt(SetOriginNxEdit->text());
-        options.OriginNy = StrToInt(SetOriginNyEdit->text());
+        options.OriginNx = StrToInt(SetOriginNxEdit);
+        options.OriginNy = StrToInt(SetOriginNyEdit);
     }
     return options;
 }
@@ -316,7 +316,7 @@ void TEncodeParameterForm::ModifyOriginButtonClick() {
     if (!window) return;
     TEncodeSession* session = FindEncodeSession(*window);
     if (!session || !session->Encoder) return;
-    ShowCodeView(*window, session->Encoder->MoveOrigin(StrToInt(IndexEdit->text())));
+    ShowCodeView(*window, session->Encoder->MoveOrigin(StrToInt(IndexEdit)));
 }
 
 void TEncodeParameterForm::SetCoordinateButtonClick() {
@@ -324,8 +324,8 @@ void TEncodeParameterForm::SetCoordinateButtonClick() {
     if (!window) return;
     TEncodeSession* session = FindEncodeSession(*window);
     if (!session || !session->Encoder || session->Encoder->Selected < 0) return;
-    const int nx = StrToInt(NxEdit->text());
-    const int ny = StrToInt(NyEdit->text());
+    const int nx = StrToInt(NxEdit);
+    const int ny = StrToInt(NyEdit);
     ShowCodeView(*window, session->Encoder->ModifyCoordinate(nx, ny, NetedCheckBox->isChecked()));
 }
 
@@ -349,7 +349,7 @@ void TEncodeParameterForm::OriginSpeedButtonClick() {
 void TEncodeParameterForm::SetIndexButtonClick() {
     TMDIChildForm* window = main_.ActiveMDIChild();
     if (!window) return;
-    const std::int32_t dot = StrToInt(DirectSetOriginEdit->text());
+    const std::int32_t dot = StrToInt(DirectSetOriginEdit);
     EncodeSessionOf(*window).Slots[static_cast<std::size_t>(ChosenSlot())] = dot;
     if (dot >= 0) SelectDot(dot);
 }

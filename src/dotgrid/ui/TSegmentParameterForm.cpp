@@ -96,8 +96,8 @@ void TSegmentParameterForm::SegmentButtonClick() {
     if (!source) throw CorvaneError("Open an file and then segment");
     segmented_.reset();
     TAdaptiveSegmentOptions options;
-    options.WindowSize = StrToInt(SegmentWinSizeEdit->text());
-    options.Adjust = StrToInt(AdjustThresholdEdit->text());
+    options.WindowSize = StrToInt(SegmentWinSizeEdit);
+    options.Adjust = StrToInt(AdjustThresholdEdit);
     options.WhiteDots = WhiteSpeckleCheckBox->isChecked();
     const QString caption = source->Caption();
     std::unique_ptr<TGrayImage> gray;
@@ -110,10 +110,10 @@ void TSegmentParameterForm::SegmentButtonClick() {
 void TSegmentParameterForm::ModifySegmentButtonClick() {
     TMDIChildForm* window = main_.ActiveMDIChild();
     if (!window) throw CorvaneError("Open an file and then modify");
-    const int left = StrToInt(LeftEdit->text());
-    const int top = StrToInt(TopEdit->text());
-    const int right = StrToInt(RightEdit->text());
-    const int bottom = StrToInt(BottomEdit->text());
+    const int left = StrToInt(LeftEdit);
+    const int top = StrToInt(TopEdit);
+    const int right = StrToInt(RightEdit);
+    const int bottom = StrToInt(BottomEdit);
     std::unique_ptr<TGrayImage> gray;
     window->GetGrayImage(gray);
     ModifySegment(*gray, left, top, right, bottom, WhiteSpeckleCheckBox->isChecked());

@@ -184,7 +184,7 @@ void TSimpleSegmentParameterForm::SegmentButtonClick() {
     TMDIChildForm* source = main_.ActiveMDIChild();
     if (!source) throw CorvaneError("Open an file and then analysis");
     TSimpleSegmentOptions options;
-    options.Level = StrToInt(SimpleSegmentThresholdEdit->text());
+    options.Level = StrToInt(SimpleSegmentThresholdEdit);
     options.WhiteDots = WhiteSpeckleCheckBox->isChecked();
     const QString caption = source->Caption();
     std::unique_ptr<TGrayImage> gray;

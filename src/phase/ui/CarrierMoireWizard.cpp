@@ -57,11 +57,11 @@ QCheckBox* MakeCheckBox(QWidget* parent, const char* name, const QString& captio
 }
 
 std::int32_t IntOf(const QLineEdit* edit) {
-    return StrToInt(edit->text());
+    return StrToInt(edit);
 }
 
 float FloatOf(const QLineEdit* edit) {
-    return static_cast<float>(StrToFloat(edit->text()));
+    return static_cast<float>(StrToFloat(edit));
 }
 
 void SetNumber(QLineEdit* edit, std::int64_t value) {

@@ -233,26 +233,26 @@ void TAbsolutePhaseForm::UnwrappedPhaseSpeedButtonClick() {
 
 void TAbsolutePhaseForm::PhaseIntegerButtonClick() {
     if (!map_) return;
-    map_->SetFringeOrder(StrToInt(PhaseIntegerXEdit->text()), StrToInt(PhaseIntegerYEdit->text()),
-                         StrToInt(PhaseIntegerEdit->text()));
+    map_->SetFringeOrder(StrToInt(PhaseIntegerXEdit), StrToInt(PhaseIntegerYEdit),
+                         StrToInt(PhaseIntegerEdit));
 }
 
 void TAbsolutePhaseForm::ConvertButtonClick() {
     if (!map_) return;
-    ConvertToDisplacement(*map_, static_cast<float>(StrToFloat(PEdit->text())));
+    ConvertToDisplacement(*map_, static_cast<float>(StrToFloat(PEdit)));
 }
 
 void TAbsolutePhaseForm::ConvertToAbsoluteDisplacementButtonClick() {
     if (!map_) return;
-    const std::int32_t x = StrToInt(AbsXEdit->text());
-    const std::int32_t y = StrToInt(AbsYEdit->text());
-    map_->ShiftToValue(x, y, static_cast<float>(StrToFloat(AbsoluteDisplacementEdit->text())));
+    const std::int32_t x = StrToInt(AbsXEdit);
+    const std::int32_t y = StrToInt(AbsYEdit);
+    map_->ShiftToValue(x, y, static_cast<float>(StrToFloat(AbsoluteDisplacementEdit)));
 }
 
 void TAbsolutePhaseForm::UpdateReciprocal(QLineEdit* edit, QLineEdit* other) {
     QString text;
     try {
-        text = QString::fromStdString(ReciprocalText(StrToFloat(edit->text())));
+        text = QString::fromStdString(ReciprocalText(StrToFloat(edit)));
     } catch (...) {
         // A refused value goes back to the last accepted one, so the pair stays reciprocal and
         // Convert never meets a pitch the user was told is wrong.
@@ -309,15 +309,15 @@ void TAbsolutePhaseForm::SaveToAsciiButtonClick() {
     DisplacementTableOptions options;
     options.UseOutputGrid = UseOutputGridCheckBox->isChecked();
     if (options.UseOutputGrid) {
-        options.GridX = StrToInt(GridxEdit->text());
-        options.GridY = StrToInt(GridyEdit->text());
+        options.GridX = StrToInt(GridxEdit);
+        options.GridY = StrToInt(GridyEdit);
     }
     options.UseOutputRange = OutputRangeCheckBox->isChecked();
     if (options.UseOutputRange) {
-        options.Left = StrToInt(LeftEdit->text());
-        options.Top = StrToInt(TopEdit->text());
-        options.Right = StrToInt(RightEdit->text());
-        options.Bottom = StrToInt(BottomEdit->text());
+        options.Left = StrToInt(LeftEdit);
+        options.Top = StrToInt(TopEdit);
+        options.Right = StrToInt(RightEdit);
+        options.Bottom = StrToInt(BottomEdit);
     }
     options.UseMask = UseMaskCheckBox->isChecked();
     options.MaskFile = WorkingFile(*WorkingDirLabel, MaskFileEdit->text()).toStdString();

@@ -150,7 +150,7 @@ void TEqual4StepPhaseShiftForm::SpeedButton1Click() {
 
 void TEqual4StepPhaseShiftForm::CarrierSizeEditExit() {
     try {
-        StrToInt(CarrierSizeEdit->text());
+        StrToInt(CarrierSizeEdit);
     } catch (const CorvaneError&) {
         dialogs_.Information(QString::fromLatin1(kNeedIntegerNumberMessage));
     }
@@ -158,8 +158,8 @@ void TEqual4StepPhaseShiftForm::CarrierSizeEditExit() {
 
 void TEqual4StepPhaseShiftForm::GenerateMoireButtonClick() {
     MoireSimulationOptions options;
-    options.StepSize = StrToInt(StepSizeEdit->text());
-    options.CarrierCount = StrToInt(CarrierSizeEdit->text());
+    options.StepSize = StrToInt(StepSizeEdit);
+    options.CarrierCount = StrToInt(CarrierSizeEdit);
     options.Direction = DirectionIndex() == 0 ? MoireShiftDirection::AlongX : MoireShiftDirection::AlongY;
     // Refused before anything held is released or read.
     if (options.CarrierCount <= 0) throw CorvaneError(kCarrierCountMessage);

@@ -36,7 +36,7 @@ void Check(QButtonGroup* group, int index) {
 }
 
 float FloatOf(const QLineEdit* edit) {
-    return static_cast<float>(StrToFloat(edit->text()));
+    return static_cast<float>(StrToFloat(edit));
 }
 } // namespace
 
@@ -110,8 +110,8 @@ void TGenerateGridForm::SetDeformationIndex(int index) {
 void TGenerateGridForm::Button1Click() {
     GridOptions options;
     options.Title = FileNameEdit->text().toStdString();
-    options.Width = StrToInt(WidthEdit->text());
-    options.Height = StrToInt(HeightEdit->text());
+    options.Width = StrToInt(WidthEdit);
+    options.Height = StrToInt(HeightEdit);
     options.XCarrier = FloatOf(XCarrierEdit);
     options.YCarrier = FloatOf(YCarrierEdit);
     options.LeanY = FloatOf(LeanYEdit);

@@ -115,11 +115,11 @@ void TNewUnwrapForm::FormHide() {
 
 NewUnwrapOptions TNewUnwrapForm::Options(bool withStart) const {
     NewUnwrapOptions options;
-    options.Threshold = static_cast<float>(StrToFloat(ThresholdEdit->text()));
-    options.InvalidThreshold = static_cast<float>(StrToFloat(InvalidThresholdEdit->text()));
+    options.Threshold = static_cast<float>(StrToFloat(ThresholdEdit));
+    options.InvalidThreshold = static_cast<float>(StrToFloat(InvalidThresholdEdit));
     if (withStart) {
-        options.StartX = StrToInt(XEdit->text());
-        options.StartY = StrToInt(YEdit->text());
+        options.StartX = StrToInt(XEdit);
+        options.StartY = StrToInt(YEdit);
     }
     options.PhaseFile = WorkingFile(*WorkingDirLabel, PhaseImageFileNameEdit->text()).toStdString();
     options.UseInvalidAreaFile = UseInvalidAreaFileCheckBox->isChecked();

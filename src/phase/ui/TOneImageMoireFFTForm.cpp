@@ -119,7 +119,7 @@ void TOneImageMoireFFTForm::NextButtonClick() {
             TCarrierSource source;
             source.ImageFile = wizard_.FileOf(MoireImageFileNameEdit);
             source.Strip = RefDirectionIndex() == 1 ? TStripDirection::Columns : TStripDirection::Rows;
-            source.StripSize = StrToInt(RefSizeEdit->text());
+            source.StripSize = StrToInt(RefSizeEdit);
             return source;
         },
         [] { return TReferenceRemoval::Plane; });

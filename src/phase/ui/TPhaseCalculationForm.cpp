@@ -158,10 +158,10 @@ void TPhaseCalculationForm::CalculationButtonClick() {
     PhaseCalculationOptions options;
     options.Method = static_cast<PhaseCalculationMethod>(std::clamp(MethodComboBox->currentIndex(), -1, 1));
     if (options.Method == PhaseCalculationMethod::LinearFitOfSource2) {
-        options.Fit.Left = StrToInt(LeftEdit->text());
-        options.Fit.Top = StrToInt(TopEdit->text());
-        options.Fit.Right = StrToInt(RightEdit->text());
-        options.Fit.Bottom = StrToInt(BottomEdit->text());
+        options.Fit.Left = StrToInt(LeftEdit);
+        options.Fit.Top = StrToInt(TopEdit);
+        options.Fit.Right = StrToInt(RightEdit);
+        options.Fit.Bottom = StrToInt(BottomEdit);
     }
     // A failed calculation leaves no result behind, so Save To Float cannot write a stale or
     // empty map as if it were the answer.

@@ -147,19 +147,18 @@ void TSimpleUnwrapForm::MedianFilterTrackBarChange() {
 }
 
 void TSimpleUnwrapForm::MedianInputButtonClick() {
-    if (model_.MedianInput(StrToInt(PositionEdit->text())))
-        ShowFloatMap(main_, kMedianInputRole, *model_.Input);
+    if (model_.MedianInput(StrToInt(PositionEdit))) ShowFloatMap(main_, kMedianInputRole, *model_.Input);
 }
 
 void TSimpleUnwrapForm::MedianOutputButtonClick() {
-    if (model_.MedianOutput(StrToInt(OutPositionEdit->text())))
+    if (model_.MedianOutput(StrToInt(OutPositionEdit)))
         ShowFloatMap(main_, kMedianOutputRole, *model_.Output);
 }
 
 void TSimpleUnwrapForm::UnwrapButtonClick() {
-    const float coef = static_cast<float>(StrToFloat(ThresholdEdit->text()));
-    const std::int32_t x = StrToInt(XEdit->text());
-    const std::int32_t y = StrToInt(YEdit->text());
+    const float coef = static_cast<float>(StrToFloat(ThresholdEdit));
+    const std::int32_t x = StrToInt(XEdit);
+    const std::int32_t y = StrToInt(YEdit);
     model_.Unwrap(coef, x, y);
     ShowFloatMap(main_, kUnwrappedRole, *model_.Output);
 }

@@ -187,18 +187,18 @@ void TInverseFFTForm::InverseFFTButtonClick() {
             clear([&](TFloatImage& part) { part.ApplyMaskFile(0.0f, mask); });
         }
         if (RectFilterCheckBox->isChecked()) {
-            const std::int32_t x = StrToInt(XEdit->text());
-            const std::int32_t y = StrToInt(YEdit->text());
-            const std::int32_t w = StrToInt(WidthEdit->text());
-            const std::int32_t h = StrToInt(HeightEdit->text());
+            const std::int32_t x = StrToInt(XEdit);
+            const std::int32_t y = StrToInt(YEdit);
+            const std::int32_t w = StrToInt(WidthEdit);
+            const std::int32_t h = StrToInt(HeightEdit);
             clear([&](TFloatImage& part) {
                 part.FillRect(0.0f, x, y, FarCorner(x, w), FarCorner(y, h), false);
             });
         }
         if (CircleFilterCheckBox->isChecked()) {
-            const std::int32_t cx = StrToInt(CenterXEdit->text());
-            const std::int32_t cy = StrToInt(CenterYEdit->text());
-            const double radius = StrToFloat(RadiusEdit->text());
+            const std::int32_t cx = StrToInt(CenterXEdit);
+            const std::int32_t cy = StrToInt(CenterYEdit);
+            const double radius = StrToFloat(RadiusEdit);
             clear([&](TFloatImage& part) { part.FillCircle(0.0f, cx, cy, radius, false); });
         }
         fft_->InverseFFT();

@@ -64,8 +64,8 @@ TReSetCoordinateForm::TReSetCoordinateForm(IDialogs& dialogs, TWorkbenchSettings
 
 void TReSetCoordinateForm::BitBtn1Click() {
     // Both are converted before either is written, so a bad entry stores nothing.
-    const int maxX = StrToInt(MaxNxEdit->text());
-    const int maxY = StrToInt(MaxNyEdit->text());
+    const int maxX = StrToInt(MaxNxEdit);
+    const int maxY = StrToInt(MaxNyEdit);
     settings_.WriteEncodeCoordinate(maxX, maxY);
     accept();
 }

@@ -48,6 +48,7 @@ void TUtilityCommands::FilterActionExecute() {
     child->GetGrayImage(gray);
     ApplyMedianFilterTool(*gray, form.WindowSize());
     DrawGrayImage(*gray, *child);
+    child->SetModified(true);
 }
 
 void TUtilityCommands::ModifyCoordinateSizeActionExecute() {

@@ -105,6 +105,10 @@ TEST_F(CorRelationJobs, TenRunningJobsRefuseAnEleventhAndAFreedSlotIsReused) {
     WriteFileBytes(File("any.cor"), "HowManyGroup =0\n");
     Run("ConfigFileAction", "any.cor");
     frame->Trigger("CorRelationAction");
+    SaveGreyBmp(File("flat.bmp"), 100, 100, std::vector<std::uint8_t>(100 * 100, 200));
+    W().WorkingDirLabel->setText(frame->File(""));
+    W().InitialEdit->setText("flat.bmp");
+    W().DeformedEdit->setText("flat.bmp");
     for (int i = 0; i < 6; ++i)
         W().NextButton->click();
     EXPECT_EQ(Errors(), QStringList({kOverload, kOverload}));
@@ -366,7 +370,7 @@ TEST_F(CorRelationWizard, TextThatIsNotANumberSubmitsAndSavesNothing) {
     W().SeedxEdit->setText("abc");
     GoToPage("OutputControl");
     W().NextButton->click();
-    EXPECT_EQ(Errors(), QStringList{"'abc' is not a valid integer value"});
+    EXPECT_EQ(Errors(), QStringList{"Seed Col: 'abc' is not a valid integer value"});
     EXPECT_EQ(commands->LiveJobs(), 0);
     EXPECT_TRUE(W().isVisible());
 
@@ -375,7 +379,7 @@ TEST_F(CorRelationWizard, TextThatIsNotANumberSubmitsAndSavesNothing) {
     W().ScalexEdit->setText("0,5");
     QueueFile("para.cor");
     W().SaveParaTo1->trigger();
-    EXPECT_EQ(Errors().back(), "'0,5' is not a valid floating point value");
+    EXPECT_EQ(Errors().back(), "Scale x: '0,5' is not a valid floating point value");
     EXPECT_FALSE(std::filesystem::exists(File("para.cor")));
 }
 

@@ -143,7 +143,7 @@ TEST_F(SampleTool, SaveRefusesWhatItCannotSample) {
     tool->GridxEdit->setText(QStringLiteral("five"));
     frame->Dialogs.QueueFile(frame->File("bad.dat"));
     tool->SaveResultButton->click();
-    EXPECT_EQ(frame->LastError(), QStringLiteral("'five' is not a valid integer value"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("Gridx: 'five' is not a valid integer value"));
     EXPECT_FALSE(std::filesystem::exists(Path("bad.dat")));
 
     // Hiding the window frees the maps.

@@ -86,7 +86,8 @@ TEST_F(ScaleTool, ZeroLengthsAndBadNumbersStoreNothing) {
     tool->ImageScaleXEdit->setText(QStringLiteral("1"));
     tool->ActualScaleYEdit->setText(QStringLiteral("1,5"));
     tool->ApplyScaleButton->click();
-    EXPECT_EQ(frame->LastError(), QStringLiteral("'1,5' is not a valid floating point value"));
+    EXPECT_EQ(frame->LastError(),
+              QStringLiteral("Actual Scale Y: '1,5' is not a valid floating point value"));
     tool->SetScaleCheckBox->setChecked(true);
     tool->ScaleXEdit->setText(QStringLiteral("0.3"));
     tool->ScaleYEdit->setText(QString());

@@ -150,7 +150,7 @@ TEST_F(StrainTool, MissingFieldsBadNumbersAndMaskPictures) {
     tool->MaskValueCheckBox->setChecked(true);
     tool->MaskValueEdit->setText(QStringLiteral("abc"));
     tool->UxAction->trigger();
-    EXPECT_EQ(frame->LastError(), QStringLiteral("'abc' is not a valid floating point value"));
+    EXPECT_EQ(frame->LastError(), QStringLiteral("Mask Value: 'abc' is not a valid floating point value"));
     EXPECT_EQ(tool->Result(StrainComponent::Ux), nullptr);
     tool->MaskValueCheckBox->setChecked(false);
 

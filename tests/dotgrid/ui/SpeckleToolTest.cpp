@@ -162,7 +162,7 @@ TEST_F(SpeckleTool, SaveNeedsAnAnalysisAndAsksBeforeOverwriting) {
     EXPECT_EQ(errors[1], QStringLiteral("Analysis first"));
     EXPECT_EQ(errors[2], QStringLiteral("Analysis first"));
     EXPECT_EQ(errors[3], QStringLiteral("The largest speckle size must be at least 1 pixel"));
-    EXPECT_EQ(errors[4], QStringLiteral("'thirty' is not a valid integer value"));
+    EXPECT_EQ(errors[4], QStringLiteral("Max Pixely: 'thirty' is not a valid integer value"));
 }
 
 } // namespace

@@ -181,8 +181,9 @@ TEST_F(AbsolutePhaseTool, RefusesZeroPitchAndPixelsOutsideTheMapAndChangesNothin
     EXPECT_EQ(tool->GridFrequencyEdit->text(), "     0.25000000");
     Leave(tool->PEdit, "0");
     Leave(tool->GridFrequencyEdit, "1/4");
-    EXPECT_EQ(frame->Dialogs.Errors(), QStringList({"The grid's parameter P and its frequency can not be 0",
-                                                    "'1/4' is not a valid floating point value"}));
+    EXPECT_EQ(frame->Dialogs.Errors(),
+              QStringList({"The grid's parameter P and its frequency can not be 0",
+                           "Grid Frequency: '1/4' is not a valid floating point value"}));
     EXPECT_EQ(tool->PEdit->text(), "4");
     EXPECT_EQ(tool->GridFrequencyEdit->text(), "     0.25000000");
 

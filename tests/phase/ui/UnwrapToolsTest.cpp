@@ -158,7 +158,7 @@ TEST_F(UnwrapTools, RegionToolRefusesBadSettingsAndKeepsItsMaps) {
     region->ThresholdEdit->setText("half");
     frame->Dialogs.Clear();
     region->UnwrapButton->click();
-    EXPECT_EQ(frame->Dialogs.Errors(), QStringList("'half' is not a valid floating point value"));
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList("Threshold: 'half' is not a valid floating point value"));
     EXPECT_EQ(Values(*region->Model().Phase), wrapped);
 }
 

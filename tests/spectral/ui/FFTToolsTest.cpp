@@ -231,7 +231,7 @@ TEST_F(FFTTools, BadInputIsRefusedWithAMessageAndNothingHeld) {
     inverse->MaskFileCheckBox->setChecked(false);
     inverse->CircleFilterCheckBox->setChecked(true);
     inverse->RadiusEdit->setText("ten");
-    EXPECT_EQ(refused(square, square), "'ten' is not a valid floating point value");
+    EXPECT_EQ(refused(square, square), "Radius: 'ten' is not a valid floating point value");
     EXPECT_EQ(refused(File("gone.flt"), square), File("gone.flt") + ": can not open the file");
 }
 

@@ -55,6 +55,17 @@ bool ScriptedDialogs::WarningYesNo(const QString& text) {
     return yes;
 }
 
+corvane::ui::TAnswer ScriptedDialogs::QuestionYesNoCancel(const QString& text) {
+    Log.push_back({Kind::Question, text, {}});
+    if (questionAnswers_.empty()) {
+        ADD_FAILURE() << "unexpected question: " << text.toStdString();
+        return corvane::ui::TAnswer::Cancel;
+    }
+    const corvane::ui::TAnswer answer = questionAnswers_.front();
+    questionAnswers_.pop_front();
+    return answer;
+}
+
 int ScriptedDialogs::ExecModal(QDialog& dialog) {
     Log.push_back({Kind::Modal, dialog.objectName(), {}});
     if (modals_.empty()) {

@@ -16,7 +16,7 @@ namespace corvane::test {
 /// empty queue) fails the test, and is answered "Cancel" or "No".
 class ScriptedDialogs : public corvane::ui::IDialogs {
   public:
-    enum class Kind { OpenFile, SaveFile, Information, WarningYesNo, Error, Beep, Modal };
+    enum class Kind { OpenFile, SaveFile, Information, WarningYesNo, Question, Error, Beep, Modal };
     struct Entry {
         Kind What;
         QString Text;                           ///< message text, or the dialog's objectName
@@ -29,6 +29,8 @@ class ScriptedDialogs : public corvane::ui::IDialogs {
     /// Next file dialog is cancelled.
     void QueueFileCancel() { files_.push_back(std::nullopt); }
     void QueueYesNo(bool yes) { answers_.push_back(yes); }
+    /// Next Yes / No / Cancel question gets answer.
+    void QueueAnswer(corvane::ui::TAnswer answer) { questionAnswers_.push_back(answer); }
     /// Next modal dialog is handed to fill, which sets its fields and returns the result code.
     void QueueModal(std::function<int(QDialog&)> fill) { modals_.push_back(std::move(fill)); }
 
@@ -54,6 +56,7 @@ class ScriptedDialogs : public corvane::ui::IDialogs {
     }
     void Information(const QString& text) override { Log.push_back({Kind::Information, text, {}}); }
     bool WarningYesNo(const QString& text) override;
+    corvane::ui::TAnswer QuestionYesNoCancel(const QString& text) override;
     void Error(const QString& text) override { Log.push_back({Kind::Error, text, {}}); }
     void Beep() override { Log.push_back({Kind::Beep, {}, {}}); }
     int ExecModal(QDialog& dialog) override;
@@ -63,6 +66,7 @@ class ScriptedDialogs : public corvane::ui::IDialogs {
                                                           const corvane::ui::FileDialogRequest& request);
     std::deque<std::optional<corvane::ui::FileDialogResult>> files_;
     std::deque<bool> answers_;
+    std::deque<corvane::ui::TAnswer> questionAnswers_;
     std::deque<std::function<int(QDialog&)>> modals_;
 };
 

@@ -1,0 +1,18 @@
+#pragma once
+#include <memory>
+
+namespace corvane {
+
+class TFloatImage;
+class TGrayImage;
+
+/// The value a correlation run leaves in a displacement map where it has no result.
+inline constexpr float kNotComputedMarker = 1000.0f;
+
+/// The grey picture that shows a float map opened for viewing: min-max scaling onto 0 ... 255 over
+/// the finite values other than the not-computed marker, which show black, so that a displacement
+/// map with points not computed is not flattened to two levels; a uniform map shows mid-grey (128)
+/// where it has values. The map itself is not changed.
+std::unique_ptr<TGrayImage> DisplayFloatMap(const TFloatImage& map);
+
+} // namespace corvane

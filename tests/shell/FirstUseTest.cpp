@@ -1,0 +1,210 @@
+// What a first session meets: files that cannot be opened, a picture larger than the workspace, a
+// displacement map with points not computed, changed pictures that could be lost, and the commands
+// that need a picture.
+#include "support/GreyPictures.h"
+#include "support/ui/DocumentMouse.h"
+#include "support/ui/TestMainForm.h"
+
+#include "image/TFloatImage.h"
+#include "image/TGrayImage.h"
+#include "shell/TMDIChildForm.h"
+#include "shell/TToolForm.h"
+
+#include <QtWidgets>
+
+#include <gmock/gmock.h>
+
+using corvane::ui::TAnswer;
+using corvane::ui::TMDIChildForm;
+using namespace corvane::test;
+using Kind = ScriptedDialogs::Kind;
+
+namespace {
+
+std::unique_ptr<corvane::TGrayImage> Ramp(int width, int height) {
+    return MakeGreyPicture(width, height, [](int x, int y) { return (5 * x + 3 * y) % 256; });
+}
+
+class FirstUse : public FrameTest {
+  protected:
+    /// Writes a ramp picture of the given size into the test folder and opens it with File > Open.
+    TMDIChildForm& Open(const char* name, int width, int height) {
+        const QString file = frame->File(name);
+        Ramp(width, height)->SaveBmp(file.toStdString());
+        frame->TriggerWithFile("FileOpenAction", file);
+        return frame->Active();
+    }
+    QAction* Action(const char* name) const { return frame->Form->Action(name); }
+};
+
+TEST_F(FirstUse, AFileThatCannotBeShownOpensNoWindowAndSaysWhy) {
+    WriteFileBytes(frame->File("empty.bmp").toStdString(), "");
+    WriteFileBytes(frame->File("notes.txt").toStdString(), "speckle pair, shifted (2, -1)");
+    // A BMP of 0 x 0 pixels is well formed, and holds nothing to show.
+    Ramp(0, 0)->SaveBmp(frame->File("nothing.bmp").toStdString());
+    const QStringList names{"missing.bmp", "empty.bmp", "notes.txt", "nothing.bmp"};
+    for (const QString& name : names)
+        frame->TriggerWithFile("FileOpenAction", frame->File(name));
+    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
+    const QStringList errors = frame->Dialogs.Errors();
+    ASSERT_EQ(errors.size(), 4) << errors.join('\n').toStdString();
+    EXPECT_EQ(errors[0], frame->File("missing.bmp") + ": not exists");
+    // Each message starts with the file's name and says more than the name.
+    for (int i = 1; i < 4; ++i)
+        EXPECT_TRUE(errors[i].startsWith(frame->File(names[i]) + ": ") &&
+                    errors[i].size() > frame->File(names[i]).size() + 4)
+            << errors[i].toStdString();
+}
+
+TEST_F(FirstUse, APictureLargerThanTheWorkspaceStaysInViewWhenOpenedAndZoomedOut) {
+    TMDIChildForm& w = Open("large.bmp", 2600, 2200);
+    const QRect workspace = frame->Form->MdiArea()->viewport()->rect();
+    // The whole window, title bar and close button included, lies in the workspace.
+    EXPECT_TRUE(workspace.contains(w.SubWindow()->geometry()))
+        << w.SubWindow()->geometry().width() << "x" << w.SubWindow()->geometry().height();
+    QKeyEvent minus(QEvent::KeyPress, Qt::Key_Minus, Qt::NoModifier, "-");
+    QApplication::sendEvent(&w, &minus);
+    ProcessEvents();
+    EXPECT_EQ(w.ShownSize(), QSize(1300, 1100));
+    // Still larger than the window: it fills the client area from the corner, not from the middle of
+    // a client area larger than the workspace.
+    EXPECT_EQ(w.Picture()->pos(), QPoint(0, 0));
+    EXPECT_TRUE(workspace.contains(w.SubWindow()->geometry()));
+}
+
+TEST_F(FirstUse, ADisplacementMapShowsItsValuesAndLeavesOutTheNotComputedMarker) {
+    // dx of a run: 2.0 ... 2.5 inside, the marker 1000.0 in a frame two points wide, one NaN.
+    corvane::TFloatImage map(nullptr, 12, 8);
+    for (int y = 0; y < 8; ++y)
+        for (int x = 0; x < 12; ++x) {
+            const bool frameRow = x < 2 || y < 2 || x >= 10 || y >= 6;
+            map.Data[y * 12 + x] = frameRow ? 1000.0f : 2.0f + 0.5f * float(x - 2) / 7.0f;
+        }
+    map.Data[3 * 12 + 5] = std::numeric_limits<float>::quiet_NaN();
+    const QString name = frame->File("dx_bin.flt");
+    map.SaveFlt(name.toStdString());
+    frame->TriggerWithFile("FloatFileOpenAction", name, 2);
+    TMDIChildForm& w = frame->Active();
+    const QImage& shown = w.Bitmap();
+    EXPECT_EQ(qRed(shown.pixel(2, 4)), 0);   // 2.0, the smallest value
+    EXPECT_EQ(qRed(shown.pixel(9, 4)), 255); // 2.5, the largest
+    EXPECT_EQ(qRed(shown.pixel(0, 0)), 0);   // the marker shows black
+    EXPECT_EQ(qRed(shown.pixel(5, 3)), 0);   // so does NaN
+    EXPECT_EQ(qRed(shown.pixel(6, 3)), 145); // (2.2857 - 2.0) * 255 / 0.5, truncated
+    // The status bar tells the map's value under the mouse, not the grey level.
+    MoveOnPicture(w, {9, 4});
+    EXPECT_THAT(frame->Form->statusBar()->currentMessage().toStdString(), testing::HasSubstr("2.5"));
+    // The stored map is unchanged.
+    EXPECT_EQ(corvane::TFloatImage(name.toStdString()).GetPixel(0, 0), 1000.0f);
+    // A rigid shift, 2.0 wherever there is a value: mid-grey inside, black where nothing was computed.
+    for (int i = 0; i < 12 * 8; ++i)
+        if (map.Data[i] != 1000.0f) map.Data[i] = 2.0f;
+    map.SaveFlt(name.toStdString());
+    frame->TriggerWithFile("FloatFileOpenAction", name, 2);
+    EXPECT_EQ(qRed(frame->Active().Bitmap().pixel(4, 4)), 128);
+    EXPECT_EQ(qRed(frame->Active().Bitmap().pixel(1, 1)), 0);
+}
+
+TEST_F(FirstUse, SaveAsAsksBeforeReplacingAFileAndAChangedPictureIsNotLostSilently) {
+    TMDIChildForm& w = Open("plate.bmp", 40, 30);
+    const QString other = frame->File("other.bmp");
+    WriteFileBytes(other.toStdString(), "keep me");
+    frame->Dialogs.QueueYesNo(false);
+    frame->TriggerWithFile("FileSaveAsAction", other);
+    EXPECT_EQ(ReadFileBytes(other.toStdString()), "keep me");
+    EXPECT_EQ(frame->Dialogs.Count(Kind::WarningYesNo), 1);
+
+    EXPECT_FALSE(w.isWindowModified());
+    frame->Trigger("InvertAction");
+    EXPECT_TRUE(w.isWindowModified());
+    // Closing asks: Cancel keeps the window, No closes it without writing.
+    frame->Dialogs.QueueAnswer(TAnswer::Cancel);
+    frame->Trigger("CloseAction");
+    ProcessEvents();
+    ASSERT_EQ(frame->Form->MDIChildCount(), 1);
+    frame->Dialogs.QueueAnswer(TAnswer::No);
+    frame->Trigger("CloseAction");
+    ProcessEvents();
+    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
+    EXPECT_EQ(corvane::TGrayImage(frame->File("plate.bmp").toStdString()).GetPixel(3, 2), (15 + 6));
+
+    // Exit asks for each changed window; Yes saves it under its own name.
+    Open("plate.bmp", 40, 30);
+    frame->Trigger("Rotate90Action");
+    frame->Dialogs.QueueYesNo(true);
+    frame->Dialogs.QueueAnswer(TAnswer::Yes);
+    frame->Trigger("FileExitAction");
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Question), 3);
+    EXPECT_EQ(corvane::TGrayImage(frame->File("plate.bmp").toStdString()).Width, 30);
+    EXPECT_FALSE(frame->Form->isVisible());
+}
+
+TEST_F(FirstUse, ExitCancelledAtTheSaveQuestionKeepsEverything) {
+    Open("plate.bmp", 40, 30);
+    frame->Trigger("InvertAction");
+    frame->Dialogs.QueueYesNo(true);
+    frame->Dialogs.QueueAnswer(TAnswer::Cancel);
+    frame->Trigger("FileExitAction");
+    EXPECT_TRUE(frame->Form->isVisible());
+    EXPECT_EQ(frame->Form->MDIChildCount(), 1);
+    EXPECT_EQ(QSettings(frame->SettingsFile(), QSettings::IniFormat).value("Image Scale/scalex").toDouble(),
+              1.0);
+}
+
+TEST_F(FirstUse, TheTitleNamesTheFileTheStatusBarTheSizeAndCtrlWheelZoomsAroundTheMouse) {
+    TMDIChildForm& w = Open("plate.bmp", 300, 200);
+    EXPECT_EQ(w.windowTitle(), "plate.bmp[*]");
+    EXPECT_EQ(w.SubWindow()->toolTip(), frame->File("plate.bmp"));
+    EXPECT_EQ(w.Caption(), frame->File("plate.bmp")); // the identity the tools look for is kept
+    const auto* info = frame->Form->statusBar()->findChild<QLabel*>("PictureInfoLabel");
+    ASSERT_NE(info, nullptr);
+    EXPECT_EQ(info->text(), "300 x 200 pixels, zoom 1:1");
+
+    // Ctrl with the wheel over a picture that scrolls keeps the pixel under the mouse where it is.
+    TMDIChildForm& large = Open("large.bmp", 1500, 1000);
+    const QPoint at(400, 300);
+    QWidget* viewport = large.Picture()->parentWidget();
+    const QPoint inViewport = large.Picture()->mapTo(viewport, at);
+    QWheelEvent wheel(at, large.Picture()->mapToGlobal(at), {}, {0, 120}, Qt::NoButton, Qt::ControlModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(large.Picture(), &wheel);
+    EXPECT_EQ(large.Zoom(), 2);
+    EXPECT_EQ(info->text(), "1500 x 1000 pixels, zoom 2:1");
+    EXPECT_EQ(large.MouseToPixel(large.Picture()->mapFrom(viewport, inViewport)), QPoint(400, 300));
+}
+
+/// A tool that locks the Invert command while it is shown.
+class TInvertLockForm : public corvane::ui::TToolForm {
+  public:
+    explicit TInvertLockForm(corvane::ui::TMainForm& main)
+        : TToolForm(main, {.Name = "InvertLockForm",
+                           .Title = QStringLiteral("Lock"),
+                           .LockedCommands = {"InvertAction"}}) {}
+};
+
+TEST_F(FirstUse, PictureCommandsAreAvailableOnlyWithAPictureAndAToolLockWins) {
+    const char* const picture[] = {"SaveAction",   "FileSaveAsAction",      "EditCopy1",
+                                   "InvertAction", "Rotate90Action",        "AmplifyAction",
+                                   "ShrinkAction", "EditOriginalSizeAction"};
+    for (const char* name : picture) {
+        EXPECT_FALSE(Action(name)->isEnabled()) << name;
+        EXPECT_FALSE(Action(name)->toolTip().isEmpty());
+    }
+    const QString idleTip = Action("InvertAction")->toolTip();
+    auto* tool = new TInvertLockForm(*frame->Form);
+    Open("plate.bmp", 40, 30);
+    for (const char* name : picture)
+        EXPECT_TRUE(Action(name)->isEnabled()) << name;
+    EXPECT_NE(Action("InvertAction")->toolTip(), idleTip); // the reason is gone with the picture's arrival
+    tool->show();
+    EXPECT_FALSE(Action("InvertAction")->isEnabled());
+    frame->Trigger("CloseAction");
+    ProcessEvents();
+    EXPECT_FALSE(Action("SaveAction")->isEnabled());
+    tool->hide(); // the lock ends, and still no picture
+    EXPECT_FALSE(Action("InvertAction")->isEnabled());
+    Open("plate.bmp", 40, 30);
+    EXPECT_TRUE(Action("InvertAction")->isEnabled());
+}
+
+} // namespace
