@@ -7,6 +7,7 @@
 #include "image/FltFile.h"
 #include "image/RawFile.h"
 #include "support/BmpBuilder.h"
+#include "support/TiffPngPictures.h"
 
 #include <cmath>
 #include <cstdio>
@@ -191,6 +192,32 @@ void CodeFiles() {
     Put("codefile", "empty.cod", CodeFileText(file, {}));
 }
 
+// TIFF and PNG written by the system's libraries: 8 and 16 bits, grey and colour, each TIFF
+// compression, strips and tiles, planar, two pages; PNG grey, colour, 16-bit and interlaced.
+void TiffAndPngPictures() {
+    using test::MakeSamplePicture;
+    fs::create_directories(root / "tiff");
+    fs::create_directories(root / "png");
+    const auto grey8 = MakeSamplePicture(7, 5, 8, 1, [](int x, int y, int) { return x * 30 + y * 7; });
+    const auto grey16 = MakeSamplePicture(6, 4, 16, 1, [](int x, int y, int) { return x * 9000 + y * 129; });
+    const auto rgb8 =
+        MakeSamplePicture(5, 3, 8, 3, [](int x, int y, int c) { return (x * 50 + y * 20 + c * 80) % 256; });
+    const auto rgb16 =
+        MakeSamplePicture(4, 3, 16, 3, [](int x, int y, int c) { return x * 16000 + y * 300 + c; });
+    const auto file = [&](const char* target, const char* name) { return (root / target / name).string(); };
+    test::WriteTiffPicture(file("tiff", "grey8-none.tif"), grey8);
+    test::WriteTiffPicture(file("tiff", "grey16-lzw.tif"), grey16, {.Compression = 5});
+    test::WriteTiffPicture(file("tiff", "rgb8-deflate.tif"), rgb8, {.Compression = 8});
+    test::WriteTiffPicture(file("tiff", "grey8-packbits-white.tif"), grey8,
+                           {.Compression = 32773, .MinIsWhite = true});
+    test::WriteTiffPicture(file("tiff", "rgb16-planar-tiled.tif"), rgb16, {.Planar = true, .Tiled = true});
+    test::WriteTiffPicture(file("tiff", "grey8-two-pages.tif"), grey8, {.Pages = 2});
+    test::WritePngPicture(file("png", "grey8.png"), grey8);
+    test::WritePngPicture(file("png", "grey16.png"), grey16);
+    test::WritePngPicture(file("png", "rgb8-interlaced.png"), rgb8, true);
+    test::WritePngPicture(file("png", "rgb16.png"), rgb16);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -204,5 +231,6 @@ int main(int argc, char** argv) {
     Flts();
     Configs();
     CodeFiles();
+    TiffAndPngPictures();
     return 0;
 }

@@ -73,6 +73,13 @@ TEST(CorRelationLanes, EveryNumberOfLanesWritesTheFilesOfTheOneLaneRun) {
             EXPECT_TRUE(pair.Files(lanes, sx, sy, filter) == one)
                 << sx << "x" << sy << " seeds, " << lanes << " lanes";
     }
+    // The sub-pixel refinement, one row of points per part, and its four gradient maps.
+    pair.para.SubpixelRefinement = 1;
+    const auto refinedOne = pair.Files(1, 1, 1, 0);
+    EXPECT_EQ(refinedOne.size(), 11u);
+    EXPECT_TRUE(pair.Files(3, 1, 1, 0) == refinedOne) << "refined, 3 lanes";
+    pair.para.SubpixelRefinement = 0;
+
     pair.para.FastCompute = 1;
     pair.para.OutputGray = pair.para.OutputBin = 0;
     const auto fastOne = pair.Files(1, 6, 5, 0);

@@ -54,9 +54,10 @@ TEST(EngineStagesAxes, SeedRefinementAndMeanKeepTheirAxesOnLandscapeAndPortraitP
             {.Width = w, .Height = h, .ShiftX = shiftX, .ShiftY = shiftY, .DotRadius = 2.2, .Seed = 5});
         SeedSearch search(pair.Initial.data(), w, h, pair.Deformed.data(), w, h,
                           DeriveSeedSearch(15, 15, 33, 33, 13, 13, 0.1f));
+        SeedSearch::Scratch scratch = search.MakeScratch();
         std::vector<float> dx(static_cast<std::size_t>(w) * h, kNotComputed), dy = dx;
         const int x = w / 2, y = h / 2;
-        ASSERT_TRUE(search.Displacement(x, y, x, y, dx.data(), dy.data())) << w << " x " << h;
+        ASSERT_TRUE(search.Displacement(scratch, x, y, x, y, dx.data(), dy.data())) << w << " x " << h;
         const std::size_t seed = static_cast<std::size_t>(y) * w + x;
         EXPECT_NEAR(dx[seed], shiftX, 0.06) << w << " x " << h;
         EXPECT_NEAR(dy[seed], shiftY, 0.06) << w << " x " << h;
