@@ -20,6 +20,7 @@
 #include "image/CorvaneError.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
+#include "shell/FileFilter.h"
 #include "shell/TMDIChildForm.h"
 #include "shell/TMainForm.h"
 
@@ -27,7 +28,7 @@ namespace corvane::ui {
 
 namespace {
 const QString kFloatFilter = QStringLiteral("Float Image(*.flt)|*.flt|All files(*.*)|*.*");
-const QString kPictureFilter = QStringLiteral("Bitmaps (*.bmp)|*.bmp|All files(*.*)|*.*");
+const QString kPictureFilter = WithTiffPngEntry("Bitmaps (*.bmp)|*.bmp", "All files(*.*)|*.*");
 const QString kPngFilter = QStringLiteral("PNG pictures(*.png)|*.png|All files(*.*)|*.*");
 
 std::string ToPath(const QString& name) {
