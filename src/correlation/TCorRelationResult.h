@@ -5,11 +5,12 @@
 
 #include "correlation/SubpixelRefinement.h"
 #include "correlation/TCorRelationPara.h"
+#include "image/FloatMapDisplay.h"
 
 namespace corvane {
 
 /// Value of dx or dy at a point without a correlation result.
-inline constexpr float kNotComputed = 1000.0f;
+inline constexpr float kNotComputed = kNotComputedMarker;
 
 /// One seed of the seed grid; a removed seed has every field 0.
 struct TCorRelationSeed {

@@ -110,7 +110,7 @@ std::uint8_t Blend(double opacity, std::uint8_t colour, std::uint8_t under) {
 } // namespace
 
 bool IsMissingMapValue(float value) {
-    return !std::isfinite(value) || value == kMapNotComputed;
+    return !std::isfinite(value) || value == kNotComputedMarker;
 }
 
 std::optional<ColourRange> MapValueRange(const TFloatImage& map, const TGrayImage* mask) {

@@ -1,5 +1,6 @@
 #pragma once
 #include "image/ColourMapTables.h"
+#include "image/FloatMapDisplay.h"
 
 #include <cstdint>
 #include <optional>
@@ -10,9 +11,6 @@ namespace corvane {
 
 class TFloatImage;
 class TGrayImage;
-
-/// The value a displacement map holds where the correlation found no result (written unscaled).
-inline constexpr float kMapNotComputed = 1000.0f;
 
 /// True for a point the colour map leaves out: the not-computed marker or a value that is not finite.
 bool IsMissingMapValue(float value);

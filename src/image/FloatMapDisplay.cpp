@@ -1,11 +1,13 @@
 #include "image/FloatMapDisplay.h"
 
+#include "image/ColourMap.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <optional>
 
 namespace corvane {
 
@@ -13,20 +15,10 @@ std::unique_ptr<TGrayImage> DisplayFloatMap(const TFloatImage& map) {
     auto gray = std::make_unique<TGrayImage>(nullptr, map.Width, map.Height);
     if (!map.Data) return gray;
     const std::size_t count = map.PixelCount();
-    const auto shown = [&map](std::size_t i) {
-        const float v = map.Data[i];
-        return std::isfinite(v) && v != kNotComputedMarker;
-    };
-    float min = 0.0f;
-    float max = 0.0f;
-    bool any = false;
-    for (std::size_t i = 0; i < count; ++i) {
-        if (!shown(i)) continue;
-        const float v = map.Data[i];
-        min = any ? std::min(min, v) : v;
-        max = any ? std::max(max, v) : v;
-        any = true;
-    }
+    const auto shown = [&map](std::size_t i) { return !IsMissingMapValue(map.Data[i]); };
+    const std::optional<ColourRange> values = MapValueRange(map);
+    const float min = values ? values->Low : 0.0f;
+    const float max = values ? values->High : 0.0f;
     const float range = max - min;
     // A uniform field (a rigid shift) shows mid-grey, apart from the black of the points without a value.
     if (!(static_cast<double>(range) >= 1e-20)) {

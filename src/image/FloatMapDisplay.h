@@ -6,7 +6,8 @@ namespace corvane {
 class TFloatImage;
 class TGrayImage;
 
-/// The value a correlation run leaves in a displacement map where it has no result.
+/// The value a correlation run leaves in a displacement map where it has no result; the float display,
+/// the colour map and the correlation engine share it.
 inline constexpr float kNotComputedMarker = 1000.0f;
 
 /// The grey picture that shows a float map opened for viewing: min-max scaling onto 0 ... 255 over

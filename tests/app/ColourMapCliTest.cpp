@@ -19,7 +19,7 @@ using namespace test;
 TEST(ColourMapCli, WritesTheRenderedPictureAndRefusesWrongInput) {
     TempDir dir;
     auto map = MakeFloatMap(40, 25, [](int x, int y) { return 0.01 * (x - 20) + 0.001 * y; });
-    map->SetPixel(5, 7, kMapNotComputed);
+    map->SetPixel(5, 7, kNotComputedMarker);
     map->ScaleX = 0.5f;
     map->SaveFlt(dir.File("dx.flt"));
     TGrayImage picture(nullptr, 40, 25);

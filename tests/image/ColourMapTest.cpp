@@ -40,7 +40,7 @@ TEST(ColourMap, TablesHoldThePublishedEndsAndANeutralMiddle) {
 // A ramp along x on a map that is wider than high, with the marker, a NaN and an infinity in it.
 TEST(ColourMap, ARampPutsTheTableEndsOnTheRangeEndsAndLeavesMissingPointsTransparent) {
     auto map = MakeFloatMap(9, 4, [](int x, int y) { return 0.5 * x + 0.01 * y; }); // 0 .. 4.03
-    map->SetPixel(8, 3, kMapNotComputed);
+    map->SetPixel(8, 3, kNotComputedMarker);
     map->SetPixel(3, 1, std::numeric_limits<float>::quiet_NaN());
     map->SetPixel(4, 2, std::numeric_limits<float>::infinity());
     const ColourMapPicture p = RenderColourMap(*map, {});
@@ -91,7 +91,7 @@ TEST(ColourMap, AConstantMapUsesTheMiddleEntryAndUnusableRangesAreRefused) {
     EXPECT_EQ(PixelAt(RenderColourMap(*zeros, {.Table = ColourTable::Diverging}), 0, 0),
               Opaque(ColourTableOf(ColourTable::Diverging)[128]));
 
-    auto marked = MakeFloatMap(3, 2, [](int, int) { return kMapNotComputed; });
+    auto marked = MakeFloatMap(3, 2, [](int, int) { return kNotComputedMarker; });
     EXPECT_EQ(test::ErrorText([&] { RenderColourMap(*marked, {}); }), "the map has no computed value");
     for (ColourRange bad : {ColourRange{1.0f, 1.0f}, ColourRange{2.0f, 1.0f},
                             ColourRange{0.0f, std::numeric_limits<float>::infinity()}})
@@ -101,7 +101,7 @@ TEST(ColourMap, AConstantMapUsesTheMiddleEntryAndUnusableRangesAreRefused) {
 
 TEST(ColourMap, OverAPictureMissingPointsShowThePictureAndTheOthersBlend) {
     auto map = MakeFloatMap(4, 3, [](int x, int) { return x; });
-    map->SetPixel(1, 2, kMapNotComputed);
+    map->SetPixel(1, 2, kNotComputedMarker);
     TGrayImage picture(nullptr, 4, 3);
     for (int i = 0; i < 12; ++i)
         picture.Data[i] = static_cast<std::uint8_t>(20 * i);
@@ -126,7 +126,7 @@ TEST(ColourMap, OverAPictureMissingPointsShowThePictureAndTheOthersBlend) {
 TEST(ColourMap, TheSavedPngDecodesToTheRenderedPixels) {
     test::TempDir dir;
     auto map = MakeFloatMap(300, 220, [](int x, int y) { return std::sin(0.05 * x) * 0.002 * y; });
-    map->SetPixel(10, 10, kMapNotComputed);
+    map->SetPixel(10, 10, kNotComputedMarker);
     const ColourMapPicture p = RenderColourMap(*map, {});
     SaveColourMapPng(p, dir.File("map.png"));
     png_image image{};

@@ -35,7 +35,7 @@ class ColourMapTool : public test::FrameTest {
         tool = frame->Form->findChild<ui::TColourMapForm*>();
         // A dx map of 48 x 30 with a stretch of 1 % about column 24, one point not computed.
         auto map = test::MakeFloatMap(48, 30, [](int x, int) { return 0.01 * (x - 24); });
-        map->SetPixel(40, 5, kMapNotComputed);
+        map->SetPixel(40, 5, kNotComputedMarker);
         map->SaveFlt(Path("dx.flt"));
         test::MakeGreyPicture(48, 30, [](int x, int y) {
             return (x * 11 + y * 7) % 200;
