@@ -49,7 +49,7 @@ struct Pair {
         p.XYFile = out + "/xy.dat", p.ThetaRFile = out + "/thetar.dat", p.InfoFile = out + "/info.inf";
         p.GrayXFile = out + "/gx.bmp", p.GrayYFile = out + "/gy.bmp";
         p.BinXFile = out + "/dx.flt", p.BinYFile = out + "/dy.flt";
-        RunGroup(p, {.Threads = lanes});
+        RunGroup(p, {.Threads = lanes, .Progress = {}, .Stop = {}});
         std::map<std::string, std::string> files;
         for (const auto& entry : std::filesystem::directory_iterator(out))
             files[entry.path().filename().string()] = test::ReadFileBytes(entry.path().string());
@@ -94,10 +94,13 @@ TEST(CorRelationLanes, ProgressGrowsToAllPointsAndAStopWritesNothing) {
     std::int64_t all = 0;
     {
         TCorRelation engine(p, TCorRelation::Mode::Normal,
-                            {.Threads = 2, .Progress = [&](std::int64_t done, std::int64_t of) {
-                                 seen.push_back(done);
-                                 all = of;
-                             }});
+                            {.Threads = 2,
+                             .Progress =
+                                 [&](std::int64_t done, std::int64_t of) {
+                                     seen.push_back(done);
+                                     all = of;
+                                 },
+                             .Stop = {}});
         engine.Compute();
         EXPECT_EQ(all, engine.Result().AllPoints);
     }
