@@ -1,31 +1,9 @@
-// TIFF files: decode the first page to grey by both 16-bit rules, write the picture as an 8-bit grey PNG, and
-// decode that back unchanged.
-#include "FuzzCheck.h"
-#include "image/BmpFile.h"
-#include "image/PngFile.h"
-#include "image/PngWriter.h"
+// TIFF files (the first page): decode to grey by both 16-bit rules, write as PNG, decode back unchanged.
+#include "PictureRoundTrip.h"
 #include "image/TiffFile.h"
 
 using namespace corvane;
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const std::string name = "fuzz.tif";
-    for (const SixteenBitScaling scaling : {SixteenBitScaling::Range, SixteenBitScaling::Full}) {
-        GrayRaster first;
-        try {
-            first = DecodeTiffGray(data, size, name, scaling);
-        } catch (const CorvaneError& e) {
-            fuzz::CheckRefusal(e, name);
-            return 0;
-        }
-        fuzz::Check(first.Width > 0 && first.Height > 0);
-        fuzz::Check(first.Pixels.size() ==
-                    static_cast<std::size_t>(first.Width) * static_cast<std::size_t>(first.Height));
-        const std::vector<std::uint8_t> written =
-            EncodePng(first.Width, first.Height, PngPixels::Gray, first.Pixels.data());
-        const GrayRaster second = DecodePngGray(written.data(), written.size(), name, scaling);
-        fuzz::Check(second.Width == first.Width && second.Height == first.Height &&
-                    second.Pixels == first.Pixels);
-    }
-    return 0;
+    return fuzz::CheckPictureRoundTrip(DecodeTiffGray, data, size, "fuzz.tif");
 }
