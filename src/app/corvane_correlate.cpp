@@ -3,9 +3,11 @@
 #include "app/cli/CorrelateConsole.h"
 #include "correlation/CorRelationConfig.h"
 #include "correlation/CorRelationJob.h"
+#include "correlation/CorRelationPool.h"
 #include "image/CorvaneError.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <string>
@@ -14,7 +16,7 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: corvane-correlate [--refine] FILE.cor\n"
+    "Usage: corvane-correlate [--refine] [--timings] [--threads N] FILE.cor\n"
     "       corvane-correlate --generate FILE.cor\n"
     "       corvane-correlate --help\n"
     "\n"
@@ -23,23 +25,35 @@ const char* const kUsage =
     "                         time, points computed). File names in the file are relative to the\n"
     "                         file's own folder. When a group fails its error is printed and the\n"
     "                         later groups are not run. On a terminal a progress bar is shown on\n"
-    "                         standard error; Ctrl+C stops the group being run, which then writes\n"
-    "                         nothing (the groups done before keep their files).\n"
+    "                         standard error; Ctrl+C or SIGTERM (a batch job's time limit) stops\n"
+    "                         the group being run, which then writes nothing (the groups done\n"
+    "                         before keep their files).\n"
     "--refine                 refine every point of every normal group to a few thousandths of a\n"
     "                         pixel (Gauss-Newton), as the line \"Subpixel Refinement(0=none,\n"
     "                         1=gauss-newton) =1\" at the end of a group does.\n"
+    "--timings                print the number of workers and each stage's wall time (load, seeds,\n"
+    "                         search, refinement, post filter, each writer) on standard error.\n"
+    "--threads N              workers to compute with; by default the CPUs the process may run on\n"
+    "                         (its CPU affinity and control-group quota, as a batch system sets).\n"
     "--generate FILE.cor      write the default configuration file, to be edited by hand.\n"
     "--help                   show this text.\n"
     "\n"
     "Exit status: 0 when every group ran, 1 when a group or the file failed, 2 on wrong usage,\n"
-    "130 when stopped by Ctrl+C.\n";
+    "130 when stopped by Ctrl+C, 143 when stopped by SIGTERM.\n";
 
-int Run(const std::string& configFile, bool refine) {
+int Run(const std::string& configFile, bool refine, bool timings) {
     int running = 0; // the group being run; 0 while the file is read
     int groups = 0;
     corvane::cli::InterruptWatch interrupt;
     corvane::cli::ProgressBar bar;
+    corvane::cli::StageTimings stages(bar);
     corvane::CorRelationOptions options;
+    if (timings) {
+        std::fprintf(stderr, "workers: %d\n", corvane::CorRelationPool::SharedWorkers());
+        options.Stage = [&](const char* stage, double seconds) {
+            stages.Print("group " + std::to_string(running), stage, seconds);
+        };
+    }
     options.Stop = interrupt.Token();
     options.Progress = [&](std::int64_t done, std::int64_t all) {
         bar.Show("group " + std::to_string(running) + " of " + std::to_string(groups),
@@ -62,8 +76,8 @@ int Run(const std::string& configFile, bool refine) {
             [&](int group, int count) { running = group, groups = count; }, options);
     } catch (const corvane::CorRelationCancelled&) {
         bar.Clear();
-        std::fprintf(stderr, "corvane-correlate: interrupted; group %d wrote nothing\n", running);
-        return corvane::cli::kInterruptedStatus;
+        std::fprintf(stderr, "corvane-correlate: %s; group %d wrote nothing\n", interrupt.What(), running);
+        return interrupt.Status();
     } catch (...) {
         bar.Clear();
         const std::string what = corvane::DescribeCurrentError();
@@ -74,34 +88,51 @@ int Run(const std::string& configFile, bool refine) {
         return 1;
     }
     // Stopped while the last files were being written: they are complete, but the user asked to stop.
-    return interrupt.Interrupted() ? corvane::cli::kInterruptedStatus : 0;
+    return interrupt.Interrupted() ? interrupt.Status() : 0;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string first = argc > 1 ? argv[1] : "";
-    if (argc == 2 && (first == "--help" || first == "-h")) {
+    std::vector<std::string> words(argv + 1, argv + argc);
+    if (words.size() == 1 && (words[0] == "--help" || words[0] == "-h")) {
         std::fputs(kUsage, stdout);
         return 0;
     }
-    if (argc == 3 && first == "--generate") {
+    if (words.size() == 2 && words[0] == "--generate") {
         try {
-            corvane::GenerateConfigFile(argv[2]);
+            corvane::GenerateConfigFile(words[1]);
         } catch (...) {
-            std::fprintf(stderr, "corvane-correlate: %s: %s\n", argv[2],
+            std::fprintf(stderr, "corvane-correlate: %s: %s\n", words[1].c_str(),
                          corvane::DescribeCurrentError().c_str());
             return 1;
         }
-        std::printf("Default configuration written to %s\n", argv[2]);
+        std::printf("Default configuration written to %s\n", words[1].c_str());
         return 0;
     }
-    if (argc == 2 && !first.empty() && first[0] != '-') return Run(first, false);
-    if (argc == 3) {
-        const std::string second = argv[2];
-        if (first == "--refine" && !second.empty() && second[0] != '-') return Run(second, true);
-        if (second == "--refine" && !first.empty() && first[0] != '-') return Run(first, true);
+    bool refine = false, timings = false, wrong = false;
+    std::string configFile;
+    for (std::size_t i = 0; i < words.size() && !wrong; ++i) {
+        const std::string& w = words[i];
+        if (w == "--refine" && !refine) {
+            refine = true;
+        } else if (w == "--timings" && !timings) {
+            timings = true;
+        } else if (w == "--threads" && i + 1 < words.size()) {
+            const std::string& n = words[++i];
+            char* end = nullptr;
+            const long count = std::strtol(n.c_str(), &end, 10);
+            wrong = n.empty() || *end != '\0' || count < 1 || count > 4096 ||
+                    !corvane::CorRelationPool::SetSharedWorkers(static_cast<int>(count));
+        } else if (!w.empty() && w[0] != '-' && configFile.empty()) {
+            configFile = w;
+        } else {
+            wrong = true;
+        }
     }
-    std::fputs(kUsage, stderr);
-    return 2;
+    if (wrong || configFile.empty()) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
+    return Run(configFile, refine, timings);
 }

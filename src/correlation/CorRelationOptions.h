@@ -17,6 +17,9 @@ struct CorRelationOptions {
     std::function<void(std::int64_t done, std::int64_t all)> Progress;
     /// A stop request ends the computation early with CorRelationCancelled; nothing is written.
     std::stop_token Stop;
+    /// Called on the thread that runs the group when a stage ends ("load", "seeds", "search",
+    /// "refinement", "post filter", "tables", each map writer) with its wall time in seconds.
+    std::function<void(const char* stage, double seconds)> Stage = {};
 };
 
 /// Thrown by a correlation stopped through its stop token. The run has written no file.

@@ -1,5 +1,7 @@
 #include "correlation/CorRelationPool.h"
 
+#include "correlation/AvailableCpus.h"
+
 #include <algorithm>
 #include <atomic>
 #include <exception>
@@ -44,8 +46,32 @@ struct Batch {
 
 } // namespace
 
+namespace {
+std::mutex sharedMutex;
+int sharedWorkers = 0; // 0 until set or until the pool starts
+bool sharedStarted = false;
+} // namespace
+
+int CorRelationPool::SharedWorkers() {
+    std::lock_guard lock(sharedMutex);
+    if (sharedWorkers == 0) sharedWorkers = AvailableCpus();
+    return sharedWorkers;
+}
+
+bool CorRelationPool::SetSharedWorkers(int workers) {
+    std::lock_guard lock(sharedMutex);
+    if (sharedStarted || workers < 1) return false;
+    sharedWorkers = workers;
+    return true;
+}
+
 CorRelationPool& CorRelationPool::Shared() {
-    static CorRelationPool pool(static_cast<int>(std::max(1u, std::thread::hardware_concurrency())));
+    static CorRelationPool pool([] {
+        const int workers = SharedWorkers();
+        std::lock_guard lock(sharedMutex);
+        sharedStarted = true;
+        return workers;
+    }());
     return pool;
 }
 

@@ -16,8 +16,14 @@ namespace corvane {
 /// worker of the pool, which would otherwise wait on its own queue).
 class CorRelationPool {
   public:
-    /// The shared pool, std::thread::hardware_concurrency() workers (at least 1), started on first use.
+    /// The shared pool, started on first use with SharedWorkers() workers.
     static CorRelationPool& Shared();
+    /// Workers the shared pool has or will have: the count set by SetSharedWorkers, else the CPUs the
+    /// process may run on (AvailableCpus).
+    static int SharedWorkers();
+    /// Sets the shared pool's size (a --threads option); only before its first use. Returns false,
+    /// changing nothing, when the pool has already started or workers is below 1.
+    static bool SetSharedWorkers(int workers);
 
     explicit CorRelationPool(int workers);
     ~CorRelationPool();

@@ -1,11 +1,13 @@
 #include "correlation/CorRelationResults.h"
 
+#include "correlation/CorRelationPool.h"
 #include "correlation/CorRelationResultArrays.h"
 #include "correlation/CorRelationTables.h"
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
 #include "image/TGrayImage.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <unistd.h>
@@ -44,7 +46,7 @@ bool CanCreate(const std::string& name) {
     return ::access(folder.c_str(), W_OK | X_OK) == 0;
 }
 
-void WriteAll(const TCorRelationResult& r, bool changeY, bool fast) {
+void WriteAll(const TCorRelationResult& r, bool changeY, bool fast, int lanes) {
     CheckResultArrays(r);
     const TCorRelationPara& p = r.Para;
     for (const std::string* name : {&p.XYFile, &p.ThetaRFile, &p.InfoFile})
@@ -55,17 +57,33 @@ void WriteAll(const TCorRelationResult& r, bool changeY, bool fast) {
     // A grid step below 1 would never leave the search field; it is refused whether or not there
     // are records to write, and before the mask is read.
     if (!fast && (p.GridX < 1 || p.GridY < 1)) throw CorvaneError(kCheckParameters);
-    DisplacementTables tables;
-    if (haveMeans) {
-        const std::unique_ptr<TGrayImage> mask = LoadRunMask(r.Para.MaskFile, r.W0, r.H0);
-        tables = FormatDisplacementTables(r, changeY, fast, meanX, meanY, mask.get());
-    }
-    AtomicTextFile xy(p.XYFile), thetaR(p.ThetaRFile), info(p.InfoFile);
-    xy.Write(tables.XY);
-    thetaR.Write(tables.ThetaR);
+    const std::unique_ptr<TGrayImage> mask = haveMeans ? LoadRunMask(r.Para.MaskFile, r.W0, r.H0) : nullptr;
+    if (lanes <= 0) lanes = CorRelationPool::Shared().Workers();
+    // Both tables are written as they are formatted, block by block, each into a temporary file
+    // that replaces its target only when whole.
+    WriteFileAtomically(
+        p.XYFile,
+        [&](std::FILE* xy) {
+            bool written = true;
+            WriteFileAtomically(
+                p.ThetaRFile,
+                [&](std::FILE* thetaR) {
+                    if (!haveMeans) return true;
+                    StreamDisplacementTables(r, changeY, fast, meanX, meanY, mask.get(), lanes,
+                                             [&](const std::string& a, const std::string& b) {
+                                                 written =
+                                                     written &&
+                                                     std::fwrite(a.data(), 1, a.size(), xy) == a.size() &&
+                                                     std::fwrite(b.data(), 1, b.size(), thetaR) == b.size();
+                                             });
+                    return written;
+                },
+                kCheckParameters);
+            return written;
+        },
+        kCheckParameters);
+    AtomicTextFile info(p.InfoFile);
     info.Write(FormatRunReport(r, changeY, fast, haveMeans, meanX, meanY));
-    xy.Commit(kCheckParameters);
-    thetaR.Commit(kCheckParameters);
     info.Commit(kCheckParameters);
 }
 
@@ -81,12 +99,12 @@ std::unique_ptr<TGrayImage> LoadRunMask(const std::string& maskFile, std::int32_
     return mask;
 }
 
-void WriteResults(const TCorRelationResult& result, bool changeY) {
-    WriteAll(result, changeY, false);
+void WriteResults(const TCorRelationResult& result, bool changeY, int lanes) {
+    WriteAll(result, changeY, false, lanes);
 }
 
-void WriteFastResults(const TCorRelationResult& result, bool changeY) {
-    WriteAll(result, changeY, true);
+void WriteFastResults(const TCorRelationResult& result, bool changeY, int lanes) {
+    WriteAll(result, changeY, true, lanes);
 }
 
 } // namespace corvane

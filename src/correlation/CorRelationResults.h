@@ -19,10 +19,11 @@ class TGrayImage;
 std::unique_ptr<TGrayImage> LoadRunMask(const std::string& maskFile, std::int32_t w0, std::int32_t h0);
 
 /// Writes XYFile, ThetaRFile (CorRelationTables.h) and InfoFile (CorRelationReport.h) of a normal
-/// run (after its post filter).
+/// run (after its post filter); the tables are formatted on up to lanes lanes of the shared pool (0 for
+/// all of them) and streamed to their files.
 /// Throws "Check your computing parameters, then start again" when a file cannot be written.
-void WriteResults(const TCorRelationResult& result, bool changeY);
+void WriteResults(const TCorRelationResult& result, bool changeY, int lanes = 0);
 /// The same for a fast run (seeds only).
-void WriteFastResults(const TCorRelationResult& result, bool changeY);
+void WriteFastResults(const TCorRelationResult& result, bool changeY, int lanes = 0);
 
 } // namespace corvane

@@ -1,5 +1,6 @@
 #include "correlation/CorRelationTables.h"
 
+#include "correlation/CorRelationPool.h"
 #include "correlation/CorRelationResultArrays.h"
 #include "image/CFormat.h"
 #include "image/CorvaneError.h"
@@ -19,30 +20,63 @@ struct Point {
     std::int32_t x, y;
 };
 
-/// Points offered to the displacement files, all inside the picture: the output grid over the
-/// search field (normal run) or the kept seeds in seed order (fast run).
-std::vector<Point> CandidatePoints(const TCorRelationResult& r, bool fast) {
-    std::vector<Point> points;
-    if (fast) {
-        for (const TCorRelationSeed& s : r.Seeds)
-            if (!s.Removed() && InsideInitial(r, s.X, s.Y)) points.push_back({s.X, s.Y});
-        return points;
+/// Points offered to the displacement files, all inside the picture, in file order: the output grid
+/// over the search field (normal run), walked only where it meets the picture so that a search
+/// field far larger than the picture costs nothing, or the kept seeds in seed order (fast run).
+/// Cut into blocks of about kBlockRecords points (whole grid rows) for formatting side by side.
+class TablePoints {
+  public:
+    static constexpr std::int64_t kBlockRecords = 16384;
+
+    TablePoints(const TCorRelationResult& r, bool fast) {
+        if (fast) {
+            for (const TCorRelationSeed& s : r.Seeds)
+                if (!s.Removed() && InsideInitial(r, s.X, s.Y)) seeds_.push_back({s.X, s.Y});
+            blocks_ = static_cast<std::int64_t>((seeds_.size() + kBlockRecords - 1) / kBlockRecords);
+            return;
+        }
+        const TCorRelationPara& p = r.Para;
+        // A grid step below 1 would never leave the search field.
+        if (p.GridX < 1 || p.GridY < 1) throw CorvaneError(kCheckParameters);
+        auto firstInside = [](std::int64_t start, std::int64_t step) {
+            return start >= 0 ? start : start + (-start + step - 1) / step * step;
+        };
+        stepX_ = p.GridX;
+        stepY_ = p.GridY;
+        x0_ = firstInside(p.Left, p.GridX);
+        y0_ = firstInside(p.Up, p.GridY);
+        const std::int64_t right = std::min<std::int64_t>(p.Right, r.W0 - 1);
+        const std::int64_t bottom = std::min<std::int64_t>(p.Bottom, r.H0 - 1);
+        columns_ = x0_ <= right ? (right - x0_) / stepX_ + 1 : 0;
+        rows_ = y0_ <= bottom && columns_ > 0 ? (bottom - y0_) / stepY_ + 1 : 0;
+        rowsPerBlock_ = std::max<std::int64_t>(1, kBlockRecords / std::max<std::int64_t>(columns_, 1));
+        blocks_ = (rows_ + rowsPerBlock_ - 1) / rowsPerBlock_;
     }
-    const TCorRelationPara& p = r.Para;
-    // A grid step below 1 would never leave the search field.
-    if (p.GridX < 1 || p.GridY < 1) throw CorvaneError(kCheckParameters);
-    // Grid points outside the picture have no value; the grid is walked only where it meets the
-    // picture, so a search field far larger than the picture costs nothing.
-    auto firstInside = [](std::int64_t start, std::int64_t step) {
-        return start >= 0 ? start : start + (-start + step - 1) / step * step;
-    };
-    const std::int64_t right = std::min<std::int64_t>(p.Right, r.W0 - 1);
-    const std::int64_t bottom = std::min<std::int64_t>(p.Bottom, r.H0 - 1);
-    for (std::int64_t y = firstInside(p.Up, p.GridY); y <= bottom; y += p.GridY)
-        for (std::int64_t x = firstInside(p.Left, p.GridX); x <= right; x += p.GridX)
-            points.push_back({static_cast<std::int32_t>(x), static_cast<std::int32_t>(y)});
-    return points;
-}
+
+    std::int64_t Blocks() const { return blocks_; }
+
+    /// Calls visit(x, y) for every point of block b, in file order.
+    template <class Visit> void ForEach(std::int64_t b, Visit&& visit) const {
+        if (rows_ == 0) {
+            const std::size_t first = static_cast<std::size_t>(b * kBlockRecords);
+            const std::size_t last = std::min(seeds_.size(), first + static_cast<std::size_t>(kBlockRecords));
+            for (std::size_t i = first; i < last; ++i)
+                visit(seeds_[i].x, seeds_[i].y);
+            return;
+        }
+        const std::int64_t lastRow = std::min(rows_, (b + 1) * rowsPerBlock_);
+        for (std::int64_t row = b * rowsPerBlock_; row < lastRow; ++row) {
+            const auto y = static_cast<std::int32_t>(y0_ + row * stepY_);
+            for (std::int64_t column = 0; column < columns_; ++column)
+                visit(static_cast<std::int32_t>(x0_ + column * stepX_), y);
+        }
+    }
+
+  private:
+    std::vector<Point> seeds_;
+    std::int64_t x0_ = 0, y0_ = 0, stepX_ = 1, stepY_ = 1, columns_ = 0, rows_ = 0, rowsPerBlock_ = 1;
+    std::int64_t blocks_ = 0;
+};
 
 /// Direction of the displacement (sx, sy) in (-pi, pi]; with the y axis turned up the angle
 /// changes sign (pi becomes -pi, 0 becomes -0).
@@ -58,31 +92,65 @@ double Theta(float sx, float sy, bool changeY) {
     return theta;
 }
 
-/// One record of a displacement table: a line break first, a blank at the end.
+/// One record of a displacement table, "\n %8.3f  %8.3f  %6.3f  %6.3f ": a line break first, a
+/// blank at the end.
 void AppendRecord(std::string& out, double a, double b, double c, double d) {
-    AppendFormatC(out, "\n %8.3f  %8.3f  %6.3f  %6.3f ", a, b, c, d);
+    out += "\n ";
+    AppendFixed(out, a, 8, 3);
+    out += "  ";
+    AppendFixed(out, b, 8, 3);
+    out += "  ";
+    AppendFixed(out, c, 6, 3);
+    out += "  ";
+    AppendFixed(out, d, 6, 3);
+    out += ' ';
 }
 
 } // namespace
 
+void StreamDisplacementTables(const TCorRelationResult& r, bool changeY, bool fast, float meanX, float meanY,
+                              const TGrayImage* mask, int lanes, const TableBlockSink& sink) {
+    const TCorRelationPara& p = r.Para;
+    const TablePoints points(r, fast);
+    auto format = [&](std::int64_t block, DisplacementTables& out) {
+        out.XY.clear();
+        out.ThetaR.clear();
+        points.ForEach(block, [&](std::int32_t x, std::int32_t y) {
+            const std::size_t i = static_cast<std::size_t>(y) * r.W0 + x;
+            const float dx = r.dx[i], dy = r.dy[i];
+            if (!(std::fabs(dx - meanX) < p.Amplitude && std::fabs(dy - meanY) < p.Amplitude)) return;
+            if (mask && mask->Data[i] != 255) return;
+            const float X = static_cast<float>(std::int64_t{p.OutLeft} + x) * p.ScaleX;
+            const float Y = changeY ? static_cast<float>(r.H0 - (std::int64_t{p.OutUp} + y)) * p.ScaleY
+                                    : static_cast<float>(std::int64_t{p.OutUp} + y) * p.ScaleY;
+            const float sx = dx * p.ScaleX, sy = dy * p.ScaleY;
+            const double radius = std::sqrt(static_cast<double>(sx) * sx + static_cast<double>(sy) * sy);
+            AppendRecord(out.XY, X, Y, sx, sy);
+            AppendRecord(out.ThetaR, X, Y, Theta(sx, sy, changeY), radius);
+        });
+    };
+    // A wave of blocks is formatted side by side, then handed on in order and its text dropped, so a
+    // table of millions of records never stands whole in memory.
+    const int width = std::max(1, lanes);
+    std::vector<DisplacementTables> wave(static_cast<std::size_t>(width) * 2);
+    for (std::int64_t first = 0; first < points.Blocks(); first += static_cast<std::int64_t>(wave.size())) {
+        const int count = static_cast<int>(
+            std::min<std::int64_t>(static_cast<std::int64_t>(wave.size()), points.Blocks() - first));
+        CorRelationPool::Shared().Run(
+            count, width, [&](int, int k) { format(first + k, wave[static_cast<std::size_t>(k)]); });
+        for (int k = 0; k < count; ++k)
+            sink(wave[static_cast<std::size_t>(k)].XY, wave[static_cast<std::size_t>(k)].ThetaR);
+    }
+}
+
 DisplacementTables FormatDisplacementTables(const TCorRelationResult& r, bool changeY, bool fast, float meanX,
                                             float meanY, const TGrayImage* mask) {
-    const TCorRelationPara& p = r.Para;
     DisplacementTables tables;
-    // A whole field at grid 1 is a million records, formatted straight into memory.
-    for (const Point& pt : CandidatePoints(r, fast)) {
-        const std::size_t i = static_cast<std::size_t>(pt.y) * r.W0 + pt.x;
-        const float dx = r.dx[i], dy = r.dy[i];
-        if (!(std::fabs(dx - meanX) < p.Amplitude && std::fabs(dy - meanY) < p.Amplitude)) continue;
-        if (mask && mask->Data[i] != 255) continue;
-        const float X = static_cast<float>(std::int64_t{p.OutLeft} + pt.x) * p.ScaleX;
-        const float Y = changeY ? static_cast<float>(r.H0 - (std::int64_t{p.OutUp} + pt.y)) * p.ScaleY
-                                : static_cast<float>(std::int64_t{p.OutUp} + pt.y) * p.ScaleY;
-        const float sx = dx * p.ScaleX, sy = dy * p.ScaleY;
-        const double radius = std::sqrt(static_cast<double>(sx) * sx + static_cast<double>(sy) * sy);
-        AppendRecord(tables.XY, X, Y, sx, sy);
-        AppendRecord(tables.ThetaR, X, Y, Theta(sx, sy, changeY), radius);
-    }
+    StreamDisplacementTables(r, changeY, fast, meanX, meanY, mask, 1,
+                             [&](const std::string& xy, const std::string& thetaR) {
+                                 tables.XY += xy;
+                                 tables.ThetaR += thetaR;
+                             });
     return tables;
 }
 

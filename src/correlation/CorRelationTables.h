@@ -1,4 +1,5 @@
 #pragma once
+#include <functional>
 #include <string>
 
 #include "correlation/TCorRelationResult.h"
@@ -21,5 +22,14 @@ struct DisplacementTables {
 /// Throws "Check your computing parameters, then start again" for a grid step below 1.
 DisplacementTables FormatDisplacementTables(const TCorRelationResult& r, bool changeY, bool fast, float meanX,
                                             float meanY, const TGrayImage* mask);
+
+/// Receives the tables block by block, in file order: the records of the xy table and the same
+/// records of the theta-r table.
+using TableBlockSink = std::function<void(const std::string& xy, const std::string& thetaR)>;
+
+/// The same records, formatted in blocks on up to lanes lanes of the shared pool and handed to sink
+/// in order, a few blocks at a time (memory stays bounded whatever the table's length).
+void StreamDisplacementTables(const TCorRelationResult& r, bool changeY, bool fast, float meanX, float meanY,
+                              const TGrayImage* mask, int lanes, const TableBlockSink& sink);
 
 } // namespace corvane

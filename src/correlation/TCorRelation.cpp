@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <ctime>
+#include <exception>
 #include <limits>
 #include <new>
 #include <optional>
@@ -82,6 +84,25 @@ struct TCorRelation::Impl {
     }
 };
 
+/// Reports the wall time of one stage to the options' Stage callback when the scope ends.
+class TCorRelation::StageClock {
+  public:
+    StageClock(const CorRelationOptions& options, const char* stage)
+        : options_(options), stage_(stage), start_(std::chrono::steady_clock::now()) {}
+    ~StageClock() {
+        if (options_.Stage)
+            options_.Stage(stage_,
+                           std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count());
+    }
+    StageClock(const StageClock&) = delete;
+    StageClock& operator=(const StageClock&) = delete;
+
+  private:
+    const CorRelationOptions& options_;
+    const char* stage_;
+    std::chrono::steady_clock::time_point start_;
+};
+
 TCorRelation::TCorRelation(const TCorRelationPara& para, Mode mode, CorRelationOptions options)
     : impl_(std::make_unique<Impl>()) {
     result_.StartTime = std::time(nullptr);
@@ -99,6 +120,7 @@ TCorRelation::TCorRelation(const TCorRelationPara& para, Mode mode, CorRelationO
     CheckParameters(p, mode);
 
     try {
+        const StageClock clock(impl_->options, "load");
         Load();
     } catch (const std::bad_alloc&) {
         RefuseParameters();
@@ -109,8 +131,21 @@ TCorRelation::TCorRelation(const TCorRelationPara& para, Mode mode, CorRelationO
 
 void TCorRelation::Load() {
     const TCorRelationPara& p = result_.Para;
-    impl_->initial = std::make_unique<TGrayImage>(p.InitialFile);
-    impl_->deformed = std::make_unique<TGrayImage>(p.DeformedFile);
+    // Both pictures are read at once when the run has two lanes; should both fail, the initial
+    // picture's error is the one reported, as when they are read one after the other.
+    std::exception_ptr failed[2];
+    CorRelationPool::Shared().Run(2, impl_->lanes, [&](int, int which) {
+        try {
+            if (which == 0)
+                impl_->initial = std::make_unique<TGrayImage>(p.InitialFile);
+            else
+                impl_->deformed = std::make_unique<TGrayImage>(p.DeformedFile);
+        } catch (...) {
+            failed[which] = std::current_exception();
+        }
+    });
+    for (const std::exception_ptr& e : failed)
+        if (e) std::rethrow_exception(e);
     result_.W0 = impl_->initial->Width;
     result_.H0 = impl_->initial->Height;
     result_.W1 = impl_->deformed->Width;
@@ -172,8 +207,12 @@ void TCorRelation::Compute() {
     impl_->computed = true;
     try {
         ReportProgress(0);
-        ComputeSeeds();
+        {
+            const StageClock clock(impl_->options, "seeds");
+            ComputeSeeds();
+        }
         if (impl_->mode == Mode::Normal) {
+            const auto searchStart = std::chrono::steady_clock::now();
             BuildQuarterPixelImage();
             const TCorRelationPara& p = result_.Para;
             const std::int32_t hx = p.SearchWinX / 2, hy = p.SearchWinY / 2;
@@ -213,9 +252,17 @@ void TCorRelation::Compute() {
                 result_.NotSearchedPoints += lane.NotSearched;
             }
             impl_->ReleaseWork();
+            if (impl_->options.Stage)
+                impl_->options.Stage(
+                    "search",
+                    std::chrono::duration<double>(std::chrono::steady_clock::now() - searchStart).count());
             // ---- Sub-pixel refinement (optional): after the whole-field search, before the post filter.
-            if (result_.Para.SubpixelRefinement == 1) RefineSubpixel();
+            if (result_.Para.SubpixelRefinement == 1) {
+                const StageClock clock(impl_->options, "refinement");
+                RefineSubpixel();
+            }
             CheckStop();
+            const StageClock clock(impl_->options, "post filter");
             PostFilter();
         } else {
             impl_->ReleaseWork();
@@ -228,15 +275,29 @@ void TCorRelation::Compute() {
 
 void TCorRelation::WriteFiles(bool changeY) {
     if (!impl_->computed) RefuseParameters();
+    const CorRelationOptions& options = impl_->options;
     if (impl_->mode == Mode::Fast) {
-        WriteFastResults(result_, changeY);
+        const StageClock clock(options, "tables");
+        WriteFastResults(result_, changeY, impl_->lanes);
         return;
     }
-    WriteResults(result_, changeY);
-    if (result_.Para.OutputGray == 1) WriteGrayFiles(result_);
-    if (result_.Para.OutputBin == 1) WriteBinFiles(result_);
+    {
+        const StageClock clock(options, "tables");
+        WriteResults(result_, changeY, impl_->lanes);
+    }
+    if (result_.Para.OutputGray == 1) {
+        const StageClock clock(options, "grey pictures");
+        WriteGrayFiles(result_);
+    }
+    if (result_.Para.OutputBin == 1) {
+        const StageClock clock(options, "float maps");
+        WriteBinFiles(result_);
+    }
     // ---- The gradient maps of a refined run go with the float maps of dx and dy.
-    if (result_.Para.OutputBin == 1 && result_.Para.SubpixelRefinement == 1) WriteGradientFiles(result_);
+    if (result_.Para.OutputBin == 1 && result_.Para.SubpixelRefinement == 1) {
+        const StageClock clock(options, "gradient maps");
+        WriteGradientFiles(result_);
+    }
 }
 
 void TCorRelation::Run(bool changeY) {

@@ -69,6 +69,7 @@ class TCorRelation {
     void ReportProgress(std::int64_t done);
 
     struct Impl;
+    class StageClock;
     std::unique_ptr<Impl> impl_;
     TCorRelationResult result_;
 };

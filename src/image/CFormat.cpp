@@ -1,5 +1,7 @@
 #include "image/CFormat.h"
 
+#include <charconv>
+#include <cmath>
 #include <cstdio>
 #include <locale.h>
 
@@ -42,6 +44,23 @@ void AppendFormatCV(std::string& out, const char* format, std::va_list args) {
     out.resize(old + static_cast<std::size_t>(n) + 1);
     std::vsnprintf(out.data() + old, static_cast<std::size_t>(n) + 1, format, args);
     out.resize(old + static_cast<std::size_t>(n));
+}
+
+void AppendFixed(std::string& out, double value, int width, int precision) {
+    // std::to_chars with a precision is specified to give printf's digits in the "C" locale; it
+    // cannot spell infinities and NaNs as printf does, which keep the printf route.
+    char digits[352];
+    const std::to_chars_result r =
+        std::isfinite(value)
+            ? std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, precision)
+            : std::to_chars_result{nullptr, std::errc::value_too_large};
+    if (r.ec != std::errc()) {
+        AppendFormatC(out, "%*.*f", width, precision, value);
+        return;
+    }
+    const auto length = static_cast<int>(r.ptr - digits);
+    if (length < width) out.append(static_cast<std::size_t>(width - length), ' ');
+    out.append(digits, static_cast<std::size_t>(length));
 }
 
 void AppendFormatC(std::string& out, const char* format, ...) {

@@ -1,6 +1,7 @@
 // corvane-cli: every computation of the workbench's tools as a command, for scripts and machines
 // without a display. "corvane-cli VERB [OPTIONS] INPUT... -o OUTPUT".
 #include "app/cli/CliVerb.h"
+#include "correlation/CorRelationPool.h"
 #include "image/CorvaneError.h"
 
 #include <clocale>
@@ -20,6 +21,10 @@ void PrintVerbList(std::FILE* out) {
                out);
     for (const auto& verb : Verbs())
         std::fprintf(out, "  %-16s %s\n", verb.Name, verb.Summary);
+    std::fputs("\nEvery verb takes --threads N: the workers of the verbs that compute on every core\n"
+               "(correlate, correlate-series and the long computations); by default the CPUs the\n"
+               "process may run on (its CPU affinity and control-group quota, as a batch system sets).\n",
+               out);
     std::fputs("\nExit status: 0 on success, 1 when the computation or a file fails (nothing is written),\n"
                "2 for a wrong command line.\n",
                out);
@@ -47,6 +52,12 @@ int main(int argc, char** argv) {
         }
         try {
             corvane::cli::CliArgs args(std::move(words));
+            // Every verb takes --threads: the size of the process's one pool of workers.
+            if (const auto threads = args.Value("--threads")) {
+                const int n = corvane::cli::CliArgs::ParseInt("--threads", *threads);
+                if (n < 1) throw corvane::cli::UsageError("--threads must be 1 or more, not " + *threads);
+                corvane::CorRelationPool::SetSharedWorkers(n);
+            }
             return verb.Run(args);
         } catch (const corvane::cli::UsageError& e) {
             std::fprintf(stderr, "corvane-cli %s: %s\n(see 'corvane-cli %s --help')\n", verb.Name, e.what(),

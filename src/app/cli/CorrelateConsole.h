@@ -1,7 +1,8 @@
 #pragma once
 // What the command-line correlation runners show and hear on a terminal: a progress bar on standard
-// error (only when it is a terminal) and Ctrl+C, turned into a stop request of the running
-// correlation, which then ends without writing its files. A second Ctrl+C ends the program at once.
+// error (only when it is a terminal) and Ctrl+C or SIGTERM (a batch job's time limit), turned into a
+// stop request of the running correlation, which then ends without writing its files. A second
+// signal of the same kind ends the program at once.
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -17,22 +18,26 @@ namespace corvane::cli {
 
 /// Exit status of a run stopped by Ctrl+C, as shells report a process ended by SIGINT.
 inline constexpr int kInterruptedStatus = 130;
+/// Exit status of a run stopped by SIGTERM, as shells report a process ended by it.
+inline constexpr int kTerminatedStatus = 143;
 
 namespace detail {
+/// The signal that asked for the stop; 0 while none has.
 inline volatile std::sig_atomic_t interrupted = 0;
-inline void OnInterrupt(int) {
-    interrupted = 1;
-    std::signal(SIGINT, SIG_DFL);
+inline void OnInterrupt(int signal) {
+    interrupted = signal;
+    std::signal(signal, SIG_DFL);
 }
 } // namespace detail
 
-/// While it lives, Ctrl+C (SIGINT) requests a stop through Token(); the signal handler only sets a
-/// flag, which a watching thread hands on.
+/// While it lives, Ctrl+C (SIGINT) and SIGTERM request a stop through Token(); the signal handler
+/// only notes the signal, which a watching thread hands on.
 class InterruptWatch {
   public:
     InterruptWatch() {
         detail::interrupted = 0;
         previous_ = std::signal(SIGINT, detail::OnInterrupt);
+        previousTerm_ = std::signal(SIGTERM, detail::OnInterrupt);
         watcher_ = std::jthread([this](std::stop_token own) {
             while (!own.stop_requested()) {
                 if (detail::interrupted) {
@@ -47,17 +52,35 @@ class InterruptWatch {
         watcher_.request_stop();
         watcher_.join();
         std::signal(SIGINT, previous_ == SIG_ERR ? SIG_DFL : previous_);
+        std::signal(SIGTERM, previousTerm_ == SIG_ERR ? SIG_DFL : previousTerm_);
     }
     InterruptWatch(const InterruptWatch&) = delete;
     InterruptWatch& operator=(const InterruptWatch&) = delete;
 
     std::stop_token Token() const { return stop_.get_token(); }
     bool Interrupted() const { return detail::interrupted != 0; }
+    /// The exit status of a stopped run: 130 after Ctrl+C, 143 after SIGTERM.
+    int Status() const { return detail::interrupted == SIGTERM ? kTerminatedStatus : kInterruptedStatus; }
+    /// How the stop is named in messages.
+    const char* What() const { return detail::interrupted == SIGTERM ? "terminated" : "interrupted"; }
 
   private:
     std::stop_source stop_;
     void (*previous_)(int) = SIG_DFL;
+    void (*previousTerm_)(int) = SIG_DFL;
     std::jthread watcher_;
+};
+
+/// Prints a stage's wall time on standard error for --timings: "<label>: <stage> <seconds> s".
+/// Thread-safe; the bar, if any, is cleared first.
+class StageTimings {
+  public:
+    explicit StageTimings(class ProgressBar& bar) : bar_(bar) {}
+    void Print(const std::string& label, const char* stage, double seconds);
+
+  private:
+    class ProgressBar& bar_;
+    std::mutex mutex_;
 };
 
 /// A one-line progress bar on standard error, redrawn when the whole percentage changes; silent
@@ -101,5 +124,12 @@ class ProgressBar {
     std::string label_;
     std::mutex mutex_;
 };
+
+inline void StageTimings::Print(const std::string& label, const char* stage, double seconds) {
+    std::lock_guard lock(mutex_);
+    bar_.Clear();
+    std::fprintf(stderr, "%s: %-14s %8.3f s\n", label.c_str(), stage, seconds);
+    std::fflush(stderr);
+}
 
 } // namespace corvane::cli

@@ -2,6 +2,7 @@
 #include "app/cli/CorrelateConsole.h"
 #include "correlation/CorRelationConfig.h"
 #include "correlation/CorRelationJob.h"
+#include "correlation/CorRelationPool.h"
 
 #include <cstdio>
 
@@ -11,11 +12,19 @@ namespace {
 
 int RunCorrelate(CliArgs& args) {
     const bool refine = args.Flag("--refine");
+    const bool timings = args.Flag("--timings");
     const std::string configFile = args.Positionals(1, 1).front();
     InterruptWatch interrupt;
     ProgressBar bar;
+    StageTimings stages(bar);
     int running = 0;
     CorRelationOptions options;
+    if (timings) {
+        std::fprintf(stderr, "workers: %d\n", CorRelationPool::SharedWorkers());
+        options.Stage = [&](const char* stage, double seconds) {
+            stages.Print("group " + std::to_string(running), stage, seconds);
+        };
+    }
     options.Stop = interrupt.Token();
     options.Progress = [&](std::int64_t done, std::int64_t all) {
         bar.Show("group " + std::to_string(running), static_cast<double>(done), static_cast<double>(all));
@@ -37,26 +46,31 @@ int RunCorrelate(CliArgs& args) {
             [&](int group, int) { running = group; }, options);
     } catch (const CorRelationCancelled&) {
         bar.Clear();
-        std::fprintf(stderr, "corvane-cli correlate: interrupted; group %d wrote nothing\n", running);
-        return kInterruptedStatus;
+        std::fprintf(stderr, "corvane-cli correlate: %s; group %d wrote nothing\n", interrupt.What(),
+                     running);
+        return interrupt.Status();
     }
-    return interrupt.Interrupted() ? kInterruptedStatus : 0;
+    return interrupt.Interrupted() ? interrupt.Status() : 0;
 }
 
 } // namespace
 
 extern const Verb kCorrelateVerb = {
     "correlate", "run every group of a correlation configuration file (as corvane-correlate does)",
-    "Usage: corvane-cli correlate [--refine] FILE.cor\n"
+    "Usage: corvane-cli correlate [--refine] [--timings] [--threads N] FILE.cor\n"
     "\n"
     "Runs every parameter group of the configuration file in file order, exactly as a\n"
     "configuration-file job of the workbench does; file names in the file are relative to its\n"
     "folder. One line is printed per finished group. When a group fails, the later groups are\n"
-    "not run. Ctrl+C stops the group being run, which writes nothing (exit status 130).\n"
+    "not run. Ctrl+C stops the group being run, which writes nothing (exit status 130); so does\n"
+    "SIGTERM, a batch job's time limit (exit status 143).\n"
     "\n"
     "--refine   refine every point of every normal group to a few thousandths of a pixel\n"
     "           (Gauss-Newton), as the line \"Subpixel Refinement(0=none, 1=gauss-newton) =1\"\n"
-    "           at the end of a group does.\n",
+    "           at the end of a group does.\n"
+    "--timings  print the number of workers and each stage's wall time (load, seeds, search,\n"
+    "           refinement, post filter, each writer) on standard error.\n"
+    "--threads N  workers to compute with; by default the CPUs the process may run on.\n",
     RunCorrelate};
 
 } // namespace corvane::cli

@@ -65,6 +65,7 @@ int RunCorrelateSeries(CliArgs& args) {
     namespace fs = std::filesystem;
     const auto config = args.Value("--config");
     if (!config) throw UsageError("the configuration file is missing (--config GROUP.cor)");
+    const bool timings = args.Flag("--timings");
     const auto shardText = args.Value("--shard");
     const Shard shard = shardText ? ParseShard(*shardText) : Shard{};
     const fs::path outDir = args.Output();
@@ -93,6 +94,9 @@ int RunCorrelateSeries(CliArgs& args) {
     const int atOnce = FramesAtOnce(total, static_cast<std::int64_t>(first.Width) * first.Height);
     InterruptWatch interrupt;
     ProgressBar bar;
+    StageTimings stages(bar);
+    if (timings)
+        std::fprintf(stderr, "workers: %d, frames at once: %d\n", CorRelationPool::SharedWorkers(), atOnce);
     std::mutex output;
     std::atomic<int> done{0};
     std::vector<std::string> failures(mine.size());
@@ -104,6 +108,8 @@ int RunCorrelateSeries(CliArgs& args) {
         CorRelationOptions options;
         options.Threads = atOnce > 1 ? 1 : 0;
         options.Stop = interrupt.Token();
+        if (timings)
+            options.Stage = [&](const char* stage, double seconds) { stages.Print(frame, stage, seconds); };
         if (atOnce == 1)
             options.Progress = [&](std::int64_t points, std::int64_t all) {
                 bar.Show("frames", done.load() + (all > 0 ? static_cast<double>(points) / all : 0.0), total);
@@ -142,8 +148,10 @@ int RunCorrelateSeries(CliArgs& args) {
         }
     if (cancelled || interrupt.Interrupted()) {
         std::fprintf(stderr,
-                     "corvane-cli correlate-series: interrupted; frames not finished wrote nothing\n");
-        return kInterruptedStatus;
+                     "corvane-cli correlate-series: %s; %d of %d frames finished (each named above), the "
+                     "others wrote nothing\n",
+                     interrupt.What(), done.load() - failed, total);
+        return interrupt.Interrupted() ? interrupt.Status() : kInterruptedStatus;
     }
     return failed > 0 ? 1 : 0;
 }
@@ -153,6 +161,7 @@ int RunCorrelateSeries(CliArgs& args) {
 extern const Verb kCorrelateSeriesVerb = {
     "correlate-series", "correlate every frame of a series against one reference picture",
     "Usage: corvane-cli correlate-series REFERENCE FRAME... --config GROUP.cor -o OUTDIR [--shard K/N]\n"
+    "                                    [--timings] [--threads N]\n"
     "\n"
     "Correlates every FRAME against REFERENCE with the parameters of the one group of GROUP.cor\n"
     "(its picture names are not used; its mask file is). Each frame's result files go into OUTDIR,\n"
@@ -164,9 +173,13 @@ extern const Verb kCorrelateSeriesVerb = {
     "\n"
     "--shard K/N   run only the frames K, K+N, K+2N, ... (counted from 0 in the order given), so N\n"
     "              machines or cluster tasks, one per K, together correlate the whole series.\n"
+    "--timings     print the workers and each frame's stage times (load, seeds, search, refinement,\n"
+    "              post filter, each writer) on standard error.\n"
+    "--threads N   workers to compute with; by default the CPUs the process may run on.\n"
     "\n"
     "Exit status: 0 when every frame was correlated, 1 when a frame failed, 2 on wrong usage, 130\n"
-    "when stopped by Ctrl+C (frames not finished write nothing).\n",
+    "when stopped by Ctrl+C, 143 when stopped by SIGTERM (frames not finished write nothing; the\n"
+    "finished ones are named as they finish).\n",
     RunCorrelateSeries};
 
 } // namespace corvane::cli
