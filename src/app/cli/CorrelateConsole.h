@@ -2,7 +2,7 @@
 // What the command-line correlation runners show and hear on a terminal: a progress bar on standard
 // error (only when it is a terminal) and Ctrl+C or SIGTERM (a batch job's time limit), turned into a
 // stop request of the running correlation, which then ends without writing its files. A second
-// signal of the same kind ends the program at once.
+// Ctrl+C ends the program at once.
 #include <atomic>
 #include <chrono>
 #include <csignal>
@@ -26,7 +26,9 @@ namespace detail {
 inline volatile std::sig_atomic_t interrupted = 0;
 inline void OnInterrupt(int signal) {
     interrupted = signal;
-    std::signal(signal, SIG_DFL);
+    // A second Ctrl+C ends the program at once; SIGTERM may come twice (to the process and to its
+    // group), and a batch system follows it with SIGKILL when it must, so it is kept.
+    if (signal == SIGINT) std::signal(signal, SIG_DFL);
 }
 } // namespace detail
 
