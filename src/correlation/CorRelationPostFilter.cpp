@@ -4,6 +4,7 @@
 #include <cmath>
 #include <new>
 
+#include "correlation/CorRelationPool.h"
 #include "correlation/TCorRelationPara.h"
 #include "correlation/TCorRelationResult.h"
 #include "image/CorvaneError.h"
@@ -29,35 +30,45 @@ CentreRange Centres(const DisplacementField& f, std::int32_t sizeX, std::int32_t
 
 } // namespace
 
-void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t sizeY) {
+void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t sizeY, int lanes) {
     const CentreRange c = Centres(field, sizeX, sizeY);
     const std::size_t w = static_cast<std::size_t>(field.Width);
-    std::vector<float> newX, newY, window;
+    lanes = std::max(lanes, 1);
+    std::vector<float> newX, newY;
+    std::vector<std::vector<float>> windows;
     try {
         newX.assign(field.Dx.size(), kNotComputed);
         newY.assign(field.Dy.size(), kNotComputed);
-        window.resize(static_cast<std::size_t>(2 * c.hx + 1) * static_cast<std::size_t>(2 * c.hy + 1));
+        windows.assign(static_cast<std::size_t>(lanes),
+                       std::vector<float>(static_cast<std::size_t>(2 * c.hx + 1) *
+                                          static_cast<std::size_t>(2 * c.hy + 1)));
     } catch (const std::bad_alloc&) {
         throw CorvaneError(kCheckParameters);
     }
-    const auto middle = window.begin() + static_cast<std::ptrdiff_t>(window.size() / 2);
-    auto medianAt = [&](const std::vector<float>& src, std::int32_t x, std::int32_t y) {
+    auto medianAt = [&](std::vector<float>& window, const std::vector<float>& src, std::int32_t x,
+                        std::int32_t y) {
         std::size_t k = 0;
         for (std::int32_t v = y - c.hy; v <= y + c.hy; ++v) {
             const float* row = src.data() + static_cast<std::size_t>(v) * w;
             for (std::int32_t u = x - c.hx; u <= x + c.hx; ++u)
                 window[k++] = row[u];
         }
+        const auto middle = window.begin() + static_cast<std::ptrdiff_t>(window.size() / 2);
         std::nth_element(window.begin(), middle, window.end());
         return *middle;
     };
-    for (std::int32_t y = c.y0; y < c.yEnd; ++y) {
-        for (std::int32_t x = c.x0; x < c.xEnd; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * w + x;
-            newX[i] = medianAt(field.Dx, x, y);
-            newY[i] = medianAt(field.Dy, x, y);
-        }
-    }
+    // Every centre reads the unfiltered field and writes only its own point: rows are independent
+    // and are filtered side by side, each lane with its own window.
+    if (c.yEnd > c.y0)
+        CorRelationPool::Shared().Run(c.yEnd - c.y0, lanes, [&](int lane, int part) {
+            std::vector<float>& window = windows[static_cast<std::size_t>(lane)];
+            const std::int32_t y = c.y0 + part;
+            for (std::int32_t x = c.x0; x < c.xEnd; ++x) {
+                const std::size_t i = static_cast<std::size_t>(y) * w + x;
+                newX[i] = medianAt(window, field.Dx, x, y);
+                newY[i] = medianAt(window, field.Dy, x, y);
+            }
+        });
     field.Dx.swap(newX);
     field.Dy.swap(newY);
 }

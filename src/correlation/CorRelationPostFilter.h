@@ -18,7 +18,7 @@ struct DisplacementField {
 /// x < Right - hx, take the middle of the ordered window values of dx, and of dy, markers included
 /// as 1000.0; every other point is marked. Throws "Check your computing parameters, then start
 /// again" when the new arrays cannot be allocated.
-void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t sizeY);
+void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t sizeY, int lanes = 1);
 
 /// Average post filter with threshold, in place row by row (later points see earlier replacements):
 /// where the centre's dx or dy differs from the mean over the window's computed points by more than

@@ -1,11 +1,11 @@
 #include "correlation/DisplacementSampling.h"
 
+#include "image/CFormat.h"
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
 #include "image/TGrayImage.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <memory>
@@ -42,21 +42,13 @@ const char* HeaderOf(SampleResultType type) {
     }
 }
 
-/// The table's text. Values are written as printf's "%10.5f" writes them (the same digits,
-/// right-aligned in ten characters, longer when needed) but through std::to_chars, which is several
-/// times faster and always uses a '.' decimal point whatever the user's locale.
+/// The table's text. Values are written as printf's "%10.5f" writes them, through AppendFixed,
+/// which is several times faster and always uses a '.' decimal point whatever the user's locale.
 class TableText {
   public:
     void Write(const char* text) { text_ += text; }
     /// One value as "%10.5f".
-    void Fixed(double value) {
-        char digits[400];
-        const auto [end, ec] =
-            std::to_chars(digits, digits + sizeof digits, value, std::chars_format::fixed, 5);
-        const std::size_t n = ec == std::errc() ? static_cast<std::size_t>(end - digits) : 0;
-        if (n < 10) text_.append(10 - n, ' ');
-        text_.append(digits, n);
-    }
+    void Fixed(double value) { AppendFixed(text_, value, 10, 5); }
     /// " %10.5f   %10.5f  %10.5f  %10.5f\n"
     void Record(double x, double y, double a, double b) {
         Write(" ");

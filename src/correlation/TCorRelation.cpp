@@ -466,7 +466,7 @@ void TCorRelation::PostFilter() {
     const TCorRelationPara& p = result_.Para;
     DisplacementField field{result_.dx, result_.dy, result_.W0, result_.H0, p.Left, p.Up, p.Right, p.Bottom};
     if (p.FilterType == 2)
-        MedianPostFilter(field, p.FilterSizeX, p.FilterSizeY);
+        MedianPostFilter(field, p.FilterSizeX, p.FilterSizeY, impl_->lanes);
     else if (p.FilterType == 1)
         AveragePostFilter(field, p.FilterSizeX, p.FilterSizeY, p.AverageThreshold);
 }
