@@ -19,5 +19,11 @@ for file in $(find ./shell -type f \( -name '*.h' -o -name '*.cpp' \)); do
         report "${file#./}: the shell includes a tool window: $line"
     done < <(grep -nE '^\s*#\s*include\s*"([a-z]+/ui/|app/)' "$file")
 done
-[ $status -eq 0 ] && echo "layers: the core includes no Qt and no user interface; the shell includes no tool"
+# The Python module binds the computing layer only.
+for file in $(find ../python -type f \( -name '*.h' -o -name '*.cpp' \)); do
+    while IFS= read -r line; do
+        report "${file#../}: the Python module includes Qt or the user interface: $line"
+    done < <(grep -nE '^\s*#\s*include\s*[<"](Q[A-Za-z]|qt|shell/|app/|[a-z]+/ui/)' "$file")
+done
+[ $status -eq 0 ] && echo "layers: the core and the Python module include no Qt and no user interface; the shell includes no tool"
 exit $status

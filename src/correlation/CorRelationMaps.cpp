@@ -1,5 +1,6 @@
 #include "correlation/CorRelationMaps.h"
 
+#include "correlation/CorRelationGrid.h"
 #include "correlation/CorRelationResultArrays.h"
 #include "image/CorvaneError.h"
 #include "image/TFloatImage.h"
@@ -87,9 +88,7 @@ void WriteGradientFiles(const TCorRelationResult& result) {
                                                                 &result.dvdy};
     // A gradient of lengths over lengths, each length in its own output scale; without two usable
     // scales the gradients stay in pixels per pixel rather than becoming infinite.
-    const bool scaled = std::isfinite(p.ScaleX / p.ScaleY) && std::isfinite(p.ScaleY / p.ScaleX);
-    const std::array<float, 4> factors = {1.0f, scaled ? p.ScaleX / p.ScaleY : 1.0f,
-                                          scaled ? p.ScaleY / p.ScaleX : 1.0f, 1.0f};
+    const std::array<float, 4> factors = GradientFactors(p);
     for (const auto* g : gradients)
         if (g->size() != n) throw CorvaneError(kCheckParameters);
     const std::array<std::string, 4> names = GradientFileNames(p);

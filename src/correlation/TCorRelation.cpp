@@ -104,7 +104,16 @@ class TCorRelation::StageClock {
 };
 
 TCorRelation::TCorRelation(const TCorRelationPara& para, Mode mode, CorRelationOptions options)
+    : TCorRelation(para, mode, std::move(options), nullptr, nullptr) {}
+
+TCorRelation::TCorRelation(const TCorRelationPara& para, Mode mode, CorRelationOptions options,
+                           std::unique_ptr<TGrayImage> initial, std::unique_ptr<TGrayImage> deformed)
     : impl_(std::make_unique<Impl>()) {
+    if (initial || deformed) {
+        if (!initial || !deformed || !initial->Data || !deformed->Data) RefuseParameters();
+        impl_->initial = std::move(initial);
+        impl_->deformed = std::move(deformed);
+    }
     result_.StartTime = std::time(nullptr);
     result_.Para = para;
     result_.Fast = mode == Mode::Fast;
@@ -134,16 +143,17 @@ void TCorRelation::Load() {
     // Both pictures are read at once when the run has two lanes; should both fail, the initial
     // picture's error is the one reported, as when they are read one after the other.
     std::exception_ptr failed[2];
-    CorRelationPool::Shared().Run(2, impl_->lanes, [&](int, int which) {
-        try {
-            if (which == 0)
-                impl_->initial = std::make_unique<TGrayImage>(p.InitialFile);
-            else
-                impl_->deformed = std::make_unique<TGrayImage>(p.DeformedFile);
-        } catch (...) {
-            failed[which] = std::current_exception();
-        }
-    });
+    if (!impl_->initial)
+        CorRelationPool::Shared().Run(2, impl_->lanes, [&](int, int which) {
+            try {
+                if (which == 0)
+                    impl_->initial = std::make_unique<TGrayImage>(p.InitialFile);
+                else
+                    impl_->deformed = std::make_unique<TGrayImage>(p.DeformedFile);
+            } catch (...) {
+                failed[which] = std::current_exception();
+            }
+        });
     for (const std::exception_ptr& e : failed)
         if (e) std::rethrow_exception(e);
     result_.W0 = impl_->initial->Width;

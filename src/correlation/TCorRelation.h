@@ -28,6 +28,10 @@ class TCorRelation {
     /// trimming, memory exhausted); a missing picture throws "<name>: not exists"; a mask picture
     /// of another size than the initial picture is refused.
     TCorRelation(const TCorRelationPara& para, Mode mode, CorRelationOptions options = {});
+    /// The same with the pictures handed in (a script holding them in memory) instead of read from
+    /// InitialFile and DeformedFile, which are then not used; both must hold pixels.
+    TCorRelation(const TCorRelationPara& para, Mode mode, CorRelationOptions options,
+                 std::unique_ptr<TGrayImage> initial, std::unique_ptr<TGrayImage> deformed);
     ~TCorRelation();
     TCorRelation(const TCorRelation&) = delete;
     TCorRelation& operator=(const TCorRelation&) = delete;

@@ -1,0 +1,11 @@
+#pragma once
+#include <pybind11/pybind11.h>
+
+namespace corvane::python {
+
+// Each adds its functions to the module.
+void BindFiles(pybind11::module_& m);
+void BindCorrelation(pybind11::module_& m);
+void BindPictures(pybind11::module_& m);
+
+} // namespace corvane::python
