@@ -19,10 +19,10 @@ namespace {
 constexpr double kPi = 3.14159265359;
 constexpr float kPiF = static_cast<float>(kPi);
 constexpr float kTwoPiF = static_cast<float>(2.0 * kPi);
-/// Keeps a perfectly smooth pixel's reliability finite.
-constexpr float kSmooth = 1e-6f;
-/// The largest possible D: the root of four squared second differences of at most 2 pi each.
-constexpr float kWorst = 2.0f * kTwoPiF;
+/// The roughness of a pixel without any direction to measure: four second differences of 2 pi.
+constexpr float kRoughest = 4.0f * kTwoPiF * kTwoPiF;
+/// The roughness flag of a pixel that takes no part.
+constexpr float kNoPart = -1.0f;
 
 /// A first difference wrapped into -pi..pi. Differences of a wrapped map lie within 2 pi, so one
 /// step almost always does; other maps take the exact remainder.
@@ -80,26 +80,27 @@ inline std::pair<std::uint32_t, std::uint32_t> Find(Node* nodes, std::uint32_t i
     }
 }
 
-/// Reliability of every pixel (0 for those that take no part), row by row.
-std::vector<float> Reliability(const TFloatImage& phase, const TGrayImage& invalidArea) {
+/// The roughness of every pixel (below 0 for those that take no part), row by row: the sum of
+/// its squared second differences, scaled to four directions.
+std::vector<float> Roughness(const TFloatImage& phase, const TGrayImage& invalidArea) {
     const std::int32_t w = phase.Width, h = phase.Height;
     const float* p = phase.Data;
     std::vector<float> r(phase.PixelCount());
     for (std::size_t i = 0; i < r.size(); ++i)
-        r[i] = invalidArea.Data[i] != 255 && std::isfinite(p[i]) ? 1.0f : 0.0f;
-    // Overwriting a pixel's flag with its reliability keeps it above 0, so the flags of the pixels
-    // already done still read right.
+        r[i] = invalidArea.Data[i] != 255 && std::isfinite(p[i]) ? 0.0f : kNoPart;
+    // Overwriting a pixel's flag with its roughness keeps it at or above 0, so the flags of the
+    // pixels already done still read right.
     for (std::int32_t y = 0; y < h; ++y) {
         const bool up = y > 0, down = y + 1 < h;
         const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(w);
         for (std::int32_t x = 0; x < w; ++x) {
             const std::size_t i = row + static_cast<std::size_t>(x);
-            if (r[i] == 0.0f) continue;
+            if (r[i] < 0.0f) continue;
             const bool left = x > 0, right = x + 1 < w;
             float sum = 0.0f;
             int directions = 0;
             const auto across = [&](bool inside, std::size_t a, std::size_t b) {
-                if (!inside || r[a] == 0.0f || r[b] == 0.0f) return;
+                if (!inside || r[a] < 0.0f || r[b] < 0.0f) return;
                 const float second = Wrap(p[a] - p[i]) - Wrap(p[i] - p[b]);
                 sum += second * second;
                 ++directions;
@@ -108,49 +109,40 @@ std::vector<float> Reliability(const TFloatImage& phase, const TGrayImage& inval
             across(up && down, i - w, i + w);
             across(up && down && left && right, i - w - 1, i + w + 1);
             across(up && down && left && right, i - w + 1, i + w - 1);
-            const float d = directions ? std::sqrt(sum * 4.0f / static_cast<float>(directions)) : kWorst;
-            r[i] = 1.0f / (d + kSmooth);
+            r[i] = directions ? sum * 4.0f / static_cast<float>(directions) : kRoughest;
         }
     }
     return r;
 }
 
 /// The edges between 4-neighbours that both take part, as 2 i (to the right) and 2 i + 1 (down),
-/// from the most reliable down: a counting sort on the leading bits of the summed reliability (a
-/// positive float's bits order as its value), stable, so equal keys stay in row order.
+/// from the smoothest down: a counting sort on the leading bits of the summed roughness (the bits
+/// of a float at or above 0 order as its value), stable, so equal keys stay in row order.
 std::vector<std::uint32_t> SortedEdges(const std::vector<float>& r, std::int32_t width) {
-    float lo = 0.0f, hi = 0.0f;
+    float hi = -1.0f;
     for (const float v : r)
-        if (v > 0.0f) {
-            lo = lo == 0.0f ? v : std::min(lo, v);
-            hi = std::max(hi, v);
-        }
-    if (hi == 0.0f) return {};
-    // Six bits of mantissa: reliabilities within about 1.5 % share a bucket and keep row order,
-    // which costs no accuracy and lets the merging walk the map in order within each bucket.
+        hi = std::max(hi, v);
+    if (hi < 0.0f) return {};
+    // Six bits of mantissa: sums within about 1.5 % share a bucket and keep row order, which costs
+    // no accuracy and lets the merging walk the map in order within each bucket.
     constexpr int shift = 17;
-    const std::uint32_t loBits = std::bit_cast<std::uint32_t>(lo + lo);
-    const std::uint32_t hiBits = std::bit_cast<std::uint32_t>(hi + hi);
-    const std::uint32_t top = hiBits >> shift;
-    const auto bucket = [&](float a, float b) {
-        return top - (std::bit_cast<std::uint32_t>(a + b) >> shift);
-    };
+    const auto bucket = [](float a, float b) { return std::bit_cast<std::uint32_t>(a + b) >> shift; };
 
     const std::size_t w = static_cast<std::size_t>(width);
     const std::size_t n = r.size();
-    const float* rel = r.data();
-    std::vector<std::uint32_t> start(top - (loBits >> shift) + 2, 0);
+    const float* rough = r.data();
+    std::vector<std::uint32_t> start(bucket(hi, hi) + 2, 0);
     // Both passes visit the edges in the same order; visit(edge, bucket) sees each one.
     const auto forEachEdge = [&](auto&& visit) {
         for (std::size_t row = 0; row < n; row += w) {
             const bool down = row + w < n;
             for (std::size_t i = row; i < row + w; ++i) {
-                const float here = rel[i];
-                if (here == 0.0f) continue;
-                if (i + 1 < row + w && rel[i + 1] != 0.0f)
-                    visit(static_cast<std::uint32_t>(2 * i), bucket(here, rel[i + 1]));
-                if (down && rel[i + w] != 0.0f)
-                    visit(static_cast<std::uint32_t>(2 * i + 1), bucket(here, rel[i + w]));
+                const float here = rough[i];
+                if (here < 0.0f) continue;
+                if (i + 1 < row + w && rough[i + 1] >= 0.0f)
+                    visit(static_cast<std::uint32_t>(2 * i), bucket(here, rough[i + 1]));
+                if (down && rough[i + w] >= 0.0f)
+                    visit(static_cast<std::uint32_t>(2 * i + 1), bucket(here, rough[i + w]));
             }
         }
     };
@@ -174,16 +166,17 @@ void QualityGuidedUnwrap(TFloatImage& phase, const TGrayImage& invalidArea, std:
     const std::uint32_t width = static_cast<std::uint32_t>(phase.Width);
     float* p = phase.Data;
 
-    std::vector<float> reliability = Reliability(phase, invalidArea);
+    std::vector<float> roughness = Roughness(phase, invalidArea);
     if (quality) {
         auto map = std::make_unique<TFloatImage>(nullptr, phase.Width, phase.Height);
         map->ScaleX = phase.ScaleX;
         map->ScaleY = phase.ScaleY;
-        std::copy(reliability.begin(), reliability.end(), map->Data);
+        for (std::size_t i = 0; i < n; ++i)
+            map->Data[i] = roughness[i] < 0.0f ? 0.0f : 1.0f / (1.0f + roughness[i]);
         *quality = std::move(map);
     }
-    std::vector<std::uint32_t> edges = SortedEdges(reliability, phase.Width);
-    std::vector<float>().swap(reliability);
+    std::vector<std::uint32_t> edges = SortedEdges(roughness, phase.Width);
+    std::vector<float>().swap(roughness);
 
     std::vector<Node> nodes(n);
     for (std::uint32_t i = 0; i < n; ++i)
