@@ -35,8 +35,8 @@ const QString kRegionHint = QStringLiteral(
     "the rest of the map; Mask Noise then hides most pixels, which keep their wrapped values.");
 const QString kQualityHint = QStringLiteral(
     "Quality guided: for noisy fringes, speckle and maps with bad areas. The most reliable pixels are "
-    "joined first, so noise stays where it is; no Mask Noise needed, Threshold is not used. About "
-    "three times slower. The reliability map is shown in \"Quality\".");
+    "joined first, so noise stays where it is; no Mask Noise needed, and Unwrap ignores Threshold. "
+    "Two to five times slower. The reliability map is shown in \"Quality\".");
 
 const QString kPhaseFilter = QStringLiteral("Float Phase File(*.flt)|*.flt|All files(*.*)|*.*");
 const QString kPictureFilter =
