@@ -30,13 +30,12 @@ const QString kUnwrappedRole = QStringLiteral("Unwrapped Phase Image");
 const QString kFinalRole = QStringLiteral("Final Phase Image");
 const QString kQualityRole = QStringLiteral("Quality");
 
-const QString kRegionHint = QStringLiteral(
-    "Region growing: the fastest, right on clean fringes. On noisy fringes one wrong step spreads over "
-    "the rest of the map; Mask Noise then hides most pixels, which keep their wrapped values.");
-const QString kQualityHint = QStringLiteral(
-    "Quality guided: for noisy fringes, speckle and maps with bad areas. The most reliable pixels are "
-    "joined first, so noise stays where it is; no Mask Noise needed, and Unwrap ignores Threshold. "
-    "Two to five times slower. The reliability map is shown in \"Quality\".");
+const QString kRegionHint =
+    QStringLiteral("Region growing: the fastest; right on clean fringes. On noisy fringes one wrong step "
+                   "spreads, and Mask Noise hides most pixels.");
+const QString kQualityHint =
+    QStringLiteral("Quality guided: for noisy fringes and bad areas; noise stays local, no Mask Noise "
+                   "needed. Slower; ignores Threshold. Reliability in \"Quality\".");
 
 const QString kPhaseFilter = QStringLiteral("Float Phase File(*.flt)|*.flt|All files(*.*)|*.*");
 const QString kPictureFilter =
@@ -79,6 +78,11 @@ TNewUnwrapForm::TNewUnwrapForm(TMainForm& mainForm)
     // "Unwrap"
     MethodComboBox = Named(new QComboBox(UnwrapPage), "MethodComboBox");
     MethodComboBox->addItems({QStringLiteral("Region growing"), QStringLiteral("Quality guided")});
+    MethodComboBox->setToolTip(QStringLiteral(
+        "Region growing grows from the start point; the fastest, for clean fringes. On noisy fringes one "
+        "wrong step spreads over the rest of the map, and Mask Noise marks most pixels invalid.\n"
+        "Quality guided joins the pixels from the smoothest down, so noise and bad areas stay local; for "
+        "noisy fringes, speckle and maps with bad areas. Two to five times slower."));
     MethodHintLabel = Named(new QLabel(kRegionHint, UnwrapPage), "MethodHintLabel");
     MethodHintLabel->setWordWrap(true);
     ThresholdEdit = Named(new QLineEdit(QStringLiteral("0.5"), UnwrapPage), "ThresholdEdit");
