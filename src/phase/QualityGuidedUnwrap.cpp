@@ -109,7 +109,10 @@ std::vector<float> Roughness(const TFloatImage& phase, const TGrayImage& invalid
             across(up && down, i - w, i + w);
             across(up && down && left && right, i - w - 1, i + w + 1);
             across(up && down && left && right, i - w + 1, i + w - 1);
-            r[i] = directions ? sum * 4.0f / static_cast<float>(directions) : kRoughest;
+            // Differences of values near the float range overflow; such a pixel counts as the
+            // roughest, so every bucket index stays inside the table.
+            const float d = directions ? sum * 4.0f / static_cast<float>(directions) : kRoughest;
+            r[i] = d <= kRoughest ? d : kRoughest;
         }
     }
     return r;

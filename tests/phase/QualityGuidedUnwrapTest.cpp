@@ -126,11 +126,20 @@ TEST(QualityGuidedUnwrap, AgreesWithRegionGrowingOnCleanMaps) {
     }
 }
 
-TEST(QualityGuidedUnwrap, RefusesBadInputAndChangesNothing) {
+// Bad settings are refused before anything changes; values at the ends of the float range (whose
+// differences overflow) are borne without harm to the other pixels.
+TEST(QualityGuidedUnwrap, RefusesBadSettingsAndBearsOddValues) {
     auto map = Wrapped(6, 4, [](int x, int) { return 2.0 * x; });
     const auto before = std::vector<float>(map->Data, map->Data + map->PixelCount());
     EXPECT_EQ(ErrorText([&] { QualityGuidedUnwrap(*map, TGrayImage(nullptr, 6, 4), 6, 0); }),
               "the starting point (6,0) is outside the 6 x 4 phase map");
     EXPECT_NE(ErrorText([&] { QualityGuidedUnwrap(*map, TGrayImage(nullptr, 4, 6), 0, 0); }), "no error");
     EXPECT_EQ(std::vector<float>(map->Data, map->Data + map->PixelCount()), before);
+
+    map->SetPixel(2, 1, 3e38f);
+    map->SetPixel(3, 1, -3e38f);
+    QualityGuidedUnwrap(*map, TGrayImage(nullptr, 6, 4), 0, 0);
+    EXPECT_EQ(WrongPixels(
+                  *map, [](int x, int) { return 2.0 * x; }, 0, 0, [](int, int y) { return y != 1; }),
+              0);
 }
