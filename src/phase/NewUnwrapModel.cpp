@@ -4,6 +4,7 @@
 #include "image/FileUtil.h"
 #include "phase/InvalidRunFill.h"
 #include "phase/NoiseMask.h"
+#include "phase/QualityGuidedUnwrap.h"
 #include "phase/RegionGrowingUnwrap.h"
 
 namespace corvane {
@@ -29,6 +30,7 @@ void NewUnwrapModel::OpenPhase(const std::string& fltFile) {
     auto phase = std::make_unique<TFloatImage>(fltFile);
     Phase = std::move(phase);
     InvalidArea.reset();
+    Quality.reset();
 }
 
 void NewUnwrapModel::OpenInvalidArea(const std::string& bmpFile) {
@@ -58,12 +60,17 @@ void NewUnwrapModel::Unwrap(const NewUnwrapOptions& options,
     CheckInvalidAreaSize(areas, *phase);
     const auto darkened = InvalidAreaFile(options, *phase);
 
-    RegionGrowingUnwrap(*phase, areas, options.StartX, options.StartY, options.Threshold);
+    std::unique_ptr<TFloatImage> quality;
+    if (options.Method == UnwrapMethod::QualityGuided)
+        QualityGuidedUnwrap(*phase, areas, options.StartX, options.StartY, &quality);
+    else
+        RegionGrowingUnwrap(*phase, areas, options.StartX, options.StartY, options.Threshold);
     if (regionGrown) regionGrown(*phase);
     FillInvalidRuns(*phase, &areas);
     if (darkened) DarkenAreas(*phase, *darkened);
 
     Phase = std::move(phase);
+    Quality = std::move(quality);
     if (invalid) InvalidArea = std::move(invalid);
 }
 

@@ -9,6 +9,11 @@
 
 namespace corvane {
 
+/// How Unwrap joins the pixels: breadth-first region growing from the start pixel (the design's
+/// method, fastest, for clean fringes), or quality-guided merging from the most reliable pixels
+/// (for noisy fringes and bad areas; the jump threshold is not used).
+enum class UnwrapMethod { RegionGrowing, QualityGuided };
+
 /// The settings of the region-growing unwrap tool, one field per control, with its defaults.
 struct NewUnwrapOptions {
     std::string PhaseFile;           ///< wrapped phase FLT file (PhaseImageFileNameEdit)
@@ -18,6 +23,7 @@ struct NewUnwrapOptions {
     float InvalidThreshold = 0.001f; ///< residue threshold of Mask Noise
     std::int32_t StartX = 128;       ///< start pixel (XEdit)
     std::int32_t StartY = 128;       ///< start pixel (YEdit)
+    UnwrapMethod Method = UnwrapMethod::RegionGrowing; ///< MethodComboBox
 };
 
 /// The working state and commands of the region-growing unwrap tool: the phase map and the
@@ -29,8 +35,9 @@ class NewUnwrapModel {
   public:
     std::unique_ptr<TFloatImage> Phase;      ///< the phase map; changed in place by Unwrap
     std::unique_ptr<TGrayImage> InvalidArea; ///< 255 marks an invalid pixel
+    std::unique_ptr<TFloatImage> Quality;    ///< reliability map of the last quality-guided Unwrap
 
-    /// Loads the phase map from an FLT file and releases the invalid-area map.
+    /// Loads the phase map from an FLT file and releases the invalid-area and reliability maps.
     void OpenPhase(const std::string& fltFile);
     /// Loads the invalid-area map from a BMP file.
     void OpenInvalidArea(const std::string& bmpFile);
@@ -39,10 +46,11 @@ class NewUnwrapModel {
     /// image first" when no phase file is named, and the loaders' messages.
     void MaskNoise(const NewUnwrapOptions& options);
     /// Reloads the phase map; takes the invalid-area file (when used and present) or an all-valid
-    /// map when none is held; unwraps by region growing from the start point (shown through
-    /// regionGrown when given), fills the invalid runs of every row, and, when the invalid-area file
-    /// is used and present, sets its invalid pixels to the map's minimum. Throws "Select an phase
-    /// image first", the loaders' messages, the start-point message or an invalid-area size message
+    /// map when none is held; unwraps by the chosen method from the start point (shown through
+    /// regionGrown when given; the quality-guided method also keeps its reliability map in
+    /// Quality, which any other run releases), fills the invalid runs of every row, and, when the
+    /// invalid-area file is used and present, sets its invalid pixels to the map's minimum. Throws "Select an
+    /// phase image first", the loaders' messages, the start-point message or an invalid-area size message
     /// before anything is changed.
     void Unwrap(const NewUnwrapOptions& options,
                 const std::function<void(const TFloatImage&)>& regionGrown = nullptr);

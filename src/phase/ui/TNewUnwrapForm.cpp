@@ -1,6 +1,7 @@
 #include "phase/ui/TNewUnwrapForm.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -27,6 +28,14 @@ const QString kPhaseRole = QStringLiteral("Phase Image");
 const QString kInvalidRole = QStringLiteral("Invalid Area");
 const QString kUnwrappedRole = QStringLiteral("Unwrapped Phase Image");
 const QString kFinalRole = QStringLiteral("Final Phase Image");
+const QString kQualityRole = QStringLiteral("Quality");
+
+const QString kRegionHint =
+    QStringLiteral("Region growing: the fastest; right on clean fringes. On noisy fringes one wrong step "
+                   "spreads, and Mask Noise hides most pixels.");
+const QString kQualityHint =
+    QStringLiteral("Quality guided: for noisy fringes and bad areas; noise stays local, no Mask Noise "
+                   "needed. Slower; ignores Threshold. Reliability in \"Quality\".");
 
 const QString kPhaseFilter = QStringLiteral("Float Phase File(*.flt)|*.flt|All files(*.*)|*.*");
 const QString kPictureFilter =
@@ -35,12 +44,13 @@ const QString kPictureFilter =
 } // namespace
 
 TNewUnwrapForm::TNewUnwrapForm(TMainForm& mainForm)
-    : TToolForm(mainForm, {.Name = "NewUnwrapForm",
-                           .Title = QStringLiteral("New Unwrap"),
-                           .ShowCommand = "UnwrapAction",
-                           .LockedCommands = {},
-                           .GuardsDocuments = false,
-                           .RoleWindows = {kPhaseRole, kInvalidRole, kUnwrappedRole, kFinalRole}}) {
+    : TToolForm(mainForm,
+                {.Name = "NewUnwrapForm",
+                 .Title = QStringLiteral("New Unwrap"),
+                 .ShowCommand = "UnwrapAction",
+                 .LockedCommands = {},
+                 .GuardsDocuments = false,
+                 .RoleWindows = {kPhaseRole, kInvalidRole, kUnwrappedRole, kFinalRole, kQualityRole}}) {
     const UnwrapToolPages pages = MakeUnwrapToolPages(this);
     UnwrapPageControl = pages.UnwrapPageControl;
     InputPage = pages.InputPage;
@@ -66,23 +76,44 @@ TNewUnwrapForm::TNewUnwrapForm(TMainForm& mainForm)
     input->addStretch(1);
 
     // "Unwrap"
+    MethodComboBox = Named(new QComboBox(UnwrapPage), "MethodComboBox");
+    MethodComboBox->addItems({QStringLiteral("Region growing"), QStringLiteral("Quality guided")});
+    MethodComboBox->setToolTip(QStringLiteral(
+        "Region growing grows from the start point; the fastest, for clean fringes. On noisy fringes one "
+        "wrong step spreads over the rest of the map, and Mask Noise marks most pixels invalid.\n"
+        "Quality guided joins the pixels from the smoothest down, so noise and bad areas stay local; for "
+        "noisy fringes, speckle and maps with bad areas. Two to five times slower."));
+    MethodHintLabel = Named(new QLabel(kRegionHint, UnwrapPage), "MethodHintLabel");
+    MethodHintLabel->setWordWrap(true);
     ThresholdEdit = Named(new QLineEdit(QStringLiteral("0.5"), UnwrapPage), "ThresholdEdit");
     InvalidThresholdEdit = Named(new QLineEdit(QStringLiteral("0.001"), UnwrapPage), "InvalidThresholdEdit");
     XEdit = Named(new QLineEdit(QStringLiteral("128"), UnwrapPage), "XEdit");
     YEdit = Named(new QLineEdit(QStringLiteral("128"), UnwrapPage), "YEdit");
     MaskNoiseButton = Named(new QPushButton(QStringLiteral("Mask Noise"), UnwrapPage), "MaskNoiseButton");
     UnwrapButton = Named(new QPushButton(QStringLiteral("Unwrap"), UnwrapPage), "UnwrapButton");
+    // Mask Noise takes the same edit as Unwrap but without the factor 2 pi: said where it is set.
+    MaskNoiseNoteLabel = Named(new QLabel(QStringLiteral("Mask Noise reads Threshold in radians, not X 2PI: "
+                                                         "with 0.5 it marks clean fringes steeper than "
+                                                         "0.5 rad per pixel as noise."),
+                                          UnwrapPage),
+                               "MaskNoiseNoteLabel");
+    MaskNoiseNoteLabel->setWordWrap(true);
+    MaskNoiseButton->setToolTip(MaskNoiseNoteLabel->text());
     auto* unwrap = new QGridLayout(UnwrapPage);
-    unwrap->addWidget(new QLabel(QStringLiteral("Threshold"), UnwrapPage), 0, 0);
-    unwrap->addWidget(ThresholdEdit, 0, 1);
-    unwrap->addWidget(new QLabel(QStringLiteral("X 2PI"), UnwrapPage), 0, 2);
-    unwrap->addWidget(new QLabel(QStringLiteral("Invalid Threshold"), UnwrapPage), 1, 0);
-    unwrap->addWidget(InvalidThresholdEdit, 1, 1);
-    unwrap->addWidget(new QLabel(QStringLiteral("Starting Point"), UnwrapPage), 2, 0);
-    unwrap->addLayout(StartingPointRow(UnwrapPage, XEdit, YEdit), 2, 1, 1, 2);
-    unwrap->addWidget(MaskNoiseButton, 3, 0);
-    unwrap->addWidget(UnwrapButton, 3, 1);
-    unwrap->setRowStretch(4, 1);
+    unwrap->addWidget(new QLabel(QStringLiteral("Method"), UnwrapPage), 0, 0);
+    unwrap->addWidget(MethodComboBox, 0, 1, 1, 2);
+    unwrap->addWidget(MethodHintLabel, 1, 0, 1, 3);
+    unwrap->addWidget(new QLabel(QStringLiteral("Threshold"), UnwrapPage), 2, 0);
+    unwrap->addWidget(ThresholdEdit, 2, 1);
+    unwrap->addWidget(new QLabel(QStringLiteral("X 2PI"), UnwrapPage), 2, 2);
+    unwrap->addWidget(new QLabel(QStringLiteral("Invalid Threshold"), UnwrapPage), 3, 0);
+    unwrap->addWidget(InvalidThresholdEdit, 3, 1);
+    unwrap->addWidget(MaskNoiseNoteLabel, 4, 0, 1, 3);
+    unwrap->addWidget(new QLabel(QStringLiteral("Starting Point"), UnwrapPage), 5, 0);
+    unwrap->addLayout(StartingPointRow(UnwrapPage, XEdit, YEdit), 5, 1, 1, 2);
+    unwrap->addWidget(MaskNoiseButton, 6, 0);
+    unwrap->addWidget(UnwrapButton, 6, 1);
+    unwrap->setRowStretch(7, 1);
 
     // "Output"
     SaveToFloatButton =
@@ -99,6 +130,7 @@ TNewUnwrapForm::TNewUnwrapForm(TMainForm& mainForm)
     Bind(UseInvalidAreaFileCheckBox, &QCheckBox::toggled, &TNewUnwrapForm::UseInvalidAreaFileCheckBoxClick);
     Bind(MaskNoiseButton, &QPushButton::clicked, &TNewUnwrapForm::MaskNoiseButtonClick);
     Bind(UnwrapButton, &QPushButton::clicked, &TNewUnwrapForm::UnwrapButtonClick);
+    Bind(MethodComboBox, &QComboBox::currentIndexChanged, &TNewUnwrapForm::MethodComboBoxChange);
     Bind(SaveToFloatButton, &QPushButton::clicked, &TNewUnwrapForm::SaveToFloatButtonClick);
 }
 
@@ -111,6 +143,7 @@ void TNewUnwrapForm::FormShow() {
 
 void TNewUnwrapForm::FormHide() {
     model_.Phase.reset();
+    model_.Quality.reset();
 }
 
 NewUnwrapOptions TNewUnwrapForm::Options(bool withStart) const {
@@ -122,6 +155,8 @@ NewUnwrapOptions TNewUnwrapForm::Options(bool withStart) const {
         options.StartY = StrToInt(YEdit);
     }
     options.PhaseFile = WorkingFile(*WorkingDirLabel, PhaseImageFileNameEdit->text()).toStdString();
+    options.Method =
+        MethodComboBox->currentIndex() == 1 ? UnwrapMethod::QualityGuided : UnwrapMethod::RegionGrowing;
     options.UseInvalidAreaFile = UseInvalidAreaFileCheckBox->isChecked();
     options.InvalidAreaFile = WorkingFile(*WorkingDirLabel, InvalidAreaFileNameEdit->text()).toStdString();
     return options;
@@ -160,6 +195,11 @@ void TNewUnwrapForm::UnwrapButtonClick() {
     model_.Unwrap(Options(true),
                   [this](const TFloatImage& grown) { ShowFloatMap(main_, kUnwrappedRole, grown); });
     ShowFloatMap(main_, kFinalRole, *model_.Phase);
+    if (model_.Quality) ShowFloatMap(main_, kQualityRole, *model_.Quality);
+}
+
+void TNewUnwrapForm::MethodComboBoxChange() {
+    MethodHintLabel->setText(MethodComboBox->currentIndex() == 1 ? kQualityHint : kRegionHint);
 }
 
 void TNewUnwrapForm::SaveToFloatButtonClick() {

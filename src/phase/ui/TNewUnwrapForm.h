@@ -3,6 +3,7 @@
 #include "shell/TToolForm.h"
 
 class QCheckBox;
+class QComboBox;
 class QLabel;
 class QLineEdit;
 class QTabWidget;
@@ -10,11 +11,12 @@ class QToolButton;
 
 namespace corvane::ui {
 
-/// "New Unwrap": unwraps a wrapped phase FLT map by breadth-first region growing from a start
-/// pixel, over the pixels left valid by an invalid-area picture and by the residue test (Mask
-/// Noise); the invalid pixels of each row are then filled from their valid neighbours. The steps
-/// are shown in "Phase Image", "Invalid Area", "Unwrapped Phase Image" and "Final Phase Image", and
-/// the result is saved as FLT. A click in a document window sets the start point.
+/// "New Unwrap": unwraps a wrapped phase FLT map from a start pixel, by breadth-first region growing
+/// or by quality-guided merging (MethodComboBox), over the pixels left valid by an invalid-area
+/// picture and by the residue test (Mask Noise); the invalid pixels of each row are then filled
+/// from their valid neighbours. The steps are shown in "Phase Image", "Invalid Area", "Unwrapped
+/// Phase Image" and "Final Phase Image", the quality-guided method's reliability map in "Quality",
+/// and the result is saved as FLT. A click in a document window sets the start point.
 class TNewUnwrapForm : public TToolForm {
     Q_OBJECT
   public:
@@ -36,7 +38,10 @@ class TNewUnwrapForm : public TToolForm {
     QToolButton* InvalidAreaFileNameSpeedButton = nullptr;
 
     // "Unwrap"
+    QComboBox* MethodComboBox = nullptr; ///< "Region growing" (default), "Quality guided"
+    QLabel* MethodHintLabel = nullptr;   ///< when to choose the method shown
     QLineEdit* ThresholdEdit = nullptr;
+    QLabel* MaskNoiseNoteLabel = nullptr; ///< Mask Noise reads Threshold in radians
     QLineEdit* InvalidThresholdEdit = nullptr;
     QLineEdit* XEdit = nullptr;
     QLineEdit* YEdit = nullptr;
@@ -54,8 +59,11 @@ class TNewUnwrapForm : public TToolForm {
     void UseInvalidAreaFileCheckBoxClick();
     /// Reloads the phase map and marks the 2 x 2 cells with a residue invalid ("Invalid Area").
     void MaskNoiseButtonClick();
-    /// Reloads the phase map, unwraps it from the start point and fills the invalid runs.
+    /// Reloads the phase map, unwraps it from the start point by the chosen method and fills the
+    /// invalid runs; the quality-guided method also shows its reliability map in "Quality".
     void UnwrapButtonClick();
+    /// MethodHintLabel says when to choose the method chosen.
+    void MethodComboBoxChange();
     /// Saves the phase map held as FLT; nothing without one.
     void SaveToFloatButtonClick();
 

@@ -70,12 +70,22 @@ TSimpleUnwrapForm::TSimpleUnwrapForm(TMainForm& mainForm)
     PositionEdit = Named(PositionBox(InputPage), "PositionEdit");
     MedianInputButton =
         Named(new QPushButton(QStringLiteral("Median Input"), InputPage), "MedianInputButton");
+    // The input is the wrapped phase: said where its median is chosen.
+    MedianInputNoteLabel =
+        Named(new QLabel(QStringLiteral("Median Input filters the wrapped phase: it smears "
+                                        "the 2PI jumps and Unwrap then goes wrong in "
+                                        "streaks. Prefer Median Output after Unwrap."),
+                         InputPage),
+              "MedianInputNoteLabel");
+    MedianInputNoteLabel->setWordWrap(true);
+    MedianInputButton->setToolTip(MedianInputNoteLabel->text());
     QVBoxLayout* input = pages.Input;
     auto* inputMedian = new QHBoxLayout;
     inputMedian->addWidget(MedianFilterTrackBar, 1);
     inputMedian->addWidget(PositionEdit);
     inputMedian->addWidget(MedianInputButton);
     input->addLayout(inputMedian);
+    input->addWidget(MedianInputNoteLabel);
     input->addStretch(1);
 
     // "Unwrap"

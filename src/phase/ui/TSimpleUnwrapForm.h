@@ -34,6 +34,7 @@ class TSimpleUnwrapForm : public TToolForm {
     QSlider* MedianFilterTrackBar = nullptr;
     QLineEdit* PositionEdit = nullptr;
     QPushButton* MedianInputButton = nullptr;
+    QLabel* MedianInputNoteLabel = nullptr; ///< Median Input filters the wrapped phase
 
     // "Unwrap"
     QLineEdit* ThresholdEdit = nullptr;
