@@ -14,7 +14,7 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: corvane-correlate [--refine] FILE.cor\n"
+    "Usage: corvane-correlate [--refine] [--grid-only] FILE.cor\n"
     "       corvane-correlate --generate FILE.cor\n"
     "       corvane-correlate --help\n"
     "\n"
@@ -28,13 +28,16 @@ const char* const kUsage =
     "--refine                 refine every point of every normal group to a few thousandths of a\n"
     "                         pixel (Gauss-Newton), as the line \"Subpixel Refinement(0=none,\n"
     "                         1=gauss-newton) =1\" at the end of a group does.\n"
+    "--grid-only              compute only the points of each normal group's output grid, as the\n"
+    "                         line \"Compute Only Output Grid(0=no, 1=yes) =1\" at the end of a group\n"
+    "                         does; the float and grey maps then hold the grid.\n"
     "--generate FILE.cor      write the default configuration file, to be edited by hand.\n"
     "--help                   show this text.\n"
     "\n"
     "Exit status: 0 when every group ran, 1 when a group or the file failed, 2 on wrong usage,\n"
     "130 when stopped by Ctrl+C.\n";
 
-int Run(const std::string& configFile, bool refine) {
+int Run(const std::string& configFile, bool refine, bool gridOnly) {
     int running = 0; // the group being run; 0 while the file is read
     int groups = 0;
     corvane::cli::InterruptWatch interrupt;
@@ -47,15 +50,16 @@ int Run(const std::string& configFile, bool refine) {
     };
     try {
         std::vector<corvane::TCorRelationPara> paras = corvane::ReadConfigFile(configFile);
-        if (refine)
-            for (corvane::TCorRelationPara& p : paras)
-                p.SubpixelRefinement = 1;
+        for (corvane::TCorRelationPara& p : paras) {
+            if (refine) p.SubpixelRefinement = 1;
+            if (gridOnly) p.GridOnly = 1;
+        }
         corvane::RunGroups(
             paras,
             [&](const corvane::CorRelationGroupReport& r) {
                 bar.Clear();
                 std::printf("Group %d of %d done in %.1f s (%s): %lld of %lld points computed\n", r.Group,
-                            r.Groups, r.Seconds, r.Fast ? "fast" : "normal",
+                            r.Groups, r.Seconds, r.Fast ? "fast" : (r.GridOnly ? "grid only" : "normal"),
                             static_cast<long long>(r.PointsComputed), static_cast<long long>(r.AllPoints));
                 std::fflush(stdout);
             },
@@ -96,12 +100,21 @@ int main(int argc, char** argv) {
         std::printf("Default configuration written to %s\n", argv[2]);
         return 0;
     }
-    if (argc == 2 && !first.empty() && first[0] != '-') return Run(first, false);
-    if (argc == 3) {
-        const std::string second = argv[2];
-        if (first == "--refine" && !second.empty() && second[0] != '-') return Run(second, true);
-        if (second == "--refine" && !first.empty() && first[0] != '-') return Run(first, true);
+    // The file and any of the options, each at most once, in any order.
+    std::string file;
+    bool refine = false, gridOnly = false, wrong = argc < 2;
+    for (int k = 1; k < argc && !wrong; ++k) {
+        const std::string word = argv[k];
+        if (word == "--refine" && !refine)
+            refine = true;
+        else if (word == "--grid-only" && !gridOnly)
+            gridOnly = true;
+        else if (!word.empty() && word[0] != '-' && file.empty())
+            file = word;
+        else
+            wrong = true;
     }
+    if (!wrong && !file.empty()) return Run(file, refine, gridOnly);
     std::fputs(kUsage, stderr);
     return 2;
 }

@@ -66,6 +66,7 @@ int RunCorrelateSeries(CliArgs& args) {
     const auto config = args.Value("--config");
     if (!config) throw UsageError("the configuration file is missing (--config GROUP.cor)");
     const auto shardText = args.Value("--shard");
+    const bool gridOnly = args.Flag("--grid-only");
     const Shard shard = shardText ? ParseShard(*shardText) : Shard{};
     const fs::path outDir = args.Output();
     const std::vector<std::string> words = args.Positionals(2, 1000000);
@@ -77,10 +78,11 @@ int RunCorrelateSeries(CliArgs& args) {
             throw UsageError("two frames are named " + fs::path(frame).stem().string() +
                              ": their result files would overwrite each other");
 
-    const std::vector<TCorRelationPara> groups = ReadConfigFile(*config);
+    std::vector<TCorRelationPara> groups = ReadConfigFile(*config);
     if (groups.size() != 1)
         throw CorvaneError(*config + " holds " + std::to_string(groups.size()) +
                            " groups; a series is correlated with one");
+    if (gridOnly) groups.front().GridOnly = 1;
     fs::create_directories(outDir);
     std::vector<std::string> mine;
     for (std::size_t i = static_cast<std::size_t>(shard.K); i < frames.size();
@@ -153,6 +155,7 @@ int RunCorrelateSeries(CliArgs& args) {
 extern const Verb kCorrelateSeriesVerb = {
     "correlate-series", "correlate every frame of a series against one reference picture",
     "Usage: corvane-cli correlate-series REFERENCE FRAME... --config GROUP.cor -o OUTDIR [--shard K/N]\n"
+    "                                    [--grid-only]\n"
     "\n"
     "Correlates every FRAME against REFERENCE with the parameters of the one group of GROUP.cor\n"
     "(its picture names are not used; its mask file is). Each frame's result files go into OUTDIR,\n"
@@ -164,6 +167,8 @@ extern const Verb kCorrelateSeriesVerb = {
     "\n"
     "--shard K/N   run only the frames K, K+N, K+2N, ... (counted from 0 in the order given), so N\n"
     "              machines or cluster tasks, one per K, together correlate the whole series.\n"
+    "--grid-only   compute only the points of the group's output grid, as the line \"Compute Only\n"
+    "              Output Grid(0=no, 1=yes) =1\" in GROUP.cor does.\n"
     "\n"
     "Exit status: 0 when every frame was correlated, 1 when a frame failed, 2 on wrong usage, 130\n"
     "when stopped by Ctrl+C (frames not finished write nothing).\n",
