@@ -178,7 +178,7 @@ void BM_GridOnlyRun(benchmark::State& state) {
     double su = 0.0, sv = 0.0;
     std::int64_t measured = 0;
     for (auto _ : state) {
-        corvane::TCorRelation engine(para, corvane::TCorRelation::Mode::Normal, {.Threads = 1});
+        corvane::TCorRelation engine(para, corvane::TCorRelation::Mode::Normal, {.Threads = 1, .Progress = {}, .Stop = {}});
         engine.Run(true);
         points += grid.Points();
         const corvane::TCorRelationResult& r = engine.Result();

@@ -76,8 +76,12 @@ BSplineCoefficients::BSplineCoefficients(const std::uint8_t* grey, std::int32_t 
     for (std::int32_t y = -kPad; y < height + kPad; ++y) {
         const double* src = work.data() + static_cast<std::size_t>(Mirror(y, height)) * w;
         float* dst = coefficients_.data() + static_cast<std::size_t>(y + kPad) * stride_;
-        for (std::int32_t x = -kPad; x < width + kPad; ++x)
-            dst[x + kPad] = static_cast<float>(src[Mirror(x, width)]);
+        for (std::int32_t x = 0; x < width; ++x)
+            dst[x + kPad] = static_cast<float>(src[x]);
+        for (std::int32_t x = 1; x <= kPad; ++x) {
+            dst[kPad - x] = static_cast<float>(src[Mirror(-x, width)]);
+            dst[width - 1 + kPad + x] = static_cast<float>(src[Mirror(width - 1 + x, width)]);
+        }
     }
 }
 

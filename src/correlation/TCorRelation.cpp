@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <ctime>
 #include <limits>
 #include <new>
@@ -389,13 +390,18 @@ void TCorRelation::VisitGrid(Lane& lane, std::int32_t x, std::int32_t y, std::in
     const std::size_t n = static_cast<std::size_t>(ny) * r.W0 + nx;
     SearchOutcome outcome = SearchOutcome::NotSearched;
     float rx = kNotComputed, ry = kNotComputed;
+    SubpixelShape start; // where the refinement starts: the prediction, with the neighbour's gradients
+    bool extrapolated = false;
     if (r.dx[n] != kNotComputed && r.dy[n] != kNotComputed) {
         double su = r.dx[n], sv = r.dy[n];
         std::int32_t reach = impl_->reach;
         if (impl_->refinement && r.dudx[n] != kNotComputed) {
+            start.Ux = r.dudx[n], start.Uy = r.dudy[n], start.Vx = r.dvdx[n], start.Vy = r.dvdy[n];
             const double ox = x - nx, oy = y - ny;
-            su += r.dudx[n] * ox + r.dudy[n] * oy;
-            sv += r.dvdx[n] * ox + r.dvdy[n] * oy;
+            su += start.Ux * ox + start.Uy * oy;
+            sv += start.Vx * ox + start.Vy * oy;
+            start.U = su, start.V = sv;
+            extrapolated = true;
             reach = 0;
         }
         const auto px = static_cast<std::int32_t>(x + su + 0.5);
@@ -411,17 +417,25 @@ void TCorRelation::VisitGrid(Lane& lane, std::int32_t x, std::int32_t y, std::in
         return;
     }
     ++lane.Successful;
-    if (impl_->refinement) RefineGridPoint(lane, x, y);
+    if (!impl_->refinement) return;
+    // A search that confirms the prediction (within one eighth of a pixel) lets the refinement start
+    // from the prediction and the neighbour's gradients, a few thousandths from its end on a smooth
+    // field; otherwise it starts from the search result, as in a dense run.
+    if (!(extrapolated && std::fabs(start.U - rx) <= 0.125 && std::fabs(start.V - ry) <= 0.125)) {
+        start = {};
+        start.U = rx, start.V = ry;
+    }
+    RefineGridPoint(lane, x, y, start);
 }
 
-// The refinement of one point from its stored result, exactly as the dense pass refines it.
-void TCorRelation::RefineGridPoint(Lane& lane, std::int32_t x, std::int32_t y) {
+// The refinement of one point from start, which the dense pass takes from the search result.
+void TCorRelation::RefineGridPoint(Lane& lane, std::int32_t x, std::int32_t y, const SubpixelShape& start) {
     TCorRelationResult& r = result_;
     const std::size_t i = static_cast<std::size_t>(y) * r.W0 + x;
     r.dudx[i] = r.dudy[i] = r.dvdx[i] = r.dvdy[i] = kNotComputed;
     const SubpixelField point{
         r.dx.data(), r.dy.data(), r.dudx.data(), r.dudy.data(), r.dvdx.data(), r.dvdy.data(), x, y, x, y};
-    lane.Refined += impl_->refinement->Refine(point, 0, 1, lane.Refine);
+    lane.Refined += impl_->refinement->RefineFrom(point, x, y, start, lane.Refine);
 }
 
 void TCorRelation::PropagateTogether(const std::vector<Region>& regions) {
@@ -450,8 +464,13 @@ void TCorRelation::PropagateTogether(const std::vector<Region>& regions) {
             const std::int32_t ax = g.X(r.Sx), ay = g.Y(r.Sy);
             if (ax != r.SeedX || ay != r.SeedY)
                 VisitGrid(lane, ax, ay, r.SeedX, r.SeedY);
-            else if (impl_->refinement)
-                RefineGridPoint(lane, ax, ay);
+            else if (impl_->refinement) {
+                const std::size_t i = static_cast<std::size_t>(ay) * result_.W0 + ax;
+                if (result_.dx[i] == kNotComputed || result_.dy[i] == kNotComputed) return;
+                SubpixelShape start;
+                start.U = result_.dx[i], start.V = result_.dy[i];
+                RefineGridPoint(lane, ax, ay, start);
+            }
         });
 
     // The seed row: a chain to the right and one to the left of every seed.

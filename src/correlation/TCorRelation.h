@@ -65,7 +65,7 @@ class TCorRelation {
     std::vector<Region> GridRegions() const;
     void VisitDense(Lane& lane, std::int32_t x, std::int32_t y, std::int32_t nx, std::int32_t ny);
     void VisitGrid(Lane& lane, std::int32_t x, std::int32_t y, std::int32_t nx, std::int32_t ny);
-    void RefineGridPoint(Lane& lane, std::int32_t x, std::int32_t y);
+    void RefineGridPoint(Lane& lane, std::int32_t x, std::int32_t y, const SubpixelShape& start);
     void RefineSubpixel();
     void PostFilter();
     /// Grid-only run: the post filter over the grid (its window counts grid points), and every
