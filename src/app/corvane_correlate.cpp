@@ -16,7 +16,7 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: corvane-correlate [--refine] [--timings] [--threads N] FILE.cor\n"
+    "Usage: corvane-correlate [--refine] [--grid-only] [--timings] [--threads N] FILE.cor\n"
     "       corvane-correlate --generate FILE.cor\n"
     "       corvane-correlate --help\n"
     "\n"
@@ -31,6 +31,9 @@ const char* const kUsage =
     "--refine                 refine every point of every normal group to a few thousandths of a\n"
     "                         pixel (Gauss-Newton), as the line \"Subpixel Refinement(0=none,\n"
     "                         1=gauss-newton) =1\" at the end of a group does.\n"
+    "--grid-only              compute only the points of each normal group's output grid, as the\n"
+    "                         line \"Compute Only Output Grid(0=no, 1=yes) =1\" at the end of a group\n"
+    "                         does; the float and grey maps then hold the grid.\n"
     "--timings                print the number of workers and each stage's wall time (load, seeds,\n"
     "                         search, refinement, post filter, each writer) on standard error.\n"
     "--threads N              workers to compute with; by default the CPUs the process may run on\n"
@@ -41,14 +44,19 @@ const char* const kUsage =
     "Exit status: 0 when every group ran, 1 when a group or the file failed, 2 on wrong usage,\n"
     "130 when stopped by Ctrl+C, 143 when stopped by SIGTERM.\n";
 
-int Run(const std::string& configFile, bool refine, bool timings) {
+/// The command line's switches.
+struct Switches {
+    bool Refine = false, GridOnly = false, Timings = false;
+};
+
+int Run(const std::string& configFile, const Switches& switches) {
     int running = 0; // the group being run; 0 while the file is read
     int groups = 0;
     corvane::cli::InterruptWatch interrupt;
     corvane::cli::ProgressBar bar;
     corvane::cli::StageTimings stages(bar);
     corvane::CorRelationOptions options;
-    if (timings) {
+    if (switches.Timings) {
         std::fprintf(stderr, "workers: %d\n", corvane::CorRelationPool::SharedWorkers());
         options.Stage = [&](const char* stage, double seconds) {
             stages.Print("group " + std::to_string(running), stage, seconds);
@@ -61,15 +69,16 @@ int Run(const std::string& configFile, bool refine, bool timings) {
     };
     try {
         std::vector<corvane::TCorRelationPara> paras = corvane::ReadConfigFile(configFile);
-        if (refine)
-            for (corvane::TCorRelationPara& p : paras)
-                p.SubpixelRefinement = 1;
+        for (corvane::TCorRelationPara& p : paras) {
+            if (switches.Refine) p.SubpixelRefinement = 1;
+            if (switches.GridOnly) p.GridOnly = 1;
+        }
         corvane::RunGroups(
             paras,
             [&](const corvane::CorRelationGroupReport& r) {
                 bar.Clear();
                 std::printf("Group %d of %d done in %.1f s (%s): %lld of %lld points computed\n", r.Group,
-                            r.Groups, r.Seconds, r.Fast ? "fast" : "normal",
+                            r.Groups, r.Seconds, r.Fast ? "fast" : (r.GridOnly ? "grid only" : "normal"),
                             static_cast<long long>(r.PointsComputed), static_cast<long long>(r.AllPoints));
                 std::fflush(stdout);
             },
@@ -110,14 +119,18 @@ int main(int argc, char** argv) {
         std::printf("Default configuration written to %s\n", words[1].c_str());
         return 0;
     }
-    bool refine = false, timings = false, wrong = false;
+    // The file and any of the options, each at most once, in any order.
+    Switches switches;
+    bool wrong = false;
     std::string configFile;
     for (std::size_t i = 0; i < words.size() && !wrong; ++i) {
         const std::string& w = words[i];
-        if (w == "--refine" && !refine) {
-            refine = true;
-        } else if (w == "--timings" && !timings) {
-            timings = true;
+        if (w == "--refine" && !switches.Refine) {
+            switches.Refine = true;
+        } else if (w == "--grid-only" && !switches.GridOnly) {
+            switches.GridOnly = true;
+        } else if (w == "--timings" && !switches.Timings) {
+            switches.Timings = true;
         } else if (w == "--threads" && i + 1 < words.size()) {
             const std::string& n = words[++i];
             char* end = nullptr;
@@ -134,5 +147,5 @@ int main(int argc, char** argv) {
         std::fputs(kUsage, stderr);
         return 2;
     }
-    return Run(configFile, refine, timings);
+    return Run(configFile, switches);
 }

@@ -1,6 +1,8 @@
 #include "correlation/BSplineInterpolation.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace corvane {
 
@@ -53,6 +55,58 @@ void PrefilterLine(double* s, std::int32_t n) {
         s[k] = z * (s[k + 1] - s[k]);
 }
 
+/// PrefilterLine of every column of a w x h array (row by row), all columns advancing together row
+/// after row, so the passes read whole rows; every column meets exactly the arithmetic of
+/// PrefilterLine.
+void PrefilterColumns(double* s, std::size_t w, std::int32_t n) {
+    if (n < 2) return;
+    const double z = kPole;
+    const std::size_t last = static_cast<std::size_t>(n - 1);
+    auto row = [&](std::size_t k) { return s + k * w; };
+    for (std::size_t i = 0; i < w * static_cast<std::size_t>(n); ++i)
+        s[i] *= kGain;
+    const std::int32_t horizon =
+        static_cast<std::int32_t>(std::ceil(std::log(1e-16) / std::log(std::fabs(z))));
+    std::vector<double> sum(row(0), row(0) + w);
+    if (horizon < n) {
+        double zk = z;
+        for (std::int32_t k = 1; k < horizon; ++k, zk *= z) {
+            const double* r = row(static_cast<std::size_t>(k));
+            for (std::size_t c = 0; c < w; ++c)
+                sum[c] += zk * r[c];
+        }
+    } else {
+        double zk = z, iz = 1.0 / z, z2k = std::pow(z, n - 1);
+        for (std::size_t c = 0; c < w; ++c)
+            sum[c] = row(0)[c] + z2k * row(last)[c];
+        z2k *= z2k * iz;
+        for (std::int32_t k = 1; k <= n - 2; ++k) {
+            const double* r = row(static_cast<std::size_t>(k));
+            for (std::size_t c = 0; c < w; ++c)
+                sum[c] += (zk + z2k) * r[c];
+            zk *= z;
+            z2k *= iz;
+        }
+        for (std::size_t c = 0; c < w; ++c)
+            sum[c] /= 1.0 - zk * zk;
+    }
+    std::copy(sum.begin(), sum.end(), row(0));
+    for (std::size_t k = 1; k <= last; ++k) {
+        double* r = row(k);
+        const double* up = row(k - 1);
+        for (std::size_t c = 0; c < w; ++c)
+            r[c] += z * up[c];
+    }
+    for (std::size_t c = 0; c < w; ++c)
+        row(last)[c] = (z / (z * z - 1.0)) * (z * row(last - 1)[c] + row(last)[c]);
+    for (std::size_t k = last; k-- > 0;) {
+        double* r = row(k);
+        const double* down = row(k + 1);
+        for (std::size_t c = 0; c < w; ++c)
+            r[c] = z * (down[c] - r[c]);
+    }
+}
+
 } // namespace
 
 BSplineCoefficients::BSplineCoefficients(const std::uint8_t* grey, std::int32_t width, std::int32_t height)
@@ -63,21 +117,18 @@ BSplineCoefficients::BSplineCoefficients(const std::uint8_t* grey, std::int32_t 
         work[i] = grey[i];
     for (std::size_t y = 0; y < h; ++y)
         PrefilterLine(work.data() + y * w, width);
-    std::vector<double> column(h);
-    for (std::size_t x = 0; x < w; ++x) {
-        for (std::size_t y = 0; y < h; ++y)
-            column[y] = work[y * w + x];
-        PrefilterLine(column.data(), height);
-        for (std::size_t y = 0; y < h; ++y)
-            work[y * w + x] = column[y];
-    }
+    PrefilterColumns(work.data(), w, height);
     // The frame continues the coefficients with the same mirror symmetry as the picture.
     coefficients_.resize(stride_ * (h + 2 * kPad));
     for (std::int32_t y = -kPad; y < height + kPad; ++y) {
         const double* src = work.data() + static_cast<std::size_t>(Mirror(y, height)) * w;
         float* dst = coefficients_.data() + static_cast<std::size_t>(y + kPad) * stride_;
-        for (std::int32_t x = -kPad; x < width + kPad; ++x)
-            dst[x + kPad] = static_cast<float>(src[Mirror(x, width)]);
+        for (std::int32_t x = 0; x < width; ++x)
+            dst[x + kPad] = static_cast<float>(src[x]);
+        for (std::int32_t x = 1; x <= kPad; ++x) {
+            dst[kPad - x] = static_cast<float>(src[Mirror(-x, width)]);
+            dst[width - 1 + kPad + x] = static_cast<float>(src[Mirror(width - 1 + x, width)]);
+        }
     }
 }
 

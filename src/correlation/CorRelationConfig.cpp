@@ -180,6 +180,8 @@ class PatternScanner {
 // Optional last line of a group, present only when the refinement is asked for, so that files
 // without it (every file written before it existed) read and write the same bytes as ever.
 const char* const kRefinementLine = "Subpixel Refinement(0=none, 1=gauss-newton) =%d\n";
+// Optional too, after the refinement line when both are present: only the output grid is computed.
+const char* const kGridOnlyLine = "Compute Only Output Grid(0=no, 1=yes) =%d\n";
 
 std::string KeyOf(std::string_view pattern) {
     return std::string(pattern.substr(0, pattern.find('%')));
@@ -272,6 +274,11 @@ std::vector<TCorRelationPara> ReadConfigText(std::string_view text, const std::s
             throw CorvaneError(std::string(kReadError) +
                                " Subpixel Refinement =" + std::to_string(p.SubpixelRefinement) +
                                " is neither 0 (none) nor 1 (gauss-newton)");
+        if (!scanner.Scan(kGridOnlyLine, {&p.GridOnly}) && scanner.StartsWith("Compute Only Output Grid"))
+            scan(kGridOnlyLine, {&p.GridOnly});
+        if (p.GridOnly != 0 && p.GridOnly != 1)
+            throw CorvaneError(std::string(kReadError) + " Compute Only Output Grid =" +
+                               std::to_string(p.GridOnly) + " is neither 0 (no) nor 1 (yes)");
     }
     return groups;
 }
@@ -309,6 +316,7 @@ std::string ConfigFileText(const TCorRelationPara& p) {
     AppendFormatC(f, L[26], static_cast<double>(p.AverageThreshold));
     AppendFormatC(f, L[27], p.FilterSizeX, p.FilterSizeY);
     if (p.SubpixelRefinement == 1) AppendFormatC(f, kRefinementLine, p.SubpixelRefinement);
+    if (p.GridOnly == 1) AppendFormatC(f, kGridOnlyLine, p.GridOnly);
     return f;
 }
 

@@ -1,6 +1,7 @@
 #include "correlation/CorRelationJob.h"
 
 #include "correlation/CorRelationConfig.h"
+#include "correlation/OutputGrid.h"
 #include "correlation/TCorRelation.h"
 
 #include <chrono>
@@ -13,6 +14,7 @@ CorRelationGroupReport RunGroup(const TCorRelationPara& para, const CorRelationO
     report.Group = 1;
     report.Groups = 1;
     report.Fast = para.FastCompute == 1;
+    report.GridOnly = !report.Fast && ComputesGridOnly(para);
     const auto start = std::chrono::steady_clock::now();
     const bool changeY = para.ChangeYaxis == 1;
     if (report.Fast) {

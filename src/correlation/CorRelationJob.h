@@ -14,6 +14,7 @@ struct CorRelationGroupReport {
     int Group = 0;                   ///< 1-based position of the group in its file (1 for a single group)
     int Groups = 0;                  ///< groups in the file
     bool Fast = false;               ///< run in fast mode
+    bool GridOnly = false;           ///< only the output grid computed: the points are grid points
     double Seconds = 0.0;            ///< wall time of the group
     std::int64_t AllPoints = 0;      ///< points of the search field (seed grid size when fast)
     std::int64_t PointsComputed = 0; ///< searched points (normal) or seeds with a result (fast)

@@ -2,6 +2,7 @@
 
 #include "correlation/CorRelationGrid.h"
 #include "correlation/CorRelationResultArrays.h"
+#include "correlation/OutputGrid.h"
 #include "image/CorvaneError.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
@@ -12,6 +13,22 @@
 #include <vector>
 
 namespace corvane {
+
+namespace {
+
+// An FLT map of values (w0 wide) on the layout; its header's x and y scales are the output scales
+// times the layout's steps, so one map point is one grid step of output length.
+void SaveLaidOutMap(const std::vector<float>& values, std::int32_t w0, const MapLayout& layout,
+                    const TCorRelationPara& p, float valueScale, const std::string& fileName) {
+    std::vector<float> map = OnMapLayout(values, w0, layout);
+    TFloatImage image(map.data(), layout.Width, layout.Height);
+    image.ScaleX = p.ScaleX * static_cast<float>(layout.StepX);
+    image.ScaleY = p.ScaleY * static_cast<float>(layout.StepY);
+    image.ValueScale = valueScale;
+    image.SaveFlt(fileName);
+}
+
+} // namespace
 
 void WriteGrayFiles(TCorRelationResult& result) {
     MaskResultArrays(result);
@@ -28,16 +45,20 @@ void WriteGrayFiles(TCorRelationResult& result) {
     float range = high - low;
     if (range < 1e-20f) range = 1.0f;
 
-    TGrayImage grayX(nullptr, result.W0, result.H0);
-    TGrayImage grayY(nullptr, result.W0, result.H0);
-    for (auto [a, out] : {std::pair{dx, grayX.Data}, std::pair{dy, grayY.Data}})
-        for (std::size_t i = 0; i < n; ++i) {
-            if (a[i] == kNotComputed) {
+    // A grid-only run's pictures hold its grid (MapLayoutOf); a dense run's the whole picture.
+    const MapLayout layout = MapLayoutOf(result.Para, result.Fast, result.W0, result.H0);
+    TGrayImage grayX(nullptr, layout.Width, layout.Height);
+    TGrayImage grayY(nullptr, layout.Width, layout.Height);
+    for (auto [a, out] : {std::pair{&result.dx, grayX.Data}, std::pair{&result.dy, grayY.Data}}) {
+        const std::vector<float> map = OnMapLayout(*a, result.W0, layout);
+        for (std::size_t i = 0; i < map.size(); ++i) {
+            if (map[i] == kNotComputed) {
                 out[i] = 0;
                 continue;
             }
-            out[i] = GrayLevelOf((a[i] - low) * 255.0f / range);
+            out[i] = GrayLevelOf((map[i] - low) * 255.0f / range);
         }
+    }
     grayX.SaveToFile(result.Para.GrayXFile);
     grayY.SaveToFile(result.Para.GrayYFile);
 }
@@ -52,16 +73,9 @@ void WriteBinFiles(TCorRelationResult& result) {
             sx[i] *= p.ScaleX;
             sy[i] *= p.ScaleY;
         }
-    TFloatImage mapX(sx.data(), result.W0, result.H0);
-    mapX.ScaleX = p.ScaleX;
-    mapX.ScaleY = p.ScaleY;
-    mapX.ValueScale = p.ScaleX;
-    mapX.SaveFlt(p.BinXFile);
-    TFloatImage mapY(sy.data(), result.W0, result.H0);
-    mapY.ScaleX = p.ScaleX;
-    mapY.ScaleY = p.ScaleY;
-    mapY.ValueScale = p.ScaleY;
-    mapY.SaveFlt(p.BinYFile);
+    const MapLayout layout = MapLayoutOf(p, result.Fast, result.W0, result.H0);
+    SaveLaidOutMap(sx, result.W0, layout, p, p.ScaleX, p.BinXFile);
+    SaveLaidOutMap(sy, result.W0, layout, p, p.ScaleY, p.BinYFile);
 }
 
 namespace {
@@ -93,17 +107,14 @@ void WriteGradientFiles(const TCorRelationResult& result) {
         if (g->size() != n) throw CorvaneError(kCheckParameters);
     const std::array<std::string, 4> names = GradientFileNames(p);
     std::vector<float> map(n);
+    const MapLayout layout = MapLayoutOf(p, result.Fast, result.W0, result.H0);
     for (std::size_t k = 0; k < 4; ++k) {
         const std::vector<float>& g = *gradients[k];
         for (std::size_t i = 0; i < n; ++i)
             map[i] = result.dx[i] == kNotComputed || result.dy[i] == kNotComputed || g[i] == kNotComputed
                          ? kNotComputed
                          : g[i] * factors[k];
-        TFloatImage image(map.data(), result.W0, result.H0);
-        image.ScaleX = p.ScaleX;
-        image.ScaleY = p.ScaleY;
-        image.ValueScale = 1.0f;
-        image.SaveFlt(names[k]);
+        SaveLaidOutMap(map, result.W0, layout, p, 1.0f, names[k]);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "correlation/CorRelationReport.h"
 
+#include "correlation/OutputGrid.h"
 #include "image/CFormat.h"
 
 #include <ctime>
@@ -55,6 +56,11 @@ std::string FormatRunReport(const TCorRelationResult& r, bool changeY, bool fast
         text,
         " \n All searching:%lld Steps,\n     Successful Searching: %lld Steps \n     Not Searching: %lld ",
         static_cast<long long>(r.AllPoints), successful, notSearched);
+    if (!fast && ComputesGridOnly(p)) {
+        const OutputGrid g = OutputGridOf(p);
+        AppendFormatC(text, " \n Computed only the output grid: %d x %d grid points, %lld computed ",
+                      g.Columns, g.Rows, successful);
+    }
     if (!fast && p.SubpixelRefinement == 1) {
         const SubpixelCounts& c = r.Refinement;
         AppendFormatC(

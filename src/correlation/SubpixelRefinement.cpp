@@ -98,29 +98,40 @@ SubpixelCounts SubpixelRefinement::Refine(const SubpixelField& field, std::int64
         const std::size_t i =
             static_cast<std::size_t>(y) * static_cast<std::size_t>(w0_) + static_cast<std::size_t>(x);
         if (field.dx[i] == kNotComputed || field.dy[i] == kNotComputed) continue;
-        SubpixelShape shape;
-        shape.U = field.dx[i];
-        shape.V = field.dy[i];
-        switch (RefinePoint(static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), shape, scratch)) {
-        case SubpixelOutcome::Refined:
-            ++counts.Refined;
-            field.dx[i] = static_cast<float>(shape.U);
-            field.dy[i] = static_cast<float>(shape.V);
-            if (field.dudx) field.dudx[i] = static_cast<float>(shape.Ux);
-            if (field.dudy) field.dudy[i] = static_cast<float>(shape.Uy);
-            if (field.dvdx) field.dvdx[i] = static_cast<float>(shape.Vx);
-            if (field.dvdy) field.dvdy[i] = static_cast<float>(shape.Vy);
-            break;
-        case SubpixelOutcome::Diverged:
-            ++counts.Diverged;
-            break;
-        case SubpixelOutcome::LeftPicture:
-            ++counts.LeftPicture;
-            break;
-        case SubpixelOutcome::PoorCorrelation:
-            ++counts.PoorCorrelation;
-            break;
-        }
+        SubpixelShape start;
+        start.U = field.dx[i];
+        start.V = field.dy[i];
+        counts +=
+            RefineFrom(field, static_cast<std::int32_t>(x), static_cast<std::int32_t>(y), start, scratch);
+    }
+    return counts;
+}
+
+SubpixelCounts SubpixelRefinement::RefineFrom(const SubpixelField& field, std::int32_t x, std::int32_t y,
+                                              const SubpixelShape& start, SubpixelScratch& scratch) const {
+    SubpixelCounts counts;
+    const std::size_t i =
+        static_cast<std::size_t>(y) * static_cast<std::size_t>(w0_) + static_cast<std::size_t>(x);
+    SubpixelShape shape = start;
+    switch (RefinePoint(x, y, shape, scratch)) {
+    case SubpixelOutcome::Refined:
+        ++counts.Refined;
+        field.dx[i] = static_cast<float>(shape.U);
+        field.dy[i] = static_cast<float>(shape.V);
+        if (field.dudx) field.dudx[i] = static_cast<float>(shape.Ux);
+        if (field.dudy) field.dudy[i] = static_cast<float>(shape.Uy);
+        if (field.dvdx) field.dvdx[i] = static_cast<float>(shape.Vx);
+        if (field.dvdy) field.dvdy[i] = static_cast<float>(shape.Vy);
+        break;
+    case SubpixelOutcome::Diverged:
+        ++counts.Diverged;
+        break;
+    case SubpixelOutcome::LeftPicture:
+        ++counts.LeftPicture;
+        break;
+    case SubpixelOutcome::PoorCorrelation:
+        ++counts.PoorCorrelation;
+        break;
     }
     return counts;
 }

@@ -91,6 +91,12 @@ class SubpixelRefinement {
     SubpixelCounts Refine(const SubpixelField& field, std::int64_t begin, std::int64_t end,
                           SubpixelScratch& scratch) const;
 
+    /// Refines the point (x, y) of the field (inside the initial picture, with a search result)
+    /// from the shape start, storing and counting as Refine does: a point that is not refined
+    /// keeps its search result. Refine starts every point from its search result, without gradients.
+    SubpixelCounts RefineFrom(const SubpixelField& field, std::int32_t x, std::int32_t y,
+                              const SubpixelShape& start, SubpixelScratch& scratch) const;
+
     /// Refines the window centred at pixel (x, y) of the initial picture, starting from shape; on
     /// Refined, shape holds the result, otherwise it is left as given. (x, y) must keep the window
     /// inside the initial picture, else the outcome is LeftPicture.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <ctime>
 #include <exception>
 #include <limits>
@@ -17,6 +18,7 @@
 #include "correlation/CorRelationResults.h"
 #include "correlation/CorRelationSearch.h"
 #include "correlation/CorRelationSeeds.h"
+#include "correlation/OutputGrid.h"
 #include "correlation/QuarterPixelImage.h"
 #include "correlation/SubpixelRefinement.h"
 #include "image/CorvaneError.h"
@@ -41,15 +43,18 @@ void CheckParameters(const TCorRelationPara& p, TCorRelation::Mode mode) {
 // then the rows below and the rows above, each row from the seed row outward. A point's prediction
 // comes from the point before it in its chain along the seed row, or from the point above (rows
 // below) or below (rows above) it: every row depends on the row before it only.
+// The walk bounds are walk indices: pixels in a dense run, grid columns and rows in a grid-only run,
+// where the walk starts at the grid point nearest the seed (its anchor) instead of the seed.
 struct TCorRelation::Region {
     std::int32_t Sx = 0, Sy = 0;
-    std::int32_t Left = 0, Right = 0; // x bounds of the chains: L and R
-    std::int32_t RowEnd = 0;          // last x of a row: min(R, W0 - hx)
-    std::int32_t BelowEnd = 0;        // last row below: min(B, H0 - hy)
-    std::int32_t AboveEnd = 0;        // last row above: max(T, hy)
-    std::int32_t SeedRowLeftEnd = 0;  // last x of the leftward chain: max(L, hx)
-    std::int32_t Top = 0, Bottom = 0; // every row read or written
-    std::int32_t First = 0, Last = 0; // every column read or written
+    std::int32_t Left = 0;             // first x of the rows above and below: L
+    std::int32_t RowEnd = 0;           // last x of a row: min(R, W0 - hx)
+    std::int32_t BelowEnd = 0;         // last row below: min(B, H0 - hy)
+    std::int32_t AboveEnd = 0;         // last row above: max(T, hy)
+    std::int32_t SeedRowLeftEnd = 0;   // last x of the leftward chain: max(L, hx)
+    std::int32_t SeedX = 0, SeedY = 0; // the seed, in pixels
+    std::int32_t Top = 0, Bottom = 0;  // every row read or written, in pixels
+    std::int32_t First = 0, Last = 0;  // every column read or written, in pixels
 
     bool Overlaps(const Region& o) const {
         return First <= o.Last && o.First <= Last && Top <= o.Bottom && o.Top <= Bottom;
@@ -60,6 +65,8 @@ struct TCorRelation::Region {
 struct alignas(64) TCorRelation::Lane {
     WholeFieldSearch::Scratch Field;
     SeedSearch::Scratch Seed;
+    SubpixelScratch Refine;
+    SubpixelCounts Refined;
     std::int64_t Successful = 0, NotSearched = 0, Visited = 0;
 };
 
@@ -76,8 +83,15 @@ struct TCorRelation::Impl {
     std::optional<WholeFieldSearch> fieldSearch;
     std::vector<Lane> laneData;
     std::int64_t lastProgress = -1;
+    // Grid-only runs: the grid, the whole-pixel reach of a start without gradients, and the
+    // refinement, run point by point inside the walk.
+    bool gridOnly = false;
+    OutputGrid grid;
+    std::int32_t reach = 0;
+    std::optional<SubpixelRefinement> refinement;
 
     void ReleaseWork() {
+        refinement.reset();
         fieldSearch.reset();
         quarter.Release();
         std::vector<Lane>().swap(laneData);
@@ -185,6 +199,15 @@ void TCorRelation::Load() {
     }
 
     result_.AllPoints = static_cast<std::int64_t>(p.Right - p.Left + 1) * (p.Bottom - p.Up + 1);
+    impl_->gridOnly = impl_->mode == Mode::Normal && ComputesGridOnly(p);
+    if (impl_->gridOnly) {
+        impl_->grid = OutputGridOf(p);
+        result_.AllPoints = impl_->grid.Points();
+        // From a start without gradients, the displacement may change by the step times the
+        // gradient: the search reaches whole pixels for every 8 pixels of step, rounded, so
+        // gradients of 1/8 and more are followed at every step.
+        impl_->reach = (std::max(impl_->grid.StepX, impl_->grid.StepY) + 4) / 8;
+    }
     result_.SuccessfulPoints = 0;
     result_.NotSearchedPoints = 0;
     impl_->seeds = LayOutSeeds(p, w0, h0, w1, h1);
@@ -225,26 +248,16 @@ void TCorRelation::Compute() {
             const auto searchStart = std::chrono::steady_clock::now();
             BuildQuarterPixelImage();
             const TCorRelationPara& p = result_.Para;
-            const std::int32_t hx = p.SearchWinX / 2, hy = p.SearchWinY / 2;
-            std::vector<Region> regions;
-            for (std::size_t i = 0; i < result_.Seeds.size(); ++i) {
-                if (!impl_->seeds.Active[i]) continue;
-                const TCorRelationSeed& s = result_.Seeds[i];
-                Region r;
-                r.Sx = s.X;
-                r.Sy = s.Y;
-                r.Left = s.Left;
-                r.Right = s.Right;
-                r.RowEnd = std::min(s.Right, result_.W0 - hx);
-                r.BelowEnd = std::min(s.Bottom, result_.H0 - hy);
-                r.AboveEnd = std::max(s.Up, hy);
-                r.SeedRowLeftEnd = std::max(s.Left, hx);
-                r.Top = std::min(s.Up, s.Y);
-                r.Bottom = std::max(s.Bottom, s.Y);
-                r.First = std::min(s.Left, s.X);
-                r.Last = std::max(s.Right, s.X);
-                regions.push_back(r);
+            const bool refine = p.SubpixelRefinement == 1;
+            if (impl_->gridOnly && refine) {
+                // Each grid point is refined as soon as it is found: its neighbours start from its
+                // refined displacement and gradients.
+                impl_->refinement.emplace(impl_->initial->Data, result_.W0, result_.H0, impl_->deformed->Data,
+                                          result_.W1, result_.H1, p.SearchWinX, p.SearchWinY);
+                for (std::vector<float>* g : {&result_.dudx, &result_.dudy, &result_.dvdx, &result_.dvdy})
+                    g->assign(result_.dx.size(), kNotComputed);
             }
+            const std::vector<Region> regions = impl_->gridOnly ? GridRegions() : DenseRegions();
             // Regions that share no point are independent and are walked together; should two
             // share points, they are walked one after the other in seed order, each one's rows
             // still split across the lanes.
@@ -260,20 +273,27 @@ void TCorRelation::Compute() {
             for (const Lane& lane : impl_->laneData) {
                 result_.SuccessfulPoints += lane.Successful;
                 result_.NotSearchedPoints += lane.NotSearched;
+                result_.Refinement += lane.Refined;
             }
             impl_->ReleaseWork();
             if (impl_->options.Stage)
                 impl_->options.Stage(
                     "search",
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - searchStart).count());
-            // ---- Sub-pixel refinement (optional): after the whole-field search, before the post filter.
-            if (result_.Para.SubpixelRefinement == 1) {
-                const StageClock clock(impl_->options, "refinement");
-                RefineSubpixel();
+            if (impl_->gridOnly) {
+                CheckStop();
+                const StageClock clock(impl_->options, "post filter");
+                PostFilterGrid();
+            } else {
+                // ---- Sub-pixel refinement (optional): after the whole-field search, before the post filter.
+                if (refine) {
+                    const StageClock clock(impl_->options, "refinement");
+                    RefineSubpixel();
+                }
+                CheckStop();
+                const StageClock clock(impl_->options, "post filter");
+                PostFilter();
             }
-            CheckStop();
-            const StageClock clock(impl_->options, "post filter");
-            PostFilter();
         } else {
             impl_->ReleaseWork();
         }
@@ -355,35 +375,150 @@ void TCorRelation::BuildQuarterPixelImage() {
     });
 }
 
-void TCorRelation::PropagateTogether(const std::vector<Region>& regions) {
+std::vector<TCorRelation::Region> TCorRelation::DenseRegions() const {
+    const TCorRelationPara& p = result_.Para;
+    const std::int32_t hx = p.SearchWinX / 2, hy = p.SearchWinY / 2;
+    std::vector<Region> regions;
+    for (std::size_t i = 0; i < result_.Seeds.size(); ++i) {
+        if (!impl_->seeds.Active[i]) continue;
+        const TCorRelationSeed& s = result_.Seeds[i];
+        Region r;
+        r.Sx = r.SeedX = s.X;
+        r.Sy = r.SeedY = s.Y;
+        r.Left = s.Left;
+        r.RowEnd = std::min(s.Right, result_.W0 - hx);
+        r.BelowEnd = std::min(s.Bottom, result_.H0 - hy);
+        r.AboveEnd = std::max(s.Up, hy);
+        r.SeedRowLeftEnd = std::max(s.Left, hx);
+        r.Top = std::min(s.Up, s.Y);
+        r.Bottom = std::max(s.Bottom, s.Y);
+        r.First = std::min(s.Left, s.X);
+        r.Last = std::max(s.Right, s.X);
+        regions.push_back(r);
+    }
+    return regions;
+}
+
+// The dense regions in grid columns and rows: the grid points inside each bound, and the walk's
+// start at the grid point nearest the seed within them. A region that holds no grid point is left out.
+std::vector<TCorRelation::Region> TCorRelation::GridRegions() const {
+    const OutputGrid& g = impl_->grid;
+    // First index at or after a pixel, last at or before it.
+    const auto after = [](std::int32_t v, std::int32_t origin, std::int32_t step) {
+        return v <= origin ? 0 : (v - origin + step - 1) / step;
+    };
+    const auto before = [](std::int32_t v, std::int32_t origin, std::int32_t step, std::int32_t count) {
+        return v < origin ? -1 : std::min((v - origin) / step, count - 1);
+    };
+    std::vector<Region> regions;
+    for (Region r : DenseRegions()) {
+        r.Left = after(r.Left, g.Left, g.StepX);
+        r.SeedRowLeftEnd = after(r.SeedRowLeftEnd, g.Left, g.StepX);
+        r.RowEnd = before(r.RowEnd, g.Left, g.StepX, g.Columns);
+        r.AboveEnd = after(r.AboveEnd, g.Up, g.StepY);
+        r.BelowEnd = before(r.BelowEnd, g.Up, g.StepY, g.Rows);
+        if (r.Left > r.RowEnd || r.AboveEnd > r.BelowEnd) continue;
+        r.Sx = std::clamp((r.SeedX - g.Left + g.StepX / 2) / g.StepX, r.Left, r.RowEnd);
+        r.Sy = std::clamp((r.SeedY - g.Up + g.StepY / 2) / g.StepY, r.AboveEnd, r.BelowEnd);
+        regions.push_back(r);
+    }
+    return regions;
+}
+
+// Each point starts from its solved neighbour's displacement, rounded to whole pixels.
+void TCorRelation::VisitDense(Lane& lane, std::int32_t x, std::int32_t y, std::int32_t nx, std::int32_t ny) {
     const std::int32_t w0 = result_.W0;
     float* dx = result_.dx.data();
     float* dy = result_.dy.data();
-    const WholeFieldSearch& search = *impl_->fieldSearch;
+    const std::size_t i = static_cast<std::size_t>(y) * w0 + x;
+    const std::size_t n = static_cast<std::size_t>(ny) * w0 + nx;
+    SearchOutcome outcome = SearchOutcome::NotSearched;
+    float rx = kNotComputed, ry = kNotComputed;
+    // A neighbour without a result has no prediction to give: the failure spreads onward (its
+    // marker, taken as a displacement, would send a search 1000 pixels away, which on a picture
+    // wider than that would land inside it).
+    if (dx[n] != kNotComputed && dy[n] != kNotComputed) {
+        const auto px = static_cast<std::int32_t>(static_cast<float>(x) + dx[n] + 0.5);
+        const auto py = static_cast<std::int32_t>(static_cast<float>(y) + dy[n] + 0.5);
+        outcome = impl_->fieldSearch->Search(lane.Field, x, y, px, py, rx, ry);
+    }
+    if (outcome == SearchOutcome::Found) {
+        dx[i] = rx;
+        dy[i] = ry;
+        ++lane.Successful;
+    } else {
+        dx[i] = dy[i] = kNotComputed;
+        ++lane.NotSearched;
+    }
+    ++lane.Visited;
+}
 
-    // Each point starts from its solved neighbour's displacement, rounded to whole pixels.
+// A grid point starts from its neighbour's displacement one step away, plus, when the neighbour was
+// refined, its gradients times the step; without gradients the search first looks over whole pixels
+// around that start (the reach). Then the three-level search and, when asked for, the refinement.
+void TCorRelation::VisitGrid(Lane& lane, std::int32_t x, std::int32_t y, std::int32_t nx, std::int32_t ny) {
+    TCorRelationResult& r = result_;
+    const std::size_t i = static_cast<std::size_t>(y) * r.W0 + x;
+    const std::size_t n = static_cast<std::size_t>(ny) * r.W0 + nx;
+    SearchOutcome outcome = SearchOutcome::NotSearched;
+    float rx = kNotComputed, ry = kNotComputed;
+    SubpixelShape start; // where the refinement starts: the prediction, with the neighbour's gradients
+    bool extrapolated = false;
+    if (r.dx[n] != kNotComputed && r.dy[n] != kNotComputed) {
+        double su = r.dx[n], sv = r.dy[n];
+        std::int32_t reach = impl_->reach;
+        if (impl_->refinement && r.dudx[n] != kNotComputed) {
+            start.Ux = r.dudx[n], start.Uy = r.dudy[n], start.Vx = r.dvdx[n], start.Vy = r.dvdy[n];
+            const double ox = x - nx, oy = y - ny;
+            su += start.Ux * ox + start.Uy * oy;
+            sv += start.Vx * ox + start.Vy * oy;
+            start.U = su, start.V = sv;
+            extrapolated = true;
+            reach = 0;
+        }
+        const auto px = static_cast<std::int32_t>(x + su + 0.5);
+        const auto py = static_cast<std::int32_t>(y + sv + 0.5);
+        outcome = impl_->fieldSearch->Search(lane.Field, x, y, px, py, rx, ry, reach);
+    }
+    r.dx[i] = outcome == SearchOutcome::Found ? rx : kNotComputed;
+    r.dy[i] = outcome == SearchOutcome::Found ? ry : kNotComputed;
+    ++lane.Visited;
+    if (outcome != SearchOutcome::Found) {
+        ++lane.NotSearched;
+        if (impl_->refinement) r.dudx[i] = r.dudy[i] = r.dvdx[i] = r.dvdy[i] = kNotComputed;
+        return;
+    }
+    ++lane.Successful;
+    if (!impl_->refinement) return;
+    // A search that confirms the prediction (within one eighth of a pixel) lets the refinement start
+    // from the prediction and the neighbour's gradients, a few thousandths from its end on a smooth
+    // field; otherwise it starts from the search result, as in a dense run.
+    if (!(extrapolated && std::fabs(start.U - rx) <= 0.125 && std::fabs(start.V - ry) <= 0.125)) {
+        start = {};
+        start.U = rx, start.V = ry;
+    }
+    RefineGridPoint(lane, x, y, start);
+}
+
+// The refinement of one point from start, which the dense pass takes from the search result.
+void TCorRelation::RefineGridPoint(Lane& lane, std::int32_t x, std::int32_t y, const SubpixelShape& start) {
+    TCorRelationResult& r = result_;
+    const std::size_t i = static_cast<std::size_t>(y) * r.W0 + x;
+    r.dudx[i] = r.dudy[i] = r.dvdx[i] = r.dvdy[i] = kNotComputed;
+    const SubpixelField point{
+        r.dx.data(), r.dy.data(), r.dudx.data(), r.dudy.data(), r.dvdx.data(), r.dvdy.data(), x, y, x, y};
+    lane.Refined += impl_->refinement->RefineFrom(point, x, y, start, lane.Refine);
+}
+
+void TCorRelation::PropagateTogether(const std::vector<Region>& regions) {
+    const bool grid = impl_->gridOnly;
+    const OutputGrid& g = impl_->grid;
+    // Walk indices to pixels: the same in a dense run, grid columns and rows in a grid-only one.
     auto visit = [&](Lane& lane, std::int32_t x, std::int32_t y, std::int32_t nx, std::int32_t ny) {
-        const std::size_t i = static_cast<std::size_t>(y) * w0 + x;
-        const std::size_t n = static_cast<std::size_t>(ny) * w0 + nx;
-        SearchOutcome outcome = SearchOutcome::NotSearched;
-        float rx = kNotComputed, ry = kNotComputed;
-        // A neighbour without a result has no prediction to give: the failure spreads onward (its
-        // marker, taken as a displacement, would send a search 1000 pixels away, which on a picture
-        // wider than that would land inside it).
-        if (dx[n] != kNotComputed && dy[n] != kNotComputed) {
-            const auto px = static_cast<std::int32_t>(static_cast<float>(x) + dx[n] + 0.5);
-            const auto py = static_cast<std::int32_t>(static_cast<float>(y) + dy[n] + 0.5);
-            outcome = search.Search(lane.Field, x, y, px, py, rx, ry);
-        }
-        if (outcome == SearchOutcome::Found) {
-            dx[i] = rx;
-            dy[i] = ry;
-            ++lane.Successful;
-        } else {
-            dx[i] = dy[i] = kNotComputed;
-            ++lane.NotSearched;
-        }
-        ++lane.Visited;
+        if (grid)
+            VisitGrid(lane, g.X(x), g.Y(y), g.X(nx), g.Y(ny));
+        else
+            VisitDense(lane, x, y, nx, ny);
     };
     auto visited = [&] {
         std::int64_t sum = 0;
@@ -391,6 +526,24 @@ void TCorRelation::PropagateTogether(const std::vector<Region>& regions) {
             sum += lane.Visited;
         return sum;
     };
+
+    // A grid-only walk starts at the grid point nearest each seed: from the seed, or the seed's own
+    // result, refined, when the seed lies on the grid.
+    if (grid)
+        RunParts(static_cast<int>(regions.size()), [&](int laneIndex, int part) {
+            Lane& lane = impl_->laneData[static_cast<std::size_t>(laneIndex)];
+            const Region& r = regions[static_cast<std::size_t>(part)];
+            const std::int32_t ax = g.X(r.Sx), ay = g.Y(r.Sy);
+            if (ax != r.SeedX || ay != r.SeedY)
+                VisitGrid(lane, ax, ay, r.SeedX, r.SeedY);
+            else if (impl_->refinement) {
+                const std::size_t i = static_cast<std::size_t>(ay) * result_.W0 + ax;
+                if (result_.dx[i] == kNotComputed || result_.dy[i] == kNotComputed) return;
+                SubpixelShape start;
+                start.U = result_.dx[i], start.V = result_.dy[i];
+                RefineGridPoint(lane, ax, ay, start);
+            }
+        });
 
     // The seed row: a chain to the right and one to the left of every seed.
     RunParts(static_cast<int>(2 * regions.size()), [&](int laneIndex, int part) {
@@ -479,6 +632,39 @@ void TCorRelation::PostFilter() {
         MedianPostFilter(field, p.FilterSizeX, p.FilterSizeY, impl_->lanes);
     else if (p.FilterType == 1)
         AveragePostFilter(field, p.FilterSizeX, p.FilterSizeY, p.AverageThreshold);
+}
+
+// The grid's points gathered into arrays of their own (grid columns x rows), filtered there with the
+// dense filters, so a filter window of 3 x 3 means 3 x 3 grid points, and put back; every other
+// point of the arrays is marked. The gradients of a refined run go along unfiltered, as in a dense run.
+void TCorRelation::PostFilterGrid() {
+    TCorRelationResult& r = result_;
+    const TCorRelationPara& p = r.Para;
+    const OutputGrid& g = impl_->grid;
+    const std::size_t n = static_cast<std::size_t>(g.Points());
+    std::vector<std::vector<float>*> arrays = {&r.dx, &r.dy};
+    if (p.SubpixelRefinement == 1) arrays.insert(arrays.end(), {&r.dudx, &r.dudy, &r.dvdx, &r.dvdy});
+    std::vector<std::vector<float>> compact(arrays.size(), std::vector<float>(n));
+    for (std::size_t a = 0; a < arrays.size(); ++a) {
+        float* full = arrays[a]->data();
+        for (std::int32_t j = 0, k = 0; j < g.Rows; ++j)
+            for (std::int32_t i = 0; i < g.Columns; ++i, ++k)
+                compact[a][static_cast<std::size_t>(k)] =
+                    full[static_cast<std::size_t>(g.Y(j)) * r.W0 + g.X(i)];
+        std::fill(arrays[a]->begin(), arrays[a]->end(), kNotComputed);
+    }
+    DisplacementField field{compact[0], compact[1], g.Columns, g.Rows, 0, 0, g.Columns - 1, g.Rows - 1};
+    if (n > 0 && p.FilterType == 2)
+        MedianPostFilter(field, p.FilterSizeX, p.FilterSizeY);
+    else if (n > 0 && p.FilterType == 1)
+        AveragePostFilter(field, p.FilterSizeX, p.FilterSizeY, p.AverageThreshold);
+    for (std::size_t a = 0; a < arrays.size(); ++a) {
+        float* full = arrays[a]->data();
+        for (std::int32_t j = 0, k = 0; j < g.Rows; ++j)
+            for (std::int32_t i = 0; i < g.Columns; ++i, ++k)
+                full[static_cast<std::size_t>(g.Y(j)) * r.W0 + g.X(i)] =
+                    compact[a][static_cast<std::size_t>(k)];
+    }
 }
 
 } // namespace corvane

@@ -62,9 +62,19 @@ class TCorRelation {
     void Load();
     void ComputeSeeds();
     void BuildQuarterPixelImage();
+    /// Walks the regions (in walk indices) from their start points; visit(lane, x, y, nx, ny)
+    /// computes point (x, y) from its neighbour (nx, ny), in pixels.
     void PropagateTogether(const std::vector<Region>& regions);
+    std::vector<Region> DenseRegions() const;
+    std::vector<Region> GridRegions() const;
+    void VisitDense(Lane& lane, std::int32_t x, std::int32_t y, std::int32_t nx, std::int32_t ny);
+    void VisitGrid(Lane& lane, std::int32_t x, std::int32_t y, std::int32_t nx, std::int32_t ny);
+    void RefineGridPoint(Lane& lane, std::int32_t x, std::int32_t y, const SubpixelShape& start);
     void RefineSubpixel();
     void PostFilter();
+    /// Grid-only run: the post filter over the grid (its window counts grid points), and every
+    /// point off the grid marked, so the arrays hold the grid and nothing else.
+    void PostFilterGrid();
     /// Runs body(lane, part) for every part on the run's lanes of the shared pool, checking the stop
     /// token before each part. A per-point pass over the computed field (for example a sub-pixel
     /// refinement between the search and the post filter) runs through here, rows or blocks as parts.

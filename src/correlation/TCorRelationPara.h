@@ -42,6 +42,10 @@ struct TCorRelationPara {
     /// Sub-pixel refinement after the whole-field search: 1 = inverse-compositional Gauss-Newton,
     /// anything else none. Kept in the configuration file only when 1.
     std::int32_t SubpixelRefinement = 0;
+    /// 1 = compute only the points of the output grid (Left + i GridX, Up + j GridY) instead of
+    /// every point of the search field; anything else every point. Kept in the configuration file
+    /// only when 1.
+    std::int32_t GridOnly = 0;
 
     bool operator==(const TCorRelationPara&) const = default;
 

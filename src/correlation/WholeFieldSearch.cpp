@@ -83,14 +83,29 @@ void WholeFieldSearch::BuildEighthPixelCandidates(Scratch& s, std::int64_t r0, s
 }
 
 SearchOutcome WholeFieldSearch::Search(Scratch& s, std::int32_t x, std::int32_t y, std::int32_t px,
-                                       std::int32_t py, float& dx, float& dy) const {
+                                       std::int32_t py, float& dx, float& dy, std::int32_t reach) const {
     const std::int32_t w1 = u_.Width(), h1 = u_.Height();
-    if (!(hx_ < x && x < w0_ - hx_ - 1 && hy_ < y && y < h0_ - hy_ - 1 && hx_ < px && px < w1 - hx_ - 1 &&
-          hy_ < py && py < h1 - hy_ - 1))
+    const auto inside = [&](std::int32_t u, std::int32_t v) {
+        return hx_ < u && u < w1 - hx_ - 1 && hy_ < v && v < h1 - hy_ - 1;
+    };
+    if (!(hx_ < x && x < w0_ - hx_ - 1 && hy_ < y && y < h0_ - hy_ - 1 && inside(px, py)))
         return SearchOutcome::NotSearched;
     const double* window = s.Window.data();
     const double sff = LoadWindow(f_, w0_, x - hx_, y - hy_, wx_, wy_, s.Window.data());
     const std::ptrdiff_t stride = u_.Width();
+    if (reach > 0) {
+        double bestWhole = 0.0;
+        std::int32_t bx = px, by = py;
+        for (std::int32_t a = -reach; a <= reach; ++a)
+            for (std::int32_t b = -reach; b <= reach; ++b) {
+                if (!inside(px + b, py + a)) continue;
+                const double cc = CorrelateExact(
+                    window, sff, u_.GreyEntry(4 * std::int64_t{py + a - hy_}, 4 * std::int64_t{px + b - hx_}),
+                    stride, wx_, wy_, 1.0);
+                if (cc > bestWhole) bestWhole = cc, bx = px + b, by = py + a;
+            }
+        px = bx, py = by;
+    }
     auto candidate = [&](std::int64_t k, std::int64_t l) {
         if (QuarterPixelImage::WholePixel(k, l))
             return CorrelateExact(window, sff, u_.GreyEntry(k, l), stride, wx_, wy_, 1.0);

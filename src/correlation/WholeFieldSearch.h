@@ -38,9 +38,12 @@ class WholeFieldSearch {
     /// Searches the window centred at (x, y) around the prediction (px, py). A point is searched
     /// only when hx < x < W0-hx-1, hy < y < H0-hy-1 and the same holds for (px, py) in the deformed
     /// picture. On Found, dx and dy receive the displacement at eighth-pixel resolution. Any number
-    /// of threads may search at once, each with its own scratch.
+    /// of threads may search at once, each with its own scratch. With a reach above 0 the
+    /// prediction first moves to the best of the whole-pixel candidates (px + b, py + a),
+    /// |a|, |b| <= reach, that keep the window inside the deformed picture (rows outer, ties to the
+    /// first), and the three levels search around it.
     SearchOutcome Search(Scratch& scratch, std::int32_t x, std::int32_t y, std::int32_t px, std::int32_t py,
-                         float& dx, float& dy) const;
+                         float& dx, float& dy, std::int32_t reach = 0) const;
 
   private:
     void BuildEighthPixelCandidates(Scratch& s, std::int64_t r0, std::int64_t c0) const;

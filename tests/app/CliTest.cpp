@@ -29,7 +29,8 @@ TEST(CorvaneCli, HelpListsEveryVerbAndEachVerbHasItsOwn) {
     EXPECT_NE(list.Out.find("  correlate "), std::string::npos) << list.Out;
     const ProgramRun verb = Cli(dir, {"correlate", "--help"});
     EXPECT_EQ(verb.Status, 0);
-    EXPECT_EQ(verb.Out.rfind("Usage: corvane-cli correlate [--refine] FILE.cor\n", 0), 0u) << verb.Out;
+    EXPECT_EQ(verb.Out.rfind("Usage: corvane-cli correlate [--refine] [--grid-only] FILE.cor\n", 0), 0u)
+        << verb.Out;
 }
 
 TEST(CorvaneCli, CorrelateRunsAConfigurationFileAndAMissingOneFailsWithStatusOne) {

@@ -13,6 +13,7 @@ namespace {
 int RunCorrelate(CliArgs& args) {
     const bool refine = args.Flag("--refine");
     const bool timings = args.Flag("--timings");
+    const bool gridOnly = args.Flag("--grid-only");
     const std::string configFile = args.Positionals(1, 1).front();
     InterruptWatch interrupt;
     ProgressBar bar;
@@ -31,15 +32,16 @@ int RunCorrelate(CliArgs& args) {
     };
     try {
         std::vector<TCorRelationPara> groups = ReadConfigFile(configFile);
-        if (refine)
-            for (TCorRelationPara& p : groups)
-                p.SubpixelRefinement = 1;
+        for (TCorRelationPara& p : groups) {
+            if (refine) p.SubpixelRefinement = 1;
+            if (gridOnly) p.GridOnly = 1;
+        }
         RunGroups(
             groups,
             [&](const CorRelationGroupReport& r) {
                 bar.Clear();
                 std::printf("Group %d of %d done in %.1f s (%s): %lld of %lld points computed\n", r.Group,
-                            r.Groups, r.Seconds, r.Fast ? "fast" : "normal",
+                            r.Groups, r.Seconds, r.Fast ? "fast" : (r.GridOnly ? "grid only" : "normal"),
                             static_cast<long long>(r.PointsComputed), static_cast<long long>(r.AllPoints));
                 std::fflush(stdout);
             },
@@ -57,7 +59,7 @@ int RunCorrelate(CliArgs& args) {
 
 extern const Verb kCorrelateVerb = {
     "correlate", "run every group of a correlation configuration file (as corvane-correlate does)",
-    "Usage: corvane-cli correlate [--refine] [--timings] [--threads N] FILE.cor\n"
+    "Usage: corvane-cli correlate [--refine] [--grid-only] [--timings] [--threads N] FILE.cor\n"
     "\n"
     "Runs every parameter group of the configuration file in file order, exactly as a\n"
     "configuration-file job of the workbench does; file names in the file are relative to its\n"
@@ -70,7 +72,10 @@ extern const Verb kCorrelateVerb = {
     "           at the end of a group does.\n"
     "--timings  print the number of workers and each stage's wall time (load, seeds, search,\n"
     "           refinement, post filter, each writer) on standard error.\n"
-    "--threads N  workers to compute with; by default the CPUs the process may run on.\n",
+    "--threads N  workers to compute with; by default the CPUs the process may run on.\n"
+    "--grid-only  compute only the points of each normal group's output grid, as the line\n"
+    "           \"Compute Only Output Grid(0=no, 1=yes) =1\" at the end of a group does; the\n"
+    "           float and grey maps then hold the grid.\n",
     RunCorrelate};
 
 } // namespace corvane::cli

@@ -67,6 +67,7 @@ int RunCorrelateSeries(CliArgs& args) {
     if (!config) throw UsageError("the configuration file is missing (--config GROUP.cor)");
     const bool timings = args.Flag("--timings");
     const auto shardText = args.Value("--shard");
+    const bool gridOnly = args.Flag("--grid-only");
     const Shard shard = shardText ? ParseShard(*shardText) : Shard{};
     const fs::path outDir = args.Output();
     const std::vector<std::string> words = args.Positionals(2, 1000000);
@@ -78,10 +79,11 @@ int RunCorrelateSeries(CliArgs& args) {
             throw UsageError("two frames are named " + fs::path(frame).stem().string() +
                              ": their result files would overwrite each other");
 
-    const std::vector<TCorRelationPara> groups = ReadConfigFile(*config);
+    std::vector<TCorRelationPara> groups = ReadConfigFile(*config);
     if (groups.size() != 1)
         throw CorvaneError(*config + " holds " + std::to_string(groups.size()) +
                            " groups; a series is correlated with one");
+    if (gridOnly) groups.front().GridOnly = 1;
     fs::create_directories(outDir);
     std::vector<std::string> mine;
     for (std::size_t i = static_cast<std::size_t>(shard.K); i < frames.size();
@@ -161,7 +163,7 @@ int RunCorrelateSeries(CliArgs& args) {
 extern const Verb kCorrelateSeriesVerb = {
     "correlate-series", "correlate every frame of a series against one reference picture",
     "Usage: corvane-cli correlate-series REFERENCE FRAME... --config GROUP.cor -o OUTDIR [--shard K/N]\n"
-    "                                    [--timings] [--threads N]\n"
+    "                                    [--grid-only] [--timings] [--threads N]\n"
     "\n"
     "Correlates every FRAME against REFERENCE with the parameters of the one group of GROUP.cor\n"
     "(its picture names are not used; its mask file is). Each frame's result files go into OUTDIR,\n"
@@ -176,6 +178,8 @@ extern const Verb kCorrelateSeriesVerb = {
     "--timings     print the workers and each frame's stage times (load, seeds, search, refinement,\n"
     "              post filter, each writer) on standard error.\n"
     "--threads N   workers to compute with; by default the CPUs the process may run on.\n"
+    "--grid-only   compute only the points of the group's output grid, as the line \"Compute Only\n"
+    "              Output Grid(0=no, 1=yes) =1\" in GROUP.cor does.\n"
     "\n"
     "Exit status: 0 when every frame was correlated, 1 when a frame failed, 2 on wrong usage, 130\n"
     "when stopped by Ctrl+C, 143 when stopped by SIGTERM (frames not finished write nothing; the\n"

@@ -139,6 +139,10 @@ TCorRelationParaSelectorForm::TCorRelationParaSelectorForm(
     connect(InitialEdit, &QLineEdit::editingFinished, this, [this] { Guarded([&] { InitialEditExit(); }); });
     for (QLineEdit* corner : {LeftEdit, TopEdit, RightEdit, BottomEdit})
         connect(corner, &QLineEdit::textChanged, this, [this] { UpdateDomainSize(); });
+    for (QLineEdit* interval : {IntervalxEdit, IntervalyEdit})
+        connect(interval, &QLineEdit::textChanged, this, [this] { FollowGridInterval(); });
+    // clicked comes from the user only: from then on the box keeps what the user chose.
+    connect(GridOnlyCheckBox, &QCheckBox::clicked, this, [this] { gridOnlySet_ = true; });
     // Messages name a field by what the user reads next to it.
     const std::pair<QLineEdit*, const char*> names[] = {
         {InitialEdit, "Initial"},
@@ -383,6 +387,10 @@ void TCorRelationParaSelectorForm::BuildOutputControl() {
     IntervalLabel = MakeLabel(box, QStringLiteral("Output Interval"), "IntervalLabel");
     IntervalxEdit = MakeEdit(box, "IntervalxEdit", QStringLiteral("5"));
     IntervalyEdit = MakeEdit(box, "IntervalyEdit", QStringLiteral("5"));
+    GridOnlyCheckBox =
+        MakeCheckBox(box, "GridOnlyCheckBox", QStringLiteral("Compute only the grid points"), true);
+    GridOnlyCheckBox->setToolTip(QStringLiteral(
+        "Correlate only the points of the output interval; the float and grey maps hold the grid"));
     ScalexEdit = MakeEdit(box, "ScalexEdit", QStringLiteral("1.0"));
     ScaleyEdit = MakeEdit(box, "ScaleyEdit", QStringLiteral("1.0"));
     FilterLabel = MakeLabel(box, QStringLiteral("Filter"), "FilterLabel");
@@ -403,18 +411,19 @@ void TCorRelationParaSelectorForm::BuildOutputControl() {
     grid->addWidget(IntervalLabel, 1, 0);
     grid->addWidget(IntervalxEdit, 1, 1);
     grid->addWidget(IntervalyEdit, 1, 2);
-    grid->addWidget(MakeLabel(box, QStringLiteral("Scale")), 2, 0);
-    grid->addWidget(ScalexEdit, 2, 1);
-    grid->addWidget(ScaleyEdit, 2, 2);
-    grid->addWidget(FilterLabel, 3, 0);
-    grid->addWidget(FilterTypeComboBox, 3, 1);
-    grid->addWidget(FieldxEdit, 3, 2);
-    grid->addWidget(FieldyEdit, 3, 3);
-    grid->addWidget(AverageThresholdLabel, 4, 0);
-    grid->addWidget(AverageThresholdEdit, 4, 1);
-    grid->addWidget(MakeLabel(box, QStringLiteral("Output Initial coordinate(pixels)")), 5, 0);
-    grid->addWidget(OutputLeftEdit, 5, 1);
-    grid->addWidget(OutputTopEdit, 5, 2);
+    grid->addWidget(GridOnlyCheckBox, 2, 1, 1, 3);
+    grid->addWidget(MakeLabel(box, QStringLiteral("Scale")), 3, 0);
+    grid->addWidget(ScalexEdit, 3, 1);
+    grid->addWidget(ScaleyEdit, 3, 2);
+    grid->addWidget(FilterLabel, 4, 0);
+    grid->addWidget(FilterTypeComboBox, 4, 1);
+    grid->addWidget(FieldxEdit, 4, 2);
+    grid->addWidget(FieldyEdit, 4, 3);
+    grid->addWidget(AverageThresholdLabel, 5, 0);
+    grid->addWidget(AverageThresholdEdit, 5, 1);
+    grid->addWidget(MakeLabel(box, QStringLiteral("Output Initial coordinate(pixels)")), 6, 0);
+    grid->addWidget(OutputLeftEdit, 6, 1);
+    grid->addWidget(OutputTopEdit, 6, 2);
 
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(box);
@@ -459,11 +468,12 @@ void TCorRelationParaSelectorForm::UpdateModeControls() {
     SearchInfoGroupBox->setHidden(fast);
     NoInformationLabel->setVisible(fast);
     SkipPageLabel->setVisible(fast);
-    for (QWidget* w : {static_cast<QWidget*>(IntervalLabel), static_cast<QWidget*>(IntervalxEdit),
-                       static_cast<QWidget*>(IntervalyEdit), static_cast<QWidget*>(FilterLabel),
-                       static_cast<QWidget*>(FilterTypeComboBox), static_cast<QWidget*>(FieldxEdit),
-                       static_cast<QWidget*>(FieldyEdit), static_cast<QWidget*>(AverageThresholdLabel),
-                       static_cast<QWidget*>(AverageThresholdEdit)})
+    for (QWidget* w :
+         {static_cast<QWidget*>(IntervalLabel), static_cast<QWidget*>(IntervalxEdit),
+          static_cast<QWidget*>(IntervalyEdit), static_cast<QWidget*>(GridOnlyCheckBox),
+          static_cast<QWidget*>(FilterLabel), static_cast<QWidget*>(FilterTypeComboBox),
+          static_cast<QWidget*>(FieldxEdit), static_cast<QWidget*>(FieldyEdit),
+          static_cast<QWidget*>(AverageThresholdLabel), static_cast<QWidget*>(AverageThresholdEdit)})
         w->setHidden(fast);
 }
 
@@ -515,6 +525,7 @@ TCorRelationPara TCorRelationParaSelectorForm::FillGroup() const {
     p.FastCompute = FastComputeCheckBox->isChecked() ? 1 : 0;
     p.ChangeYaxis = ChangeYaxisCheckBox->isChecked() ? 1 : 0;
     p.SubpixelRefinement = SubpixelRefinementCheck->isChecked() ? 1 : 0;
+    p.GridOnly = !p.FastCompute && GridOnlyCheckBox->isChecked() ? 1 : 0;
     return p;
 }
 
@@ -589,6 +600,14 @@ void TCorRelationParaSelectorForm::SetDomainFromPicture(int width, int height) {
     BottomEdit->setText(QString::number(height - 30));
     WidthEdit->setText(QString::number(IntOf(RightEdit) - IntOf(LeftEdit) + 1));
     HeightEdit->setText(QString::number(IntOf(BottomEdit) - IntOf(TopEdit) + 1));
+}
+
+void TCorRelationParaSelectorForm::FollowGridInterval() {
+    if (gridOnlySet_) return;
+    bool okX = false, okY = false;
+    const int x = IntervalxEdit->text().trimmed().toInt(&okX);
+    const int y = IntervalyEdit->text().trimmed().toInt(&okY);
+    if (okX && okY) GridOnlyCheckBox->setChecked(x > 1 || y > 1);
 }
 
 void TCorRelationParaSelectorForm::UpdateDomainSize() {

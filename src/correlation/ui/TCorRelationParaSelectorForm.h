@@ -144,6 +144,9 @@ class TCorRelationParaSelectorForm : public TToolForm {
     QLabel* IntervalLabel = nullptr;
     QLineEdit* IntervalxEdit = nullptr;
     QLineEdit* IntervalyEdit = nullptr;
+    /// Only the points of the output grid are computed. Checked while the grid is above 1 in
+    /// either direction, until the user sets it.
+    QCheckBox* GridOnlyCheckBox = nullptr;
     QLineEdit* ScalexEdit = nullptr;
     QLineEdit* ScaleyEdit = nullptr;
     QLabel* FilterLabel = nullptr;
@@ -192,7 +195,10 @@ class TCorRelationParaSelectorForm : public TToolForm {
     void CheckGroup(const TCorRelationPara& group);
 
     std::function<void(const TCorRelationPara&)> startGroupJob_;
-    QString initialShown_; ///< the initial picture file last shown and measured
+    QString initialShown_;     ///< the initial picture file last shown and measured
+    bool gridOnlySet_ = false; ///< the user has set GridOnlyCheckBox: it no longer follows the grid
+    /// GridOnlyCheckBox follows the interval edits until the user sets it.
+    void FollowGridInterval();
 };
 
 } // namespace corvane::ui

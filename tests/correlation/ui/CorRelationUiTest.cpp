@@ -436,6 +436,7 @@ namespace {
 TEST_F(CorRelationWizard, TheRefinementBoxAddsItsLineToTheSavedGroupOnlyWhenChecked) {
     ASSERT_NE(W().findChild<QCheckBox*>("SubpixelRefinementCheck"), nullptr);
     EXPECT_EQ(W().FillGroup().SubpixelRefinement, 0);
+    W().GridOnlyCheckBox->setChecked(false);
     QueueFile("plain.cor");
     W().SaveParaTo1->trigger();
     W().SubpixelRefinementCheck->setChecked(true);
