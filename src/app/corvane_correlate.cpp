@@ -1,5 +1,6 @@
 // corvane-correlate: runs every group of a correlation configuration file from the command line,
 // or writes the default configuration file to start from.
+#include "app/cli/CliArgs.h"
 #include "app/cli/CorrelateConsole.h"
 #include "correlation/CorRelationConfig.h"
 #include "correlation/CorRelationJob.h"
@@ -14,7 +15,7 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: corvane-correlate [--refine] FILE.cor\n"
+    "Usage: corvane-correlate [--refine] [--min-correlation C] FILE.cor\n"
     "       corvane-correlate --generate FILE.cor\n"
     "       corvane-correlate --help\n"
     "\n"
@@ -28,13 +29,17 @@ const char* const kUsage =
     "--refine                 refine every point of every normal group to a few thousandths of a\n"
     "                         pixel (Gauss-Newton), as the line \"Subpixel Refinement(0=none,\n"
     "                         1=gauss-newton) =1\" at the end of a group does.\n"
+    "--min-correlation C      mark points whose zero-normalised correlation is below C (0 to 1),\n"
+    "                         and points whose refinement diverged, not computed in the maps and\n"
+    "                         leave them out of the tables, in every group, as the line \"Minimum\n"
+    "                         Correlation(0=keep every point) =C\" does; 0 keeps every point.\n"
     "--generate FILE.cor      write the default configuration file, to be edited by hand.\n"
     "--help                   show this text.\n"
     "\n"
     "Exit status: 0 when every group ran, 1 when a group or the file failed, 2 on wrong usage,\n"
     "130 when stopped by Ctrl+C.\n";
 
-int Run(const std::string& configFile, bool refine) {
+int Run(const std::string& configFile, const corvane::cli::GroupOptions& groupOptions) {
     int running = 0; // the group being run; 0 while the file is read
     int groups = 0;
     corvane::cli::InterruptWatch interrupt;
@@ -47,9 +52,7 @@ int Run(const std::string& configFile, bool refine) {
     };
     try {
         std::vector<corvane::TCorRelationPara> paras = corvane::ReadConfigFile(configFile);
-        if (refine)
-            for (corvane::TCorRelationPara& p : paras)
-                p.SubpixelRefinement = 1;
+        groupOptions.Apply(paras);
         corvane::RunGroups(
             paras,
             [&](const corvane::CorRelationGroupReport& r) {
@@ -96,11 +99,14 @@ int main(int argc, char** argv) {
         std::printf("Default configuration written to %s\n", argv[2]);
         return 0;
     }
-    if (argc == 2 && !first.empty() && first[0] != '-') return Run(first, false);
-    if (argc == 3) {
-        const std::string second = argv[2];
-        if (first == "--refine" && !second.empty() && second[0] != '-') return Run(second, true);
-        if (second == "--refine" && !first.empty() && first[0] != '-') return Run(first, true);
+    try {
+        corvane::cli::CliArgs args(std::vector<std::string>(argv + 1, argv + argc));
+        const corvane::cli::GroupOptions groupOptions = corvane::cli::GroupOptions::Take(args, true);
+        const std::string configFile = args.Positionals(1, 1).front();
+        args.Finish();
+        return Run(configFile, groupOptions);
+    } catch (const corvane::cli::UsageError& e) {
+        std::fprintf(stderr, "corvane-correlate: %s\n", e.what());
     }
     std::fputs(kUsage, stderr);
     return 2;

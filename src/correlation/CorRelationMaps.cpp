@@ -1,6 +1,7 @@
 #include "correlation/CorRelationMaps.h"
 
 #include "correlation/CorRelationResultArrays.h"
+#include "correlation/CorRelationResults.h"
 #include "image/CorvaneError.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
@@ -106,6 +107,26 @@ void WriteGradientFiles(const TCorRelationResult& result) {
         image.ValueScale = 1.0f;
         image.SaveFlt(names[k]);
     }
+}
+
+std::string CorrelationFileName(const TCorRelationPara& p) {
+    return WithSuffix(p.BinXFile, "_zncc");
+}
+
+void WriteCorrelationFile(const TCorRelationResult& result) {
+    CheckResultArrays(result);
+    if (result.zncc.size() != result.dx.size()) throw CorvaneError(kCheckParameters);
+    const TCorRelationPara& p = result.Para;
+    const std::unique_ptr<TGrayImage> mask = LoadRunMask(p.MaskFile, result.W0, result.H0);
+    std::vector<float> map(result.zncc);
+    if (mask)
+        for (std::size_t i = 0; i < map.size(); ++i)
+            if (mask->Data[i] != 255) map[i] = kNotComputed;
+    TFloatImage image(map.data(), result.W0, result.H0);
+    image.ScaleX = p.ScaleX;
+    image.ScaleY = p.ScaleY;
+    image.ValueScale = 1.0f;
+    image.SaveFlt(CorrelationFileName(p));
 }
 
 } // namespace corvane

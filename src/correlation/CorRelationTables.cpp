@@ -75,6 +75,7 @@ DisplacementTables FormatDisplacementTables(const TCorRelationResult& r, bool ch
         const float dx = r.dx[i], dy = r.dy[i];
         if (!(std::fabs(dx - meanX) < p.Amplitude && std::fabs(dy - meanY) < p.Amplitude)) continue;
         if (mask && mask->Data[i] != 255) continue;
+        if (BelowMinimumCorrelation(r, i)) continue;
         const float X = static_cast<float>(std::int64_t{p.OutLeft} + pt.x) * p.ScaleX;
         const float Y = changeY ? static_cast<float>(r.H0 - (std::int64_t{p.OutUp} + pt.y)) * p.ScaleY
                                 : static_cast<float>(std::int64_t{p.OutUp} + pt.y) * p.ScaleY;

@@ -15,6 +15,7 @@
 #include "correlation/CorRelationResults.h"
 #include "correlation/CorRelationSearch.h"
 #include "correlation/CorRelationSeeds.h"
+#include "correlation/PointCorrelation.h"
 #include "correlation/QuarterPixelImage.h"
 #include "correlation/SubpixelRefinement.h"
 #include "image/CorvaneError.h"
@@ -213,12 +214,14 @@ void TCorRelation::Compute() {
                 result_.NotSearchedPoints += lane.NotSearched;
             }
             impl_->ReleaseWork();
+            FillCorrelationMap();
             // ---- Sub-pixel refinement (optional): after the whole-field search, before the post filter.
             if (result_.Para.SubpixelRefinement == 1) RefineSubpixel();
             CheckStop();
             PostFilter();
         } else {
             impl_->ReleaseWork();
+            FillCorrelationMap();
         }
     } catch (const std::bad_alloc&) {
         RefuseParameters();
@@ -235,8 +238,9 @@ void TCorRelation::WriteFiles(bool changeY) {
     WriteResults(result_, changeY);
     if (result_.Para.OutputGray == 1) WriteGrayFiles(result_);
     if (result_.Para.OutputBin == 1) WriteBinFiles(result_);
-    // ---- The gradient maps of a refined run go with the float maps of dx and dy.
+    // ---- The gradient maps of a refined run, and every run's correlation map, go with the float maps.
     if (result_.Para.OutputBin == 1 && result_.Para.SubpixelRefinement == 1) WriteGradientFiles(result_);
+    if (result_.Para.OutputBin == 1) WriteCorrelationFile(result_);
 }
 
 void TCorRelation::Run(bool changeY) {
@@ -376,6 +380,23 @@ void TCorRelation::PropagateTogether(const std::vector<Region>& regions) {
     }
 }
 
+// Each point's correlation at its search result (the seed result in fast mode), when the float maps
+// or a minimum correlation ask for it; a band of rows per part, every point on its own.
+void TCorRelation::FillCorrelationMap() {
+    TCorRelationResult& r = result_;
+    const TCorRelationPara& p = r.Para;
+    if (!(p.MinCorrelation > 0.0f || (!r.Fast && p.OutputBin == 1))) return;
+    r.zncc.assign(r.dx.size(), kNotComputed);
+    const CorrelationPictures pictures{impl_->initial->Data, r.W0, r.H0, impl_->deformed->Data, r.W1, r.H1};
+    const int bands = std::max(1, std::min(impl_->lanes * 4, r.H0));
+    RunParts(bands, [&](int, int band) {
+        const auto first = static_cast<std::int32_t>(static_cast<std::int64_t>(r.H0) * band / bands);
+        const auto last = static_cast<std::int32_t>(static_cast<std::int64_t>(r.H0) * (band + 1) / bands);
+        FillCorrelationRows(pictures, p.SearchWinX, p.SearchWinY, r.dx.data(), r.dy.data(), r.zncc.data(),
+                            first, last);
+    });
+}
+
 // Sub-pixel refinement of every computed point of the search field, in place, one row of points per
 // part: every point is refined on its own, so the split does not change a value. The four gradients
 // are kept for the maps and the counts, summed over the lanes, for the report.
@@ -386,8 +407,19 @@ void TCorRelation::RefineSubpixel() {
                                         p.SearchWinX, p.SearchWinY);
     for (std::vector<float>* g : {&r.dudx, &r.dudy, &r.dvdx, &r.dvdy})
         g->assign(r.dx.size(), kNotComputed);
-    const SubpixelField field{r.dx.data(),   r.dy.data(), r.dudx.data(), r.dudy.data(), r.dvdx.data(),
-                              r.dvdy.data(), p.Left,      p.Up,          p.Right,       p.Bottom};
+    r.Diverged.assign(r.dx.size(), 0);
+    const SubpixelField field{r.dx.data(),
+                              r.dy.data(),
+                              r.dudx.data(),
+                              r.dudy.data(),
+                              r.dvdx.data(),
+                              r.dvdy.data(),
+                              p.Left,
+                              p.Up,
+                              p.Right,
+                              p.Bottom,
+                              r.zncc.empty() ? nullptr : r.zncc.data(),
+                              r.Diverged.data()};
     if (field.PointCount() == 0) return;
     const std::int64_t rowPoints = static_cast<std::int64_t>(p.Right) - p.Left + 1;
     std::vector<SubpixelScratch> scratch(static_cast<std::size_t>(impl_->lanes));

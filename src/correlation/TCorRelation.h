@@ -59,6 +59,7 @@ class TCorRelation {
     void ComputeSeeds();
     void BuildQuarterPixelImage();
     void PropagateTogether(const std::vector<Region>& regions);
+    void FillCorrelationMap();
     void RefineSubpixel();
     void PostFilter();
     /// Runs body(lane, part) for every part on the run's lanes of the shared pool, checking the stop

@@ -42,6 +42,10 @@ struct TCorRelationPara {
     /// Sub-pixel refinement after the whole-field search: 1 = inverse-compositional Gauss-Newton,
     /// anything else none. Kept in the configuration file only when 1.
     std::int32_t SubpixelRefinement = 0;
+    /// Lowest zero-normalised correlation a point keeps: points below it, and points whose
+    /// refinement diverged, are marked not computed in the maps and left out of the tables.
+    /// 0 keeps every point; kept in the configuration file only when not 0.
+    float MinCorrelation = 0.0f;
 
     bool operator==(const TCorRelationPara&) const = default;
 

@@ -10,7 +10,7 @@ namespace corvane::cli {
 namespace {
 
 int RunCorrelate(CliArgs& args) {
-    const bool refine = args.Flag("--refine");
+    const GroupOptions groupOptions = GroupOptions::Take(args, true);
     const std::string configFile = args.Positionals(1, 1).front();
     InterruptWatch interrupt;
     ProgressBar bar;
@@ -22,9 +22,7 @@ int RunCorrelate(CliArgs& args) {
     };
     try {
         std::vector<TCorRelationPara> groups = ReadConfigFile(configFile);
-        if (refine)
-            for (TCorRelationPara& p : groups)
-                p.SubpixelRefinement = 1;
+        groupOptions.Apply(groups);
         RunGroups(
             groups,
             [&](const CorRelationGroupReport& r) {
@@ -47,7 +45,7 @@ int RunCorrelate(CliArgs& args) {
 
 extern const Verb kCorrelateVerb = {
     "correlate", "run every group of a correlation configuration file (as corvane-correlate does)",
-    "Usage: corvane-cli correlate [--refine] FILE.cor\n"
+    "Usage: corvane-cli correlate [--refine] [--min-correlation C] FILE.cor\n"
     "\n"
     "Runs every parameter group of the configuration file in file order, exactly as a\n"
     "configuration-file job of the workbench does; file names in the file are relative to its\n"
@@ -56,7 +54,12 @@ extern const Verb kCorrelateVerb = {
     "\n"
     "--refine   refine every point of every normal group to a few thousandths of a pixel\n"
     "           (Gauss-Newton), as the line \"Subpixel Refinement(0=none, 1=gauss-newton) =1\"\n"
-    "           at the end of a group does.\n",
+    "           at the end of a group does.\n"
+    "--min-correlation C\n"
+    "           mark points whose zero-normalised correlation is below C (0 to 1), and points\n"
+    "           whose refinement diverged, not computed in the maps and leave them out of the\n"
+    "           tables, for every group, as the line \"Minimum Correlation(0=keep every point) =C\"\n"
+    "           does; 0 keeps every point.\n",
     RunCorrelate};
 
 } // namespace corvane::cli

@@ -67,6 +67,7 @@ int RunCorrelateSeries(CliArgs& args) {
     if (!config) throw UsageError("the configuration file is missing (--config GROUP.cor)");
     const auto shardText = args.Value("--shard");
     const Shard shard = shardText ? ParseShard(*shardText) : Shard{};
+    const GroupOptions groupOptions = GroupOptions::Take(args, false);
     const fs::path outDir = args.Output();
     const std::vector<std::string> words = args.Positionals(2, 1000000);
     const std::string reference = words.front();
@@ -77,7 +78,8 @@ int RunCorrelateSeries(CliArgs& args) {
             throw UsageError("two frames are named " + fs::path(frame).stem().string() +
                              ": their result files would overwrite each other");
 
-    const std::vector<TCorRelationPara> groups = ReadConfigFile(*config);
+    std::vector<TCorRelationPara> groups = ReadConfigFile(*config);
+    groupOptions.Apply(groups);
     if (groups.size() != 1)
         throw CorvaneError(*config + " holds " + std::to_string(groups.size()) +
                            " groups; a series is correlated with one");
@@ -153,6 +155,7 @@ int RunCorrelateSeries(CliArgs& args) {
 extern const Verb kCorrelateSeriesVerb = {
     "correlate-series", "correlate every frame of a series against one reference picture",
     "Usage: corvane-cli correlate-series REFERENCE FRAME... --config GROUP.cor -o OUTDIR [--shard K/N]\n"
+    "                                   [--min-correlation C]\n"
     "\n"
     "Correlates every FRAME against REFERENCE with the parameters of the one group of GROUP.cor\n"
     "(its picture names are not used; its mask file is). Each frame's result files go into OUTDIR,\n"
@@ -164,6 +167,10 @@ extern const Verb kCorrelateSeriesVerb = {
     "\n"
     "--shard K/N   run only the frames K, K+N, K+2N, ... (counted from 0 in the order given), so N\n"
     "              machines or cluster tasks, one per K, together correlate the whole series.\n"
+    "--min-correlation C\n"
+    "              mark points whose zero-normalised correlation is below C (0 to 1), and points\n"
+    "              whose refinement diverged, not computed in the maps and leave them out of the\n"
+    "              tables, as the line \"Minimum Correlation(0=keep every point) =C\" does.\n"
     "\n"
     "Exit status: 0 when every frame was correlated, 1 when a frame failed, 2 on wrong usage, 130\n"
     "when stopped by Ctrl+C (frames not finished write nothing).\n",
