@@ -76,7 +76,7 @@ TEST(CorRelationLanes, EveryNumberOfLanesWritesTheFilesOfTheOneLaneRun) {
     // The sub-pixel refinement, one row of points per part, and its four gradient maps.
     pair.para.SubpixelRefinement = 1;
     const auto refinedOne = pair.Files(1, 1, 1, 0);
-    EXPECT_EQ(refinedOne.size(), 11u);
+    EXPECT_EQ(refinedOne.size(), 12u);
     EXPECT_TRUE(pair.Files(3, 1, 1, 0) == refinedOne) << "refined, 3 lanes";
     pair.para.SubpixelRefinement = 0;
 
