@@ -44,6 +44,7 @@ TEST_F(CorRelationJobResults, OpenResultsOpensEveryMapOfARefinedRunAndNothingAft
     GenerateConfigFile(frame->Dir.File("run.cor"));
     TCorRelationPara p = ReadConfigFile(frame->Dir.File("run.cor")).at(0);
     p.OutputBin = 1, p.SubpixelRefinement = 1, p.BinXFile = frame->Dir.File("dx.flt");
+    p.BinYFile = frame->Dir.File("dy_bin.flt");
     TCorRelationStatusForm& status = commands->StatusForm();
     commands->StartGroupJob(p);
     WaitForEnds(1);
