@@ -29,7 +29,9 @@ TEST(CorvaneCli, HelpListsEveryVerbAndEachVerbHasItsOwn) {
     EXPECT_NE(list.Out.find("  correlate "), std::string::npos) << list.Out;
     const ProgramRun verb = Cli(dir, {"correlate", "--help"});
     EXPECT_EQ(verb.Status, 0);
-    EXPECT_EQ(verb.Out.rfind("Usage: corvane-cli correlate [--refine] FILE.cor\n", 0), 0u) << verb.Out;
+    EXPECT_EQ(verb.Out.rfind("Usage: corvane-cli correlate [--refine] [--min-correlation C] FILE.cor\n", 0),
+              0u)
+        << verb.Out;
 }
 
 TEST(CorvaneCli, CorrelateRunsAConfigurationFileAndAMissingOneFailsWithStatusOne) {
