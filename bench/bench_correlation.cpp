@@ -1,8 +1,8 @@
 // Correlation engine on synthetic speckle pairs: a whole normal run (pictures loaded from BMP,
 // seeds, quarter-pixel picture, region propagation, median post filter, result files) with the
 // default parameters over nearly the whole picture, on one and on two lanes of the shared pool, a
-// fast run, and the point search alone. Reports points per second of wall time and the peak
-// resident memory of the process. BM_LargePair (5000 x 4000, one seed) takes minutes, so it is
+// fast run, the point search alone and the correlation map. Reports points per second of wall time and the
+// peak resident memory of the process. BM_LargePair (5000 x 4000, one seed) takes minutes, so it is
 // registered only when asked for; run it alone, in a fresh process, for its peak memory:
 //     CORVANE_BENCH_LARGE=1 bench_correlation --benchmark_filter=LargePair
 #include <benchmark/benchmark.h>
@@ -19,6 +19,7 @@
 
 #include "correlation/CorRelationSearch.h"
 #include "correlation/OutputGrid.h"
+#include "correlation/PointCorrelation.h"
 #include "correlation/QuarterPixelImage.h"
 #include "correlation/TCorRelation.h"
 #include "support/DeformedSpeckle.h"
@@ -251,6 +252,25 @@ void BM_PointSearch(benchmark::State& state) {
     state.counters["points/s"] = benchmark::Counter(static_cast<double>(points), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_PointSearch)->Arg(13)->Arg(21)->Unit(benchmark::kMillisecond);
+
+// The correlation map: each point's zero-normalised correlation at the search result (2.375,
+// -1.25 everywhere) over a 512 x 512 pair, beside the search above at the same window sizes.
+void BM_CorrelationMap(benchmark::State& state) {
+    const int n = 512;
+    Pictures& pictures = PicturesOf(n);
+    const int win = static_cast<int>(state.range(0));
+    const corvane::CorrelationPictures both{pictures.pair.Initial.data(),  n, n,
+                                            pictures.pair.Deformed.data(), n, n};
+    const std::size_t size = static_cast<std::size_t>(n) * n;
+    std::vector<float> dx(size, 2.375f), dy(size, -1.25f), zncc(size);
+    for (auto _ : state) {
+        corvane::FillCorrelationRows(both, win, win, dx.data(), dy.data(), zncc.data(), 20, n - 20);
+        benchmark::DoNotOptimize(zncc.data());
+    }
+    state.counters["points/s"] = benchmark::Counter(static_cast<double>(state.iterations()) * (n - 40) * n,
+                                                    benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_CorrelationMap)->Arg(13)->Arg(21)->Unit(benchmark::kMillisecond);
 
 void BM_QuarterPixelPicture(benchmark::State& state) {
     const int n = static_cast<int>(state.range(0));

@@ -1,5 +1,6 @@
 // corvane-correlate: runs every group of a correlation configuration file from the command line,
 // or writes the default configuration file to start from.
+#include "app/cli/CliArgs.h"
 #include "app/cli/CorrelateConsole.h"
 #include "correlation/CorRelationConfig.h"
 #include "correlation/CorRelationJob.h"
@@ -16,7 +17,8 @@
 namespace {
 
 const char* const kUsage =
-    "Usage: corvane-correlate [--refine] [--grid-only] [--timings] [--threads N] FILE.cor\n"
+    "Usage: corvane-correlate [--refine] [--grid-only] [--min-correlation C] [--timings] [--threads N]\n"
+    "                         FILE.cor\n"
     "       corvane-correlate --generate FILE.cor\n"
     "       corvane-correlate --help\n"
     "\n"
@@ -38,25 +40,24 @@ const char* const kUsage =
     "                         search, refinement, post filter, each writer) on standard error.\n"
     "--threads N              workers to compute with; by default the CPUs the process may run on\n"
     "                         (its CPU affinity and control-group quota, as a batch system sets).\n"
+    "--min-correlation C      mark points whose zero-normalised correlation is below C (0 to 1),\n"
+    "                         and points whose refinement diverged, not computed in the maps and\n"
+    "                         leave them out of the tables, in every group, as the line \"Minimum\n"
+    "                         Correlation(0=keep every point) =C\" does; 0 keeps every point.\n"
     "--generate FILE.cor      write the default configuration file, to be edited by hand.\n"
     "--help                   show this text.\n"
     "\n"
     "Exit status: 0 when every group ran, 1 when a group or the file failed, 2 on wrong usage,\n"
     "130 when stopped by Ctrl+C, 143 when stopped by SIGTERM.\n";
 
-/// The command line's switches.
-struct Switches {
-    bool Refine = false, GridOnly = false, Timings = false;
-};
-
-int Run(const std::string& configFile, const Switches& switches) {
+int Run(const std::string& configFile, const corvane::cli::GroupOptions& groupOptions) {
     int running = 0; // the group being run; 0 while the file is read
     int groups = 0;
     corvane::cli::InterruptWatch interrupt;
     corvane::cli::ProgressBar bar;
     corvane::cli::StageTimings stages(bar);
     corvane::CorRelationOptions options;
-    if (switches.Timings) {
+    if (groupOptions.Timings) {
         std::fprintf(stderr, "workers: %d\n", corvane::CorRelationPool::SharedWorkers());
         options.Stage = [&](const char* stage, double seconds) {
             stages.Print("group " + std::to_string(running), stage, seconds);
@@ -69,10 +70,7 @@ int Run(const std::string& configFile, const Switches& switches) {
     };
     try {
         std::vector<corvane::TCorRelationPara> paras = corvane::ReadConfigFile(configFile);
-        for (corvane::TCorRelationPara& p : paras) {
-            if (switches.Refine) p.SubpixelRefinement = 1;
-            if (switches.GridOnly) p.GridOnly = 1;
-        }
+        groupOptions.Apply(paras);
         corvane::RunGroups(
             paras,
             [&](const corvane::CorRelationGroupReport& r) {
@@ -119,33 +117,20 @@ int main(int argc, char** argv) {
         std::printf("Default configuration written to %s\n", words[1].c_str());
         return 0;
     }
-    // The file and any of the options, each at most once, in any order.
-    Switches switches;
-    bool wrong = false;
-    std::string configFile;
-    for (std::size_t i = 0; i < words.size() && !wrong; ++i) {
-        const std::string& w = words[i];
-        if (w == "--refine" && !switches.Refine) {
-            switches.Refine = true;
-        } else if (w == "--grid-only" && !switches.GridOnly) {
-            switches.GridOnly = true;
-        } else if (w == "--timings" && !switches.Timings) {
-            switches.Timings = true;
-        } else if (w == "--threads" && i + 1 < words.size()) {
-            const std::string& n = words[++i];
-            char* end = nullptr;
-            const long count = std::strtol(n.c_str(), &end, 10);
-            wrong = n.empty() || *end != '\0' || count < 1 || count > 4096 ||
-                    !corvane::CorRelationPool::SetSharedWorkers(static_cast<int>(count));
-        } else if (!w.empty() && w[0] != '-' && configFile.empty()) {
-            configFile = w;
-        } else {
-            wrong = true;
+    try {
+        corvane::cli::CliArgs args(std::move(words));
+        if (const auto threads = args.Value("--threads")) {
+            const int n = corvane::cli::CliArgs::ParseInt("--threads", *threads);
+            if (n < 1 || !corvane::CorRelationPool::SetSharedWorkers(n))
+                throw corvane::cli::UsageError("--threads must be 1 or more, not " + *threads);
         }
+        const corvane::cli::GroupOptions groupOptions = corvane::cli::GroupOptions::Take(args, true);
+        const std::string configFile = args.Positionals(1, 1).front();
+        args.Finish();
+        return Run(configFile, groupOptions);
+    } catch (const corvane::cli::UsageError& e) {
+        std::fprintf(stderr, "corvane-correlate: %s\n", e.what());
     }
-    if (wrong || configFile.empty()) {
-        std::fputs(kUsage, stderr);
-        return 2;
-    }
-    return Run(configFile, switches);
+    std::fputs(kUsage, stderr);
+    return 2;
 }

@@ -62,8 +62,8 @@ bool IsBlank(char c) {
 using ScanTarget = std::variant<std::int32_t*, float*, std::string*>;
 
 /// A scanf-like matcher over the whole text of a file: literal characters must be present exactly,
-/// white space in a pattern matches any run of white space (none included), %d and %f skip white
-/// space before the number, %s takes one token up to the next white space, whatever its length.
+/// white space in a pattern matches any run of white space (none included), %d and %f (or %g) skip
+/// white space before the number, %s takes one token up to the next white space, whatever its length.
 class PatternScanner {
   public:
     explicit PatternScanner(std::string_view text) : text_(text) {}
@@ -108,7 +108,7 @@ class PatternScanner {
                 bool ok = false;
                 if (kind == 'd')
                     ok = ReadInt(std::get<std::int32_t*>(*target));
-                else if (kind == 'f')
+                else if (kind == 'f' || kind == 'g')
                     ok = ReadFloat(std::get<float*>(*target));
                 else if (kind == 's')
                     ok = ReadToken(std::get<std::string*>(*target));
@@ -177,11 +177,53 @@ class PatternScanner {
     std::size_t pos_ = 0;
 };
 
-// Optional last line of a group, present only when the refinement is asked for, so that files
-// without it (every file written before it existed) read and write the same bytes as ever.
-const char* const kRefinementLine = "Subpixel Refinement(0=none, 1=gauss-newton) =%d\n";
-// Optional too, after the refinement line when both are present: only the output grid is computed.
-const char* const kGridOnlyLine = "Compute Only Output Grid(0=no, 1=yes) =%d\n";
+// The optional lines after the 28 fixed ones of a group, in the order the writer puts them. Each
+// is written only when its feature is on, so files without them (every file written before they
+// existed) read and write the same bytes as ever. A reader takes them in any order, each at most
+// once per group; a line that starts with a key must match its pattern. Adding a line is one entry.
+struct OptionalLine {
+    const char* Pattern; ///< printf format of the writer and scan pattern of the reader
+    const char* Key;     ///< the words that start the line
+    std::variant<std::int32_t TCorRelationPara::*, float TCorRelationPara::*> Field;
+    bool (*Written)(const TCorRelationPara&);
+    /// Why the value read cannot be used, or "" when it can.
+    std::string (*Fault)(const TCorRelationPara&);
+};
+
+const OptionalLine kOptionalLines[] = {
+    {"Subpixel Refinement(0=none, 1=gauss-newton) =%d\n", "Subpixel Refinement",
+     &TCorRelationPara::SubpixelRefinement,
+     [](const TCorRelationPara& p) { return p.SubpixelRefinement == 1; },
+     [](const TCorRelationPara& p) {
+         return p.SubpixelRefinement == 0 || p.SubpixelRefinement == 1
+                    ? std::string()
+                    : " Subpixel Refinement =" + std::to_string(p.SubpixelRefinement) +
+                          " is neither 0 (none) nor 1 (gauss-newton)";
+     }},
+    {"Compute Only Output Grid(0=no, 1=yes) =%d\n", "Compute Only Output Grid", &TCorRelationPara::GridOnly,
+     [](const TCorRelationPara& p) { return p.GridOnly == 1; },
+     [](const TCorRelationPara& p) {
+         return p.GridOnly == 0 || p.GridOnly == 1
+                    ? std::string()
+                    : " Compute Only Output Grid =" + std::to_string(p.GridOnly) +
+                          " is neither 0 (no) nor 1 (yes)";
+     }},
+    {"Minimum Correlation(0=keep every point) =%g\n", "Minimum Correlation",
+     &TCorRelationPara::MinCorrelation, [](const TCorRelationPara& p) { return p.MinCorrelation != 0.0f; },
+     [](const TCorRelationPara& p) {
+         return p.MinCorrelation >= 0.0f && p.MinCorrelation <= 1.0f
+                    ? std::string()
+                    : " Minimum Correlation =" + FormatC("%g", static_cast<double>(p.MinCorrelation)) +
+                          " is not a correlation from 0 to 1";
+     }},
+};
+
+std::int32_t ToPrintf(std::int32_t v) {
+    return v;
+}
+double ToPrintf(float v) {
+    return v;
+}
 
 std::string KeyOf(std::string_view pattern) {
     return std::string(pattern.substr(0, pattern.find('%')));
@@ -266,19 +308,21 @@ std::vector<TCorRelationPara> ReadConfigText(std::string_view text, const std::s
         scan(L[25], {&p.FilterType});
         scan(L[26], {&p.AverageThreshold});
         scan(L[27], {&p.FilterSizeX, &p.FilterSizeY});
-        // A group without the line reads as no refinement; a line that starts like it must match.
-        if (!scanner.Scan(kRefinementLine, {&p.SubpixelRefinement}) &&
-            scanner.StartsWith("Subpixel Refinement"))
-            scan(kRefinementLine, {&p.SubpixelRefinement});
-        if (p.SubpixelRefinement != 0 && p.SubpixelRefinement != 1)
-            throw CorvaneError(std::string(kReadError) +
-                               " Subpixel Refinement =" + std::to_string(p.SubpixelRefinement) +
-                               " is neither 0 (none) nor 1 (gauss-newton)");
-        if (!scanner.Scan(kGridOnlyLine, {&p.GridOnly}) && scanner.StartsWith("Compute Only Output Grid"))
-            scan(kGridOnlyLine, {&p.GridOnly});
-        if (p.GridOnly != 0 && p.GridOnly != 1)
-            throw CorvaneError(std::string(kReadError) + " Compute Only Output Grid =" +
-                               std::to_string(p.GridOnly) + " is neither 0 (no) nor 1 (yes)");
+        std::array<bool, std::size(kOptionalLines)> seen{};
+        for (;;) {
+            const auto line = std::find_if(std::begin(kOptionalLines), std::end(kOptionalLines),
+                                           [&](const OptionalLine& o) { return scanner.StartsWith(o.Key); });
+            if (line == std::end(kOptionalLines)) break;
+            bool& once = seen[static_cast<std::size_t>(line - std::begin(kOptionalLines))];
+            if (once)
+                throw CorvaneError(std::string(kReadError) + " line " +
+                                   std::to_string(scanner.LineOfNextItem()) + ": " + line->Key +
+                                   " is given twice in one group");
+            once = true;
+            std::visit([&](auto field) { scan(line->Pattern, {&(p.*field)}); }, line->Field);
+            if (const std::string fault = line->Fault(p); !fault.empty())
+                throw CorvaneError(std::string(kReadError) + fault);
+        }
     }
     return groups;
 }
@@ -315,8 +359,9 @@ std::string ConfigFileText(const TCorRelationPara& p) {
     AppendFormatC(f, L[25], p.FilterType);
     AppendFormatC(f, L[26], static_cast<double>(p.AverageThreshold));
     AppendFormatC(f, L[27], p.FilterSizeX, p.FilterSizeY);
-    if (p.SubpixelRefinement == 1) AppendFormatC(f, kRefinementLine, p.SubpixelRefinement);
-    if (p.GridOnly == 1) AppendFormatC(f, kGridOnlyLine, p.GridOnly);
+    for (const OptionalLine& line : kOptionalLines)
+        if (line.Written(p))
+            std::visit([&](auto field) { AppendFormatC(f, line.Pattern, ToPrintf(p.*field)); }, line.Field);
     return f;
 }
 

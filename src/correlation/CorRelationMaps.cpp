@@ -2,6 +2,7 @@
 
 #include "correlation/CorRelationGrid.h"
 #include "correlation/CorRelationResultArrays.h"
+#include "correlation/CorRelationResults.h"
 #include "correlation/OutputGrid.h"
 #include "image/CorvaneError.h"
 #include "image/TFloatImage.h"
@@ -116,6 +117,24 @@ void WriteGradientFiles(const TCorRelationResult& result) {
                          : g[i] * factors[k];
         SaveLaidOutMap(map, result.W0, layout, p, 1.0f, names[k]);
     }
+}
+
+std::string CorrelationFileName(const TCorRelationPara& p) {
+    return WithSuffix(p.BinXFile, "_zncc");
+}
+
+void WriteCorrelationFile(const TCorRelationResult& result) {
+    CheckResultArrays(result);
+    if (result.zncc.size() != result.dx.size()) throw CorvaneError(kCheckParameters);
+    const TCorRelationPara& p = result.Para;
+    const std::unique_ptr<TGrayImage> mask = LoadRunMask(p.MaskFile, result.W0, result.H0);
+    std::vector<float> map(result.zncc);
+    if (mask)
+        for (std::size_t i = 0; i < map.size(); ++i)
+            if (mask->Data[i] != 255) map[i] = kNotComputed;
+    // Laid out as the dx and dy maps are: a grid-only run's map holds its grid.
+    SaveLaidOutMap(map, result.W0, MapLayoutOf(p, result.Fast, result.W0, result.H0), p, 1.0f,
+                   CorrelationFileName(p));
 }
 
 } // namespace corvane

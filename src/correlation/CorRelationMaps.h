@@ -24,4 +24,13 @@ std::array<std::string, 4> GradientFileNames(const TCorRelationPara& para);
 /// Throws kCheckParameters when the run has no gradients, and the float map's save error.
 void WriteGradientFiles(const TCorRelationResult& result);
 
+/// Name of the correlation map: BinXFile with "_zncc" before its extension ("dx.flt" gives
+/// "dx_zncc.flt"), or at its end when it has none.
+std::string CorrelationFileName(const TCorRelationPara& para);
+/// FLT map of each point's zero-normalised correlation (result.zncc) into CorrelationFileName,
+/// marked outside the mask and where the point has none; value scale 1. Points below the minimum
+/// correlation keep their value here, so the map shows why they were left out. Throws
+/// kCheckParameters when the run has no correlation map, and the mask's and the map's save errors.
+void WriteCorrelationFile(const TCorRelationResult& result);
+
 } // namespace corvane

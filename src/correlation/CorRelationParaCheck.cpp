@@ -60,6 +60,8 @@ std::optional<TParaFault> FindParaFault(const TCorRelationPara& p, bool fast,
             if (value < 0 || value > kHuge)
                 return Fault(field, std::to_string(value) + " is not a filter size");
     }
+    if (!(p.MinCorrelation >= 0.0f && p.MinCorrelation <= 1.0f))
+        return Fault("MinCorrelation", Text(p.MinCorrelation) + " is not in [0, 1]");
     // The tables step through the field by the output interval; 0 would never leave it.
     if (!fast) {
         if (p.GridX < 1) return Fault("GridX", std::to_string(p.GridX) + " is below 1");

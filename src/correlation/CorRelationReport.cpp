@@ -5,7 +5,32 @@
 
 #include <ctime>
 
+#include "correlation/CorRelationResultArrays.h"
+
 namespace corvane {
+
+MinimumCorrelationCounts CountBelowMinimum(const TCorRelationResult& r, bool fast) {
+    MinimumCorrelationCounts c;
+    const auto count = [&](std::size_t i) {
+        if (i >= r.dx.size() || i >= r.dy.size() || r.dx[i] == kNotComputed || r.dy[i] == kNotComputed ||
+            !BelowMinimumCorrelation(r, i))
+            return;
+        if (i < r.Diverged.size() && r.Diverged[i] != 0)
+            ++c.Diverged;
+        else
+            ++c.Low;
+    };
+    if (fast) {
+        for (const TCorRelationSeed& s : r.Seeds)
+            if (!s.Removed() && InsideInitial(r, s.X, s.Y))
+                count(static_cast<std::size_t>(s.Y) * static_cast<std::size_t>(r.W0) +
+                      static_cast<std::size_t>(s.X));
+    } else {
+        for (std::size_t i = 0; i < r.dx.size(); ++i)
+            count(i);
+    }
+    return c;
+}
 
 std::string FormatRunReport(const TCorRelationResult& r, bool changeY, bool fast, bool haveMeans, float meanX,
                             float meanY) {
@@ -73,6 +98,13 @@ std::string FormatRunReport(const TCorRelationResult& r, bool changeY, bool fast
             static_cast<long long>(c.Refined), static_cast<long long>(c.Diverged),
             static_cast<long long>(c.LeftPicture), static_cast<long long>(c.PoorCorrelation),
             SubpixelRefinement::kPoorCorrelation);
+    }
+    if (p.MinCorrelation > 0.0f) {
+        const MinimumCorrelationCounts c = CountBelowMinimum(r, fast);
+        AppendFormatC(text,
+                      " \n Minimum Correlation %g: marked not computed %lld points below it, %lld diverged ",
+                      static_cast<double>(p.MinCorrelation), static_cast<long long>(c.Low),
+                      static_cast<long long>(c.Diverged));
     }
     // Without any seed result there is no mean; the not-computed marker says so.
     if (!haveMeans) meanX = meanY = kNotComputed;

@@ -21,7 +21,8 @@ void MaskResultArrays(TCorRelationResult& r) {
     float* dy = r.dy.data();
     const std::size_t n = r.dx.size();
     for (std::size_t i = 0; i < n; ++i) {
-        if ((m && m[i] != 255) || dx[i] == kNotComputed || dy[i] == kNotComputed) {
+        if ((m && m[i] != 255) || dx[i] == kNotComputed || dy[i] == kNotComputed ||
+            BelowMinimumCorrelation(r, i)) {
             dx[i] = kNotComputed;
             dy[i] = kNotComputed;
         }

@@ -120,6 +120,7 @@ void StreamDisplacementTables(const TCorRelationResult& r, bool changeY, bool fa
             const float dx = r.dx[i], dy = r.dy[i];
             if (!(std::fabs(dx - meanX) < p.Amplitude && std::fabs(dy - meanY) < p.Amplitude)) return;
             if (mask && mask->Data[i] != 255) return;
+            if (BelowMinimumCorrelation(r, i)) return;
             const float X = static_cast<float>(std::int64_t{p.OutLeft} + x) * p.ScaleX;
             const float Y = changeY ? static_cast<float>(r.H0 - (std::int64_t{p.OutUp} + y)) * p.ScaleY
                                     : static_cast<float>(std::int64_t{p.OutUp} + y) * p.ScaleY;

@@ -17,7 +17,8 @@ struct DisplacementTables {
 /// One record per point, each "\n %8.3f  %8.3f  %6.3f  %6.3f " with a '.' decimal point: the output
 /// grid over the search field clipped to the picture, row by row (normal run), or the kept seeds in
 /// seed order (fast run). Points whose dx or dy lies an Amplitude or more from the seed mean
-/// (meanX, meanY), and points outside the mask (when there is one, W0 x H0), are left out.
+/// (meanX, meanY), points outside the mask (when there is one, W0 x H0) and points below the run's
+/// minimum correlation (BelowMinimumCorrelation) are left out.
 /// Positions are shifted by OutLeft, OutUp and scaled; with changeY the y axis points up.
 /// Throws "Check your computing parameters, then start again" for a grid step below 1.
 DisplacementTables FormatDisplacementTables(const TCorRelationResult& r, bool changeY, bool fast, float meanX,

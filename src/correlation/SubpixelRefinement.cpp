@@ -113,9 +113,11 @@ SubpixelCounts SubpixelRefinement::RefineFrom(const SubpixelField& field, std::i
     const std::size_t i =
         static_cast<std::size_t>(y) * static_cast<std::size_t>(w0_) + static_cast<std::size_t>(x);
     SubpixelShape shape = start;
-    switch (RefinePoint(x, y, shape, scratch)) {
+    double correlation = 0.0;
+    switch (RefinePoint(x, y, shape, scratch, &correlation)) {
     case SubpixelOutcome::Refined:
         ++counts.Refined;
+        if (field.zncc) field.zncc[i] = static_cast<float>(correlation);
         field.dx[i] = static_cast<float>(shape.U);
         field.dy[i] = static_cast<float>(shape.V);
         if (field.dudx) field.dudx[i] = static_cast<float>(shape.Ux);
@@ -125,6 +127,7 @@ SubpixelCounts SubpixelRefinement::RefineFrom(const SubpixelField& field, std::i
         break;
     case SubpixelOutcome::Diverged:
         ++counts.Diverged;
+        if (field.diverged) field.diverged[i] = 1;
         break;
     case SubpixelOutcome::LeftPicture:
         ++counts.LeftPicture;
@@ -137,7 +140,7 @@ SubpixelCounts SubpixelRefinement::RefineFrom(const SubpixelField& field, std::i
 }
 
 SubpixelOutcome SubpixelRefinement::RefinePoint(std::int32_t x, std::int32_t y, SubpixelShape& shape,
-                                                SubpixelScratch& s) const {
+                                                SubpixelScratch& s, double* correlation) const {
     const std::int32_t hx = hx_, hy = hy_, nx = 2 * hx + 1, ny = 2 * hy + 1;
     if (x - hx < 0 || y - hy < 0 || x + hx >= w0_ || y + hy >= h0_) return SubpixelOutcome::LeftPicture;
     const std::size_t n = static_cast<std::size_t>(nx) * static_cast<std::size_t>(ny);
@@ -327,8 +330,10 @@ SubpixelOutcome SubpixelRefinement::RefinePoint(std::int32_t x, std::int32_t y, 
             return SubpixelOutcome::Diverged;
         if (move < kConvergence) {
             // The correlation of the last samples; the final update moved them by under kConvergence.
-            if (!(sfg / std::sqrt(sff * sgg) >= kPoorCorrelation)) return SubpixelOutcome::PoorCorrelation;
+            const double zncc = sfg / std::sqrt(sff * sgg);
+            if (!(zncc >= kPoorCorrelation)) return SubpixelOutcome::PoorCorrelation;
             shape = p;
+            if (correlation) *correlation = std::min(zncc, 1.0);
             return SubpixelOutcome::Refined;
         }
     }

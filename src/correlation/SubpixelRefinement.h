@@ -36,6 +36,8 @@ struct SubpixelShape {
 /// one on return; the four gradient arrays, when not null, receive du/dx, du/dy, dv/dx and dv/dy of
 /// every refined point and are left alone elsewhere. The points are those of the rectangle Left ..
 /// Right x Up .. Bottom (inclusive, inside the initial picture), numbered row by row from 0.
+/// zncc, when not null, receives the final zero-normalised correlation of every refined point, and
+/// diverged, when not null, 1 at every point whose refinement diverged; both are left alone elsewhere.
 struct SubpixelField {
     float* dx = nullptr;
     float* dy = nullptr;
@@ -44,6 +46,8 @@ struct SubpixelField {
     float* dvdx = nullptr;
     float* dvdy = nullptr;
     std::int32_t Left = 0, Up = 0, Right = -1, Bottom = -1;
+    float* zncc = nullptr;
+    std::uint8_t* diverged = nullptr;
     std::int64_t PointCount() const {
         if (Right < Left || Bottom < Up) return 0;
         return static_cast<std::int64_t>(Right - Left + 1) * (Bottom - Up + 1);
@@ -98,10 +102,11 @@ class SubpixelRefinement {
                               const SubpixelShape& start, SubpixelScratch& scratch) const;
 
     /// Refines the window centred at pixel (x, y) of the initial picture, starting from shape; on
-    /// Refined, shape holds the result, otherwise it is left as given. (x, y) must keep the window
-    /// inside the initial picture, else the outcome is LeftPicture.
+    /// Refined, shape holds the result and correlation (when not null) its zero-normalised
+    /// correlation, otherwise both are left as given. (x, y) must keep the window inside the initial
+    /// picture, else the outcome is LeftPicture.
     SubpixelOutcome RefinePoint(std::int32_t x, std::int32_t y, SubpixelShape& shape,
-                                SubpixelScratch& scratch) const;
+                                SubpixelScratch& scratch, double* correlation = nullptr) const;
 
   private:
     const std::uint8_t* f_;

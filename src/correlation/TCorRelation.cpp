@@ -19,6 +19,7 @@
 #include "correlation/CorRelationSearch.h"
 #include "correlation/CorRelationSeeds.h"
 #include "correlation/OutputGrid.h"
+#include "correlation/PointCorrelation.h"
 #include "correlation/QuarterPixelImage.h"
 #include "correlation/SubpixelRefinement.h"
 #include "image/CorvaneError.h"
@@ -256,6 +257,8 @@ void TCorRelation::Compute() {
                                           result_.W1, result_.H1, p.SearchWinX, p.SearchWinY);
                 for (std::vector<float>* g : {&result_.dudx, &result_.dudy, &result_.dvdx, &result_.dvdy})
                     g->assign(result_.dx.size(), kNotComputed);
+                result_.Diverged.assign(result_.dx.size(), 0);
+                if (CorrelationMapWanted()) result_.zncc.assign(result_.dx.size(), kNotComputed);
             }
             const std::vector<Region> regions = impl_->gridOnly ? GridRegions() : DenseRegions();
             // Regions that share no point are independent and are walked together; should two
@@ -280,6 +283,8 @@ void TCorRelation::Compute() {
                 impl_->options.Stage(
                     "search",
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - searchStart).count());
+            // The correlation map at the search results; points refined in a grid walk have theirs.
+            FillCorrelationMap();
             if (impl_->gridOnly) {
                 CheckStop();
                 const StageClock clock(impl_->options, "post filter");
@@ -296,6 +301,7 @@ void TCorRelation::Compute() {
             }
         } else {
             impl_->ReleaseWork();
+            FillCorrelationMap();
         }
     } catch (const std::bad_alloc&) {
         RefuseParameters();
@@ -322,11 +328,9 @@ void TCorRelation::WriteFiles(bool changeY) {
     if (result_.Para.OutputBin == 1) {
         const StageClock clock(options, "float maps");
         WriteBinFiles(result_);
-    }
-    // ---- The gradient maps of a refined run go with the float maps of dx and dy.
-    if (result_.Para.OutputBin == 1 && result_.Para.SubpixelRefinement == 1) {
-        const StageClock clock(options, "gradient maps");
-        WriteGradientFiles(result_);
+        // ---- The gradient maps of a refined run, and every run's correlation map, go with them.
+        if (result_.Para.SubpixelRefinement == 1) WriteGradientFiles(result_);
+        WriteCorrelationFile(result_);
     }
 }
 
@@ -505,8 +509,18 @@ void TCorRelation::RefineGridPoint(Lane& lane, std::int32_t x, std::int32_t y, c
     TCorRelationResult& r = result_;
     const std::size_t i = static_cast<std::size_t>(y) * r.W0 + x;
     r.dudx[i] = r.dudy[i] = r.dvdx[i] = r.dvdy[i] = kNotComputed;
-    const SubpixelField point{
-        r.dx.data(), r.dy.data(), r.dudx.data(), r.dudy.data(), r.dvdx.data(), r.dvdy.data(), x, y, x, y};
+    const SubpixelField point{r.dx.data(),
+                              r.dy.data(),
+                              r.dudx.data(),
+                              r.dudy.data(),
+                              r.dvdx.data(),
+                              r.dvdy.data(),
+                              x,
+                              y,
+                              x,
+                              y,
+                              r.zncc.empty() ? nullptr : r.zncc.data(),
+                              r.Diverged.data()};
     lane.Refined += impl_->refinement->RefineFrom(point, x, y, start, lane.Refine);
 }
 
@@ -600,6 +614,28 @@ void TCorRelation::PropagateTogether(const std::vector<Region>& regions) {
     }
 }
 
+// Each point's correlation at its search result (the seed result in fast mode), when the float maps
+// or a minimum correlation ask for it; a band of rows per part, every point on its own.
+bool TCorRelation::CorrelationMapWanted() const {
+    const TCorRelationPara& p = result_.Para;
+    return p.MinCorrelation > 0.0f || (!result_.Fast && p.OutputBin == 1);
+}
+
+void TCorRelation::FillCorrelationMap() {
+    TCorRelationResult& r = result_;
+    const TCorRelationPara& p = r.Para;
+    if (!CorrelationMapWanted()) return;
+    if (r.zncc.size() != r.dx.size()) r.zncc.assign(r.dx.size(), kNotComputed);
+    const CorrelationPictures pictures{impl_->initial->Data, r.W0, r.H0, impl_->deformed->Data, r.W1, r.H1};
+    const int bands = std::max(1, std::min(impl_->lanes * 4, r.H0));
+    RunParts(bands, [&](int, int band) {
+        const auto first = static_cast<std::int32_t>(static_cast<std::int64_t>(r.H0) * band / bands);
+        const auto last = static_cast<std::int32_t>(static_cast<std::int64_t>(r.H0) * (band + 1) / bands);
+        FillCorrelationRows(pictures, p.SearchWinX, p.SearchWinY, r.dx.data(), r.dy.data(), r.zncc.data(),
+                            first, last);
+    });
+}
+
 // Sub-pixel refinement of every computed point of the search field, in place, one row of points per
 // part: every point is refined on its own, so the split does not change a value. The four gradients
 // are kept for the maps and the counts, summed over the lanes, for the report.
@@ -610,8 +646,19 @@ void TCorRelation::RefineSubpixel() {
                                         p.SearchWinX, p.SearchWinY);
     for (std::vector<float>* g : {&r.dudx, &r.dudy, &r.dvdx, &r.dvdy})
         g->assign(r.dx.size(), kNotComputed);
-    const SubpixelField field{r.dx.data(),   r.dy.data(), r.dudx.data(), r.dudy.data(), r.dvdx.data(),
-                              r.dvdy.data(), p.Left,      p.Up,          p.Right,       p.Bottom};
+    r.Diverged.assign(r.dx.size(), 0);
+    const SubpixelField field{r.dx.data(),
+                              r.dy.data(),
+                              r.dudx.data(),
+                              r.dudy.data(),
+                              r.dvdx.data(),
+                              r.dvdy.data(),
+                              p.Left,
+                              p.Up,
+                              p.Right,
+                              p.Bottom,
+                              r.zncc.empty() ? nullptr : r.zncc.data(),
+                              r.Diverged.data()};
     if (field.PointCount() == 0) return;
     const std::int64_t rowPoints = static_cast<std::int64_t>(p.Right) - p.Left + 1;
     std::vector<SubpixelScratch> scratch(static_cast<std::size_t>(impl_->lanes));

@@ -70,6 +70,9 @@ class TCorRelation {
     void VisitDense(Lane& lane, std::int32_t x, std::int32_t y, std::int32_t nx, std::int32_t ny);
     void VisitGrid(Lane& lane, std::int32_t x, std::int32_t y, std::int32_t nx, std::int32_t ny);
     void RefineGridPoint(Lane& lane, std::int32_t x, std::int32_t y, const SubpixelShape& start);
+    /// Whether the run keeps each point's correlation (a minimum is set, or the float maps are on).
+    bool CorrelationMapWanted() const;
+    void FillCorrelationMap();
     void RefineSubpixel();
     void PostFilter();
     /// Grid-only run: the post filter over the grid (its window counts grid points), and every

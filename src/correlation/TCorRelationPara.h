@@ -46,6 +46,10 @@ struct TCorRelationPara {
     /// every point of the search field; anything else every point. Kept in the configuration file
     /// only when 1.
     std::int32_t GridOnly = 0;
+    /// Lowest zero-normalised correlation a point keeps: points below it, and points whose
+    /// refinement diverged, are marked not computed in the maps and left out of the tables.
+    /// 0 keeps every point; kept in the configuration file only when not 0.
+    float MinCorrelation = 0.0f;
 
     bool operator==(const TCorRelationPara&) const = default;
 

@@ -34,6 +34,12 @@ struct TCorRelationResult {
     /// dv/dx, dv/dy of its points (W0 x H0, kNotComputed elsewhere); empty otherwise.
     SubpixelCounts Refinement;
     std::vector<float> dudx, dudy, dvdx, dvdy;
+    /// Each point's zero-normalised correlation (W0 x H0): at the refined shape for refined points, at
+    /// the search result otherwise, kNotComputed where there is none. Computed when the float maps
+    /// are written or a minimum correlation is set; empty otherwise.
+    std::vector<float> zncc;
+    /// 1 at the points whose refinement diverged (W0 x H0), with the refinement on; empty otherwise.
+    std::vector<std::uint8_t> Diverged;
 };
 
 } // namespace corvane

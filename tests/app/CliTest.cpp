@@ -29,7 +29,10 @@ TEST(CorvaneCli, HelpListsEveryVerbAndEachVerbHasItsOwn) {
     EXPECT_NE(list.Out.find("  correlate "), std::string::npos) << list.Out;
     const ProgramRun verb = Cli(dir, {"correlate", "--help"});
     EXPECT_EQ(verb.Status, 0);
-    EXPECT_EQ(verb.Out.rfind("Usage: corvane-cli correlate [--refine] [--grid-only] FILE.cor\n", 0), 0u)
+    EXPECT_EQ(
+        verb.Out.rfind(
+            "Usage: corvane-cli correlate [--refine] [--grid-only] [--min-correlation C] [--timings]\n", 0),
+        0u)
         << verb.Out;
 }
 

@@ -71,8 +71,9 @@ TEST_F(Series, ShardsRunOneAfterAnotherWriteExactlyTheFilesOfOneRun) {
     ASSERT_EQ(whole.Status, 0) << whole.Err;
     EXPECT_EQ(Lines(whole.Out).size(), 5u) << whole.Out;
     const auto expected = FilesOf(dir.Path() / "out");
-    // Five frames, with the x, y and theta-r tables, the report and the two float maps each.
-    ASSERT_EQ(expected.size(), 25u);
+    // Five frames, with the x, y and theta-r tables, the report, the two float maps and the
+    // correlation map each.
+    ASSERT_EQ(expected.size(), 30u);
     EXPECT_TRUE(expected.count("f3_xy.dat") && expected.count("f5_info.inf") && expected.count("f1_dx.flt"));
     EXPECT_GT(expected.at("f2_xy.dat").size(), 500u);
 
@@ -94,7 +95,7 @@ TEST_F(Series, AFrameThatFailsIsReportedAndTheOthersStillRun) {
     const ProgramRun run = Correlate({});
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("missing.bmp"), std::string::npos) << run.Err;
-    EXPECT_EQ(FilesOf(dir.Path() / "out").size(), 25u);
+    EXPECT_EQ(FilesOf(dir.Path() / "out").size(), 30u);
 }
 
 // Ctrl+C while a large group computes: exit status 130, and not one result file (nor a temporary

@@ -9,12 +9,51 @@
 #include <cstdint>
 #include <cstdio>
 #include <mutex>
+#include <optional>
 #include <stop_token>
 #include <string>
 #include <thread>
 #include <unistd.h>
+#include <vector>
+
+#include "app/cli/CliArgs.h"
+#include "correlation/TCorRelationPara.h"
 
 namespace corvane::cli {
+
+/// The options the correlation runners offer over the groups of a file: --refine turns the
+/// sub-pixel refinement on, --grid-only the computing of the output grid only, and
+/// --min-correlation C (0 to 1) sets the minimum correlation, for every group, as the optional
+/// lines of a group do; --timings prints each stage's wall time.
+struct GroupOptions {
+    bool Refine = false;
+    bool GridOnly = false; ///< --grid-only: only the output grid's points, as the group line says
+    bool Timings = false;  ///< --timings: each stage's wall time on standard error
+    std::optional<float> MinCorrelation;
+
+    /// Takes the options out of args (--refine only when offered). Throws UsageError for a minimum
+    /// that is not a number from 0 to 1.
+    static GroupOptions Take(CliArgs& args, bool offerRefine) {
+        GroupOptions o;
+        o.Refine = offerRefine && args.Flag("--refine");
+        o.GridOnly = args.Flag("--grid-only");
+        o.Timings = args.Flag("--timings");
+        if (const std::optional<std::string> text = args.Value("--min-correlation")) {
+            const double value = CliArgs::ParseDouble("--min-correlation", *text);
+            if (!(value >= 0.0 && value <= 1.0))
+                throw UsageError("--min-correlation: '" + *text + "' is not a correlation from 0 to 1");
+            o.MinCorrelation = static_cast<float>(value);
+        }
+        return o;
+    }
+    void Apply(std::vector<TCorRelationPara>& groups) const {
+        for (TCorRelationPara& p : groups) {
+            if (Refine) p.SubpixelRefinement = 1;
+            if (GridOnly) p.GridOnly = 1;
+            if (MinCorrelation) p.MinCorrelation = *MinCorrelation;
+        }
+    }
+};
 
 /// Exit status of a run stopped by Ctrl+C, as shells report a process ended by SIGINT.
 inline constexpr int kInterruptedStatus = 130;

@@ -11,16 +11,14 @@ namespace corvane::cli {
 namespace {
 
 int RunCorrelate(CliArgs& args) {
-    const bool refine = args.Flag("--refine");
-    const bool timings = args.Flag("--timings");
-    const bool gridOnly = args.Flag("--grid-only");
+    const GroupOptions groupOptions = GroupOptions::Take(args, true);
     const std::string configFile = args.Positionals(1, 1).front();
     InterruptWatch interrupt;
     ProgressBar bar;
     StageTimings stages(bar);
     int running = 0;
     CorRelationOptions options;
-    if (timings) {
+    if (groupOptions.Timings) {
         std::fprintf(stderr, "workers: %d\n", CorRelationPool::SharedWorkers());
         options.Stage = [&](const char* stage, double seconds) {
             stages.Print("group " + std::to_string(running), stage, seconds);
@@ -32,10 +30,7 @@ int RunCorrelate(CliArgs& args) {
     };
     try {
         std::vector<TCorRelationPara> groups = ReadConfigFile(configFile);
-        for (TCorRelationPara& p : groups) {
-            if (refine) p.SubpixelRefinement = 1;
-            if (gridOnly) p.GridOnly = 1;
-        }
+        groupOptions.Apply(groups);
         RunGroups(
             groups,
             [&](const CorRelationGroupReport& r) {
@@ -59,7 +54,8 @@ int RunCorrelate(CliArgs& args) {
 
 extern const Verb kCorrelateVerb = {
     "correlate", "run every group of a correlation configuration file (as corvane-correlate does)",
-    "Usage: corvane-cli correlate [--refine] [--grid-only] [--timings] [--threads N] FILE.cor\n"
+    "Usage: corvane-cli correlate [--refine] [--grid-only] [--min-correlation C] [--timings]\n"
+    "                             [--threads N] FILE.cor\n"
     "\n"
     "Runs every parameter group of the configuration file in file order, exactly as a\n"
     "configuration-file job of the workbench does; file names in the file are relative to its\n"
@@ -75,7 +71,12 @@ extern const Verb kCorrelateVerb = {
     "--threads N  workers to compute with; by default the CPUs the process may run on.\n"
     "--grid-only  compute only the points of each normal group's output grid, as the line\n"
     "           \"Compute Only Output Grid(0=no, 1=yes) =1\" at the end of a group does; the\n"
-    "           float and grey maps then hold the grid.\n",
+    "           float and grey maps then hold the grid.\n"
+    "--min-correlation C\n"
+    "           mark points whose zero-normalised correlation is below C (0 to 1), and points\n"
+    "           whose refinement diverged, not computed in the maps and leave them out of the\n"
+    "           tables, for every group, as the line \"Minimum Correlation(0=keep every point) =C\"\n"
+    "           does; 0 keeps every point.\n",
     RunCorrelate};
 
 } // namespace corvane::cli

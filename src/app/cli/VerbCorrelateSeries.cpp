@@ -65,10 +65,9 @@ int RunCorrelateSeries(CliArgs& args) {
     namespace fs = std::filesystem;
     const auto config = args.Value("--config");
     if (!config) throw UsageError("the configuration file is missing (--config GROUP.cor)");
-    const bool timings = args.Flag("--timings");
     const auto shardText = args.Value("--shard");
-    const bool gridOnly = args.Flag("--grid-only");
     const Shard shard = shardText ? ParseShard(*shardText) : Shard{};
+    const GroupOptions groupOptions = GroupOptions::Take(args, false);
     const fs::path outDir = args.Output();
     const std::vector<std::string> words = args.Positionals(2, 1000000);
     const std::string reference = words.front();
@@ -80,10 +79,10 @@ int RunCorrelateSeries(CliArgs& args) {
                              ": their result files would overwrite each other");
 
     std::vector<TCorRelationPara> groups = ReadConfigFile(*config);
+    groupOptions.Apply(groups);
     if (groups.size() != 1)
         throw CorvaneError(*config + " holds " + std::to_string(groups.size()) +
                            " groups; a series is correlated with one");
-    if (gridOnly) groups.front().GridOnly = 1;
     fs::create_directories(outDir);
     std::vector<std::string> mine;
     for (std::size_t i = static_cast<std::size_t>(shard.K); i < frames.size();
@@ -97,7 +96,7 @@ int RunCorrelateSeries(CliArgs& args) {
     InterruptWatch interrupt;
     ProgressBar bar;
     StageTimings stages(bar);
-    if (timings)
+    if (groupOptions.Timings)
         std::fprintf(stderr, "workers: %d, frames at once: %d\n", CorRelationPool::SharedWorkers(), atOnce);
     std::mutex output;
     std::atomic<int> done{0};
@@ -110,7 +109,7 @@ int RunCorrelateSeries(CliArgs& args) {
         CorRelationOptions options;
         options.Threads = atOnce > 1 ? 1 : 0;
         options.Stop = interrupt.Token();
-        if (timings)
+        if (groupOptions.Timings)
             options.Stage = [&](const char* stage, double seconds) { stages.Print(frame, stage, seconds); };
         if (atOnce == 1)
             options.Progress = [&](std::int64_t points, std::int64_t all) {
@@ -163,7 +162,7 @@ int RunCorrelateSeries(CliArgs& args) {
 extern const Verb kCorrelateSeriesVerb = {
     "correlate-series", "correlate every frame of a series against one reference picture",
     "Usage: corvane-cli correlate-series REFERENCE FRAME... --config GROUP.cor -o OUTDIR [--shard K/N]\n"
-    "                                    [--grid-only] [--timings] [--threads N]\n"
+    "                                    [--grid-only] [--min-correlation C] [--timings] [--threads N]\n"
     "\n"
     "Correlates every FRAME against REFERENCE with the parameters of the one group of GROUP.cor\n"
     "(its picture names are not used; its mask file is). Each frame's result files go into OUTDIR,\n"
@@ -180,6 +179,10 @@ extern const Verb kCorrelateSeriesVerb = {
     "--threads N   workers to compute with; by default the CPUs the process may run on.\n"
     "--grid-only   compute only the points of the group's output grid, as the line \"Compute Only\n"
     "              Output Grid(0=no, 1=yes) =1\" in GROUP.cor does.\n"
+    "--min-correlation C\n"
+    "              mark points whose zero-normalised correlation is below C (0 to 1), and points\n"
+    "              whose refinement diverged, not computed in the maps and leave them out of the\n"
+    "              tables, as the line \"Minimum Correlation(0=keep every point) =C\" does.\n"
     "\n"
     "Exit status: 0 when every frame was correlated, 1 when a frame failed, 2 on wrong usage, 130\n"
     "when stopped by Ctrl+C, 143 when stopped by SIGTERM (frames not finished write nothing; the\n"

@@ -1,6 +1,7 @@
 #include "correlation/ui/JobResults.h"
 
 #include "correlation/CorRelationConfig.h"
+#include "correlation/CorRelationMaps.h"
 #include "correlation/ui/TCompute.h"
 
 #include <QFileInfo>
@@ -35,9 +36,16 @@ TJobResults ResultsOf(const TCompute& job) {
     if (group.OutputGray)
         for (const std::string* name : {&group.GrayXFile, &group.GrayYFile})
             add(*name, false);
-    if (group.OutputBin)
+    // Fast groups write no maps; a normal one writes dx, dy and its correlation map, and, refined,
+    // the four gradient maps.
+    if (group.OutputBin && group.FastCompute != 1) {
         for (const std::string* name : {&group.BinXFile, &group.BinYFile})
             add(*name, true);
+        add(CorrelationFileName(group), true);
+        if (group.SubpixelRefinement == 1)
+            for (const std::string& name : GradientFileNames(group))
+                add(name, true);
+    }
     return results;
 }
 

@@ -10,7 +10,7 @@ class TCompute;
 struct TJobResults {
     QString Folder;        ///< the folder of the displacement table
     QStringList Files;     ///< the files it wrote that exist, bare names
-    QStringList FloatMaps; ///< full names of its dx and dy float maps that exist
+    QStringList FloatMaps; ///< full names of its float maps that exist: dx, dy, correlation, gradients
 };
 
 /// The results of a job that ended without error: the files of its group, or of the last group of

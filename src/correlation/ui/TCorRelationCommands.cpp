@@ -108,10 +108,13 @@ void TCorRelationCommands::ComputeTerminate(TCompute* job) {
         status_.EndSlot(slot);
         // A failed run must not look like a successful one: show why it ended. A cancelled one
         // ended as asked and wrote nothing; a finished one tells where its files are.
-        if (!error.isEmpty())
-            dialogs_.Error(error);
-        else if (!job->WasCancelled())
+        if (job->WasCancelled())
+            status_.ShowNoResults(slot, QStringLiteral("was cancelled"));
+        else if (!error.isEmpty())
+            status_.ShowNoResults(slot, QStringLiteral("failed"));
+        else
             status_.ShowResults(slot, ResultsOf(*job));
+        if (!error.isEmpty() && !job->WasCancelled()) dialogs_.Error(error);
     });
     emit JobEnded(slot, error);
 }

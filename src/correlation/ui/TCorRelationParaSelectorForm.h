@@ -157,6 +157,8 @@ class TCorRelationParaSelectorForm : public TToolForm {
     QLineEdit* AverageThresholdEdit = nullptr;
     QLineEdit* OutputLeftEdit = nullptr;
     QLineEdit* OutputTopEdit = nullptr;
+    /// Lowest correlation a point keeps, "Minimum Correlation(0=keep every point)"; "0".
+    QLineEdit* MinCorrelationEdit = nullptr;
 
   protected:
     /// Starts on the first page.

@@ -108,7 +108,7 @@ TCorRelationStatusForm::TCorRelationStatusForm(TMainForm& mainForm)
     OpenResultsButton = new QPushButton(QStringLiteral("Open Results"), this);
     OpenResultsButton->setObjectName(QStringLiteral("OpenResultsButton"));
     OpenResultsButton->setEnabled(false);
-    OpenResultsButton->setToolTip(QStringLiteral("Opens the dx and dy maps of the last finished job"));
+    OpenResultsButton->setToolTip(QStringLiteral("Opens the float maps of the last finished job"));
     Bind(OpenResultsButton, &QPushButton::clicked, &TCorRelationStatusForm::OpenResultsButtonClick);
 
     auto* top = new QHBoxLayout;
@@ -213,6 +213,14 @@ void TCorRelationStatusForm::ShowResults(int slot, const TJobResults& results) {
     const int needed =
         layout()->hasHeightForWidth() ? layout()->totalHeightForWidth(width()) : sizeHint().height();
     resize(width(), std::max(height(), needed));
+}
+
+void TCorRelationStatusForm::ShowNoResults(int slot, const QString& why) {
+    const int row = ClampSlot(slot) - 1;
+    if (!busy_[row]) SetCell(row, kDoneColumn, why.section(QLatin1Char(' '), -1));
+    results_ = {};
+    ResultsLabel->setText(QStringLiteral("Job %1 %2; Open Results has nothing to open.").arg(slot).arg(why));
+    OpenResultsButton->setEnabled(false);
 }
 
 void TCorRelationStatusForm::OpenResultsButtonClick() {

@@ -59,7 +59,11 @@ class TCorRelationStatusForm : public TToolForm {
     /// Tells where a finished job's files are (slot, folder, names); Open Results is enabled while
     /// it has float maps.
     void ShowResults(int slot, const TJobResults& results);
-    /// Opens the dx and dy maps of the last finished job in document windows.
+    /// Tells that the job of the slot ended without results (why: "was cancelled", "failed"): the
+    /// slot's "Done" cell says so until the slot is used again, and Open Results forgets the files
+    /// of an earlier job, so it cannot open them as if they were this job's.
+    void ShowNoResults(int slot, const QString& why);
+    /// Opens the float maps of the last finished job in document windows.
     void OpenResultsButtonClick();
 
   signals:

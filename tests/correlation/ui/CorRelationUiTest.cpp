@@ -435,7 +435,8 @@ namespace {
 
 TEST_F(CorRelationWizard, TheRefinementBoxAddsItsLineToTheSavedGroupOnlyWhenChecked) {
     ASSERT_NE(W().findChild<QCheckBox*>("SubpixelRefinementCheck"), nullptr);
-    EXPECT_EQ(W().FillGroup().SubpixelRefinement, 0);
+    EXPECT_EQ(W().FillGroup().SubpixelRefinement, 1) << "a new group is refined";
+    W().SubpixelRefinementCheck->setChecked(false);
     W().GridOnlyCheckBox->setChecked(false);
     QueueFile("plain.cor");
     W().SaveParaTo1->trigger();
