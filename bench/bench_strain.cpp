@@ -1,5 +1,6 @@
-// Strain hot path: the masked finite differences of a displacement field along x and along y.
-#include "correlation/StrainCompute.h"
+// Strain hot paths: the masked finite differences of a displacement field along x and along y,
+// and the least-squares plane of the fitting window (both derivatives at once).
+#include "correlation/StrainFit.h"
 #include "support/FloatMaps.h"
 
 #include <benchmark/benchmark.h>
@@ -24,6 +25,23 @@ void BM_StrainDerivative(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * size * size);
 }
 BENCHMARK(BM_StrainDerivative)->ArgsProduct({{1024, 4096}, {0, 1}})->Unit(benchmark::kMillisecond);
+
+// One core, 5 % of the points not computed; the work per point does not depend on the window.
+void BM_StrainFitWindow(benchmark::State& state) {
+    const int size = static_cast<int>(state.range(0));
+    const int window = static_cast<int>(state.range(1));
+    std::mt19937 rng(3);
+    std::bernoulli_distribution marked(0.05);
+    const auto field = corvane::test::MakeFloatMap(
+        size, size, [&](int x, int y) { return marked(rng) ? 1000.0 : 0.01 * x - 0.002 * y; });
+    corvane::StrainMaskOptions options;
+    options.UseInvalidValue = true;
+    const auto mask = corvane::MakeStrainMask(*field, options);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(corvane::FitDerivatives(*field, *mask, window));
+    state.SetItemsProcessed(state.iterations() * size * size);
+}
+BENCHMARK(BM_StrainFitWindow)->ArgsProduct({{2048}, {3, 15, 31}})->Unit(benchmark::kMillisecond);
 
 } // namespace
 

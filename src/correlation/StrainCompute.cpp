@@ -49,8 +49,10 @@ void Differentiate(const TFloatImage& field, const std::uint8_t* mask, float* ou
     }
 }
 
-const char* const kNotComputed[] = {"compute Ux first", "compute Uy first", "compute Vx first",
-                                    "compute Vy first", "compute shear strain first"};
+const char* const kNotComputed[] = {"compute Ux first",  "compute Uy first",           "compute Vx first",
+                                    "compute Vy first",  "compute shear strain first", "compute exx first",
+                                    "compute eyy first", "compute exy first",          "compute e1 first",
+                                    "compute e2 first",  "compute evm first"};
 
 std::size_t IndexOf(StrainComponent component) {
     return static_cast<std::size_t>(component);

@@ -1,5 +1,6 @@
 #pragma once
 #include <array>
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -8,8 +9,12 @@
 
 namespace corvane {
 
-/// The five results of the strain tool, in the order of its actions.
-enum class StrainComponent { Ux, Uy, Vx, Vy, Shear };
+/// The results of the strain tool, in the order of its actions: the four derivatives, the shear
+/// strain, the Green-Lagrange components, the principal strains and the equivalent strain.
+enum class StrainComponent { Ux, Uy, Vx, Vy, Shear, Exx, Eyy, Exy, E1, E2, Evm };
+
+/// Number of StrainComponent values.
+inline constexpr std::size_t kStrainComponentCount = 11;
 
 /// The direction a displacement field is differentiated in: Ux and Vx along x, Uy and Vy along y.
 enum class StrainDirection { AlongX, AlongY };
@@ -55,7 +60,8 @@ class TStrainResults {
     /// The result, or null when it was not computed.
     const TFloatImage* Find(StrainComponent component) const;
     /// The result; throws "compute Ux first", "compute Uy first", "compute Vx first", "compute Vy
-    /// first" or "compute shear strain first" when it was not computed.
+    /// first", "compute shear strain first" or "compute exx first" (eyy, exy, e1, e2, evm) when it
+    /// was not computed.
     const TFloatImage& Get(StrainComponent component) const;
     void Set(StrainComponent component, std::unique_ptr<TFloatImage> result);
     /// Computes the shear strain from the held Uy and Vx (the messages of ComputeShearStrain).
@@ -65,7 +71,7 @@ class TStrainResults {
     void Clear();
 
   private:
-    std::array<std::unique_ptr<TFloatImage>, 5> results_;
+    std::array<std::unique_ptr<TFloatImage>, kStrainComponentCount> results_;
 };
 
 } // namespace corvane

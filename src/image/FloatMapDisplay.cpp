@@ -34,4 +34,13 @@ std::unique_ptr<TGrayImage> DisplayFloatMap(const TFloatImage& map) {
     return gray;
 }
 
+std::unique_ptr<TFloatImage> CopyFloatMap(const TFloatImage& map) {
+    auto copy = std::make_unique<TFloatImage>(nullptr, map.Width, map.Height);
+    if (map.Data) std::copy(map.Data, map.Data + map.PixelCount(), copy->Data);
+    copy->ScaleX = map.ScaleX;
+    copy->ScaleY = map.ScaleY;
+    copy->ValueScale = map.ValueScale;
+    return copy;
+}
+
 } // namespace corvane

@@ -16,4 +16,8 @@ inline constexpr float kNotComputedMarker = 1000.0f;
 /// where it has values. The map itself is not changed.
 std::unique_ptr<TGrayImage> DisplayFloatMap(const TFloatImage& map);
 
+/// An in-memory copy of the map's values and header scales, which a window keeps to tell the value
+/// under the mouse and to hand the map to other tools.
+std::unique_ptr<TFloatImage> CopyFloatMap(const TFloatImage& map);
+
 } // namespace corvane

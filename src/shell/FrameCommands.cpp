@@ -2,6 +2,7 @@
 
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
+#include "image/MapExport.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/BitmapOps.h"
@@ -177,6 +178,25 @@ void TMainForm::ExportPngActionExecute() {
                                                        .ConfirmOverwrite = true});
         if (!chosen) return;
         SaveBitmapAsPng(child->Bitmap(), ToPath(*chosen));
+    });
+}
+
+void TMainForm::ExportMapActionExecute() {
+    RunGuarded(dialogs_, [&] {
+        TMDIChildForm* child = ActiveMDIChild();
+        if (!child) return;
+        const TFloatImage* map = child->FloatMap();
+        if (!map)
+            throw CorvaneError(
+                "Export Map saves a float map: open one with Open Float Image or show a tool's "
+                "float result first");
+        const auto chosen = AskSaveFileName(dialogs_, {.Title = QStringLiteral("Export Map"),
+                                                       .Filter = kFrameExportMapFilter,
+                                                       .FilterIndex = 1,
+                                                       .DefaultExt = QStringLiteral("*.tif"),
+                                                       .ConfirmOverwrite = true});
+        if (!chosen) return;
+        ExportFloatMap(*map, ToPath(*chosen));
     });
 }
 

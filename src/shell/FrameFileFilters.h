@@ -24,5 +24,8 @@ inline const QString kFrameSaveFilter = QStringLiteral(
 
 /// Export PNG.
 inline const QString kFrameExportPngFilter = QStringLiteral("PNG pictures (*.png)|*.png");
+/// Export Map.
+inline const QString kFrameExportMapFilter =
+    QStringLiteral("Float TIFF (*.tif)|*.tif|CSV table (*.csv)|*.csv|NumPy array (*.npy)|*.npy");
 
 } // namespace corvane::ui

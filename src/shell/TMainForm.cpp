@@ -47,9 +47,9 @@ QIcon MakeFringeIcon() {
 /// The commands that act on the active document window's picture: they are available only while a
 /// document window is there.
 constexpr const char* kPictureCommands[] = {
-    "SaveAction",   "FileSaveAsAction", "SaveAsFloatAction", "CloseAction",  "CloseAllAction",
-    "EditCopy1",    "EditPaste1",       "AmplifyAction",     "ShrinkAction", "EditOriginalSizeAction",
-    "InvertAction", "Rotate90Action",   "ExportPngAction"};
+    "SaveAction",   "FileSaveAsAction", "SaveAsFloatAction", "CloseAction",    "CloseAllAction",
+    "EditCopy1",    "EditPaste1",       "AmplifyAction",     "ShrinkAction",   "EditOriginalSizeAction",
+    "InvertAction", "Rotate90Action",   "ExportPngAction",   "ExportMapAction"};
 
 bool IsPictureCommand(const QAction* action) {
     for (const char* name : kPictureCommands)
@@ -153,6 +153,7 @@ void TMainForm::BindFrameCommands() {
     bind("FileSaveAsAction", &TMainForm::FileSaveAsActionExecute);
     bind("SaveAsFloatAction", &TMainForm::SaveAsFloatActionExecute);
     bind("ExportPngAction", &TMainForm::ExportPngActionExecute);
+    bind("ExportMapAction", &TMainForm::ExportMapActionExecute);
     bind("CloseAction", &TMainForm::CloseActionExecute);
     bind("CloseAllAction", &TMainForm::CloseAllActionExecute);
     bind("FileExitAction", &TMainForm::FileExitActionExecute);

@@ -105,6 +105,9 @@ class TMainForm : public QMainWindow {
     void SaveAsFloatActionExecute();
     /// Writes the active window's picture (grey or colour, as shown) as a PNG file.
     void ExportPngActionExecute();
+    /// Saves the active window's float map (an opened FLT map, a tool's result) for other programs:
+    /// float TIFF, CSV or NumPy array by the chosen name's extension.
+    void ExportMapActionExecute();
     void CloseActionExecute();
     void CloseAllActionExecute();
     void FileExitActionExecute();

@@ -30,8 +30,8 @@ TEST_F(CommandTable, MenusCommandsAndShortcutsAsGiven) {
                            "Displacement", "Parameters", "&Tools", "Image", "&Window", "&Help"}));
     EXPECT_EQ(Entries(menus[0]->menu()->actions(), true),
               (QStringList{"FileOpenAction", "FloatFileOpenAction", "SaveAction", "FileSaveAsAction",
-                           "SaveAsFloatAction", "ExportPngAction", "CloseAction", "CloseAllAction",
-                           "FileExitAction"}));
+                           "SaveAsFloatAction", "ExportPngAction", "ExportMapAction", "CloseAction",
+                           "CloseAllAction", "FileExitAction"}));
     QStringList shortcuts;
     for (const char* name :
          {"FileOpenAction", "SaveAction", "FileSaveAsAction", "CloseAction", "FileExitAction", "EditCut1",

@@ -25,6 +25,7 @@ extern const Verb kHistogramVerb;
 extern const Verb kProfileVerb;
 extern const Verb kMedianVerb;
 extern const Verb kColourMapVerb;
+extern const Verb kExportVerb;
 extern const Verb kGenerateSpeckleVerb;
 
 const std::vector<Verb>& Verbs() {
@@ -52,6 +53,7 @@ const std::vector<Verb>& Verbs() {
         kProfileVerb,
         kMedianVerb,
         kColourMapVerb,
+        kExportVerb,
         kGenerateSpeckleVerb,
     };
     // clang-format on

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -15,11 +16,15 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "image/CorvaneError.h"
+#include "image/FloatMapDisplay.h"
 #include "shell/Convert.h"
 #include "shell/FileFilter.h"
+#include "shell/TMDIChildForm.h"
 #include "shell/TMainForm.h"
 
 namespace corvane::ui {
@@ -30,24 +35,13 @@ const QString kUFieldRole = QStringLiteral(" U Field");
 const QString kVFieldRole = QStringLiteral(" V Field");
 const QString kMaskFileRole = QStringLiteral(" Mask File");
 const QString kStrainMaskRole = QStringLiteral("Strain Mask");
-const QString kShearRole = QStringLiteral(" Shear Strain ");
 const QString kFieldFilter = QStringLiteral("Float Displacement File(*.flt)|*.flt");
 const QString kMaskFilter = QStringLiteral("Bitmap Files(*.bmp)|*.bmp");
 
 QString RoleOf(StrainComponent component) {
-    switch (component) {
-    case StrainComponent::Ux:
-        return QStringLiteral(" Ux ");
-    case StrainComponent::Uy:
-        return QStringLiteral(" Uy ");
-    case StrainComponent::Vx:
-        return QStringLiteral(" Vx ");
-    case StrainComponent::Vy:
-        return QStringLiteral(" Vy ");
-    case StrainComponent::Shear:
-        break;
-    }
-    return kShearRole;
+    static const char* const kRoles[] = {" Ux ",  " Uy ",  " Vx ", " Vy ", " Shear Strain ", " exx ",
+                                         " eyy ", " exy ", " e1 ", " e2 ", " evm "};
+    return QString::fromLatin1(kRoles[static_cast<std::size_t>(component)]);
 }
 
 QToolButton* ActionButton(QAction* action, QWidget* parent) {
@@ -60,14 +54,17 @@ QToolButton* ActionButton(QAction* action, QWidget* parent) {
 } // namespace
 
 TComputeStrainForm::TComputeStrainForm(TMainForm& mainForm)
-    : TToolForm(mainForm,
-                {.Name = "ComputeStrainForm",
-                 .Title = QStringLiteral("Compute Strain"),
-                 .ShowCommand = "StrainAction",
-                 .LockedCommands = {},
-                 .RoleWindows = {kUFieldRole, kVFieldRole, kMaskFileRole, kStrainMaskRole,
-                                 RoleOf(StrainComponent::Ux), RoleOf(StrainComponent::Uy),
-                                 RoleOf(StrainComponent::Vx), RoleOf(StrainComponent::Vy), kShearRole}}) {
+    : TToolForm(mainForm, {.Name = "ComputeStrainForm",
+                           .Title = QStringLiteral("Compute Strain"),
+                           .ShowCommand = "StrainAction",
+                           .LockedCommands = {},
+                           .RoleWindows = {kUFieldRole, kVFieldRole, kMaskFileRole, kStrainMaskRole,
+                                           RoleOf(StrainComponent::Ux), RoleOf(StrainComponent::Uy),
+                                           RoleOf(StrainComponent::Vx), RoleOf(StrainComponent::Vy),
+                                           RoleOf(StrainComponent::Shear), RoleOf(StrainComponent::Exx),
+                                           RoleOf(StrainComponent::Eyy), RoleOf(StrainComponent::Exy),
+                                           RoleOf(StrainComponent::E1), RoleOf(StrainComponent::E2),
+                                           RoleOf(StrainComponent::Evm)}}) {
     WorkingDirLabel = Named(new QLabel(QDir::currentPath(), this), "WorkingDirLabel");
     UFieldEdit = Named(new QLineEdit(QStringLiteral("U Field"), this), "UFieldEdit");
     VFieldEdit = Named(new QLineEdit(QStringLiteral("V Field"), this), "VFieldEdit");
@@ -76,6 +73,14 @@ TComputeStrainForm::TComputeStrainForm(TMainForm& mainForm)
     UseMaskFileCheckBox =
         Named(new QCheckBox(QStringLiteral("Use Mask File(white=valid)"), this), "UseMaskFileCheckBox");
     MaskFileEdit = Named(new QLineEdit(QStringLiteral("mask file"), this), "MaskFileEdit");
+    // A correlation result holds the not-computed marker outside its points; they are invalid by
+    // default so that they take no part in the derivatives nor in the grey range.
+    MaskValueCheckBox->setChecked(true);
+    StrainWindowEdit = Named(new QLineEdit(this), "StrainWindowEdit");
+    StrainWindowEdit->setPlaceholderText(QStringLiteral("finite differences"));
+    StrainWindowEdit->setToolTip(QStringLiteral(
+        "odd number of points N >= 3: least-squares plane over N x N points; empty: differences "
+        "of the neighbours"));
 
     const auto action = [this](const QString& text, const char* name) {
         return Named(new QAction(text, this), name);
@@ -87,6 +92,14 @@ TComputeStrainForm::TComputeStrainForm(TMainForm& mainForm)
     UyVxAction = action(QStringLiteral("Shear Strain"), "UyVxAction");
     UyVxAction->setStatusTip(QStringLiteral("compute the shear strain"));
     UyVxAction->setToolTip(QStringLiteral("compute the shear strain"));
+    ExxAction = action(QStringLiteral("exx"), "ExxAction");
+    EyyAction = action(QStringLiteral("eyy"), "EyyAction");
+    ExyAction = action(QStringLiteral("exy"), "ExyAction");
+    E1Action = action(QStringLiteral("e1"), "E1Action");
+    E2Action = action(QStringLiteral("e2"), "E2Action");
+    EvmAction = action(QStringLiteral("evm"), "EvmAction");
+    ShowColourMapAction = action(QStringLiteral("Colour Map"), "ShowColourMapAction");
+    ShowColourMapAction->setToolTip(QStringLiteral("show the last result in Colour Map"));
     OpenUFieldFileAction = action(QStringLiteral("..."), "OpenUFieldFileAction");
     OpenVFieldFileAction = action(QStringLiteral("..."), "OpenVFieldFileAction");
     OpenMaskFileAction = action(QStringLiteral("..."), "OpenMaskFileAction");
@@ -104,6 +117,12 @@ TComputeStrainForm::TComputeStrainForm(TMainForm& mainForm)
     SaveVxAction = saveItem(QStringLiteral("Save Vx to Float"), "SaveVxAction");
     SaveVyAction = saveItem(QStringLiteral("Save Vy to Float"), "SaveVyAction");
     SaveShearStrainAction = saveItem(QStringLiteral("Save Shear Strain"), "SaveShearStrainAction");
+    SaveExxAction = saveItem(QStringLiteral("Save exx to Float"), "SaveExxAction");
+    SaveEyyAction = saveItem(QStringLiteral("Save eyy to Float"), "SaveEyyAction");
+    SaveExyAction = saveItem(QStringLiteral("Save exy to Float"), "SaveExyAction");
+    SaveE1Action = saveItem(QStringLiteral("Save e1 to Float"), "SaveE1Action");
+    SaveE2Action = saveItem(QStringLiteral("Save e2 to Float"), "SaveE2Action");
+    SaveEvmAction = saveItem(QStringLiteral("Save evm to Float"), "SaveEvmAction");
     SaveStrainMenu->addSeparator();
     SaveMaskAction = saveItem(QStringLiteral("Save Mask"), "SaveMaskAction");
 
@@ -121,18 +140,26 @@ TComputeStrainForm::TComputeStrainForm(TMainForm& mainForm)
     files->addWidget(UseMaskFileCheckBox, 4, 0);
     files->addWidget(MaskFileEdit, 4, 1);
     files->addWidget(ActionButton(OpenMaskFileAction, this), 4, 2);
+    files->addWidget(new QLabel(QStringLiteral("Strain window"), this), 5, 0);
+    files->addWidget(StrainWindowEdit, 5, 1);
     files->setColumnStretch(1, 1);
 
     auto* commands = new QHBoxLayout;
     for (QAction* command : {UxAction, UyAction, VxAction, VyAction, UyVxAction})
         commands->addWidget(ActionButton(command, this));
     commands->addStretch(1);
-    commands->addWidget(CloseButton);
+    auto* tensor = new QHBoxLayout;
+    for (QAction* command : {ExxAction, EyyAction, ExyAction, E1Action, E2Action, EvmAction})
+        tensor->addWidget(ActionButton(command, this));
+    tensor->addStretch(1);
+    tensor->addWidget(ActionButton(ShowColourMapAction, this));
+    tensor->addWidget(CloseButton);
 
     auto* layout = new QVBoxLayout(this);
     layout->setMenuBar(MainMenu);
     layout->addLayout(files);
     layout->addLayout(commands);
+    layout->addLayout(tensor);
 
     Bind(OpenUFieldFileAction, &QAction::triggered, &TComputeStrainForm::OpenUFieldFileActionExecute);
     Bind(OpenVFieldFileAction, &QAction::triggered, &TComputeStrainForm::OpenVFieldFileActionExecute);
@@ -148,6 +175,19 @@ TComputeStrainForm::TComputeStrainForm(TMainForm& mainForm)
     Bind(SaveVyAction, &QAction::triggered, &TComputeStrainForm::SaveVyActionExecute);
     Bind(SaveShearStrainAction, &QAction::triggered, &TComputeStrainForm::SaveShearStrainActionExecute);
     Bind(SaveMaskAction, &QAction::triggered, &TComputeStrainForm::SaveMaskActionExecute);
+    Bind(ExxAction, &QAction::triggered, &TComputeStrainForm::ExxActionExecute);
+    Bind(EyyAction, &QAction::triggered, &TComputeStrainForm::EyyActionExecute);
+    Bind(ExyAction, &QAction::triggered, &TComputeStrainForm::ExyActionExecute);
+    Bind(E1Action, &QAction::triggered, &TComputeStrainForm::E1ActionExecute);
+    Bind(E2Action, &QAction::triggered, &TComputeStrainForm::E2ActionExecute);
+    Bind(EvmAction, &QAction::triggered, &TComputeStrainForm::EvmActionExecute);
+    Bind(ShowColourMapAction, &QAction::triggered, &TComputeStrainForm::ShowColourMapActionExecute);
+    Bind(SaveExxAction, &QAction::triggered, &TComputeStrainForm::SaveExxActionExecute);
+    Bind(SaveEyyAction, &QAction::triggered, &TComputeStrainForm::SaveEyyActionExecute);
+    Bind(SaveExyAction, &QAction::triggered, &TComputeStrainForm::SaveExyActionExecute);
+    Bind(SaveE1Action, &QAction::triggered, &TComputeStrainForm::SaveE1ActionExecute);
+    Bind(SaveE2Action, &QAction::triggered, &TComputeStrainForm::SaveE2ActionExecute);
+    Bind(SaveEvmAction, &QAction::triggered, &TComputeStrainForm::SaveEvmActionExecute);
 }
 
 TComputeStrainForm::~TComputeStrainForm() = default;
@@ -200,19 +240,32 @@ void TComputeStrainForm::OpenMaskFileActionExecute() {
     ShowInRole(kMaskFileRole, mask);
 }
 
+int TComputeStrainForm::FitWindow() const {
+    if (StrainWindowEdit->text().trimmed().isEmpty()) return 0;
+    const int window = StrToInt(StrainWindowEdit);
+    CheckStrainWindow(window);
+    return window;
+}
+
+void TComputeStrainForm::ShowResult(StrainComponent component, const TGrayImage& mask) {
+    const TFloatImage& result = results_.Get(component);
+    const std::unique_ptr<TGrayImage> gray = StrainToGray(result, mask);
+    TMDIChildForm* window = ShowInRole(RoleOf(component), *gray);
+    // The window tells the strain under the mouse; it keeps its own copy of the values.
+    if (window) window->SetFloatMap(CopyFloatMap(result));
+    lastRole_ = RoleOf(component);
+}
+
 void TComputeStrainForm::ComputeComponent(StrainComponent component) {
-    const bool onU = component == StrainComponent::Ux || component == StrainComponent::Uy;
-    const bool alongX = component == StrainComponent::Ux || component == StrainComponent::Vx;
-    const StrainMaskOptions options = MaskOptions();
-    const std::unique_ptr<TFloatImage> field =
-        LoadStrainField(InWorkingDir((onU ? UFieldEdit : VFieldEdit)->text()));
-    std::unique_ptr<TGrayImage> mask = MakeStrainMask(*field, options);
-    std::unique_ptr<TFloatImage> result =
-        ComputeDerivative(*field, *mask, alongX ? StrainDirection::AlongX : StrainDirection::AlongY);
-    const std::unique_ptr<TGrayImage> gray = StrainToGray(*result, *mask);
-    results_.Set(component, std::move(result));
-    mask_ = std::move(mask);
-    ShowInRole(RoleOf(component), *gray);
+    StrainRequest request;
+    request.Component = component;
+    request.Mask = MaskOptions();
+    request.FitWindow = FitWindow();
+    StrainResult result =
+        ComputeStrainFromFiles(request, InWorkingDir(UFieldEdit->text()), InWorkingDir(VFieldEdit->text()));
+    results_.Set(component, std::move(result.Map));
+    mask_ = std::move(result.Mask);
+    ShowResult(component, *mask_);
     ShowInRole(kStrainMaskRole, *mask_);
 }
 
@@ -233,17 +286,27 @@ void TComputeStrainForm::VyActionExecute() {
 }
 
 void TComputeStrainForm::UyVxActionExecute() {
+    if (FitWindow() != 0) {
+        ComputeComponent(StrainComponent::Shear);
+        return;
+    }
     const TFloatImage& shear = results_.ComputeShear();
     // Shown through the mask of the last derivative when it covers the map, else over every point.
-    std::unique_ptr<TGrayImage> gray;
     if (mask_ && mask_->Width == shear.Width && mask_->Height == shear.Height) {
-        gray = StrainToGray(shear, *mask_);
+        ShowResult(StrainComponent::Shear, *mask_);
     } else {
         TGrayImage all(nullptr, shear.Width, shear.Height);
         std::fill(all.Data, all.Data + all.Size, std::uint8_t{255});
-        gray = StrainToGray(shear, all);
+        ShowResult(StrainComponent::Shear, all);
     }
-    ShowInRole(kShearRole, *gray);
+}
+
+void TComputeStrainForm::ShowColourMapActionExecute() {
+    const int index = lastRole_.isEmpty() ? -1 : main_.FindMDIChild(lastRole_);
+    TMDIChildForm* window = index < 0 ? nullptr : main_.MDIChild(index);
+    if (!window || !window->FloatMap()) throw CorvaneError("compute a strain first");
+    if (window->SubWindow()) main_.MdiArea()->setActiveSubWindow(window->SubWindow());
+    main_.RequireAction("ColourMapAction")->trigger();
 }
 
 void TComputeStrainForm::SaveComponent(StrainComponent component) {

@@ -19,11 +19,13 @@
 #include <initializer_list>
 #include <system_error>
 
+#include "image/FloatMapDisplay.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/Convert.h"
 #include "shell/FileFilter.h"
 #include "shell/Platform.h"
+#include "shell/TMDIChildForm.h"
 #include "shell/TMainForm.h"
 
 namespace corvane::ui {
@@ -148,6 +150,8 @@ void TMergeXYForm::BuildInputPage() {
 
     MaskValueCheckBox = Named(new QCheckBox(QStringLiteral("Invalid value"), InputPage), "MaskValueCheckBox");
     MaskValueEdit = Named(new QLineEdit(QStringLiteral("1000"), InputPage), "MaskValueEdit");
+    // A correlation result holds the not-computed marker outside its points: invalid by default.
+    MaskValueCheckBox->setChecked(true);
     ShowContentButton = Named(new QPushButton(QStringLiteral("Show"), InputPage), "ShowContentButton");
 
     auto* invalid = new QHBoxLayout;
@@ -289,8 +293,9 @@ void TMergeXYForm::ShowContentButtonClick() {
     }
     u_ = std::move(u);
     v_ = std::move(v);
-    ShowInRole(kXRole, *uGray);
-    ShowInRole(kYRole, *vGray);
+    // The windows tell the displacement under the mouse and open in Colour Map as they are.
+    if (TMDIChildForm* window = ShowInRole(kXRole, *uGray)) window->SetFloatMap(CopyFloatMap(*u_));
+    if (TMDIChildForm* window = ShowInRole(kYRole, *vGray)) window->SetFloatMap(CopyFloatMap(*v_));
 }
 
 void TMergeXYForm::ModifyScales(bool isU) {

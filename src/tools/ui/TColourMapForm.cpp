@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "image/CorvaneError.h"
+#include "image/FloatMapDisplay.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/FileFilter.h"
@@ -132,7 +133,10 @@ TColourMapForm::~TColourMapForm() = default;
 void TColourMapForm::ColourMapActionExecute() {
     const TMDIChildForm* active = main_.ActiveMDIChild();
     const QString caption = active ? active->Caption() : QString();
-    if (caption.endsWith(QStringLiteral(".flt"), Qt::CaseInsensitive) && QFileInfo::exists(caption)) {
+    if (active && active->FloatMap()) {
+        // A window that holds its values (an opened map, a strain result) is shown as it is.
+        ShowMap(*active->FloatMap(), caption);
+    } else if (caption.endsWith(QStringLiteral(".flt"), Qt::CaseInsensitive) && QFileInfo::exists(caption)) {
         LoadMap(caption);
     } else {
         const auto chosen = ChooseOpenFile(kFloatFilter);
@@ -147,9 +151,16 @@ void TColourMapForm::OpenMapButtonClick() {
 }
 
 void TColourMapForm::LoadMap(const QString& fileName) {
-    auto map = std::make_unique<TFloatImage>(ToPath(fileName));
+    ShowMapOwned(std::make_unique<TFloatImage>(ToPath(fileName)), fileName);
+}
+
+void TColourMapForm::ShowMap(const TFloatImage& map, const QString& name) {
+    ShowMapOwned(CopyFloatMap(map), name);
+}
+
+void TColourMapForm::ShowMapOwned(std::unique_ptr<TFloatImage> map, const QString& name) {
     map_ = std::move(map);
-    MapFileEdit->setText(fileName);
+    MapFileEdit->setText(name);
     if (under_ && (under_->Width != map_->Width || under_->Height != map_->Height)) {
         under_.reset();
         PictureEdit->clear();

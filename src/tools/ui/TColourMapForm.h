@@ -25,8 +25,9 @@ namespace corvane::ui {
 
 /// "Colour Map": a float map (displacement, strain, phase) in colour with its colour bar, optionally
 /// over a picture of the map's size, the value under the mouse in the frame's status bar, saved as a
-/// PNG picture. The "Colour Map..." command opens the map of the active document window when its
-/// caption names an FLT file, and otherwise asks for one. Created once; closing hides it.
+/// PNG picture. The "Colour Map..." command opens the map of the active document window when it
+/// holds one (an opened FLT map, a strain result) or its caption names an FLT file, and otherwise
+/// asks for one. Created once; closing hides it.
 class TColourMapForm : public TToolForm {
     Q_OBJECT
   public:
@@ -61,6 +62,8 @@ class TColourMapForm : public TToolForm {
 
     /// Reads an FLT map and shows it; a picture of another size is dropped.
     void LoadMap(const QString& fileName);
+    /// Shows a copy of a map held elsewhere (a document window's), named name in the map edit.
+    void ShowMap(const TFloatImage& map, const QString& name);
     /// The status-bar text for map point (x, y): position and value, or "" outside the map.
     QString ValueHint(int x, int y) const;
     /// The picture shown (empty before a map is opened).
@@ -71,6 +74,7 @@ class TColourMapForm : public TToolForm {
 
   private:
     ColourMapOptions OptionsFromControls() const;
+    void ShowMapOwned(std::unique_ptr<TFloatImage> map, const QString& name);
 
     std::unique_ptr<TFloatImage> map_;
     std::unique_ptr<TGrayImage> under_;
