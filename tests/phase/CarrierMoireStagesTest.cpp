@@ -22,10 +22,7 @@ namespace corvane {
 namespace {
 
 using test::ErrorText;
-
-std::vector<float> Values(const TFloatImage& map) {
-    return {map.Data, map.Data + map.PixelCount()};
-}
+using test::Values;
 
 class CarrierMoireStages : public ::testing::Test {
   protected:
