@@ -117,6 +117,14 @@ TEST(DisplacementSampling, GridRangeScalesAndTheYAxisUp) {
     EXPECT_EQ(Lines(SampleDisplacements(f.u.get(), f.v.get(), o))[8], Record(49.5, 80, -316));
     o.Type = SampleResultType::XYDx;
     EXPECT_EQ(Lines(SampleDisplacements(f.u.get(), f.v.get(), o))[8], Record(49.5, 80, 59.5));
+    // A matrix walks the same grid: rows y = 0 and 40, columns x = 0, 33, 66 and 99 of U.
+    o = SampleOptions{};
+    o.Type = SampleResultType::MatrixU;
+    o.GridX = 33;
+    o.GridY = 40;
+    EXPECT_EQ(SampleDisplacements(f.u.get(), f.v.get(), o),
+              "\n   0.00000    33.00000    66.00000    99.00000  \n  20.00000    53.00000    86.00000   "
+              "119.00000  ");
 }
 
 TEST(DisplacementSampling, ThetaAndRFollowTheCorrelationsAngleRule) {

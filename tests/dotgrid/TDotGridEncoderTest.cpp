@@ -4,18 +4,19 @@
 #include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
 #include "support/DotPictures.h"
+#include "support/ErrorText.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <functional>
 #include <vector>
 
 namespace corvane {
 namespace {
 
+using test::ErrorText;
 using test::PaintBlock;
 using test::SpeckleBlock;
 
@@ -31,15 +32,6 @@ struct BlockPicture {
     }
     TGrayImage Image() { return TGrayImage(Pixels.data(), Width, Height); }
 };
-
-std::string MessageOf(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const CorvaneError& e) {
-        return e.what();
-    }
-    return "";
-}
 
 TEST(DotExtraction, BorderComponentsAreNeverDotsAndDotsAreNumberedByTheirFirstPixel) {
     // Touching each border (last row and column included), and three inner dots whose first
@@ -103,12 +95,12 @@ TEST(DotExtraction, MeanAreaLeastAreaAndNoDotMessages) {
     EXPECT_EQ(EvaluateLeastArea(image, true), 2 * 9 / 3);
 
     encoder.NoiseThreshold = 17;
-    EXPECT_EQ(MessageOf([&] { encoder.RemoveNoise(nullptr); }),
+    EXPECT_EQ(ErrorText([&] { encoder.RemoveNoise(nullptr); }),
               "No dots in this image\nmay be you should give a small noise threshold");
     BlockPicture empty(30, 20, 0);
     TGrayImage emptyImage = empty.Image();
     EXPECT_EQ(EvaluateLeastArea(emptyImage, true), 0);
-    EXPECT_EQ(MessageOf([&] { ExtractDots(emptyImage, {}); }),
+    EXPECT_EQ(ErrorText([&] { ExtractDots(emptyImage, {}); }),
               "No dots in this image\nmay be you should give a small noise threshold");
 }
 
@@ -118,7 +110,7 @@ TEST(DotExtraction, MoreComponentsThanCountedIsReportedAndTheImageIsPutBack) {
     TGrayImage image = p.Image();
     TDotGridEncoder encoder(image, {});
     encoder.FDotSum = 1; // as if counted on another picture
-    EXPECT_EQ(MessageOf([&] { encoder.BuildDotTable(nullptr); }),
+    EXPECT_EQ(ErrorText([&] { encoder.BuildDotTable(nullptr); }),
               "May be some dots are error, because FDotIndex > FDotSum");
     EXPECT_EQ(std::memcmp(encoder.WorkImage->Data, p.Pixels.data(), p.Pixels.size()), 0);
 }
@@ -209,9 +201,9 @@ TEST(TCoordinateSystem, CellsStartEmptyAndOutOfRangeIndicesAreRefusedWithTheirOw
     EXPECT_EQ(cs.Get(3, -2), 17);
     EXPECT_EQ(cs.Get(-3, 2), 4);
     EXPECT_EQ(cs.Get(2, -2), -1);
-    EXPECT_EQ(MessageOf([&] { cs.Get(4, 0); }), "(4 ,0) not in the range");
-    EXPECT_EQ(MessageOf([&] { cs.Set(0, -3, 1); }), "(0 , -3) not in the range");
-    EXPECT_EQ(MessageOf([] { TCoordinateSystem bad(-1, 5); }),
+    EXPECT_EQ(ErrorText([&] { cs.Get(4, 0); }), "(4 ,0) not in the range");
+    EXPECT_EQ(ErrorText([&] { cs.Set(0, -3, 1); }), "(0 , -3) not in the range");
+    EXPECT_EQ(ErrorText([] { TCoordinateSystem bad(-1, 5); }),
               "No enough memory to allocate Coordinate System");
 }
 

@@ -16,11 +16,8 @@
 namespace corvane {
 namespace {
 
+using test::Levels;
 using test::MakeGreyPicture;
-
-std::vector<std::uint8_t> PixelsOf(const TGrayImage& image) {
-    return std::vector<std::uint8_t>(image.Data, image.Data + image.Size);
-}
 
 std::unique_ptr<TGrayImage> RandomPicture(int width, int height, unsigned seed) {
     std::mt19937 rng(seed);
@@ -74,9 +71,9 @@ int ReferenceLevel(const TThresholdSegment& s, int X, int Y) {
 
 TEST(SimpleThreshold, LevelsZeroAndTwoFiftyFiveAndBothSidesOfTheLevel) {
     auto image = RandomPicture(37, 23, 5);
-    const auto original = PixelsOf(*image);
+    const auto original = Levels(*image);
     SegmentSimple(*image, {.Level = 0, .WhiteDots = true});
-    EXPECT_EQ(PixelsOf(*image), original);
+    EXPECT_EQ(Levels(*image), original);
     SegmentSimple(*image, {.Level = 255, .WhiteDots = true});
     for (std::size_t i = 0; i < original.size(); ++i)
         ASSERT_EQ(image->Data[i], original[i] == 255 ? 255 : 0) << i;
@@ -84,10 +81,10 @@ TEST(SimpleThreshold, LevelsZeroAndTwoFiftyFiveAndBothSidesOfTheLevel) {
     // Values 99, 100, 101 against level 100: white dots zero only 99; black dots saturate only 101.
     auto white = MakeGreyPicture(3, 2, [](int x, int y) { return 99 + x + 0 * y; });
     SegmentSimple(*white, {.Level = 100, .WhiteDots = true});
-    EXPECT_EQ(PixelsOf(*white), (std::vector<std::uint8_t>{0, 100, 101, 0, 100, 101}));
+    EXPECT_EQ(Levels(*white), (std::vector<std::uint8_t>{0, 100, 101, 0, 100, 101}));
     auto black = MakeGreyPicture(3, 2, [](int x, int y) { return 99 + x + 0 * y; });
     SegmentSimple(*black, {.Level = 100, .WhiteDots = false});
-    EXPECT_EQ(PixelsOf(*black), (std::vector<std::uint8_t>{99, 100, 255, 99, 100, 255}));
+    EXPECT_EQ(Levels(*black), (std::vector<std::uint8_t>{99, 100, 255, 99, 100, 255}));
 }
 
 TEST(SimpleThreshold, RectangleIsInclusiveAndClippedToThePicture) {
@@ -113,13 +110,14 @@ TEST(AdaptiveThreshold, ExactMultipleOfTheWindowHasNoMarginsAndCentresAtHalfAWin
 }
 
 TEST(AdaptiveThreshold, WindowMeansWithMarginsAndAdjustClampedToTheGreyRange) {
-    // 50 x 33 with 12 x 10 windows: 4 x 3 windows, margins 1 and 1.
-    auto image = MakeGreyPicture(50, 33, [](int x, int y) { return (x * 7 + y * 3) % 256; });
-    const auto original = PixelsOf(*image);
+    // 50 x 33 with 12 x 10 windows: 4 x 3 windows, margins 1 and 1. The window means of a slope
+    // run from 31 to 195, so that an adjustment of 80 leaves most below 255 and clamps the others.
+    auto image = MakeGreyPicture(50, 33, [](int x, int y) { return 4 * x + y; });
+    const auto original = Levels(*image);
     TThresholdSegment segment(*image, false);
     segment.WinWidth = 12;
     segment.WinHeight = 10;
-    segment.Adjust = 200;
+    segment.Adjust = 80;
     segment.AdaptiveThreshold(nullptr);
     ASSERT_EQ(segment.Nx, 4);
     ASSERT_EQ(segment.Ny, 3);
@@ -132,7 +130,7 @@ TEST(AdaptiveThreshold, WindowMeansWithMarginsAndAdjustClampedToTheGreyRange) {
                 for (int x = 1 + i * 12; x < 1 + i * 12 + 12; ++x)
                     sum += original[static_cast<std::size_t>(y) * 50 + x];
             EXPECT_EQ(segment.ThresholdGrid[static_cast<std::size_t>(j) * 4 + i],
-                      std::min(255L, sum / 120 + 200));
+                      std::min(255L, sum / 120 + 80));
         }
 }
 
@@ -146,7 +144,7 @@ TEST(AdaptiveThreshold, EveryPixelMatchesTheZoneByZoneReference) {
                 97, 61, [&](int x, int y) { return (x * 2 + y + static_cast<int>(local() % 40)) % 256; });
         };
         auto image = make();
-        const auto original = PixelsOf(*image);
+        const auto original = Levels(*image);
         TThresholdSegment segment(*image, false);
         segment.WinWidth = 21;
         segment.WinHeight = 13;
@@ -167,7 +165,7 @@ TEST(AdaptiveThreshold, EveryPixelMatchesTheZoneByZoneReference) {
 
 TEST(AdaptiveThreshold, ARegionIsSegmentedAsAPictureOfItsOwnAndNothingOutsideChanges) {
     auto whole = RandomPicture(90, 70, 3);
-    const auto original = PixelsOf(*whole);
+    const auto original = Levels(*whole);
     TThresholdSegment segment(*whole, false);
     segment.SetRegion(11, 7, 200, 61); // clipped to the last column
     segment.WinWidth = 15;
@@ -223,7 +221,7 @@ TEST(AdaptiveThreshold, UnevenLightingLeavesEveryDotAndAnEmptyBackground) {
 TEST(AdaptiveThreshold, RefusesWindowsThatDoNotFitTwiceAcrossAndDown) {
     for (const int size : {0, -5, 42, 1000}) {
         auto image = RandomPicture(100, 83, 2);
-        const auto original = PixelsOf(*image);
+        const auto original = Levels(*image);
         try {
             SegmentAdaptive(*image, {.WindowSize = size, .Adjust = 0, .WhiteDots = true});
             ADD_FAILURE() << "window " << size << " accepted";
@@ -231,17 +229,17 @@ TEST(AdaptiveThreshold, RefusesWindowsThatDoNotFitTwiceAcrossAndDown) {
             EXPECT_STREQ(e.what(), "The window size must be between 1 and 41 pixels, so that two windows fit "
                                    "across and down the picture");
         }
-        EXPECT_EQ(PixelsOf(*image), original) << size;
+        EXPECT_EQ(Levels(*image), original) << size;
     }
     // The smallest and the largest window are taken. A window of one pixel is its own threshold,
     // so nothing changes; one of 41 clears the pixels darker than their surroundings.
     for (const int size : {1, 41}) {
         auto image = RandomPicture(100, 83, 2);
-        const auto original = PixelsOf(*image);
+        const auto original = Levels(*image);
         SegmentAdaptive(*image, {.WindowSize = size, .Adjust = 0, .WhiteDots = true});
         const auto zeros = std::count(image->Data, image->Data + image->Size, 0);
         if (size == 1) {
-            EXPECT_EQ(PixelsOf(*image), original);
+            EXPECT_EQ(Levels(*image), original);
         } else {
             EXPECT_GT(zeros, 1000);
         }
@@ -251,7 +249,7 @@ TEST(AdaptiveThreshold, RefusesWindowsThatDoNotFitTwiceAcrossAndDown) {
 TEST(ModifySegment, FillsTheClippedRectangleWithTheBackgroundAndNothingWhenReversed) {
     auto image = MakeGreyPicture(10, 7, [](int, int) { return 120; });
     ModifySegment(*image, 5, 2, 3, 4, true); // Right < Left
-    EXPECT_EQ(PixelsOf(*image), std::vector<std::uint8_t>(70, 120));
+    EXPECT_EQ(Levels(*image), std::vector<std::uint8_t>(70, 120));
     ModifySegment(*image, 7, -3, 50, 1, true); // beyond the right and above the top
     ModifySegment(*image, -2, 5, 0, 6, false); // black dots: 255, left of the picture
     for (int y = 0; y < 7; ++y)

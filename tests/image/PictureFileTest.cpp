@@ -11,6 +11,8 @@
 #include <tiffio.h>
 
 #include <functional>
+#include <tuple>
+#include <vector>
 
 namespace corvane {
 namespace {
@@ -116,6 +118,11 @@ TEST(TiffFile, SixteenBitSamplesFollowTheChosenRuleInEveryCompression) {
         dir.File("c16.tif"), [](int x, int y) { return (2 * ((2 * Sample16(x, y) + 3) / 6) + 257) / 514; },
         SixteenBitScaling::Full);
     EXPECT_EQ(ProbePictureFile(dir.File("c16.tif")).Info.Bits, 16);
+    // Stored white-is-zero, 16-bit samples turn about 65535, not 255.
+    test::WriteTiffPicture(dir.File("w16.tif"), grey, {.MinIsWhite = true});
+    ExpectPicture(
+        dir.File("w16.tif"), [](int x, int y) { return (2 * (65535 - Sample16(x, y)) + 257) / 514; },
+        SixteenBitScaling::Full);
 }
 
 TEST(TiffFile, OnlyTheFirstPageOfAMultiPageFileIsReadAndThePagesAreCounted) {
@@ -173,9 +180,18 @@ TEST(PictureFile, TheContentDecidesTheFormatWhateverTheName) {
     EXPECT_EQ(ReadError(dir.File("text.tif")), dir.File("text.tif") + ": not a BMP file");
 }
 
-TEST(PictureFile, FlatSixteenBitPictureKeepsItsGreyUnderTheRangeRule) {
-    PictureSamples flat{3, 2, 16, std::vector<std::uint16_t>(6, 257 * 100)};
-    EXPECT_EQ(ToGrayRaster(flat, SixteenBitScaling::Range).Pixels, std::vector<std::uint8_t>(6, 100));
+// Samples where each 16-bit rule parts from its plausible neighbours: the stretch over a span of 510
+// puts odd offsets at exactly one half, rounded up (not down, not to even); a flat picture keeps
+// its grey under the Range rule; the Full rule rounds v / 257 on both sides of one half.
+TEST(PictureFile, SixteenBitRulesRoundHalvesUpAndKeepAFlatPictureGrey) {
+    using Levels = std::vector<std::uint8_t>;
+    const std::tuple<SixteenBitScaling, std::vector<std::uint16_t>, Levels> cases[] = {
+        {SixteenBitScaling::Range, {1000, 1001, 1003, 1255, 1509, 1510}, {0, 1, 2, 128, 255, 255}},
+        {SixteenBitScaling::Range, std::vector<std::uint16_t>(6, 257 * 100), Levels(6, 100)},
+        {SixteenBitScaling::Full, {128, 129, 257 * 7 + 128, 257 * 7 + 129, 0, 65535}, {0, 1, 7, 8, 0, 255}},
+    };
+    for (const auto& [rule, samples, levels] : cases)
+        EXPECT_EQ(ToGrayRaster({3, 2, 16, samples}, rule).Pixels, levels) << samples[1];
 }
 
 TEST(PictureFile, DamagedTruncatedAndOverclaimingFilesAreRefusedSilentlyAndLeaveTheImageAsItWas) {

@@ -19,6 +19,8 @@ using namespace corvane::test;
 
 namespace {
 
+using Grey = std::vector<std::uint8_t>;
+
 template <class T> std::string Bytes(T v) {
     std::string s(sizeof v, '\0');
     std::memcpy(s.data(), &v, sizeof v);
@@ -32,10 +34,6 @@ std::string FltBytes(std::int32_t w, std::int32_t h, std::initializer_list<float
     for (float v : values)
         s += Bytes(v);
     return s;
-}
-
-std::string Levels(const TGrayImage& gray) {
-    return std::string(gray.Data, gray.Data + gray.Size);
 }
 
 } // namespace
@@ -85,17 +83,17 @@ TEST(TFloatImageFile, DamagedFilesAreRefusedAndLeaveTheMapAsItWas) {
 TEST(TFloatImageGray, MinMaxScalingAndItsTwoRestrictedForms) {
     std::unique_ptr<TGrayImage> gray;
     MakeFloatMap(3, 2, [](int, int) { return 4.5; })->ToGrayImage(gray);
-    EXPECT_EQ(Levels(*gray), std::string(6, '\0'));
+    EXPECT_EQ(Levels(*gray), Grey(6, 0));
     MakeFloatMap(3, 1, [](int x, int) { return (x - 1) * 3.14159265f; })->ToGrayImage(gray);
-    EXPECT_EQ(Levels(*gray), std::string("\0\x7f\xff", 3));
+    EXPECT_EQ(Levels(*gray), (Grey{0, 127, 255}));
 
     // -100 is the background: it takes no part and shows black.
     auto map = MakeFloatMap(4, 1, [](int x, int) { return x == 0 ? -100.0 : x * 10.0; });
     map->ToGrayImage(gray, -100.0f);
-    EXPECT_EQ(Levels(*gray), std::string("\0\0\x7f\xff", 4));
+    EXPECT_EQ(Levels(*gray), (Grey{0, 0, 127, 255}));
     std::uint8_t levels[] = {0, 255, 255, 254};
     map->ToGrayImage(gray, TGrayImage(levels, 4, 1));
-    EXPECT_EQ(Levels(*gray), std::string("\0\0\xff\0", 4));
+    EXPECT_EQ(Levels(*gray), (Grey{0, 0, 255, 0}));
     TGrayImage* before = gray.get();
     EXPECT_THROW(map->ToGrayImage(gray, TGrayImage(nullptr, 3, 1)), CorvaneError);
     EXPECT_EQ(gray.get(), before);

@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <filesystem>
+#include <tuple>
 #include <vector>
 
 #include "image/TPhaseImage.h"
@@ -22,10 +23,7 @@ namespace corvane {
 namespace {
 
 using test::ErrorText;
-
-std::vector<float> Values(const TFloatImage& map) {
-    return {map.Data, map.Data + map.PixelCount()};
-}
+using test::Values;
 
 class CarrierMoireStages : public ::testing::Test {
   protected:
@@ -164,18 +162,11 @@ TEST(CarrierMoireWindow, AnOddWindowMovesAsTheNextEvenSizeAndAWindowOutsideChang
     auto again = test::MakeFloatMap(64, 32, [](int x, int y) { return 1 + x + y; });
     auto againImag = test::MakeFloatMap(64, 32, [](int, int) { return 2; });
     const std::vector<float> before = Values(*again);
-    EXPECT_EQ(ErrorText([&] {
-                  MoveCarrierWindow(*again, *againImag, {20, 0}, {30, 4});
-              }),
-              "(64,14) not in the image");
-    EXPECT_EQ(ErrorText([&] {
-                  MoveCarrierWindow(*again, *againImag, {0, -14}, {4, 5});
-              }),
-              "(30,-1) not in the image");
-    EXPECT_EQ(ErrorText([&] {
-                  MoveCarrierWindow(*again, *againImag, {0, 0}, {65, 2});
-              }),
-              "(-1,15) not in the image");
+    for (const auto& [carrier, window, message] :
+         {std::tuple(TCarrierOffset{20, 0}, TMovingWindow{30, 4}, "(64,14) not in the image"),
+          std::tuple(TCarrierOffset{0, -14}, TMovingWindow{4, 5}, "(30,-1) not in the image"),
+          std::tuple(TCarrierOffset{0, 0}, TMovingWindow{65, 2}, "(-1,15) not in the image")})
+        EXPECT_EQ(ErrorText([&] { MoveCarrierWindow(*again, *againImag, carrier, window); }), message);
     EXPECT_EQ(Values(*again), before);
 
     // The default window is as large as the move allows: one more even step where the map

@@ -12,9 +12,7 @@ using namespace corvane::test;
 
 namespace {
 
-std::vector<int> Levels(const TGrayImage& gray) {
-    return std::vector<int>(gray.Data, gray.Data + gray.Size);
-}
+using Grey = std::vector<std::uint8_t>;
 
 } // namespace
 
@@ -28,12 +26,12 @@ TEST(MaskNoise, ACellWithHorizontalDifferencesOfPointSixAndMinusPointFourIsMarke
     });
     auto invalid = MakeGreyPicture(4, 3, [](int, int) { return 0; });
     MaskNoise(*map, *invalid, 0.5f, 0.001f);
-    EXPECT_EQ(Levels(*invalid), (std::vector<int>{0, 255, 255, 0, 0, 255, 255, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Levels(*invalid), (Grey{0, 255, 255, 0, 0, 255, 255, 0, 0, 0, 0, 0}));
 
     // With a threshold above 0.6 no difference is wrapped: no residue.
     auto clean = MakeGreyPicture(4, 3, [](int, int) { return 0; });
     MaskNoise(*map, *clean, 0.61f, 0.001f);
-    EXPECT_EQ(Levels(*clean), std::vector<int>(12, 0));
+    EXPECT_EQ(Levels(*clean), Grey(12, 0));
 }
 
 TEST(MaskNoise, ResidueThresholdOnBothSidesAndPixelsAreOnlyEverSet) {
@@ -43,17 +41,16 @@ TEST(MaskNoise, ResidueThresholdOnBothSidesAndPixelsAreOnlyEverSet) {
     auto map = MakeFloatMap(2, 2, [](int x, int y) { return x == 1 ? (y == 0 ? 0.3 : 0.6) : 0.0; });
     auto below = MakeGreyPicture(2, 2, [](int, int) { return 0; });
     MaskNoise(*map, *below, 0.5f, 6.3f);
-    EXPECT_EQ(Levels(*below), (std::vector<int>{0, 0, 0, 0}));
+    EXPECT_EQ(Levels(*below), (Grey{0, 0, 0, 0}));
     auto above = MakeGreyPicture(2, 2, [](int, int) { return 0; });
     MaskNoise(*map, *above, 0.5f, 6.2f);
-    EXPECT_EQ(Levels(*above), (std::vector<int>{255, 255, 255, 255}));
+    EXPECT_EQ(Levels(*above), (Grey{255, 255, 255, 255}));
 
     // A loaded invalid area is extended, never cleared; the last row and column are reached.
     auto clean = MakeFloatMap(5, 4, [](int x, int y) { return x < 4 || y < 2 ? 0.0 : (y == 3 ? 0.6 : 0.3); });
     auto loaded = MakeGreyPicture(5, 4, [](int x, int y) { return x == 0 && y == 0 ? 255 : 7; });
     MaskNoise(*clean, *loaded, 0.5f, 0.001f);
-    EXPECT_EQ(Levels(*loaded),
-              (std::vector<int>{255, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 255, 255, 7, 7, 7, 255, 255}));
+    EXPECT_EQ(Levels(*loaded), (Grey{255, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 255, 255, 7, 7, 7, 255, 255}));
 }
 
 TEST(MaskNoise, RefusesAMissingMapAndAnInvalidAreaOfAnotherSize) {

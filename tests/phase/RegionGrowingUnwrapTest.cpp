@@ -23,10 +23,6 @@ std::unique_ptr<TFloatImage> MapOf(int w, int h, const std::vector<float>& value
     return MakeFloatMap(w, h, [&](int x, int y) { return values[static_cast<std::size_t>(y * w + x)]; });
 }
 
-std::vector<float> Values(const TFloatImage& map) {
-    return std::vector<float>(map.Data, map.Data + map.PixelCount());
-}
-
 /// The region growing as the tool describes it, entry by entry: a queue of (x, y, parent x,
 /// parent y, k), a visited map, the start queued with parent (-2, -2) and not marked.
 void ReferenceRegionGrowing(std::vector<float>& p, const std::vector<std::uint8_t>& invalid, int w, int h,

@@ -11,13 +11,7 @@
 using namespace corvane;
 using namespace corvane::test;
 
-namespace {
-
-std::vector<float> Values(const TFloatImage& map) {
-    return std::vector<float>(map.Data, map.Data + map.PixelCount());
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(ScanLineUnwrap, CleanMapsUnwrapExactlyAndTheCopyKeepsTheHeader) {
     const WrappedPhaseMap truth = MakeWrappedPhaseMap(91, 57);

@@ -2,6 +2,7 @@
 #include "image/TFloatImage.h"
 
 #include <memory>
+#include <vector>
 
 namespace corvane::test {
 
@@ -12,6 +13,11 @@ template <class F> std::unique_ptr<TFloatImage> MakeFloatMap(int width, int heig
         for (int x = 0; x < width; ++x)
             map->Data[static_cast<std::size_t>(y) * width + x] = static_cast<float>(f(x, y));
     return map;
+}
+
+/// The map's values, row by row.
+inline std::vector<float> Values(const TFloatImage& map) {
+    return {map.Data, map.Data + map.PixelCount()};
 }
 
 } // namespace corvane::test

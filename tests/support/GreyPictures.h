@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <memory>
+#include <vector>
 
 #include "image/TGrayImage.h"
 
@@ -13,6 +14,11 @@ template <class F> std::unique_ptr<TGrayImage> MakeGreyPicture(int width, int he
         for (int x = 0; x < width; ++x)
             gray->Data[static_cast<std::size_t>(y) * width + x] = static_cast<std::uint8_t>(f(x, y));
     return gray;
+}
+
+/// The picture's levels, row by row.
+inline std::vector<std::uint8_t> Levels(const TGrayImage& picture) {
+    return {picture.Data, picture.Data + picture.Size};
 }
 
 } // namespace corvane::test

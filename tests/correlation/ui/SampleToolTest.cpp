@@ -13,7 +13,6 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "app/ToolWindows.h"
 #include "correlation/ui/TMergeXYForm.h"
 #include "image/TFloatImage.h"
 #include "shell/TMDIChildForm.h"
@@ -27,18 +26,13 @@ namespace {
 using namespace test;
 using Kind = ScriptedDialogs::Kind;
 
-class SampleTool : public FrameTest {
+class SampleTool : public ToolTest<ui::TMergeXYForm> {
   protected:
     void SetUp() override {
-        ui::CreateToolWindows(*frame->Form);
-        tool = frame->Form->findChild<ui::TMergeXYForm*>();
         ASSERT_NE(tool, nullptr);
         frame->Trigger("MergeXandYDisplacementAction");
         ASSERT_TRUE(tool->isVisible());
     }
-    void TearDown() override { frame->Destroy(); }
-
-    std::string Path(const char* name) const { return frame->Dir.File(name); }
     /// u = x / 10 and v = -y / 20, with the not-computed marker at (3, 2) in U; header scales sx, sy.
     void WriteFields(int w, int h, float sx = 1.0f, float sy = 1.0f, int vWidth = 0) const {
         auto u = MakeFloatMap(w, h, [](int x, int y) { return x == 3 && y == 2 ? 1000.0 : x / 10.0; });
@@ -50,13 +44,9 @@ class SampleTool : public FrameTest {
         u->SaveFlt(Path("u.flt"));
         v->SaveFlt(Path("v.flt"));
     }
-    void Load(QToolButton* button, const char* name) {
-        frame->Dialogs.QueueFile(frame->File(name));
-        button->click();
-    }
     void LoadBoth() {
-        Load(tool->DisplaceXSpeedButton, "u.flt");
-        Load(tool->DisplaceYSpeedButton, "v.flt");
+        ClickWithFile(tool->DisplaceXSpeedButton, File("u.flt"));
+        ClickWithFile(tool->DisplaceYSpeedButton, File("v.flt"));
     }
     /// Saves the table under name; its text.
     std::string SaveTable(const char* name) {
@@ -72,8 +62,6 @@ class SampleTool : public FrameTest {
         EXPECT_EQ(run.Status, 0) << run.Err;
         return ReadFileBytes(Path("cli.dat"));
     }
-
-    ui::TMergeXYForm* tool = nullptr;
 };
 
 // Loading shows each file's header scales and takes the last one's as output scales; the default

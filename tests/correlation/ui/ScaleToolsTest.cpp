@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ToolWindows.h"
 #include "correlation/ui/TComputeScaleForm.h"
 #include "correlation/ui/TMaterialParaForm.h"
 #include "shell/TMDIChildForm.h"
@@ -23,34 +22,29 @@ namespace {
 
 using namespace test;
 
-class ScaleTool : public FrameTest {
+class ScaleTool : public ToolTest<ui::TComputeScaleForm> {
   protected:
     void SetUp() override {
-        ui::CreateToolWindows(*frame->Form);
-        tool = frame->Form->findChild<ui::TComputeScaleForm*>();
         ASSERT_NE(tool, nullptr);
         frame->Trigger("ImageScaleAction");
         ASSERT_TRUE(tool->isVisible());
     }
-    void TearDown() override { frame->Destroy(); }
 
     /// Opens a 320 x 200 picture into a document window and returns it.
-    ui::TMDIChildForm& OpenPicture() {
+    ui::TMDIChildForm& OpenPlate() {
         MakeGreyPicture(320, 200, [](int x, int y) {
             return (x + y) % 256;
         })->SaveBmp(frame->Dir.File("p.bmp"));
         frame->TriggerWithFile("FileOpenAction", frame->File("p.bmp"));
         return frame->Active();
     }
-
-    ui::TComputeScaleForm* tool = nullptr;
 };
 
 // Unchecking "Set Scale" turns the measurement on: a 250-pixel drag along x with an actual length
 // of 5.0 gives 0.02, shown and stored in the frame; a drag along y fills the y length. While the
 // scale is typed in, a drag measures nothing.
 TEST_F(ScaleTool, DraggedLengthGivesTheComputedScale) {
-    ui::TMDIChildForm& picture = OpenPicture();
+    ui::TMDIChildForm& picture = OpenPlate();
     EXPECT_FALSE(tool->ComputeScaleGroupBox->isEnabled());
     DragOnPicture(picture, {10, 20}, {260, 90});
     EXPECT_EQ(tool->ImageScaleXEdit->text(), QStringLiteral("1"));

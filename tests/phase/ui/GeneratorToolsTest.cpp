@@ -7,7 +7,6 @@
 
 #include <cmath>
 
-#include "app/ToolWindows.h"
 #include "image/TFloatImage.h"
 #include "phase/GridGenerator.h"
 #include "phase/PhaseToFringe.h"
@@ -22,22 +21,14 @@ namespace {
 
 constexpr double kPi = 3.14159265358979;
 
-class GeneratorTools : public test::FrameTest {
+class GeneratorTools : public test::ToolTest<ui::TGenerateGridForm> {
   protected:
-    GeneratorTools() { ui::CreateToolWindows(*frame->Form); }
-    ~GeneratorTools() override { frame->Destroy(); }
-
-    QString File(const QString& name) const { return frame->File(name); }
-    ui::TMDIChildForm* Window(const QString& caption) const {
-        const int index = frame->Form->FindMDIChild(caption);
-        return index < 0 ? nullptr : frame->Form->MDIChild(index);
-    }
     int Grey(const QString& caption, int x, int y) const {
         return qRed(Window(caption)->Bitmap().pixel(x, y));
     }
     ui::TGenerateGridForm* Grid() {
         frame->Trigger("GenerateGridAction");
-        return frame->Form->findChild<ui::TGenerateGridForm*>();
+        return tool;
     }
 };
 

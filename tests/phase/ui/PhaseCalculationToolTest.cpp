@@ -13,7 +13,6 @@
 #include <filesystem>
 #include <functional>
 
-#include "app/ToolWindows.h"
 #include "image/TFloatImage.h"
 #include "phase/PhaseCalculation.h"
 #include "phase/ui/TPhaseCalculationForm.h"
@@ -25,20 +24,9 @@
 namespace corvane {
 namespace {
 
-class PhaseCalculationTool : public test::FrameTest {
+class PhaseCalculationTool : public test::ToolTest<ui::TPhaseCalculationForm> {
   protected:
-    PhaseCalculationTool() {
-        ui::CreateToolWindows(*frame->Form);
-        frame->Trigger("PhaseCalculationAction");
-        form = frame->Form->findChild<ui::TPhaseCalculationForm*>();
-    }
-    ~PhaseCalculationTool() override { frame->Destroy(); }
-
-    QString File(const QString& name) const { return frame->File(name); }
-    ui::TMDIChildForm* Window(const QString& caption) const {
-        const int index = frame->Form->FindMDIChild(caption);
-        return index < 0 ? nullptr : frame->Form->MDIChild(index);
-    }
+    PhaseCalculationTool() { frame->Trigger("PhaseCalculationAction"); }
     QString Map(const QString& name, int w, int h, const std::function<double(int, int)>& f,
                 float scaleX = 1.0f) {
         auto map = test::MakeFloatMap(w, h, f);
@@ -48,17 +36,13 @@ class PhaseCalculationTool : public test::FrameTest {
         map->SaveFlt(File(name).toStdString());
         return File(name);
     }
-    void Choose(QToolButton* button, const QString& file) {
-        frame->Dialogs.QueueFile(file);
-        button->click();
-    }
     TFloatImage SaveResult(const QString& name) {
         frame->Dialogs.QueueFile(File(name));
         form->SaveToFloatButton->click();
         return TFloatImage(File(name).toStdString());
     }
 
-    ui::TPhaseCalculationForm* form = nullptr;
+    ui::TPhaseCalculationForm* form = tool;
 };
 
 // Method 0 with identical files gives 0 everywhere and keeps Source 1's three scales; a larger
@@ -68,7 +52,7 @@ TEST_F(PhaseCalculationTool, DifferenceOfTwoMaps) {
     const QString one = Map("one.flt", 20, 10, ramp, 0.5f);
     form->Source1Edit->setText("one.flt");
     form->Source2Edit->setText(Map("same.flt", 20, 10, ramp));
-    Choose(form->SpeedButton1, one); // sets the working directory for the relative name
+    ClickWithFile(form->SpeedButton1, one); // sets the working directory for the relative name
     form->CalculationButton->click();
     ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
     const TFloatImage zero = SaveResult("zero.flt");
@@ -79,7 +63,7 @@ TEST_F(PhaseCalculationTool, DifferenceOfTwoMaps) {
         ASSERT_EQ(zero.Data[i], 0.0f);
     EXPECT_EQ(Window("Result: Source1 ? Source2")->Bitmap().size(), QSize(20, 10));
 
-    Choose(form->SpeedButton2, Map("big.flt", 30, 15, [](int x, int y) { return x * 100 + y; }));
+    ClickWithFile(form->SpeedButton2, Map("big.flt", 30, 15, [](int x, int y) { return x * 100 + y; }));
     EXPECT_NE(Window("Source2:phase calculation"), nullptr);
     form->CalculationButton->click();
     const TFloatImage diff = SaveResult("diff.flt");
@@ -99,8 +83,10 @@ TEST_F(PhaseCalculationTool, LinearFitOfSource2) {
     EXPECT_TRUE(form->Source2LinearFitInfoGroupBox->isVisible());
     EXPECT_GT(form->height(), heightWithout);
 
-    Choose(form->SpeedButton1, Map("s1.flt", 40, 30, [](int x, int y) { return 1.0 + 0.5 * x - 0.25 * y; }));
-    Choose(form->SpeedButton2, Map("plane.flt", 40, 30, [](int x, int y) { return 0.5 * x - 0.25 * y; }));
+    ClickWithFile(form->SpeedButton1,
+                  Map("s1.flt", 40, 30, [](int x, int y) { return 1.0 + 0.5 * x - 0.25 * y; }));
+    ClickWithFile(form->SpeedButton2,
+                  Map("plane.flt", 40, 30, [](int x, int y) { return 0.5 * x - 0.25 * y; }));
     EXPECT_EQ(QStringList({form->LeftEdit->text(), form->TopEdit->text(), form->RightEdit->text(),
                            form->BottomEdit->text()}),
               QStringList({"0", "0", "40", "30"}));

@@ -15,8 +15,8 @@ corvane::ui::TMDIChildForm& TestMainForm::Active() const {
     return *child;
 }
 
-corvane::ui::TMDIChildForm* TestMainForm::Window(const char* caption) const {
-    const int index = Form->FindMDIChild(QString::fromLatin1(caption));
+corvane::ui::TMDIChildForm* TestMainForm::Window(const QString& caption) const {
+    const int index = Form->FindMDIChild(caption);
     return index < 0 ? nullptr : Form->MDIChild(index);
 }
 

@@ -1,9 +1,14 @@
 #pragma once
+#include "support/SpeckleImages.h"
 #include "support/TestSupport.h"
 #include "support/ui/ScriptedDialogs.h"
 
+#include "app/ToolWindows.h"
+#include "image/TGrayImage.h"
+#include "shell/TMDIChildForm.h"
 #include "shell/TMainForm.h"
 
+#include <QAbstractButton>
 #include <QSettings>
 
 #include <gtest/gtest.h>
@@ -27,7 +32,7 @@ struct TestMainForm {
     /// The active document window, failing the test when there is none.
     corvane::ui::TMDIChildForm& Active() const;
     /// The document window of this caption; null when there is none.
-    corvane::ui::TMDIChildForm* Window(const char* caption) const;
+    corvane::ui::TMDIChildForm* Window(const QString& caption) const;
     /// The text of the last error box shown; empty when none was.
     QString LastError() const;
     /// Triggers the action of the command table with this objectName, times times over.
@@ -48,6 +53,45 @@ std::unique_ptr<TestMainForm> MakeTestMainForm();
 class FrameTest : public ::testing::Test {
   protected:
     std::unique_ptr<TestMainForm> frame = MakeTestMainForm();
+};
+
+/// A test of the tool window Form on a fresh shown frame holding every tool window of the
+/// workbench; tool is null when the workbench has no such window.
+template <class Form> class ToolTest : public ::testing::Test {
+  protected:
+    ToolTest() {
+        corvane::ui::CreateToolWindows(*frame->Form);
+        tool = frame->Form->template findChild<Form*>();
+    }
+    ~ToolTest() override { frame->Destroy(); }
+
+    /// Full name of a file in the temporary folder.
+    QString File(const QString& name) const { return frame->File(name); }
+    std::string Path(const QString& name) const { return File(name).toStdString(); }
+    /// The document window of this caption; null when there is none.
+    corvane::ui::TMDIChildForm* Window(const QString& caption) const { return frame->Window(caption); }
+    /// Saves the levels as name.bmp in the test folder and opens it in a document window; the full
+    /// file name.
+    QString OpenPicture(const QString& name, int width, int height, const std::vector<std::uint8_t>& levels) {
+        const QString file = File(name + ".bmp");
+        SaveGreyBmp(file.toStdString(), width, height, levels);
+        frame->TriggerWithFile("FileOpenAction", file);
+        return file;
+    }
+    /// The grey levels a document window shows, row by row.
+    static std::vector<std::uint8_t> Levels(const corvane::ui::TMDIChildForm& window) {
+        std::unique_ptr<corvane::TGrayImage> gray;
+        window.GetGrayImage(gray);
+        return {gray->Data, gray->Data + gray->Size};
+    }
+    /// Clicks the button with file queued as the answer of the file dialog it opens.
+    void ClickWithFile(QAbstractButton* button, const QString& file, int filterIndex = 1) {
+        frame->Dialogs.QueueFile(file, filterIndex);
+        button->click();
+    }
+
+    std::unique_ptr<TestMainForm> frame = MakeTestMainForm();
+    Form* tool = nullptr;
 };
 
 /// Lets queued events run: deferred deletes of closed windows, layouts, paints.

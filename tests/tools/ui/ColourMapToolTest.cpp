@@ -13,7 +13,6 @@
 
 #include <gtest/gtest.h>
 
-#include "app/ToolWindows.h"
 #include "image/ColourMap.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
@@ -28,11 +27,9 @@ namespace {
 
 using Kind = test::ScriptedDialogs::Kind;
 
-class ColourMapTool : public test::FrameTest {
+class ColourMapTool : public test::ToolTest<ui::TColourMapForm> {
   protected:
     ColourMapTool() {
-        ui::CreateToolWindows(*frame->Form);
-        tool = frame->Form->findChild<ui::TColourMapForm*>();
         // A dx map of 48 x 30 with a stretch of 1 % about column 24, one point not computed.
         auto map = test::MakeFloatMap(48, 30, [](int x, int) { return 0.01 * (x - 24); });
         map->SetPixel(40, 5, kNotComputedMarker);
@@ -41,17 +38,11 @@ class ColourMapTool : public test::FrameTest {
             return (x * 11 + y * 7) % 200;
         })->SaveBmp(Path("s0.bmp"));
     }
-    ~ColourMapTool() override { frame->Destroy(); }
-
-    QString File(const char* name) const { return frame->File(QString::fromLatin1(name)); }
-    std::string Path(const char* name) const { return File(name).toStdString(); }
-
-    ui::TColourMapForm* tool = nullptr;
 };
 
 TEST_F(ColourMapTool, OpensTheActiveFloatWindowsMapAndSavesWhatTheVerbWrites) {
     frame->TriggerWithFile("FloatFileOpenAction", File("dx.flt"), 2);
-    ASSERT_NE(frame->Window(File("dx.flt").toUtf8().constData()), nullptr);
+    ASSERT_NE(frame->Window(File("dx.flt")), nullptr);
     frame->Trigger("ColourMapAction"); // no file dialog: the active window names the map
     ASSERT_TRUE(tool && tool->isVisible());
     EXPECT_EQ(frame->Dialogs.Count(Kind::OpenFile), 1);

@@ -86,9 +86,8 @@ class InspectionDialogs : public test::FrameTest {
     }
 };
 
-// Position 4 filters the window in place with a 5 x 5 window, and the picture saved from the window
-// equals what `corvane-cli median --size 4` writes.
-TEST_F(InspectionDialogs, TrackBarFourFiltersFiveByFiveAndSavesAsTheVerb) {
+// Position 4 filters the window in place with a 5 x 5 window.
+TEST_F(InspectionDialogs, TrackBarFourFiltersFiveByFive) {
     ui::TMDIChildForm& window = Open("noisy.bmp");
     Filter(4);
     TGrayImage expected(File("noisy.bmp").toStdString());
@@ -97,11 +96,6 @@ TEST_F(InspectionDialogs, TrackBarFourFiltersFiveByFiveAndSavesAsTheVerb) {
     TGrayImage threeByThree(File("noisy.bmp").toStdString());
     ApplyMedianFilterTool(threeByThree, 3);
     EXPECT_NE(Pixels(window), Pixels(threeByThree));
-
-    expected.SaveToFile(File("verb.bmp").toStdString());
-    frame->TriggerWithFile("FileSaveAsAction", File("window.bmp"));
-    EXPECT_EQ(test::ReadFileBytes(File("window.bmp").toStdString()),
-              test::ReadFileBytes(File("verb.bmp").toStdString()));
     EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
 }
 
