@@ -7,6 +7,7 @@
 #include "image/FltFile.h"
 #include "image/RawFile.h"
 #include "support/BmpBuilder.h"
+#include "support/HandMadePictures.h"
 #include "support/TiffPngPictures.h"
 
 #include <cmath>
@@ -218,6 +219,64 @@ void TiffAndPngPictures() {
     test::WritePngPicture(file("png", "rgb16.png"), rgb16);
 }
 
+// Files that claim more than they hold, and kinds read by unpacking samples: the shapes an
+// oversized allocation or a refused valid file came from. All of them a few hundred bytes.
+void HandMadeTiffAndPng() {
+    using test::BuildTiff;
+    using test::PngChunk;
+    using test::PngStart;
+    const std::string end = PngChunk("IEND", "");
+    const std::string idat = PngChunk("IDAT", std::string("\x78\x9c\x03\x00\x00\x00\x00\x01", 8));
+    Put("png", "huge-width.png", PngStart(0x7FFFFFFF, 1, 8, 0) + idat + end);
+    Put("png", "row-at-limit.png", PngStart(1u << 30, 1, 16, 2) + idat + end);
+    Put("png", "huge-text-chunk.png",
+        PngStart(5, 3, 8, 0) + std::string("\x7F\xFF\xFF\xF0tEXt", 8) + std::string(12, 'a') + end);
+    Put("png", "huge-profile-chunk.png",
+        PngStart(5, 3, 8, 0) + std::string("\x40\x00\x00\x00iCCP", 8) + std::string(12, 'a') + end);
+
+    auto field = [](std::uint16_t tag, std::uint32_t v) { return test::TiffField{tag, 4, {v}}; };
+    // 4096 x 4096 uncompressed in 5 KB; a 10 x 10 picture in a 65536 x 65536 tile.
+    std::vector<test::TiffField> tall = test::StripFields(4096, 4096, 8, 1, 1u << 24);
+    tall.push_back(field(262, 1));
+    Put("tiff", "uncompressed-overclaim.tif", BuildTiff(tall, std::string(5000, '\x40')));
+    Put("tiff", "huge-tile.tif",
+        BuildTiff({field(256, 10), field(257, 10), field(258, 8), field(259, 1), field(262, 1),
+                   field(322, 65536), field(323, 65536), field(324, 8), field(325, 100)},
+                  std::string(100, '\x11')));
+    // 20 x 18 pictures in 16 x 16 tiles of 1, 2 and 4 bits, and of a 4-bit palette.
+    for (const std::uint32_t bits : {1u, 2u, 4u, 40u}) {
+        const bool palette = bits == 40;
+        const std::uint32_t b = palette ? 4 : bits, tileBytes = 16 * 16 * b / 8;
+        std::string data;
+        for (std::uint32_t i = 0; i < 4 * tileBytes; ++i)
+            data += static_cast<char>(i * 37 + i / 5);
+        std::vector<test::TiffField> fields = {
+            field(256, 20),
+            field(257, 18),
+            field(258, b),
+            field(259, 1),
+            field(262, palette ? 3 : 1),
+            field(274, bits == 2 ? 6 : 1),
+            field(322, 16),
+            field(323, 16),
+            {324, 4, {8, 8 + tileBytes, 8 + 2 * tileBytes, 8 + 3 * tileBytes}},
+            {325, 4, std::vector<std::uint32_t>(4, tileBytes)}};
+        if (palette) {
+            std::vector<std::uint32_t> map(48);
+            for (std::uint32_t i = 0; i < 48; ++i)
+                map[i] = i * 1361 % 65536;
+            fields.push_back({320, 3, map});
+        }
+        Put("tiff", (palette ? std::string("palette4") : "grey" + std::to_string(bits)) + "-tiles.tif",
+            BuildTiff(fields, data));
+    }
+    // Signed 16-bit grey, turned by its orientation.
+    std::vector<test::TiffField> signedGrey = test::StripFields(3, 2, 16, 1, 12);
+    signedGrey.insert(signedGrey.end(), {field(262, 1), field(274, 8), {339, 3, {2}}});
+    Put("tiff", "signed16-left-bottom.tif",
+        BuildTiff(signedGrey, std::string("\x00\x80\xff\xff\x00\x00\xff\x7f\x01\x00\x34\x12", 12)));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -232,5 +291,6 @@ int main(int argc, char** argv) {
     Configs();
     CodeFiles();
     TiffAndPngPictures();
+    HandMadeTiffAndPng();
     return 0;
 }
