@@ -77,9 +77,23 @@ struct LibraryMessage {
     char Text[200];
 };
 
+/// The name the library knows the file by. Many of its messages start with it ("<name>: ..."); the
+/// handler takes it out again, since our message names the file already.
+constexpr char kLibraryName[] = "\x01";
+
 int ErrorHandler(TIFF*, void* user, const char*, const char* format, va_list args) {
     auto* message = static_cast<LibraryMessage*>(user);
-    std::vsnprintf(message->Text, sizeof message->Text, format, args);
+    char text[1024];
+    std::vsnprintf(text, sizeof text, format, args);
+    std::size_t n = 0;
+    for (const char* c = text; *c != '\0' && n + 1 < sizeof message->Text; ++c) {
+        if (*c == kLibraryName[0]) {
+            if (c[1] == ':' && c[2] == ' ') c += 2;
+            continue;
+        }
+        message->Text[n++] = *c;
+    }
+    message->Text[n] = '\0';
     return 1; // handled: the library's global handler, which prints, is not called
 }
 
@@ -110,7 +124,7 @@ class TiffReader {
         TIFFOpenOptionsSetErrorHandlerExtR(options, ErrorHandler, &message_);
         TIFFOpenOptionsSetWarningHandlerExtR(options, WarningHandler, nullptr);
         TIFFOpenOptionsSetMaxSingleMemAlloc(options, MaxLibraryAllocation(size));
-        tif_ = TIFFClientOpenExt(fileName.c_str(), "rm", &source_, ReadProc, WriteProc, SeekProc, CloseProc,
+        tif_ = TIFFClientOpenExt(kLibraryName, "rm", &source_, ReadProc, WriteProc, SeekProc, CloseProc,
                                  SizeProc, MapProc, UnmapProc, options);
         TIFFOpenOptionsFree(options);
         if (tif_ == nullptr) throw Damaged();

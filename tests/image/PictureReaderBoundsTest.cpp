@@ -111,6 +111,7 @@ std::string Mismatches(bool underLimit) {
     return text;
 }
 
+#ifndef CORVANE_SHADOW_MEMORY
 /// In a child process: limits the address space to 256 MiB above what it uses now, decodes every
 /// file, prints those whose outcome is not their message and exits with 0 when there were none.
 [[noreturn]] void DecodeUnderLimitAndExit() {
@@ -124,6 +125,7 @@ std::string Mismatches(bool underLimit) {
     std::fputs(text.c_str(), stderr);
     std::exit(text.empty() ? 0 : 1);
 }
+#endif
 
 } // namespace
 

@@ -1,5 +1,6 @@
 // TIFF kinds beyond 8- and 16-bit grey and RGB: low-bit grey and palette pictures in tiles and
 // strips, every orientation for every kind, signed samples.
+#include "image/PictureFile.h"
 #include "image/TiffFile.h"
 #include "support/ErrorText.h"
 #include "support/HandMadePictures.h"
@@ -186,4 +187,20 @@ TEST(TiffKinds, SignedSamplesAreOffsetToUnsignedKeepingTheirOrder) {
               (std::vector<std::uint16_t>{0, 32767, 32768, 65535}));
     EXPECT_EQ(test::ErrorText([&] { Decode(signedTiff(4, "\x12\x34")); }),
               "k.tif: unsupported TIFF picture (signed 4-bit samples)");
+}
+
+TEST(TiffKinds, MessagesNameTheFileOnceAndSayWhatIsRead) {
+    std::vector<TiffField> badPlanar = test::StripFields(3, 2, 8, 1, 6);
+    badPlanar.push_back({284, 3, {9}});
+    std::string png = test::PngStart(3, 2, 8, 0);
+    png[4] = '\n'; // the signature's line ends damaged in transfer
+    for (const auto& [bytes, message] : std::vector<std::pair<std::string, std::string>>{
+             {BuildTiff(badPlanar, "abcdef"),
+              "damaged TIFF file (Bad value 9 for \"PlanarConfiguration\" tag)"},
+             {png, "not a BMP, TIFF or PNG picture"}})
+        EXPECT_EQ(test::ErrorText([&] {
+                      DecodePictureGray(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(),
+                                        "/d/p.tif", SixteenBitScaling::Range);
+                  }),
+                  "/d/p.tif: " + message);
 }
