@@ -458,8 +458,9 @@ void CheckFileCanHoldPicture(const TiffReader& reader, const Layout& l) {
     const std::uint64_t claimed = static_cast<std::uint64_t>(l.Width) * l.Height * l.SamplesPerPixel *
                                   std::max<std::uint16_t>(l.Bits, 1) / 8;
     const bool uncompressed = l.Compression == COMPRESSION_NONE;
-    const std::uint64_t room = uncompressed ? StoredBytesInFile(reader) : reader.FileSize() * kMaxExpansion;
-    if (claimed > room)
+    // Subsampled YCbCr stores as little as 18 bytes for 16 pixels of three samples (4 x 4 blocks).
+    const std::uint64_t stored = l.Photometric == PHOTOMETRIC_YCBCR ? claimed / 3 : claimed;
+    if (uncompressed ? stored > StoredBytesInFile(reader) : claimed / kMaxExpansion > reader.FileSize())
         throw reader.Fail("damaged TIFF file (" + SizeText(l.Width, l.Height) + " pixels in " +
                           std::to_string(reader.FileSize()) + " bytes)");
     if (!TIFFIsTiled(reader.Tif())) return;
