@@ -243,33 +243,19 @@ void HandMadeTiffAndPng() {
         BuildTiff({field(256, 10), field(257, 10), field(258, 8), field(259, 1), field(262, 1),
                    field(322, 65536), field(323, 65536), field(324, 8), field(325, 100)},
                   std::string(100, '\x11')));
-    // 20 x 18 pictures in 16 x 16 tiles of 1, 2 and 4 bits, and of a 4-bit palette.
-    for (const std::uint32_t bits : {1u, 2u, 4u, 40u}) {
-        const bool palette = bits == 40;
-        const std::uint32_t b = palette ? 4 : bits, tileBytes = 16 * 16 * b / 8;
-        std::string data;
-        for (std::uint32_t i = 0; i < 4 * tileBytes; ++i)
-            data += static_cast<char>(i * 37 + i / 5);
-        std::vector<test::TiffField> fields = {
-            field(256, 20),
-            field(257, 18),
-            field(258, b),
-            field(259, 1),
-            field(262, palette ? 3 : 1),
-            field(274, bits == 2 ? 6 : 1),
-            field(322, 16),
-            field(323, 16),
-            {324, 4, {8, 8 + tileBytes, 8 + 2 * tileBytes, 8 + 3 * tileBytes}},
-            {325, 4, std::vector<std::uint32_t>(4, tileBytes)}};
-        if (palette) {
-            std::vector<std::uint32_t> map(48);
-            for (std::uint32_t i = 0; i < 48; ++i)
-                map[i] = i * 1361 % 65536;
-            fields.push_back({320, 3, map});
-        }
-        Put("tiff", (palette ? std::string("palette4") : "grey" + std::to_string(bits)) + "-tiles.tif",
-            BuildTiff(fields, data));
-    }
+    // 20 x 18 pictures in 16 x 16 tiles of 1, 2 and 4 bits (the 2-bit one turned), and of a 4-bit palette.
+    const auto value = [](std::uint32_t x, std::uint32_t y) { return x * 7 + y * 3 + x * y; };
+    for (const std::uint16_t bits : {1, 2, 4})
+        Put("tiff", "grey" + std::to_string(bits) + "-tiles.tif",
+            test::PackedTiff(20, 18, bits, 16,
+                             [&](std::uint32_t x, std::uint32_t y) { return value(x, y) % (1u << bits); },
+                             {field(262, 1), field(274, bits == 2 ? 6 : 1)}));
+    std::vector<std::uint32_t> map(48);
+    for (std::uint32_t i = 0; i < 48; ++i)
+        map[i] = i * 1361 % 65536;
+    Put("tiff", "palette4-tiles.tif",
+        test::PackedTiff(20, 18, 4, 16, [&](std::uint32_t x, std::uint32_t y) { return value(x, y) % 16; },
+                         {field(262, 3), {320, 3, map}}));
     // Signed 16-bit grey, turned by its orientation.
     std::vector<test::TiffField> signedGrey = test::StripFields(3, 2, 16, 1, 12);
     signedGrey.insert(signedGrey.end(), {field(262, 1), field(274, 8), {339, 3, {2}}});

@@ -69,6 +69,36 @@ std::vector<TiffField> StripFields(std::uint32_t width, std::uint32_t height, st
             {278, 4, {height}}, {279, 4, {dataBytes}}};
 }
 
+std::string PackedTiff(std::uint32_t width, std::uint32_t height, std::uint16_t bits, std::uint32_t tile,
+                       const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& value,
+                       const std::vector<TiffField>& extra) {
+    const std::uint32_t blockWidth = tile ? tile : width, blockHeight = tile ? tile : height;
+    const std::uint32_t rowBytes = (blockWidth * bits + 7) / 8;
+    std::string data;
+    std::vector<std::uint32_t> offsets, counts;
+    for (std::uint32_t y0 = 0; y0 < height; y0 += blockHeight)
+        for (std::uint32_t x0 = 0; x0 < width; x0 += blockWidth) {
+            offsets.push_back(static_cast<std::uint32_t>(8 + data.size()));
+            std::string block(static_cast<std::size_t>(rowBytes) * blockHeight, '\0');
+            for (std::uint32_t y = y0; y < std::min(y0 + blockHeight, height); ++y)
+                for (std::uint32_t x = x0; x < std::min(x0 + blockWidth, width); ++x) {
+                    const std::size_t bit = static_cast<std::size_t>(x - x0) * bits;
+                    block[(y - y0) * rowBytes + bit / 8] |=
+                        static_cast<char>(value(x, y) << (8 - bits - bit % 8));
+                }
+            counts.push_back(static_cast<std::uint32_t>(block.size()));
+            data += block;
+        }
+    std::vector<TiffField> fields = {{256, 4, {width}}, {257, 4, {height}}, {258, 3, {bits}}, {259, 3, {1}}};
+    if (tile)
+        fields.insert(fields.end(),
+                      {{322, 4, {tile}}, {323, 4, {tile}}, {324, 4, offsets}, {325, 4, counts}});
+    else
+        fields.insert(fields.end(), {{273, 4, offsets}, {278, 4, {height}}, {279, 4, counts}});
+    fields.insert(fields.end(), extra.begin(), extra.end());
+    return BuildTiff(fields, data);
+}
+
 std::string PngChunk(const std::string& type, const std::string& data) {
     std::string out;
     PutBig32(out, static_cast<std::uint32_t>(data.size()));

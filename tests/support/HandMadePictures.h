@@ -2,6 +2,7 @@
 // TIFF and PNG files laid out byte by byte, for shapes the libraries' writers refuse to make:
 // sizes, tiles and chunks that claim more than the file holds.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -22,6 +23,12 @@ std::string BuildTiff(std::vector<TiffField> fields, const std::string& data);
 /// caller adds Photometric, ColorMap and the like.
 std::vector<TiffField> StripFields(std::uint32_t width, std::uint32_t height, std::uint16_t bits,
                                    std::uint16_t samples, std::uint32_t dataBytes);
+
+/// An uncompressed picture of one sample of bits per pixel, value(x, y) packed from the high bits,
+/// in square tiles of side tile (0: one strip), with the extra fields (Photometric and the like).
+std::string PackedTiff(std::uint32_t width, std::uint32_t height, std::uint16_t bits, std::uint32_t tile,
+                       const std::function<std::uint32_t(std::uint32_t, std::uint32_t)>& value,
+                       const std::vector<TiffField>& extra);
 
 /// One PNG chunk: length, type, data and CRC.
 std::string PngChunk(const std::string& type, const std::string& data);
