@@ -232,7 +232,7 @@ void HandMadeTiffAndPng() {
     Put("png", "huge-text-chunk.png",
         PngStart(5, 3, 8, 0) + std::string("\x7F\xFF\xFF\xF0tEXt", 8) + std::string(12, 'a') + end);
     Put("png", "huge-profile-chunk.png",
-        PngStart(5, 3, 8, 0) + std::string("\x40\x00\x00\x00iCCP", 8) + std::string(12, 'a') + end);
+        PngStart(5, 3, 8, 0) + std::string("\x50\x00\x00\x00iCCP", 8) + std::string(12, 'a') + end);
 
     auto field = [](std::uint16_t tag, std::uint32_t v) { return test::TiffField{tag, 4, {v}}; };
     // 2048 x 2048 uncompressed in 1100 bytes; a 10 x 10 picture in a 65536 x 65536 tile.
