@@ -7,6 +7,7 @@
 #include "image/FltFile.h"
 #include "image/RawFile.h"
 #include "support/BmpBuilder.h"
+#include "support/HandMadePictures.h"
 #include "support/TiffPngPictures.h"
 
 #include <cmath>
@@ -218,6 +219,50 @@ void TiffAndPngPictures() {
     test::WritePngPicture(file("png", "rgb16.png"), rgb16);
 }
 
+// Files that claim more than they hold, and kinds read by unpacking samples: the shapes an
+// oversized allocation or a refused valid file came from. All of them a few hundred bytes.
+void HandMadeTiffAndPng() {
+    using test::BuildTiff;
+    using test::PngChunk;
+    using test::PngStart;
+    const std::string end = PngChunk("IEND", "");
+    const std::string idat = PngChunk("IDAT", std::string("\x78\x9c\x03\x00\x00\x00\x00\x01", 8));
+    Put("png", "huge-width.png", PngStart(0x7FFFFFFF, 1, 8, 0) + idat + end);
+    Put("png", "row-at-limit.png", PngStart(1u << 30, 1, 16, 2) + idat + end);
+    Put("png", "huge-text-chunk.png",
+        PngStart(5, 3, 8, 0) + std::string("\x7F\xFF\xFF\xF0tEXt", 8) + std::string(12, 'a') + end);
+    Put("png", "huge-profile-chunk.png",
+        PngStart(5, 3, 8, 0) + std::string("\x50\x00\x00\x00iCCP", 8) + std::string(12, 'a') + end);
+
+    auto field = [](std::uint16_t tag, std::uint32_t v) { return test::TiffField{tag, 4, {v}}; };
+    // 2048 x 2048 uncompressed in 1100 bytes; a 10 x 10 picture in a 65536 x 65536 tile.
+    std::vector<test::TiffField> tall = test::StripFields(2048, 2048, 8, 1, 1u << 22);
+    tall.push_back(field(262, 1));
+    Put("tiff", "uncompressed-overclaim.tif", BuildTiff(tall, std::string(1100, '\x40')));
+    Put("tiff", "huge-tile.tif",
+        BuildTiff({field(256, 10), field(257, 10), field(258, 8), field(259, 1), field(262, 1),
+                   field(322, 65536), field(323, 65536), field(324, 8), field(325, 100)},
+                  std::string(100, '\x11')));
+    // 20 x 18 pictures in 16 x 16 tiles of 1, 2 and 4 bits (the 2-bit one turned), and of a 4-bit palette.
+    const auto value = [](std::uint32_t x, std::uint32_t y) { return x * 7 + y * 3 + x * y; };
+    for (const std::uint16_t bits : {1, 2, 4})
+        Put("tiff", "grey" + std::to_string(bits) + "-tiles.tif",
+            test::PackedTiff(20, 18, bits, 16,
+                             [&](std::uint32_t x, std::uint32_t y) { return value(x, y) % (1u << bits); },
+                             {field(262, 1), field(274, bits == 2 ? 6 : 1)}));
+    std::vector<std::uint32_t> map(48);
+    for (std::uint32_t i = 0; i < 48; ++i)
+        map[i] = i * 1361 % 65536;
+    Put("tiff", "palette4-tiles.tif",
+        test::PackedTiff(20, 18, 4, 16, [&](std::uint32_t x, std::uint32_t y) { return value(x, y) % 16; },
+                         {field(262, 3), {320, 3, map}}));
+    // Signed 16-bit grey, turned by its orientation.
+    std::vector<test::TiffField> signedGrey = test::StripFields(3, 2, 16, 1, 12);
+    signedGrey.insert(signedGrey.end(), {field(262, 1), field(274, 8), {339, 3, {2}}});
+    Put("tiff", "signed16-left-bottom.tif",
+        BuildTiff(signedGrey, std::string("\x00\x80\xff\xff\x00\x00\xff\x7f\x01\x00\x34\x12", 12)));
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -232,5 +277,6 @@ int main(int argc, char** argv) {
     Configs();
     CodeFiles();
     TiffAndPngPictures();
+    HandMadeTiffAndPng();
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "image/LargeBuffer.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <new>
 
@@ -19,7 +20,8 @@ void LargeBufferDeleter::operator()(float* values) const {
 
 LargeFloatBuffer AllocateLargeFloats(std::size_t count) {
     const std::size_t bytes = count * sizeof(float);
-    if (count > 0 && bytes / sizeof(float) != count) throw std::bad_alloc();
+    // A count whose bytes, or those bytes rounded up to whole huge pages, do not fit a size_t.
+    if ((count > 0 && bytes / sizeof(float) != count) || bytes > SIZE_MAX - kHugePage) throw std::bad_alloc();
     if (bytes < kHugePage) {
         void* small = std::malloc(bytes > 0 ? bytes : 1);
         if (!small) throw std::bad_alloc();

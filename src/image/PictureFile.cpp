@@ -1,5 +1,6 @@
 #include "image/PictureFile.h"
 
+#include "image/CorvaneError.h"
 #include "image/FileUtil.h"
 #include "image/PngFile.h"
 #include "image/TiffFile.h"
@@ -22,8 +23,10 @@ GrayRaster DecodePictureGray(const std::uint8_t* bytes, std::size_t size, const 
         return DecodeTiffGray(bytes, size, fileName, scaling);
     case PictureFormat::Png:
         return DecodePngGray(bytes, size, fileName, scaling);
-    default:
+    case PictureFormat::Bmp:
         return DecodeBmpGray(bytes, size, fileName);
+    default:
+        throw CorvaneError(fileName + ": " + kNotAPicture);
     }
 }
 

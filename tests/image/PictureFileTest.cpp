@@ -177,7 +177,7 @@ TEST(PictureFile, TheContentDecidesTheFormatWhateverTheName) {
                            MakeSamplePicture(kW, kH, 8, 1, [](int x, int y, int) { return Grey8(x, y); }));
     ExpectPicture(dir.File("really-tiff.png"), Grey8);
     test::WriteFileBytes(dir.File("text.tif"), "neither of them");
-    EXPECT_EQ(ReadError(dir.File("text.tif")), dir.File("text.tif") + ": not a BMP file");
+    EXPECT_EQ(ReadError(dir.File("text.tif")), dir.File("text.tif") + ": not a BMP, TIFF or PNG picture");
 }
 
 // Samples where each 16-bit rule parts from its plausible neighbours: the stretch over a span of 510
