@@ -130,6 +130,8 @@ void TMainForm::MakeMDIChild(const QString& name, bool requirePicture, bool read
         image.reset();
     }
     auto* child = new TMDIChildForm(*this, caption);
+    // A picture read from its file is that file's window: Save writes there.
+    if (!bitmap.isNull()) child->SetFileName(name);
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setToolTip(name);

@@ -178,6 +178,12 @@ TMDIChildForm::TMDIChildForm(TMainForm& mainForm, const QString& caption)
 
 TMDIChildForm::~TMDIChildForm() = default;
 
+void TMDIChildForm::SetCaption(const QString& caption) {
+    caption_ = caption;
+    setWindowTitle(DisplayName(caption) + QStringLiteral("[*]"));
+    if (QMdiSubWindow* sub = SubWindow()) sub->setToolTip(caption);
+}
+
 QWidget* TMDIChildForm::Picture() const {
     return d_->picture;
 }

@@ -136,11 +136,12 @@ class TMainForm : public QMainWindow {
     void RefreshWindowMenu();
     /// Saves a window's picture under fileName: ".bmp" as the 24-bit picture itself, anything else
     /// through a grey image and SaveToFile (with the extension replaced by ".raw" when asked),
-    /// followed by the RAW information message naming fileName.
+    /// followed by the RAW information message naming the file written. A window opened from a
+    /// file becomes the file written (caption, tooltip, what Save writes next).
     void SaveChild(TMDIChildForm& child, const QString& fileName, bool replaceExtensionWithRaw);
     std::optional<QString> AskSavePictureName();
-    /// Save as the command does: the window's own file when it has one, else a chosen name. False
-    /// when the dialog was cancelled.
+    /// Save as the command does: the window's own file when it exists and is a BMP or RAW file,
+    /// else a chosen name. False when the dialog was cancelled.
     bool SaveChildToItsFile(TMDIChildForm& child);
     void ActivateChild(TMDIChildForm* child);
     /// A document window captioned name, with the picture of the file of that name when readFile
