@@ -30,6 +30,8 @@ namespace {
 // A shown picture larger than this is not fitted into its window after a zoom change.
 constexpr int kFitWidthBelow = 791;
 constexpr int kFitHeightBelow = 591;
+// Room a document window's title bar takes beside its caption: the icon and three buttons.
+constexpr int kTitleButtonsWidth = 90;
 
 /// The picture control: paints the zoomed bitmap, then the marquees over it, and hands the
 /// mouse to the document window.
@@ -209,14 +211,20 @@ void TMDIChildForm::FitClientArea(QSize size) {
     }
     if (sub->isMaximized() || sub->isMinimized()) return;
     QSize wanted = sub->sizeHint();
+    // A narrow picture still shows its whole caption: the window is widened (the picture stays
+    // centred in it), never beyond the room below.
+    const QString title = windowTitle().remove(QStringLiteral("[*]"));
+    wanted.setWidth(
+        std::max(wanted.width(), sub->fontMetrics().horizontalAdvance(title) + kTitleButtonsWidth));
     // A window larger than the workspace would have its title bar and close button out of reach: it
     // fits the workspace from where it stands, and its picture scrolls inside it.
-    if (const QMdiArea* area = sub->mdiArea()) {
-        const QSize room = area->viewport()->size();
-        const QPoint at(std::max(0, sub->x()), std::max(0, sub->y()));
+    // The room is the part of the workspace that no tool window covers.
+    if (sub->mdiArea()) {
+        const QRect room = main_.DocumentArea();
+        const QPoint at(std::max(room.left(), sub->x()), std::max(room.top(), sub->y()));
         if (!room.isEmpty() && (wanted.width() > room.width() || wanted.height() > room.height()))
-            wanted = wanted.boundedTo(QSize(std::max(room.width() - at.x(), room.width() / 2),
-                                            std::max(room.height() - at.y(), room.height() / 2)));
+            wanted = wanted.boundedTo(QSize(std::max(room.right() + 1 - at.x(), room.width() / 2),
+                                            std::max(room.bottom() + 1 - at.y(), room.height() / 2)));
     }
     sub->resize(wanted);
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -63,6 +64,12 @@ class TMainForm : public QMainWindow {
     /// missing), paint the image into it, and return it. Throws what CreateMDIChild throws.
     TMDIChildForm* ShowInRole(const QString& caption, const TGrayImage& image);
     QMdiArea* MdiArea() const { return mdiArea_; }
+    /// The part of the document area (viewport coordinates) that no tool window shown covers: where
+    /// document windows are placed and tiled.
+    QRect DocumentArea() const;
+    /// Moves a document window that does not lie in DocumentArea into it (cascaded from its top-left
+    /// corner) and fits it there.
+    void KeepInDocumentArea(TMDIChildForm& child);
 
     /// A tool window takes part in the document windows' mouse events while it is visible.
     void RegisterToolHooks(QWidget* toolWindow, TToolHooks* hooks);
