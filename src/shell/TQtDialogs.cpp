@@ -8,6 +8,7 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QScreen>
+#include <QTimer>
 
 #include <algorithm>
 
@@ -36,6 +37,15 @@ void PrepareDialog(QDialog& dialog, QWidget* asking) {
     const QPoint centred = over.center() - QPoint(size.width() / 2, size.height() / 2);
     dialog.move(std::clamp(centred.x(), room.left(), room.right() + 1 - size.width() - frame.width()),
                 std::clamp(centred.y(), room.top(), room.bottom() + 1 - size.height() - frame.height()));
+    // A message box settles its size only when shown: once it is up, it is moved back onto the
+    // screen should that size, or the real frame, reach past an edge.
+    QTimer::singleShot(0, &dialog, [&dialog, room] {
+        const QRect outer = dialog.frameGeometry();
+        const QPoint inside(
+            std::clamp(outer.left(), room.left(), std::max(room.left(), room.right() + 1 - outer.width())),
+            std::clamp(outer.top(), room.top(), std::max(room.top(), room.bottom() + 1 - outer.height())));
+        if (inside != outer.topLeft()) dialog.move(inside);
+    });
 }
 
 QMessageBox::StandardButton TQtDialogs::ShowMessage(QMessageBox::Icon icon, const QString& text,
