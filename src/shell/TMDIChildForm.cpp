@@ -10,6 +10,8 @@
 #include "shell/TWorkbenchSettings.h"
 
 #include <QCloseEvent>
+#include <QFont>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -214,8 +216,10 @@ void TMDIChildForm::FitClientArea(QSize size) {
     // A narrow picture still shows its whole caption: the window is widened (the picture stays
     // centred in it), never beyond the room below.
     const QString title = windowTitle().remove(QStringLiteral("[*]"));
-    wanted.setWidth(
-        std::max(wanted.width(), sub->fontMetrics().horizontalAdvance(title) + kTitleButtonsWidth));
+    QFont titleFont = sub->font();
+    titleFont.setBold(true); // the active window's caption is bold
+    wanted.setWidth(std::max(wanted.width(), QFontMetrics(titleFont).horizontalAdvance(title) * 11 / 10 +
+                                                 kTitleButtonsWidth));
     // A window larger than the workspace would have its title bar and close button out of reach: it
     // fits the workspace from where it stands, and its picture scrolls inside it.
     // The room is the part of the workspace that no tool window covers.

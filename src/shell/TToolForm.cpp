@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QFont>
 #include <QFontMetrics>
 #include <QHideEvent>
 #include <QMdiArea>
@@ -72,12 +73,17 @@ namespace {
 /// Room a title bar takes beside its caption: the window icon and the buttons.
 constexpr int kTitleButtonsWidth = 110;
 
+/// A usual window frame: the border at the sides and bottom, the border and title bar at the top.
+constexpr int kFrameSide = 4;
+constexpr int kFrameTop = 28;
+
 /// The window's outer rectangle on the screen; before the window system has framed it, its frame
-/// is taken as a usual title bar and border.
+/// is taken as a usual title bar and border around the client area.
 QRect OuterRect(const QWidget& window) {
     const QRect outer = window.frameGeometry();
     if (outer.size() != window.size()) return outer;
-    return {outer.topLeft(), outer.size() + QSize(8, 32)};
+    return {outer.topLeft() - QPoint(kFrameSide, kFrameTop),
+            outer.size() + QSize(2 * kFrameSide, kFrameTop + kFrameSide)};
 }
 
 } // namespace
@@ -91,8 +97,10 @@ std::vector<QRect> TToolForm::OtherToolRects() const {
 
 void TToolForm::Place() {
     // Wide enough for the whole caption in the title bar beside its buttons.
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true); // title bars usually show the caption in bold
     const int titleWidth =
-        QFontMetrics(QApplication::font()).horizontalAdvance(windowTitle()) + kTitleButtonsWidth;
+        QFontMetrics(titleFont).horizontalAdvance(windowTitle()) * 11 / 10 + kTitleButtonsWidth;
     if (width() < titleWidth) resize(titleWidth, height());
     // Beside the documents, clear of the other tools shown: a tool never hides the results it
     // makes nor another tool, and never stands partly off the screen.
@@ -102,7 +110,10 @@ void TToolForm::Place() {
     room.Screen = screen() ? screen()->availableGeometry() : frame;
     room.Frame = frame;
     room.Documents = QRect(viewport->mapToGlobal(QPoint(0, 0)), viewport->size());
-    move(PlaceToolWindow(room, OuterRect(*this).size(), OtherToolRects()));
+    const QPoint outer = PlaceToolWindow(room, OuterRect(*this).size(), OtherToolRects());
+    // Before the window system has framed the window its position is that of the client area, so
+    // the frame taken into account above goes around it.
+    move(frameGeometry().size() == size() ? outer + QPoint(kFrameSide, kFrameTop) : outer);
 }
 
 void TToolForm::showEvent(QShowEvent* event) {

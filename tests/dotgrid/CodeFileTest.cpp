@@ -146,10 +146,10 @@ TEST(CodeFile, ReaderRefusesDamagedFilesWithItsMessages) {
     EXPECT_EQ(ErrorText([&] { ReadCodeFile(dir.File("none.cod")); }),
               "Can not open the  code file: \n" + dir.File("none.cod"));
 
-    // A name with blanks is read to its first blank; free white space between the items.
+    // A name with blanks is read whole, to the end of its line; free white space between the items.
     WriteFileBytes(name, "TAVM-FS 1\n400\t300 5 5 1 1 0 7 1.5 2.5 -1 1 9 my grid picture.bmp\n");
     const TCodeFile file = ReadCodeFile(name);
-    EXPECT_EQ(file.ImageName, "my");
+    EXPECT_EQ(file.ImageName, "my grid picture.bmp");
     EXPECT_FLOAT_EQ(file.Dots[0].X, 1.5f);
     EXPECT_EQ(file.Coordinates->Get(-1, 1), 0);
 }
