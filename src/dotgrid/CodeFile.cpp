@@ -47,6 +47,19 @@ class CodeScanner {
         at_ = ptr;
         return true;
     }
+    /// The rest of the line after leading white space, trailing white space left out.
+    bool RestOfLine(std::string& text) {
+        SkipSpace();
+        const char* start = at_;
+        while (at_ < end_ && *at_ != '\n')
+            ++at_;
+        const char* last = at_;
+        while (last > start && std::isspace(static_cast<unsigned char>(last[-1])))
+            --last;
+        if (last == start) return false;
+        text.assign(start, last);
+        return true;
+    }
     std::size_t Remaining() const { return static_cast<std::size_t>(end_ - at_); }
 
   private:
@@ -79,7 +92,7 @@ TCodeFile ParseCodeFile(const std::uint8_t* bytes, std::size_t size, const std::
     file.FileName = name;
     std::string magic;
     if (!in.Word(magic) || magic.compare(0, 7, "TAVM-FS") != 0 || magic.size() < 7)
-        throw CorvaneError(name + "is not a code file!");
+        throw CorvaneError(name + " is not a code file!");
     if (!in.Int(file.Count) || !in.Int(file.Width) || !in.Int(file.Height) || !in.Int(file.MaxX) ||
         !in.Int(file.MaxY) || !in.Float(file.ScaleX) || !in.Float(file.ScaleY) || !in.Int(file.Background))
         throw CorvaneError(readError);
@@ -117,7 +130,8 @@ TCodeFile ParseCodeFile(const std::uint8_t* bytes, std::size_t size, const std::
         ++read;
     }
     if (read < file.Count) throw CorvaneError(readError);
-    in.Word(file.ImageName);
+    // The picture's name is the whole last line: a name with blanks is kept whole.
+    in.RestOfLine(file.ImageName);
     return file;
 }
 

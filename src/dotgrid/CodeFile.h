@@ -17,7 +17,7 @@ namespace corvane {
 /// the picture's name. TDotGridEncoder::WriteCodeFile writes it.
 struct TCodeFile {
     std::string FileName;
-    std::string ImageName;              ///< one word: a name with blanks is read to its first blank
+    std::string ImageName;              ///< the picture's name: the whole last line
     std::int32_t Count = 0;             ///< dot rows declared (and read)
     std::int32_t Width = 0, Height = 0; ///< picture size in pixels
     std::int32_t MaxX = 0, MaxY = 0;    ///< half ranges of the coordinate system
@@ -30,7 +30,7 @@ struct TCodeFile {
 };
 
 /// Reads a code file. Throws "Can not open the  code file: \n" + name when it cannot be read, name
-/// + "is not a code file!" when the first word does not start with "TAVM-FS", "Read data error
+/// + " is not a code file!" when the first word does not start with "TAVM-FS", "Read data error
 /// from code file: \n" + name when a header number is missing, when the declared row count or the
 /// coordinate ranges are impossible for a file of its size, or when fewer rows than declared are
 /// read whole; and the coordinate system's range message for indices outside the declared ranges.

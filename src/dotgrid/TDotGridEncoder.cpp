@@ -51,6 +51,8 @@ TDotGridEncoder::TDotGridEncoder(const TGrayImage& image, const TDotGridEncoderO
       Background(options.WhiteGrid ? 0 : 255), DrawFlag(options.DrawFlag), MaxX(options.MaxX),
       MaxY(options.MaxY), fill_(WorkImage->Data, WorkImage->Width, WorkImage->Height, Background) {
     Coordinates = std::make_unique<TCoordinateSystem>(MaxX, MaxY);
+    // The code file names the picture the copy was made from.
+    WorkImage->FileName = image.FileName;
 }
 
 TDotGridEncoder::~TDotGridEncoder() = default;

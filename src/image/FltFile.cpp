@@ -4,6 +4,7 @@
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
 #include "image/ImageSize.h"
+#include "image/PictureFile.h"
 
 #include <cstdio>
 #include <cstring>
@@ -23,10 +24,20 @@ FltHeader CheckedHeader(const std::uint8_t* header, std::uint64_t fileSize, cons
     h.Width = ReadI32LE(header);
     h.Height = ReadI32LE(header + 4);
     const std::string sizeText = SizeText(h.Width, h.Height);
-    if (!IsDecodablePictureSize(h.Width, h.Height))
-        throw CorvaneError(fileName + ": invalid float image size " + sizeText);
+    const bool decodable = IsDecodablePictureSize(h.Width, h.Height);
     const std::uint64_t needed =
-        static_cast<std::uint64_t>(h.Width) * static_cast<std::uint64_t>(h.Height) * sizeof(float);
+        decodable ? static_cast<std::uint64_t>(h.Width) * static_cast<std::uint64_t>(h.Height) * sizeof(float)
+                  : 0;
+    // A picture opened as a float map is named for what it is, not by the size its first bytes
+    // would make; a header that holds together is read whatever its first bytes look like.
+    if (!decodable || fileSize - kFltHeaderSize < needed) {
+        static constexpr const char* kPictureKinds[] = {"", "a BMP", "a TIFF", "a PNG"};
+        if (const PictureFormat format = PictureFormatOf(header, kFltHeaderSize);
+            format != PictureFormat::Unknown)
+            throw CorvaneError(fileName + ": not an FLT file, it is " +
+                               kPictureKinds[static_cast<int>(format)] + " picture (File > Open shows it)");
+    }
+    if (!decodable) throw CorvaneError(fileName + ": invalid float image size " + sizeText);
     if (fileSize - kFltHeaderSize < needed)
         throw CorvaneError(fileName + ": the file holds fewer values than a float image of " + sizeText);
     h.ScaleX = ReadF32LE(header + 8);

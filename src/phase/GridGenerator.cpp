@@ -38,6 +38,12 @@ void XGridRow(std::uint8_t* row, std::int32_t width, float fx, float phi0, float
 
 } // namespace
 
+bool GridDrawsNothing(const GridOptions& options) {
+    const bool cylinder = options.Deformation == GridDeformation::Cylinder;
+    return options.Deformation != GridDeformation::None &&
+           !(cylinder && options.Direction != GridDirection::XAndY);
+}
+
 std::unique_ptr<TGrayImage> GenerateGrid(const GridOptions& o) {
     if (o.Width <= 0 || o.Height <= 0) throw CorvaneError(kGridSizeMessage);
     auto image = std::make_unique<TGrayImage>(nullptr, o.Width, o.Height);
@@ -48,9 +54,8 @@ std::unique_ptr<TGrayImage> GenerateGrid(const GridOptions& o) {
     const float phi0 = o.InitPhase * kPi;
     const std::size_t stride = static_cast<std::size_t>(width);
     const auto rowOf = [&](std::int32_t y) { return image->Data + static_cast<std::size_t>(y) * stride; };
+    if (GridDrawsNothing(o)) return image; // no pattern is defined for these combinations
     const bool cylinder = o.Deformation == GridDeformation::Cylinder;
-    if (o.Deformation != GridDeformation::None && !(cylinder && o.Direction != GridDirection::XAndY))
-        return image; // no pattern is defined for these combinations
 
     switch (o.Direction) {
     case GridDirection::X:

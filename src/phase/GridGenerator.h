@@ -29,6 +29,15 @@ struct GridOptions {
 
 inline constexpr const char* kGridSizeMessage = "The grid width and height must be at least 1";
 
+/// True for the combinations that draw no pattern and leave the picture all 0: "1/r", and any
+/// deformation with X and Y.
+bool GridDrawsNothing(const GridOptions& options);
+
+/// What the grid window says after drawing one of those.
+inline constexpr const char* kGridDrawsNothingMessage =
+    "No pattern is defined for this deformation and direction: the picture is left black. "
+    "\"cylinder\" deforms X or Y grids.";
+
 /// Generate!!!: a cosine grid grey(t) = trunc((cos t + 1) 127.5) of the options, in single
 /// precision with pi = 3.1415927:
 ///   X:      t = 2 pi fx x / W + phi0 + 2 pi ly y / H

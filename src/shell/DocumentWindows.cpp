@@ -130,6 +130,8 @@ void TMainForm::MakeMDIChild(const QString& name, bool requirePicture, bool read
         image.reset();
     }
     auto* child = new TMDIChildForm(*this, caption);
+    // A picture read from its file is that file's window: Save writes there.
+    if (!bitmap.isNull()) child->SetFileName(name);
     QMdiSubWindow* sub = mdiArea_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setToolTip(name);
@@ -139,15 +141,21 @@ void TMainForm::MakeMDIChild(const QString& name, bool requirePicture, bool read
     if (!bitmap.isNull()) child->SetBitmap(bitmap);
     sub->show();
     if (!bitmap.isNull()) child->FitClientArea(child->ShownSize());
-    // A window that does not fit where the area placed it starts near the top-left corner instead,
-    // cascaded, so that its title bar and the top of its picture are in view.
-    if (!mdiArea_->viewport()->rect().contains(sub->geometry())) {
-        const int step = (MDIChildCount() - 1) % 8 * 24;
-        sub->move(step, step);
-        if (!bitmap.isNull()) child->FitClientArea(child->ShownSize());
-    }
+    KeepInDocumentArea(*child);
     mdiArea_->setActiveSubWindow(sub);
     UpdateCommandStates();
+}
+
+void TMainForm::KeepInDocumentArea(TMDIChildForm& child) {
+    // A window that does not fit where the area placed it, or that a tool window shown would cover,
+    // starts near the top-left corner of the free area instead, cascaded, so that its title bar and
+    // the top of its picture are in view.
+    QMdiSubWindow* sub = child.SubWindow();
+    const QRect area = DocumentArea();
+    if (!sub || sub->isMinimized() || sub->isMaximized() || area.contains(sub->geometry())) return;
+    const int step = (MDIChildCount() - 1) % 8 * 24;
+    sub->move(area.topLeft() + QPoint(step, step));
+    if (!child.Bitmap().isNull()) child.FitClientArea(child.ShownSize());
 }
 
 TMDIChildForm* TMainForm::OpenFloatMap(const QString& name) {
@@ -169,6 +177,8 @@ TMDIChildForm* TMainForm::ShowInRole(const QString& caption, const TGrayImage& i
     if (!child) return nullptr;
     DrawGrayImage(image, *child);
     child->SetModified(false);
+    // The tool that shows a result does not cover it.
+    KeepInDocumentArea(*child);
     return child;
 }
 
@@ -202,12 +212,12 @@ namespace {
 
 /// Lays the open (not minimised) document windows out in equal strips: rows when stacked,
 /// columns otherwise.
-void TileStrips(QMdiArea* area, bool stacked) {
+void TileStrips(QMdiArea* area, const QRect& documents, bool stacked) {
     std::vector<QMdiSubWindow*> subs;
     for (QMdiSubWindow* sub : area->subWindowList(QMdiArea::CreationOrder))
         if (LiveChildOf(sub) && !sub->isMinimized()) subs.push_back(sub);
     if (subs.empty()) return;
-    const QRect area_rect = area->viewport()->rect();
+    const QRect area_rect = documents;
     const int n = static_cast<int>(subs.size());
     for (int i = 0; i < n; ++i) {
         QMdiSubWindow* sub = subs[static_cast<std::size_t>(i)];
@@ -215,11 +225,11 @@ void TileStrips(QMdiArea* area, bool stacked) {
         if (stacked) {
             const int top = area_rect.height() * i / n;
             const int bottom = area_rect.height() * (i + 1) / n;
-            sub->setGeometry(0, top, area_rect.width(), bottom - top);
+            sub->setGeometry(area_rect.left(), area_rect.top() + top, area_rect.width(), bottom - top);
         } else {
             const int left = area_rect.width() * i / n;
             const int right = area_rect.width() * (i + 1) / n;
-            sub->setGeometry(left, 0, right - left, area_rect.height());
+            sub->setGeometry(area_rect.left() + left, area_rect.top(), right - left, area_rect.height());
         }
     }
 }
@@ -227,11 +237,11 @@ void TileStrips(QMdiArea* area, bool stacked) {
 } // namespace
 
 void TMainForm::WindowTileHorizontal1Execute() {
-    RunGuarded(dialogs_, [&] { TileStrips(mdiArea_, true); });
+    RunGuarded(dialogs_, [&] { TileStrips(mdiArea_, DocumentArea(), true); });
 }
 
 void TMainForm::WindowTileVertical1Execute() {
-    RunGuarded(dialogs_, [&] { TileStrips(mdiArea_, false); });
+    RunGuarded(dialogs_, [&] { TileStrips(mdiArea_, DocumentArea(), false); });
 }
 
 void TMainForm::WindowMinimizeAll1Execute() {

@@ -83,18 +83,31 @@ QString WrittenFile(const QString& fileName, bool replaceExtensionWithRaw) {
 
 } // namespace
 
+namespace {
+
+/// Save writes the window's own file without asking only when it still exists and is of a kind
+/// the workbench writes; a TIFF or PNG picture is not replaced by a RAW file beside it.
+bool SavesToItsOwnFile(const TMDIChildForm& child) {
+    const std::string path = ToPath(child.FileName());
+    if (child.FileName().isEmpty() || !corvane::FileExists(path)) return false;
+    const std::string extension = corvane::LowerExtension(path);
+    return extension == ".bmp" || extension == ".raw";
+}
+
+} // namespace
+
 bool TMainForm::SaveChildToItsFile(TMDIChildForm& child) {
-    QString name = child.Caption();
-    if (!corvane::FileExists(ToPath(name))) {
-        const auto chosen = AskSavePictureName();
-        if (!chosen) return false;
-        name = *chosen;
-        const QString written = WrittenFile(name, true);
-        if (corvane::FileExists(ToPath(written)) &&
-            !dialogs_.WarningYesNo(written + QStringLiteral(" already exists.\nDo you want to replace it?")))
-            return false;
+    if (SavesToItsOwnFile(child)) {
+        SaveChild(child, child.FileName(), true);
+        return true;
     }
-    SaveChild(child, name, true);
+    const auto chosen = AskSavePictureName();
+    if (!chosen) return false;
+    const QString written = WrittenFile(*chosen, true);
+    if (corvane::FileExists(ToPath(written)) &&
+        !dialogs_.WarningYesNo(written + QStringLiteral(" already exists.\nDo you want to replace it?")))
+        return false;
+    SaveChild(child, *chosen, true);
     return true;
 }
 
@@ -117,20 +130,26 @@ void TMainForm::SaveChild(TMDIChildForm& child, const QString& fileName, bool re
     // A window without pixels has nothing to write; an empty file would only look like a picture.
     if (child.Bitmap().isNull() || child.Bitmap().width() < 1 || child.Bitmap().height() < 1)
         throw CorvaneError("The window \"" + child.Caption().toStdString() + "\" holds no picture to save");
-    const std::string path = ToPath(fileName);
-    if (corvane::LowerExtension(path) == ".bmp") {
-        SaveBitmapAsBmp(child.Bitmap(), path);
-        child.SetModified(false);
-        return;
-    }
     const QString written = WrittenFile(fileName, replaceExtensionWithRaw);
     std::unique_ptr<TGrayImage> gray;
-    child.GetGrayImage(gray);
-    gray->SaveToFile(ToPath(written));
+    if (corvane::LowerExtension(ToPath(written)) == ".bmp") {
+        SaveBitmapAsBmp(child.Bitmap(), ToPath(written));
+    } else {
+        child.GetGrayImage(gray);
+        gray->SaveToFile(ToPath(written));
+    }
     child.SetModified(false);
-    dialogs_.Information(QStringLiteral("The Raw File's Information:\n Header, Width, Height\n 0,  ") +
-                         QString::number(gray->Width) + QStringLiteral(",  ") +
-                         QString::number(gray->Height) + QStringLiteral("\n") + fileName);
+    // A picture's window becomes the file it was saved as, so the next Save writes there and not
+    // over the file it was opened from; a tool's result keeps its role caption, which its tool
+    // addresses it by.
+    if (!child.FileName().isEmpty()) {
+        child.SetFileName(written);
+        child.SetCaption(written);
+    }
+    if (gray)
+        dialogs_.Information(QStringLiteral("The Raw File's Information:\n Header, Width, Height\n 0,  ") +
+                             QString::number(gray->Width) + QStringLiteral(",  ") +
+                             QString::number(gray->Height) + QStringLiteral("\n") + written);
 }
 
 void TMainForm::SaveActionExecute() {

@@ -16,6 +16,7 @@ struct FileDialogRequest {
     int FilterIndex = 1;
     QString DefaultExt{};
     QString InitialDir{};          ///< empty: the process's current directory
+    QString InitialFile{};         ///< the file name the dialog starts with (empty: none)
     bool MustExist = false;        ///< open dialogs: the chosen file must exist
     bool ConfirmOverwrite = false; ///< save dialogs: ask before an existing file is chosen
 };

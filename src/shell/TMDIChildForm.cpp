@@ -10,6 +10,8 @@
 #include "shell/TWorkbenchSettings.h"
 
 #include <QCloseEvent>
+#include <QFont>
+#include <QFontMetrics>
 #include <QKeyEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -30,6 +32,8 @@ namespace {
 // A shown picture larger than this is not fitted into its window after a zoom change.
 constexpr int kFitWidthBelow = 791;
 constexpr int kFitHeightBelow = 591;
+// Room a document window's title bar takes beside its caption: the icon and three buttons.
+constexpr int kTitleButtonsWidth = 90;
 
 /// The picture control: paints the zoomed bitmap, then the marquees over it, and hands the
 /// mouse to the document window.
@@ -178,6 +182,12 @@ TMDIChildForm::TMDIChildForm(TMainForm& mainForm, const QString& caption)
 
 TMDIChildForm::~TMDIChildForm() = default;
 
+void TMDIChildForm::SetCaption(const QString& caption) {
+    caption_ = caption;
+    setWindowTitle(DisplayName(caption) + QStringLiteral("[*]"));
+    if (QMdiSubWindow* sub = SubWindow()) sub->setToolTip(caption);
+}
+
 QWidget* TMDIChildForm::Picture() const {
     return d_->picture;
 }
@@ -203,14 +213,22 @@ void TMDIChildForm::FitClientArea(QSize size) {
     }
     if (sub->isMaximized() || sub->isMinimized()) return;
     QSize wanted = sub->sizeHint();
+    // A narrow picture still shows its whole caption: the window is widened (the picture stays
+    // centred in it), never beyond the room below.
+    const QString title = windowTitle().remove(QStringLiteral("[*]"));
+    QFont titleFont = sub->font();
+    titleFont.setBold(true); // the active window's caption is bold
+    wanted.setWidth(std::max(wanted.width(), QFontMetrics(titleFont).horizontalAdvance(title) * 11 / 10 +
+                                                 kTitleButtonsWidth));
     // A window larger than the workspace would have its title bar and close button out of reach: it
     // fits the workspace from where it stands, and its picture scrolls inside it.
-    if (const QMdiArea* area = sub->mdiArea()) {
-        const QSize room = area->viewport()->size();
-        const QPoint at(std::max(0, sub->x()), std::max(0, sub->y()));
+    // The room is the part of the workspace that no tool window covers.
+    if (sub->mdiArea()) {
+        const QRect room = main_.DocumentArea();
+        const QPoint at(std::max(room.left(), sub->x()), std::max(room.top(), sub->y()));
         if (!room.isEmpty() && (wanted.width() > room.width() || wanted.height() > room.height()))
-            wanted = wanted.boundedTo(QSize(std::max(room.width() - at.x(), room.width() / 2),
-                                            std::max(room.height() - at.y(), room.height() / 2)));
+            wanted = wanted.boundedTo(QSize(std::max(room.right() + 1 - at.x(), room.width() / 2),
+                                            std::max(room.bottom() + 1 - at.y(), room.height() / 2)));
     }
     sub->resize(wanted);
 }

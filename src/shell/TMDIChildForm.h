@@ -35,6 +35,13 @@ class TMDIChildForm : public QWidget {
     /// The identity: a full file name or a role caption. The title bar shows the file's name only
     /// (the full name is its tooltip) and "*" while the picture has changes that are not saved.
     QString Caption() const { return caption_; }
+    /// Makes caption the window's identity: its title, its title bar's tooltip, the Window menu.
+    void SetCaption(const QString& caption);
+
+    /// The file the picture was read from or last saved to (what Save writes); empty for a window
+    /// that holds a tool's result under a role caption.
+    QString FileName() const { return fileName_; }
+    void SetFileName(const QString& fileName) { fileName_ = fileName; }
 
     /// True while the picture holds changes (Invert, Rotate 90, Paste, the median filter) that
     /// are not in its file; closing the window then asks whether to save them.
@@ -131,6 +138,7 @@ class TMDIChildForm : public QWidget {
     // Implementation detail of the shell; see TMDIChildForm.cpp.
     TMainForm& main_;
     QString caption_;
+    QString fileName_;
     std::shared_ptr<const TFloatImage> floatMap_;
     QImage bitmap_;
     int zoom_ = 1;

@@ -6,6 +6,7 @@
 #include "shell/TMDIChildForm.h"
 #include "shell/TToolHooks.h"
 #include "shell/TWorkbenchSettings.h"
+#include "shell/ToolPlacement.h"
 
 #include <QAction>
 #include <QApplication>
@@ -260,6 +261,17 @@ std::vector<TToolHooks*> TMainForm::VisibleToolHooks() const {
     for (const auto& [window, hooks] : d_->hooks)
         if (window && window->isVisible() && hooks) result.push_back(hooks);
     return result;
+}
+
+QRect TMainForm::DocumentArea() const {
+    const QWidget* viewport = mdiArea_->viewport();
+    std::vector<QRect> tools;
+    for (const auto& [window, hooks] : d_->hooks)
+        if (window && window->isVisible() && window->isWindow()) {
+            const QRect outer = window->frameGeometry();
+            tools.emplace_back(viewport->mapFromGlobal(outer.topLeft()), outer.size());
+        }
+    return FreeDocumentArea(viewport->rect(), tools);
 }
 
 void TMainForm::AddCloseGuard(QWidget* toolWindow) {

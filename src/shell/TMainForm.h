@@ -1,5 +1,6 @@
 #pragma once
 #include <QMainWindow>
+#include <QRect>
 #include <QString>
 
 #include <functional>
@@ -63,6 +64,12 @@ class TMainForm : public QMainWindow {
     /// missing), paint the image into it, and return it. Throws what CreateMDIChild throws.
     TMDIChildForm* ShowInRole(const QString& caption, const TGrayImage& image);
     QMdiArea* MdiArea() const { return mdiArea_; }
+    /// The part of the document area (viewport coordinates) that no tool window shown covers: where
+    /// document windows are placed and tiled.
+    QRect DocumentArea() const;
+    /// Moves a document window that does not lie in DocumentArea into it (cascaded from its top-left
+    /// corner) and fits it there.
+    void KeepInDocumentArea(TMDIChildForm& child);
 
     /// A tool window takes part in the document windows' mouse events while it is visible.
     void RegisterToolHooks(QWidget* toolWindow, TToolHooks* hooks);
@@ -139,11 +146,12 @@ class TMainForm : public QMainWindow {
     void RefreshWindowMenu();
     /// Saves a window's picture under fileName: ".bmp" as the 24-bit picture itself, anything else
     /// through a grey image and SaveToFile (with the extension replaced by ".raw" when asked),
-    /// followed by the RAW information message naming fileName.
+    /// followed by the RAW information message naming the file written. A window opened from a
+    /// file becomes the file written (caption, tooltip, what Save writes next).
     void SaveChild(TMDIChildForm& child, const QString& fileName, bool replaceExtensionWithRaw);
     std::optional<QString> AskSavePictureName();
-    /// Save as the command does: the window's own file when it has one, else a chosen name. False
-    /// when the dialog was cancelled.
+    /// Save as the command does: the window's own file when it exists and is a BMP or RAW file,
+    /// else a chosen name. False when the dialog was cancelled.
     bool SaveChildToItsFile(TMDIChildForm& child);
     void ActivateChild(TMDIChildForm* child);
     /// A document window captioned name, with the picture of the file of that name when readFile

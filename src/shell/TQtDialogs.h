@@ -1,10 +1,15 @@
 #pragma once
 #include "shell/Platform.h"
 
+#include <QMessageBox>
 #include <QPointer>
 #include <QWidget>
 
 namespace corvane::ui {
+
+/// Readies a dialog to open above the window that asked: above every tool window that stays on
+/// top, centred on asking, whole and on its screen.
+void PrepareDialog(QDialog& dialog, QWidget* asking);
 
 /// The workbench's dialogs: Qt file dialogs and message boxes, the system beep, QDialog::exec.
 class TQtDialogs : public IDialogs {
@@ -25,6 +30,9 @@ class TQtDialogs : public IDialogs {
     /// The window a dialog belongs to: the active window (a tool window stays on top), else the frame.
     QWidget* DialogParent() const;
     std::optional<FileDialogResult> RunFileDialog(const FileDialogRequest& request, bool save);
+    QMessageBox::StandardButton ShowMessage(QMessageBox::Icon icon, const QString& text,
+                                            QMessageBox::StandardButtons buttons,
+                                            QMessageBox::StandardButton defaultButton);
     QPointer<QWidget> parent_;
 };
 

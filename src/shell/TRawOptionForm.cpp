@@ -61,7 +61,7 @@ TRawOptionForm::TRawOptionForm(IDialogs& dialogs, const QString& fileName, QWidg
     fileName_ = info.fileName();
     fileSize_ = info.exists() ? static_cast<std::uint64_t>(info.size()) : 0;
 
-    DescribeLabel = new QLabel(QStringLiteral("Describe: \"") + fileName_ + QStringLiteral("\""), this);
+    DescribeLabel = new QLabel(QStringLiteral("File: \"") + fileName_ + QStringLiteral("\""), this);
     DescribeLabel->setObjectName(QStringLiteral("DescribeLabel"));
     SizeLabel =
         new QLabel(QStringLiteral("( ") + QString::number(fileSize_) + QStringLiteral(" bytes )"), this);

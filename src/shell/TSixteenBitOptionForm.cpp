@@ -21,8 +21,8 @@ TSixteenBitOptionForm::TSixteenBitOptionForm(IDialogs& dialogs, const QString& f
     : QDialog(parent), dialogs_(dialogs) {
     setObjectName(QStringLiteral("SixteenBitOptionForm"));
     setWindowTitle(QStringLiteral("16-Bit Picture"));
-    DescribeLabel = new QLabel(
-        QStringLiteral("Describe: \"") + QFileInfo(fileName).fileName() + QStringLiteral("\""), this);
+    DescribeLabel =
+        new QLabel(QStringLiteral("File: \"") + QFileInfo(fileName).fileName() + QStringLiteral("\""), this);
     DescribeLabel->setObjectName(QStringLiteral("DescribeLabel"));
     SizeLabel = new QLabel(QStringLiteral("( ") + QString::number(info.Width) + QStringLiteral(" x ") +
                                QString::number(info.Height) + QStringLiteral(" pixels, 16 bits per sample )"),

@@ -2,9 +2,14 @@
 
 #include "shell/TMDIChildForm.h"
 #include "shell/TMainForm.h"
+#include "shell/ToolPlacement.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QFont>
+#include <QFontMetrics>
 #include <QHideEvent>
+#include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QPushButton>
@@ -63,24 +68,64 @@ void TToolForm::SetLockedCommandsEnabled(bool enabled) {
         if (command) main_.LockCommand(command, !enabled, windowTitle());
 }
 
-void TToolForm::PlaceOnFirstShow() {
-    // Left to itself the window system may put a tool partly off the screen: the first show puts it
-    // by the frame's upper right corner, inside the screen.
-    const QRect frame = main_.geometry();
-    const QRect area = screen() ? screen()->availableGeometry() : frame;
-    const QSize size = frameGeometry().size();
-    const int x = std::clamp(frame.right() - size.width() - 24, area.left(),
-                             std::max(area.left(), area.right() - size.width()));
-    const int y =
-        std::clamp(frame.top() + 120, area.top(), std::max(area.top(), area.bottom() - size.height()));
-    move(x, y);
+namespace {
+
+/// Room a title bar takes beside its caption: the window icon and the buttons.
+constexpr int kTitleButtonsWidth = 110;
+
+/// A usual window frame: the border at the sides and bottom, the border and title bar at the top.
+constexpr int kFrameSide = 4;
+constexpr int kFrameTop = 28;
+
+/// The window's outer rectangle on the screen; before the window system has framed it, its frame
+/// is taken as a usual title bar and border around the client area.
+QRect OuterRect(const QWidget& window) {
+    const QRect outer = window.frameGeometry();
+    if (outer.size() != window.size()) return outer;
+    return {outer.topLeft() - QPoint(kFrameSide, kFrameTop),
+            outer.size() + QSize(2 * kFrameSide, kFrameTop + kFrameSide)};
+}
+
+} // namespace
+
+std::vector<QRect> TToolForm::OtherToolRects() const {
+    std::vector<QRect> taken;
+    for (const TToolForm* tool : main_.findChildren<TToolForm*>(Qt::FindDirectChildrenOnly))
+        if (tool != this && tool->isVisible()) taken.push_back(OuterRect(*tool));
+    return taken;
+}
+
+void TToolForm::Place() {
+    // Wide enough for the whole caption in the title bar beside its buttons.
+    QFont titleFont = QApplication::font();
+    titleFont.setBold(true); // title bars usually show the caption in bold
+    const int titleWidth =
+        QFontMetrics(titleFont).horizontalAdvance(windowTitle()) * 11 / 10 + kTitleButtonsWidth;
+    if (width() < titleWidth) resize(titleWidth, height());
+    // Beside the documents, clear of the other tools shown: a tool never hides the results it
+    // makes nor another tool, and never stands partly off the screen.
+    const QRect frame = main_.frameGeometry();
+    const QWidget* viewport = main_.MdiArea()->viewport();
+    TToolPlacementRoom room;
+    room.Screen = screen() ? screen()->availableGeometry() : frame;
+    room.Frame = frame;
+    room.Documents = QRect(viewport->mapToGlobal(QPoint(0, 0)), viewport->size());
+    const QPoint outer = PlaceToolWindow(room, OuterRect(*this).size(), OtherToolRects());
+    // Before the window system has framed the window its position is that of the client area, so
+    // the frame taken into account above goes around it.
+    move(frameGeometry().size() == size() ? outer + QPoint(kFrameSide, kFrameTop) : outer);
 }
 
 void TToolForm::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
-    if (!placed_) {
+    // Placed when first shown, and again when shown over a tool that is open meanwhile.
+    if (!event->spontaneous()) {
+        const QRect outer = OuterRect(*this);
+        const std::vector<QRect> others = OtherToolRects();
+        if (!placed_ ||
+            std::any_of(others.begin(), others.end(), [&](const QRect& r) { return r.intersects(outer); }))
+            Place();
         placed_ = true;
-        PlaceOnFirstShow();
     }
     // Spontaneous shows and hides come from the window system (the frame minimised or restored);
     // the tool's state follows only what the user or the program asked for.

@@ -3,6 +3,7 @@
 #include "shell/TToolHooks.h"
 
 #include <QPointer>
+#include <QRect>
 #include <QString>
 #include <QWidget>
 
@@ -109,7 +110,10 @@ class TToolForm : public QWidget, public TToolHooks {
 
   private:
     void SetLockedCommandsEnabled(bool enabled);
-    void PlaceOnFirstShow();
+    /// Puts the tool beside the document area, clear of the other tools shown.
+    void Place();
+    /// The outer rectangles of the other tool windows shown.
+    std::vector<QRect> OtherToolRects() const;
     TToolSetup setup_;
     std::vector<QPointer<QAction>> locked_;
     bool placed_ = false;

@@ -33,7 +33,7 @@ TEST(DotGridEncodeCli, FailuresWriteNothingAndWrongCommandLinesAreRefused) {
     WriteFileBytes(dir.File("bad.cod"), "NOT-A-CODE-FILE\n");
     run = Cli(dir, {"match", "bad.cod", "bad.cod", "-o", "r.dat"});
     EXPECT_EQ(run.Status, 1);
-    EXPECT_NE(run.Err.find("bad.codis not a code file!"), std::string::npos) << run.Err;
+    EXPECT_NE(run.Err.find("bad.cod is not a code file!"), std::string::npos) << run.Err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("r.dat")));
 
     for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{

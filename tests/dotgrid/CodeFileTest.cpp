@@ -130,8 +130,8 @@ TEST(CodeFile, ReaderRefusesDamagedFilesWithItsMessages) {
     const std::string good = CodeText({{0, 0, 10, 10}, {1, 0, 30, 10.5f}}, 5, 5);
     EXPECT_EQ(read(good), "no error");
     EXPECT_EQ(read("TAVM-FSX" + good.substr(7)), "no error"); // only the first seven letters count
-    EXPECT_EQ(read("TAVM-F" + good.substr(7)), name + "is not a code file!");
-    EXPECT_EQ(read(""), name + "is not a code file!");
+    EXPECT_EQ(read("TAVM-F" + good.substr(7)), name + " is not a code file!");
+    EXPECT_EQ(read(""), name + " is not a code file!");
     // Fewer rows than declared; a row with a word in a number field.
     EXPECT_EQ(read("TAVM-FS\n3 400 300\n5 5 1.0 1.0 0\n0 1 2 0 0 9\n1 3 4 1 0 9\nname\n"), readError);
     EXPECT_EQ(read("TAVM-FS\n2 400 300\n5 5 1.0 1.0 0\n0 1 2 0 0 9\n1 3 x 1 0 9\nname\n"), readError);
@@ -146,10 +146,10 @@ TEST(CodeFile, ReaderRefusesDamagedFilesWithItsMessages) {
     EXPECT_EQ(ErrorText([&] { ReadCodeFile(dir.File("none.cod")); }),
               "Can not open the  code file: \n" + dir.File("none.cod"));
 
-    // A name with blanks is read to its first blank; free white space between the items.
+    // A name with blanks is read whole, to the end of its line; free white space between the items.
     WriteFileBytes(name, "TAVM-FS 1\n400\t300 5 5 1 1 0 7 1.5 2.5 -1 1 9 my grid picture.bmp\n");
     const TCodeFile file = ReadCodeFile(name);
-    EXPECT_EQ(file.ImageName, "my");
+    EXPECT_EQ(file.ImageName, "my grid picture.bmp");
     EXPECT_FLOAT_EQ(file.Dots[0].X, 1.5f);
     EXPECT_EQ(file.Coordinates->Get(-1, 1), 0);
 }

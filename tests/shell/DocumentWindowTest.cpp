@@ -54,7 +54,7 @@ struct RecordingTool : corvane::ui::TToolHooks {
 } // namespace
 
 TEST_F(DocumentWindow, ZoomStepsSkipZeroStopAtTheLimitsAndFitSmallPictures) {
-    TMDIChildForm& w = Show("phase:One Image", 395, 295);
+    TMDIChildForm& w = Show("zoom", 395, 295); // a short caption: the window follows the picture
     EXPECT_EQ((std::array{Type(w, "-"), Type(w, "+"), Type(w, "+"), Type(w, "-"), Type(w, "-")}),
               (std::array{-2, -1, 2, 1, -2}));
     EXPECT_EQ(w.ShownSize(), QSize(197, 147));

@@ -113,7 +113,7 @@ TEST_F(SavePicture, SaveAsksForARoleWindowWritesRawUnderTheReplacedExtensionAndR
     const QString name = frame->File("picture.dat");
     frame->TriggerWithFile("SaveAction", name, 3);
     EXPECT_EQ(ReadFileBytes(frame->File("picture.raw").toStdString()), Bytes(*Ramp(640, 480)));
-    EXPECT_EQ(frame->Dialogs.Informations(), QStringList{kRawMessage + name});
+    EXPECT_EQ(frame->Dialogs.Informations(), QStringList{kRawMessage + frame->File("picture.raw")});
     frame->Dialogs.QueueFileCancel();
     frame->Trigger("SaveAction");
     EXPECT_EQ(frame->Dialogs.Informations().size(), 1);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "image/CorvaneError.h"
 #include "shell/Convert.h"
 
 namespace corvane::ui {
@@ -17,6 +18,8 @@ TMaterialParaForm::TMaterialParaForm(TMainForm& mainForm)
                            .LockedCommands = {},
                            .RoleWindows = {}}) {
     EEdit = Named(new QLineEdit(QStringLiteral("1.0e6"), this), "EEdit");
+    EEdit->setAccessibleName(QStringLiteral("Elasticity Constant"));
+    accepted_ = EEdit->text();
     auto* fields = new QFormLayout;
     fields->addRow(QStringLiteral("Elasticity Constant"), EEdit);
     auto* buttons = new QHBoxLayout;
@@ -25,6 +28,17 @@ TMaterialParaForm::TMaterialParaForm(TMainForm& mainForm)
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(buttons);
+    Bind(EEdit, &QLineEdit::editingFinished, &TMaterialParaForm::EEditExit);
+}
+
+void TMaterialParaForm::EEditExit() {
+    try {
+        StrToFloat(EEdit);
+        accepted_ = EEdit->text();
+    } catch (const CorvaneError& refused) {
+        EEdit->setText(accepted_);
+        throw CorvaneError(std::string(refused.what()) + "; it stays " + accepted_.toStdString());
+    }
 }
 
 MaterialParameters TMaterialParaForm::Parameters() const {

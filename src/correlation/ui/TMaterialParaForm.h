@@ -18,6 +18,16 @@ class TMaterialParaForm : public TToolForm {
 
     /// The constants as the edits hold them (the conversion error for text that is not a number).
     MaterialParameters Parameters() const;
+
+    /// Leaving EEdit (or closing the window) with text that is not a number: the text goes back to
+    /// the last number given and the error says so, instead of the window keeping "abc".
+    void EEditExit();
+
+  protected:
+    void FormHide() override { EEditExit(); }
+
+  private:
+    QString accepted_;
 };
 
 } // namespace corvane::ui

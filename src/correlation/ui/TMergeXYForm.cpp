@@ -20,6 +20,7 @@
 #include <system_error>
 
 #include "image/FloatMapDisplay.h"
+#include "image/CorvaneError.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/Convert.h"
@@ -300,7 +301,13 @@ void TMergeXYForm::ShowContentButtonClick() {
 
 void TMergeXYForm::ModifyScales(bool isU) {
     TFloatImage* field = (isU ? u_ : v_).get();
-    if (!field) return;
+    const QString which = isU ? QStringLiteral("X") : QStringLiteral("Y");
+    if (!field) {
+        dialogs_.Information(QStringLiteral("No %1 displacement map is loaded: choose its file with \"...\" "
+                                            "first. No file was changed.")
+                                 .arg(which));
+        return;
+    }
     QLineEdit* xEdit = isU ? UScaleXEdit : VScaleXEdit;
     QLineEdit* yEdit = isU ? UScaleYEdit : VScaleYEdit;
     const float scaleX = FloatOf(xEdit);
@@ -309,6 +316,11 @@ void TMergeXYForm::ModifyScales(bool isU) {
     RewriteHeaderScales(*field, scaleX, scaleY, valueScale);
     ScaleXEdit->setText(xEdit->text());
     ScaleYEdit->setText(yEdit->text());
+    // The file on disk changed: say which, and to what.
+    dialogs_.Information(
+        QStringLiteral("The header of %1 was rewritten: x scale %2, y scale %3, value scale %4.")
+            .arg(QString::fromStdString(field->FileName), FloatText(scaleX), FloatText(scaleY),
+                 FloatText(valueScale)));
 }
 
 void TMergeXYForm::ModifyUScaleButtonClick() {
@@ -335,6 +347,8 @@ SampleOptions TMergeXYForm::Options() const {
     if (UseOutputGridCheckBox->isChecked()) {
         o.GridX = IntOf(GridxEdit);
         o.GridY = IntOf(GridyEdit);
+        // The sampling would take a step below 1 as 1: refused, as corvane-cli sample refuses it.
+        if (o.GridX < 1 || o.GridY < 1) throw CorvaneError("Output Grids: the steps must be at least 1");
     }
     if (OutputRangeCheckBox->isChecked()) {
         o.UseRange = true;
@@ -354,6 +368,7 @@ SampleOptions TMergeXYForm::Options() const {
 void TMergeXYForm::SaveResultButtonClick() {
     // Refused before the dialog: missing maps, or maps of different sizes.
     CheckSampleFields(u_.get(), v_.get());
+    const SampleOptions options = Options();
     FileDialogRequest request;
     request.Filter = QStringLiteral("Data file(*.dat)|*.dat|Data file(*.data)|*.data|All file(*.*)|*.*");
     request.FilterIndex = 1;
@@ -361,7 +376,7 @@ void TMergeXYForm::SaveResultButtonClick() {
     request.InitialDir = WorkingDirLabel->text();
     const auto chosen = dialogs_.SaveFile(request);
     if (!chosen) return;
-    SaveDisplacementSamples(chosen->FileName.toStdString(), u_.get(), v_.get(), Options());
+    SaveDisplacementSamples(chosen->FileName.toStdString(), u_.get(), v_.get(), options);
 }
 
 void TMergeXYForm::UseOutputGridCheckBoxClick() {

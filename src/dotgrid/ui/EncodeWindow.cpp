@@ -1,5 +1,6 @@
 #include "dotgrid/ui/EncodeWindow.h"
 
+#include <QFile>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
@@ -49,14 +50,18 @@ TEncodeSession* FindEncodeSession(TMDIChildForm& window) {
 
 std::unique_ptr<TGrayImage> EncodeSourcePicture(TMDIChildForm& window) {
     TEncodeSource* source = FindSource(window);
-    if (source && source->Picture && source->ShownKey == window.Bitmap().cacheKey())
-        return CopyOf(*source->Picture);
-    std::unique_ptr<TGrayImage> gray;
-    window.GetGrayImage(gray);
-    if (!source) source = new TEncodeSource(&window);
-    source->Picture = CopyOf(*gray);
-    source->ShownKey = 0;
-    return gray;
+    std::unique_ptr<TGrayImage> picture;
+    if (source && source->Picture && source->ShownKey == window.Bitmap().cacheKey()) {
+        picture = CopyOf(*source->Picture);
+    } else {
+        window.GetGrayImage(picture);
+        if (!source) source = new TEncodeSource(&window);
+        source->Picture = CopyOf(*picture);
+        source->ShownKey = 0;
+    }
+    // The code file names the window's picture, not the in-memory copy.
+    picture->FileName = QFile::encodeName(window.Caption()).toStdString();
+    return picture;
 }
 
 void ShowCodeView(TMDIChildForm& window, const TCodeView& view) {

@@ -91,6 +91,7 @@ void TDotGridCodeCommands::SaveMatchActionExecute() {
     if (!match_) throw CorvaneError("Match Codes first!!!");
     FileDialogRequest request;
     request.Title = QStringLiteral("Save Match Results");
+    request.InitialFile = QStringLiteral("Match-0");
     request.Filter = QStringLiteral("Match Result(*.dat)|*.dat");
     request.DefaultExt = QStringLiteral("*.dat");
     const auto chosen = dialogs_.SaveFile(request);

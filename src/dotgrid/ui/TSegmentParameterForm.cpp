@@ -131,7 +131,18 @@ void TSegmentParameterForm::DocumentDragged(TMDIChildForm& /*child*/, int x1, in
     SetRectangle(x1, y1, x2, y2);
 }
 
+void TSegmentParameterForm::FormShow() {
+    ShowWindowSizeLimit(main_.ActiveMDIChild());
+}
+
+void TSegmentParameterForm::ShowWindowSizeLimit(const TMDIChildForm* picture) {
+    if (!picture || picture->Bitmap().isNull()) return;
+    const int limit = TThresholdSegment::MaxWindowSize(picture->Bitmap().width(), picture->Bitmap().height());
+    WinSizeLessThanLabel->setText(QStringLiteral("No Larger Than  %1 ").arg(limit));
+}
+
 void TSegmentParameterForm::DocumentActivated(TMDIChildForm& child) {
+    ShowWindowSizeLimit(&child);
     // Only a shown marquee is a selection; a window never dragged in has none to offer.
     if (!child.MarqueeShown()) return;
     const TSelectionRect selection = child.GetSelection();

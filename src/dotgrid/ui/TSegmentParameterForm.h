@@ -50,15 +50,20 @@ class TSegmentParameterForm : public TToolForm {
 
     /// A dragged rectangle fills the rectangle edits, corners ordered.
     void DocumentDragged(TMDIChildForm& child, int x1, int y1, int x2, int y2) override;
-    /// Activating a window that shows a selection takes its rectangle into the edits.
+    /// Activating a window that shows a selection takes its rectangle into the edits; the window-size
+    /// limit shown follows the activated picture.
     void DocumentActivated(TMDIChildForm& child) override;
 
   protected:
+    /// Shows the window-size limit of the active picture.
+    void FormShow() override;
     /// Releases the segmented copy.
     void FormHide() override;
 
   private:
     void SetRectangle(int x1, int y1, int x2, int y2);
+    /// "No Larger Than  N ": the largest window two of which fit across and down the picture.
+    void ShowWindowSizeLimit(const TMDIChildForm* picture);
     std::unique_ptr<TGrayImage> segmented_;
 };
 

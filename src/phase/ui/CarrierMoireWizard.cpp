@@ -143,7 +143,10 @@ QWidget* TCarrierMoireWizard::PageWidget(int index) const {
 void TCarrierMoireWizard::BuildStepOne(QWidget* page) {
     c_.MoireImageFileNameEdit = MakeEdit(page, "MoireImageFileNameEdit", QStringLiteral("Moire Image"));
     c_.BrowseMoireIMageFileSpeedButton = MakeSpeedButton(page, "BrowseMoireIMageFileSpeedButton");
-    stepOneGrid_ = new QGridLayout(page);
+    auto* column = new QVBoxLayout(page);
+    if (!config_.PictureLabel.isEmpty()) column->addWidget(new QLabel(config_.PictureLabel, page));
+    stepOneGrid_ = new QGridLayout;
+    column->addLayout(stepOneGrid_, 1);
     stepOneGrid_->addWidget(c_.MoireImageFileNameEdit, 0, 0, 1, 2);
     stepOneGrid_->addWidget(c_.BrowseMoireIMageFileSpeedButton, 0, 2);
     stepOneGrid_->setRowStretch(10, 1);
@@ -329,10 +332,23 @@ void TCarrierMoireWizard::Hidden() {
     moire_.Release();
     pages_.Reset();
     ShowPage();
+    // What the tool showed goes with its state: the next run starts without an earlier plane.
+    c_.ALabel->setText(QStringLiteral("Double Linear Simulate  A="));
+    c_.BLabel->setText(QStringLiteral("Double Linear Simulate  B="));
+    c_.ALabel->setVisible(true);
+    c_.BLabel->setVisible(true);
+}
+
+bool TCarrierMoireWizard::RequireState() {
+    if (moire_.HasState()) return true;
+    dialogs_.Information(QString::fromLatin1(kNothingComputedMessage));
+    return false;
 }
 
 void TCarrierMoireWizard::Next(const std::function<TCarrierSource()>& source,
                                const std::function<TReferenceRemoval()>& removal) {
+    // Steps 2 and 3 run on what Step 1 built: without it the page stays and says why.
+    if ((pages_.Page() == 1 || pages_.Page() == 2) && !RequireState()) return;
     const std::optional<int> left = pages_.Next();
     if (!left) return;
     ShowPage();
@@ -366,7 +382,7 @@ void TCarrierMoireWizard::LeaveStepOne(const TCarrierSource& source) {
 }
 
 void TCarrierMoireWizard::LeaveStepTwo() {
-    if (!moire_.HasState()) return;
+    if (!RequireState()) return;
     const TMovingWindow window{IntOf(c_.MovingWidthEdit), IntOf(c_.MovingHeightEdit)};
     const TStartPoints starts = *moire_.RemoveCarrier(window);
     const TMyFFT& field = *moire_.Field();
@@ -379,7 +395,7 @@ void TCarrierMoireWizard::LeaveStepTwo() {
 }
 
 void TCarrierMoireWizard::LeaveStepThree(TReferenceRemoval removal) {
-    if (!moire_.HasState()) return;
+    if (!RequireState()) return;
     TUnwrapOptions options;
     options.Coef = FloatOf(c_.CoefEdit);
     options.Start = {IntOf(c_.StartingXEdit), IntOf(c_.StartingYEdit)};
@@ -431,7 +447,7 @@ void TCarrierMoireWizard::ChooseMask() {
 }
 
 void TCarrierMoireWizard::ComputeCarrier() {
-    if (!moire_.HasState()) return;
+    if (!RequireState()) return;
     const TMapRect search{IntOf(c_.XEdit), IntOf(c_.YEdit), IntOf(c_.WidthEdit), IntOf(c_.HeightEdit)};
     const TCarrierOffset carrier = *moire_.ComputeCarrier(search);
     SetNumber(c_.CarrierXEdit, carrier.X);
@@ -439,12 +455,12 @@ void TCarrierMoireWizard::ComputeCarrier() {
 }
 
 void TCarrierMoireWizard::ModifyCarrier() {
-    if (!moire_.HasState()) return;
+    if (!RequireState()) return;
     moire_.ModifyCarrier({IntOf(c_.CarrierXEdit), IntOf(c_.CarrierYEdit)});
 }
 
 void TCarrierMoireWizard::Adjust() {
-    if (!moire_.HasState()) return;
+    if (!RequireState()) return;
     const TMovingWindow requested{IntOf(c_.MovingWidthEdit), IntOf(c_.MovingHeightEdit)};
     const TCarrierOffset carrier{IntOf(c_.CarrierXEdit), IntOf(c_.CarrierYEdit)};
     const TAdjustedWindow adjusted = *moire_.Adjust(requested, carrier);
@@ -475,7 +491,7 @@ std::optional<QString> TCarrierMoireWizard::AskSaveName(int filterIndex, const Q
 }
 
 void TCarrierMoireWizard::SaveMap(TMoireMap map, TValueScaleRule rule, const QString& title) {
-    if (!moire_.HasState()) return;
+    if (!RequireState()) return;
     if (!title.isEmpty()) saveTitle_ = title;
     const auto name = AskSaveName(2, QStringLiteral("*.flt"));
     if (!name) return;
@@ -483,7 +499,7 @@ void TCarrierMoireWizard::SaveMap(TMoireMap map, TValueScaleRule rule, const QSt
 }
 
 void TCarrierMoireWizard::SaveTable() {
-    if (!moire_.HasState()) return;
+    if (!RequireState()) return;
     // The table is always asked for under its own title, whatever an FLT save showed before.
     saveTitle_ = config_.TableTitle;
     const auto name = AskSaveName(1, QStringLiteral("*.dat"));
@@ -510,27 +526,27 @@ void TCarrierMoireWizard::ShowFinalMap() {
 }
 
 void TCarrierMoireWizard::SetFringeOrder() {
-    if (!moire_.HasState()) return;
+    if (!RequireState()) return;
     moire_.SetFringeOrder({IntOf(c_.PhaseIntegerXEdit), IntOf(c_.PhaseIntegerYEdit)},
                           IntOf(c_.PhaseIntegerEdit));
     ShowFinalMap();
 }
 
 void TCarrierMoireWizard::ConvertPitch() {
-    if (!moire_.HasState()) return;
+    if (!RequireState()) return;
     moire_.ConvertPitch(FloatOf(c_.PEdit));
     ShowFinalMap();
 }
 
 void TCarrierMoireWizard::ComputeAverage() {
-    if (!moire_.HasState()) return;
+    if (!RequireState()) return;
     const TMapRect rect{IntOf(c_.BaseXEdit), IntOf(c_.BaseYEdit), IntOf(c_.BaseWidthEdit),
                         IntOf(c_.BaseHeightEdit)};
     c_.AbsoluteDisplacementEdit->setText(ShortestText(*moire_.Average(rect)));
 }
 
 void TCarrierMoireWizard::ConvertToAbsolute() {
-    if (!moire_.HasState()) return;
+    if (!RequireState()) return;
     moire_.ConvertToAbsolute({IntOf(c_.AbsXEdit), IntOf(c_.AbsYEdit)}, FloatOf(c_.AbsoluteDisplacementEdit));
     ShowFinalMap();
 }

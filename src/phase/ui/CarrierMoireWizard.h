@@ -112,10 +112,11 @@ class TCarrierMoireWizard {
   public:
     struct TConfig {
         TCarrierMethod Method = TCarrierMethod::OneImage;
-        QString Suffix;      ///< of the role captions: "One Image", "Two Image"
-        QString TableTitle;  ///< title of the result-table save dialog
-        QString SaveFilter;  ///< filter of the save dialog
-        QString MaskDefault; ///< initial text of MaskFileEdit
+        QString Suffix;         ///< of the role captions: "One Image", "Two Image"
+        QString TableTitle;     ///< title of the result-table save dialog
+        QString SaveFilter;     ///< filter of the save dialog
+        QString MaskDefault;    ///< initial text of MaskFileEdit
+        QString PictureLabel{}; ///< label above the picture's file box on "Step 1" (empty: none)
     };
 
     /// Builds the pages, the working directory and the buttons (closeButton among them) into form;
@@ -139,7 +140,7 @@ class TCarrierMoireWizard {
 
     /// The tool was shown: "Step 1", Previous disabled, Next enabled.
     void Shown();
-    /// The tool was hidden: the processing state is released.
+    /// The tool was hidden: the processing state is released and the plane shown is cleared.
     void Hidden();
 
     /// Next: on "Step 1" refuses missing files (the page stays); otherwise advances and runs the
@@ -181,7 +182,13 @@ class TCarrierMoireWizard {
     /// Mouse move over the absolute phase on "Step 4": the map value into PhaseEdit.
     void MouseMoved(TMDIChildForm& child, int x, int y);
 
+    /// What the commands that need the processing state say without one.
+    static constexpr const char* kNothingComputedMessage =
+        "Nothing has been computed yet: go back to Step 1 and pass it with a picture and a valid size.";
+
   private:
+    /// True with a processing state; without one it says so (kNothingComputedMessage).
+    bool RequireState();
     void BuildStepOne(QWidget* page);
     void BuildStepTwo(QWidget* page);
     void BuildStepThree(QWidget* page);

@@ -49,7 +49,7 @@ PhaseShiftSteps::PhaseShiftSteps(TMainForm& mainForm, QWidget* page, PhaseShiftM
     : main_(mainForm), dialogs_(mainForm.Dialogs()), method_(method), count_(PhaseShiftStepCount(method)),
       tag_(tag), phaseRole_(phaseRole) {
     for (int k = 1; k <= count_; ++k) {
-        StepEdits[k - 1] = NamedChild(new QLineEdit(QStringLiteral("Step%1").arg(k), page),
+        StepEdits[k - 1] = NamedChild(new QLineEdit(QStringLiteral("Step %1").arg(k), page),
                                       QStringLiteral("Step%1Edit").arg(k));
         auto* button = NamedChild(new QToolButton(page), QStringLiteral("Step%1SpeedButton").arg(k));
         button->setText(QStringLiteral("..."));
@@ -142,6 +142,11 @@ void PhaseShiftSteps::ComputePhase() {
 }
 
 void PhaseShiftSteps::SaveToFloat() {
+    // Asking for a name that nothing would be written under only hides that there is nothing yet.
+    if (!result_) {
+        dialogs_.Information(kNoPhaseToSaveMessage);
+        return;
+    }
     FileDialogRequest request;
     request.Title = QStringLiteral("Save Phase To");
     request.Filter = kSaveFilter;
@@ -149,7 +154,7 @@ void PhaseShiftSteps::SaveToFloat() {
     request.DefaultExt = QStringLiteral("*.flt");
     request.InitialDir = WorkingDirLabel->text();
     const auto chosen = dialogs_.SaveFile(request);
-    if (!chosen || !result_) return;
+    if (!chosen) return;
     SavePhaseShiftFlt(*result_->Phase->Phase, static_cast<float>(main_.ScaleX),
                       static_cast<float>(main_.ScaleY), ToFilePath(chosen->FileName));
 }

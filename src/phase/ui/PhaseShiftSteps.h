@@ -24,6 +24,10 @@ class TMainForm;
 /// directory, the Compute Phase / Save To Float / Read Data buttons, the step pictures read last and
 /// the phase computed last. Each tool owns one and forwards its handlers to it; the tool's own
 /// show/hide lifecycle calls Forget and ReleaseSteps.
+/// What Save To Float says before a phase was computed.
+inline const QString kNoPhaseToSaveMessage =
+    QStringLiteral("No phase to save yet: press \"Compute Phase\" first.");
+
 class PhaseShiftSteps {
   public:
     /// tag is the suffix of the step windows ("C3S"), phaseRole the phase window's caption; the
@@ -59,8 +63,9 @@ class PhaseShiftSteps {
     /// Compute Phase: Read Data, then the phase of the method, shown in the phase window. A phase
     /// that cannot be computed (pictures of different sizes) leaves the previous one in place.
     void ComputePhase();
-    /// Save To Float: asks for a name in the working directory; writes the phase computed since the
-    /// tool was shown, with the frame's image scale and value scale 1.0, and nothing without one.
+    /// Save To Float: asks for a name in the working directory and writes the phase computed since
+    /// the tool was shown, with the frame's image scale and value scale 1.0. Without one it says
+    /// so (kNoPhaseToSaveMessage) and asks nothing.
     void SaveToFloat();
 
     /// The file name of an edit, resolved against the working directory.

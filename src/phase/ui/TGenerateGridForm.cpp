@@ -121,6 +121,7 @@ void TGenerateGridForm::Button1Click() {
     options.Deformation = static_cast<GridDeformation>(DeformationIndex());
     const auto grid = GenerateGrid(options);
     main_.ShowInRole(FileNameEdit->text(), *grid);
+    if (GridDrawsNothing(options)) dialogs_.Information(QString::fromLatin1(kGridDrawsNothingMessage));
 }
 
 } // namespace corvane::ui

@@ -39,7 +39,8 @@ TOneImageMoireFFTForm::TOneImageMoireFFTForm(TMainForm& mainForm)
                .Suffix = kSuffix,
                .TableTitle = QStringLiteral("Save Result To"),
                .SaveFilter = kSaveFilter,
-               .MaskDefault = QString()}) {
+               .MaskDefault = QString(),
+               .PictureLabel = QStringLiteral("Moire image (its undeformed strip is the reference)")}) {
     QWidget* stepOne = wizard_.PageWidget(0);
     RefDirectionRadioGroup =
         Named(new QGroupBox(QStringLiteral("Direction"), stepOne), "RefDirectionRadioGroup");

@@ -148,12 +148,17 @@ void TPhaseCalculationForm::MethodComboBoxChange() {
 }
 
 void TPhaseCalculationForm::CalculationButtonClick() {
+    const QString dir = WorkingDirLabel->text();
+    const auto fileOf = [&](const QLineEdit* edit) {
+        return ToFilePath(QFileInfo(QDir(dir).filePath(edit->text())).absoluteFilePath());
+    };
+    const std::string file1 = fileOf(Source1Edit), file2 = fileOf(Source2Edit);
+    // A source whose edit now names another file is read again from that file.
+    if (source1_ && source1_->FileName != file1) source1_.reset();
+    if (source2_ && source2_->FileName != file2) source2_.reset();
     if (!source1_ || !source2_) {
-        const QString dir = WorkingDirLabel->text();
         QDir::setCurrent(dir);
-        LoadMissingPhaseCalculationSources(source1_, source2_,
-                                           ToFilePath(QDir(dir).filePath(Source1Edit->text())),
-                                           ToFilePath(QDir(dir).filePath(Source2Edit->text())));
+        LoadMissingPhaseCalculationSources(source1_, source2_, file1, file2);
     }
     PhaseCalculationOptions options;
     options.Method = static_cast<PhaseCalculationMethod>(std::clamp(MethodComboBox->currentIndex(), -1, 1));
@@ -163,9 +168,8 @@ void TPhaseCalculationForm::CalculationButtonClick() {
         options.Fit.Right = StrToInt(RightEdit);
         options.Fit.Bottom = StrToInt(BottomEdit);
     }
-    // A failed calculation leaves no result behind, so Save To Float cannot write a stale or
-    // empty map as if it were the answer.
-    result_.reset();
+    // A failed calculation (a fit rectangle outside Source 2, a Source 2 too small) keeps the
+    // earlier result: the map, the picture shown and what Save To Float writes stay the same.
     PhaseCalculationResult calculated = CalculatePhase(*source1_, *source2_, options);
     result_ = std::move(calculated.Result);
     if (calculated.Fitted) {

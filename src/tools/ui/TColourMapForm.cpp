@@ -207,7 +207,17 @@ void TColourMapForm::Redraw() {
     HighEdit->setEnabled(!automatic);
     OpacityLabel->setText(QString::number(OpacityTrackBar->value()) + QStringLiteral(" %"));
     if (!map_) return;
-    ColourMapPicture picture = RenderColourMap(*map_, OptionsFromControls());
+    // A refused range is reported once, not again each time the same texts are left or redrawn.
+    const QString range = automatic ? QString() : LowEdit->text() + QLatin1Char('|') + HighEdit->text();
+    ColourMapPicture picture;
+    try {
+        picture = RenderColourMap(*map_, OptionsFromControls());
+    } catch (const CorvaneError&) {
+        if (!range.isEmpty() && range == refusedRange_) return;
+        refusedRange_ = range;
+        throw;
+    }
+    refusedRange_.clear();
     picture_ = std::move(picture);
     if (automatic) {
         LowEdit->setText(Number(picture_.Range.Low));

@@ -79,6 +79,7 @@ class TColourMapForm : public TToolForm {
     std::unique_ptr<TFloatImage> map_;
     std::unique_ptr<TGrayImage> under_;
     ColourMapPicture picture_;
+    QString refusedRange_; ///< the low and high texts of the range refused last
 };
 
 } // namespace corvane::ui

@@ -40,6 +40,9 @@ TFilterForm::TFilterForm(QWidget* parent)
     TrackBarValueLabel->setObjectName(QStringLiteral("TrackBarValueLabel"));
     TrackBarValueLabel->setMinimumWidth(24);
 
+    AppliedSizeLabel = new QLabel(this);
+    AppliedSizeLabel->setObjectName(QStringLiteral("AppliedSizeLabel"));
+
     const OkCancelButtons okCancel = MakeOkCancelButtons(this);
     BitBtn1 = okCancel.Ok;
     BitBtn2 = okCancel.Cancel;
@@ -52,6 +55,7 @@ TFilterForm::TFilterForm(QWidget* parent)
     fields->addWidget(new QLabel(QStringLiteral("Size:"), this), 1, 0);
     fields->addWidget(MedianFilterTrackBar, 1, 1);
     fields->addWidget(TrackBarValueLabel, 1, 2);
+    fields->addWidget(AppliedSizeLabel, 2, 1, 1, 2);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(fields);
     layout->addLayout(okCancel.Row);
@@ -60,10 +64,15 @@ TFilterForm::TFilterForm(QWidget* parent)
     connect(MedianFilterTrackBar, &QSlider::valueChanged, this, &TFilterForm::MedianFilterTrackBarChange);
     connect(BitBtn1, &QPushButton::clicked, this, &QDialog::accept);
     connect(BitBtn2, &QPushButton::clicked, this, &QDialog::reject);
+    MedianFilterTrackBarChange();
 }
 
 void TFilterForm::MedianFilterTrackBarChange() {
-    TrackBarValueLabel->setText(QString::number(MedianFilterTrackBar->value()));
+    const int size = MedianFilterTrackBar->value();
+    TrackBarValueLabel->setText(QString::number(size));
+    // The median works on odd windows: an even size is raised by one.
+    const int applied = size % 2 == 0 ? size + 1 : size;
+    AppliedSizeLabel->setText(QStringLiteral("filters with a %1 x %1 window").arg(applied));
 }
 
 int TFilterForm::WindowSize() const {

@@ -18,10 +18,11 @@ class TFilterForm : public QDialog {
     QComboBox* FilterTypeComboBox = nullptr; ///< "Median Filter", its only item
     QSlider* MedianFilterTrackBar = nullptr; ///< window size, position 3
     QLabel* TrackBarValueLabel = nullptr;    ///< the track bar position
+    QLabel* AppliedSizeLabel = nullptr;      ///< the window the median applies: an even size is one more
     QPushButton* BitBtn1 = nullptr;          ///< OK
     QPushButton* BitBtn2 = nullptr;          ///< Cancel
 
-    /// Shows the track bar position in TrackBarValueLabel.
+    /// Shows the track bar position in TrackBarValueLabel and the window applied in AppliedSizeLabel.
     void MedianFilterTrackBarChange();
     /// The window size chosen: the track bar position for "Median Filter", else 3.
     int WindowSize() const;

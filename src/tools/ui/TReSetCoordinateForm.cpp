@@ -42,9 +42,9 @@ TReSetCoordinateForm::TReSetCoordinateForm(IDialogs& dialogs, TWorkbenchSettings
     BitBtn2 = okCancel.Cancel;
 
     auto* fields = new QGridLayout;
-    auto* labelX = new QLabel(QStringLiteral("Maxium  X"), this);
+    auto* labelX = new QLabel(QStringLiteral("Maximum X"), this);
     labelX->setBuddy(MaxNxEdit);
-    auto* labelY = new QLabel(QStringLiteral("Maxuim Y"), this);
+    auto* labelY = new QLabel(QStringLiteral("Maximum Y"), this);
     labelY->setBuddy(MaxNyEdit);
     fields->addWidget(labelX, 0, 0);
     fields->addWidget(MaxNxEdit, 0, 1);

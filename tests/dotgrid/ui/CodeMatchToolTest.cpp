@@ -132,7 +132,7 @@ TEST_F(CodeMatchTool, CancelledDialogsAndFailedReads) {
     const QString notCodes = frame->File(QStringLiteral("notes.cod"));
     std::ofstream(notCodes.toStdString()) << "hello world\n";
     MatchFiles(initial, notCodes);
-    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{notCodes + QStringLiteral("is not a code file!")});
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{notCodes + QStringLiteral(" is not a code file!")});
     EXPECT_EQ(commands->Match(), nullptr);
     frame->Trigger("SaveMatchAction");
     EXPECT_EQ(frame->Dialogs.Errors().back(), QStringLiteral("Match Codes first!!!"));

@@ -111,7 +111,13 @@ TEST_F(EncodingTool, EncodesALatticeAndSavesTheVerbsCodeFile) {
                           "--threshold", "40", "--scale", "0.5", "0.25"},
                          frame->Dir.Path());
     ASSERT_EQ(run.Status, 0) << run.Err;
-    EXPECT_EQ(saved, test::ReadFileBytes(frame->Dir.File("verb.cod")));
+    // The same codes; each file's last line names its own picture: the window's, the verb's input.
+    const std::string verb = test::ReadFileBytes(frame->Dir.File("verb.cod"));
+    const auto body = [](const std::string& text) {
+        return text.substr(0, text.rfind('\n', text.size() - 2) + 1);
+    };
+    EXPECT_EQ(body(saved), body(verb));
+    EXPECT_EQ(verb.substr(body(verb).size()), file.toStdString() + "\n");
 }
 
 // The labels and red paint an encode leaves on the picture are not dots of the next encode.

@@ -125,7 +125,7 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
 }
 
 // A strip below 16 rows is refused on the way to Step 2; there every command needing the state
-// does nothing (no window, no message) until Step 1 is passed with 16.
+// does nothing but say so (no window, Next stays on Step 2) until Step 1 is passed with 16.
 TEST_F(CarrierMoireTools, AThinStripLeavesStepTwoWithoutStateUntilSixteenIsGiven) {
     frame->Trigger("OneGridImageFFTAction");
     one->MoireImageFileNameEdit->setText(Fringes("one.bmp"));
@@ -145,6 +145,9 @@ TEST_F(CarrierMoireTools, AThinStripLeavesStepTwoWithoutStateUntilSixteenIsGiven
     EXPECT_EQ(Window("Spectra:One Image"), nullptr);
     EXPECT_EQ(frame->Dialogs.Errors().size(), 1);
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
+    EXPECT_EQ(frame->Dialogs.Informations(),
+              QStringList(8, ui::TCarrierMoireWizard::kNothingComputedMessage));
+    EXPECT_EQ(one->MoireNotebook->currentIndex(), 1);
 
     for (int i = 0; i < 3; ++i)
         one->PreviousButton->click();

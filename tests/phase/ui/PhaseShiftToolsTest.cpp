@@ -147,15 +147,15 @@ TEST_F(PhaseShiftTools, EachToolComputesWithItsOwnMethodAndSavesWithTheImageScal
 TEST_F(PhaseShiftTools, NothingIsSavedWithoutAPhaseAndMismatchedStepsAreRefused) {
     StepPictures(kTools[1], 32, 24);
     auto* form = Prepare<ui::TConst4StepPhaseShiftForm>(kTools[1]);
-    Save(form, "none.flt");
-    EXPECT_FALSE(std::filesystem::exists(File("none.flt").toStdString()));
+    // Nothing to save: it says so and asks for no name.
+    form->SaveToFloatButton->click();
     form->ComputePhaseButton->click();
     const QImage shown = Window("phase:Const 4 Step")->Bitmap();
     form->close();
     frame->Trigger("PI4StepAction");
-    Save(form, "forgotten.flt");
-    EXPECT_FALSE(std::filesystem::exists(File("forgotten.flt").toStdString()));
-    EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 2);
+    form->SaveToFloatButton->click();
+    EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
+    EXPECT_EQ(frame->Dialogs.Informations(), QStringList(2, ui::kNoPhaseToSaveMessage));
 
     form->ComputePhaseButton->click();
     Picture("s3.bmp", 33, 24, [](int, int) { return 9; });
