@@ -46,7 +46,7 @@ TDotLabel TDotGridEncoder::LabelOf(std::int32_t k) const {
     else
         std::snprintf(text, sizeof text, "%d(%5.2f,%5.2f)", k, static_cast<double>(dot.X),
                       static_cast<double>(dot.Y));
-    return {k, static_cast<std::int32_t>(dot.X), static_cast<std::int32_t>(dot.Y), text};
+    return {k, static_cast<std::int32_t>(dot.X), static_cast<std::int32_t>(dot.Y), text, dot.X, dot.Y};
 }
 
 void TDotGridEncoder::FillMarking(std::int32_t x, std::int32_t y, TGrayImage* mask) {
