@@ -24,6 +24,8 @@ QPointF ShownPoint(QPointF at, int zoom) {
 
 // Gap between a label's box and its anchor, in screen pixels.
 constexpr int kGap = 2;
+// Labels keep twice this apart, so that they read as separate texts rather than a band.
+constexpr int kMargin = 2;
 
 /// Boxes already taken, bucketed by screen cells, so that a lattice of thousands of labels is
 /// placed without comparing every pair.
@@ -67,8 +69,9 @@ std::vector<TPlacedLabel> PlaceOverlayLabels(const std::vector<TOverlayLabel>& l
                   metrics.horizontalAdvance(labels[i].Text) + 2, height);
         // Along the top edge the label goes below its point, where it can be seen.
         if (box.top() < 0) box.moveTop(static_cast<int>(at.y()) + kGap);
-        if (taken.Overlaps(box)) continue;
-        taken.Take(box);
+        const QRect room = box.adjusted(-kMargin, -kMargin, kMargin, kMargin);
+        if (taken.Overlaps(room)) continue;
+        taken.Take(room);
         placed.push_back({static_cast<int>(i), box});
     }
     return placed;

@@ -30,8 +30,9 @@ inline constexpr int kOverlayLabelPixelSize = 11;
 
 /// Where the labels go on a picture shown at zoom (Zoom() of a document window: z >= 1 shows z
 /// times the size, z <= -1 one |z|-th): each label's box starts just right of and above its
-/// anchor's shown position. Labels are taken in order and one whose box would overlap a box already
-/// taken is left out. Gives the index and box of each label kept, in order.
+/// anchor's shown position (below it along the top edge). Labels are taken in order and one whose
+/// box would come within 4 pixels of a box already taken is left out. Gives the index and box of each label
+/// kept, in order.
 struct TPlacedLabel {
     int Index;
     QRect Box;
