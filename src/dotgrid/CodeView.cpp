@@ -46,7 +46,7 @@ TDotLabel TDotGridEncoder::LabelOf(std::int32_t k) const {
     else
         std::snprintf(text, sizeof text, "%d(%5.2f,%5.2f)", k, static_cast<double>(dot.X),
                       static_cast<double>(dot.Y));
-    return {k, static_cast<std::int32_t>(dot.X), static_cast<std::int32_t>(dot.Y), text};
+    return {k, static_cast<std::int32_t>(dot.X), static_cast<std::int32_t>(dot.Y), text, dot.X, dot.Y};
 }
 
 void TDotGridEncoder::FillMarking(std::int32_t x, std::int32_t y, TGrayImage* mask) {
@@ -133,8 +133,8 @@ bool TDotGridEncoder::Pick(std::int32_t x, std::int32_t y, TCodeView* view) {
     SaveBackup();
     FillMarking(x, y, &mask);
     RestoreBackup();
-    const float cx = static_cast<float>(SumWX) / static_cast<float>(SumW);
-    const float cy = static_cast<float>(SumWY) / static_cast<float>(SumW);
+    const float cx = WeightedCentre(SumWX, SumW);
+    const float cy = WeightedCentre(SumWY, SumW);
     std::int32_t found = -1;
     for (std::int32_t k = 0; k < FDotSum && found < 0; ++k) {
         const TDotInfo& dot = FDotInfo[static_cast<std::size_t>(k)];

@@ -16,6 +16,13 @@ struct TComponentStats {
     std::int32_t MinX = 0, MaxX = 0, MinY = 0, MaxY = 0;
 };
 
+/// One coordinate of a grey-weighted centre: the weighted sum divided by the weight, rounded to
+/// single precision once. Rounding both sums to float first would put the centre one float step
+/// off once a sum passes 2^24 (a large dot far from the origin); doubles hold both sums exactly.
+inline float WeightedCentre(std::int64_t weightedSum, std::int64_t weight) {
+    return static_cast<float>(static_cast<double>(weightedSum) / static_cast<double>(weight));
+}
+
 /// Erases 8-connected components of non-background pixels from a picture, one at a time.
 ///
 /// A fill starts at a non-background pixel, sets it to the background value (so each pixel is

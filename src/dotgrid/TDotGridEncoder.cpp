@@ -172,8 +172,8 @@ void TDotGridEncoder::BuildDotTable(TPixelCanvas* canvas) {
         FillAt(x, y);
         if (Area < NoiseThreshold) return;
         TDotInfo& dot = FDotInfo[static_cast<std::size_t>(FDotIndex)];
-        dot.X = static_cast<float>(SumWX) / static_cast<float>(SumW);
-        dot.Y = static_cast<float>(SumWY) / static_cast<float>(SumW);
+        dot.X = WeightedCentre(SumWX, SumW);
+        dot.Y = WeightedCentre(SumWY, SumW);
         dot.Area = Area;
         dot.Neted = dot.Coded = false;
         ++FDotIndex;

@@ -28,6 +28,7 @@ struct TDotLabel {
     std::int32_t Dot = -1;
     std::int32_t X = 0, Y = 0; ///< where the text starts: the dot's centroid, truncated
     std::string Text;
+    float CentreX = 0.0f, CentreY = 0.0f; ///< the dot's centroid, for labels placed on the screen
 };
 
 /// What a document window shows after an encoding command: the encoder's cleaned picture (border

@@ -48,6 +48,19 @@ struct TCarrierOffset {
     bool operator==(const TCarrierOffset&) const = default;
 };
 
+/// The sign of the phase the carrier gives. Of the pair of carrier peaks, the one right of the
+/// spectrum centre (below it, for a carrier mainly along y) gives the phase with its sign reversed;
+/// Reversed turns the wrapped phases over, as picking the opposite peak would.
+enum class TPhaseSign { AsPicked, Reversed };
+
+/// Whether a carrier is the peak that gives the phase with its sign reversed: its larger component
+/// (y when neither is larger, as Adjust counts it) is positive.
+inline bool CarrierReversesSign(TCarrierOffset carrier) {
+    const std::int32_t ax = carrier.X < 0 ? -carrier.X : carrier.X;
+    const std::int32_t ay = carrier.Y < 0 ? -carrier.Y : carrier.Y;
+    return ay < ax ? carrier.X > 0 : carrier.Y > 0;
+}
+
 /// Size of the spectral window moved to the spectrum centre.
 struct TMovingWindow {
     std::int32_t Width = 0;

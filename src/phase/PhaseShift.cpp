@@ -15,7 +15,8 @@ std::string SizeText(const TGrayImage& image) {
     return std::to_string(image.Width) + " x " + std::to_string(image.Height);
 }
 
-/// Refuses a missing picture or one whose size differs from Step 2's, naming both sizes.
+/// Refuses a missing picture or one smaller than Step 2's, naming both sizes. A larger picture is
+/// read over Step 2's extent only.
 void CheckSteps(PhaseShiftMethod method, const std::vector<const TGrayImage*>& steps) {
     const std::size_t count = static_cast<std::size_t>(PhaseShiftStepCount(method));
     if (steps.size() != count)
@@ -26,10 +27,15 @@ void CheckSteps(PhaseShiftMethod method, const std::vector<const TGrayImage*>& s
             throw CorvaneError("Step " + std::to_string(k + 1) + " image is missing");
     const TGrayImage& reference = *steps[1];
     for (std::size_t k = 0; k < count; ++k)
-        if (steps[k]->Width != reference.Width || steps[k]->Height != reference.Height)
+        if (steps[k]->Width < reference.Width || steps[k]->Height < reference.Height)
             throw CorvaneError("Step " + std::to_string(k + 1) + " image is " + SizeText(*steps[k]) +
                                ", Step 2 image is " + SizeText(reference) +
-                               ": the step images must have the same size");
+                               ": a step image must not be smaller than the Step 2 image");
+}
+
+/// Start of row y of a step picture, read with its own row width.
+const std::uint8_t* RowOf(const TGrayImage* image, std::int32_t y) {
+    return image->Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(image->Width);
 }
 
 } // namespace
@@ -46,40 +52,43 @@ void ComputePhaseShiftTerms(PhaseShiftMethod method, const std::vector<const TGr
     for (TFloatImage* map : {&numerator, &denominator})
         if (map->Width != width || map->Height != height || (!map->Data && width > 0 && height > 0))
             throw CorvaneError("the numerator and denominator maps must have the Step 2 image's size");
-    const std::size_t count = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
-    const std::uint8_t* i1 = steps[0]->Data;
-    const std::uint8_t* i2 = steps[1]->Data;
-    const std::uint8_t* i3 = steps[2]->Data;
-    const std::uint8_t* i4 = steps.size() > 3 ? steps[3]->Data : nullptr;
-    float* n = numerator.Data;
-    float* d = denominator.Data;
-    switch (method) {
-    case PhaseShiftMethod::Const3Step:
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::int32_t a = i1[i], b = i2[i], c = i3[i];
-            // 1.7320508 is sqrt(3) to seven decimals, taken as the double literal.
-            n[i] = static_cast<float>((c - b) * 1.7320508);
-            d[i] = static_cast<float>(2 * a - b - c);
+    const std::size_t w = static_cast<std::size_t>(width);
+    // Row by row over Step 2's extent, each picture read with its own row width.
+    for (std::int32_t y = 0; y < height; ++y) {
+        const std::uint8_t* i1 = RowOf(steps[0], y);
+        const std::uint8_t* i2 = RowOf(steps[1], y);
+        const std::uint8_t* i3 = RowOf(steps[2], y);
+        const std::uint8_t* i4 = steps.size() > 3 ? RowOf(steps[3], y) : nullptr;
+        float* n = numerator.Data + static_cast<std::size_t>(y) * w;
+        float* d = denominator.Data + static_cast<std::size_t>(y) * w;
+        switch (method) {
+        case PhaseShiftMethod::Const3Step:
+            for (std::size_t i = 0; i < w; ++i) {
+                const std::int32_t a = i1[i], b = i2[i], c = i3[i];
+                // 1.7320508 is sqrt(3) to seven decimals, taken as the double literal.
+                n[i] = static_cast<float>((c - b) * 1.7320508);
+                d[i] = static_cast<float>(2 * a - b - c);
+            }
+            break;
+        case PhaseShiftMethod::Const4Step:
+            for (std::size_t i = 0; i < w; ++i) {
+                n[i] = static_cast<float>(std::int32_t{i4[i]} - std::int32_t{i2[i]});
+                d[i] = static_cast<float>(std::int32_t{i1[i]} - std::int32_t{i3[i]});
+            }
+            break;
+        case PhaseShiftMethod::Equal4Step:
+            for (std::size_t i = 0; i < w; ++i) {
+                const std::int32_t a = i1[i], b = i2[i], c = i3[i], e = i4[i];
+                const std::int32_t outer = a - e;
+                const std::int32_t inner = b - c;
+                // |product| <= 1020 * 510, well inside 32 bits.
+                const std::int32_t product = (3 * inner - outer) * (outer + inner);
+                const float root = static_cast<float>(std::sqrt(std::fabs(static_cast<double>(product))));
+                n[i] = outer < 0 ? -root : root;
+                d[i] = static_cast<float>((b + c) - (a + e));
+            }
+            break;
         }
-        break;
-    case PhaseShiftMethod::Const4Step:
-        for (std::size_t i = 0; i < count; ++i) {
-            n[i] = static_cast<float>(std::int32_t{i4[i]} - std::int32_t{i2[i]});
-            d[i] = static_cast<float>(std::int32_t{i1[i]} - std::int32_t{i3[i]});
-        }
-        break;
-    case PhaseShiftMethod::Equal4Step:
-        for (std::size_t i = 0; i < count; ++i) {
-            const std::int32_t a = i1[i], b = i2[i], c = i3[i], e = i4[i];
-            const std::int32_t outer = a - e;
-            const std::int32_t inner = b - c;
-            // |product| <= 1020 * 510, well inside 32 bits.
-            const std::int32_t product = (3 * inner - outer) * (outer + inner);
-            const float root = static_cast<float>(std::sqrt(std::fabs(static_cast<double>(product))));
-            n[i] = outer < 0 ? -root : root;
-            d[i] = static_cast<float>((b + c) - (a + e));
-        }
-        break;
     }
 }
 

@@ -29,14 +29,16 @@ struct PhaseShiftResult {
     std::unique_ptr<TPhaseImage> Phase;    ///< Phase->Gray is the picture of the phase
 };
 
-/// Numerator N and denominator D of the method, per pixel, over the Step 2 picture's size, from
+/// Numerator N and denominator D of the method, per pixel, over the Step 2 picture's extent, from
 /// the grey levels I1..I4 (integers, 32-bit arithmetic, then float):
 ///   Const3Step:  N = (I3 - I2) * 1.7320508,  D = 2 I1 - I2 - I3
 ///   Const4Step:  N = I4 - I2,                D = I1 - I3
 ///   Equal4Step:  N = s sqrt|(3 (I2 - I3) - (I1 - I4)) ((I1 - I4) + (I2 - I3))|, s the sign of I1 - I4
 ///                (+1 for 0),                 D = (I2 + I3) - (I1 + I4)
-/// steps holds the pictures in step order (Step 1 first). Throws CorvaneError when a picture is
-/// missing or when a step picture's size differs from Step 2's (the message names both sizes).
+/// steps holds the pictures in step order (Step 1 first). A picture larger than Step 2's is read
+/// over Step 2's extent (its top-left part, each picture with its own row width). Throws
+/// CorvaneError when a picture is missing or smaller than Step 2's in either direction (the
+/// message names both sizes).
 void ComputePhaseShiftTerms(PhaseShiftMethod method, const std::vector<const TGrayImage*>& steps,
                             TFloatImage& numerator, TFloatImage& denominator);
 

@@ -41,6 +41,7 @@ void TCarrierMoire::Build(const TCarrierSource& source) {
     Release();
     plane_.reset();
     wrappedPhasesCurrent_ = false;
+    sign_ = TPhaseSign::AsPicked;
     std::unique_ptr<TMyFFT> field;
     if (method_ == TCarrierMethod::OneImage) {
         if (source.StripSize < kSmallestStrip) throw CorvaneError("Reference size too small");
@@ -100,7 +101,7 @@ std::optional<TMovingWindow> TCarrierMoire::LargestWindow(TStripDirection strip)
                                field_->Height, field_->RefWidth, field_->RefHeight);
 }
 
-std::optional<TStartPoints> TCarrierMoire::RemoveCarrier(TMovingWindow window) {
+std::optional<TStartPoints> TCarrierMoire::RemoveCarrier(TMovingWindow window, TPhaseSign sign) {
     if (!field_) return std::nullopt;
     TMyFFT& f = *field_;
     const TCarrierOffset carrier{f.CarrierX, f.CarrierY};
@@ -113,8 +114,8 @@ std::optional<TStartPoints> TCarrierMoire::RemoveCarrier(TMovingWindow window) {
     MoveCarrierWindow(*f.RefReal, *f.RefImag, carrier, window);
     f.InverseFFT();
     f.InverseFFTRef();
-    f.ComputePhaseRef();
-    f.ComputePhase();
+    sign_ = sign;
+    ComputeWrappedPhases();
     wrappedPhasesCurrent_ = true;
     return TStartPoints{{f.Width / 2, f.Height / 2}, {f.RefWidth / 2, f.RefHeight / 2}};
 }
@@ -126,10 +127,7 @@ bool TCarrierMoire::Unwrap(const TUnwrapOptions& options) {
     if (byPlane) CheckReferencePlaneRegion(f.RefWidth, f.RefHeight, options.Boundary);
 
     // Repeating this stage starts again from the wrapped phases.
-    if (!wrappedPhasesCurrent_) {
-        f.ComputePhaseRef();
-        f.ComputePhase();
-    }
+    if (!wrappedPhasesCurrent_) ComputeWrappedPhases();
     wrappedPhasesCurrent_ = false;
     f.Phase->Phase->MedianFilter(3, 3);
     f.Unwrap(StartInside(options.Start.X, f.Width), StartInside(options.Start.Y, f.Height), options.Coef);
@@ -149,6 +147,21 @@ bool TCarrierMoire::Unwrap(const TUnwrapOptions& options) {
         f.SubtractReference(*f.RefPhase->Phase);
     }
     return true;
+}
+
+void TCarrierMoire::ComputeWrappedPhases() {
+    TMyFFT& f = *field_;
+    f.ComputePhaseRef();
+    f.ComputePhase();
+    if (sign_ != TPhaseSign::Reversed) return;
+    for (TPhaseImage* phase : {f.RefPhase.get(), f.Phase.get()}) {
+        TFloatImage& map = *phase->Phase;
+        const std::size_t count = map.Data ? map.PixelCount() : 0;
+        float* v = map.Data;
+        for (std::size_t i = 0; i < count; ++i)
+            v[i] = -v[i];
+        phase->UpdateGray();
+    }
 }
 
 TFloatImage* TCarrierMoire::FinalMap() const {

@@ -65,9 +65,11 @@ class TCarrierMoire {
 
     /// Stage C: moves the window around the stored carrier to the centre of the image field and
     /// then of the reference field (MoveCarrierWindow), transforms both back and computes the
-    /// wrapped phases (reference first). A window reaching outside either field throws the pixel
-    /// error before anything changes. Gives the new start points, the centres of both maps.
-    std::optional<TStartPoints> RemoveCarrier(TMovingWindow window);
+    /// wrapped phases (reference first), turned over when sign is Reversed (and again whenever
+    /// Unwrap computes them, until the next RemoveCarrier). A window reaching outside either field
+    /// throws the pixel error before anything changes. Gives the new start points, the centres of
+    /// both maps.
+    std::optional<TStartPoints> RemoveCarrier(TMovingWindow window, TPhaseSign sign = TPhaseSign::AsPicked);
 
     /// Stage D0: recomputes both wrapped phases, filters each with a 3 x 3 median, unwraps them
     /// from their start points (a coordinate outside its map means the map's centre) with the
@@ -108,6 +110,8 @@ class TCarrierMoire {
 
   private:
     TFloatImage* FinalMap() const;
+    /// Both wrapped phases from the complex fields (reference first), with the sign of sign_.
+    void ComputeWrappedPhases();
 
     TCarrierMethod method_;
     std::unique_ptr<TMyFFT> field_;
@@ -116,6 +120,7 @@ class TCarrierMoire {
     /// The phase maps hold the wrapped phases of the present complex fields (just after
     /// RemoveCarrier), so Unwrap need not compute them again.
     bool wrappedPhasesCurrent_ = false;
+    TPhaseSign sign_ = TPhaseSign::AsPicked;
 };
 
 } // namespace corvane

@@ -308,6 +308,11 @@ constexpr TCommand kCommands[] = {
      .Caption = "Show Codes",
      .Hint = "Show Codes|Show all the encoding result"},
     {.Menu = TMenu::Image,
+     .Name = "CodesIntoCopyAction",
+     .Caption = "Codes Into a Copy",
+     .Hint = "Codes Into a Copy|A copy of the picture with the codes drawn into its pixels at the window's "
+             "zoom, for a report"},
+    {.Menu = TMenu::Image,
      .Name = "SaveCodesAction",
      .Caption = "Save Codes",
      .Hint = "Save Codes|Save to codes to a ASCII file"},

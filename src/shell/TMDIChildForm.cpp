@@ -4,6 +4,7 @@
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/BitmapOps.h"
+#include "shell/PictureOverlay.h"
 #include "shell/Platform.h"
 #include "shell/TMainForm.h"
 #include "shell/TToolHooks.h"
@@ -47,7 +48,7 @@ class TPictureBox : public QWidget {
     }
 
   protected:
-    void paintEvent(QPaintEvent*) override {
+    void paintEvent(QPaintEvent* event) override {
         QPainter painter(this);
         const QImage& bitmap = form_.Bitmap();
         if (bitmap.isNull()) {
@@ -56,6 +57,8 @@ class TPictureBox : public QWidget {
         }
         painter.drawImage(rect(), bitmap);
         const int z = form_.Zoom();
+        if (const TPictureOverlay* overlay = form_.Overlay())
+            PaintOverlay(painter, *overlay, z, form_.PlacedLabels(), event->rect());
         auto toShown = [&](const QRect& r) {
             if (z >= 1) return QRect(r.left() * z, r.top() * z, r.width() * z, r.height() * z);
             const int s = -z;
@@ -141,6 +144,10 @@ class TPictureScrollArea : public QScrollArea {
 
 struct TMDIChildForm::Private {
     TPictureBox* picture = nullptr;
+    std::shared_ptr<const TPictureOverlay> overlay;
+    /// The overlay's labels placed for placedZoom (0: not placed yet).
+    std::vector<TPlacedLabel> placed;
+    int placedZoom = 0;
     QScrollArea* scroll = nullptr;
     bool marqueeShown = false;
     TSelectionRect second;
@@ -233,6 +240,25 @@ void TMDIChildForm::FitClientArea(QSize size) {
     sub->resize(wanted);
 }
 
+void TMDIChildForm::SetOverlay(std::shared_ptr<const TPictureOverlay> overlay) {
+    d_->overlay = std::move(overlay);
+    d_->placed.clear();
+    d_->placedZoom = 0;
+    d_->picture->update();
+}
+
+const TPictureOverlay* TMDIChildForm::Overlay() const {
+    return d_->overlay.get();
+}
+
+const std::vector<TPlacedLabel>& TMDIChildForm::PlacedLabels() const {
+    if (d_->overlay && d_->placedZoom != zoom_) {
+        d_->placed = PlaceOverlayLabels(d_->overlay->Labels, zoom_);
+        d_->placedZoom = zoom_;
+    }
+    return d_->placed;
+}
+
 void TMDIChildForm::SetFloatMap(std::shared_ptr<const TFloatImage> map) {
     floatMap_ = std::move(map);
 }
@@ -253,6 +279,7 @@ void TMDIChildForm::ZoomAround(QPoint shown, int delta) {
 
 void TMDIChildForm::SetBitmap(const QImage& image) {
     floatMap_.reset();
+    d_->overlay.reset();
     bitmap_ = image.format() == QImage::Format_RGB888 ? image : image.convertToFormat(QImage::Format_RGB888);
     d_->picture->move(0, 0);
     ApplyZoom();
@@ -464,6 +491,7 @@ void TMDIChildForm::Prepare(int width, int height) {
 
 void TMDIChildForm::ReplacePixels(const QImage& image) {
     floatMap_.reset();
+    d_->overlay.reset();
     const bool sizeChanged = image.size() != bitmap_.size();
     bitmap_ = image.format() == QImage::Format_RGB888 ? image : image.convertToFormat(QImage::Format_RGB888);
     if (sizeChanged) ApplyZoom();

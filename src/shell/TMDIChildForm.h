@@ -6,6 +6,9 @@
 #include <QWidget>
 
 #include <memory>
+#include <vector>
+
+#include "shell/PictureOverlay.h"
 
 class QMdiSubWindow;
 
@@ -63,6 +66,15 @@ class TMDIChildForm : public QWidget {
     /// Readies the window for a result of width x height: a white picture at zoom 1, no selection or
     /// marquee, restored when minimised or maximised, the window fitted to it.
     void Prepare(int width, int height);
+
+    /// Marks and labels drawn over the picture at screen resolution, never into its pixels (see
+    /// TPictureOverlay); null for none. Any change of the picture drops it.
+    void SetOverlay(std::shared_ptr<const TPictureOverlay> overlay);
+    const TPictureOverlay* Overlay() const;
+    /// The overlay's labels the window draws at its zoom (the others would overlap), placed once
+    /// per zoom.
+    const std::vector<TPlacedLabel>& PlacedLabels() const;
+    int OverlayLabelsShown() const { return static_cast<int>(PlacedLabels().size()); }
 
     /// Copies the picture into gray with floor((R+G+B)/3 + 0.5); makes a new in-memory image
     /// of the picture's size when gray is empty.

@@ -23,6 +23,7 @@ int RunCarrier(CliArgs& args) {
     if (stripSize) source.StripSize = CliArgs::ParseInt("--strip-size", *stripSize);
     const auto search = args.Ints("--search", 4);
     const auto window = args.Ints("--window", 2);
+    const TPhaseSign sign = args.Flag("--reverse-sign") ? TPhaseSign::Reversed : TPhaseSign::AsPicked;
     TUnwrapOptions unwrap;
     unwrap.Coef = static_cast<float>(args.Double("--coef", 0.7));
     const auto start = args.Ints("--start", 2);
@@ -46,7 +47,12 @@ int RunCarrier(CliArgs& args) {
     const TCarrierOffset carrier = *moire.ComputeCarrier(rect);
     const TMovingWindow moving =
         window ? TMovingWindow{(*window)[0], (*window)[1]} : *moire.LargestWindow(source.Strip);
-    TStartPoints starts = *moire.RemoveCarrier(moving);
+    if (CarrierReversesSign(carrier) && sign == TPhaseSign::AsPicked)
+        std::fprintf(stderr,
+                     "note: the carrier (%d, %d) lies right of (or below) the spectrum centre: the phase has "
+                     "its sign reversed (--reverse-sign turns it back)\n",
+                     carrier.X, carrier.Y);
+    TStartPoints starts = *moire.RemoveCarrier(moving, sign);
     unwrap.Start = start ? TMapPixel{(*start)[0], (*start)[1]} : starts.Image;
     unwrap.RefStart = refStart ? TMapPixel{(*refStart)[0], (*refStart)[1]} : starts.Reference;
     moire.Unwrap(unwrap);
@@ -68,8 +74,8 @@ extern const Verb kCarrierVerb = {
     "carrier", "phase of a carrier-fringe picture by the Fourier transform method (one or two images)",
     "Usage: corvane-cli carrier IMAGE [--reference REF] [--strip rows|columns] [--strip-size N]\n"
     "                           [--search X Y W H] [--window W H] [--coef 0.7] [--start X Y]\n"
-    "                           [--ref-start X Y] [--boundary 4] [--bilinear] [--pitch P]\n"
-    "                           [--scale SX SY] -o ABSOLUTE.flt\n"
+    "                           [--ref-start X Y] [--boundary 4] [--bilinear] [--reverse-sign]\n"
+    "                           [--pitch P] [--scale SX SY] -o ABSOLUTE.flt\n"
     "\n"
     "Runs the carrier-method wizard of the moire tools on the BMP picture IMAGE, with these values\n"
     "in place of its edits, and saves the \"absolute phase\" map (the image phase with the reference\n"
@@ -87,6 +93,12 @@ extern const Verb kCarrierVerb = {
     "                    3 columns (strip of rows) or rows (strip of columns) nearest the centre, so\n"
     "                    the carrier is found rather than the zero order. With --reference, --strip\n"
     "                    only says along which axis the carrier runs (rows: x, columns: y).\n"
+    "                    Of the two carrier peaks, the one right of the centre (below it, for a\n"
+    "                    carrier mainly along y) gives the phase with its sign reversed; the\n"
+    "                    default search finds the other one. A note on standard error says when the\n"
+    "                    carrier found is the reversing one.\n"
+    "  --reverse-sign    turns the wrapped phases over (image and reference), as picking the\n"
+    "                    opposite peak would; off by default.\n"
     "  --window W H      spectral window moved to the centre (even sizes; odd ones grow by one).\n"
     "                    Default: the largest that Adjust allows for the found carrier, made smaller\n"
     "                    where it would reach outside a spectrum.\n"

@@ -52,7 +52,8 @@ extern const Verb kPhaseShiftVerb = {
     "  --scale SX SY     image scale written into the FLT header (default 1 1, the workbench's\n"
     "                    default image scale); the value scale is always 1.0\n"
     "  -o PHASE.flt      the float phase map\n"
-    "All step pictures must have the same size.\n",
+    "A step picture larger than Step 2's is read over Step 2's extent (its top-left part); a\n"
+    "smaller one is refused.\n",
     RunPhaseShift};
 
 } // namespace corvane::cli

@@ -3,13 +3,13 @@
 #include <QFile>
 #include <QFont>
 #include <QImage>
-#include <QPainter>
 
 #include <cstring>
 #include <new>
 
 #include "dotgrid/DotGridEncode.h"
 #include "image/TGrayImage.h"
+#include "shell/PictureOverlay.h"
 #include "shell/TMDIChildForm.h"
 
 namespace corvane::ui {
@@ -71,26 +71,36 @@ void ShowCodeView(TMDIChildForm& window, const TCodeView& view) {
     if (bitmap.isNull() && picture.Width > 0 && picture.Height > 0) throw std::bad_alloc();
     for (int y = 0; y < picture.Height; ++y) {
         uchar* line = bitmap.scanLine(y);
-        const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.Width);
-        for (int x = 0; x < picture.Width; ++x) {
-            const bool red = view.Red && view.Red->Data[row + static_cast<std::size_t>(x)] != 0;
-            const uchar grey = picture.Data[row + static_cast<std::size_t>(x)];
-            line[3 * x] = red ? 255 : grey;
-            line[3 * x + 1] = red ? 0 : grey;
-            line[3 * x + 2] = red ? 0 : grey;
-        }
-    }
-    if (!view.Labels.empty()) {
-        QPainter painter(&bitmap);
-        QFont font = painter.font();
-        font.setPixelSize(9);
-        painter.setFont(font);
-        painter.setPen(QColor(0, 200, 255));
-        for (const TDotLabel& label : view.Labels)
-            painter.drawText(QPoint(label.X, label.Y), QString::fromStdString(label.Text));
+        const std::uint8_t* row =
+            picture.Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(picture.Width);
+        for (int x = 0; x < picture.Width; ++x)
+            line[3 * x] = line[3 * x + 1] = line[3 * x + 2] = row[x];
     }
     window.ReplacePixels(bitmap);
+    window.SetOverlay(std::make_shared<const TPictureOverlay>(OverlayOf(view)));
     if (TEncodeSource* source = FindSource(window)) source->ShownKey = window.Bitmap().cacheKey();
+}
+
+TPictureOverlay OverlayOf(const TCodeView& view) {
+    TPictureOverlay overlay;
+    if (view.Red) {
+        const TGrayImage& red = *view.Red;
+        overlay.Marks = QImage(red.Width, red.Height, QImage::Format_ARGB32);
+        if (overlay.Marks.isNull() && red.Width > 0 && red.Height > 0) throw std::bad_alloc();
+        for (int y = 0; y < red.Height; ++y) {
+            auto* line = reinterpret_cast<QRgb*>(overlay.Marks.scanLine(y));
+            const std::uint8_t* row =
+                red.Data + static_cast<std::size_t>(y) * static_cast<std::size_t>(red.Width);
+            for (int x = 0; x < red.Width; ++x)
+                line[x] = row[x] != 0 ? qRgba(255, 0, 0, 255) : qRgba(0, 0, 0, 0);
+        }
+    }
+    overlay.Labels.reserve(view.Labels.size());
+    // A centroid is in pixel coordinates, pixel x spanning x .. x + 1 on the screen.
+    for (const TDotLabel& label : view.Labels)
+        overlay.Labels.push_back(
+            {QPointF(label.CentreX + 0.5, label.CentreY + 0.5), QString::fromStdString(label.Text)});
+    return overlay;
 }
 
 } // namespace corvane::ui

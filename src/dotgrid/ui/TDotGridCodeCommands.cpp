@@ -10,6 +10,8 @@
 #include "dotgrid/ui/EncodeWindow.h"
 #include "dotgrid/ui/TMatchResultForm.h"
 #include "image/CorvaneError.h"
+#include "image/TGrayImage.h"
+#include "shell/PictureOverlay.h"
 #include "shell/Platform.h"
 #include "shell/TMDIChildForm.h"
 #include "shell/TMainForm.h"
@@ -42,6 +44,7 @@ TDotGridCodeCommands::TDotGridCodeCommands(TMainForm& mainForm)
         action->setEnabled(true);
     };
     bind("ShowCodesAction", &TDotGridCodeCommands::ShowCodesActionExecute);
+    bind("CodesIntoCopyAction", &TDotGridCodeCommands::CodesIntoCopyActionExecute);
     bind("SaveCodesAction", &TDotGridCodeCommands::SaveCodesActionExecute);
     bind("MatchCodesAction", &TDotGridCodeCommands::MatchCodesActionExecute);
     bind("SaveMatchAction", &TDotGridCodeCommands::SaveMatchActionExecute);
@@ -54,6 +57,16 @@ void TDotGridCodeCommands::ShowCodesActionExecute() {
     TDotGridEncoder* encoder = ActiveEncoder(main_, window);
     if (!encoder) return;
     ShowCodeView(*window, encoder->ShowCodes());
+}
+
+void TDotGridCodeCommands::CodesIntoCopyActionExecute() {
+    TMDIChildForm* window = nullptr;
+    TDotGridEncoder* encoder = ActiveEncoder(main_, window);
+    if (!encoder) return;
+    const QImage burned = BurnOverlay(window->Bitmap(), OverlayOf(encoder->ShowCodes()), window->Zoom());
+    const QString caption = window->Caption() + QStringLiteral(":Codes");
+    TMDIChildForm* copy = main_.ShowInRole(caption, TGrayImage(nullptr, 1, 1));
+    if (copy) copy->SetBitmap(burned);
 }
 
 void TDotGridCodeCommands::SaveCodesActionExecute() {

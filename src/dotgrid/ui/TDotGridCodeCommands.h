@@ -17,13 +17,18 @@ class TMainForm;
 class TDotGridCodeCommands : public QObject {
     Q_OBJECT
   public:
-    /// Connects to ShowCodesAction, SaveCodesAction, MatchCodesAction and SaveMatchAction and
-    /// enables them.
+    /// Connects to ShowCodesAction, CodesIntoCopyAction, SaveCodesAction, MatchCodesAction and
+    /// SaveMatchAction and enables them.
     explicit TDotGridCodeCommands(TMainForm& mainForm);
     ~TDotGridCodeCommands() override;
 
-    /// Every dot of the active window labelled with its code; nothing without an encoder.
+    /// Every dot of the active window labelled with its code, over the picture (its pixels stay
+    /// as they are); nothing without an encoder.
     void ShowCodesActionExecute();
+    /// "Codes Into a Copy": the picture of the active window enlarged to its zoom (at least 1:1)
+    /// with every code drawn into the pixels as Show Codes shows them, in the window captioned
+    /// "<caption>:Codes"; nothing without an encoder.
+    void CodesIntoCopyActionExecute();
     /// The active window's codes saved as a code file with the frame's image scale; nothing
     /// without an encoder or when the dialog is cancelled.
     void SaveCodesActionExecute();

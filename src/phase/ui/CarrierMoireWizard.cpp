@@ -161,6 +161,12 @@ void TCarrierMoireWizard::BuildStepTwo(QWidget* page) {
     c_.ComputeCarrierButton = MakeButton(page, "ComputeCarrierButton", QStringLiteral("Compute"));
     c_.CarrierXEdit = MakeEdit(page, "CarrierXEdit", QStringLiteral("0"));
     c_.CarrierYEdit = MakeEdit(page, "CarrierYEdit", QStringLiteral("0"));
+    c_.CarrierSignLabel = new QLabel(page);
+    c_.CarrierSignLabel->setObjectName(QStringLiteral("CarrierSignLabel"));
+    c_.CarrierSignLabel->setWordWrap(true);
+    c_.ReverseSignCheckBox = MakeCheckBox(page, "ReverseSignCheckBox", QStringLiteral("Reverse sign"));
+    c_.ReverseSignCheckBox->setToolTip(
+        QStringLiteral("Turns the wrapped phases over, as picking the opposite carrier peak would"));
     c_.MovingWidthEdit = MakeEdit(page, "MovingWidthEdit", QStringLiteral("0"));
     c_.MovingHeightEdit = MakeEdit(page, "MovingHeightEdit", QStringLiteral("0"));
     c_.AdjustButton = MakeButton(page, "AdjustButton", QStringLiteral("Adjust"));
@@ -173,7 +179,13 @@ void TCarrierMoireWizard::BuildStepTwo(QWidget* page) {
     auto* carrier = new QGroupBox(QStringLiteral("2. Carrier"), page);
     auto* carrierGrid = new QGridLayout(carrier);
     AddRow(carrierGrid, 0, QStringLiteral("Carrier X, Y"), {c_.CarrierXEdit, c_.CarrierYEdit}, carrier);
+    carrierGrid->addWidget(c_.CarrierSignLabel, 2, 0, 1, 3);
+    carrierGrid->addWidget(c_.ReverseSignCheckBox, 3, 0, 1, 3);
     carrierGrid_ = carrierGrid;
+    for (QLineEdit* edit : {c_.CarrierXEdit, c_.CarrierYEdit})
+        QObject::connect(edit, &QLineEdit::textChanged, page, [this] { UpdateCarrierSign(); });
+    QObject::connect(c_.ReverseSignCheckBox, &QCheckBox::toggled, page, [this] { UpdateCarrierSign(); });
+    UpdateCarrierSign();
     auto* moving = new QGroupBox(QStringLiteral("3. Select Moving Range"), page);
     auto* movingGrid = new QGridLayout(moving);
     AddRow(movingGrid, 0, QStringLiteral("Width, Height"), {c_.MovingWidthEdit, c_.MovingHeightEdit}, moving);
@@ -384,7 +396,8 @@ void TCarrierMoireWizard::LeaveStepOne(const TCarrierSource& source) {
 void TCarrierMoireWizard::LeaveStepTwo() {
     if (!RequireState()) return;
     const TMovingWindow window{IntOf(c_.MovingWidthEdit), IntOf(c_.MovingHeightEdit)};
-    const TStartPoints starts = *moire_.RemoveCarrier(window);
+    const TPhaseSign sign = c_.ReverseSignCheckBox->isChecked() ? TPhaseSign::Reversed : TPhaseSign::AsPicked;
+    const TStartPoints starts = *moire_.RemoveCarrier(window, sign);
     const TMyFFT& field = *moire_.Field();
     main_.ShowInRole(Roles.RefPhase, *field.RefPhase->Gray);
     main_.ShowInRole(Roles.Phase, *field.Phase->Gray);
@@ -519,6 +532,25 @@ void TCarrierMoireWizard::SaveTable() {
     options.ScaleX = main_.ScaleX;
     options.ScaleY = main_.ScaleY;
     moire_.SaveTable(name->toStdString(), options);
+}
+
+void TCarrierMoireWizard::UpdateCarrierSign() {
+    bool okX = false, okY = false;
+    const TCarrierOffset carrier{c_.CarrierXEdit->text().toInt(&okX), c_.CarrierYEdit->text().toInt(&okY)};
+    const bool reversing = okX && okY && CarrierReversesSign(carrier);
+    const bool warn = reversing && !c_.ReverseSignCheckBox->isChecked();
+    QString text =
+        QStringLiteral("The peak right of the centre (below it, for a carrier mainly along y) gives the "
+                       "phase with its sign reversed.");
+    if (reversing)
+        text = QStringLiteral("Carrier (%1, %2) lies right of (or below) the centre: the phase has its sign "
+                              "reversed")
+                   .arg(carrier.X)
+                   .arg(carrier.Y) +
+               (warn ? QStringLiteral("; check \"Reverse sign\" to turn it back.")
+                     : QStringLiteral(", and \"Reverse sign\" turns it back."));
+    c_.CarrierSignLabel->setText(text);
+    c_.CarrierSignLabel->setStyleSheet(warn ? QStringLiteral("color: #b00000;") : QString());
 }
 
 void TCarrierMoireWizard::ShowFinalMap() {

@@ -43,6 +43,12 @@ struct TCarrierMoireControls {
     QPushButton* ComputeCarrierButton = nullptr;
     QLineEdit* CarrierXEdit = nullptr;
     QLineEdit* CarrierYEdit = nullptr;
+    /// Says which carrier peak gives the phase with its sign reversed, and warns when the carrier
+    /// in the edits is that peak.
+    QLabel* CarrierSignLabel = nullptr;
+    /// "Reverse sign": the wrapped phases are turned over when Step 2 is left (unchecked: as the
+    /// carrier gives them).
+    QCheckBox* ReverseSignCheckBox = nullptr;
     QLineEdit* MovingWidthEdit = nullptr;
     QLineEdit* MovingHeightEdit = nullptr;
     QPushButton* AdjustButton = nullptr;
@@ -131,7 +137,8 @@ class TCarrierMoireWizard {
     int Page() const { return pages_.Page(); }
     /// Grid of the "Step 1" page; row 0 holds the moire picture, the tool adds rows from 1 on.
     QGridLayout* StepOneGrid() const { return stepOneGrid_; }
-    /// Grid of the carrier group of "Step 2"; row 0 holds the carrier edits, row 1 is free.
+    /// Grid of the carrier group of "Step 2"; row 0 holds the carrier edits, row 1 is free, rows 2
+    /// and 3 hold the sign warning and "Reverse sign".
     QGridLayout* CarrierGrid() const { return carrierGrid_; }
     /// Grid of "Step 3"; row 3 (above the boundary) is free for the tool's option.
     QGridLayout* StepThreeGrid() const { return stepThreeGrid_; }
@@ -199,6 +206,8 @@ class TCarrierMoireWizard {
     void LeaveStepTwo();
     void LeaveStepThree(TReferenceRemoval removal);
     void ShowFinalMap();
+    /// CarrierSignLabel for the carrier of the edits and the "Reverse sign" box.
+    void UpdateCarrierSign();
     void Outline(const QString& caption, const TMapCorners& corners);
     std::optional<QString> AskSaveName(int filterIndex, const QString& defaultExt);
 

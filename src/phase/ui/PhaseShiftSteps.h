@@ -60,8 +60,9 @@ class PhaseShiftSteps {
     /// Read Data: releases the pictures held and reads every step named in the edits, Step 1 first,
     /// from the working directory, showing each in its step window.
     void ReadSteps();
-    /// Compute Phase: Read Data, then the phase of the method, shown in the phase window. A phase
-    /// that cannot be computed (pictures of different sizes) leaves the previous one in place.
+    /// Compute Phase: Read Data, then the phase of the method over Step 2's extent, shown in the
+    /// phase window. A phase that cannot be computed (a step picture smaller than Step 2's) leaves
+    /// the previous one in place.
     void ComputePhase();
     /// Save To Float: asks for a name in the working directory and writes the phase computed since
     /// the tool was shown, with the frame's image scale and value scale 1.0. Without one it says

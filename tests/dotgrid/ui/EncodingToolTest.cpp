@@ -59,12 +59,14 @@ class EncodingTool : public test::ToolTest<ui::TEncodeParameterForm> {
     }
     /// The dot whose centroid is nearest to (x, y).
     std::int32_t DotAt(double x, double y) { return Encoder().NearestToPoint(float(x), float(y)); }
+    /// Red marks shown over the picture.
     static int RedPixels(const ui::TMDIChildForm& window) {
-        const QImage& bitmap = window.Bitmap();
+        if (!window.Overlay()) return 0;
+        const QImage& marks = window.Overlay()->Marks;
         int count = 0;
-        for (int y = 0; y < bitmap.height(); ++y)
-            for (int x = 0; x < bitmap.width(); ++x)
-                count += bitmap.pixel(x, y) == qRgb(255, 0, 0);
+        for (int y = 0; y < marks.height(); ++y)
+            for (int x = 0; x < marks.width(); ++x)
+                count += marks.pixel(x, y) == qRgba(255, 0, 0, 255);
         return count;
     }
     std::string SaveCodes(const QString& name) {
@@ -120,14 +122,14 @@ TEST_F(EncodingTool, EncodesALatticeAndSavesTheVerbsCodeFile) {
     EXPECT_EQ(verb.substr(body(verb).size()), file.toStdString() + "\n");
 }
 
-// The labels and red paint an encode leaves on the picture are not dots of the next encode.
+// The codes are shown over the picture, not written into it; encoding again finds the same codes.
 TEST_F(EncodingTool, EncodingAgainAfterShowCodesFindsTheSameCodes) {
     OpenSegmented(QStringLiteral("initial"), pair.Initial);
     EncodeActive();
     const std::string first = SaveCodes(QStringLiteral("first.cod"));
     const QImage before = frame->Active().Bitmap();
     frame->Trigger("ShowCodesAction");
-    EXPECT_NE(frame->Active().Bitmap(), before) << "the codes are written on the picture";
+    EXPECT_EQ(frame->Active().Bitmap(), before) << "the codes are shown over the picture";
     form->EncodeButton->click();
     EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join('|').toStdString();
     EXPECT_EQ(SaveCodes(QStringLiteral("second.cod")), first);
@@ -173,7 +175,8 @@ TEST_F(EncodingTool, PickedDotIsShownAndItsCodesEdited) {
     EXPECT_EQ(edited.Nx, 9);
     EXPECT_EQ(edited.Ny, -9);
     EXPECT_FALSE(edited.Neted);
-    EXPECT_EQ(frame->Active().Bitmap().pixel(at), qRgb(255, 0, 0)) << "a dot out of the net shows red";
+    EXPECT_EQ(frame->Active().Overlay()->Marks.pixel(at), qRgba(255, 0, 0, 255))
+        << "a dot out of the net shows red";
 
     // The background clears the pick.
     test::MoveOnPicture(frame->Active(), QPoint(5, 5));

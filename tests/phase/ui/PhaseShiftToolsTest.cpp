@@ -142,8 +142,8 @@ TEST_F(PhaseShiftTools, EachToolComputesWithItsOwnMethodAndSavesWithTheImageScal
     EXPECT_EQ(requests.back().InitialDir, QString::fromStdString(frame->Dir.Path().string()));
 }
 
-// Save To Float writes nothing until a phase was computed since the tool was last shown; step
-// pictures of different sizes are refused with both sizes named and the phase shown stays.
+// Save To Float writes nothing until a phase was computed since the tool was last shown; a step
+// picture smaller than Step 2's is refused with both sizes named and the phase shown stays.
 TEST_F(PhaseShiftTools, NothingIsSavedWithoutAPhaseAndMismatchedStepsAreRefused) {
     StepPictures(kTools[1], 32, 24);
     auto* form = Prepare<ui::TConst4StepPhaseShiftForm>(kTools[1]);
@@ -158,10 +158,10 @@ TEST_F(PhaseShiftTools, NothingIsSavedWithoutAPhaseAndMismatchedStepsAreRefused)
     EXPECT_EQ(frame->Dialogs.Informations(), QStringList(2, ui::kNoPhaseToSaveMessage));
 
     form->ComputePhaseButton->click();
-    Picture("s3.bmp", 33, 24, [](int, int) { return 9; });
+    Picture("s3.bmp", 31, 24, [](int, int) { return 9; });
     form->ComputePhaseButton->click();
     ASSERT_EQ(frame->Dialogs.Errors().size(), 1);
-    EXPECT_TRUE(frame->Dialogs.Errors()[0].contains("33")) << frame->Dialogs.Errors()[0].toStdString();
+    EXPECT_TRUE(frame->Dialogs.Errors()[0].contains("31")) << frame->Dialogs.Errors()[0].toStdString();
     EXPECT_TRUE(frame->Dialogs.Errors()[0].contains("32")) << frame->Dialogs.Errors()[0].toStdString();
     EXPECT_EQ(Window("phase:Const 4 Step")->Bitmap(), shown);
     // the phase of the last successful Compute Phase is still the one saved
