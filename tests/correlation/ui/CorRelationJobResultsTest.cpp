@@ -63,16 +63,17 @@ TEST_F(CorRelationJobResults, OpenResultsOpensEveryMapOfARefinedRunAndNothingAft
     EXPECT_FALSE(status.OpenResultsButton->isEnabled());
 }
 
-// A new group is refined; a minimum the user types follows the refinement line.
+// A new group is refined (and, its grid being above 1, computes only the grid); a minimum the user
+// types comes last of the optional lines.
 TEST_F(CorRelationJobResults, TheWizardRefinesNewGroupsAndSavesTheMinimumCorrelation) {
     frame->Trigger("CorRelationAction");
     commands->Wizard()->MinCorrelationEdit->setText("0.85");
     frame->Dialogs.QueueFile(frame->File("saved.cor"));
     commands->Wizard()->SaveParaTo1->trigger();
     const std::string saved = ReadFileBytes(frame->Dir.File("saved.cor"));
-    EXPECT_EQ(
-        saved.substr(saved.find("Subpixel")),
-        "Subpixel Refinement(0=none, 1=gauss-newton) =1\nMinimum Correlation(0=keep every point) =0.85\n");
+    EXPECT_EQ(saved.substr(saved.find("Subpixel")), "Subpixel Refinement(0=none, 1=gauss-newton) =1\n"
+                                                    "Compute Only Output Grid(0=no, 1=yes) =1\n"
+                                                    "Minimum Correlation(0=keep every point) =0.85\n");
 }
 
 } // namespace
