@@ -91,7 +91,8 @@ void BM_NormalRun(benchmark::State& state) {
     std::int64_t points = 0, found = 0;
     const std::clock_t cpuStart = std::clock();
     for (auto _ : state) {
-        corvane::TCorRelation engine(para, corvane::TCorRelation::Mode::Normal, {.Threads = lanes});
+        corvane::TCorRelation engine(para, corvane::TCorRelation::Mode::Normal,
+                                     {.Threads = lanes, .Progress = {}, .Stop = {}});
         engine.Run(true);
         points += engine.Result().AllPoints;
         found += engine.Result().SuccessfulPoints;

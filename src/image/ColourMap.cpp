@@ -187,8 +187,8 @@ ColourMapPicture RenderColourMap(const TFloatImage& map, const ColourMapOptions&
     const int s = bar.Scale;
     // The labels are drawn one step larger than the bar, so that they read at a glance; the bar's
     // ends keep half a label's height from the panel's edges.
-    const int t = s + 1;
-    const int halfGlyph = 7 * t / 2;
+    const int labelScale = s + 1;
+    const int halfGlyph = 7 * labelScale / 2;
     const int margin = std::max(4 * s, halfGlyph + 1);
     const std::string high = ColourBarLabel(picture.Range.High);
     const std::string low = ColourBarLabel(picture.Range.Low);
@@ -200,8 +200,8 @@ ColourMapPicture RenderColourMap(const TFloatImage& map, const ColourMapOptions&
     bar.LabelLeft = bar.BarLeft + bar.BarWidth + 4 * s;
     picture.MapWidth = map.Width;
     picture.MapHeight = map.Height;
-    picture.Width = bar.LabelLeft + static_cast<int>(chars) * 6 * t + 4 * s;
-    picture.Height = std::max({map.Height, 24 * s, 2 * margin + 14 * t});
+    picture.Width = bar.LabelLeft + static_cast<int>(chars) * 6 * labelScale + 4 * s;
+    picture.Height = std::max({map.Height, 24 * s, 2 * margin + 14 * labelScale});
     bar.BarTop = margin;
     bar.BarBottom = picture.Height - 1 - margin;
     if (CheckedPixelCount(picture.Width, picture.Height) < 0)
@@ -244,10 +244,10 @@ ColourMapPicture RenderColourMap(const TFloatImage& map, const ColourMapOptions&
     canvas.Fill(bar.BarLeft - 1, bar.BarBottom + 1, right + 1, bar.BarBottom + 2, 0, 0, 0);
     canvas.Fill(bar.BarLeft - 1, bar.BarTop, bar.BarLeft, bar.BarBottom + 1, 0, 0, 0);
     canvas.Fill(right, bar.BarTop, right + 1, bar.BarBottom + 1, 0, 0, 0);
-    canvas.Text(high, bar.LabelLeft, bar.BarTop - halfGlyph, t);
-    canvas.Text(low, bar.LabelLeft, bar.BarBottom - halfGlyph, t);
-    if (barRows >= 4 * 7 * t)
-        canvas.Text(middle, bar.LabelLeft, (bar.BarTop + bar.BarBottom) / 2 - halfGlyph, t);
+    canvas.Text(high, bar.LabelLeft, bar.BarTop - halfGlyph, labelScale);
+    canvas.Text(low, bar.LabelLeft, bar.BarBottom - halfGlyph, labelScale);
+    if (barRows >= 4 * 7 * labelScale)
+        canvas.Text(middle, bar.LabelLeft, (bar.BarTop + bar.BarBottom) / 2 - halfGlyph, labelScale);
     return picture;
 }
 

@@ -44,7 +44,9 @@ TEST(ShowCodesOverlay, CodesOnASixteenPixelLatticeStayOutOfThePixels) {
         for (std::size_t i = 0; i < placed.size(); ++i)
             for (std::size_t j = i + 1; j < placed.size(); ++j)
                 ASSERT_FALSE(placed[i].Box.intersects(placed[j].Box)) << i << " " << j;
-        if (zoom == 3) EXPECT_EQ(placed[0].Box.size(), before[0].Box.size()) << "the text keeps its size";
+        if (zoom == 3) {
+            EXPECT_EQ(placed[0].Box.size(), before[0].Box.size()) << "the text keeps its size";
+        }
         before = placed;
     }
     frame->Trigger("CodesIntoCopyAction");
