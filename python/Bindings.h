@@ -7,5 +7,6 @@ namespace corvane::python {
 void BindFiles(pybind11::module_& m);
 void BindCorrelation(pybind11::module_& m);
 void BindPictures(pybind11::module_& m);
+void BindMaps(pybind11::module_& m);
 
 } // namespace corvane::python

@@ -85,6 +85,7 @@ py::dict Fields(const TCorRelationResult& r) {
     d["x"] = py::array_t<std::int32_t>(static_cast<py::ssize_t>(g.X.size()), g.X.data());
     d["y"] = py::array_t<std::int32_t>(static_cast<py::ssize_t>(g.Y.size()), g.Y.data());
     d["u"] = Marked(g.U, g.X.size(), g.Y.size());
+    if (!g.Zncc.empty()) d["zncc"] = Marked(g.Zncc, g.X.size(), g.Y.size());
     d["v"] = Marked(g.V, g.X.size(), g.Y.size());
     if (!g.DuDx.empty()) {
         d["dudx"] = Marked(g.DuDx, g.X.size(), g.Y.size());
@@ -113,7 +114,8 @@ py::dict Correlate(const py::handle& initial, const py::handle& deformed,
                    bool refine, std::variant<int, Pair> step, std::optional<int> threads,
                    const py::object& progress, int largeWindow, Pair seedDisplacement, double seedPrecision,
                    float amplitude, const std::string& filter, Pair filterSize, float averageThreshold,
-                   std::pair<float, float> scale, const std::optional<std::string>& mask) {
+                   std::pair<float, float> scale, const std::optional<std::string>& mask,
+                   std::optional<bool> gridOnly, double minCorrelation) {
     std::unique_ptr<TGrayImage> a = ToGrey(initial, "initial"), b = ToGrey(deformed, "deformed");
     TCorRelationPara p;
     p.MaskFile = mask.value_or("");
@@ -142,6 +144,11 @@ py::dict Correlate(const py::handle& initial, const py::handle& deformed,
     std::tie(p.FilterSizeX, p.FilterSizeY) = filterSize;
     p.AverageThreshold = averageThreshold;
     p.SubpixelRefinement = refine ? 1 : 0;
+    // As the wizard does for a new group: only the grid's points when the grid is coarser than 1.
+    p.GridOnly = gridOnly.value_or(p.GridX > 1 || p.GridY > 1) ? 1 : 0;
+    p.MinCorrelation = static_cast<float>(minCorrelation);
+    // The correlation map is kept as with the float maps on; nothing is written from here.
+    p.OutputBin = 1;
     Stoppable run(threads, progress);
     std::unique_ptr<TCorRelation> engine;
     run.Run(false, [&] {
@@ -177,7 +184,8 @@ void BindCorrelation(py::module_& m) {
           "threads"_a = py::none(), "progress"_a = py::none(), "large_window"_a = 15,
           "seed_displacement"_a = Pair{0, 0}, "seed_precision"_a = 0.1, "amplitude"_a = 20.0f,
           "filter"_a = "median", "filter_size"_a = Pair{3, 3}, "average_threshold"_a = 0.5f,
-          "scale"_a = std::pair<float, float>{1.0f, 1.0f}, "mask"_a = py::none(),
+          "scale"_a = std::pair<float, float>{1.0f, 1.0f}, "mask"_a = py::none(), "grid_only"_a = py::none(),
+          "min_correlation"_a = 0.0,
           R"(Digital image correlation of two uint8 pictures of the same specimen, as a normal group of
 a correlation configuration file computes it (the defaults are those of the default file).
 
@@ -193,10 +201,15 @@ progress     callable given the fraction done, now and then
 filter       post filter "median", "average" or "none", over filter_size; average_threshold
 amplitude, seed_displacement, seed_precision, scale (x, y): as the file's fields
 mask         name of a mask picture (points whose level is not 255 are left out)
+grid_only    compute only the grid's points (by default when step is above 1), as the line
+             "Compute Only Output Grid" does: several times faster on coarse grids
+min_correlation  points whose zero-normalised correlation is below it, and points whose
+             refinement diverged, are NaN in u, v and the gradients (0 keeps every point)
 
 Returns a dict: x, y (grid columns and rows), u, v (float32 arrays (len(y), len(x)) of the
-displacements times the scales, NaN where not computed), with refine also dudx, dudy, dvdx, dvdy
-and the refinement's counts, and points / points_computed as the report counts them.
+displacements times the scales, NaN where not computed), zncc (each point's zero-normalised
+correlation, NaN where there is none), with refine also dudx, dudy, dvdx, dvdy and the
+refinement's counts, and points / points_computed as the report counts them.
 The GIL is released while it computes; Ctrl+C stops it with KeyboardInterrupt.)");
     m.def("correlate_config", &CorrelateConfig, "path"_a, py::kw_only(), "threads"_a = py::none(),
           "progress"_a = py::none(),

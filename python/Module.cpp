@@ -5,9 +5,11 @@
 
 PYBIND11_MODULE(corvane, m) {
     m.doc() = "Corvane's computing layer with numpy arrays: pictures and float maps, digital image "
-              "correlation, phase shifting, FFT and median filtering. The numbers are those of the "
+              "correlation, strain, unwrapping, phase shifting, FFT and median filtering. The numbers are "
+              "those of the "
               "workbench and of corvane-cli.";
     corvane::python::BindFiles(m);
     corvane::python::BindPictures(m);
     corvane::python::BindCorrelation(m);
+    corvane::python::BindMaps(m);
 }

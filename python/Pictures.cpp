@@ -6,8 +6,11 @@
 #include <pybind11/stl.h>
 
 #include <complex>
+#include <optional>
 #include <vector>
 
+#include "dotgrid/DotExtraction.h"
+#include "dotgrid/TThresholdSegment.h"
 #include "image/MedianFilterTool.h"
 #include "phase/PhaseShift.h"
 #include "spectral/CentredFft.h"
@@ -109,6 +112,47 @@ FloatArray PhaseShift(const std::vector<py::handle>& images, const std::string& 
     return FromFloat(r.PhaseMap->Data, r.PhaseMap->Width, r.PhaseMap->Height, false);
 }
 
+py::tuple Segment(const py::handle& image, const std::string& method, bool whiteDots,
+                  std::optional<int> threshold, std::optional<int> window, std::optional<int> adjust) {
+    const bool simple = method == "simple";
+    if (!simple && method != "adaptive")
+        throw py::value_error("method must be \"simple\" or \"adaptive\", not \"" + method + "\"");
+    if (simple && (window || adjust))
+        throw py::value_error("window and adjust belong to method \"adaptive\"");
+    if (!simple && threshold) throw py::value_error("threshold belongs to method \"simple\"");
+    const std::unique_ptr<TGrayImage> picture = ToGrey(image, "image");
+    const std::vector<TDotInfo> dots = Guarded(false, [&] {
+        py::gil_scoped_release free;
+        if (simple) {
+            TSimpleSegmentOptions options;
+            options.WhiteDots = whiteDots;
+            options.Level = threshold.value_or(options.Level);
+            SegmentSimple(*picture, options);
+        } else {
+            TAdaptiveSegmentOptions options;
+            options.WhiteDots = whiteDots;
+            options.WindowSize = window.value_or(options.WindowSize);
+            options.Adjust = adjust.value_or(options.Adjust);
+            SegmentAdaptive(*picture, options);
+        }
+        TDotExtractionOptions extraction;
+        extraction.WhiteDots = whiteDots;
+        return ExtractDots(*picture, extraction);
+    });
+    py::array_t<float> x(static_cast<py::ssize_t>(dots.size())), y(static_cast<py::ssize_t>(dots.size()));
+    py::array_t<std::int32_t> area(static_cast<py::ssize_t>(dots.size()));
+    for (std::size_t i = 0; i < dots.size(); ++i) {
+        x.mutable_data()[i] = dots[i].X;
+        y.mutable_data()[i] = dots[i].Y;
+        area.mutable_data()[i] = dots[i].Area;
+    }
+    py::dict table;
+    table["x"] = x;
+    table["y"] = y;
+    table["area"] = area;
+    return py::make_tuple(FromGrey(picture->Data, picture->Width, picture->Height), table);
+}
+
 } // namespace
 
 void BindPictures(py::module_& m) {
@@ -127,6 +171,12 @@ void BindPictures(py::module_& m) {
     m.def(
         "ifft", [](const py::handle& a, bool centre) { return Transform(a, centre, false); }, "spectrum"_a,
         "centre"_a = true, "Inverse of fft (same centring), returns complex64.");
+    m.def("segment", &Segment, "image"_a, py::kw_only(), "method"_a = "simple", "white_dots"_a = true,
+          "threshold"_a = py::none(), "window"_a = py::none(), "adjust"_a = py::none(),
+          "Segments a uint8 picture of dots as the segmentation tools and \"corvane-cli segment\" do:\n"
+          "\"simple\" at one grey level (threshold, 128), \"adaptive\" at each window's mean plus adjust\n"
+          "(window 150); white_dots False for dark dots. Returns (segmented, dots): the segmented uint8\n"
+          "picture and a dict of arrays x, y (grey-weighted centres) and area (pixels) of the dots.");
     m.def("phase_shift", &PhaseShift, "images"_a, "method"_a = "const4",
           "Wrapped phase atan2(N, D) of three or four phase-shifted uint8 pictures, as the phase-\n"
           "shifting tools compute it: \"const3\" (three steps of 120 degrees), \"const4\" (four of 90\n"

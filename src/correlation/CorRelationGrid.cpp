@@ -28,6 +28,7 @@ CorRelationGridValues ResultOnGrid(const TCorRelationResult& r) {
     const std::unique_ptr<TGrayImage> mask = LoadRunMask(p.MaskFile, r.W0, r.H0);
     const bool refined = r.dudx.size() == r.dx.size() && r.dudy.size() == r.dx.size() &&
                          r.dvdx.size() == r.dx.size() && r.dvdy.size() == r.dx.size();
+    const bool withCorrelation = r.zncc.size() == r.dx.size();
     const std::array<float, 4> factors = GradientFactors(p);
     const std::array<const std::vector<float>*, 4> gradients = {&r.dudx, &r.dudy, &r.dvdx, &r.dvdy};
     std::array<std::vector<float>*, 4> out = {&g.DuDx, &g.DuDy, &g.DvDx, &g.DvDy};
@@ -40,8 +41,10 @@ CorRelationGridValues ResultOnGrid(const TCorRelationResult& r) {
     for (const std::int32_t y : g.Y)
         for (const std::int32_t x : g.X) {
             const std::size_t i = static_cast<std::size_t>(y) * static_cast<std::size_t>(r.W0) + x;
-            const bool none =
-                (mask && mask->Data[i] != 255) || r.dx[i] == kNotComputed || r.dy[i] == kNotComputed;
+            const bool outside = mask && mask->Data[i] != 255;
+            const bool none = outside || r.dx[i] == kNotComputed || r.dy[i] == kNotComputed ||
+                              BelowMinimumCorrelation(r, i);
+            if (withCorrelation) g.Zncc.push_back(outside ? kNotComputed : r.zncc[i]);
             g.U.push_back(none ? kNotComputed : r.dx[i] * p.ScaleX);
             g.V.push_back(none ? kNotComputed : r.dy[i] * p.ScaleY);
             if (refined)

@@ -12,8 +12,12 @@ namespace corvane {
 struct CorRelationGridValues {
     std::vector<std::int32_t> X, Y; ///< grid columns and rows in the initial picture's pixels
     /// Y.size() x X.size(), row by row: dx * ScaleX and dy * ScaleY, kNotComputed where there is no
-    /// result or the mask (MaskFile, when it exists) is not 255.
+    /// result, the mask (MaskFile, when it exists) is not 255 or the point is below the minimum
+    /// correlation (as the float maps mark them).
     std::vector<float> U, V;
+    /// Each point's zero-normalised correlation when the run kept it (kNotComputed where there is
+    /// none or outside the mask), as the correlation map holds it; empty otherwise.
+    std::vector<float> Zncc;
     /// With the refinement on, the four gradients converted to the output scales as their maps are;
     /// empty otherwise.
     std::vector<float> DuDx, DuDy, DvDx, DvDy;

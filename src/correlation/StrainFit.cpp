@@ -126,8 +126,8 @@ struct FieldPart {
     std::unique_ptr<TGrayImage> Mask;
 };
 
-FieldPart DifferentiateFile(const std::string& file, const StrainRequest& request) {
-    const std::unique_ptr<TFloatImage> field = LoadStrainField(file);
+FieldPart DifferentiateField(const TFloatImage* field, const char* name, const StrainRequest& request) {
+    if (!field) throw CorvaneError(std::string("the ") + name + " field is needed for this component");
     FieldPart part;
     part.Mask = MakeStrainMask(*field, request.Mask);
     if (request.FitWindow == 0) {
@@ -225,8 +225,7 @@ std::unique_ptr<TFloatImage> CombineStrain(StrainComponent component, const TFlo
     return result;
 }
 
-StrainResult ComputeStrainFromFiles(const StrainRequest& request, const std::string& uFile,
-                                    const std::string& vFile) {
+StrainResult ComputeStrain(const StrainRequest& request, const TFloatImage* u, const TFloatImage* v) {
     if (request.FitWindow != 0) CheckStrainWindow(request.FitWindow);
     const StrainComponent c = request.Component;
     StrainResult result;
@@ -234,22 +233,34 @@ StrainResult ComputeStrainFromFiles(const StrainRequest& request, const std::str
         c == StrainComponent::Vy) {
         const bool onU = c == StrainComponent::Ux || c == StrainComponent::Uy;
         const bool alongX = c == StrainComponent::Ux || c == StrainComponent::Vx;
-        FieldPart part = DifferentiateFile(onU ? uFile : vFile, request);
+        FieldPart part = DifferentiateField(onU ? u : v, onU ? "U" : "V", request);
         result.Map = std::move(alongX ? part.Derivatives.AlongX : part.Derivatives.AlongY);
         if (request.FitWindow != 0) ClearMissing(*part.Mask, *result.Map);
         result.Mask = std::move(part.Mask);
         return result;
     }
-    FieldPart u = DifferentiateFile(uFile, request);
-    FieldPart v = DifferentiateFile(vFile, request);
+    FieldPart fu = DifferentiateField(u, "U", request);
+    FieldPart fv = DifferentiateField(v, "V", request);
     if (request.FitWindow == 0 && c == StrainComponent::Shear)
-        result.Map = ComputeShearStrain(u.Derivatives.AlongY.get(), v.Derivatives.AlongX.get());
+        result.Map = ComputeShearStrain(fu.Derivatives.AlongY.get(), fv.Derivatives.AlongX.get());
     else
-        result.Map = CombineStrain(c, *u.Derivatives.AlongX, *u.Derivatives.AlongY, *v.Derivatives.AlongX,
-                                   *v.Derivatives.AlongY);
-    AndMask(*u.Mask, *v.Mask);
-    result.Mask = std::move(u.Mask);
+        result.Map = CombineStrain(c, *fu.Derivatives.AlongX, *fu.Derivatives.AlongY, *fv.Derivatives.AlongX,
+                                   *fv.Derivatives.AlongY);
+    AndMask(*fu.Mask, *fv.Mask);
+    result.Mask = std::move(fu.Mask);
     return result;
+}
+
+StrainResult ComputeStrainFromFiles(const StrainRequest& request, const std::string& uFile,
+                                    const std::string& vFile) {
+    if (request.FitWindow != 0) CheckStrainWindow(request.FitWindow);
+    const StrainComponent c = request.Component;
+    // Only the fields the component is made of are read.
+    const bool needU = c != StrainComponent::Vx && c != StrainComponent::Vy;
+    const bool needV = c != StrainComponent::Ux && c != StrainComponent::Uy;
+    const std::unique_ptr<TFloatImage> u = needU ? LoadStrainField(uFile) : nullptr;
+    const std::unique_ptr<TFloatImage> v = needV ? LoadStrainField(vFile) : nullptr;
+    return ComputeStrain(request, u.get(), v.get());
 }
 
 } // namespace corvane

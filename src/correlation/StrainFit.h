@@ -61,5 +61,9 @@ struct StrainResult {
 /// loaders' messages, CheckStrainWindow's and CombineStrain's.
 StrainResult ComputeStrainFromFiles(const StrainRequest& request, const std::string& uFile,
                                     const std::string& vFile);
+/// The same from fields held in memory; a field the component does not use may be null (a needed
+/// one that is null throws "the U field is needed for this component"). The mask file of
+/// request.Mask is read when asked for.
+StrainResult ComputeStrain(const StrainRequest& request, const TFloatImage* u, const TFloatImage* v);
 
 } // namespace corvane

@@ -46,6 +46,23 @@ void NewUnwrapModel::MaskNoise(const NewUnwrapOptions& options) {
     InvalidArea = std::move(invalid);
 }
 
+std::unique_ptr<TFloatImage> UnwrapPhaseMap(TFloatImage& phase, const TGrayImage& areas,
+                                            const TGrayImage* darkened, const NewUnwrapOptions& options,
+                                            const std::function<void(const TFloatImage&)>& regionGrown) {
+    CheckStartPoint(phase, options.StartX, options.StartY);
+    CheckInvalidAreaSize(areas, phase);
+    if (darkened) CheckInvalidAreaSize(*darkened, phase);
+    std::unique_ptr<TFloatImage> quality;
+    if (options.Method == UnwrapMethod::QualityGuided)
+        QualityGuidedUnwrap(phase, areas, options.StartX, options.StartY, &quality);
+    else
+        RegionGrowingUnwrap(phase, areas, options.StartX, options.StartY, options.Threshold);
+    if (regionGrown) regionGrown(phase);
+    FillInvalidRuns(phase, &areas);
+    if (darkened) DarkenAreas(phase, *darkened);
+    return quality;
+}
+
 void NewUnwrapModel::Unwrap(const NewUnwrapOptions& options,
                             const std::function<void(const TFloatImage&)>& regionGrown) {
     // Everything is read and checked first, so a failure leaves the held maps as they were.
@@ -60,14 +77,8 @@ void NewUnwrapModel::Unwrap(const NewUnwrapOptions& options,
     CheckInvalidAreaSize(areas, *phase);
     const auto darkened = InvalidAreaFile(options, *phase);
 
-    std::unique_ptr<TFloatImage> quality;
-    if (options.Method == UnwrapMethod::QualityGuided)
-        QualityGuidedUnwrap(*phase, areas, options.StartX, options.StartY, &quality);
-    else
-        RegionGrowingUnwrap(*phase, areas, options.StartX, options.StartY, options.Threshold);
-    if (regionGrown) regionGrown(*phase);
-    FillInvalidRuns(*phase, &areas);
-    if (darkened) DarkenAreas(*phase, *darkened);
+    std::unique_ptr<TFloatImage> quality =
+        UnwrapPhaseMap(*phase, areas, darkened.get(), options, regionGrown);
 
     Phase = std::move(phase);
     Quality = std::move(quality);

@@ -26,6 +26,16 @@ struct NewUnwrapOptions {
     UnwrapMethod Method = UnwrapMethod::RegionGrowing; ///< MethodComboBox
 };
 
+/// What the tool's Unwrap does to a wrapped phase map held in memory: unwraps it in place by the
+/// options' method from their start point over the pixels whose areas level is not 255, fills the
+/// invalid runs of every row, and sets the pixels darkened marks invalid (when given) to the map's
+/// minimum. Returns the reliability map of the quality-guided method (null for region growing).
+/// Throws the start-point message or a size message before anything is changed.
+std::unique_ptr<TFloatImage>
+UnwrapPhaseMap(TFloatImage& phase, const TGrayImage& areas, const TGrayImage* darkened,
+               const NewUnwrapOptions& options,
+               const std::function<void(const TFloatImage&)>& regionGrown = nullptr);
+
 /// The working state and commands of the region-growing unwrap tool: the phase map and the
 /// invalid-area map it holds, and Mask Noise and Unwrap, each of which reloads the phase map from
 /// its file so that every run starts from the wrapped phase. File names are used as given (the
