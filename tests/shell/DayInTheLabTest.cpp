@@ -1,6 +1,5 @@
 // A day in the lab, tool by tool: nothing written over, nothing hidden by a tool window, no step
 // that runs on nothing or does nothing without a word.
-#include "support/CarrierFringes.h"
 #include "support/DotGridPictures.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
@@ -17,7 +16,6 @@
 #include "image/TFloatImage.h"
 #include "phase/GridGenerator.h"
 #include "phase/ui/TGenerateGridForm.h"
-#include "phase/ui/TOneImageMoireFFTForm.h"
 #include "phase/ui/TPhaseCalculationForm.h"
 #include "shell/TMDIChildForm.h"
 #include "shell/TQtDialogs.h"
@@ -121,27 +119,6 @@ TEST_F(DayInTheLab, ToolsStayClearOfEachOtherAndOfTheirResultsAndMessagesOpenWho
     });
     ui::TQtDialogs().Error("/data/plate 3/initial.bmp is not a code file!");
     EXPECT_TRUE(!box.isNull() && screen.contains(box)) << box.x() << "," << box.y() << " " << box.width();
-}
-
-// A closed tool opened again shows no plane of its earlier run (the steps that need a run say so
-// without one: CarrierMoireToolsTest).
-TEST_F(DayInTheLab, OneImageMoireClosedShowsNothingOfItsLastRun) {
-    auto* one = Show<ui::TOneImageMoireFFTForm>("OneGridImageFFTAction");
-    SaveCarrierFringes(frame->Dir.File("one.bmp"), 300, 140, 0.15, 0.0, [](int, int) { return 0.0; });
-    one->MoireImageFileNameEdit->setText(frame->File("one.bmp"));
-    one->RefSizeEdit->setText("40");
-    one->NextButton->click();
-    for (auto [edit, text] : {std::pair(one->WidthEdit, "125"), std::pair(one->HeightEdit, "32"),
-                              std::pair(one->MovingWidthEdit, "40"), std::pair(one->MovingHeightEdit, "24")})
-        edit->setText(text);
-    one->ComputeCarrierButton->click();
-    one->NextButton->click();
-    one->NextButton->click();
-    EXPECT_NE(one->ALabel->text(), "Double Linear Simulate  A=");
-    one->CloseButton->click();
-    frame->Trigger("OneGridImageFFTAction");
-    EXPECT_EQ(one->ALabel->text() + one->BLabel->text(),
-              "Double Linear Simulate  A=Double Linear Simulate  B=");
 }
 
 // A fit rectangle outside Source 2 fails and keeps the earlier result, shown and saved alike; a
