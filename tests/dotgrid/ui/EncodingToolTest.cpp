@@ -122,19 +122,6 @@ TEST_F(EncodingTool, EncodesALatticeAndSavesTheVerbsCodeFile) {
     EXPECT_EQ(verb.substr(body(verb).size()), file.toStdString() + "\n");
 }
 
-// The codes are shown over the picture, not written into it; encoding again finds the same codes.
-TEST_F(EncodingTool, EncodingAgainAfterShowCodesFindsTheSameCodes) {
-    OpenSegmented(QStringLiteral("initial"), pair.Initial);
-    EncodeActive();
-    const std::string first = SaveCodes(QStringLiteral("first.cod"));
-    const QImage before = frame->Active().Bitmap();
-    frame->Trigger("ShowCodesAction");
-    EXPECT_EQ(frame->Active().Bitmap(), before) << "the codes are shown over the picture";
-    form->EncodeButton->click();
-    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join('|').toStdString();
-    EXPECT_EQ(SaveCodes(QStringLiteral("second.cod")), first);
-}
-
 // Picking fills the "View  && Modify" page in the chosen view mode; the picked dot can become the
 // origin or be given other indices.
 TEST_F(EncodingTool, PickedDotIsShownAndItsCodesEdited) {
