@@ -14,6 +14,7 @@
 
 #include "app/ToolWindows.h"
 #include "image/TFloatImage.h"
+#include "phase/CarrierMoireOptions.h"
 #include "phase/ui/TOneImageMoireFFTForm.h"
 #include "support/CarrierFringes.h"
 #include "support/CliRun.h"
@@ -70,6 +71,15 @@ TEST(CarrierReverseSign, WizardWarnsAboutThePlusPeakAndReverseSignTurnsThePhaseO
         ASSERT_EQ(reversed[i], -asPicked[i]) << i;
     frame->Destroy();
     QDir::setCurrent(startDir);
+}
+
+// The larger component decides (y where they are equal): right of or below the centre reverses.
+TEST(CarrierReverseSign, ThePeakRightOfOrBelowTheCentreReversesTheSign) {
+    for (const auto& [carrier, reverses] :
+         {std::pair(TCarrierOffset{20, -3}, true), std::pair(TCarrierOffset{-20, 3}, false),
+          std::pair(TCarrierOffset{-3, 20}, true), std::pair(TCarrierOffset{3, -20}, false),
+          std::pair(TCarrierOffset{-5, 5}, true), std::pair(TCarrierOffset{5, -5}, false)})
+        EXPECT_EQ(CarrierReversesSign(carrier), reverses) << carrier.X << "," << carrier.Y;
 }
 
 // The bump comes out raised from the default peak and sunk from the far one.
