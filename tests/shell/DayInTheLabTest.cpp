@@ -1,18 +1,14 @@
 // A day in the lab, tool by tool: nothing written over, nothing hidden by a tool window, no step
 // that runs on nothing or does nothing without a word.
-#include "support/DotGridPictures.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
-#include "support/SpeckleImages.h"
 #include "support/TiffPngPictures.h"
 #include "support/ui/TestMainForm.h"
 
 #include "app/ToolWindows.h"
 #include "correlation/ui/TMaterialParaForm.h"
 #include "correlation/ui/TMergeXYForm.h"
-#include "dotgrid/ui/TEncodeParameterForm.h"
 #include "dotgrid/ui/TSegmentParameterForm.h"
-#include "dotgrid/ui/TSimpleSegmentParameterForm.h"
 #include "image/TFloatImage.h"
 #include "phase/GridGenerator.h"
 #include "phase/ui/TGenerateGridForm.h"
@@ -171,35 +167,6 @@ TEST_F(DayInTheLab, StepsSayWhatTheyDidOrWhyNothing) {
         QStringList({"Output Grids: the steps must be at least 1",
                      "Elasticity Constant: 'abc' is not a valid floating point value; it stays 1.0e6"}));
     EXPECT_EQ(frame->Dialogs.Count(ScriptedDialogs::Kind::SaveFile), 0);
-}
-
-// Code files and match results name the pictures they came from (a name with blanks kept whole), and
-// Save Match offers the name "Match-0".
-TEST_F(DayInTheLab, CodesAndMatchesNameTheirPicturesAndSaveMatchOffersMatch0) {
-    const DotLatticePair pair = MakeDotLatticePair();
-    ASSERT_TRUE(QDir().mkpath(frame->File("plate one")));
-    std::string names;
-    for (const auto& [name, pixels] :
-         {std::pair("initial", &pair.Initial), std::pair("deformed", &pair.Deformed)}) {
-        SaveGreyBmp(frame->Dir.File("plate one/" + std::string(name) + ".bmp"), pair.Width, pair.Height,
-                    *pixels);
-        frame->TriggerWithFile("FileOpenAction", frame->File(QStringLiteral("plate one/%1.bmp").arg(name)));
-        Show<ui::TSimpleSegmentParameterForm>("SimpleSegmentAction")
-            ->SimpleSegmentThresholdEdit->setText("40");
-        frame->Form->findChild<ui::TSimpleSegmentParameterForm*>()->SegmentButton->click();
-        Show<ui::TEncodeParameterForm>("EncodingAction")->AutoEvaluateSpeedButton->click();
-        frame->Form->findChild<ui::TEncodeParameterForm*>()->EncodeButton->click();
-        const std::string caption = frame->Active().Caption().toStdString() + "\n";
-        names += caption;
-        frame->TriggerWithFile("SaveCodesAction", frame->File(QStringLiteral("%1.cod").arg(name)));
-        EXPECT_TRUE(ReadFileBytes(frame->Dir.File(std::string(name) + ".cod")).ends_with("\n" + caption));
-    }
-    frame->Dialogs.QueueFile(frame->File("initial.cod"));
-    frame->TriggerWithFile("MatchCodesAction", frame->File("deformed.cod"));
-    frame->Dialogs.QueueModal([](QDialog&) { return int(QDialog::Accepted); });
-    frame->TriggerWithFile("SaveMatchAction", frame->File("result.dat"));
-    EXPECT_EQ(frame->Dialogs.FileRequests().back().InitialFile, "Match-0");
-    EXPECT_EQ(ReadFileBytes(frame->Dir.File("result.dat")).substr(0, names.size()), names);
 }
 
 // A BMP opened as a float map is called what it is; Multi Segment shows the largest window the
