@@ -17,15 +17,6 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 
-/// Largest difference between two pictures' levels, pixel by pixel, with f giving the expected level.
-template <class F> int LargestDifference(const TGrayImage& g, F expected) {
-    int worst = 0;
-    for (int y = 0; y < g.Height; ++y)
-        for (int x = 0; x < g.Width; ++x)
-            worst = std::max(worst, std::abs(int{g.GetPixel(x, y)} - expected(x, y)));
-    return worst;
-}
-
 int Level(double t) {
     return static_cast<int>((std::cos(t) + 1.0) * 127.5);
 }
