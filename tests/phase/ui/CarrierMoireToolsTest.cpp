@@ -70,8 +70,8 @@ class CarrierMoireTools : public test::ToolTest<ui::TOneImageMoireFFTForm> {
 
 // The whole one-image road: the refusal of a missing picture, the five pages, every role window
 // at its size, the plane labels, and the final map saved from the pop-up. Closing hides the tool,
-// closes every role window, releases the state (no plane of the run shown again) and gives both commands
-// back.
+// closes every role window, releases the state (no plane of the run shown again) and gives both
+// commands back.
 TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything) {
     ASSERT_TRUE(one);
     ASSERT_TRUE(two);
