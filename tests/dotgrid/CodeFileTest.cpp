@@ -9,9 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <sstream>
+#include <tuple>
 
 namespace corvane {
 namespace {
@@ -84,27 +86,19 @@ TEST(CodeFile, RoundTripKeepsEveryFieldAndTheWriterFormatsAreExact) {
                                                 "  2    110.000    40.062     7   -4  1234\n"
                                                 "MemoryData.raw\n");
     const TCodeFile file = ReadCodeFile(dir.File("a.cod"));
-    EXPECT_EQ(file.Count, 2);
-    EXPECT_EQ(file.Width, 123);
-    EXPECT_EQ(file.Height, 45);
-    EXPECT_EQ(file.MaxX, 7);
-    EXPECT_EQ(file.MaxY, 4);
-    EXPECT_EQ(file.Background, 255);
-    EXPECT_FLOAT_EQ(file.ScaleX, 0.5f);
-    EXPECT_FLOAT_EQ(file.ScaleY, 2.0f);
-    EXPECT_EQ(file.ImageName, "MemoryData.raw");
+    EXPECT_EQ(std::tuple(file.Count, file.Width, file.Height, file.MaxX, file.MaxY, file.Background,
+                         file.ScaleX, file.ScaleY, file.ImageName),
+              std::tuple(2, 123, 45, 7, 4, 255, 0.5f, 2.0f, std::string("MemoryData.raw")));
     ASSERT_EQ(file.Dots.size(), 2u);
     EXPECT_FLOAT_EQ(file.Dots[0].X, 10.25f * 0.5f); // scaled, renumbered in row order
     EXPECT_FLOAT_EQ(file.Dots[0].Y, 20.5f * 2.0f);
     EXPECT_FLOAT_EQ(file.Dots[1].Y, 40.062f * 2.0f);
-    EXPECT_EQ(file.Dots[1].Nx, 7);
-    EXPECT_EQ(file.Dots[1].Ny, -4);
-    EXPECT_EQ(file.Dots[1].Area, 1234);
-    EXPECT_TRUE(file.Dots[1].Coded);
-    EXPECT_TRUE(file.Dots[1].Neted);
-    EXPECT_EQ(file.Coordinates->Get(7, -4), 1);
-    EXPECT_EQ(file.Coordinates->Get(-3, 2), 0);
-    EXPECT_EQ(file.Coordinates->Get(0, 0), -1);
+    const TDotInfo& last = file.Dots[1];
+    EXPECT_EQ(std::tuple(last.Nx, last.Ny, last.Area, last.Coded, last.Neted),
+              std::tuple(7, -4, 1234, true, true));
+    EXPECT_EQ(
+        (std::array{file.Coordinates->Get(7, -4), file.Coordinates->Get(-3, 2), file.Coordinates->Get(0, 0)}),
+        (std::array{1, 0, -1}));
 
     // No coded dot: the header, no rows, the name.
     for (TDotInfo& dot : encoder.FDotInfo)

@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <map>
 #include <random>
@@ -143,10 +144,8 @@ TEST(DotGridEncoding, LatticeTwiceAsTallAsWideIsAcceptedAtTheFifthThird) {
     ASSERT_EQ(origin, 3 * 11 + 5);
     EXPECT_FLOAT_EQ(encoder->Ratio, 2.0f);
     const TDotInfo& o = encoder->FDotInfo[static_cast<std::size_t>(origin)];
-    EXPECT_EQ(o.Neighbour[0], origin + 1);
-    EXPECT_EQ(o.Neighbour[1], origin + 11);
-    EXPECT_EQ(o.Neighbour[2], origin - 1);
-    EXPECT_EQ(o.Neighbour[3], origin - 11);
+    EXPECT_EQ((std::array{o.Neighbour[0], o.Neighbour[1], o.Neighbour[2], o.Neighbour[3]}),
+              (std::array{origin + 1, origin + 11, origin - 1, origin - 11}));
     encoder->EncodeAll(origin);
     ExpectLatticeCodes(*encoder, 11, 7, 5, 3);
 }

@@ -8,8 +8,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cmath>
 #include <cstring>
 #include <vector>
 
@@ -113,42 +111,6 @@ TEST(DotExtraction, MoreComponentsThanCountedIsReportedAndTheImageIsPutBack) {
     EXPECT_EQ(ErrorText([&] { encoder.BuildDotTable(nullptr); }),
               "May be some dots are error, because FDotIndex > FDotSum");
     EXPECT_EQ(std::memcmp(encoder.WorkImage->Data, p.Pixels.data(), p.Pixels.size()), 0);
-}
-
-TEST(DotCentroid, RenderedDotsAtSubPixelPositionsAreRecoveredToFiveHundredths) {
-    const auto lattice = test::MakeDotLattice({.Width = 170,
-                                               .Height = 130,
-                                               .OriginX = 20.3,
-                                               .OriginY = 24.7,
-                                               .PitchX = 26.1,
-                                               .PitchY = 19.4,
-                                               .Columns = 6,
-                                               .Rows = 5,
-                                               .Radius = 5.2,
-                                               .DotLevel = 230,
-                                               .BackgroundLevel = 0,
-                                               .Jitter = 0.5,
-                                               .Seed = 9});
-    const auto dots = ExtractDots(
-        TGrayImage(const_cast<std::uint8_t*>(lattice.Pixels.data()), lattice.Width, lattice.Height), {});
-    ASSERT_EQ(dots.size(), lattice.Centres.size());
-    // Jittered dots of one lattice row start on different pixel rows, so each dot is matched
-    // with the nearest true centre; every centre must be matched once.
-    double worst = 0.0;
-    std::vector<int> matched(lattice.Centres.size(), 0);
-    for (const TDotInfo& dot : dots) {
-        std::size_t best = 0;
-        double bestD = 1e30;
-        for (std::size_t i = 0; i < lattice.Centres.size(); ++i) {
-            const double d = std::hypot(dot.X - lattice.Centres[i].X, dot.Y - lattice.Centres[i].Y);
-            if (d < bestD) bestD = d, best = i;
-        }
-        ++matched[best];
-        worst = std::max(
-            {worst, std::abs(dot.X - lattice.Centres[best].X), std::abs(dot.Y - lattice.Centres[best].Y)});
-    }
-    EXPECT_EQ(std::count(matched.begin(), matched.end(), 1), static_cast<long>(matched.size()));
-    EXPECT_LT(worst, 0.05);
 }
 
 TEST(DotCentroid, UniformDotAtItsMeanPositionAndDarkerPixelsWeighMoreForBlackDots) {

@@ -4,6 +4,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -82,7 +83,7 @@ TEST_F(CodeMatchTool, SaveMatchNeedsAMatch) {
 }
 
 // The known smooth displacement of the deformed lattice comes back for every dot in the layout and
-// y axis chosen in the dialog.
+// y axis chosen in the dialog; Save Match offers the name "Match-0".
 TEST_F(CodeMatchTool, MatchesEncodedPicturesInTheChosenLayout) {
     const QString initial = EncodeAndSave(QStringLiteral("initial"), pair.Initial);
     const QString deformed = EncodeAndSave(QStringLiteral("deformed"), pair.Deformed);
@@ -91,10 +92,17 @@ TEST_F(CodeMatchTool, MatchesEncodedPicturesInTheChosenLayout) {
     ASSERT_NE(commands->Match(), nullptr);
 
     const std::string result = SaveMatch(QStringLiteral("result.dat"), 6, false);
+    EXPECT_EQ(frame->Dialogs.FileRequests().back().InitialFile, "Match-0");
+    // The first two lines name the pictures, as the last lines of the code files do.
     std::istringstream in(result);
     std::string line;
-    for (int i = 0; i < 5; ++i)
+    for (const QString& codes : {initial, deformed, QString(), QString(), QString()}) {
         std::getline(in, line);
+        EXPECT_TRUE(codes.isEmpty() ||
+                    (test::ReadFileBytes(codes.toStdString()).ends_with("\n" + line + "\n") &&
+                     line.find(QFileInfo(codes).baseName().toStdString() + ".bmp") != std::string::npos))
+            << line;
+    }
     int rows = 0;
     int nx = 0, ny = 0;
     double x = 0, y = 0, dx = 0, dy = 0;

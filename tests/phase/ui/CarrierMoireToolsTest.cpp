@@ -70,7 +70,8 @@ class CarrierMoireTools : public test::ToolTest<ui::TOneImageMoireFFTForm> {
 
 // The whole one-image road: the refusal of a missing picture, the five pages, every role window
 // at its size, the plane labels, and the final map saved from the pop-up. Closing hides the tool,
-// closes every role window, releases the state and gives both commands back.
+// closes every role window, releases the state (no plane of the run shown again) and gives both
+// commands back.
 TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything) {
     ASSERT_TRUE(one);
     ASSERT_TRUE(two);
@@ -122,6 +123,8 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
         EXPECT_EQ(Window(role), nullptr) << role.toStdString();
     frame->Trigger("OneGridImageFFTAction");
     EXPECT_EQ(one->MoireNotebook->currentIndex(), 0);
+    EXPECT_EQ(one->ALabel->text() + one->BLabel->text(),
+              "Double Linear Simulate  A=Double Linear Simulate  B=");
 }
 
 // A strip below 16 rows is refused on the way to Step 2; there every command needing the state

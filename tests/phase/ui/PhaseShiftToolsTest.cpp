@@ -143,10 +143,12 @@ TEST_F(PhaseShiftTools, EachToolComputesWithItsOwnMethodAndSavesWithTheImageScal
 }
 
 // Save To Float writes nothing until a phase was computed since the tool was last shown; a step
-// picture smaller than Step 2's is refused with both sizes named and the phase shown stays.
+// picture larger than Step 2's is read over Step 2's extent, a smaller one is refused with both
+// sizes named and the phase shown stays.
 TEST_F(PhaseShiftTools, NothingIsSavedWithoutAPhaseAndMismatchedStepsAreRefused) {
     StepPictures(kTools[1], 32, 24);
     auto* form = Prepare<ui::TConst4StepPhaseShiftForm>(kTools[1]);
+    Picture("s4.bmp", 41, 27, [](int, int) { return 9; }); // larger than Step 2: read over its extent
     // Nothing to save: it says so and asks for no name.
     form->SaveToFloatButton->click();
     form->ComputePhaseButton->click();
