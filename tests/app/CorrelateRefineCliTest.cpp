@@ -7,7 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
 #include <filesystem>
 
 namespace corvane {
@@ -59,8 +58,6 @@ TEST(CorrelateRefineCli, RefiningTurnsTheStaircaseOfEighthsIntoTheStretch) {
             Cli(dir, {"strain", "dx.flt", "-o", "ux.flt", "--component", "ux", "--invalid", "1000"});
         ASSERT_EQ(strain.Status, 0) << strain.Err;
         ux[refine] = MeanAndSpread(TFloatImage(dir.File("ux.flt")), 35, 104);
-        std::printf("Ux of a 1 %% stretch, %s: mean %.5f, standard deviation %.5f\n",
-                    refine ? "refined" : "search only", ux[refine].first, ux[refine].second);
     }
     EXPECT_GT(ux[0].second, 0.02);
     EXPECT_NEAR(ux[1].first, 0.01, 2e-4);

@@ -56,10 +56,8 @@ TEST(PhaseCli, PhaseShiftSavesTheSameBytesAsTheToolAndRefusesMismatchedSteps) {
         PhaseShiftMethod::Const4Step, {steps[0].get(), steps[1].get(), steps[2].get(), steps[3].get()});
     SavePhaseShiftFlt(*tool.Phase->Phase, 1.0f, 1.0f, dir.File("tool.flt"));
     EXPECT_EQ(ReadFileBytes(dir.File("phase.flt")), ReadFileBytes(dir.File("tool.flt")));
-    const TFloatImage saved(dir.File("phase.flt"));
-    EXPECT_EQ(saved.Width, 70);
-    EXPECT_EQ(saved.ValueScale, 1.0f);
-    EXPECT_NEAR(saved.GetPixel(69, 44), std::remainder(0.3 * 69 - 0.2 * 44, 2 * std::numbers::pi), 0.02);
+    EXPECT_NEAR(TFloatImage(dir.File("phase.flt")).GetPixel(69, 44),
+                std::remainder(0.3 * 69 - 0.2 * 44, 2 * std::numbers::pi), 0.02);
 
     ASSERT_EQ(Cli(dir, {"phase-shift", "--method", "const3", "--scale", "0.5", "2", "s1.bmp", "s2.bmp",
                         "s3.bmp", "-o", "c3.flt"})
@@ -73,13 +71,13 @@ TEST(PhaseCli, PhaseShiftSavesTheSameBytesAsTheToolAndRefusesMismatchedSteps) {
     EXPECT_EQ(mismatch.Status, 1);
     EXPECT_TRUE(Contains(mismatch.Err, "Step 3 image is 70 x 44, Step 2 image is 70 x 45")) << mismatch.Err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("e4.flt")));
-    EXPECT_EQ(
-        Cli(dir, {"phase-shift", "--method", "const3", "s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp", "-o", "x.flt"})
-            .Status,
-        2);
     EXPECT_EQ(Cli(dir, {"phase-shift", "s1.bmp", "s2.bmp", "s3.bmp", "-o", "x.flt"}).Status, 2);
-    EXPECT_EQ(
-        Cli(dir, {"phase-shift", "--method", "five", "s1.bmp", "s2.bmp", "s3.bmp", "-o", "x.flt"}).Status, 2);
+    for (const char* method : {"const3", "five"}) // four pictures for three; an unknown method
+        EXPECT_EQ(Cli(dir, {"phase-shift", "--method", method, "s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp", "-o",
+                            "x.flt"})
+                      .Status,
+                  2)
+            << method;
 }
 
 TEST(PhaseCli, MoireSimulateWritesFourStepsAndRefusesAZeroLineCount) {

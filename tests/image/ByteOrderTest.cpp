@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <bit>
 #include <cmath>
 #include <cstdint>
@@ -11,21 +12,14 @@
 using namespace corvane;
 
 TEST(ByteOrderTest, NumbersAreStoredLeastSignificantByteFirstOnEveryHost) {
-    std::uint8_t b[4] = {};
-    WriteU32LE(b, 0x12345678u);
-    EXPECT_EQ(b[0], 0x78);
-    EXPECT_EQ(b[1], 0x56);
-    EXPECT_EQ(b[2], 0x34);
-    EXPECT_EQ(b[3], 0x12);
-    WriteU16LE(b, 0xBEEF);
-    EXPECT_EQ(b[0], 0xEF);
-    EXPECT_EQ(b[1], 0xBE);
-    // 1.0f is 0x3F800000: a file written here reads the same on any machine.
-    WriteF32LE(b, 1.0f);
-    EXPECT_EQ(b[0], 0x00);
-    EXPECT_EQ(b[1], 0x00);
-    EXPECT_EQ(b[2], 0x80);
-    EXPECT_EQ(b[3], 0x3F);
+    using Bytes = std::array<std::uint8_t, 4>;
+    Bytes b{};
+    WriteU32LE(b.data(), 0x12345678u);
+    EXPECT_EQ(b, (Bytes{0x78, 0x56, 0x34, 0x12}));
+    WriteU16LE(b.data(), 0xBEEF);
+    EXPECT_EQ(b, (Bytes{0xEF, 0xBE, 0x34, 0x12}));
+    WriteF32LE(b.data(), 1.0f); // 0x3F800000: a file written here reads the same on any machine
+    EXPECT_EQ(b, (Bytes{0x00, 0x00, 0x80, 0x3F}));
 }
 
 TEST(ByteOrderTest, EveryValueComesBackUnchanged) {

@@ -42,16 +42,6 @@ TEST(RoundingRules, NarrowAndWideColourMasksRoundTheirScaledChannels) {
               (Grey{128, 255}));
 }
 
-// The moving average truncates its quotient: sums of 2 and 5 over three pixels give 0 and 1.
-TEST(RoundingRules, MovingAverageTruncatesAlongRowsAndDownColumns) {
-    Grey row = {0, 1, 1, 3, 1, 0};
-    TGrayImage(row.data(), 6, 1).AverageFilter(3, false);
-    EXPECT_EQ(row, (Grey{0, 0, 1, 1, 1, 0}));
-    Grey column = {0, 1, 1, 3, 1, 0};
-    TGrayImage(column.data(), 1, 6).AverageFilter(3, true);
-    EXPECT_EQ(column, (Grey{0, 0, 1, 1, 1, 0}));
-}
-
 // 200 x 120 grey is 54 + 600 * 120 = 72054 bytes: beyond what 16 bits hold.
 TEST(BmpSizeFields, ALargeFileStatesItsWholeSizeAndItsPixelBytes) {
     test::TempDir dir;
