@@ -1,4 +1,5 @@
 #include "image/BmpFile.h"
+#include "image/ByteOrder.h"
 #include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
 #include "support/BmpBuilder.h"
@@ -40,8 +41,6 @@ std::string With32(std::string bytes, std::size_t at, std::uint32_t v) {
 } // namespace
 
 TEST(BmpDecodeTest, EveryDepthHeaderAndRowOrder) {
-    // 61/3 + 0.5 = 20.83 gives 20; 2/3 + 0.5 gives 1, 1/3 + 0.5 gives 0.
-    EXPECT_EQ((Grey{GrayOfRgb(10, 20, 31), GrayOfRgb(0, 0, 2), GrayOfRgb(0, 0, 1)}), (Grey{20, 1, 0}));
     // Grey pictures of every depth and width (rows padded with 0xA5 by the builder), stored
     // bottom-up and top-down; palette entries are index * 37.
     for (std::uint16_t bits : {1, 2, 4, 8, 24})
@@ -60,6 +59,29 @@ TEST(BmpDecodeTest, EveryDepthHeaderAndRowOrder) {
                     << bits << " bits, " << width << " x " << height;
             }
     const std::vector<std::pair<BmpLayout, Grey>> cases = {
+        // The grey of a colour is its channels' mean rounded: sums 2 and 764 would truncate to 0
+        // and 254. A 5-bit channel of 4 scales to 32.9, rounded to 33; a 16-bit channel of 0x8000
+        // to 127.502, rounded to 128, and with 127 and 128 beside it the grey is 128.
+        {{.Width = 3, .Height = 1, .Pixels = {0x000002, 0x000001, 0xFFFEFF}}, {1, 0, 255}},
+        {{.Width = 2, .Height = 1, .Bits = 32, .Pixels = {0x010001, 0xFEFFFF}}, {1, 255}},
+        {{.Width = 2, .Height = 1, .Bits = 16, .Pixels = {0x1084, 0x0421}}, {33, 8}},
+        {{.Width = 2,
+          .Height = 1,
+          .Bits = 32,
+          .Compression = 3,
+          .Masks = {0xFFFF0000, 0x0000FF00, 0x000000FF},
+          .MasksAfterHeader = true,
+          .Pixels = {0x80007F80, 0xFFFFFFFF}},
+         {128, 255}},
+        // One mask of all 32 bits is a single run: white in red only is a third of white.
+        {{.Width = 2,
+          .Height = 1,
+          .Bits = 32,
+          .Compression = 3,
+          .Masks = {0xFFFFFFFF, 0, 0},
+          .MasksAfterHeader = true,
+          .Pixels = {0xFFFFFFFF, 0}},
+         {85, 0}},
         {{.Width = 2, .Height = 1, .Pixels = {0x0A141F, 0xFF0000}}, {20, 85}},
         {{.Width = 2, .Height = 1, .Bits = 32, .Pixels = {0xEE0A141F, 0x0000FF}},
          {20, 85}}, // 4th byte unused
@@ -142,6 +164,15 @@ TEST(BmpDecodeTest, DamagedAndHostileHeadersAreRefused) {
                                       .ColorsUsed = 4,
                                       .Palette = GreyRamp(4, 60),
                                       .Pixels = {0, 1, 2, 3, 2, 1}});
+    const auto masked = [](std::uint16_t bits, std::array<std::uint32_t, 3> masks) {
+        return BuildBmp({.Width = 2,
+                         .Height = 1,
+                         .Bits = bits,
+                         .Compression = 3,
+                         .Masks = masks,
+                         .MasksAfterHeader = true,
+                         .Pixels = {0xFFFFFFFFu >> (32 - bits), 0}});
+    };
     const std::string wideMasks = BuildBmp({.Width = 1,
                                             .Height = 1,
                                             .Bits = 16,
@@ -156,11 +187,27 @@ TEST(BmpDecodeTest, DamagedAndHostileHeadersAreRefused) {
         {With32(rgb, field::kHeaderSize, 124), "truncated BMP file"},
         {With32(rgb, field::kWidth, 0xFFFFFFFD), "bad BMP dimensions"},
         {With32(rgb, field::kHeight, 0x80000000), "image too large"},
+        {With32(rgb, field::kWidth, 0), "bad BMP dimensions"},
+        {With32(rgb, field::kHeight, 0), "bad BMP dimensions"},
+        // Width 0 and top-down height -2^31 once loaded as a 0 x -2147483648 picture.
+        {With32(With32(rgb, field::kWidth, 0), field::kHeight, 0x80000000), "bad BMP dimensions"},
+        // Run-length codes enough for 32768 x 32769 pixels, one more row than the picture limit.
+        {BuildBmp({.Width = 32768,
+                   .Height = 32769,
+                   .Bits = 8,
+                   .Compression = 1,
+                   .Palette = {0, 0xFFFFFF},
+                   .PixelBytes = std::string(std::size_t{32768} * 32769 / 256 + 2, '\0')}),
+         "image too large"},
         {With32(With32(rgb, field::kWidth, 40000), field::kHeight, 40000), "truncated BMP file"},
         {With32(rgb, field::kPixelOffset, 0xFFFFFFFF), "truncated BMP file"},
         {With32(rgb, field::kPixelOffset, 20), "bad pixel data offset"},
         {With32(pal, field::kCompression, 4), "compressed BMP files are not supported"},
         {wideMasks, "bad BMP colour masks"},
+        // Masks sharing a bit, with a gap, wrapping around.
+        {masked(16, {0xF800, 0x0FE0, 0x001F}), "bad BMP colour masks"},
+        {masked(16, {0xF00F, 0x07E0, 0x0010}), "bad BMP colour masks"},
+        {masked(32, {0xFF0000FF, 0x00FF0000, 0x0000FF00}), "bad BMP colour masks"},
         {With32(pal, field::kColorsUsed, 3), "palette index out of range"},
         // The palette ends where the pixels start.
         {BuildBmp({.Width = 2, .Height = 1, .Bits = 8, .Palette = GreyRamp(2, 60), .Pixels = {0, 3}}),
@@ -228,4 +275,10 @@ TEST(BmpWriteTest, WritesTheTwentyFourBitGreyFormBottomUp) {
     const std::string built =
         BuildBmp({.Width = 3, .Height = 2, .Pixels = test::GreyAsRgb(grey), .PaddingByte = 0});
     EXPECT_EQ(test::ReadFileBytes(dir.File("out.bmp")), With32(With32(With32(built, 38, 0), 42, 0), 34, 24));
+    // 200 x 120 grey is 54 + 600 * 120 = 72054 bytes: beyond what 16 bits hold.
+    TGrayImage(nullptr, 200, 120).SaveBmp(dir.File("large.bmp"));
+    const std::string large = test::ReadFileBytes(dir.File("large.bmp"));
+    ASSERT_EQ(large.size(), 72054u);
+    const auto* b = reinterpret_cast<const std::uint8_t*>(large.data());
+    EXPECT_EQ(std::pair(ReadU32LE(b + 2), ReadU32LE(b + 34)), std::pair(72054u, 72000u));
 }

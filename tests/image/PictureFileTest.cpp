@@ -29,6 +29,10 @@ int Grey8(int x, int y) {
     return (x * 37 + y * 11) % 256;
 }
 
+SamplePicture Grey8Picture() {
+    return MakeSamplePicture(kW, kH, 8, 1, [](int x, int y, int) { return Grey8(x, y); });
+}
+
 /// Reads the file and expects every pixel to be expected(x, y); also that nothing was printed.
 void ExpectPicture(const std::string& file, const std::function<int(int, int)>& expected,
                    SixteenBitScaling scaling = kDefaultSixteenBitScaling) {
@@ -60,7 +64,7 @@ const int kCompressions[] = {COMPRESSION_NONE, COMPRESSION_LZW, COMPRESSION_ADOB
 
 TEST(TiffFile, EightBitGreyAndColourInEveryCompressionAndLayout) {
     TempDir dir;
-    const SamplePicture grey = MakeSamplePicture(kW, kH, 8, 1, [](int x, int y, int) { return Grey8(x, y); });
+    const SamplePicture grey = Grey8Picture();
     // (10, 20, 31) is the BMP rule's example: floor(61 / 3 + 0.5) = 20.
     const SamplePicture colour = MakeSamplePicture(kW, kH, 8, 3, [](int x, int y, int c) {
         return x == 0 && y == 0 ? (c == 0 ? 10 : c == 1 ? 20 : 31) : (Grey8(x, y) + 60 * c) % 256;
@@ -127,7 +131,7 @@ TEST(TiffFile, SixteenBitSamplesFollowTheChosenRuleInEveryCompression) {
 
 TEST(TiffFile, OnlyTheFirstPageOfAMultiPageFileIsReadAndThePagesAreCounted) {
     TempDir dir;
-    const SamplePicture grey = MakeSamplePicture(kW, kH, 8, 1, [](int x, int y, int) { return Grey8(x, y); });
+    const SamplePicture grey = Grey8Picture();
     test::WriteTiffPicture(dir.File("pages.tif"), grey, {.Compression = COMPRESSION_LZW, .Pages = 3});
     ExpectPicture(dir.File("pages.tif"), Grey8);
     const PictureFileInfo probe = ProbePictureFile(dir.File("pages.tif"));
@@ -137,8 +141,7 @@ TEST(TiffFile, OnlyTheFirstPageOfAMultiPageFileIsReadAndThePagesAreCounted) {
 
 TEST(PngFile, GreyColourSixteenBitAndInterlacedPictures) {
     TempDir dir;
-    test::WritePngPicture(dir.File("g.png"),
-                          MakeSamplePicture(kW, kH, 8, 1, [](int x, int y, int) { return Grey8(x, y); }));
+    test::WritePngPicture(dir.File("g.png"), Grey8Picture());
     ExpectPicture(dir.File("g.png"), Grey8);
     test::WritePngPicture(dir.File("c.png"), MakeSamplePicture(kW, kH, 8, 3, [](int x, int y, int c) {
                               return c == 2 ? Grey8(x, y) : 0;
@@ -168,11 +171,9 @@ TEST(PngFile, BlankBilevelPageIsNotMistakenForAnOverclaimingFile) {
 
 TEST(PictureFile, TheContentDecidesTheFormatWhateverTheName) {
     TempDir dir;
-    test::WritePngPicture(dir.File("really-png.bmp"),
-                          MakeSamplePicture(kW, kH, 8, 1, [](int x, int y, int) { return Grey8(x, y); }));
+    test::WritePngPicture(dir.File("really-png.bmp"), Grey8Picture());
     ExpectPicture(dir.File("really-png.bmp"), Grey8);
-    test::WriteTiffPicture(dir.File("really-tiff.png"),
-                           MakeSamplePicture(kW, kH, 8, 1, [](int x, int y, int) { return Grey8(x, y); }));
+    test::WriteTiffPicture(dir.File("really-tiff.png"), Grey8Picture());
     ExpectPicture(dir.File("really-tiff.png"), Grey8);
     test::WriteFileBytes(dir.File("text.tif"), "neither of them");
     EXPECT_EQ(ReadError(dir.File("text.tif")), dir.File("text.tif") + ": not a BMP, TIFF or PNG picture");

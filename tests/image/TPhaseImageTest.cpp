@@ -6,7 +6,6 @@
 
 #include <cmath>
 #include <iterator>
-#include <numbers>
 #include <random>
 #include <vector>
 
@@ -126,26 +125,6 @@ TEST(TPhaseImageSpectrum, LinearAndLogarithmicScales) {
             EXPECT_EQ(spectrum.Phase->GetPixel(2, 0), 100.0f);
         }
     }
-}
-
-TEST(TPhaseImageUnwrap, RowThenColumnScanRestoresARamp) {
-    auto row = MapOf(2, 1, {3.0f, -3.0f});
-    TPhaseImage single(row.get());
-    single.Unwrap(0, 0, 0.5f);
-    EXPECT_EQ(row->GetPixel(0, 0), 3.0f);
-    EXPECT_NEAR(row->GetPixel(1, 0), 3.2832f, 1e-4);
-
-    // A tilted plane wrapped into -pi..pi comes back up to a constant, from a start inside.
-    const int w = 40, h = 30;
-    auto plane = [](int x, int y) { return 0.7 * (x - 20) - 0.45 * (y - 12); };
-    auto map =
-        MakeFloatMap(w, h, [&](int x, int y) { return std::remainder(plane(x, y), 2 * std::numbers::pi); });
-    TPhaseImage phase(map.get());
-    phase.Unwrap(20, 12, 0.5f);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            ASSERT_NEAR(map->GetPixel(x, y), plane(x, y), 1e-4) << x << "," << y;
-    EXPECT_THROW(phase.Unwrap(w, 0, 0.5f), CorvaneError);
 }
 
 TEST(TPhaseImageFit, PeakSearchAndPlaneFit) {
