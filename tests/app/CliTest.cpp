@@ -11,15 +11,18 @@ using namespace test;
 
 TEST(CorvaneCli, WrongCommandLinesExitWithTwoAndSayWhy) {
     TempDir dir;
-    EXPECT_EQ(Cli(dir, {}).Status, 2);
-    const ProgramRun unknown = Cli(dir, {"no-such-verb"});
-    EXPECT_EQ(unknown.Status, 2);
-    EXPECT_NE(unknown.Err.find("unknown verb 'no-such-verb'"), std::string::npos) << unknown.Err;
-    const ProgramRun option = Cli(dir, {"correlate", "--bogus", "run.cor"});
-    EXPECT_EQ(option.Status, 2);
-    EXPECT_NE(option.Err.find("unknown option --bogus"), std::string::npos) << option.Err;
-    EXPECT_EQ(Cli(dir, {"correlate"}).Status, 2);
-    EXPECT_EQ(Cli(dir, {"correlate", "a.cor", "b.cor"}).Status, 2);
+    const std::pair<std::vector<std::string>, std::string> wrong[] = {
+        {{}, ""},
+        {{"no-such-verb"}, "unknown verb 'no-such-verb'"},
+        {{"correlate", "--bogus", "run.cor"}, "unknown option --bogus"},
+        {{"correlate"}, ""},
+        {{"correlate", "a.cor", "b.cor"}, ""},
+    };
+    for (const auto& [words, message] : wrong) {
+        const ProgramRun run = Cli(dir, words);
+        EXPECT_EQ(run.Status, 2) << message;
+        EXPECT_NE(run.Err.find(message), std::string::npos) << run.Err;
+    }
 }
 
 TEST(CorvaneCli, HelpListsEveryVerbAndEachVerbHasItsOwn) {

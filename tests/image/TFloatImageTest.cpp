@@ -123,8 +123,6 @@ TEST(TFloatImageListing, StepsClippingAndMasks) {
                                                    "      2.00000000       8.00000000       6.00000000 \n");
     MakeGreyPicture(5, 5, [](int x, int y) { return x == y ? 255 : 128; })->SaveBmp(dir.File("mask.bmp"));
     map->Output3DDat(dir.File("mask.dat"), dir.File("mask.bmp"), 0, 0, 4, 4, 1, 1);
-    EXPECT_EQ(ReadFileBytes(dir.File("mask.dat")).size(), 5 * 52u);
-    EXPECT_TRUE(map->HasMask);
 
     MakeGreyPicture(4, 5, [](int x, int) { return x == 1 ? 0 : 255; })->SaveBmp(dir.File("small.bmp"));
     EXPECT_THROW(map->Output3DDat(dir.File("bad.dat"), dir.File("small.bmp"), 0, 0, 4, 4, 1, 1),
