@@ -4,6 +4,7 @@
 #include "phase/MoireSimulation.h"
 #include "phase/PhaseShift.h"
 #include "phase/PseudoColor.h"
+#include "support/CarrierFringes.h"
 #include "support/CliRun.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
@@ -12,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <numbers>
 
 namespace corvane {
@@ -192,6 +194,39 @@ TEST(PhaseCli, GeneratorsWriteGridsAndFringesAndRefuseZeroSizes) {
     phase->ValueScale = 0.0f;
     phase->SaveFlt(dir.File("flat.flt"));
     EXPECT_EQ(Cli(dir, {"phase-to-fringe", "flat.flt", "-o", "flat.bmp"}).Status, 1);
+}
+
+double Bump(int x, int y) {
+    return 1.2 * std::exp(-((x - 90.0) * (x - 90.0) + (y - 40.0) * (y - 40.0)) / 200.0);
+}
+
+TEST(CarrierCli, FailuresWriteNothing) {
+    TempDir dir;
+    SaveCarrierFringes(dir.File("moire.bmp"), 150, 70, 20.3 / 128.0, 0.0, Bump);
+    SaveCarrierFringes(dir.File("ref.bmp"), 150, 70, 20.3 / 128.0, 0.0, [](int, int) { return 0.0; });
+    const auto fails = [&](const std::vector<std::string>& words, int status, const std::string& message) {
+        const ProgramRun run = Cli(dir, words);
+        SCOPED_TRACE(message);
+        EXPECT_EQ(run.Status, status) << run.Err;
+        EXPECT_NE(run.Err.find(message), std::string::npos) << run.Err;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.flt")));
+    };
+    fails({"carrier", "none.bmp", "-o", "out.flt"}, 1, "carrier: Select One Moire Image First\n");
+    fails({"carrier", "moire.bmp", "--reference", "none.bmp", "-o", "out.flt"}, 1,
+          "Select Two Moire Images First");
+    fails({"carrier", "moire.bmp", "--strip-size", "15", "-o", "out.flt"}, 1, "Reference size too small");
+    fails({"carrier", "moire.bmp", "--window", "30", "40", "-o", "out.flt"}, 1, "(29,-4) not in the image");
+    fails({"carrier", "moire.bmp", "--boundary", "16", "-o", "out.flt"}, 1,
+          "The reference plane can not be fitted inside a boundary of 16");
+    fails({"carrier", "moire.bmp", "--strip", "diagonal", "-o", "out.flt"}, 2, "neither rows nor columns");
+    fails({"carrier", "moire.bmp", "--bilinear", "-o", "out.flt"}, 2, "--bilinear applies to two images");
+    fails({"carrier", "moire.bmp", "--reference", "ref.bmp", "--strip-size", "16", "-o", "out.flt"}, 2,
+          "--strip-size applies to one image");
+    fails({"carrier", "moire.bmp", "--search", "0", "0", "9", "-o", "out.flt"}, 2, "--search needs 4 values");
+    fails({"carrier", "moire.bmp"}, 2, "the output file is missing");
+
+    const ProgramRun help = Cli(dir, {"carrier", "--help"});
+    EXPECT_EQ(help.Out.rfind("Usage: corvane-cli carrier IMAGE [--reference REF]", 0), 0u) << help.Out;
 }
 
 } // namespace
