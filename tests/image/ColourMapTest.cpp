@@ -7,7 +7,6 @@
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <cmath>
 #include <limits>
@@ -121,23 +120,6 @@ TEST(ColourMap, OverAPictureMissingPointsShowThePictureAndTheOthersBlend) {
               "the picture is 3 x 4, the map is 4 x 3");
     EXPECT_EQ(test::ErrorText([&] { RenderColourMap(*map, {.Opacity = 1.5}); }),
               "the opacity lies between 0 and 1");
-}
-
-TEST(ColourMap, TheSavedPngDecodesToTheRenderedPixels) {
-    test::TempDir dir;
-    auto map = MakeFloatMap(300, 220, [](int x, int y) { return std::sin(0.05 * x) * 0.002 * y; });
-    map->SetPixel(10, 10, kNotComputedMarker);
-    const ColourMapPicture p = RenderColourMap(*map, {});
-    SaveColourMapPng(p, dir.File("map.png"));
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    ASSERT_NE(png_image_begin_read_from_file(&image, dir.File("map.png").c_str()), 0);
-    image.format = PNG_FORMAT_RGBA;
-    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
-    ASSERT_NE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr), 0);
-    EXPECT_EQ(static_cast<int>(image.width), p.Width);
-    EXPECT_EQ(static_cast<int>(image.height), p.Height);
-    EXPECT_EQ(pixels, p.Rgba);
 }
 
 // The bar and its labels grow with the map's height: beside a tall map they are larger than beside

@@ -6,6 +6,7 @@
 
 #include <cmath>
 #include <iterator>
+#include <numbers>
 #include <random>
 #include <vector>
 
@@ -143,4 +144,20 @@ TEST(TPhaseImageFit, PeakSearchAndPlaneFit) {
     EXPECT_NEAR(fit.SlopeY, -0.021f, 1e-5);
     fit.FitPlane(40); // no pixel left: no slope
     EXPECT_EQ(std::pair(fit.SlopeX, fit.SlopeY), std::pair(0.0f, 0.0f));
+}
+
+// The jump threshold of the row-then-column unwrap is 2 t pi. A wrapped ramp rising 2 rad per
+// pixel across and falling 2.5 rad per pixel down lies between t pi and 2 t pi for t = 1/2: its
+// true steps are no jumps, its wrapped steps (2 - 2 pi, 2 pi - 2.5) are.
+TEST(UnwrapThreshold, StepsBetweenTPiAndTwoTPiAreNoJumpsInEitherDirection) {
+    constexpr int w = 6, h = 9, x0 = 2, y0 = 3;
+    auto ramp = [](int x, int y) { return 2.0 * x - 2.5 * y; };
+    auto map =
+        MakeFloatMap(w, h, [&](int x, int y) { return std::remainder(ramp(x, y), 2 * std::numbers::pi); });
+    const double start = map->GetPixel(x0, y0);
+    TPhaseImage phase(map.get());
+    phase.Unwrap(x0, y0, 0.5f);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            EXPECT_NEAR(map->GetPixel(x, y), start + ramp(x, y) - ramp(x0, y0), 1e-4) << x << "," << y;
 }
