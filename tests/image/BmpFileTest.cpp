@@ -34,6 +34,33 @@ std::vector<std::uint32_t> GreyRamp(unsigned n, unsigned step) {
     return palette;
 }
 
+/// A layout whose colours are given by masks: after a 40-byte header, or inside a larger one.
+BmpLayout Masked(std::int32_t width, std::int32_t height, std::uint16_t bits,
+                 std::array<std::uint32_t, 3> masks, std::vector<std::uint32_t> pixels,
+                 std::uint32_t header = 40) {
+    return {.Width = width,
+            .Height = height,
+            .Bits = bits,
+            .HeaderSize = header,
+            .Compression = 3,
+            .Masks = masks,
+            .MasksAfterHeader = header == 40,
+            .Pixels = std::move(pixels)};
+}
+
+/// A palette layout; colorsUsed is written into the header as given.
+BmpLayout Paletted(std::int32_t width, std::int32_t height, std::uint16_t bits,
+                   std::vector<std::uint32_t> palette, std::vector<std::uint32_t> pixels,
+                   std::uint32_t header = 40, std::uint32_t colorsUsed = 0) {
+    return {.Width = width,
+            .Height = height,
+            .Bits = bits,
+            .HeaderSize = header,
+            .ColorsUsed = colorsUsed,
+            .Palette = std::move(palette),
+            .Pixels = std::move(pixels)};
+}
+
 std::string With32(std::string bytes, std::size_t at, std::uint32_t v) {
     return test::Put32At(bytes, at, v), bytes;
 }
@@ -65,62 +92,22 @@ TEST(BmpDecodeTest, EveryDepthHeaderAndRowOrder) {
         {{.Width = 3, .Height = 1, .Pixels = {0x000002, 0x000001, 0xFFFEFF}}, {1, 0, 255}},
         {{.Width = 2, .Height = 1, .Bits = 32, .Pixels = {0x010001, 0xFEFFFF}}, {1, 255}},
         {{.Width = 2, .Height = 1, .Bits = 16, .Pixels = {0x1084, 0x0421}}, {33, 8}},
-        {{.Width = 2,
-          .Height = 1,
-          .Bits = 32,
-          .Compression = 3,
-          .Masks = {0xFFFF0000, 0x0000FF00, 0x000000FF},
-          .MasksAfterHeader = true,
-          .Pixels = {0x80007F80, 0xFFFFFFFF}},
-         {128, 255}},
+        {Masked(2, 1, 32, {0xFFFF0000, 0x0000FF00, 0x000000FF}, {0x80007F80, 0xFFFFFFFF}), {128, 255}},
         // One mask of all 32 bits is a single run: white in red only is a third of white.
-        {{.Width = 2,
-          .Height = 1,
-          .Bits = 32,
-          .Compression = 3,
-          .Masks = {0xFFFFFFFF, 0, 0},
-          .MasksAfterHeader = true,
-          .Pixels = {0xFFFFFFFF, 0}},
-         {85, 0}},
+        {Masked(2, 1, 32, {0xFFFFFFFF, 0, 0}, {0xFFFFFFFF, 0}), {85, 0}},
         {{.Width = 2, .Height = 1, .Pixels = {0x0A141F, 0xFF0000}}, {20, 85}},
         {{.Width = 2, .Height = 1, .Bits = 32, .Pixels = {0xEE0A141F, 0x0000FF}},
          {20, 85}}, // 4th byte unused
         {{.Width = 3, .Height = 1, .HeaderSize = 16, .Pixels = {0x0A141F, 0x010101, 0xFEFEFE}}, {20, 1, 254}},
         // 555 without masks; 16 of 31 green scales to 132.
         {{.Width = 3, .Height = 1, .Bits = 16, .Pixels = {0x7FFF, 0x001F, 0x0200}}, {255, 85, 44}},
-        {{.Width = 3,
-          .Height = 1,
-          .Bits = 16,
-          .Compression = 3,
-          .Masks = {0xF800, 0x07E0, 0x001F},
-          .MasksAfterHeader = true,
-          .Pixels = {0xFFFF, 0x07E0, 0xF81F}},
-         {255, 85, 170}},
+        {Masked(3, 1, 16, {0xF800, 0x07E0, 0x001F}, {0xFFFF, 0x07E0, 0xF81F}), {255, 85, 170}},
         // Red in the top byte: a layout only the masks reveal.
-        {{.Width = 2,
-          .Height = -1,
-          .Bits = 32,
-          .HeaderSize = 124,
-          .Compression = 3,
-          .Masks = {0xFF000000, 0x00FF0000, 0x0000FF00},
-          .Pixels = {0x0A141F00, 0xFF0000FF}},
-         {20, 85}},
+        {Masked(2, -1, 32, {0xFF000000, 0x00FF0000, 0x0000FF00}, {0x0A141F00, 0xFF0000FF}, 124), {20, 85}},
         // Two colours declared in an 8-bit file, a colour entry read as the mean of its channels;
         // the 12-byte core header with 3-byte entries.
-        {{.Width = 3,
-          .Height = 1,
-          .Bits = 8,
-          .ColorsUsed = 2,
-          .Palette = {0x0A141F, 0xFFFFFF},
-          .Pixels = {1, 0, 1}},
-         {255, 20, 255}},
-        {{.Width = 3,
-          .Height = 1,
-          .Bits = 1,
-          .HeaderSize = 12,
-          .Palette = {0x0A141F, 0xFFFFFF},
-          .Pixels = {1, 0, 1}},
-         {255, 20, 255}},
+        {Paletted(3, 1, 8, {0x0A141F, 0xFFFFFF}, {1, 0, 1}, 40, 2), {255, 20, 255}},
+        {Paletted(3, 1, 1, {0x0A141F, 0xFFFFFF}, {1, 0, 1}, 12), {255, 20, 255}},
     };
     for (std::size_t i = 0; i < cases.size(); ++i)
         EXPECT_EQ(Decode(BuildBmp(cases[i].first)).Pixels, cases[i].second) << i;
@@ -158,28 +145,11 @@ TEST(BmpDecodeTest, RunLengthCodes) {
 TEST(BmpDecodeTest, DamagedAndHostileHeadersAreRefused) {
     const std::string rgb =
         BuildBmp({.Width = 3, .Height = 2, .Pixels = test::GreyAsRgb({1, 2, 3, 4, 5, 6})});
-    const std::string pal = BuildBmp({.Width = 3,
-                                      .Height = 2,
-                                      .Bits = 8,
-                                      .ColorsUsed = 4,
-                                      .Palette = GreyRamp(4, 60),
-                                      .Pixels = {0, 1, 2, 3, 2, 1}});
+    const std::string pal = BuildBmp(Paletted(3, 2, 8, GreyRamp(4, 60), {0, 1, 2, 3, 2, 1}, 40, 4));
     const auto masked = [](std::uint16_t bits, std::array<std::uint32_t, 3> masks) {
-        return BuildBmp({.Width = 2,
-                         .Height = 1,
-                         .Bits = bits,
-                         .Compression = 3,
-                         .Masks = masks,
-                         .MasksAfterHeader = true,
-                         .Pixels = {0xFFFFFFFFu >> (32 - bits), 0}});
+        return BuildBmp(Masked(2, 1, bits, masks, {0xFFFFFFFFu >> (32 - bits), 0}));
     };
-    const std::string wideMasks = BuildBmp({.Width = 1,
-                                            .Height = 1,
-                                            .Bits = 16,
-                                            .Compression = 3,
-                                            .Masks = {0x1F0000, 0x7E0, 0x1F},
-                                            .MasksAfterHeader = true,
-                                            .Pixels = {0}});
+    const std::string wideMasks = BuildBmp(Masked(1, 1, 16, {0x1F0000, 0x7E0, 0x1F}, {0}));
 
     const std::vector<std::pair<std::string, std::string>> cases = {
         {"", "not a BMP file"},
@@ -222,21 +192,8 @@ TEST(BmpDecodeTest, TruncationsAndRandomDamageFailCleanly) {
     // the size its header states or is refused; the sanitizer build checks every read.
     // Each layout with the trailing bytes of row padding that a file may lack.
     const std::vector<std::pair<BmpLayout, std::size_t>> samples = {
-        {{.Width = 9,
-          .Height = 2,
-          .Bits = 1,
-          .HeaderSize = 12,
-          .Palette = {0, 0xFFFFFF},
-          .Pixels = std::vector<std::uint32_t>(18, 1)},
-         2},
-        {{.Width = 3,
-          .Height = 3,
-          .Bits = 16,
-          .HeaderSize = 124,
-          .Compression = 3,
-          .Masks = {0xF800, 0x7E0, 0x1F},
-          .Pixels = std::vector<std::uint32_t>(9, 1)},
-         2},
+        {Paletted(9, 2, 1, {0, 0xFFFFFF}, std::vector<std::uint32_t>(18, 1), 12), 2},
+        {Masked(3, 3, 16, {0xF800, 0x7E0, 0x1F}, std::vector<std::uint32_t>(9, 1), 124), 2},
         {{.Width = 3, .Height = -2, .Pixels = std::vector<std::uint32_t>(6, 0x102030)}, 3},
         {{.Width = 6,
           .Height = 2,
