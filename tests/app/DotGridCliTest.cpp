@@ -43,18 +43,10 @@ TEST(DotGridCli, SegmentRefusesWrongCommandLinesAndAnUnusableWindowWritesNothing
 
 TEST(DotGridEncodeCli, FailuresWriteNothingAndWrongCommandLinesAreRefused) {
     TempDir dir;
-    SaveGreyBmp(dir.File("blank.bmp"), 40, 30, std::vector<std::uint8_t>(40 * 30, 0));
-    ProgramRun run = Cli(dir, {"encode", "blank.bmp", "-o", "blank.cod"});
-    EXPECT_EQ(run.Status, 1);
-    EXPECT_NE(run.Err.find("No dots in this image\nmay be you should give a small noise threshold"),
-              std::string::npos)
-        << run.Err;
-    EXPECT_FALSE(std::filesystem::exists(dir.File("blank.cod")));
-
     // A single row of dots has no perpendicular neighbour: the automatic origin fails.
     const auto centres = LatticeCentres(20, 30, 20, 20, 5, 1);
     SaveGreyBmp(dir.File("row.bmp"), 120, 60, RenderDots(120, 60, centres, 4.0, 200, 0));
-    run = Cli(dir, {"encode", "row.bmp", "-o", "row.cod"});
+    ProgramRun run = Cli(dir, {"encode", "row.bmp", "-o", "row.cod"});
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("Can not automaticly find origin"), std::string::npos) << run.Err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("row.cod")));
