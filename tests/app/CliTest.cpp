@@ -45,37 +45,29 @@ TEST(CorvaneCli, HelpListsEveryVerbAndEachVerbHasItsOwn) {
         << verb.Out;
 }
 
-TEST(CorvaneCli, CorrelateRunsAConfigurationFileAndAMissingOneFailsWithStatusOne) {
+// The default configuration on a pair shifted by (1, -2) whose deformed picture has a blank patch:
+// --min-correlation reaches the group (the report counts the points marked over the patch), and
+// the other points find the shift. A value outside 0 ... 1 is a wrong command line for every runner.
+TEST(CorvaneCli, CorrelateRunsAConfigurationFileWithAMinimumCorrelation) {
     TempDir dir;
     ASSERT_EQ(RunProgram(CORVANE_CORRELATE_EXE, {"--generate", "run.cor"}, dir.Path()).Status, 0);
-    const SpecklePair pair = MakeSpecklePair({.Width = 100, .Height = 100, .ShiftX = 1.0, .ShiftY = -2.0});
+    SpecklePair pair = MakeSpecklePair({.Width = 100, .Height = 100, .ShiftX = 1.0, .ShiftY = -2.0});
+    for (int y = 30; y < 50; ++y)
+        std::fill_n(pair.Deformed.begin() + y * 100 + 40, 24, 90);
     SaveGreyBmp(dir.File("test0.bmp"), 100, 100, pair.Initial);
     SaveGreyBmp(dir.File("test2.bmp"), 100, 100, pair.Deformed);
-    const ProgramRun run = Cli(dir, {"correlate", "run.cor"});
+    const ProgramRun run = Cli(dir, {"correlate", "run.cor", "--min-correlation", "0.75"});
     ASSERT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(run.Out.rfind("Group 1 of 1 done in ", 0), 0u) << run.Out;
     EXPECT_NE(ReadFileBytes(dir.File("xy.dat")).find("   1.000  -2.000"), std::string::npos);
-
-    const ProgramRun missing = Cli(dir, {"correlate", "missing.cor"});
-    EXPECT_EQ(missing.Status, 1);
-    EXPECT_EQ(missing.Err.rfind("corvane-cli correlate: ", 0), 0u) << missing.Err;
-}
-
-// --min-correlation reaches the groups of a file (the report counts the points marked over a blank
-// patch); a value outside 0 ... 1 is a wrong command line for every runner.
-TEST(CorrelateMinimumCli, MinCorrelationReachesTheGroupsAndRefusesValuesOutsideZeroToOne) {
-    TempDir dir;
-    SpecklePair pair = MakeSpecklePair({.Width = 110, .Height = 90, .ShiftX = 1.5, .ShiftY = 0.5});
-    for (int y = 30; y < 50; ++y)
-        std::fill_n(pair.Deformed.begin() + y * 110 + 40, 24, 90);
-    SaveGreyBmp(dir.File("test0.bmp"), 110, 90, pair.Initial);
-    SaveGreyBmp(dir.File("test2.bmp"), 110, 90, pair.Deformed);
-    ASSERT_EQ(RunProgram(CORVANE_CORRELATE_EXE, {"--generate", "run.cor"}, dir.Path()).Status, 0);
-    ASSERT_EQ(Cli(dir, {"correlate", "run.cor", "--min-correlation", "0.75"}).Status, 0);
     const std::string report = ReadFileBytes(dir.File("info.inf")),
                       line = "Correlation 0.75: marked not computed ";
     ASSERT_NE(report.find(line), std::string::npos);
     EXPECT_GT(std::stoll(report.substr(report.find(line) + line.size())), 50);
+
+    const ProgramRun missing = Cli(dir, {"correlate", "missing.cor"});
+    EXPECT_EQ(missing.Status, 1);
+    EXPECT_EQ(missing.Err.rfind("corvane-cli correlate: ", 0), 0u) << missing.Err;
     for (const char* bad : {"1.5", "-0.1", "high"}) {
         EXPECT_EQ(RunProgram(CORVANE_CORRELATE_EXE, {"--min-correlation", bad, "run.cor"}, dir.Path()).Status,
                   2);

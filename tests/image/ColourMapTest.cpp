@@ -70,8 +70,7 @@ TEST(ColourMap, SignedFieldsGetTheDivergingTableSymmetricAroundZero) {
     auto map = MakeFloatMap(5, 6, [](int x, int y) { return x - 1.0 + 0.25 * y; }); // -1 .. 4.25
     const ColourMapPicture p = RenderColourMap(*map, {});
     EXPECT_EQ(p.Table, ColourTable::Diverging);
-    EXPECT_FLOAT_EQ(p.Range.Low, -4.25f);
-    EXPECT_FLOAT_EQ(p.Range.High, 4.25f);
+    EXPECT_EQ(std::pair(p.Range.Low, p.Range.High), std::pair(-4.25f, 4.25f));
     EXPECT_EQ(PixelAt(p, 1, 0), Opaque(ColourTableOf(ColourTable::Diverging)[128])); // 0 on the middle
     // Asked for viridis, the same field spans its own range; a fixed range is kept and clamps.
     const ColourMapPicture v = RenderColourMap(*map, {.Table = ColourTable::Viridis});
@@ -134,11 +133,12 @@ TEST(ColourMap, TheBarGrowsWithTheMapsHeightNotItsWidth) {
 }
 
 TEST(ColourMap, LabelsAreShortAndPlain) {
-    EXPECT_EQ(ColourBarLabel(0.01f), "0.01");
-    EXPECT_EQ(ColourBarLabel(-0.0f), "0");
-    EXPECT_EQ(ColourBarLabel(-3.14159f), "-3.142");
-    EXPECT_EQ(ColourBarLabel(1.0e-5f), "1e-05");
-    EXPECT_EQ(ColourBarLabel(123456.0f), "1.235e+05");
+    for (const auto& [value, label] : {std::pair{0.01f, "0.01"},
+                                       {-0.0f, "0"},
+                                       {-3.14159f, "-3.142"},
+                                       {1.0e-5f, "1e-05"},
+                                       {123456.0f, "1.235e+05"}})
+        EXPECT_EQ(ColourBarLabel(value), label);
 }
 
 // The centroid of the bright pixels in a window, weighted by their grey level above the background.

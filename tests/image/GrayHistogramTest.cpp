@@ -17,12 +17,10 @@ using namespace test;
 TEST(GrayHistogram, UniformPictureHasItsLevelAsMeanAndMedianAndNoSpread) {
     const auto picture = MakeGreyPicture(4, 3, [](int, int) { return 77; });
     const HistogramStatistics s = GrayHistogram(*picture);
-    EXPECT_EQ(s.Counts[77], 12);
-    EXPECT_EQ(s.MaxCount, 12);
+    EXPECT_EQ(std::pair(s.Counts[77], s.MaxCount), std::pair(12, 12));
     const HistogramReadout at = LevelReadout(s, 77);
-    EXPECT_EQ(at.Level, "Level: 77");
-    EXPECT_EQ(at.Count, "Count: 12");
-    EXPECT_EQ(at.Percentile, "Percentile: 100.000");
+    EXPECT_EQ(std::tie(at.Level, at.Count, at.Percentile),
+              std::tuple("Level: 77", "Count: 12", "Percentile: 100.000"));
     EXPECT_EQ(LevelReadout(s, 78).Percentile, "Percentile:  0.000");
 }
 
