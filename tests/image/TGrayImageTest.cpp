@@ -146,14 +146,15 @@ TEST(TGrayImageFilterTest, MedianMatchesTheBubbleReference) {
 }
 
 TEST(TGrayImageFilterTest, AverageAlongRowsAndDownColumns) {
-    Grey v = {0, 3, 6, 10, 20, //
-              9, 0, 0, 0,  9};
-    TGrayImage(v.data(), 5, 2).AverageFilter(2, false); // length 3; quotients truncated
-    EXPECT_EQ(v, (Grey{0, 3, 6, 12, 20, 9, 3, 0, 3, 9}));
+    // Length 2 is raised to 3; quotients are truncated (sums of 2 and 5 give 0 and 1, not 1 and 2).
+    Grey v = {0, 1, 1, 3, 20, //
+              9, 0, 0, 0, 9};
+    TGrayImage(v.data(), 5, 2).AverageFilter(2, false);
+    EXPECT_EQ(v, (Grey{0, 0, 1, 8, 20, 9, 3, 0, 3, 9}));
 
-    Grey c = {0, 5, 1, 6, 2, 7, 3, 8, 250, 9}; // 2 x 5
+    Grey c = {0, 5, 1, 6, 1, 7, 3, 8, 250, 9}; // 2 x 5
     TGrayImage(c.data(), 2, 5).AverageFilter(3, true);
-    EXPECT_EQ(c, (Grey{0, 5, 1, 6, 2, 7, 85, 8, 250, 9}));
+    EXPECT_EQ(c, (Grey{0, 5, 0, 6, 1, 7, 84, 8, 250, 9}));
 
     Grey w = {1, 2, 3};
     TGrayImage narrow(w.data(), 3, 1);
