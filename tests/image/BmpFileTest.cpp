@@ -61,6 +61,17 @@ BmpLayout Paletted(std::int32_t width, std::int32_t height, std::uint16_t bits,
             .Pixels = std::move(pixels)};
 }
 
+/// A run-length coded layout (8 bits: compression 1, 4 bits: 2) holding the codes as given.
+BmpLayout Coded(std::int32_t width, std::int32_t height, std::uint16_t bits,
+                std::vector<std::uint32_t> palette, std::string codes) {
+    return {.Width = width,
+            .Height = height,
+            .Bits = bits,
+            .Compression = bits == 8 ? 1u : 2u,
+            .Palette = std::move(palette),
+            .PixelBytes = std::move(codes)};
+}
+
 std::string With32(std::string bytes, std::size_t at, std::uint32_t v) {
     return test::Put32At(bytes, at, v), bytes;
 }
@@ -116,22 +127,14 @@ TEST(BmpDecodeTest, EveryDepthHeaderAndRowOrder) {
 TEST(BmpDecodeTest, RunLengthCodes) {
     // Bottom row first: a run, an odd literal with its pad byte, end of line; a move of one right
     // and one up skipping a row (left black); a run; end of picture.
-    BmpLayout rle8{.Width = 5,
-                   .Height = 3,
-                   .Bits = 8,
-                   .Compression = 1,
-                   .Palette = GreyRamp(16, 16),
-                   .PixelBytes = std::string(
-                       "\x02\x01\x00\x03\x02\x03\x04\x00\x00\x00\x00\x02\x01\x01\x03\x05\x00\x01", 18)};
+    BmpLayout rle8 =
+        Coded(5, 3, 8, GreyRamp(16, 16),
+              std::string("\x02\x01\x00\x03\x02\x03\x04\x00\x00\x00\x00\x02\x01\x01\x03\x05\x00\x01", 18));
     EXPECT_EQ(Decode(BuildBmp(rle8)).Pixels, (Grey{0, 80, 80, 80, 0, 0, 0, 0, 0, 0, 16, 16, 32, 48, 64}));
     // 4 bits: a run alternates its nibbles; a literal of 5 takes 3 bytes and a pad; a run past the
     // right edge is clipped.
-    BmpLayout rle4{.Width = 10,
-                   .Height = 1,
-                   .Bits = 4,
-                   .Compression = 2,
-                   .Palette = GreyRamp(16, 16),
-                   .PixelBytes = std::string("\x03\x12\x00\x05\x34\x56\x70\x00\x09\x77", 10)};
+    const BmpLayout rle4 =
+        Coded(10, 1, 4, GreyRamp(16, 16), std::string("\x03\x12\x00\x05\x34\x56\x70\x00\x09\x77", 10));
     EXPECT_EQ(Decode(BuildBmp(rle4)).Pixels, (Grey{16, 32, 16, 48, 64, 80, 96, 112, 112, 112}));
     // Literal past the end of the codes, index past the palette, far larger than its codes.
     rle8.PixelBytes = std::string("\x00\x05\x01\x02", 4);
@@ -162,12 +165,8 @@ TEST(BmpDecodeTest, DamagedAndHostileHeadersAreRefused) {
         // Width 0 and top-down height -2^31 once loaded as a 0 x -2147483648 picture.
         {With32(With32(rgb, field::kWidth, 0), field::kHeight, 0x80000000), "bad BMP dimensions"},
         // Run-length codes enough for 32768 x 32769 pixels, one more row than the picture limit.
-        {BuildBmp({.Width = 32768,
-                   .Height = 32769,
-                   .Bits = 8,
-                   .Compression = 1,
-                   .Palette = {0, 0xFFFFFF},
-                   .PixelBytes = std::string(std::size_t{32768} * 32769 / 256 + 2, '\0')}),
+        {BuildBmp(
+             Coded(32768, 32769, 8, {0, 0xFFFFFF}, std::string(std::size_t{32768} * 32769 / 256 + 2, '\0'))),
          "image too large"},
         {With32(With32(rgb, field::kWidth, 40000), field::kHeight, 40000), "truncated BMP file"},
         {With32(rgb, field::kPixelOffset, 0xFFFFFFFF), "truncated BMP file"},
@@ -195,13 +194,8 @@ TEST(BmpDecodeTest, TruncationsAndRandomDamageFailCleanly) {
         {Paletted(9, 2, 1, {0, 0xFFFFFF}, std::vector<std::uint32_t>(18, 1), 12), 2},
         {Masked(3, 3, 16, {0xF800, 0x7E0, 0x1F}, std::vector<std::uint32_t>(9, 1), 124), 2},
         {{.Width = 3, .Height = -2, .Pixels = std::vector<std::uint32_t>(6, 0x102030)}, 3},
-        {{.Width = 6,
-          .Height = 2,
-          .Bits = 8,
-          .Compression = 1,
-          .Palette = GreyRamp(8, 30),
-          .PixelBytes =
-              std::string("\x03\x01\x00\x03\x02\x03\x04\x00\x00\x00\x00\x02\x01\x00\x02\x05\x00\x01", 18)},
+        {Coded(6, 2, 8, GreyRamp(8, 30),
+               std::string("\x03\x01\x00\x03\x02\x03\x04\x00\x00\x00\x00\x02\x01\x00\x02\x05\x00\x01", 18)),
          99},
     };
     std::mt19937 rng(7);

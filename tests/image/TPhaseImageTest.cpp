@@ -1,6 +1,7 @@
 #include "image/TPhaseImage.h"
 #include "image/CorvaneError.h"
 #include "support/FloatMaps.h"
+#include "support/GreyPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +13,12 @@
 
 using namespace corvane;
 using namespace corvane::test;
+using Grey = std::vector<std::uint8_t>;
 
 namespace {
 
 std::unique_ptr<TFloatImage> MapOf(int w, int h, const std::vector<float>& values) {
     return MakeFloatMap(w, h, [&](int x, int y) { return values[static_cast<std::size_t>(y * w + x)]; });
-}
-
-std::vector<int> Levels(const TGrayImage& gray) {
-    return std::vector<int>(gray.Data, gray.Data + gray.Size);
 }
 
 /// Every pixel of the phase equals the library's double atan2 rounded to single precision.
@@ -90,7 +88,7 @@ TEST(TPhaseImageDisplay, WrappedAndMinMaxRules) {
     auto map = MapOf(4, 1, {-pi, 0.0f, pi, 1.0f});
     TPhaseImage phase(map.get());
     phase.UpdateGray();
-    EXPECT_EQ(Levels(*phase.Gray), (std::vector<int>{0, 127, 255, 168}));
+    EXPECT_EQ(Levels(*phase.Gray), (Grey{0, 127, 255, 168}));
 
     // Subtracting a reference switches to the min-max rule: -pi..pi-1 spread over 0..255.
     auto reference = MapOf(4, 1, {0.0f, 0.0f, 1.0f, 0.0f});
@@ -108,7 +106,7 @@ TEST(TPhaseImageDisplay, WrappedAndMinMaxRules) {
     TPhaseImage flat(ramp.get());
     flat.RemoveCarrier(2.0f, 3.0f);
     EXPECT_EQ(ramp->SumRect(0, 0, 4, 2), 0.0f);
-    EXPECT_EQ(Levels(*flat.Gray), std::vector<int>(15, 0));
+    EXPECT_EQ(Levels(*flat.Gray), Grey(15, 0));
 }
 
 TEST(TPhaseImageSpectrum, LinearAndLogarithmicScales) {
@@ -118,10 +116,11 @@ TEST(TPhaseImageSpectrum, LinearAndLogarithmicScales) {
         TPhaseImage blank(zero.get(), zero.get()), spectrum(re.get(), im.get());
         blank.LinearSpectrum = spectrum.LinearSpectrum = linear;
         blank.ComputeSpectrum(), spectrum.ComputeSpectrum();
-        EXPECT_EQ(Levels(*blank.Gray), std::vector<int>(9, 0)) << "linear " << linear;
+        EXPECT_EQ(Levels(*blank.Gray), Grey(9, 0)) << "linear " << linear;
         // Linear: 25 * 255 / 100; logarithmic: log(1 + 5) * 255 / log(1 + 10).
         const int middle = linear ? 63 : static_cast<int>(std::log(6.0) * 255 / std::log(11.0));
-        EXPECT_EQ(Levels(*spectrum.Gray), (std::vector<int>{0, middle, 255})) << "linear " << linear;
+        EXPECT_EQ(Levels(*spectrum.Gray), (Grey{0, static_cast<std::uint8_t>(middle), 255}))
+            << "linear " << linear;
         if (linear) {
             EXPECT_EQ(spectrum.Phase->GetPixel(2, 0), 100.0f);
         }
