@@ -62,7 +62,7 @@ std::string ReadError(const std::string& file) {
 const int kCompressions[] = {COMPRESSION_NONE, COMPRESSION_LZW, COMPRESSION_ADOBE_DEFLATE,
                              COMPRESSION_PACKBITS};
 
-TEST(TiffFile, EightBitGreyAndColourInEveryCompressionAndLayout) {
+TEST(TiffFile, EightBitGreyAndColourInEveryCompressionLayoutAndPageCount) {
     TempDir dir;
     const SamplePicture grey = Grey8Picture();
     // (10, 20, 31) is the BMP rule's example: floor(61 / 3 + 0.5) = 20.
@@ -87,6 +87,12 @@ TEST(TiffFile, EightBitGreyAndColourInEveryCompressionAndLayout) {
     ExpectPicture(dir.File("tiled.tif"), colourGrey);
     test::WriteTiffPicture(dir.File("white.tif"), grey, {.MinIsWhite = true});
     ExpectPicture(dir.File("white.tif"), [](int x, int y) { return 255 - Grey8(x, y); });
+    // Only the first page of a multi-page file is read, and the pages are counted.
+    test::WriteTiffPicture(dir.File("pages.tif"), grey, {.Compression = COMPRESSION_LZW, .Pages = 3});
+    ExpectPicture(dir.File("pages.tif"), Grey8);
+    const PictureFileInfo probe = ProbePictureFile(dir.File("pages.tif"));
+    EXPECT_EQ(std::tuple(probe.Format, probe.Info.Pages, probe.Info.Width),
+              std::tuple(PictureFormat::Tiff, 3, kW));
 }
 
 // 16-bit samples chosen so that rounding v / 257 differs from v >> 8 (129 -> 1, not 0;
@@ -121,16 +127,6 @@ TEST(TiffFile, SixteenBitSamplesFollowTheChosenRuleInEveryCompression) {
     ExpectPicture(
         dir.File("w16.tif"), [](int x, int y) { return (2 * (65535 - Sample16(x, y)) + 257) / 514; },
         SixteenBitScaling::Full);
-}
-
-TEST(TiffFile, OnlyTheFirstPageOfAMultiPageFileIsReadAndThePagesAreCounted) {
-    TempDir dir;
-    const SamplePicture grey = Grey8Picture();
-    test::WriteTiffPicture(dir.File("pages.tif"), grey, {.Compression = COMPRESSION_LZW, .Pages = 3});
-    ExpectPicture(dir.File("pages.tif"), Grey8);
-    const PictureFileInfo probe = ProbePictureFile(dir.File("pages.tif"));
-    EXPECT_EQ(std::tuple(probe.Format, probe.Info.Pages, probe.Info.Width),
-              std::tuple(PictureFormat::Tiff, 3, kW));
 }
 
 TEST(PngFile, GreyColourSixteenBitAndInterlacedPictures) {

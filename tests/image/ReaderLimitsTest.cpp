@@ -39,6 +39,9 @@ TEST(ReaderLimitsTest, RawDescriptionsFarLargerThanTheFileOrWithoutPixelsAreRefu
         {{a, 0, 151584768, 8}, a + ": bad RAW image size 151584768 x 8"},
         {{a, 0, 0, 5}, a + ": bad RAW image size 0 x 5"},
         {{a, 0, 7, 0}, a + ": bad RAW image size 7 x 0"},
+        {{a, 0, -3, 2}, a + ": bad RAW image size -3 x 2"},
+        {{a, 0, 70000, 70000}, a + ": bad RAW image size 70000 x 70000"},
+        {{a, -1, 2, 2}, a + ": bad RAW header size -1"},
     };
     for (const auto& [raw, message] : refused)
         EXPECT_EQ(ErrorText([&] { TGrayImage{raw}; }), message);
