@@ -1,8 +1,14 @@
+#include "correlation/CorRelationConfig.h"
+#include "image/TFloatImage.h"
 #include "support/CliRun.h"
+#include "support/DeformedSpeckle.h"
 #include "support/SpeckleImages.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
 
 namespace corvane {
 namespace {
@@ -11,15 +17,18 @@ using namespace test;
 
 TEST(CorvaneCli, WrongCommandLinesExitWithTwoAndSayWhy) {
     TempDir dir;
-    EXPECT_EQ(Cli(dir, {}).Status, 2);
-    const ProgramRun unknown = Cli(dir, {"no-such-verb"});
-    EXPECT_EQ(unknown.Status, 2);
-    EXPECT_NE(unknown.Err.find("unknown verb 'no-such-verb'"), std::string::npos) << unknown.Err;
-    const ProgramRun option = Cli(dir, {"correlate", "--bogus", "run.cor"});
-    EXPECT_EQ(option.Status, 2);
-    EXPECT_NE(option.Err.find("unknown option --bogus"), std::string::npos) << option.Err;
-    EXPECT_EQ(Cli(dir, {"correlate"}).Status, 2);
-    EXPECT_EQ(Cli(dir, {"correlate", "a.cor", "b.cor"}).Status, 2);
+    const std::pair<std::vector<std::string>, std::string> wrong[] = {
+        {{}, ""},
+        {{"no-such-verb"}, "unknown verb 'no-such-verb'"},
+        {{"correlate", "--bogus", "run.cor"}, "unknown option --bogus"},
+        {{"correlate"}, ""},
+        {{"correlate", "a.cor", "b.cor"}, ""},
+    };
+    for (const auto& [words, message] : wrong) {
+        const ProgramRun run = Cli(dir, words);
+        EXPECT_EQ(run.Status, 2) << message;
+        EXPECT_NE(run.Err.find(message), std::string::npos) << run.Err;
+    }
 }
 
 TEST(CorvaneCli, HelpListsEveryVerbAndEachVerbHasItsOwn) {
@@ -36,20 +45,88 @@ TEST(CorvaneCli, HelpListsEveryVerbAndEachVerbHasItsOwn) {
         << verb.Out;
 }
 
-TEST(CorvaneCli, CorrelateRunsAConfigurationFileAndAMissingOneFailsWithStatusOne) {
+// The default configuration on a pair shifted by (1, -2) whose deformed picture has a blank patch:
+// --min-correlation reaches the group (the report counts the points marked over the patch), and
+// the other points find the shift. A value outside 0 ... 1 is a wrong command line for every runner.
+TEST(CorvaneCli, CorrelateRunsAConfigurationFileWithAMinimumCorrelation) {
     TempDir dir;
     ASSERT_EQ(RunProgram(CORVANE_CORRELATE_EXE, {"--generate", "run.cor"}, dir.Path()).Status, 0);
-    const SpecklePair pair = MakeSpecklePair({.Width = 100, .Height = 100, .ShiftX = 1.0, .ShiftY = -2.0});
+    SpecklePair pair = MakeSpecklePair({.Width = 100, .Height = 100, .ShiftX = 1.0, .ShiftY = -2.0});
+    for (int y = 30; y < 50; ++y)
+        std::fill_n(pair.Deformed.begin() + y * 100 + 40, 24, 90);
     SaveGreyBmp(dir.File("test0.bmp"), 100, 100, pair.Initial);
     SaveGreyBmp(dir.File("test2.bmp"), 100, 100, pair.Deformed);
-    const ProgramRun run = Cli(dir, {"correlate", "run.cor"});
+    const ProgramRun run = Cli(dir, {"correlate", "run.cor", "--min-correlation", "0.75"});
     ASSERT_EQ(run.Status, 0) << run.Err;
     EXPECT_EQ(run.Out.rfind("Group 1 of 1 done in ", 0), 0u) << run.Out;
     EXPECT_NE(ReadFileBytes(dir.File("xy.dat")).find("   1.000  -2.000"), std::string::npos);
+    const std::string report = ReadFileBytes(dir.File("info.inf")),
+                      line = "Correlation 0.75: marked not computed ";
+    ASSERT_NE(report.find(line), std::string::npos);
+    EXPECT_GT(std::stoll(report.substr(report.find(line) + line.size())), 50);
 
     const ProgramRun missing = Cli(dir, {"correlate", "missing.cor"});
     EXPECT_EQ(missing.Status, 1);
     EXPECT_EQ(missing.Err.rfind("corvane-cli correlate: ", 0), 0u) << missing.Err;
+    for (const char* bad : {"1.5", "-0.1", "high"}) {
+        EXPECT_EQ(RunProgram(CORVANE_CORRELATE_EXE, {"--min-correlation", bad, "run.cor"}, dir.Path()).Status,
+                  2);
+        EXPECT_EQ(Cli(dir, {"correlate-series", "test0.bmp", "test2.bmp", "--config", "run.cor", "-o", "out",
+                            "--min-correlation", bad})
+                      .Status,
+                  2);
+    }
+}
+
+/// Mean and standard deviation of a map over x, y = from ... to.
+std::pair<double, double> MeanAndSpread(const TFloatImage& map, int from, int to) {
+    double sum = 0.0, squares = 0.0;
+    int count = 0;
+    for (int y = from; y <= to; ++y)
+        for (int x = from; x <= to; ++x, ++count) {
+            sum += map.GetPixel(x, y);
+            squares += static_cast<double>(map.GetPixel(x, y)) * map.GetPixel(x, y);
+        }
+    const double mean = sum / count;
+    return {mean, std::sqrt(std::max(0.0, squares / count - mean * mean))};
+}
+
+// A user's comparison: the default configuration on a pair stretched by 1 % along x, run with and
+// without --refine, and Ux of each dx map. The search alone moves in eighths of a pixel, so its Ux
+// jumps from point to point; the refined dx gives the stretch everywhere.
+TEST(CorrelateRefineCli, RefiningTurnsTheStaircaseOfEighthsIntoTheStretch) {
+    TempDir dir;
+    const int size = 140;
+    const SpecklePair pair = MakeDeformedSpecklePair({.Width = size, .Height = size}, [](double x, double) {
+        return std::array{0.01 * (x - 70.0), 0.0};
+    });
+    SaveGreyBmp(dir.File("test0.bmp"), size, size, pair.Initial);
+    SaveGreyBmp(dir.File("test2.bmp"), size, size, pair.Deformed);
+    ASSERT_EQ(RunProgram(CORVANE_CORRELATE_EXE, {"--generate", "default.cor"}, dir.Path()).Status, 0);
+    TCorRelationPara para = ReadConfigFile(dir.File("default.cor")).at(0);
+    for (const auto field : TCorRelationPara::FileNameFields())
+        para.*field = std::filesystem::path(para.*field).filename().string();
+    para.OutputBin = 1;
+    para.BinXFile = "dx.flt";
+    para.BinYFile = "dy.flt";
+    para.Left = para.Up = 25;
+    para.Right = para.Bottom = 114;
+    WriteConfigFile(dir.File("run.cor"), para);
+
+    std::pair<double, double> ux[2];
+    for (int refine = 0; refine < 2; ++refine) {
+        const ProgramRun run =
+            refine ? Cli(dir, {"correlate", "--refine", "run.cor"}) : Cli(dir, {"correlate", "run.cor"});
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        const ProgramRun strain =
+            Cli(dir, {"strain", "dx.flt", "-o", "ux.flt", "--component", "ux", "--invalid", "1000"});
+        ASSERT_EQ(strain.Status, 0) << strain.Err;
+        ux[refine] = MeanAndSpread(TFloatImage(dir.File("ux.flt")), 35, 104);
+    }
+    EXPECT_GT(ux[0].second, 0.02);
+    EXPECT_NEAR(ux[1].first, 0.01, 2e-4);
+    EXPECT_LT(ux[1].second, 0.003);
+    EXPECT_EQ(Cli(dir, {"correlate", "--refine"}).Status, 2);
 }
 
 } // namespace

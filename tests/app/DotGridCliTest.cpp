@@ -1,4 +1,5 @@
 #include "support/CliRun.h"
+#include "support/DotGridPictures.h"
 #include "support/DotPictures.h"
 #include "support/SpeckleImages.h"
 #include "support/TestSupport.h"
@@ -38,6 +39,34 @@ TEST(DotGridCli, SegmentRefusesWrongCommandLinesAndAnUnusableWindowWritesNothing
               std::string::npos);
     EXPECT_FALSE(std::filesystem::exists(dir.File("s.bmp")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("d.txt")));
+}
+
+TEST(DotGridEncodeCli, FailuresWriteNothingAndWrongCommandLinesAreRefused) {
+    TempDir dir;
+    // A single row of dots has no perpendicular neighbour: the automatic origin fails.
+    const auto centres = LatticeCentres(20, 30, 20, 20, 5, 1);
+    SaveGreyBmp(dir.File("row.bmp"), 120, 60, RenderDots(120, 60, centres, 4.0, 200, 0));
+    ProgramRun run = Cli(dir, {"encode", "row.bmp", "-o", "row.cod"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("Can not automaticly find origin"), std::string::npos) << run.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("row.cod")));
+
+    WriteFileBytes(dir.File("bad.cod"), "NOT-A-CODE-FILE\n");
+    run = Cli(dir, {"match", "bad.cod", "bad.cod", "-o", "r.dat"});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("bad.cod is not a code file!"), std::string::npos) << run.Err;
+    EXPECT_FALSE(std::filesystem::exists(dir.File("r.dat")));
+
+    for (const std::vector<std::string>& words : std::vector<std::vector<std::string>>{
+             {"match", "a.cod", "b.cod", "-o", "r.dat", "--layout", "8"},
+             {"match", "a.cod", "b.cod", "-o", "r.dat", "--change-y", "--keep-y"},
+             {"encode", "row.bmp", "-o", "x.cod", "--origin", "ratio"},
+             {"encode", "row.bmp", "-o", "x.cod", "--threshold", "90"},
+         }) {
+        run = Cli(dir, words);
+        EXPECT_EQ(run.Status, 2) << words.back() << run.Err;
+    }
+    EXPECT_FALSE(std::filesystem::exists(dir.File("x.cod")));
 }
 
 } // namespace

@@ -4,6 +4,7 @@
 #include "phase/MoireSimulation.h"
 #include "phase/PhaseShift.h"
 #include "phase/PseudoColor.h"
+#include "support/CarrierFringes.h"
 #include "support/CliRun.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
@@ -12,7 +13,9 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <numbers>
+#include <tuple>
 
 namespace corvane {
 namespace {
@@ -56,10 +59,8 @@ TEST(PhaseCli, PhaseShiftSavesTheSameBytesAsTheToolAndRefusesMismatchedSteps) {
         PhaseShiftMethod::Const4Step, {steps[0].get(), steps[1].get(), steps[2].get(), steps[3].get()});
     SavePhaseShiftFlt(*tool.Phase->Phase, 1.0f, 1.0f, dir.File("tool.flt"));
     EXPECT_EQ(ReadFileBytes(dir.File("phase.flt")), ReadFileBytes(dir.File("tool.flt")));
-    const TFloatImage saved(dir.File("phase.flt"));
-    EXPECT_EQ(saved.Width, 70);
-    EXPECT_EQ(saved.ValueScale, 1.0f);
-    EXPECT_NEAR(saved.GetPixel(69, 44), std::remainder(0.3 * 69 - 0.2 * 44, 2 * std::numbers::pi), 0.02);
+    EXPECT_NEAR(TFloatImage(dir.File("phase.flt")).GetPixel(69, 44),
+                std::remainder(0.3 * 69 - 0.2 * 44, 2 * std::numbers::pi), 0.02);
 
     ASSERT_EQ(Cli(dir, {"phase-shift", "--method", "const3", "--scale", "0.5", "2", "s1.bmp", "s2.bmp",
                         "s3.bmp", "-o", "c3.flt"})
@@ -73,13 +74,13 @@ TEST(PhaseCli, PhaseShiftSavesTheSameBytesAsTheToolAndRefusesMismatchedSteps) {
     EXPECT_EQ(mismatch.Status, 1);
     EXPECT_TRUE(Contains(mismatch.Err, "Step 3 image is 70 x 44, Step 2 image is 70 x 45")) << mismatch.Err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("e4.flt")));
-    EXPECT_EQ(
-        Cli(dir, {"phase-shift", "--method", "const3", "s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp", "-o", "x.flt"})
-            .Status,
-        2);
     EXPECT_EQ(Cli(dir, {"phase-shift", "s1.bmp", "s2.bmp", "s3.bmp", "-o", "x.flt"}).Status, 2);
-    EXPECT_EQ(
-        Cli(dir, {"phase-shift", "--method", "five", "s1.bmp", "s2.bmp", "s3.bmp", "-o", "x.flt"}).Status, 2);
+    for (const char* method : {"const3", "five"}) // four pictures for three; an unknown method
+        EXPECT_EQ(Cli(dir, {"phase-shift", "--method", method, "s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp", "-o",
+                            "x.flt"})
+                      .Status,
+                  2)
+            << method;
 }
 
 TEST(PhaseCli, MoireSimulateWritesFourStepsAndRefusesAZeroLineCount) {
@@ -129,9 +130,7 @@ TEST(PhaseCli, PhaseCalcSubtractsAFittedPlaneAndReportsItsCoefficients) {
     ASSERT_NE(b, std::string::npos) << fit.Out;
     EXPECT_NEAR(std::stod(fit.Out.substr(b + 4, 20)), -0.25, 1e-6) << fit.Out;
     const TFloatImage result(dir.File("r.flt"));
-    EXPECT_EQ(result.Width, 30);
-    EXPECT_EQ(result.ScaleX, 0.125f);
-    EXPECT_EQ(result.ScaleY, 0.75f);
+    EXPECT_EQ(std::tuple(result.Width, result.ScaleX, result.ScaleY), std::tuple(30, 0.125f, 0.75f));
     EXPECT_NEAR(result.GetPixel(29, 19), 1.0f, 1e-3);
 
     const ProgramRun small = Cli(dir, {"phase-calc", "s2.flt", "s1.flt", "-o", "bad.flt"});
@@ -161,24 +160,21 @@ TEST(PhaseCli, PseudoColourWritesAColourPictureWithMaskAndDoubling) {
     ASSERT_EQ(Cli(dir, {"pseudo-colour", "--multiple2", "1", "p.flt", "-o", "d.bmp"}).Status, 0);
     const auto yellow = BmpColour(ReadFileBytes(dir.File("d.bmp")), 5, 3, 2, 0); // 2 pi shows order 2
     EXPECT_GE(yellow[0], 254);
-    EXPECT_EQ(yellow[1], 255);
-    EXPECT_EQ(yellow[2], 0);
+    EXPECT_EQ(std::pair(yellow[1], yellow[2]), std::pair(255, 0));
 }
 
 TEST(PhaseCli, GeneratorsWriteGridsAndFringesAndRefuseZeroSizes) {
     TempDir dir;
     ASSERT_EQ(Cli(dir, {"generate-grid", "-o", "grid.bmp"}).Status, 0);
     const TGrayImage grid(dir.File("grid.bmp"));
-    EXPECT_EQ(grid.Width, 256);
-    EXPECT_EQ(grid.GetPixel(0, 255), 255);
-    EXPECT_EQ(grid.GetPixel(8, 255), 0);
+    EXPECT_EQ((std::array<int, 3>{grid.Width, grid.GetPixel(0, 255), grid.GetPixel(8, 255)}),
+              (std::array{256, 255, 0}));
     ASSERT_EQ(Cli(dir, {"generate-grid", "--width", "50", "--height", "30", "--direction", "xy",
                         "--init-phase", "1", "-o", "crossed.bmp"})
                   .Status,
               0);
     const TGrayImage crossed(dir.File("crossed.bmp"));
-    EXPECT_EQ(crossed.Width, 50);
-    EXPECT_EQ(crossed.GetPixel(0, 0), 0);
+    EXPECT_EQ((std::array<int, 2>{crossed.Width, crossed.GetPixel(0, 0)}), (std::array{50, 0}));
     const ProgramRun zero = Cli(dir, {"generate-grid", "--width", "0", "-o", "zero.bmp"});
     EXPECT_EQ(zero.Status, 1);
     EXPECT_TRUE(Contains(zero.Err, kGridSizeMessage)) << zero.Err;
@@ -189,11 +185,43 @@ TEST(PhaseCli, GeneratorsWriteGridsAndFringesAndRefuseZeroSizes) {
     phase->SaveFlt(dir.File("phase.flt"));
     ASSERT_EQ(Cli(dir, {"phase-to-fringe", "phase.flt", "-o", "fringe.bmp"}).Status, 0);
     const TGrayImage fringe(dir.File("fringe.bmp"));
-    EXPECT_EQ(fringe.GetPixel(0, 3), 255);
-    EXPECT_EQ(fringe.GetPixel(5, 3), 0);
+    EXPECT_EQ((std::array<int, 2>{fringe.GetPixel(0, 3), fringe.GetPixel(5, 3)}), (std::array{255, 0}));
     phase->ValueScale = 0.0f;
     phase->SaveFlt(dir.File("flat.flt"));
     EXPECT_EQ(Cli(dir, {"phase-to-fringe", "flat.flt", "-o", "flat.bmp"}).Status, 1);
+}
+
+double Bump(int x, int y) {
+    return 1.2 * std::exp(-((x - 90.0) * (x - 90.0) + (y - 40.0) * (y - 40.0)) / 200.0);
+}
+
+TEST(CarrierCli, FailuresWriteNothing) {
+    TempDir dir;
+    SaveCarrierFringes(dir.File("moire.bmp"), 150, 70, 20.3 / 128.0, 0.0, Bump);
+    SaveCarrierFringes(dir.File("ref.bmp"), 150, 70, 20.3 / 128.0, 0.0, [](int, int) { return 0.0; });
+    const auto fails = [&](const std::vector<std::string>& words, int status, const std::string& message) {
+        const ProgramRun run = Cli(dir, words);
+        SCOPED_TRACE(message);
+        EXPECT_EQ(run.Status, status) << run.Err;
+        EXPECT_NE(run.Err.find(message), std::string::npos) << run.Err;
+        EXPECT_FALSE(std::filesystem::exists(dir.File("out.flt")));
+    };
+    fails({"carrier", "none.bmp", "-o", "out.flt"}, 1, "carrier: Select One Moire Image First\n");
+    fails({"carrier", "moire.bmp", "--reference", "none.bmp", "-o", "out.flt"}, 1,
+          "Select Two Moire Images First");
+    fails({"carrier", "moire.bmp", "--strip-size", "15", "-o", "out.flt"}, 1, "Reference size too small");
+    fails({"carrier", "moire.bmp", "--window", "30", "40", "-o", "out.flt"}, 1, "(29,-4) not in the image");
+    fails({"carrier", "moire.bmp", "--boundary", "16", "-o", "out.flt"}, 1,
+          "The reference plane can not be fitted inside a boundary of 16");
+    fails({"carrier", "moire.bmp", "--strip", "diagonal", "-o", "out.flt"}, 2, "neither rows nor columns");
+    fails({"carrier", "moire.bmp", "--bilinear", "-o", "out.flt"}, 2, "--bilinear applies to two images");
+    fails({"carrier", "moire.bmp", "--reference", "ref.bmp", "--strip-size", "16", "-o", "out.flt"}, 2,
+          "--strip-size applies to one image");
+    fails({"carrier", "moire.bmp", "--search", "0", "0", "9", "-o", "out.flt"}, 2, "--search needs 4 values");
+    fails({"carrier", "moire.bmp"}, 2, "the output file is missing");
+
+    const ProgramRun help = Cli(dir, {"carrier", "--help"});
+    EXPECT_EQ(help.Out.rfind("Usage: corvane-cli carrier IMAGE [--reference REF]", 0), 0u) << help.Out;
 }
 
 } // namespace

@@ -78,16 +78,11 @@ std::vector<Hostile> HostileFiles() {
     // A 10 x 10 picture in one 65536 x 65536 tile, and one in 4096 x 16 deflate-coded tiles.
     for (const auto [tileWidth, tileHeight, compression] :
          {std::array<std::uint32_t, 3>{65536, 65536, 1}, {4096, 16, 8}}) {
-        const std::string tiled = BuildTiff({{256, 4, {10}},
-                                             {257, 4, {10}},
-                                             {258, 3, {8}},
-                                             {259, 3, {compression}},
-                                             {262, 3, {1}},
-                                             {322, 4, {tileWidth}},
-                                             {323, 4, {tileHeight}},
-                                             {324, 4, {8}},
-                                             {325, 4, {100}}},
-                                            std::string(100, '\0'));
+        const std::vector<test::TiffField> fields = {
+            {256, 4, {10}},          {257, 4, {10}}, {258, 3, {8}},
+            {259, 3, {compression}}, {262, 3, {1}},  {322, 4, {tileWidth}},
+            {323, 4, {tileHeight}},  {324, 4, {8}},  {325, 4, {100}}};
+        const std::string tiled = BuildTiff(fields, std::string(100, '\0'));
         files.push_back({"tile.tif", tiled,
                          "tile.tif: damaged TIFF file (" + std::to_string(tileWidth) + " x " +
                              std::to_string(tileHeight) + " tiles in a 10 x 10 picture of " +

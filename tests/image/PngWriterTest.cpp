@@ -1,9 +1,14 @@
 #include "image/PngWriter.h"
+#include "image/ColourMap.h"
 #include "image/CorvaneError.h"
+#include "image/TFloatImage.h"
+#include "support/FloatMaps.h"
+#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
 
+#include <cmath>
 #include <vector>
 
 namespace corvane {
@@ -40,6 +45,19 @@ TEST(PngWriter, AnEmptyPictureIsRefused) {
     const std::uint8_t pixel = 0;
     EXPECT_THROW(EncodePng(0, 4, PngPixels::Gray, &pixel), CorvaneError);
     EXPECT_THROW(EncodePng(4, -1, PngPixels::Rgb, &pixel), CorvaneError);
+}
+
+TEST(PngWriter, TheSavedColourMapDecodesToTheRenderedPixels) {
+    test::TempDir dir;
+    auto map = test::MakeFloatMap(300, 220, [](int x, int y) { return std::sin(0.05 * x) * 0.002 * y; });
+    map->SetPixel(10, 10, kNotComputedMarker);
+    const ColourMapPicture p = RenderColourMap(*map, {});
+    SaveColourMapPng(p, dir.File("map.png"));
+    const std::string bytes = test::ReadFileBytes(dir.File("map.png"));
+    png_image image;
+    EXPECT_EQ(Decode({bytes.begin(), bytes.end()}, PNG_FORMAT_RGBA, image), p.Rgba);
+    EXPECT_EQ(std::pair(static_cast<int>(image.width), static_cast<int>(image.height)),
+              std::pair(p.Width, p.Height));
 }
 
 } // namespace

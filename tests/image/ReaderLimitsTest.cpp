@@ -1,32 +1,18 @@
-// Sizes every reader refuses: pictures without pixels, sizes that do not fit the picture limit,
-// colour masks that describe no layout, and RAW descriptions far larger than their file.
-#include "image/BmpFile.h"
+// Sizes the RAW and float map readers refuse: pictures without pixels, sizes beyond the picture
+// limit, and RAW descriptions far larger than their file.
 #include "image/ByteOrder.h"
 #include "image/FltFile.h"
 #include "image/RawFile.h"
 #include "image/TGrayImage.h"
-#include "support/BmpBuilder.h"
 #include "support/ErrorText.h"
 #include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 using namespace corvane;
-using test::BmpLayout;
-using test::BuildBmp;
 using test::ErrorText;
-namespace field = test::bmpfield;
 
 namespace {
-
-std::string DecodeError(const std::string& bytes) {
-    return ErrorText(
-        [&] { DecodeBmpGray(reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size(), "bad.bmp"); });
-}
-
-std::string With32(std::string bytes, std::size_t at, std::uint32_t v) {
-    return test::Put32At(bytes, at, v), bytes;
-}
 
 /// An FLT header of width x height followed by count zero values.
 std::string FltOf(std::int32_t width, std::int32_t height, std::size_t count) {
@@ -37,48 +23,6 @@ std::string FltOf(std::int32_t width, std::int32_t height, std::size_t count) {
 }
 
 } // namespace
-
-TEST(ReaderLimitsTest, BmpPicturesWithoutPixelsAreRefused) {
-    const std::string rgb =
-        BuildBmp({.Width = 3, .Height = 2, .Pixels = test::GreyAsRgb({1, 2, 3, 4, 5, 6})});
-    // Width 0 and top-down height -2^31 once loaded as a 0 x -2147483648 picture.
-    EXPECT_EQ(DecodeError(With32(With32(rgb, field::kWidth, 0), field::kHeight, 0x80000000)),
-              "bad.bmp: bad BMP dimensions");
-    EXPECT_EQ(DecodeError(With32(rgb, field::kWidth, 0)), "bad.bmp: bad BMP dimensions");
-    EXPECT_EQ(DecodeError(With32(rgb, field::kHeight, 0)), "bad.bmp: bad BMP dimensions");
-    // Run-length codes enough for 32768 x 32769 pixels, one more row than the picture limit.
-    const std::string codes(std::size_t{32768} * 32769 / 256 + 2, '\0');
-    EXPECT_EQ(DecodeError(BuildBmp({.Width = 32768,
-                                    .Height = 32769,
-                                    .Bits = 8,
-                                    .Compression = 1,
-                                    .Palette = {0, 0xFFFFFF},
-                                    .PixelBytes = codes})),
-              "bad.bmp: image too large");
-}
-
-TEST(ReaderLimitsTest, BmpColourMasksMustBeSeparateRunsOfBits) {
-    auto masked = [](std::uint16_t bits, std::array<std::uint32_t, 3> masks) {
-        return BuildBmp({.Width = 2,
-                         .Height = 1,
-                         .Bits = bits,
-                         .Compression = 3,
-                         .Masks = masks,
-                         .MasksAfterHeader = true,
-                         .Pixels = {0xFFFFFFFFu >> (32 - bits), 0}});
-    };
-    for (const auto& [bits, masks] : std::vector<std::pair<std::uint16_t, std::array<std::uint32_t, 3>>>{
-             {16, {0xF800, 0x0FE0, 0x001F}},             // red and green share bit 11
-             {16, {0xF00F, 0x07E0, 0x0010}},             // red has a gap
-             {32, {0xFF0000FF, 0x00FF0000, 0x0000FF00}}, // red wraps around
-         })
-        EXPECT_EQ(DecodeError(masked(bits, masks)), "bad.bmp: bad BMP colour masks") << std::hex << masks[0];
-    // One mask of all 32 bits is a single run: white in red only is a third of white.
-    const std::string allRed = masked(32, {0xFFFFFFFF, 0, 0});
-    EXPECT_EQ(
-        DecodeBmpGray(reinterpret_cast<const std::uint8_t*>(allRed.data()), allRed.size(), "red.bmp").Pixels,
-        (std::vector<std::uint8_t>{85, 0}));
-}
 
 TEST(ReaderLimitsTest, RawDescriptionsFarLargerThanTheFileOrWithoutPixelsAreRefused) {
     test::TempDir dir;
@@ -95,6 +39,9 @@ TEST(ReaderLimitsTest, RawDescriptionsFarLargerThanTheFileOrWithoutPixelsAreRefu
         {{a, 0, 151584768, 8}, a + ": bad RAW image size 151584768 x 8"},
         {{a, 0, 0, 5}, a + ": bad RAW image size 0 x 5"},
         {{a, 0, 7, 0}, a + ": bad RAW image size 7 x 0"},
+        {{a, 0, -3, 2}, a + ": bad RAW image size -3 x 2"},
+        {{a, 0, 70000, 70000}, a + ": bad RAW image size 70000 x 70000"},
+        {{a, -1, 2, 2}, a + ": bad RAW header size -1"},
     };
     for (const auto& [raw, message] : refused)
         EXPECT_EQ(ErrorText([&] { TGrayImage{raw}; }), message);

@@ -1,6 +1,7 @@
 #include "image/TPhaseImage.h"
 #include "image/CorvaneError.h"
 #include "support/FloatMaps.h"
+#include "support/GreyPictures.h"
 
 #include <gtest/gtest.h>
 
@@ -12,15 +13,12 @@
 
 using namespace corvane;
 using namespace corvane::test;
+using Grey = std::vector<std::uint8_t>;
 
 namespace {
 
 std::unique_ptr<TFloatImage> MapOf(int w, int h, const std::vector<float>& values) {
     return MakeFloatMap(w, h, [&](int x, int y) { return values[static_cast<std::size_t>(y * w + x)]; });
-}
-
-std::vector<int> Levels(const TGrayImage& gray) {
-    return std::vector<int>(gray.Data, gray.Data + gray.Size);
 }
 
 /// Every pixel of the phase equals the library's double atan2 rounded to single precision.
@@ -90,7 +88,7 @@ TEST(TPhaseImageDisplay, WrappedAndMinMaxRules) {
     auto map = MapOf(4, 1, {-pi, 0.0f, pi, 1.0f});
     TPhaseImage phase(map.get());
     phase.UpdateGray();
-    EXPECT_EQ(Levels(*phase.Gray), (std::vector<int>{0, 127, 255, 168}));
+    EXPECT_EQ(Levels(*phase.Gray), (Grey{0, 127, 255, 168}));
 
     // Subtracting a reference switches to the min-max rule: -pi..pi-1 spread over 0..255.
     auto reference = MapOf(4, 1, {0.0f, 0.0f, 1.0f, 0.0f});
@@ -108,7 +106,7 @@ TEST(TPhaseImageDisplay, WrappedAndMinMaxRules) {
     TPhaseImage flat(ramp.get());
     flat.RemoveCarrier(2.0f, 3.0f);
     EXPECT_EQ(ramp->SumRect(0, 0, 4, 2), 0.0f);
-    EXPECT_EQ(Levels(*flat.Gray), std::vector<int>(15, 0));
+    EXPECT_EQ(Levels(*flat.Gray), Grey(15, 0));
 }
 
 TEST(TPhaseImageSpectrum, LinearAndLogarithmicScales) {
@@ -118,34 +116,15 @@ TEST(TPhaseImageSpectrum, LinearAndLogarithmicScales) {
         TPhaseImage blank(zero.get(), zero.get()), spectrum(re.get(), im.get());
         blank.LinearSpectrum = spectrum.LinearSpectrum = linear;
         blank.ComputeSpectrum(), spectrum.ComputeSpectrum();
-        EXPECT_EQ(Levels(*blank.Gray), std::vector<int>(9, 0)) << "linear " << linear;
+        EXPECT_EQ(Levels(*blank.Gray), Grey(9, 0)) << "linear " << linear;
         // Linear: 25 * 255 / 100; logarithmic: log(1 + 5) * 255 / log(1 + 10).
         const int middle = linear ? 63 : static_cast<int>(std::log(6.0) * 255 / std::log(11.0));
-        EXPECT_EQ(Levels(*spectrum.Gray), (std::vector<int>{0, middle, 255})) << "linear " << linear;
+        EXPECT_EQ(Levels(*spectrum.Gray), (Grey{0, static_cast<std::uint8_t>(middle), 255}))
+            << "linear " << linear;
         if (linear) {
             EXPECT_EQ(spectrum.Phase->GetPixel(2, 0), 100.0f);
         }
     }
-}
-
-TEST(TPhaseImageUnwrap, RowThenColumnScanRestoresARamp) {
-    auto row = MapOf(2, 1, {3.0f, -3.0f});
-    TPhaseImage single(row.get());
-    single.Unwrap(0, 0, 0.5f);
-    EXPECT_EQ(row->GetPixel(0, 0), 3.0f);
-    EXPECT_NEAR(row->GetPixel(1, 0), 3.2832f, 1e-4);
-
-    // A tilted plane wrapped into -pi..pi comes back up to a constant, from a start inside.
-    const int w = 40, h = 30;
-    auto plane = [](int x, int y) { return 0.7 * (x - 20) - 0.45 * (y - 12); };
-    auto map =
-        MakeFloatMap(w, h, [&](int x, int y) { return std::remainder(plane(x, y), 2 * std::numbers::pi); });
-    TPhaseImage phase(map.get());
-    phase.Unwrap(20, 12, 0.5f);
-    for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x)
-            ASSERT_NEAR(map->GetPixel(x, y), plane(x, y), 1e-4) << x << "," << y;
-    EXPECT_THROW(phase.Unwrap(w, 0, 0.5f), CorvaneError);
 }
 
 TEST(TPhaseImageFit, PeakSearchAndPlaneFit) {
@@ -164,4 +143,20 @@ TEST(TPhaseImageFit, PeakSearchAndPlaneFit) {
     EXPECT_NEAR(fit.SlopeY, -0.021f, 1e-5);
     fit.FitPlane(40); // no pixel left: no slope
     EXPECT_EQ(std::pair(fit.SlopeX, fit.SlopeY), std::pair(0.0f, 0.0f));
+}
+
+// The jump threshold of the row-then-column unwrap is 2 t pi. A wrapped ramp rising 2 rad per
+// pixel across and falling 2.5 rad per pixel down lies between t pi and 2 t pi for t = 1/2: its
+// true steps are no jumps, its wrapped steps (2 - 2 pi, 2 pi - 2.5) are.
+TEST(UnwrapThreshold, StepsBetweenTPiAndTwoTPiAreNoJumpsInEitherDirection) {
+    constexpr int w = 6, h = 9, x0 = 2, y0 = 3;
+    auto ramp = [](int x, int y) { return 2.0 * x - 2.5 * y; };
+    auto map =
+        MakeFloatMap(w, h, [&](int x, int y) { return std::remainder(ramp(x, y), 2 * std::numbers::pi); });
+    const double start = map->GetPixel(x0, y0);
+    TPhaseImage phase(map.get());
+    phase.Unwrap(x0, y0, 0.5f);
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            EXPECT_NEAR(map->GetPixel(x, y), start + ramp(x, y) - ramp(x0, y0), 1e-4) << x << "," << y;
 }

@@ -40,16 +40,11 @@ TEST(TiffKinds, LowBitGreyAndPalettePicturesReadAlikeInTilesAndStrips) {
     };
     // 18 x 20 in 16 x 16 tiles: the last column and row of tiles overhang the picture.
     constexpr std::uint32_t kW = 18, kH = 20;
-    for (const Case& k : std::vector<Case>{{1, kMinIsBlack},
-                                           {2, kMinIsBlack},
-                                           {4, kMinIsBlack},
-                                           {1, kMinIsWhite},
-                                           {4, kMinIsWhite},
-                                           {1, kPalette},
-                                           {2, kPalette},
-                                           {4, kPalette},
-                                           {8, kPalette},
-                                           {4, kPalette, true}}) {
+    const Case cases[] = {{1, kMinIsBlack, false}, {2, kMinIsBlack, false}, {4, kMinIsBlack, false},
+                          {1, kMinIsWhite, false}, {4, kMinIsWhite, false}, {1, kPalette, false},
+                          {2, kPalette, false},    {4, kPalette, false},    {8, kPalette, false},
+                          {4, kPalette, true}};
+    for (const Case& k : cases) {
         const std::uint32_t range = (1u << k.Bits) - 1;
         auto value = [&](std::uint32_t x, std::uint32_t y) { return (x * 3 + y * 5 + x * y) % (range + 1); };
         auto expected = [&](std::uint32_t v) -> std::uint16_t {

@@ -93,9 +93,8 @@ TEST_F(TMyFFTFiles, CutOrderMovesTheCarrierBlockToTheCentre) {
 }
 
 // The carrier method on a separate reference picture of fringes: cutting the spectral peak at
-// the centre minus the carrier out and transforming back leaves the fringes' constant phase. A
-// strip reference is the first columns or rows of the cropped image.
-TEST_F(TMyFFTFiles, ReferenceFromImagePairOrStrip) {
+// the centre minus the carrier out and transforming back leaves the fringes' constant phase.
+TEST_F(TMyFFTFiles, ReferenceFromImagePair) {
     const std::string image = WriteBmp("moire.bmp", 100, 70);
     EXPECT_EQ(test::ErrorText([&] { TMyFFT(image).FindPeak(0, 0, 4, 4); }), "no reference field: TMyFFT");
     const std::string fringes = WriteBmp("ref.bmp", 70, 64, [](int x, int y) {
@@ -115,13 +114,20 @@ TEST_F(TMyFFTFiles, ReferenceFromImagePairOrStrip) {
         EXPECT_NEAR(fft->RefPhase->Phase->Data[i], 0.3f, 1e-2) << i;
     EXPECT_EQ(test::ErrorText([&] { TMyFFT::FromImagePair(image, WriteBmp("small.bmp", 64, 50)); }),
               "(0,50) not in the gray image");
+}
 
-    auto columns = TMyFFT::FromStrip(image, true, 40), rows = TMyFFT::FromStrip(image, false, 20);
-    EXPECT_EQ(std::tuple(columns->RefWidth, columns->RefHeight, columns->RefReal->GetPixel(31, 63)),
-              std::tuple(32, 64, static_cast<float>(Texture(31, 63))));
-    EXPECT_EQ(std::tuple(rows->RefWidth, rows->RefHeight, rows->RefReal->GetPixel(63, 15)),
-              std::tuple(64, 16, static_cast<float>(Texture(63, 15))));
-    EXPECT_EQ(test::ErrorText([&] { TMyFFT::FromStrip(image, true, 200); }), "(64,0) not in the image");
+// A 70 x 40 picture is cropped to 64 x 32: a strip of 64 columns or of 32 (or 63) rows is the whole
+// field, last row and column included, and one thicker is refused.
+TEST_F(TMyFFTFiles, AStripAsThickAsTheCroppedPictureIsTheWholeField) {
+    const std::string name = WriteBmp("moire.bmp", 70, 40);
+    for (auto [vertical, thickness] : {std::pair{true, 64}, std::pair{false, 32}, std::pair{false, 63}}) {
+        const auto fft = TMyFFT::FromStrip(name, vertical, thickness);
+        EXPECT_EQ(std::tuple(fft->RefWidth, fft->RefHeight, fft->RefReal->GetPixel(63, 31)),
+                  std::tuple(64, 32, static_cast<float>(Texture(63, 31))))
+            << "vertical " << vertical << ", thickness " << thickness;
+    }
+    EXPECT_EQ(test::ErrorText([&] { TMyFFT::FromStrip(name, false, 64); }), "(0,32) not in the image");
+    EXPECT_EQ(test::ErrorText([&] { TMyFFT::FromStrip(name, true, 128); }), "(64,0) not in the image");
 }
 
 } // namespace
