@@ -63,17 +63,40 @@ TEST_F(CorRelationJobResults, OpenResultsOpensEveryMapOfARefinedRunAndNothingAft
     EXPECT_FALSE(status.OpenResultsButton->isEnabled());
 }
 
-// A new group is refined (and, its grid being above 1, computes only the grid); a minimum the user
-// types comes last of the optional lines.
-TEST_F(CorRelationJobResults, TheWizardRefinesNewGroupsAndSavesTheMinimumCorrelation) {
+// A new group is refined and, its grid being above 1, computes only the grid; the box follows the
+// interval until the user sets it. Optional lines are written only when on, the minimum last; fast
+// compute has no whole-field search to refine, so the refinement box goes with the search page.
+TEST_F(CorRelationJobResults, TheWizardsOptionalBoxesAndTheirSavedLines) {
     frame->Trigger("CorRelationAction");
-    commands->Wizard()->MinCorrelationEdit->setText("0.85");
-    frame->Dialogs.QueueFile(frame->File("saved.cor"));
-    commands->Wizard()->SaveParaTo1->trigger();
-    const std::string saved = ReadFileBytes(frame->Dir.File("saved.cor"));
+    TCorRelationParaSelectorForm& w = *commands->Wizard();
+    const auto save = [&](const char* name) {
+        frame->Dialogs.QueueFile(frame->File(name));
+        w.SaveParaTo1->trigger();
+        return ReadFileBytes(frame->Dir.File(name));
+    };
+    EXPECT_EQ(w.FillGroup().SubpixelRefinement, 1);
+    w.MinCorrelationEdit->setText("0.85");
+    const std::string saved = save("saved.cor");
     EXPECT_EQ(saved.substr(saved.find("Subpixel")), "Subpixel Refinement(0=none, 1=gauss-newton) =1\n"
                                                     "Compute Only Output Grid(0=no, 1=yes) =1\n"
                                                     "Minimum Correlation(0=keep every point) =0.85\n");
+    w.MinCorrelationEdit->setText("0");
+    w.SubpixelRefinementCheck->setChecked(false);
+    w.IntervalxEdit->setText("1");
+    w.IntervalyEdit->setText("1");
+    EXPECT_EQ(w.FillGroup().GridOnly, 0);
+    EXPECT_EQ(save("plain.cor").find("Subpixel"), std::string::npos);
+    w.IntervalxEdit->setText("2");
+    EXPECT_EQ(w.FillGroup().GridOnly, 1);
+    w.GridOnlyCheckBox->click(); // the user's choice stays
+    w.IntervalxEdit->setText("8");
+    EXPECT_EQ(w.FillGroup().GridOnly, 0);
+    ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
+    w.FastComputeCheckBox->setChecked(true);
+    for (int i = 0; i < 3; ++i)
+        w.NextButton->click();
+    EXPECT_EQ(w.CurrentPageName(), "SearchInfo");
+    EXPECT_FALSE(w.SubpixelRefinementCheck->isVisible());
 }
 
 } // namespace

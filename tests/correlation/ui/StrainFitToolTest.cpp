@@ -1,19 +1,14 @@
 // The "Compute Strain" window with a strain window and the strain tensor, its result windows that
-// tell their values, open in Colour Map and are exported by File > Export Map..., and the Sample
-// X/Y windows' defaults for correlation results.
+// tell their values, open in Colour Map and are exported by File > Export Map....
 #include <QAction>
 #include <QCheckBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
-#include <QPushButton>
-#include <QToolButton>
 
 #include <gtest/gtest.h>
 
 #include "app/ToolWindows.h"
 #include "correlation/ui/TComputeStrainForm.h"
-#include "correlation/ui/TMergeXYForm.h"
 #include "image/FloatMapDisplay.h"
 #include "image/TFloatImage.h"
 #include "shell/TMDIChildForm.h"
@@ -91,22 +86,6 @@ TEST_F(StrainFitTool, ExxWithAWindowIsShownSavedAndOpensInColourMap) {
     ASSERT_TRUE(colour && colour->isVisible());
     EXPECT_EQ(colour->MapFileEdit->text(), QStringLiteral(" exx "));
     EXPECT_TRUE(colour->ValueHint(3, 4).startsWith(QStringLiteral("Position(3,4),value=0.0202")));
-}
-
-// Sample X/Y leaves the marker out by default and its shown maps tell their values.
-TEST_F(StrainFitTool, SampleWindowsTellTheirValues) {
-    frame->Trigger("MergeXandYDisplacementAction");
-    auto* sample = frame->Form->findChild<ui::TMergeXYForm*>();
-    ASSERT_NE(sample, nullptr);
-    EXPECT_TRUE(sample->MaskValueCheckBox->isChecked());
-    sample->DisplaceXFileEdit->setText(QStringLiteral("u.flt"));
-    sample->DisplaceYFileEdit->setText(QStringLiteral("v.flt"));
-    sample->WorkingDirLabel->setText(QString::fromStdString(frame->Dir.Path().string()));
-    sample->ShowContentButton->click();
-    ASSERT_EQ(frame->LastError(), QString());
-    ui::TMDIChildForm& shown = frame->Active();
-    ASSERT_NE(shown.FloatMap(), nullptr);
-    EXPECT_EQ(shown.FloatMap()->Width, 24);
 }
 
 } // namespace

@@ -1,5 +1,5 @@
 // The correlation wizard checks a group before it becomes a job, takes a typed picture name as a
-// chosen one, and a finished job tells where its files are.
+// chosen one.
 #include <QtWidgets>
 
 #include <gmock/gmock.h>
@@ -8,8 +8,6 @@
 #include "correlation/TCorRelationPara.h"
 #include "correlation/ui/TCorRelationCommands.h"
 #include "correlation/ui/TCorRelationParaSelectorForm.h"
-#include "correlation/ui/TCorRelationStatusForm.h"
-#include "shell/TMDIChildForm.h"
 #include "support/SpeckleImages.h"
 #include "support/ui/TestMainForm.h"
 
@@ -25,8 +23,6 @@ class WizardCheck : public FrameTest {
         CreateToolWindows(*frame->Form);
         commands = frame->Form->findChild<TCorRelationCommands*>();
         ASSERT_NE(commands, nullptr);
-        QObject::connect(commands, &TCorRelationCommands::JobEnded, commands,
-                         [this](int, const QString& error) { ended.push_back(error); });
         // A speckle pair of 120 x 90 shifted by (2, -1).
         const SpecklePair pair = MakeSpecklePair({.Width = 120, .Height = 90, .ShiftX = 2.0, .ShiftY = -1.0});
         SaveGreyBmp(frame->Dir.File("before.bmp"), pair.Width, pair.Height, pair.Initial);
@@ -50,7 +46,6 @@ class WizardCheck : public FrameTest {
         emit edit->editingFinished();
     }
     TCorRelationCommands* commands = nullptr;
-    std::vector<QString> ended;
 };
 
 TEST_F(WizardCheck, ATypedInitialNameSetsTheDomainAndWidthHeightFollowTheCorners) {
@@ -105,30 +100,6 @@ TEST_F(WizardCheck, ABadFieldKeepsTheWizardOpenOnItsPageAndTheMessageNamesIt) {
     EXPECT_EQ(W().CurrentPageName(), "InputFiles");
     EXPECT_EQ(commands->LiveJobs(), 0);
     EXPECT_EQ(frame->Dialogs.Errors().size(), 4);
-}
-
-TEST_F(WizardCheck, AFinishedJobShowsWhereItsFilesAreAndOpensItsMaps) {
-    W().WorkingDirLabel->setText(QString::fromStdString(frame->Dir.Path().string()));
-    Type(W().InitialEdit, "before.bmp");
-    Type(W().DeformedEdit, "after.bmp");
-    Submit();
-    ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join('\n').toStdString();
-    for (const QDeadlineTimer end(120000); ended.empty() && !end.hasExpired();)
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-    ASSERT_EQ(ended.size(), 1u);
-    TCorRelationStatusForm& status = commands->StatusForm();
-    auto* where = status.findChild<QLabel*>("ResultsLabel");
-    auto* open = status.findChild<QPushButton*>("OpenResultsButton");
-    ASSERT_TRUE(where && open);
-    EXPECT_THAT(where->text().toStdString(), testing::HasSubstr(frame->Dir.Path().string()));
-    ASSERT_TRUE(open->isEnabled());
-    open->click();
-    const QString dx = frame->File("dx_bin.flt");
-    const int index = frame->Form->FindMDIChild(dx);
-    ASSERT_GE(index, 0);
-    EXPECT_GE(frame->Form->FindMDIChild(frame->File("dy_bin.flt")), 0);
-    // A new group computes only its 5 x 5 grid: the maps hold the grid.
-    EXPECT_EQ(frame->Form->MDIChild(index)->Bitmap().size(), QSize(24, 18));
 }
 
 } // namespace
