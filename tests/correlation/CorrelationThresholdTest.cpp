@@ -14,8 +14,7 @@ namespace {
 using namespace test;
 
 /// Runs the default group (field 20 ... 130 x 20 ... 90, float maps on) over a 150 x 110 pair.
-TCorRelationPara Correlate(const TempDir& dir, const SpecklePair& pair, int refine, float minimum,
-                           int lanes = 0) {
+TCorRelationPara Correlate(const TempDir& dir, const SpecklePair& pair, int refine, float minimum) {
     SaveGreyBmp(dir.File("test0.bmp"), 150, 110, pair.Initial);
     SaveGreyBmp(dir.File("test2.bmp"), 150, 110, pair.Deformed);
     GenerateConfigFile(dir.File("run.cor"));
@@ -23,25 +22,22 @@ TCorRelationPara Correlate(const TempDir& dir, const SpecklePair& pair, int refi
     p.OutputBin = 1, p.BinXFile = dir.File("dx.flt"), p.BinYFile = dir.File("dy.flt");
     p.Right = 130, p.Bottom = 90, p.ChangeYaxis = 0, p.SubpixelRefinement = refine,
     p.MinCorrelation = minimum;
-    CorRelationOptions options;
-    options.Threads = lanes;
-    TCorRelation(p, TCorRelation::Mode::Normal, options).Run(false);
+    TCorRelation(p, TCorRelation::Mode::Normal).Run(false);
     return p;
 }
 
 // A pair moved by whole pixels correlates to 1 at every point with a displacement, searched or
-// refined, and the map is the same for one lane and for three.
-TEST(CorrelationMap, AnExactPairCorrelatesToOneAtEveryPointForEveryLaneCount) {
+// refined; outside the field the map holds the marker.
+TEST(CorrelationMap, AnExactPairCorrelatesToOneAtEveryPoint) {
     SpecklePair pair = MakeSpecklePair({.Width = 150, .Height = 110});
     pair.Deformed.assign(pair.Initial.size(), 0);
     for (int y = 0; y + 3 < 110; ++y) // moved 2 right and 3 up
         for (int x = 2; x < 150; ++x)
             pair.Deformed[y * 150 + x] = pair.Initial[(y + 3) * 150 + x - 2];
     for (const int refine : {0, 1}) {
-        TempDir one, three;
-        Correlate(one, pair, refine, 0.0f, 1), Correlate(three, pair, refine, 0.0f, 3);
-        const TFloatImage map(one.File("dx_zncc.flt")), dx(one.File("dx.flt"));
-        EXPECT_EQ(ReadFileBytes(one.File("dx_zncc.flt")), ReadFileBytes(three.File("dx_zncc.flt")));
+        TempDir dir;
+        Correlate(dir, pair, refine, 0.0f);
+        const TFloatImage map(dir.File("dx_zncc.flt")), dx(dir.File("dx.flt"));
         for (int y = 0; y < 110; ++y)
             for (int x = 0; x < 150; ++x)
                 if (dx.GetPixel(x, y) != 1000.0f || map.GetPixel(x, y) != 1000.0f) {

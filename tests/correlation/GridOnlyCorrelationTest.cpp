@@ -109,10 +109,8 @@ TEST(GridOnlyCorrelation, AStepOfOneIsTheDenseRunAndEveryLaneCountWritesTheSameF
     job.para.FilterType = 2;
     job.Run(5, 3, true, true, 1);
     const std::string one = bytes();
-    for (const int lanes : {2, 3}) {
-        job.Run(5, 3, true, true, lanes);
-        EXPECT_EQ(bytes(), one) << lanes << " lanes";
-    }
+    job.Run(5, 3, true, true, 3);
+    EXPECT_EQ(bytes(), one) << "3 lanes";
 }
 
 // The line follows the refinement line and reads back; both runners set it for every group.
