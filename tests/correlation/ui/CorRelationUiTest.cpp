@@ -1,7 +1,8 @@
 // Correlation jobs and their status window (the ten slots, the overload refusal, the job-end beep
-// and error, the frame's commands, exit with jobs running) and the parameter wizard (defaults,
-// pages, fast-compute and output rules, mouse pickers, role windows, numbers that are not
-// numbers, and one run submitted from it and run again from the file it saved).
+// and error, the frame's commands, exit with jobs running, what a finished job offers) and the
+// parameter wizard (defaults, pages, fast-compute and output rules, mouse pickers, role windows,
+// typed names, the checks before a job, the optional lines, and one run submitted from it and run
+// again from the file it saved).
 #include <QtWidgets>
 
 #include <array>
@@ -14,6 +15,7 @@
 
 #include "app/ToolWindows.h"
 #include "correlation/CorRelationConfig.h"
+#include "correlation/CorRelationOptions.h"
 #include "correlation/ui/TCorRelationCommands.h"
 #include "correlation/ui/TCorRelationParaSelectorForm.h"
 #include "correlation/ui/TCorRelationStatusForm.h"
@@ -245,6 +247,34 @@ TEST_F(CorRelationJobs, ExitWithJobsRunningSaysTheProgramWaitsForThem) {
     EXPECT_EQ(frame->Dialogs.Log[2].What, Kind::WarningYesNo);
 }
 
+// A refined run lists its correlation map and four gradient maps, and Open Results opens all seven
+// maps. A job cancelled afterwards says so in its slot, and Open Results forgets the earlier files.
+TEST_F(CorRelationJobs, OpenResultsOpensEveryMapOfARefinedRunAndNothingAfterACancelledJob) {
+    const SpecklePair pair = MakeSpecklePair({.Width = 120, .Height = 100, .ShiftX = 1.5, .ShiftY = 0.5});
+    SaveGreyBmp(File("test0.bmp"), 120, 100, pair.Initial);
+    SaveGreyBmp(File("test2.bmp"), 120, 100, pair.Deformed);
+    GenerateConfigFile(File("run.cor"));
+    TCorRelationPara p = ReadConfigFile(File("run.cor")).at(0);
+    p.OutputBin = 1, p.SubpixelRefinement = 1, p.BinXFile = File("dx.flt");
+    p.BinYFile = File("dy_bin.flt");
+    TCorRelationStatusForm& status = Status();
+    commands->StartGroupJob(p);
+    ASSERT_TRUE(WaitForEnds(1, 120000));
+    for (const char* name : {"dx.flt", "dx_zncc.flt", "dx_dudx.flt", "dx_dudy.flt", "dy_bin_dvdx.flt"})
+        EXPECT_TRUE(status.ResultsLabel->text().contains(name)) << name;
+    const int before = frame->Form->MDIChildCount();
+    status.OpenResultsButton->click();
+    EXPECT_EQ(frame->Form->MDIChildCount(), before + 7);
+
+    auto gate = std::make_shared<std::latch>(1);
+    const int slot = commands->StartWorkJob([gate] { gate->wait(), throw CorRelationCancelled(); });
+    gate->count_down();
+    ASSERT_TRUE(WaitForEnds(2));
+    EXPECT_EQ(status.ComputeThreadsStringGrid->item(slot - 1, 3)->text(), "cancelled");
+    EXPECT_TRUE(status.ResultsLabel->text().startsWith(QStringLiteral("Job %1 was cancelled").arg(slot)));
+    EXPECT_FALSE(status.OpenResultsButton->isEnabled());
+}
+
 class CorRelationWizard : public CorRelationJobs {
   protected:
     void SetUp() override {
@@ -265,6 +295,22 @@ class CorRelationWizard : public CorRelationJobs {
     /// A flat grey picture of the given size, saved as BMP.
     void WriteFlatBmp(const char* name, int width, int height) {
         SaveGreyBmp(File(name), width, height, std::vector<std::uint8_t>(std::size_t(width) * height, 200));
+    }
+    /// before.bmp and after.bmp, a 120 x 90 speckle pair shifted by (2, -1), in the wizard's folder.
+    void WriteShiftedPair() {
+        const SpecklePair pair = MakeSpecklePair({.Width = 120, .Height = 90, .ShiftX = 2.0, .ShiftY = -1.0});
+        SaveGreyBmp(File("before.bmp"), pair.Width, pair.Height, pair.Initial);
+        SaveGreyBmp(File("after.bmp"), pair.Width, pair.Height, pair.Deformed);
+        W().WorkingDirLabel->setText(frame->File(""));
+    }
+    /// Types a name into an edit and leaves it, as the user does.
+    static void Type(QLineEdit* edit, const QString& text) {
+        edit->setText(text);
+        emit edit->editingFinished();
+    }
+    void Submit() {
+        GoToPage("OutputControl");
+        W().NextButton->click();
     }
 };
 
@@ -412,6 +458,95 @@ TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResults) {
     EXPECT_EQ(Ended.back().second, "");
     EXPECT_EQ(ReadFileBytes(File("xy.dat")), submitted);
     EXPECT_EQ(ReadFileBytes(File("ThetaR.dat")), submittedTheta);
+}
+
+// A new group is refined and, its grid being above 1, computes only the grid; the box follows the
+// interval until the user sets it. Optional lines are written only when on, the minimum last; fast
+// compute has no whole-field search to refine, so the refinement box goes with the search page.
+TEST_F(CorRelationWizard, TheWizardsOptionalBoxesAndTheirSavedLines) {
+    TCorRelationParaSelectorForm& w = W();
+    const auto save = [&](const char* name) {
+        QueueFile(name);
+        w.SaveParaTo1->trigger();
+        return ReadFileBytes(File(name));
+    };
+    EXPECT_EQ(w.FillGroup().SubpixelRefinement, 1);
+    w.MinCorrelationEdit->setText("0.85");
+    const std::string saved = save("saved.cor");
+    EXPECT_EQ(saved.substr(saved.find("Subpixel")), "Subpixel Refinement(0=none, 1=gauss-newton) =1\n"
+                                                    "Compute Only Output Grid(0=no, 1=yes) =1\n"
+                                                    "Minimum Correlation(0=keep every point) =0.85\n");
+    w.MinCorrelationEdit->setText("0");
+    w.SubpixelRefinementCheck->setChecked(false);
+    w.IntervalxEdit->setText("1");
+    w.IntervalyEdit->setText("1");
+    EXPECT_EQ(w.FillGroup().GridOnly, 0);
+    EXPECT_EQ(save("plain.cor").find("Subpixel"), std::string::npos);
+    w.IntervalxEdit->setText("2");
+    EXPECT_EQ(w.FillGroup().GridOnly, 1);
+    w.GridOnlyCheckBox->click(); // the user's choice stays
+    w.IntervalxEdit->setText("8");
+    EXPECT_EQ(w.FillGroup().GridOnly, 0);
+    ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
+    w.FastComputeCheckBox->setChecked(true);
+    GoToPage("SearchInfo");
+    EXPECT_FALSE(w.SubpixelRefinementCheck->isVisible());
+}
+
+// A typed picture name counts as a chosen one.
+TEST_F(CorRelationWizard, ATypedInitialNameSetsTheDomainAndWidthHeightFollowTheCorners) {
+    WriteShiftedPair();
+    Type(W().InitialEdit, "before.bmp");
+    EXPECT_EQ(QStringList({W().RightEdit->text(), W().BottomEdit->text(), W().WidthEdit->text()}),
+              QStringList({"90", "60", "61"}));
+    EXPECT_GE(frame->Form->FindMDIChild("CorRelation:Initial"), 0);
+    // A name that names no picture changes nothing, and says nothing while the user types.
+    Type(W().InitialEdit, "befor");
+    EXPECT_EQ(W().RightEdit->text(), "90");
+    EXPECT_TRUE(Errors().isEmpty());
+
+    W().LeftEdit->setText("20");
+    W().BottomEdit->setText("45");
+    EXPECT_EQ(QStringList({W().WidthEdit->text(), W().HeightEdit->text()}), QStringList({"71", "16"}));
+}
+
+// The wizard checks a group before it becomes a job.
+TEST_F(CorRelationWizard, ABadFieldKeepsTheWizardOpenOnItsPageAndTheMessageNamesIt) {
+    WriteShiftedPair();
+    Type(W().InitialEdit, "before.bmp");
+    Type(W().DeformedEdit, "after.bmp");
+    W().RightEdit->setText("150"); // the picture is 120 wide
+    W().SeedxEdit->setText("5");
+    Submit();
+    ASSERT_EQ(Errors().size(), 1);
+    const QString error = Errors()[0];
+    EXPECT_TRUE(error.startsWith(QString::fromLatin1(kCheckParameters))) << error.toStdString();
+    EXPECT_THAT(error.toStdString(), testing::HasSubstr("Right"));
+    EXPECT_TRUE(W().isVisible());
+    EXPECT_EQ(W().CurrentPageName(), "ComputeDomain");
+    EXPECT_EQ(W().focusWidget(), W().RightEdit);
+    EXPECT_EQ(W().SeedxEdit->text(), "5"); // nothing was lost
+    EXPECT_EQ(commands->LiveJobs(), 0);
+
+    // A seed count of 0 sends the user to the seed page; text that is no number names its field too.
+    W().RightEdit->setText("89");
+    W().SeedyEdit->setText("0");
+    Submit();
+    EXPECT_EQ(W().CurrentPageName(), "SeedInfo");
+    EXPECT_EQ(W().focusWidget(), W().SeedyEdit);
+    W().SeedyEdit->setText("2");
+    W().IntervalxEdit->setText("abc");
+    Submit();
+    EXPECT_EQ(W().CurrentPageName(), "OutputControl");
+    EXPECT_THAT(Errors().back().toStdString(), testing::StartsWith("Output Interval"));
+
+    // A missing deformed picture is found before the job too.
+    W().IntervalxEdit->setText("5");
+    Type(W().DeformedEdit, "gone.bmp");
+    Submit();
+    EXPECT_EQ(W().CurrentPageName(), "InputFiles");
+    EXPECT_EQ(commands->LiveJobs(), 0);
+    EXPECT_EQ(Errors().size(), 4);
 }
 
 } // namespace

@@ -1,10 +1,11 @@
 // The "Compute Strain" window driven as a user would: fields and masks chosen through the
-// dialogs, the derivative commands, their windows, the save menu, and the files it saves compared
-// with those of `corvane-cli strain`.
+// dialogs, the derivative commands, their windows, the save menu, a strain window and the tensor,
+// the files it saves compared with those of `corvane-cli strain`, File > Export Map... and Colour Map.
 #include <QAction>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
 
 #include <gtest/gtest.h>
 
@@ -15,6 +16,7 @@
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
 #include "support/ui/TestMainForm.h"
+#include "tools/ui/TColourMapForm.h"
 
 namespace corvane {
 namespace {
@@ -154,6 +156,56 @@ TEST_F(StrainTool, MissingFieldsBadNumbersAndMaskPictures) {
     EXPECT_EQ(ux->GetPixel(5, 5), 0.0f);
     EXPECT_NEAR(ux->GetPixel(10, 5), 0.01f, 1e-6f); // one-sided at the mask's edge
     EXPECT_NEAR(ux->GetPixel(20, 5), 0.01f, 1e-6f);
+}
+
+// The marker is invalid without a click; exx with a 5-point window is shown, tells its value
+// under the mouse, is saved and exported as the verbs write it, and opens in Colour Map with one
+// click.
+TEST_F(StrainTool, ExxWithAWindowIsShownSavedAndOpensInColourMap) {
+    // u = 0.02 x + 0.1 y, v = -0.01 y with the correlation's marker at (8, 6) of U.
+    WriteField("u.flt", 24, 18, [](int x, int y) { return x == 8 && y == 6 ? 1000.0 : 0.02 * x + 0.1 * y; });
+    WriteField("v.flt", 24, 18, [](int, int y) { return -0.01 * y; });
+    Open(tool->OpenUFieldFileAction, "u.flt");
+    Open(tool->OpenVFieldFileAction, "v.flt");
+    EXPECT_TRUE(tool->MaskValueCheckBox->isChecked());
+    EXPECT_TRUE(tool->StrainWindowEdit->text().isEmpty());
+    tool->StrainWindowEdit->setText(QStringLiteral("5"));
+    tool->ExxAction->trigger();
+    ASSERT_EQ(frame->LastError(), QString());
+    ui::TMDIChildForm* window = frame->Window(" exx ");
+    ASSERT_NE(window, nullptr);
+    ASSERT_NE(window->FloatMap(), nullptr);
+    window->PictureMouseMove(QPoint(3, 4));
+    EXPECT_TRUE(window->HintText().startsWith(QStringLiteral("Position(3,4),value=0.0202")))
+        << window->HintText().toStdString();
+    window->PictureMouseMove(QPoint(8, 6));
+    EXPECT_TRUE(window->HintText().endsWith(QStringLiteral("(not computed)")))
+        << window->HintText().toStdString();
+
+    frame->Dialogs.QueueFile(frame->File("exx.flt"));
+    tool->SaveExxAction->trigger();
+    const ProgramRun cli =
+        RunProgram(CORVANE_CLI_EXE,
+                   {"strain", "u.flt", "v.flt", "-o", "cli.flt", "--component", "exx", "--fit-window", "5"},
+                   frame->Dir.Path());
+    ASSERT_EQ(cli.Status, 0) << cli.Err;
+    EXPECT_EQ(ReadFileBytes(frame->Dir.File("exx.flt")), ReadFileBytes(frame->Dir.File("cli.flt")));
+
+    // File > Export Map... refuses the mask picture (the active window) and writes what
+    // `corvane-cli export` writes for the strain window.
+    frame->Trigger("ExportMapAction");
+    EXPECT_TRUE(frame->LastError().startsWith(QStringLiteral("Export Map saves a float map")));
+    frame->Form->MdiArea()->setActiveSubWindow(window->SubWindow());
+    frame->TriggerWithFile("ExportMapAction", frame->File("exx.npy"));
+    ASSERT_EQ(RunProgram(CORVANE_CLI_EXE, {"export", "cli.flt", "-o", "cli.npy"}, frame->Dir.Path()).Status,
+              0);
+    EXPECT_EQ(ReadFileBytes(frame->Dir.File("exx.npy")), ReadFileBytes(frame->Dir.File("cli.npy")));
+
+    tool->ShowColourMapAction->trigger();
+    auto* colour = frame->Form->findChild<ui::TColourMapForm*>();
+    ASSERT_TRUE(colour && colour->isVisible());
+    EXPECT_EQ(colour->MapFileEdit->text(), QStringLiteral(" exx "));
+    EXPECT_TRUE(colour->ValueHint(3, 4).startsWith(QStringLiteral("Position(3,4),value=0.0202")));
 }
 
 } // namespace
