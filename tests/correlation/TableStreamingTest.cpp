@@ -1,7 +1,8 @@
 // The displacement tables formatted in blocks on several lanes and streamed to their files: the
 // bytes do not depend on the lane count and equal those of the one-thread printf formatter the
 // tables were written with before (hashes taken from it), also under a comma-decimal locale; the
-// fast fixed-point formatter agrees with printf on ties, negative zero and wide values.
+// fast fixed-point formatter agrees with printf on ties, negative zero and wide values at the
+// widths and decimals the tables and sampled lists use.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -90,20 +91,21 @@ TEST(TableStreaming, EveryLaneCountWritesTheBytesOfThePrintfTables) {
 
 TEST(TableStreaming, FixedFormatterAgreesWithPrintf) {
     std::mt19937_64 random(11);
-    std::vector<double> values = {0.0,        -0.0,     0.0005,       -0.0005, 0.0015,  2.5e-4,
-                                  -2.5e-4,    1e9,      -123456.7895, 0.0625,  -0.0625, 1.0 / 1024,
-                                  99999.9995, INFINITY, -INFINITY,    NAN};
+    std::vector<double> values = {0.0,        -0.0,       0.0005,   -0.0005,      0.0015,    2.5e-4,
+                                  -2.5e-4,    1e9,        1e30,     -123456.7895, 0.0625,    -0.0625,
+                                  1.0 / 1024, 99999.9995, 0.000005, 0.999995,     -0.000004, 99999.999996,
+                                  INFINITY,   -INFINITY,  NAN};
     for (int i = 0; i < 20000; ++i) {
         values.push_back(static_cast<float>(static_cast<std::int64_t>(random() % 4000000) - 2000000) /
                          static_cast<double>(1u << (random() % 14)));
         values.push_back(std::uniform_real_distribution<double>(-5000.0, 5000.0)(random));
     }
     for (const double v : values)
-        for (const int width : {6, 8}) {
+        for (const auto& [width, decimals] : {std::pair{6, 3}, {8, 3}, {10, 5}}) {
             std::string fast, reference;
-            AppendFixed(fast, v, width, 3);
-            AppendFormatC(reference, "%*.3f", width, v);
-            ASSERT_EQ(fast, reference) << v;
+            AppendFixed(fast, v, width, decimals);
+            AppendFormatC(reference, "%*.*f", width, decimals, v);
+            ASSERT_EQ(fast, reference) << v << " " << decimals;
         }
 }
 
