@@ -247,34 +247,6 @@ TEST_F(CorRelationJobs, ExitWithJobsRunningSaysTheProgramWaitsForThem) {
     EXPECT_EQ(frame->Dialogs.Log[2].What, Kind::WarningYesNo);
 }
 
-// A refined run lists its correlation map and four gradient maps, and Open Results opens all seven
-// maps. A job cancelled afterwards says so in its slot, and Open Results forgets the earlier files.
-TEST_F(CorRelationJobs, OpenResultsOpensEveryMapOfARefinedRunAndNothingAfterACancelledJob) {
-    const SpecklePair pair = MakeSpecklePair({.Width = 120, .Height = 100, .ShiftX = 1.5, .ShiftY = 0.5});
-    SaveGreyBmp(File("test0.bmp"), 120, 100, pair.Initial);
-    SaveGreyBmp(File("test2.bmp"), 120, 100, pair.Deformed);
-    GenerateConfigFile(File("run.cor"));
-    TCorRelationPara p = ReadConfigFile(File("run.cor")).at(0);
-    p.OutputBin = 1, p.SubpixelRefinement = 1, p.BinXFile = File("dx.flt");
-    p.BinYFile = File("dy_bin.flt");
-    TCorRelationStatusForm& status = Status();
-    commands->StartGroupJob(p);
-    ASSERT_TRUE(WaitForEnds(1, 120000));
-    for (const char* name : {"dx.flt", "dx_zncc.flt", "dx_dudx.flt", "dx_dudy.flt", "dy_bin_dvdx.flt"})
-        EXPECT_TRUE(status.ResultsLabel->text().contains(name)) << name;
-    const int before = frame->Form->MDIChildCount();
-    status.OpenResultsButton->click();
-    EXPECT_EQ(frame->Form->MDIChildCount(), before + 7);
-
-    auto gate = std::make_shared<std::latch>(1);
-    const int slot = commands->StartWorkJob([gate] { gate->wait(), throw CorRelationCancelled(); });
-    gate->count_down();
-    ASSERT_TRUE(WaitForEnds(2));
-    EXPECT_EQ(status.ComputeThreadsStringGrid->item(slot - 1, 3)->text(), "cancelled");
-    EXPECT_TRUE(status.ResultsLabel->text().startsWith(QStringLiteral("Job %1 was cancelled").arg(slot)));
-    EXPECT_FALSE(status.OpenResultsButton->isEnabled());
-}
-
 class CorRelationWizard : public CorRelationJobs {
   protected:
     void SetUp() override {
@@ -422,7 +394,7 @@ TEST_F(CorRelationWizard, ACommaIsNoDecimalPointAndSavesNothing) {
     EXPECT_FALSE(std::filesystem::exists(File("para.cor")));
 }
 
-TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResults) {
+TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResultsAndOpenTheirMaps) {
     const SpecklePair pair = MakeSpecklePair({.Width = 100, .Height = 100, .ShiftX = 2.0, .ShiftY = -1.0});
     SaveGreyBmp(File("before.bmp"), pair.Width, pair.Height, pair.Initial);
     SaveGreyBmp(File("after.bmp"), pair.Width, pair.Height, pair.Deformed);
@@ -450,6 +422,12 @@ TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResults) {
     const std::string submitted = ReadFileBytes(File("xy.dat"));
     const std::string submittedTheta = ReadFileBytes(File("ThetaR.dat"));
     EXPECT_EQ(TFloatImage(File("dx_bin.flt")).ScaleX, 5.0f) << "a new group computes only its grid";
+    // A new group is refined: the job lists its correlation and gradient maps, Open Results opens all seven.
+    for (const char* name : {"dx_bin.flt", "dx_bin_zncc.flt", "dx_bin_dudy.flt", "dy_bin_dvdx.flt"})
+        EXPECT_TRUE(Status().ResultsLabel->text().contains(name)) << name;
+    const int before = Main().MDIChildCount();
+    Status().OpenResultsButton->click();
+    EXPECT_EQ(Main().MDIChildCount(), before + 7);
 
     std::filesystem::remove(File("xy.dat"));
     std::filesystem::remove(File("ThetaR.dat"));
@@ -458,6 +436,15 @@ TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResults) {
     EXPECT_EQ(Ended.back().second, "");
     EXPECT_EQ(ReadFileBytes(File("xy.dat")), submitted);
     EXPECT_EQ(ReadFileBytes(File("ThetaR.dat")), submittedTheta);
+
+    // A job cancelled afterwards says so in its slot, and Open Results forgets the earlier files.
+    auto gate = std::make_shared<std::latch>(1);
+    const int slot = commands->StartWorkJob([gate] { gate->wait(), throw CorRelationCancelled(); });
+    gate->count_down();
+    ASSERT_TRUE(WaitForEnds(3));
+    EXPECT_EQ(Cell(slot, 3), "cancelled");
+    EXPECT_TRUE(Status().ResultsLabel->text().startsWith(QStringLiteral("Job %1 was cancelled").arg(slot)));
+    EXPECT_FALSE(Status().OpenResultsButton->isEnabled());
 }
 
 // A new group is refined and, its grid being above 1, computes only the grid; the box follows the
