@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -75,7 +74,7 @@ TEST(TCorRelationRun, WholePixelShiftsAreFoundExactlyAndTheBorderLosesHalfAWindo
     }
 }
 
-TEST(TCorRelationRun, SubPixelShiftIsFoundToAnEighthAndRunsRepeatExactly) {
+TEST(TCorRelationRun, SubPixelShiftIsFoundToAnEighth) {
     Job job(0.3, -0.7);
     const TCorRelationResult r = job.Run();
     std::int64_t n = 0, close = 0;
@@ -89,9 +88,6 @@ TEST(TCorRelationRun, SubPixelShiftIsFoundToAnEighthAndRunsRepeatExactly) {
     EXPECT_GE(close, n * 99 / 100);
     EXPECT_NEAR(sumX / n, 0.3, 0.07);
     EXPECT_NEAR(sumY / n, -0.7, 0.07);
-    const TCorRelationResult again = job.Run();
-    EXPECT_EQ(std::memcmp(r.dx.data(), again.dx.data(), r.dx.size() * sizeof(float)), 0);
-    EXPECT_EQ(std::memcmp(r.dy.data(), again.dy.data(), r.dy.size() * sizeof(float)), 0);
 }
 
 // A point without a result gives its neighbour no prediction. Taken as a displacement, its marker

@@ -43,21 +43,16 @@ TCorRelationResult Field(const test::TempDir& dir) {
     r.dx.resize(61 * 37);
     r.dy.resize(r.dx.size());
     std::mt19937 random(7);
+    std::uniform_real_distribution<float> any(-9.0f, 9.0f);
     for (std::size_t i = 0; i < r.dx.size(); ++i) {
-        switch (i % 5) {
-        case 0:
+        if (i % 5 == 0)
             r.dx[i] = static_cast<float>(static_cast<int>(i % 41) - 20) / 16.0f, r.dy[i] = -0.0f;
-            break;
-        case 1:
+        else if (i % 5 == 1)
             r.dx[i] = -0.0004f, r.dy[i] = 0.0625f;
-            break;
-        case 2:
+        else if (i % 5 == 2)
             r.dx[i] = kNotComputed, r.dy[i] = 1.0f;
-            break;
-        default:
-            r.dx[i] = std::uniform_real_distribution<float>(-9.0f, 9.0f)(random);
-            r.dy[i] = std::uniform_real_distribution<float>(-9.0f, 9.0f)(random);
-        }
+        else
+            r.dx[i] = any(random), r.dy[i] = any(random);
     }
     r.Seeds = {{30, 18, 30, 18, 0, 0, 60, 36}};
     return r;
