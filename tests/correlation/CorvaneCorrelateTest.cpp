@@ -60,8 +60,10 @@ TEST_F(CorvaneCorrelateProgramTest, GroupsOfTheDefaultFileRunInFileOrderAndWrite
     EXPECT_NE(out.find(" (fast): 4 of 4 points computed\n", second), std::string::npos) << out;
 
     // The normal run at the grid points the 3 x 3 median leaves of the field 20 ... 70 (9 x 9) with
-    // the shift (2, 1), the fast run at its four seeds.
-    EXPECT_EQ(ReadDisplacementTable(dir.File("job/xy.dat")).size(), 81u);
+    // the shift (2, 1) and the y axis turned up, the fast run at its four seeds.
+    const std::vector<TableRecord> xy = ReadDisplacementTable(dir.File("job/xy.dat"));
+    ASSERT_EQ(xy.size(), 81u);
+    EXPECT_EQ(xy.front(), (TableRecord{25, 100 - 25, 2, 1}));
     EXPECT_EQ(ReadDisplacementTable(dir.File("job/fast.dat")).size(), 4u);
     const std::string report = ReadFileBytes(dir.File("job/info.inf"));
     EXPECT_NE(report.find(" \n Initial Image File: job/test0.bmp "), std::string::npos);
