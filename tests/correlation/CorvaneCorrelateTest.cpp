@@ -4,10 +4,18 @@
 
 #include <gtest/gtest.h>
 
+#include "correlation/CorRelationConfig.h"
+#include "image/PictureSamples.h"
+#include "support/CliRun.h"
+#include "support/TestSupport.h"
+#include "support/TiffPngPictures.h"
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <string>
 #include <sys/wait.h>
+#include <tiffio.h>
 #include <tuple>
 #include <vector>
 
@@ -111,6 +119,154 @@ TEST_F(CorvaneCorrelateProgramTest, RefineTurnsTheRefinementOnForEveryGroupBefor
     EXPECT_EQ(ReadFileBytes(dir.File("job/info.inf")).find("Sub-pixel"), std::string::npos);
     EXPECT_EQ(Run("--refine"), 2);
     EXPECT_EQ(Run("--refine --generate x.cor"), 2);
+}
+
+// corvane-cli correlate-series and Ctrl+C in corvane-correlate, run as a user runs them.
+// Every file of the folder by name, the reports' used time blanked.
+std::map<std::string, std::string> FilesOf(const std::filesystem::path& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        std::string bytes = ReadFileBytes(entry.path().string());
+        if (const std::size_t at = bytes.find("Used time : "); at != std::string::npos)
+            bytes.replace(at, 20, "");
+        files[entry.path().filename().string()] = bytes;
+    }
+    return files;
+}
+
+// A reference picture and five frames moved a little more each time, and the default group with
+// a search field that fits the 90 x 70 pictures.
+struct Series : ::testing::Test {
+    TempDir dir;
+    std::vector<std::string> frames;
+    void SetUp() override {
+        for (int i = 0; i <= 5; ++i) {
+            const SpecklePair p =
+                MakeSpecklePair({.Width = 90, .Height = 70, .ShiftX = 0.4 * i, .ShiftY = -0.3 * i});
+            if (i == 0)
+                SaveGreyBmp(dir.File("ref.bmp"), 90, 70, p.Initial);
+            else {
+                frames.push_back("f" + std::to_string(i) + ".bmp");
+                SaveGreyBmp(dir.File(frames.back()), 90, 70, p.Deformed);
+            }
+        }
+        GenerateConfigFile(dir.File("group.cor"));
+        std::string text = ReadFileBytes(dir.File("group.cor"));
+        text = ReplaceFirst(text, "=20  20  70  70", "=18  18  71  51");
+        text = ReplaceFirst(text, "save as bin file=none", "save as bin file=dx.flt");
+        text = ReplaceFirst(text, "save as bin file=none", "save as bin file=dy.flt");
+        text = ReplaceFirst(text, "dy(0=not, 1=yes) =0\n???x-direction displace save as bin",
+                            "dy(0=not, 1=yes) =1\n???x-direction displace save as bin");
+        WriteFileBytes(dir.File("group.cor"), text);
+    }
+    ProgramRun Correlate(const std::vector<std::string>& extra) {
+        std::vector<std::string> args = {"correlate-series", "ref.bmp"};
+        args.insert(args.end(), frames.begin(), frames.end());
+        args.insert(args.end(), {"--config", "group.cor", "-o", "out"});
+        args.insert(args.end(), extra.begin(), extra.end());
+        return Cli(dir, args);
+    }
+};
+
+TEST_F(Series, ShardsRunOneAfterAnotherWriteExactlyTheFilesOfOneRun) {
+    const ProgramRun whole = Correlate({});
+    ASSERT_EQ(whole.Status, 0) << whole.Err;
+    EXPECT_EQ(Lines(whole.Out).size(), 5u) << whole.Out;
+    const auto expected = FilesOf(dir.Path() / "out");
+    // Five frames, with the x, y and theta-r tables, the report, the two float maps and the
+    // correlation map each.
+    ASSERT_EQ(expected.size(), 30u);
+    EXPECT_TRUE(expected.count("f3_xy.dat") && expected.count("f5_info.inf") && expected.count("f1_dx.flt"));
+    EXPECT_GT(expected.at("f2_xy.dat").size(), 500u);
+
+    std::filesystem::remove_all(dir.Path() / "out");
+    for (int k = 0; k < 3; ++k) {
+        const ProgramRun shard = Correlate({"--shard", std::to_string(k) + "/3"});
+        ASSERT_EQ(shard.Status, 0) << shard.Err;
+        EXPECT_EQ(Lines(shard.Out).size(), k < 2 ? 2u : 1u) << "frames " << k << ", " << k + 3;
+    }
+    EXPECT_TRUE(FilesOf(dir.Path() / "out") == expected);
+
+    EXPECT_EQ(Correlate({"--shard", "3/3"}).Status, 2);
+    frames.push_back("sub/f1.bmp");
+    EXPECT_EQ(Correlate({}).Status, 2) << "two frames named f1 would share their files";
+}
+
+TEST_F(Series, AFrameThatFailsIsReportedAndTheOthersStillRun) {
+    frames.insert(frames.begin() + 1, "missing.bmp");
+    const ProgramRun run = Correlate({});
+    EXPECT_EQ(run.Status, 1);
+    EXPECT_NE(run.Err.find("missing.bmp"), std::string::npos) << run.Err;
+    EXPECT_EQ(FilesOf(dir.Path() / "out").size(), 30u);
+}
+
+// Ctrl+C while a large group computes: exit status 130, and not one result file (nor a temporary
+// one) is left.
+TEST(CorvaneCorrelateInterrupt, CtrlCStopsWithStatus130AndLeavesNoFile) {
+    TempDir dir;
+    const SpecklePair p = MakeSpecklePair({.Width = 1500, .Height = 1200, .ShiftX = 1.0});
+    SaveGreyBmp(dir.File("test0.bmp"), 1500, 1200, p.Initial);
+    SaveGreyBmp(dir.File("test2.bmp"), 1500, 1200, p.Deformed);
+    GenerateConfigFile(dir.File("run.cor"));
+    WriteFileBytes(dir.File("run.cor"), ReplaceFirst(ReadFileBytes(dir.File("run.cor")), "=20  20  70  70",
+                                                     "=20  20  1479  1179"));
+    const auto before = FilesOf(dir.Path()).size();
+    const std::string command = "cd '" + dir.Path().string() +
+                                "' && ('" CORVANE_CORRELATE_EXE
+                                "' run.cor >/dev/null 2>&1 & pid=$!; sleep 1; kill -INT $pid; wait $pid)";
+    const auto start = std::chrono::steady_clock::now();
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw));
+    EXPECT_EQ(WEXITSTATUS(raw), 130);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "it must stop early";
+    EXPECT_EQ(FilesOf(dir.Path()).size(), before);
+}
+
+/// 12-bit samples in a 16-bit container, as many cameras deliver them: the 8-bit speckle grey
+/// times 16 plus low bits that vary from pixel to pixel.
+SamplePicture TwelveBit(const std::vector<std::uint8_t>& grey, int width, int height) {
+    return MakeSamplePicture(width, height, 16, 1, [&](int x, int y, int) {
+        return 16 * grey[static_cast<std::size_t>(y * width + x)] + (x * 7 + y * 3) % 16;
+    });
+}
+
+/// The 8-bit picture the workbench makes of it by the default rule.
+std::vector<std::uint8_t> DefaultConversion(const SamplePicture& p) {
+    return ToGrayRaster({p.Width, p.Height, 16, p.Samples}, kDefaultSixteenBitScaling).Pixels;
+}
+
+TEST(SixteenBitCorrelation,
+     ConfigurationFileOfSixteenBitPicturesGivesTheDisplacementsOfTheirEightBitConversion) {
+    TempDir dir;
+    const int w = 120, h = 90;
+    const SpecklePair pair =
+        MakeSpecklePair({.Width = w, .Height = h, .ShiftX = 1.5, .ShiftY = -0.75, .StretchX = 0.01});
+    const SamplePicture initial = TwelveBit(pair.Initial, w, h);
+    const SamplePicture deformed = TwelveBit(pair.Deformed, w, h);
+    WriteTiffPicture(dir.File("i16.tif"), initial, {.Compression = COMPRESSION_LZW, .RowsPerStrip = 16});
+    WritePngPicture(dir.File("d16.png"), deformed);
+    SaveGreyBmp(dir.File("i8.bmp"), w, h, DefaultConversion(initial));
+    SaveGreyBmp(dir.File("d8.bmp"), w, h, DefaultConversion(deformed));
+
+    const ProgramRun generated = RunProgram(CORVANE_CORRELATE_EXE, {"--generate", "run.cor"}, dir.Path());
+    ASSERT_EQ(generated.Status, 0) << generated.Err;
+    const std::string config = ReadFileBytes(dir.File("run.cor"));
+    auto run = [&](const std::string& initialFile, const std::string& deformedFile,
+                   const std::string& table) {
+        std::string text = ReplaceFirst(config, "=test0.bmp", "=" + initialFile);
+        text = ReplaceFirst(ReplaceFirst(text, "=test2.bmp", "=" + deformedFile), "=xy.dat", "=" + table);
+        WriteFileBytes(dir.File(table + ".cor"), text);
+        const ProgramRun result = RunProgram(CORVANE_CORRELATE_EXE, {table + ".cor"}, dir.Path());
+        EXPECT_EQ(result.Status, 0) << result.Err;
+        return ReadDisplacementTable(dir.File(table));
+    };
+    const std::vector<TableRecord> sixteen = run("i16.tif", "d16.png", "xy16.dat");
+    const std::vector<TableRecord> eight = run("i8.bmp", "d8.bmp", "xy8.dat");
+    ASSERT_GT(eight.size(), 50u);
+    EXPECT_EQ(sixteen, eight);
+    // And the field is the one the pair was made with: dx = 1.5 + 0.01 x.
+    for (const TableRecord& r : eight)
+        EXPECT_NEAR(r[2], 1.5 + 0.01 * r[0], 0.15) << r[0] << " " << r[1];
 }
 
 } // namespace
