@@ -782,14 +782,10 @@ class SampleTool : public ToolTest<ui::TMergeXYForm> {
 TEST_F(SampleTool, TablesAreThoseOfTheVerbWithTheSameOptions) {
     WriteFields(100, 80, 0.5f, 0.25f);
     LoadBoth();
-    EXPECT_EQ(tool->DisplaceXFileEdit->text(), QStringLiteral("u.flt"));
-    EXPECT_EQ(tool->DisplaceYFileEdit->text(), QStringLiteral("v.flt"));
     EXPECT_EQ(tool->WorkingDirLabel->text().toStdString(), frame->Dir.Path().string());
-    EXPECT_EQ(tool->UScaleXEdit->text(), QStringLiteral("0.5"));
-    EXPECT_EQ(tool->VScaleYEdit->text(), QStringLiteral("0.25"));
-    EXPECT_EQ(tool->VValueScaleEdit->text(), QStringLiteral("1.0"));
-    EXPECT_EQ(tool->ScaleXEdit->text(), QStringLiteral("0.5"));
-    EXPECT_EQ(tool->ScaleYEdit->text(), QStringLiteral("0.25"));
+    EXPECT_EQ(Texts(tool->DisplaceXFileEdit, tool->DisplaceYFileEdit, tool->UScaleXEdit, tool->VScaleYEdit,
+                    tool->VValueScaleEdit, tool->ScaleXEdit, tool->ScaleYEdit),
+              "u.flt v.flt 0.5 0.25 1.0 0.5 0.25");
 
     const std::string table = SaveTable("xy.dat");
     // The marker at (3, 2) is left out by default.
@@ -912,21 +908,17 @@ TEST_F(ScaleTool, DraggedLengthGivesTheComputedScale) {
     EXPECT_TRUE(tool->ComputeScaleGroupBox->isEnabled());
     EXPECT_FALSE(tool->SetScaleGroupBox->isEnabled());
     DragOnPicture(picture, {260, 20}, {10, 90});
-    EXPECT_EQ(tool->ImageScaleXEdit->text(), QStringLiteral("250"));
-    EXPECT_EQ(tool->ImageScaleYEdit->text(), QStringLiteral("1"));
+    EXPECT_EQ(Texts(tool->ImageScaleXEdit, tool->ImageScaleYEdit), "250 1");
     tool->ScaleYRadioButton->setChecked(true);
     DragOnPicture(picture, {30, 10}, {40, 170});
-    EXPECT_EQ(tool->ImageScaleYEdit->text(), QStringLiteral("160"));
-    EXPECT_EQ(tool->ImageScaleXEdit->text(), QStringLiteral("250"));
+    EXPECT_EQ(Texts(tool->ImageScaleXEdit, tool->ImageScaleYEdit), "250 160");
 
     tool->ActualScaleXEdit->setText(QStringLiteral("5.0"));
     tool->ActualScaleYEdit->setText(QStringLiteral("4"));
     tool->ApplyScaleButton->click();
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList());
-    EXPECT_EQ(tool->ScaleXEdit->text(), QStringLiteral("0.02"));
-    EXPECT_EQ(tool->ScaleYEdit->text(), QStringLiteral("0.025"));
-    EXPECT_EQ(frame->Form->ScaleX, 0.02);
-    EXPECT_EQ(frame->Form->ScaleY, 0.025);
+    EXPECT_EQ(Texts(tool->ScaleXEdit, tool->ScaleYEdit), "0.02 0.025");
+    EXPECT_EQ(std::pair(frame->Form->ScaleX, frame->Form->ScaleY), std::pair(0.02, 0.025));
 }
 
 // A measured length of 0 pixels and text that is not a number are refused; the frame keeps its
@@ -946,8 +938,7 @@ TEST_F(ScaleTool, ZeroLengthsAndBadNumbersStoreNothing) {
     tool->ScaleYEdit->setText(QString());
     tool->ApplyScaleButton->click();
     EXPECT_EQ(frame->Dialogs.Count(ScriptedDialogs::Kind::Error), 3);
-    EXPECT_EQ(frame->Form->ScaleX, 1.0);
-    EXPECT_EQ(frame->Form->ScaleY, 1.0);
+    EXPECT_EQ(std::pair(frame->Form->ScaleX, frame->Form->ScaleY), std::pair(1.0, 1.0));
     EXPECT_EQ(tool->ScaleXEdit->text(), QStringLiteral("0.3"));
 }
 
@@ -959,8 +950,7 @@ TEST_F(ScaleTool, TypedScaleIsShownAgainAndKeptOverARestart) {
     tool->ScaleYEdit->setText(QStringLiteral("0.5"));
     tool->ApplyScaleButton->click();
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList());
-    EXPECT_EQ(frame->Form->ScaleX, 0.004);
-    EXPECT_EQ(frame->Form->ScaleY, 0.5);
+    EXPECT_EQ(std::pair(frame->Form->ScaleX, frame->Form->ScaleY), std::pair(0.004, 0.5));
     tool->CloseButton->click();
     tool->ScaleYEdit->setText(QStringLiteral("7"));
     frame->Trigger("ImageScaleAction");
@@ -976,8 +966,7 @@ TEST_F(ScaleTool, TypedScaleIsShownAgainAndKeptOverARestart) {
     next.Action(QStringLiteral("ImageScaleAction"))->trigger();
     auto* reopened = next.findChild<ui::TComputeScaleForm*>();
     ASSERT_NE(reopened, nullptr);
-    EXPECT_EQ(reopened->ScaleXEdit->text(), QStringLiteral("0.004"));
-    EXPECT_EQ(reopened->ScaleYEdit->text(), QStringLiteral("0.5"));
+    EXPECT_EQ(Texts(reopened->ScaleXEdit, reopened->ScaleYEdit), "0.004 0.5");
 }
 
 } // namespace
