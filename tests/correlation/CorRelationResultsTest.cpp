@@ -298,14 +298,11 @@ TEST(TableStreaming, FixedFormatterAgreesWithPrintf) {
 }
 
 TEST(AvailableCpus, ReadsTheKernelsListsAndQuotas) {
-    EXPECT_EQ(CountCpuList("0-3,8,10-11\n"), 7);
-    EXPECT_EQ(CountCpuList("5"), 1);
-    EXPECT_EQ(CountCpuList(""), 0);
-    EXPECT_EQ(CountCpuList("3-1"), 0);
-    EXPECT_EQ(QuotaCpus("max 100000"), 0);
-    EXPECT_EQ(QuotaCpus("250000 100000"), 3);
-    EXPECT_EQ(QuotaCpus("50000 100000"), 1);
-    EXPECT_EQ(QuotaCpus("-1 100000"), 0);
+    for (const auto& [list, count] : {std::pair{"0-3,8,10-11\n", 7}, {"5", 1}, {"", 0}, {"3-1", 0}})
+        EXPECT_EQ(CountCpuList(list), count) << list;
+    for (const auto& [quota, count] :
+         {std::pair{"max 100000", 0}, {"250000 100000", 3}, {"50000 100000", 1}, {"-1 100000", 0}})
+        EXPECT_EQ(QuotaCpus(quota), count) << quota;
     EXPECT_GE(AvailableCpus(), 1);
 }
 
