@@ -25,19 +25,21 @@ namespace {
 
 const std::string kParameterError = "Check your computing parameters, then start again";
 
-// A 128 x 128 speckle pair on disk as test0.bmp and test2.bmp and the parameters of a run over it:
-// the default configuration file, with the whole picture as search field and no post filter.
+// A speckle pair (128 x 128 unless told) on disk as test0.bmp and test2.bmp and the parameters of a
+// run over it: the default configuration file, with the whole picture as search field and no post
+// filter.
 struct Job {
     test::TempDir dir;
     TCorRelationPara para;
 
-    explicit Job(double shiftX = 0.0, double shiftY = 0.0) {
-        const test::SpecklePair pair = test::MakeSpecklePair({.ShiftX = shiftX, .ShiftY = shiftY});
-        test::SaveGreyBmp(dir.File("test0.bmp"), 128, 128, pair.Initial);
-        test::SaveGreyBmp(dir.File("test2.bmp"), 128, 128, pair.Deformed);
+    explicit Job(const test::SpeckleOptions& options = {}) {
+        const test::SpecklePair pair = test::MakeSpecklePair(options);
+        test::SaveGreyBmp(dir.File("test0.bmp"), pair.Width, pair.Height, pair.Initial);
+        test::SaveGreyBmp(dir.File("test2.bmp"), pair.Width, pair.Height, pair.Deformed);
         GenerateConfigFile(dir.File("job.cor"));
         para = ReadConfigFile(dir.File("job.cor")).at(0);
-        para.Left = para.Up = 0, para.Right = para.Bottom = 127, para.FilterType = 0;
+        para.Left = para.Up = 0, para.Right = pair.Width - 1, para.Bottom = pair.Height - 1,
+        para.FilterType = 0;
     }
     TCorRelationResult Run(TCorRelation::Mode mode = TCorRelation::Mode::Normal) const {
         TCorRelation engine(para, mode);
@@ -60,7 +62,7 @@ std::int64_t Computed(const TCorRelationResult& r) {
 TEST(TCorRelationRun, WholePixelShiftsAreFoundExactlyAndTheBorderLosesHalfAWindowPlusOne) {
     for (auto [sx, sy, estX, estY, seeds] :
          {std::array{0, 0, 0, 0, 1}, {0, 0, 0, 0, 2}, {3, -2, 0, 0, 2}, {-14, 9, -12, 8, 2}}) {
-        Job job(sx, sy);
+        Job job({.ShiftX = double(sx), .ShiftY = double(sy)});
         job.para.SeedDispX = estX, job.para.SeedDispY = estY, job.para.SeedNumX = job.para.SeedNumY = seeds;
         const TCorRelationResult r = job.Run();
         int wrong = 0;
@@ -83,7 +85,7 @@ TEST(TCorRelationRun, WholePixelShiftsAreFoundExactlyAndTheBorderLosesHalfAWindo
 }
 
 TEST(TCorRelationRun, SubPixelShiftIsFoundToAnEighth) {
-    Job job(0.3, -0.7);
+    Job job({.ShiftX = 0.3, .ShiftY = -0.7});
     const TCorRelationResult r = job.Run();
     std::int64_t n = 0, close = 0;
     double sumX = 0, sumY = 0;
@@ -127,7 +129,7 @@ TEST(TCorRelationRun, AFailedPointPassesItsFailureOnEvenInLargePictures) {
 }
 
 TEST(TCorRelationFast, ComputesTheSeedGridOnly) {
-    Job job(2.3, -0.7);
+    Job job({.ShiftX = 2.3, .ShiftY = -0.7});
     job.para.SeedNumX = job.para.SeedNumY = 3, job.para.SearchWinX = 0; // no searching window in fast mode
     const TCorRelationResult r = job.Run(TCorRelation::Mode::Fast);
     EXPECT_EQ(r.Para.SearchWinX, 15);
@@ -181,17 +183,8 @@ TEST(TCorRelationConstruct, RefusesParametersThatCannotRun) {
 // files of the one-lane run; progress is reported and a stop request ends a run without files.
 // A 173 x 131 speckle pair, stretched along x and moved, on disk with the default parameters over
 // nearly the whole picture; every output asked for.
-struct Pair {
-    test::TempDir dir;
-    TCorRelationPara para;
-
-    Pair() {
-        const test::SpecklePair p = test::MakeSpecklePair(
-            {.Width = 173, .Height = 131, .ShiftX = 1.6, .ShiftY = -2.3, .StretchX = 0.006, .Seed = 5});
-        test::SaveGreyBmp(dir.File("test0.bmp"), 173, 131, p.Initial);
-        test::SaveGreyBmp(dir.File("test2.bmp"), 173, 131, p.Deformed);
-        GenerateConfigFile(dir.File("job.cor"));
-        para = ReadConfigFile(dir.File("job.cor")).at(0);
+struct Pair : Job {
+    Pair() : Job({.Width = 173, .Height = 131, .ShiftX = 1.6, .ShiftY = -2.3, .StretchX = 0.006, .Seed = 5}) {
         para.Left = 10, para.Up = 12, para.Right = 165, para.Bottom = 125;
         para.SeedDispX = 2, para.SeedDispY = -2, para.GridX = 1, para.GridY = 2;
         para.OutputGray = para.OutputBin = 1;
