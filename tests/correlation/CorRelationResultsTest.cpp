@@ -1,18 +1,5 @@
-#include "correlation/CorRelationResults.h"
-
-#include "image/TFloatImage.h"
-#include "image/TGrayImage.h"
-#include "support/DisplacementTables.h"
-#include "support/ErrorText.h"
-#include "support/GreyPictures.h"
-
 #include <gtest/gtest.h>
 
-#include "correlation/AvailableCpus.h"
-#include "correlation/CorRelationTables.h"
-#include "image/CFormat.h"
-#include "support/CommaDecimalLocale.h"
-#include "support/TestSupport.h"
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -21,6 +8,18 @@
 #include <random>
 #include <string>
 #include <vector>
+
+#include "correlation/AvailableCpus.h"
+#include "correlation/CorRelationResults.h"
+#include "correlation/CorRelationTables.h"
+#include "image/CFormat.h"
+#include "image/TFloatImage.h"
+#include "image/TGrayImage.h"
+#include "support/CommaDecimalLocale.h"
+#include "support/DisplacementTables.h"
+#include "support/ErrorText.h"
+#include "support/GreyPictures.h"
+#include "support/TestSupport.h"
 
 namespace corvane {
 namespace {

@@ -1,14 +1,5 @@
-#include "image/TFloatImage.h"
-#include "support/DisplacementTables.h"
-#include "support/SpeckleImages.h"
-
 #include <gtest/gtest.h>
 
-#include "correlation/CorRelationConfig.h"
-#include "image/PictureSamples.h"
-#include "support/CliRun.h"
-#include "support/TestSupport.h"
-#include "support/TiffPngPictures.h"
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -18,6 +9,15 @@
 #include <tiffio.h>
 #include <tuple>
 #include <vector>
+
+#include "correlation/CorRelationConfig.h"
+#include "image/PictureSamples.h"
+#include "image/TFloatImage.h"
+#include "support/CliRun.h"
+#include "support/DisplacementTables.h"
+#include "support/SpeckleImages.h"
+#include "support/TestSupport.h"
+#include "support/TiffPngPictures.h"
 
 namespace corvane {
 namespace {
@@ -31,17 +31,14 @@ struct CorvaneCorrelateProgramTest : ::testing::Test {
     std::string group, out, err; // the group lines of the generated file; the last run's output
 
     /// Runs the built corvane-correlate in dir, as a user would from a shell; returns its exit status.
-    int Run(const std::string& arguments) {
-        const std::string command = "cd '" + dir.Path().string() + "' && '" CORVANE_CORRELATE_EXE "' " +
-                                    arguments + " >'" + dir.File("out.txt") + "' 2>'" + dir.File("err.txt") +
-                                    "'";
-        const int raw = std::system(command.c_str());
-        out = ReadFileBytes(dir.File("out.txt")), err = ReadFileBytes(dir.File("err.txt"));
-        return WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    int Run(const std::vector<std::string>& arguments) {
+        const ProgramRun run = RunProgram(CORVANE_CORRELATE_EXE, arguments, dir.Path());
+        out = run.Out, err = run.Err;
+        return run.Status;
     }
     void SetUp() override {
         std::filesystem::create_directories(dir.Path() / "job");
-        ASSERT_EQ(Run("--generate job/run.cor"), 0);
+        ASSERT_EQ(Run({"--generate", "job/run.cor"}), 0);
         const SpecklePair pair = MakeSpecklePair({.Width = 100, .Height = 100, .ShiftX = 2.0, .ShiftY = 1.0});
         SaveGreyBmp(dir.File("job/test0.bmp"), 100, 100, pair.Initial);
         SaveGreyBmp(dir.File("job/test2.bmp"), 100, 100, pair.Deformed);
@@ -61,7 +58,7 @@ TEST_F(CorvaneCorrelateProgramTest, GroupsOfTheDefaultFileRunInFileOrderAndWrite
         ReplaceFirst(ReplaceFirst(group, "yes) =0\nChange", "yes) =1\nChange"), "=xy.dat", "=fast.dat"),
         "=info.inf", "=fast.inf");
     WriteFileBytes(dir.File("job/run.cor"), "HowManyGroup =2\n" + normal + fast);
-    ASSERT_EQ(Run("job/run.cor"), 0) << err;
+    ASSERT_EQ(Run({"job/run.cor"}), 0) << err;
     const auto second = out.find("\nGroup 2 of 2 done in ");
     EXPECT_EQ(out.rfind("Group 1 of 2 done in ", 0), 0u) << out;
     ASSERT_NE(second, std::string::npos) << out;
@@ -93,32 +90,33 @@ TEST_F(CorvaneCorrelateProgramTest, AFailingGroupIsReportedOnStandardErrorAndEnd
     WriteFileBytes(dir.File("job/two.cor"), "HowManyGroup =2\n" +
                                                 ReplaceFirst(group, "=test2.bmp", "=absent.bmp") +
                                                 ReplaceFirst(group, "=xy.dat", "=xy2.dat"));
-    EXPECT_EQ(Run("job/two.cor"), 1);
+    EXPECT_EQ(Run({"job/two.cor"}), 1);
     EXPECT_EQ(out, "");
     EXPECT_EQ(err.rfind("corvane-correlate: group 1: ", 0), 0u) << err;
     EXPECT_NE(err.find("absent.bmp"), std::string::npos) << err;
     EXPECT_FALSE(std::filesystem::exists(dir.File("job/xy2.dat")));
-    EXPECT_EQ(Run("absent.cor"), 1);
+    EXPECT_EQ(Run({"absent.cor"}), 1);
     EXPECT_NE(err.find("Read CorRelation Config file ERROR!!!"), std::string::npos) << err;
-    EXPECT_EQ(Run("--help"), 0);
+    EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_NE(out.find("--generate FILE.cor"), std::string::npos);
-    EXPECT_EQ(Run(""), 2);
+    EXPECT_EQ(Run({}), 2);
 }
 
 TEST_F(CorvaneCorrelateProgramTest, RefineTurnsTheRefinementOnForEveryGroupBeforeOrAfterTheFileName) {
-    for (const char* arguments : {"--refine job/run.cor", "job/run.cor --refine"}) {
+    for (const auto& arguments : {std::vector<std::string>{"--refine", "job/run.cor"},
+                                  std::vector<std::string>{"job/run.cor", "--refine"}}) {
         std::filesystem::remove(dir.File("job/info.inf"));
         ASSERT_EQ(Run(arguments), 0) << err;
         const std::string report = ReadFileBytes(dir.File("job/info.inf"));
         EXPECT_NE(report.find("Sub-pixel Refinement: inverse-compositional Gauss-Newton"), std::string::npos)
-            << arguments;
+            << arguments[0];
     }
     // The file itself is not changed; without the option the run is not refined.
     EXPECT_EQ(ReadFileBytes(dir.File("job/run.cor")).find("Subpixel"), std::string::npos);
-    ASSERT_EQ(Run("job/run.cor"), 0) << err;
+    ASSERT_EQ(Run({"job/run.cor"}), 0) << err;
     EXPECT_EQ(ReadFileBytes(dir.File("job/info.inf")).find("Sub-pixel"), std::string::npos);
-    EXPECT_EQ(Run("--refine"), 2);
-    EXPECT_EQ(Run("--refine --generate x.cor"), 2);
+    EXPECT_EQ(Run({"--refine"}), 2);
+    EXPECT_EQ(Run({"--refine", "--generate", "x.cor"}), 2);
 }
 
 // corvane-cli correlate-series and Ctrl+C in corvane-correlate, run as a user runs them.

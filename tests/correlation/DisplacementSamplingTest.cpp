@@ -1,17 +1,16 @@
-#include "correlation/DisplacementSampling.h"
+#include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <sstream>
+
+#include "correlation/DisplacementSampling.h"
+#include "correlation/ImageScale.h"
+#include "image/TFloatImage.h"
 #include "support/ErrorText.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
 #include "support/TestSupport.h"
-
-#include <gtest/gtest.h>
-
-#include "correlation/ImageScale.h"
-#include "image/TFloatImage.h"
-#include <cmath>
-#include <cstdio>
-#include <sstream>
 
 namespace corvane {
 namespace {

@@ -1,17 +1,17 @@
-#include "correlation/StrainCompute.h"
+#include <gtest/gtest.h>
 
+#include <array>
+#include <cmath>
+#include <random>
+#include <vector>
+
+#include "correlation/StrainCompute.h"
+#include "correlation/StrainFit.h"
+#include "image/FloatMapDisplay.h"
 #include "support/ErrorText.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
 #include "support/TestSupport.h"
-
-#include "correlation/StrainFit.h"
-#include "image/FloatMapDisplay.h"
-#include <array>
-#include <cmath>
-#include <gtest/gtest.h>
-#include <random>
-#include <vector>
 
 namespace corvane {
 namespace {

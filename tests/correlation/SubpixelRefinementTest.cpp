@@ -1,17 +1,5 @@
-#include "correlation/SubpixelRefinement.h"
-
-#include "correlation/TCorRelationResult.h"
-#include "support/DeformedSpeckle.h"
-
 #include <gtest/gtest.h>
 
-#include "correlation/BSplineInterpolation.h"
-#include "correlation/CorRelationConfig.h"
-#include "correlation/TCorRelation.h"
-#include "image/TFloatImage.h"
-#include "support/DisplacementTables.h"
-#include "support/SpeckleImages.h"
-#include "support/TestSupport.h"
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -20,6 +8,17 @@
 #include <string>
 #include <utility>
 #include <vector>
+
+#include "correlation/BSplineInterpolation.h"
+#include "correlation/CorRelationConfig.h"
+#include "correlation/SubpixelRefinement.h"
+#include "correlation/TCorRelation.h"
+#include "correlation/TCorRelationResult.h"
+#include "image/TFloatImage.h"
+#include "support/DeformedSpeckle.h"
+#include "support/DisplacementTables.h"
+#include "support/SpeckleImages.h"
+#include "support/TestSupport.h"
 
 namespace corvane {
 namespace {

@@ -2,7 +2,13 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cmath>
+#include <cstring>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <stop_token>
 #include <string>
 #include <vector>
 
@@ -13,12 +19,6 @@
 #include "support/ErrorText.h"
 #include "support/SpeckleImages.h"
 #include "support/TestSupport.h"
-#include <atomic>
-#include <cstring>
-#include <filesystem>
-#include <map>
-#include <stdexcept>
-#include <stop_token>
 
 namespace corvane {
 namespace {
