@@ -209,14 +209,5 @@ TEST(ImageScale, MeasuredLengthGivesTheScaleAsShownAndZeroPixelsAreRefused) {
               "The length in the image must not be 0 pixels");
 }
 
-TEST(ImageScale, ReachesTheHeaderOfAMapAboutToBeSaved) {
-    TFloatImage map(nullptr, 2, 2);
-    map.ValueScale = 3.0f;
-    ApplyImageScale(map, {0.02, 0.5});
-    EXPECT_EQ(map.ScaleX, 0.02f);
-    EXPECT_EQ(map.ScaleY, 0.5f);
-    EXPECT_EQ(map.ValueScale, 3.0f);
-}
-
 } // namespace
 } // namespace corvane
