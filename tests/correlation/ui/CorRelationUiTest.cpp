@@ -408,9 +408,7 @@ TEST_F(CorRelationWizard, ACommaIsNoDecimalPointAndSavesNothing) {
 }
 
 TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResultsAndOpenTheirMaps) {
-    const SpecklePair pair = MakeSpecklePair({.Width = 100, .Height = 100, .ShiftX = 2.0, .ShiftY = -1.0});
-    SaveGreyBmp(File("before.bmp"), pair.Width, pair.Height, pair.Initial);
-    SaveGreyBmp(File("after.bmp"), pair.Width, pair.Height, pair.Deformed);
+    WriteShiftedPair();
     OpenPicture(W().InitialSpeedButton, "before.bmp");
     OpenPicture(W().DeformedSpeedButton, "after.bmp");
     W().ChangeYaxisCheckBox->setChecked(false);
