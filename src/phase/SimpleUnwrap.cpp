@@ -1,6 +1,7 @@
 #include "phase/SimpleUnwrap.h"
 
 #include "image/CorvaneError.h"
+#include "image/FloatMapDisplay.h"
 #include "image/TPhaseImage.h"
 #include "phase/RegionGrowingUnwrap.h"
 
@@ -9,15 +10,12 @@
 namespace corvane {
 
 std::unique_ptr<TFloatImage> CopyFloatImage(const TFloatImage& map) {
-    auto copy = std::make_unique<TFloatImage>(nullptr, map.Width, map.Height);
-    if (map.Data) std::copy(map.Data, map.Data + map.PixelCount(), copy->Data);
+    // The values and scales as a shown map copies them, and the rest of the header too.
+    auto copy = CopyFloatMap(map);
     copy->HasMask = map.HasMask;
     copy->MaskValue = map.MaskValue;
     copy->FileName = map.FileName;
     copy->MaskFileName = map.MaskFileName;
-    copy->ScaleX = map.ScaleX;
-    copy->ScaleY = map.ScaleY;
-    copy->ValueScale = map.ValueScale;
     copy->Reserved = map.Reserved;
     return copy;
 }
