@@ -19,8 +19,8 @@
 #include <initializer_list>
 #include <system_error>
 
-#include "image/FloatMapDisplay.h"
 #include "image/CorvaneError.h"
+#include "image/FloatMapDisplay.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/Convert.h"
