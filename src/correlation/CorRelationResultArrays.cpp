@@ -21,6 +21,7 @@ void MaskResultArrays(TCorRelationResult& r) {
     float* dy = r.dy.data();
     const std::size_t n = r.dx.size();
     for (std::size_t i = 0; i < n; ++i) {
+        if (dx[i] == kNotComputed && dy[i] == kNotComputed) continue; // masked already: only read
         if ((m && m[i] != 255) || dx[i] == kNotComputed || dy[i] == kNotComputed ||
             BelowMinimumCorrelation(r, i)) {
             dx[i] = kNotComputed;

@@ -11,10 +11,13 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
+#include "correlation/CorRelationMaps.h"
 #include "correlation/CorRelationParaCheck.h"
 #include "correlation/CorRelationPool.h"
 #include "correlation/CorRelationPostFilter.h"
+#include "correlation/CorRelationResultArrays.h"
 #include "correlation/CorRelationResults.h"
 #include "correlation/CorRelationSearch.h"
 #include "correlation/CorRelationSeeds.h"
@@ -321,17 +324,41 @@ void TCorRelation::WriteFiles(bool changeY) {
         const StageClock clock(options, "tables");
         WriteResults(result_, changeY, impl_->lanes);
     }
-    if (result_.Para.OutputGray == 1) {
-        const StageClock clock(options, "grey pictures");
-        WriteGrayFiles(result_);
-    }
+    // The maps are files of their own, written side by side once the arrays are masked, so that
+    // every writer only reads them. A failure is the first writer's in this order, and each
+    // writer's wall time is reported here, in the same order.
+    struct MapWriter {
+        const char* Stage;
+        void (*Write)(TCorRelationResult&);
+        double Seconds = 0.0;
+        std::exception_ptr Error = nullptr;
+    };
+    std::vector<MapWriter> writers;
+    if (result_.Para.OutputGray == 1) writers.push_back({"grey pictures", WriteGrayFiles});
     if (result_.Para.OutputBin == 1) {
-        const StageClock clock(options, "float maps");
-        WriteBinFiles(result_);
-        // ---- The gradient maps of a refined run, and every run's correlation map, go with them.
-        if (result_.Para.SubpixelRefinement == 1) WriteGradientFiles(result_);
-        WriteCorrelationFile(result_);
+        writers.push_back({"float maps", WriteBinFiles});
+        // The gradient maps of a refined run, and every run's correlation map, go with them.
+        if (result_.Para.SubpixelRefinement == 1)
+            writers.push_back({"gradient maps", [](TCorRelationResult& r) { WriteGradientFiles(r); }});
+        writers.push_back({"correlation map", [](TCorRelationResult& r) { WriteCorrelationFile(r); }});
     }
+    if (writers.empty()) return;
+    MaskResultArrays(result_);
+    CorRelationPool::Shared().Run(static_cast<int>(writers.size()), impl_->lanes, [&](int, int part) {
+        MapWriter& w = writers[static_cast<std::size_t>(part)];
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            w.Write(result_);
+        } catch (...) {
+            w.Error = std::current_exception();
+        }
+        w.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    });
+    for (const MapWriter& w : writers)
+        if (w.Error) std::rethrow_exception(w.Error);
+    if (options.Stage)
+        for (const MapWriter& w : writers)
+            options.Stage(w.Stage, w.Seconds);
 }
 
 void TCorRelation::Run(bool changeY) {

@@ -169,7 +169,7 @@ class ProgressBar {
 inline void StageTimings::Print(const std::string& label, const char* stage, double seconds) {
     std::lock_guard lock(mutex_);
     bar_.Clear();
-    std::fprintf(stderr, "%s: %-14s %8.3f s\n", label.c_str(), stage, seconds);
+    std::fprintf(stderr, "%s: %-15s %8.3f s\n", label.c_str(), stage, seconds);
     std::fflush(stderr);
 }
 
