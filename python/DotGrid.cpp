@@ -211,9 +211,9 @@ Returns the codes as a code file holds them, a dict: 1-D arrays number (the dot'
 (centres in pixels, float32), nx, ny, area (int32), one per coded dot, and width, height,
 max_x, max_y, scale_x, scale_y, background.)");
     m.def("match", &Match, "codes_a"_a, "codes_b"_a, py::kw_only(), "change_y"_a = true,
-          R"(Pairs the dots of two encodings (dicts as encode returns: x, y, nx, ny and the header fields;
-number, area and the header fields are optional) by their grid indices over the smaller of the two
-index ranges, as "Save Match" and "corvane-cli match" do; codes_a is the initial grid, codes_b
+          R"(Pairs the dots of two encodings (dicts as encode returns: arrays x, y, nx, ny, and optionally
+number, area, width, height, max_x, max_y (50), scale_x, scale_y (1), background) by their grid
+indices over the smaller of the two index ranges, as "Save Match" and "corvane-cli match" do; codes_a is the initial grid, codes_b
 the deformed one. Each encoding is taken as its code file would be read back, centres at three
 decimals and scaled by scale_x and scale_y, so the numbers are those of the code files.
 change_y     y = height - y and dy, theta positive up the picture (default); False keeps y and
