@@ -21,6 +21,7 @@ def cli(folder, *words):
     run = subprocess.run([CLI, *words], cwd=folder, capture_output=True, text=True)
     if run.returncode != 0:
         raise AssertionError(f"corvane-cli {' '.join(words)}: {run.stderr}")
+    return run.stdout
 
 
 class Folder(unittest.TestCase):
@@ -98,6 +99,125 @@ class PicturesAndMaps(Folder):
         np.testing.assert_allclose(corvane.ifft(corvane.fft(field)).real, field, atol=2e-5)
         with self.assertRaises(ValueError):
             corvane.fft(np.zeros((16, 24), np.float32))
+
+
+def fringes(width, height, pitch, along_y=False):
+    """Carrier fringes whose phase grows quadratically past an undeformed band of 32 rows (columns)."""
+    y, x = np.mgrid[0:height, 0:width].astype(float)
+    across, down = (y, x) if along_y else (x, y)
+    return np.round(128 + 100 * np.cos(2 * np.pi * across / pitch + 0.002 * np.maximum(down - 32, 0) ** 2)).astype(np.uint8)
+
+
+def dot_grid(width, height, pitch_x, pitch_y, stretch=0.0, black=False):
+    """Discs of radius 4 on a lattice of different pitches across and down, stretched along x."""
+    y, x = np.mgrid[0:height, 0:width].astype(float)
+    cover = np.zeros((height, width))
+    for cy in np.arange(12.0, height - 8, pitch_y):
+        for cx in np.arange(10.0, width - 8, pitch_x):
+            cover = np.maximum(cover, np.clip(4.5 - np.hypot(x - cx * (1 + stretch) - 0.3, y - cy), 0, 1))
+    return np.round(230 - 200 * cover if black else 20 + 200 * cover).astype(np.uint8)
+
+
+class CarrierAndDotGrid(Folder):
+    def test_carrier_matches_the_verb(self):
+        rows, columns = fringes(150, 72, 6.0), fringes(70, 140, 7.0, along_y=True)
+        reference = fringes(160, 80, 6.0)
+        reference[:] = reference[0]
+        for name, picture in (("rows.bmp", rows), ("columns.bmp", columns), ("ref.bmp", reference)):
+            corvane.write_picture(self.path(name), picture)
+        for picture, words, kwargs in (
+                (rows, [], {}),
+                (columns, ["--strip", "columns", "--strip-size", "40", "--pitch", "2.5", "--coef", "0.6"],
+                 dict(strip="columns", strip_size=40, pitch=2.5, coef=0.6)),
+                (rows, ["--reference", "ref.bmp", "--start", "10", "5", "--window", "30", "20"],
+                 dict(reference=reference, start=(10, 5), window=(30, 20))),
+                (rows, ["--reference", "ref.bmp", "--bilinear", "--reverse-sign", "--boundary", "6"],
+                 dict(reference=reference, bilinear=True, reverse_sign=True, boundary=6))):
+            image = "rows.bmp" if picture is rows else "columns.bmp"
+            line = cli(self.dir, "carrier", image, *words, "-o", "o.flt")
+            got = corvane.carrier(picture, **kwargs)
+            expected, header = corvane.read_flt(self.path("o.flt"))
+            np.testing.assert_array_equal(got["phase"], expected, err_msg=str(words))
+            self.assertEqual(got["value_scale"], np.float32(header["value_scale"]))
+            w, h = got["reference_shape"][::-1]
+            text = (f"{expected.shape[1]} x {expected.shape[0]}, reference {w} x {h}, carrier "
+                    f"({got['carrier'][0]}, {got['carrier'][1]}), window {got['window'][0]} x {got['window'][1]}")
+            self.assertTrue(line.startswith(text), line)
+            self.assertEqual(", plane A=" in line, got["plane"] is not None)
+        self.assertEqual((got["phase"].shape, got["reference_shape"]), ((64, 128), (64, 128)))
+
+    def codes_of(self, name):
+        with open(self.path(name)) as f:
+            lines = f.read().splitlines()
+        return lines[2].split(), [line.split() for line in lines[3:-1]]
+
+    def test_encode_and_match_match_the_verbs(self):
+        a, b = dot_grid(170, 130, 14, 19), dot_grid(170, 130, 14, 19, stretch=0.02)
+        dark = dot_grid(170, 130, 14, 19, black=True)
+        for name, picture in (("a.bmp", a), ("b.bmp", b), ("dark.bmp", dark)):
+            corvane.write_picture(self.path(name), picture)
+        for image, words, kwargs in (
+                ("a.bmp", ["--segment", "simple", "--threshold", "100", "--scale", "0.5", "2"],
+                 dict(segment="simple", threshold=100, scale=(0.5, 2.0))),
+                ("b.bmp", ["--segment", "simple", "--origin", "ratio", "--ratio", "14", "19", "--max", "7", "4"],
+                 dict(segment="simple", origin="ratio", ratio=(14, 19), max=(7, 4))),
+                ("dark.bmp", ["--black", "--segment", "adaptive", "--window", "60", "--origin", "direct",
+                              "--origin-dot", "40", "70"],
+                 dict(black=True, segment="adaptive", window=60, origin="direct", origin_dot=(40, 70)))):
+            cli(self.dir, "encode", image, *words, "-o", "c.cod")
+            codes = corvane.encode(corvane.read_picture(self.path(image)), **kwargs)
+            header, rows = self.codes_of("c.cod")
+            self.assertGreater(len(rows), 40)
+            self.assertEqual(header, [str(codes["max_x"]), str(codes["max_y"]), f"{codes['scale_x']:f}",
+                                      f"{codes['scale_y']:f}", str(codes["background"])])
+            for column, key in enumerate(("number", "x", "y", "nx", "ny", "area")):
+                values = codes[key].tolist() if codes[key].dtype == np.int32 else [f"{v:.3f}" for v in codes[key]]
+                self.assertEqual([str(v) for v in values], [r[column] for r in rows], msg=key)
+        self.assertEqual((codes["nx"][codes["number"] == 0], codes["background"]), (np.array([-2]), 255))
+        # Initial a and stretched b, against the verb's tables with and without the turned y axis.
+        cli(self.dir, "encode", "a.bmp", "--segment", "simple", "--scale", "0.5", "2", "-o", "a.cod")
+        cli(self.dir, "encode", "b.bmp", "--segment", "simple", "--scale", "0.5", "2", "--max", "7", "4", "-o", "b.cod")
+        ca = corvane.encode(a, segment="simple", scale=(0.5, 2.0))
+        cb = corvane.encode(b, segment="simple", scale=(0.5, 2.0), max=(7, 4))
+        for layout, keys in ((6, ("nx", "ny", "x", "y", "dx", "dy")), (7, ("nx", "ny", "x", "y", "theta", "r")),
+                             (4, ("index", "x", "y", "dx", "dy"))):
+            for change in (True, False):
+                cli(self.dir, "match", "a.cod", "b.cod", "-o", "m.dat", "--layout", str(layout),
+                    "--change-y" if change else "--keep-y")
+                with open(self.path("m.dat")) as f:
+                    rows = [line.split() for line in f.read().splitlines()[5:]]
+                m = corvane.match(ca, cb, change_y=change)
+                self.assertGreater(len(rows), 40)
+                for column, key in enumerate(keys):
+                    values = m[key].tolist() if m[key].dtype == np.int32 else [f"{v:.3f}" for v in m[key]]
+                    self.assertEqual([str(v) for v in values], [r[column] for r in rows], msg=f"{layout} {key}")
+        self.assertEqual((m["nx"].min(), m["nx"].max(), len(m["x"])), (-5, 5, len(ca["x"])))
+        self.assertLess(abs(np.median(np.diff(m["dx"][m["ny"] == 0])) - 0.5 * 14 * 0.02), 0.02)
+
+    def test_wrong_inputs_raise_our_exceptions(self):
+        rows = fringes(150, 72, 6.0)
+        grid = dot_grid(170, 130, 14, 19)
+        codes = corvane.encode(grid, segment="simple")
+        line = np.zeros((60, 120), np.uint8)
+        line[28:33, 10:110:20] = 255
+        for call, error in ((lambda: corvane.carrier(rows.astype(np.float32)), ValueError),
+                            (lambda: corvane.carrier(rows, strip="diagonal"), ValueError),
+                            (lambda: corvane.carrier(rows, reference=rows, strip_size=16), ValueError),
+                            (lambda: corvane.carrier(rows, bilinear=True), ValueError),
+                            (lambda: corvane.carrier(rows, strip_size=15), ValueError),
+                            (lambda: corvane.carrier(rows, window=(30, 40)), ValueError),
+                            (lambda: corvane.carrier(rows, reference=rows[:40]), ValueError),
+                            (lambda: corvane.encode(grid, threshold=90), ValueError),
+                            (lambda: corvane.encode(grid, origin="ratio"), ValueError),
+                            (lambda: corvane.encode(grid, max=(-1, 5)), ValueError),
+                            (lambda: corvane.encode(line), ValueError),
+                            (lambda: corvane.match(codes, {**codes, "nx": codes["nx"] + 0.5}), TypeError),
+                            (lambda: corvane.match(codes, {**codes, "ny": codes["ny"][:-1]}), ValueError),
+                            (lambda: corvane.match(codes, {**codes, "max_x": 1}), ValueError),
+                            (lambda: corvane.match(codes, {"x": codes["x"]}), ValueError),
+                            (lambda: corvane.match(self.path("a.cod"), codes), TypeError)):
+            with self.assertRaises(error):
+                call()
 
 
 class Correlation(Folder):

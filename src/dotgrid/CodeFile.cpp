@@ -148,7 +148,7 @@ std::string CodeFileText(const TCodeFile& file, const std::vector<TCodeRow>& row
     return text;
 }
 
-void TDotGridEncoder::WriteCodeFile(const std::string& name) const {
+TCodeFile TDotGridEncoder::CodeFileHeader(std::vector<TCodeRow>& rows) const {
     TCodeFile file;
     file.Width = WorkImage->Width;
     file.Height = WorkImage->Height;
@@ -158,11 +158,17 @@ void TDotGridEncoder::WriteCodeFile(const std::string& name) const {
     file.ScaleY = ScaleY;
     file.Background = Background;
     file.ImageName = WorkImage->FileName;
-    std::vector<TCodeRow> rows;
+    rows.clear();
     for (std::int32_t k = 0; k < FDotSum; ++k) {
         const TDotInfo& dot = FDotInfo[static_cast<std::size_t>(k)];
         if (dot.Coded) rows.push_back({k, dot.X, dot.Y, dot.Nx, dot.Ny, dot.Area});
     }
+    return file;
+}
+
+void TDotGridEncoder::WriteCodeFile(const std::string& name) const {
+    std::vector<TCodeRow> rows;
+    const TCodeFile file = CodeFileHeader(rows);
     AtomicTextFile out(name);
     out.Write(CodeFileText(file, rows));
     out.Commit("file open error:Can create file " + name);

@@ -1,5 +1,6 @@
 #include "dotgrid/DotGridEncode.h"
 
+#include "dotgrid/DotExtraction.h"
 #include "dotgrid/NearestDotIndex.h"
 #include "image/CorvaneError.h"
 #include "image/TGrayImage.h"
@@ -83,6 +84,40 @@ std::array<std::int32_t, 5> DirectOriginSlotsAt(const TDotGridEncoder& encoder, 
         }
     }
     return slots;
+}
+
+std::unique_ptr<TDotGridEncoder> EncodePicture(TGrayImage& picture, const TPictureEncode& request) {
+    TEncodeOptions options;
+    options.WhiteGrid = request.WhiteGrid;
+    options.Method = TOriginMethod::CenterGridDot; // what "Encoding" chooses
+    options.MaxX = request.MaxX;
+    options.MaxY = request.MaxY;
+    if (request.Segment == TEncodeSegment::Simple) {
+        TSimpleSegmentOptions simple = request.Simple;
+        simple.WhiteDots = request.WhiteGrid;
+        SegmentSimple(picture, simple);
+    } else if (request.Segment == TEncodeSegment::Adaptive) {
+        TAdaptiveSegmentOptions adaptive = request.Adaptive;
+        adaptive.WhiteDots = request.WhiteGrid;
+        SegmentAdaptive(picture, adaptive);
+    }
+    // "Auto" before "Encode": two thirds of the mean dot area.
+    options.LeastArea = EvaluateLeastArea(picture, request.WhiteGrid);
+
+    TEncodeSession session;
+    if (request.Origin == TEncodeOrigin::Ratio) {
+        session.Mode = TOriginMode::FromPitch;
+        options.PitchX = request.PitchX;
+        options.PitchY = request.PitchY;
+    } else if (request.Origin == TEncodeOrigin::Direct) {
+        session.Mode = TOriginMode::Direct;
+        BuildEncoderDots(session, picture, options);
+        session.Slots = DirectOriginSlotsAt(*session.Encoder, request.OriginX, request.OriginY);
+    }
+    Encode(session, picture, options);
+    session.Encoder->ScaleX = request.ScaleX;
+    session.Encoder->ScaleY = request.ScaleY;
+    return std::move(session.Encoder);
 }
 
 } // namespace corvane

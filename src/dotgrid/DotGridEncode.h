@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "dotgrid/TDotGridEncoder.h"
+#include "dotgrid/TThresholdSegment.h"
 
 namespace corvane {
 
@@ -56,5 +57,32 @@ TCodeView Encode(TEncodeSession& session, const TGrayImage& picture, const TEnco
 /// (x, y), then for each direction the nearest other dot lying that way (right, down, left, up:
 /// along x when |dx| > |dy|, else along y); -1 where there is none.
 std::array<std::int32_t, 5> DirectOriginSlotsAt(const TDotGridEncoder& encoder, float x, float y);
+
+/// How a picture is segmented before it is encoded: not at all (it is segmented already: background
+/// 0, or 255 for a black grid), at one level ("Simple Segment") or per window ("Multi Segment").
+enum class TEncodeSegment { None, Simple, Adaptive };
+
+/// Where the origin of a picture encode comes from: the centre grid dot with its neighbours found
+/// from the nearest dot, the same origin with neighbours predicted from the pitches, or the dot
+/// nearest to a point with the nearest dots that way as neighbours (indices (0, 0)).
+enum class TEncodeOrigin { Auto, Ratio, Direct };
+
+/// An encode of a whole picture in one call, as "Encoding" runs with the least area of "Auto".
+struct TPictureEncode {
+    bool WhiteGrid = true;
+    TEncodeSegment Segment = TEncodeSegment::None;
+    TSimpleSegmentOptions Simple;     ///< its WhiteDots follows WhiteGrid
+    TAdaptiveSegmentOptions Adaptive; ///< likewise
+    TEncodeOrigin Origin = TEncodeOrigin::Auto;
+    float PitchX = 0.0f, PitchY = 0.0f;   ///< Ratio: the pitches along x and y (or their proportion)
+    float OriginX = 0.0f, OriginY = 0.0f; ///< Direct: the point in pixels
+    std::int32_t MaxX = 50, MaxY = 50;    ///< half ranges of the grid indices, not negative
+    float ScaleX = 1.0f, ScaleY = 1.0f;   ///< image scale of the code file
+};
+
+/// Segments the picture in place when asked, leaves out dots below two thirds of the mean dot area,
+/// finds the origin and walks the net; the encoder returned holds the codes (WriteCodeFile,
+/// CodeRows). Throws the extraction, origin and walk messages.
+std::unique_ptr<TDotGridEncoder> EncodePicture(TGrayImage& picture, const TPictureEncode& request);
 
 } // namespace corvane

@@ -22,6 +22,31 @@ void ThetaR(float dx, float dy, float& theta, float& r) {
         theta = dy > 0.0f ? std::numbers::pi_v<float> / 2.0f : -std::numbers::pi_v<float> / 2.0f;
 }
 
+std::vector<TMatchRow> MatchRows(const TCodeMatch& match, bool changeY) {
+    std::vector<TMatchRow> rows;
+    rows.reserve(static_cast<std::size_t>(match.MatchCount));
+    for (std::int32_t k = 0; k < match.MatchCount; ++k) {
+        const std::int32_t i = match.Pairs[static_cast<std::size_t>(k)];
+        const TDotInfo& dot = match.Files[0].Dots[static_cast<std::size_t>(i)];
+        const float dx = match.Results[static_cast<std::size_t>(k)].Dx;
+        const float dy = match.Results[static_cast<std::size_t>(k)].Dy;
+        float theta = 0.0f, r = 0.0f;
+        ThetaR(dx, dy, theta, r);
+        TMatchRow row;
+        row.Index = i;
+        row.Nx = dot.Nx;
+        row.Ny = dot.Ny;
+        row.X = dot.X;
+        row.Y = changeY ? static_cast<double>(static_cast<float>(match.Height) - dot.Y) : dot.Y;
+        row.Dx = dx;
+        row.Dy = changeY ? dy : -dy;
+        row.Theta = changeY ? theta : -theta;
+        row.R = r;
+        rows.push_back(row);
+    }
+    return rows;
+}
+
 void WriteMatchResult(const std::string& name, TCodeMatch& match, TMatchResultLayout layout, bool changeY) {
     match.ChangeY = changeY;
     const bool polar = layout == TMatchResultLayout::XYThetaR ||
@@ -43,43 +68,33 @@ void WriteMatchResult(const std::string& name, TCodeMatch& match, TMatchResultLa
         " Nx    Ny      x           y           theta        r\n",
     };
     out.Write(headers[static_cast<std::int32_t>(layout)]);
-    for (std::int32_t k = 0; k < match.MatchCount; ++k) {
-        const std::int32_t i = match.Pairs[static_cast<std::size_t>(k)];
-        const TDotInfo& dot = initial.Dots[static_cast<std::size_t>(i)];
-        const float dx = match.Results[static_cast<std::size_t>(k)].Dx;
-        const float dy = match.Results[static_cast<std::size_t>(k)].Dy;
-        float theta = 0.0f, r = 0.0f;
-        ThetaR(dx, dy, theta, r);
-        const double x = dot.X;
-        const double y = changeY ? static_cast<double>(static_cast<float>(match.Height) - dot.Y) : dot.Y;
-        const double dyOut = changeY ? dy : -dy;
-        const double thetaOut = changeY ? theta : -theta;
+    for (const TMatchRow& row : MatchRows(match, changeY)) {
         switch (layout) {
         case TMatchResultLayout::XYThetaR:
-            out.Printf("%10.3f  %10.3f  %10.3f  %10.3f\n", x, y, thetaOut, static_cast<double>(r));
+            out.Printf("%10.3f  %10.3f  %10.3f  %10.3f\n", row.X, row.Y, row.Theta, row.R);
             break;
         case TMatchResultLayout::XYDxDy:
-            out.Printf(" %10.3f  %10.3f  %10.3f  %10.3f\n", x, y, static_cast<double>(dx), dyOut);
+            out.Printf(" %10.3f  %10.3f  %10.3f  %10.3f\n", row.X, row.Y, row.Dx, row.Dy);
             break;
         case TMatchResultLayout::XYDx:
-            out.Printf(" %10.3f  %10.3f  %10.3f\n", x, y, static_cast<double>(dx));
+            out.Printf(" %10.3f  %10.3f  %10.3f\n", row.X, row.Y, row.Dx);
             break;
         case TMatchResultLayout::XYDy:
-            out.Printf(" %10.3f  %10.3f  %10.3f\n", x, y, dyOut);
+            out.Printf(" %10.3f  %10.3f  %10.3f\n", row.X, row.Y, row.Dy);
             break;
         case TMatchResultLayout::IndexXYDxDy:
-            out.Printf("%5d  %10.3f  %10.3f  %10.3f  %10.3f\n", i, x, y, static_cast<double>(dx), dyOut);
+            out.Printf("%5d  %10.3f  %10.3f  %10.3f  %10.3f\n", row.Index, row.X, row.Y, row.Dx, row.Dy);
             break;
         case TMatchResultLayout::IndexXYThetaR:
-            out.Printf("%5d  %10.3f  %10.3f  %10.3f  %10.3f\n", i, x, y, thetaOut, static_cast<double>(r));
+            out.Printf("%5d  %10.3f  %10.3f  %10.3f  %10.3f\n", row.Index, row.X, row.Y, row.Theta, row.R);
             break;
         case TMatchResultLayout::NxNyXYDxDy:
-            out.Printf("%5d  %5d   %10.3f  %10.3f  %10.3f  %10.3f\n", dot.Nx, dot.Ny, x, y,
-                       static_cast<double>(dx), dyOut);
+            out.Printf("%5d  %5d   %10.3f  %10.3f  %10.3f  %10.3f\n", row.Nx, row.Ny, row.X, row.Y, row.Dx,
+                       row.Dy);
             break;
         case TMatchResultLayout::NxNyXYThetaR:
-            out.Printf("%5d  %5d   %10.3f  %10.3f  %10.3f  %10.3f\n", dot.Nx, dot.Ny, x, y, thetaOut,
-                       static_cast<double>(r));
+            out.Printf("%5d  %5d   %10.3f  %10.3f  %10.3f  %10.3f\n", row.Nx, row.Ny, row.X, row.Y, row.Theta,
+                       row.R);
             break;
         }
     }

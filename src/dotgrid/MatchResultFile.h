@@ -1,6 +1,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace corvane {
 
@@ -31,6 +32,17 @@ void ThetaR(float dx, float dy, float& theta, float& r);
 /// without, Y = y and the displacement down the picture. The file is replaced atomically. Throws
 /// "write theta & r result  error \n" + name (layouts with theta and r) or "write result file
 /// error \n" + name (the others) when it cannot be written.
+/// One row of a match table: the initial file's dot (row number, indices, centre) and its
+/// displacement, with theta and r (ThetaR). With changeY, y = height - y and dy, theta point up the
+/// picture; without, y as read and dy, theta down the picture.
+struct TMatchRow {
+    std::int32_t Index = 0, Nx = 0, Ny = 0;
+    double X = 0.0, Y = 0.0, Dx = 0.0, Dy = 0.0, Theta = 0.0, R = 0.0;
+};
+
+/// The rows "Save Match" writes, in match order.
+std::vector<TMatchRow> MatchRows(const TCodeMatch& match, bool changeY);
+
 void WriteMatchResult(const std::string& name, TCodeMatch& match, TMatchResultLayout layout, bool changeY);
 
 } // namespace corvane

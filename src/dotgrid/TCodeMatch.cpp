@@ -17,6 +17,14 @@ TCodeMatch::TCodeMatch(const std::string& initialName, const std::string& deform
     Match();
 }
 
+TCodeMatch::TCodeMatch(TCodeFile initial, TCodeFile deformed) {
+    Files[0] = std::move(initial);
+    Files[1] = std::move(deformed);
+    Width = Files[1].Width;
+    Height = Files[1].Height;
+    Match();
+}
+
 void TCodeMatch::Match() {
     CommonMaxX = std::min(Files[0].MaxX, Files[1].MaxX);
     CommonMaxY = std::min(Files[0].MaxY, Files[1].MaxY);

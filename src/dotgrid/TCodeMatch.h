@@ -26,6 +26,8 @@ class TCodeMatch {
 
     /// Reads the initial file, then the deformed one (ReadCodeFile's messages), and matches them.
     TCodeMatch(const std::string& initialName, const std::string& deformedName);
+    /// The same for code files already read (ParseCodeFile).
+    TCodeMatch(TCodeFile initial, TCodeFile deformed);
 
     /// Every grid index of the common range held by a dot in both files, ny outer and nx inner,
     /// both ascending, gives one match; both dots are marked matched. Throws " No enough memory

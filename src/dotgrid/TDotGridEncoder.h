@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "dotgrid/CodeFile.h"
 #include "dotgrid/ComponentFill.h"
 #include "dotgrid/NearestDotIndex.h"
 #include "dotgrid/TCoordinateSystem.h"
@@ -187,6 +188,9 @@ class TDotGridEncoder {
     /// background, one row per coded dot, the work image's name), replacing it atomically. Throws
     /// "file open error:Can create file " + name.
     void WriteCodeFile(const std::string& name) const;
+    /// What the code file holds: its header fields (no dots) and, into rows, one row per coded dot
+    /// in dot order.
+    TCodeFile CodeFileHeader(std::vector<TCodeRow>& rows) const;
 
   private:
     TComponentFill fill_;

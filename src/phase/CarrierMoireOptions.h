@@ -5,6 +5,8 @@
 
 namespace corvane {
 
+class TGrayImage;
+
 /// The two carrier-fringe tools: an undeformed strip of the same picture as reference, or a
 /// separate reference picture.
 enum class TCarrierMethod { OneImage, TwoImages };
@@ -23,6 +25,10 @@ struct TCarrierSource {
     std::string ReferenceFile;                     ///< the reference picture (two-image method)
     TStripDirection Strip = TStripDirection::Rows; ///< one-image method
     std::int32_t StripSize = 32;                   ///< strip thickness in pixels (one-image method)
+    /// Pictures held in memory, taken in place of ImageFile and ReferenceFile when given; the
+    /// caller keeps them alive during Build.
+    const TGrayImage* Image = nullptr;
+    const TGrayImage* Reference = nullptr;
 };
 
 /// A pixel of a map.

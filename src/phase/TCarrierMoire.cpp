@@ -4,6 +4,7 @@
 
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
+#include "image/TGrayImage.h"
 #include "phase/CarrierMoirePlane.h"
 #include "phase/CarrierMoireWindow.h"
 
@@ -30,9 +31,10 @@ std::int32_t StartInside(std::int32_t v, std::int32_t size) {
 } // namespace
 
 void TCarrierMoire::RequireFiles(const TCarrierSource& source) const {
+    const bool image = source.Image || FileExists(source.ImageFile);
     if (method_ == TCarrierMethod::OneImage) {
-        if (!FileExists(source.ImageFile)) throw CorvaneError("Select One Moire Image First");
-    } else if (!FileExists(source.ImageFile) || !FileExists(source.ReferenceFile)) {
+        if (!image) throw CorvaneError("Select One Moire Image First");
+    } else if (!image || !(source.Reference || FileExists(source.ReferenceFile))) {
         throw CorvaneError("Select Two Moire Images First");
     }
 }
@@ -45,10 +47,16 @@ void TCarrierMoire::Build(const TCarrierSource& source) {
     std::unique_ptr<TMyFFT> field;
     if (method_ == TCarrierMethod::OneImage) {
         if (source.StripSize < kSmallestStrip) throw CorvaneError("Reference size too small");
-        field =
-            TMyFFT::FromStrip(source.ImageFile, source.Strip == TStripDirection::Columns, source.StripSize);
+        const bool columns = source.Strip == TStripDirection::Columns;
+        field = source.Image ? TMyFFT::FromStrip(*source.Image, columns, source.StripSize)
+                             : TMyFFT::FromStrip(source.ImageFile, columns, source.StripSize);
     } else {
-        field = TMyFFT::FromImagePair(source.ImageFile, source.ReferenceFile);
+        // Files are read in the same order as pictures from memory are taken: the image first.
+        std::optional<TGrayImage> imageFile, referenceFile;
+        const TGrayImage& image = source.Image ? *source.Image : imageFile.emplace(source.ImageFile);
+        const TGrayImage& reference =
+            source.Reference ? *source.Reference : referenceFile.emplace(source.ReferenceFile);
+        field = TMyFFT::FromImagePair(image, reference);
     }
     field->ForwardFFT();
     field->ForwardFFTRef();
@@ -245,6 +253,27 @@ bool TCarrierMoire::SaveFlt(const std::string& fileName, TMoireMap which, TValue
     }
     map.ValueScale = kept;
     return true;
+}
+
+TCarrierRunResult RunCarrierMethod(TCarrierMoire& moire, const TCarrierSource& source, const TCarrierRun& run,
+                                   const std::function<void(TCarrierOffset)>& carrierFound) {
+    moire.RequireFiles(source);
+    moire.Build(source);
+    TCarrierRunResult result;
+    result.Carrier = *moire.ComputeCarrier(run.Search ? *run.Search : *moire.DefaultSearch(source.Strip));
+    result.Window = run.Window ? *run.Window : *moire.LargestWindow(source.Strip);
+    if (carrierFound) carrierFound(result.Carrier);
+    const TStartPoints starts = *moire.RemoveCarrier(result.Window, run.Sign);
+    TUnwrapOptions unwrap;
+    unwrap.Coef = run.Coef;
+    unwrap.Start = run.Start.value_or(starts.Image);
+    unwrap.RefStart = run.RefStart.value_or(starts.Reference);
+    unwrap.Boundary = run.Boundary;
+    const bool pixelByPixel = moire.Method() == TCarrierMethod::TwoImages && !run.Bilinear;
+    unwrap.Removal = pixelByPixel ? TReferenceRemoval::PixelByPixel : TReferenceRemoval::Plane;
+    moire.Unwrap(unwrap);
+    if (run.Pitch) moire.ConvertPitch(*run.Pitch);
+    return result;
 }
 
 } // namespace corvane

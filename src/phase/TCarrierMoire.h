@@ -1,5 +1,6 @@
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -122,5 +123,33 @@ class TCarrierMoire {
     bool wrappedPhasesCurrent_ = false;
     TPhaseSign sign_ = TPhaseSign::AsPicked;
 };
+
+/// The choices of a carrier-method run from start to end without the wizard; an empty value stands
+/// for what the wizard proposes.
+struct TCarrierRun {
+    std::optional<TMapRect> Search;      ///< spectrum search rectangle; DefaultSearch by default
+    std::optional<TMovingWindow> Window; ///< moving window; LargestWindow by default
+    TPhaseSign Sign = TPhaseSign::AsPicked;
+    float Coef = 0.7f;
+    std::optional<TMapPixel> Start;    ///< unwrap start of the image; the start point of RemoveCarrier
+    std::optional<TMapPixel> RefStart; ///< likewise for the reference
+    std::int32_t Boundary = 4;
+    /// Two images only: the reference phase removed by its fitted plane rather than pixel by pixel.
+    bool Bilinear = false;
+    std::optional<float> Pitch; ///< phase converted to displacement when given
+};
+
+/// What a run found.
+struct TCarrierRunResult {
+    TCarrierOffset Carrier;
+    TMovingWindow Window;
+};
+
+/// Every stage in turn: Build, the carrier found in the search rectangle, the window moved, both
+/// phases unwrapped and the reference removed, the pitch conversion; the final map is then the
+/// image map of moire.Field(). carrierFound, when given, hears of the carrier before the window moves.
+/// Throws the stages' messages.
+TCarrierRunResult RunCarrierMethod(TCarrierMoire& moire, const TCarrierSource& source, const TCarrierRun& run,
+                                   const std::function<void(TCarrierOffset)>& carrierFound = {});
 
 } // namespace corvane

@@ -68,8 +68,9 @@ void CutOrderOf(TFloatImage& real, TFloatImage& imag, std::int32_t cx, std::int3
 
 } // namespace
 
-TMyFFT::TMyFFT(const std::string& bmpFileName) {
-    const TGrayImage gray(bmpFileName);
+TMyFFT::TMyFFT(const std::string& bmpFileName) : TMyFFT(TGrayImage(bmpFileName)) {}
+
+TMyFFT::TMyFFT(const TGrayImage& gray) {
     Width = LargestPowerOfTwoAtMost(gray.Width);
     Height = LargestPowerOfTwoAtMost(gray.Height);
     Real = std::make_unique<TFloatImage>(nullptr, Width, Height);
@@ -97,7 +98,12 @@ TMyFFT::TMyFFT(const std::string& realFltFileName, const std::string& imagFltFil
 
 std::unique_ptr<TMyFFT> TMyFFT::FromStrip(const std::string& bmpFileName, bool verticalStrip,
                                           std::int32_t thickness) {
-    auto fft = std::make_unique<TMyFFT>(bmpFileName);
+    return FromStrip(TGrayImage(bmpFileName), verticalStrip, thickness);
+}
+
+std::unique_ptr<TMyFFT> TMyFFT::FromStrip(const TGrayImage& image, bool verticalStrip,
+                                          std::int32_t thickness) {
+    auto fft = std::make_unique<TMyFFT>(image);
     fft->VerticalStrip = verticalStrip;
     const std::int32_t r = LargestPowerOfTwoAtMost(thickness);
     const std::int32_t w = fft->Width, h = fft->Height;
@@ -116,8 +122,13 @@ std::unique_ptr<TMyFFT> TMyFFT::FromStrip(const std::string& bmpFileName, bool v
 
 std::unique_ptr<TMyFFT> TMyFFT::FromImagePair(const std::string& deformedBmpFileName,
                                               const std::string& referenceBmpFileName) {
-    auto fft = std::make_unique<TMyFFT>(deformedBmpFileName);
+    const TGrayImage deformed(deformedBmpFileName);
     const TGrayImage reference(referenceBmpFileName);
+    return FromImagePair(deformed, reference);
+}
+
+std::unique_ptr<TMyFFT> TMyFFT::FromImagePair(const TGrayImage& deformed, const TGrayImage& reference) {
+    auto fft = std::make_unique<TMyFFT>(deformed);
     const std::int32_t w = fft->Width, h = fft->Height;
     if (reference.Width < w && h > 0)
         throw CorvaneError(PixelText(reference.Width, 0) + " not in the gray image");

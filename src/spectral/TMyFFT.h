@@ -8,6 +8,8 @@
 
 namespace corvane {
 
+class TGrayImage;
+
 /// The complex field of an image (and, for the carrier method, of a reference) with the centred
 /// two-dimensional FFT and the carrier-method operations. The zero frequency of a W x H spectrum
 /// lies at (W/2, H/2); W and H are powers of two.
@@ -35,6 +37,8 @@ class TMyFFT {
     /// above the image's sizes, goes into the real map; the imaginary map is 0.
     /// Throws the grey image's errors ("<name>: not exists", unreadable BMP).
     explicit TMyFFT(const std::string& bmpFileName);
+    /// The same from a grey picture held in memory.
+    explicit TMyFFT(const TGrayImage& gray);
 
     /// From two FLT files holding the real and the imaginary part of a field. Throws the float
     /// map's read errors, and refuses a pair whose sizes differ or are not powers of two.
@@ -46,12 +50,15 @@ class TMyFFT {
     /// "(x,y) not in the image" when the strip is thicker than the cropped image.
     static std::unique_ptr<TMyFFT> FromStrip(const std::string& bmpFileName, bool verticalStrip,
                                              std::int32_t thickness);
+    static std::unique_ptr<TMyFFT> FromStrip(const TGrayImage& image, bool verticalStrip,
+                                             std::int32_t thickness);
 
     /// From a deformed image and a separate reference image: W and H from the deformed image; the
     /// reference real map is the reference image's top-left W x H block. Throws the grey image's
     /// errors, and "(x,y) not in the gray image" when the reference image is smaller than W x H.
     static std::unique_ptr<TMyFFT> FromImagePair(const std::string& deformedBmpFileName,
                                                  const std::string& referenceBmpFileName);
+    static std::unique_ptr<TMyFFT> FromImagePair(const TGrayImage& deformed, const TGrayImage& reference);
 
     ~TMyFFT();
     TMyFFT(const TMyFFT&) = delete;

@@ -21,47 +21,39 @@ int RunCarrier(CliArgs& args) {
     const std::optional<std::string> stripSize = args.Value("--strip-size");
     if (stripSize && twoImages) throw UsageError("--strip-size applies to one image without --reference");
     if (stripSize) source.StripSize = CliArgs::ParseInt("--strip-size", *stripSize);
-    const auto search = args.Ints("--search", 4);
-    const auto window = args.Ints("--window", 2);
-    const TPhaseSign sign = args.Flag("--reverse-sign") ? TPhaseSign::Reversed : TPhaseSign::AsPicked;
-    TUnwrapOptions unwrap;
-    unwrap.Coef = static_cast<float>(args.Double("--coef", 0.7));
-    const auto start = args.Ints("--start", 2);
-    const auto refStart = args.Ints("--ref-start", 2);
-    unwrap.Boundary = args.Int("--boundary", 4);
-    const bool bilinear = args.Flag("--bilinear");
-    if (bilinear && !twoImages) throw UsageError("--bilinear applies to two images (--reference)");
-    unwrap.Removal = twoImages && !bilinear ? TReferenceRemoval::PixelByPixel : TReferenceRemoval::Plane;
-    std::optional<double> pitch;
-    if (const auto text = args.Value("--pitch")) pitch = CliArgs::ParseDouble("--pitch", *text);
+    TCarrierRun run;
+    if (const auto search = args.Ints("--search", 4))
+        run.Search = TMapRect{(*search)[0], (*search)[1], (*search)[2], (*search)[3]};
+    if (const auto window = args.Ints("--window", 2)) run.Window = TMovingWindow{(*window)[0], (*window)[1]};
+    run.Sign = args.Flag("--reverse-sign") ? TPhaseSign::Reversed : TPhaseSign::AsPicked;
+    run.Coef = static_cast<float>(args.Double("--coef", 0.7));
+    if (const auto start = args.Ints("--start", 2)) run.Start = TMapPixel{(*start)[0], (*start)[1]};
+    if (const auto refStart = args.Ints("--ref-start", 2))
+        run.RefStart = TMapPixel{(*refStart)[0], (*refStart)[1]};
+    run.Boundary = args.Int("--boundary", 4);
+    run.Bilinear = args.Flag("--bilinear");
+    if (run.Bilinear && !twoImages) throw UsageError("--bilinear applies to two images (--reference)");
+    if (const auto text = args.Value("--pitch"))
+        run.Pitch = static_cast<float>(CliArgs::ParseDouble("--pitch", *text));
     const auto scale = args.Doubles("--scale", 2).value_or(std::vector<double>{1.0, 1.0});
     const std::string output = args.Output();
     source.ImageFile = args.Positionals(1, 1).front();
     if (twoImages) source.ReferenceFile = *reference;
 
     TCarrierMoire moire(twoImages ? TCarrierMethod::TwoImages : TCarrierMethod::OneImage);
-    moire.RequireFiles(source);
-    moire.Build(source);
-    const TMapRect rect = search ? TMapRect{(*search)[0], (*search)[1], (*search)[2], (*search)[3]}
-                                 : *moire.DefaultSearch(source.Strip);
-    const TCarrierOffset carrier = *moire.ComputeCarrier(rect);
-    const TMovingWindow moving =
-        window ? TMovingWindow{(*window)[0], (*window)[1]} : *moire.LargestWindow(source.Strip);
-    if (CarrierReversesSign(carrier) && sign == TPhaseSign::AsPicked)
-        std::fprintf(stderr,
-                     "note: the carrier (%d, %d) lies right of (or below) the spectrum centre: the phase has "
-                     "its sign reversed (--reverse-sign turns it back)\n",
-                     carrier.X, carrier.Y);
-    TStartPoints starts = *moire.RemoveCarrier(moving, sign);
-    unwrap.Start = start ? TMapPixel{(*start)[0], (*start)[1]} : starts.Image;
-    unwrap.RefStart = refStart ? TMapPixel{(*refStart)[0], (*refStart)[1]} : starts.Reference;
-    moire.Unwrap(unwrap);
-    if (pitch) moire.ConvertPitch(static_cast<float>(*pitch));
+    const TCarrierRunResult found = RunCarrierMethod(moire, source, run, [&](TCarrierOffset carrier) {
+        if (CarrierReversesSign(carrier) && run.Sign == TPhaseSign::AsPicked)
+            std::fprintf(stderr,
+                         "note: the carrier (%d, %d) lies right of (or below) the spectrum centre: the phase "
+                         "has its sign reversed (--reverse-sign turns it back)\n",
+                         carrier.X, carrier.Y);
+    });
     moire.SaveFlt(output, TMoireMap::Image, TValueScaleRule::Keep, scale[0], scale[1]);
 
     const TMyFFT& field = *moire.Field();
     std::printf("%d x %d, reference %d x %d, carrier (%d, %d), window %d x %d", field.Width, field.Height,
-                field.RefWidth, field.RefHeight, carrier.X, carrier.Y, moving.Width, moving.Height);
+                field.RefWidth, field.RefHeight, found.Carrier.X, found.Carrier.Y, found.Window.Width,
+                found.Window.Height);
     if (const auto plane = moire.Plane())
         std::printf(", plane A=%.9g B=%.9g", static_cast<double>(plane->A), static_cast<double>(plane->B));
     std::printf("\n");

@@ -1,7 +1,5 @@
 #include "app/cli/CliVerb.h"
-#include "dotgrid/DotExtraction.h"
 #include "dotgrid/DotGridEncode.h"
-#include "dotgrid/TThresholdSegment.h"
 #include "image/TGrayImage.h"
 
 #include <optional>
@@ -36,49 +34,33 @@ int RunEncode(CliArgs& args) {
     const std::optional<std::vector<double>> scale = args.Doubles("--scale", 2);
     const std::string input = args.Positionals(1, 1).front();
 
-    TEncodeOptions options;
-    options.WhiteGrid = whiteGrid;
-    options.Method = TOriginMethod::CenterGridDot; // what "Encoding" chooses
+    TPictureEncode request;
+    request.WhiteGrid = whiteGrid;
     if (range) {
-        options.MaxX = (*range)[0];
-        options.MaxY = (*range)[1];
-        if (options.MaxX < 0 || options.MaxY < 0)
+        request.MaxX = (*range)[0];
+        request.MaxY = (*range)[1];
+        if (request.MaxX < 0 || request.MaxY < 0)
             throw UsageError("--max: the half ranges must not be negative");
+    }
+    if (segment) request.Segment = *segment == "simple" ? TEncodeSegment::Simple : TEncodeSegment::Adaptive;
+    if (threshold) request.Simple.Level = CliArgs::ParseInt("--threshold", *threshold);
+    if (window) request.Adaptive.WindowSize = CliArgs::ParseInt("--window", *window);
+    if (origin == "ratio") {
+        request.Origin = TEncodeOrigin::Ratio;
+        request.PitchX = static_cast<float>((*ratio)[0]);
+        request.PitchY = static_cast<float>((*ratio)[1]);
+    } else if (origin == "direct") {
+        request.Origin = TEncodeOrigin::Direct;
+        request.OriginX = static_cast<float>((*originDot)[0]);
+        request.OriginY = static_cast<float>((*originDot)[1]);
+    }
+    if (scale) {
+        request.ScaleX = static_cast<float>((*scale)[0]);
+        request.ScaleY = static_cast<float>((*scale)[1]);
     }
 
     TGrayImage image(input);
-    if (segment && *segment == "simple") {
-        TSimpleSegmentOptions simple;
-        simple.WhiteDots = whiteGrid;
-        if (threshold) simple.Level = CliArgs::ParseInt("--threshold", *threshold);
-        SegmentSimple(image, simple);
-    } else if (segment) {
-        TAdaptiveSegmentOptions adaptive;
-        adaptive.WhiteDots = whiteGrid;
-        if (window) adaptive.WindowSize = CliArgs::ParseInt("--window", *window);
-        SegmentAdaptive(image, adaptive);
-    }
-    // "Auto" before "Encode": two thirds of the mean dot area.
-    options.LeastArea = EvaluateLeastArea(image, whiteGrid);
-
-    TEncodeSession session;
-    if (origin == "ratio") {
-        session.Mode = TOriginMode::FromPitch;
-        options.PitchX = static_cast<float>((*ratio)[0]);
-        options.PitchY = static_cast<float>((*ratio)[1]);
-    } else if (origin == "direct") {
-        session.Mode = TOriginMode::Direct;
-        BuildEncoderDots(session, image, options);
-        session.Slots = DirectOriginSlotsAt(*session.Encoder, static_cast<float>((*originDot)[0]),
-                                            static_cast<float>((*originDot)[1]));
-    }
-    Encode(session, image, options);
-    TDotGridEncoder& encoder = *session.Encoder;
-    if (scale) {
-        encoder.ScaleX = static_cast<float>((*scale)[0]);
-        encoder.ScaleY = static_cast<float>((*scale)[1]);
-    }
-    encoder.WriteCodeFile(output);
+    EncodePicture(image, request)->WriteCodeFile(output);
     return 0;
 }
 
