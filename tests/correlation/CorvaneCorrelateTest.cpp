@@ -7,7 +7,6 @@
 #include <string>
 #include <sys/wait.h>
 #include <tiffio.h>
-#include <tuple>
 #include <vector>
 
 #include "correlation/CorRelationConfig.h"

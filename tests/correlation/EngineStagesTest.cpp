@@ -10,7 +10,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <tuple>
 #include <utility>

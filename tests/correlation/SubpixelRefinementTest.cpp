@@ -13,10 +13,8 @@
 #include "correlation/CorRelationConfig.h"
 #include "correlation/SubpixelRefinement.h"
 #include "correlation/TCorRelation.h"
-#include "correlation/TCorRelationResult.h"
 #include "image/TFloatImage.h"
 #include "support/DeformedSpeckle.h"
-#include "support/DisplacementTables.h"
 #include "support/SpeckleImages.h"
 #include "support/TestSupport.h"
 

@@ -4,7 +4,6 @@
 #include <array>
 #include <atomic>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <stdexcept>

@@ -26,7 +26,6 @@
 #include "correlation/ui/TCorRelationCommands.h"
 #include "correlation/ui/TCorRelationParaSelectorForm.h"
 #include "correlation/ui/TCorRelationStatusForm.h"
-#include "correlation/ui/TMaterialParaForm.h"
 #include "correlation/ui/TMergeXYForm.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
