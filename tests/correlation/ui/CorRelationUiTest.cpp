@@ -30,6 +30,7 @@
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/TMDIChildForm.h"
+#include "support/CliRun.h"
 #include "support/ErrorText.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
@@ -679,10 +680,8 @@ TEST_F(StrainTool, ExxWithAWindowIsShownSavedAndOpensInColourMap) {
 
     frame->Dialogs.QueueFile(frame->File("exx.flt"));
     tool->SaveExxAction->trigger();
-    const ProgramRun cli =
-        RunProgram(CORVANE_CLI_EXE,
-                   {"strain", "u.flt", "v.flt", "-o", "cli.flt", "--component", "exx", "--fit-window", "5"},
-                   frame->Dir.Path());
+    const ProgramRun cli = Cli(
+        frame->Dir, {"strain", "u.flt", "v.flt", "-o", "cli.flt", "--component", "exx", "--fit-window", "5"});
     ASSERT_EQ(cli.Status, 0) << cli.Err;
     EXPECT_EQ(ReadFileBytes(frame->Dir.File("exx.flt")), ReadFileBytes(frame->Dir.File("cli.flt")));
 
@@ -692,8 +691,7 @@ TEST_F(StrainTool, ExxWithAWindowIsShownSavedAndOpensInColourMap) {
     EXPECT_TRUE(frame->LastError().startsWith(QStringLiteral("Export Map saves a float map")));
     frame->Form->MdiArea()->setActiveSubWindow(window->SubWindow());
     frame->TriggerWithFile("ExportMapAction", frame->File("exx.npy"));
-    ASSERT_EQ(RunProgram(CORVANE_CLI_EXE, {"export", "cli.flt", "-o", "cli.npy"}, frame->Dir.Path()).Status,
-              0);
+    ASSERT_EQ(Cli(frame->Dir, {"export", "cli.flt", "-o", "cli.npy"}).Status, 0);
     EXPECT_EQ(ReadFileBytes(frame->Dir.File("exx.npy")), ReadFileBytes(frame->Dir.File("cli.npy")));
 
     tool->ShowColourMapAction->trigger();
@@ -739,7 +737,7 @@ class SampleTool : public ToolTest<ui::TMergeXYForm> {
     std::string CliTable(std::vector<std::string> options) const {
         std::vector<std::string> arguments{"sample", "u.flt", "v.flt", "-o", "cli.dat"};
         arguments.insert(arguments.end(), options.begin(), options.end());
-        const ProgramRun run = RunProgram(CORVANE_CLI_EXE, arguments, frame->Dir.Path());
+        const ProgramRun run = Cli(frame->Dir, arguments);
         EXPECT_EQ(run.Status, 0) << run.Err;
         return ReadFileBytes(Path("cli.dat"));
     }
