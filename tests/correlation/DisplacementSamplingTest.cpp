@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <sstream>
 
 #include "correlation/DisplacementSampling.h"
 #include "correlation/ImageScale.h"

@@ -10,7 +10,6 @@
 #include <bit>
 #include <cmath>
 #include <cstdio>
-#include <cstring>
 #include <random>
 #include <tuple>
 #include <utility>
@@ -28,8 +27,8 @@
 namespace corvane {
 namespace {
 
-using Bounds = std::tuple<int, int, int, int>;
-Bounds RegionOf(const TCorRelationSeed& s) {
+using Box = std::array<int, 4>;
+Box Region(const TCorRelationSeed& s) {
     return {s.Left, s.Up, s.Right, s.Bottom};
 }
 
@@ -47,15 +46,15 @@ TEST(EngineStagesAxes, SeedTrimmingUsesEachAxisOwnRoomAndPictureSide) {
     const TCorRelationSeed& top = g.Seeds[1];
     EXPECT_EQ(std::tuple(top.X, top.Y, top.EstX, top.EstY), std::tuple(75, 25, 80, 22));
     // The middle column takes over the regions of both removed columns; the rows split at 50.
-    EXPECT_EQ(RegionOf(top), Bounds(0, 0, 149, 49));
-    EXPECT_EQ(RegionOf(g.Seeds[4]), Bounds(0, 50, 149, 99));
+    EXPECT_EQ(Region(top), (Box{0, 0, 149, 49}));
+    EXPECT_EQ(Region(g.Seeds[4]), (Box{0, 50, 149, 99}));
 
     // Turned upright (100 x 150, 2 x 3 seeds, 21 x 61 area) the rows go instead.
     std::swap(p.WinMoveX, p.WinMoveY), std::swap(p.SeedNumX, p.SeedNumY);
     std::swap(p.Right, p.Bottom), std::swap(p.SeedDispX, p.SeedDispY);
     const SeedGrid u = LayOutSeeds(p, 100, 150, 100, 150);
     EXPECT_EQ(u.Active, (std::vector<char>{0, 0, 1, 1, 0, 0}));
-    EXPECT_EQ(RegionOf(u.Seeds[2]), Bounds(0, 0, 49, 149));
+    EXPECT_EQ(Region(u.Seeds[2]), (Box{0, 0, 49, 149}));
 }
 
 // Fractions 0.3 across and 0.4 down: a refinement that swapped its axes, or a seed mean that took
@@ -123,9 +122,6 @@ TCorRelationPara Field(std::int32_t l, std::int32_t u, std::int32_t r, std::int3
     p.SeedNumX = p.SeedNumY = n;
     return p;
 }
-
-using Box = std::array<int, 4>;
-const auto Region = [](const TCorRelationSeed& s) { return Box{s.Left, s.Up, s.Right, s.Bottom}; };
 
 TEST(SeedLayout, CellsRegionsAndEstimates) {
     TCorRelationPara p = Field(20, 20, 70, 70, 2);

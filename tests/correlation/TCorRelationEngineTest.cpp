@@ -4,7 +4,6 @@
 #include <array>
 #include <atomic>
 #include <cmath>
-#include <cstring>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
@@ -82,22 +81,6 @@ TEST(TCorRelationRun, WholePixelShiftsAreFoundExactlyAndTheBorderLosesHalfAWindo
         EXPECT_EQ(r.SuccessfulPoints, Computed(r) - seeds * seeds);
         EXPECT_GT(r.NotSearchedPoints, 4 * 100);
     }
-}
-
-TEST(TCorRelationRun, SubPixelShiftIsFoundToAnEighth) {
-    Job job({.ShiftX = 0.3, .ShiftY = -0.7});
-    const TCorRelationResult r = job.Run();
-    std::int64_t n = 0, close = 0;
-    double sumX = 0, sumY = 0;
-    for (std::size_t i = 0; i < r.dx.size(); ++i) {
-        if (r.dx[i] == kNotComputed) continue;
-        ++n, sumX += r.dx[i], sumY += r.dy[i];
-        close += std::fabs(r.dx[i] - 0.3) <= 0.1875 && std::fabs(r.dy[i] + 0.7) <= 0.1875;
-    }
-    ASSERT_GT(n, 110 * 110);
-    EXPECT_GE(close, n * 99 / 100);
-    EXPECT_NEAR(sumX / n, 0.3, 0.07);
-    EXPECT_NEAR(sumY / n, -0.7, 0.07);
 }
 
 // A point without a result gives its neighbour no prediction. Taken as a displacement, its marker

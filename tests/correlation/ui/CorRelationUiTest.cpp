@@ -26,11 +26,11 @@
 #include "correlation/ui/TCorRelationCommands.h"
 #include "correlation/ui/TCorRelationParaSelectorForm.h"
 #include "correlation/ui/TCorRelationStatusForm.h"
-#include "correlation/ui/TMaterialParaForm.h"
 #include "correlation/ui/TMergeXYForm.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/TMDIChildForm.h"
+#include "support/CliRun.h"
 #include "support/ErrorText.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
@@ -579,41 +579,52 @@ class StrainTool : public ToolTest<ui::TComputeStrainForm> {
     }
 };
 
-bool Marked(int x, int y) {
-    return (x == 10 && y == 10) || (y == 15 && (x == 20 || x == 22));
-}
-
-// A correlation-like U map with not-computed points: the field is chosen and shown, Ux of the
-// stretch is read where the neighbours allow it, the marked points show black, and the map is saved.
-TEST_F(StrainTool, UxOfAStretchWithNotComputedPointsIsShownAndSaved) {
-    WriteField("u.flt", 40, 30, [](int x, int y) { return Marked(x, y) ? kNotComputed : 0.01f * x; });
+// A U map with a not-computed point at (12, 10): the field is chosen and shown; a bad mask value and
+// a mask picture that does not fit are refused and leave no result; with a fitting mask picture Ux
+// leaves both the marker and the picture's black points out, shows them black, and is saved.
+TEST_F(StrainTool, UxWithAMarkerAndAMaskPictureIsShownAndSaved) {
+    WriteField("u.flt", 30, 20, [](int x, int y) { return x == 12 && y == 10 ? kNotComputed : 0.01f * x; });
+    MakeGreyPicture(31, 20, [](int, int) { return 255; })->SaveBmp(Path("wide.bmp"));
+    MakeGreyPicture(30, 20, [](int x, int) { return x < 10 ? 0 : 255; })->SaveBmp(Path("mask.bmp"));
     Open(tool->OpenUFieldFileAction, "u.flt");
     EXPECT_EQ(tool->UFieldEdit->text(), QStringLiteral("u.flt"));
     EXPECT_EQ(tool->WorkingDirLabel->text().toStdString(), frame->Dir.Path().string());
     ASSERT_NE(frame->Window(" U Field"), nullptr);
-    EXPECT_EQ(frame->Window(" U Field")->Bitmap().size(), QSize(40, 30));
+    EXPECT_EQ(frame->Window(" U Field")->Bitmap().size(), QSize(30, 20));
 
-    tool->MaskValueCheckBox->setChecked(true);
+    tool->MaskValueEdit->setText(QStringLiteral("abc"));
     tool->UxAction->trigger();
-    ASSERT_EQ(frame->LastError(), QString());
+    EXPECT_EQ(frame->LastError(), QStringLiteral("Mask Value: 'abc' is not a valid floating point value"));
+    tool->MaskValueEdit->setText(QStringLiteral("1000"));
+    tool->UseMaskFileCheckBox->setChecked(true);
+    Open(tool->OpenMaskFileAction, "wide.bmp");
+    EXPECT_EQ(tool->MaskFileEdit->text(), QStringLiteral("wide.bmp"));
+    EXPECT_EQ(frame->Window(" Mask File")->Bitmap().size(), QSize(31, 20));
+    tool->UxAction->trigger();
+    EXPECT_TRUE(frame->LastError().contains(QStringLiteral("wide.bmp"))) << frame->LastError().toStdString();
+    EXPECT_EQ(tool->Result(StrainComponent::Ux), nullptr);
+
+    Open(tool->OpenMaskFileAction, "mask.bmp");
+    tool->UxAction->trigger();
+    ASSERT_EQ(frame->Dialogs.Count(Kind::Error), 2);
     const TFloatImage* ux = tool->Result(StrainComponent::Ux);
     ASSERT_NE(ux, nullptr);
-    EXPECT_NEAR(ux->GetPixel(11, 10), 0.01f, 1e-6f); // one-sided beside a marked point
+    EXPECT_EQ(ux->GetPixel(5, 5), 0.0f);
+    EXPECT_NEAR(ux->GetPixel(13, 10), 0.01f, 1e-6f); // one-sided beside the marker
     ASSERT_NE(frame->Window(" Ux "), nullptr);
     ASSERT_NE(frame->Window("Strain Mask"), nullptr);
-    EXPECT_EQ(qGray(frame->Window("Strain Mask")->Bitmap().pixel(10, 10)), 0);
-    EXPECT_EQ(qGray(frame->Window("Strain Mask")->Bitmap().pixel(11, 10)), 255);
-    EXPECT_EQ(qGray(frame->Window(" Ux ")->Bitmap().pixel(10, 10)), 0);
+    const QImage mask = frame->Window("Strain Mask")->Bitmap(), shown = frame->Window(" Ux ")->Bitmap();
+    EXPECT_EQ((std::array{qGray(mask.pixel(12, 10)), qGray(mask.pixel(5, 5)), qGray(mask.pixel(13, 10)),
+                          qGray(shown.pixel(12, 10))}),
+              (std::array{0, 0, 255, 0}));
 
-    EXPECT_EQ(TFloatImage(Save(tool->SaveUxAction, "ux.flt")).GetPixel(11, 10), ux->GetPixel(11, 10));
+    EXPECT_EQ(TFloatImage(Save(tool->SaveUxAction, "ux.flt")).GetPixel(13, 10), ux->GetPixel(13, 10));
     EXPECT_EQ(frame->Dialogs.FileRequests().back().Title, QStringLiteral("Save To Float Strain File"));
 }
 
 // Combining and saving what was not computed is refused before any dialog; the shear strain of U
 // and V, and the mask, are saved once both derivatives are there.
 TEST_F(StrainTool, ShearAndSavesNeedTheirDerivativesFirst) {
-    tool->UyVxAction->trigger();
-    EXPECT_EQ(frame->LastError(), QStringLiteral("compute uy first"));
     tool->SaveVxAction->trigger();
     EXPECT_EQ(frame->LastError(), QStringLiteral("compute Vx first"));
     tool->SaveMaskAction->trigger();
@@ -634,52 +645,13 @@ TEST_F(StrainTool, ShearAndSavesNeedTheirDerivativesFirst) {
     tool->UyVxAction->trigger();
     EXPECT_EQ(frame->Dialogs.Count(Kind::Error), errors);
     EXPECT_NE(frame->Window(" Shear Strain "), nullptr);
-
     EXPECT_EQ(TFloatImage(Save(tool->SaveShearStrainAction, "shear.flt")).Width, 24);
 
-    tool->SaveVyAction->trigger();
-    EXPECT_EQ(frame->LastError(), QStringLiteral("compute Vy first"));
     frame->Dialogs.Clear();
     frame->Dialogs.QueueFile(frame->File("mask"));
     tool->SaveMaskAction->trigger(); // ".bmp" follows the filter
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList());
     EXPECT_EQ(TGrayImage(Path("mask.bmp")).Width, 24);
-}
-
-// A missing field names its path; text that is not a number, and a mask picture that does not fit
-// the field, are refused and leave no result; a fitting mask picture keeps its black points out.
-TEST_F(StrainTool, MissingFieldsBadNumbersAndMaskPictures) {
-    tool->WorkingDirLabel->setText(QString::fromStdString(frame->Dir.Path().string()));
-    tool->UFieldEdit->setText(QStringLiteral("missing.flt"));
-    tool->UxAction->trigger();
-    EXPECT_EQ(frame->LastError().toStdString(), Path("missing.flt") + ": not exists");
-
-    WriteField("u.flt", 30, 20, [](int x, int) { return 0.01f * x; });
-    tool->UFieldEdit->setText(QStringLiteral("u.flt"));
-    tool->MaskValueCheckBox->setChecked(true);
-    tool->MaskValueEdit->setText(QStringLiteral("abc"));
-    tool->UxAction->trigger();
-    EXPECT_EQ(frame->LastError(), QStringLiteral("Mask Value: 'abc' is not a valid floating point value"));
-    EXPECT_EQ(tool->Result(StrainComponent::Ux), nullptr);
-    tool->MaskValueCheckBox->setChecked(false);
-
-    MakeGreyPicture(31, 20, [](int, int) { return 255; })->SaveBmp(Path("wide.bmp"));
-    MakeGreyPicture(30, 20, [](int x, int) { return x < 10 ? 0 : 255; })->SaveBmp(Path("mask.bmp"));
-    tool->UseMaskFileCheckBox->setChecked(true);
-    Open(tool->OpenMaskFileAction, "wide.bmp");
-    EXPECT_EQ(tool->MaskFileEdit->text(), QStringLiteral("wide.bmp"));
-    EXPECT_EQ(frame->Window(" Mask File")->Bitmap().size(), QSize(31, 20));
-    tool->UxAction->trigger();
-    EXPECT_TRUE(frame->LastError().contains(QStringLiteral("wide.bmp"))) << frame->LastError().toStdString();
-    EXPECT_EQ(tool->Result(StrainComponent::Ux), nullptr);
-
-    Open(tool->OpenMaskFileAction, "mask.bmp");
-    tool->UxAction->trigger();
-    const TFloatImage* ux = tool->Result(StrainComponent::Ux);
-    ASSERT_NE(ux, nullptr);
-    EXPECT_EQ(ux->GetPixel(5, 5), 0.0f);
-    EXPECT_NEAR(ux->GetPixel(10, 5), 0.01f, 1e-6f); // one-sided at the mask's edge
-    EXPECT_NEAR(ux->GetPixel(20, 5), 0.01f, 1e-6f);
 }
 
 // The marker is invalid without a click; exx with a 5-point window is shown, tells its value
@@ -708,10 +680,8 @@ TEST_F(StrainTool, ExxWithAWindowIsShownSavedAndOpensInColourMap) {
 
     frame->Dialogs.QueueFile(frame->File("exx.flt"));
     tool->SaveExxAction->trigger();
-    const ProgramRun cli =
-        RunProgram(CORVANE_CLI_EXE,
-                   {"strain", "u.flt", "v.flt", "-o", "cli.flt", "--component", "exx", "--fit-window", "5"},
-                   frame->Dir.Path());
+    const ProgramRun cli = Cli(
+        frame->Dir, {"strain", "u.flt", "v.flt", "-o", "cli.flt", "--component", "exx", "--fit-window", "5"});
     ASSERT_EQ(cli.Status, 0) << cli.Err;
     EXPECT_EQ(ReadFileBytes(frame->Dir.File("exx.flt")), ReadFileBytes(frame->Dir.File("cli.flt")));
 
@@ -721,8 +691,7 @@ TEST_F(StrainTool, ExxWithAWindowIsShownSavedAndOpensInColourMap) {
     EXPECT_TRUE(frame->LastError().startsWith(QStringLiteral("Export Map saves a float map")));
     frame->Form->MdiArea()->setActiveSubWindow(window->SubWindow());
     frame->TriggerWithFile("ExportMapAction", frame->File("exx.npy"));
-    ASSERT_EQ(RunProgram(CORVANE_CLI_EXE, {"export", "cli.flt", "-o", "cli.npy"}, frame->Dir.Path()).Status,
-              0);
+    ASSERT_EQ(Cli(frame->Dir, {"export", "cli.flt", "-o", "cli.npy"}).Status, 0);
     EXPECT_EQ(ReadFileBytes(frame->Dir.File("exx.npy")), ReadFileBytes(frame->Dir.File("cli.npy")));
 
     tool->ShowColourMapAction->trigger();
@@ -768,7 +737,7 @@ class SampleTool : public ToolTest<ui::TMergeXYForm> {
     std::string CliTable(std::vector<std::string> options) const {
         std::vector<std::string> arguments{"sample", "u.flt", "v.flt", "-o", "cli.dat"};
         arguments.insert(arguments.end(), options.begin(), options.end());
-        const ProgramRun run = RunProgram(CORVANE_CLI_EXE, arguments, frame->Dir.Path());
+        const ProgramRun run = Cli(frame->Dir, arguments);
         EXPECT_EQ(run.Status, 0) << run.Err;
         return ReadFileBytes(Path("cli.dat"));
     }
@@ -811,41 +780,25 @@ TEST_F(SampleTool, TablesAreThoseOfTheVerbWithTheSameOptions) {
 }
 
 // Saving without both maps, or with maps of different sizes, is refused before the dialog; a
-// cancelled dialog writes nothing; text that is not a number is reported.
-TEST_F(SampleTool, SaveRefusesWhatItCannotSample) {
+// cancelled dialog writes nothing. "Modify" writes the edited scales into the file's own header and
+// makes them the output scales; "Show" displays both maps, without the marker taking the grey range
+// when the invalid value is on; the mask picture is shown and limits the table to its white points.
+// Text that is not a number is reported; hiding the window frees the maps.
+TEST_F(SampleTool, RefusalsModifyShowAndMask) {
     tool->SaveResultButton->click();
     EXPECT_EQ(frame->LastError(), QStringLiteral("You should give two Binary Float File at the Input Page"));
-    WriteFields(12, 10, 1.0f, 1.0f, 14);
+    WriteFields(16, 12, 1.0f, 1.0f, 14);
     LoadBoth();
     tool->SaveResultButton->click();
     EXPECT_TRUE(frame->LastError().contains(QStringLiteral("same size"))) << frame->LastError().toStdString();
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
 
-    WriteFields(12, 10);
+    WriteFields(16, 12);
     LoadBoth();
     frame->Dialogs.QueueFileCancel();
     tool->SaveResultButton->click();
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 1);
-    tool->UseOutputGridCheckBox->setChecked(true);
-    tool->GridxEdit->setText(QStringLiteral("five"));
-    frame->Dialogs.QueueFile(frame->File("bad.dat"));
-    tool->SaveResultButton->click();
-    EXPECT_EQ(frame->LastError(), QStringLiteral("Gridx: 'five' is not a valid integer value"));
-    EXPECT_FALSE(std::filesystem::exists(Path("bad.dat")));
 
-    // Hiding the window frees the maps.
-    tool->CloseButton->click();
-    frame->Trigger("MergeXandYDisplacementAction");
-    tool->SaveResultButton->click();
-    EXPECT_EQ(frame->LastError(), QStringLiteral("You should give two Binary Float File at the Input Page"));
-}
-
-// "Modify" writes the edited scales into the file's own header and makes them the output scales;
-// "Show" displays both maps, without the marker taking the grey range when the invalid value is
-// on; the mask picture is shown and limits the table to its white points.
-TEST_F(SampleTool, ModifyShowAndMask) {
-    WriteFields(16, 12);
-    LoadBoth();
     tool->UScaleXEdit->setText(QStringLiteral("0.125"));
     tool->UValueScaleEdit->setText(QStringLiteral("2"));
     tool->ModifyUScaleButton->click();
@@ -864,13 +817,23 @@ TEST_F(SampleTool, ModifyShowAndMask) {
     MakeGreyPicture(16, 12, [](int x, int) { return x < 8 ? 255 : 0; })->SaveBmp(Path("mask.bmp"));
     tool->UseMaskFileCheckBox->setChecked(true);
     EXPECT_FALSE(tool->MaskFileEdit->isHidden());
-    frame->Dialogs.QueueFile(frame->File("mask.bmp"));
-    tool->MaskFileSpeedButton->click();
+    ClickWithFile(tool->MaskFileSpeedButton, File("mask.bmp"));
     EXPECT_EQ(tool->MaskFileEdit->text(), QStringLiteral("mask.bmp"));
     ASSERT_NE(frame->Window(" Output Mask Image: to Merge"), nullptr);
     const std::string table = SaveTable("masked.dat");
     EXPECT_NE(table.find("\n    0.87500     11.00000"), std::string::npos) << table; // x = 7 at scale 0.125
     EXPECT_EQ(std::count(table.begin(), table.end(), '\n'), 1 + 8 * 12 - 1);         // the marker is left out
+
+    tool->UseOutputGridCheckBox->setChecked(true);
+    tool->GridxEdit->setText(QStringLiteral("five"));
+    frame->Dialogs.QueueFile(frame->File("bad.dat"));
+    tool->SaveResultButton->click();
+    EXPECT_EQ(frame->LastError(), QStringLiteral("Gridx: 'five' is not a valid integer value"));
+    EXPECT_FALSE(std::filesystem::exists(Path("bad.dat")));
+    tool->CloseButton->click();
+    frame->Trigger("MergeXandYDisplacementAction");
+    tool->SaveResultButton->click();
+    EXPECT_EQ(frame->LastError(), QStringLiteral("You should give two Binary Float File at the Input Page"));
 }
 
 // The "Compute Scale" and "Material Parameters" windows driven as a user would: a length measured by
@@ -919,9 +882,10 @@ TEST_F(ScaleTool, DraggedLengthGivesTheComputedScale) {
     EXPECT_EQ(std::pair(frame->Form->ScaleX, frame->Form->ScaleY), std::pair(0.02, 0.025));
 }
 
-// A measured length of 0 pixels and text that is not a number are refused; the frame keeps its
-// scale.
-TEST_F(ScaleTool, ZeroLengthsAndBadNumbersStoreNothing) {
+// A measured length of 0 pixels and text that is not a number are refused and the frame keeps its
+// scale. A typed scale is stored whatever the measurement holds, shown again when the window is
+// reopened, written to the settings on exit and read back by the next start.
+TEST_F(ScaleTool, RefusedAndTypedScalesAndTheScaleKeptOverARestart) {
     tool->SetScaleCheckBox->setChecked(false);
     tool->ImageScaleXEdit->setText(QStringLiteral("0"));
     tool->ApplyScaleButton->click();
@@ -938,16 +902,12 @@ TEST_F(ScaleTool, ZeroLengthsAndBadNumbersStoreNothing) {
     EXPECT_EQ(frame->Dialogs.Count(ScriptedDialogs::Kind::Error), 3);
     EXPECT_EQ(std::pair(frame->Form->ScaleX, frame->Form->ScaleY), std::pair(1.0, 1.0));
     EXPECT_EQ(tool->ScaleXEdit->text(), QStringLiteral("0.3"));
-}
 
-// A typed scale is stored whatever the measurement holds, shown again when the window is reopened,
-// written to the settings on exit and read back by the next start.
-TEST_F(ScaleTool, TypedScaleIsShownAgainAndKeptOverARestart) {
     tool->ImageScaleXEdit->setText(QStringLiteral("0"));
     tool->ScaleXEdit->setText(QStringLiteral("0.004"));
     tool->ScaleYEdit->setText(QStringLiteral("0.5"));
     tool->ApplyScaleButton->click();
-    EXPECT_EQ(frame->Dialogs.Errors(), QStringList());
+    EXPECT_EQ(frame->Dialogs.Count(ScriptedDialogs::Kind::Error), 3);
     EXPECT_EQ(std::pair(frame->Form->ScaleX, frame->Form->ScaleY), std::pair(0.004, 0.5));
     tool->CloseButton->click();
     tool->ScaleYEdit->setText(QStringLiteral("7"));
