@@ -18,6 +18,7 @@
 #include "phase/ui/TNewUnwrapForm.h"
 #include "phase/ui/TSimpleUnwrapForm.h"
 #include "shell/TMDIChildForm.h"
+#include "support/CliRun.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
 #include "support/TestSupport.h"
@@ -48,11 +49,6 @@ class UnwrapTools : public test::ToolTest<ui::TNewUnwrapForm> {
         flt->ScaleY = 0.25f;
         flt->SaveFlt(File(name).toStdString());
         return map;
-    }
-    // Runs corvane-cli in the test folder; fails the test unless it succeeds.
-    void Cli(const std::vector<std::string>& arguments) const {
-        const test::ProgramRun run = test::RunProgram(CORVANE_CLI_EXE, arguments, frame->Dir.Path());
-        ASSERT_EQ(run.Status, 0) << run.Err;
     }
     // Clicks the button, answering its file dialog with this file of the test folder.
     void Click(QAbstractButton* button, const QString& name) { ClickWithFile(button, File(name)); }
@@ -99,7 +95,9 @@ TEST_F(UnwrapTools, RegionToolUnwrapsFromTheClickedPointAndSavesWhatTheVerbWrite
     EXPECT_EQ(frame->Window("Final Phase Image")->Bitmap().size(), QSize(64, 48));
     Click(region->SaveToFloatButton, "gui.flt");
 
-    Cli({"unwrap", "--method", "region", "in.flt", "-o", "cli.flt", "--start", "20", "30", "--mask-noise"});
+    const test::ProgramRun run = test::Cli(frame->Dir, {"unwrap", "--method", "region", "in.flt", "-o",
+                                                        "cli.flt", "--start", "20", "30", "--mask-noise"});
+    ASSERT_EQ(run.Status, 0) << run.Err;
     ASSERT_FALSE(Bytes("gui.flt").empty());
     EXPECT_EQ(Bytes("gui.flt"), Bytes("cli.flt"));
     const TFloatImage saved(File("gui.flt").toStdString());
@@ -113,19 +111,13 @@ TEST_F(UnwrapTools, RegionToolUnwrapsFromTheClickedPointAndSavesWhatTheVerbWrite
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), saves);
 }
 
-// A failing command tells why and leaves what the tool holds and shows as it was: no phase file, a
-// start point outside the map (the default 128, 128 on a small map), a threshold that is no number.
+// A failing command tells why and leaves what the tool holds and shows as it was: a start point
+// outside the map (the default 128, 128 on a small map), a threshold that is no number.
 TEST_F(UnwrapTools, RegionToolRefusesBadSettingsAndKeepsItsMaps) {
     frame->Trigger("UnwrapAction");
-    region->MaskNoiseButton->click();
-    region->UnwrapButton->click();
-    EXPECT_EQ(frame->Dialogs.Errors(),
-              QStringList({"Select an phase image first", "Select an phase image first"}));
-
     SaveWrapped("small.flt", 40, 30);
     Click(region->PhaseImageSpeedButton, "small.flt");
     const std::vector<float> wrapped = Values(*region->Model().Phase);
-    frame->Dialogs.Clear();
     region->UnwrapButton->click();
     EXPECT_EQ(frame->Dialogs.Errors(),
               QStringList("the starting point (128,128) is outside the 40 x 30 phase map"));
@@ -162,60 +154,46 @@ TEST_F(UnwrapTools, RegionToolUsesTheInvalidAreaFileWhenChecked) {
     EXPECT_EQ(WhitePixels(*frame->Window("Invalid Area")), 4 * 48);
 }
 
-// The median window sizes follow their track bars; Median Input and Unwrap from the clicked point
-// show their windows and Save writes the output map.
-TEST_F(UnwrapTools, SimpleToolFiltersUnwrapsAndSaves) {
+// Without a map Unwrap says so and the median and save commands do nothing; a start point outside
+// the map is refused with the output left as it was. The median window sizes follow their track
+// bars; Median Input and Unwrap from the clicked point show their windows, Save writes the output
+// map, and hiding releases both maps.
+TEST_F(UnwrapTools, SimpleToolFiltersUnwrapsSavesAndRefusesWhatItCannotDo) {
     frame->Trigger("SimpleUnwrapAction");
     ASSERT_TRUE(simple->isVisible());
     EXPECT_EQ(simple->UnwrapPageControl->currentWidget(), simple->InputPage);
-    SaveWrapped("in.flt");
+    for (QPushButton* button : {simple->UnwrapButton, simple->MedianInputButton, simple->MedianOutputButton,
+                                simple->SaveToFloatButton})
+        button->click();
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList("open a phase first"));
+    EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
+    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
+
+    SaveWrapped("in.flt", 40, 30);
     Click(simple->PhaseImageSpeedButton, "in.flt");
-    ASSERT_TRUE(frame->Window("Phase Image:Simple Unwrap"));
-    EXPECT_EQ(simple->Model().Output->Width, 64);
+    simple->UnwrapButton->click();
+    EXPECT_EQ(frame->Dialogs.Errors().value(1),
+              "the starting point (128,128) is outside the 40 x 30 phase map");
+    EXPECT_EQ(Values(*simple->Model().Output), std::vector<float>(40 * 30, 0.0f));
+    EXPECT_FALSE(frame->Window("Unwrapped Phase Image:Simple Unwrap"));
 
     simple->MedianFilterTrackBar->setValue(5);
     EXPECT_EQ(simple->PositionEdit->text() + " " + simple->OutPositionEdit->text(), "5 3");
     simple->MedianInputButton->click();
     ASSERT_TRUE(frame->Window("Median Result,input:Simple Unwrap"));
-    test::ClickOnPicture(*frame->Window("Phase Image:Simple Unwrap"), {20, 30});
+    test::ClickOnPicture(*frame->Window("Phase Image:Simple Unwrap"), {39, 29});
     simple->UnwrapButton->click();
-    EXPECT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
+    EXPECT_EQ(frame->Dialogs.Errors().size(), 2);
     ASSERT_TRUE(frame->Window("Unwrapped Phase Image:Simple Unwrap"));
     Click(simple->SaveToFloatButton, "gui.flt");
-    EXPECT_EQ(TFloatImage(File("gui.flt").toStdString()).GetPixel(20, 30),
-              simple->Model().Output->GetPixel(20, 30));
+    EXPECT_EQ(TFloatImage(File("gui.flt").toStdString()).GetPixel(20, 15),
+              simple->Model().Output->GetPixel(20, 15));
 
     simple->MedianFilterTrackBar->setValue(3);
     simple->TrackBar1->setValue(7);
     EXPECT_EQ(simple->PositionEdit->text() + " " + simple->OutPositionEdit->text(), "3 7");
     simple->MedianOutputButton->click();
     ASSERT_TRUE(frame->Window("Median Result,output:Simple Unwrap"));
-}
-
-// Without a map Unwrap says so and the median and save commands do nothing; a start point outside
-// the map is refused with the output left as it was; hiding releases both maps.
-TEST_F(UnwrapTools, SimpleToolRefusesWhatItCannotDo) {
-    frame->Trigger("SimpleUnwrapAction");
-    simple->UnwrapButton->click();
-    simple->MedianInputButton->click();
-    simple->MedianOutputButton->click();
-    simple->SaveToFloatButton->click();
-    EXPECT_EQ(frame->Dialogs.Errors(), QStringList("open a phase first"));
-    EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
-    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
-
-    SaveWrapped("small.flt", 40, 30);
-    Click(simple->PhaseImageSpeedButton, "small.flt");
-    frame->Dialogs.Clear();
-    simple->UnwrapButton->click();
-    EXPECT_EQ(frame->Dialogs.Errors(),
-              QStringList("the starting point (128,128) is outside the 40 x 30 phase map"));
-    EXPECT_EQ(Values(*simple->Model().Output), std::vector<float>(40 * 30, 0.0f));
-    EXPECT_FALSE(frame->Window("Unwrapped Phase Image:Simple Unwrap"));
-
-    test::ClickOnPicture(*frame->Window("Phase Image:Simple Unwrap"), {39, 29});
-    simple->UnwrapButton->click();
-    EXPECT_EQ(frame->Dialogs.Errors().size(), 1);
     simple->CloseButton->click();
     EXPECT_FALSE(simple->Model().Input || simple->Model().Output);
 }
