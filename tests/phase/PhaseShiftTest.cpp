@@ -1,6 +1,7 @@
 #include "phase/PhaseShift.h"
 #include "image/CorvaneError.h"
 #include "support/ErrorText.h"
+#include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
 
 #include <gtest/gtest.h>
@@ -150,4 +151,27 @@ TEST(PhaseShift, StepImagesSmallerThanStepTwoAreRefusedNamingBothSizes) {
                   ComputePhaseShift(PhaseShiftMethod::Equal4Step, {a.get(), a.get(), a.get()});
               }),
               "no error");
+}
+
+// Step pictures larger than Step 2's are read over Step 2's extent, each with its own row width:
+// their levels change along rows and between rows, so a row read with another picture's width differs.
+TEST(PhaseShift, LargerStepsAreReadOverStepTwosExtentAsTheirTopLeftPart) {
+    const std::pair<PhaseShiftMethod, std::vector<std::pair<int, int>>> cases[] = {
+        {PhaseShiftMethod::Const3Step, {{11, 5}, {7, 5}, {7, 9}}},
+        {PhaseShiftMethod::Const4Step, {{7, 5}, {7, 5}, {10, 8}, {8, 5}}},
+        {PhaseShiftMethod::Equal4Step, {{9, 6}, {7, 5}, {7, 5}, {12, 5}}},
+    };
+    for (const auto& [method, sizes] : cases) {
+        std::vector<std::unique_ptr<TGrayImage>> large, cropped;
+        for (std::size_t k = 0; k < sizes.size(); ++k) {
+            const auto level = [k](int x, int y) { return (37 * x + 11 * y + 53 * int(k)) % 256; };
+            large.push_back(MakeGreyPicture(sizes[k].first, sizes[k].second, level));
+            cropped.push_back(MakeGreyPicture(7, 5, level));
+        }
+        const PhaseShiftResult got = ComputePhaseShift(method, Pointers(large)),
+                               want = ComputePhaseShift(method, Pointers(cropped));
+        ASSERT_EQ(std::pair(got.PhaseMap->Width, got.PhaseMap->Height), std::pair(7, 5));
+        EXPECT_EQ(Values(*got.Numerator), Values(*want.Numerator));
+        EXPECT_EQ(Values(*got.Denominator), Values(*want.Denominator));
+    }
 }

@@ -19,10 +19,13 @@
 
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
+#include "phase/CarrierMoireOptions.h"
 #include "phase/ui/TOneImageMoireFFTForm.h"
 #include "phase/ui/TTwoImageMoireFFTForm.h"
 #include "shell/TMDIChildForm.h"
 #include "support/CarrierFringes.h"
+#include "support/CliRun.h"
+#include "support/FloatMaps.h"
 #include "support/ui/DocumentMouse.h"
 #include "support/ui/TestMainForm.h"
 
@@ -48,11 +51,11 @@ class CarrierMoireTools : public test::ToolTest<ui::TOneImageMoireFFTForm> {
         const ui::TMDIChildForm* window = Window(caption);
         return window ? window->Bitmap().size() : QSize();
     }
-    // Step 2 values: search rectangle and window.
-    template <class Form> void EnterCarrierValues(Form* form) {
-        form->XEdit->setText("0");
+    // Step 2 values: search rectangle from column x and window.
+    template <class Form> void EnterCarrierValues(Form* form, int x = 0) {
+        form->XEdit->setText(QString::number(x));
         form->YEdit->setText("0");
-        form->WidthEdit->setText("125");
+        form->WidthEdit->setText("124");
         form->HeightEdit->setText(QString::number(form->Wizard().Moire().Field()->RefHeight));
         form->ComputeCarrierButton->click();
         form->MovingWidthEdit->setText("40");
@@ -261,6 +264,69 @@ TEST_F(CarrierMoireTools, TwoImageWizardSubtractsTheReference) {
     test::ProcessEvents();
     EXPECT_EQ(Window("raw ref image:Two Image"), nullptr);
     EXPECT_EQ(CommandsEnabled(), std::tuple(true, true));
+}
+
+// The carrier peak right of (or below) the spectrum centre gives the phase with its sign reversed:
+// the wizard warns where the carrier is picked, and "Reverse sign" turns the phase over.
+TEST_F(CarrierMoireTools, ThePlusPeakIsWarnedAboutAndReverseSignTurnsThePhaseOver) {
+    frame->Trigger("OneGridImageFFTAction");
+    EXPECT_FALSE(one->ReverseSignCheckBox->isChecked());
+    ClickWithFile(one->BrowseMoireIMageFileSpeedButton, Fringes("one.bmp"));
+    // Steps 1 to 3, the carrier searched from column x of the 256 x 32 reference spectrum: the
+    // final map, and whether the carrier was warned about.
+    const auto run = [&](int x, bool reverse) {
+        one->NextButton->click();
+        EnterCarrierValues(one, x);
+        one->ReverseSignCheckBox->setChecked(reverse);
+        const bool warned = !one->CarrierSignLabel->styleSheet().isEmpty();
+        one->NextButton->click();
+        one->NextButton->click();
+        const std::vector<float> map = test::Values(*one->Wizard().Moire().Field()->Phase->Phase);
+        for (int k = 0; k < 3; ++k)
+            one->PreviousButton->click();
+        return std::pair(map, warned);
+    };
+    EXPECT_FALSE(run(0, false).second) << "the peak left of the centre";
+    const auto [asPicked, warned] = run(132, false);
+    EXPECT_TRUE(warned);
+    const auto [reversed, warnedAgain] = run(132, true);
+    EXPECT_FALSE(warnedAgain) << "Reverse sign answers the warning";
+    for (std::size_t i = 0; i < reversed.size(); ++i)
+        ASSERT_EQ(reversed[i], -asPicked[i]) << i;
+}
+
+// The larger component decides (y where they are equal): right of or below the centre reverses.
+TEST(CarrierReverseSign, ThePeakRightOfOrBelowTheCentreReversesTheSign) {
+    for (const auto& [carrier, reverses] :
+         {std::pair(TCarrierOffset{20, -3}, true), std::pair(TCarrierOffset{-20, 3}, false),
+          std::pair(TCarrierOffset{-3, 20}, true), std::pair(TCarrierOffset{3, -20}, false),
+          std::pair(TCarrierOffset{-5, 5}, true), std::pair(TCarrierOffset{5, -5}, false)})
+        EXPECT_EQ(CarrierReversesSign(carrier), reverses) << carrier.X << "," << carrier.Y;
+}
+
+// The verb notes the far peak on standard error: the bump comes out raised from the default peak,
+// sunk from the far one, and raised again with --reverse-sign.
+TEST(CarrierReverseSign, VerbNotesThePlusPeakAndReverseSignTurnsItBack) {
+    const test::TempDir dir;
+    test::SaveCarrierFringes(dir.File("x.bmp"), 128, 96, 20.3 / 128, 0, [](int x, int y) {
+        return 1.5 * std::exp(-((x - 80.0) * (x - 80.0) + (y - 48.0) * (y - 48.0)) / 400.0);
+    });
+    const auto run = [&](const std::vector<std::string>& options, const char* out, float sign) {
+        std::vector<std::string> words{"carrier", "x.bmp", "-o", out};
+        words.insert(words.end(), options.begin(), options.end());
+        const test::ProgramRun result = test::Cli(dir, words);
+        EXPECT_EQ(result.Status, 0) << result.Err;
+        const TFloatImage map(dir.File(out));
+        EXPECT_GT(sign * (map.GetPixel(80, 48) - map.GetPixel(map.Width - 1, map.Height - 1)), 1.0f) << out;
+        return std::pair(result.Err.find("sign reversed") != std::string::npos, test::Values(map));
+    };
+    EXPECT_FALSE(run({}, "x0.flt", 1).first);
+    const auto xPlus = run({"--search", "68", "0", "60", "32"}, "x1.flt", -1);
+    EXPECT_TRUE(xPlus.first) << "a note on standard error";
+    const auto xBack = run({"--search", "68", "0", "60", "32", "--reverse-sign"}, "x2.flt", 1);
+    EXPECT_FALSE(xBack.first);
+    for (std::size_t i = 0; i < xBack.second.size(); ++i)
+        ASSERT_EQ(xBack.second[i], -xPlus.second[i]) << i;
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 // named controls, clicks in the document windows and scripted dialogs. What they save is compared
 // with what corvane-cli writes for the same settings.
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
@@ -196,6 +197,35 @@ TEST_F(UnwrapTools, SimpleToolFiltersUnwrapsSavesAndRefusesWhatItCannotDo) {
     ASSERT_TRUE(frame->Window("Median Result,output:Simple Unwrap"));
     simple->CloseButton->click();
     EXPECT_FALSE(simple->Model().Input || simple->Model().Output);
+}
+
+// On a noisy map where region growing fails "Quality guided" gets the fringes right and shows its
+// reliability map in "Quality". Mask Noise's threshold in radians and Median Input on the wrapped
+// phase are said beside those controls and on their tips.
+TEST_F(UnwrapTools, QualityGuidedMethodAndTheNotesAtTheControls) {
+    frame->Trigger("UnwrapAction");
+    const test::WrappedPhaseMap map = test::MakeWrappedPhaseMap(80, 60, 0.7, 3);
+    test::MakeFloatMap(80, 60, [&](int x, int y) {
+        return map.Wrapped[static_cast<std::size_t>(y * 80 + x)];
+    })->SaveFlt(Path("noisy.flt"));
+    Click(region->PhaseImageSpeedButton, "noisy.flt");
+    region->XEdit->setText("30");
+    region->YEdit->setText("20");
+    region->MethodComboBox->setCurrentText("Quality guided");
+    EXPECT_TRUE(region->MethodHintLabel->text().startsWith("Quality guided"));
+    region->UnwrapButton->click();
+    EXPECT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
+    EXPECT_GT(test::FractionWithin(region->Model().Phase->Data, map.Noisy, 0.5), 0.99);
+    ASSERT_TRUE(frame->Window("Final Phase Image") && frame->Window("Quality"));
+
+    region->UnwrapPageControl->setCurrentWidget(region->UnwrapPage);
+    EXPECT_TRUE(region->MaskNoiseNoteLabel->isVisible());
+    EXPECT_TRUE(region->MaskNoiseNoteLabel->text().contains("radians, not X 2PI"));
+    EXPECT_EQ(region->MaskNoiseButton->toolTip(), region->MaskNoiseNoteLabel->text());
+    frame->Trigger("SimpleUnwrapAction");
+    EXPECT_TRUE(simple->MedianInputNoteLabel->isVisible());
+    EXPECT_TRUE(simple->MedianInputNoteLabel->text().contains("wrapped phase"));
+    EXPECT_EQ(simple->MedianInputButton->toolTip(), simple->MedianInputNoteLabel->text());
 }
 
 } // namespace
