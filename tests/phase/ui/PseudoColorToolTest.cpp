@@ -54,24 +54,33 @@ class PseudoColorTool : public test::ToolTest<ui::TPseudoColorForm> {
     ui::TPseudoColorForm* form = tool;
 };
 
-// Without a mask the value scale divides first (pi shows half red, 2 pi order 1), and one press of the double
-// button makes 2 pi show order 2, as the level under the mouse says.
-TEST_F(PseudoColorTool, FringeColoursAndTheDoubleButton) {
-    form->Multiple2SpeedButton->click(); // nothing loaded: nothing happens
+// With nothing loaded the density buttons do nothing. A mask of the map's size paints level 255 as
+// background, also under the mouse; the value scale divides first (2 pi stored at scale 2 shows
+// half red), and one press of the double button makes 2 pi show order 2, as the level under the
+// mouse says. Cancelling the phase dialog changes nothing; a mask of another size is ignored and
+// a cancelled mask dialog means none.
+TEST_F(PseudoColorTool, MaskColoursMouseAndTheDensityButtons) {
+    form->Multiple2SpeedButton->click();
     form->Div2SpeedButton->click();
     EXPECT_EQ(form->RenderCount(), 0);
-    Open(QString(), Values(2.0f));
+    test::MakeGreyPicture(6, 1, [](int x, int) {
+        return x == 0 ? 255 : 254;
+    })->SaveBmp(File("m.bmp").toStdString());
+    test::MakeGreyPicture(5, 1, [](int, int) { return 255; })->SaveBmp(File("other.bmp").toStdString());
+    const QString values = Values(2.0f);
+    Open(File("m.bmp"), values);
     ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
-    EXPECT_EQ(form->MaskFileNameEdit->text(), "none mask");
-    EXPECT_EQ(form->PhaseFileNameEdit->text(), "values.flt");
+    EXPECT_EQ(form->MaskFileNameEdit->text() + " " + form->PhaseFileNameEdit->text(), "m.bmp values.flt");
     ASSERT_EQ(Picture()->Bitmap().size(), QSize(6, 1));
     EXPECT_EQ(frame->Form->ActiveMDIChild(), Picture());
+    EXPECT_GE(frame->Form->FindMDIChild("Pseudo Color Mask"), 0);
+    EXPECT_EQ(At(0, 0), QColor(0, 128, 128));
     EXPECT_EQ(At(1, 0), QColor(255, 127, 127));
     EXPECT_TRUE(Near(5, 0, QColor(255, 0, 0))); // 2 pi: order 1 exactly
-
+    test::MoveOnPicture(*Picture(), QPoint(0, 0));
+    EXPECT_EQ(form->FringeLevelEdit->text(), "Background");
     test::MoveOnPicture(*Picture(), QPoint(5, 0));
-    EXPECT_EQ(form->FringeLevelEdit->text(), "1.0");
-    EXPECT_EQ(form->PosXEdit->text(), "5");
+    EXPECT_EQ(form->FringeLevelEdit->text() + " " + form->PosXEdit->text(), "1.0 5");
     form->Multiple2SpeedButton->click();
     EXPECT_TRUE(Near(5, 0, QColor(255, 255, 0)));
     test::MoveOnPicture(*Picture(), QPoint(5, 0));
@@ -81,34 +90,17 @@ TEST_F(PseudoColorTool, FringeColoursAndTheDoubleButton) {
     form->Div2SpeedButton->click();
     EXPECT_TRUE(Near(5, 0, QColor(255, 0, 0)));
     EXPECT_EQ(form->RenderCount(), 3);
-}
-
-// A mask of the map's size paints level 255 as background, also under the mouse; one of another
-// size is ignored; cancelling the phase dialog changes nothing.
-TEST_F(PseudoColorTool, MaskAndCancel) {
-    const QString values = Values();
-    test::MakeGreyPicture(6, 1, [](int x, int) {
-        return x == 0 ? 255 : 254;
-    })->SaveBmp(File("m.bmp").toStdString());
-    test::MakeGreyPicture(5, 1, [](int, int) { return 255; })->SaveBmp(File("other.bmp").toStdString());
-    Open(File("m.bmp"), values);
-    EXPECT_EQ(form->MaskFileNameEdit->text(), "m.bmp");
-    EXPECT_EQ(At(0, 0), QColor(0, 128, 128));
-    EXPECT_EQ(At(1, 0), QColor(255, 127, 127));
-    EXPECT_GE(frame->Form->FindMDIChild("Pseudo Color Mask"), 0);
-    test::MoveOnPicture(*Picture(), QPoint(0, 0));
-    EXPECT_EQ(form->FringeLevelEdit->text(), "Background");
 
     frame->Dialogs.QueueFile(File("other.bmp"));
     frame->Dialogs.QueueFileCancel();
     form->BitBtn1->click();
     EXPECT_EQ(form->MaskFileNameEdit->text(), "m.bmp");
     EXPECT_NE(form->Mask(), nullptr);
-
     Open(File("other.bmp"), values);
     EXPECT_EQ(form->Mask(), nullptr);
     EXPECT_EQ(At(0, 0), QColor(255, 255, 255));
-    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
+    Open(QString(), values);
+    EXPECT_EQ(form->MaskFileNameEdit->text(), "none mask");
     const auto requests = frame->Dialogs.FileRequests();
     EXPECT_EQ(requests[0].Title, "Open Mask File");
     EXPECT_EQ(requests[1].Title, "Open Phase File");
