@@ -48,9 +48,6 @@ class AbsolutePhaseTool : public test::ToolTest<ui::TAbsolutePhaseForm> {
         edit->setText(text);
         emit edit->editingFinished();
     }
-    static int Lines(const std::string& text) {
-        return static_cast<int>(std::count(text.begin(), text.end(), '\n'));
-    }
 };
 
 // Fringe order, pitch and known value at the clicked pixel, then both saves: the FLT map and the
@@ -105,7 +102,7 @@ TEST_F(AbsolutePhaseTool, ConvertsTheLoadedMapAndSavesItsMapAndTable) {
     EXPECT_EQ(request.FilterIndex, 2);
     EXPECT_EQ(request.InitialDir, tool->WorkingDirLabel->text());
     // x = 5, 8, ... 29 and y = 3, 5, ... 19: 9 by 9, where swapped steps give 13 by 6.
-    EXPECT_EQ(Lines(Bytes("gui.dat")), 9 * 9);
+    EXPECT_EQ(test::Lines(Bytes("gui.dat")).size(), 9u * 9);
 }
 
 // Refusals leave the map as it was: a pitch or frequency of 0 or no number (both edits keep their
