@@ -1,0 +1,405 @@
+// The phase-map tool windows driven as a user would: the grid generator with the frame's Geometric
+// Moire and Phase To Fringe commands, phase calculation, absolute displacement and pseudo colour.
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QToolButton>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <tuple>
+#include <vector>
+
+#include "image/TFloatImage.h"
+#include "phase/AbsolutePhase.h"
+#include "phase/GridGenerator.h"
+#include "phase/PhaseCalculation.h"
+#include "phase/PhaseToFringe.h"
+#include "phase/ui/TAbsolutePhaseForm.h"
+#include "phase/ui/TGenerateGridForm.h"
+#include "phase/ui/TPhaseCalculationForm.h"
+#include "phase/ui/TPseudoColorForm.h"
+#include "shell/TMDIChildForm.h"
+#include "support/FloatMaps.h"
+#include "support/GreyPictures.h"
+#include "support/TestSupport.h"
+#include "support/WrappedPhaseMaps.h"
+#include "support/ui/DocumentMouse.h"
+#include "support/ui/TestMainForm.h"
+
+namespace corvane {
+namespace {
+
+using test::Values;
+using Kind = test::ScriptedDialogs::Kind;
+constexpr double kPi = 3.14159265358979;
+
+class GeneratorTools : public test::ToolTest<ui::TGenerateGridForm> {
+  protected:
+    int Grey(const QString& caption, int x, int y) const {
+        return qRed(Window(caption)->Bitmap().pixel(x, y));
+    }
+    ui::TGenerateGridForm* Grid() {
+        frame->Trigger("GenerateGridAction");
+        return tool;
+    }
+};
+
+// A size of 0 or text that is not a number is refused before anything is drawn. The default grid
+// is drawn into "Carrier 16": 255 in column 0, 0 in column 8; an initial phase of 1 inverts it
+// into a window of the new title; the crossed and cylinder grids are the core's.
+TEST_F(GeneratorTools, GridWindow) {
+    ui::TGenerateGridForm* form = Grid();
+    form->WidthEdit->setText("0");
+    form->Button1->click();
+    form->WidthEdit->setText("256");
+    form->XCarrierEdit->setText("sixteen");
+    form->Button1->click();
+    ASSERT_EQ(frame->Dialogs.Errors().size(), 2);
+    EXPECT_EQ(frame->Dialogs.Errors()[0], kGridSizeMessage);
+    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
+
+    form->XCarrierEdit->setText("16");
+    form->Button1->click();
+    ASSERT_EQ(Window("Carrier 16")->Bitmap().size(), QSize(256, 256));
+    EXPECT_EQ(Grey("Carrier 16", 0, 100), 255);
+    EXPECT_EQ(Grey("Carrier 16", 8, 100), 0);
+    form->InitPhaseEdit->setText("1");
+    form->FileNameEdit->setText("inverted");
+    form->Button1->click();
+    EXPECT_EQ(Grey("inverted", 0, 0), 0);
+    EXPECT_EQ(Grey("Carrier 16", 0, 100), 255);
+
+    form->WidthEdit->setText("64");
+    form->HeightEdit->setText("48");
+    form->LeanXEdit->setText("0.5");
+    for (const auto& [direction, deformation] : {std::pair(1, 1), std::pair(2, 0), std::pair(0, 2)}) {
+        form->SetDirectionIndex(direction);
+        form->SetDeformationIndex(deformation);
+        form->Button1->click();
+        const auto want = GenerateGrid({.Title = "inverted",
+                                        .Width = 64,
+                                        .Height = 48,
+                                        .LeanX = 0.5f,
+                                        .InitPhase = 1.0f,
+                                        .Direction = static_cast<GridDirection>(direction),
+                                        .Deformation = static_cast<GridDeformation>(deformation)});
+        EXPECT_EQ(Levels(*Window("inverted")), std::vector<std::uint8_t>(want->Data, want->Data + want->Size))
+            << direction << deformation;
+    }
+    EXPECT_EQ(frame->Dialogs.Errors().size(), 2);
+}
+
+// Geometric Moire multiplies two pictures; cancelling the second dialog does nothing; a smaller
+// second picture is refused naming both sizes, with no window made.
+TEST_F(GeneratorTools, GeometricMoire) {
+    const auto picture = [&](const char* name, int w, int h, int level) {
+        test::MakeGreyPicture(w, h, [=](int x, int) {
+            return (level * (x + 1)) % 256;
+        })->SaveBmp(File(name).toStdString());
+        return File(name);
+    };
+    frame->Dialogs.QueueFile(picture("a.bmp", 8, 4, 30));
+    frame->Dialogs.QueueFileCancel();
+    frame->Trigger("GeometricMoireAction");
+    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
+
+    frame->Dialogs.QueueFile(File("a.bmp"));
+    frame->Dialogs.QueueFile(picture("small.bmp", 8, 3, 1));
+    frame->Trigger("GeometricMoireAction");
+    ASSERT_EQ(frame->Dialogs.Errors().size(), 1);
+    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
+
+    frame->Dialogs.QueueFile(File("a.bmp"));
+    frame->Dialogs.QueueFile(picture("b.bmp", 9, 4, 7));
+    frame->Trigger("GeometricMoireAction");
+    EXPECT_EQ(Grey("Geometric Moire", 7, 3), 115); // sqrt(240 * 56) = 115.9, over the first's extent
+}
+
+// Phase To Fringe shows the map under its file name and the fringes in "Generate Fringe": 255 at
+// 0 and 0 at pi; a map whose value scale is 0 is refused before any window is made.
+TEST_F(GeneratorTools, PhaseToFringe) {
+    auto map = test::MakeFloatMap(4, 2, [](int x, int) { return x % 2 ? kPi : 0.0; });
+    map->ValueScale = 0.0f;
+    map->SaveFlt(File("flat.flt").toStdString());
+    frame->Dialogs.QueueFile(File("flat.flt"));
+    frame->Trigger("PhaseToFringeAction");
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{kZeroValueScaleMessage});
+    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
+
+    map->ValueScale = 1.0f;
+    map->SaveFlt(File("phase.flt").toStdString());
+    frame->Dialogs.QueueFile(File("phase.flt"));
+    frame->Trigger("PhaseToFringeAction");
+    EXPECT_EQ(frame->Dialogs.FileRequests().back().FilterIndex, 2);
+    ASSERT_NE(Window(File("phase.flt")), nullptr);
+    EXPECT_EQ(Grey("Generate Fringe", 0, 1), 255);
+    EXPECT_EQ(Grey("Generate Fringe", 1, 1), 0);
+}
+
+class PhaseCalculationTool : public test::ToolTest<ui::TPhaseCalculationForm> {
+  protected:
+    PhaseCalculationTool() { frame->Trigger("PhaseCalculationAction"); }
+    QString Map(const QString& name, int w, int h, const std::function<double(int, int)>& f,
+                float scaleX = 1.0f) {
+        auto map = test::MakeFloatMap(w, h, f);
+        map->ScaleX = scaleX;
+        map->ScaleY = 2 * scaleX;
+        map->ValueScale = 3.0f;
+        map->SaveFlt(File(name).toStdString());
+        return File(name);
+    }
+    TFloatImage SaveResult(const QString& name) {
+        frame->Dialogs.QueueFile(File(name));
+        form->SaveToFloatButton->click();
+        return TFloatImage(File(name).toStdString());
+    }
+
+    ui::TPhaseCalculationForm* form = tool;
+};
+
+// Source 2 is read from its edit when not chosen; method 0 subtracts it and keeps Source 1's three
+// scales. Method 1 shows the fit group, fits a plane over the rectangle of Source 2 set when it was
+// chosen and shows A and B; a rectangle dragged in the Source 2 window (not another) becomes the fit
+// rectangle.
+TEST_F(PhaseCalculationTool, SourcesMethodAndFitRectangleReachTheCalculation) {
+    const auto plane = [](int x, int y) { return 0.5 * x - 0.25 * y; };
+    const QString one = Map(
+        "one.flt", 40, 30, [&](int x, int y) { return 1.0 + plane(x, y); }, 0.5f);
+    form->Source2Edit->setText(Map("plane.flt", 40, 30, plane));
+    ClickWithFile(form->SpeedButton1, one);
+    form->CalculationButton->click();
+    ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
+    const TFloatImage diff = SaveResult("diff.flt");
+    EXPECT_EQ(std::tuple(diff.ScaleX, diff.ScaleY, diff.ValueScale, diff.Data[40 * 30 - 1]),
+              std::tuple(0.5f, 1.0f, 3.0f, 1.0f));
+    EXPECT_EQ(Window("Result: Source1 ? Source2")->Bitmap().size(), QSize(40, 30));
+
+    const int heightWithout = form->height();
+    EXPECT_FALSE(form->Source2LinearFitInfoGroupBox->isVisible());
+    form->MethodComboBox->setCurrentIndex(1);
+    EXPECT_TRUE(form->Source2LinearFitInfoGroupBox->isVisible());
+    EXPECT_GT(form->height(), heightWithout);
+    ClickWithFile(form->SpeedButton2, File("plane.flt"));
+    EXPECT_EQ(QStringList({form->LeftEdit->text(), form->TopEdit->text(), form->RightEdit->text(),
+                           form->BottomEdit->text()}),
+              QStringList({"0", "0", "40", "30"}));
+    form->CalculationButton->click();
+    EXPECT_TRUE(form->ALabel->text().startsWith("A=    0.5")) << form->ALabel->text().toStdString();
+    EXPECT_TRUE(form->BLabel->text().startsWith("B=   -0.2")) << form->BLabel->text().toStdString();
+    EXPECT_NEAR(SaveResult("flat.flt").GetPixel(39, 29), 1.0f, 1e-4);
+
+    test::DragOnPicture(*Window("Source2:phase calculation"), QPoint(30, 20), QPoint(5, 2));
+    test::DragOnPicture(*Window("Source1:phase calculation"), QPoint(1, 1), QPoint(3, 3));
+    EXPECT_EQ(QStringList({form->LeftEdit->text(), form->TopEdit->text(), form->RightEdit->text(),
+                           form->BottomEdit->text()}),
+              QStringList({"5", "2", "30", "20"}));
+}
+
+class AbsolutePhaseTool : public test::ToolTest<ui::TAbsolutePhaseForm> {
+  protected:
+    std::string Bytes(const QString& name) const { return test::ReadFileBytes(File(name).toStdString()); }
+    // Shows the tool and loads an unwrapped map of 40 x 30 (scales 0.5 and 0.25) into it.
+    void ShowWithMap() {
+        const test::WrappedPhaseMap map = test::MakeWrappedPhaseMap(40, 30);
+        auto flt = test::MakeFloatMap(40, 30, [&](int x, int y) { return map.Truth[y * 40 + x]; });
+        flt->ScaleX = 0.5f;
+        flt->ScaleY = 0.25f;
+        flt->SaveFlt(File("unwrapped.flt").toStdString());
+        frame->Trigger("AbsolutePhaseAction");
+        ClickWithFile(tool->UnwrappedPhaseSpeedButton, File("unwrapped.flt"));
+        ASSERT_TRUE(tool->Map());
+    }
+    // Types text into an edit and leaves it.
+    static void Leave(QLineEdit* edit, const QString& text) {
+        edit->setText(text);
+        emit edit->editingFinished();
+    }
+};
+
+// Fringe order, pitch and known value at the clicked pixel, then both saves: the FLT map and the
+// table over a dragged range with output steps.
+TEST_F(AbsolutePhaseTool, ConvertsTheLoadedMapAndSavesItsMapAndTable) {
+    ASSERT_TRUE(tool);
+    ShowWithMap();
+    EXPECT_EQ(tool->AbsolutePhasePageControl->currentWidget(), tool->InputPage);
+    EXPECT_EQ(tool->PhaseFileNameEdit->text(), "unwrapped.flt");
+    ui::TMDIChildForm* shown = frame->Window("Relative Phase");
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(shown->Bitmap().size(), QSize(40, 30));
+
+    test::ClickOnPicture(*shown, {12, 7});
+    EXPECT_EQ(QStringList({tool->PhaseIntegerXEdit->text(), tool->PhaseIntegerYEdit->text(),
+                           tool->AbsXEdit->text(), tool->AbsYEdit->text()}),
+              QStringList({"12", "7", "12", "7"}));
+    EXPECT_EQ(tool->AbsoluteDisplacementEdit->text().toStdString(), *PixelValueText(*tool->Map(), 12, 7));
+    tool->PhaseIntegerEdit->setText("2");
+    tool->PhaseIntegerButton->click();
+    Leave(tool->PEdit, "0.5");
+    EXPECT_EQ(tool->GridFrequencyEdit->text(), "     2.00000000");
+    tool->ConvertButton->click();
+    tool->AbsoluteDisplacementEdit->setText("0");
+    tool->ConvertToAbsoluteDisplacementButton->click();
+    EXPECT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
+    EXPECT_EQ(tool->Map()->GetPixel(12, 7), 0.0f);
+
+    frame->Dialogs.QueueFile(File("gui.flt"));
+    tool->SaveToFloatButton->click();
+    ASSERT_EQ(frame->Dialogs.FileRequests().back().FilterIndex, 1);
+    EXPECT_EQ(TFloatImage(File("gui.flt").toStdString()).GetPixel(12, 7), 0.0f);
+
+    // A drag sets the range only while the "Output" page is shown.
+    test::DragOnPicture(*shown, {30, 20}, {5, 3});
+    EXPECT_EQ(tool->LeftEdit->text(), "0");
+    tool->AbsolutePhasePageControl->setCurrentWidget(tool->OutputPage);
+    test::DragOnPicture(*shown, {30, 20}, {5, 3});
+    EXPECT_EQ(QStringList({tool->LeftEdit->text(), tool->TopEdit->text(), tool->RightEdit->text(),
+                           tool->BottomEdit->text()}),
+              QStringList({"5", "3", "30", "20"}));
+    EXPECT_TRUE(tool->OutputGridPanel->isHidden());
+    EXPECT_TRUE(tool->OutputRangePanel->isHidden());
+    tool->UseOutputGridCheckBox->click();
+    tool->OutputRangeCheckBox->click();
+    EXPECT_FALSE(tool->OutputGridPanel->isHidden() || tool->OutputRangePanel->isHidden());
+    tool->GridxEdit->setText("3");
+    tool->GridyEdit->setText("2");
+    frame->Dialogs.QueueFile(File("gui"), 2);
+    tool->SaveToAsciiButton->click();
+    const ui::FileDialogRequest request = frame->Dialogs.FileRequests().back();
+    EXPECT_EQ(request.FilterIndex, 2);
+    EXPECT_EQ(request.InitialDir, tool->WorkingDirLabel->text());
+    // x = 5, 8, ... 29 and y = 3, 5, ... 19: 9 by 9, where swapped steps give 13 by 6.
+    EXPECT_EQ(test::Lines(Bytes("gui.dat")).size(), 9u * 9);
+}
+
+// Refusals leave the map as it was: a pitch or frequency of 0 or no number (both edits keep their
+// last values), Convert with a pitch of 0 typed but not left, a reference pixel outside the map.
+// Without a map every command does nothing.
+TEST_F(AbsolutePhaseTool, RefusesZeroPitchAndPixelsOutsideTheMapAndChangesNothing) {
+    frame->Trigger("AbsolutePhaseAction");
+    for (QPushButton* button :
+         {tool->PhaseIntegerButton, tool->ConvertButton, tool->ConvertToAbsoluteDisplacementButton,
+          tool->SaveToAsciiButton, tool->SaveToFloatButton})
+        button->click();
+    EXPECT_EQ(frame->Dialogs.Log.size(), 0u);
+
+    ShowWithMap();
+    const std::vector<float> before = Values(*tool->Map());
+    Leave(tool->PEdit, "4");
+    EXPECT_EQ(tool->GridFrequencyEdit->text(), "     0.25000000");
+    Leave(tool->PEdit, "0");
+    Leave(tool->GridFrequencyEdit, "1/4");
+    EXPECT_EQ(frame->Dialogs.Errors(),
+              QStringList({"The grid's parameter P and its frequency can not be 0",
+                           "Grid Frequency: '1/4' is not a valid floating point value"}));
+    EXPECT_EQ(tool->PEdit->text(), "4");
+    EXPECT_EQ(tool->GridFrequencyEdit->text(), "     0.25000000");
+
+    frame->Dialogs.Clear();
+    tool->PEdit->setText("0");
+    tool->ConvertButton->click();
+    tool->PhaseIntegerXEdit->setText("40");
+    tool->PhaseIntegerButton->click();
+    tool->AbsYEdit->setText("-1");
+    tool->ConvertToAbsoluteDisplacementButton->click();
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList({"The grid's parameter P and its frequency can not be 0",
+                                                    "(40,0) not in the image", "(0,-1) not in the image"}));
+    EXPECT_EQ(Values(*tool->Map()), before);
+    EXPECT_EQ(tool->Map()->ValueScale, 1.0f);
+}
+
+class PseudoColorTool : public test::ToolTest<ui::TPseudoColorForm> {
+  protected:
+    PseudoColorTool() { frame->Trigger("PseudoColorAction"); }
+
+    ui::TMDIChildForm* Picture() const { return Window("Pseudo Color Display Phase"); }
+    QColor At(int x, int y) const { return Picture()->Bitmap().pixelColor(x, y); }
+    // The colour at (x, y) within one level of want in each channel (a blend at a fringe edge).
+    bool Near(int x, int y, const QColor& want) const {
+        const QColor c = At(x, y);
+        return std::abs(c.red() - want.red()) <= 1 && std::abs(c.green() - want.green()) <= 1 &&
+               std::abs(c.blue() - want.blue()) <= 1;
+    }
+    // A 6 x 1 map of the values the colour table is checked with.
+    QString Values(float valueScale = 1.0f) {
+        const double v[] = {0, kPi, -0.1, 15 * kPi, 16 * kPi, 2 * kPi};
+        auto map = test::MakeFloatMap(6, 1, [&](int x, int) { return v[x] * valueScale; });
+        map->ValueScale = valueScale;
+        map->SaveFlt(File("values.flt").toStdString());
+        return File("values.flt");
+    }
+    void Open(const QString& mask, const QString& phase) {
+        if (mask.isEmpty())
+            frame->Dialogs.QueueFileCancel();
+        else
+            frame->Dialogs.QueueFile(mask);
+        frame->Dialogs.QueueFile(phase);
+        form->BitBtn1->click();
+    }
+
+    ui::TPseudoColorForm* form = tool;
+};
+
+// With nothing loaded the density buttons do nothing. A mask of the map's size paints level 255 as
+// background, also under the mouse; the value scale divides first (2 pi stored at scale 2 shows
+// half red), and one press of the double button makes 2 pi show order 2, as the level under the
+// mouse says. Cancelling the phase dialog changes nothing; a mask of another size is ignored and
+// a cancelled mask dialog means none.
+TEST_F(PseudoColorTool, MaskColoursMouseAndTheDensityButtons) {
+    form->Multiple2SpeedButton->click();
+    form->Div2SpeedButton->click();
+    EXPECT_EQ(form->RenderCount(), 0);
+    test::MakeGreyPicture(6, 1, [](int x, int) {
+        return x == 0 ? 255 : 254;
+    })->SaveBmp(File("m.bmp").toStdString());
+    test::MakeGreyPicture(5, 1, [](int, int) { return 255; })->SaveBmp(File("other.bmp").toStdString());
+    const QString values = Values(2.0f);
+    Open(File("m.bmp"), values);
+    ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
+    EXPECT_EQ(form->MaskFileNameEdit->text() + " " + form->PhaseFileNameEdit->text(), "m.bmp values.flt");
+    ASSERT_EQ(Picture()->Bitmap().size(), QSize(6, 1));
+    EXPECT_EQ(frame->Form->ActiveMDIChild(), Picture());
+    EXPECT_GE(frame->Form->FindMDIChild("Pseudo Color Mask"), 0);
+    EXPECT_EQ(At(0, 0), QColor(0, 128, 128));
+    EXPECT_EQ(At(1, 0), QColor(255, 127, 127));
+    EXPECT_TRUE(Near(5, 0, QColor(255, 0, 0))); // 2 pi: order 1 exactly
+    test::MoveOnPicture(*Picture(), QPoint(0, 0));
+    EXPECT_EQ(form->FringeLevelEdit->text(), "Background");
+    test::MoveOnPicture(*Picture(), QPoint(5, 0));
+    EXPECT_EQ(form->FringeLevelEdit->text() + " " + form->PosXEdit->text(), "1.0 5");
+    form->Multiple2SpeedButton->click();
+    EXPECT_TRUE(Near(5, 0, QColor(255, 255, 0)));
+    test::MoveOnPicture(*Picture(), QPoint(5, 0));
+    EXPECT_EQ(form->FringeLevelEdit->text(), "2.0");
+    test::MoveOnPicture(*Picture(), QPoint(2, 0));
+    EXPECT_EQ(form->FringeLevelEdit->text(), "-0.0");
+    form->Div2SpeedButton->click();
+    EXPECT_TRUE(Near(5, 0, QColor(255, 0, 0)));
+    EXPECT_EQ(form->RenderCount(), 3);
+
+    frame->Dialogs.QueueFile(File("other.bmp"));
+    frame->Dialogs.QueueFileCancel();
+    form->BitBtn1->click();
+    EXPECT_EQ(form->MaskFileNameEdit->text(), "m.bmp");
+    EXPECT_NE(form->Mask(), nullptr);
+    Open(File("other.bmp"), values);
+    EXPECT_EQ(form->Mask(), nullptr);
+    EXPECT_EQ(At(0, 0), QColor(255, 255, 255));
+    Open(QString(), values);
+    EXPECT_EQ(form->MaskFileNameEdit->text(), "none mask");
+    const auto requests = frame->Dialogs.FileRequests();
+    EXPECT_EQ(requests[0].Title, "Open Mask File");
+    EXPECT_EQ(requests[1].Title, "Open Phase File");
+}
+
+} // namespace
+} // namespace corvane
