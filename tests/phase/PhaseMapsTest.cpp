@@ -46,27 +46,18 @@ bool Near(const std::tuple<int, int, int>& a, const std::tuple<int, int, int>& b
 
 } // namespace
 
-TEST(PhaseCalculation, DifferenceOfIdenticalMapsIsZeroAndKeepsSourceOnesScales) {
-    auto s1 = Scaled(MakeFloatMap(31, 17, [](int x, int y) { return 0.37f * x - 1.3f * y; }));
-    auto s2 = MakeFloatMap(31, 17, [](int x, int y) { return 0.37f * x - 1.3f * y; });
-    const PhaseCalculationResult r = CalculatePhase(*s1, *s2, {});
-    ASSERT_EQ(r.Result->Width, 31);
-    ASSERT_EQ(r.Result->Height, 17);
-    for (std::size_t i = 0; i < r.Result->PixelCount(); ++i)
-        ASSERT_EQ(r.Result->Data[i], 0.0f) << i;
-    EXPECT_EQ(r.Result->ScaleX, 0.25f);
-    EXPECT_EQ(r.Result->ScaleY, 0.5f);
-    EXPECT_EQ(r.Result->ValueScale, 3.0f);
-    EXPECT_FALSE(r.Fitted);
-}
-
+// Method 0 subtracts Source 2, read over its top-left part when larger, and keeps Source 1's
+// three scales; a Source 2 smaller either way is refused.
 TEST(PhaseCalculation, ALargerSourceTwoIsReadOverItsTopLeftPartAndASmallerOneIsRefused) {
-    auto s1 = MakeFloatMap(5, 3, [](int x, int y) { return 100.0f + x + 10 * y; });
+    auto s1 = Scaled(MakeFloatMap(5, 3, [](int x, int y) { return 100.0f + x + 10 * y; }));
     auto s2 = MakeFloatMap(8, 6, [](int x, int y) { return float(x * x + y); });
     const PhaseCalculationResult r = CalculatePhase(*s1, *s2, {});
+    ASSERT_EQ(std::pair(r.Result->Width, r.Result->Height), std::pair(5, 3));
     for (int y = 0; y < 3; ++y)
         for (int x = 0; x < 5; ++x)
             EXPECT_EQ(r.Result->GetPixel(x, y), 100.0f + x + 10 * y - float(x * x + y));
+    EXPECT_EQ(std::tuple(r.Result->ScaleX, r.Result->ScaleY, r.Result->ValueScale, r.Fitted),
+              std::tuple(0.25f, 0.5f, 3.0f, false));
     EXPECT_EQ(ErrorText([&] { CalculatePhase(*s2, *s1, {}); }), kSource2TooSmallMessage);
     auto narrow = MakeFloatMap(4, 9, [](int, int) { return 0.0f; });
     EXPECT_EQ(ErrorText([&] { CalculatePhase(*s1, *narrow, {}); }), kSource2TooSmallMessage);

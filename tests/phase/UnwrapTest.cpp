@@ -157,18 +157,9 @@ TEST(FillInvalidRuns, TheFourKindsOfRun) {
     // Row 4: only column 0 invalid -> kept (the scan starts at column 1).
     auto map = MakeFloatMap(w, 5, [](int x, int y) { return 100.0 * y + x * x; });
     const auto invalid = MakeGreyPicture(w, 5, [](int x, int y) {
-        switch (y) {
-        case 0:
-            return x <= 9 ? 255 : 0;
-        case 1:
-            return x >= 5 ? 255 : 0;
-        case 2:
-            return 255;
-        case 3:
-            return x >= 3 && x <= 6 ? 255 : 0;
-        default:
-            return x == 0 ? 255 : 0;
-        }
+        const char* rows[] = {"1111111111000000", "0000011111111111", "1111111111111111", "0001111000000000",
+                              "1000000000000000"};
+        return rows[y][x] == '1' ? 255 : 0;
     });
     FillInvalidRuns(*map, invalid.get());
     auto at = [&](int x, int y) { return map->Data[y * w + x]; };
