@@ -28,6 +28,13 @@ using namespace corvane::test;
 
 namespace {
 
+using Grey = std::vector<std::uint8_t>;
+
+/// A picture of level 0: no pixel invalid.
+std::unique_ptr<TGrayImage> Blank(int w, int h) {
+    return MakeGreyPicture(w, h, [](int, int) { return 0; });
+}
+
 std::unique_ptr<TFloatImage> MapOf(int w, int h, const std::vector<float>& values) {
     return MakeFloatMap(w, h, [&](int x, int y) { return values[static_cast<std::size_t>(y * w + x)]; });
 }
@@ -84,7 +91,7 @@ TEST(RegionGrowingUnwrap, CleanMapsUnwrapExactlyFromAnyStart) {
                                        std::array{97, 61, 13, 47}, std::array{331, 203, 330, 0}}) {
         const WrappedPhaseMap truth = MakeWrappedPhaseMap(w, h);
         auto map = MapOf(w, h, truth.Wrapped);
-        RegionGrowingUnwrap(*map, *MakeGreyPicture(w, h, [](int, int) { return 0; }), sx, sy, 0.5f);
+        RegionGrowingUnwrap(*map, *Blank(w, h), sx, sy, 0.5f);
         EXPECT_LT(LargestDeviationModTwoPi(*map, truth.Truth), 1e-4) << sx << "," << sy;
         // The start pixel keeps its wrapped value, so k = 0 there.
         EXPECT_EQ(map->Data[sy * w + sx], truth.Wrapped[static_cast<std::size_t>(sy * w + sx)]);
@@ -94,7 +101,7 @@ TEST(RegionGrowingUnwrap, CleanMapsUnwrapExactlyFromAnyStart) {
 TEST(RegionGrowingUnwrap, ADifferenceOfExactlyPiIsNoJumpAndOneOfThreePointOneFiveIs) {
     const float pi = 3.1415927f;
     auto map = MapOf(4, 1, {0.0f, pi, 0.0f, -3.15f});
-    const auto valid = MakeGreyPicture(4, 1, [](int, int) { return 0; });
+    const auto valid = Blank(4, 1);
     RegionGrowingUnwrap(*map, *valid, 1, 0, 0.5f);
     EXPECT_EQ(map->Data[0], 0.0f); // pi - 0 = pi: kept
     EXPECT_EQ(map->Data[1], pi);   // the start, judged again against pixel 0: unchanged
@@ -104,7 +111,7 @@ TEST(RegionGrowingUnwrap, ADifferenceOfExactlyPiIsNoJumpAndOneOfThreePointOneFiv
     // With a tiny threshold the neighbour takes k = -1; the start, judged again against it, gets
     // -2 pi from that k and one 2 pi back, and so keeps its value.
     auto tiny = MapOf(2, 1, {0.0f, 1.0f});
-    RegionGrowingUnwrap(*tiny, *MakeGreyPicture(2, 1, [](int, int) { return 0; }), 0, 0, 0.01f);
+    RegionGrowingUnwrap(*tiny, *Blank(2, 1), 0, 0, 0.01f);
     EXPECT_FLOAT_EQ(tiny->Data[1], 1.0f - 6.2831855f);
     EXPECT_EQ(tiny->Data[0], 0.0f);
 }
@@ -113,7 +120,7 @@ TEST(RegionGrowingUnwrap, ADifferenceOfExactlyPiIsNoJumpAndOneOfThreePointOneFiv
 // (3 -> -3 is a jump) and not from its right (-3 -> -3 is none).
 TEST(RegionGrowingUnwrap, ThePixelBelowIsQueuedBeforeTheOneToTheRight) {
     auto map = MapOf(2, 2, {0.0f, -3.0f, 3.0f, -3.0f});
-    RegionGrowingUnwrap(*map, *MakeGreyPicture(2, 2, [](int, int) { return 0; }), 0, 0, 0.5f);
+    RegionGrowingUnwrap(*map, *Blank(2, 2), 0, 0, 0.5f);
     EXPECT_EQ(Values(*map), (std::vector<float>{0.0f, -3.0f, 3.0f, -3.0f + 6.2831855f}));
 }
 
@@ -140,12 +147,12 @@ TEST(RegionGrowingUnwrap, ARegionClosedOffByInvalidPixelsKeepsItsWrappedValues) 
 
 TEST(RegionGrowingUnwrap, AStartOutsideTheMapIsRefusedBeforeAnythingChanges) {
     auto map = MapOf(5, 3, {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15});
-    const auto valid = MakeGreyPicture(5, 3, [](int, int) { return 0; });
+    const auto valid = Blank(5, 3);
     EXPECT_EQ(ErrorText([&] { RegionGrowingUnwrap(*map, *valid, 5, 0, 0.5f); }),
               "the starting point (5,0) is outside the 5 x 3 phase map");
     EXPECT_EQ(ErrorText([&] { RegionGrowingUnwrap(*map, *valid, 0, -1, 0.5f); }),
               "the starting point (0,-1) is outside the 5 x 3 phase map");
-    const auto wrongSize = MakeGreyPicture(3, 5, [](int, int) { return 0; });
+    const auto wrongSize = Blank(3, 5);
     EXPECT_NE(ErrorText([&] { RegionGrowingUnwrap(*map, *wrongSize, 0, 0, 0.5f); }), "no error");
     EXPECT_EQ(map->Data[14], 15.0f);
 }
@@ -195,14 +202,14 @@ TEST(MaskNoise, ACellWithHorizontalDifferencesOfPointSixAndMinusPointFourIsMarke
         if (y == 1) return x >= 2 ? 0.6 : 0.0;
         return x >= 2 ? 0.6 : 0.0;
     });
-    auto invalid = MakeGreyPicture(4, 3, [](int, int) { return 0; });
+    auto invalid = Blank(4, 3);
     MaskNoise(*map, *invalid, 0.5f, 0.001f);
-    EXPECT_EQ(Levels(*invalid), (std::vector<std::uint8_t>{0, 255, 255, 0, 0, 255, 255, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(Levels(*invalid), (Grey{0, 255, 255, 0, 0, 255, 255, 0, 0, 0, 0, 0}));
 
     // With a threshold above 0.6 no difference is wrapped: no residue.
-    auto clean = MakeGreyPicture(4, 3, [](int, int) { return 0; });
+    auto clean = Blank(4, 3);
     MaskNoise(*map, *clean, 0.61f, 0.001f);
-    EXPECT_EQ(Levels(*clean), std::vector<std::uint8_t>(12, 0));
+    EXPECT_EQ(Levels(*clean), Grey(12, 0));
 }
 
 TEST(MaskNoise, ResidueThresholdOnBothSidesAndPixelsAreOnlyEverSet) {
@@ -210,25 +217,24 @@ TEST(MaskNoise, ResidueThresholdOnBothSidesAndPixelsAreOnlyEverSet) {
     // makes a residue: the bottom edge rises by 0.6 (wrapped), the right and top edges fall by 0.3:
     // about -2 pi.
     auto map = MakeFloatMap(2, 2, [](int x, int y) { return x == 1 ? (y == 0 ? 0.3 : 0.6) : 0.0; });
-    auto below = MakeGreyPicture(2, 2, [](int, int) { return 0; });
+    auto below = Blank(2, 2);
     MaskNoise(*map, *below, 0.5f, 6.3f);
-    EXPECT_EQ(Levels(*below), (std::vector<std::uint8_t>{0, 0, 0, 0}));
-    auto above = MakeGreyPicture(2, 2, [](int, int) { return 0; });
+    EXPECT_EQ(Levels(*below), (Grey{0, 0, 0, 0}));
+    auto above = Blank(2, 2);
     MaskNoise(*map, *above, 0.5f, 6.2f);
-    EXPECT_EQ(Levels(*above), (std::vector<std::uint8_t>{255, 255, 255, 255}));
+    EXPECT_EQ(Levels(*above), (Grey{255, 255, 255, 255}));
 
     // A loaded invalid area is extended, never cleared; the last row and column are reached.
     auto clean = MakeFloatMap(5, 4, [](int x, int y) { return x < 4 || y < 2 ? 0.0 : (y == 3 ? 0.6 : 0.3); });
     auto loaded = MakeGreyPicture(5, 4, [](int x, int y) { return x == 0 && y == 0 ? 255 : 7; });
     MaskNoise(*clean, *loaded, 0.5f, 0.001f);
-    EXPECT_EQ(Levels(*loaded), (std::vector<std::uint8_t>{255, 7, 7, 7,   7,   7, 7, 7, 7,   7,
-                                                          7,   7, 7, 255, 255, 7, 7, 7, 255, 255}));
+    EXPECT_EQ(Levels(*loaded), (Grey{255, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 7, 255, 255, 7, 7, 7, 255, 255}));
 }
 
 TEST(MaskNoise, RefusesAMissingMapAndAnInvalidAreaOfAnotherSize) {
     TFloatImage empty(nullptr, 0, 0);
     empty.Data = nullptr;
-    auto invalid = MakeGreyPicture(2, 2, [](int, int) { return 0; });
+    auto invalid = Blank(2, 2);
     EXPECT_EQ(ErrorText([&] { MaskNoise(empty, *invalid, 0.5f, 0.001f); }), "Select an phase image first");
     auto map = MakeFloatMap(3, 2, [](int x, int) { return x * 1.0; });
     EXPECT_EQ(ErrorText([&] { MaskNoise(*map, *invalid, 0.5f, 0.001f); }),
@@ -323,7 +329,7 @@ TEST(NewUnwrapModel, FailingCommandsLeaveTheHeldMapsAsTheyWere) {
     TempDir dir;
     const WrappedPhaseMap truth = MakeWrappedPhaseMap(30, 20);
     SaveWrapped(truth, dir.File("phase.flt"));
-    MakeGreyPicture(20, 30, [](int, int) { return 0; })->SaveBmp(dir.File("other.bmp"));
+    Blank(20, 30)->SaveBmp(dir.File("other.bmp"));
 
     NewUnwrapModel model;
     NewUnwrapOptions options;
