@@ -422,10 +422,9 @@ template <class Form> void PhaseShiftTools::ComputeAndCompare(const Tool& tool) 
     // The tool's own method: the core call at the default image scale gives the same file.
     std::vector<std::unique_ptr<TGrayImage>> steps;
     std::vector<const TGrayImage*> pointers;
-    for (std::size_t k = 1; k <= tool.Shifts.size(); ++k) {
-        steps.push_back(std::make_unique<TGrayImage>(File(QStringLiteral("s%1.bmp").arg(k)).toStdString()));
-        pointers.push_back(steps.back().get());
-    }
+    for (std::size_t k = 1; k <= tool.Shifts.size(); ++k)
+        pointers.push_back(
+            steps.emplace_back(std::make_unique<TGrayImage>(Path(QStringLiteral("s%1.bmp").arg(k)))).get());
     const PhaseShiftResult core = ComputePhaseShift(tool.Method, pointers);
     SavePhaseShiftFlt(*core.Phase->Phase, 1.0f, 1.0f, Path("core.flt"));
     EXPECT_EQ(test::ReadFileBytes(saved), test::ReadFileBytes(Path("core.flt")));
@@ -433,9 +432,7 @@ template <class Form> void PhaseShiftTools::ComputeAndCompare(const Tool& tool) 
     frame->Form->ScaleX = 0.25;
     frame->Form->ScaleY = 0.5;
     const TFloatImage scaled(Save(form, "scaled.flt"));
-    EXPECT_EQ(scaled.ScaleX, 0.25f);
-    EXPECT_EQ(scaled.ScaleY, 0.5f);
-    EXPECT_EQ(scaled.ValueScale, 1.0f);
+    EXPECT_EQ(std::tuple(scaled.ScaleX, scaled.ScaleY, scaled.ValueScale), std::tuple(0.25f, 0.5f, 1.0f));
     frame->Form->ScaleX = frame->Form->ScaleY = 1.0;
 }
 
@@ -444,10 +441,9 @@ TEST_F(PhaseShiftTools, EachToolComputesWithItsOwnMethodAndSavesWithTheImageScal
     ComputeAndCompare<ui::TConst4StepPhaseShiftForm>(kTools[1]);
     ComputeAndCompare<ui::TEqual4StepPhaseShiftForm>(kTools[2]);
     // The save dialog offers FLT, in the working directory.
-    const auto requests = frame->Dialogs.FileRequests();
-    EXPECT_EQ(requests.back().Title, "Save Phase To");
-    EXPECT_EQ(requests.back().FilterIndex, 2);
-    EXPECT_EQ(requests.back().InitialDir, QString::fromStdString(frame->Dir.Path().string()));
+    const ui::FileDialogRequest request = frame->Dialogs.FileRequests().back();
+    EXPECT_EQ(std::tuple(request.Title, request.FilterIndex, request.InitialDir),
+              std::tuple("Save Phase To", 2, QString::fromStdString(frame->Dir.Path().string())));
 }
 
 // Save To Float writes nothing until a phase was computed since the tool was last shown; a step
@@ -471,8 +467,8 @@ TEST_F(PhaseShiftTools, NothingIsSavedWithoutAPhaseAndMismatchedStepsAreRefused)
     Picture("s3.bmp", 31, 24, [](int, int) { return 9; });
     form->ComputePhaseButton->click();
     ASSERT_EQ(frame->Dialogs.Errors().size(), 1);
-    EXPECT_TRUE(frame->Dialogs.Errors()[0].contains("31")) << frame->Dialogs.Errors()[0].toStdString();
-    EXPECT_TRUE(frame->Dialogs.Errors()[0].contains("32")) << frame->Dialogs.Errors()[0].toStdString();
+    EXPECT_TRUE(frame->Dialogs.Errors()[0].contains("31") && frame->Dialogs.Errors()[0].contains("32"))
+        << frame->Dialogs.Errors()[0].toStdString();
     EXPECT_EQ(Window("phase:Const 4 Step")->Bitmap(), shown);
     // the phase of the last successful Compute Phase is still the one saved
     EXPECT_EQ(TFloatImage(Save(form, "kept.flt")).Width, 32);
@@ -550,13 +546,8 @@ class UnwrapTools : public test::ToolTest<ui::TNewUnwrapForm> {
     // Clicks the button, answering its file dialog with this file of the test folder.
     void Click(QAbstractButton* button, const QString& name) { ClickWithFile(button, File(name)); }
     // Number of white pixels shown in a window.
-    static int WhitePixels(const ui::TMDIChildForm& window) {
-        int count = 0;
-        const QImage& picture = window.Bitmap();
-        for (int y = 0; y < picture.height(); ++y)
-            for (int x = 0; x < picture.width(); ++x)
-                count += qRed(picture.pixel(x, y)) == 255;
-        return count;
+    static long WhitePixels(const ui::TMDIChildForm& window) {
+        return std::ranges::count(Levels(window), 255);
     }
 
     ui::TNewUnwrapForm* region = tool;
