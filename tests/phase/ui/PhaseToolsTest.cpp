@@ -599,26 +599,18 @@ TEST_F(UnwrapTools, RegionToolUnwrapsFromTheClickedPointAndSavesWhatTheVerbWrite
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), saves);
 }
 
-// A failing command tells why and leaves what the tool holds and shows as it was: a start point
-// outside the map (the default 128, 128 on a small map), a threshold that is no number.
+// A failing command tells why and leaves what the tool holds and shows as it was (the model's own
+// test covers its refusals, here a threshold that is no number).
 TEST_F(UnwrapTools, RegionToolRefusesBadSettingsAndKeepsItsMaps) {
     frame->Trigger("UnwrapAction");
     SaveWrapped("small.flt", 40, 30);
     Click(region->PhaseImageSpeedButton, "small.flt");
     const std::vector<float> wrapped = Values(*region->Model().Phase);
-    region->UnwrapButton->click();
-    EXPECT_EQ(frame->Dialogs.Errors(),
-              QStringList("the starting point (128,128) is outside the 40 x 30 phase map"));
-    EXPECT_FALSE(frame->Window("Unwrapped Phase Image") || frame->Window("Final Phase Image"));
-    EXPECT_FALSE(region->Model().InvalidArea);
-    EXPECT_EQ(Values(*region->Model().Phase), wrapped);
-
-    region->XEdit->setText("5");
-    region->YEdit->setText("5");
     region->ThresholdEdit->setText("half");
-    frame->Dialogs.Clear();
     region->UnwrapButton->click();
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList("Threshold: 'half' is not a valid floating point value"));
+    EXPECT_FALSE(frame->Window("Unwrapped Phase Image") || frame->Window("Final Phase Image"));
+    EXPECT_FALSE(region->Model().InvalidArea);
     EXPECT_EQ(Values(*region->Model().Phase), wrapped);
 }
 
@@ -642,10 +634,9 @@ TEST_F(UnwrapTools, RegionToolUsesTheInvalidAreaFileWhenChecked) {
     EXPECT_EQ(WhitePixels(*frame->Window("Invalid Area")), 4 * 48);
 }
 
-// Without a map Unwrap says so and the median and save commands do nothing; a start point outside
-// the map is refused with the output left as it was. The median window sizes follow their track
-// bars; Median Input and Unwrap from the clicked point show their windows, Save writes the output
-// map, and hiding releases both maps.
+// Without a map Unwrap says so and the median and save commands do nothing. The median window
+// sizes follow their track bars; Median Input and Unwrap from the clicked point show their windows, Save
+// writes the output map, and hiding releases both maps.
 TEST_F(UnwrapTools, SimpleToolFiltersUnwrapsSavesAndRefusesWhatItCannotDo) {
     frame->Trigger("SimpleUnwrapAction");
     ASSERT_TRUE(simple->isVisible());
@@ -659,11 +650,6 @@ TEST_F(UnwrapTools, SimpleToolFiltersUnwrapsSavesAndRefusesWhatItCannotDo) {
 
     SaveWrapped("in.flt", 40, 30);
     Click(simple->PhaseImageSpeedButton, "in.flt");
-    simple->UnwrapButton->click();
-    EXPECT_EQ(frame->Dialogs.Errors().value(1),
-              "the starting point (128,128) is outside the 40 x 30 phase map");
-    EXPECT_EQ(Values(*simple->Model().Output), std::vector<float>(40 * 30, 0.0f));
-    EXPECT_FALSE(frame->Window("Unwrapped Phase Image:Simple Unwrap"));
 
     simple->MedianFilterTrackBar->setValue(5);
     EXPECT_EQ(simple->PositionEdit->text() + " " + simple->OutPositionEdit->text(), "5 3");
@@ -671,7 +657,7 @@ TEST_F(UnwrapTools, SimpleToolFiltersUnwrapsSavesAndRefusesWhatItCannotDo) {
     ASSERT_TRUE(frame->Window("Median Result,input:Simple Unwrap"));
     test::ClickOnPicture(*frame->Window("Phase Image:Simple Unwrap"), {39, 29});
     simple->UnwrapButton->click();
-    EXPECT_EQ(frame->Dialogs.Errors().size(), 2);
+    EXPECT_EQ(frame->Dialogs.Errors().size(), 1);
     ASSERT_TRUE(frame->Window("Unwrapped Phase Image:Simple Unwrap"));
     Click(simple->SaveToFloatButton, "gui.flt");
     EXPECT_EQ(TFloatImage(Path("gui.flt")).GetPixel(20, 15), simple->Model().Output->GetPixel(20, 15));
