@@ -958,19 +958,6 @@ TEST(AbsolutePhase, PitchConversionScalesValuesAndAccumulatesInTheValueScale) {
     EXPECT_NEAR(map->ValueScale, factor / (2.0 * M_PI), 1e-7);
 }
 
-TEST(AbsolutePhase, FringeOrderAndKnownValueShiftTheWholeMap) {
-    // N = 2 at a pixel holding 0.3 rad adds 4 pi everywhere.
-    auto map = MakeFloatMap(4, 3, [](int x, int y) { return x == 3 && y == 2 ? 0.3 : 0.1 * x - y; });
-    map->SetFringeOrder(3, 2, 2);
-    EXPECT_NEAR(map->Data[11], 0.3 + 4.0 * M_PI, 1e-5);
-    EXPECT_NEAR(map->Data[4], -1.0 + 4.0 * M_PI, 1e-5);
-    // A known displacement of 0 at (1, 2) makes it exactly 0 and keeps every difference.
-    const float difference = map->Data[0] - map->Data[9];
-    map->ShiftToValue(1, 2, 0.0f);
-    EXPECT_EQ(map->Data[9], 0.0f);
-    EXPECT_NEAR(map->Data[0] - map->Data[9], difference, 1e-5);
-}
-
 TEST(AbsolutePhase, ReciprocalEditsAndTheValueUnderTheMouse) {
     EXPECT_EQ(ReciprocalText(0.5), "     2.00000000");
     EXPECT_EQ(ReciprocalText(3.0), "     0.33333333");
