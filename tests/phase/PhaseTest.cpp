@@ -287,9 +287,8 @@ TEST_F(CarrierMoireStages, AdjustKeepsTheWindowClearOfTheZeroOrderAndInsideTheRe
     // The outlines around the carrier in the 128 x 64 image spectrum and the 128 x 16 strip's.
     moire.Build({Fringes("m.bmp", 130, 70), "", TStripDirection::Rows, 16});
     const TAdjustedWindow adjusted = *moire.Adjust({20, 40}, {10, 1});
-    EXPECT_EQ(adjusted.Window, (TMovingWindow{17, 11}));
-    EXPECT_EQ(adjusted.ImageOutline, (TMapCorners{66, 28, 82, 38}));
-    EXPECT_EQ(adjusted.ReferenceOutline, (TMapCorners{66, 4, 82, 14}));
+    EXPECT_EQ(std::tuple(adjusted.Window, adjusted.ImageOutline, adjusted.ReferenceOutline),
+              std::tuple(TMovingWindow{17, 11}, TMapCorners{66, 28, 82, 38}, TMapCorners{66, 4, 82, 14}));
 }
 
 TEST(CarrierMoireWindow, AnOddWindowMovesAsTheNextEvenSizeAndAWindowOutsideChangesNothing) {
@@ -341,8 +340,7 @@ TEST_F(CarrierMoireStages, RemoveCarrierChecksBothFieldsBeforeMovingEither) {
     EXPECT_EQ(Values(*moire.Field()->RefReal), strip);
 
     const TStartPoints starts = *moire.RemoveCarrier({20, 10});
-    EXPECT_EQ(starts.Image, (TMapPixel{64, 32}));
-    EXPECT_EQ(starts.Reference, (TMapPixel{64, 8}));
+    EXPECT_EQ(std::pair(starts.Image, starts.Reference), std::pair(TMapPixel{64, 32}, TMapPixel{64, 8}));
     EXPECT_FALSE(moire.Field()->Phase->Unwrapped);
 }
 
@@ -576,8 +574,7 @@ TEST(CarrierMoireRegression, TwoImagesRecoverTheKnownPhaseAndItsTiltEitherWay) {
 
 TEST(GridGenerator, DefaultGridHasWhiteColumnZeroBlackColumnEightAndPeriodSixteen) {
     const auto g = GenerateGrid({});
-    ASSERT_EQ(g->Width, 256);
-    ASSERT_EQ(g->Height, 256);
+    ASSERT_EQ(std::pair(g->Width, g->Height), std::pair(256, 256));
     for (int y : {0, 255}) {
         EXPECT_EQ(g->GetPixel(0, y), 255);
         EXPECT_EQ(g->GetPixel(8, y), 0);
@@ -672,8 +669,7 @@ TEST(PhaseToFringe, CosineOfTheScaledValueWithRounding) {
 
 TEST(MoireSimulation, PitchAndStepClampingFollowTheLineCount) {
     const auto g = SimulationGeometry(512, 10, 20);
-    EXPECT_EQ(g.Pitch, 51);
-    EXPECT_EQ(g.Step, 11);
+    EXPECT_EQ(std::pair(g.Pitch, g.Step), std::pair(51, 11));
     EXPECT_EQ(SimulationGeometry(512, 10, -3).Step, 1);
     EXPECT_EQ(SimulationGeometry(512, 10, 0).Step, 0);
     EXPECT_EQ(SimulationGeometry(512, 10, 11).Step, 11);
@@ -737,8 +733,7 @@ TEST(GeometricMoire, MultipliesTwoGridsAndReadsALargerSecondOverTheFirstsExtent)
     const auto a = MakeGreyPicture(7, 5, [](int x, int y) { return x * 36 + y; });
     const auto b = MakeGreyPicture(9, 6, [](int x, int y) { return 255 - x * 20 - y * 3; });
     const auto m = GeometricMoire(*a, *b);
-    ASSERT_EQ(m->Width, 7);
-    ASSERT_EQ(m->Height, 5);
+    ASSERT_EQ(std::pair(m->Width, m->Height), std::pair(7, 5));
     // sqrt(36 * 235) = 91.98 and, in the last row and column, sqrt(220 * 123) = 164.49.
     EXPECT_EQ(m->GetPixel(1, 0), 91);
     EXPECT_EQ(m->GetPixel(6, 4), 164);
@@ -768,8 +763,7 @@ TEST(PhaseShift, EachMethodRecoversAKnownPhaseToEightBitQuantisation) {
     for (std::size_t c = 0; c < std::size(cases); ++c) {
         const auto steps = Steps(w, h, cases[c].Shifts);
         const PhaseShiftResult result = ComputePhaseShift(cases[c].Method, Pointers(steps));
-        ASSERT_EQ(result.Phase->Phase->Width, w);
-        ASSERT_EQ(result.Phase->Phase->Height, h);
+        ASSERT_EQ(std::pair(result.Phase->Phase->Width, result.Phase->Phase->Height), std::pair(w, h));
         const double rms = PhaseRms(*result.Phase->Phase);
         EXPECT_LT(rms, limits[c]) << "method " << c;
         // The picture uses the wrapped rule: the last pixel's grey follows its phase.
@@ -1048,8 +1042,7 @@ TEST(NewUnwrapModel, UnwrapStartsFromTheFileAndFillsAndDarkensTheFilesAreas) {
     // The region growing never reaches the block, so it still holds the wrapped value there.
     EXPECT_EQ(grownInBlock, truth.Wrapped[15 * w + 35]);
     const TFloatImage& result = *model.Phase;
-    EXPECT_EQ(result.ScaleX, 0.25f);
-    EXPECT_EQ(result.ValueScale, 3.0f);
+    EXPECT_EQ(std::pair(result.ScaleX, result.ValueScale), std::pair(0.25f, 3.0f));
     const float min = *std::min_element(result.Data, result.Data + result.PixelCount());
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x) {
@@ -1150,9 +1143,8 @@ TEST(ScanLineUnwrap, CleanMapsUnwrapExactlyAndTheCopyKeepsTheHeader) {
     for (const auto& [sx, sy] : {std::pair{0, 0}, std::pair{90, 56}, std::pair{40, 3}}) {
         const auto output = ScanLineUnwrap(*input, sx, sy, 0.5f);
         EXPECT_LT(LargestDeviation(*output, truth), 1e-4) << sx << "," << sy;
-        EXPECT_EQ(output->ScaleX, 0.5f);
-        EXPECT_EQ(output->ValueScale, 2.0f);
-        EXPECT_EQ(output->Reserved[9], 7);
+        EXPECT_EQ(std::tuple(output->ScaleX, output->ValueScale, output->Reserved[9]),
+                  std::tuple(0.5f, 2.0f, 7));
     }
     EXPECT_EQ(Values(*input), before);
 }
@@ -1311,8 +1303,7 @@ TEST(PhaseCalculation, AnEmptyFitRectangleGivesNoPlaneAndOneOutsideSourceTwoIsRe
     PhaseCalculationOptions options{.Method = PhaseCalculationMethod::LinearFitOfSource2,
                                     .Fit = {.Left = 3, .Top = 0, .Right = 3, .Bottom = 5}};
     PhaseCalculationResult r = CalculatePhase(*s1, *s2, options);
-    EXPECT_EQ(r.A, 0.0f);
-    EXPECT_EQ(r.B, 0.0f);
+    EXPECT_EQ(std::pair(r.A, r.B), std::pair(0.0f, 0.0f));
     EXPECT_EQ(r.Result->GetPixel(5, 3), 5.0f - 6.0f);
 
     // The whole of Source 2 (the rectangle the browse button sets) is inside; one more column is not.
@@ -1342,8 +1333,7 @@ TEST(PhaseCalculation, OnlyMissingSourcesAreLoadedAndOnlyWhenBothFilesExist) {
     EXPECT_FALSE(s1);
     LoadMissingPhaseCalculationSources(s1, s2, dir.File("a.flt"), dir.File("b.flt"));
     ASSERT_TRUE(s1);
-    EXPECT_EQ(s1->Width, 3);
-    EXPECT_EQ(s2->Width, 7); // the loaded Source 2 stays
+    EXPECT_EQ(std::pair(s1->Width, s2->Width), std::pair(3, 7)); // the loaded Source 2 stays
     EXPECT_EQ(ErrorText([&] { LoadPhaseCalculationSource(dir.File("Source1")); }), kSelectTwoSourcesMessage);
 }
 
@@ -1418,9 +1408,7 @@ TEST(PseudoColor, RenderUsesTheValueScaleAndTheMaskAndIgnoresAMaskOfAnotherSize)
     map->ValueScale = 2.0f;
     const auto mask = MakeGreyPicture(9, 4, [](int x, int y) { return x == 8 ? 255 : (y == 3 ? 254 : 0); });
     const RgbPicture picture = RenderPseudoColor(*map, mask.get());
-    ASSERT_EQ(picture.Width, 9);
-    ASSERT_EQ(picture.Height, 4);
-    ASSERT_EQ(picture.Pixels.size(), 9u * 4 * 3);
+    ASSERT_EQ(std::tuple(picture.Width, picture.Height, picture.Pixels.size()), std::tuple(9, 4, 9u * 4 * 3));
     const auto pixel = [&](int x, int y) {
         const std::size_t i = (static_cast<std::size_t>(y) * 9 + x) * 3;
         return Rgb(picture.Pixels[i], picture.Pixels[i + 1], picture.Pixels[i + 2]);
