@@ -70,12 +70,10 @@ TEST_F(TMyFFTFiles, ConstructionFromGreyImageOrFloatPair) {
 TEST_F(TMyFFTFiles, CutOrderMovesTheCarrierBlockToTheCentre) {
     TMyFFT fft(WriteBmp("tex.bmp", 32, 16));
     fft.ForwardFFT();
-    const std::vector<float> re(fft.Real->Data, fft.Real->Data + 512),
-        im(fft.Imag->Data, fft.Imag->Data + 512);
+    const std::vector<float> re = test::Values(*fft.Real), im = test::Values(*fft.Imag);
     // A whole-size block with no carrier keeps every value, although it reaches past the border.
     fft.CutOrder(32, 16);
-    EXPECT_EQ(std::vector<float>(fft.Real->Data, fft.Real->Data + 512), re);
-    EXPECT_EQ(std::vector<float>(fft.Imag->Data, fft.Imag->Data + 512), im);
+    EXPECT_EQ(std::pair(test::Values(*fft.Real), test::Values(*fft.Imag)), std::pair(re, im));
 
     // Carrier (5, -3), block 2 x 3 (raised to 3 x 3): the block around (21, 5) lands around
     // (16, 8) and everything else is cleared.

@@ -107,8 +107,7 @@ class CarrierMoireTools : public test::ToolTest<ui::TOneImageMoireFFTForm> {
 // the plane labels and the saves. Closing hides the tool, closes every role window, releases the
 // state (no plane of the run shown again) and gives both commands back.
 TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything) {
-    ASSERT_TRUE(one);
-    ASSERT_TRUE(two);
+    ASSERT_TRUE(one && two);
     frame->Trigger("OneGridImageFFTAction");
     EXPECT_TRUE(one->isVisible());
     EXPECT_EQ(CommandsEnabled(), std::tuple(false, false));
@@ -148,8 +147,8 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
     test::DragOnPicture(*Window("raw image:One Image"), {10, 20}, {50, 59});
     EXPECT_EQ(one->RefSizeEdit->text(), "40"); // cut down to 32 rows
     one->NextButton->click();
-    EXPECT_EQ(WindowSize("Spectra:One Image"), QSize(256, 128));
-    EXPECT_EQ(WindowSize("Ref Spectra:One Image"), QSize(256, 32));
+    EXPECT_EQ(std::pair(WindowSize("Spectra:One Image"), WindowSize("Ref Spectra:One Image")),
+              std::pair(QSize(256, 128), QSize(256, 32)));
 
     // A drag in the reference spectrum gives the search rectangle, in the image spectrum the window.
     test::DragOnPicture(*Window("Ref Spectra:One Image"), {100, 25}, {5, 2});
@@ -173,14 +172,14 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
     EnterCarrierValues(one);
     EXPECT_EQ(one->CarrierXEdit->text(), "-38");
     one->NextButton->click();
-    EXPECT_EQ(WindowSize("phase:One Image"), QSize(256, 128));
-    EXPECT_EQ(WindowSize("Ref phase:One Image"), QSize(256, 32));
+    EXPECT_EQ(std::pair(WindowSize("phase:One Image"), WindowSize("Ref phase:One Image")),
+              std::pair(QSize(256, 128), QSize(256, 32)));
     EXPECT_EQ(std::tuple(one->StartingXEdit->text(), one->StartingYEdit->text(),
                          one->RefStartingXEdit->text(), one->RefStartingYEdit->text()),
               std::tuple("128", "64", "128", "16"));
     one->NextButton->click();
-    EXPECT_EQ(WindowSize("unwrapped phase:One Image"), QSize(256, 128));
-    EXPECT_EQ(WindowSize("unwrapped ref phase:One Image"), QSize(256, 32));
+    EXPECT_EQ(std::pair(WindowSize("unwrapped phase:One Image"), WindowSize("unwrapped ref phase:One Image")),
+              std::pair(QSize(256, 128), QSize(256, 32)));
     EXPECT_TRUE(one->ALabel->text().startsWith("Double Linear Simulate  A="));
     EXPECT_FALSE(one->ALabel->isHidden());
 
@@ -220,8 +219,9 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
     one->SavetoBinFileMenuItem->trigger();
     frame->Dialogs.QueueFile(File("wrapped"), 2);
     one->SaveDeformedPhaseButton->click();
-    EXPECT_FLOAT_EQ(TFloatImage(Path("kept.flt")).ValueScale, static_cast<float>(1.0 / M_PI));
-    EXPECT_FLOAT_EQ(TFloatImage(Path("wrapped.flt")).ValueScale, 1.0f);
+    EXPECT_EQ(
+        std::pair(TFloatImage(Path("kept.flt")).ValueScale, TFloatImage(Path("wrapped.flt")).ValueScale),
+        std::pair(static_cast<float>(1.0 / M_PI), 1.0f));
     EXPECT_EQ(frame->Dialogs.Errors().size(), 2);
 
     one->CloseButton->click();
@@ -272,8 +272,7 @@ TEST_F(CarrierMoireTools, TwoImageWizardSubtractsTheReference) {
     two->UseBiLinearSimulateCheckBox->setChecked(true);
     EXPECT_TRUE(two->BoundaryEdit->isEnabled());
     two->NextButton->click();
-    EXPECT_FALSE(two->ALabel->isHidden());
-    EXPECT_TRUE(two->BLabel->text().startsWith("Double Linear Simulate  B="));
+    EXPECT_TRUE(!two->ALabel->isHidden() && two->BLabel->text().startsWith("Double Linear Simulate  B="));
     EXPECT_EQ(frame->Dialogs.Errors().size(), 2);
 
     two->CloseButton->click();
@@ -557,8 +556,7 @@ class UnwrapTools : public test::ToolTest<ui::TNewUnwrapForm> {
 // Open, click the start point, Mask Noise, Unwrap, save: each step shows its window, and the saved
 // map is the verb's. Hiding the tool releases the phase map, so Save asks for nothing.
 TEST_F(UnwrapTools, RegionToolUnwrapsFromTheClickedPointAndSavesWhatTheVerbWrites) {
-    ASSERT_TRUE(region);
-    ASSERT_TRUE(simple);
+    ASSERT_TRUE(region && simple);
     region->UnwrapPageControl->setCurrentIndex(2);
     frame->Trigger("UnwrapAction");
     ASSERT_TRUE(region->isVisible());
@@ -578,8 +576,7 @@ TEST_F(UnwrapTools, RegionToolUnwrapsFromTheClickedPointAndSavesWhatTheVerbWrite
     EXPECT_GT(WhitePixels(*frame->Window("Invalid Area")), 0);
     region->UnwrapButton->click();
     EXPECT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
-    ASSERT_TRUE(frame->Window("Unwrapped Phase Image"));
-    ASSERT_TRUE(frame->Window("Final Phase Image"));
+    ASSERT_TRUE(frame->Window("Unwrapped Phase Image") && frame->Window("Final Phase Image"));
     EXPECT_EQ(frame->Window("Final Phase Image")->Bitmap().size(), QSize(64, 48));
     Click(region->SaveToFloatButton, "gui.flt");
 
@@ -609,8 +606,8 @@ TEST_F(UnwrapTools, RegionToolRefusesBadSettingsAndKeepsItsMaps) {
     region->ThresholdEdit->setText("half");
     region->UnwrapButton->click();
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList("Threshold: 'half' is not a valid floating point value"));
-    EXPECT_FALSE(frame->Window("Unwrapped Phase Image") || frame->Window("Final Phase Image"));
-    EXPECT_FALSE(region->Model().InvalidArea);
+    EXPECT_FALSE(frame->Window("Unwrapped Phase Image") || frame->Window("Final Phase Image") ||
+                 region->Model().InvalidArea);
     EXPECT_EQ(Values(*region->Model().Phase), wrapped);
 }
 
@@ -625,8 +622,8 @@ TEST_F(UnwrapTools, RegionToolUsesTheInvalidAreaFileWhenChecked) {
     EXPECT_FALSE(region->InvalidAreaFileNameSpeedButton->isEnabled() ||
                  region->InvalidAreaFileNameEdit->isEnabled());
     region->UseInvalidAreaFileCheckBox->click();
-    EXPECT_TRUE(region->InvalidAreaFileNameSpeedButton->isEnabled());
-    EXPECT_TRUE(region->InvalidAreaFileNameEdit->isEnabled());
+    EXPECT_TRUE(region->InvalidAreaFileNameSpeedButton->isEnabled() &&
+                region->InvalidAreaFileNameEdit->isEnabled());
     Click(region->PhaseImageSpeedButton, "in.flt");
     Click(region->InvalidAreaFileNameSpeedButton, "band.bmp");
     EXPECT_EQ(region->InvalidAreaFileNameEdit->text(), "band.bmp");
@@ -691,12 +688,12 @@ TEST_F(UnwrapTools, QualityGuidedMethodAndTheNotesAtTheControls) {
     ASSERT_TRUE(frame->Window("Final Phase Image") && frame->Window("Quality"));
 
     region->UnwrapPageControl->setCurrentWidget(region->UnwrapPage);
-    EXPECT_TRUE(region->MaskNoiseNoteLabel->isVisible());
-    EXPECT_TRUE(region->MaskNoiseNoteLabel->text().contains("radians, not X 2PI"));
+    EXPECT_TRUE(region->MaskNoiseNoteLabel->isVisible() &&
+                region->MaskNoiseNoteLabel->text().contains("radians, not X 2PI"));
     EXPECT_EQ(region->MaskNoiseButton->toolTip(), region->MaskNoiseNoteLabel->text());
     frame->Trigger("SimpleUnwrapAction");
-    EXPECT_TRUE(simple->MedianInputNoteLabel->isVisible());
-    EXPECT_TRUE(simple->MedianInputNoteLabel->text().contains("wrapped phase"));
+    EXPECT_TRUE(simple->MedianInputNoteLabel->isVisible() &&
+                simple->MedianInputNoteLabel->text().contains("wrapped phase"));
     EXPECT_EQ(simple->MedianInputButton->toolTip(), simple->MedianInputNoteLabel->text());
 }
 
@@ -728,8 +725,7 @@ TEST_F(GeneratorTools, GridWindow) {
     form->XCarrierEdit->setText("16");
     form->Button1->click();
     ASSERT_EQ(Window("Carrier 16")->Bitmap().size(), QSize(256, 256));
-    EXPECT_EQ(Grey("Carrier 16", 0, 100), 255);
-    EXPECT_EQ(Grey("Carrier 16", 8, 100), 0);
+    EXPECT_EQ(std::pair(Grey("Carrier 16", 0, 100), Grey("Carrier 16", 8, 100)), std::pair(255, 0));
     form->InitPhaseEdit->setText("1");
     form->FileNameEdit->setText("inverted");
     form->Button1->click();
