@@ -133,8 +133,7 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
           one->SaveDeformedPhaseButton, one->PhaseIntegerButton, one->SaveButton})
         button->click();
     EXPECT_EQ(std::tuple(one->CarrierXEdit->text(), one->MovingWidthEdit->text()), std::tuple("0", "30"));
-    EXPECT_EQ(Window("Spectra:One Image"), nullptr);
-    EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
+    EXPECT_TRUE(!Window("Spectra:One Image") && frame->Dialogs.Count(Kind::SaveFile) == 0);
     EXPECT_EQ(frame->Dialogs.Informations(),
               QStringList(8, ui::TCarrierMoireWizard::kNothingComputedMessage));
     EXPECT_EQ(one->MoireNotebook->currentIndex(), 1);
@@ -213,8 +212,8 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
 
     one->NextButton->click();
     one->NextButton->click();
-    EXPECT_EQ(one->MoireNotebook->currentIndex(), 4);
-    EXPECT_FALSE(one->NextButton->isEnabled());
+    EXPECT_EQ(std::pair(one->MoireNotebook->currentIndex(), one->NextButton->isEnabled()),
+              std::pair(4, false));
     frame->Dialogs.QueueFile(File("kept"), 2);
     one->SavetoBinFileMenuItem->trigger();
     frame->Dialogs.QueueFile(File("wrapped"), 2);
@@ -226,8 +225,8 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
 
     one->CloseButton->click();
     test::ProcessEvents();
-    EXPECT_EQ(CommandsEnabled(), std::tuple(true, true));
-    EXPECT_FALSE(one->Wizard().Moire().HasState());
+    EXPECT_EQ(std::tuple(CommandsEnabled(), one->Wizard().Moire().HasState()),
+              std::tuple(std::tuple(true, true), false));
     for (const QString& role : one->Wizard().Roles.All())
         EXPECT_EQ(Window(role), nullptr) << role.toStdString();
     frame->Trigger("OneGridImageFFTAction");
@@ -407,8 +406,8 @@ template <class Form> void PhaseShiftTools::ComputeAndCompare(const Tool& tool) 
     const int w = 60, h = 40;
     StepPictures(tool, w, h);
     Form* form = Prepare<Form>(tool);
-    EXPECT_EQ(form->WorkingDirLabel->text(), QString::fromStdString(frame->Dir.Path().string()));
-    EXPECT_EQ(form->Step1Edit->text(), "s1.bmp");
+    EXPECT_EQ(std::pair(form->WorkingDirLabel->text(), form->Step1Edit->text()),
+              std::pair(QString::fromStdString(frame->Dir.Path().string()), QString("s1.bmp")));
     form->ComputePhaseButton->click();
     ASSERT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
     const QString phaseRole = QStringLiteral("phase:") + tool.Name;
@@ -589,8 +588,7 @@ TEST_F(UnwrapTools, RegionToolUnwrapsFromTheClickedPointAndSavesWhatTheVerbWrite
     EXPECT_GT(test::FractionWithin(saved.Data, map.Truth, 0.5), 0.99);
 
     region->CloseButton->click();
-    EXPECT_FALSE(region->Model().Phase);
-    EXPECT_TRUE(region->Model().InvalidArea); // kept for the next run
+    EXPECT_TRUE(!region->Model().Phase && region->Model().InvalidArea); // the area is kept for the next run
     const int saves = frame->Dialogs.Count(Kind::SaveFile);
     region->SaveToFloatButton->click();
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), saves);
@@ -642,8 +640,7 @@ TEST_F(UnwrapTools, SimpleToolFiltersUnwrapsSavesAndRefusesWhatItCannotDo) {
                                 simple->SaveToFloatButton})
         button->click();
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList("open a phase first"));
-    EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
-    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
+    EXPECT_EQ(std::pair(frame->Dialogs.Count(Kind::SaveFile), frame->Form->MDIChildCount()), std::pair(0, 0));
 
     SaveWrapped("in.flt", 40, 30);
     Click(simple->PhaseImageSpeedButton, "in.flt");
