@@ -1030,12 +1030,11 @@ TEST(NewUnwrapModel, UnwrapStartsFromTheFileAndFillsAndDarkensTheFilesAreas) {
     NewUnwrapModel model;
     model.OpenPhase(dir.File("phase.flt"));
     std::fill(model.Phase->Data, model.Phase->Data + 10, 99.0f); // changes in memory do not count
-    NewUnwrapOptions options;
-    options.PhaseFile = dir.File("phase.flt");
-    options.UseInvalidAreaFile = true;
-    options.InvalidAreaFile = dir.File("areas.bmp");
-    options.StartX = 5;
-    options.StartY = 40;
+    NewUnwrapOptions options{.PhaseFile = dir.File("phase.flt"),
+                             .UseInvalidAreaFile = true,
+                             .InvalidAreaFile = dir.File("areas.bmp"),
+                             .StartX = 5,
+                             .StartY = 40};
     float grownInBlock = 0.0f;
     model.Unwrap(options, [&](const TFloatImage& grown) { grownInBlock = grown.Data[15 * w + 35]; });
 
@@ -1075,8 +1074,7 @@ TEST(NewUnwrapModel, MaskNoiseMarksResiduesAndTheFollowingUnwrapWorksAroundThem)
     NewUnwrapModel model;
     NewUnwrapOptions options;
     options.PhaseFile = dir.File("phase.flt");
-    options.StartX = 0;
-    options.StartY = 0;
+    options.StartX = options.StartY = 0;
     model.MaskNoise(options);
     ASSERT_TRUE(model.InvalidArea);
     const TGrayImage& invalid = *model.InvalidArea;
