@@ -1,7 +1,11 @@
-// The encoding window driven as a user would: "Encoding", the buttons of its four pages, picking
-// dots with the mouse on the document window, "Show Codes" and "Save Codes".
+// The encoding window and the code commands driven as a user would: "Encoding", the buttons of its
+// pages, picking dots with the mouse on the document window, "Show Codes", "Save Codes", "Match Codes"
+// and "Save Match".
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -10,15 +14,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <memory>
+#include <fstream>
+#include <sstream>
 #include <stdexcept>
-#include <string>
 #include <tuple>
-#include <vector>
 
 #include "dotgrid/DotGridEncode.h"
 #include "dotgrid/ui/EncodeWindow.h"
+#include "dotgrid/ui/TDotGridCodeCommands.h"
 #include "dotgrid/ui/TEncodeParameterForm.h"
+#include "dotgrid/ui/TMatchResultForm.h"
 #include "dotgrid/ui/TSimpleSegmentParameterForm.h"
 #include "shell/TMDIChildForm.h"
 #include "shell/TMainForm.h"
@@ -75,7 +80,39 @@ class EncodingTool : public test::ToolTest<ui::TEncodeParameterForm> {
         return test::ReadFileBytes(frame->File(name).toStdString());
     }
 
+    /// Segments and encodes the picture and saves its codes as name.cod; the file's full name.
+    QString EncodeAndSave(const QString& name, const Pixels& pixels) {
+        OpenSegmented(name, pixels);
+        EncodeActive();
+        SaveCodes(name + QStringLiteral(".cod"));
+        return frame->File(name + QStringLiteral(".cod"));
+    }
+    void MatchFiles(const QString& initial, const QString& deformed) {
+        frame->Dialogs.QueueFile(initial);
+        frame->Dialogs.QueueFile(deformed);
+        frame->Trigger("MatchCodesAction");
+    }
+    /// "Save Match" to name with the layout and "Change Y axis" chosen; the dialog is checked to
+    /// open on its defaults.
+    std::string SaveMatch(const QString& name, int layout, bool changeY) {
+        frame->Dialogs.QueueFile(frame->File(name));
+        frame->Dialogs.QueueModal([=](QDialog& dialog) {
+            auto* match = dynamic_cast<ui::TMatchResultForm*>(&dialog);
+            EXPECT_NE(match, nullptr);
+            if (!match) return int(QDialog::Rejected);
+            EXPECT_EQ(match->MatchResultTypeComboBox->currentIndex(), 0);
+            EXPECT_TRUE(match->ChangeYaxisCheckBox->isChecked());
+            match->MatchResultTypeComboBox->setCurrentIndex(layout);
+            match->ChangeYaxisCheckBox->setChecked(changeY);
+            match->BitBtn1->click();
+            return dialog.result();
+        });
+        frame->Trigger("SaveMatchAction");
+        return test::ReadFileBytes(frame->File(name).toStdString());
+    }
+
     ui::TEncodeParameterForm* form = tool;
+    ui::TDotGridCodeCommands* commands = frame->Form->findChild<ui::TDotGridCodeCommands*>();
     test::DotLatticePair pair = test::MakeDotLatticePair();
 };
 
@@ -156,6 +193,113 @@ TEST_F(EncodingTool, PickedDotIsShownAndItsCodesEdited) {
     const TDotInfo& edited = Encoder().FDotInfo[static_cast<std::size_t>(k)];
     EXPECT_EQ(std::tuple(edited.Nx, edited.Ny, edited.Neted), std::tuple(9, -9, false));
     EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join('|').toStdString();
+}
+
+using CodeMatchTool = EncodingTool;
+
+// The known smooth displacement of the deformed lattice comes back for every dot in the layout and
+// y axis chosen in the dialog; Save Match offers the name "Match-0".
+TEST_F(CodeMatchTool, MatchesEncodedPicturesInTheChosenLayout) {
+    const QString initial = EncodeAndSave(QStringLiteral("initial"), pair.Initial);
+    const QString deformed = EncodeAndSave(QStringLiteral("deformed"), pair.Deformed);
+    MatchFiles(initial, deformed);
+    ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join('|').toStdString();
+    ASSERT_NE(commands->Match(), nullptr);
+
+    const std::string result = SaveMatch(QStringLiteral("result.dat"), 6, false);
+    EXPECT_EQ(frame->Dialogs.FileRequests().back().InitialFile, "Match-0");
+    // The first two lines name the pictures, as the last lines of the code files do.
+    std::istringstream in(result);
+    std::string line;
+    for (const QString& codes : {initial, deformed, QString(), QString(), QString()}) {
+        std::getline(in, line);
+        EXPECT_TRUE(codes.isEmpty() ||
+                    (test::ReadFileBytes(codes.toStdString()).ends_with("\n" + line + "\n") &&
+                     line.find(QFileInfo(codes).baseName().toStdString() + ".bmp") != std::string::npos))
+            << line;
+    }
+    int rows = 0;
+    int nx = 0, ny = 0;
+    double x = 0, y = 0, dx = 0, dy = 0;
+    while (in >> nx >> ny >> x >> y >> dx >> dy) {
+        const int column = nx + 5, row = 4 - ny;
+        ASSERT_TRUE(column >= 0 && column < pair.Columns) << "column " << column << " of " << nx << "," << ny;
+        ASSERT_TRUE(row >= 0 && row < pair.Rows) << "row " << row << " of " << nx << "," << ny;
+        const test::DotCentre known =
+            pair.Displacements[static_cast<std::size_t>(row * pair.Columns + column)];
+        EXPECT_NEAR(dx, known.X, 0.05) << nx << "," << ny;
+        EXPECT_NEAR(dy, known.Y, 0.05) << nx << "," << ny; // y not changed: down the picture
+        ++rows;
+    }
+    EXPECT_EQ(rows, pair.Columns * pair.Rows);
+}
+
+// Save Match needs a match; cancelling a dialog changes nothing; a failed read leaves no match behind.
+TEST_F(CodeMatchTool, SaveMatchNeedsAMatchCancelledDialogsAndFailedReads) {
+    ASSERT_NE(commands, nullptr);
+    frame->Trigger("SaveMatchAction");
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{QStringLiteral("Match Codes first!!!")});
+    EXPECT_EQ(frame->Dialogs.Count(test::ScriptedDialogs::Kind::SaveFile), 0);
+    const QString initial = EncodeAndSave(QStringLiteral("initial"), pair.Initial);
+    frame->Dialogs.QueueFile(initial);
+    frame->Dialogs.QueueFileCancel();
+    frame->Trigger("MatchCodesAction");
+    EXPECT_EQ(commands->Match(), nullptr);
+
+    MatchFiles(initial, initial);
+    ASSERT_NE(commands->Match(), nullptr);
+    frame->Dialogs.QueueFile(frame->File(QStringLiteral("never.dat")));
+    frame->Dialogs.QueueModal([](QDialog& dialog) {
+        dialog.findChild<QPushButton*>(QStringLiteral("BitBtn2"))->click();
+        return dialog.result();
+    });
+    frame->Trigger("SaveMatchAction");
+    EXPECT_FALSE(QFile::exists(frame->File(QStringLiteral("never.dat"))));
+
+    const QString notCodes = frame->File(QStringLiteral("notes.cod"));
+    std::ofstream(notCodes.toStdString()) << "hello world\n";
+    MatchFiles(initial, notCodes);
+    EXPECT_EQ(frame->Dialogs.Errors().back(), notCodes + QStringLiteral(" is not a code file!"));
+    EXPECT_EQ(commands->Match(), nullptr);
+    frame->Trigger("SaveMatchAction");
+    EXPECT_EQ(frame->Dialogs.Errors().back(), QStringLiteral("Match Codes first!!!"));
+}
+
+// "Show Codes" on a lattice of 16-pixel pitch draws the codes over the picture at screen resolution,
+// never into its pixels; "Codes Into a Copy" draws them into a copy for a report.
+TEST_F(EncodingTool, ShowCodesOnASixteenPixelLatticeStayOutOfThePixels) {
+    const int width = 330, height = 250;
+    const QString file = OpenPicture(
+        QStringLiteral("lattice"), width, height,
+        test::RenderDots(width, height, test::LatticeCentres(21, 19, 16, 16, 19, 14), 4.5, 255, 0));
+    EncodeActive();
+    ui::TMDIChildForm& window = frame->Active();
+    const QImage encoded = window.Bitmap();
+    frame->Trigger("ShowCodesAction");
+    EXPECT_EQ(window.Bitmap(), encoded) << "the codes are not in the pixels";
+    ASSERT_EQ(window.Overlay()->Labels.size(), 19u * 14u);
+
+    // Labels that would overlap are left out; more fit at 3:1, in the same screen size.
+    std::vector<ui::TPlacedLabel> before;
+    for (int zoom : {1, 3}) {
+        while (window.Zoom() < zoom)
+            window.Amplify();
+        const std::vector<ui::TPlacedLabel>& placed = window.PlacedLabels();
+        ASSERT_GT(placed.size(), before.size());
+        EXPECT_LT(placed.size(), window.Overlay()->Labels.size());
+        for (std::size_t i = 0; i < placed.size(); ++i)
+            for (std::size_t j = i + 1; j < placed.size(); ++j)
+                ASSERT_FALSE(placed[i].Box.intersects(placed[j].Box)) << i << " " << j;
+        if (zoom == 3) {
+            EXPECT_EQ(placed[0].Box.size(), before[0].Box.size()) << "the text keeps its size";
+        }
+        before = placed;
+    }
+    frame->Trigger("CodesIntoCopyAction");
+    const QImage copy = Window(file + QStringLiteral(":Codes"))->Bitmap();
+    EXPECT_EQ(copy.size(), QSize(3 * width, 3 * height));
+    EXPECT_NE(copy, encoded.scaled(3 * width, 3 * height)) << "the copy holds the codes in its pixels";
+    EXPECT_EQ(window.Bitmap(), encoded);
 }
 
 } // namespace

@@ -74,11 +74,6 @@ class SegmentTools : public test::ToolTest<ui::TSimpleSegmentParameterForm> {
     }
 };
 
-// 200 x 150, 9 x 6 bright dots (level 220) on a dark background (30).
-test::DotLattice EvenLattice() {
-    return test::MakeDotLattice({});
-}
-
 // A picture's histogram with its red threshold line; a click on the histogram and a typed level
 // move the line (a level being typed or out of range leaves it), and Segment shows in
 // "<file>:Simple Segment" the picture segmented at that level, for white and black dots.
@@ -86,7 +81,7 @@ TEST_F(SegmentTools, SimpleSegmentPicksTheThresholdOnTheHistogramAndShowsTheSegm
     frame->Trigger("SimpleSegmentAction");
     EXPECT_FALSE(simple->isVisible()); // nothing to segment yet
 
-    const test::DotLattice lattice = EvenLattice();
+    const test::DotLattice lattice = test::MakeDotLattice({}); // 200 x 150, 9 x 6 dots of 220 on 30
     const QString file = OpenPicture(QStringLiteral("dots"), lattice.Width, lattice.Height, lattice.Pixels);
     frame->Trigger("SimpleSegmentAction");
     ASSERT_TRUE(simple->isVisible());
