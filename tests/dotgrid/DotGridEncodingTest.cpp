@@ -64,22 +64,36 @@ void ExpectLatticeCodes(const TDotGridEncoder& encoder, std::int32_t columns, st
     }
 }
 
-TEST(DotGridEncoding, SquareLatticeGetsItsOffsetsWithNyUpwards) {
-    // 9 x 7 dots, pitch 21 x 21 pixels, jittered; "Center Grid Dot" is the middle one (4, 3).
-    const auto centres = test::LatticeCentres(30, 25, 21, 21, 9, 7, Jitter);
-    auto encoder = EncoderOver(centres, 240, 190);
-    const std::int32_t origin = encoder->FindOriginAuto(TOriginMethod::CenterGridDot);
-    ASSERT_EQ(origin, 3 * 9 + 4);
-    EXPECT_NEAR(encoder->Ratio, 1.0f, 0.1f);
-    encoder->EncodeAll(origin);
-    ExpectLatticeCodes(*encoder, 9, 7, 4, 3);
-    EXPECT_EQ(encoder->UncodedCount, 0);
-    EXPECT_FALSE(encoder->MarkUncoded(nullptr));
-    // Neighbours point both ways: the right neighbour of the origin has the origin on its left.
-    const TDotInfo& o = encoder->FDotInfo[static_cast<std::size_t>(origin)];
-    EXPECT_EQ(o.Neighbour[0], origin + 1);
-    EXPECT_EQ(o.Neighbour[1], origin + 9); // "down" is the next row of the picture
-    EXPECT_EQ(encoder->FDotInfo[static_cast<std::size_t>(origin + 1)].Neighbour[2], origin);
+// From the "Center Grid Dot" (the middle one) every dot gets its offset, ny counted upwards, and
+// neighbours point both ways ("down" is the next row of the picture):
+// - 9 x 7 jittered dots of pitch 21;
+// - pitch 12 across, 24 down: the nearest dot is horizontal; f = 5/3 of 12 = 20 misses the row below
+//   (24) by 4 < 0.45 * 12 = 5.4, f = 4/3 misses by 8;
+// - 101 x 101 dots fill the default coordinate range, walked without deep calls; the corners get +-50.
+TEST(DotGridEncoding, LatticesGetTheirOffsetsWithNyUpwardsFromTheCentreDot) {
+    struct Lattice {
+        double Pitch[2];
+        std::int32_t Columns, Rows, Width, Height;
+        bool Jittered;
+        float Ratio;
+    };
+    for (const Lattice& l :
+         {Lattice{{21, 21}, 9, 7, 240, 190, true, 1.0f}, Lattice{{12, 24}, 11, 7, 160, 190, false, 2.0f},
+          Lattice{{9, 9}, 101, 101, 930, 930, false, 1.0f}}) {
+        const auto centres = test::LatticeCentres(20, 20, l.Pitch[0], l.Pitch[1], l.Columns, l.Rows,
+                                                  l.Jittered ? Jitter : nullptr);
+        auto encoder = EncoderOver(centres, l.Width, l.Height);
+        const std::int32_t c0 = l.Columns / 2, r0 = l.Rows / 2, origin = r0 * l.Columns + c0;
+        ASSERT_EQ(encoder->FindOriginAuto(TOriginMethod::CenterGridDot), origin) << l.Columns;
+        EXPECT_NEAR(encoder->Ratio, l.Ratio, l.Jittered ? 0.1f : 0.0f);
+        const TDotInfo& o = encoder->FDotInfo[static_cast<std::size_t>(origin)];
+        EXPECT_EQ((std::array{o.Neighbour[0], o.Neighbour[1], o.Neighbour[2], o.Neighbour[3]}),
+                  (std::array{origin + 1, origin + l.Columns, origin - 1, origin - l.Columns}));
+        encoder->EncodeAll(origin);
+        ExpectLatticeCodes(*encoder, l.Columns, l.Rows, c0, r0);
+        EXPECT_EQ(encoder->UncodedCount, 0);
+        EXPECT_FALSE(encoder->MarkUncoded(nullptr));
+    }
 }
 
 TEST(DotGridEncoding, OriginMethods) {
@@ -135,21 +149,6 @@ TEST(DotGridEncoding, TiesGoToTheLowerNumberAndTheIndexAgreesWithTheLinearScan) 
     EXPECT_EQ(index.NearestInBox(10, 10, std::nanf(""), 1.0f), -1);
 }
 
-TEST(DotGridEncoding, LatticeTwiceAsTallAsWideIsAcceptedAtTheFifthThird) {
-    // Pitch 12 across, 24 down: the nearest dot is horizontal; f = 5/3 of 12 = 20 misses the row
-    // below (24) by 4 < 0.45 * 12 = 5.4, f = 4/3 misses by 8.
-    const auto centres = test::LatticeCentres(20, 20, 12, 24, 11, 7);
-    auto encoder = EncoderOver(centres, 160, 190);
-    const std::int32_t origin = encoder->FindOriginAuto(TOriginMethod::CenterGridDot);
-    ASSERT_EQ(origin, 3 * 11 + 5);
-    EXPECT_FLOAT_EQ(encoder->Ratio, 2.0f);
-    const TDotInfo& o = encoder->FDotInfo[static_cast<std::size_t>(origin)];
-    EXPECT_EQ((std::array{o.Neighbour[0], o.Neighbour[1], o.Neighbour[2], o.Neighbour[3]}),
-              (std::array{origin + 1, origin + 11, origin - 1, origin - 11}));
-    encoder->EncodeAll(origin);
-    ExpectLatticeCodes(*encoder, 11, 7, 5, 3);
-}
-
 TEST(DotGridEncoding, MissingDotIsWalkedAroundAndADisplacedDotIsLeftOutWithItsCentroid) {
     // 10 x 8 lattice, pitch 18 x 22. Position (7, 2) is missing; the dot at (2, 6) sits half a pitch
     // off in both directions, outside every search box.
@@ -194,18 +193,6 @@ TEST(DotGridEncoding, MissingDotIsWalkedAroundAndADisplacedDotIsLeftOutWithItsCe
     ASSERT_EQ(codes.Labels.size(), static_cast<std::size_t>(encoder->FDotSum));
     EXPECT_EQ(codes.Labels[39].Text, "39(0,0)");
     EXPECT_EQ(codes.Labels[0].Text, "0(" + std::to_string(-c0) + "," + std::to_string(r0) + ")");
-}
-
-TEST(DotGridEncoding, LargestLatticeIsWalkedWithoutDeepCalls) {
-    // 101 x 101 dots fill the default coordinate range; the corners get +-50.
-    const auto centres = test::LatticeCentres(10, 10, 9, 9, 101, 101);
-    auto encoder = EncoderOver(centres, 930, 930);
-    const std::int32_t origin = encoder->FindOriginAuto(TOriginMethod::CenterGridDot);
-    ASSERT_EQ(origin, 50 * 101 + 50);
-    encoder->EncodeAll(origin);
-    ExpectLatticeCodes(*encoder, 101, 101, 50, 50);
-    EXPECT_EQ(encoder->FDotInfo[0].Nx, -50);
-    EXPECT_EQ(encoder->FDotInfo[0].Ny, 50);
 }
 
 TEST(DotGridEncoding, ContradictionsAndRangesEndTheWalkWithTheirMessages) {
