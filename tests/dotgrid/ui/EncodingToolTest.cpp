@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -208,30 +207,21 @@ TEST_F(CodeMatchTool, MatchesEncodedPicturesInTheChosenLayout) {
 
     const std::string result = SaveMatch(QStringLiteral("result.dat"), 6, false);
     EXPECT_EQ(frame->Dialogs.FileRequests().back().InitialFile, "Match-0");
-    // The first two lines name the pictures, as the last lines of the code files do.
-    std::istringstream in(result);
-    std::string line;
-    for (const QString& codes : {initial, deformed, QString(), QString(), QString()}) {
-        std::getline(in, line);
-        EXPECT_TRUE(codes.isEmpty() ||
-                    (test::ReadFileBytes(codes.toStdString()).ends_with("\n" + line + "\n") &&
-                     line.find(QFileInfo(codes).baseName().toStdString() + ".bmp") != std::string::npos))
-            << line;
-    }
-    int rows = 0;
-    int nx = 0, ny = 0;
-    double x = 0, y = 0, dx = 0, dy = 0;
-    while (in >> nx >> ny >> x >> y >> dx >> dy) {
+    const std::vector<std::string> lines = test::Lines(result);
+    ASSERT_EQ(lines.size(), 5u + pair.Columns * pair.Rows);
+    for (const auto& [k, codes] : {std::pair(0, initial), {1, deformed}}) // named as the code files name them
+        EXPECT_TRUE(test::ReadFileBytes(codes.toStdString()).ends_with("\n" + lines[k] + "\n")) << lines[k];
+    for (std::size_t k = 5; k < lines.size(); ++k) {
+        int nx = 0, ny = 0;
+        double x = 0, y = 0, dx = 0, dy = 0;
+        std::istringstream(lines[k]) >> nx >> ny >> x >> y >> dx >> dy;
         const int column = nx + 5, row = 4 - ny;
-        ASSERT_TRUE(column >= 0 && column < pair.Columns) << "column " << column << " of " << nx << "," << ny;
-        ASSERT_TRUE(row >= 0 && row < pair.Rows) << "row " << row << " of " << nx << "," << ny;
+        ASSERT_TRUE(column >= 0 && column < pair.Columns && row >= 0 && row < pair.Rows) << lines[k];
         const test::DotCentre known =
             pair.Displacements[static_cast<std::size_t>(row * pair.Columns + column)];
-        EXPECT_NEAR(dx, known.X, 0.05) << nx << "," << ny;
-        EXPECT_NEAR(dy, known.Y, 0.05) << nx << "," << ny; // y not changed: down the picture
-        ++rows;
+        EXPECT_NEAR(dx, known.X, 0.05) << lines[k];
+        EXPECT_NEAR(dy, known.Y, 0.05) << lines[k]; // y not changed: down the picture
     }
-    EXPECT_EQ(rows, pair.Columns * pair.Rows);
 }
 
 // Save Match needs a match; cancelling a dialog changes nothing; a failed read leaves no match behind.
