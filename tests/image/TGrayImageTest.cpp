@@ -44,19 +44,6 @@ TEST(TGrayImageTest, ConstructionsSizesAndPixelAccess) {
     EXPECT_EQ(ErrorText([&] { TGrayImage(Raw{missing, 0, 4, 4}); }), missing + ": not exists");
 }
 
-TEST(TGrayImageTest, FillRectAndSumRectClip) {
-    Grey v = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}; // 4 x 3
-    TGrayImage image(v.data(), 4, 3);
-    EXPECT_EQ(image.SumRect(1, 1, 2, 2), 6u + 7 + 10 + 11);
-    EXPECT_EQ(image.SumRect(0, 2, 3, 1), 0u);
-
-    image.FillRect(0, 2, 1, 100, 1); // x2 beyond the right edge fills to the last column
-    image.FillRect(0, -3, -3, 0, 0);
-    image.FillRect(99, 3, 0, 1, 2); // x1 > x2: nothing
-    image.FillRect(99, 0, 2, 3, 1); // y1 > y2: nothing
-    EXPECT_EQ(v, (Grey{0, 2, 3, 4, 5, 6, 0, 0, 9, 10, 11, 12}));
-}
-
 TEST(TGrayImageTest, RawFilesWithHeaderAndShortFiles) {
     test::TempDir dir;
     const std::string a = dir.File("a.raw");
