@@ -1,4 +1,8 @@
 #include "image/ColourMap.h"
+#include "image/CorvaneError.h"
+#include "image/FloatMapDisplay.h"
+#include "image/MapExport.h"
+#include "image/PngWriter.h"
 #include "image/SyntheticTarget.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
@@ -8,8 +12,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
+#include <cstdint>
 #include <limits>
+#include <png.h>
+#include <string>
+#include <tiffio.h>
+#include <vector>
 
 namespace corvane {
 namespace {
@@ -170,6 +181,123 @@ TEST(SyntheticTarget, DotsMoveByTheStretchAboutTheCentreAndTheSameSeedRepeats) {
     EXPECT_TRUE(std::equal(a.Initial->Data, a.Initial->Data + 1200, a.Deformed->Data)); // nothing moved
     EXPECT_THROW(MakeSyntheticTargetPair({.StretchX = 0.5}), CorvaneError);
     EXPECT_THROW(MakeSyntheticTargetPair({.Width = 8}), CorvaneError);
+}
+
+// Decodes with libpng's own simplified reader, independent of the writer's code path.
+std::vector<std::uint8_t> Decode(const std::vector<std::uint8_t>& bytes, std::uint32_t format,
+                                 png_image& image) {
+    image = {};
+    image.version = PNG_IMAGE_VERSION;
+    EXPECT_NE(png_image_begin_read_from_memory(&image, bytes.data(), bytes.size()), 0);
+    image.format = format;
+    std::vector<std::uint8_t> pixels(PNG_IMAGE_SIZE(image));
+    EXPECT_NE(png_image_finish_read(&image, nullptr, pixels.data(), 0, nullptr), 0);
+    return pixels;
+}
+
+TEST(PngWriter, GreyAndColourPicturesDecodeToTheSamePixelsWithTheirSizeNotTransposed) {
+    const int width = 5, height = 3; // not square, odd stride
+    std::vector<std::uint8_t> grey(width * height), rgba(width * height * 4);
+    for (std::size_t i = 0; i < grey.size(); ++i)
+        grey[i] = static_cast<std::uint8_t>(i * 17);
+    for (std::size_t i = 0; i < rgba.size(); ++i)
+        rgba[i] = static_cast<std::uint8_t>(255 - i * 3);
+
+    png_image image;
+    EXPECT_EQ(Decode(EncodePng(width, height, PngPixels::Gray, grey.data()), PNG_FORMAT_GRAY, image), grey);
+    EXPECT_EQ(image.width, 5u);
+    EXPECT_EQ(image.height, 3u);
+    EXPECT_EQ(Decode(EncodePng(width, height, PngPixels::Rgba, rgba.data()), PNG_FORMAT_RGBA, image), rgba);
+}
+
+TEST(PngWriter, AnEmptyPictureIsRefused) {
+    const std::uint8_t pixel = 0;
+    EXPECT_THROW(EncodePng(0, 4, PngPixels::Gray, &pixel), CorvaneError);
+    EXPECT_THROW(EncodePng(4, -1, PngPixels::Rgb, &pixel), CorvaneError);
+}
+
+TEST(PngWriter, TheSavedColourMapDecodesToTheRenderedPixels) {
+    test::TempDir dir;
+    auto map = test::MakeFloatMap(300, 220, [](int x, int y) { return std::sin(0.05 * x) * 0.002 * y; });
+    map->SetPixel(10, 10, kNotComputedMarker);
+    const ColourMapPicture p = RenderColourMap(*map, {});
+    SaveColourMapPng(p, dir.File("map.png"));
+    const std::string bytes = test::ReadFileBytes(dir.File("map.png"));
+    png_image image;
+    EXPECT_EQ(Decode({bytes.begin(), bytes.end()}, PNG_FORMAT_RGBA, image), p.Rgba);
+    EXPECT_EQ(std::pair(static_cast<int>(image.width), static_cast<int>(image.height)),
+              std::pair(p.Width, p.Height));
+}
+
+using namespace test;
+using namespace std::string_literals;
+
+/// A 5 x 3 map on 0.25 x 4 unit pixels with a not-computed point and a NaN.
+std::unique_ptr<TFloatImage> SampleMap() {
+    auto map = MakeFloatMap(5, 3, [](int x, int y) { return 0.001 * x - 0.5 * y + 1e-7; });
+    map->Data[1 * 5 + 2] = kNotComputedMarker;
+    map->Data[2 * 5 + 4] = std::nanf("");
+    map->ScaleX = 0.25f;
+    map->ScaleY = 4.0f;
+    return map;
+}
+
+bool SameOrBothMissing(float exported, float original) {
+    if (original == kNotComputedMarker || std::isnan(original)) return std::isnan(exported);
+    return exported == original;
+}
+
+TEST(MapExport, FloatTiffReadsBackWithItsValuesAndScales) {
+    TempDir dir;
+    const auto map = SampleMap();
+    ExportFloatMap(*map, dir.File("m.tif"));
+    TIFF* tif = TIFFOpen(dir.File("m.tif").c_str(), "r");
+    ASSERT_NE(tif, nullptr);
+    std::uint32_t width = 0, height = 0;
+    std::uint16_t bits = 0, format = 0, unit = 0;
+    float xres = 0, yres = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    TIFFGetField(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetField(tif, TIFFTAG_SAMPLEFORMAT, &format);
+    TIFFGetField(tif, TIFFTAG_XRESOLUTION, &xres);
+    TIFFGetField(tif, TIFFTAG_YRESOLUTION, &yres);
+    TIFFGetField(tif, TIFFTAG_RESOLUTIONUNIT, &unit);
+    EXPECT_EQ(std::vector<double>(
+                  {double(width), double(height), double(bits), double(format), xres, yres, double(unit)}),
+              std::vector<double>({5, 3, 32, SAMPLEFORMAT_IEEEFP, 4.0, 0.25, RESUNIT_NONE}));
+    std::vector<float> row(5);
+    for (std::uint32_t y = 0; y < height; ++y) {
+        ASSERT_EQ(TIFFReadScanline(tif, row.data(), y, 0), 1);
+        for (int x = 0; x < 5; ++x)
+            EXPECT_TRUE(SameOrBothMissing(row[x], map->GetPixel(x, int(y)))) << x << "," << y;
+    }
+    TIFFClose(tif);
+}
+
+TEST(MapExport, NpyHeaderAndLittleEndianRowsAndCsvInScaleUnits) {
+    TempDir dir;
+    const auto map = SampleMap();
+    ExportFloatMap(*map, dir.File("m.npy"));
+    const std::string bytes = ReadFileBytes(dir.File("m.npy"));
+    const std::string header =
+        "\x93NUMPY\x01\x00\x76\x00{'descr': '<f4', 'fortran_order': False, 'shape': (3, 5), }"s;
+    EXPECT_EQ(bytes.substr(0, header.size()), header);
+    ASSERT_EQ(bytes.size(), 128u + 15 * 4); // data from a multiple of 64 bytes
+    EXPECT_EQ(bytes[127], '\n');
+    for (int i = 0; i < 15; ++i) {
+        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data() + 128 + 4 * i);
+        const std::uint32_t word = p[0] | p[1] << 8 | p[2] << 16 | std::uint32_t(p[3]) << 24;
+        EXPECT_TRUE(SameOrBothMissing(std::bit_cast<float>(word), map->Data[i])) << i;
+    }
+
+    ExportFloatMap(*map, dir.File("m.csv"));
+    const std::string text = ReadFileBytes(dir.File("m.csv"));
+    EXPECT_EQ(text.rfind("x,y,value\n0,0,1.00000001e-07\n0.25,0,0.00100010005\n", 0), 0u)
+        << text.substr(0, 80);
+    EXPECT_NE(text.find("\n0.5,4,nan\n"), std::string::npos);
+    EXPECT_NE(text.find("\n1,8,nan\n"), std::string::npos); // last row and column
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 16);
 }
 
 } // namespace
