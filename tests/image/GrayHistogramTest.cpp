@@ -14,16 +14,6 @@ namespace {
 
 using namespace test;
 
-TEST(GrayHistogram, UniformPictureHasItsLevelAsMeanAndMedianAndNoSpread) {
-    const auto picture = MakeGreyPicture(4, 3, [](int, int) { return 77; });
-    const HistogramStatistics s = GrayHistogram(*picture);
-    EXPECT_EQ(std::pair(s.Counts[77], s.MaxCount), std::pair(12, 12));
-    const HistogramReadout at = LevelReadout(s, 77);
-    EXPECT_EQ(std::tie(at.Level, at.Count, at.Percentile),
-              std::tuple("Level: 77", "Count: 12", "Percentile: 100.000"));
-    EXPECT_EQ(LevelReadout(s, 78).Percentile, "Percentile:  0.000");
-}
-
 TEST(GrayHistogram, StatisticsAgreeWithADirectComputation) {
     // 7 x 5 levels 3 x + 11 y (mod 256): an uneven spread with repeated levels.
     const auto picture = MakeGreyPicture(7, 5, [](int x, int y) { return (3 * x + 11 * y * y) % 256; });
