@@ -176,9 +176,7 @@ TEST(DotGridEncoding, MissingDotIsWalkedAroundAndADisplacedDotIsLeftOutWithItsCe
     const std::int32_t origin = encoder->FindOriginAuto(TOriginMethod::CenterIndexDot); // (0, 4)
     ASSERT_EQ(origin, 39);
     encoder->EncodeAll(origin);
-    const TDotInfo& o = encoder->FDotInfo[39];
-    const std::int32_t c0 = static_cast<std::int32_t>(std::lround((o.X - 15) / 18)),
-                       r0 = static_cast<std::int32_t>(std::lround((o.Y - 12) / 22));
+    const std::int32_t c0 = 0, r0 = 4;
     for (std::int32_t k = 0; k < encoder->FDotSum; ++k) {
         const TDotInfo& dot = encoder->FDotInfo[static_cast<std::size_t>(k)];
         if (k == displaced) {
@@ -197,8 +195,7 @@ TEST(DotGridEncoding, MissingDotIsWalkedAroundAndADisplacedDotIsLeftOutWithItsCe
     EXPECT_EQ(encoder->UncodedCount, 1);
     ASSERT_EQ(view.Labels.size(), 1u);
     EXPECT_EQ(view.Labels[0].Text, std::to_string(displaced) + "(60.00,155.00)");
-    EXPECT_EQ(view.Labels[0].X, 60);
-    EXPECT_EQ(view.Labels[0].Y, 155);
+    EXPECT_EQ(std::pair(view.Labels[0].X, view.Labels[0].Y), std::pair(60, 155));
     // Every dot labelled by "Show Codes": coded ones with their indices.
     const TCodeView codes = encoder->ShowCodes();
     ASSERT_EQ(codes.Labels.size(), static_cast<std::size_t>(encoder->FDotSum));
@@ -260,9 +257,8 @@ TEST(DotGridEncoding, OriginModesMoveOnAfterFailuresAndBackAfterSuccess) {
     // Direct origin without a vertical neighbour is refused; with one it walks from (3, -2).
     const TDotGridEncoder& encoder = *session.Encoder;
     session.Slots = DirectOriginSlotsAt(encoder, 60, 100);
-    ASSERT_EQ(session.Slots[0], 2 * 9 + 4);
-    EXPECT_EQ(session.Slots[1], 2 * 9 + 5);
-    EXPECT_EQ(session.Slots[2], 3 * 9 + 4);
+    ASSERT_EQ((std::array{session.Slots[0], session.Slots[1], session.Slots[2]}),
+              (std::array{2 * 9 + 4, 2 * 9 + 5, 3 * 9 + 4}));
     auto noVertical = session.Slots;
     noVertical[2] = noVertical[4] = -1;
     const std::int32_t outside[4] = {session.Slots[1], 45, -1, -1}; // dot 45 does not exist
@@ -490,20 +486,20 @@ TEST(CodeMatch, CommonRangeOrderScaleAndDotsOfOneFileOnly) {
     ASSERT_EQ(match.MatchCount, 5);
     // By ny then nx: (1,-1), (3,0), (-2,1), (0,1), (1,3).
     EXPECT_EQ(match.Pairs, (std::vector<std::int32_t>{1, 4, 3, 2, 5}));
-    EXPECT_FLOAT_EQ(match.Results[0].Dx, 0.5f);  // (121 - 120) * 0.5
-    EXPECT_FLOAT_EQ(match.Results[0].Dy, -1.0f); // moved down 2 pixels
-    EXPECT_FLOAT_EQ(match.Results[1].Dx, 1.5f);
-    EXPECT_TRUE(match.Files[0].Dots[1].Matched);
-    EXPECT_FALSE(match.Files[0].Dots[0].Matched);
-    EXPECT_FALSE(match.Files[1].Dots[4].Matched);
+    // (121 - 120) * 0.5 across, down 2 pixels; (163 - 160) * 0.5.
+    EXPECT_EQ((std::array{match.Results[0].Dx, match.Results[0].Dy, match.Results[1].Dx}),
+              (std::array{0.5f, -1.0f, 1.5f}));
+    EXPECT_EQ((std::array{match.Files[0].Dots[1].Matched, match.Files[0].Dots[0].Matched,
+                          match.Files[1].Dots[4].Matched}),
+              (std::array{true, false, false}));
 
     WriteMatchResult(dir.File("r.dat"), match, TMatchResultLayout::NxNyXYDxDy, true);
     std::vector<std::string> header;
     const auto rows = ResultRows(ReadFileBytes(dir.File("r.dat")), &header);
-    EXPECT_EQ(header[0], "initial.bmp");
-    EXPECT_EQ(header[1], "deformed.bmp");
-    EXPECT_EQ(header[2], "In this " + dir.File("r.dat") + ", 5 dots have been matched");
-    EXPECT_EQ(header[3], " Y axis is set to  Y2= Height-Y");
+    EXPECT_EQ(std::vector(header.begin(), header.begin() + 4),
+              (std::vector<std::string>{"initial.bmp", "deformed.bmp",
+                                        "In this " + dir.File("r.dat") + ", 5 dots have been matched",
+                                        " Y axis is set to  Y2= Height-Y"}));
     ASSERT_EQ(rows.size(), 5u);
     // x halved; Y = 310 pixels - y halved.
     EXPECT_EQ(rows[0], (std::vector<double>{1, -1, 60, 250, 0.5, -1}));

@@ -60,13 +60,10 @@ TEST(DotExtraction, BorderComponentsAreNeverDotsAndDotsAreNumberedByTheirFirstPi
     EXPECT_EQ(encoder.FDotSum, 3);
     encoder.BuildDotTable(nullptr);
     ASSERT_EQ(encoder.FDotIndex, 3);
-    EXPECT_FLOAT_EQ(encoder.FDotInfo[0].X, 5.5f);
-    EXPECT_FLOAT_EQ(encoder.FDotInfo[0].Y, 15.0f);
-    EXPECT_EQ(encoder.FDotInfo[0].Area, 30);
-    EXPECT_FLOAT_EQ(encoder.FDotInfo[1].X, 20.5f);
-    EXPECT_FLOAT_EQ(encoder.FDotInfo[1].Y, 10.5f);
-    EXPECT_FLOAT_EQ(encoder.FDotInfo[2].X, 31.0f);
-    EXPECT_FLOAT_EQ(encoder.FDotInfo[2].Y, 13.0f);
+    const auto& d = encoder.FDotInfo;
+    EXPECT_EQ((std::array{d[0].X, d[0].Y, d[1].X, d[1].Y, d[2].X, d[2].Y}),
+              (std::array{5.5f, 15.0f, 20.5f, 10.5f, 31.0f, 13.0f}));
+    EXPECT_EQ(d[0].Area, 30);
     for (int i = 0; i < 3; ++i) {
         EXPECT_EQ(encoder.FDotInfo[i].Neighbour[2], -1);
         EXPECT_FALSE(encoder.FDotInfo[i].Coded);
@@ -124,25 +121,6 @@ TEST(DotExtraction, MoreComponentsThanCountedIsReportedAndTheImageIsPutBack) {
     EXPECT_EQ(ErrorText([&] { encoder.BuildDotTable(nullptr); }),
               "May be some dots are error, because FDotIndex > FDotSum");
     EXPECT_EQ(std::memcmp(encoder.WorkImage->Data, p.Pixels.data(), p.Pixels.size()), 0);
-}
-
-TEST(DotCentroid, UniformDotAtItsMeanPositionAndDarkerPixelsWeighMoreForBlackDots) {
-    BlockPicture white(20, 12, 0);
-    white.Add({4, 3, 5, 2}, 77).Add({12, 5, 1, 1}, 77);
-    TGrayImage whiteImage = white.Image();
-    auto dots = ExtractDots(whiteImage, {.WhiteDots = true, .LeastArea = 1});
-    ASSERT_EQ(dots.size(), 2u);
-    EXPECT_FLOAT_EQ(dots[0].X, 6.0f);
-    EXPECT_FLOAT_EQ(dots[0].Y, 3.5f);
-
-    // Black dot of two pixels, 0 at x = 5 and 200 at x = 6: weights 255 and 55.
-    BlockPicture black(12, 8, 255);
-    black.Add({5, 3, 1, 1}, 0).Add({6, 3, 1, 1}, 200);
-    TGrayImage blackImage = black.Image();
-    dots = ExtractDots(blackImage, {.WhiteDots = false, .LeastArea = 1});
-    ASSERT_EQ(dots.size(), 1u);
-    EXPECT_FLOAT_EQ(dots[0].X, (255.0f * 5 + 55.0f * 6) / 310.0f);
-    EXPECT_FLOAT_EQ(dots[0].Y, 3.0f);
 }
 
 TEST(DotExtraction, AComponentCoveringMostOfALargePictureNeedsNoCallDepthAndKeepsItsSums) {
