@@ -115,27 +115,20 @@ class EncodingTool : public test::ToolTest<ui::TEncodeParameterForm> {
     test::DotLatticePair pair = test::MakeDotLatticePair();
 };
 
-TEST_F(EncodingTool, EncodingNeedsAPictureAndStartsFromTheCenterGridDot) {
+// Encoding needs a picture. The dots of the lattice get their offsets from the middle dot, none is left out,
+// and "Save Codes" writes what corvane-cli encode writes, with the frame's image scale.
+TEST_F(EncodingTool, EncodesALatticeAndSavesTheVerbsCodeFile) {
     ASSERT_NE(form, nullptr);
     frame->Trigger("EncodingAction");
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList{QStringLiteral("Open Image File First!!!")});
     EXPECT_FALSE(form->isVisible());
-
-    OpenPicture(QStringLiteral("lattice"), pair.Width, pair.Height, pair.Initial);
+    const QString file = OpenSegmented(QStringLiteral("initial"), pair.Initial);
     form->ChooseOriginMethodComboBox->setCurrentIndex(0);
     form->PageControl->setCurrentIndex(3);
-    frame->Trigger("EncodingAction");
-    EXPECT_TRUE(form->isVisible());
+    EncodeActive(); // the window opens on its first page and the "Center Grid Dot"
     EXPECT_EQ(form->ChooseOriginMethodComboBox->currentText(), QStringLiteral("Center Grid Dot"));
     EXPECT_EQ(form->PageControl->currentIndex(), 0);
-}
-
-// The dots of the lattice get their offsets from the middle dot, none is left out, and "Save Codes"
-// writes what corvane-cli encode writes, with the frame's image scale.
-TEST_F(EncodingTool, EncodesALatticeAndSavesTheVerbsCodeFile) {
-    const QString file = OpenSegmented(QStringLiteral("initial"), pair.Initial);
-    EncodeActive();
-    ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join('|').toStdString();
+    ASSERT_EQ(frame->Dialogs.Errors().size(), 1) << frame->Dialogs.Errors().join('|').toStdString();
     ASSERT_EQ(Encoder().FDotSum, pair.Columns * pair.Rows);
     const test::DotCentre corner = pair.Centres[0];
     EXPECT_EQ(Encoder().FDotInfo[static_cast<std::size_t>(DotAt(corner.X, corner.Y))].Nx, -5);
@@ -196,13 +189,23 @@ TEST_F(EncodingTool, PickedDotIsShownAndItsCodesEdited) {
 
 using CodeMatchTool = EncodingTool;
 
-// The known smooth displacement of the deformed lattice comes back for every dot in the layout and
-// y axis chosen in the dialog; Save Match offers the name "Match-0".
+// Save Match needs a match and a cancelled Match Codes makes none. The known smooth displacement of
+// the deformed lattice comes back for every dot in the layout and y axis chosen in the dialog; Save
+// Match offers the name "Match-0", and cancelling its dialog writes nothing. A failed read leaves no
+// match behind.
 TEST_F(CodeMatchTool, MatchesEncodedPicturesInTheChosenLayout) {
+    ASSERT_NE(commands, nullptr);
+    frame->Trigger("SaveMatchAction");
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{QStringLiteral("Match Codes first!!!")});
+    EXPECT_EQ(frame->Dialogs.Count(test::ScriptedDialogs::Kind::SaveFile), 0);
     const QString initial = EncodeAndSave(QStringLiteral("initial"), pair.Initial);
     const QString deformed = EncodeAndSave(QStringLiteral("deformed"), pair.Deformed);
+    frame->Dialogs.QueueFile(initial);
+    frame->Dialogs.QueueFileCancel();
+    frame->Trigger("MatchCodesAction");
+    EXPECT_EQ(commands->Match(), nullptr);
     MatchFiles(initial, deformed);
-    ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join('|').toStdString();
+    ASSERT_EQ(frame->Dialogs.Errors().size(), 1) << frame->Dialogs.Errors().join('|').toStdString();
     ASSERT_NE(commands->Match(), nullptr);
 
     const std::string result = SaveMatch(QStringLiteral("result.dat"), 6, false);
@@ -222,22 +225,7 @@ TEST_F(CodeMatchTool, MatchesEncodedPicturesInTheChosenLayout) {
         EXPECT_NEAR(dx, known.X, 0.05) << lines[k];
         EXPECT_NEAR(dy, known.Y, 0.05) << lines[k]; // y not changed: down the picture
     }
-}
 
-// Save Match needs a match; cancelling a dialog changes nothing; a failed read leaves no match behind.
-TEST_F(CodeMatchTool, SaveMatchNeedsAMatchCancelledDialogsAndFailedReads) {
-    ASSERT_NE(commands, nullptr);
-    frame->Trigger("SaveMatchAction");
-    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{QStringLiteral("Match Codes first!!!")});
-    EXPECT_EQ(frame->Dialogs.Count(test::ScriptedDialogs::Kind::SaveFile), 0);
-    const QString initial = EncodeAndSave(QStringLiteral("initial"), pair.Initial);
-    frame->Dialogs.QueueFile(initial);
-    frame->Dialogs.QueueFileCancel();
-    frame->Trigger("MatchCodesAction");
-    EXPECT_EQ(commands->Match(), nullptr);
-
-    MatchFiles(initial, initial);
-    ASSERT_NE(commands->Match(), nullptr);
     frame->Dialogs.QueueFile(frame->File(QStringLiteral("never.dat")));
     frame->Dialogs.QueueModal([](QDialog& dialog) {
         dialog.findChild<QPushButton*>(QStringLiteral("BitBtn2"))->click();

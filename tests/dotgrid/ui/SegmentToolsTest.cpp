@@ -132,31 +132,10 @@ TEST_F(SegmentTools, SimpleSegmentPicksTheThresholdOnTheHistogramAndShowsTheSegm
         ASSERT_TRUE(ColumnIs(x, qRgb(255, 255, 255))) << x;
 }
 
-// A rectangle dragged in a document window lands in the edits with its corners ordered, and
-// Modify wipes exactly it in the active window with the background of the dots' colour.
-TEST_F(SegmentTools, ModifyWipesTheDraggedRectangle) {
-    const Pixels flat(60 * 40, 100);
-    OpenPicture(QStringLiteral("flat"), 60, 40, flat);
-    ui::TMDIChildForm& window = frame->Active();
-    frame->Trigger("MultiSegmentAction");
-    test::DragOnPicture(window, {30, 20}, {10, 5});
-    EXPECT_EQ(Edits(), QStringList({"10", "5", "30", "20"}));
-    multi->ModifySegmentButton->click();
-    Pixels expected = Levels(window);
-    EXPECT_EQ(std::count(expected.begin(), expected.end(), 0), 21 * 16);
-    EXPECT_EQ(std::tuple(expected[5 * 60 + 10], expected[20 * 60 + 30], expected[20 * 60 + 31]),
-              std::tuple(0, 0, 100));
-
-    multi->WhiteSpeckleCheckBox->setChecked(false); // black dots: wiped to white
-    SetEdits({"40", "30", "40", "31"});
-    multi->ModifySegmentButton->click();
-    expected[30 * 60 + 40] = expected[31 * 60 + 40] = 255;
-    EXPECT_EQ(Levels(window), expected);
-    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
-}
-
-// Activating a window brings its selection into the edits; one without a selection leaves them.
-TEST_F(SegmentTools, ActivatingAWindowWithASelectionTakesItsRectangle) {
+// Activating a window brings its selection into the edits; one without a selection leaves them. A
+// rectangle dragged in a document window lands in the edits with its corners ordered, and Modify wipes
+// exactly it in the active window with the background of the dots' colour.
+TEST_F(SegmentTools, ModifyWipesTheDraggedRectangleAndActivatingAWindowTakesItsSelection) {
     const Pixels flat(60 * 40, 100);
     const QString first = OpenPicture(QStringLiteral("first"), 60, 40, flat);
     test::DragOnPicture(frame->Active(), {40, 30}, {12, 7}); // before the tool is shown
@@ -167,6 +146,23 @@ TEST_F(SegmentTools, ActivatingAWindowWithASelectionTakesItsRectangle) {
     SetEdits({"1", "2", "3", "4"});
     frame->Form->MdiArea()->setActiveSubWindow(Window(second)->SubWindow());
     EXPECT_EQ(Edits(), QStringList({"1", "2", "3", "4"}));
+
+    ui::TMDIChildForm& window = *Window(second);
+    test::DragOnPicture(window, {30, 20}, {10, 5});
+    EXPECT_EQ(Edits(), QStringList({"10", "5", "30", "20"}));
+    multi->ModifySegmentButton->click();
+    Pixels expected = Levels(window);
+    EXPECT_EQ(std::count(expected.begin(), expected.end(), 0), 21 * 16);
+    EXPECT_EQ(std::tuple(expected[5 * 60 + 10], expected[20 * 60 + 30], expected[20 * 60 + 31]),
+              std::tuple(0, 0, 100));
+    EXPECT_EQ(Levels(*Window(first)), flat);
+
+    multi->WhiteSpeckleCheckBox->setChecked(false); // black dots: wiped to white
+    SetEdits({"40", "30", "40", "31"});
+    multi->ModifySegmentButton->click();
+    expected[30 * 60 + 40] = expected[31 * 60 + 40] = 255;
+    EXPECT_EQ(Levels(window), expected);
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
 }
 
 constexpr int kWidth = 80, kHeight = 60;
@@ -197,29 +193,11 @@ class SpeckleTool : public test::ToolTest<ui::TSpeckleAnalysisParaForm> {
     }
 };
 
-// A double click sets the whole picture; the four tables of the analysis are saved, and analysing
-// again gives the same tables.
-TEST_F(SpeckleTool, DoubleClickAnalysesTheWholePictureAndSavesTheVerbsTables) {
-    OpenSpeckles();
-    frame->Trigger("SpeckleAnalysisAction");
-    ASSERT_TRUE(tool->isVisible());
-    test::DoubleClickOnPicture(frame->Active(), {30, 30});
-    EXPECT_EQ(RectangleEdits(*tool), QStringList({"0", "0", "79", "59"}));
-    tool->AnalysisButton->click();
-    ASSERT_NE(tool->Statistics(), nullptr) << frame->Dialogs.Errors().join("; ").toStdString();
-    const std::string tables[4] = {Save(0), Save(1), Save(2), Save(3)};
-    EXPECT_NE(tables[0].find("3    2    1 \n"), std::string::npos) << tables[0];
-    EXPECT_TRUE(tables[0] != tables[1] && tables[1] != tables[2] && tables[2] != tables[3]);
-    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
-    // The analysis erases a copy: the document window still holds every speckle.
-    tool->AnalysisButton->click();
-    EXPECT_EQ(Save(1), tables[1]);
-}
-
-// Save asks for a data file, confirming an overwrite; cancelling writes nothing. Saving before an
-// analysis, after the window hid, or without a picture to analyse reports it; the window opens
-// on its "Analysis" page.
-TEST_F(SpeckleTool, SaveNeedsAnAnalysisAndAsksBeforeOverwriting) {
+// Save asks for a data file, confirming an overwrite; cancelling writes nothing. A double click sets
+// the whole picture; the four tables of the analysis are saved, and analysing again gives the same
+// tables. Saving before an analysis, after the window hid, or without a picture to analyse reports
+// it; the window opens on its "Analysis" page.
+TEST_F(SpeckleTool, SaveNeedsAnAnalysisAndADoubleClickAnalysesTheWholePicture) {
     frame->Trigger("SpeckleAnalysisAction");
     tool->AnalysisButton->click(); // no picture
     tool->SaveButton->click();     // nothing analysed
@@ -234,6 +212,15 @@ TEST_F(SpeckleTool, SaveNeedsAnAnalysisAndAsksBeforeOverwriting) {
     EXPECT_TRUE(requests[1].ConfirmOverwrite);
     for (const auto& entry : std::filesystem::directory_iterator(frame->Dir.Path()))
         EXPECT_NE(entry.path().extension(), ".dat") << entry.path();
+    test::DoubleClickOnPicture(frame->Active(), {30, 30});
+    EXPECT_EQ(RectangleEdits(*tool), QStringList({"0", "0", "79", "59"}));
+    tool->AnalysisButton->click();
+    ASSERT_NE(tool->Statistics(), nullptr) << frame->Dialogs.Errors().join("; ").toStdString();
+    const std::string tables[4] = {Save(0), Save(1), Save(2), Save(3)};
+    EXPECT_NE(tables[0].find("3    2    1 \n"), std::string::npos) << tables[0];
+    EXPECT_TRUE(tables[0] != tables[1] && tables[1] != tables[2] && tables[2] != tables[3]);
+    tool->AnalysisButton->click(); // the analysis erases a copy: the window still holds every speckle
+    EXPECT_EQ(Save(1), tables[1]);
 
     tool->PageControl->setCurrentWidget(tool->OutputPage);
     tool->CloseButton->click();
