@@ -131,11 +131,14 @@ TEST(DotGridEncoding, OriginMethods) {
     const std::vector<DotCentre> centres = {{10, 10},       {30, 10}, {70, 10}, {90, 70},
                                             {49.6f, 40.2f}, {20, 60}, {80, 40}};
     auto encoder = EncoderOver(centres, 101, 81, 50, 50, 5);
-    EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::CenterIndexDot), 3);
-    EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::MaxArea), 5);
-    EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::CenterImageDot), 4);
-    // Mean of the centroids (49.94, 32.89): dot 4 again.
-    EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::CenterGridDot), 4);
+    // "Center Grid Dot": the mean of the centroids (49.94, 32.89) is nearest to dot 4 again.
+    const auto origins = [&] {
+        return std::array{encoder->OriginByMethod(TOriginMethod::CenterIndexDot),
+                          encoder->OriginByMethod(TOriginMethod::MaxArea),
+                          encoder->OriginByMethod(TOriginMethod::CenterImageDot),
+                          encoder->OriginByMethod(TOriginMethod::CenterGridDot)};
+    };
+    EXPECT_EQ(origins(), (std::array{3, 5, 4, 4}));
     for (TDotInfo& dot : encoder->FDotInfo)
         dot.Area = 0;
     EXPECT_EQ(encoder->OriginByMethod(TOriginMethod::MaxArea), -1);
@@ -230,9 +233,8 @@ TEST(DotGridEncoding, ContradictionsAndRangesEndTheWalkWithTheirMessages) {
         encoder->Coordinates->Set(2, 0, 0);
         EXPECT_EQ(ErrorText([&] { encoder->EncodeAll(origin); }), "Error when Encoding, direct correct it");
         // What was given so far stays: the origin's net, its right neighbour coded but not netted.
-        EXPECT_TRUE(encoder->FDotInfo[static_cast<std::size_t>(origin)].Neted);
-        EXPECT_TRUE(encoder->FDotInfo[static_cast<std::size_t>(origin + 1)].Coded);
-        EXPECT_FALSE(encoder->FDotInfo[static_cast<std::size_t>(origin + 1)].Neted);
+        const auto* dot = &encoder->FDotInfo[static_cast<std::size_t>(origin)];
+        EXPECT_EQ((std::array{dot[0].Neted, dot[1].Coded, dot[1].Neted}), (std::array{true, true, false}));
     }
     {
         // A neted neighbour with other indices.
@@ -315,8 +317,7 @@ TEST(DotGridEncoding, PickSelectMoveOriginAndModifyCoordinate) {
     TCodeView view;
     EXPECT_FALSE(encoder.Pick(170, 3, &view));
     EXPECT_TRUE(encoder.Pick(25 + 4 * 24 + 2, 20 + 1 * 20 - 3, &view)); // dot 10 = (4, 1)
-    EXPECT_EQ(encoder.Selected, 10);
-    ASSERT_EQ(view.Labels.size(), 1u);
+    ASSERT_EQ(std::pair(encoder.Selected, view.Labels.size()), std::pair(10, std::size_t{1}));
     EXPECT_EQ(view.Labels[0].Text, "10(1,1)");
     std::int32_t red = 0;
     for (std::int32_t i = 0; i < view.Red->Size; ++i)
@@ -336,22 +337,19 @@ TEST(DotGridEncoding, PickSelectMoveOriginAndModifyCoordinate) {
 
     // "Modify Coord." on the selected dot, then "Modify  Origin" to dot 0 = (-3, 2).
     encoder.ModifyCoordinate(7, -7, false);
-    EXPECT_EQ(encoder.FDotInfo[29].Nx, 7);
-    EXPECT_FALSE(encoder.FDotInfo[29].Neted);
+    EXPECT_EQ(std::pair(encoder.FDotInfo[29].Nx, encoder.FDotInfo[29].Neted), std::pair(7, false));
     EXPECT_EQ(encoder.Coordinates->Get(2, -2), 29); // the coordinate system is left alone
     const TCodeView moved = encoder.MoveOrigin(0);
-    EXPECT_EQ(encoder.FDotInfo[0].Nx, 0);
-    EXPECT_EQ(encoder.FDotInfo[origin].Nx, 3);
-    EXPECT_EQ(encoder.FDotInfo[origin].Ny, -2);
-    EXPECT_EQ(encoder.FDotInfo[29].Nx, 10);
+    const auto& dots = encoder.FDotInfo;
+    EXPECT_EQ((std::array{dots[0].Nx, dots[origin].Nx, dots[origin].Ny, dots[29].Nx}),
+              (std::array{0, 3, -2, 10}));
     EXPECT_EQ(moved.Labels[origin].Text, "15(3,-2)");
     EXPECT_EQ(encoder.UncodedCount, 1); // dot 29 is no longer neted: red in the view
     EXPECT_EQ(moved.Red->Data[static_cast<std::size_t>(100) * 170 + 145], 255);
     encoder.FDotInfo[4].Coded = false;
-    EXPECT_EQ(ErrorText([&] { encoder.MoveOrigin(4); }),
-              "this grid are not encoded, Encode this grid first !");
-    EXPECT_EQ(ErrorText([&] { encoder.MoveOrigin(-1); }),
-              "this grid are not encoded, Encode this grid first !");
+    for (const std::int32_t k : {4, -1})
+        EXPECT_EQ(ErrorText([&] { encoder.MoveOrigin(k); }),
+                  "this grid are not encoded, Encode this grid first !");
 }
 
 /// A code file's text: the header and one row per (nx, ny, x, y).
@@ -643,9 +641,9 @@ TEST(DotExtraction, BorderComponentsAreNeverDotsAndDotsAreNumberedByTheirFirstPi
         EXPECT_FALSE(encoder.FDotInfo[i].Coded);
     }
     // The table is built on the backup: the work image still holds the inner dots, not the border ones.
-    EXPECT_EQ(encoder.WorkImage->GetPixel(31, 13), 200);
-    EXPECT_EQ(encoder.WorkImage->GetPixel(1, 11), 0);
-    EXPECT_EQ(encoder.WorkImage->GetPixel(39, 6), 0);
+    const TGrayImage& work = *encoder.WorkImage;
+    EXPECT_EQ((std::array<int, 3>{work.GetPixel(31, 13), work.GetPixel(1, 11), work.GetPixel(39, 6)}),
+              (std::array{200, 0, 0}));
 }
 
 TEST(DotExtraction, AreaEqualToTheThresholdIsKeptOneLessIsRemovedAndANegativeOneMeansTen) {
@@ -657,13 +655,12 @@ TEST(DotExtraction, AreaEqualToTheThresholdIsKeptOneLessIsRemovedAndANegativeOne
         TDotGridEncoder encoder(image, {.WhiteGrid = false});
         encoder.NoiseThreshold = threshold;
         encoder.RemoveNoise(nullptr);
-        EXPECT_EQ(encoder.NoiseThreshold, 10);
-        EXPECT_EQ(encoder.FDotSum, 2);
-        EXPECT_EQ(encoder.WorkImage->GetPixel(4, 4), 255); // the 9-pixel one is gone for good
+        // The 9-pixel one is gone for good.
+        EXPECT_EQ(std::tuple(encoder.NoiseThreshold, encoder.FDotSum, encoder.WorkImage->GetPixel(4, 4)),
+                  std::tuple(10, 2, 255));
         encoder.BuildDotTable(nullptr);
         ASSERT_EQ(encoder.FDotIndex, 2);
-        EXPECT_EQ(encoder.FDotInfo[0].Area, 10);
-        EXPECT_EQ(encoder.FDotInfo[1].Area, 12);
+        EXPECT_EQ(std::pair(encoder.FDotInfo[0].Area, encoder.FDotInfo[1].Area), std::pair(10, 12));
     }
 }
 
@@ -725,9 +722,7 @@ TEST(TCoordinateSystem, CellsStartEmptyAndOutOfRangeIndicesAreRefusedWithTheirOw
     EXPECT_EQ(cs.Get(-3, 2), -1);
     cs.Set(3, -2, 17);
     cs.Set(-3, 2, 4);
-    EXPECT_EQ(cs.Get(3, -2), 17);
-    EXPECT_EQ(cs.Get(-3, 2), 4);
-    EXPECT_EQ(cs.Get(2, -2), -1);
+    EXPECT_EQ((std::array{cs.Get(3, -2), cs.Get(-3, 2), cs.Get(2, -2)}), (std::array{17, 4, -1}));
     EXPECT_EQ(ErrorText([&] { cs.Get(4, 0); }), "(4 ,0) not in the range");
     EXPECT_EQ(ErrorText([&] { cs.Set(0, -3, 1); }), "(0 , -3) not in the range");
     EXPECT_EQ(ErrorText([] { TCoordinateSystem bad(-1, 5); }),
