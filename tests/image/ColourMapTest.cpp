@@ -68,7 +68,9 @@ TEST(ColourMap, ARampPutsTheTableEndsOnTheRangeEndsAndLeavesMissingPointsTranspa
     const ColourTableEntries& t = ColourTableOf(ColourTable::Viridis);
     EXPECT_EQ(PixelAt(p, 0, 0), Opaque(t[0]));
     EXPECT_EQ(PixelAt(p, 8, 2), Opaque(t[255]));
-    EXPECT_EQ(PixelAt(p, 4, 0), Opaque(t[static_cast<std::size_t>(ColourIndex(2.0f, p.Range))]));
+    // 2.52 and 0.53 of 4.02 take the entries 160.48 and 33.75 of 256 down, not 255 of them rounded.
+    EXPECT_EQ(PixelAt(p, 5, 2), Opaque(t[160]));
+    EXPECT_EQ(PixelAt(p, 1, 3), Opaque(t[33]));
     for (auto [x, y] : {std::pair{8, 3}, {3, 1}, {4, 2}})
         EXPECT_EQ(PixelAt(p, x, y)[3], 0) << x << "," << y;
     // The bar beside the map: the high end at its top, the low end at its bottom.
