@@ -419,8 +419,8 @@ TEST(CodeFile, RoundTripKeepsEveryFieldAndTheWriterFormatsAreExact) {
                          file.ScaleX, file.ScaleY, file.ImageName),
               std::tuple(2, 123, 45, 7, 4, 255, 0.5f, 2.0f, std::string("MemoryData.raw")));
     ASSERT_EQ(file.Dots.size(), 2u);
-    EXPECT_FLOAT_EQ(file.Dots[0].X, 10.25f * 0.5f); // scaled, renumbered in row order
-    EXPECT_FLOAT_EQ(file.Dots[0].Y, 20.5f * 2.0f);
+    // Scaled, renumbered in row order.
+    EXPECT_EQ(std::pair(file.Dots[0].X, file.Dots[0].Y), std::pair(5.125f, 41.0f));
     EXPECT_FLOAT_EQ(file.Dots[1].Y, 40.062f * 2.0f);
     const TDotInfo& last = file.Dots[1];
     EXPECT_EQ(std::tuple(last.Nx, last.Ny, last.Area, last.Coded, last.Neted),
@@ -455,16 +455,16 @@ TEST(CodeFile, ReaderRefusesDamagedFilesWithItsMessages) {
     EXPECT_EQ(read("TAVM-FSX" + good.substr(7)), "no error"); // only the first seven letters count
     EXPECT_EQ(read("TAVM-F" + good.substr(7)), name + " is not a code file!");
     EXPECT_EQ(read(""), name + " is not a code file!");
-    // Fewer rows than declared; a row with a word in a number field.
-    EXPECT_EQ(read("TAVM-FS\n3 400 300\n5 5 1.0 1.0 0\n0 1 2 0 0 9\n1 3 4 1 0 9\nname\n"), readError);
-    EXPECT_EQ(read("TAVM-FS\n2 400 300\n5 5 1.0 1.0 0\n0 1 2 0 0 9\n1 3 x 1 0 9\nname\n"), readError);
-    EXPECT_EQ(read("TAVM-FS\n2 400 300\n5 5 1.0\n"), readError);
-    // Counts and ranges a file of its size cannot hold are refused before anything is allocated.
-    EXPECT_EQ(read("TAVM-FS\n2000000000 400 300\n5 5 1.0 1.0 0\n0 1 2 0 0 9\nname\n"), readError);
-    EXPECT_EQ(read("TAVM-FS\n-1 400 300\n5 5 1.0 1.0 0\nname\n"), readError);
-    EXPECT_EQ(read("TAVM-FS\n0 400 300\n1000000 1000000 1.0 1.0 0\nname\n"), readError);
-    EXPECT_EQ(read("TAVM-FS\n0 400 300\n5 -1 1.0 1.0 0\nname\n"), readError);
-    // Indices outside the declared range.
+    // Fewer rows than declared; a word in a number field; a cut header. Counts and ranges a file of its
+    // size cannot hold are refused before anything is allocated.
+    for (const char* text :
+         {"TAVM-FS\n3 400 300\n5 5 1.0 1.0 0\n0 1 2 0 0 9\n1 3 4 1 0 9\nname\n",
+          "TAVM-FS\n2 400 300\n5 5 1.0 1.0 0\n0 1 2 0 0 9\n1 3 x 1 0 9\nname\n",
+          "TAVM-FS\n2 400 300\n5 5 1.0\n", "TAVM-FS\n2000000000 400 300\n5 5 1.0 1.0 0\n0 1 2 0 0 9\nname\n",
+          "TAVM-FS\n-1 400 300\n5 5 1.0 1.0 0\nname\n",
+          "TAVM-FS\n0 400 300\n1000000 1000000 1.0 1.0 0\nname\n",
+          "TAVM-FS\n0 400 300\n5 -1 1.0 1.0 0\nname\n"})
+        EXPECT_EQ(read(text), readError) << text;
     EXPECT_EQ(read("TAVM-FS\n1 400 300\n5 5 1.0 1.0 0\n0 1 2 6 0 9\nname\n"), "(6 , 0) not in the range");
     EXPECT_EQ(ErrorText([&] { ReadCodeFile(dir.File("none.cod")); }),
               "Can not open the  code file: \n" + dir.File("none.cod"));
