@@ -139,7 +139,7 @@ TEST(TGrayImageTest, ConstructionsSizesAndPixelAccess) {
     EXPECT_EQ(ErrorText([&] { TGrayImage(Raw{missing, 0, 4, 4}); }), missing + ": not exists");
 }
 
-TEST(TGrayImageTest, RawFilesWithHeaderAndShortFiles) {
+TEST(TGrayImageTest, RawFilesWithHeaderShortFilesAndRefusedDescriptions) {
     test::TempDir dir;
     const std::string a = dir.File("a.raw");
     Grey v = {1, 2, 3, 4, 5, 6};
@@ -157,6 +157,28 @@ TEST(TGrayImageTest, RawFilesWithHeaderAndShortFiles) {
         square[i] = static_cast<char>(i % 251);
     test::WriteFileBytes(dir.File("sq.raw"), square);
     EXPECT_EQ(TGrayImage(Raw{dir.File("sq.raw"), 0, 512, 512}).GetPixel(511, 511), (512 * 512 - 1) % 251);
+
+    // Descriptions far larger than the file, or without pixels, are refused.
+    test::WriteFileBytes(a, std::string(34, '\x7F'));
+    const std::string tooShort = a + ": the file is too short for a RAW picture of ";
+    // A file may lack as many bytes as it holds, and at least 64 KiB: 34 + 65536 pixels read, one more not.
+    EXPECT_EQ(TGrayImage(Raw{a, 0, 65570, 1}).GetPixel(33, 0), 0x7F);
+    const std::pair<Raw, std::string> refused[] = {
+        {{a, 0, 8192, 8192}, tooShort + "8192 x 8192 (34 bytes after a header of 0)"},
+        {{a, 1000, 300, 300}, tooShort + "300 x 300 (0 bytes after a header of 1000)"},
+        {{a, 0, 1, 65571}, tooShort + "1 x 65571 (34 bytes after a header of 0)"},
+        {{a, 0, 151584768, 8}, a + ": bad RAW image size 151584768 x 8"},
+        {{a, 0, 0, 5}, a + ": bad RAW image size 0 x 5"},
+        {{a, 0, 7, 0}, a + ": bad RAW image size 7 x 0"},
+        {{a, 0, -3, 2}, a + ": bad RAW image size -3 x 2"},
+        {{a, 0, 70000, 70000}, a + ": bad RAW image size 70000 x 70000"},
+        {{a, -1, 2, 2}, a + ": bad RAW header size -1"},
+    };
+    for (const auto& [raw, message] : refused)
+        EXPECT_EQ(ErrorText([&] { TGrayImage{raw}; }), message);
+    // The bytes in memory are checked alike.
+    EXPECT_EQ(ErrorText([&] { DecodeRaw(nullptr, 0, "m.raw", 0, 1, 65537); }),
+              "m.raw: the file is too short for a RAW picture of 1 x 65537 (0 bytes after a header of 0)");
 }
 
 TEST(TGrayImageTest, BmpFilesByExtensionAndPalette) {
@@ -236,31 +258,6 @@ TEST(TGrayImageFilterTest, AverageAlongRowsAndDownColumns) {
     TGrayImage narrow(w.data(), 3, 1);
     narrow.AverageFilter(5, false), narrow.AverageFilter(3, true); // longer than the line: nothing changes
     EXPECT_EQ(w, (Grey{1, 2, 3}));
-}
-
-TEST(ReaderLimitsTest, RawDescriptionsFarLargerThanTheFileOrWithoutPixelsAreRefused) {
-    test::TempDir dir;
-    const std::string a = dir.File("a.raw");
-    test::WriteFileBytes(a, std::string(34, '\x7F'));
-    const std::string tooShort = a + ": the file is too short for a RAW picture of ";
-    // A file may lack as many bytes as it holds, and at least 64 KiB: 34 + 65536 pixels read, one more not.
-    EXPECT_EQ(TGrayImage(Raw{a, 0, 65570, 1}).GetPixel(33, 0), 0x7F);
-    const std::pair<Raw, std::string> refused[] = {
-        {{a, 0, 8192, 8192}, tooShort + "8192 x 8192 (34 bytes after a header of 0)"},
-        {{a, 1000, 300, 300}, tooShort + "300 x 300 (0 bytes after a header of 1000)"},
-        {{a, 0, 1, 65571}, tooShort + "1 x 65571 (34 bytes after a header of 0)"},
-        {{a, 0, 151584768, 8}, a + ": bad RAW image size 151584768 x 8"},
-        {{a, 0, 0, 5}, a + ": bad RAW image size 0 x 5"},
-        {{a, 0, 7, 0}, a + ": bad RAW image size 7 x 0"},
-        {{a, 0, -3, 2}, a + ": bad RAW image size -3 x 2"},
-        {{a, 0, 70000, 70000}, a + ": bad RAW image size 70000 x 70000"},
-        {{a, -1, 2, 2}, a + ": bad RAW header size -1"},
-    };
-    for (const auto& [raw, message] : refused)
-        EXPECT_EQ(ErrorText([&] { TGrayImage{raw}; }), message);
-    // The bytes in memory are checked alike.
-    EXPECT_EQ(ErrorText([&] { DecodeRaw(nullptr, 0, "m.raw", 0, 1, 65537); }),
-              "m.raw: the file is too short for a RAW picture of 1 x 65537 (0 bytes after a header of 0)");
 }
 
 namespace {
@@ -543,24 +540,22 @@ TEST(ByteOrderTest, NumbersAreStoredLeastSignificantByteFirstOnEveryHost) {
     EXPECT_EQ(b, (Bytes{0x00, 0x00, 0x80, 0x3F}));
 }
 
-TEST(CFormatTest, NumbersKeepTheirDecimalPointUnderACommaLocale) {
-    test::CommaDecimalLocale comma;
-    if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale on this machine";
-    EXPECT_EQ(FormatC("%8.3f|%g|%d", 1.5, 0.25, -7), "   1.500|0.25|-7");
-    std::string text = "x=";
-    AppendFormatC(text, " %15.8f ", 2.0);
-    EXPECT_EQ(text, "x=      2.00000000 ");
-    // The process locale is left as it was.
-    EXPECT_EQ(*std::localeconv()->decimal_point, ',');
-}
-
-TEST(CFormatTest, LongTextIsNeitherCutNorDoubled) {
+// Long text is neither cut nor doubled; numbers keep their decimal point under a comma locale, and
+// the process locale is left as it was.
+TEST(CFormatTest, LongTextAndNumbersUnderACommaLocale) {
     const std::string name(1000, 'n');
     std::string text = "head ";
     AppendFormatC(text, "[%s] %.1f", name.c_str(), 3.0);
     EXPECT_EQ(text, "head [" + name + "] 3.0");
     EXPECT_EQ(FormatC("%s", name.c_str()), name);
     EXPECT_EQ(FormatC("%s", ""), "");
+    test::CommaDecimalLocale comma;
+    if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale on this machine";
+    EXPECT_EQ(FormatC("%8.3f|%g|%d", 1.5, 0.25, -7), "   1.500|0.25|-7");
+    text = "x=";
+    AppendFormatC(text, " %15.8f ", 2.0);
+    EXPECT_EQ(text, "x=      2.00000000 ");
+    EXPECT_EQ(*std::localeconv()->decimal_point, ',');
 }
 
 namespace {
