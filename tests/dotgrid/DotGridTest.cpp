@@ -664,7 +664,7 @@ TEST(DotExtraction, AreaEqualToTheThresholdIsKeptOneLessIsRemovedAndANegativeOne
     }
 }
 
-TEST(DotExtraction, MeanAreaLeastAreaAndNoDotMessages) {
+TEST(DotExtraction, MeanAreaLeastAreaAndTheirMessages) {
     BlockPicture p(30, 20, 0);
     p.Add({0, 0, 10, 10}, 90).Add({3, 13, 2, 2}, 90).Add({12, 5, 4, 4}, 90).Add({20, 5, 4, 2}, 90);
     TGrayImage image = p.Image();
@@ -681,17 +681,15 @@ TEST(DotExtraction, MeanAreaLeastAreaAndNoDotMessages) {
     EXPECT_EQ(EvaluateLeastArea(emptyImage, true), 0);
     EXPECT_EQ(ErrorText([&] { ExtractDots(emptyImage, {}); }),
               "No dots in this image\nmay be you should give a small noise threshold");
-}
-
-TEST(DotExtraction, MoreComponentsThanCountedIsReportedAndTheImageIsPutBack) {
-    BlockPicture p(20, 20, 0);
-    p.Add({3, 3, 2, 2}, 90).Add({10, 10, 2, 2}, 90);
-    TGrayImage image = p.Image();
-    TDotGridEncoder encoder(image, {});
-    encoder.FDotSum = 1; // as if counted on another picture
-    EXPECT_EQ(ErrorText([&] { encoder.BuildDotTable(nullptr); }),
+    // More components than counted is reported and the picture is put back.
+    BlockPicture two(20, 20, 0);
+    two.Add({3, 3, 2, 2}, 90).Add({10, 10, 2, 2}, 90);
+    TGrayImage twoImage = two.Image();
+    TDotGridEncoder counted(twoImage, {});
+    counted.FDotSum = 1; // as if counted on another picture
+    EXPECT_EQ(ErrorText([&] { counted.BuildDotTable(nullptr); }),
               "May be some dots are error, because FDotIndex > FDotSum");
-    EXPECT_EQ(std::memcmp(encoder.WorkImage->Data, p.Pixels.data(), p.Pixels.size()), 0);
+    EXPECT_EQ(std::memcmp(counted.WorkImage->Data, two.Pixels.data(), two.Pixels.size()), 0);
 }
 
 TEST(DotExtraction, AComponentCoveringMostOfALargePictureNeedsNoCallDepthAndKeepsItsSums) {
@@ -836,7 +834,7 @@ std::unique_ptr<TGrayImage> RandomPicture(int width, int height, unsigned seed) 
     return MakeGreyPicture(width, height, [&](int, int) { return rng() & 0xFF; });
 }
 
-TEST(SimpleThreshold, LevelsZeroAndTwoFiftyFiveAndBothSidesOfTheLevel) {
+TEST(SimpleThreshold, LevelsBothSidesOfTheLevelRectanglesAndModify) {
     auto image = RandomPicture(37, 23, 5);
     const auto original = Levels(*image);
     SegmentSimple(*image, {.Level = 0, .WhiteDots = true});
@@ -852,15 +850,24 @@ TEST(SimpleThreshold, LevelsZeroAndTwoFiftyFiveAndBothSidesOfTheLevel) {
     auto black = MakeGreyPicture(3, 2, [](int x, int y) { return 99 + x + 0 * y; });
     SegmentSimple(*black, {.Level = 100, .WhiteDots = false});
     EXPECT_EQ(Levels(*black), (std::vector<std::uint8_t>{99, 100, 255, 99, 100, 255}));
-}
-
-TEST(SimpleThreshold, RectangleIsInclusiveAndClippedToThePicture) {
-    auto image = MakeGreyPicture(6, 4, [](int, int) { return 50; });
-    TThresholdSegment segment(*image, false);
+    // A rectangle is inclusive and clipped to the picture.
+    auto flat = MakeGreyPicture(6, 4, [](int, int) { return 50; });
+    TThresholdSegment segment(*flat, false);
     segment.SimpleThreshold(nullptr, 100, 3, 2, 99, 99); // reaches the last row and column
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 6; ++x)
-            EXPECT_EQ(image->GetPixel(x, y), (x >= 3 && y >= 2) ? 0 : 50) << x << "," << y;
+            EXPECT_EQ(flat->GetPixel(x, y), (x >= 3 && y >= 2) ? 0 : 50) << x << "," << y;
+    // "Modify" fills the clipped rectangle with the background, and nothing when it is reversed.
+    auto wiped = MakeGreyPicture(10, 7, [](int, int) { return 120; });
+    ModifySegment(*wiped, 5, 2, 3, 4, true); // Right < Left
+    EXPECT_EQ(Levels(*wiped), std::vector<std::uint8_t>(70, 120));
+    ModifySegment(*wiped, 7, -3, 50, 1, true); // beyond the right and above the top
+    ModifySegment(*wiped, -2, 5, 0, 6, false); // black dots: 255, left of the picture
+    for (int y = 0; y < 7; ++y)
+        for (int x = 0; x < 10; ++x) {
+            const int expected = (x >= 7 && y <= 1) ? 0 : (x == 0 && y >= 5) ? 255 : 120;
+            EXPECT_EQ(wiped->GetPixel(x, y), expected) << x << "," << y;
+        }
 }
 
 TEST(AdaptiveThreshold, WindowMeansWithMarginsAndAdjustClampedToTheGreyRange) {
@@ -948,19 +955,6 @@ TEST(AdaptiveThreshold, RefusesWindowsThatDoNotFitTwiceAcrossAndDown) {
     auto image = RandomPicture(100, 83, 2);
     SegmentAdaptive(*image, {.WindowSize = 41, .Adjust = 0, .WhiteDots = true});
     EXPECT_GT(std::count(image->Data, image->Data + image->Size, 0), 1000);
-}
-
-TEST(ModifySegment, FillsTheClippedRectangleWithTheBackgroundAndNothingWhenReversed) {
-    auto image = MakeGreyPicture(10, 7, [](int, int) { return 120; });
-    ModifySegment(*image, 5, 2, 3, 4, true); // Right < Left
-    EXPECT_EQ(Levels(*image), std::vector<std::uint8_t>(70, 120));
-    ModifySegment(*image, 7, -3, 50, 1, true); // beyond the right and above the top
-    ModifySegment(*image, -2, 5, 0, 6, false); // black dots: 255, left of the picture
-    for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 10; ++x) {
-            const int expected = (x >= 7 && y <= 1) ? 0 : (x == 0 && y >= 5) ? 255 : 120;
-            EXPECT_EQ(image->GetPixel(x, y), expected) << x << "," << y;
-        }
 }
 
 TEST(HistogramBars, LogarithmicBarsFromTheBottomRowWithTheLargestJustBelowTheTop) {

@@ -126,14 +126,6 @@ TEST(TFloatImageGray, MinMaxScalingAndItsTwoRestrictedForms) {
     EXPECT_EQ(gray.get(), before);
 }
 
-TEST(TFloatImageFill, CirclesInsideAndOutside) {
-    auto disc = MakeFloatMap(5, 5, [](int, int) { return 0.0; });
-    disc->FillCircle(1.0f, 2, 2, 0.0, true);
-    EXPECT_EQ(disc->SumRect(0, 0, 4, 4), 1.0f);
-    disc->FillCircle(3.0f, 2, 2, 1.0, false); // all but the centre and its four neighbours
-    EXPECT_EQ(disc->SumRect(0, 0, 4, 4), 1.0f + 20 * 3.0f);
-}
-
 TEST(TFloatImageListing, StepsClippingAndMasks) {
     TempDir dir;
     CommaDecimalLocale comma; // every listing keeps its decimal point under a comma locale
@@ -167,7 +159,7 @@ TEST(TFloatImageListing, StepsClippingAndMasks) {
               "Can not output 3d dat to " + dir.File("no/dir.dat"));
 }
 
-TEST(TFloatImageShift, FringeOrderValueShiftAndScale) {
+TEST(TFloatImageShift, FringeOrderValueShiftScaleAndMoveBlock) {
     const double twoPi = 2 * 3.1415926535899;
     // At 7.0: m = 1.614, n = 1, everything down by 2 pi; at -4.0: m = -0.137, n = -1, up by 2 pi.
     for (const auto& [value, shift] : {std::pair{7.0, -twoPi}, {-4.0, twoPi}}) {
@@ -182,13 +174,11 @@ TEST(TFloatImageShift, FringeOrderValueShiftAndScale) {
     map->Multiply(-2.0f), map->Multiply(3.0f);
     EXPECT_NEAR(map->GetPixel(0, 0), -6.0 * (7.0 + 4 * twoPi), 1e-4);
     EXPECT_EQ(map->ValueScale, -6.0f);
-}
-
-TEST(TFloatImageBlock, MoveBlockCentresTheBlockAndAFailingMoveChangesNothing) {
-    auto map = MakeFloatMap(7, 5, [](int x, int y) { return 1 + x + 10 * y; });
-    map->MoveBlock(1, 1, 2, 3, 4, 2); // width 2 becomes 3
-    EXPECT_EQ(map->SumRect(0, 0, 6, 4), map->SumRect(3, 1, 5, 3));
-    EXPECT_EQ(std::pair(map->GetPixel(3, 1), map->GetPixel(5, 3)), std::pair(1.0f, 23.0f));
+    // MoveBlock centres the block; a failing move changes nothing.
+    auto block = MakeFloatMap(7, 5, [](int x, int y) { return 1 + x + 10 * y; });
+    block->MoveBlock(1, 1, 2, 3, 4, 2); // width 2 becomes 3
+    EXPECT_EQ(block->SumRect(0, 0, 6, 4), block->SumRect(3, 1, 5, 3));
+    EXPECT_EQ(std::pair(block->GetPixel(3, 1), block->GetPixel(5, 3)), std::pair(1.0f, 23.0f));
 
     auto kept = MakeFloatMap(7, 5, [](int x, int y) { return 1 + x + 10 * y; });
     EXPECT_EQ(ErrorText([&] { kept->MoveBlock(3, 2, 3, 3, 6, 2); }), "(7,1) not in the image");
@@ -222,7 +212,7 @@ void ExpectLikeBubbleMedian(int width, int height, int levels, unsigned seed, in
 
 } // namespace
 
-TEST(TFloatImageMedian, MatchesTheBubblePassFilterOnWholeMapsAndRegions) {
+TEST(TFloatImageMedian, MatchesTheBubblePassFilterTakesNotANumberAndTheTrackBarsWindow) {
     // Reduced networks up to 7x7, 9x1 and 11x3; 9x9 slides a sorted window; 4x2 is raised to 5x3.
     const std::pair<int, int> windows[] = {{3, 3}, {5, 5}, {7, 7},  {1, 5}, {5, 3},
                                            {9, 1}, {9, 9}, {11, 3}, {4, 2}};
@@ -234,9 +224,6 @@ TEST(TFloatImageMedian, MatchesTheBubblePassFilterOnWholeMapsAndRegions) {
     // The region form leaves everything outside the region; 23 is wider than the region.
     for (int window : {3, 5, 9, 23})
         ExpectLikeBubbleMedian(30, 20, 5, 77, -4, 3, 21, 100, window, window);
-}
-
-TEST(TFloatImageMedian, NotANumberInTheMapIsFilteredSafely) {
     std::vector<float> values = RandomValues(90 * 30, 0, 9);
     for (std::size_t i = 0; i < values.size(); i += 3)
         values[i] = NAN;
@@ -244,18 +231,15 @@ TEST(TFloatImageMedian, NotANumberInTheMapIsFilteredSafely) {
     map.MedianFilter(7, 7);
     map.MedianFilter(3, 3);
     EXPECT_FALSE(std::isnan(map.GetPixel(1, 0))) << "the top rows keep their numbers";
-}
-
-TEST(MedianFilterTool, TrackBarPositionSetsTheOddWindow) {
     for (const auto& [position, side] : {std::pair{4, 5}, {3, 3}, {1, 1}, {0, 1}})
         EXPECT_EQ(MedianWindowSide(position), side) << position;
     auto block = [](int x, int y) { return x >= 4 && x <= 6 && y >= 3 && y <= 5 ? 200 : 10; };
     // Spikes at (2, 2), which a 5 x 5 window reaches, and at (1, 1), which none does.
-    auto map = MakeFloatMap(11, 9, [&](int x, int y) { return x == y && x < 3 ? 300.0 : block(x, y) * 0.5; });
-    ApplyMedianFilterTool(*map, 4);
-    EXPECT_EQ(map->GetPixel(5, 4), 5.0f);
-    EXPECT_EQ(map->GetPixel(2, 2), 5.0f);
-    EXPECT_EQ(map->GetPixel(1, 1), 300.0f);
+    auto spiked =
+        MakeFloatMap(11, 9, [&](int x, int y) { return x == y && x < 3 ? 300.0 : block(x, y) * 0.5; });
+    ApplyMedianFilterTool(*spiked, 4);
+    EXPECT_EQ((std::array{spiked->GetPixel(5, 4), spiked->GetPixel(2, 2), spiked->GetPixel(1, 1)}),
+              (std::array{5.0f, 5.0f, 300.0f}));
 }
 
 // Fills, sums and fits whose rectangle reaches the last row and column or covers the whole
@@ -310,20 +294,11 @@ TEST(FullExtentBoundary, FloatFillsInsideAndOutsideARectangleAtTheLastRowAndColu
         const float lastRow = std::accumulate(v.end() - 1 - kW, v.end() - 1, 0.0f);
         EXPECT_EQ(map.SumRect(0, kH - 1, kW + 9, kH + 9), lastRow) << "inside " << inside;
     }
-}
-
-// A map that is zero but for its last pixel: a fit that leaves out the last row or column finds
-// no slope at all.
-TEST(FullExtentBoundary, PlaneFitWithoutMarginCountsTheLastRowAndColumn) {
-    auto v = Guarded(1e6f);
-    std::fill(v.begin(), v.end() - 1, 0.0f);
-    v[kW * kH - 1] = 3.0f;
-    TFloatImage map(v.data(), kW, kH);
-    TPhaseImage phase(&map);
-    phase.FitPlane(0);
-    // The normal equations: x^2 sums to 364, y^2 to 98, x y to 126; x p to 18 and y p to 9.
-    EXPECT_NEAR(phase.SlopeX, 630.0 / 19796.0, 1e-6);
-    EXPECT_NEAR(phase.SlopeY, 1008.0 / 19796.0, 1e-6);
+    auto disc = MakeFloatMap(5, 5, [](int, int) { return 0.0; });
+    disc->FillCircle(1.0f, 2, 2, 0.0, true);
+    EXPECT_EQ(disc->SumRect(0, 0, 4, 4), 1.0f);
+    disc->FillCircle(3.0f, 2, 2, 1.0, false); // all but the centre and its four neighbours
+    EXPECT_EQ(disc->SumRect(0, 0, 4, 4), 1.0f + 20 * 3.0f);
 }
 
 } // namespace
@@ -456,6 +431,17 @@ TEST(TPhaseImageFit, PeakSearchAndPlaneFit) {
     EXPECT_NEAR(fit.SlopeY, -0.021f, 1e-5);
     fit.FitPlane(40); // no pixel left: no slope
     EXPECT_EQ(std::pair(fit.SlopeX, fit.SlopeY), std::pair(0.0f, 0.0f));
+    // A map that is zero but for its last pixel: a fit that leaves out the last row or column finds
+    // no slope at all.
+    auto v = Guarded(1e6f);
+    std::fill(v.begin(), v.end() - 1, 0.0f);
+    v[kW * kH - 1] = 3.0f;
+    TFloatImage last(v.data(), kW, kH);
+    TPhaseImage phase(&last);
+    phase.FitPlane(0);
+    // The normal equations: x^2 sums to 364, y^2 to 98, x y to 126; x p to 18 and y p to 9.
+    EXPECT_NEAR(phase.SlopeX, 630.0 / 19796.0, 1e-6);
+    EXPECT_NEAR(phase.SlopeY, 1008.0 / 19796.0, 1e-6);
 }
 
 // The jump threshold of the row-then-column unwrap is 2 t pi. A wrapped ramp rising 2 rad per
@@ -491,7 +477,7 @@ std::array<int, 4> Opaque(const std::array<std::uint8_t, 3>& c) {
     return {c[0], c[1], c[2], 255};
 }
 
-TEST(ColourMap, TablesHoldThePublishedEndsAndANeutralMiddle) {
+TEST(ColourMap, TablesHoldThePublishedEndsAndLabelsAreShortAndPlain) {
     const ColourTableEntries& viridis = ColourTableOf(ColourTable::Viridis);
     EXPECT_EQ(viridis[0], (std::array<std::uint8_t, 3>{0x44, 0x01, 0x54}));
     EXPECT_EQ(viridis[255], (std::array<std::uint8_t, 3>{0xFD, 0xE7, 0x24}));
@@ -500,6 +486,12 @@ TEST(ColourMap, TablesHoldThePublishedEndsAndANeutralMiddle) {
     EXPECT_EQ(diverging[255], (std::array<std::uint8_t, 3>{180, 4, 38}));
     for (int c = 0; c < 3; ++c)
         EXPECT_NEAR(diverging[128][static_cast<std::size_t>(c)], 221, 2); // light grey at 0
+    for (const auto& [value, label] : {std::pair{0.01f, "0.01"},
+                                       {-0.0f, "0"},
+                                       {-3.14159f, "-3.142"},
+                                       {1.0e-5f, "1e-05"},
+                                       {123456.0f, "1.235e+05"}})
+        EXPECT_EQ(ColourBarLabel(value), label);
 }
 
 // A ramp along x on a map that is wider than high, with the marker, a NaN and an infinity in it.
@@ -598,15 +590,6 @@ TEST(ColourMap, TheBarGrowsWithTheMapsHeightNotItsWidth) {
         return p.Width - p.MapWidth;
     };
     EXPECT_GT(panel(40, 450), panel(450, 40) + 32);
-}
-
-TEST(ColourMap, LabelsAreShortAndPlain) {
-    for (const auto& [value, label] : {std::pair{0.01f, "0.01"},
-                                       {-0.0f, "0"},
-                                       {-3.14159f, "-3.142"},
-                                       {1.0e-5f, "1e-05"},
-                                       {123456.0f, "1.235e+05"}})
-        EXPECT_EQ(ColourBarLabel(value), label);
 }
 
 // The centroid of the bright pixels in a window, weighted by their grey level above the background.
@@ -804,7 +787,7 @@ TEST(GrayHistogram, MouseLevelsAndRangesEitherWay) {
               std::tie(forth.Level, forth.Count, forth.Percentile));
 }
 
-TEST(LineProfile, RowsAndColumnsOfAColourBitmapAreUnroundedMeans) {
+TEST(LineProfile, RowsColumnsPlotRowsAndTheDataFile) {
     // 3 x 2 pixels as R, G, B, two bytes of padding per row.
     const std::vector<std::uint8_t> bytes = {1, 0, 0, 10, 20, 30, 255, 255, 254, 0, 0, //
                                              3, 3, 3, 0,  0,  2,  9,   9,   9,   0, 0};
@@ -822,15 +805,9 @@ TEST(LineProfile, RowsAndColumnsOfAColourBitmapAreUnroundedMeans) {
     const auto gray = MakeGreyPicture(4, 3, [](int x, int y) { return 50 * y + x; });
     EXPECT_EQ(LineProfile(*gray, ProfileDirection::Vertical, 3), (std::vector<float>{3.0f, 53.0f, 103.0f}));
     EXPECT_EQ(LineProfile(*gray, ProfileDirection::Horizontal, 2), (std::vector<float>{100, 101, 102, 103}));
-}
-
-TEST(LineProfile, PlotRowsSpanTheHeightAndAFlatProfileLiesOnTheBottom) {
     EXPECT_EQ(ProfilePlotRows({40.0f, 40.0f, 40.0f}, 101), (std::vector<std::int32_t>{100, 100, 100}));
     EXPECT_EQ(ProfilePlotRows({10.0f, 20.0f, 15.0f, 12.5f}, 101),
               (std::vector<std::int32_t>{100, 0, 50, 75}));
-}
-
-TEST(LineProfile, DataFileRefusesNoDataAndAMissingFolder) {
     TempDir dir;
     const std::vector<float> values = {0.25f, 6.25f}; // the lines themselves: the profile verb's test
     EXPECT_EQ(ErrorText([&] { SaveProfileData(dir.File("none.dat"), {}); }), " no data ");

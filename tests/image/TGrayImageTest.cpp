@@ -137,6 +137,9 @@ TEST(TGrayImageTest, ConstructionsSizesAndPixelAccess) {
     const std::string missing = dir.File("none.bmp");
     EXPECT_EQ(ErrorText([&] { TGrayImage{missing}; }), missing + ": not exists");
     EXPECT_EQ(ErrorText([&] { TGrayImage(Raw{missing, 0, 4, 4}); }), missing + ": not exists");
+    // SIZE_MAX / 4 floats are SIZE_MAX - 3 bytes, which round up past SIZE_MAX to a few bytes.
+    for (const std::size_t count : {SIZE_MAX / 4, SIZE_MAX / 4 - 100, SIZE_MAX / 2})
+        EXPECT_THROW(AllocateLargeFloats(count), std::bad_alloc) << count;
 }
 
 TEST(TGrayImageTest, RawFilesWithHeaderShortFilesAndRefusedDescriptions) {
@@ -478,7 +481,7 @@ TEST(BmpWriteTest, WritesTheTwentyFourBitGreyFormBottomUp) {
 }
 
 // Files replaced atomically, numbers stored least significant byte first, C formats whatever the locale.
-TEST(FileUtilTest, ReadsStopAtTheEndAndRefuseFolders) {
+TEST(FileUtilTest, ReadsStopAtTheEndRefuseFoldersAndNumbersAreStoredLittleEndian) {
     test::TempDir dir;
     const std::string name = dir.File("data");
     test::WriteFileBytes(name, "0123456789");
@@ -493,6 +496,14 @@ TEST(FileUtilTest, ReadsStopAtTheEndAndRefuseFolders) {
         EXPECT_EQ(test::ErrorText([&] { ReadWholeFile(bad, "e"); }), "e");
         EXPECT_THROW(ReadFileAt(bad, 0, buf, 1, "e"), CorvaneError);
     }
+    using Bytes = std::array<std::uint8_t, 4>;
+    Bytes b{};
+    WriteU32LE(b.data(), 0x12345678u);
+    EXPECT_EQ(b, (Bytes{0x78, 0x56, 0x34, 0x12}));
+    WriteU16LE(b.data(), 0xBEEF);
+    EXPECT_EQ(b, (Bytes{0xEF, 0xBE, 0x34, 0x12}));
+    WriteF32LE(b.data(), 1.0f); // 0x3F800000: a file written here reads the same on any machine
+    EXPECT_EQ(b, (Bytes{0x00, 0x00, 0x80, 0x3F}));
 }
 
 TEST(FileUtilTest, AtomicWritesReplaceWholeOrNotAtAll) {
@@ -527,17 +538,6 @@ TEST(FileUtilTest, AtomicWritesReplaceWholeOrNotAtAll) {
     WriteFileAtomically(dir.File("link.txt"), "new", 3, "fail");
     EXPECT_TRUE(fs::is_symlink(dir.File("link.txt")));
     EXPECT_EQ(test::ReadFileBytes(name), "new");
-}
-
-TEST(ByteOrderTest, NumbersAreStoredLeastSignificantByteFirstOnEveryHost) {
-    using Bytes = std::array<std::uint8_t, 4>;
-    Bytes b{};
-    WriteU32LE(b.data(), 0x12345678u);
-    EXPECT_EQ(b, (Bytes{0x78, 0x56, 0x34, 0x12}));
-    WriteU16LE(b.data(), 0xBEEF);
-    EXPECT_EQ(b, (Bytes{0xEF, 0xBE, 0x34, 0x12}));
-    WriteF32LE(b.data(), 1.0f); // 0x3F800000: a file written here reads the same on any machine
-    EXPECT_EQ(b, (Bytes{0x00, 0x00, 0x80, 0x3F}));
 }
 
 // Long text is neither cut nor doubled; numbers keep their decimal point under a comma locale, and
@@ -735,7 +735,7 @@ TEST(TiffFile, SixteenBitSamplesFollowTheChosenRuleInEveryCompression) {
         SixteenBitScaling::Full);
 }
 
-TEST(PngFile, GreyColourSixteenBitAndInterlacedPictures) {
+TEST(PngFile, GreyColourSixteenBitInterlacedAndNamedAsAnotherFormat) {
     TempDir dir;
     test::WritePngPicture(dir.File("g.png"), Grey8Picture());
     ExpectPicture(dir.File("g.png"), Grey8);
@@ -750,28 +750,20 @@ TEST(PngFile, GreyColourSixteenBitAndInterlacedPictures) {
     test::WritePngPicture(dir.File("i16.png"), grey16, true);
     ExpectPicture(dir.File("i16.png"), Full16, SixteenBitScaling::Full);
     EXPECT_EQ(ProbePictureFile(dir.File("i16.png")).Info.Bits, 16);
-}
-
-TEST(PngFile, BlankBilevelPageIsNotMistakenForAnOverclaimingFile) {
-    // 4000 x 3000 one-bit pixels pack into 1.5 MB of rows that deflate about a thousandfold; widened
-    // to 8 bits they would be 12 MB, which no file of this size could hold.
-    TempDir dir;
-    SamplePicture page =
-        MakeSamplePicture(4000, 3000, 1, 1, [](int x, int y, int) { return x == 3999 && y == 2999; });
-    test::WritePngPicture(dir.File("page.png"), page);
-    const TGrayImage image(dir.File("page.png"));
-    EXPECT_EQ(image.GetPixel(3999, 2999), 255); // one-bit white is white
-    EXPECT_EQ(image.GetPixel(3998, 2999), 0);
-}
-
-TEST(PictureFile, TheContentDecidesTheFormatWhateverTheName) {
-    TempDir dir;
     test::WritePngPicture(dir.File("really-png.bmp"), Grey8Picture());
     ExpectPicture(dir.File("really-png.bmp"), Grey8);
     test::WriteTiffPicture(dir.File("really-tiff.png"), Grey8Picture());
     ExpectPicture(dir.File("really-tiff.png"), Grey8);
     test::WriteFileBytes(dir.File("text.tif"), "neither of them");
     EXPECT_EQ(ReadError(dir.File("text.tif")), dir.File("text.tif") + ": not a BMP, TIFF or PNG picture");
+    // 4000 x 3000 one-bit pixels pack into 1.5 MB of rows that deflate about a thousandfold; widened
+    // to 8 bits they would be 12 MB, which no file of this size could hold.
+    SamplePicture page =
+        MakeSamplePicture(4000, 3000, 1, 1, [](int x, int y, int) { return x == 3999 && y == 2999; });
+    test::WritePngPicture(dir.File("page.png"), page);
+    const TGrayImage image(dir.File("page.png"));
+    EXPECT_EQ(image.GetPixel(3999, 2999), 255); // one-bit white is white
+    EXPECT_EQ(image.GetPixel(3998, 2999), 0);
 }
 
 // Samples where each 16-bit rule parts from its plausible neighbours: the stretch over a span of 510
@@ -943,12 +935,6 @@ TEST(PictureReaderBounds, FilesClaimingMoreThanTheyHoldAreRefusedBeforeAllocatin
 #else
     EXPECT_EXIT(DecodeUnderLimitAndExit(), testing::ExitedWithCode(0), "");
 #endif
-}
-
-TEST(PictureReaderBounds, AMapBufferWhoseRoundedSizeWrapsIsRefused) {
-    // SIZE_MAX / 4 floats are SIZE_MAX - 3 bytes, which round up past SIZE_MAX to a few bytes.
-    for (const std::size_t count : {SIZE_MAX / 4, SIZE_MAX / 4 - 100, SIZE_MAX / 2})
-        EXPECT_THROW(AllocateLargeFloats(count), std::bad_alloc) << count;
 }
 
 // TIFF kinds beyond 8- and 16-bit grey and RGB: low-bit grey and palette pictures in tiles and
