@@ -371,7 +371,7 @@ TEST(TPhaseImagePhase, AnglesNextToAFloatRoundingBoundaryRoundAsTheLibrary) {
     ExpectLibraryAtan2(*phase.Phase, *real, *imag, 0);
 }
 
-TEST(TPhaseImageDisplay, WrappedAndMinMaxRules) {
+TEST(TPhaseImageDisplay, WrappedMinMaxAndSpectrumRules) {
     const float pi = 3.1415927f;
     auto map = MapOf(4, 1, {-pi, 0.0f, pi, 1.0f});
     TPhaseImage phase(map.get());
@@ -395,9 +395,6 @@ TEST(TPhaseImageDisplay, WrappedAndMinMaxRules) {
     flat.RemoveCarrier(2.0f, 3.0f);
     EXPECT_EQ(ramp->SumRect(0, 0, 4, 2), 0.0f);
     EXPECT_EQ(Levels(*flat.Gray), Grey(15, 0));
-}
-
-TEST(TPhaseImageSpectrum, LinearAndLogarithmicScales) {
     auto zero = MakeFloatMap(3, 3, [](int, int) { return 0; });
     auto re = MapOf(3, 1, {0.0f, 3.0f, 6.0f}), im = MapOf(3, 1, {0.0f, 4.0f, 8.0f});
     for (bool linear : {true, false}) {
@@ -526,7 +523,7 @@ TEST(ColourMap, ARampPutsTheTableEndsOnTheRangeEndsAndLeavesMissingPointsTranspa
     EXPECT_GT(bottomColour, topColour);
 }
 
-TEST(ColourMap, SignedFieldsGetTheDivergingTableSymmetricAroundZero) {
+TEST(ColourMap, SignedFieldsGetTheDivergingTableAConstantOneTheMiddleEntry) {
     auto map = MakeFloatMap(5, 6, [](int x, int y) { return x - 1.0 + 0.25 * y; }); // -1 .. 4.25
     const ColourMapPicture p = RenderColourMap(*map, {});
     EXPECT_EQ(p.Table, ColourTable::Diverging);
@@ -539,12 +536,10 @@ TEST(ColourMap, SignedFieldsGetTheDivergingTableSymmetricAroundZero) {
     EXPECT_EQ(fixed.Table, ColourTable::Viridis);
     EXPECT_EQ(PixelAt(fixed, 0, 0), Opaque(ColourTableOf(ColourTable::Viridis)[0]));
     EXPECT_EQ(PixelAt(fixed, 4, 5), Opaque(ColourTableOf(ColourTable::Viridis)[255]));
-}
-
-TEST(ColourMap, AConstantMapUsesTheMiddleEntryAndUnusableRangesAreRefused) {
+    // A constant map uses the middle entry; unusable ranges are refused.
     auto constant = MakeFloatMap(3, 2, [](int, int) { return 0.7; });
-    const ColourMapPicture p = RenderColourMap(*constant, {});
-    EXPECT_EQ(PixelAt(p, 2, 1), Opaque(ColourTableOf(ColourTable::Viridis)[128]));
+    EXPECT_EQ(PixelAt(RenderColourMap(*constant, {}), 2, 1),
+              Opaque(ColourTableOf(ColourTable::Viridis)[128]));
     auto zeros = MakeFloatMap(3, 2, [](int, int) { return 0.0; });
     EXPECT_EQ(PixelAt(RenderColourMap(*zeros, {.Table = ColourTable::Diverging}), 0, 0),
               Opaque(ColourTableOf(ColourTable::Diverging)[128]));
@@ -637,7 +632,7 @@ std::vector<std::uint8_t> Decode(const std::vector<std::uint8_t>& bytes, std::ui
 
 // Grey pictures decode to the same pixels with their size not transposed (the colour form: the saved
 // colour map below); an empty picture is refused.
-TEST(PngWriter, GreyPicturesDecodeToTheSamePixelsAndEmptyOnesAreRefused) {
+TEST(PngWriter, GreyPicturesAndTheSavedColourMapDecodeToTheirPixelsAndEmptyOnesAreRefused) {
     const int width = 5, height = 3; // not square, odd stride
     std::vector<std::uint8_t> grey(width * height);
     for (std::size_t i = 0; i < grey.size(); ++i)
@@ -647,16 +642,12 @@ TEST(PngWriter, GreyPicturesDecodeToTheSamePixelsAndEmptyOnesAreRefused) {
     EXPECT_EQ(std::pair(image.width, image.height), std::pair(5u, 3u));
     EXPECT_THROW(EncodePng(0, 4, PngPixels::Gray, grey.data()), CorvaneError);
     EXPECT_THROW(EncodePng(4, -1, PngPixels::Rgb, grey.data()), CorvaneError);
-}
-
-TEST(PngWriter, TheSavedColourMapDecodesToTheRenderedPixels) {
     test::TempDir dir;
     auto map = test::MakeFloatMap(300, 220, [](int x, int y) { return std::sin(0.05 * x) * 0.002 * y; });
     map->SetPixel(10, 10, kNotComputedMarker);
     const ColourMapPicture p = RenderColourMap(*map, {});
     SaveColourMapPng(p, dir.File("map.png"));
     const std::string bytes = test::ReadFileBytes(dir.File("map.png"));
-    png_image image;
     EXPECT_EQ(Decode({bytes.begin(), bytes.end()}, PNG_FORMAT_RGBA, image), p.Rgba);
     EXPECT_EQ(std::pair(static_cast<int>(image.width), static_cast<int>(image.height)),
               std::pair(p.Width, p.Height));
@@ -730,7 +721,7 @@ TEST(MapExport, NpyHeaderAndLittleEndianRowsAndCsvInScaleUnits) {
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 16);
 }
 
-TEST(GrayHistogram, StatisticsAgreeWithADirectComputation) {
+TEST(GrayHistogram, StatisticsMouseLevelsAndRangesEitherWay) {
     // 7 x 5 levels 3 x + 11 y (mod 256): an uneven spread with repeated levels.
     const auto picture = MakeGreyPicture(7, 5, [](int x, int y) { return (3 * x + 11 * y * y) % 256; });
     const HistogramStatistics s = GrayHistogram(*picture);
@@ -747,6 +738,17 @@ TEST(GrayHistogram, StatisticsAgreeWithADirectComputation) {
     EXPECT_EQ(empty.Pixels, 1.0f);
     EXPECT_EQ(empty.MaxCount, 1);
     EXPECT_EQ(LabelsOf(empty).Pixels, "Pixels: 1");
+    for (const auto& [x, level] : {std::pair{0, 0}, {1, 0}, {2, 1}, {256, 255}, {400, 255}})
+        EXPECT_EQ(HistogramLevelAt(x), level) << x;
+    const HistogramStatistics columns =
+        GrayHistogram(*MakeGreyPicture(5, 2, [](int x, int y) { return 10 * x + y; }));
+    const HistogramReadout forth = RangeReadout(columns, 10, 30);
+    const HistogramReadout back = RangeReadout(columns, 30, 10);
+    EXPECT_EQ(forth.Level, "Level: 10...30");
+    EXPECT_EQ(forth.Count, "Count: 5"); // 10, 20, 30 of row 0 and 11, 21 of row 1
+    EXPECT_EQ(forth.Percentile, "Percentile: 50.000");
+    EXPECT_EQ(std::tie(back.Level, back.Count, back.Percentile),
+              std::tie(forth.Level, forth.Count, forth.Percentile));
 }
 
 TEST(GrayHistogram, ColourBitmapCountsEachChannelAndTheRoundedGrey) {
@@ -771,20 +773,6 @@ TEST(GrayHistogram, ColourBitmapCountsEachChannelAndTheRoundedGrey) {
                   ColourHistograms({bytes.data(), 5, 2, 16, 4, 2, 1, 0});
               }),
               "the bitmap has no pixels to count");
-}
-
-TEST(GrayHistogram, MouseLevelsAndRangesEitherWay) {
-    for (const auto& [x, level] : {std::pair{0, 0}, {1, 0}, {2, 1}, {256, 255}, {400, 255}})
-        EXPECT_EQ(HistogramLevelAt(x), level) << x;
-    const auto picture = MakeGreyPicture(5, 2, [](int x, int y) { return 10 * x + y; });
-    const HistogramStatistics s = GrayHistogram(*picture);
-    const HistogramReadout forth = RangeReadout(s, 10, 30);
-    const HistogramReadout back = RangeReadout(s, 30, 10);
-    EXPECT_EQ(forth.Level, "Level: 10...30");
-    EXPECT_EQ(forth.Count, "Count: 5"); // 10, 20, 30 of row 0 and 11, 21 of row 1
-    EXPECT_EQ(forth.Percentile, "Percentile: 50.000");
-    EXPECT_EQ(std::tie(back.Level, back.Count, back.Percentile),
-              std::tie(forth.Level, forth.Count, forth.Percentile));
 }
 
 TEST(LineProfile, RowsColumnsPlotRowsAndTheDataFile) {

@@ -999,7 +999,7 @@ TEST(TiffKinds, LowBitGreyAndPalettePicturesReadAlikeInTilesAndStrips) {
     }
 }
 
-TEST(TiffKinds, EveryKindIsTurnedByItsOrientation) {
+TEST(TiffKinds, EveryKindIsTurnedByItsOrientationAndSignedSamplesKeepTheirOrder) {
     // A 3 x 2 picture "abc/def" as each kind stores it; the letters' grey values are read from the
     // upright file.
     auto stored = [](std::uint16_t bits, std::uint16_t photometric, const std::string& data,
@@ -1044,9 +1044,6 @@ TEST(TiffKinds, EveryKindIsTurnedByItsOrientation) {
                 transposed ? 3 : 2);
         }
     }
-}
-
-TEST(TiffKinds, SignedSamplesAreOffsetToUnsignedKeepingTheirOrder) {
     auto signedTiff = [](std::uint16_t bits, const std::string& data) {
         std::vector<TiffField> f = test::StripFields(4, 1, bits, 1, static_cast<std::uint32_t>(data.size()));
         f.insert(f.end(), {{262, 3, {kMinIsBlack}}, {339, 3, {2}}});
