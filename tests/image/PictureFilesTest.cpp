@@ -1,4 +1,5 @@
-#include "image/TGrayImage.h"
+// Grey pictures and their files: the picture itself, BMP, RAW, TIFF and PNG reading and writing, what
+// the readers refuse and how they use memory, and the file helpers they build on.
 #include "image/BmpFile.h"
 #include "image/ByteOrder.h"
 #include "image/CFormat.h"
@@ -9,6 +10,7 @@
 #include "image/PictureFile.h"
 #include "image/PngFile.h"
 #include "image/RawFile.h"
+#include "image/TGrayImage.h"
 #include "image/TiffFile.h"
 #include "support/BmpBuilder.h"
 #include "support/BubbleMedian.h"

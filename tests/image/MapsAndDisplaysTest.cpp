@@ -1,5 +1,6 @@
-// Float maps and phase images: files, grey display, fills, shifts, medians, boundaries, phase, unwrap.
-#include "image/TFloatImage.h"
+// Float maps and phase images (files, grey display, fills, shifts, medians, boundaries, phase, unwrap),
+// and what is made of maps and pictures for the eye and for other programs (colour maps, PNG, exported
+// maps, histograms, profiles, the synthetic dot target).
 #include "image/ColourMap.h"
 #include "image/CorvaneError.h"
 #include "image/FloatMapDisplay.h"
@@ -9,6 +10,7 @@
 #include "image/MedianFilterTool.h"
 #include "image/PngWriter.h"
 #include "image/SyntheticTarget.h"
+#include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "image/TPhaseImage.h"
 #include "support/BubbleMedian.h"
