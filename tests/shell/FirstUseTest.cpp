@@ -2,6 +2,7 @@
 // displacement map with points not computed, changed pictures that could be lost, and the commands
 // that need a picture.
 #include "support/GreyPictures.h"
+#include "support/TiffPngPictures.h"
 #include "support/ui/DocumentMouse.h"
 #include "support/ui/TestMainForm.h"
 
@@ -29,10 +30,7 @@ class FirstUse : public FrameTest {
   protected:
     /// Writes a ramp picture of the given size into the test folder and opens it with File > Open.
     TMDIChildForm& Open(const char* name, int width, int height) {
-        const QString file = frame->File(name);
-        Ramp(width, height)->SaveBmp(file.toStdString());
-        frame->TriggerWithFile("FileOpenAction", file);
-        return frame->Active();
+        return frame->Open(name, *Ramp(width, height));
     }
     QAction* Action(const char* name) const { return frame->Form->Action(name); }
 };
@@ -40,17 +38,25 @@ class FirstUse : public FrameTest {
 TEST_F(FirstUse, AFileThatCannotBeShownOpensNoWindowAndSaysWhy) {
     WriteFileBytes(frame->File("empty.bmp").toStdString(), "");
     WriteFileBytes(frame->File("notes.txt").toStdString(), "speckle pair, shifted (2, -1)");
+    WriteFileBytes(frame->File("broken.bmp").toStdString(), "BMnot really a bitmap");
     // A BMP of 0 x 0 pixels is well formed, and holds nothing to show.
     Ramp(0, 0)->SaveBmp(frame->File("nothing.bmp").toStdString());
-    const QStringList names{"missing.bmp", "empty.bmp", "notes.txt", "nothing.bmp"};
+    // A PNG cut short.
+    WritePngPicture(frame->File("cut.png").toStdString(),
+                    MakeSamplePicture(40, 30, 8, 1, [](int x, int y, int) { return x ^ y; }));
+    const std::string png = ReadFileBytes(frame->File("cut.png").toStdString());
+    WriteFileBytes(frame->File("cut.png").toStdString(), png.substr(0, png.size() - 30));
+    const QStringList names{"missing.bmp", "empty.bmp", "notes.txt", "broken.bmp", "nothing.bmp", "cut.png"};
     for (const QString& name : names)
         frame->TriggerWithFile("FileOpenAction", frame->File(name));
     EXPECT_EQ(frame->Form->MDIChildCount(), 0);
     const QStringList errors = frame->Dialogs.Errors();
-    ASSERT_EQ(errors.size(), 4) << errors.join('\n').toStdString();
+    ASSERT_EQ(errors.size(), names.size()) << errors.join('\n').toStdString();
     EXPECT_EQ(errors[0], frame->File("missing.bmp") + ": not exists");
+    EXPECT_TRUE(errors[5].startsWith(frame->File("cut.png") + ": damaged PNG file"))
+        << errors[5].toStdString();
     // Each message starts with the file's name and says more than the name.
-    for (int i = 1; i < 4; ++i)
+    for (int i = 1; i < names.size(); ++i)
         EXPECT_TRUE(errors[i].startsWith(frame->File(names[i]) + ": ") &&
                     errors[i].size() > frame->File(names[i]).size() + 4)
             << errors[i].toStdString();

@@ -45,18 +45,11 @@ static std::function<int(QDialog&)> RawAnswer(QString header = {}, QString width
 
 const QString kRawMessage = "The Raw File's Information:\n Header, Width, Height\n 0,  640,  480\n";
 
-TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameADamagedOneMakesNone) {
-    const QString broken = frame->File("broken.bmp");
-    WriteFileBytes(broken.toStdString(), "BMnot really a bitmap");
-    frame->TriggerWithFile("FileOpenAction", broken);
-    ASSERT_EQ(frame->Dialogs.Errors().size(), 1u);
-    EXPECT_TRUE(frame->Dialogs.Errors()[0].startsWith(broken + ": "));
-    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
-
+TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullName) {
     const QString name = frame->File("ramp.bmp");
     Ramp(320, 240)->SaveBmp(name.toStdString());
     frame->TriggerWithFile("FileOpenAction", name);
-    const auto request = frame->Dialogs.FileRequests().at(1);
+    const auto request = frame->Dialogs.FileRequests().at(0);
     EXPECT_EQ(request.Filter,
               "Bitmaps (*.bmp)|*.bmp|Raw files(*.raw)|*.raw|TIFF and PNG pictures (*.tif *.tiff "
               "*.png)|*.tif;*.tiff;*.png|All files( *.* ) |*.*");
@@ -69,7 +62,7 @@ TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameADamagedOneMakesN
     Ramp(900, 700)->SaveBmp(name.toStdString());
     frame->Form->CreateMDIChild(name);
     EXPECT_EQ(frame->Active().SubWindow()->pos(), QPoint(24, 24));
-    EXPECT_EQ(frame->Dialogs.Errors().size(), 1);
+    EXPECT_TRUE(frame->Dialogs.Errors().empty());
 }
 
 TEST_F(OpenPicture, RawUsesTheOptionsDialogFieldsShortFilesEndInBlackCancelOrBadFieldsMakeNoWindow) {

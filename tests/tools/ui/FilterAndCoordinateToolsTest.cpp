@@ -1,6 +1,5 @@
 // The "Filter" and "Resize the Encode Coordinate System" dialogs run from the frame's commands, as
 // a user runs them: the active window filtered in place, the stored range of new windows.
-#include <QAction>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -9,17 +8,12 @@
 #include <gtest/gtest.h>
 
 #include <functional>
-#include <memory>
 
-#include "app/ToolWindows.h"
 #include "image/MedianFilterTool.h"
-#include "image/TGrayImage.h"
-#include "shell/TMDIChildForm.h"
 #include "shell/TWorkbenchSettings.h"
 #include "support/GreyPictures.h"
 #include "support/ui/TestMainForm.h"
 #include "tools/ui/TFilterForm.h"
-#include "tools/ui/TLineDistributionForm.h"
 #include "tools/ui/TReSetCoordinateForm.h"
 
 namespace corvane {
@@ -32,26 +26,10 @@ int Noisy(int x, int y) {
     return (x * 31 + y * 17) % 23 == 0 ? 255 : (x * 3 + y * 5) % 120;
 }
 
-std::vector<std::uint8_t> Pixels(const ui::TMDIChildForm& window) {
-    std::unique_ptr<TGrayImage> gray;
-    window.GetGrayImage(gray);
-    return {gray->Data, gray->Data + gray->Size};
-}
-
-std::vector<std::uint8_t> Pixels(const TGrayImage& image) {
-    return {image.Data, image.Data + image.Size};
-}
-
-class InspectionDialogs : public test::FrameTest {
+class InspectionDialogs : public test::ToolTest<ui::TFilterForm> {
   protected:
-    InspectionDialogs() { ui::CreateToolWindows(*frame->Form); }
-    ~InspectionDialogs() override { frame->Destroy(); }
-
-    QString File(const char* name) const { return frame->File(QString::fromLatin1(name)); }
-    ui::TMDIChildForm& Open(const char* name, const std::function<int(int, int)>& grey = Noisy) {
-        test::MakeGreyPicture(60, 50, grey)->SaveBmp(File(name).toStdString());
-        frame->TriggerWithFile("FileOpenAction", File(name));
-        return frame->Active();
+    ui::TMDIChildForm& Open(const char* name) {
+        return frame->Open(name, *test::MakeGreyPicture(60, 50, Noisy));
     }
     // Runs "Filter..." with the track bar at position, closed with OK (or Cancel).
     void Filter(int position, bool ok = true) {
@@ -86,30 +64,24 @@ class InspectionDialogs : public test::FrameTest {
     }
 };
 
-// Position 4 filters the window in place with a 5 x 5 window.
-TEST_F(InspectionDialogs, TrackBarFourFiltersFiveByFive) {
-    ui::TMDIChildForm& window = Open("noisy.bmp");
-    Filter(4);
-    TGrayImage expected(File("noisy.bmp").toStdString());
-    ApplyMedianFilterTool(expected, 4);
-    EXPECT_EQ(Pixels(window), Pixels(expected));
-    TGrayImage threeByThree(File("noisy.bmp").toStdString());
-    ApplyMedianFilterTool(threeByThree, 3);
-    EXPECT_NE(Pixels(window), Pixels(threeByThree));
-    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
-}
-
-// Position 1 and Cancel leave the picture as it was; without a window no dialog is shown.
-TEST_F(InspectionDialogs, PositionOneAndCancelLeaveThePicture) {
+// Without a window no dialog is shown; position 1 and Cancel leave the picture as it was; position 4
+// filters the window in place with a 5 x 5 window.
+TEST_F(InspectionDialogs, TrackBarFourFiltersFiveByFiveOneAndCancelLeaveThePicture) {
     frame->Trigger("FilterAction"); // an unscripted dialog would fail the test
-    EXPECT_EQ(frame->Dialogs.Count(Kind::Modal), 0);
     ui::TMDIChildForm& window = Open("noisy.bmp");
-    const auto before = Pixels(window);
+    const auto before = Levels(window);
     Filter(1);
-    EXPECT_EQ(Pixels(window), before);
+    EXPECT_EQ(Levels(window), before);
     Filter(5, false);
-    EXPECT_EQ(Pixels(window), before);
-    EXPECT_EQ(frame->Dialogs.Count(Kind::Modal), 2);
+    EXPECT_EQ(Levels(window), before);
+    Filter(4);
+    TGrayImage expected(Path("noisy.bmp")), threeByThree(Path("noisy.bmp"));
+    ApplyMedianFilterTool(expected, 4);
+    ApplyMedianFilterTool(threeByThree, 3);
+    EXPECT_EQ(Levels(window), test::Levels(expected));
+    EXPECT_NE(Levels(window), test::Levels(threeByThree));
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Modal), 3);
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
 }
 
 // "Max X" 20 is stored and taken by windows opened afterwards only; an entry that is not an integer

@@ -8,11 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <functional>
 
 #include "image/LineProfile.h"
-#include "image/TGrayImage.h"
-#include "shell/TMDIChildForm.h"
 #include "support/GreyPictures.h"
 #include "support/ui/DocumentMouse.h"
 #include "support/ui/TestMainForm.h"
@@ -31,20 +28,12 @@ bool SameRect(const ui::TSelectionRect& a, const ui::TSelectionRect& b) {
     return a.Left == b.Left && a.Top == b.Top && a.Right == b.Right && a.Bottom == b.Bottom;
 }
 
-class LineDistributionTool : public test::ToolTest<ui::TLineDistributionForm> {
-  protected:
-    // Opens a grey picture through File Open and returns its window.
-    ui::TMDIChildForm& Open(const char* name, int w, int h, const std::function<int(int, int)>& grey) {
-        test::MakeGreyPicture(w, h, grey)->SaveBmp(File(name).toStdString());
-        frame->TriggerWithFile("FileOpenAction", File(name));
-        return frame->Active();
-    }
-};
+using LineDistributionTool = test::ToolTest<ui::TLineDistributionForm>;
 
 // A click takes the row through it, marks it in the window and saves its profile; switching to "Vertical"
 // takes the column through the same click; hiding the tool removes the marker.
 TEST_F(LineDistributionTool, ClickedRowIsSavedAndDirectionTakesTheColumn) {
-    ui::TMDIChildForm& window = Open("texture.bmp", 512, 40, Texture);
+    ui::TMDIChildForm& window = frame->Open("texture.bmp", *test::MakeGreyPicture(512, 40, Texture));
     frame->Trigger("LineDistributionAction");
     ASSERT_TRUE(tool);
     ASSERT_TRUE(tool->isVisible());
@@ -80,7 +69,8 @@ TEST_F(LineDistributionTool, ClickedRowIsSavedAndDirectionTakesTheColumn) {
 
 // A row of one level has no range: the plot is a flat line along its bottom row.
 TEST_F(LineDistributionTool, UniformRowPlotsAFlatLineOnTheBottomRow) {
-    ui::TMDIChildForm& window = Open("flat.bmp", 512, 8, [](int, int y) { return y == 3 ? 90 : 10 * y; });
+    ui::TMDIChildForm& window = frame->Open(
+        "flat.bmp", *test::MakeGreyPicture(512, 8, [](int, int y) { return y == 3 ? 90 : 10 * y; }));
     frame->Trigger("LineDistributionAction");
     test::ClickOnPicture(window, QPoint(300, 3));
     const QImage plot = tool->PlotImage().convertToFormat(QImage::Format_RGB32);
@@ -102,7 +92,7 @@ TEST_F(LineDistributionTool, WithoutAProfileNothingIsSaved) {
     EXPECT_EQ(frame->Dialogs.Errors().size(), 2);
     EXPECT_EQ(frame->Dialogs.FileRequests().size(), 0u);
 
-    ui::TMDIChildForm& window = Open("texture.bmp", 30, 20, Texture);
+    ui::TMDIChildForm& window = frame->Open("texture.bmp", *test::MakeGreyPicture(30, 20, Texture));
     test::ClickOnPicture(window, QPoint(12, 4));
     EXPECT_EQ(tool->Samples().size(), 20u);
     tool->HorizontalRadioButton->click();
@@ -113,7 +103,7 @@ TEST_F(LineDistributionTool, WithoutAProfileNothingIsSaved) {
         EXPECT_NE(entry.path().extension(), ".dat") << entry.path();
 
     // A new window was never clicked: changing the direction there only clears the profile.
-    Open("other.bmp", 30, 20, Texture);
+    frame->Open("other.bmp", *test::MakeGreyPicture(30, 20, Texture));
     tool->VerticalRadioButton->click();
     EXPECT_EQ(tool->PosEdit->text(), "none");
     EXPECT_TRUE(tool->Samples().empty());
