@@ -188,25 +188,20 @@ class TInvertLockForm : public corvane::ui::TToolForm {
                            .LockedCommands = {"InvertAction"}}) {}
 };
 
+// Which commands a picture enables is listed with the tool wiring; here the reason shown and a
+// tool's lock.
 TEST_F(FirstUse, PictureCommandsAreAvailableOnlyWithAPictureAndAToolLockWins) {
-    const char* const picture[] = {"SaveAction",   "FileSaveAsAction",      "EditCopy1",
-                                   "InvertAction", "Rotate90Action",        "AmplifyAction",
-                                   "ShrinkAction", "EditOriginalSizeAction"};
-    for (const char* name : picture) {
-        EXPECT_FALSE(Action(name)->isEnabled()) << name;
-        EXPECT_FALSE(Action(name)->toolTip().isEmpty());
-    }
+    EXPECT_FALSE(Action("InvertAction")->isEnabled());
     const QString idleTip = Action("InvertAction")->toolTip();
+    EXPECT_FALSE(idleTip.isEmpty());
     auto* tool = new TInvertLockForm(*frame->Form);
     Open("plate.bmp", 40, 30);
-    for (const char* name : picture)
-        EXPECT_TRUE(Action(name)->isEnabled()) << name;
+    EXPECT_TRUE(Action("InvertAction")->isEnabled());
     EXPECT_NE(Action("InvertAction")->toolTip(), idleTip); // the reason is gone with the picture's arrival
     tool->show();
     EXPECT_FALSE(Action("InvertAction")->isEnabled());
     frame->Trigger("CloseAction");
     ProcessEvents();
-    EXPECT_FALSE(Action("SaveAction")->isEnabled());
     tool->hide(); // the lock ends, and still no picture
     EXPECT_FALSE(Action("InvertAction")->isEnabled());
     Open("plate.bmp", 40, 30);

@@ -102,24 +102,6 @@ TEST_F(SavePicture, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherE
     EXPECT_FALSE(QFile::exists(frame->File("out.png")));
 }
 
-TEST_F(SavePicture, SaveAsksForARoleWindowWritesRawUnderTheReplacedExtensionAndReusesAFileName) {
-    const QString name = frame->File("picture.dat");
-    frame->TriggerWithFile("SaveAction", name, 3);
-    EXPECT_EQ(ReadFileBytes(frame->File("picture.raw").toStdString()), Bytes(*Ramp(640, 480)));
-    EXPECT_EQ(frame->Dialogs.Informations(), QStringList{kRawMessage + frame->File("picture.raw")});
-    frame->Dialogs.QueueFileCancel();
-    frame->Trigger("SaveAction");
-    EXPECT_EQ(frame->Dialogs.Informations().size(), 1);
-    // A window opened from a file is saved under its caption without a dialog.
-    const QString opened = frame->File("ramp.bmp");
-    Ramp(16, 8)->SaveBmp(opened.toStdString());
-    frame->Form->CreateMDIChild(opened);
-    frame->Trigger("InvertAction");
-    frame->Trigger("SaveAction");
-    EXPECT_EQ(frame->Dialogs.FileRequests().size(), 2u);
-    EXPECT_EQ(corvane::TGrayImage(opened.toStdString()).GetPixel(3, 2), 255 - (21 + 6));
-}
-
 TEST_F(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
     auto gray = Ramp(64, 48);
     gray->Data[0] = 0; // full range, so the min-max display gives the same levels back
