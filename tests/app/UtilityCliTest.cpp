@@ -65,9 +65,6 @@ TEST(MedianCli, FiltersPicturesAndMapsWithTheTrackBarsWindow) {
     EXPECT_EQ(TGrayImage(dir.File("three.bmp")).GetPixel(5, 4), 200);
     ASSERT_EQ(Cli(dir, {"median", "block.bmp", "--size", "4", "-o", "five.raw"}).Status, 0);
     EXPECT_EQ(ReadFileBytes(dir.File("five.raw")), std::string(12 * 9, '\x0a'));
-    ASSERT_EQ(Cli(dir, {"median", "block.bmp", "--size", "1", "-o", "one.bmp"}).Status, 0);
-    EXPECT_EQ(TGrayImage(dir.File("one.bmp")).GetPixel(5, 4), 200);
-    EXPECT_EQ(TGrayImage(dir.File("one.bmp")).GetPixel(4, 2), 10);
 
     auto map = MakeFloatMap(12, 9, [&](int x, int y) { return block(x, y) * 0.25; });
     map->ScaleX = 0.5f;

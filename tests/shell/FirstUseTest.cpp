@@ -134,20 +134,11 @@ TEST_F(FirstUse, SaveAsAsksBeforeReplacingAFileAndAChangedPictureIsNotLostSilent
     EXPECT_EQ(frame->Form->MDIChildCount(), 0);
     EXPECT_EQ(corvane::TGrayImage(frame->File("plate.bmp").toStdString()).GetPixel(3, 2), (15 + 6));
 
-    // Exit asks for each changed window; Yes saves it under its own name.
+    // Exit asks for each changed window: Cancel keeps everything, the scale unwritten; Yes saves the
+    // picture under its own name.
     Open("plate.bmp", 40, 30);
     frame->Trigger("Rotate90Action");
-    frame->Dialogs.QueueYesNo(true);
-    frame->Dialogs.QueueAnswer(TAnswer::Yes);
-    frame->Trigger("FileExitAction");
-    EXPECT_EQ(frame->Dialogs.Count(Kind::Question), 3);
-    EXPECT_EQ(corvane::TGrayImage(frame->File("plate.bmp").toStdString()).Width, 30);
-    EXPECT_FALSE(frame->Form->isVisible());
-}
-
-TEST_F(FirstUse, ExitCancelledAtTheSaveQuestionKeepsEverything) {
-    Open("plate.bmp", 40, 30);
-    frame->Trigger("InvertAction");
+    frame->Form->ScaleX = 0.5;
     frame->Dialogs.QueueYesNo(true);
     frame->Dialogs.QueueAnswer(TAnswer::Cancel);
     frame->Trigger("FileExitAction");
@@ -155,6 +146,12 @@ TEST_F(FirstUse, ExitCancelledAtTheSaveQuestionKeepsEverything) {
     EXPECT_EQ(frame->Form->MDIChildCount(), 1);
     EXPECT_EQ(QSettings(frame->SettingsFile(), QSettings::IniFormat).value("Image Scale/scalex").toDouble(),
               1.0);
+    frame->Dialogs.QueueYesNo(true);
+    frame->Dialogs.QueueAnswer(TAnswer::Yes);
+    frame->Trigger("FileExitAction");
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Question), 4);
+    EXPECT_EQ(corvane::TGrayImage(frame->File("plate.bmp").toStdString()).Width, 30);
+    EXPECT_FALSE(frame->Form->isVisible());
 }
 
 TEST_F(FirstUse, TheTitleNamesTheFileTheStatusBarTheSizeAndCtrlWheelZoomsAroundTheMouse) {
