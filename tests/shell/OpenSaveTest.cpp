@@ -1,13 +1,20 @@
-// Opening pictures into document windows and saving them: BMP, RAW and float maps.
+// Opening pictures into document windows and saving them: BMP, RAW (and its options dialog), TIFF
+// and PNG (and the 16-bit rule dialog), float maps, and Export PNG.
 #include "support/GreyPictures.h"
+#include "support/TiffPngPictures.h"
 #include "support/ui/TestMainForm.h"
 
+#include "image/PictureSamples.h"
 #include "image/TFloatImage.h"
 #include "image/TGrayImage.h"
 #include "shell/TMDIChildForm.h"
 #include "shell/TRawOptionForm.h"
+#include "shell/TSixteenBitOptionForm.h"
+#include "shell/TWorkbenchSettings.h"
 
 #include <QtWidgets>
+
+#include <tiffio.h>
 
 #include <cmath>
 
@@ -15,6 +22,10 @@ using namespace corvane::test;
 using Kind = ScriptedDialogs::Kind;
 using OpenPicture = FrameTest;
 using FloatMaps = FrameTest;
+using OpenTiffPng = FrameTest;
+using ExportPng = FrameTest;
+using corvane::ui::GuessRawDimensions;
+using corvane::ui::TRawOptionForm;
 
 /// A grey picture whose value at (x, y) is (7x + 3y) mod 256.
 static std::unique_ptr<corvane::TGrayImage> Ramp(int width, int height) {
@@ -133,4 +144,151 @@ TEST_F(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
     for (int i = 0; i < gray->Size; ++i) // float rounding: one level
         ASSERT_LE(std::abs(std::uint8_t(shown[i]) - int(gray->Data[i])), 1) << i;
     EXPECT_TRUE(frame->Dialogs.Errors().empty());
+}
+
+namespace {
+
+int WindowPixel(const corvane::ui::TMDIChildForm& window, int x, int y) {
+    return qRed(window.Bitmap().pixel(x, y));
+}
+
+/// Answers the 16-bit dialog: records which rule it offered, then picks rule (or cancels).
+std::function<int(QDialog&)> RuleAnswer(std::optional<corvane::SixteenBitScaling> rule,
+                                        corvane::SixteenBitScaling* offered) {
+    return [=](QDialog& dialog) {
+        auto& form = dynamic_cast<corvane::ui::TSixteenBitOptionForm&>(dialog);
+        *offered = form.Scaling();
+        if (!rule) return int(QDialog::Rejected);
+        (*rule == corvane::SixteenBitScaling::Full ? form.FullRadioButton : form.RangeRadioButton)->click();
+        form.Button1->click();
+        return form.result();
+    };
+}
+
+} // namespace
+
+TEST_F(OpenTiffPng, SixteenBitPicturesAskTheRuleWhichIsRememberedEightBitOnesOpenDirectly) {
+    const SamplePicture picture = MakeSamplePicture(
+        9, 6, 16, 1, [](int x, int y, int) { return 1000 + 257 * (x * 23 + y * 5) + (x % 2) * 129; });
+    const QString tiff = frame->File("pages.tif");
+    WriteTiffPicture(tiff.toStdString(), picture, {.Compression = COMPRESSION_LZW, .Pages = 2});
+    const QString png = frame->File("one.png");
+    WritePngPicture(png.toStdString(), picture);
+
+    // Pixel (1, 0), 7040, shows 27 by the full range and 29 by the picture's own range 1000 ... 54713.
+    corvane::SixteenBitScaling offered{};
+    frame->Dialogs.QueueModal(RuleAnswer(corvane::SixteenBitScaling::Full, &offered));
+    frame->TriggerWithFile("FileOpenAction", tiff);
+    EXPECT_EQ(offered, corvane::kDefaultSixteenBitScaling);
+    auto* window = frame->Window(tiff + " (first page of 2)");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Bitmap().size(), QSize(9, 6));
+    EXPECT_EQ(WindowPixel(*window, 1, 0), 27);
+
+    // The rule chosen is kept in the settings file and offered for the next 16-bit picture.
+    QSettings stored(frame->SettingsFile(), QSettings::IniFormat);
+    EXPECT_EQ(corvane::ui::TWorkbenchSettings(stored).ReadSixteenBitScaling(),
+              corvane::SixteenBitScaling::Full);
+    frame->Dialogs.QueueModal(RuleAnswer(corvane::SixteenBitScaling::Range, &offered));
+    frame->TriggerWithFile("FileOpenAction", png);
+    EXPECT_EQ(offered, corvane::SixteenBitScaling::Full);
+    window = frame->Window(png);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(WindowPixel(*window, 1, 0), 29);
+
+    // Cancel opens nothing; an 8-bit picture asks nothing (an unscripted dialog fails the test).
+    frame->Dialogs.QueueModal(RuleAnswer(std::nullopt, &offered));
+    frame->TriggerWithFile("FileOpenAction", png);
+    EXPECT_EQ(offered, corvane::SixteenBitScaling::Range);
+    EXPECT_EQ(frame->Form->MDIChildCount(), 2);
+    const QString eight = frame->File("eight.tiff");
+    WriteTiffPicture(eight.toStdString(), MakeSamplePicture(9, 6, 8, 3, [](int x, int y, int c) {
+                         return c == 0 ? 10 * x + y : 0;
+                     }));
+    frame->TriggerWithFile("FileOpenAction", eight);
+    ASSERT_NE(frame->Window(eight), nullptr);
+    EXPECT_EQ(WindowPixel(*frame->Window(eight), 8, 5), 28); // red 85 of three channels
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Modal), 3);
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
+}
+
+TEST_F(ExportPng, WritesTheWindowsPictureGreyOrColourAsShown) {
+    const QString tiff = frame->File("grey.tif");
+    WriteTiffPicture(tiff.toStdString(),
+                     MakeSamplePicture(11, 7, 8, 1, [](int x, int y, int) { return 20 * x + y; }));
+    frame->TriggerWithFile("FileOpenAction", tiff);
+    const QString grey = frame->File("grey-export");
+    frame->TriggerWithFile("ExportPngAction", grey);
+    EXPECT_EQ(frame->Dialogs.FileRequests().back().DefaultExt, "*.png");
+    const QImage greyPng(grey + ".png");
+    ASSERT_FALSE(greyPng.isNull());
+    EXPECT_TRUE(greyPng.isGrayscale());
+    EXPECT_EQ(greyPng.convertToFormat(QImage::Format_RGB888), frame->Active().Bitmap());
+
+    QImage colour(13, 5, QImage::Format_RGB888);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x)
+            colour.setPixel(x, y, qRgb(x * 19, y * 50, 200 - x));
+    frame->Active().SetBitmap(colour);
+    const QString coloured = frame->File("colour.png");
+    frame->TriggerWithFile("ExportPngAction", coloured);
+    EXPECT_EQ(QImage(coloured).convertToFormat(QImage::Format_RGB888), colour);
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
+}
+
+namespace {
+
+/// A RAW options dialog made for a file of the given size.
+struct RawDialog {
+    corvane::test::TempDir dir;
+    corvane::test::ScriptedDialogs dialogs;
+    std::unique_ptr<TRawOptionForm> form;
+    explicit RawDialog(std::size_t bytes) {
+        const std::string name = dir.File("scan 01.raw");
+        corvane::test::WriteFileBytes(name, std::string(bytes, '\0'));
+        form = std::make_unique<TRawOptionForm>(dialogs, QString::fromStdString(name));
+    }
+};
+
+/// The width and height fields as "width x height".
+QString Size(const TRawOptionForm& form) {
+    return form.WidthEdit->text() + " x " + form.HeightEdit->text();
+}
+
+} // namespace
+
+TEST(RawOptions, SwapExchangesTheSides) {
+    RawDialog raw(262144);
+    raw.form->WidthEdit->setText("640");
+    raw.form->HeightEdit->setText("480");
+    raw.form->Button3->click();
+    EXPECT_EQ(Size(*raw.form), "480 x 640");
+}
+
+TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisation) {
+    for (auto [bytes, header, size] :
+         {std::tuple{786432, "0", "1024 x 768"}, std::tuple{307200, "0", "600 x 512"},
+          std::tuple{307200 + 100, "100", "600 x 512"}}) {
+        RawDialog raw(static_cast<std::size_t>(bytes));
+        raw.form->HeaderEdit->setText(header);
+        raw.form->Button4->click();
+        EXPECT_EQ(Size(*raw.form), size) << bytes;
+    }
+    EXPECT_FALSE(GuessRawDimensions(3));
+    EXPECT_EQ(GuessRawDimensions(4), std::make_pair(std::int64_t{2}, std::int64_t{2}));
+    // The divisor may reach just past the square root: 6 = 2 x 3 (limit floor(2.45 + 2) = 4).
+    EXPECT_EQ(GuessRawDimensions(6), std::make_pair(std::int64_t{3}, std::int64_t{2}));
+}
+
+TEST(RawOptions, GuessWithoutADivisorOrWithABadHeaderLeavesTheFields) {
+    RawDialog raw(1009); // prime
+    TRawOptionForm& form = *raw.form;
+    form.WidthEdit->setText("33");
+    // No header, a header that is no number, a header larger than the file: nothing to divide.
+    for (const char* header : {"0", "x1", "5000"}) {
+        form.HeaderEdit->setText(header);
+        form.Button4->click();
+        EXPECT_EQ(Size(form), "33 x 512") << header;
+    }
+    EXPECT_EQ(raw.dialogs.Errors(), QStringList{"Header: 'x1' is not a valid integer value"});
 }
