@@ -1,6 +1,6 @@
 // What a first session meets: files that cannot be opened, a picture larger than the workspace, a
-// displacement map with points not computed, changed pictures that could be lost, and the commands
-// that need a picture.
+// displacement map with points not computed, changed pictures that could be lost, the commands
+// that need a picture, the menus and shortcuts, the settings of a first start, and the exit.
 #include "support/GreyPictures.h"
 #include "support/TiffPngPictures.h"
 #include "support/ui/DocumentMouse.h"
@@ -14,6 +14,8 @@
 #include <QtWidgets>
 
 #include <gmock/gmock.h>
+
+#include <array>
 
 using corvane::ui::TAnswer;
 using corvane::ui::TMDIChildForm;
@@ -206,3 +208,127 @@ TEST_F(FirstUse, PictureCommandsAreAvailableOnlyWithAPictureAndAToolLockWins) {
 }
 
 } // namespace
+
+using MainFormSettings = FrameTest;
+using MainFormExit = FrameTest;
+
+const char* const kKeys[] = {"Image Scale/scalex", "Image Scale/scaley", "Encode Coordinate/Max X",
+                             "Encode Coordinate/Max Y"};
+
+/// The scale and the coordinate limits as stored in the settings file.
+static std::vector<double> Stored(const corvane::test::TestMainForm& frame) {
+    const QSettings settings(frame.SettingsFile(), QSettings::IniFormat);
+    std::vector<double> values;
+    for (const char* key : kKeys)
+        values.push_back(settings.value(key).toDouble());
+    return values;
+}
+
+TEST_F(MainFormSettings, FirstStartWritesTheFourDefaultsAndLaterStartsReadThem) {
+    EXPECT_EQ(Stored(*frame), (std::vector<double>{1, 1, 50, 50}));
+    for (int i = 0; i < 4; ++i)
+        frame->Settings->setValue(kKeys[i], std::array{0.25, 0.5, 70.0, 30.0}[i]);
+    corvane::ui::TMainForm second(frame->Dialogs, *frame->Settings);
+    second.CreateMDIChild("phase:One Image");
+    EXPECT_EQ((std::array{second.ScaleX, second.ScaleY, double(second.MDIChild(0)->MaxX),
+                          double(second.MDIChild(0)->MaxY)}),
+              (std::array{0.25, 0.5, 70.0, 30.0}));
+    // A removed group is written again with its defaults when the next window is made.
+    frame->Settings->remove("Encode Coordinate");
+    second.CreateMDIChild("CorRelation:Initial");
+    EXPECT_EQ(frame->Settings->value("Encode Coordinate/Max X").toInt(), 50);
+    EXPECT_EQ(second.MDIChild(1)->MaxY, 50);
+}
+
+TEST_F(MainFormExit, NoKeepsEveryWindowAndWritesNothingYesWritesTheScaleAndEnds) {
+    bool ended = false;
+    QObject::connect(frame->Form.get(), &corvane::ui::TMainForm::ExitAccepted, [&] { ended = true; });
+    frame->Form->CreateMDIChild("phase:One Image");
+    frame->Form->ScaleX = 0.125;
+    frame->Form->ScaleY = 2.5;
+    frame->Dialogs.QueueYesNo(false);
+    frame->Trigger("FileExitAction");
+    corvane::test::ProcessEvents();
+    EXPECT_EQ(frame->Dialogs.Texts(Kind::WarningYesNo), QStringList{"Do you really want to Exit ?"});
+    EXPECT_FALSE(ended);
+    EXPECT_TRUE(frame->Form->isVisible());
+    EXPECT_EQ(frame->Form->MDIChildCount(), 1);
+    EXPECT_EQ(Stored(*frame), (std::vector<double>{1, 1, 50, 50}));
+
+    frame->Dialogs.QueueYesNo(true);
+    frame->Trigger("FileExitAction");
+    EXPECT_TRUE(ended);
+    EXPECT_FALSE(frame->Form->isVisible());
+    EXPECT_EQ(Stored(*frame), (std::vector<double>{0.125, 2.5, 50, 50}));
+}
+
+using CommandTable = FrameTest;
+
+static QStringList Entries(const QList<QAction*>& actions, bool objectNames) {
+    QStringList names;
+    for (QAction* a : actions)
+        names.append(a->isSeparator() ? QStringLiteral("-") : objectNames ? a->objectName() : a->text());
+    return names;
+}
+
+/// A picture in a window, so that no command is greyed for want of one.
+static void ShowAPicture(corvane::ui::TMainForm& form) {
+    form.ShowInRole(QStringLiteral("Generate Fringe"), corvane::TGrayImage(nullptr, 4, 4));
+}
+
+TEST_F(CommandTable, MenusCommandsAndShortcutsAsGiven) {
+    ShowAPicture(*frame->Form);
+    EXPECT_EQ(frame->Form->windowTitle(), "Corvane");
+    const QList<QAction*> menus = frame->Form->menuBar()->actions();
+    EXPECT_EQ(Entries(menus, false),
+              (QStringList{"&File", "&Edit", "&View", "C&ross_Cor", "&Carrier", "&Phase_Shift", "Phase",
+                           "Displacement", "Parameters", "&Tools", "Image", "&Window", "&Help"}));
+    EXPECT_EQ(Entries(menus[0]->menu()->actions(), true),
+              (QStringList{"FileOpenAction", "FloatFileOpenAction", "SaveAction", "FileSaveAsAction",
+                           "SaveAsFloatAction", "ExportPngAction", "ExportMapAction", "CloseAction",
+                           "CloseAllAction", "FileExitAction"}));
+    QStringList shortcuts;
+    for (const char* name :
+         {"FileOpenAction", "SaveAction", "FileSaveAsAction", "CloseAction", "FileExitAction", "EditCut1",
+          "EditCopy1", "EditPaste1", "EditOriginalSizeAction"})
+        shortcuts << frame->Form->Action(name)->shortcut().toString();
+    EXPECT_EQ(shortcuts, (QStringList{"Ctrl+O", "Ctrl+S", "Ctrl+Shift+S", "Ctrl+W", "Ctrl+Q", "Ctrl+X",
+                                      "Ctrl+C", "Ctrl+V", "Ctrl+0"}));
+    // No two commands share a shortcut.
+    QStringList all;
+    for (QAction* action : frame->Form->findChildren<QAction*>(Qt::FindDirectChildrenOnly))
+        if (!action->shortcut().isEmpty()) all << action->shortcut().toString();
+    EXPECT_EQ(all.size(), QSet<QString>(all.begin(), all.end()).size()) << all.join(' ').toStdString();
+}
+
+TEST_F(CommandTable, DocumentCommandsDoNothingWithoutADocumentWindow) {
+    QApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB888));
+    for (const char* name :
+         {"SaveAction", "FileSaveAsAction", "SaveAsFloatAction", "ExportPngAction", "InvertAction",
+          "Rotate90Action", "EditCopy1", "EditPaste1", "AmplifyAction", "ShrinkAction",
+          "EditOriginalSizeAction", "CloseAction", "CloseAllAction", "WindowCascade1",
+          "WindowTileHorizontal1", "WindowTileVertical1", "WindowMinimizeAll1", "WindowArrangeAll1"}) {
+        // The picture commands are greyed meanwhile; run anyway (a shortcut), each does nothing.
+        QAction* action = frame->Form->Action(name);
+        action->setEnabled(true);
+        action->trigger();
+    }
+    EXPECT_TRUE(frame->Dialogs.Log.empty());
+    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
+}
+
+TEST_F(CommandTable, CutIsEnabledOnlyWhileATextFieldHasTheFocus) {
+    QAction* cut = frame->Form->Action("EditCut1");
+    EXPECT_FALSE(cut->isEnabled());
+    QLineEdit edit("12345");
+    edit.show();
+    QApplication::setActiveWindow(&edit);
+    edit.setFocus();
+    corvane::test::ProcessEvents();
+    if (QApplication::focusWidget() != &edit) GTEST_SKIP() << "the platform gives no keyboard focus";
+    EXPECT_TRUE(cut->isEnabled());
+    edit.selectAll();
+    cut->trigger();
+    EXPECT_EQ(edit.text(), "");
+    EXPECT_EQ(QApplication::clipboard()->text(), "12345");
+}
