@@ -1,7 +1,6 @@
 #include "support/CliRun.h"
 #include "support/FloatMaps.h"
 #include "support/SpeckleImages.h"
-#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

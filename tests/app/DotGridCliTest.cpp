@@ -2,7 +2,6 @@
 #include "support/DotGridPictures.h"
 #include "support/DotPictures.h"
 #include "support/SpeckleImages.h"
-#include "support/TestSupport.h"
 
 #include <gtest/gtest.h>
 

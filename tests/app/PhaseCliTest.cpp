@@ -1,5 +1,3 @@
-#include "image/TFloatImage.h"
-#include "image/TGrayImage.h"
 #include "phase/GridGenerator.h"
 #include "phase/MoireSimulation.h"
 #include "phase/PhaseShift.h"
@@ -8,7 +6,6 @@
 #include "support/CliRun.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
-#include "support/TestSupport.h"
 #include "support/WrappedPhaseMaps.h"
 
 #include <gtest/gtest.h>

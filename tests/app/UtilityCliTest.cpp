@@ -1,11 +1,8 @@
 #include "correlation/CorRelationConfig.h"
 #include "image/ColourMap.h"
-#include "image/TFloatImage.h"
-#include "image/TGrayImage.h"
 #include "support/CliRun.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
-#include "support/TestSupport.h"
 #include "support/TiffPngPictures.h"
 
 #include <gtest/gtest.h>

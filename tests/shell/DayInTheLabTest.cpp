@@ -5,15 +5,12 @@
 #include "support/TiffPngPictures.h"
 #include "support/ui/TestMainForm.h"
 
-#include "app/ToolWindows.h"
 #include "correlation/ui/TMaterialParaForm.h"
 #include "correlation/ui/TMergeXYForm.h"
 #include "dotgrid/ui/TSegmentParameterForm.h"
-#include "image/TFloatImage.h"
 #include "phase/GridGenerator.h"
 #include "phase/ui/TGenerateGridForm.h"
 #include "phase/ui/TPhaseCalculationForm.h"
-#include "shell/TMDIChildForm.h"
 #include "shell/TQtDialogs.h"
 #include "shell/TToolForm.h"
 

@@ -5,8 +5,6 @@
 #include "support/ui/TestMainForm.h"
 
 #include "image/CorvaneError.h"
-#include "image/TGrayImage.h"
-#include "shell/TMDIChildForm.h"
 #include "shell/TToolHooks.h"
 
 #include <QtWidgets>

@@ -7,8 +7,6 @@
 #include "support/ui/TestMainForm.h"
 
 #include "image/TFloatImage.h"
-#include "image/TGrayImage.h"
-#include "shell/TMDIChildForm.h"
 #include "shell/TToolForm.h"
 
 #include <QtWidgets>

@@ -6,8 +6,6 @@
 
 #include "image/PictureSamples.h"
 #include "image/TFloatImage.h"
-#include "image/TGrayImage.h"
-#include "shell/TMDIChildForm.h"
 #include "shell/TRawOptionForm.h"
 #include "shell/TSixteenBitOptionForm.h"
 #include "shell/TWorkbenchSettings.h"

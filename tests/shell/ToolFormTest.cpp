@@ -1,9 +1,6 @@
 // The tool-window base every tool derives from, and the application's wiring of every tool.
-#include "app/ToolWindows.h"
 #include "image/CorvaneError.h"
-#include "image/TGrayImage.h"
 #include "shell/CommandTable.h"
-#include "shell/TMDIChildForm.h"
 #include "shell/TToolForm.h"
 #include "support/ui/TestMainForm.h"
 

@@ -1,12 +1,6 @@
 // The dialogs the frame's commands run on the active picture: "Histogram...", "Filter" and
 // "Resize the Encode Coordinate System".
-#include <QApplication>
-#include <QComboBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QSlider>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 

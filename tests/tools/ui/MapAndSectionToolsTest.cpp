@@ -1,16 +1,5 @@
 // The "Colour Map" and "Section" tool windows driven as a user drives them.
-#include <QAction>
-#include <QApplication>
-#include <QCheckBox>
-#include <QComboBox>
-#include <QImage>
-#include <QLabel>
-#include <QLineEdit>
-#include <QMouseEvent>
-#include <QPushButton>
-#include <QRadioButton>
-#include <QSlider>
-#include <QStatusBar>
+#include <QtWidgets>
 
 #include <gtest/gtest.h>
 
@@ -18,8 +7,6 @@
 
 #include "image/ColourMap.h"
 #include "image/LineProfile.h"
-#include "image/TFloatImage.h"
-#include "image/TGrayImage.h"
 #include "support/CliRun.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
