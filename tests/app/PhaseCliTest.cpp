@@ -218,9 +218,6 @@ TEST(CarrierCli, FailuresWriteNothing) {
           "--strip-size applies to one image");
     fails({"carrier", "moire.bmp", "--search", "0", "0", "9", "-o", "out.flt"}, 2, "--search needs 4 values");
     fails({"carrier", "moire.bmp"}, 2, "the output file is missing");
-
-    const ProgramRun help = Cli(dir, {"carrier", "--help"});
-    EXPECT_EQ(help.Out.rfind("Usage: corvane-cli carrier IMAGE [--reference REF]", 0), 0u) << help.Out;
 }
 
 /// A wrapped map of known phase saved as in.flt.

@@ -255,14 +255,6 @@ QString Size(const TRawOptionForm& form) {
 
 } // namespace
 
-TEST(RawOptions, SwapExchangesTheSides) {
-    RawDialog raw(262144);
-    raw.form->WidthEdit->setText("640");
-    raw.form->HeightEdit->setText("480");
-    raw.form->Button3->click();
-    EXPECT_EQ(Size(*raw.form), "480 x 640");
-}
-
 TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisation) {
     for (auto [bytes, header, size] :
          {std::tuple{786432, "0", "1024 x 768"}, std::tuple{307200, "0", "600 x 512"},
@@ -278,7 +270,7 @@ TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisation) {
     EXPECT_EQ(GuessRawDimensions(6), std::make_pair(std::int64_t{3}, std::int64_t{2}));
 }
 
-TEST(RawOptions, GuessWithoutADivisorOrWithABadHeaderLeavesTheFields) {
+TEST(RawOptions, GuessWithoutADivisorOrWithABadHeaderLeavesTheFieldsWhichSwapExchanges) {
     RawDialog raw(1009); // prime
     TRawOptionForm& form = *raw.form;
     form.WidthEdit->setText("33");
@@ -289,4 +281,6 @@ TEST(RawOptions, GuessWithoutADivisorOrWithABadHeaderLeavesTheFields) {
         EXPECT_EQ(Size(form), "33 x 512") << header;
     }
     EXPECT_EQ(raw.dialogs.Errors(), QStringList{"Header: 'x1' is not a valid integer value"});
+    form.Button3->click();
+    EXPECT_EQ(Size(form), "512 x 33");
 }
