@@ -73,7 +73,7 @@ TEST(CorvaneCli, CorrelateRunsAConfigurationFileWithAMinimumCorrelation) {
                   2);
     }
     // --refine reaches every group (the report names the refinement); alone it is a wrong command line.
-    ASSERT_EQ(Cli(dir, {"correlate", "--refine", "run.cor"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"correlate", "--refine", "run.cor"}));
     EXPECT_NE(ReadFileBytes(dir.File("info.inf")).find("Sub-pixel Refinement"), std::string::npos);
     EXPECT_EQ(Cli(dir, {"correlate", "--refine"}).Status, 2);
 }
@@ -89,10 +89,8 @@ std::set<std::string> Names(const TempDir& dir) {
 }
 
 void MakePair(const TempDir& dir, int size) {
-    ASSERT_EQ(Cli(dir, {"generate-speckle", "-o", "a.bmp", "--deformed", "b.bmp", "--config", "run.cor",
-                        "--width", std::to_string(size), "--height", std::to_string(size + 16)})
-                  .Status,
-              0);
+    ASSERT_TRUE(Runs(dir, {"generate-speckle", "-o", "a.bmp", "--deformed", "b.bmp", "--config", "run.cor",
+                           "--width", std::to_string(size), "--height", std::to_string(size + 16)}));
 }
 
 TEST(ClusterRun, WorkersFollowTheCpusGivenAndTheThreadsOption) {

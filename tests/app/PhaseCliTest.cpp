@@ -46,9 +46,8 @@ TEST(PhaseCli, PhaseShiftSavesTheSameBytesAsTheToolAndRefusesMismatchedSteps) {
     const char* names[] = {"s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp"};
     for (std::size_t k = 0; k < 4; ++k)
         steps[k]->SaveBmp(dir.File(names[k]));
-    const ProgramRun run = Cli(dir, {"phase-shift", "--method", "const4", "s1.bmp", "s2.bmp", "s3.bmp",
-                                     "s4.bmp", "-o", "phase.flt"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_TRUE(Runs(dir, {"phase-shift", "--method", "const4", "s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp", "-o",
+                           "phase.flt"}));
     // What the tool's Compute Phase and Save To Float write with the default image scale.
     PhaseShiftResult tool = ComputePhaseShift(
         PhaseShiftMethod::Const4Step, {steps[0].get(), steps[1].get(), steps[2].get(), steps[3].get()});
@@ -57,10 +56,8 @@ TEST(PhaseCli, PhaseShiftSavesTheSameBytesAsTheToolAndRefusesMismatchedSteps) {
     EXPECT_NEAR(TFloatImage(dir.File("phase.flt")).GetPixel(69, 44),
                 std::remainder(0.3 * 69 - 0.2 * 44, 2 * std::numbers::pi), 0.02);
 
-    ASSERT_EQ(Cli(dir, {"phase-shift", "--method", "const3", "--scale", "0.5", "2", "s1.bmp", "s2.bmp",
-                        "s3.bmp", "-o", "c3.flt"})
-                  .Status,
-              0);
+    ASSERT_TRUE(Runs(dir, {"phase-shift", "--method", "const3", "--scale", "0.5", "2", "s1.bmp", "s2.bmp",
+                           "s3.bmp", "-o", "c3.flt"}));
     EXPECT_EQ(TFloatImage(dir.File("c3.flt")).ScaleY, 2.0f);
 
     MakeGreyPicture(70, 44, [](int, int) { return 9; })->SaveBmp(dir.File("short.bmp"));
@@ -87,9 +84,8 @@ TEST(PhaseCli, MoireSimulateWritesFourStepsAndRefusesAZeroLineCount) {
     const auto reference = grid(8.5);
     deformed->SaveBmp(dir.File("g.bmp"));
     reference->SaveBmp(dir.File("r.bmp"));
-    const ProgramRun run = Cli(dir, {"moire-simulate", "--step-size", "1", "--carrier-size", "8",
-                                     "--direction", "horizontal", "g.bmp", "r.bmp", "-o", "moire.bmp"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_TRUE(Runs(dir, {"moire-simulate", "--step-size", "1", "--carrier-size", "8", "--direction",
+                           "horizontal", "g.bmp", "r.bmp", "-o", "moire.bmp"}));
     const MoireSimulationResult expected = SimulateMoire(
         *deformed, *reference, {.StepSize = 1, .CarrierCount = 8, .Direction = MoireShiftDirection::AlongX});
     for (int k = 0; k < 4; ++k) {
@@ -102,7 +98,7 @@ TEST(PhaseCli, MoireSimulateWritesFourStepsAndRefusesAZeroLineCount) {
         Refuses(dir, {"moire-simulate", "g.bmp", "r.bmp", "-o", "none.bmp"}, 1, kCarrierCountMessage));
     EXPECT_FALSE(std::filesystem::exists(dir.File("none1.bmp")));
 
-    ASSERT_EQ(Cli(dir, {"geometric-moire", "g.bmp", "r.bmp", "-o", "geo.bmp"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"geometric-moire", "g.bmp", "r.bmp", "-o", "geo.bmp"}));
     EXPECT_EQ(TGrayImage(dir.File("geo.bmp")).GetPixel(63, 39),
               static_cast<int>(std::sqrt(double(deformed->GetPixel(63, 39)) * reference->GetPixel(63, 39))));
 }
@@ -139,14 +135,13 @@ TEST(PhaseCli, PseudoColourWritesAColourPictureWithMaskAndDoubling) {
     MakeGreyPicture(5, 3, [](int x, int y) {
         return x == 4 && y == 2 ? 255 : 0;
     })->SaveBmp(dir.File("m.bmp"));
-    const ProgramRun run = Cli(dir, {"pseudo-colour", "--mask", "m.bmp", "p.flt", "-o", "c.bmp"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_TRUE(Runs(dir, {"pseudo-colour", "--mask", "m.bmp", "p.flt", "-o", "c.bmp"}));
     const std::string bmp = ReadFileBytes(dir.File("c.bmp"));
     ASSERT_GE(bmp.size(), 54u + 3 * 16);
     EXPECT_EQ((BmpColour(bmp, 5, 3, 0, 0)), (std::array<int, 3>{255, 255, 255}));
     EXPECT_EQ((BmpColour(bmp, 5, 3, 2, 2)), (std::array<int, 3>{255, 0, 0}));
     EXPECT_EQ((BmpColour(bmp, 5, 3, 4, 2)), (std::array<int, 3>{0, 128, 128})); // masked
-    ASSERT_EQ(Cli(dir, {"pseudo-colour", "--multiple2", "1", "p.flt", "-o", "d.bmp"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"pseudo-colour", "--multiple2", "1", "p.flt", "-o", "d.bmp"}));
     const auto yellow = BmpColour(ReadFileBytes(dir.File("d.bmp")), 5, 3, 2, 0); // 2 pi shows order 2
     EXPECT_GE(yellow[0], 254);
     EXPECT_EQ(std::pair(yellow[1], yellow[2]), std::pair(255, 0));
@@ -154,14 +149,12 @@ TEST(PhaseCli, PseudoColourWritesAColourPictureWithMaskAndDoubling) {
 
 TEST(PhaseCli, GeneratorsWriteGridsAndFringesAndRefuseZeroSizes) {
     TempDir dir;
-    ASSERT_EQ(Cli(dir, {"generate-grid", "-o", "grid.bmp"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"generate-grid", "-o", "grid.bmp"}));
     const TGrayImage grid(dir.File("grid.bmp"));
     EXPECT_EQ((std::array<int, 3>{grid.Width, grid.GetPixel(0, 255), grid.GetPixel(8, 255)}),
               (std::array{256, 255, 0}));
-    ASSERT_EQ(Cli(dir, {"generate-grid", "--width", "50", "--height", "30", "--direction", "xy",
-                        "--init-phase", "1", "-o", "crossed.bmp"})
-                  .Status,
-              0);
+    ASSERT_TRUE(Runs(dir, {"generate-grid", "--width", "50", "--height", "30", "--direction", "xy",
+                           "--init-phase", "1", "-o", "crossed.bmp"}));
     const TGrayImage crossed(dir.File("crossed.bmp"));
     EXPECT_EQ((std::array<int, 2>{crossed.Width, crossed.GetPixel(0, 0)}), (std::array{50, 0}));
     EXPECT_TRUE(Refuses(dir, {"generate-grid", "--width", "0", "-o", "zero.bmp"}, 1, kGridSizeMessage));
@@ -169,7 +162,7 @@ TEST(PhaseCli, GeneratorsWriteGridsAndFringesAndRefuseZeroSizes) {
 
     auto phase = MakeFloatMap(6, 4, [](int x, int) { return x == 5 ? 3.1415927 : 0.0; });
     phase->SaveFlt(dir.File("phase.flt"));
-    ASSERT_EQ(Cli(dir, {"phase-to-fringe", "phase.flt", "-o", "fringe.bmp"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"phase-to-fringe", "phase.flt", "-o", "fringe.bmp"}));
     const TGrayImage fringe(dir.File("fringe.bmp"));
     EXPECT_EQ((std::array<int, 2>{fringe.GetPixel(0, 3), fringe.GetPixel(5, 3)}), (std::array{255, 0}));
     phase->ValueScale = 0.0f;
@@ -275,9 +268,8 @@ TEST(UnwrapQualityCli, UnwrapsBothSidesOfAnInvalidAreaFromAFile) {
     EXPECT_EQ(help.rfind("Usage: corvane-cli unwrap --method region|scanline", 0), 0u);
     for (const char* says : {"--method quality", "noisy fringes", "smears its 2 pi jumps", "in radians"})
         EXPECT_NE(help.find(says), std::string::npos) << says;
-    const ProgramRun run = Cli(dir, {"unwrap", "--method", "quality", "in.flt", "-o", "out.flt", "--start",
-                                     "5", "30", "--invalid-area", "band.bmp", "--quality-map", "q.flt"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_TRUE(Runs(dir, {"unwrap", "--method", "quality", "in.flt", "-o", "out.flt", "--start", "5", "30",
+                           "--invalid-area", "band.bmp", "--quality-map", "q.flt"}));
 
     const TFloatImage out(dir.File("out.flt")), quality(dir.File("q.flt"));
     const float lowest = *std::min_element(out.Data, out.Data + out.PixelCount());

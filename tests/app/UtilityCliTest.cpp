@@ -36,12 +36,12 @@ TEST(HistogramCli, PrintsTheWindowsLabelsAndWritesTheCounts) {
 TEST(ProfileCli, SavesARowOrAColumnAsTheSectionWindowDoes) {
     TempDir dir;
     MakeGreyPicture(512, 3, [](int x, int y) { return (x + 100 * y) % 256; })->SaveBmp(dir.File("wide.bmp"));
-    ASSERT_EQ(Cli(dir, {"profile", "wide.bmp", "--row", "2", "-o", "row.dat"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"profile", "wide.bmp", "--row", "2", "-o", "row.dat"}));
     const std::vector<std::string> row = Lines(ReadFileBytes(dir.File("row.dat")));
     ASSERT_EQ(row.size(), 512u);
     EXPECT_EQ(row[0], " 0   200.000000");
     EXPECT_EQ(row[511], " 511   199.000000");
-    ASSERT_EQ(Cli(dir, {"profile", "wide.bmp", "--column", "511", "-o", "column.dat"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"profile", "wide.bmp", "--column", "511", "-o", "column.dat"}));
     EXPECT_EQ(ReadFileBytes(dir.File("column.dat")), " 0   255.000000\n 1   99.000000\n 2   199.000000\n");
 
     EXPECT_EQ(Cli(dir, {"profile", "wide.bmp", "--row", "1", "--column", "1", "-o", "bad.dat"}).Status, 2);
@@ -55,15 +55,15 @@ TEST(MedianCli, FiltersPicturesAndMapsWithTheTrackBarsWindow) {
     // A bright 3 x 3 block survives a 3 x 3 median but not a 5 x 5 one (track bar 4).
     auto block = [](int x, int y) { return x >= 4 && x <= 6 && y >= 3 && y <= 5 ? 200 : 10; };
     MakeGreyPicture(12, 9, block)->SaveBmp(dir.File("block.bmp"));
-    ASSERT_EQ(Cli(dir, {"median", "block.bmp", "-o", "three.bmp"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"median", "block.bmp", "-o", "three.bmp"}));
     EXPECT_EQ(TGrayImage(dir.File("three.bmp")).GetPixel(5, 4), 200);
-    ASSERT_EQ(Cli(dir, {"median", "block.bmp", "--size", "4", "-o", "five.raw"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"median", "block.bmp", "--size", "4", "-o", "five.raw"}));
     EXPECT_EQ(ReadFileBytes(dir.File("five.raw")), std::string(12 * 9, '\x0a'));
 
     auto map = MakeFloatMap(12, 9, [&](int x, int y) { return block(x, y) * 0.25; });
     map->ScaleX = 0.5f;
     map->SaveFlt(dir.File("block.flt"));
-    ASSERT_EQ(Cli(dir, {"median", "block.flt", "--size", "4", "-o", "five.flt"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"median", "block.flt", "--size", "4", "-o", "five.flt"}));
     const TFloatImage five(dir.File("five.flt"));
     EXPECT_EQ(five.GetPixel(5, 4), 2.5f);
     EXPECT_EQ(five.ScaleX, 0.5f);
@@ -78,13 +78,12 @@ TEST(PictureCli, VerbsReadSixteenBitPicturesByTheirOwnRangeAndRefuseDamagedOnes)
     WriteTiffPicture(dir.File("twelve.tif"),
                      MakeSamplePicture(6, 4, 16, 1, [](int x, int, int) { return x < 3 ? 100 : 4000; }),
                      {.Compression = COMPRESSION_PACKBITS});
-    const ProgramRun run = Cli(dir, {"histogram", "twelve.tif", "-o", "twelve.dat"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_TRUE(Runs(dir, {"histogram", "twelve.tif", "-o", "twelve.dat"}));
     const std::vector<std::string> counts = Lines(ReadFileBytes(dir.File("twelve.dat")));
     ASSERT_EQ(counts.size(), 256u);
     EXPECT_EQ(std::pair(counts[0], counts[255]), std::pair(std::string("0 12"), std::string("255 12")));
     // A picture written by a verb from a TIFF input.
-    ASSERT_EQ(Cli(dir, {"median", "twelve.tif", "-o", "median.bmp"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"median", "twelve.tif", "-o", "median.bmp"}));
 
     const std::string bytes = ReadFileBytes(dir.File("twelve.tif"));
     WriteFileBytes(dir.File("cut.tif"), bytes.substr(0, bytes.size() - 40));
@@ -103,7 +102,7 @@ TEST(ColourMapCli, WritesTheRenderedPictureAndRefusesWrongInput) {
     map->SaveFlt(dir.File("dx.flt"));
     // With every option the verb's picture is compared with the window's in the colour map window's
     // tests; here the defaults.
-    ASSERT_EQ(Cli(dir, {"colour-map", "dx.flt", "-o", "auto.png"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"colour-map", "dx.flt", "-o", "auto.png"}));
     SaveColourMapPng(RenderColourMap(TFloatImage(dir.File("dx.flt")), {}), dir.File("auto-expected.png"));
     EXPECT_EQ(ReadFileBytes(dir.File("auto.png")), ReadFileBytes(dir.File("auto-expected.png")));
 
@@ -123,15 +122,12 @@ TEST(ColourMapCli, WritesTheRenderedPictureAndRefusesWrongInput) {
 TEST(GenerateSpeckleCli, ThePairsConfigurationCorrelatesToTheStretch) {
     TempDir dir;
     std::filesystem::create_directory(dir.Path() / "pair");
-    const ProgramRun made =
-        Cli(dir, {"generate-speckle", "--width", "128", "--height", "96", "--stretch", "0.02", "-o",
-                  "pair/s0.bmp", "--deformed", "pair/s1.bmp", "--config", "pair/job.cor"});
-    ASSERT_EQ(made.Status, 0) << made.Err;
+    ASSERT_TRUE(Runs(dir, {"generate-speckle", "--width", "128", "--height", "96", "--stretch", "0.02", "-o",
+                           "pair/s0.bmp", "--deformed", "pair/s1.bmp", "--config", "pair/job.cor"}));
     const TCorRelationPara para = ReadConfigFile(dir.File("pair/job.cor")).at(0);
     EXPECT_EQ(para.InitialFile, dir.File("pair/s0.bmp"));
     EXPECT_EQ(para.Right, 107);
-    const ProgramRun run = Cli(dir, {"correlate", "pair/job.cor"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_TRUE(Runs(dir, {"correlate", "pair/job.cor"}));
     std::ifstream table(dir.File("pair/xy.dat"));
     double x, y, dx, dy, n = 0, sx = 0, sxx = 0, sd = 0, sxd = 0;
     while (table >> x >> y >> dx >> dy)

@@ -16,6 +16,13 @@ inline ProgramRun Cli(const TempDir& dir, const std::vector<std::string>& argume
     return RunProgram(CORVANE_CLI_EXE, arguments, dir.Path());
 }
 
+/// Whether corvane-cli, run with the arguments in dir, succeeds (a failure tells what it said).
+inline testing::AssertionResult Runs(const TempDir& dir, const std::vector<std::string>& arguments) {
+    const ProgramRun run = Cli(dir, arguments);
+    if (run.Status == 0) return testing::AssertionSuccess();
+    return testing::AssertionFailure() << "status " << run.Status << ", said: " << run.Err;
+}
+
 /// Whether corvane-cli, run with the arguments in dir, ends with status, says message on standard
 /// error and leaves no file under the name that follows -o.
 inline testing::AssertionResult Refuses(const TempDir& dir, const std::vector<std::string>& arguments,
