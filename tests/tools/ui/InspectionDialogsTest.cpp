@@ -47,8 +47,16 @@ int MarkedPixels(const QImage& plot) {
     return marked;
 }
 
-class HistogramTool : public test::ToolTest<ui::THistogramForm> {
+// A texture with isolated salt pixels, which every median window removes differently.
+int Noisy(int x, int y) {
+    return (x * 31 + y * 17) % 23 == 0 ? 255 : (x * 3 + y * 5) % 120;
+}
+
+class InspectionDialogs : public test::ToolTest<ui::TFilterForm> {
   protected:
+    ui::TMDIChildForm& Open(const char* name) {
+        return frame->Open(name, *test::MakeGreyPicture(60, 50, Noisy));
+    }
     // Runs "Histogram..." with the dialog handed to use, then closed with OK.
     void RunHistogram(const std::function<void(ui::THistogramForm&)>& use) {
         frame->Dialogs.QueueModal([&](QDialog& dialog) {
@@ -60,74 +68,6 @@ class HistogramTool : public test::ToolTest<ui::THistogramForm> {
         const int shown = frame->Dialogs.Count(Kind::Modal);
         frame->Trigger("HistogramAction");
         EXPECT_EQ(frame->Dialogs.Count(Kind::Modal), shown + 1);
-    }
-};
-
-// A picture of one grey level: its statistics, the level's full share, and a dragged range.
-TEST_F(HistogramTool, UniformPictureReadsItsLevelAndADraggedRange) {
-    frame->Open("flat.bmp", *test::MakeGreyPicture(40, 30, [](int, int) { return 77; }));
-    RunHistogram([](ui::THistogramForm& form) {
-        EXPECT_EQ(StatisticsShown(form),
-                  QStringList({"Mean: 77.000", "StdDev:  0.000", "Median: 77", "Pixels: 1200"}));
-        EXPECT_EQ(form.ChannelComboBox->currentText(), "Gray Level");
-        QWidget* plot = form.HistogramImage;
-        Mouse(plot, QEvent::MouseMove, 78, false);
-        EXPECT_EQ(Readouts(form), QStringList({"Level: 77", "Count: 1200", "Percentile: 100.000"}));
-        // Dragged leftwards: the range reads low to high and is marked only while the button is held.
-        Mouse(plot, QEvent::MouseButtonPress, 200, true);
-        Mouse(plot, QEvent::MouseMove, 50, true);
-        EXPECT_EQ(Readouts(form), QStringList({"Level: 49...199", "Count: 1200", "Percentile: 100.000"}));
-        EXPECT_GT(MarkedPixels(form.PlotImage()), 0);
-        Mouse(plot, QEvent::MouseButtonRelease, 50, false);
-        EXPECT_EQ(MarkedPixels(form.PlotImage()), 0);
-        EXPECT_FALSE(form.Dragging());
-
-        // The level's bar rises over most of the plot; an empty level keeps only the bottom pixel.
-        const QImage shown = form.PlotImage();
-        EXPECT_EQ(shown.pixel(78, ui::THistogramForm::PlotHeight / 4), qRgb(0, 0, 0));
-        EXPECT_NE(shown.pixel(10, ui::THistogramForm::PlotHeight - 2), qRgb(0, 0, 0));
-    });
-    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
-}
-
-// Without a document window the command shows nothing (an unscripted dialog would fail the test);
-// the colour channels count the window's bytes, and the ramp under the plot follows the channel.
-TEST_F(HistogramTool, ChannelsFollowTheList) {
-    frame->Trigger("HistogramAction");
-    EXPECT_TRUE(frame->Dialogs.Log.empty());
-    frame->Open("texture.bmp",
-                *test::MakeGreyPicture(64, 48, [](int x, int y) { return (x * 7 + y * 13 + x * y) % 251; }));
-    // Left half red 200, right half blue 100: grey levels 67 and 33.
-    QImage colour(20, 10, QImage::Format_RGB888);
-    for (int y = 0; y < 10; ++y)
-        for (int x = 0; x < 20; ++x)
-            colour.setPixel(x, y, x < 10 ? qRgb(200, 0, 0) : qRgb(0, 0, 100));
-    frame->Active().SetBitmap(colour);
-    RunHistogram([](ui::THistogramForm& form) {
-        EXPECT_EQ(form.MeanLabel->text(), "Mean: 50.000");
-        form.ChannelComboBox->setCurrentIndex(1);
-        EXPECT_EQ(StatisticsShown(form),
-                  QStringList({"Mean: 100.000", "StdDev: 100.000", "Median: 0", "Pixels: 200"}));
-        EXPECT_EQ(form.ChannelImage->pixmap().toImage().pixel(201, 5), qRgb(200, 0, 0));
-        form.ChannelComboBox->setCurrentIndex(3);
-        EXPECT_EQ(form.MeanLabel->text(), "Mean: 50.000");
-        EXPECT_EQ(form.ChannelImage->pixmap().toImage().pixel(101, 5), qRgb(0, 0, 100));
-        Mouse(form.HistogramImage, QEvent::MouseMove, 101, false);
-        EXPECT_EQ(Readouts(form), QStringList({"Level: 100", "Count: 100", "Percentile: 50.000"}));
-    });
-}
-
-// The "Filter" and "Resize the Encode Coordinate System" dialogs run from the frame's commands, as
-// a user runs them: the active window filtered in place, the stored range of new windows.
-// A texture with isolated salt pixels, which every median window removes differently.
-int Noisy(int x, int y) {
-    return (x * 31 + y * 17) % 23 == 0 ? 255 : (x * 3 + y * 5) % 120;
-}
-
-class InspectionDialogs : public test::ToolTest<ui::TFilterForm> {
-  protected:
-    ui::TMDIChildForm& Open(const char* name) {
-        return frame->Open(name, *test::MakeGreyPicture(60, 50, Noisy));
     }
     // Runs "Filter..." with the track bar at position, closed with OK (or Cancel).
     void Filter(int position, bool ok = true) {
@@ -161,6 +101,59 @@ class InspectionDialogs : public test::ToolTest<ui::TFilterForm> {
         return {x, y};
     }
 };
+
+// A picture of one grey level: its statistics, the level's full share, and a dragged range.
+TEST_F(InspectionDialogs, UniformPictureReadsItsLevelAndADraggedRange) {
+    frame->Open("flat.bmp", *test::MakeGreyPicture(40, 30, [](int, int) { return 77; }));
+    RunHistogram([](ui::THistogramForm& form) {
+        EXPECT_EQ(StatisticsShown(form),
+                  QStringList({"Mean: 77.000", "StdDev:  0.000", "Median: 77", "Pixels: 1200"}));
+        EXPECT_EQ(form.ChannelComboBox->currentText(), "Gray Level");
+        QWidget* plot = form.HistogramImage;
+        Mouse(plot, QEvent::MouseMove, 78, false);
+        EXPECT_EQ(Readouts(form), QStringList({"Level: 77", "Count: 1200", "Percentile: 100.000"}));
+        // Dragged leftwards: the range reads low to high and is marked only while the button is held.
+        Mouse(plot, QEvent::MouseButtonPress, 200, true);
+        Mouse(plot, QEvent::MouseMove, 50, true);
+        EXPECT_EQ(Readouts(form), QStringList({"Level: 49...199", "Count: 1200", "Percentile: 100.000"}));
+        EXPECT_GT(MarkedPixels(form.PlotImage()), 0);
+        Mouse(plot, QEvent::MouseButtonRelease, 50, false);
+        EXPECT_EQ(MarkedPixels(form.PlotImage()), 0);
+        EXPECT_FALSE(form.Dragging());
+
+        // The level's bar rises over most of the plot; an empty level keeps only the bottom pixel.
+        const QImage shown = form.PlotImage();
+        EXPECT_EQ(shown.pixel(78, ui::THistogramForm::PlotHeight / 4), qRgb(0, 0, 0));
+        EXPECT_NE(shown.pixel(10, ui::THistogramForm::PlotHeight - 2), qRgb(0, 0, 0));
+    });
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
+}
+
+// Without a document window the command shows nothing (an unscripted dialog would fail the test);
+// the colour channels count the window's bytes, and the ramp under the plot follows the channel.
+TEST_F(InspectionDialogs, ChannelsFollowTheList) {
+    frame->Trigger("HistogramAction");
+    EXPECT_TRUE(frame->Dialogs.Log.empty());
+    Open("texture.bmp");
+    // Left half red 200, right half blue 100: grey levels 67 and 33.
+    QImage colour(20, 10, QImage::Format_RGB888);
+    for (int y = 0; y < 10; ++y)
+        for (int x = 0; x < 20; ++x)
+            colour.setPixel(x, y, x < 10 ? qRgb(200, 0, 0) : qRgb(0, 0, 100));
+    frame->Active().SetBitmap(colour);
+    RunHistogram([](ui::THistogramForm& form) {
+        EXPECT_EQ(form.MeanLabel->text(), "Mean: 50.000");
+        form.ChannelComboBox->setCurrentIndex(1);
+        EXPECT_EQ(StatisticsShown(form),
+                  QStringList({"Mean: 100.000", "StdDev: 100.000", "Median: 0", "Pixels: 200"}));
+        EXPECT_EQ(form.ChannelImage->pixmap().toImage().pixel(201, 5), qRgb(200, 0, 0));
+        form.ChannelComboBox->setCurrentIndex(3);
+        EXPECT_EQ(form.MeanLabel->text(), "Mean: 50.000");
+        EXPECT_EQ(form.ChannelImage->pixmap().toImage().pixel(101, 5), qRgb(0, 0, 100));
+        Mouse(form.HistogramImage, QEvent::MouseMove, 101, false);
+        EXPECT_EQ(Readouts(form), QStringList({"Level: 100", "Count: 100", "Percentile: 50.000"}));
+    });
+}
 
 // Without a window no dialog is shown; position 1 and Cancel leave the picture as it was; position 4
 // filters the window in place with a 5 x 5 window.
