@@ -1,5 +1,5 @@
 // Opening pictures into document windows and saving them: BMP, RAW (and its options dialog), TIFF
-// and PNG (and the 16-bit rule dialog), float maps, and Export PNG.
+// and PNG (and the 16-bit rule dialog, Export PNG), float maps.
 #include "support/GreyPictures.h"
 #include "support/TiffPngPictures.h"
 #include "support/ui/TestMainForm.h"
@@ -21,7 +21,6 @@ using Kind = ScriptedDialogs::Kind;
 using OpenPicture = FrameTest;
 using FloatMaps = FrameTest;
 using OpenTiffPng = FrameTest;
-using ExportPng = FrameTest;
 using corvane::ui::GuessRawDimensions;
 using corvane::ui::TRawOptionForm;
 
@@ -193,6 +192,19 @@ TEST_F(OpenTiffPng, SixteenBitPicturesAskTheRuleWhichIsRememberedEightBitOnesOpe
     window = frame->Window(png);
     ASSERT_NE(window, nullptr);
     EXPECT_EQ(WindowPixel(*window, 1, 0), 29);
+    // Export PNG writes the window's picture, grey or colour as shown.
+    frame->TriggerWithFile("ExportPngAction", frame->File("grey-export"));
+    EXPECT_EQ(frame->Dialogs.FileRequests().back().DefaultExt, "*.png");
+    const QImage greyPng(frame->File("grey-export.png"));
+    EXPECT_TRUE(greyPng.isGrayscale());
+    EXPECT_EQ(greyPng.convertToFormat(QImage::Format_RGB888), window->Bitmap());
+    QImage colour(13, 5, QImage::Format_RGB888);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x)
+            colour.setPixel(x, y, qRgb(x * 19, y * 50, 200 - x));
+    window->SetBitmap(colour);
+    frame->TriggerWithFile("ExportPngAction", frame->File("colour.png"));
+    EXPECT_EQ(QImage(frame->File("colour.png")).convertToFormat(QImage::Format_RGB888), colour);
 
     // Cancel opens nothing; an 8-bit picture asks nothing (an unscripted dialog fails the test).
     frame->Dialogs.QueueModal(RuleAnswer(std::nullopt, &offered));
@@ -207,30 +219,6 @@ TEST_F(OpenTiffPng, SixteenBitPicturesAskTheRuleWhichIsRememberedEightBitOnesOpe
     ASSERT_NE(frame->Window(eight), nullptr);
     EXPECT_EQ(WindowPixel(*frame->Window(eight), 8, 5), 28); // red 85 of three channels
     EXPECT_EQ(frame->Dialogs.Count(Kind::Modal), 3);
-    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
-}
-
-TEST_F(ExportPng, WritesTheWindowsPictureGreyOrColourAsShown) {
-    const QString tiff = frame->File("grey.tif");
-    WriteTiffPicture(tiff.toStdString(),
-                     MakeSamplePicture(11, 7, 8, 1, [](int x, int y, int) { return 20 * x + y; }));
-    frame->TriggerWithFile("FileOpenAction", tiff);
-    const QString grey = frame->File("grey-export");
-    frame->TriggerWithFile("ExportPngAction", grey);
-    EXPECT_EQ(frame->Dialogs.FileRequests().back().DefaultExt, "*.png");
-    const QImage greyPng(grey + ".png");
-    ASSERT_FALSE(greyPng.isNull());
-    EXPECT_TRUE(greyPng.isGrayscale());
-    EXPECT_EQ(greyPng.convertToFormat(QImage::Format_RGB888), frame->Active().Bitmap());
-
-    QImage colour(13, 5, QImage::Format_RGB888);
-    for (int y = 0; y < 5; ++y)
-        for (int x = 0; x < 13; ++x)
-            colour.setPixel(x, y, qRgb(x * 19, y * 50, 200 - x));
-    frame->Active().SetBitmap(colour);
-    const QString coloured = frame->File("colour.png");
-    frame->TriggerWithFile("ExportPngAction", coloured);
-    EXPECT_EQ(QImage(coloured).convertToFormat(QImage::Format_RGB888), colour);
     EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
 }
 
