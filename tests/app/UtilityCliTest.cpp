@@ -25,10 +25,8 @@ TEST(HistogramCli, PrintsTheWindowsLabelsAndWritesTheCounts) {
     EXPECT_EQ(ramp.Out, "Mean:  8.000\nStdDev:  7.483\nMedian: 10\nPixels: 15\n");
     const std::vector<std::string> counts = Lines(ReadFileBytes(dir.File("hist.dat")));
     ASSERT_EQ(counts.size(), 256u);
-    EXPECT_EQ(counts[0], "0 6");
-    EXPECT_EQ(counts[10], "10 6");
-    EXPECT_EQ(counts[20], "20 3");
-    EXPECT_EQ(counts[255], "255 0");
+    EXPECT_EQ((std::array{counts[0], counts[10], counts[20], counts[255]}),
+              (std::array<std::string, 4>{"0 6", "10 6", "20 3", "255 0"}));
 
     EXPECT_TRUE(Refuses(dir, {"histogram", "absent.bmp", "-o", "none.dat"}, 1));
 }

@@ -1,6 +1,7 @@
 // What a first session meets: files that cannot be opened, a picture larger than the workspace, a
 // displacement map with points not computed, changed pictures that could be lost, the commands
 // that need a picture, the menus and shortcuts, the settings of a first start, and the exit.
+#include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
 #include "support/TiffPngPictures.h"
 #include "support/ui/DocumentMouse.h"
@@ -80,15 +81,12 @@ TEST_F(FirstUse, APictureLargerThanTheWorkspaceStaysInViewWhenOpenedAndZoomedOut
 
 TEST_F(FirstUse, ADisplacementMapShowsItsValuesAndLeavesOutTheNotComputedMarker) {
     // dx of a run: 2.0 ... 2.5 inside, the marker 1000.0 in a frame two points wide, one NaN.
-    corvane::TFloatImage map(nullptr, 12, 8);
-    for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 12; ++x) {
-            const bool frameRow = x < 2 || y < 2 || x >= 10 || y >= 6;
-            map.Data[y * 12 + x] = frameRow ? 1000.0f : 2.0f + 0.5f * float(x - 2) / 7.0f;
-        }
-    map.Data[3 * 12 + 5] = std::numeric_limits<float>::quiet_NaN();
+    auto map = MakeFloatMap(12, 8, [](int x, int y) {
+        return x < 2 || y < 2 || x >= 10 || y >= 6 ? 1000.0f : 2.0f + 0.5f * float(x - 2) / 7.0f;
+    });
+    map->SetPixel(5, 3, std::numeric_limits<float>::quiet_NaN());
     const QString name = frame->File("dx_bin.flt");
-    map.SaveFlt(name.toStdString());
+    map->SaveFlt(name.toStdString());
     frame->TriggerWithFile("FloatFileOpenAction", name, 2);
     TMDIChildForm& w = frame->Active();
     const QImage& shown = w.Bitmap();
@@ -104,8 +102,8 @@ TEST_F(FirstUse, ADisplacementMapShowsItsValuesAndLeavesOutTheNotComputedMarker)
     EXPECT_EQ(corvane::TFloatImage(name.toStdString()).GetPixel(0, 0), 1000.0f);
     // A rigid shift, 2.0 wherever there is a value: mid-grey inside, black where nothing was computed.
     for (int i = 0; i < 12 * 8; ++i)
-        if (map.Data[i] != 1000.0f) map.Data[i] = 2.0f;
-    map.SaveFlt(name.toStdString());
+        if (map->Data[i] != 1000.0f) map->Data[i] = 2.0f;
+    map->SaveFlt(name.toStdString());
     frame->TriggerWithFile("FloatFileOpenAction", name, 2);
     EXPECT_EQ(qRed(frame->Active().Bitmap().pixel(4, 4)), 128);
     EXPECT_EQ(qRed(frame->Active().Bitmap().pixel(1, 1)), 0);

@@ -30,8 +30,6 @@ class QSpontaneKeyEvent {
 namespace corvane::ui {
 namespace {
 
-using test::FrameTest;
-
 /// A tool with the base's every feature switched on, counting its show and hide handlers.
 class TProbeForm : public TToolForm {
   public:
@@ -56,7 +54,7 @@ class TProbeForm : public TToolForm {
     void FormHide() override { ++Hides; }
 };
 
-using ToolForm = FrameTest;
+using ToolForm = test::FrameTest;
 
 TEST_F(ToolForm, ItsCommandShowsItLocksCommandsMeanwhileAndCloseHidesAndReleasesThem) {
     TMainForm& main = *frame->Form;

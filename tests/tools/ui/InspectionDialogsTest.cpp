@@ -39,12 +39,10 @@ QStringList StatisticsShown(const ui::THistogramForm& form) {
 }
 
 // Pixels of the plot drawn in the colour that marks a chosen range.
-int MarkedPixels(const QImage& plot) {
-    int marked = 0;
-    for (int y = 0; y < plot.height(); ++y)
-        for (int x = 0; x < plot.width(); ++x)
-            if (plot.pixel(x, y) == qRgb(200, 0, 0)) ++marked;
-    return marked;
+long MarkedPixels(const QImage& plot) {
+    const QImage rgb = plot.convertToFormat(QImage::Format_RGB32);
+    const auto* pixels = reinterpret_cast<const QRgb*>(rgb.constBits());
+    return std::count(pixels, pixels + rgb.sizeInBytes() / 4, qRgb(200, 0, 0));
 }
 
 // A texture with isolated salt pixels, which every median window removes differently.
