@@ -2,8 +2,6 @@
 #include "support/FloatMaps.h"
 #include "support/SpeckleImages.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 #include <set>
 #include <string>

@@ -3,8 +3,6 @@
 #include "support/DotPictures.h"
 #include "support/SpeckleImages.h"
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 namespace corvane {

@@ -8,8 +8,6 @@
 #include "support/GreyPictures.h"
 #include "support/WrappedPhaseMaps.h"
 
-#include <gtest/gtest.h>
-
 #include <algorithm>
 #include <cmath>
 #include <filesystem>

@@ -5,7 +5,6 @@
 #include "support/GreyPictures.h"
 #include "support/TiffPngPictures.h"
 
-#include <gtest/gtest.h>
 #include <tiffio.h>
 
 #include <fstream>

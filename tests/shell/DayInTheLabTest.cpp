@@ -16,8 +16,6 @@
 
 #include <QtWidgets>
 
-#include <gtest/gtest.h>
-
 using namespace corvane;
 using namespace corvane::test;
 

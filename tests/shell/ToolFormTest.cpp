@@ -13,8 +13,6 @@
 
 #include <QtWidgets>
 
-#include <gtest/gtest.h>
-
 #include <cstdio>
 #include <filesystem>
 #include <set>

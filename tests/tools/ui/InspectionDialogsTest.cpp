@@ -2,8 +2,6 @@
 // "Resize the Encode Coordinate System".
 #include <QtWidgets>
 
-#include <gtest/gtest.h>
-
 #include <functional>
 
 #include "image/MedianFilterTool.h"

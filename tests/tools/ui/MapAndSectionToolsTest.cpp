@@ -1,8 +1,6 @@
 // The "Colour Map" and "Section" tool windows driven as a user drives them.
 #include <QtWidgets>
 
-#include <gtest/gtest.h>
-
 #include <filesystem>
 
 #include "image/ColourMap.h"
