@@ -12,7 +12,7 @@ namespace {
 
 using namespace test;
 
-TEST(CorvaneCli, WrongCommandLinesExitWithTwoAndSayWhy) {
+TEST(CorvaneCli, WrongCommandLinesExitWithTwoAndSayWhyHelpListsEveryVerbAndEachVerbHasItsOwn) {
     TempDir dir;
     const std::pair<std::vector<std::string>, std::string> wrong[] = {
         {{}, ""},
@@ -23,10 +23,7 @@ TEST(CorvaneCli, WrongCommandLinesExitWithTwoAndSayWhy) {
     };
     for (const auto& [words, message] : wrong)
         EXPECT_TRUE(Refuses(dir, words, 2, message)) << message;
-}
 
-TEST(CorvaneCli, HelpListsEveryVerbAndEachVerbHasItsOwn) {
-    TempDir dir;
     const ProgramRun list = Cli(dir, {"--help"});
     EXPECT_EQ(list.Status, 0);
     EXPECT_NE(list.Out.find("  correlate "), std::string::npos) << list.Out;

@@ -10,7 +10,7 @@ namespace {
 
 using namespace test;
 
-TEST(DotGridCli, SegmentRefusesWrongCommandLinesAndAnUnusableWindowWritesNothing) {
+TEST(DotGridCli, SegmentEncodeAndMatchRefuseWrongCommandLinesAndFailuresWriteNothing) {
     TempDir dir;
     DotLattice lattice = UnevenDotLattice();
     SaveGreyBmp(dir.File("grid.bmp"), lattice.Width, lattice.Height, lattice.Pixels);
@@ -31,10 +31,7 @@ TEST(DotGridCli, SegmentRefusesWrongCommandLinesAndAnUnusableWindowWritesNothing
     EXPECT_TRUE(Refuses(dir, {"segment", "--method", "simple", "blank.bmp", "-o", "s.bmp", "--dots", "d.txt"},
                         1, "No dots in this image\nmay be you should give a small noise threshold"));
     EXPECT_FALSE(std::filesystem::exists(dir.File("d.txt")));
-}
 
-TEST(DotGridEncodeCli, FailuresWriteNothingAndWrongCommandLinesAreRefused) {
-    TempDir dir;
     // A single row of dots has no perpendicular neighbour: the automatic origin fails.
     const auto centres = LatticeCentres(20, 30, 20, 20, 5, 1);
     SaveGreyBmp(dir.File("row.bmp"), 120, 60, RenderDots(120, 60, centres, 4.0, 200, 0));

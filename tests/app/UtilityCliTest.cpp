@@ -15,7 +15,7 @@ namespace {
 
 using namespace test;
 
-TEST(HistogramCli, PrintsTheWindowsLabelsAndWritesTheCounts) {
+TEST(HistogramAndProfileCli, PrintTheWindowsLabelsAndWriteTheCountsAndTheSections) {
     TempDir dir;
     // Levels 0, 10, 20 in columns, 5 x 3: three of each per row.
     MakeGreyPicture(5, 3, [](int x, int) { return 10 * (x % 3); })->SaveBmp(dir.File("ramp.bmp"));
@@ -28,10 +28,8 @@ TEST(HistogramCli, PrintsTheWindowsLabelsAndWritesTheCounts) {
               (std::array<std::string, 4>{"0 6", "10 6", "20 3", "255 0"}));
 
     EXPECT_TRUE(Refuses(dir, {"histogram", "absent.bmp", "-o", "none.dat"}, 1));
-}
 
-TEST(ProfileCli, SavesARowOrAColumnAsTheSectionWindowDoes) {
-    TempDir dir;
+    // profile saves a row or a column as the section window does.
     MakeGreyPicture(512, 3, [](int x, int y) { return (x + 100 * y) % 256; })->SaveBmp(dir.File("wide.bmp"));
     ASSERT_TRUE(Runs(dir, {"profile", "wide.bmp", "--row", "2", "-o", "row.dat"}));
     const std::vector<std::string> row = Lines(ReadFileBytes(dir.File("row.dat")));

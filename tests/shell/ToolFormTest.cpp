@@ -79,7 +79,11 @@ TEST_F(ToolForm, ItsCommandShowsItLocksCommandsMeanwhileAndCloseHidesAndReleases
     EXPECT_EQ(main.FindMDIChild("probe:Result"), -1) << "role windows close with the tool";
 }
 
-TEST_F(ToolForm, HandlersRunInsideTheGuardAndStatusTipsReachTheFrame) {
+// Handlers run inside the guard, status tips reach the frame, and the window system's hiding and
+// showing (minimising and restoring the frame) leave the tool as it was. A command name missing
+// from the table is an error when the tool is made.
+TEST_F(ToolForm, HandlersRunInsideTheGuardAndWindowSystemShowsLeaveTheToolAsItWas) {
+    EXPECT_THROW(TProbeForm(*frame->Form, "NoSuchAction"), std::logic_error);
     auto* probe = new TProbeForm(*frame->Form);
     probe->show();
     probe->FailButton->click();
@@ -87,12 +91,6 @@ TEST_F(ToolForm, HandlersRunInsideTheGuardAndStatusTipsReachTheFrame) {
     QStatusTipEvent tip(QStringLiteral("long hint of a control"));
     QApplication::sendEvent(probe, &tip);
     EXPECT_EQ(frame->Form->statusBar()->currentMessage(), "long hint of a control");
-}
-
-TEST_F(ToolForm, WindowSystemShowsAndHidesLeaveTheToolAsItWas) {
-    // Minimising and restoring the frame hides and shows its tools spontaneously.
-    auto* probe = new TProbeForm(*frame->Form);
-    probe->show();
     QHideEvent hide;
     QSpontaneKeyEvent::SetSpontaneous(hide);
     static_cast<QObject*>(probe)->event(&hide); // sendEvent would clear the mark
@@ -101,10 +99,6 @@ TEST_F(ToolForm, WindowSystemShowsAndHidesLeaveTheToolAsItWas) {
     static_cast<QObject*>(probe)->event(&show);
     EXPECT_EQ(std::pair(probe->Shows, probe->Hides), std::pair(1, 0));
     EXPECT_FALSE(frame->Form->Action("PhaseToFringeAction")->isEnabled());
-}
-
-TEST_F(ToolForm, ACommandNameMissingFromTheTableIsAnErrorWhenTheToolIsMade) {
-    EXPECT_THROW(TProbeForm(*frame->Form, "NoSuchAction"), std::logic_error);
 }
 
 TEST_F(ToolForm, EveryToolOfTheWorkbenchIsWiredToCommandsOfTheTable) {
