@@ -125,7 +125,7 @@ TEST(PhaseCli, PhaseCalcSubtractsAFittedPlaneAndReportsItsCoefficients) {
                         "Make sure select two sources first!"));
 }
 
-TEST(PhaseCli, PseudoColourWritesAColourPictureWithMaskAndDoubling) {
+TEST(PhaseCli, PseudoColourAndTheGeneratorsWritePicturesAndRefuseWrongInput) {
     TempDir dir;
     const float pi = 3.1415927f;
     auto map = MakeFloatMap(5, 3, [&](int x, int) { return x * pi; }); // orders 0 .. 1 (2 pi at x = 2)
@@ -143,10 +143,8 @@ TEST(PhaseCli, PseudoColourWritesAColourPictureWithMaskAndDoubling) {
     const auto yellow = BmpColour(ReadFileBytes(dir.File("d.bmp")), 5, 3, 2, 0); // 2 pi shows order 2
     EXPECT_GE(yellow[0], 254);
     EXPECT_EQ(std::pair(yellow[1], yellow[2]), std::pair(255, 0));
-}
 
-TEST(PhaseCli, GeneratorsWriteGridsAndFringesAndRefuseZeroSizes) {
-    TempDir dir;
+    // The generators write grids and fringes and refuse zero sizes.
     ASSERT_TRUE(Runs(dir, {"generate-grid", "-o", "grid.bmp"}));
     const TGrayImage grid(dir.File("grid.bmp"));
     EXPECT_EQ((std::array<int, 3>{grid.Width, grid.GetPixel(0, 255), grid.GetPixel(8, 255)}),
@@ -203,7 +201,7 @@ WrappedPhaseMap SaveWrappedMap(const TempDir& dir, int width, int height) {
     return map;
 }
 
-TEST(UnwrapCli, WrongCommandLinesAndFailuresWriteNothing) {
+TEST(UnwrapAndAbsoluteCli, WrongCommandLinesAndFailuresWriteNothing) {
     TempDir dir;
     SaveWrappedMap(dir, 70, 50);
     const ProgramRun outside =
@@ -211,31 +209,18 @@ TEST(UnwrapCli, WrongCommandLinesAndFailuresWriteNothing) {
     EXPECT_EQ(outside.Status, 1);
     EXPECT_EQ(outside.Err,
               "corvane-cli unwrap: the starting point (70,0) is outside the 70 x 50 phase map\n");
-    using Words = std::vector<std::string>;
     // Status 1: the run fails; status 2: the command line is wrong.
-    const std::pair<int, Words> refused[] = {
-        {1, {"--method", "scanline", "--start", "0", "50", "in.flt", "-o", "o.flt"}},
-        {1, {"--method", "region", "--invalid-area", "none.bmp", "in.flt", "-o", "o.flt"}},
-        {1, {"--method", "region", "missing.flt", "-o", "o.flt"}},
-        {2, {"in.flt", "-o", "o.flt"}},
-        {2, {"--method", "spiral", "in.flt", "-o", "o.flt"}},
-        {2, {"--method", "region", "--median", "3", "in.flt", "-o", "o.flt"}},
-        {2, {"--method", "scanline", "--mask-noise", "in.flt", "-o", "o.flt"}},
-        {2, {"--method", "scanline", "--median", "0", "in.flt", "-o", "o.flt"}},
-        {2, {"--method", "region", "in.flt"}},
-    };
-    for (const auto& [status, words] : refused) {
-        Words run = {"unwrap"};
-        run.insert(run.end(), words.begin(), words.end());
-        EXPECT_TRUE(Refuses(dir, run, status)) << words[1];
-    }
-}
-
-TEST(AbsoluteCli, WrongCommandLinesAndFailuresWriteNothing) {
-    TempDir dir;
-    MakeFloatMap(6, 4, [](int x, int) { return x; })->SaveFlt(dir.File("in.flt"));
     const std::pair<int, std::vector<std::string>> refused[] = {
-        {1, {"absolute", "in.flt", "--known", "6", "0", "1", "-o", "o.flt"}},
+        {1, {"unwrap", "--method", "scanline", "--start", "0", "50", "in.flt", "-o", "o.flt"}},
+        {1, {"unwrap", "--method", "region", "--invalid-area", "none.bmp", "in.flt", "-o", "o.flt"}},
+        {1, {"unwrap", "--method", "region", "missing.flt", "-o", "o.flt"}},
+        {2, {"unwrap", "in.flt", "-o", "o.flt"}},
+        {2, {"unwrap", "--method", "spiral", "in.flt", "-o", "o.flt"}},
+        {2, {"unwrap", "--method", "region", "--median", "3", "in.flt", "-o", "o.flt"}},
+        {2, {"unwrap", "--method", "scanline", "--mask-noise", "in.flt", "-o", "o.flt"}},
+        {2, {"unwrap", "--method", "scanline", "--median", "0", "in.flt", "-o", "o.flt"}},
+        {2, {"unwrap", "--method", "region", "in.flt"}},
+        {1, {"absolute", "in.flt", "--known", "70", "0", "1", "-o", "o.flt"}},
         {1, {"absolute", "in.flt", "--mask", "none.bmp", "-o", "o.dat"}},
         {2, {"absolute", "in.flt", "-o", "o.txt"}},
         {2, {"absolute", "in.flt", "--pitch", "0", "-o", "o.flt"}},
@@ -243,7 +228,7 @@ TEST(AbsoluteCli, WrongCommandLinesAndFailuresWriteNothing) {
         {2, {"absolute", "in.flt", "--order", "0", "0", "-o", "o.flt"}},
     };
     for (const auto& [status, words] : refused)
-        EXPECT_TRUE(Refuses(dir, words, status)) << words[2];
+        EXPECT_TRUE(Refuses(dir, words, status)) << words[0] << " " << words[2];
 }
 
 // An invalid band read from a file cuts the map in two: unlike region growing, the verb unwraps the

@@ -45,7 +45,7 @@ TEST(HistogramAndProfileCli, PrintTheWindowsLabelsAndWriteTheCountsAndTheSection
                         "row 3 is not in the picture (0..2)"));
 }
 
-TEST(MedianCli, FiltersPicturesAndMapsWithTheTrackBarsWindow) {
+TEST(MedianAndPictureCli, FilterPicturesAndMapsAndReadSixteenBitPicturesByTheirOwnRange) {
     TempDir dir;
     // A bright 3 x 3 block survives a 3 x 3 median but not a 5 x 5 one (track bar 4).
     auto block = [](int x, int y) { return x >= 4 && x <= 6 && y >= 3 && y <= 5 ? 200 : 10; };
@@ -65,10 +65,8 @@ TEST(MedianCli, FiltersPicturesAndMapsWithTheTrackBarsWindow) {
 
     EXPECT_EQ(Cli(dir, {"median", "block.flt", "-o", "five.bmp"}).Status, 2);
     EXPECT_TRUE(Refuses(dir, {"median", "block.bmp", "-o", "out.png"}, 1, "only support raw and bmp files"));
-}
 
-TEST(PictureCli, VerbsReadSixteenBitPicturesByTheirOwnRangeAndRefuseDamagedOnes) {
-    TempDir dir;
+    // Verbs read 16-bit pictures by their own range and refuse damaged ones.
     // Two columns of 12-bit samples, 100 and 4000: the picture's range makes them 0 and 255.
     WriteTiffPicture(dir.File("twelve.tif"),
                      MakeSamplePicture(6, 4, 16, 1, [](int x, int, int) { return x < 3 ? 100 : 4000; }),

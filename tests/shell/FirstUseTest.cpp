@@ -297,7 +297,7 @@ TEST_F(CommandTable, MenusCommandsAndShortcutsAsGiven) {
     EXPECT_EQ(all.size(), QSet<QString>(all.begin(), all.end()).size()) << all.join(' ').toStdString();
 }
 
-TEST_F(CommandTable, DocumentCommandsDoNothingWithoutADocumentWindow) {
+TEST_F(CommandTable, DocumentCommandsDoNothingWithoutADocumentWindowAndCutNeedsATextField) {
     QApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB888));
     for (const char* name :
          {"SaveAction", "FileSaveAsAction", "SaveAsFloatAction", "ExportPngAction", "InvertAction",
@@ -311,9 +311,8 @@ TEST_F(CommandTable, DocumentCommandsDoNothingWithoutADocumentWindow) {
     }
     EXPECT_TRUE(frame->Dialogs.Log.empty());
     EXPECT_EQ(frame->Form->MDIChildCount(), 0);
-}
 
-TEST_F(CommandTable, CutIsEnabledOnlyWhileATextFieldHasTheFocus) {
+    // Cut is enabled only while a text field has the focus.
     QAction* cut = frame->Form->Action("EditCut1");
     EXPECT_FALSE(cut->isEnabled());
     QLineEdit edit("12345");

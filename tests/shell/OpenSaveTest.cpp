@@ -20,6 +20,7 @@ using namespace corvane::test;
 using Kind = ScriptedDialogs::Kind;
 using OpenPicture = FrameTest;
 using FloatMaps = FrameTest;
+using SavePicture = FrameTest;
 using OpenTiffPng = FrameTest;
 using corvane::ui::GuessRawDimensions;
 using corvane::ui::TRawOptionForm;
@@ -86,12 +87,8 @@ TEST_F(OpenPicture, RawUsesTheOptionsDialogFieldsShortFilesEndInBlackCancelOrBad
     EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(20, 10)) + std::string(40, '\0'));
 }
 
-class SavePicture : public FrameTest {
-  protected:
-    void SetUp() override { frame->Form->ShowInRole("raw image:One Image", *Ramp(640, 480)); }
-};
-
 TEST_F(SavePicture, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherExtensions) {
+    frame->Form->ShowInRole("raw image:One Image", *Ramp(640, 480));
     frame->TriggerWithFile("FileSaveAsAction", frame->File("out"), 1); // the first filter adds ".bmp"
     EXPECT_EQ(frame->Dialogs.FileRequests()[0].Filter,
               "Bitmaps (*.bmp)|*.bmp|Raw files( *.raw )|*.raw|All files(*.*)|*.*");
