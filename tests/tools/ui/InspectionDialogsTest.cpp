@@ -98,8 +98,12 @@ class InspectionDialogs : public test::ToolTest<ui::TFilterForm> {
     }
 };
 
-// A picture of one grey level: its statistics, the level's full share, and a dragged range.
-TEST_F(InspectionDialogs, UniformPictureReadsItsLevelAndADraggedRange) {
+// Without a document window "Histogram..." shows nothing (an unscripted dialog would fail the
+// test). A picture of one grey level: its statistics, the level's full share, and a dragged range.
+// The colour channels count the window's bytes, and the ramp under the plot follows the channel.
+TEST_F(InspectionDialogs, HistogramReadsLevelsRangesAndChannels) {
+    frame->Trigger("HistogramAction");
+    EXPECT_TRUE(frame->Dialogs.Log.empty());
     frame->Open("flat.bmp", *test::MakeGreyPicture(40, 30, [](int, int) { return 77; }));
     RunHistogram([](ui::THistogramForm& form) {
         EXPECT_EQ(StatisticsShown(form),
@@ -123,13 +127,7 @@ TEST_F(InspectionDialogs, UniformPictureReadsItsLevelAndADraggedRange) {
         EXPECT_NE(shown.pixel(10, ui::THistogramForm::PlotHeight - 2), qRgb(0, 0, 0));
     });
     EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
-}
 
-// Without a document window the command shows nothing (an unscripted dialog would fail the test);
-// the colour channels count the window's bytes, and the ramp under the plot follows the channel.
-TEST_F(InspectionDialogs, ChannelsFollowTheList) {
-    frame->Trigger("HistogramAction");
-    EXPECT_TRUE(frame->Dialogs.Log.empty());
     Open("texture.bmp");
     // Left half red 200, right half blue 100: grey levels 67 and 33.
     QImage colour(20, 10, QImage::Format_RGB888);
