@@ -20,15 +20,6 @@ namespace {
 using namespace test;
 
 /// Four pictures shifted by pi/2 of a tilted phase, 70 x 45.
-std::vector<std::unique_ptr<TGrayImage>> FourSteps() {
-    std::vector<std::unique_ptr<TGrayImage>> steps;
-    for (int k = 0; k < 4; ++k)
-        steps.push_back(MakeGreyPicture(70, 45, [k](int x, int y) {
-            return std::lround(128 + 90 * std::cos(0.3 * x - 0.2 * y + k * std::numbers::pi / 2));
-        }));
-    return steps;
-}
-
 /// Red, green and blue of pixel (x, y) of a 24-bit BMP as the file stores it (bottom-up, BGR).
 std::array<int, 3> BmpColour(const std::string& bytes, int width, int height, int x, int y) {
     const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
@@ -40,10 +31,15 @@ std::array<int, 3> BmpColour(const std::string& bytes, int width, int height, in
 
 TEST(PhaseCli, PhaseShiftSavesTheSameBytesAsTheToolAndRefusesMismatchedSteps) {
     TempDir dir;
-    const auto steps = FourSteps();
+    // Four pictures shifted by pi/2 of a tilted phase, 70 x 45.
+    std::vector<std::unique_ptr<TGrayImage>> steps;
     const char* names[] = {"s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp"};
-    for (std::size_t k = 0; k < 4; ++k)
-        steps[k]->SaveBmp(dir.File(names[k]));
+    for (int k = 0; k < 4; ++k) {
+        steps.push_back(MakeGreyPicture(70, 45, [k](int x, int y) {
+            return std::lround(128 + 90 * std::cos(0.3 * x - 0.2 * y + k * std::numbers::pi / 2));
+        }));
+        steps.back()->SaveBmp(dir.File(names[k]));
+    }
     ASSERT_TRUE(Runs(dir, {"phase-shift", "--method", "const4", "s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp", "-o",
                            "phase.flt"}));
     // What the tool's Compute Phase and Save To Float write with the default image scale.
@@ -166,14 +162,10 @@ TEST(PhaseCli, PseudoColourAndTheGeneratorsWritePicturesAndRefuseWrongInput) {
     EXPECT_EQ(Cli(dir, {"phase-to-fringe", "flat.flt", "-o", "flat.bmp"}).Status, 1);
 }
 
-double Bump(int x, int y) {
-    return 1.2 * std::exp(-((x - 90.0) * (x - 90.0) + (y - 40.0) * (y - 40.0)) / 200.0);
-}
-
 TEST(CarrierCli, FailuresWriteNothing) {
     TempDir dir;
-    SaveCarrierFringes(dir.File("moire.bmp"), 150, 70, 20.3 / 128.0, 0.0, Bump);
-    SaveCarrierFringes(dir.File("ref.bmp"), 150, 70, 20.3 / 128.0, 0.0, [](int, int) { return 0.0; });
+    for (const char* name : {"moire.bmp", "ref.bmp"})
+        SaveCarrierFringes(dir.File(name), 150, 70, 20.3 / 128.0, 0.0, [](int, int) { return 0.0; });
     const auto fails = [&](const std::vector<std::string>& words, int status, const std::string& message) {
         EXPECT_TRUE(Refuses(dir, words, status, message)) << message;
     };
