@@ -85,8 +85,7 @@ class InspectionDialogs : public test::ToolTest<ui::TFilterForm> {
             form.MaxNxEdit->setText(x);
             form.MaxNyEdit->setText(y);
             form.BitBtn1->click();
-            result = form.result();
-            return result;
+            return result = form.result();
         });
         frame->Trigger("ModifyCoordinateSizeAction");
         return result;
