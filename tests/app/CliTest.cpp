@@ -1,21 +1,18 @@
-#include "correlation/CorRelationConfig.h"
-#include "image/TFloatImage.h"
 #include "support/CliRun.h"
-#include "support/DeformedSpeckle.h"
+#include "support/FloatMaps.h"
 #include "support/SpeckleImages.h"
-#include "support/TestSupport.h"
 
-#include <gtest/gtest.h>
-
-#include <cmath>
 #include <filesystem>
+#include <set>
+#include <string>
+#include <tuple>
 
 namespace corvane {
 namespace {
 
 using namespace test;
 
-TEST(CorvaneCli, WrongCommandLinesExitWithTwoAndSayWhy) {
+TEST(CorvaneCli, WrongCommandLinesExitWithTwoAndSayWhyHelpListsEveryVerbAndEachVerbHasItsOwn) {
     TempDir dir;
     const std::pair<std::vector<std::string>, std::string> wrong[] = {
         {{}, ""},
@@ -24,15 +21,9 @@ TEST(CorvaneCli, WrongCommandLinesExitWithTwoAndSayWhy) {
         {{"correlate"}, ""},
         {{"correlate", "a.cor", "b.cor"}, ""},
     };
-    for (const auto& [words, message] : wrong) {
-        const ProgramRun run = Cli(dir, words);
-        EXPECT_EQ(run.Status, 2) << message;
-        EXPECT_NE(run.Err.find(message), std::string::npos) << run.Err;
-    }
-}
+    for (const auto& [words, message] : wrong)
+        EXPECT_TRUE(Refuses(dir, words, 2, message)) << message;
 
-TEST(CorvaneCli, HelpListsEveryVerbAndEachVerbHasItsOwn) {
-    TempDir dir;
     const ProgramRun list = Cli(dir, {"--help"});
     EXPECT_EQ(list.Status, 0);
     EXPECT_NE(list.Out.find("  correlate "), std::string::npos) << list.Out;
@@ -76,57 +67,94 @@ TEST(CorvaneCli, CorrelateRunsAConfigurationFileWithAMinimumCorrelation) {
                       .Status,
                   2);
     }
-}
-
-/// Mean and standard deviation of a map over x, y = from ... to.
-std::pair<double, double> MeanAndSpread(const TFloatImage& map, int from, int to) {
-    double sum = 0.0, squares = 0.0;
-    int count = 0;
-    for (int y = from; y <= to; ++y)
-        for (int x = from; x <= to; ++x, ++count) {
-            sum += map.GetPixel(x, y);
-            squares += static_cast<double>(map.GetPixel(x, y)) * map.GetPixel(x, y);
-        }
-    const double mean = sum / count;
-    return {mean, std::sqrt(std::max(0.0, squares / count - mean * mean))};
-}
-
-// A user's comparison: the default configuration on a pair stretched by 1 % along x, run with and
-// without --refine, and Ux of each dx map. The search alone moves in eighths of a pixel, so its Ux
-// jumps from point to point; the refined dx gives the stretch everywhere.
-TEST(CorrelateRefineCli, RefiningTurnsTheStaircaseOfEighthsIntoTheStretch) {
-    TempDir dir;
-    const int size = 140;
-    const SpecklePair pair = MakeDeformedSpecklePair({.Width = size, .Height = size}, [](double x, double) {
-        return std::array{0.01 * (x - 70.0), 0.0};
-    });
-    SaveGreyBmp(dir.File("test0.bmp"), size, size, pair.Initial);
-    SaveGreyBmp(dir.File("test2.bmp"), size, size, pair.Deformed);
-    ASSERT_EQ(RunProgram(CORVANE_CORRELATE_EXE, {"--generate", "default.cor"}, dir.Path()).Status, 0);
-    TCorRelationPara para = ReadConfigFile(dir.File("default.cor")).at(0);
-    for (const auto field : TCorRelationPara::FileNameFields())
-        para.*field = std::filesystem::path(para.*field).filename().string();
-    para.OutputBin = 1;
-    para.BinXFile = "dx.flt";
-    para.BinYFile = "dy.flt";
-    para.Left = para.Up = 25;
-    para.Right = para.Bottom = 114;
-    WriteConfigFile(dir.File("run.cor"), para);
-
-    std::pair<double, double> ux[2];
-    for (int refine = 0; refine < 2; ++refine) {
-        const ProgramRun run =
-            refine ? Cli(dir, {"correlate", "--refine", "run.cor"}) : Cli(dir, {"correlate", "run.cor"});
-        ASSERT_EQ(run.Status, 0) << run.Err;
-        const ProgramRun strain =
-            Cli(dir, {"strain", "dx.flt", "-o", "ux.flt", "--component", "ux", "--invalid", "1000"});
-        ASSERT_EQ(strain.Status, 0) << strain.Err;
-        ux[refine] = MeanAndSpread(TFloatImage(dir.File("ux.flt")), 35, 104);
-    }
-    EXPECT_GT(ux[0].second, 0.02);
-    EXPECT_NEAR(ux[1].first, 0.01, 2e-4);
-    EXPECT_LT(ux[1].second, 0.003);
+    // --refine reaches every group (the report names the refinement); alone it is a wrong command line.
+    ASSERT_TRUE(Runs(dir, {"correlate", "--refine", "run.cor"}));
+    EXPECT_NE(ReadFileBytes(dir.File("info.inf")).find("Sub-pixel Refinement"), std::string::npos);
     EXPECT_EQ(Cli(dir, {"correlate", "--refine"}).Status, 2);
+}
+
+// The correlation runners on a shared machine: as many workers as CPUs the process was given
+// (taskset) or as --threads says, and a batch system's SIGTERM treated like Ctrl+C, leaving the
+// folder as it was.
+std::set<std::string> Names(const TempDir& dir) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path()))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+void MakePair(const TempDir& dir, int size) {
+    ASSERT_TRUE(Runs(dir, {"generate-speckle", "-o", "a.bmp", "--deformed", "b.bmp", "--config", "run.cor",
+                           "--width", std::to_string(size), "--height", std::to_string(size + 16)}));
+}
+
+TEST(ClusterRun, WorkersFollowTheCpusGivenAndTheThreadsOption) {
+    TempDir dir;
+    MakePair(dir, 64);
+    struct Case {
+        std::vector<std::string> prefix, options;
+        std::string workers;
+    };
+    for (const Case& c :
+         {Case{{"taskset", "-c", "0"}, {}, "workers: 1\n"}, Case{{}, {"--threads", "3"}, "workers: 3\n"},
+          Case{{"taskset", "-c", "0"}, {"--threads", "2"}, "workers: 2\n"}}) {
+        std::vector<std::string> words = c.prefix;
+        for (const std::string program : {CORVANE_CLI_EXE, CORVANE_CORRELATE_EXE}) {
+            std::vector<std::string> run = words;
+            run.push_back(program);
+            if (program == CORVANE_CLI_EXE) run.push_back("correlate");
+            run.insert(run.end(), c.options.begin(), c.options.end());
+            run.insert(run.end(), {"--timings", "run.cor"});
+            const ProgramRun r = RunProgram(run.front(), {run.begin() + 1, run.end()}, dir.Path());
+            ASSERT_EQ(r.Status, 0) << r.Err;
+            EXPECT_EQ(r.Err.substr(0, r.Err.find('\n') + 1), c.workers) << program;
+            for (const char* stage : {"load", "seeds", "search", "post filter", "tables", "float maps"})
+                EXPECT_NE(r.Err.find(std::string("group 1: ") + stage), std::string::npos) << stage;
+        }
+    }
+    EXPECT_EQ(Cli(dir, {"correlate", "--threads", "0", "run.cor"}).Status, 2);
+    EXPECT_EQ(RunProgram(CORVANE_CORRELATE_EXE, {"--threads", "x", "run.cor"}, dir.Path()).Status, 2);
+}
+
+TEST(ClusterRun, SigtermStopsTheRunAndLeavesTheFolderAsItWas) {
+    TempDir dir;
+    MakePair(dir, 1024);
+    const std::set<std::string> before = Names(dir);
+    const ProgramRun r = RunProgram(
+        "timeout",
+        {"--preserve-status", "-s", "TERM", "1", CORVANE_CLI_EXE, "correlate", "--refine", "run.cor"},
+        dir.Path());
+    EXPECT_EQ(r.Status, 143) << r.Err;
+    EXPECT_NE(r.Err.find("terminated; group 1 wrote nothing"), std::string::npos) << r.Err;
+    EXPECT_EQ(Names(dir), before);
+}
+
+// Wrong command lines (status 2) and failing runs (status 1) of strain and export write nothing.
+TEST(StrainCli, WrongCommandLinesWindowsAndFilesWriteNothing) {
+    TempDir dir;
+    MakeFloatMap(6, 5, [](int x, int) { return x; })->SaveFlt(dir.File("u.flt"));
+    MakeFloatMap(5, 6, [](int, int y) { return y; })->SaveFlt(dir.File("v.flt"));
+    MakeFloatMap(4, 3, [](int x, int y) { return x + 10 * y; })->SaveFlt(dir.File("m.flt"));
+    const std::tuple<int, std::vector<std::string>, std::string> refused[] = {
+        {2, {"strain", "u.flt", "-o", "bad.flt", "--component", "shear"}, ""},
+        {2, {"strain", "u.flt", "-o", "bad.flt", "--component", "exx"}, ""},
+        {2, {"strain", "u.flt", "-o", "bad.flt"}, ""},
+        {2, {"strain", "m.flt", "m.flt", "-o", "bad.flt", "--component", "exx", "--fit-window", "4"}, ""},
+        {2, {"strain", "m.flt", "-o", "bad.flt", "--component", "e1", "--fit-window", "5"}, ""},
+        {2, {"export", "m.flt", "-o", "bad.png"}, ""},
+        {1, {"strain", "none.flt", "-o", "bad.flt", "--component", "ux"}, "none.flt: not exists"},
+        {1, {"strain", "u.flt", "v.flt", "-o", "bad.flt", "--component", "shear"}, "must have the same size"},
+        {1, {"export", "none.flt", "-o", "bad.npy"}, ""},
+    };
+    for (const auto& [status, words, message] : refused)
+        EXPECT_TRUE(Refuses(dir, words, status, message)) << words[1] << " " << words.back();
+
+    for (const char* name : {"m.tif", "m.csv", "m.npy"})
+        EXPECT_EQ(Cli(dir, {"export", "m.flt", "-o", name}).Status, 0) << name;
+    EXPECT_EQ(ReadFileBytes(dir.File("m.csv")).rfind("x,y,value\n0,0,0\n1,0,1\n", 0), 0u);
+    const ProgramRun strain =
+        Cli(dir, {"strain", "m.flt", "m.flt", "-o", "e.flt", "--component", "evm", "--fit-window", "3"});
+    EXPECT_EQ(strain.Status, 0) << strain.Err;
 }
 
 } // namespace

@@ -1,5 +1,3 @@
-#include "image/TFloatImage.h"
-#include "image/TGrayImage.h"
 #include "phase/GridGenerator.h"
 #include "phase/MoireSimulation.h"
 #include "phase/PhaseShift.h"
@@ -8,10 +6,9 @@
 #include "support/CliRun.h"
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
-#include "support/TestSupport.h"
+#include "support/WrappedPhaseMaps.h"
 
-#include <gtest/gtest.h>
-
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 #include <numbers>
@@ -22,20 +19,7 @@ namespace {
 
 using namespace test;
 
-bool Contains(const std::string& text, const std::string& part) {
-    return text.find(part) != std::string::npos;
-}
-
 /// Four pictures shifted by pi/2 of a tilted phase, 70 x 45.
-std::vector<std::unique_ptr<TGrayImage>> FourSteps() {
-    std::vector<std::unique_ptr<TGrayImage>> steps;
-    for (int k = 0; k < 4; ++k)
-        steps.push_back(MakeGreyPicture(70, 45, [k](int x, int y) {
-            return std::lround(128 + 90 * std::cos(0.3 * x - 0.2 * y + k * std::numbers::pi / 2));
-        }));
-    return steps;
-}
-
 /// Red, green and blue of pixel (x, y) of a 24-bit BMP as the file stores it (bottom-up, BGR).
 std::array<int, 3> BmpColour(const std::string& bytes, int width, int height, int x, int y) {
     const std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
@@ -47,13 +31,17 @@ std::array<int, 3> BmpColour(const std::string& bytes, int width, int height, in
 
 TEST(PhaseCli, PhaseShiftSavesTheSameBytesAsTheToolAndRefusesMismatchedSteps) {
     TempDir dir;
-    const auto steps = FourSteps();
+    // Four pictures shifted by pi/2 of a tilted phase, 70 x 45.
+    std::vector<std::unique_ptr<TGrayImage>> steps;
     const char* names[] = {"s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp"};
-    for (std::size_t k = 0; k < 4; ++k)
-        steps[k]->SaveBmp(dir.File(names[k]));
-    const ProgramRun run = Cli(dir, {"phase-shift", "--method", "const4", "s1.bmp", "s2.bmp", "s3.bmp",
-                                     "s4.bmp", "-o", "phase.flt"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    for (int k = 0; k < 4; ++k) {
+        steps.push_back(MakeGreyPicture(70, 45, [k](int x, int y) {
+            return std::lround(128 + 90 * std::cos(0.3 * x - 0.2 * y + k * std::numbers::pi / 2));
+        }));
+        steps.back()->SaveBmp(dir.File(names[k]));
+    }
+    ASSERT_TRUE(Runs(dir, {"phase-shift", "--method", "const4", "s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp", "-o",
+                           "phase.flt"}));
     // What the tool's Compute Phase and Save To Float write with the default image scale.
     PhaseShiftResult tool = ComputePhaseShift(
         PhaseShiftMethod::Const4Step, {steps[0].get(), steps[1].get(), steps[2].get(), steps[3].get()});
@@ -62,18 +50,14 @@ TEST(PhaseCli, PhaseShiftSavesTheSameBytesAsTheToolAndRefusesMismatchedSteps) {
     EXPECT_NEAR(TFloatImage(dir.File("phase.flt")).GetPixel(69, 44),
                 std::remainder(0.3 * 69 - 0.2 * 44, 2 * std::numbers::pi), 0.02);
 
-    ASSERT_EQ(Cli(dir, {"phase-shift", "--method", "const3", "--scale", "0.5", "2", "s1.bmp", "s2.bmp",
-                        "s3.bmp", "-o", "c3.flt"})
-                  .Status,
-              0);
+    ASSERT_TRUE(Runs(dir, {"phase-shift", "--method", "const3", "--scale", "0.5", "2", "s1.bmp", "s2.bmp",
+                           "s3.bmp", "-o", "c3.flt"}));
     EXPECT_EQ(TFloatImage(dir.File("c3.flt")).ScaleY, 2.0f);
 
     MakeGreyPicture(70, 44, [](int, int) { return 9; })->SaveBmp(dir.File("short.bmp"));
-    const ProgramRun mismatch = Cli(dir, {"phase-shift", "--method", "equal4", "s1.bmp", "s2.bmp",
-                                          "short.bmp", "s4.bmp", "-o", "e4.flt"});
-    EXPECT_EQ(mismatch.Status, 1);
-    EXPECT_TRUE(Contains(mismatch.Err, "Step 3 image is 70 x 44, Step 2 image is 70 x 45")) << mismatch.Err;
-    EXPECT_FALSE(std::filesystem::exists(dir.File("e4.flt")));
+    EXPECT_TRUE(Refuses(
+        dir, {"phase-shift", "--method", "equal4", "s1.bmp", "s2.bmp", "short.bmp", "s4.bmp", "-o", "e4.flt"},
+        1, "Step 3 image is 70 x 44, Step 2 image is 70 x 45"));
     EXPECT_EQ(Cli(dir, {"phase-shift", "s1.bmp", "s2.bmp", "s3.bmp", "-o", "x.flt"}).Status, 2);
     for (const char* method : {"const3", "five"}) // four pictures for three; an unknown method
         EXPECT_EQ(Cli(dir, {"phase-shift", "--method", method, "s1.bmp", "s2.bmp", "s3.bmp", "s4.bmp", "-o",
@@ -94,9 +78,8 @@ TEST(PhaseCli, MoireSimulateWritesFourStepsAndRefusesAZeroLineCount) {
     const auto reference = grid(8.5);
     deformed->SaveBmp(dir.File("g.bmp"));
     reference->SaveBmp(dir.File("r.bmp"));
-    const ProgramRun run = Cli(dir, {"moire-simulate", "--step-size", "1", "--carrier-size", "8",
-                                     "--direction", "horizontal", "g.bmp", "r.bmp", "-o", "moire.bmp"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_TRUE(Runs(dir, {"moire-simulate", "--step-size", "1", "--carrier-size", "8", "--direction",
+                           "horizontal", "g.bmp", "r.bmp", "-o", "moire.bmp"}));
     const MoireSimulationResult expected = SimulateMoire(
         *deformed, *reference, {.StepSize = 1, .CarrierCount = 8, .Direction = MoireShiftDirection::AlongX});
     for (int k = 0; k < 4; ++k) {
@@ -105,12 +88,11 @@ TEST(PhaseCli, MoireSimulateWritesFourStepsAndRefusesAZeroLineCount) {
         EXPECT_EQ(std::vector<int>(step.Data, step.Data + step.Size),
                   std::vector<int>(e.Data, e.Data + e.Size));
     }
-    const ProgramRun zero = Cli(dir, {"moire-simulate", "g.bmp", "r.bmp", "-o", "none.bmp"});
-    EXPECT_EQ(zero.Status, 1);
-    EXPECT_TRUE(Contains(zero.Err, kCarrierCountMessage)) << zero.Err;
+    EXPECT_TRUE(
+        Refuses(dir, {"moire-simulate", "g.bmp", "r.bmp", "-o", "none.bmp"}, 1, kCarrierCountMessage));
     EXPECT_FALSE(std::filesystem::exists(dir.File("none1.bmp")));
 
-    ASSERT_EQ(Cli(dir, {"geometric-moire", "g.bmp", "r.bmp", "-o", "geo.bmp"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"geometric-moire", "g.bmp", "r.bmp", "-o", "geo.bmp"}));
     EXPECT_EQ(TGrayImage(dir.File("geo.bmp")).GetPixel(63, 39),
               static_cast<int>(std::sqrt(double(deformed->GetPixel(63, 39)) * reference->GetPixel(63, 39))));
 }
@@ -133,16 +115,13 @@ TEST(PhaseCli, PhaseCalcSubtractsAFittedPlaneAndReportsItsCoefficients) {
     EXPECT_EQ(std::tuple(result.Width, result.ScaleX, result.ScaleY), std::tuple(30, 0.125f, 0.75f));
     EXPECT_NEAR(result.GetPixel(29, 19), 1.0f, 1e-3);
 
-    const ProgramRun small = Cli(dir, {"phase-calc", "s2.flt", "s1.flt", "-o", "bad.flt"});
-    EXPECT_EQ(small.Status, 1);
-    EXPECT_TRUE(Contains(small.Err, "the source2 is too small")) << small.Err;
-    const ProgramRun missing = Cli(dir, {"phase-calc", "s1.flt", "Source2", "-o", "bad.flt"});
-    EXPECT_EQ(missing.Status, 1);
-    EXPECT_TRUE(Contains(missing.Err, "Make sure select two sources first!")) << missing.Err;
-    EXPECT_FALSE(std::filesystem::exists(dir.File("bad.flt")));
+    EXPECT_TRUE(
+        Refuses(dir, {"phase-calc", "s2.flt", "s1.flt", "-o", "bad.flt"}, 1, "the source2 is too small"));
+    EXPECT_TRUE(Refuses(dir, {"phase-calc", "s1.flt", "Source2", "-o", "bad.flt"}, 1,
+                        "Make sure select two sources first!"));
 }
 
-TEST(PhaseCli, PseudoColourWritesAColourPictureWithMaskAndDoubling) {
+TEST(PhaseCli, PseudoColourAndTheGeneratorsWritePicturesAndRefuseWrongInput) {
     TempDir dir;
     const float pi = 3.1415927f;
     auto map = MakeFloatMap(5, 3, [&](int x, int) { return x * pi; }); // orders 0 .. 1 (2 pi at x = 2)
@@ -150,40 +129,32 @@ TEST(PhaseCli, PseudoColourWritesAColourPictureWithMaskAndDoubling) {
     MakeGreyPicture(5, 3, [](int x, int y) {
         return x == 4 && y == 2 ? 255 : 0;
     })->SaveBmp(dir.File("m.bmp"));
-    const ProgramRun run = Cli(dir, {"pseudo-colour", "--mask", "m.bmp", "p.flt", "-o", "c.bmp"});
-    ASSERT_EQ(run.Status, 0) << run.Err;
+    ASSERT_TRUE(Runs(dir, {"pseudo-colour", "--mask", "m.bmp", "p.flt", "-o", "c.bmp"}));
     const std::string bmp = ReadFileBytes(dir.File("c.bmp"));
     ASSERT_GE(bmp.size(), 54u + 3 * 16);
     EXPECT_EQ((BmpColour(bmp, 5, 3, 0, 0)), (std::array<int, 3>{255, 255, 255}));
     EXPECT_EQ((BmpColour(bmp, 5, 3, 2, 2)), (std::array<int, 3>{255, 0, 0}));
     EXPECT_EQ((BmpColour(bmp, 5, 3, 4, 2)), (std::array<int, 3>{0, 128, 128})); // masked
-    ASSERT_EQ(Cli(dir, {"pseudo-colour", "--multiple2", "1", "p.flt", "-o", "d.bmp"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"pseudo-colour", "--multiple2", "1", "p.flt", "-o", "d.bmp"}));
     const auto yellow = BmpColour(ReadFileBytes(dir.File("d.bmp")), 5, 3, 2, 0); // 2 pi shows order 2
     EXPECT_GE(yellow[0], 254);
     EXPECT_EQ(std::pair(yellow[1], yellow[2]), std::pair(255, 0));
-}
 
-TEST(PhaseCli, GeneratorsWriteGridsAndFringesAndRefuseZeroSizes) {
-    TempDir dir;
-    ASSERT_EQ(Cli(dir, {"generate-grid", "-o", "grid.bmp"}).Status, 0);
+    // The generators write grids and fringes and refuse zero sizes.
+    ASSERT_TRUE(Runs(dir, {"generate-grid", "-o", "grid.bmp"}));
     const TGrayImage grid(dir.File("grid.bmp"));
     EXPECT_EQ((std::array<int, 3>{grid.Width, grid.GetPixel(0, 255), grid.GetPixel(8, 255)}),
               (std::array{256, 255, 0}));
-    ASSERT_EQ(Cli(dir, {"generate-grid", "--width", "50", "--height", "30", "--direction", "xy",
-                        "--init-phase", "1", "-o", "crossed.bmp"})
-                  .Status,
-              0);
+    ASSERT_TRUE(Runs(dir, {"generate-grid", "--width", "50", "--height", "30", "--direction", "xy",
+                           "--init-phase", "1", "-o", "crossed.bmp"}));
     const TGrayImage crossed(dir.File("crossed.bmp"));
     EXPECT_EQ((std::array<int, 2>{crossed.Width, crossed.GetPixel(0, 0)}), (std::array{50, 0}));
-    const ProgramRun zero = Cli(dir, {"generate-grid", "--width", "0", "-o", "zero.bmp"});
-    EXPECT_EQ(zero.Status, 1);
-    EXPECT_TRUE(Contains(zero.Err, kGridSizeMessage)) << zero.Err;
-    EXPECT_FALSE(std::filesystem::exists(dir.File("zero.bmp")));
+    EXPECT_TRUE(Refuses(dir, {"generate-grid", "--width", "0", "-o", "zero.bmp"}, 1, kGridSizeMessage));
     EXPECT_EQ(Cli(dir, {"generate-grid", "--deformation", "2", "-o", "x.bmp"}).Status, 2);
 
     auto phase = MakeFloatMap(6, 4, [](int x, int) { return x == 5 ? 3.1415927 : 0.0; });
     phase->SaveFlt(dir.File("phase.flt"));
-    ASSERT_EQ(Cli(dir, {"phase-to-fringe", "phase.flt", "-o", "fringe.bmp"}).Status, 0);
+    ASSERT_TRUE(Runs(dir, {"phase-to-fringe", "phase.flt", "-o", "fringe.bmp"}));
     const TGrayImage fringe(dir.File("fringe.bmp"));
     EXPECT_EQ((std::array<int, 2>{fringe.GetPixel(0, 3), fringe.GetPixel(5, 3)}), (std::array{255, 0}));
     phase->ValueScale = 0.0f;
@@ -191,20 +162,12 @@ TEST(PhaseCli, GeneratorsWriteGridsAndFringesAndRefuseZeroSizes) {
     EXPECT_EQ(Cli(dir, {"phase-to-fringe", "flat.flt", "-o", "flat.bmp"}).Status, 1);
 }
 
-double Bump(int x, int y) {
-    return 1.2 * std::exp(-((x - 90.0) * (x - 90.0) + (y - 40.0) * (y - 40.0)) / 200.0);
-}
-
 TEST(CarrierCli, FailuresWriteNothing) {
     TempDir dir;
-    SaveCarrierFringes(dir.File("moire.bmp"), 150, 70, 20.3 / 128.0, 0.0, Bump);
-    SaveCarrierFringes(dir.File("ref.bmp"), 150, 70, 20.3 / 128.0, 0.0, [](int, int) { return 0.0; });
+    for (const char* name : {"moire.bmp", "ref.bmp"})
+        SaveCarrierFringes(dir.File(name), 150, 70, 20.3 / 128.0, 0.0, [](int, int) { return 0.0; });
     const auto fails = [&](const std::vector<std::string>& words, int status, const std::string& message) {
-        const ProgramRun run = Cli(dir, words);
-        SCOPED_TRACE(message);
-        EXPECT_EQ(run.Status, status) << run.Err;
-        EXPECT_NE(run.Err.find(message), std::string::npos) << run.Err;
-        EXPECT_FALSE(std::filesystem::exists(dir.File("out.flt")));
+        EXPECT_TRUE(Refuses(dir, words, status, message)) << message;
     };
     fails({"carrier", "none.bmp", "-o", "out.flt"}, 1, "carrier: Select One Moire Image First\n");
     fails({"carrier", "moire.bmp", "--reference", "none.bmp", "-o", "out.flt"}, 1,
@@ -219,9 +182,81 @@ TEST(CarrierCli, FailuresWriteNothing) {
           "--strip-size applies to one image");
     fails({"carrier", "moire.bmp", "--search", "0", "0", "9", "-o", "out.flt"}, 2, "--search needs 4 values");
     fails({"carrier", "moire.bmp"}, 2, "the output file is missing");
+}
 
-    const ProgramRun help = Cli(dir, {"carrier", "--help"});
-    EXPECT_EQ(help.Out.rfind("Usage: corvane-cli carrier IMAGE [--reference REF]", 0), 0u) << help.Out;
+/// A wrapped map of known phase saved as in.flt.
+WrappedPhaseMap SaveWrappedMap(const TempDir& dir, int width, int height) {
+    WrappedPhaseMap map = MakeWrappedPhaseMap(width, height);
+    MakeFloatMap(width, height, [&](int x, int y) {
+        return map.Wrapped[static_cast<std::size_t>(y * width + x)];
+    })->SaveFlt(dir.File("in.flt"));
+    return map;
+}
+
+TEST(UnwrapAndAbsoluteCli, WrongCommandLinesAndFailuresWriteNothing) {
+    TempDir dir;
+    SaveWrappedMap(dir, 70, 50);
+    const ProgramRun outside =
+        Cli(dir, {"unwrap", "--method", "region", "--start", "70", "0", "in.flt", "-o", "o.flt"});
+    EXPECT_EQ(outside.Status, 1);
+    EXPECT_EQ(outside.Err,
+              "corvane-cli unwrap: the starting point (70,0) is outside the 70 x 50 phase map\n");
+    // Status 1: the run fails; status 2: the command line is wrong.
+    const std::pair<int, std::vector<std::string>> refused[] = {
+        {1, {"unwrap", "--method", "scanline", "--start", "0", "50", "in.flt", "-o", "o.flt"}},
+        {1, {"unwrap", "--method", "region", "--invalid-area", "none.bmp", "in.flt", "-o", "o.flt"}},
+        {1, {"unwrap", "--method", "region", "missing.flt", "-o", "o.flt"}},
+        {2, {"unwrap", "in.flt", "-o", "o.flt"}},
+        {2, {"unwrap", "--method", "spiral", "in.flt", "-o", "o.flt"}},
+        {2, {"unwrap", "--method", "region", "--median", "3", "in.flt", "-o", "o.flt"}},
+        {2, {"unwrap", "--method", "scanline", "--mask-noise", "in.flt", "-o", "o.flt"}},
+        {2, {"unwrap", "--method", "scanline", "--median", "0", "in.flt", "-o", "o.flt"}},
+        {2, {"unwrap", "--method", "region", "in.flt"}},
+        {1, {"absolute", "in.flt", "--known", "70", "0", "1", "-o", "o.flt"}},
+        {1, {"absolute", "in.flt", "--mask", "none.bmp", "-o", "o.dat"}},
+        {2, {"absolute", "in.flt", "-o", "o.txt"}},
+        {2, {"absolute", "in.flt", "--pitch", "0", "-o", "o.flt"}},
+        {2, {"absolute", "in.flt", "--grid", "2", "2", "-o", "o.flt"}},
+        {2, {"absolute", "in.flt", "--order", "0", "0", "-o", "o.flt"}},
+    };
+    for (const auto& [status, words] : refused)
+        EXPECT_TRUE(Refuses(dir, words, status)) << words[0] << " " << words[2];
+}
+
+// An invalid band read from a file cuts the map in two: unlike region growing, the verb unwraps the
+// far side too; the band ends at the map's minimum and has reliability 0. Options of other methods
+// and clashing names are refused without writing anything; the help says when to choose what.
+TEST(UnwrapQualityCli, UnwrapsBothSidesOfAnInvalidAreaFromAFile) {
+    TempDir dir;
+    const WrappedPhaseMap map = SaveWrappedMap(dir, 60, 36);
+    MakeGreyPicture(60, 36, [](int x, int) {
+        return x >= 40 && x <= 42 ? 255 : 0;
+    })->SaveBmp(dir.File("band.bmp"));
+    for (const auto& [method, option, value] : {std::tuple{"quality", "--median", "3"},
+                                                {"quality", "--threshold", "0.4"},
+                                                {"region", "--quality-map", "q.flt"},
+                                                {"quality", "--quality-map", "out.flt"}})
+        EXPECT_EQ(Cli(dir, {"unwrap", "--method", method, option, value, "in.flt", "-o", "out.flt"}).Status,
+                  2);
+    EXPECT_FALSE(std::filesystem::exists(dir.File("out.flt")));
+    const std::string help = Cli(dir, {"unwrap", "--help"}).Out;
+    EXPECT_EQ(help.rfind("Usage: corvane-cli unwrap --method region|scanline", 0), 0u);
+    for (const char* says : {"--method quality", "noisy fringes", "smears its 2 pi jumps", "in radians"})
+        EXPECT_NE(help.find(says), std::string::npos) << says;
+    ASSERT_TRUE(Runs(dir, {"unwrap", "--method", "quality", "in.flt", "-o", "out.flt", "--start", "5", "30",
+                           "--invalid-area", "band.bmp", "--quality-map", "q.flt"}));
+
+    const TFloatImage out(dir.File("out.flt")), quality(dir.File("q.flt"));
+    const float lowest = *std::min_element(out.Data, out.Data + out.PixelCount());
+    const auto fringes = [&](int x, int y) {
+        return (out.GetPixel(x, y) - map.Truth[static_cast<std::size_t>(y * 60 + x)]) / (2.0 * 3.14159265359);
+    };
+    for (int y = 0; y < 36; ++y) {
+        EXPECT_EQ(out.GetPixel(41, y), lowest);
+        EXPECT_EQ(quality.GetPixel(41, y), 0.0f);
+        EXPECT_NEAR(fringes(59, y), std::round(fringes(59, 0)), 1e-4) << y;
+        EXPECT_NEAR(fringes(20, y), std::round(fringes(5, 30)), 1e-4) << y;
+    }
 }
 
 } // namespace

@@ -5,38 +5,27 @@
 #include "support/TiffPngPictures.h"
 #include "support/ui/TestMainForm.h"
 
-#include "app/ToolWindows.h"
 #include "correlation/ui/TMaterialParaForm.h"
 #include "correlation/ui/TMergeXYForm.h"
 #include "dotgrid/ui/TSegmentParameterForm.h"
-#include "image/TFloatImage.h"
 #include "phase/GridGenerator.h"
 #include "phase/ui/TGenerateGridForm.h"
 #include "phase/ui/TPhaseCalculationForm.h"
-#include "shell/TMDIChildForm.h"
 #include "shell/TQtDialogs.h"
 #include "shell/TToolForm.h"
 
 #include <QtWidgets>
-
-#include <gtest/gtest.h>
 
 using namespace corvane;
 using namespace corvane::test;
 
 namespace {
 
-class DayInTheLab : public FrameTest {
+class DayInTheLab : public ToolTest<ui::TToolForm> {
   protected:
-    void SetUp() override { ui::CreateToolWindows(*frame->Form); }
-    void TearDown() override { frame->Destroy(); }
     template <class Form> Form* Show(const char* command) {
         frame->Trigger(command);
         return frame->Form->findChild<Form*>();
-    }
-    void Choose(QAbstractButton* button, const QString& file) {
-        frame->Dialogs.QueueFile(file);
-        button->click();
     }
     QString Map(const char* name, double a) {
         MakeFloatMap(30, 20, [a](int x, int y) { return a * x - 0.25 * y; })->SaveFlt(frame->Dir.File(name));
@@ -120,15 +109,15 @@ TEST_F(DayInTheLab, ToolsStayClearOfEachOtherAndOfTheirResultsAndMessagesOpenWho
 TEST_F(DayInTheLab, PhaseCalculationKeepsItsResultOnFailureAndReadsAChangedName) {
     auto* form = Show<ui::TPhaseCalculationForm>("PhaseCalculationAction");
     form->MethodComboBox->setCurrentIndex(1);
-    Choose(form->SpeedButton1, Map("s1.flt", 0.0));
-    Choose(form->SpeedButton2, Map("s2.flt", 0.5));
+    ClickWithFile(form->SpeedButton1, Map("s1.flt", 0.0));
+    ClickWithFile(form->SpeedButton2, Map("s2.flt", 0.5));
     form->CalculationButton->click();
     const QImage shown = frame->Window("Result: Source1 ? Source2")->Bitmap();
     form->RightEdit->setText("31");
     form->CalculationButton->click();
     EXPECT_EQ(frame->Dialogs.Errors().size(), 1);
     EXPECT_EQ(frame->Window("Result: Source1 ? Source2")->Bitmap(), shown);
-    Choose(form->SaveToFloatButton, frame->File("kept.flt"));
+    ClickWithFile(form->SaveToFloatButton, frame->File("kept.flt"));
     EXPECT_NEAR(TFloatImage(frame->Dir.File("kept.flt")).GetPixel(29, 0), -14.5f, 1e-4);
     form->RightEdit->setText("30");
     form->Source2Edit->setText(Map("s3.flt", 0.25));
@@ -143,8 +132,8 @@ TEST_F(DayInTheLab, StepsSayWhatTheyDidOrWhyNothing) {
     grid->Button1->click();
     auto* sample = Show<ui::TMergeXYForm>("MergeXandYDisplacementAction");
     sample->ModifyUScaleButton->click();
-    Choose(sample->DisplaceXSpeedButton, Map("u.flt", 1.0));
-    Choose(sample->DisplaceYSpeedButton, Map("v.flt", 1.0));
+    ClickWithFile(sample->DisplaceXSpeedButton, Map("u.flt", 1.0));
+    ClickWithFile(sample->DisplaceYSpeedButton, Map("v.flt", 1.0));
     sample->UScaleXEdit->setText("0.25");
     sample->ModifyUScaleButton->click();
     EXPECT_EQ(TFloatImage(frame->Dir.File("u.flt")).ScaleX, 0.25f);

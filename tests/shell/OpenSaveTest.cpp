@@ -1,13 +1,18 @@
-// Opening pictures into document windows and saving them: BMP, RAW and float maps.
+// Opening pictures into document windows and saving them: BMP, RAW (and its options dialog), TIFF
+// and PNG (and the 16-bit rule dialog, Export PNG), float maps.
 #include "support/GreyPictures.h"
+#include "support/TiffPngPictures.h"
 #include "support/ui/TestMainForm.h"
 
+#include "image/PictureSamples.h"
 #include "image/TFloatImage.h"
-#include "image/TGrayImage.h"
-#include "shell/TMDIChildForm.h"
 #include "shell/TRawOptionForm.h"
+#include "shell/TSixteenBitOptionForm.h"
+#include "shell/TWorkbenchSettings.h"
 
 #include <QtWidgets>
+
+#include <tiffio.h>
 
 #include <cmath>
 
@@ -15,6 +20,10 @@ using namespace corvane::test;
 using Kind = ScriptedDialogs::Kind;
 using OpenPicture = FrameTest;
 using FloatMaps = FrameTest;
+using SavePicture = FrameTest;
+using OpenTiffPng = FrameTest;
+using corvane::ui::GuessRawDimensions;
+using corvane::ui::TRawOptionForm;
 
 /// A grey picture whose value at (x, y) is (7x + 3y) mod 256.
 static std::unique_ptr<corvane::TGrayImage> Ramp(int width, int height) {
@@ -45,53 +54,39 @@ static std::function<int(QDialog&)> RawAnswer(QString header = {}, QString width
 
 const QString kRawMessage = "The Raw File's Information:\n Header, Width, Height\n 0,  640,  480\n";
 
-TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameADamagedOneMakesNone) {
-    const QString broken = frame->File("broken.bmp");
-    WriteFileBytes(broken.toStdString(), "BMnot really a bitmap");
-    frame->TriggerWithFile("FileOpenAction", broken);
-    ASSERT_EQ(frame->Dialogs.Errors().size(), 1u);
-    EXPECT_TRUE(frame->Dialogs.Errors()[0].startsWith(broken + ": "));
-    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
-
+TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameRawThroughTheOptionsDialog) {
     const QString name = frame->File("ramp.bmp");
     Ramp(320, 240)->SaveBmp(name.toStdString());
     frame->TriggerWithFile("FileOpenAction", name);
-    const auto request = frame->Dialogs.FileRequests().at(1);
+    const auto request = frame->Dialogs.FileRequests().at(0);
     EXPECT_EQ(request.Filter,
               "Bitmaps (*.bmp)|*.bmp|Raw files(*.raw)|*.raw|TIFF and PNG pictures (*.tif *.tiff "
               "*.png)|*.tif;*.tiff;*.png|All files( *.* ) |*.*");
     EXPECT_EQ(request.DefaultExt, "*.bmp");
     ASSERT_EQ(frame->Form->MDIChildCount(), 1);
     EXPECT_EQ(frame->Active().Caption(), name);
-    EXPECT_EQ(frame->Active().size(), QSize(320, 240));
     EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(320, 240)));
     // A picture too large for the place the area offers starts at the cascade position.
     Ramp(900, 700)->SaveBmp(name.toStdString());
     frame->Form->CreateMDIChild(name);
     EXPECT_EQ(frame->Active().SubWindow()->pos(), QPoint(24, 24));
-    EXPECT_EQ(frame->Dialogs.Errors().size(), 1);
-}
 
-TEST_F(OpenPicture, RawUsesTheOptionsDialogFieldsShortFilesEndInBlackCancelOrBadFieldsMakeNoWindow) {
-    const QString name = frame->File("ramp.raw");
-    WriteFileBytes(name.toStdString(), "HDR" + Bytes(*Ramp(20, 10)));
-    // Cancel, a field that is no number, then two rows more than the file holds.
+    // RAW uses the options dialog's fields: Cancel or a field that is no number makes no window, two
+    // rows more than the file holds end in black.
+    const QString raw = frame->File("ramp.raw");
+    WriteFileBytes(raw.toStdString(), "HDR" + Bytes(*Ramp(20, 10)));
     for (const auto& answer : {RawAnswer(), RawAnswer("3", "abc", "10"), RawAnswer("3", "20", "12")}) {
         frame->Dialogs.QueueModal(answer);
-        frame->TriggerWithFile("FileOpenAction", name, 2);
+        frame->TriggerWithFile("FileOpenAction", raw, 2);
     }
     EXPECT_EQ(frame->Dialogs.Texts(Kind::Modal), QStringList(3, "RawOptionForm"));
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList{"Width: 'abc' is not a valid integer value"});
-    ASSERT_EQ(frame->Form->MDIChildCount(), 1);
+    ASSERT_EQ(frame->Form->MDIChildCount(), 3);
     EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(20, 10)) + std::string(40, '\0'));
 }
 
-class SavePicture : public FrameTest {
-  protected:
-    void SetUp() override { frame->Form->ShowInRole("raw image:One Image", *Ramp(640, 480)); }
-};
-
 TEST_F(SavePicture, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherExtensions) {
+    frame->Form->ShowInRole("raw image:One Image", *Ramp(640, 480));
     frame->TriggerWithFile("FileSaveAsAction", frame->File("out"), 1); // the first filter adds ".bmp"
     EXPECT_EQ(frame->Dialogs.FileRequests()[0].Filter,
               "Bitmaps (*.bmp)|*.bmp|Raw files( *.raw )|*.raw|All files(*.*)|*.*");
@@ -107,24 +102,6 @@ TEST_F(SavePicture, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherE
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList{"only support raw and bmp files"});
     EXPECT_EQ(frame->Dialogs.Informations().size(), 1);
     EXPECT_FALSE(QFile::exists(frame->File("out.png")));
-}
-
-TEST_F(SavePicture, SaveAsksForARoleWindowWritesRawUnderTheReplacedExtensionAndReusesAFileName) {
-    const QString name = frame->File("picture.dat");
-    frame->TriggerWithFile("SaveAction", name, 3);
-    EXPECT_EQ(ReadFileBytes(frame->File("picture.raw").toStdString()), Bytes(*Ramp(640, 480)));
-    EXPECT_EQ(frame->Dialogs.Informations(), QStringList{kRawMessage + frame->File("picture.raw")});
-    frame->Dialogs.QueueFileCancel();
-    frame->Trigger("SaveAction");
-    EXPECT_EQ(frame->Dialogs.Informations().size(), 1);
-    // A window opened from a file is saved under its caption without a dialog.
-    const QString opened = frame->File("ramp.bmp");
-    Ramp(16, 8)->SaveBmp(opened.toStdString());
-    frame->Form->CreateMDIChild(opened);
-    frame->Trigger("InvertAction");
-    frame->Trigger("SaveAction");
-    EXPECT_EQ(frame->Dialogs.FileRequests().size(), 2u);
-    EXPECT_EQ(corvane::TGrayImage(opened.toStdString()).GetPixel(3, 2), 255 - (21 + 6));
 }
 
 TEST_F(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
@@ -158,4 +135,134 @@ TEST_F(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
     for (int i = 0; i < gray->Size; ++i) // float rounding: one level
         ASSERT_LE(std::abs(std::uint8_t(shown[i]) - int(gray->Data[i])), 1) << i;
     EXPECT_TRUE(frame->Dialogs.Errors().empty());
+}
+
+namespace {
+
+int WindowPixel(const corvane::ui::TMDIChildForm& window, int x, int y) {
+    return qRed(window.Bitmap().pixel(x, y));
+}
+
+/// Answers the 16-bit dialog: records which rule it offered, then picks rule (or cancels).
+std::function<int(QDialog&)> RuleAnswer(std::optional<corvane::SixteenBitScaling> rule,
+                                        corvane::SixteenBitScaling* offered) {
+    return [=](QDialog& dialog) {
+        auto& form = dynamic_cast<corvane::ui::TSixteenBitOptionForm&>(dialog);
+        *offered = form.Scaling();
+        if (!rule) return int(QDialog::Rejected);
+        (*rule == corvane::SixteenBitScaling::Full ? form.FullRadioButton : form.RangeRadioButton)->click();
+        form.Button1->click();
+        return form.result();
+    };
+}
+
+} // namespace
+
+TEST_F(OpenTiffPng, SixteenBitPicturesAskTheRuleWhichIsRememberedEightBitOnesOpenDirectly) {
+    const SamplePicture picture = MakeSamplePicture(
+        9, 6, 16, 1, [](int x, int y, int) { return 1000 + 257 * (x * 23 + y * 5) + (x % 2) * 129; });
+    const QString tiff = frame->File("pages.tif");
+    WriteTiffPicture(tiff.toStdString(), picture, {.Compression = COMPRESSION_LZW, .Pages = 2});
+    const QString png = frame->File("one.png");
+    WritePngPicture(png.toStdString(), picture);
+
+    // Pixel (1, 0), 7040, shows 27 by the full range and 29 by the picture's own range 1000 ... 54713.
+    corvane::SixteenBitScaling offered{};
+    frame->Dialogs.QueueModal(RuleAnswer(corvane::SixteenBitScaling::Full, &offered));
+    frame->TriggerWithFile("FileOpenAction", tiff);
+    EXPECT_EQ(offered, corvane::kDefaultSixteenBitScaling);
+    auto* window = frame->Window(tiff + " (first page of 2)");
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->Bitmap().size(), QSize(9, 6));
+    EXPECT_EQ(WindowPixel(*window, 1, 0), 27);
+
+    // The rule chosen is kept in the settings file and offered for the next 16-bit picture.
+    QSettings stored(frame->SettingsFile(), QSettings::IniFormat);
+    EXPECT_EQ(corvane::ui::TWorkbenchSettings(stored).ReadSixteenBitScaling(),
+              corvane::SixteenBitScaling::Full);
+    frame->Dialogs.QueueModal(RuleAnswer(corvane::SixteenBitScaling::Range, &offered));
+    frame->TriggerWithFile("FileOpenAction", png);
+    EXPECT_EQ(offered, corvane::SixteenBitScaling::Full);
+    window = frame->Window(png);
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(WindowPixel(*window, 1, 0), 29);
+    // Export PNG writes the window's picture, grey or colour as shown.
+    frame->TriggerWithFile("ExportPngAction", frame->File("grey-export"));
+    EXPECT_EQ(frame->Dialogs.FileRequests().back().DefaultExt, "*.png");
+    const QImage greyPng(frame->File("grey-export.png"));
+    EXPECT_TRUE(greyPng.isGrayscale());
+    EXPECT_EQ(greyPng.convertToFormat(QImage::Format_RGB888), window->Bitmap());
+    QImage colour(13, 5, QImage::Format_RGB888);
+    for (int y = 0; y < 5; ++y)
+        for (int x = 0; x < 13; ++x)
+            colour.setPixel(x, y, qRgb(x * 19, y * 50, 200 - x));
+    window->SetBitmap(colour);
+    frame->TriggerWithFile("ExportPngAction", frame->File("colour.png"));
+    EXPECT_EQ(QImage(frame->File("colour.png")).convertToFormat(QImage::Format_RGB888), colour);
+
+    // Cancel opens nothing; an 8-bit picture asks nothing (an unscripted dialog fails the test).
+    frame->Dialogs.QueueModal(RuleAnswer(std::nullopt, &offered));
+    frame->TriggerWithFile("FileOpenAction", png);
+    EXPECT_EQ(offered, corvane::SixteenBitScaling::Range);
+    EXPECT_EQ(frame->Form->MDIChildCount(), 2);
+    const QString eight = frame->File("eight.tiff");
+    WriteTiffPicture(eight.toStdString(), MakeSamplePicture(9, 6, 8, 3, [](int x, int y, int c) {
+                         return c == 0 ? 10 * x + y : 0;
+                     }));
+    frame->TriggerWithFile("FileOpenAction", eight);
+    ASSERT_NE(frame->Window(eight), nullptr);
+    EXPECT_EQ(WindowPixel(*frame->Window(eight), 8, 5), 28); // red 85 of three channels
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Modal), 3);
+    EXPECT_TRUE(frame->Dialogs.Errors().isEmpty());
+}
+
+namespace {
+
+/// A RAW options dialog made for a file of the given size.
+struct RawDialog {
+    corvane::test::TempDir dir;
+    corvane::test::ScriptedDialogs dialogs;
+    std::unique_ptr<TRawOptionForm> form;
+    explicit RawDialog(std::size_t bytes) {
+        const std::string name = dir.File("scan 01.raw");
+        corvane::test::WriteFileBytes(name, std::string(bytes, '\0'));
+        form = std::make_unique<TRawOptionForm>(dialogs, QString::fromStdString(name));
+    }
+};
+
+/// The width and height fields as "width x height".
+QString Size(const TRawOptionForm& form) {
+    return form.WidthEdit->text() + " x " + form.HeightEdit->text();
+}
+
+} // namespace
+
+TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisation) {
+    for (auto [bytes, header, size] :
+         {std::tuple{786432, "0", "1024 x 768"}, std::tuple{307200, "0", "600 x 512"},
+          std::tuple{307200 + 100, "100", "600 x 512"}}) {
+        RawDialog raw(static_cast<std::size_t>(bytes));
+        raw.form->HeaderEdit->setText(header);
+        raw.form->Button4->click();
+        EXPECT_EQ(Size(*raw.form), size) << bytes;
+    }
+    EXPECT_FALSE(GuessRawDimensions(3));
+    EXPECT_EQ(GuessRawDimensions(4), std::make_pair(std::int64_t{2}, std::int64_t{2}));
+    // The divisor may reach just past the square root: 6 = 2 x 3 (limit floor(2.45 + 2) = 4).
+    EXPECT_EQ(GuessRawDimensions(6), std::make_pair(std::int64_t{3}, std::int64_t{2}));
+}
+
+TEST(RawOptions, GuessWithoutADivisorOrWithABadHeaderLeavesTheFieldsWhichSwapExchanges) {
+    RawDialog raw(1009); // prime
+    TRawOptionForm& form = *raw.form;
+    form.WidthEdit->setText("33");
+    // No header, a header that is no number, a header larger than the file: nothing to divide.
+    for (const char* header : {"0", "x1", "5000"}) {
+        form.HeaderEdit->setText(header);
+        form.Button4->click();
+        EXPECT_EQ(Size(form), "33 x 512") << header;
+    }
+    EXPECT_EQ(raw.dialogs.Errors(), QStringList{"Header: 'x1' is not a valid integer value"});
+    form.Button3->click();
+    EXPECT_EQ(Size(form), "512 x 33");
 }

@@ -7,17 +7,10 @@
 
 namespace corvane::test {
 
-namespace {
-
-/// Grey level of a speckle sum: a smooth response that saturates gently below 255, so overlapping
-/// speckles never clip (a clipped plateau would be no smooth pattern to interpolate).
-double Tone(double sum) {
-    return 20.0 + 215.0 * (1.0 - std::exp(-1.2 * sum));
-}
-
-} // namespace
-
 SpecklePair MakeDeformedSpecklePair(const DeformedSpeckleOptions& o, const DisplacementFunction& u) {
+    // Grey level of a speckle sum: a smooth response that saturates gently below 255, so overlapping
+    // speckles never clip (a clipped plateau would be no smooth pattern to interpolate).
+    const auto tone = [](double sum) { return 20.0 + 215.0 * (1.0 - std::exp(-1.2 * sum)); };
     std::mt19937 rng(o.Seed);
     const double reach = 3.5 * o.DotRadius, inv = 1.0 / (o.DotRadius * o.DotRadius);
     // The largest displacement over the picture sets the margin of material that can move in.
@@ -67,7 +60,7 @@ SpecklePair MakeDeformedSpecklePair(const DeformedSpeckleOptions& o, const Displ
     for (std::int32_t y = 0; y < o.Height; ++y)
         for (std::int32_t x = 0; x < o.Width; ++x) {
             const std::size_t i = static_cast<std::size_t>(y) * o.Width + x;
-            pair.Initial[i] = grey(Tone(pattern(x, y)));
+            pair.Initial[i] = grey(tone(pattern(x, y)));
             // The material point that lands on this pixel.
             double mx = x, my = y;
             for (int k = 0; k < 60; ++k) {
@@ -78,7 +71,7 @@ SpecklePair MakeDeformedSpecklePair(const DeformedSpeckleOptions& o, const Displ
                 my = ny;
                 if (settled) break;
             }
-            pair.Deformed[i] = grey(Tone(pattern(mx, my)));
+            pair.Deformed[i] = grey(tone(pattern(mx, my)));
         }
     return pair;
 }

@@ -1,4 +1,5 @@
 #include "support/DotPictures.h"
+#include "support/DotGridPictures.h"
 
 #include <algorithm>
 #include <cmath>
@@ -38,16 +39,11 @@ DotLattice MakeDotLattice(const DotLatticeOptions& o) {
     lattice.Height = o.Height;
     std::mt19937 rng(o.Seed);
     std::uniform_real_distribution<double> jitter(-o.Jitter, o.Jitter);
-    for (std::int32_t r = 0; r < o.Rows; ++r)
-        for (std::int32_t c = 0; c < o.Columns; ++c) {
-            double x = o.OriginX + c * o.PitchX, y = o.OriginY + r * o.PitchY;
-            if (o.Jitter > 0.0) {
-                x += jitter(rng);
-                y += jitter(rng);
-            }
-            lattice.Centres.push_back({x, y});
-        }
-
+    // x is drawn before y: the braces order the calls.
+    const auto moved = [&](double, double) { return DotCentre{jitter(rng), jitter(rng)}; };
+    lattice.Centres =
+        LatticeCentres(o.OriginX, o.OriginY, o.PitchX, o.PitchY, o.Columns, o.Rows,
+                       o.Jitter > 0.0 ? std::function<DotCentre(double, double)>(moved) : nullptr);
     const std::vector<double> coverage = DotCoverage(o.Width, o.Height, lattice.Centres, o.Radius);
 
     lattice.Pixels.resize(coverage.size());

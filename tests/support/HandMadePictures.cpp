@@ -34,8 +34,7 @@ std::uint32_t Crc32(const std::string& bytes) {
 std::string BuildTiff(std::vector<TiffField> fields, const std::string& data) {
     std::sort(fields.begin(), fields.end(),
               [](const TiffField& a, const TiffField& b) { return a.Tag < b.Tag; });
-    std::string out = "II*";
-    out += '\0';
+    std::string out("II*\0", 4);
     const std::uint32_t directory = static_cast<std::uint32_t>(8 + data.size() + data.size() % 2);
     Put32(out, directory);
     out += data;
@@ -112,9 +111,7 @@ std::string PngStart(std::uint32_t width, std::uint32_t height, int bits, int co
     std::string header;
     PutBig32(header, width);
     PutBig32(header, height);
-    header += static_cast<char>(bits);
-    header += static_cast<char>(colourType);
-    header += std::string(3, '\0');
+    header.append({static_cast<char>(bits), static_cast<char>(colourType), '\0', '\0', '\0'});
     return std::string("\x89PNG\r\n\x1a\n", 8) + PngChunk("IHDR", header);
 }
 

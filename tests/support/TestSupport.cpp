@@ -37,15 +37,10 @@ void WriteFileBytes(const std::string& name, const std::string& bytes) {
 namespace {
 
 std::string ShellQuoted(const std::string& word) {
-    std::string quoted(1, '\'');
-    for (char c : word) {
-        if (c == '\'')
-            quoted.append("'\\''");
-        else
-            quoted.push_back(c);
-    }
-    quoted.push_back('\'');
-    return quoted;
+    std::string quoted = "'";
+    for (char c : word)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted + "'";
 }
 
 } // namespace

@@ -25,10 +25,6 @@ std::string ReadFileBytes(const std::string& name);
 /// Writes bytes to a file, replacing it.
 void WriteFileBytes(const std::string& name, const std::string& bytes);
 
-} // namespace corvane::test
-
-namespace corvane::test {
-
 /// The lines of text, without their line ends.
 std::vector<std::string> Lines(const std::string& text);
 

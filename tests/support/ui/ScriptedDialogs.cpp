@@ -44,37 +44,36 @@ std::optional<FileDialogResult> ScriptedDialogs::NextFile(Kind kind, const FileD
     return answer;
 }
 
+namespace {
+
+/// The next queued answer; with none queued the question was not scripted: the test fails and gets
+/// fallback.
+template <class T> T Next(std::deque<T>& queue, const char* what, const QString& text, T fallback) {
+    if (queue.empty()) {
+        ADD_FAILURE() << "unexpected " << what << ": " << text.toStdString();
+        return fallback;
+    }
+    T next = std::move(queue.front());
+    queue.pop_front();
+    return next;
+}
+
+} // namespace
+
 bool ScriptedDialogs::WarningYesNo(const QString& text) {
     Log.push_back({Kind::WarningYesNo, text, {}});
-    if (answers_.empty()) {
-        ADD_FAILURE() << "unexpected question: " << text.toStdString();
-        return false;
-    }
-    const bool yes = answers_.front();
-    answers_.pop_front();
-    return yes;
+    return Next(answers_, "question", text, false);
 }
 
 corvane::ui::TAnswer ScriptedDialogs::QuestionYesNoCancel(const QString& text) {
     Log.push_back({Kind::Question, text, {}});
-    if (questionAnswers_.empty()) {
-        ADD_FAILURE() << "unexpected question: " << text.toStdString();
-        return corvane::ui::TAnswer::Cancel;
-    }
-    const corvane::ui::TAnswer answer = questionAnswers_.front();
-    questionAnswers_.pop_front();
-    return answer;
+    return Next(questionAnswers_, "question", text, corvane::ui::TAnswer::Cancel);
 }
 
 int ScriptedDialogs::ExecModal(QDialog& dialog) {
     Log.push_back({Kind::Modal, dialog.objectName(), {}});
-    if (modals_.empty()) {
-        ADD_FAILURE() << "unexpected modal dialog: " << dialog.objectName().toStdString();
-        return QDialog::Rejected;
-    }
-    const std::function<int(QDialog&)> fill = std::move(modals_.front());
-    modals_.pop_front();
-    return fill(dialog);
+    const std::function<int(QDialog&)> rejected = [](QDialog&) { return int(QDialog::Rejected); };
+    return Next(modals_, "modal dialog", dialog.objectName(), rejected)(dialog);
 }
 
 } // namespace corvane::test

@@ -32,6 +32,12 @@ void TestMainForm::Trigger(const char* actionName, int times) const {
         action->trigger();
 }
 
+corvane::ui::TMDIChildForm& TestMainForm::Open(const QString& name, const corvane::TGrayImage& picture) {
+    picture.SaveBmp(File(name).toStdString());
+    TriggerWithFile("FileOpenAction", File(name));
+    return Active();
+}
+
 void TestMainForm::Destroy() {
     Form.reset();
     ProcessEvents();

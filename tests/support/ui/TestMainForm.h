@@ -42,6 +42,8 @@ struct TestMainForm {
         Dialogs.QueueFile(file, filterIndex);
         Trigger(actionName);
     }
+    /// Saves the picture as name in the temporary folder and opens it with File > Open; its window.
+    corvane::ui::TMDIChildForm& Open(const QString& name, const corvane::TGrayImage& picture);
     /// Destroys the frame without asking and lets its deferred deletes run.
     void Destroy();
 };
