@@ -107,7 +107,7 @@ SearchOutcome WholeFieldSearch::Search(Scratch& s, std::int32_t x, std::int32_t 
     if (!(hx_ < x && x < w0_ - hx_ - 1 && hy_ < y && y < h0_ - hy_ - 1 && inside(px, py)))
         return SearchOutcome::NotSearched;
     const std::int16_t* window = s.Window.data();
-    const double sff = LoadCounts(f_, w0_, x - hx_, y - hy_, wx_, wy_, s.Window.data());
+    const double sff = LoadWindow(f_, w0_, x - hx_, y - hy_, wx_, wy_, s.Window.data());
     const std::ptrdiff_t stride = u_.Width();
     if (reach > 0) {
         double bestWhole = 0.0;

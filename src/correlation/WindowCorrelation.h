@@ -11,15 +11,17 @@ namespace corvane::window_correlation {
 // The normalised cross-correlation of grey windows that the seed search and the whole-field
 // search share. Kept inline: both searches call it in their innermost loops.
 
-/// Copies the window of f at (left, up) into w as doubles and returns its sum of squares.
+/// Copies the window of f at (left, up) into w (doubles, or whole grey levels for the exact sums)
+/// and returns its sum of squares in double.
+template <typename T>
 inline double LoadWindow(const std::uint8_t* f, std::int32_t stride, std::int32_t left, std::int32_t up,
-                         std::int32_t wx, std::int32_t wy, double* w) {
+                         std::int32_t wx, std::int32_t wy, T* w) {
     double sff = 0.0;
     const std::uint8_t* row = f + static_cast<std::ptrdiff_t>(up) * stride + left;
     for (std::int32_t ii = 0; ii < wy; ++ii, row += stride) {
         for (std::int32_t jj = 0; jj < wx; ++jj) {
             const double v = row[jj];
-            *w++ = v;
+            *w++ = static_cast<T>(row[jj]);
             sff += v * v;
         }
     }
@@ -48,22 +50,6 @@ inline double CorrelateInOrder(const double* f, double sff, const G* g, std::ptr
 // power of two: the very sums of the row-by-row order over grey values, bit for bit, whatever the
 // grouping. Larger windows keep the row-by-row order in double.
 inline constexpr std::int64_t kExactWindowLimit = std::int64_t{1} << 24;
-
-/// Copies the window of f at (left, up) into w as whole grey levels and returns its sum of squares,
-/// the same double as LoadWindow's.
-inline double LoadCounts(const std::uint8_t* f, std::int32_t stride, std::int32_t left, std::int32_t up,
-                         std::int32_t wx, std::int32_t wy, std::int16_t* w) {
-    double sff = 0.0;
-    const std::uint8_t* row = f + static_cast<std::ptrdiff_t>(up) * stride + left;
-    for (std::int32_t ii = 0; ii < wy; ++ii, row += stride) {
-        for (std::int32_t jj = 0; jj < wx; ++jj) {
-            *w++ = static_cast<std::int16_t>(row[jj]);
-            const double v = row[jj];
-            sff += v * v;
-        }
-    }
-    return sff;
-}
 
 /// CorrelateInOrder of the grey values count * unit, unit a power of two.
 template <typename F, typename G>
