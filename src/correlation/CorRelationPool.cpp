@@ -75,6 +75,12 @@ CorRelationPool& CorRelationPool::Shared() {
     return pool;
 }
 
+PartRunner CorRelationPool::SharedRunner() {
+    return [](int parts, const std::function<void(int)>& body) {
+        Shared().Run(parts, SharedWorkers(), [&](int, int part) { body(part); });
+    };
+}
+
 CorRelationPool::CorRelationPool(int workers) {
     for (int i = 0; i < std::max(workers, 1); ++i)
         threads_.emplace_back([this] { Work(); });

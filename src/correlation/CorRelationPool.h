@@ -7,6 +7,8 @@
 #include <thread>
 #include <vector>
 
+#include "image/FileUtil.h"
+
 namespace corvane {
 
 /// The process's correlation workers: one pool sized to the machine, shared by every running
@@ -24,6 +26,9 @@ class CorRelationPool {
     /// Sets the shared pool's size (a --threads option); only before its first use. Returns false,
     /// changing nothing, when the pool has already started or workers is below 1.
     static bool SetSharedWorkers(int workers);
+
+    /// Runs parts on the shared pool's workers, for work of the lower layers (file writers).
+    static PartRunner SharedRunner();
 
     explicit CorRelationPool(int workers);
     ~CorRelationPool();

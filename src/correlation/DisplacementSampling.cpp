@@ -1,5 +1,7 @@
 #include "correlation/DisplacementSampling.h"
 
+#include "correlation/CorRelationPool.h"
+
 #include "image/CFormat.h"
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
@@ -102,11 +104,20 @@ std::unique_ptr<TGrayImage> LoadSampleMask(const TFloatImage& u, const std::stri
     return mask;
 }
 
+/// Rows of the walk, and how many of them make a block of text of about 16384 values.
+std::int64_t WalkRows(const Walk& w) {
+    return w.bottom >= w.top ? (w.bottom - w.top) / w.gy + 1 : 0;
+}
+std::int64_t RowsPerBlock(const Walk& w) {
+    const std::int64_t columns = w.right >= w.left ? (w.right - w.left) / w.gx + 1 : 1;
+    return std::max<std::int64_t>(1, 16384 / columns);
+}
+
+/// The records of walk rows [first, last).
 void WritePointList(TableText& out, const TFloatImage& u, const TFloatImage& v, const TGrayImage* mask,
-                    const Walk& w, const SampleOptions& o) {
-    out.Write(HeaderOf(o.Type));
+                    const Walk& w, const SampleOptions& o, std::int64_t first, std::int64_t last) {
     const std::size_t width = static_cast<std::size_t>(u.Width);
-    for (std::int64_t y = w.top; y <= w.bottom; y += w.gy) {
+    for (std::int64_t y = w.top + first * w.gy; y <= w.bottom && first < last; y += w.gy, ++first) {
         const std::size_t row = static_cast<std::size_t>(y) * width;
         const float* uRow = u.Data + row;
         const float* vRow = v.Data + row;
@@ -143,11 +154,12 @@ void WritePointList(TableText& out, const TFloatImage& u, const TFloatImage& v, 
     }
 }
 
+/// The matrix rows of walk rows [first, last).
 void WriteMatrix(TableText& out, const TFloatImage& u, const TFloatImage& v, const TGrayImage* mask,
-                 const Walk& w, const SampleOptions& o) {
+                 const Walk& w, const SampleOptions& o, std::int64_t first, std::int64_t last) {
     const bool writeU = o.Type == SampleResultType::MatrixU;
     const std::size_t width = static_cast<std::size_t>(u.Width);
-    for (std::int64_t y = w.top; y <= w.bottom; y += w.gy) {
+    for (std::int64_t y = w.top + first * w.gy; y <= w.bottom && first < last; y += w.gy, ++first) {
         const std::size_t row = static_cast<std::size_t>(y) * width;
         const float* uRow = u.Data + row;
         const float* vRow = v.Data + row;
@@ -174,18 +186,39 @@ void WriteMatrix(TableText& out, const TFloatImage& u, const TFloatImage& v, con
     }
 }
 
-void Sample(TableText& out, const TFloatImage* u, const TFloatImage* v, const SampleOptions& options) {
-    CheckSampleFields(u, v);
-    const std::unique_ptr<TGrayImage> mask = LoadSampleMask(*u, options.MaskFile);
-    const Walk walk = WalkOf(*u, options);
-    const int type = static_cast<int>(options.Type);
-    if (type < 0 || type > 5) throw CorvaneError("unknown result type " + std::to_string(type));
-    if (!u->Data || !v->Data) return;
-    if (options.Type == SampleResultType::MatrixU || options.Type == SampleResultType::MatrixV)
-        WriteMatrix(out, *u, *v, mask.get(), walk, options);
-    else
-        WritePointList(out, *u, *v, mask.get(), walk, options);
-}
+/// A table cut into blocks of whole rows: the point list's header opens block 0.
+class SampleTable {
+  public:
+    SampleTable(const TFloatImage* u, const TFloatImage* v, const SampleOptions& options)
+        : u_(u), v_(v), o_(options) {
+        CheckSampleFields(u, v);
+        mask_ = LoadSampleMask(*u, options.MaskFile);
+        walk_ = WalkOf(*u, options);
+        const int type = static_cast<int>(options.Type);
+        if (type < 0 || type > 5) throw CorvaneError("unknown result type " + std::to_string(type));
+        rowsPerBlock_ = RowsPerBlock(walk_);
+        if (u->Data && v->Data)
+            blocks_ = std::max<std::int64_t>(1, (WalkRows(walk_) + rowsPerBlock_ - 1) / rowsPerBlock_);
+    }
+    std::int64_t Blocks() const { return blocks_; }
+    void Format(std::int64_t block, TableText& out) const {
+        const std::int64_t first = block * rowsPerBlock_, last = first + rowsPerBlock_;
+        if (o_.Type == SampleResultType::MatrixU || o_.Type == SampleResultType::MatrixV) {
+            WriteMatrix(out, *u_, *v_, mask_.get(), walk_, o_, first, last);
+            return;
+        }
+        if (block == 0) out.Write(HeaderOf(o_.Type));
+        WritePointList(out, *u_, *v_, mask_.get(), walk_, o_, first, last);
+    }
+
+  private:
+    const TFloatImage* u_;
+    const TFloatImage* v_;
+    const SampleOptions& o_;
+    std::unique_ptr<TGrayImage> mask_;
+    Walk walk_{};
+    std::int64_t rowsPerBlock_ = 1, blocks_ = 0;
+};
 
 } // namespace
 
@@ -197,20 +230,24 @@ void CheckSampleFields(const TFloatImage* u, const TFloatImage* v) {
 }
 
 std::string SampleDisplacements(const TFloatImage* u, const TFloatImage* v, const SampleOptions& options) {
+    const SampleTable table(u, v, options);
     TableText out;
-    Sample(out, u, v, options);
+    for (std::int64_t b = 0; b < table.Blocks(); ++b)
+        table.Format(b, out);
     return std::move(out.Text());
 }
 
 void SaveDisplacementSamples(const std::string& fileName, const TFloatImage* u, const TFloatImage* v,
                              const SampleOptions& options) {
-    std::string text;
-    {
-        TableText out;
-        Sample(out, u, v, options);
-        text = std::move(out.Text());
-    }
-    WriteFileAtomically(fileName, text.data(), text.size(), "Can not output data to " + fileName);
+    const SampleTable table(u, v, options);
+    WriteBlocksAtomically(
+        fileName, table.Blocks(),
+        [&](std::int64_t block, std::string& text) {
+            TableText out;
+            table.Format(block, out);
+            text = std::move(out.Text());
+        },
+        "Can not output data to " + fileName, CorRelationPool::SharedRunner());
 }
 
 void RewriteHeaderScales(TFloatImage& field, float scaleX, float scaleY, float valueScale) {

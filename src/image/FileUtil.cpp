@@ -148,6 +148,38 @@ void WriteFileAtomically(const std::string& name, const std::function<bool(std::
     }
 }
 
+void WriteBlocksAtomically(const std::string& name, std::int64_t blocks,
+                           const std::function<void(std::int64_t block, std::string& text)>& format,
+                           const std::string& failMessage, const PartRunner& run) {
+    // Eight blocks a wave keeps a few workers busy and a few blocks of text in memory.
+    constexpr std::int64_t kWave = 8;
+    std::vector<std::string> wave(static_cast<std::size_t>(std::min(blocks, kWave)));
+    WriteFileAtomically(
+        name,
+        [&](std::FILE* f) {
+            for (std::int64_t first = 0; first < blocks; first += kWave) {
+                const int count = static_cast<int>(std::min(kWave, blocks - first));
+                const auto body = [&](int k) {
+                    std::string& text = wave[static_cast<std::size_t>(k)];
+                    text.clear();
+                    format(first + k, text);
+                };
+                if (run)
+                    run(count, body);
+                else
+                    for (int k = 0; k < count; ++k)
+                        body(k);
+                for (int k = 0; k < count; ++k) {
+                    const std::string& text = wave[static_cast<std::size_t>(k)];
+                    if (!text.empty() && std::fwrite(text.data(), 1, text.size(), f) != text.size())
+                        return false;
+                }
+            }
+            return true;
+        },
+        failMessage);
+}
+
 void AtomicTextFile::Printf(const char* format, ...) {
     va_list args;
     va_start(args, format);

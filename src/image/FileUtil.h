@@ -38,6 +38,18 @@ void WriteFileAtomically(const std::string& name, const void* data, std::size_t 
 void WriteFileAtomically(const std::string& name, const std::function<bool(std::FILE*)>& writer,
                          const std::string& failMessage);
 
+/// Runs body(part) for every part 0 ... parts - 1, side by side where it can (a pool of workers);
+/// returns when all are done and passes the first exception on.
+using PartRunner = std::function<void(int parts, const std::function<void(int part)>& body)>;
+
+/// Replaces the file atomically (as WriteFileAtomically) with the texts of blocks 0 ... blocks - 1
+/// in order, each formatted by format(block, text) into an empty string. Waves of blocks are
+/// formatted through run (one after another without a runner), written and dropped, so a long table
+/// never stands whole in memory.
+void WriteBlocksAtomically(const std::string& name, std::int64_t blocks,
+                           const std::function<void(std::int64_t block, std::string& text)>& format,
+                           const std::string& failMessage, const PartRunner& run = {});
+
 /// Collects output in memory and replaces the target file atomically on Commit().
 /// Text is formatted with the C formats and always with a '.' decimal point.
 class AtomicTextFile {

@@ -104,7 +104,7 @@ void TFloatImage::SaveFlt(const std::string& fileName) const {
 
 void TFloatImage::Output3DDat(const std::string& fileName, const std::string& maskFileName, std::int32_t x1,
                               std::int32_t y1, std::int32_t x2, std::int32_t y2, std::int32_t stepX,
-                              std::int32_t stepY) {
+                              std::int32_t stepY, const PartRunner& run) {
     if (!Data) throw CorvaneError("no data to output: TFloatImage");
     std::unique_ptr<TGrayImage> mask;
     if (FileExists(maskFileName)) mask = LoadMask(maskFileName, Width, Height);
@@ -119,22 +119,30 @@ void TFloatImage::Output3DDat(const std::string& fileName, const std::string& ma
     x2 = std::min(x2, Width - 1);
     y2 = std::min(y2, Height - 1);
 
-    // Records " %15.8f  %15.8f  %15.8f \n", formatted by AppendFixed (printf's bytes, faster).
-    std::string text;
-    for (std::int64_t y = y1; y <= y2; y += stepY) {
-        const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(Width);
-        for (std::int64_t x = x1; x <= x2; x += stepX) {
-            if (mask && mask->Data[row + static_cast<std::size_t>(x)] != 255) continue;
-            text += ' ';
-            AppendFixed(text, static_cast<double>(static_cast<float>(x) * ScaleX), 15, 8);
-            text += "  ";
-            AppendFixed(text, static_cast<double>(static_cast<float>(y) * ScaleY), 15, 8);
-            text += "  ";
-            AppendFixed(text, static_cast<double>(Data[row + static_cast<std::size_t>(x)]), 15, 8);
-            text += " \n";
+    // Records " %15.8f  %15.8f  %15.8f \n", formatted by AppendFixed (printf's bytes, faster), in
+    // blocks of whole rows of about 16384 records.
+    const std::int64_t columns = x1 <= x2 ? (std::int64_t{x2} - x1) / stepX + 1 : 1;
+    const std::int64_t rows = y1 <= y2 ? (std::int64_t{y2} - y1) / stepY + 1 : 0;
+    const std::int64_t rowsPerBlock = std::max<std::int64_t>(1, 16384 / columns);
+    const auto format = [&](std::int64_t block, std::string& text) {
+        const std::int64_t last = std::min(rows, (block + 1) * rowsPerBlock);
+        for (std::int64_t r = block * rowsPerBlock; r < last; ++r) {
+            const std::int64_t y = y1 + r * stepY;
+            const std::size_t row = static_cast<std::size_t>(y) * static_cast<std::size_t>(Width);
+            for (std::int64_t x = x1; x <= x2; x += stepX) {
+                if (mask && mask->Data[row + static_cast<std::size_t>(x)] != 255) continue;
+                text += ' ';
+                AppendFixed(text, static_cast<double>(static_cast<float>(x) * ScaleX), 15, 8);
+                text += "  ";
+                AppendFixed(text, static_cast<double>(static_cast<float>(y) * ScaleY), 15, 8);
+                text += "  ";
+                AppendFixed(text, static_cast<double>(Data[row + static_cast<std::size_t>(x)]), 15, 8);
+                text += " \n";
+            }
         }
-    }
-    WriteFileAtomically(fileName, text.data(), text.size(), "Can not output 3d dat to " + fileName);
+    };
+    WriteBlocksAtomically(fileName, (rows + rowsPerBlock - 1) / rowsPerBlock, format,
+                          "Can not output 3d dat to " + fileName, run);
 }
 
 float TFloatImage::SumRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const {

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include "image/FileUtil.h"
+
 namespace corvane {
 
 class TGrayImage;
@@ -52,10 +54,11 @@ class TFloatImage {
     /// Text listing " %15.8f  %15.8f  %15.8f \n" of x*ScaleX, y*ScaleY, value over the region,
     /// by steps (below 1 taken as 1), x fastest, clipped to the map; with an existing mask file only
     /// pixels of level 255 are listed. Throws "no data to output: TFloatImage", a mask-size
-    /// message (nothing written) or "Can not output 3d dat to <name>". Written in the C locale.
+    /// message (nothing written) or "Can not output 3d dat to <name>". Written in the C locale, in
+    /// blocks of rows formatted through run (WriteBlocksAtomically).
     void Output3DDat(const std::string& fileName, const std::string& maskFileName, std::int32_t x1,
                      std::int32_t y1, std::int32_t x2, std::int32_t y2, std::int32_t stepX,
-                     std::int32_t stepY);
+                     std::int32_t stepY, const PartRunner& run = {});
     /// Single-precision sum over the rectangle, corners included, clipped to the map; 0 if y1 > y2.
     float SumRect(std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2) const;
 

@@ -1,5 +1,6 @@
 #include "phase/AbsolutePhase.h"
 
+#include "correlation/CorRelationPool.h"
 #include "image/CorvaneError.h"
 
 #include <charconv>
@@ -60,7 +61,7 @@ void SaveDisplacementTable(TFloatImage& map, const std::string& fileName,
     }
     // Without the mask check box no file is looked up at all (an empty name never exists).
     const std::string mask = options.UseMask ? options.MaskFile : std::string();
-    map.Output3DDat(fileName, mask, left, top, right, bottom, stepX, stepY);
+    map.Output3DDat(fileName, mask, left, top, right, bottom, stepX, stepY, CorRelationPool::SharedRunner());
 }
 
 } // namespace corvane

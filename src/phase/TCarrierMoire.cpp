@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "correlation/CorRelationPool.h"
 #include "image/CorvaneError.h"
 #include "image/FileUtil.h"
 #include "image/TGrayImage.h"
@@ -233,7 +234,7 @@ bool TCarrierMoire::SaveTable(const std::string& fileName, const TResultTableOpt
     map->ScaleX = static_cast<float>(options.ScaleX);
     map->ScaleY = static_cast<float>(options.ScaleY);
     map->Output3DDat(fileName, noMask ? std::string() : options.MaskFile, range.Left, range.Top, range.Right,
-                     range.Bottom, options.GridX, options.GridY);
+                     range.Bottom, options.GridX, options.GridY, CorRelationPool::SharedRunner());
     return true;
 }
 
