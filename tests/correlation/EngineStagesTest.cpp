@@ -406,13 +406,10 @@ struct Seeds {
           s(p.Initial.data(), 96, 96, deformed ? deformed : p.Deformed.data(), 96, 96,
             DeriveSeedSearch(15, 15, 33, 33, 13, 13, step)),
           scratch(s.MakeScratch()) {}
-    bool IntegerMatch(std::int32_t x, std::int32_t y, std::int32_t ex, std::int32_t ey, std::int32_t& bx,
-                      std::int32_t& by) {
+    bool IntegerMatch(int x, int y, int ex, int ey, std::int32_t& bx, std::int32_t& by) {
         return s.IntegerMatch(scratch, x, y, ex, ey, bx, by);
     }
-    bool Refine(std::int32_t x, std::int32_t y, std::int32_t px, std::int32_t py, float& dx, float& dy) {
-        return s.Refine(scratch, x, y, px, py, dx, dy);
-    }
+    bool Refine(int x, int y, float& dx, float& dy) { return s.Refine(scratch, x, y, x, y, dx, dy); }
 };
 
 TEST(SeedSearch, SkipsSeedsNearABorderAndKeepsTheFirstOfEqualCandidates) {
@@ -424,13 +421,13 @@ TEST(SeedSearch, SkipsSeedsNearABorderAndKeepsTheFirstOfEqualCandidates) {
     EXPECT_FALSE(seeds.IntegerMatch(6, 48, 20, 48, bx, by)) << "seed window outside the initial picture";
     // A step that does not divide 1 reads no sample beyond those taken (checked under the sanitizers).
     float dx = 0, dy = 0;
-    EXPECT_TRUE(Seeds(0.35f).Refine(48, 48, 48, 48, dx, dy));
+    EXPECT_TRUE(Seeds(0.35f).Refine(48, 48, dx, dy));
 
     const std::vector<std::uint8_t> flat(96 * 96, 90);
     ASSERT_TRUE(Seeds(0.1f, 0.0, flat.data()).IntegerMatch(48, 48, 50, 45, bx, by));
     EXPECT_EQ(std::pair(bx, by), std::pair(40, 35));
     // Quarter steps sample a uniform picture exactly, so the sub-pixel candidates tie as well.
-    ASSERT_TRUE(Seeds(0.25f, 0.0, flat.data()).Refine(48, 48, 48, 48, dx, dy));
+    ASSERT_TRUE(Seeds(0.25f, 0.0, flat.data()).Refine(48, 48, dx, dy));
     EXPECT_EQ(std::pair(dx, dy), std::pair(-0.75f, -0.75f));
 }
 

@@ -409,15 +409,6 @@ TEST_F(CorRelationWizard, InitialPictureSetsTheDomainAndRoleWindowsCloseWithTheW
     EXPECT_TRUE(WaitUntil([&] { return Main().MDIChildCount() == 0; }, 5000));
 }
 
-// A comma is no decimal point, whatever the user's locale says: nothing is saved.
-TEST_F(CorRelationWizard, ACommaIsNoDecimalPointAndSavesNothing) {
-    W().ScalexEdit->setText("0,5");
-    QueueFile("para.cor");
-    W().SaveParaTo1->trigger();
-    EXPECT_EQ(Errors().back(), "Scale x: '0,5' is not a valid floating point value");
-    EXPECT_FALSE(std::filesystem::exists(File("para.cor")));
-}
-
 TEST_F(CorRelationWizard, ASubmittedRunSavesItsBareNamesWritesItsResultsAndOpensItsMaps) {
     WriteShiftedPair();
     OpenPicture(W().InitialSpeedButton, "before.bmp");
@@ -461,7 +452,8 @@ TEST_F(CorRelationWizard, ASubmittedRunSavesItsBareNamesWritesItsResultsAndOpens
 
 // A new group is refined and, its grid being above 1, computes only the grid; the box follows the
 // interval until the user sets it. Optional lines are written only when on, the minimum last; fast
-// compute has no whole-field search to refine, so the refinement box goes with the search page.
+// compute has no whole-field search to refine, so the refinement box goes with the search page. A
+// field that is no number saves nothing.
 TEST_F(CorRelationWizard, TheWizardsOptionalBoxesAndTheirSavedLines) {
     TCorRelationParaSelectorForm& w = W();
     const auto save = [&](const char* name) {
@@ -486,7 +478,11 @@ TEST_F(CorRelationWizard, TheWizardsOptionalBoxesAndTheirSavedLines) {
     w.GridOnlyCheckBox->click(); // the user's choice stays
     w.IntervalxEdit->setText("8");
     EXPECT_EQ(w.FillGroup().GridOnly, 0);
-    ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
+    // A comma is no decimal point, whatever the user's locale says: nothing is saved.
+    w.ScalexEdit->setText("0,5");
+    save("comma.cor");
+    EXPECT_EQ(Errors(), QStringList("Scale x: '0,5' is not a valid floating point value"));
+    EXPECT_FALSE(std::filesystem::exists(File("comma.cor")));
     w.FastComputeCheckBox->setChecked(true);
     GoToPage("SearchInfo");
     EXPECT_FALSE(w.SubpixelRefinementCheck->isVisible());
@@ -547,10 +543,6 @@ class StrainTool : public ToolTest<ui::TComputeStrainForm> {
         frame->Trigger("StrainAction");
         ASSERT_TRUE(tool->isVisible());
     }
-    /// Writes a map of f(x, y) into the test folder.
-    template <class F> void WriteField(const char* name, int w, int h, F f) const {
-        MakeFloatMap(w, h, f)->SaveFlt(Path(name));
-    }
     void Open(QAction* open, const char* name) {
         frame->Dialogs.QueueFile(frame->File(name));
         open->trigger();
@@ -567,7 +559,9 @@ class StrainTool : public ToolTest<ui::TComputeStrainForm> {
 // refused; with a mask picture Ux leaves both the marker and the picture's black points out, shows
 // them black, and is saved.
 TEST_F(StrainTool, UxWithAMarkerAndAMaskPictureIsShownAndSaved) {
-    WriteField("u.flt", 30, 20, [](int x, int y) { return x == 12 && y == 10 ? kNotComputed : 0.01f * x; });
+    MakeFloatMap(30, 20, [](int x, int y) {
+        return x == 12 && y == 10 ? kNotComputed : 0.01f * x;
+    })->SaveFlt(Path("u.flt"));
     MakeGreyPicture(30, 20, [](int x, int) { return x < 10 ? 0 : 255; })->SaveBmp(Path("mask.bmp"));
     Open(tool->OpenUFieldFileAction, "u.flt");
     EXPECT_EQ(tool->UFieldEdit->text(), QStringLiteral("u.flt"));
@@ -600,49 +594,30 @@ TEST_F(StrainTool, UxWithAMarkerAndAMaskPictureIsShownAndSaved) {
     EXPECT_EQ(frame->Dialogs.FileRequests().back().Title, QStringLiteral("Save To Float Strain File"));
 }
 
-// Combining and saving what was not computed is refused before any dialog; the shear strain of U
-// and V, and the mask, are saved once both derivatives are there.
-TEST_F(StrainTool, ShearAndSavesNeedTheirDerivativesFirst) {
+// Saving what was not computed is refused before any dialog. The marker is invalid without a
+// click; exx with a 5-point window is shown, tells its value under the mouse, is saved and exported
+// as the verbs write it, and opens in Colour Map with one click. The shear strain of U and V, and
+// the mask, are saved once both derivatives are there.
+TEST_F(StrainTool, ExxWithAWindowIsShownSavedAndOpensInColourMapAndShearFollows) {
     tool->SaveVxAction->trigger();
     EXPECT_EQ(frame->LastError(), QStringLiteral("compute Vx first"));
     tool->SaveMaskAction->trigger();
     EXPECT_EQ(frame->LastError(), QStringLiteral("compute a strain first"));
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
-
-    WriteField("u.flt", 24, 20, [](int x, int y) { return 0.01f * x + 0.003f * y * y; });
-    WriteField("v.flt", 24, 20, [](int x, int y) { return 0.02f * y + 0.005f * x * x; });
+    // u = 0.02 x + 0.1 y, v = -0.01 y with the correlation's marker at (8, 6) of U.
+    MakeFloatMap(24, 18, [](int x, int y) {
+        return x == 8 && y == 6 ? 1000.0 : 0.02 * x + 0.1 * y;
+    })->SaveFlt(Path("u.flt"));
+    MakeFloatMap(24, 18, [](int, int y) { return -0.01 * y; })->SaveFlt(Path("v.flt"));
     Open(tool->OpenUFieldFileAction, "u.flt");
     Open(tool->OpenVFieldFileAction, "v.flt");
     EXPECT_EQ(tool->VFieldEdit->text(), QStringLiteral("v.flt"));
     EXPECT_NE(frame->Window(" V Field"), nullptr);
-    tool->UyAction->trigger();
-    tool->VxAction->trigger();
-    tool->UyVxAction->trigger();
-    EXPECT_EQ(frame->Dialogs.Count(Kind::Error), 2);
-    EXPECT_NE(frame->Window(" Shear Strain "), nullptr);
-    EXPECT_EQ(TFloatImage(Save(tool->SaveShearStrainAction, "shear.flt")).Width, 24);
-
-    frame->Dialogs.Clear();
-    frame->Dialogs.QueueFile(frame->File("mask"));
-    tool->SaveMaskAction->trigger(); // ".bmp" follows the filter
-    EXPECT_EQ(frame->Dialogs.Errors(), QStringList());
-    EXPECT_EQ(TGrayImage(Path("mask.bmp")).Width, 24);
-}
-
-// The marker is invalid without a click; exx with a 5-point window is shown, tells its value
-// under the mouse, is saved and exported as the verbs write it, and opens in Colour Map with one
-// click.
-TEST_F(StrainTool, ExxWithAWindowIsShownSavedAndOpensInColourMap) {
-    // u = 0.02 x + 0.1 y, v = -0.01 y with the correlation's marker at (8, 6) of U.
-    WriteField("u.flt", 24, 18, [](int x, int y) { return x == 8 && y == 6 ? 1000.0 : 0.02 * x + 0.1 * y; });
-    WriteField("v.flt", 24, 18, [](int, int y) { return -0.01 * y; });
-    Open(tool->OpenUFieldFileAction, "u.flt");
-    Open(tool->OpenVFieldFileAction, "v.flt");
     EXPECT_TRUE(tool->MaskValueCheckBox->isChecked());
     EXPECT_TRUE(tool->StrainWindowEdit->text().isEmpty());
     tool->StrainWindowEdit->setText(QStringLiteral("5"));
     tool->ExxAction->trigger();
-    ASSERT_EQ(frame->LastError(), QString());
+    ASSERT_EQ(frame->Dialogs.Count(Kind::Error), 2);
     ui::TMDIChildForm* window = frame->Window(" exx ");
     ASSERT_NE(window, nullptr);
     ASSERT_NE(window->FloatMap(), nullptr);
@@ -674,6 +649,17 @@ TEST_F(StrainTool, ExxWithAWindowIsShownSavedAndOpensInColourMap) {
     ASSERT_TRUE(colour && colour->isVisible());
     EXPECT_EQ(colour->MapFileEdit->text(), QStringLiteral(" exx "));
     EXPECT_TRUE(colour->ValueHint(3, 4).startsWith(QStringLiteral("Position(3,4),value=0.0202")));
+
+    tool->UyAction->trigger();
+    tool->VxAction->trigger();
+    tool->UyVxAction->trigger();
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Error), 3);
+    EXPECT_NE(frame->Window(" Shear Strain "), nullptr);
+    EXPECT_EQ(TFloatImage(Save(tool->SaveShearStrainAction, "shear.flt")).Width, 24);
+    frame->Dialogs.QueueFile(frame->File("mask"));
+    tool->SaveMaskAction->trigger(); // ".bmp" follows the filter
+    EXPECT_EQ(frame->Dialogs.Count(Kind::Error), 3);
+    EXPECT_EQ(TGrayImage(Path("mask.bmp")).Width, 24);
 }
 
 // The "Sample X/Y displacement" window driven as a user would: U and V chosen through the dialogs,
@@ -708,14 +694,6 @@ class SampleTool : public ToolTest<ui::TMergeXYForm> {
         tool->SaveResultButton->click();
         return ReadFileBytes(Path(name));
     }
-    /// The table `corvane-cli sample u.flt v.flt` writes with these options.
-    std::string CliTable(std::vector<std::string> options) const {
-        std::vector<std::string> arguments{"sample", "u.flt", "v.flt", "-o", "cli.dat"};
-        arguments.insert(arguments.end(), options.begin(), options.end());
-        const ProgramRun run = Cli(frame->Dir, arguments);
-        EXPECT_EQ(run.Status, 0) << run.Err;
-        return ReadFileBytes(Path("cli.dat"));
-    }
 };
 
 // Loading shows each file's header scales and takes the last one's as output scales; the default
@@ -742,14 +720,14 @@ TEST_F(SampleTool, TablesAreThoseOfTheVerbWithTheSameOptions) {
     tool->ChangeYaxisCheckBox->setChecked(true);
     tool->MaskValueCheckBox->setChecked(true);
     tool->DisplacementCheckBox->setChecked(true);
-    const std::vector<std::string> options{"--grid",     "5",         "5",    "--range",
-                                           "0",          "0",         "20",   "20",
-                                           "--change-y", "--invalid", "1000", "--scale-displacement"};
     for (int type = 0; type < 6; ++type) {
         tool->ResultTypeComboBox->setCurrentIndex(type);
-        std::vector<std::string> withType = options;
-        withType.insert(withType.end(), {"--type", std::to_string(type)});
-        EXPECT_EQ(SaveTable("grid.dat"), CliTable(withType)) << "type " << type;
+        const ProgramRun cli =
+            Cli(frame->Dir, {"sample", "u.flt", "v.flt", "-o", "cli.dat", "--grid", "5", "5", "--range", "0",
+                             "0", "20", "20", "--change-y", "--invalid", "1000", "--scale-displacement",
+                             "--type", std::to_string(type)});
+        ASSERT_EQ(cli.Status, 0) << cli.Err;
+        EXPECT_EQ(SaveTable("grid.dat"), ReadFileBytes(Path("cli.dat"))) << "type " << type;
     }
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList());
 }
@@ -812,22 +790,15 @@ class ScaleTool : public ToolTest<ui::TComputeScaleForm> {
         frame->Trigger("ImageScaleAction");
         ASSERT_TRUE(tool->isVisible());
     }
-
-    /// Opens a 320 x 200 picture into a document window and returns it.
-    ui::TMDIChildForm& OpenPlate() {
-        MakeGreyPicture(320, 200, [](int x, int y) {
-            return (x + y) % 256;
-        })->SaveBmp(frame->Dir.File("p.bmp"));
-        frame->TriggerWithFile("FileOpenAction", frame->File("p.bmp"));
-        return frame->Active();
-    }
 };
 
 // Unchecking "Set Scale" turns the measurement on: a 250-pixel drag along x with an actual length
 // of 5.0 gives 0.02, shown and stored in the frame; a drag along y fills the y length. While the
 // scale is typed in, a drag measures nothing.
 TEST_F(ScaleTool, DraggedLengthGivesTheComputedScale) {
-    ui::TMDIChildForm& picture = OpenPlate();
+    MakeGreyPicture(320, 200, [](int x, int y) { return (x + y) % 256; })->SaveBmp(Path("p.bmp"));
+    frame->TriggerWithFile("FileOpenAction", frame->File("p.bmp"));
+    ui::TMDIChildForm& picture = frame->Active();
     EXPECT_FALSE(tool->ComputeScaleGroupBox->isEnabled());
     DragOnPicture(picture, {10, 20}, {260, 90});
     EXPECT_EQ(tool->ImageScaleXEdit->text(), QStringLiteral("1"));
