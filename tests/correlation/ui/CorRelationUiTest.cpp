@@ -182,13 +182,7 @@ TEST_F(CorRelationJobs, SlotThreeShowsItsTimesAndGoesIdleWithABeepWhileTheWindow
     EXPECT_FALSE(s.AnimationPlaying());
 }
 
-TEST_F(CorRelationJobs, GenerateModalFileWritesTheDefaultConfiguration) {
-    Run("GenerateModalFileAction", "modal.cor");
-    EXPECT_THAT(ReadFileBytes(File("modal.cor")),
-                testing::StartsWith("HowManyGroup =1\nFastCompute(0=no, 1=yes) =0\n"));
-}
-
-TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot) {
+TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlotAndTheDefaultFileIsGenerated) {
     commands->StartWorkJob([] { throw CorvaneError("Check your computing parameters, then start again"); });
     commands->StartWorkJob([] { throw std::runtime_error("disk full"); });
     ASSERT_TRUE(WaitForEnds(2));
@@ -203,6 +197,9 @@ TEST_F(CorRelationJobs, AJobThatFailsShowsItsErrorAndFreesItsSlot) {
     EXPECT_EQ(QStringList({Ended.back().second, Errors().back()}),
               QStringList(2, "Read CorRelation Config file ERROR!!!"));
     EXPECT_EQ(Status().BusyCount(), 0);
+    Run("GenerateModalFileAction", "modal.cor");
+    EXPECT_THAT(ReadFileBytes(File("modal.cor")),
+                testing::StartsWith("HowManyGroup =1\nFastCompute(0=no, 1=yes) =0\n"));
 }
 
 // Two engine jobs on speckle pairs: the large one is cancelled from its slot once it shows
@@ -424,8 +421,7 @@ TEST_F(CorRelationWizard, ASubmittedRunSavesItsBareNamesWritesItsResultsAndOpens
     EXPECT_THAT(saved, testing::HasSubstr("Mask Special Area File =none\n"));
     EXPECT_EQ(saved.find(frame->Dir.Path().string()), std::string::npos);
 
-    GoToPage("OutputControl");
-    W().NextButton->click();
+    Submit();
     EXPECT_FALSE(W().isVisible());
     EXPECT_EQ(Status().BusyCount(), 1);
     // The job runs its own copy of the group: a new wizard replacing this one changes nothing.
