@@ -67,7 +67,7 @@ TEST_F(CorvaneCorrelateProgramTest, GroupsOfTheDefaultFileRunInFileOrderAndWrite
     EXPECT_NE(report.find("The average seed displacement is ( 2.000 ,  1.000 )"), std::string::npos);
 }
 
-TEST_F(CorvaneCorrelateProgramTest, AFailingGroupIsReportedOnStandardErrorAndEndsTheRun) {
+TEST_F(CorvaneCorrelateProgramTest, AFailingGroupEndsTheRunAndRefineReachesEveryGroup) {
     WriteFileBytes(dir.File("job/two.cor"), "HowManyGroup =2\n" +
                                                 ReplaceFirst(group, "=test2.bmp", "=absent.bmp") +
                                                 ReplaceFirst(group, "=xy.dat", "=xy2.dat"));
@@ -81,10 +81,8 @@ TEST_F(CorvaneCorrelateProgramTest, AFailingGroupIsReportedOnStandardErrorAndEnd
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_NE(out.find("--generate FILE.cor"), std::string::npos);
     EXPECT_EQ(Run({}), 2);
-}
 
-// --refine reaches every group without changing the file; alone it is a wrong command line.
-TEST_F(CorvaneCorrelateProgramTest, RefineTurnsTheRefinementOnForEveryGroup) {
+    // --refine reaches every group without changing the file; alone it is a wrong command line.
     ASSERT_EQ(Run({"job/run.cor", "--refine"}), 0) << err;
     EXPECT_NE(ReadFileBytes(dir.File("job/info.inf"))
                   .find("Sub-pixel Refinement: inverse-compositional Gauss-Newton"),
