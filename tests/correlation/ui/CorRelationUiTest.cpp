@@ -406,46 +406,6 @@ TEST_F(CorRelationWizard, InitialPictureSetsTheDomainAndRoleWindowsCloseWithTheW
     EXPECT_TRUE(WaitUntil([&] { return Main().MDIChildCount() == 0; }, 5000));
 }
 
-TEST_F(CorRelationWizard, ASubmittedRunSavesItsBareNamesWritesItsResultsAndOpensItsMaps) {
-    WriteShiftedPair();
-    OpenPicture(W().InitialSpeedButton, "before.bmp");
-    OpenPicture(W().DeformedSpeedButton, "after.bmp");
-    W().ChangeYaxisCheckBox->setChecked(false);
-    QueueFile("run.cor");
-    W().SaveParaTo1->trigger();
-    ASSERT_TRUE(Errors().isEmpty()) << Errors().join("; ").toStdString();
-
-    // The saved file holds bare names, which the reader resolves against the file's folder.
-    const std::string saved = ReadFileBytes(File("run.cor"));
-    EXPECT_THAT(saved, testing::HasSubstr("Initial File =before.bmp\n"));
-    EXPECT_THAT(saved, testing::HasSubstr("Mask Special Area File =none\n"));
-    EXPECT_EQ(saved.find(frame->Dir.Path().string()), std::string::npos);
-
-    Submit();
-    EXPECT_FALSE(W().isVisible());
-    EXPECT_EQ(Status().BusyCount(), 1);
-    // The job runs its own copy of the group: a new wizard replacing this one changes nothing.
-    frame->Trigger("CorRelationAction");
-    ASSERT_TRUE(WaitForEnds(1, 120000));
-    ASSERT_EQ(Ended.front().second, "");
-    EXPECT_EQ(TFloatImage(File("dx_bin.flt")).ScaleX, 5.0f) << "a new group computes only its grid";
-    // A new group is refined: the job lists its correlation and gradient maps, Open Results opens all seven.
-    for (const char* name : {"dx_bin.flt", "dx_bin_zncc.flt", "dx_bin_dudy.flt", "dy_bin_dvdx.flt"})
-        EXPECT_TRUE(Status().ResultsLabel->text().contains(name)) << name;
-    const int before = Main().MDIChildCount();
-    Status().OpenResultsButton->click();
-    EXPECT_EQ(Main().MDIChildCount(), before + 7);
-
-    // A job cancelled afterwards says so in its slot, and Open Results forgets the earlier files.
-    auto gate = std::make_shared<std::latch>(1);
-    const int slot = commands->StartWorkJob([gate] { gate->wait(), throw CorRelationCancelled(); });
-    gate->count_down();
-    ASSERT_TRUE(WaitForEnds(2));
-    EXPECT_EQ(Cell(slot, 3), "cancelled");
-    EXPECT_TRUE(Status().ResultsLabel->text().startsWith(QStringLiteral("Job %1 was cancelled").arg(slot)));
-    EXPECT_FALSE(Status().OpenResultsButton->isEnabled());
-}
-
 // A new group is refined and, its grid being above 1, computes only the grid; the box follows the
 // interval until the user sets it. Optional lines are written only when on, the minimum last; fast
 // compute has no whole-field search to refine, so the refinement box goes with the search page. A
@@ -484,8 +444,8 @@ TEST_F(CorRelationWizard, TheWizardsOptionalBoxesAndTheirSavedLines) {
     EXPECT_FALSE(w.SubpixelRefinementCheck->isVisible());
 }
 
-// The wizard checks a group before it becomes a job.
-TEST_F(CorRelationWizard, ABadFieldKeepsTheWizardOpenOnItsPageAndTheMessageNamesIt) {
+// The wizard checks a group before it becomes a job; once right, the group is saved and run.
+TEST_F(CorRelationWizard, ABadFieldKeepsTheWizardOpenOnItsPageAndTheRightGroupIsSavedAndRun) {
     WriteShiftedPair();
     Type(W().InitialEdit, "before.bmp");
     Type(W().DeformedEdit, "after.bmp");
@@ -521,6 +481,43 @@ TEST_F(CorRelationWizard, ABadFieldKeepsTheWizardOpenOnItsPageAndTheMessageNames
     EXPECT_EQ(W().CurrentPageName(), "InputFiles");
     EXPECT_EQ(commands->LiveJobs(), 0);
     EXPECT_EQ(Errors().size(), 4);
+
+    // Put right, the group is saved with bare names, which the reader resolves against the file's
+    // folder, and runs.
+    Type(W().DeformedEdit, "after.bmp");
+    W().ChangeYaxisCheckBox->setChecked(false);
+    QueueFile("run.cor");
+    W().SaveParaTo1->trigger();
+    ASSERT_EQ(Errors().size(), 4);
+
+    const std::string saved = ReadFileBytes(File("run.cor"));
+    EXPECT_THAT(saved, testing::HasSubstr("Initial File =before.bmp\n"));
+    EXPECT_THAT(saved, testing::HasSubstr("Mask Special Area File =none\n"));
+    EXPECT_EQ(saved.find(frame->Dir.Path().string()), std::string::npos);
+
+    Submit();
+    EXPECT_FALSE(W().isVisible());
+    EXPECT_EQ(Status().BusyCount(), 1);
+    // The job runs its own copy of the group: a new wizard replacing this one changes nothing.
+    frame->Trigger("CorRelationAction");
+    ASSERT_TRUE(WaitForEnds(1, 120000));
+    ASSERT_EQ(Ended.front().second, "");
+    EXPECT_EQ(TFloatImage(File("dx_bin.flt")).ScaleX, 5.0f) << "a new group computes only its grid";
+    // A new group is refined: the job lists its correlation and gradient maps, Open Results opens all seven.
+    for (const char* name : {"dx_bin.flt", "dx_bin_zncc.flt", "dx_bin_dudy.flt", "dy_bin_dvdx.flt"})
+        EXPECT_TRUE(Status().ResultsLabel->text().contains(name)) << name;
+    const int before = Main().MDIChildCount();
+    Status().OpenResultsButton->click();
+    EXPECT_EQ(Main().MDIChildCount(), before + 7);
+
+    // A job cancelled afterwards says so in its slot, and Open Results forgets the earlier files.
+    auto gate = std::make_shared<std::latch>(1);
+    const int slot = commands->StartWorkJob([gate] { gate->wait(), throw CorRelationCancelled(); });
+    gate->count_down();
+    ASSERT_TRUE(WaitForEnds(2));
+    EXPECT_EQ(Cell(slot, 3), "cancelled");
+    EXPECT_TRUE(Status().ResultsLabel->text().startsWith(QStringLiteral("Job %1 was cancelled").arg(slot)));
+    EXPECT_FALSE(Status().OpenResultsButton->isEnabled());
 }
 
 // The windows that work on correlation results, driven as a user would. "Compute Strain": fields and
@@ -791,7 +788,7 @@ class ScaleTool : public ToolTest<ui::TComputeScaleForm> {
 // Unchecking "Set Scale" turns the measurement on: a 250-pixel drag along x with an actual length
 // of 5.0 gives 0.02, shown and stored in the frame; a drag along y fills the y length. While the
 // scale is typed in, a drag measures nothing.
-TEST_F(ScaleTool, DraggedLengthGivesTheComputedScale) {
+TEST_F(ScaleTool, DraggedLengthGivesTheComputedScaleAndTheTypedScaleIsKeptOverARestart) {
     MakeGreyPicture(320, 200, [](int x, int y) { return (x + y) % 256; })->SaveBmp(Path("p.bmp"));
     frame->TriggerWithFile("FileOpenAction", frame->File("p.bmp"));
     ui::TMDIChildForm& picture = frame->Active();
@@ -814,13 +811,10 @@ TEST_F(ScaleTool, DraggedLengthGivesTheComputedScale) {
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList());
     EXPECT_EQ(Texts(tool->ScaleXEdit, tool->ScaleYEdit), "0.02 0.025");
     EXPECT_EQ(std::pair(frame->Form->ScaleX, frame->Form->ScaleY), std::pair(0.02, 0.025));
-}
 
-// A measured length of 0 pixels and text that is not a number are refused and the frame keeps its
-// scale. A typed scale is stored whatever the measurement holds, shown again when the window is
-// reopened, written to the settings on exit and read back by the next start.
-TEST_F(ScaleTool, RefusedAndTypedScalesAndTheScaleKeptOverARestart) {
-    tool->SetScaleCheckBox->setChecked(false);
+    // A measured length of 0 pixels and text that is not a number are refused and the frame keeps
+    // its scale. A typed scale is stored whatever the measurement holds, shown again when the window
+    // is reopened, written to the settings on exit and read back by the next start.
     tool->ImageScaleXEdit->setText(QStringLiteral("0"));
     tool->ApplyScaleButton->click();
     EXPECT_EQ(frame->LastError(), QStringLiteral("The length in the image must not be 0 pixels"));
@@ -829,10 +823,9 @@ TEST_F(ScaleTool, RefusedAndTypedScalesAndTheScaleKeptOverARestart) {
     tool->ScaleYEdit->setText(QString());
     tool->ApplyScaleButton->click();
     EXPECT_EQ(frame->Dialogs.Count(ScriptedDialogs::Kind::Error), 2);
-    EXPECT_EQ(std::pair(frame->Form->ScaleX, frame->Form->ScaleY), std::pair(1.0, 1.0));
+    EXPECT_EQ(std::pair(frame->Form->ScaleX, frame->Form->ScaleY), std::pair(0.02, 0.025));
     EXPECT_EQ(tool->ScaleXEdit->text(), QStringLiteral("0.3"));
 
-    tool->ImageScaleXEdit->setText(QStringLiteral("0"));
     tool->ScaleXEdit->setText(QStringLiteral("0.004"));
     tool->ScaleYEdit->setText(QStringLiteral("0.5"));
     tool->ApplyScaleButton->click();
