@@ -726,10 +726,11 @@ TEST_F(SampleTool, TablesAreThoseOfTheVerbWithTheSameOptions) {
 }
 
 // Saving without both maps, or with maps of different sizes, is refused before the dialog; a
-// cancelled dialog writes nothing. "Show" displays both maps, without the marker taking the grey range
+// cancelled dialog writes nothing. "Modify" writes the edited scales into the file's own header and
+// makes them the output scales; "Show" displays both maps, without the marker taking the grey range
 // when the invalid value is on; the mask picture is shown and limits the table to its white points.
 // Text that is not a number is reported; hiding the window frees the maps.
-TEST_F(SampleTool, RefusalsShowAndMask) {
+TEST_F(SampleTool, RefusalsModifyShowAndMask) {
     tool->SaveResultButton->click();
     EXPECT_EQ(frame->LastError(), QStringLiteral("You should give two Binary Float File at the Input Page"));
     WriteFields(16, 12, 1.0f, 1.0f, 14);
@@ -738,11 +739,17 @@ TEST_F(SampleTool, RefusalsShowAndMask) {
     EXPECT_TRUE(frame->LastError().contains(QStringLiteral("same size"))) << frame->LastError().toStdString();
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
 
-    WriteFields(16, 12, 0.125f);
+    WriteFields(16, 12);
     LoadBoth();
     frame->Dialogs.QueueFileCancel();
     tool->SaveResultButton->click();
     EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 1);
+
+    tool->UScaleXEdit->setText(QStringLiteral("0.125"));
+    tool->UValueScaleEdit->setText(QStringLiteral("2"));
+    tool->ModifyUScaleButton->click();
+    const TFloatImage u(Path("u.flt"));
+    EXPECT_EQ(std::pair(u.ScaleX, u.ValueScale), std::pair(0.125f, 2.0f));
 
     tool->MaskValueCheckBox->setChecked(true);
     tool->ShowContentButton->click();
