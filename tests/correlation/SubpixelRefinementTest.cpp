@@ -25,11 +25,6 @@ using namespace test;
 
 constexpr std::int32_t kW = 160, kH = 128, kWin = 13;
 
-/// The search result a point would start from: the true displacement on the 1/8-pixel lattice.
-float Lattice(double v) {
-    return static_cast<float>(std::round(v * 8.0) / 8.0);
-}
-
 /// A pair deformed by u, refined over the field less a 12-pixel frame from the true displacement
 /// rounded to 1/8 pixel: the counts, and the RMS length of the error against the truth.
 std::pair<SubpixelCounts, double> RefineField(const DisplacementFunction& u) {
@@ -41,7 +36,8 @@ std::pair<SubpixelCounts, double> RefineField(const DisplacementFunction& u) {
     for (std::int32_t y = field.Up; y <= field.Bottom; ++y)
         for (std::int32_t x = field.Left; x <= field.Right; ++x) {
             const std::size_t i = static_cast<std::size_t>(y) * kW + x;
-            dx[i] = Lattice(u(x, y)[0]), dy[i] = Lattice(u(x, y)[1]);
+            // The search result a point would start from: the true displacement on the 1/8-pixel lattice.
+            dx[i] = std::round(u(x, y)[0] * 8.0f) / 8.0f, dy[i] = std::round(u(x, y)[1] * 8.0f) / 8.0f;
         }
     SubpixelScratch scratch;
     const SubpixelCounts counts = refinement.Refine(field, 0, field.PointCount(), scratch);
