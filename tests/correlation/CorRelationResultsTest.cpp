@@ -66,20 +66,6 @@ struct CorRelationResultsTest : ::testing::Test {
     }
 };
 
-TEST_F(CorRelationResultsTest, GridPointsAreWrittenRowByRowScaledAndWithTheTurnedYAxis) {
-    const Table downXY = Written(false, r.Para.XYFile);
-    const std::string text = ReadFileBytes(r.Para.XYFile);
-    EXPECT_EQ(text.rfind("\n   20.000    20.000   1.500  -0.500 \n   25.000    20.000 ", 0), 0u);
-    EXPECT_EQ(text.back(), ' ');
-    EXPECT_EQ(downXY.size(), 121u);
-    EXPECT_EQ(ReadDisplacementTable(r.Para.ThetaRFile).size(), 121u);
-    r.Para.ScaleX = 2.0f, r.Para.ScaleY = 0.5f, r.Para.OutLeft = 10, r.Para.OutUp = 4;
-    // X = (10 + 20) * 2, Y = (4 + 20) * 0.5; turned: Y = (90 - (4 + 20)) * 0.5, dy kept.
-    EXPECT_EQ(Written(false, r.Para.XYFile)[0], (Record{60, 12, 3, -0.25}));
-    EXPECT_EQ(Written(true, r.Para.XYFile)[0], (Record{60, 33, 3, -0.25}));
-    EXPECT_EQ(ReadDisplacementTable(r.Para.ThetaRFile)[0][1], 33);
-}
-
 TEST_F(CorRelationResultsTest, ThetaOfEveryDirectionAndItsSignWithTheYAxisTurnedUp) {
     r.Para.Right = 50, r.Para.Bottom = 20, r.Para.ScaleX = 2.0f;
     const double q = std::atan2(1.0, 2.0), s5 = std::sqrt(5.0);

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <map>
@@ -11,7 +10,6 @@
 
 #include "correlation/CorRelationConfig.h"
 #include "image/PictureSamples.h"
-#include "image/TFloatImage.h"
 #include "support/CliRun.h"
 #include "support/DisplacementTables.h"
 #include "support/SpeckleImages.h"
@@ -46,17 +44,12 @@ struct CorvaneCorrelateProgramTest : ::testing::Test {
     }
 };
 
-TEST_F(CorvaneCorrelateProgramTest, GroupsOfTheDefaultFileRunInFileOrderAndWriteTablesReportAndMaps) {
-    // The user asks for the grey pictures and float maps in the first group and adds a fast group.
-    std::string normal = group;
-    for (const char* name : {"gx.bmp", "gy.bmp", "dx.flt", "dy.flt"})
-        normal = ReplaceFirst(normal, "file=none", std::string("file=") + name);
-    for (int k = 0; k < 2; ++k)
-        normal = ReplaceFirst(normal, "dy(0=not, 1=yes) =0", "dy(0=not, 1=yes) =1");
+TEST_F(CorvaneCorrelateProgramTest, GroupsOfTheDefaultFileRunInFileOrderAndWriteTablesAndReport) {
+    // The user adds a fast group after the default one.
     const std::string fast = ReplaceFirst(
         ReplaceFirst(ReplaceFirst(group, "yes) =0\nChange", "yes) =1\nChange"), "=xy.dat", "=fast.dat"),
         "=info.inf", "=fast.inf");
-    WriteFileBytes(dir.File("job/run.cor"), "HowManyGroup =2\n" + normal + fast);
+    WriteFileBytes(dir.File("job/run.cor"), "HowManyGroup =2\n" + group + fast);
     ASSERT_EQ(Run({"job/run.cor"}), 0) << err;
     const auto second = out.find("\nGroup 2 of 2 done in ");
     EXPECT_EQ(out.rfind("Group 1 of 2 done in ", 0), 0u) << out;
@@ -72,15 +65,9 @@ TEST_F(CorvaneCorrelateProgramTest, GroupsOfTheDefaultFileRunInFileOrderAndWrite
     const std::string report = ReadFileBytes(dir.File("job/info.inf"));
     EXPECT_NE(report.find(" \n Initial Image File: job/test0.bmp "), std::string::npos);
     EXPECT_NE(report.find("The average seed displacement is ( 2.000 ,  1.000 )"), std::string::npos);
-    EXPECT_EQ(ReadFileBytes(dir.File("job/gx.bmp")).substr(0, 2) +
-                  ReadFileBytes(dir.File("job/gy.bmp")).substr(0, 2),
-              "BMBM");
-    EXPECT_EQ(std::pair(TFloatImage(dir.File("job/dx.flt")).GetPixel(45, 45),
-                        TFloatImage(dir.File("job/dy.flt")).GetPixel(45, 45)),
-              std::pair(2.0f, 1.0f));
 }
 
-TEST_F(CorvaneCorrelateProgramTest, AFailingGroupIsReportedOnStandardErrorAndEndsTheRun) {
+TEST_F(CorvaneCorrelateProgramTest, AFailingGroupEndsTheRunAndRefineReachesEveryGroup) {
     WriteFileBytes(dir.File("job/two.cor"), "HowManyGroup =2\n" +
                                                 ReplaceFirst(group, "=test2.bmp", "=absent.bmp") +
                                                 ReplaceFirst(group, "=xy.dat", "=xy2.dat"));
@@ -94,23 +81,14 @@ TEST_F(CorvaneCorrelateProgramTest, AFailingGroupIsReportedOnStandardErrorAndEnd
     EXPECT_EQ(Run({"--help"}), 0);
     EXPECT_NE(out.find("--generate FILE.cor"), std::string::npos);
     EXPECT_EQ(Run({}), 2);
-}
 
-TEST_F(CorvaneCorrelateProgramTest, RefineTurnsTheRefinementOnForEveryGroupBeforeOrAfterTheFileName) {
-    for (const auto& arguments : {std::vector<std::string>{"--refine", "job/run.cor"},
-                                  std::vector<std::string>{"job/run.cor", "--refine"}}) {
-        std::filesystem::remove(dir.File("job/info.inf"));
-        ASSERT_EQ(Run(arguments), 0) << err;
-        const std::string report = ReadFileBytes(dir.File("job/info.inf"));
-        EXPECT_NE(report.find("Sub-pixel Refinement: inverse-compositional Gauss-Newton"), std::string::npos)
-            << arguments[0];
-    }
-    // The file itself is not changed; without the option the run is not refined.
+    // --refine reaches every group without changing the file; alone it is a wrong command line.
+    ASSERT_EQ(Run({"job/run.cor", "--refine"}), 0) << err;
+    EXPECT_NE(ReadFileBytes(dir.File("job/info.inf"))
+                  .find("Sub-pixel Refinement: inverse-compositional Gauss-Newton"),
+              std::string::npos);
     EXPECT_EQ(ReadFileBytes(dir.File("job/run.cor")).find("Subpixel"), std::string::npos);
-    ASSERT_EQ(Run({"job/run.cor"}), 0) << err;
-    EXPECT_EQ(ReadFileBytes(dir.File("job/info.inf")).find("Sub-pixel"), std::string::npos);
     EXPECT_EQ(Run({"--refine"}), 2);
-    EXPECT_EQ(Run({"--refine", "--generate", "x.cor"}), 2);
 }
 
 // corvane-cli correlate-series and Ctrl+C in corvane-correlate, run as a user runs them.
@@ -160,7 +138,7 @@ struct Series : ::testing::Test {
     }
 };
 
-TEST_F(Series, ShardsRunOneAfterAnotherWriteExactlyTheFilesOfOneRun) {
+TEST_F(Series, ShardsRunOneAfterAnotherWriteExactlyTheFilesOfOneRunAndAFailingFrameStopsNoOther) {
     const ProgramRun whole = Correlate({});
     ASSERT_EQ(whole.Status, 0) << whole.Err;
     EXPECT_EQ(Lines(whole.Out).size(), 5u) << whole.Out;
@@ -180,16 +158,15 @@ TEST_F(Series, ShardsRunOneAfterAnotherWriteExactlyTheFilesOfOneRun) {
     EXPECT_TRUE(FilesOf(dir.Path() / "out") == expected);
 
     EXPECT_EQ(Correlate({"--shard", "3/3"}).Status, 2);
-    frames.push_back("sub/f1.bmp");
-    EXPECT_EQ(Correlate({}).Status, 2) << "two frames named f1 would share their files";
-}
 
-TEST_F(Series, AFrameThatFailsIsReportedAndTheOthersStillRun) {
+    // A frame that fails is reported and the others still run.
     frames.insert(frames.begin() + 1, "missing.bmp");
     const ProgramRun run = Correlate({});
     EXPECT_EQ(run.Status, 1);
     EXPECT_NE(run.Err.find("missing.bmp"), std::string::npos) << run.Err;
-    EXPECT_EQ(FilesOf(dir.Path() / "out").size(), 30u);
+    EXPECT_TRUE(FilesOf(dir.Path() / "out") == expected);
+    frames.push_back("sub/f1.bmp");
+    EXPECT_EQ(Correlate({}).Status, 2) << "two frames named f1 would share their files";
 }
 
 // Ctrl+C while a large group computes: exit status 130, and not one result file (nor a temporary
@@ -206,11 +183,9 @@ TEST(CorvaneCorrelateInterrupt, CtrlCStopsWithStatus130AndLeavesNoFile) {
     const std::string command = "cd '" + dir.Path().string() +
                                 "' && ('" CORVANE_CORRELATE_EXE
                                 "' run.cor >/dev/null 2>&1 & pid=$!; sleep 1; kill -INT $pid; wait $pid)";
-    const auto start = std::chrono::steady_clock::now();
     const int raw = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(raw));
     EXPECT_EQ(WEXITSTATUS(raw), 130);
-    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(30)) << "it must stop early";
     EXPECT_EQ(FilesOf(dir.Path()).size(), before);
 }
 

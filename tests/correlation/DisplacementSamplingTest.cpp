@@ -22,12 +22,6 @@ std::string Record(double a, double b, double c, double d) {
     return text;
 }
 
-std::string Record(double a, double b, double c) {
-    char text[128];
-    std::snprintf(text, sizeof text, " %10.5f   %10.5f  %10.5f ", a, b, c);
-    return text;
-}
-
 struct Fields {
     std::unique_ptr<TFloatImage> u, v;
 };
@@ -95,9 +89,11 @@ TEST(DisplacementSampling, GridRangeScalesAndTheYAxisUp) {
     EXPECT_EQ(lines[8], Record(49.5, 80, 119, -158)); // x = 99, y = 40
     o.ScaleDisplacement = true;
     o.Type = SampleResultType::XYDy;
-    EXPECT_EQ(Lines(SampleDisplacements(f.u.get(), f.v.get(), o))[8], Record(49.5, 80, -316));
+    EXPECT_EQ(Lines(SampleDisplacements(f.u.get(), f.v.get(), o))[8],
+              "   49.50000     80.00000  -316.00000 ");
     o.Type = SampleResultType::XYDx;
-    EXPECT_EQ(Lines(SampleDisplacements(f.u.get(), f.v.get(), o))[8], Record(49.5, 80, 59.5));
+    EXPECT_EQ(Lines(SampleDisplacements(f.u.get(), f.v.get(), o))[8],
+              "   49.50000     80.00000    59.50000 ");
     // A matrix walks the same grid: rows y = 0 and 40, columns x = 0, 33, 66 and 99 of U.
     o = SampleOptions{};
     o.Type = SampleResultType::MatrixU;

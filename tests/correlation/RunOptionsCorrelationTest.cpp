@@ -212,7 +212,10 @@ TEST(OptionalGroupLines, WrittenInOrderReadInAnyOrderAndRefusedWithTheirWords) {
           {swapped + minimum + "0.9\n", "line 33: Minimum Correlation is given twice"},
           {plain + minimum + "1.5\n", "=1.5 is not a correlation from 0 to 1"},
           {plain + minimum + "high\n", "line 30 does not match"},
-          {plain + grid + "2\n", "Compute Only Output Grid =2 is neither 0 (no) nor 1 (yes)"}}) {
+          {plain + grid + "2\n", "Compute Only Output Grid =2 is neither 0 (no) nor 1 (yes)"},
+          {plain + "Subpixel Refinement(0=none, 1=gauss-newton) =2\n",
+           "Read CorRelation Config file ERROR!!! Subpixel Refinement =2 is neither 0 (none) nor 1 "
+           "(gauss-newton)"}}) {
         WriteFileBytes(dir.File("c.cor"), text);
         try {
             EXPECT_EQ(ReadConfigFile(dir.File("c.cor")).at(0), p);
