@@ -60,24 +60,16 @@ TEST_F(CarrierMoireStages, BuildCropsToPowersOfTwoAndCutsTheStrip) {
 }
 
 TEST_F(CarrierMoireStages, RefusalsLeaveNoStateAndEveryLaterStageThenDoesNothing) {
-    EXPECT_EQ(ErrorText([&] {
-                  moire.RequireFiles({dir.File("none.bmp"), ""});
-              }),
-              "Select One Moire Image First");
     TCarrierMoire two(TCarrierMethod::TwoImages);
-    const std::string file = Fringes("m.bmp", 64, 40);
-    EXPECT_EQ(ErrorText([&] {
-                  two.RequireFiles({file, dir.File("none.bmp")});
-              }),
-              "Select Two Moire Images First");
+    const std::string file = Fringes("m.bmp", 64, 40), none = dir.File("none.bmp");
+    const auto rows = [&](int strip) { return TCarrierSource{file, "", TStripDirection::Rows, strip}; };
+    EXPECT_EQ(ErrorText([&] { moire.RequireFiles({none, ""}); }), "Select One Moire Image First");
+    EXPECT_EQ(ErrorText([&] { two.RequireFiles({file, none}); }), "Select Two Moire Images First");
     EXPECT_EQ(ErrorText([&] { two.RequireFiles({file, file}); }), "no error");
 
-    moire.Build({file, "", TStripDirection::Rows, 16});
+    moire.Build(rows(16));
     EXPECT_TRUE(moire.HasState());
-    EXPECT_EQ(ErrorText([&] {
-                  moire.Build({file, "", TStripDirection::Rows, 15});
-              }),
-              "Reference size too small");
+    EXPECT_EQ(ErrorText([&] { moire.Build(rows(15)); }), "Reference size too small");
     EXPECT_FALSE(moire.HasState());
     EXPECT_EQ(
         (std::array{bool(moire.ComputeCarrier({0, 0, 8, 8})), moire.ModifyCarrier({3, 0}),
@@ -90,11 +82,8 @@ TEST_F(CarrierMoireStages, RefusalsLeaveNoStateAndEveryLaterStageThenDoesNothing
     EXPECT_FALSE(std::filesystem::exists(dir.File("t.dat")) || std::filesystem::exists(dir.File("t.flt")));
 
     // A strip wider than the crop, and a reference picture smaller than W x H, leave no state either.
-    moire.Build({file, "", TStripDirection::Rows, 16});
-    EXPECT_EQ(ErrorText([&] {
-                  moire.Build({file, "", TStripDirection::Rows, 64});
-              }),
-              "(0,32) not in the image");
+    moire.Build(rows(16));
+    EXPECT_EQ(ErrorText([&] { moire.Build(rows(64)); }), "(0,32) not in the image");
     EXPECT_FALSE(moire.HasState());
     const std::string small = Fringes("small.bmp", 64, 31);
     EXPECT_EQ(ErrorText([&] { two.Build({file, small}); }), "(0,31) not in the gray image");
@@ -167,19 +156,16 @@ TEST(CarrierMoireWindow, AnOddWindowMovesAsTheNextEvenSizeAndAWindowOutsideChang
 
     // The default window is as large as the move allows: one more even step where the map
     // limits it (the height for a carrier along x, the width for one along y) would leave the map.
-    for (auto [c, wider] : {std::pair(TCarrierOffset{20, 3}, TMovingWindow{0, 2}),
-                            std::pair(TCarrierOffset{-7, -20}, TMovingWindow{2, 0})}) {
-        const TMovingWindow w =
-            LargestMovingWindow(c, TCarrierMethod::TwoImages, TStripDirection::Rows, 256, 128, 256, 128);
+    const auto largest = [](TCarrierOffset c) {
+        return LargestMovingWindow(c, TCarrierMethod::TwoImages, TStripDirection::Rows, 256, 128, 256, 128);
+    };
+    for (auto [c, dw, dh] :
+         {std::tuple(TCarrierOffset{20, 3}, 0, 2), std::tuple(TCarrierOffset{-7, -20}, 2, 0)}) {
+        const TMovingWindow w = largest(c), more{w.Width + dw, w.Height + dh};
         EXPECT_EQ(ErrorText([&] { CheckMovingWindow(256, 128, c, w); }), "no error");
-        EXPECT_NE(ErrorText([&] {
-                      CheckMovingWindow(256, 128, c, {w.Width + wider.Width, w.Height + wider.Height});
-                  }),
-                  "no error");
+        EXPECT_NE(ErrorText([&] { CheckMovingWindow(256, 128, c, more); }), "no error");
     }
-    EXPECT_EQ(
-        LargestMovingWindow({20, 3}, TCarrierMethod::TwoImages, TStripDirection::Rows, 256, 128, 256, 128),
-        (TMovingWindow{37, 122}));
+    EXPECT_EQ(largest({20, 3}), (TMovingWindow{37, 122}));
 }
 
 TEST_F(CarrierMoireStages, RemoveCarrierChecksBothFieldsBeforeMovingEither) {

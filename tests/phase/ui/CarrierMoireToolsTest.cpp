@@ -21,21 +21,20 @@
 #include <vector>
 
 #include "phase/CarrierMoireOptions.h"
-#include "phase/ui/PhaseToolsTest.h"
 #include "phase/ui/TOneImageMoireFFTForm.h"
 #include "phase/ui/TTwoImageMoireFFTForm.h"
 #include "shell/TMDIChildForm.h"
 #include "support/CarrierFringes.h"
 #include "support/CliRun.h"
+#include "support/FloatMaps.h"
 #include "support/TestSupport.h"
 #include "support/ui/DocumentMouse.h"
+#include "support/ui/TestMainForm.h"
 
 namespace corvane {
 namespace {
 
-using test::Kind;
-using test::kPi;
-using test::Values;
+using Kind = test::ScriptedDialogs::Kind;
 
 class CarrierMoireTools : public test::ToolTest<ui::TOneImageMoireFFTForm> {
   protected:
@@ -188,8 +187,7 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
               std::pair(4, false));
     frame->Dialogs.QueueFile(File("kept"), 2);
     one->SavetoBinFileMenuItem->trigger();
-    frame->Dialogs.QueueFile(File("wrapped"), 2);
-    one->SaveDeformedPhaseButton->click();
+    ClickWithFile(one->SaveDeformedPhaseButton, File("wrapped"), 2);
     EXPECT_EQ(
         std::pair(TFloatImage(Path("kept.flt")).ValueScale, TFloatImage(Path("wrapped.flt")).ValueScale),
         std::pair(static_cast<float>(1.0 / M_PI), 1.0f));

@@ -1,4 +1,5 @@
-// The phase-map tools driven as a user would: the region-growing and simple unwrap tools, the grid
+// The phase tools other than the carrier wizards, driven as a user would: the three phase-shifting
+// tools with the moire simulation page, the region-growing and simple unwrap tools, the grid
 // generator with the frame's Geometric Moire and Phase To Fringe commands, phase calculation,
 // absolute displacement and pseudo colour.
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTabWidget>
 #include <QToolButton>
 
 #include <gtest/gtest.h>
@@ -18,6 +20,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,10 +29,14 @@
 #include "image/TGrayImage.h"
 #include "phase/AbsolutePhase.h"
 #include "phase/GridGenerator.h"
+#include "phase/MoireSimulation.h"
 #include "phase/PhaseCalculation.h"
+#include "phase/PhaseShift.h"
 #include "phase/PhaseToFringe.h"
-#include "phase/ui/PhaseToolsTest.h"
 #include "phase/ui/TAbsolutePhaseForm.h"
+#include "phase/ui/TConst3StepPhaseShiftForm.h"
+#include "phase/ui/TConst4StepPhaseShiftForm.h"
+#include "phase/ui/TEqual4StepPhaseShiftForm.h"
 #include "phase/ui/TGenerateGridForm.h"
 #include "phase/ui/TNewUnwrapForm.h"
 #include "phase/ui/TPhaseCalculationForm.h"
@@ -37,17 +44,189 @@
 #include "phase/ui/TSimpleUnwrapForm.h"
 #include "shell/TMDIChildForm.h"
 #include "support/CliRun.h"
+#include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
 #include "support/TestSupport.h"
 #include "support/WrappedPhaseMaps.h"
 #include "support/ui/DocumentMouse.h"
+#include "support/ui/TestMainForm.h"
 
 namespace corvane {
 namespace {
 
-using test::Kind;
-using test::kPi;
 using test::Values;
+using Kind = test::ScriptedDialogs::Kind;
+constexpr double kPi = 3.14159265358979;
+
+// The phase the step pictures carry: a tilted plane wrapped into -pi..pi.
+double KnownPhase(int x, int y) {
+    return std::remainder(0.11 * x + 0.07 * y, 2 * kPi);
+}
+
+// What each tool needs to be driven the same way: its command, the phase shift of each
+// step picture, the name in its phase window's caption and the tag of its step windows. The
+// equal-step tool takes steps of 1 radian, any size being allowed; its phase is that of the middle
+// of the four steps, so the pictures are shifted by -1.5 .. 1.5 around the known phase.
+struct Tool {
+    const char* Command;
+    std::vector<double> Shifts;
+    const char* Name;
+    const char* Tag;
+};
+
+const Tool kTools[] = {
+    {"PI3StepAction", {0, 2 * kPi / 3, 4 * kPi / 3}, "Const 3 Step", "C3S"},
+    {"PI4StepAction", {0, kPi / 2, kPi, 3 * kPi / 2}, "Const 4 Step", "C4S"},
+    {"Equal4StepAction", {-1.5, -0.5, 0.5, 1.5}, "Equal 4 Step", "E4S"},
+};
+
+class PhaseShiftTools : public test::ToolTest<ui::TEqual4StepPhaseShiftForm> {
+  protected:
+    QString Picture(const QString& name, int w, int h, const std::function<int(int, int)>& grey) const {
+        test::MakeGreyPicture(w, h, grey)->SaveBmp(Path(name));
+        return File(name);
+    }
+    // Step pictures "s1.bmp" ... of the known phase, 8-bit: 127.5 + 100 cos(phase + shift).
+    void StepPictures(const Tool& tool, int w, int h) const {
+        for (std::size_t k = 0; k < tool.Shifts.size(); ++k)
+            Picture(QStringLiteral("s%1.bmp").arg(k + 1), w, h, [&](int x, int y) {
+                return static_cast<int>(
+                    std::lround(127.5 + 100 * std::cos(KnownPhase(x, y) + tool.Shifts[k])));
+            });
+    }
+    // Shows the tool, browses Step 1 (which sets the working directory) and names the others.
+    template <class Form> Form* Prepare(const Tool& tool) {
+        frame->Trigger(tool.Command);
+        auto* form = frame->Form->findChild<Form*>();
+        ClickWithFile(form->Step1SpeedButton, File("s1.bmp"));
+        for (int k = 2; k <= static_cast<int>(tool.Shifts.size()); ++k)
+            form->template findChild<QLineEdit*>(QStringLiteral("Step%1Edit").arg(k))
+                ->setText(QStringLiteral("s%1.bmp").arg(k));
+        return form;
+    }
+    template <class Form> std::string Save(Form* form, const QString& name) {
+        ClickWithFile(form->SaveToFloatButton, File(name), 2);
+        return Path(name);
+    }
+    template <class Form> void ComputeAndCompare(const Tool& tool);
+};
+
+// Each tool computes the phase of its method from its step pictures, shows it in its phase window,
+// and saves with the frame's image scale.
+template <class Form> void PhaseShiftTools::ComputeAndCompare(const Tool& tool) {
+    SCOPED_TRACE(tool.Command);
+    const int w = 60, h = 40;
+    StepPictures(tool, w, h);
+    Form* form = Prepare<Form>(tool);
+    EXPECT_EQ(std::pair(form->WorkingDirLabel->text(), form->Step1Edit->text()),
+              std::pair(QString::fromStdString(frame->Dir.Path().string()), QString("s1.bmp")));
+    form->ComputePhaseButton->click();
+    ASSERT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
+    const QString phaseRole = QStringLiteral("phase:") + tool.Name;
+    ASSERT_NE(Window(phaseRole), nullptr);
+    EXPECT_EQ(Window(phaseRole)->Bitmap().size(), QSize(w, h));
+    for (std::size_t k = 1; k <= tool.Shifts.size(); ++k)
+        EXPECT_NE(Window(QStringLiteral("Phase Shifting Step %1:%2").arg(k).arg(tool.Tag)), nullptr);
+
+    // The tool's own method: every pixel of the saved map within 0.05 rad of the known phase.
+    const TFloatImage saved(Save(form, "tool.flt"));
+    for (int i = 0; i < w * h; ++i)
+        ASSERT_NEAR(std::remainder(saved.Data[i] - KnownPhase(i % w, i / w), 2 * kPi), 0.0, 0.05) << i;
+    frame->Form->ScaleX = 0.25;
+    frame->Form->ScaleY = 0.5;
+    const TFloatImage scaled(Save(form, "scaled.flt"));
+    EXPECT_EQ(std::tuple(scaled.ScaleX, scaled.ScaleY, scaled.ValueScale), std::tuple(0.25f, 0.5f, 1.0f));
+    frame->Form->ScaleX = frame->Form->ScaleY = 1.0;
+}
+
+TEST_F(PhaseShiftTools, EachToolComputesWithItsOwnMethodAndSavesWithTheImageScale) {
+    ComputeAndCompare<ui::TConst3StepPhaseShiftForm>(kTools[0]);
+    ComputeAndCompare<ui::TConst4StepPhaseShiftForm>(kTools[1]);
+    ComputeAndCompare<ui::TEqual4StepPhaseShiftForm>(kTools[2]);
+    // The save dialog offers FLT, in the working directory.
+    const ui::FileDialogRequest request = frame->Dialogs.FileRequests().back();
+    EXPECT_EQ(std::tuple(request.Title, request.FilterIndex, request.InitialDir),
+              std::tuple("Save Phase To", 2, QString::fromStdString(frame->Dir.Path().string())));
+}
+
+// Save To Float writes nothing until a phase was computed since the tool was last shown; a step
+// picture larger than Step 2's is read over Step 2's extent, a smaller one is refused with both
+// sizes named and the phase shown stays.
+TEST_F(PhaseShiftTools, NothingIsSavedWithoutAPhaseAndMismatchedStepsAreRefused) {
+    StepPictures(kTools[1], 32, 24);
+    auto* form = Prepare<ui::TConst4StepPhaseShiftForm>(kTools[1]);
+    Picture("s4.bmp", 41, 27, [](int, int) { return 9; }); // larger than Step 2: read over its extent
+    // Nothing to save: it says so and asks for no name.
+    form->SaveToFloatButton->click();
+    form->ComputePhaseButton->click();
+    const QImage shown = Window("phase:Const 4 Step")->Bitmap();
+    form->close();
+    frame->Trigger("PI4StepAction");
+    form->SaveToFloatButton->click();
+    EXPECT_EQ(frame->Dialogs.Count(Kind::SaveFile), 0);
+    EXPECT_EQ(frame->Dialogs.Informations(), QStringList(2, ui::kNoPhaseToSaveMessage));
+
+    form->ComputePhaseButton->click();
+    Picture("s3.bmp", 31, 24, [](int, int) { return 9; });
+    form->ComputePhaseButton->click();
+    ASSERT_EQ(frame->Dialogs.Errors().size(), 1);
+    EXPECT_TRUE(frame->Dialogs.Errors()[0].contains("31") && frame->Dialogs.Errors()[0].contains("32"))
+        << frame->Dialogs.Errors()[0].toStdString();
+    EXPECT_EQ(Window("phase:Const 4 Step")->Bitmap(), shown);
+    // the phase of the last successful Compute Phase is still the one saved
+    EXPECT_EQ(TFloatImage(Save(form, "kept.flt")).Width, 32);
+}
+
+// The simulation page: a count of lines that is not a whole number is reported on leaving the edit,
+// and one of 0 is refused before anything is read; a valid simulation shows the four pictures the
+// core makes in the step windows, and showing the tool again goes back to the step page.
+TEST_F(PhaseShiftTools, MoireSimulationPage) {
+    frame->Trigger("Equal4StepAction");
+    auto* form = tool;
+    EXPECT_EQ(form->DirectionIndex(), -1);
+    form->E4SPageControl->setCurrentWidget(form->SimulationE4STabSheet);
+    form->CarrierSizeEdit->setText("ten");
+    emit form->CarrierSizeEdit->editingFinished();
+    EXPECT_EQ(frame->Dialogs.Informations(), QStringList{" need integer number"});
+    EXPECT_EQ(form->CarrierSizeEdit->text(), "ten");
+    form->CarrierSizeEdit->setText("0");
+    form->GenerateMoireButton->click();
+    EXPECT_EQ(frame->Dialogs.Errors(), QStringList{kCarrierCountMessage});
+    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
+
+    const auto grid = [](double pitch, double shift) {
+        return [=](int x, int) {
+            return static_cast<int>(127.5 + 127 * std::cos(2 * kPi * (x - shift) / pitch));
+        };
+    };
+    const QString deformed = Picture("g.bmp", 512, 16, grid(51.2, 0));
+    const QString reference = Picture("r.bmp", 512, 16, grid(50, 3));
+    ClickWithFile(form->BrowseMoireIMageFileSpeedButton, deformed);
+    ClickWithFile(form->SpeedButton1, reference);
+    EXPECT_EQ(form->MoireImageFileNameEdit->text(), "g.bmp");
+    EXPECT_NE(Window("Reference Grid:Equal 4 Step"), nullptr);
+    form->CarrierSizeEdit->setText("10");
+    form->StepSizeEdit->setText("20");
+    form->SetDirectionIndex(0);
+    form->GenerateMoireButton->click();
+    ASSERT_EQ(frame->Dialogs.Errors().size(), 1);
+    ASSERT_NE(form->DeformedGrid(), nullptr);
+
+    const auto expected =
+        SimulateMoire(TGrayImage(deformed.toStdString()), TGrayImage(reference.toStdString()),
+                      {.StepSize = 20, .CarrierCount = 10, .Direction = MoireShiftDirection::AlongX});
+    EXPECT_EQ(expected.Geometry.Step, 11);
+    for (int k = 1; k <= 4; ++k) {
+        const TGrayImage& want = *expected.Steps[static_cast<std::size_t>(k - 1)];
+        EXPECT_EQ(Levels(*Window(QStringLiteral("Phase Shifting Step %1:E4S").arg(k))),
+                  std::vector<std::uint8_t>(want.Data, want.Data + want.Size))
+            << k;
+    }
+    form->close();
+    EXPECT_EQ(form->DeformedGrid(), nullptr);
+    frame->Trigger("Equal4StepAction");
+    EXPECT_EQ(form->E4SPageControl->currentWidget(), form->E4STabSheet);
+}
 
 class UnwrapTools : public test::ToolTest<ui::TNewUnwrapForm> {
   protected:
@@ -253,18 +432,15 @@ TEST_F(GeneratorTools, GridWindow) {
     form->WidthEdit->setText("64");
     form->HeightEdit->setText("48");
     form->LeanXEdit->setText("0.5");
+    GridOptions want{.Title = "inverted", .Width = 64, .Height = 48, .LeanX = 0.5f, .InitPhase = 1.0f};
     for (const auto& [direction, deformation] : {std::pair(1, 1), std::pair(2, 0), std::pair(0, 2)}) {
         form->SetDirectionIndex(direction);
         form->SetDeformationIndex(deformation);
         form->Button1->click();
-        const auto want = GenerateGrid({.Title = "inverted",
-                                        .Width = 64,
-                                        .Height = 48,
-                                        .LeanX = 0.5f,
-                                        .InitPhase = 1.0f,
-                                        .Direction = static_cast<GridDirection>(direction),
-                                        .Deformation = static_cast<GridDeformation>(deformation)});
-        EXPECT_EQ(Levels(*Window("inverted")), std::vector<std::uint8_t>(want->Data, want->Data + want->Size))
+        want.Direction = static_cast<GridDirection>(direction);
+        want.Deformation = static_cast<GridDeformation>(deformation);
+        const auto grid = GenerateGrid(want);
+        EXPECT_EQ(Levels(*Window("inverted")), std::vector<std::uint8_t>(grid->Data, grid->Data + grid->Size))
             << direction << deformation;
     }
     EXPECT_EQ(frame->Dialogs.Errors().size(), 2);
@@ -323,8 +499,7 @@ class PhaseCalculationTool : public test::ToolTest<ui::TPhaseCalculationForm> {
         return File(name);
     }
     TFloatImage SaveResult(const QString& name) {
-        frame->Dialogs.QueueFile(File(name));
-        form->SaveToFloatButton->click();
+        ClickWithFile(form->SaveToFloatButton, File(name));
         return TFloatImage(Path(name));
     }
 
@@ -415,8 +590,7 @@ TEST_F(AbsolutePhaseTool, ConvertsTheLoadedMapAndSavesItsMapAndTable) {
     EXPECT_EQ(frame->Dialogs.Errors().join("; ").toStdString(), "");
     EXPECT_EQ(tool->Map()->GetPixel(12, 7), 0.0f);
 
-    frame->Dialogs.QueueFile(File("gui.flt"));
-    tool->SaveToFloatButton->click();
+    ClickWithFile(tool->SaveToFloatButton, File("gui.flt"));
     ASSERT_EQ(frame->Dialogs.FileRequests().back().FilterIndex, 1);
     EXPECT_EQ(TFloatImage(Path("gui.flt")).GetPixel(12, 7), 0.0f);
 
@@ -435,8 +609,7 @@ TEST_F(AbsolutePhaseTool, ConvertsTheLoadedMapAndSavesItsMapAndTable) {
     EXPECT_FALSE(tool->OutputGridPanel->isHidden() || tool->OutputRangePanel->isHidden());
     tool->GridxEdit->setText("3");
     tool->GridyEdit->setText("2");
-    frame->Dialogs.QueueFile(File("gui"), 2);
-    tool->SaveToAsciiButton->click();
+    ClickWithFile(tool->SaveToAsciiButton, File("gui"), 2);
     const ui::FileDialogRequest request = frame->Dialogs.FileRequests().back();
     EXPECT_EQ(request.FilterIndex, 2);
     EXPECT_EQ(request.InitialDir, tool->WorkingDirLabel->text());
@@ -505,8 +678,7 @@ class PseudoColorTool : public test::ToolTest<ui::TPseudoColorForm> {
             frame->Dialogs.QueueFileCancel();
         else
             frame->Dialogs.QueueFile(mask);
-        frame->Dialogs.QueueFile(phase);
-        form->BitBtn1->click();
+        ClickWithFile(form->BitBtn1, phase);
     }
 
     ui::TPseudoColorForm* form = tool;
