@@ -45,20 +45,6 @@ class CarrierMoireStages : public ::testing::Test {
     TCarrierMoire moire{TCarrierMethod::OneImage};
 };
 
-TEST_F(CarrierMoireStages, BuildCropsToPowersOfTwoAndCutsTheStrip) {
-    const std::string file = Fringes("big.bmp", 700, 500);
-    for (auto [strip, refW, refH] :
-         {std::tuple(TStripDirection::Rows, 512, 32), std::tuple(TStripDirection::Columns, 32, 256)}) {
-        moire.Build({file, "", strip, 40});
-        const TMyFFT& f = *moire.Field();
-        EXPECT_EQ(std::tuple(f.Width, f.Height, f.RefWidth, f.RefHeight), std::tuple(512, 256, refW, refH));
-        EXPECT_EQ(std::pair(f.RefPhase->Gray->Width, f.RefPhase->Gray->Height), std::pair(refW, refH));
-        // After the forward transform the centre holds the mean grey level of each field.
-        EXPECT_NEAR(f.Real->GetPixel(256, 128), 128.0f, 2.0f);
-        EXPECT_NEAR(f.RefReal->GetPixel(refW / 2, refH / 2), 128.0f, 4.0f);
-    }
-}
-
 TEST_F(CarrierMoireStages, RefusalsLeaveNoStateAndEveryLaterStageThenDoesNothing) {
     TCarrierMoire two(TCarrierMethod::TwoImages);
     const std::string file = Fringes("m.bmp", 64, 40), none = dir.File("none.bmp");
