@@ -161,14 +161,15 @@ TEST(PhaseToFringe, CosineOfTheScaledValueWithRounding) {
 }
 
 TEST(MoireSimulation, PitchAndStepClampingFollowTheLineCount) {
-    const auto g = SimulationGeometry(512, 10, 20);
-    EXPECT_EQ(std::pair(g.Pitch, g.Step), std::pair(51, 11));
-    EXPECT_EQ(SimulationGeometry(512, 10, -3).Step, 1);
-    EXPECT_EQ(SimulationGeometry(512, 10, 0).Step, 0);
-    EXPECT_EQ(SimulationGeometry(512, 10, 11).Step, 11);
-    EXPECT_EQ(SimulationGeometry(515, 10, 0).Pitch, 52); // 51.5 + 0.5: the quotient is not truncated first
-    EXPECT_EQ(SimulationGeometry(100, 30, 5).Pitch, 3);  // p div 4 - 1 = -1: any step becomes -1, then 1
-    EXPECT_EQ(SimulationGeometry(100, 30, 5).Step, 1);
+    // 515 / 10 = 51.5 rounds to 52 (the quotient is not truncated first); with a pitch of 3, p div 4 - 1
+    // = -1: any step becomes -1, then 1.
+    const int cases[][5] = {{512, 10, 20, 51, 11}, {512, 10, -3, 51, 1}, {512, 10, 0, 51, 0},
+                            {512, 10, 11, 51, 11}, {515, 10, 0, 52, 0},  {100, 30, 5, 3, 1}};
+    for (const auto& [width, count, step, pitch, clamped] : cases) {
+        const auto g = SimulationGeometry(width, count, step);
+        EXPECT_EQ(std::pair(g.Pitch, g.Step), std::pair(pitch, clamped))
+            << width << " " << count << " " << step;
+    }
     EXPECT_EQ(ErrorText([] { SimulationGeometry(512, 0, 2); }), kCarrierCountMessage);
     EXPECT_EQ(ErrorText([] { SimulationGeometry(512, -4, 2); }), kCarrierCountMessage);
 }
@@ -176,13 +177,12 @@ TEST(MoireSimulation, PitchAndStepClampingFollowTheLineCount) {
 TEST(MoireSimulation, ShiftedCopiesLeaveTheLeadingColumnsOrRowsZero) {
     const auto r = MakeGreyPicture(12, 9, [](int x, int y) { return 1 + x + 20 * y; });
     const auto alongX = ShiftedGridCopy(*r, 10, 7, 3, MoireShiftDirection::AlongX);
-    for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 10; ++x)
-            EXPECT_EQ(alongX->GetPixel(x, y), x < 3 ? 0 : r->GetPixel(x - 3, y)) << x << "," << y;
     const auto alongY = ShiftedGridCopy(*r, 10, 7, 4, MoireShiftDirection::AlongY);
     for (int y = 0; y < 7; ++y)
-        for (int x = 0; x < 10; ++x)
+        for (int x = 0; x < 10; ++x) {
+            EXPECT_EQ(alongX->GetPixel(x, y), x < 3 ? 0 : r->GetPixel(x - 3, y)) << x << "," << y;
             EXPECT_EQ(alongY->GetPixel(x, y), y < 4 ? 0 : r->GetPixel(x, y - 4)) << x << "," << y;
+        }
     EXPECT_EQ(ShiftedGridCopy(*r, 10, 7, 10, MoireShiftDirection::AlongX)->GetPixel(9, 6), 0);
 }
 
@@ -309,22 +309,17 @@ TEST(PhaseShift, TermsFollowTheIntegerFormulas) {
 TEST(PhaseShift, StepImagesSmallerThanStepTwoAreRefusedNamingBothSizes) {
     const auto a = MakeGreyPicture(64, 50, [](int, int) { return 1; });
     const auto b = MakeGreyPicture(64, 48, [](int, int) { return 1; });
-    const auto narrower = MakeGreyPicture(63, 50, [](int, int) { return 1; });
-    EXPECT_EQ(ErrorText([&] {
-                  ComputePhaseShift(PhaseShiftMethod::Const3Step, {a.get(), a.get(), b.get()});
-              }),
+    const auto n = MakeGreyPicture(63, 50, [](int, int) { return 1; });
+    const auto refusal = [](PhaseShiftMethod method, const std::vector<const TGrayImage*>& steps) {
+        return ErrorText([&] { ComputePhaseShift(method, steps); });
+    };
+    EXPECT_EQ(refusal(PhaseShiftMethod::Const3Step, {a.get(), a.get(), b.get()}),
               "Step 3 image is 64 x 48, Step 2 image is 64 x 50: a step image must not be smaller than "
               "the Step 2 image");
-    EXPECT_EQ(
-        ErrorText([&] {
-            ComputePhaseShift(PhaseShiftMethod::Const4Step, {narrower.get(), a.get(), a.get(), a.get()});
-        }),
-        "Step 1 image is 63 x 50, Step 2 image is 64 x 50: a step image must not be smaller than "
-        "the Step 2 image");
-    EXPECT_NE(ErrorText([&] {
-                  ComputePhaseShift(PhaseShiftMethod::Equal4Step, {a.get(), a.get(), a.get()});
-              }),
-              "no error");
+    EXPECT_EQ(refusal(PhaseShiftMethod::Const4Step, {n.get(), a.get(), a.get(), a.get()}),
+              "Step 1 image is 63 x 50, Step 2 image is 64 x 50: a step image must not be smaller than "
+              "the Step 2 image");
+    EXPECT_NE(refusal(PhaseShiftMethod::Equal4Step, {a.get(), a.get(), a.get()}), "no error");
 }
 
 // Step pictures larger than Step 2's are read over Step 2's extent, each with its own row width:
