@@ -130,15 +130,13 @@ TEST(CarrierMoireWindow, AnOddWindowMovesAsTheNextEvenSizeAndAWindowOutsideChang
             ASSERT_EQ(imag->GetPixel(x, y), -expected) << x << "," << y;
         }
 
-    auto again = test::MakeFloatMap(64, 32, [](int x, int y) { return 1 + x + y; });
-    auto againImag = test::MakeFloatMap(64, 32, [](int, int) { return 2; });
-    const std::vector<float> before = Values(*again);
+    const std::vector<float> before = Values(*real);
     for (const auto& [carrier, window, message] :
          {std::tuple(TCarrierOffset{20, 0}, TMovingWindow{30, 4}, "(64,14) not in the image"),
           std::tuple(TCarrierOffset{0, -14}, TMovingWindow{4, 5}, "(30,-1) not in the image"),
           std::tuple(TCarrierOffset{0, 0}, TMovingWindow{65, 2}, "(-1,15) not in the image")})
-        EXPECT_EQ(ErrorText([&] { MoveCarrierWindow(*again, *againImag, carrier, window); }), message);
-    EXPECT_EQ(Values(*again), before);
+        EXPECT_EQ(ErrorText([&] { MoveCarrierWindow(*real, *imag, carrier, window); }), message);
+    EXPECT_EQ(Values(*real), before);
 
     // The default window is as large as the move allows: one more even step where the map
     // limits it (the height for a carrier along x, the width for one along y) would leave the map.
@@ -268,13 +266,9 @@ TEST_F(CarrierMoireStages, SavesWriteTheTableAndTheMapsWithTheirScaleRules) {
     EXPECT_EQ(keep.ValueScale, 0.5f);
     EXPECT_EQ(std::pair(ref.Width, ref.Height), std::pair(128, 16));
 
-    // The table: range, grid, scale; a mask keeps only the pixels of level 255.
-    TResultTableOptions table;
-    table.GridX = 2;
-    table.GridY = 3;
-    table.Range = TMapCorners{125, 58, 200, 63};
-    table.ScaleX = 0.5;
-    table.ScaleY = 2.0;
+    // The table: range, grid (2 across, 3 down), scales 0.5 and 2; a mask keeps only the pixels of
+    // level 255.
+    TResultTableOptions table{2, 3, TMapCorners{125, 58, 200, 63}, "", 0.5, 2.0};
     ASSERT_TRUE(moire.SaveTable(dir.File("all.dat"), table));
     auto line = [](double x, double y, double v) {
         char text[80];
