@@ -128,16 +128,17 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
     test::DragOnPicture(*Window("Spectra:One Image"), {10, 10}, {29, 40});
     EXPECT_EQ(std::tuple(one->MovingWidthEdit->text(), one->MovingHeightEdit->text()),
               std::tuple("20", "31"));
-    // Adjust for a carrier x of 10 turns 20 x 40 into 17 x 27 and outlines it in both spectra.
+    // Adjust (the core's case: a carrier x of 10 turns 20 x 40 into 17 x 27) reaches the edits and
+    // outlines the window in both spectra.
     one->CarrierXEdit->setText("10");
     one->MovingHeightEdit->setText("40");
     one->AdjustButton->click();
-    EXPECT_EQ(std::tuple(one->MovingWidthEdit->text(), one->MovingHeightEdit->text()),
-              std::tuple("17", "27"));
-    EXPECT_TRUE(Window("Spectra:One Image")->MarqueeShown() &&
-                Window("Ref Spectra:One Image")->MarqueeShown());
-    EXPECT_EQ(Window("Spectra:One Image")->MarqueeRect(), QRect(QPoint(130, 51), QPoint(146, 77)));
-    EXPECT_EQ(Window("Ref Spectra:One Image")->MarqueeRect(), QRect(QPoint(130, 3), QPoint(146, 29)));
+    EXPECT_EQ(one->MovingWidthEdit->text() + " " + one->MovingHeightEdit->text(), "17 27");
+    const ui::TMDIChildForm &image = *Window("Spectra:One Image"), &strip = *Window("Ref Spectra:One Image");
+    EXPECT_EQ(
+        std::tuple(image.MarqueeShown(), strip.MarqueeShown(), image.MarqueeRect(), strip.MarqueeRect()),
+        std::tuple(true, true, QRect(QPoint(130, 51), QPoint(146, 77)),
+                   QRect(QPoint(130, 3), QPoint(146, 29))));
 
     EnterCarrierValues(one);
     EXPECT_EQ(one->CarrierXEdit->text(), "-38");
