@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "phase/CarrierMoireOptions.h"
+#include "phase/ui/PhaseToolsTest.h"
 #include "phase/ui/TOneImageMoireFFTForm.h"
 #include "phase/ui/TTwoImageMoireFFTForm.h"
 #include "shell/TMDIChildForm.h"
@@ -29,12 +30,9 @@
 #include "support/FloatMaps.h"
 #include "support/TestSupport.h"
 #include "support/ui/DocumentMouse.h"
-#include "support/ui/TestMainForm.h"
 
 namespace corvane {
 namespace {
-
-using Kind = test::ScriptedDialogs::Kind;
 
 class CarrierMoireTools : public test::ToolTest<ui::TOneImageMoireFFTForm> {
   protected:
@@ -103,7 +101,7 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
          {one->ComputeCarrierButton, one->ModifyButton, one->AdjustButton, one->NextButton, one->NextButton,
           one->SaveDeformedPhaseButton, one->PhaseIntegerButton, one->SaveButton})
         button->click();
-    EXPECT_EQ(std::tuple(one->CarrierXEdit->text(), one->MovingWidthEdit->text()), std::tuple("0", "30"));
+    EXPECT_EQ(Texts({one->CarrierXEdit, one->MovingWidthEdit}), "0 30");
     EXPECT_TRUE(!Window("Spectra:One Image") && frame->Dialogs.Count(Kind::SaveFile) == 0);
     EXPECT_EQ(frame->Dialogs.Informations(),
               QStringList(8, ui::TCarrierMoireWizard::kNothingComputedMessage));
@@ -122,18 +120,15 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
 
     // A drag in the reference spectrum gives the search rectangle, in the image spectrum the window.
     test::DragOnPicture(*Window("Ref Spectra:One Image"), {100, 25}, {5, 2});
-    EXPECT_EQ(
-        std::tuple(one->XEdit->text(), one->YEdit->text(), one->WidthEdit->text(), one->HeightEdit->text()),
-        std::tuple("5", "2", "96", "24"));
+    EXPECT_EQ(Texts({one->XEdit, one->YEdit, one->WidthEdit, one->HeightEdit}), "5 2 96 24");
     test::DragOnPicture(*Window("Spectra:One Image"), {10, 10}, {29, 40});
-    EXPECT_EQ(std::tuple(one->MovingWidthEdit->text(), one->MovingHeightEdit->text()),
-              std::tuple("20", "31"));
+    EXPECT_EQ(Texts({one->MovingWidthEdit, one->MovingHeightEdit}), "20 31");
     // Adjust (the core's case: a carrier x of 10 turns 20 x 40 into 17 x 27) reaches the edits and
     // outlines the window in both spectra.
     one->CarrierXEdit->setText("10");
     one->MovingHeightEdit->setText("40");
     one->AdjustButton->click();
-    EXPECT_EQ(one->MovingWidthEdit->text() + " " + one->MovingHeightEdit->text(), "17 27");
+    EXPECT_EQ(Texts({one->MovingWidthEdit, one->MovingHeightEdit}), "17 27");
     const ui::TMDIChildForm &image = *Window("Spectra:One Image"), &strip = *Window("Ref Spectra:One Image");
     EXPECT_EQ(
         std::tuple(image.MarqueeShown(), strip.MarqueeShown(), image.MarqueeRect(), strip.MarqueeRect()),
@@ -145,9 +140,8 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
     one->NextButton->click();
     EXPECT_EQ(std::pair(WindowSize("phase:One Image"), WindowSize("Ref phase:One Image")),
               std::pair(QSize(256, 128), QSize(256, 32)));
-    EXPECT_EQ(std::tuple(one->StartingXEdit->text(), one->StartingYEdit->text(),
-                         one->RefStartingXEdit->text(), one->RefStartingYEdit->text()),
-              std::tuple("128", "64", "128", "16"));
+    EXPECT_EQ(Texts({one->StartingXEdit, one->StartingYEdit, one->RefStartingXEdit, one->RefStartingYEdit}),
+              "128 64 128 16");
     one->NextButton->click();
     EXPECT_EQ(std::pair(WindowSize("unwrapped phase:One Image"), WindowSize("unwrapped ref phase:One Image")),
               std::pair(QSize(256, 128), QSize(256, 32)));
@@ -170,9 +164,7 @@ TEST_F(CarrierMoireTools, OneImageWizardWalksItsPagesAndClosingClearsEverything)
     one->ConvertButton->click();
     EXPECT_NEAR(map.GetPixel(100, 60), ordered / M_PI, 1e-4);
     test::DragOnPicture(absolute, {20, 30}, {11, 21});
-    EXPECT_EQ(std::tuple(one->BaseXEdit->text(), one->BaseYEdit->text(), one->BaseWidthEdit->text(),
-                         one->BaseHeightEdit->text()),
-              std::tuple("11", "21", "9", "9"));
+    EXPECT_EQ(Texts({one->BaseXEdit, one->BaseYEdit, one->BaseWidthEdit, one->BaseHeightEdit}), "11 21 9 9");
     one->ComputeBaseValueButton->click();
     EXPECT_NEAR(one->AbsoluteDisplacementEdit->text().toDouble(), map.GetPixel(15, 25), 0.5);
     one->AbsXEdit->setText("7");

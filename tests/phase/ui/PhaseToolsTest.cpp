@@ -34,6 +34,7 @@
 #include "phase/PhaseCalculation.h"
 #include "phase/PhaseShift.h"
 #include "phase/PhaseToFringe.h"
+#include "phase/ui/PhaseToolsTest.h"
 #include "phase/ui/TAbsolutePhaseForm.h"
 #include "phase/ui/TConst3StepPhaseShiftForm.h"
 #include "phase/ui/TConst4StepPhaseShiftForm.h"
@@ -50,13 +51,11 @@
 #include "support/TestSupport.h"
 #include "support/WrappedPhaseMaps.h"
 #include "support/ui/DocumentMouse.h"
-#include "support/ui/TestMainForm.h"
 
 namespace corvane {
 namespace {
 
 using test::Values;
-using Kind = test::ScriptedDialogs::Kind;
 constexpr double kPi = 3.14159265358979;
 
 // Saves the values, row by row, as a map of this width with scales 0.5 across and 0.25 down.
@@ -226,13 +225,10 @@ TEST_F(PhaseShiftTools, MoireSimulationPage) {
     const auto expected =
         SimulateMoire(TGrayImage(deformed.toStdString()), TGrayImage(reference.toStdString()),
                       {.StepSize = 20, .CarrierCount = 10, .Direction = MoireShiftDirection::AlongX});
-    EXPECT_EQ(expected.Geometry.Step, 11);
-    for (int k = 1; k <= 4; ++k) {
-        const TGrayImage& want = *expected.Steps[static_cast<std::size_t>(k - 1)];
+    for (int k = 1; k <= 4; ++k)
         EXPECT_EQ(Levels(*Window(QStringLiteral("Phase Shifting Step %1:E4S").arg(k))),
-                  std::vector<std::uint8_t>(want.Data, want.Data + want.Size))
+                  test::Levels(*expected.Steps[static_cast<std::size_t>(k - 1)]))
             << k;
-    }
     form->close();
     EXPECT_EQ(form->DeformedGrid(), nullptr);
     frame->Trigger("Equal4StepAction");
@@ -278,7 +274,7 @@ TEST_F(UnwrapTools, RegionToolUnwrapsFromTheClickedPointAndSavesWhatTheVerbWrite
     EXPECT_EQ(phase->Bitmap().size(), QSize(64, 48));
 
     test::ClickOnPicture(*phase, {20, 30});
-    EXPECT_EQ(region->XEdit->text() + "," + region->YEdit->text(), "20,30");
+    EXPECT_EQ(Texts({region->XEdit, region->YEdit}), "20 30");
     region->MaskNoiseButton->click();
     ASSERT_TRUE(frame->Window("Invalid Area"));
     EXPECT_GT(WhitePixels(*frame->Window("Invalid Area")), 0);
@@ -355,7 +351,7 @@ TEST_F(UnwrapTools, SimpleToolFiltersUnwrapsSavesAndRefusesWhatItCannotDo) {
     Click(simple->PhaseImageSpeedButton, "in.flt");
 
     simple->MedianFilterTrackBar->setValue(5);
-    EXPECT_EQ(simple->PositionEdit->text() + " " + simple->OutPositionEdit->text(), "5 3");
+    EXPECT_EQ(Texts({simple->PositionEdit, simple->OutPositionEdit}), "5 3");
     simple->MedianInputButton->click();
     ASSERT_TRUE(frame->Window("Median Result,input:Simple Unwrap"));
     test::ClickOnPicture(*frame->Window("Phase Image:Simple Unwrap"), {39, 29});
@@ -367,7 +363,7 @@ TEST_F(UnwrapTools, SimpleToolFiltersUnwrapsSavesAndRefusesWhatItCannotDo) {
 
     simple->MedianFilterTrackBar->setValue(3);
     simple->TrackBar1->setValue(7);
-    EXPECT_EQ(simple->PositionEdit->text() + " " + simple->OutPositionEdit->text(), "3 7");
+    EXPECT_EQ(Texts({simple->PositionEdit, simple->OutPositionEdit}), "3 7");
     simple->MedianOutputButton->click();
     ASSERT_TRUE(frame->Window("Median Result,output:Simple Unwrap"));
     simple->CloseButton->click();
@@ -445,9 +441,7 @@ TEST_F(GeneratorTools, GridWindow) {
         form->Button1->click();
         want.Direction = static_cast<GridDirection>(direction);
         want.Deformation = static_cast<GridDeformation>(deformation);
-        const auto grid = GenerateGrid(want);
-        EXPECT_EQ(Levels(*Window("inverted")), std::vector<std::uint8_t>(grid->Data, grid->Data + grid->Size))
-            << direction << deformation;
+        EXPECT_EQ(Levels(*Window("inverted")), test::Levels(*GenerateGrid(want))) << direction << deformation;
     }
     EXPECT_EQ(frame->Dialogs.Errors().size(), 2);
 }
@@ -535,9 +529,7 @@ TEST_F(PhaseCalculationTool, SourcesMethodAndFitRectangleReachTheCalculation) {
     EXPECT_TRUE(form->Source2LinearFitInfoGroupBox->isVisible());
     EXPECT_GT(form->height(), heightWithout);
     ClickWithFile(form->SpeedButton2, File("plane.flt"));
-    EXPECT_EQ(QStringList({form->LeftEdit->text(), form->TopEdit->text(), form->RightEdit->text(),
-                           form->BottomEdit->text()}),
-              QStringList({"0", "0", "40", "30"}));
+    EXPECT_EQ(Texts({form->LeftEdit, form->TopEdit, form->RightEdit, form->BottomEdit}), "0 0 40 30");
     form->CalculationButton->click();
     EXPECT_TRUE(form->ALabel->text().startsWith("A=    0.5")) << form->ALabel->text().toStdString();
     EXPECT_TRUE(form->BLabel->text().startsWith("B=   -0.2")) << form->BLabel->text().toStdString();
@@ -545,9 +537,7 @@ TEST_F(PhaseCalculationTool, SourcesMethodAndFitRectangleReachTheCalculation) {
 
     test::DragOnPicture(*Window("Source2:phase calculation"), QPoint(30, 20), QPoint(5, 2));
     test::DragOnPicture(*Window("Source1:phase calculation"), QPoint(1, 1), QPoint(3, 3));
-    EXPECT_EQ(QStringList({form->LeftEdit->text(), form->TopEdit->text(), form->RightEdit->text(),
-                           form->BottomEdit->text()}),
-              QStringList({"5", "2", "30", "20"}));
+    EXPECT_EQ(Texts({form->LeftEdit, form->TopEdit, form->RightEdit, form->BottomEdit}), "5 2 30 20");
 }
 
 class AbsolutePhaseTool : public test::ToolTest<ui::TAbsolutePhaseForm> {
@@ -579,9 +569,8 @@ TEST_F(AbsolutePhaseTool, ConvertsTheLoadedMapAndSavesItsMapAndTable) {
     EXPECT_EQ(shown->Bitmap().size(), QSize(40, 30));
 
     test::ClickOnPicture(*shown, {12, 7});
-    EXPECT_EQ(QStringList({tool->PhaseIntegerXEdit->text(), tool->PhaseIntegerYEdit->text(),
-                           tool->AbsXEdit->text(), tool->AbsYEdit->text()}),
-              QStringList({"12", "7", "12", "7"}));
+    EXPECT_EQ(Texts({tool->PhaseIntegerXEdit, tool->PhaseIntegerYEdit, tool->AbsXEdit, tool->AbsYEdit}),
+              "12 7 12 7");
     EXPECT_EQ(tool->AbsoluteDisplacementEdit->text().toStdString(), *PixelValueText(*tool->Map(), 12, 7));
     tool->PhaseIntegerEdit->setText("2");
     tool->PhaseIntegerButton->click();
@@ -602,9 +591,7 @@ TEST_F(AbsolutePhaseTool, ConvertsTheLoadedMapAndSavesItsMapAndTable) {
     EXPECT_EQ(tool->LeftEdit->text(), "0");
     tool->AbsolutePhasePageControl->setCurrentWidget(tool->OutputPage);
     test::DragOnPicture(*shown, {30, 20}, {5, 3});
-    EXPECT_EQ(QStringList({tool->LeftEdit->text(), tool->TopEdit->text(), tool->RightEdit->text(),
-                           tool->BottomEdit->text()}),
-              QStringList({"5", "3", "30", "20"}));
+    EXPECT_EQ(Texts({tool->LeftEdit, tool->TopEdit, tool->RightEdit, tool->BottomEdit}), "5 3 30 20");
     EXPECT_TRUE(tool->OutputGridPanel->isHidden());
     EXPECT_TRUE(tool->OutputRangePanel->isHidden());
     tool->UseOutputGridCheckBox->click();
@@ -698,7 +685,7 @@ TEST_F(PseudoColorTool, MaskColoursMouseAndTheDensityButtons) {
     const QString values = File("values.flt");
     Open(File("m.bmp"), values);
     ASSERT_TRUE(frame->Dialogs.Errors().isEmpty()) << frame->Dialogs.Errors().join("; ").toStdString();
-    EXPECT_EQ(form->MaskFileNameEdit->text() + " " + form->PhaseFileNameEdit->text(), "m.bmp values.flt");
+    EXPECT_EQ(Texts({form->MaskFileNameEdit, form->PhaseFileNameEdit}), "m.bmp values.flt");
     ASSERT_EQ(Picture()->Bitmap().size(), QSize(6, 1));
     EXPECT_EQ(frame->Form->ActiveMDIChild(), Picture());
     EXPECT_GE(frame->Form->FindMDIChild("Pseudo Color Mask"), 0);
@@ -708,7 +695,7 @@ TEST_F(PseudoColorTool, MaskColoursMouseAndTheDensityButtons) {
     test::MoveOnPicture(*Picture(), QPoint(0, 0));
     EXPECT_EQ(form->FringeLevelEdit->text(), "Background");
     test::MoveOnPicture(*Picture(), QPoint(5, 0));
-    EXPECT_EQ(form->FringeLevelEdit->text() + " " + form->PosXEdit->text(), "1.0 5");
+    EXPECT_EQ(Texts({form->FringeLevelEdit, form->PosXEdit}), "1.0 5");
     form->Multiple2SpeedButton->click();
     EXPECT_TRUE(Near(5, 0, QColor(255, 255, 0)));
     test::MoveOnPicture(*Picture(), QPoint(5, 0));
