@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <limits>
 #include <numbers>
 #include <tuple>
@@ -46,20 +47,16 @@ std::vector<std::unique_ptr<TGrayImage>> Steps(int w, int h, const std::vector<d
 
 std::vector<const TGrayImage*> Pointers(const std::vector<std::unique_ptr<TGrayImage>>& steps) {
     std::vector<const TGrayImage*> p;
-    for (const auto& s : steps)
-        p.push_back(s.get());
+    std::ranges::transform(steps, std::back_inserter(p), [](const auto& s) { return s.get(); });
     return p;
 }
 
 /// Root mean square of the wrapped difference between the computed and the known phase.
 double PhaseRms(const TFloatImage& phase) {
     double sum = 0.0;
-    for (int y = 0; y < phase.Height; ++y)
-        for (int x = 0; x < phase.Width; ++x) {
-            const double d =
-                std::remainder(double{phase.Data[y * phase.Width + x]} - KnownPhase(x, y), 2 * kPi);
-            sum += d * d;
-        }
+    for (int i = 0; i < phase.Width * phase.Height; ++i)
+        sum += std::pow(std::remainder(phase.Data[i] - KnownPhase(i % phase.Width, i / phase.Width), 2 * kPi),
+                        2);
     return std::sqrt(sum / static_cast<double>(phase.PixelCount()));
 }
 
