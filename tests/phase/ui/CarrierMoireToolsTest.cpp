@@ -47,10 +47,7 @@ class CarrierMoireTools : public test::ToolTest<ui::TOneImageMoireFFTForm> {
         });
         return File(name);
     }
-    QSize WindowSize(const QString& caption) const {
-        const ui::TMDIChildForm* window = Window(caption);
-        return window ? window->Bitmap().size() : QSize();
-    }
+    QSize WindowSize(const QString& caption) const { return ShownSize(Window(caption)); }
     // Step 2 values: search rectangle from column x and window.
     template <class Form> void EnterCarrierValues(Form* form, int x = 0) {
         form->XEdit->setText(QString::number(x));
