@@ -96,6 +96,11 @@ constexpr float kPif = 3.1415927f;
 std::tuple<int, int, int> Rgb(const PseudoColorEntry& c) {
     return {c.Red, c.Green, c.Blue};
 }
+/// The colour of pixel (x, y) of the picture.
+std::tuple<int, int, int> Rgb(const RgbPicture& picture, int x, int y) {
+    const std::size_t i = (static_cast<std::size_t>(y) * picture.Width + x) * 3;
+    return {picture.Pixels[i], picture.Pixels[i + 1], picture.Pixels[i + 2]};
+}
 
 /// True when every channel is within one level: the single-precision weights of a blend need not
 /// sum to exactly 1, so an exact colour may come out one level below after truncation.
@@ -618,14 +623,11 @@ TEST(PseudoColor, RenderUsesTheValueScaleAndTheMaskAndIgnoresAMaskOfAnotherSize)
     const auto mask = MakeGreyPicture(9, 4, [](int x, int y) { return x == 8 ? 255 : (y == 3 ? 254 : 0); });
     const RgbPicture picture = RenderPseudoColor(*map, mask.get());
     ASSERT_EQ(std::tuple(picture.Width, picture.Height, picture.Pixels.size()), std::tuple(9, 4, 9u * 4 * 3));
-    const auto pixel = [&](int x, int y) {
-        const std::size_t i = (static_cast<std::size_t>(y) * 9 + x) * 3;
-        return std::tuple<int, int, int>(picture.Pixels[i], picture.Pixels[i + 1], picture.Pixels[i + 2]);
-    };
-    EXPECT_EQ(pixel(4, 0), std::tuple(255, 255, 255));
-    EXPECT_EQ(pixel(6, 0), Rgb(PseudoColorOf(map->GetPixel(6, 0) / 2.0f)));
-    EXPECT_EQ(pixel(7, 3), Rgb(PseudoColorOf(map->GetPixel(7, 3) / 2.0f))); // level 254 is not background
-    EXPECT_EQ(pixel(8, 3), std::tuple(0, 128, 128));
+    EXPECT_EQ(Rgb(picture, 4, 0), std::tuple(255, 255, 255));
+    EXPECT_EQ(Rgb(picture, 6, 0), Rgb(PseudoColorOf(map->GetPixel(6, 0) / 2.0f)));
+    EXPECT_EQ(Rgb(picture, 7, 3),
+              Rgb(PseudoColorOf(map->GetPixel(7, 3) / 2.0f))); // level 254 is not background
+    EXPECT_EQ(Rgb(picture, 8, 3), std::tuple(0, 128, 128));
     const auto otherSize = MakeGreyPicture(9, 5, [](int, int) { return 255; });
     EXPECT_EQ(RenderPseudoColor(*map, otherSize.get()).Pixels, RenderPseudoColor(*map, nullptr).Pixels);
 }
@@ -635,11 +637,7 @@ TEST(PseudoColor, DoublingMakesTwoPiShowOrderTwoAndTheFringeLevelReadsIt) {
     EXPECT_EQ(PseudoColorFringeLevel(*map, nullptr, 4, 2), "1.0");
     DoublePseudoColorFringes(*map);
     EXPECT_EQ(map->ValueScale, 0.5f);
-    const RgbPicture picture = RenderPseudoColor(*map, nullptr);
-    const std::size_t last = (2 * 5 + 4) * 3;
-    EXPECT_TRUE(Near(
-        std::tuple<int, int, int>(picture.Pixels[last], picture.Pixels[last + 1], picture.Pixels[last + 2]),
-        std::tuple(255, 255, 0)));
+    EXPECT_TRUE(Near(Rgb(RenderPseudoColor(*map, nullptr), 4, 2), std::tuple(255, 255, 0)));
     EXPECT_EQ(PseudoColorFringeLevel(*map, nullptr, 4, 2), "2.0");
     EXPECT_EQ(PseudoColorFringeLevel(*map, nullptr, 40, 20), "2.0"); // limited to the last column and row
     EXPECT_EQ(PseudoColorFringeLevel(*map, nullptr, 0, 0), "-1.0");
