@@ -98,9 +98,8 @@ TEST(ClusterRun, WorkersFollowTheCpusGivenAndTheThreadsOption) {
     for (const Case& c :
          {Case{{"taskset", "-c", "0"}, {}, "workers: 1\n"}, Case{{}, {"--threads", "3"}, "workers: 3\n"},
           Case{{"taskset", "-c", "0"}, {"--threads", "2"}, "workers: 2\n"}}) {
-        std::vector<std::string> words = c.prefix;
         for (const std::string program : {CORVANE_CLI_EXE, CORVANE_CORRELATE_EXE}) {
-            std::vector<std::string> run = words;
+            std::vector<std::string> run = c.prefix;
             run.push_back(program);
             if (program == CORVANE_CLI_EXE) run.push_back("correlate");
             run.insert(run.end(), c.options.begin(), c.options.end());

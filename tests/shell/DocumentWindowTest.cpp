@@ -179,20 +179,3 @@ TEST_F(DocumentWindow, HooksReachOnlyVisibleToolsAndTheirErrorsAreShown) {
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList{"hook failed"});
     EXPECT_EQ(w.CurrentPoint(), QPoint(1, 1));
 }
-
-TEST_F(DocumentWindow, ClosingOnlyMinimisesWhileAGuardToolIsVisible) {
-    QWidget fftTool;
-    frame->Form->AddCloseGuard(&fftTool);
-    Show("FFT Spectra", 16, 16);
-    Show("IFFT Spectra", 16, 16);
-    fftTool.show();
-    frame->Trigger("CloseAction");
-    ProcessEvents();
-    ASSERT_EQ(frame->Form->MDIChildCount(), 2);
-    EXPECT_TRUE(frame->Form->MDIChild(1)->SubWindow()->isMinimized());
-    fftTool.hide();
-    frame->Trigger("CloseAllAction");
-    ProcessEvents();
-    EXPECT_EQ(frame->Form->MDIChildCount(), 0);
-    EXPECT_TRUE(frame->Form->MdiArea()->subWindowList().isEmpty());
-}

@@ -3,7 +3,7 @@
 // that need a picture, the menus and shortcuts, the settings of a first start, and the exit.
 #include "support/FloatMaps.h"
 #include "support/GreyPictures.h"
-#include "support/TiffPngPictures.h"
+#include "support/HandMadePictures.h"
 #include "support/ui/DocumentMouse.h"
 #include "support/ui/TestMainForm.h"
 
@@ -42,11 +42,8 @@ TEST_F(FirstUse, AFileThatCannotBeShownOpensNoWindowAndSaysWhy) {
     WriteFileBytes(frame->File("broken.bmp").toStdString(), "BMnot really a bitmap");
     // A BMP of 0 x 0 pixels is well formed, and holds nothing to show.
     Ramp(0, 0)->SaveBmp(frame->File("nothing.bmp").toStdString());
-    // A PNG cut short.
-    WritePngPicture(frame->File("cut.png").toStdString(),
-                    MakeSamplePicture(40, 30, 8, 1, [](int x, int y, int) { return x ^ y; }));
-    const std::string png = ReadFileBytes(frame->File("cut.png").toStdString());
-    WriteFileBytes(frame->File("cut.png").toStdString(), png.substr(0, png.size() - 30));
+    // A PNG cut short after its header.
+    WriteFileBytes(frame->File("cut.png").toStdString(), PngStart(40, 30, 8, 0));
     const QStringList names{"missing.bmp", "empty.bmp", "notes.txt", "broken.bmp", "nothing.bmp", "cut.png"};
     for (const QString& name : names)
         frame->TriggerWithFile("FileOpenAction", frame->File(name));
@@ -267,13 +264,9 @@ static QStringList Entries(const QList<QAction*>& actions, bool objectNames) {
     return names;
 }
 
-/// A picture in a window, so that no command is greyed for want of one.
-static void ShowAPicture(corvane::ui::TMainForm& form) {
-    form.ShowInRole(QStringLiteral("Generate Fringe"), corvane::TGrayImage(nullptr, 4, 4));
-}
-
 TEST_F(CommandTable, MenusCommandsAndShortcutsAsGiven) {
-    ShowAPicture(*frame->Form);
+    // A picture in a window, so that no command is greyed for want of one.
+    frame->Form->ShowInRole(QStringLiteral("Generate Fringe"), corvane::TGrayImage(nullptr, 4, 4));
     EXPECT_EQ(frame->Form->windowTitle(), "Corvane");
     const QList<QAction*> menus = frame->Form->menuBar()->actions();
     EXPECT_EQ(Entries(menus, false),

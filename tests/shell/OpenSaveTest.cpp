@@ -237,32 +237,27 @@ QString Size(const TRawOptionForm& form) {
 
 } // namespace
 
-TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisation) {
-    for (auto [bytes, header, size] :
-         {std::tuple{786432, "0", "1024 x 768"}, std::tuple{307200, "0", "600 x 512"},
-          std::tuple{307200 + 100, "100", "600 x 512"}}) {
+// Guess proposes the most nearly square factorisation of the bytes after the header; without a
+// divisor (a prime size, no header), with a header that is no number or one larger than the file
+// it leaves the fields as they were. Swap exchanges them.
+TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisationOrLeavesTheFields) {
+    for (auto [bytes, header, size] : {std::tuple{786432, "0", "1024 x 768"},
+                                       {307200, "0", "600 x 512"},
+                                       {307200 + 100, "100", "600 x 512"},
+                                       {1009, "0", "33 x 512"},
+                                       {1009, "x1", "33 x 512"},
+                                       {1009, "5000", "33 x 512"}}) {
         RawDialog raw(static_cast<std::size_t>(bytes));
+        raw.form->WidthEdit->setText("33");
         raw.form->HeaderEdit->setText(header);
         raw.form->Button4->click();
-        EXPECT_EQ(Size(*raw.form), size) << bytes;
+        EXPECT_EQ(Size(*raw.form), size) << bytes << " " << header;
+        EXPECT_EQ(raw.dialogs.Errors().size(), header == std::string("x1")) << header;
+        raw.form->Button3->click();
+        EXPECT_EQ(raw.form->HeightEdit->text() + " x " + raw.form->WidthEdit->text(), size);
     }
     EXPECT_FALSE(GuessRawDimensions(3));
     EXPECT_EQ(GuessRawDimensions(4), std::make_pair(std::int64_t{2}, std::int64_t{2}));
     // The divisor may reach just past the square root: 6 = 2 x 3 (limit floor(2.45 + 2) = 4).
     EXPECT_EQ(GuessRawDimensions(6), std::make_pair(std::int64_t{3}, std::int64_t{2}));
-}
-
-TEST(RawOptions, GuessWithoutADivisorOrWithABadHeaderLeavesTheFieldsWhichSwapExchanges) {
-    RawDialog raw(1009); // prime
-    TRawOptionForm& form = *raw.form;
-    form.WidthEdit->setText("33");
-    // No header, a header that is no number, a header larger than the file: nothing to divide.
-    for (const char* header : {"0", "x1", "5000"}) {
-        form.HeaderEdit->setText(header);
-        form.Button4->click();
-        EXPECT_EQ(Size(form), "33 x 512") << header;
-    }
-    EXPECT_EQ(raw.dialogs.Errors(), QStringList{"Header: 'x1' is not a valid integer value"});
-    form.Button3->click();
-    EXPECT_EQ(Size(form), "512 x 33");
 }
