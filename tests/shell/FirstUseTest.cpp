@@ -202,9 +202,6 @@ TEST_F(FirstUse, PictureCommandsAreAvailableOnlyWithAPictureAndAToolLockWins) {
 
 } // namespace
 
-using MainFormSettings = FrameTest;
-using MainFormExit = FrameTest;
-
 const char* const kKeys[] = {"Image Scale/scalex", "Image Scale/scaley", "Encode Coordinate/Max X",
                              "Encode Coordinate/Max Y"};
 
@@ -217,7 +214,7 @@ static std::vector<double> Stored(const corvane::test::TestMainForm& frame) {
     return values;
 }
 
-TEST_F(MainFormSettings, FirstStartWritesTheFourDefaultsAndLaterStartsReadThem) {
+TEST_F(FirstUse, FirstStartWritesTheFourDefaultsAndLaterStartsReadThem) {
     EXPECT_EQ(Stored(*frame), (std::vector<double>{1, 1, 50, 50}));
     for (int i = 0; i < 4; ++i)
         frame->Settings->setValue(kKeys[i], std::array{0.25, 0.5, 70.0, 30.0}[i]);
@@ -233,7 +230,7 @@ TEST_F(MainFormSettings, FirstStartWritesTheFourDefaultsAndLaterStartsReadThem) 
     EXPECT_EQ(second.MDIChild(1)->MaxY, 50);
 }
 
-TEST_F(MainFormExit, NoKeepsEveryWindowAndWritesNothingYesWritesTheScaleAndEnds) {
+TEST_F(FirstUse, NoKeepsEveryWindowAndWritesNothingYesWritesTheScaleAndEnds) {
     bool ended = false;
     QObject::connect(frame->Form.get(), &corvane::ui::TMainForm::ExitAccepted, [&] { ended = true; });
     frame->Form->CreateMDIChild("phase:One Image");
@@ -255,8 +252,6 @@ TEST_F(MainFormExit, NoKeepsEveryWindowAndWritesNothingYesWritesTheScaleAndEnds)
     EXPECT_EQ(Stored(*frame), (std::vector<double>{0.125, 2.5, 50, 50}));
 }
 
-using CommandTable = FrameTest;
-
 static QStringList Entries(const QList<QAction*>& actions, bool objectNames) {
     QStringList names;
     for (QAction* a : actions)
@@ -264,7 +259,7 @@ static QStringList Entries(const QList<QAction*>& actions, bool objectNames) {
     return names;
 }
 
-TEST_F(CommandTable, MenusCommandsAndShortcutsAsGiven) {
+TEST_F(FirstUse, MenusCommandsAndShortcutsAsGiven) {
     // A picture in a window, so that no command is greyed for want of one.
     frame->Form->ShowInRole(QStringLiteral("Generate Fringe"), corvane::TGrayImage(nullptr, 4, 4));
     EXPECT_EQ(frame->Form->windowTitle(), "Corvane");
@@ -290,7 +285,7 @@ TEST_F(CommandTable, MenusCommandsAndShortcutsAsGiven) {
     EXPECT_EQ(all.size(), QSet<QString>(all.begin(), all.end()).size()) << all.join(' ').toStdString();
 }
 
-TEST_F(CommandTable, DocumentCommandsDoNothingWithoutADocumentWindowAndCutNeedsATextField) {
+TEST_F(FirstUse, DocumentCommandsDoNothingWithoutADocumentWindowAndCutNeedsATextField) {
     QApplication::clipboard()->setImage(QImage(4, 4, QImage::Format_RGB888));
     for (const char* name :
          {"SaveAction", "FileSaveAsAction", "SaveAsFloatAction", "ExportPngAction", "InvertAction",

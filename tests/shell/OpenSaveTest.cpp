@@ -18,10 +18,7 @@
 
 using namespace corvane::test;
 using Kind = ScriptedDialogs::Kind;
-using OpenPicture = FrameTest;
-using FloatMaps = FrameTest;
-using SavePicture = FrameTest;
-using OpenTiffPng = FrameTest;
+using OpenSave = FrameTest;
 using corvane::ui::GuessRawDimensions;
 using corvane::ui::TRawOptionForm;
 
@@ -54,7 +51,7 @@ static std::function<int(QDialog&)> RawAnswer(QString header = {}, QString width
 
 const QString kRawMessage = "The Raw File's Information:\n Header, Width, Height\n 0,  640,  480\n";
 
-TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameRawThroughTheOptionsDialog) {
+TEST_F(OpenSave, BmpOpensIntoAWindowCaptionedWithItsFullNameRawThroughTheOptionsDialog) {
     const QString name = frame->File("ramp.bmp");
     Ramp(320, 240)->SaveBmp(name.toStdString());
     frame->TriggerWithFile("FileOpenAction", name);
@@ -85,7 +82,7 @@ TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameRawThroughTheOpti
     EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(20, 10)) + std::string(40, '\0'));
 }
 
-TEST_F(SavePicture, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherExtensions) {
+TEST_F(OpenSave, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherExtensions) {
     frame->Form->ShowInRole("raw image:One Image", *Ramp(640, 480));
     frame->TriggerWithFile("FileSaveAsAction", frame->File("out"), 1); // the first filter adds ".bmp"
     EXPECT_EQ(frame->Dialogs.FileRequests()[0].Filter,
@@ -104,7 +101,7 @@ TEST_F(SavePicture, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherE
     EXPECT_FALSE(QFile::exists(frame->File("out.png")));
 }
 
-TEST_F(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
+TEST_F(OpenSave, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
     auto gray = Ramp(64, 48);
     gray->Data[0] = 0; // full range, so the min-max display gives the same levels back
     gray->Data[1] = 255;
@@ -158,7 +155,7 @@ std::function<int(QDialog&)> RuleAnswer(std::optional<corvane::SixteenBitScaling
 
 } // namespace
 
-TEST_F(OpenTiffPng, SixteenBitPicturesAskTheRuleWhichIsRememberedEightBitOnesOpenDirectly) {
+TEST_F(OpenSave, SixteenBitPicturesAskTheRuleWhichIsRememberedEightBitOnesOpenDirectly) {
     const SamplePicture picture = MakeSamplePicture(
         9, 6, 16, 1, [](int x, int y, int) { return 1000 + 257 * (x * 23 + y * 5) + (x % 2) * 129; });
     const QString tiff = frame->File("pages.tif");
