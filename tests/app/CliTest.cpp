@@ -56,9 +56,7 @@ TEST(CorvaneCli, CorrelateRunsAConfigurationFileWithAMinimumCorrelation) {
     ASSERT_NE(report.find(line), std::string::npos);
     EXPECT_GT(std::stoll(report.substr(report.find(line) + line.size())), 50);
 
-    const ProgramRun missing = Cli(dir, {"correlate", "missing.cor"});
-    EXPECT_EQ(missing.Status, 1);
-    EXPECT_EQ(missing.Err.rfind("corvane-cli correlate: ", 0), 0u) << missing.Err;
+    EXPECT_TRUE(Refuses(dir, {"correlate", "missing.cor"}, 1, "corvane-cli correlate: "));
     for (const char* bad : {"1.5", "-0.1", "high"}) {
         EXPECT_EQ(RunProgram(CORVANE_CORRELATE_EXE, {"--min-correlation", bad, "run.cor"}, dir.Path()).Status,
                   2);

@@ -23,15 +23,11 @@ using Kind = ScriptedDialogs::Kind;
 
 namespace {
 
-std::unique_ptr<corvane::TGrayImage> Ramp(int width, int height) {
-    return MakeGreyPicture(width, height, [](int x, int y) { return (5 * x + 3 * y) % 256; });
-}
-
 class FirstUse : public FrameTest {
   protected:
     /// Writes a ramp picture of the given size into the test folder and opens it with File > Open.
     TMDIChildForm& Open(const char* name, int width, int height) {
-        return frame->Open(name, *Ramp(width, height));
+        return frame->Open(name, *RampPicture(width, height));
     }
     QAction* Action(const char* name) const { return frame->Form->Action(name); }
 };
@@ -41,7 +37,7 @@ TEST_F(FirstUse, AFileThatCannotBeShownOpensNoWindowAndSaysWhy) {
     WriteFileBytes(frame->File("notes.txt").toStdString(), "speckle pair, shifted (2, -1)");
     WriteFileBytes(frame->File("broken.bmp").toStdString(), "BMnot really a bitmap");
     // A BMP of 0 x 0 pixels is well formed, and holds nothing to show.
-    Ramp(0, 0)->SaveBmp(frame->File("nothing.bmp").toStdString());
+    RampPicture(0, 0)->SaveBmp(frame->File("nothing.bmp").toStdString());
     // A PNG cut short after its header.
     WriteFileBytes(frame->File("cut.png").toStdString(), PngStart(40, 30, 8, 0));
     const QStringList names{"missing.bmp", "empty.bmp", "notes.txt", "broken.bmp", "nothing.bmp", "cut.png"};
@@ -127,7 +123,7 @@ TEST_F(FirstUse, SaveAsAsksBeforeReplacingAFileAndAChangedPictureIsNotLostSilent
     frame->Trigger("CloseAction");
     ProcessEvents();
     EXPECT_EQ(frame->Form->MDIChildCount(), 0);
-    EXPECT_EQ(corvane::TGrayImage(frame->File("plate.bmp").toStdString()).GetPixel(3, 2), (15 + 6));
+    EXPECT_EQ(corvane::TGrayImage(frame->File("plate.bmp").toStdString()).GetPixel(3, 2), 7 * 3 + 3 * 2);
 
     // Exit asks for each changed window: Cancel keeps everything, the scale unwritten; Yes saves the
     // picture under its own name.

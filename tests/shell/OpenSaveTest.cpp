@@ -22,11 +22,6 @@ using OpenSave = FrameTest;
 using corvane::ui::GuessRawDimensions;
 using corvane::ui::TRawOptionForm;
 
-/// A grey picture whose value at (x, y) is (7x + 3y) mod 256.
-static std::unique_ptr<corvane::TGrayImage> Ramp(int width, int height) {
-    return MakeGreyPicture(width, height, [](int x, int y) { return (7 * x + 3 * y) % 256; });
-}
-
 static std::string Bytes(const corvane::TGrayImage& gray) {
     return std::string(reinterpret_cast<const char*>(gray.Data), static_cast<std::size_t>(gray.Size));
 }
@@ -53,7 +48,7 @@ const QString kRawMessage = "The Raw File's Information:\n Header, Width, Height
 
 TEST_F(OpenSave, BmpOpensIntoAWindowCaptionedWithItsFullNameRawThroughTheOptionsDialog) {
     const QString name = frame->File("ramp.bmp");
-    Ramp(320, 240)->SaveBmp(name.toStdString());
+    RampPicture(320, 240)->SaveBmp(name.toStdString());
     frame->TriggerWithFile("FileOpenAction", name);
     const auto request = frame->Dialogs.FileRequests().at(0);
     EXPECT_EQ(request.Filter,
@@ -62,16 +57,16 @@ TEST_F(OpenSave, BmpOpensIntoAWindowCaptionedWithItsFullNameRawThroughTheOptions
     EXPECT_EQ(request.DefaultExt, "*.bmp");
     ASSERT_EQ(frame->Form->MDIChildCount(), 1);
     EXPECT_EQ(frame->Active().Caption(), name);
-    EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(320, 240)));
+    EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*RampPicture(320, 240)));
     // A picture too large for the place the area offers starts at the cascade position.
-    Ramp(900, 700)->SaveBmp(name.toStdString());
+    RampPicture(900, 700)->SaveBmp(name.toStdString());
     frame->Form->CreateMDIChild(name);
     EXPECT_EQ(frame->Active().SubWindow()->pos(), QPoint(24, 24));
 
     // RAW uses the options dialog's fields: Cancel or a field that is no number makes no window, two
     // rows more than the file holds end in black.
     const QString raw = frame->File("ramp.raw");
-    WriteFileBytes(raw.toStdString(), "HDR" + Bytes(*Ramp(20, 10)));
+    WriteFileBytes(raw.toStdString(), "HDR" + Bytes(*RampPicture(20, 10)));
     for (const auto& answer : {RawAnswer(), RawAnswer("3", "abc", "10"), RawAnswer("3", "20", "12")}) {
         frame->Dialogs.QueueModal(answer);
         frame->TriggerWithFile("FileOpenAction", raw, 2);
@@ -79,20 +74,21 @@ TEST_F(OpenSave, BmpOpensIntoAWindowCaptionedWithItsFullNameRawThroughTheOptions
     EXPECT_EQ(frame->Dialogs.Texts(Kind::Modal), QStringList(3, "RawOptionForm"));
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList{"Width: 'abc' is not a valid integer value"});
     ASSERT_EQ(frame->Form->MDIChildCount(), 3);
-    EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(20, 10)) + std::string(40, '\0'));
+    EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*RampPicture(20, 10)) + std::string(40, '\0'));
 }
 
 TEST_F(OpenSave, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherExtensions) {
-    frame->Form->ShowInRole("raw image:One Image", *Ramp(640, 480));
+    frame->Form->ShowInRole("raw image:One Image", *RampPicture(640, 480));
     frame->TriggerWithFile("FileSaveAsAction", frame->File("out"), 1); // the first filter adds ".bmp"
     EXPECT_EQ(frame->Dialogs.FileRequests()[0].Filter,
               "Bitmaps (*.bmp)|*.bmp|Raw files( *.raw )|*.raw|All files(*.*)|*.*");
     EXPECT_TRUE(frame->Dialogs.Informations().empty());
-    EXPECT_EQ(Bytes(corvane::TGrayImage(frame->File("out.bmp").toStdString())), Bytes(*Ramp(640, 480)));
+    EXPECT_EQ(Bytes(corvane::TGrayImage(frame->File("out.bmp").toStdString())),
+              Bytes(*RampPicture(640, 480)));
 
     const QString raw = frame->File("out.raw");
     frame->TriggerWithFile("FileSaveAsAction", raw, 2);
-    EXPECT_EQ(ReadFileBytes(raw.toStdString()), Bytes(*Ramp(640, 480)));
+    EXPECT_EQ(ReadFileBytes(raw.toStdString()), Bytes(*RampPicture(640, 480)));
     EXPECT_EQ(frame->Dialogs.Informations(), QStringList{kRawMessage + raw});
 
     frame->TriggerWithFile("FileSaveAsAction", frame->File("out.png"), 3);
@@ -102,7 +98,7 @@ TEST_F(OpenSave, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherExte
 }
 
 TEST_F(OpenSave, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
-    auto gray = Ramp(64, 48);
+    auto gray = RampPicture(64, 48);
     gray->Data[0] = 0; // full range, so the min-max display gives the same levels back
     gray->Data[1] = 255;
     frame->Form->ShowInRole("phase:One Image", *gray);
