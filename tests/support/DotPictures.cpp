@@ -63,9 +63,7 @@ std::vector<std::uint8_t> RenderDots(std::int32_t width, std::int32_t height,
 }
 
 DotLattice MakeDotLattice(const DotLatticeOptions& o) {
-    DotLattice lattice;
-    lattice.Width = o.Width;
-    lattice.Height = o.Height;
+    DotLattice lattice{o.Width, o.Height, {}, {}};
     std::mt19937 rng(o.Seed);
     std::uniform_real_distribution<double> jitter(-o.Jitter, o.Jitter);
     // x is drawn before y: the braces order the calls.

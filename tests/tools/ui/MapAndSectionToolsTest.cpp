@@ -36,7 +36,6 @@ class ColourMapTool : public test::ToolTest<ui::TColourMapForm> {
 
 TEST_F(ColourMapTool, OpensTheActiveFloatWindowsMapAndSavesWhatTheVerbWrites) {
     frame->TriggerWithFile("FloatFileOpenAction", File("dx.flt"), 2);
-    ASSERT_NE(frame->Window(File("dx.flt")), nullptr);
     frame->Trigger("ColourMapAction"); // no file dialog: the active window names the map
     ASSERT_TRUE(tool && tool->isVisible());
     EXPECT_EQ(frame->Dialogs.Count(Kind::OpenFile), 1);
