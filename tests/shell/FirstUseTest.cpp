@@ -15,6 +15,7 @@
 #include <gmock/gmock.h>
 
 #include <array>
+#include <tuple>
 
 using corvane::ui::TAnswer;
 using corvane::ui::TMDIChildForm;
@@ -75,11 +76,10 @@ TEST_F(FirstUse, ADisplacementMapShowsItsValuesAndLeavesOutTheNotComputedMarker)
     frame->TriggerWithFile("FloatFileOpenAction", name, 2);
     TMDIChildForm& w = frame->Active();
     const QImage& shown = w.Bitmap();
-    EXPECT_EQ(qRed(shown.pixel(2, 4)), 0);   // 2.0, the smallest value
-    EXPECT_EQ(qRed(shown.pixel(9, 4)), 255); // 2.5, the largest
-    EXPECT_EQ(qRed(shown.pixel(0, 0)), 0);   // the marker shows black
-    EXPECT_EQ(qRed(shown.pixel(5, 3)), 0);   // so does NaN
-    EXPECT_EQ(qRed(shown.pixel(6, 3)), 145); // (2.2857 - 2.0) * 255 / 0.5, truncated
+    // 2.0, the smallest value, shows 0 and 2.5, the largest, 255; the marker and NaN show black;
+    // 2.2857 shows (2.2857 - 2.0) * 255 / 0.5, truncated.
+    for (const auto& [x, y, level] : {std::tuple{2, 4, 0}, {9, 4, 255}, {0, 0, 0}, {5, 3, 0}, {6, 3, 145}})
+        EXPECT_EQ(qRed(shown.pixel(x, y)), level) << x << "," << y;
     // The status bar tells the map's value under the mouse, not the grey level.
     MoveOnPicture(w, {9, 4});
     EXPECT_THAT(frame->Form->statusBar()->currentMessage().toStdString(), testing::HasSubstr("2.5"));
