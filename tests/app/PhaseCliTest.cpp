@@ -120,9 +120,8 @@ TEST(PhaseCli, PhaseCalcSubtractsAFittedPlaneAndReportsItsCoefficients) {
 
 TEST(PhaseCli, PseudoColourAndTheGeneratorsWritePicturesAndRefuseWrongInput) {
     TempDir dir;
-    const float pi = 3.1415927f;
-    auto map = MakeFloatMap(5, 3, [&](int x, int) { return x * pi; }); // orders 0 .. 1 (2 pi at x = 2)
-    map->SaveFlt(dir.File("p.flt"));
+    // Orders 0 .. 1 (2 pi at x = 2).
+    MakeFloatMap(5, 3, [](int x, int) { return x * 3.1415927f; })->SaveFlt(dir.File("p.flt"));
     MakeGreyPicture(5, 3, [](int x, int y) {
         return x == 4 && y == 2 ? 255 : 0;
     })->SaveBmp(dir.File("m.bmp"));

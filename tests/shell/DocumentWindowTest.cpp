@@ -92,9 +92,7 @@ TEST_F(DocumentWindow, DraggingShowsSizeInTheHintAndAnExclusiveMarquee) {
     TMDIChildForm& w = Show("CorRelation:Initial", 40, 30);
     const QImage before = w.Bitmap();
     MoveOnPicture(w, {7, 3});
-    const QRgb pixel = before.pixel(7, 3);
-    EXPECT_EQ(w.HintText(),
-              QString::asprintf("Position(7,3),color=(%d,%d,%d)", qRed(pixel), qGreen(pixel), qBlue(pixel)));
+    EXPECT_EQ(w.HintText(), "Position(7,3),color=(94,94,94)"); // ((3 * 40 + 7) * 37 + 3) mod 256
     EXPECT_EQ(frame->Form->statusBar()->currentMessage(), w.HintText());
     DragOnPicture(w, {10, 10}, {5, 20});
     EXPECT_THAT(w.HintText().toStdString(),
