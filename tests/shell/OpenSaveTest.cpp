@@ -244,10 +244,10 @@ TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisationOrLeavesTheFields)
         raw.form->WidthEdit->setText("33");
         raw.form->HeaderEdit->setText(header);
         raw.form->Button4->click();
-        EXPECT_EQ(Size(*raw.form), size) << bytes << " " << header;
+        EXPECT_EQ(Size(*raw.form).toStdString(), size) << bytes << " " << header;
         EXPECT_EQ(raw.dialogs.Errors().size(), header == std::string("x1")) << header;
         raw.form->Button3->click();
-        EXPECT_EQ(raw.form->HeightEdit->text() + " x " + raw.form->WidthEdit->text(), size);
+        EXPECT_EQ((raw.form->HeightEdit->text() + " x " + raw.form->WidthEdit->text()).toStdString(), size);
     }
     EXPECT_FALSE(GuessRawDimensions(3));
     EXPECT_EQ(GuessRawDimensions(4), std::make_pair(std::int64_t{2}, std::int64_t{2}));
