@@ -56,9 +56,7 @@ TEST(CorvaneCli, CorrelateRunsAConfigurationFileWithAMinimumCorrelation) {
     ASSERT_NE(report.find(line), std::string::npos);
     EXPECT_GT(std::stoll(report.substr(report.find(line) + line.size())), 50);
 
-    const ProgramRun missing = Cli(dir, {"correlate", "missing.cor"});
-    EXPECT_EQ(missing.Status, 1);
-    EXPECT_EQ(missing.Err.rfind("corvane-cli correlate: ", 0), 0u) << missing.Err;
+    EXPECT_TRUE(Refuses(dir, {"correlate", "missing.cor"}, 1, "corvane-cli correlate: "));
     for (const char* bad : {"1.5", "-0.1", "high"}) {
         EXPECT_EQ(RunProgram(CORVANE_CORRELATE_EXE, {"--min-correlation", bad, "run.cor"}, dir.Path()).Status,
                   2);
@@ -98,9 +96,8 @@ TEST(ClusterRun, WorkersFollowTheCpusGivenAndTheThreadsOption) {
     for (const Case& c :
          {Case{{"taskset", "-c", "0"}, {}, "workers: 1\n"}, Case{{}, {"--threads", "3"}, "workers: 3\n"},
           Case{{"taskset", "-c", "0"}, {"--threads", "2"}, "workers: 2\n"}}) {
-        std::vector<std::string> words = c.prefix;
         for (const std::string program : {CORVANE_CLI_EXE, CORVANE_CORRELATE_EXE}) {
-            std::vector<std::string> run = words;
+            std::vector<std::string> run = c.prefix;
             run.push_back(program);
             if (program == CORVANE_CLI_EXE) run.push_back("correlate");
             run.insert(run.end(), c.options.begin(), c.options.end());

@@ -19,9 +19,8 @@ TEST(DotGridCli, SegmentEncodeAndMatchRefuseWrongCommandLinesAndFailuresWriteNot
              {"segment", "--method", "otsu", "grid.bmp", "-o", "s.bmp"},
              {"segment", "--method", "adaptive", "--threshold", "9", "grid.bmp", "-o", "s.bmp"},
              {"segment", "--method", "simple", "--window", "9", "grid.bmp", "-o", "s.bmp"},
-             {"segment", "--method", "simple", "grid.bmp"}}) {
+             {"segment", "--method", "simple", "grid.bmp"}})
         EXPECT_TRUE(Refuses(dir, args, 2)) << args[2];
-    }
     EXPECT_TRUE(Refuses(
         dir,
         {"segment", "--method", "adaptive", "--window", "86", "grid.bmp", "-o", "s.bmp", "--dots", "d.txt"},

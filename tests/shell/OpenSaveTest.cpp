@@ -18,17 +18,9 @@
 
 using namespace corvane::test;
 using Kind = ScriptedDialogs::Kind;
-using OpenPicture = FrameTest;
-using FloatMaps = FrameTest;
-using SavePicture = FrameTest;
-using OpenTiffPng = FrameTest;
+using OpenSave = FrameTest;
 using corvane::ui::GuessRawDimensions;
 using corvane::ui::TRawOptionForm;
-
-/// A grey picture whose value at (x, y) is (7x + 3y) mod 256.
-static std::unique_ptr<corvane::TGrayImage> Ramp(int width, int height) {
-    return MakeGreyPicture(width, height, [](int x, int y) { return (7 * x + 3 * y) % 256; });
-}
 
 static std::string Bytes(const corvane::TGrayImage& gray) {
     return std::string(reinterpret_cast<const char*>(gray.Data), static_cast<std::size_t>(gray.Size));
@@ -54,9 +46,9 @@ static std::function<int(QDialog&)> RawAnswer(QString header = {}, QString width
 
 const QString kRawMessage = "The Raw File's Information:\n Header, Width, Height\n 0,  640,  480\n";
 
-TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameRawThroughTheOptionsDialog) {
+TEST_F(OpenSave, BmpOpensIntoAWindowCaptionedWithItsFullNameRawThroughTheOptionsDialog) {
     const QString name = frame->File("ramp.bmp");
-    Ramp(320, 240)->SaveBmp(name.toStdString());
+    RampPicture(320, 240)->SaveBmp(name.toStdString());
     frame->TriggerWithFile("FileOpenAction", name);
     const auto request = frame->Dialogs.FileRequests().at(0);
     EXPECT_EQ(request.Filter,
@@ -65,16 +57,16 @@ TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameRawThroughTheOpti
     EXPECT_EQ(request.DefaultExt, "*.bmp");
     ASSERT_EQ(frame->Form->MDIChildCount(), 1);
     EXPECT_EQ(frame->Active().Caption(), name);
-    EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(320, 240)));
+    EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*RampPicture(320, 240)));
     // A picture too large for the place the area offers starts at the cascade position.
-    Ramp(900, 700)->SaveBmp(name.toStdString());
+    RampPicture(900, 700)->SaveBmp(name.toStdString());
     frame->Form->CreateMDIChild(name);
     EXPECT_EQ(frame->Active().SubWindow()->pos(), QPoint(24, 24));
 
     // RAW uses the options dialog's fields: Cancel or a field that is no number makes no window, two
     // rows more than the file holds end in black.
     const QString raw = frame->File("ramp.raw");
-    WriteFileBytes(raw.toStdString(), "HDR" + Bytes(*Ramp(20, 10)));
+    WriteFileBytes(raw.toStdString(), "HDR" + Bytes(*RampPicture(20, 10)));
     for (const auto& answer : {RawAnswer(), RawAnswer("3", "abc", "10"), RawAnswer("3", "20", "12")}) {
         frame->Dialogs.QueueModal(answer);
         frame->TriggerWithFile("FileOpenAction", raw, 2);
@@ -82,20 +74,21 @@ TEST_F(OpenPicture, BmpOpensIntoAWindowCaptionedWithItsFullNameRawThroughTheOpti
     EXPECT_EQ(frame->Dialogs.Texts(Kind::Modal), QStringList(3, "RawOptionForm"));
     EXPECT_EQ(frame->Dialogs.Errors(), QStringList{"Width: 'abc' is not a valid integer value"});
     ASSERT_EQ(frame->Form->MDIChildCount(), 3);
-    EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*Ramp(20, 10)) + std::string(40, '\0'));
+    EXPECT_EQ(WindowBytes(frame->Active()), Bytes(*RampPicture(20, 10)) + std::string(40, '\0'));
 }
 
-TEST_F(SavePicture, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherExtensions) {
-    frame->Form->ShowInRole("raw image:One Image", *Ramp(640, 480));
+TEST_F(OpenSave, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherExtensions) {
+    frame->Form->ShowInRole("raw image:One Image", *RampPicture(640, 480));
     frame->TriggerWithFile("FileSaveAsAction", frame->File("out"), 1); // the first filter adds ".bmp"
     EXPECT_EQ(frame->Dialogs.FileRequests()[0].Filter,
               "Bitmaps (*.bmp)|*.bmp|Raw files( *.raw )|*.raw|All files(*.*)|*.*");
     EXPECT_TRUE(frame->Dialogs.Informations().empty());
-    EXPECT_EQ(Bytes(corvane::TGrayImage(frame->File("out.bmp").toStdString())), Bytes(*Ramp(640, 480)));
+    EXPECT_EQ(Bytes(corvane::TGrayImage(frame->File("out.bmp").toStdString())),
+              Bytes(*RampPicture(640, 480)));
 
     const QString raw = frame->File("out.raw");
     frame->TriggerWithFile("FileSaveAsAction", raw, 2);
-    EXPECT_EQ(ReadFileBytes(raw.toStdString()), Bytes(*Ramp(640, 480)));
+    EXPECT_EQ(ReadFileBytes(raw.toStdString()), Bytes(*RampPicture(640, 480)));
     EXPECT_EQ(frame->Dialogs.Informations(), QStringList{kRawMessage + raw});
 
     frame->TriggerWithFile("FileSaveAsAction", frame->File("out.png"), 3);
@@ -104,8 +97,8 @@ TEST_F(SavePicture, SaveAsWritesBmpSilentlyRawWithTheInformationAndRefusesOtherE
     EXPECT_FALSE(QFile::exists(frame->File("out.png")));
 }
 
-TEST_F(FloatMaps, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
-    auto gray = Ramp(64, 48);
+TEST_F(OpenSave, SaveAsFloatThenOpenFloatImageShowsTheSamePicture) {
+    auto gray = RampPicture(64, 48);
     gray->Data[0] = 0; // full range, so the min-max display gives the same levels back
     gray->Data[1] = 255;
     frame->Form->ShowInRole("phase:One Image", *gray);
@@ -158,7 +151,7 @@ std::function<int(QDialog&)> RuleAnswer(std::optional<corvane::SixteenBitScaling
 
 } // namespace
 
-TEST_F(OpenTiffPng, SixteenBitPicturesAskTheRuleWhichIsRememberedEightBitOnesOpenDirectly) {
+TEST_F(OpenSave, SixteenBitPicturesAskTheRuleWhichIsRememberedEightBitOnesOpenDirectly) {
     const SamplePicture picture = MakeSamplePicture(
         9, 6, 16, 1, [](int x, int y, int) { return 1000 + 257 * (x * 23 + y * 5) + (x % 2) * 129; });
     const QString tiff = frame->File("pages.tif");
@@ -237,32 +230,27 @@ QString Size(const TRawOptionForm& form) {
 
 } // namespace
 
-TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisation) {
-    for (auto [bytes, header, size] :
-         {std::tuple{786432, "0", "1024 x 768"}, std::tuple{307200, "0", "600 x 512"},
-          std::tuple{307200 + 100, "100", "600 x 512"}}) {
+// Guess proposes the most nearly square factorisation of the bytes after the header; without a
+// divisor (a prime size, no header), with a header that is no number or one larger than the file
+// it leaves the fields as they were. Swap exchanges them.
+TEST(RawOptions, GuessProposesTheMostNearlySquareFactorisationOrLeavesTheFields) {
+    for (auto [bytes, header, size] : {std::tuple{786432, "0", "1024 x 768"},
+                                       {307200, "0", "600 x 512"},
+                                       {307200 + 100, "100", "600 x 512"},
+                                       {1009, "0", "33 x 512"},
+                                       {1009, "x1", "33 x 512"},
+                                       {1009, "5000", "33 x 512"}}) {
         RawDialog raw(static_cast<std::size_t>(bytes));
+        raw.form->WidthEdit->setText("33");
         raw.form->HeaderEdit->setText(header);
         raw.form->Button4->click();
-        EXPECT_EQ(Size(*raw.form), size) << bytes;
+        EXPECT_EQ(Size(*raw.form).toStdString(), size) << bytes << " " << header;
+        EXPECT_EQ(raw.dialogs.Errors().size(), header == std::string("x1")) << header;
+        raw.form->Button3->click();
+        EXPECT_EQ((raw.form->HeightEdit->text() + " x " + raw.form->WidthEdit->text()).toStdString(), size);
     }
     EXPECT_FALSE(GuessRawDimensions(3));
     EXPECT_EQ(GuessRawDimensions(4), std::make_pair(std::int64_t{2}, std::int64_t{2}));
     // The divisor may reach just past the square root: 6 = 2 x 3 (limit floor(2.45 + 2) = 4).
     EXPECT_EQ(GuessRawDimensions(6), std::make_pair(std::int64_t{3}, std::int64_t{2}));
-}
-
-TEST(RawOptions, GuessWithoutADivisorOrWithABadHeaderLeavesTheFieldsWhichSwapExchanges) {
-    RawDialog raw(1009); // prime
-    TRawOptionForm& form = *raw.form;
-    form.WidthEdit->setText("33");
-    // No header, a header that is no number, a header larger than the file: nothing to divide.
-    for (const char* header : {"0", "x1", "5000"}) {
-        form.HeaderEdit->setText(header);
-        form.Button4->click();
-        EXPECT_EQ(Size(form), "33 x 512") << header;
-    }
-    EXPECT_EQ(raw.dialogs.Errors(), QStringList{"Header: 'x1' is not a valid integer value"});
-    form.Button3->click();
-    EXPECT_EQ(Size(form), "512 x 33");
 }

@@ -69,7 +69,8 @@ TEST_F(ToolForm, ItsCommandShowsItLocksCommandsMeanwhileAndCloseHidesAndReleases
     // While the tool is shown, closing a document window only minimises it.
     main.MDIChild(main.FindMDIChild("probe:Result"))->SubWindow()->close();
     test::ProcessEvents();
-    EXPECT_GE(main.FindMDIChild("probe:Result"), 0);
+    ASSERT_GE(main.FindMDIChild("probe:Result"), 0);
+    EXPECT_TRUE(main.MDIChild(main.FindMDIChild("probe:Result"))->SubWindow()->isMinimized());
 
     probe->CloseButton->click();
     test::ProcessEvents();

@@ -44,6 +44,8 @@ constexpr std::size_t kColorsUsed = 46;
 
 /// Overwrites 4 little-endian bytes at offset.
 void Put32At(std::string& bytes, std::size_t offset, std::uint32_t value);
+/// Appends the low count bytes of value, least significant first.
+void AppendLittleEndian(std::string& bytes, std::uint32_t value, int count);
 
 /// The grey picture as a 0xRRGGBB pixel list (R = G = B), for 24-bit header variants.
 std::vector<std::uint32_t> GreyAsRgb(const std::vector<std::uint8_t>& grey);

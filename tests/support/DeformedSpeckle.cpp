@@ -53,10 +53,8 @@ SpecklePair MakeDeformedSpecklePair(const DeformedSpeckleOptions& o, const Displ
         if (o.NoiseSigma > 0.0) v += noise(rng);
         return static_cast<std::uint8_t>(std::clamp(std::lround(v), 0L, 255L));
     };
-    SpecklePair pair{o.Width, o.Height, {}, {}};
     const std::size_t n = static_cast<std::size_t>(o.Width) * o.Height;
-    pair.Initial.resize(n);
-    pair.Deformed.resize(n);
+    SpecklePair pair{o.Width, o.Height, std::vector<std::uint8_t>(n), std::vector<std::uint8_t>(n)};
     for (std::int32_t y = 0; y < o.Height; ++y)
         for (std::int32_t x = 0; x < o.Width; ++x) {
             const std::size_t i = static_cast<std::size_t>(y) * o.Width + x;

@@ -7,6 +7,10 @@
 
 namespace corvane::test {
 
+namespace {
+
+/// The share of each pixel that round dots of the radius at the centres cover, row by row (pixel
+/// (x, y) spans x - 0.5 .. x + 0.5; 8 x 8 samples per pixel; overlapping dots add up to at most 1).
 std::vector<double> DotCoverage(std::int32_t width, std::int32_t height,
                                 const std::vector<DotCentre>& centres, double radius) {
     std::vector<double> coverage(static_cast<std::size_t>(width) * height, 0.0);
@@ -33,10 +37,33 @@ std::vector<double> DotCoverage(std::int32_t width, std::int32_t height,
     return coverage;
 }
 
+/// Grey levels of dot coverage on an even background, lit by 1 - fall * (x / width + y / height) / 2.
+std::vector<std::uint8_t> Shade(std::int32_t width, std::int32_t height,
+                                const std::vector<DotCentre>& centres, double radius, double dotLevel,
+                                double backgroundLevel, double fall) {
+    const std::vector<double> coverage = DotCoverage(width, height, centres, radius);
+    std::vector<std::uint8_t> pixels(coverage.size());
+    for (std::int32_t y = 0; y < height; ++y)
+        for (std::int32_t x = 0; x < width; ++x) {
+            const std::size_t i = static_cast<std::size_t>(y) * width + x;
+            const double light =
+                1.0 - fall * (static_cast<double>(x) / width + static_cast<double>(y) / height) / 2.0;
+            const double g = (backgroundLevel + coverage[i] * (dotLevel - backgroundLevel)) * light;
+            pixels[i] = static_cast<std::uint8_t>(std::clamp(std::lround(g), 0L, 255L));
+        }
+    return pixels;
+}
+
+} // namespace
+
+std::vector<std::uint8_t> RenderDots(std::int32_t width, std::int32_t height,
+                                     const std::vector<DotCentre>& centres, double radius, double dotLevel,
+                                     double backgroundLevel) {
+    return Shade(width, height, centres, radius, dotLevel, backgroundLevel, 0.0);
+}
+
 DotLattice MakeDotLattice(const DotLatticeOptions& o) {
-    DotLattice lattice;
-    lattice.Width = o.Width;
-    lattice.Height = o.Height;
+    DotLattice lattice{o.Width, o.Height, {}, {}};
     std::mt19937 rng(o.Seed);
     std::uniform_real_distribution<double> jitter(-o.Jitter, o.Jitter);
     // x is drawn before y: the braces order the calls.
@@ -44,18 +71,8 @@ DotLattice MakeDotLattice(const DotLatticeOptions& o) {
     lattice.Centres =
         LatticeCentres(o.OriginX, o.OriginY, o.PitchX, o.PitchY, o.Columns, o.Rows,
                        o.Jitter > 0.0 ? std::function<DotCentre(double, double)>(moved) : nullptr);
-    const std::vector<double> coverage = DotCoverage(o.Width, o.Height, lattice.Centres, o.Radius);
-
-    lattice.Pixels.resize(coverage.size());
-    for (std::int32_t y = 0; y < o.Height; ++y)
-        for (std::int32_t x = 0; x < o.Width; ++x) {
-            const std::size_t i = static_cast<std::size_t>(y) * o.Width + x;
-            const double light =
-                1.0 -
-                o.LightingFall * (static_cast<double>(x) / o.Width + static_cast<double>(y) / o.Height) / 2.0;
-            const double g = (o.BackgroundLevel + coverage[i] * (o.DotLevel - o.BackgroundLevel)) * light;
-            lattice.Pixels[i] = static_cast<std::uint8_t>(std::clamp(std::lround(g), 0L, 255L));
-        }
+    lattice.Pixels =
+        Shade(o.Width, o.Height, lattice.Centres, o.Radius, o.DotLevel, o.BackgroundLevel, o.LightingFall);
     return lattice;
 }
 
@@ -80,6 +97,41 @@ void PaintBlock(std::vector<std::uint8_t>& pixels, std::int32_t width, const Spe
                 std::uint8_t value) {
     for (std::int32_t y = b.Y; y < b.Y + b.H; ++y)
         std::fill_n(pixels.begin() + static_cast<std::ptrdiff_t>(y) * width + b.X, b.W, value);
+}
+
+std::vector<DotCentre> LatticeCentres(double originX, double originY, double pitchX, double pitchY,
+                                      std::int32_t columns, std::int32_t rows,
+                                      const std::function<DotCentre(double, double)>& shift) {
+    std::vector<DotCentre> centres;
+    for (std::int32_t r = 0; r < rows; ++r)
+        for (std::int32_t c = 0; c < columns; ++c) {
+            const double x = originX + c * pitchX, y = originY + r * pitchY;
+            if (shift) {
+                const DotCentre s = shift(x, y);
+                centres.push_back({x + s.X, y + s.Y});
+            } else {
+                centres.push_back({x, y});
+            }
+        }
+    return centres;
+}
+
+DotLatticePair MakeDotLatticePair() {
+    DotLatticePair pair;
+    auto displacement = [](double x, double y) {
+        return DotCentre{1.8 + 0.006 * (x - 150) - 0.003 * (y - 120),
+                         -1.1 + 0.004 * (y - 120) + 0.002 * (x - 150)};
+    };
+    pair.Centres = LatticeCentres(32, 28, 21, 24, pair.Columns, pair.Rows);
+    std::vector<DotCentre> moved;
+    for (const DotCentre& c : pair.Centres) {
+        const DotCentre d = displacement(c.X, c.Y);
+        pair.Displacements.push_back(d);
+        moved.push_back({c.X + d.X, c.Y + d.Y});
+    }
+    pair.Initial = RenderDots(pair.Width, pair.Height, pair.Centres, 6.0, 220, 20);
+    pair.Deformed = RenderDots(pair.Width, pair.Height, moved, 6.0, 220, 20);
+    return pair;
 }
 
 } // namespace corvane::test

@@ -25,12 +25,6 @@ struct DotCentre {
     double X, Y;
 };
 
-/// The share of each pixel of a width x height picture that round dots of the radius at the centres
-/// cover, row by row (pixel (x, y) spans x - 0.5 .. x + 0.5; 8 x 8 samples per pixel; overlapping
-/// dots add up to at most 1).
-std::vector<double> DotCoverage(std::int32_t width, std::int32_t height,
-                                const std::vector<DotCentre>& centres, double radius);
-
 /// The rendered picture, row by row, and the true centre of each dot, row by row of the lattice.
 struct DotLattice {
     std::int32_t Width = 0, Height = 0;

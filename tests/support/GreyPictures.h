@@ -16,6 +16,12 @@ template <class F> std::unique_ptr<TGrayImage> MakeGreyPicture(int width, int he
     return gray;
 }
 
+/// A picture of levels (7 x + 3 y) mod 256: neighbours across and down differ, and a picture of 37 x 9
+/// pixels or more holds every level.
+inline std::unique_ptr<TGrayImage> RampPicture(int width, int height) {
+    return MakeGreyPicture(width, height, [](int x, int y) { return (7 * x + 3 * y) % 256; });
+}
+
 /// The picture's levels, row by row.
 inline std::vector<std::uint8_t> Levels(const TGrayImage& picture) {
     return {picture.Data, picture.Data + picture.Size};

@@ -1,4 +1,5 @@
 #include "support/HandMadePictures.h"
+#include "support/BmpBuilder.h"
 
 #include <algorithm>
 
@@ -6,14 +7,6 @@ namespace corvane::test {
 
 namespace {
 
-void Put16(std::string& out, std::uint32_t v) {
-    out += static_cast<char>(v & 0xFF);
-    out += static_cast<char>((v >> 8) & 0xFF);
-}
-void Put32(std::string& out, std::uint32_t v) {
-    Put16(out, v & 0xFFFF);
-    Put16(out, v >> 16);
-}
 void PutBig32(std::string& out, std::uint32_t v) {
     for (int shift = 24; shift >= 0; shift -= 8)
         out += static_cast<char>((v >> shift) & 0xFF);
@@ -36,28 +29,28 @@ std::string BuildTiff(std::vector<TiffField> fields, const std::string& data) {
               [](const TiffField& a, const TiffField& b) { return a.Tag < b.Tag; });
     std::string out("II*\0", 4);
     const std::uint32_t directory = static_cast<std::uint32_t>(8 + data.size() + data.size() % 2);
-    Put32(out, directory);
+    AppendLittleEndian(out, directory, 4);
     out += data;
     out.resize(directory, '\0');
     std::uint32_t extra = directory + 2 + 12 * static_cast<std::uint32_t>(fields.size()) + 4;
     std::string overflow;
-    Put16(out, static_cast<std::uint32_t>(fields.size()));
+    AppendLittleEndian(out, static_cast<std::uint32_t>(fields.size()), 2);
     for (const TiffField& f : fields) {
-        Put16(out, f.Tag);
-        Put16(out, f.Type);
-        Put32(out, static_cast<std::uint32_t>(f.Values.size()));
+        AppendLittleEndian(out, f.Tag, 2);
+        AppendLittleEndian(out, f.Type, 2);
+        AppendLittleEndian(out, static_cast<std::uint32_t>(f.Values.size()), 4);
         std::string values;
         for (std::uint32_t v : f.Values)
-            f.Type == 3 ? Put16(values, v) : Put32(values, v);
+            AppendLittleEndian(values, v, f.Type == 3 ? 2 : 4);
         if (values.size() <= 4) {
             values.resize(4, '\0');
             out += values;
         } else {
-            Put32(out, extra + static_cast<std::uint32_t>(overflow.size()));
+            AppendLittleEndian(out, extra + static_cast<std::uint32_t>(overflow.size()), 4);
             overflow += values;
         }
     }
-    Put32(out, 0);
+    AppendLittleEndian(out, 0, 4);
     return out + overflow;
 }
 

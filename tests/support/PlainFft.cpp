@@ -25,8 +25,9 @@ void Kernel(double* re, double* im, std::int32_t n, bool forward) {
         const std::int32_t half = span / 2;
         double a = 0;
         for (std::int32_t j = 1; j <= half; ++j) {
+            // The inverse turns the other way: its sine changes sign (exactly, as a negation).
             const double c = std::cos(a);
-            const double s = std::sin(a);
+            const double s = forward ? std::sin(a) : -std::sin(a);
             a = a + e;
             for (std::int32_t i = j; i <= n; i += span) {
                 const std::int32_t k = i + half;
@@ -34,13 +35,8 @@ void Kernel(double* re, double* im, std::int32_t n, bool forward) {
                 const double yt = im[i] - im[k];
                 re[i] = re[i] + re[k];
                 im[i] = im[i] + im[k];
-                if (forward) {
-                    re[k] = c * xt - s * yt;
-                    im[k] = c * yt + s * xt;
-                } else {
-                    re[k] = c * xt + s * yt;
-                    im[k] = c * yt - s * xt;
-                }
+                re[k] = c * xt - s * yt;
+                im[k] = c * yt + s * xt;
             }
         }
         e = 2 * e;

@@ -45,8 +45,7 @@ SpecklePair MakeSpecklePair(const SpeckleOptions& o) {
 
 void SaveGreyBmp(const std::string& fileName, std::int32_t width, std::int32_t height,
                  const std::vector<std::uint8_t>& pixels) {
-    TGrayImage image(const_cast<std::uint8_t*>(pixels.data()), width, height);
-    image.SaveBmp(fileName);
+    TGrayImage(const_cast<std::uint8_t*>(pixels.data()), width, height).SaveBmp(fileName);
 }
 
 } // namespace corvane::test

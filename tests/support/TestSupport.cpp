@@ -65,10 +65,8 @@ ProgramRun RunProgram(const std::string& program, const std::vector<std::string>
     command.append(" </dev/null >").append(ShellQuoted(out.string()));
     command.append(" 2>").append(ShellQuoted(err.string()));
     const int raw = std::system(command.c_str());
-    ProgramRun run;
-    run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    run.Out = ReadFileBytes(out.string());
-    run.Err = ReadFileBytes(err.string());
+    ProgramRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(out.string()),
+                   ReadFileBytes(err.string())};
     std::error_code ec;
     std::filesystem::remove(out, ec);
     std::filesystem::remove(err, ec);

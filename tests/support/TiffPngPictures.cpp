@@ -4,6 +4,7 @@
 #include <tiffio.h>
 
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 namespace corvane::test {
@@ -31,11 +32,9 @@ void WriteTiffPicture(const std::string& fileName, const SamplePicture& p, const
                 p.Samples[(static_cast<std::size_t>(y) * p.Width + x) * p.Channels + plane + c];
             return page == 0 ? v : static_cast<std::uint16_t>((p.Bits == 8 ? 255 : 65535) - v);
         };
+        // Samples in the machine's byte order, as libtiff takes them (the low byte of an 8-bit one).
         auto put = [&](std::vector<std::uint8_t>& buf, std::size_t index, std::uint16_t v) {
-            if (bytes == 1)
-                buf[index] = static_cast<std::uint8_t>(v);
-            else
-                reinterpret_cast<std::uint16_t*>(buf.data())[index] = v;
+            std::memcpy(buf.data() + index * bytes, &v, static_cast<std::size_t>(bytes));
         };
         if (layout.Tiled) {
             const int t = 16;

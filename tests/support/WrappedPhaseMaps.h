@@ -29,9 +29,7 @@ inline float WrapPhase(double phi) {
 /// clean map), plus Gaussian phase noise of the given sigma.
 inline WrappedPhaseMap MakeWrappedPhaseMap(int width, int height, double noiseSigma = 0.0,
                                            unsigned seed = 1) {
-    WrappedPhaseMap map;
-    map.Width = width;
-    map.Height = height;
+    WrappedPhaseMap map{width, height, {}, {}, {}};
     std::mt19937 rng(seed);
     std::normal_distribution<double> noise(0.0, 1.0);
     for (int y = 0; y < height; ++y)

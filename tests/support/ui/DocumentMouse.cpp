@@ -9,41 +9,35 @@
 
 namespace corvane::test {
 
-namespace {
-
-/// Sends one mouse event to the picture; every event but a move concerns the left button.
-void Send(corvane::ui::TMDIChildForm& window, QEvent::Type type, QPoint at, bool held = false) {
-    QWidget* picture = window.Picture();
+void SendMouse(QWidget* widget, QEvent::Type type, QPoint at, bool held) {
     const QPointF local(at);
-    QMouseEvent event(type, local, picture->mapToGlobal(local),
+    QMouseEvent event(type, local, widget->mapToGlobal(local),
                       type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
                       held ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(picture, &event);
+    QApplication::sendEvent(widget, &event);
 }
 
-} // namespace
-
 void DragOnPicture(corvane::ui::TMDIChildForm& window, QPoint from, QPoint to, int steps) {
-    Send(window, QEvent::MouseButtonPress, from, true);
+    SendMouse(window.Picture(), QEvent::MouseButtonPress, from, true);
     for (int i = 1, n = std::max(steps, 1); i <= n; ++i)
-        Send(window, QEvent::MouseMove,
-             {from.x() + (to.x() - from.x()) * i / n, from.y() + (to.y() - from.y()) * i / n}, true);
-    Send(window, QEvent::MouseButtonRelease, to);
+        SendMouse(window.Picture(), QEvent::MouseMove,
+                  {from.x() + (to.x() - from.x()) * i / n, from.y() + (to.y() - from.y()) * i / n}, true);
+    SendMouse(window.Picture(), QEvent::MouseButtonRelease, to);
 }
 
 void MoveOnPicture(corvane::ui::TMDIChildForm& window, QPoint at) {
-    Send(window, QEvent::MouseMove, at);
+    SendMouse(window.Picture(), QEvent::MouseMove, at);
 }
 
 void ClickOnPicture(corvane::ui::TMDIChildForm& window, QPoint at) {
-    Send(window, QEvent::MouseButtonPress, at, true);
-    Send(window, QEvent::MouseButtonRelease, at);
+    SendMouse(window.Picture(), QEvent::MouseButtonPress, at, true);
+    SendMouse(window.Picture(), QEvent::MouseButtonRelease, at);
 }
 
 void DoubleClickOnPicture(corvane::ui::TMDIChildForm& window, QPoint at) {
     ClickOnPicture(window, at);
-    Send(window, QEvent::MouseButtonDblClick, at, true);
-    Send(window, QEvent::MouseButtonRelease, at);
+    SendMouse(window.Picture(), QEvent::MouseButtonDblClick, at, true);
+    SendMouse(window.Picture(), QEvent::MouseButtonRelease, at);
 }
 
 } // namespace corvane::test

@@ -25,25 +25,6 @@ std::vector<FileDialogRequest> ScriptedDialogs::FileRequests() const {
     return requests;
 }
 
-std::optional<FileDialogResult> ScriptedDialogs::NextFile(Kind kind, const FileDialogRequest& request) {
-    Log.push_back({kind, request.Title, request});
-    // The answer is built in place from the queued one: the real dialog applies the default
-    // extension of the chosen filter.
-    std::optional<FileDialogResult> answer;
-    if (files_.empty()) {
-        ADD_FAILURE() << "unexpected " << (kind == Kind::OpenFile ? "open" : "save")
-                      << " file dialog: " << request.Title.toStdString() << " ["
-                      << request.Filter.toStdString() << "]";
-        return answer;
-    }
-    if (const auto& queued = files_.front())
-        answer.emplace(FileDialogResult{
-            corvane::ui::ApplyDefaultSuffix(queued->FileName, request.Filter, queued->FilterIndex),
-            queued->FilterIndex});
-    files_.pop_front();
-    return answer;
-}
-
 namespace {
 
 /// The next queued answer; with none queued the question was not scripted: the test fails and gets
@@ -59,6 +40,23 @@ template <class T> T Next(std::deque<T>& queue, const char* what, const QString&
 }
 
 } // namespace
+
+std::optional<FileDialogResult> ScriptedDialogs::NextFile(Kind kind, const FileDialogRequest& request) {
+    Log.push_back({kind, request.Title, request});
+    if (files_.empty()) {
+        ADD_FAILURE() << "unexpected " << (kind == Kind::OpenFile ? "open" : "save")
+                      << " file dialog: " << request.Title.toStdString() << " ["
+                      << request.Filter.toStdString() << "]";
+        return std::nullopt;
+    }
+    const std::optional<FileDialogResult> queued = files_.front();
+    files_.pop_front();
+    if (!queued) return std::nullopt;
+    // The real dialog applies the default extension of the chosen filter.
+    return FileDialogResult{
+        corvane::ui::ApplyDefaultSuffix(queued->FileName, request.Filter, queued->FilterIndex),
+        queued->FilterIndex};
+}
 
 bool ScriptedDialogs::WarningYesNo(const QString& text) {
     Log.push_back({Kind::WarningYesNo, text, {}});

@@ -7,6 +7,7 @@
 #include "image/MedianFilterTool.h"
 #include "shell/TWorkbenchSettings.h"
 #include "support/GreyPictures.h"
+#include "support/ui/DocumentMouse.h"
 #include "support/ui/TestMainForm.h"
 #include "tools/ui/TFilterForm.h"
 #include "tools/ui/THistogramForm.h"
@@ -19,13 +20,6 @@ using Kind = test::ScriptedDialogs::Kind;
 
 // The histogram dialog run from the frame's "Histogram..." command as a user runs it: the active
 // window's picture, the channel list, the readouts while moving and dragging over the plot.
-void Mouse(QWidget* plot, QEvent::Type type, int x, bool held) {
-    const QPointF at(x, 20);
-    QMouseEvent event(type, at, plot->mapToGlobal(at),
-                      type == QEvent::MouseMove ? Qt::NoButton : Qt::LeftButton,
-                      held ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
-    QApplication::sendEvent(plot, &event);
-}
 
 QStringList Readouts(const ui::THistogramForm& form) {
     return {form.LevelLabel->text(), form.CountLabel->text(), form.PercentileLabel->text()};
@@ -109,14 +103,14 @@ TEST_F(InspectionDialogs, HistogramReadsLevelsRangesAndChannels) {
                   QStringList({"Mean: 77.000", "StdDev:  0.000", "Median: 77", "Pixels: 1200"}));
         EXPECT_EQ(form.ChannelComboBox->currentText(), "Gray Level");
         QWidget* plot = form.HistogramImage;
-        Mouse(plot, QEvent::MouseMove, 78, false);
+        test::SendMouse(plot, QEvent::MouseMove, {78, 20});
         EXPECT_EQ(Readouts(form), QStringList({"Level: 77", "Count: 1200", "Percentile: 100.000"}));
         // Dragged leftwards: the range reads low to high and is marked only while the button is held.
-        Mouse(plot, QEvent::MouseButtonPress, 200, true);
-        Mouse(plot, QEvent::MouseMove, 50, true);
+        test::SendMouse(plot, QEvent::MouseButtonPress, {200, 20}, true);
+        test::SendMouse(plot, QEvent::MouseMove, {50, 20}, true);
         EXPECT_EQ(Readouts(form), QStringList({"Level: 49...199", "Count: 1200", "Percentile: 100.000"}));
         EXPECT_GT(MarkedPixels(form.PlotImage()), 0);
-        Mouse(plot, QEvent::MouseButtonRelease, 50, false);
+        test::SendMouse(plot, QEvent::MouseButtonRelease, {50, 20});
         EXPECT_EQ(MarkedPixels(form.PlotImage()), 0);
         EXPECT_FALSE(form.Dragging());
 
@@ -143,7 +137,7 @@ TEST_F(InspectionDialogs, HistogramReadsLevelsRangesAndChannels) {
         form.ChannelComboBox->setCurrentIndex(3);
         EXPECT_EQ(form.MeanLabel->text(), "Mean: 50.000");
         EXPECT_EQ(form.ChannelImage->pixmap().toImage().pixel(101, 5), qRgb(0, 0, 100));
-        Mouse(form.HistogramImage, QEvent::MouseMove, 101, false);
+        test::SendMouse(form.HistogramImage, QEvent::MouseMove, {101, 20});
         EXPECT_EQ(Readouts(form), QStringList({"Level: 100", "Count: 100", "Percentile: 50.000"}));
     });
 }
