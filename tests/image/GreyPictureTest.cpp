@@ -101,18 +101,10 @@ TEST(TGrayImageTest, RawFilesWithHeaderShortFilesAndRefusedDescriptions) {
               "m.raw: the file is too short for a RAW picture of 1 x 65537 (0 bytes after a header of 0)");
 }
 
-TEST(TGrayImageTest, BmpFilesByExtensionAndPalette) {
+TEST(TGrayImageTest, FilesByExtension) {
     test::TempDir dir;
-    test::BmpLayout layout{.Width = 3,
-                           .Height = 2,
-                           .Bits = 8,
-                           .ColorsUsed = 3,
-                           .Palette = {0x101010, 0x808080, 0xFEFEFE},
-                           .Pixels = {0, 1, 2, 2, 1, 0}};
-    test::WriteFileBytes(dir.File("pal.bmp"), test::BuildBmp(layout));
-    TGrayImage image(dir.File("pal.bmp"));
-    EXPECT_EQ(test::Levels(image), (Grey{16, 128, 254, 254, 128, 16}));
-
+    Grey levels = {16, 128, 254, 254, 128, 16};
+    TGrayImage image(levels.data(), 3, 2);
     image.SaveToFile(dir.File("UP.BMP")); // written as the 24-bit grey form
     EXPECT_EQ(test::ReadFileBytes(dir.File("UP.BMP"))[28], 24);
     EXPECT_EQ(test::Levels(TGrayImage(dir.File("UP.BMP"))), test::Levels(image));
@@ -201,38 +193,27 @@ std::vector<std::uint32_t> GreyRamp(unsigned n, unsigned step) {
 BmpLayout Masked(std::int32_t width, std::int32_t height, std::uint16_t bits,
                  std::array<std::uint32_t, 3> masks, std::vector<std::uint32_t> pixels,
                  std::uint32_t header = 40) {
-    return {.Width = width,
-            .Height = height,
-            .Bits = bits,
-            .HeaderSize = header,
-            .Compression = 3,
-            .Masks = masks,
-            .MasksAfterHeader = header == 40,
-            .Pixels = std::move(pixels)};
+    BmpLayout l{.Width = width, .Height = height, .Bits = bits, .HeaderSize = header, .Compression = 3};
+    l.Masks = masks, l.MasksAfterHeader = header == 40, l.Pixels = std::move(pixels);
+    return l;
 }
 
 /// A palette layout; colorsUsed is written into the header as given.
 BmpLayout Paletted(std::int32_t width, std::int32_t height, std::uint16_t bits,
                    std::vector<std::uint32_t> palette, std::vector<std::uint32_t> pixels,
                    std::uint32_t header = 40, std::uint32_t colorsUsed = 0) {
-    return {.Width = width,
-            .Height = height,
-            .Bits = bits,
-            .HeaderSize = header,
-            .ColorsUsed = colorsUsed,
-            .Palette = std::move(palette),
-            .Pixels = std::move(pixels)};
+    BmpLayout l{
+        .Width = width, .Height = height, .Bits = bits, .HeaderSize = header, .ColorsUsed = colorsUsed};
+    l.Palette = std::move(palette), l.Pixels = std::move(pixels);
+    return l;
 }
 
 /// A run-length coded layout (8 bits: compression 1, 4 bits: 2) holding the codes as given.
 BmpLayout Coded(std::int32_t width, std::int32_t height, std::uint16_t bits,
                 std::vector<std::uint32_t> palette, std::string codes) {
-    return {.Width = width,
-            .Height = height,
-            .Bits = bits,
-            .Compression = bits == 8 ? 1u : 2u,
-            .Palette = std::move(palette),
-            .PixelBytes = std::move(codes)};
+    BmpLayout l{.Width = width, .Height = height, .Bits = bits, .Compression = bits == 8 ? 1u : 2u};
+    l.Palette = std::move(palette), l.PixelBytes = std::move(codes);
+    return l;
 }
 
 std::string With32(std::string bytes, std::size_t at, std::uint32_t v) {
