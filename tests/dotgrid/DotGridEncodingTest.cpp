@@ -238,12 +238,10 @@ TEST(DotGridEncoding, OriginModesMoveOnAfterFailuresAndBackAfterSuccess) {
     EXPECT_EQ(ErrorText([&] { Encode(session, picture, options); }),
               "Can not automaticly find origin\nYou can give dx & dy or direct set the origin\nthen push "
               "\"Start Encode Again\" Button ");
-    EXPECT_EQ(session.Mode, TOriginMode::FromPitch);
-    ASSERT_TRUE(session.Encoder);
-    EXPECT_TRUE(session.Encoded);
+    ASSERT_EQ(std::tuple(session.Mode, bool(session.Encoder), session.Encoded),
+              std::tuple(TOriginMode::FromPitch, true, true));
 
-    options.PitchX = 10;
-    options.PitchY = 20; // wrong
+    options.PitchX = 10, options.PitchY = 20; // wrong
     EXPECT_EQ(ErrorText([&] { Encode(session, picture, options); }),
               "Can not automaticly find origin\nYou Should Point it, \"use Direct Set Origin\"");
     EXPECT_EQ(session.Mode, TOriginMode::Direct);
@@ -262,11 +260,9 @@ TEST(DotGridEncoding, OriginModesMoveOnAfterFailuresAndBackAfterSuccess) {
               "You give the wrong ORIGIN(starting grid)");
     EXPECT_EQ(session.Mode, TOriginMode::Direct);
     std::swap(session.Slots, noVertical);
-    options.OriginNx = 3;
-    options.OriginNy = -2;
+    options.OriginNx = 3, options.OriginNy = -2;
     const TCodeView view = Encode(session, picture, options);
-    EXPECT_EQ(session.Mode, TOriginMode::Automatic);
-    EXPECT_TRUE(view.Labels.empty());
+    EXPECT_EQ(std::pair(session.Mode, view.Labels.size()), std::pair(TOriginMode::Automatic, std::size_t{0}));
     ExpectLatticeCodes(*session.Encoder, 9, 5, 4 - 3, 2 - 2);
 
     // The same lattice from its pitches, after a walk that left other indices in the table.
@@ -370,16 +366,14 @@ TEST(CodeFile, RoundTripKeepsEveryFieldAndTheWriterFormatsAreExact) {
     TempDir dir;
     TGrayImage blank(nullptr, 123, 45);
     TDotGridEncoder encoder(blank, {.WhiteGrid = false, .MaxX = 7, .MaxY = 4});
-    const std::vector<TDotInfo> dots = {
+    encoder.FDotInfo = {
         {.X = 10.25f, .Y = 20.5f, .Nx = -3, .Ny = 2, .Coded = true, .Area = 41},
         {.X = 99.125f, .Y = 1.75f, .Nx = 0, .Ny = 0, .Coded = false, .Area = 7}, // not written
         {.X = 110.0f, .Y = 40.0625f, .Nx = 7, .Ny = -4, .Neted = true, .Coded = true, .Area = 1234},
+        {},
     };
-    encoder.FDotInfo = dots;
-    encoder.FDotInfo.push_back({});
     encoder.FDotSum = 3;
-    encoder.ScaleX = 0.5f;
-    encoder.ScaleY = 2.0f;
+    encoder.ScaleX = 0.5f, encoder.ScaleY = 2.0f;
     test::CommaDecimalLocale comma; // the file keeps its '.' whatever the user's locale
     if (!comma.Active()) GTEST_SKIP() << "no comma-decimal locale could be set on this machine";
     encoder.WriteCodeFile(dir.File("a.cod"));
@@ -395,8 +389,8 @@ TEST(CodeFile, RoundTripKeepsEveryFieldAndTheWriterFormatsAreExact) {
     ASSERT_EQ(file.Dots.size(), 2u);
     // Scaled, renumbered in row order.
     EXPECT_EQ(std::pair(file.Dots[0].X, file.Dots[0].Y), std::pair(5.125f, 41.0f));
-    EXPECT_FLOAT_EQ(file.Dots[1].Y, 40.062f * 2.0f);
     const TDotInfo& last = file.Dots[1];
+    EXPECT_FLOAT_EQ(last.Y, 40.062f * 2.0f);
     EXPECT_EQ(std::tuple(last.Nx, last.Ny, last.Area, last.Coded, last.Neted),
               std::tuple(7, -4, 1234, true, true));
     EXPECT_EQ(
@@ -470,10 +464,9 @@ TEST(CodeMatch, CommonRangeOrderScaleAndDotsOfOneFileOnly) {
                                                 {1, 3, 119, 41}},
                                                3, 4, 0.5f, "deformed.bmp", 310));
     TCodeMatch match(dir.File("a.cod"), dir.File("b.cod"));
-    EXPECT_EQ(match.CommonMaxX, 3);
-    EXPECT_EQ(match.CommonMaxY, 3);
-    EXPECT_EQ(match.Height, 310); // the deformed file's, read last
-    ASSERT_EQ(match.MatchCount, 5);
+    // The height is the deformed file's, read last.
+    ASSERT_EQ(std::tuple(match.CommonMaxX, match.CommonMaxY, match.Height, match.MatchCount),
+              std::tuple(3, 3, 310, 5));
     // By ny then nx: (1,-1), (3,0), (-2,1), (0,1), (1,3).
     EXPECT_EQ(match.Pairs, (std::vector<std::int32_t>{1, 4, 3, 2, 5}));
     // (121 - 120) * 0.5 across, down 2 pixels; (163 - 160) * 0.5.
@@ -553,9 +546,7 @@ TEST(CodeMatch, EightLayoutsHeadersAndRowsAndAnEmptyMatch) {
          "   -1      2       50.250     219.500       0.927       5.000"},
     };
     for (int layout = 0; layout < 8; ++layout) {
-        std::string file = "r";
-        file += std::to_string(layout);
-        const std::string name = dir.File(file + ".dat");
+        const std::string name = dir.File(std::to_string(layout) + ".dat");
         WriteMatchResult(name, match, static_cast<TMatchResultLayout>(layout), true);
         EXPECT_EQ(ReadFileBytes(name), "grid.bmp\ngrid.bmp\nIn this " + name +
                                            ", 1 dots have been matched\n" +

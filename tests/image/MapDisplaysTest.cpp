@@ -66,48 +66,42 @@ TEST(ColourMap, ARampPutsTheTableEndsOnTheRangeEndsAndLeavesMissingPointsTranspa
     map->SetPixel(3, 1, std::numeric_limits<float>::quiet_NaN());
     map->SetPixel(4, 2, std::numeric_limits<float>::infinity());
     const ColourMapPicture p = RenderColourMap(*map, {});
-    EXPECT_EQ(p.Table, ColourTable::Viridis);
-    EXPECT_FLOAT_EQ(p.Range.Low, 0.0f);
-    EXPECT_FLOAT_EQ(p.Range.High, 4.02f); // (8, 2): the marker at (8, 3) takes no part
+    // (8, 2) is the highest: the marker at (8, 3) takes no part.
+    EXPECT_EQ(std::tuple(p.Table, p.Range.Low, p.Range.High), std::tuple(ColourTable::Viridis, 0.0f, 4.02f));
     const ColourTableEntries& t = ColourTableOf(ColourTable::Viridis);
-    EXPECT_EQ(PixelAt(p, 0, 0), Opaque(t[0]));
-    EXPECT_EQ(PixelAt(p, 8, 2), Opaque(t[255]));
     // 2.52 and 0.53 of 4.02 take the entries 160.48 and 33.75 of 256 down, not 255 of them rounded.
-    EXPECT_EQ(PixelAt(p, 5, 2), Opaque(t[160]));
-    EXPECT_EQ(PixelAt(p, 1, 3), Opaque(t[33]));
+    for (const auto& [x, y, entry] : {std::tuple{0, 0, 0}, {8, 2, 255}, {5, 2, 160}, {1, 3, 33}})
+        EXPECT_EQ(PixelAt(p, x, y), Opaque(t[entry])) << x << "," << y;
     for (auto [x, y] : {std::pair{8, 3}, {3, 1}, {4, 2}})
         EXPECT_EQ(PixelAt(p, x, y)[3], 0) << x << "," << y;
     // The bar beside the map: the high end at its top, the low end at its bottom.
-    EXPECT_EQ(p.MapWidth, 9);
-    ASSERT_GT(p.Width, 9 + 20);
-    ASSERT_GE(p.Height, 4);
+    ASSERT_EQ(p.MapWidth, 9);
+    ASSERT_TRUE(p.Width > 9 + 20 && p.Height >= 4);
     int topColour = -1, bottomColour = -1;
     const int barX = 9 + 6 + 7; // the middle of the bar at scale 1
     for (int y = 0; y < p.Height; ++y) {
         if (PixelAt(p, barX, y) == Opaque(t[255]) && topColour < 0) topColour = y;
         if (PixelAt(p, barX, y) == Opaque(t[0])) bottomColour = y;
     }
-    EXPECT_GE(topColour, 0);
-    EXPECT_GT(bottomColour, topColour);
+    EXPECT_TRUE(topColour >= 0 && bottomColour > topColour) << topColour << " " << bottomColour;
 }
 
 TEST(ColourMap, SignedFieldsGetTheDivergingTableAConstantOneTheMiddleEntry) {
     auto map = MakeFloatMap(5, 6, [](int x, int y) { return x - 1.0 + 0.25 * y; }); // -1 .. 4.25
     const ColourMapPicture p = RenderColourMap(*map, {});
-    EXPECT_EQ(p.Table, ColourTable::Diverging);
-    EXPECT_EQ(std::pair(p.Range.Low, p.Range.High), std::pair(-4.25f, 4.25f));
+    EXPECT_EQ(std::tuple(p.Table, p.Range.Low, p.Range.High),
+              std::tuple(ColourTable::Diverging, -4.25f, 4.25f));
     EXPECT_EQ(PixelAt(p, 1, 0), Opaque(ColourTableOf(ColourTable::Diverging)[128])); // 0 on the middle
     // Asked for viridis, the same field spans its own range; a fixed range is kept and clamps.
     const ColourMapPicture v = RenderColourMap(*map, {.Table = ColourTable::Viridis});
     EXPECT_FLOAT_EQ(v.Range.Low, -1.0f);
     const ColourMapPicture fixed = RenderColourMap(*map, {.Range = ColourRange{0.0f, 1.0f}});
-    EXPECT_EQ(fixed.Table, ColourTable::Viridis);
-    EXPECT_EQ(PixelAt(fixed, 0, 0), Opaque(ColourTableOf(ColourTable::Viridis)[0]));
-    EXPECT_EQ(PixelAt(fixed, 4, 5), Opaque(ColourTableOf(ColourTable::Viridis)[255]));
+    const ColourTableEntries& viridis = ColourTableOf(ColourTable::Viridis);
+    EXPECT_EQ(std::tuple(fixed.Table, PixelAt(fixed, 0, 0), PixelAt(fixed, 4, 5)),
+              std::tuple(ColourTable::Viridis, Opaque(viridis[0]), Opaque(viridis[255])));
     // A constant map uses the middle entry; unusable ranges are refused.
     auto constant = MakeFloatMap(3, 2, [](int, int) { return 0.7; });
-    EXPECT_EQ(PixelAt(RenderColourMap(*constant, {}), 2, 1),
-              Opaque(ColourTableOf(ColourTable::Viridis)[128]));
+    EXPECT_EQ(PixelAt(RenderColourMap(*constant, {}), 2, 1), Opaque(viridis[128]));
     auto zeros = MakeFloatMap(3, 2, [](int, int) { return 0.0; });
     EXPECT_EQ(PixelAt(RenderColourMap(*zeros, {.Table = ColourTable::Diverging}), 0, 0),
               Opaque(ColourTableOf(ColourTable::Diverging)[128]));
@@ -129,11 +123,8 @@ TEST(ColourMap, OverAPictureMissingPointsShowThePictureAndTheOthersBlend) {
     const ColourMapPicture p = RenderColourMap(*map, {.Over = &picture, .Opacity = 0.25});
     EXPECT_EQ(PixelAt(p, 1, 2), (std::array<int, 4>{180, 180, 180, 255}));
     const auto c = ColourTableOf(ColourTable::Viridis)[255];
-    const int under = 20 * 7; // (3, 1)
-    EXPECT_EQ(PixelAt(p, 3, 1),
-              (std::array<int, 4>{static_cast<int>(std::lround(0.25 * c[0] + 0.75 * under)),
-                                  static_cast<int>(std::lround(0.25 * c[1] + 0.75 * under)),
-                                  static_cast<int>(std::lround(0.25 * c[2] + 0.75 * under)), 255}));
+    const auto blend = [&](int k) { return static_cast<int>(std::lround(0.25 * c[k] + 0.75 * 20 * 7)); };
+    EXPECT_EQ(PixelAt(p, 3, 1), (std::array{blend(0), blend(1), blend(2), 255})); // over 20 * 7
     // Without a picture the opacity is the map's alpha.
     EXPECT_EQ(PixelAt(RenderColourMap(*map, {.Opacity = 0.5}), 0, 0)[3], 128);
 
