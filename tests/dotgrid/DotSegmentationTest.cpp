@@ -29,9 +29,8 @@ using test::ErrorText;
 using test::Levels;
 using test::MakeGreyPicture;
 using test::PaintBlock;
-using test::ReadFileBytes;
 using test::SpeckleBlock;
-using test::TempDir;
+
 /// A picture of blocks of one grey on a background.
 struct BlockPicture {
     std::int32_t Width, Height;
@@ -75,8 +74,7 @@ TEST(DotExtraction, BorderComponentsAreNeverDotsAndDotsAreNumberedByTheirFirstPi
 
 TEST(DotExtraction, AreaEqualToTheThresholdIsKeptOneLessIsRemovedAndANegativeOneMeansTen) {
     // Inner components of 9, 10 and 12 pixels.
-    BlockPicture p(30, 20, 255);
-    p.Add({3, 3, 3, 3}, 10).Add({10, 3, 5, 2}, 10).Add({20, 8, 4, 3}, 10);
+    auto p = BlockPicture(30, 20, 255).Add({3, 3, 3, 3}, 10).Add({10, 3, 5, 2}, 10).Add({20, 8, 4, 3}, 10);
     for (const int threshold : {10, -1}) {
         TGrayImage image = p.Image();
         TDotGridEncoder encoder(image, {.WhiteGrid = false});
@@ -92,8 +90,11 @@ TEST(DotExtraction, AreaEqualToTheThresholdIsKeptOneLessIsRemovedAndANegativeOne
 }
 
 TEST(DotExtraction, MeanAreaLeastAreaAndTheirMessages) {
-    BlockPicture p(30, 20, 0);
-    p.Add({0, 0, 10, 10}, 90).Add({3, 13, 2, 2}, 90).Add({12, 5, 4, 4}, 90).Add({20, 5, 4, 2}, 90);
+    auto p = BlockPicture(30, 20, 0)
+                 .Add({0, 0, 10, 10}, 90)
+                 .Add({3, 13, 2, 2}, 90)
+                 .Add({12, 5, 4, 4}, 90)
+                 .Add({20, 5, 4, 2}, 90);
     TGrayImage image = p.Image();
     TDotGridEncoder encoder(image, {});
     EXPECT_EQ(encoder.AutoEvaluate(), (4 + 16 + 8) / 3); // the border block does not count
@@ -103,14 +104,12 @@ TEST(DotExtraction, MeanAreaLeastAreaAndTheirMessages) {
     encoder.NoiseThreshold = 17;
     EXPECT_EQ(ErrorText([&] { encoder.RemoveNoise(nullptr); }),
               "No dots in this image\nmay be you should give a small noise threshold");
-    BlockPicture empty(30, 20, 0);
-    TGrayImage emptyImage = empty.Image();
+    TGrayImage emptyImage(nullptr, 30, 20);
     EXPECT_EQ(EvaluateLeastArea(emptyImage, true), 0);
     EXPECT_EQ(ErrorText([&] { ExtractDots(emptyImage, {}); }),
               "No dots in this image\nmay be you should give a small noise threshold");
     // More components than counted is reported and the picture is put back.
-    BlockPicture two(20, 20, 0);
-    two.Add({3, 3, 2, 2}, 90).Add({10, 10, 2, 2}, 90);
+    auto two = BlockPicture(20, 20, 0).Add({3, 3, 2, 2}, 90).Add({10, 10, 2, 2}, 90);
     TGrayImage twoImage = two.Image();
     TDotGridEncoder counted(twoImage, {});
     counted.FDotSum = 1; // as if counted on another picture
@@ -280,9 +279,7 @@ TEST(AdaptiveThreshold, WindowMeansWithMarginsAndAdjustClampedToTheGreyRange) {
     // has the mean 31.5 + 48 i + 10 j, truncated; with 80 added most stay below 255, the others clamp.
     auto image = MakeGreyPicture(50, 33, [](int x, int y) { return 4 * x + y; });
     TThresholdSegment segment(*image, false);
-    segment.WinWidth = 12;
-    segment.WinHeight = 10;
-    segment.Adjust = 80;
+    segment.WinWidth = 12, segment.WinHeight = 10, segment.Adjust = 80;
     segment.AdaptiveThreshold(nullptr);
     EXPECT_EQ(std::tuple(segment.Nx, segment.Ny, segment.FirstCentreX, segment.FirstCentreY),
               std::tuple(4, 3, 1 + 6, 1 + 5));
@@ -301,10 +298,7 @@ TEST(AdaptiveThreshold, ChangedPixelsInTheNineZones) {
             MakeGreyPicture(97, 61, [](int x, int y) { return (x * 2 + y + (7 * x + 13 * y) % 40) % 256; });
         const auto original = Levels(*image);
         TThresholdSegment segment(*image, false);
-        segment.WinWidth = 21;
-        segment.WinHeight = 13;
-        segment.Adjust = -7;
-        segment.WhiteDots = white;
+        segment.WinWidth = 21, segment.WinHeight = 13, segment.Adjust = -7, segment.WhiteDots = white;
         segment.AdaptiveThreshold(nullptr);
         std::array<int, 9> changed{};
         const auto zone = [](int v, int first, int last) { return v < first ? 0 : v < last ? 1 : 2; };
@@ -322,17 +316,14 @@ TEST(AdaptiveThreshold, ARegionIsSegmentedAsAPictureOfItsOwnAndNothingOutsideCha
     const auto original = Levels(*whole);
     TThresholdSegment segment(*whole, false);
     segment.SetRegion(11, 7, 200, 61); // clipped to the last column
-    segment.WinWidth = 15;
-    segment.WinHeight = 12;
+    segment.WinWidth = 15, segment.WinHeight = 12;
     segment.AdaptiveThreshold(nullptr);
-    EXPECT_EQ(segment.Width, 79);
-    EXPECT_EQ(segment.Height, 55);
+    EXPECT_EQ(std::pair(segment.Width, segment.Height), std::pair(79, 55));
     // The same block cut out and segmented alone.
     auto block = MakeGreyPicture(
         79, 55, [&](int x, int y) { return original[static_cast<std::size_t>(y + 7) * 90 + x + 11]; });
     TThresholdSegment alone(*block, false);
-    alone.WinWidth = 15;
-    alone.WinHeight = 12;
+    alone.WinWidth = 15, alone.WinHeight = 12;
     alone.AdaptiveThreshold(nullptr);
     for (int y = 0; y < 70; ++y)
         for (int x = 0; x < 90; ++x) {
