@@ -130,8 +130,7 @@ TEST(DotGridEncoding, TiesGoToTheLowerNumberAndTheIndexAgreesWithTheLinearScan) 
     EXPECT_EQ(encoder->NearestInBox(50, 50), 1); // 1, 2 and 3 all lie 5 away
     EXPECT_EQ(encoder->NearestOther(3), 1);
     // Box edges are inclusive: dot 0 lies exactly 10 from (50, 40) in x.
-    encoder->TolX = 10.0f;
-    encoder->TolY = 0.0f;
+    encoder->TolX = 10.0f, encoder->TolY = 0.0f;
     EXPECT_EQ(encoder->NearestInBox(50, 40), 0);
     encoder->TolX = 9.99f;
     EXPECT_EQ(encoder->NearestInBox(50, 40), -1);

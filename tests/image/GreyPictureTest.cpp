@@ -34,8 +34,8 @@ using Raw = TGrayImage::RawDescription;
 TEST(TGrayImageTest, ConstructionsSizesAndPixelAccess) {
     EXPECT_EQ(TGrayImage().FileName, "MemoryPointer");
     TGrayImage owned(nullptr, 4, 3);
-    EXPECT_EQ(owned.FileName, "MemoryData.raw");
-    EXPECT_EQ(test::Levels(owned), Grey(12, 0));
+    EXPECT_EQ(std::pair(owned.FileName, test::Levels(owned)),
+              std::pair(std::string("MemoryData.raw"), Grey(12, 0)));
 
     Grey buffer(6, 9);
     TGrayImage(buffer.data(), 3, 2).SetPixel(2, 1, 77); // the sanitizer build checks that the buffer stays

@@ -208,8 +208,7 @@ TEST(PngWriter, GreyPicturesAndTheSavedColourMapDecodeToTheirPixelsAndEmptyOnesA
     SaveColourMapPng(p, dir.File("map.png"));
     const std::string bytes = test::ReadFileBytes(dir.File("map.png"));
     EXPECT_EQ(Decode({bytes.begin(), bytes.end()}, PNG_FORMAT_RGBA, image), p.Rgba);
-    EXPECT_EQ(std::pair(static_cast<int>(image.width), static_cast<int>(image.height)),
-              std::pair(p.Width, p.Height));
+    EXPECT_EQ(std::tuple(int(image.width), int(image.height)), std::tuple(p.Width, p.Height));
 }
 
 /// A 5 x 3 map on 0.25 x 4 unit pixels with a not-computed point and a NaN.
@@ -217,8 +216,7 @@ std::unique_ptr<TFloatImage> SampleMap() {
     auto map = MakeFloatMap(5, 3, [](int x, int y) { return 0.001 * x - 0.5 * y + 1e-7; });
     map->Data[1 * 5 + 2] = kNotComputedMarker;
     map->Data[2 * 5 + 4] = std::nanf("");
-    map->ScaleX = 0.25f;
-    map->ScaleY = 4.0f;
+    map->ScaleX = 0.25f, map->ScaleY = 4.0f;
     return map;
 }
 
@@ -294,18 +292,17 @@ TEST(GrayHistogram, StatisticsMouseLevelsAndRangesEitherWay) {
     EXPECT_EQ(GrayHistogram(*halves).Median, 10);
     // No pixels: one pixel is assumed, everything else 0.
     const HistogramStatistics empty = StatisticsOf({});
-    EXPECT_EQ(empty.Pixels, 1.0f);
-    EXPECT_EQ(empty.MaxCount, 1);
-    EXPECT_EQ(LabelsOf(empty).Pixels, "Pixels: 1");
+    EXPECT_EQ(std::tuple(empty.Pixels, empty.MaxCount, LabelsOf(empty).Pixels),
+              std::tuple(1.0f, 1, "Pixels: 1"));
     for (const auto& [x, level] : {std::pair{0, 0}, {1, 0}, {2, 1}, {256, 255}, {400, 255}})
         EXPECT_EQ(HistogramLevelAt(x), level) << x;
     const HistogramStatistics columns =
         GrayHistogram(*MakeGreyPicture(5, 2, [](int x, int y) { return 10 * x + y; }));
     const HistogramReadout forth = RangeReadout(columns, 10, 30);
     const HistogramReadout back = RangeReadout(columns, 30, 10);
-    EXPECT_EQ(forth.Level, "Level: 10...30");
-    EXPECT_EQ(forth.Count, "Count: 5"); // 10, 20, 30 of row 0 and 11, 21 of row 1
-    EXPECT_EQ(forth.Percentile, "Percentile: 50.000");
+    // The count: 10, 20, 30 of row 0 and 11, 21 of row 1.
+    EXPECT_EQ(std::tie(forth.Level, forth.Count, forth.Percentile),
+              std::tuple("Level: 10...30", "Count: 5", "Percentile: 50.000"));
     EXPECT_EQ(std::tie(back.Level, back.Count, back.Percentile),
               std::tie(forth.Level, forth.Count, forth.Percentile));
 }

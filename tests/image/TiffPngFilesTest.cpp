@@ -96,7 +96,7 @@ void operator delete(void* p, const std::nothrow_t&) noexcept {
 void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
-using namespace corvane;
+namespace corvane {
 
 namespace {
 
@@ -115,8 +115,6 @@ std::string SmallCodedBmp() {
                            .Palette = {0, 0x404040, 0x808080},
                            .PixelBytes = codes + std::string("\x00\x01", 2)});
 }
-
-} // namespace
 
 TEST(ReaderMemoryTest, EveryReaderSaysNotEnoughMemoryInOneWording) {
     test::TempDir dir;
@@ -152,8 +150,6 @@ TEST(ReaderMemoryTest, ALoadedBmpIsHeldInTheDecodersBufferNotCopied) {
     image.SetWidth(3); // the image's own buffer again
     EXPECT_EQ(std::tuple(image.Size, image.GetPixel(2, kHeight - 1)), std::tuple(3 * kHeight, 0));
 }
-namespace corvane {
-namespace {
 
 using test::MakeSamplePicture;
 using test::SamplePicture;
@@ -337,17 +333,11 @@ TEST(PictureFile, DamagedAndTruncatedFilesAreRefusedSilentlyAndLeaveTheImageAsIt
     }
 }
 
-} // namespace
-} // namespace corvane
-
-using namespace corvane;
 using test::BuildTiff;
 using test::PngChunk;
 using test::PngStart;
 using test::StripFields;
 using test::TiffField;
-
-namespace {
 
 struct Hostile {
     std::string Name, Bytes, Message;
@@ -448,8 +438,6 @@ std::string Mismatches(bool underLimit) {
 }
 #endif
 
-} // namespace
-
 TEST(PictureReaderBounds, FilesClaimingMoreThanTheyHoldAreRefusedBeforeAllocating) {
 #ifdef CORVANE_SHADOW_MEMORY
     EXPECT_EQ(Mismatches(false), "");
@@ -460,7 +448,6 @@ TEST(PictureReaderBounds, FilesClaimingMoreThanTheyHoldAreRefusedBeforeAllocatin
 
 // TIFF kinds beyond 8- and 16-bit grey and RGB: low-bit grey and palette pictures in tiles and
 // strips, every orientation for every kind, signed samples.
-namespace {
 
 constexpr std::uint16_t kMinIsWhite = 0, kMinIsBlack = 1, kPalette = 3;
 
@@ -480,8 +467,6 @@ std::vector<std::uint32_t> ColourMap(std::uint16_t bits, bool sixteen) {
     }
     return map;
 }
-
-} // namespace
 
 TEST(TiffKinds, LowBitGreyAndPalettePicturesReadAlikeInTilesAndStrips) {
     struct Case {
@@ -570,3 +555,6 @@ TEST(TiffKinds, EveryKindIsTurnedByItsOrientationAndSignedSamplesKeepTheirOrder)
     EXPECT_EQ(test::ErrorText([&] { DecodeTiff(signedTiff(4, "\x12\x34")); }),
               "k.tif: unsupported TIFF picture (signed 4-bit samples)");
 }
+
+} // namespace
+} // namespace corvane
