@@ -139,10 +139,8 @@ TEST(DotGridEncoding, TiesGoToTheLowerNumberAndTheIndexAgreesWithTheLinearScan) 
     std::mt19937 rng(5);
     std::uniform_int_distribution<int> coordinate(0, 60);
     std::vector<TDotInfo> dots(800);
-    for (TDotInfo& d : dots) {
-        d.X = static_cast<float>(coordinate(rng)) * 0.5f;
-        d.Y = static_cast<float>(coordinate(rng)) * 0.75f;
-    }
+    for (TDotInfo& d : dots)
+        d.X = float(coordinate(rng)) * 0.5f, d.Y = float(coordinate(rng)) * 0.75f;
     TNearestDotIndex index;
     index.Build(dots.data(), static_cast<std::int32_t>(dots.size()));
     std::uniform_real_distribution<float> point(-5.0f, 50.0f), tolerance(0.0f, 4.0f);
@@ -496,8 +494,7 @@ TEST(CodeMatch, SignsOfDyAndThetaForTheFourMotionsWithAndWithoutChangeY) {
     WriteFileBytes(dir.File("b.cod"),
                    CodeText({{0, 0, 102, 100}, {1, 0, 118, 100}, {2, 0, 140, 98}, {3, 0, 160, 102}}, 5, 5));
     TCodeMatch match(dir.File("a.cod"), dir.File("b.cod"));
-    const double pi = std::numbers::pi_v<float>;
-    const double half = std::numbers::pi_v<float> / 2;
+    const double pi = std::numbers::pi_v<float>, half = pi / 2;
     struct Expected {
         double Dx, DyChanged, ThetaChanged;
     };

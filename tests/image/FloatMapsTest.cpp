@@ -25,10 +25,11 @@
 #include <string>
 #include <tuple>
 #include <vector>
-using namespace corvane;
-using namespace corvane::test;
 
+namespace corvane {
 namespace {
+
+using namespace test;
 
 using Grey = std::vector<std::uint8_t>;
 
@@ -46,8 +47,6 @@ std::string FltBytes(std::int32_t w, std::int32_t h, std::initializer_list<float
         s += Bytes(v);
     return s;
 }
-
-} // namespace
 
 TEST(TFloatImageFile, SavedMapReadsBackBitForBitHeaderIncluded) {
     TempDir dir;
@@ -162,8 +161,6 @@ TEST(TFloatImageShift, ValueScaleAndMoveBlock) {
     EXPECT_EQ(kept->GetPixel(0, 0), 1.0f);
 }
 
-namespace {
-
 /// A random map; with few levels many values tie, with none they are normally distributed.
 std::vector<float> RandomValues(int count, int levels, unsigned seed) {
     std::mt19937 rng(seed);
@@ -186,8 +183,6 @@ void ExpectLikeBubbleMedian(int width, int height, int levels, unsigned seed, in
     EXPECT_EQ(values, expected) << w << "x" << h << " levels " << levels << " width " << width << " region "
                                 << x1 << "," << y1 << "-" << x2 << "," << y2;
 }
-
-} // namespace
 
 TEST(TFloatImageMedian, MatchesTheBubblePassFilterTakesNotANumberAndTheTrackBarsWindow) {
     // Reduced networks up to 7x7, 9x1 and 11x3; 9x9 slides a sorted window; 4x2 is raised to 5x3.
@@ -222,7 +217,6 @@ TEST(TFloatImageMedian, MatchesTheBubblePassFilterTakesNotANumberAndTheTrackBars
 // Fills, sums and fits whose rectangle reaches the last row and column or covers the whole
 // picture. Each picture borrows a buffer one element longer than it needs, holding a guard value,
 // so a write one past the end shows in the data (and under the sanitizers as well).
-namespace {
 
 constexpr int kW = 7, kH = 4; // wider than tall, so width and height cannot stand in for each other
 
@@ -293,8 +287,6 @@ void ExpectLibraryAtan2(const TFloatImage& phase, const TFloatImage& real, const
     }
     EXPECT_EQ(differences, 0);
 }
-
-} // namespace
 
 TEST(TPhaseImagePhase, NearZeroRulesAndTheLibraryAtan2InSinglePrecision) {
     // Random magnitudes over many decades, some non-finite, the near-zero cases first; the
@@ -422,3 +414,6 @@ TEST(UnwrapThreshold, StepsBetweenTPiAndTwoTPiAreNoJumpsInEitherDirection) {
         for (int x = 0; x < w; ++x)
             EXPECT_NEAR(map->GetPixel(x, y), start + ramp(x, y) - ramp(x0, y0), 1e-4) << x << "," << y;
 }
+
+} // namespace
+} // namespace corvane
