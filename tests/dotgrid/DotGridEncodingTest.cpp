@@ -28,11 +28,7 @@
 namespace corvane {
 namespace {
 
-using test::DotCentre;
-using test::ErrorText;
-using test::ReadFileBytes;
-using test::TempDir;
-using test::WriteFileBytes;
+using namespace test;
 
 /// An encoder over a blank picture whose dot table is the given centres, numbered in their order
 /// (every dot of area 50, the one at bigDot of area 60).

@@ -25,11 +25,7 @@
 namespace corvane {
 namespace {
 
-using test::ErrorText;
-using test::Levels;
-using test::MakeGreyPicture;
-using test::PaintBlock;
-using test::SpeckleBlock;
+using namespace test;
 
 /// A picture of blocks of one grey on a background.
 struct BlockPicture {

@@ -23,9 +23,7 @@
 #include <vector>
 
 using namespace corvane;
-using test::BmpLayout;
-using test::BuildBmp;
-using test::ErrorText;
+using namespace test;
 namespace field = test::bmpfield;
 namespace fs = std::filesystem;
 using Grey = std::vector<std::uint8_t>;

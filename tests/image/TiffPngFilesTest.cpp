@@ -151,10 +151,7 @@ TEST(ReaderMemoryTest, ALoadedBmpIsHeldInTheDecodersBufferNotCopied) {
     EXPECT_EQ(std::tuple(image.Size, image.GetPixel(2, kHeight - 1)), std::tuple(3 * kHeight, 0));
 }
 
-using test::MakeSamplePicture;
-using test::SamplePicture;
-using test::TempDir;
-using test::TiffLayout;
+using namespace test;
 
 // 7 x 5, so that a swapped x and y or a lost row stride shows.
 constexpr int kW = 7, kH = 5;
@@ -332,12 +329,6 @@ TEST(PictureFile, DamagedAndTruncatedFilesAreRefusedSilentlyAndLeaveTheImageAsIt
                   std::tuple(64, dir.File("whole.png"), (2 * (63 * 1000 + 47) + 257) / 514));
     }
 }
-
-using test::BuildTiff;
-using test::PngChunk;
-using test::PngStart;
-using test::StripFields;
-using test::TiffField;
 
 struct Hostile {
     std::string Name, Bytes, Message;
