@@ -96,9 +96,11 @@ void operator delete(void* p, const std::nothrow_t&) noexcept {
 void operator delete[](void* p, const std::nothrow_t&) noexcept {
     std::free(p);
 }
-namespace corvane {
 
+namespace corvane {
 namespace {
+
+using namespace test;
 
 constexpr std::int32_t kWidth = 400, kHeight = 300;
 constexpr std::size_t kPixels = static_cast<std::size_t>(kWidth) * kHeight;
@@ -150,8 +152,6 @@ TEST(ReaderMemoryTest, ALoadedBmpIsHeldInTheDecodersBufferNotCopied) {
     image.SetWidth(3); // the image's own buffer again
     EXPECT_EQ(std::tuple(image.Size, image.GetPixel(2, kHeight - 1)), std::tuple(3 * kHeight, 0));
 }
-
-using namespace test;
 
 // 7 x 5, so that a swapped x and y or a lost row stride shows.
 constexpr int kW = 7, kH = 5;
