@@ -144,8 +144,7 @@ TEST_F(EncodingTool, EncodesALatticeAndSavesTheVerbsCodeFile) {
     EXPECT_EQ(Encoder().FDotInfo[static_cast<std::size_t>(DotAt(corner.X, corner.Y))].Nx, -5);
     EXPECT_EQ(RedPixels(frame->Active()), 0);
 
-    frame->Form->ScaleX = 0.5;
-    frame->Form->ScaleY = 0.25;
+    frame->Form->ScaleX = 0.5, frame->Form->ScaleY = 0.25;
     const std::string saved = SaveCodes(QStringLiteral("window.cod"));
     const test::ProgramRun run =
         test::RunProgram(CORVANE_CLI_EXE,
@@ -318,10 +317,9 @@ class SegmentTools : public test::ToolTest<ui::TSimpleSegmentParameterForm> {
     }
     QStringList Edits() const { return RectangleEdits(*multi); }
     void SetEdits(const QStringList& values) const {
-        multi->LeftEdit->setText(values[0]);
-        multi->TopEdit->setText(values[1]);
-        multi->RightEdit->setText(values[2]);
-        multi->BottomEdit->setText(values[3]);
+        QLineEdit* const edits[] = {multi->LeftEdit, multi->TopEdit, multi->RightEdit, multi->BottomEdit};
+        for (int i = 0; i < 4; ++i)
+            edits[i]->setText(values[i]);
     }
 
     ui::TSimpleSegmentParameterForm* simple = tool;
@@ -461,9 +459,9 @@ TEST_F(SpeckleTool, SaveNeedsAnAnalysisAndADoubleClickAnalysesTheWholePicture) {
     tool->SaveButton->click();
     const auto requests = frame->Dialogs.FileRequests();
     ASSERT_EQ(requests.size(), 2u); // the picture, then the table
-    EXPECT_EQ(requests[1].Filter, QStringLiteral("data file(*.dat)|*.dat|All files( *.*)|*.*"));
-    EXPECT_EQ(requests[1].DefaultExt, QStringLiteral("*.dat"));
-    EXPECT_TRUE(requests[1].ConfirmOverwrite);
+    EXPECT_EQ(std::tuple(requests[1].Filter, requests[1].DefaultExt, requests[1].ConfirmOverwrite),
+              std::tuple(QStringLiteral("data file(*.dat)|*.dat|All files( *.*)|*.*"),
+                         QStringLiteral("*.dat"), true));
     for (const auto& entry : std::filesystem::directory_iterator(frame->Dir.Path()))
         EXPECT_NE(entry.path().extension(), ".dat") << entry.path();
     test::DoubleClickOnPicture(frame->Active(), {30, 30});
