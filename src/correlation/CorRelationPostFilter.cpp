@@ -34,14 +34,12 @@ void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t 
     const CentreRange c = Centres(field, sizeX, sizeY);
     const std::size_t w = static_cast<std::size_t>(field.Width);
     lanes = std::max(lanes, 1);
+    const std::size_t windowSize =
+        static_cast<std::size_t>(2 * c.hx + 1) * static_cast<std::size_t>(2 * c.hy + 1);
     std::vector<float> newX, newY;
-    std::vector<std::vector<float>> windows;
     try {
         newX.assign(field.Dx.size(), kNotComputed);
         newY.assign(field.Dy.size(), kNotComputed);
-        windows.assign(static_cast<std::size_t>(lanes),
-                       std::vector<float>(static_cast<std::size_t>(2 * c.hx + 1) *
-                                          static_cast<std::size_t>(2 * c.hy + 1)));
     } catch (const std::bad_alloc&) {
         throw CorvaneError(kCheckParameters);
     }
@@ -58,10 +56,11 @@ void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t 
         return *middle;
     };
     // Every centre reads the unfiltered field and writes only its own point: rows are independent
-    // and are filtered side by side, each lane with its own window.
+    // and are filtered side by side, each row with a window of its own (windows of different lanes
+    // sharing a cache line would make the lanes wait on each other).
     if (c.yEnd > c.y0)
-        CorRelationPool::Shared().Run(c.yEnd - c.y0, lanes, [&](int lane, int part) {
-            std::vector<float>& window = windows[static_cast<std::size_t>(lane)];
+        CorRelationPool::Shared().Run(c.yEnd - c.y0, lanes, [&](int, int part) {
+            std::vector<float> window(windowSize);
             const std::int32_t y = c.y0 + part;
             for (std::int32_t x = c.x0; x < c.xEnd; ++x) {
                 const std::size_t i = static_cast<std::size_t>(y) * w + x;

@@ -130,17 +130,32 @@ void StreamDisplacementTables(const TCorRelationResult& r, bool changeY, bool fa
             AppendRecord(out.ThetaR, X, Y, Theta(sx, sy, changeY), radius);
         });
     };
-    // A wave of blocks is formatted side by side, then handed on in order and its text dropped, so a
-    // table of millions of records never stands whole in memory.
+    // Waves of blocks are formatted side by side; while one wave is formatted, a lane hands the
+    // wave before it on to the sink, in order, and its text is then dropped: a table of millions of
+    // records never stands whole in memory, and writing overlaps formatting.
     const int width = std::max(1, lanes);
-    std::vector<DisplacementTables> wave(static_cast<std::size_t>(width) * 2);
-    for (std::int64_t first = 0; first < points.Blocks(); first += static_cast<std::int64_t>(wave.size())) {
-        const int count = static_cast<int>(
-            std::min<std::int64_t>(static_cast<std::int64_t>(wave.size()), points.Blocks() - first));
-        CorRelationPool::Shared().Run(
-            count, width, [&](int, int k) { format(first + k, wave[static_cast<std::size_t>(k)]); });
-        for (int k = 0; k < count; ++k)
-            sink(wave[static_cast<std::size_t>(k)].XY, wave[static_cast<std::size_t>(k)].ThetaR);
+    const std::int64_t waveSize = 2 * static_cast<std::int64_t>(width);
+    std::vector<DisplacementTables> waves[2] = {
+        std::vector<DisplacementTables>(static_cast<std::size_t>(waveSize)),
+        std::vector<DisplacementTables>(static_cast<std::size_t>(waveSize))};
+    int pending = 0; // blocks of the previous wave not yet handed on
+    for (std::int64_t wave = 0;; ++wave) {
+        const std::int64_t first = wave * waveSize;
+        const int count = static_cast<int>(std::clamp<std::int64_t>(points.Blocks() - first, 0, waveSize));
+        if (count == 0 && pending == 0) break;
+        std::vector<DisplacementTables>& current = waves[wave % 2];
+        const std::vector<DisplacementTables>& previous = waves[(wave + 1) % 2];
+        const int hand = pending > 0 ? 1 : 0;
+        CorRelationPool::Shared().Run(count + hand, width, [&](int, int k) {
+            if (k < hand) {
+                for (int j = 0; j < pending; ++j)
+                    sink(previous[static_cast<std::size_t>(j)].XY,
+                         previous[static_cast<std::size_t>(j)].ThetaR);
+                return;
+            }
+            format(first + k - hand, current[static_cast<std::size_t>(k - hand)]);
+        });
+        pending = count;
     }
 }
 

@@ -29,7 +29,8 @@ DisplacementTables FormatDisplacementTables(const TCorRelationResult& r, bool ch
 using TableBlockSink = std::function<void(const std::string& xy, const std::string& thetaR)>;
 
 /// The same records, formatted in blocks on up to lanes lanes of the shared pool and handed to sink
-/// in order, a few blocks at a time (memory stays bounded whatever the table's length).
+/// in order, a few blocks at a time (memory stays bounded whatever the table's length). The sink is
+/// called once at a time, from a lane of the pool while the next blocks are formatted.
 void StreamDisplacementTables(const TCorRelationResult& r, bool changeY, bool fast, float meanX, float meanY,
                               const TGrayImage* mask, int lanes, const TableBlockSink& sink);
 

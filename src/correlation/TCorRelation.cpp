@@ -287,7 +287,10 @@ void TCorRelation::Compute() {
                     "search",
                     std::chrono::duration<double>(std::chrono::steady_clock::now() - searchStart).count());
             // The correlation map at the search results; points refined in a grid walk have theirs.
-            FillCorrelationMap();
+            if (CorrelationMapWanted()) {
+                const StageClock clock(impl_->options, "zncc");
+                FillCorrelationMap();
+            }
             if (impl_->gridOnly) {
                 CheckStop();
                 const StageClock clock(impl_->options, "post filter");
