@@ -153,7 +153,7 @@ void WriteBlocksAtomically(const std::string& name, std::int64_t blocks,
                            const std::string& failMessage, const PartRunner& run) {
     // Eight blocks a wave keeps a few workers busy and a few blocks of text in memory.
     constexpr std::int64_t kWave = 8;
-    std::vector<std::string> wave(static_cast<std::size_t>(std::min(blocks, kWave)));
+    std::vector<std::string> wave(static_cast<std::size_t>(std::clamp<std::int64_t>(blocks, 0, kWave)));
     WriteFileAtomically(
         name,
         [&](std::FILE* f) {
