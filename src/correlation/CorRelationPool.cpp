@@ -124,10 +124,13 @@ void CorRelationPool::Run(int parts, int width, const std::function<void(int lan
     batch->parts = parts;
     {
         std::lock_guard lock(mutex_);
-        for (int lane = 0; lane < width; ++lane)
+        for (int lane = 1; lane < width; ++lane)
             queue_.emplace_back([batch, lane] { batch->RunLane(lane); });
     }
     wake_.notify_all();
+    // The caller is lane 0: a batch ends even while every worker is busy with another caller's
+    // (a window saving a table while a correlation job runs never waits for the job).
+    batch->RunLane(0);
     std::unique_lock lock(batch->mutex);
     batch->done.wait(lock, [&] { return batch->finished.load() == parts; });
     if (batch->error) std::rethrow_exception(batch->error);

@@ -13,9 +13,9 @@ namespace corvane {
 
 /// The process's correlation workers: one pool sized to the machine, shared by every running
 /// correlation, so several jobs at once share the cores instead of multiplying the threads. Work
-/// is handed over as a batch of independent parts; the caller waits for the batch (it does not
-/// compute itself, except for a batch of one part or of width 1, and except when it is itself a
-/// worker of the pool, which would otherwise wait on its own queue).
+/// is handed over as a batch of independent parts, which the caller computes as lane 0 while
+/// workers take the other lanes; it returns when every part is done. A batch of one part or of
+/// width 1, and a batch asked for by a worker of the pool, is computed by the caller alone.
 class CorRelationPool {
   public:
     /// The shared pool, started on first use with SharedWorkers() workers.

@@ -3,12 +3,14 @@
 #include <algorithm>
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 #include <map>
 #include <stdexcept>
 #include <stop_token>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "correlation/CorRelationConfig.h"
@@ -275,6 +277,25 @@ TEST(CorRelationPool, RunsEveryPartOnceOnEveryWidthAndPassesAnErrorOn) {
                               if (part == 4) throw std::runtime_error("part 4");
                           }),
                  std::runtime_error);
+
+    // A batch asked for while every worker is busy with another caller's batch ends before that
+    // one: its caller computes it (the busy parts give up after five seconds).
+    CorRelationPool one(1);
+    std::atomic<bool> secondDone{false}, gaveUp{false};
+    std::thread busy([&] {
+        one.Run(2, 2, [&](int, int) {
+            for (int i = 0; i < 500 && !secondDone.load(); ++i)
+                std::this_thread::sleep_for(std::chrono::milliseconds(10));
+            if (!secondDone.load()) gaveUp = true;
+        });
+    });
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    std::atomic<int> parts{0};
+    one.Run(5, 2, [&](int, int) { ++parts; });
+    secondDone = true;
+    busy.join();
+    EXPECT_EQ(parts.load(), 5);
+    EXPECT_FALSE(gaveUp.load());
 }
 
 } // namespace
