@@ -117,10 +117,9 @@ TEST(ClusterRun, SigtermStopsTheRunAndLeavesTheFolderAsItWas) {
     TempDir dir;
     MakePair(dir, 1024);
     const std::set<std::string> before = Names(dir);
-    const ProgramRun r = RunProgram(
-        "timeout",
-        {"--preserve-status", "-s", "TERM", "1", CORVANE_CLI_EXE, "correlate", "--refine", "run.cor"},
-        dir.Path());
+    const StopAt term{"group 1: seeds", "TERM"}; // what timeout -s TERM sends, in the search
+    const ProgramRun r =
+        RunProgram(CORVANE_CLI_EXE, {"correlate", "--refine", "--timings", "run.cor"}, dir.Path(), &term);
     EXPECT_EQ(r.Status, 143) << r.Err;
     EXPECT_NE(r.Err.find("terminated; group 1 wrote nothing"), std::string::npos) << r.Err;
     EXPECT_EQ(Names(dir), before);

@@ -54,16 +54,22 @@ std::vector<std::string> Lines(const std::string& text) {
 }
 
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::filesystem::path& folder) {
+                      const std::filesystem::path& folder, const StopAt* stopAt) {
     static std::atomic<int> counter{0};
     const std::string tag = std::to_string(::getpid()) + "-" + std::to_string(counter++);
     const std::filesystem::path out = std::filesystem::temp_directory_path() / ("corvane-out-" + tag);
     const std::filesystem::path err = std::filesystem::temp_directory_path() / ("corvane-err-" + tag);
-    std::string command = "cd " + ShellQuoted(folder.string()) + " && " + ShellQuoted(program);
+    std::string command = ShellQuoted(program);
     for (const std::string& argument : arguments)
         command.append(1, ' ').append(ShellQuoted(argument));
     command.append(" </dev/null >").append(ShellQuoted(out.string()));
     command.append(" 2>").append(ShellQuoted(err.string()));
+    if (stopAt)
+        command = "(" + command + " & pid=$!; until grep -qF -- " + ShellQuoted(stopAt->Text) + " " +
+                  ShellQuoted(err.string()) +
+                  " 2>/dev/null; do kill -0 $pid 2>/dev/null || break; sleep 0.005; done; kill -" +
+                  stopAt->Signal + " $pid; wait $pid)";
+    command = "cd " + ShellQuoted(folder.string()) + " && " + command;
     const int raw = std::system(command.c_str());
     ProgramRun run{WIFEXITED(raw) ? WEXITSTATUS(raw) : -1, ReadFileBytes(out.string()),
                    ReadFileBytes(err.string())};

@@ -35,8 +35,13 @@ struct ProgramRun {
 };
 
 /// Runs the program with the arguments (each quoted for the shell) in the folder, as a user would
-/// from a shell, with standard output and error captured.
+/// from a shell, with standard output and error captured. With stopAt, the signal (a kill name such
+/// as "INT") is sent once standard error holds that text: a stop at a known stage, however fast the
+/// machine.
+struct StopAt {
+    std::string Text, Signal;
+};
 ProgramRun RunProgram(const std::string& program, const std::vector<std::string>& arguments,
-                      const std::filesystem::path& folder);
+                      const std::filesystem::path& folder, const StopAt* stopAt = nullptr);
 
 } // namespace corvane::test
