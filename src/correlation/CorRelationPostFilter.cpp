@@ -5,6 +5,7 @@
 #include <new>
 
 #include "correlation/CorRelationPool.h"
+#include "correlation/LineVector.h"
 #include "correlation/TCorRelationPara.h"
 #include "correlation/TCorRelationResult.h"
 #include "image/CorvaneError.h"
@@ -43,24 +44,26 @@ void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t 
     } catch (const std::bad_alloc&) {
         throw CorvaneError(kCheckParameters);
     }
-    auto medianAt = [&](std::vector<float>& window, const std::vector<float>& src, std::int32_t x,
-                        std::int32_t y) {
+    // One window per lane, each on cache lines of its own: lanes writing into one line would wait
+    // on each other at every value.
+    const std::size_t stride = (windowSize + 15) / 16 * 16;
+    LineVector<float> windows(stride * static_cast<std::size_t>(lanes));
+    auto medianAt = [&](float* window, const std::vector<float>& src, std::int32_t x, std::int32_t y) {
         std::size_t k = 0;
         for (std::int32_t v = y - c.hy; v <= y + c.hy; ++v) {
             const float* row = src.data() + static_cast<std::size_t>(v) * w;
             for (std::int32_t u = x - c.hx; u <= x + c.hx; ++u)
                 window[k++] = row[u];
         }
-        const auto middle = window.begin() + static_cast<std::ptrdiff_t>(window.size() / 2);
-        std::nth_element(window.begin(), middle, window.end());
+        float* const middle = window + windowSize / 2;
+        std::nth_element(window, middle, window + windowSize);
         return *middle;
     };
     // Every centre reads the unfiltered field and writes only its own point: rows are independent
-    // and are filtered side by side, each row with a window of its own (windows of different lanes
-    // sharing a cache line would make the lanes wait on each other).
+    // and are filtered side by side.
     if (c.yEnd > c.y0)
-        CorRelationPool::Shared().Run(c.yEnd - c.y0, lanes, [&](int, int part) {
-            std::vector<float> window(windowSize);
+        CorRelationPool::Shared().Run(c.yEnd - c.y0, lanes, [&](int lane, int part) {
+            float* const window = windows.data() + stride * static_cast<std::size_t>(lane);
             const std::int32_t y = c.y0 + part;
             for (std::int32_t x = c.x0; x < c.xEnd; ++x) {
                 const std::size_t i = static_cast<std::size_t>(y) * w + x;

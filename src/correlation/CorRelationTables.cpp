@@ -112,7 +112,13 @@ void StreamDisplacementTables(const TCorRelationResult& r, bool changeY, bool fa
                               const TGrayImage* mask, int lanes, const TableBlockSink& sink) {
     const TCorRelationPara& p = r.Para;
     const TablePoints points(r, fast);
-    auto format = [&](std::int64_t block, DisplacementTables& out) {
+    // Each block is formatted into strings held on its lane's own stack and handed over whole:
+    // appending to the slots themselves, neighbours in one array, would make the lanes wait on
+    // each other's string headers at every record.
+    auto format = [&](std::int64_t block, DisplacementTables& slot) {
+        DisplacementTables out;
+        out.XY.swap(slot.XY); // reuses the slot's buffers
+        out.ThetaR.swap(slot.ThetaR);
         out.XY.clear();
         out.ThetaR.clear();
         points.ForEach(block, [&](std::int32_t x, std::int32_t y) {
@@ -129,6 +135,8 @@ void StreamDisplacementTables(const TCorRelationResult& r, bool changeY, bool fa
             AppendRecord(out.XY, X, Y, sx, sy);
             AppendRecord(out.ThetaR, X, Y, Theta(sx, sy, changeY), radius);
         });
+        slot.XY.swap(out.XY);
+        slot.ThetaR.swap(out.ThetaR);
     };
     // Waves of blocks are formatted side by side; while one wave is formatted, a lane hands the
     // wave before it on to the sink, in order, and its text is then dropped: a table of millions of

@@ -3,6 +3,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "correlation/LineVector.h"
+
 namespace corvane {
 
 /// Sizes of the seed search, derived once from the parameters.
@@ -43,8 +45,8 @@ class SeedSearch {
   public:
     /// The buffers of one worker.
     struct Scratch {
-        std::vector<float> Samples;
-        std::vector<double> Window;
+        LineVector<float> Samples;
+        LineVector<double> Window;
     };
 
     /// Binds both pictures.

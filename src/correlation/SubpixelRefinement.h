@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "correlation/BSplineInterpolation.h"
+#include "correlation/LineVector.h"
 
 namespace corvane {
 
@@ -57,7 +58,7 @@ struct SubpixelField {
 /// Working memory of one worker, owned by the caller and reused from point to point; Refine sizes
 /// it on first use, so the per-point loop allocates nothing.
 struct SubpixelScratch {
-    std::vector<float> f, fx, fy, g; // reference window less its mean, its gradients, deformed samples
+    LineVector<float> f, fx, fy, g; // reference window less its mean, its gradients, deformed samples
 };
 
 /// Sub-pixel refinement of correlation results by inverse-compositional Gauss-Newton (Baker and

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "correlation/LineVector.h"
 #include "correlation/QuarterPixelImage.h"
 
 namespace corvane {
@@ -22,10 +23,10 @@ class WholeFieldSearch {
   public:
     /// The per-point buffers of one worker.
     struct Scratch {
-        std::vector<std::int16_t> Window;  ///< the initial window in grey levels, row by row
-        std::vector<std::uint16_t> Eighth; ///< the nine eighth-pixel candidate windows, in 1/64 grey level
-        std::vector<std::uint16_t> Whole;  ///< a window of whole-pixel entries, in 1/16 grey level
-        std::vector<std::uint16_t> Levels; ///< nine rows of the column level, in 1/64 grey level
+        LineVector<std::int16_t> Window;  ///< the initial window in grey levels, row by row
+        LineVector<std::uint16_t> Eighth; ///< the nine eighth-pixel candidate windows, in 1/64 grey level
+        LineVector<std::uint16_t> Whole;  ///< a window of whole-pixel entries, in 1/16 grey level
+        LineVector<std::uint16_t> Levels; ///< nine rows of the column level, in 1/64 grey level
     };
 
     /// Binds the initial picture (W0 x H0) and the quarter-pixel picture of the deformed one for a
