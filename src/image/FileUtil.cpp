@@ -159,10 +159,15 @@ void WriteBlocksAtomically(const std::string& name, std::int64_t blocks,
         [&](std::FILE* f) {
             for (std::int64_t first = 0; first < blocks; first += kWave) {
                 const int count = static_cast<int>(std::min(kWave, blocks - first));
+                // A block is formatted into a string on its worker's own stack, reusing the slot's
+                // buffer: the slots' headers, neighbours in one array, would make the workers wait
+                // on each other at every append.
                 const auto body = [&](int k) {
-                    std::string& text = wave[static_cast<std::size_t>(k)];
+                    std::string text;
+                    text.swap(wave[static_cast<std::size_t>(k)]);
                     text.clear();
                     format(first + k, text);
+                    text.swap(wave[static_cast<std::size_t>(k)]);
                 };
                 if (run)
                     run(count, body);
