@@ -602,46 +602,61 @@ void TCorRelation::PropagateTogether(const std::vector<Region>& regions) {
     });
     ReportProgress(std::min(result_.AllPoints, visited()));
 
-    // Then one row below and one row above every seed row at a time, split into pieces.
-    struct Piece {
-        std::int32_t y, ny, x0, x1;
+    // Then the rows below and the rows above every seed row. A row depends only on the row before
+    // it, column by column, so each side of a region is cut into strips of columns, and each strip
+    // is walked row by row on its own: no lane waits for another between rows. The longest strips
+    // go first, so the last ones to end are short. Progress is told from lane 0, the caller's.
+    struct Strip {
+        const Region* r;
+        bool below;
+        std::int32_t x0, x1;
+        std::int64_t points;
     };
-    std::vector<Piece> pieces;
-    const std::int64_t minPiece = 64;
-    for (std::int32_t k = 1;; ++k) {
-        pieces.clear();
-        std::int64_t rowPoints = 0;
-        for (const Region& r : regions) {
-            const std::int64_t points = std::max<std::int64_t>(0, r.RowEnd - r.Left + 1);
-            if (r.Sy + k <= r.BelowEnd) rowPoints += points;
-            if (r.Sy - k >= r.AboveEnd) rowPoints += points;
-        }
-        bool more = false;
-        for (const Region& r : regions)
-            more = more || r.Sy + k <= r.BelowEnd || r.Sy - k >= r.AboveEnd;
-        if (!more) break;
-        const std::int64_t target = impl_->lanes > 1 ? std::max(minPiece, rowPoints / (4 * impl_->lanes) + 1)
-                                                     : std::numeric_limits<std::int32_t>::max();
-        for (const Region& r : regions) {
-            if (r.RowEnd < r.Left) continue;
-            for (int side = 0; side < 2; ++side) {
-                const std::int32_t y = side == 0 ? r.Sy + k : r.Sy - k;
-                if (side == 0 ? y > r.BelowEnd : y < r.AboveEnd) continue;
-                const std::int32_t ny = side == 0 ? y - 1 : y + 1;
-                for (std::int64_t x0 = r.Left; x0 <= r.RowEnd; x0 += target) {
-                    const std::int64_t x1 = std::min<std::int64_t>(r.RowEnd, x0 + target - 1);
-                    pieces.push_back({y, ny, static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1)});
-                }
+    std::int64_t sideColumns = 0;
+    for (const Region& r : regions)
+        if (r.RowEnd >= r.Left)
+            sideColumns +=
+                (r.RowEnd - r.Left + 1) * ((r.BelowEnd > r.Sy ? 1 : 0) + (r.AboveEnd < r.Sy ? 1 : 0));
+    const std::int64_t target = impl_->lanes > 1
+                                    ? std::max<std::int64_t>(64, sideColumns / (16 * impl_->lanes) + 1)
+                                    : std::numeric_limits<std::int32_t>::max();
+    std::vector<Strip> strips;
+    for (const Region& r : regions) {
+        if (r.RowEnd < r.Left) continue;
+        for (const bool below : {true, false}) {
+            const std::int64_t rows = below ? r.BelowEnd - r.Sy : r.Sy - r.AboveEnd;
+            if (rows <= 0) continue;
+            for (std::int64_t x0 = r.Left; x0 <= r.RowEnd; x0 += target) {
+                const std::int64_t x1 = std::min<std::int64_t>(r.RowEnd, x0 + target - 1);
+                strips.push_back({&r, below, static_cast<std::int32_t>(x0), static_cast<std::int32_t>(x1),
+                                  rows * (x1 - x0 + 1)});
             }
         }
-        RunParts(static_cast<int>(pieces.size()), [&](int laneIndex, int part) {
-            Lane& lane = impl_->laneData[static_cast<std::size_t>(laneIndex)];
-            const Piece& piece = pieces[static_cast<std::size_t>(part)];
-            for (std::int32_t x = piece.x0; x <= piece.x1; ++x)
-                visit(lane, x, piece.y, x, piece.ny);
-        });
-        ReportProgress(std::min(result_.AllPoints, visited()));
     }
+    std::stable_sort(strips.begin(), strips.end(),
+                     [](const Strip& a, const Strip& b) { return a.points > b.points; });
+    std::atomic<std::int64_t> walked{visited()};
+    const std::int64_t reportStep = std::max<std::int64_t>(1, result_.AllPoints / 1000);
+    std::int64_t reported = walked.load();
+    RunParts(static_cast<int>(strips.size()), [&](int laneIndex, int part) {
+        Lane& lane = impl_->laneData[static_cast<std::size_t>(laneIndex)];
+        const Strip& strip = strips[static_cast<std::size_t>(part)];
+        const Region& r = *strip.r;
+        const std::int32_t step = strip.below ? 1 : -1;
+        const std::int32_t end = strip.below ? r.BelowEnd + 1 : r.AboveEnd - 1;
+        for (std::int32_t y = r.Sy + step; y != end; y += step) {
+            CheckStop();
+            for (std::int32_t x = strip.x0; x <= strip.x1; ++x)
+                visit(lane, x, y, x, y - step);
+            const std::int64_t now = walked.fetch_add(strip.x1 - strip.x0 + 1, std::memory_order_relaxed) +
+                                     (strip.x1 - strip.x0 + 1);
+            if (laneIndex == 0 && now - reported >= reportStep) {
+                reported = now;
+                ReportProgress(std::min(result_.AllPoints, now));
+            }
+        }
+    });
+    ReportProgress(std::min(result_.AllPoints, visited()));
 }
 
 // Each point's correlation at its search result (the seed result in fast mode), when the float maps
