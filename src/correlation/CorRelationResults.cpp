@@ -74,7 +74,8 @@ void WriteAll(const TCorRelationResult& r, bool changeY, bool fast, int lanes) {
                                                  written =
                                                      written &&
                                                      std::fwrite(a.data(), 1, a.size(), xy) == a.size() &&
-                                                     std::fwrite(b.data(), 1, b.size(), thetaR) == b.size();
+                                                     std::fwrite(b.data(), 1, b.size(), thetaR) == b.size() &&
+                                                     StartWriteback(xy) && StartWriteback(thetaR);
                                              });
                     return written;
                 },

@@ -148,6 +148,14 @@ void WriteFileAtomically(const std::string& name, const std::function<bool(std::
     }
 }
 
+bool StartWriteback(std::FILE* f) {
+    if (std::fflush(f) != 0) return false;
+#ifdef __linux__
+    ::sync_file_range(fileno(f), 0, 0, SYNC_FILE_RANGE_WRITE); // best effort, as the final fsync
+#endif
+    return true;
+}
+
 void WriteBlocksAtomically(const std::string& name, std::int64_t blocks,
                            const std::function<void(std::int64_t block, std::string& text)>& format,
                            const std::string& failMessage, const PartRunner& run) {
@@ -179,6 +187,7 @@ void WriteBlocksAtomically(const std::string& name, std::int64_t blocks,
                     if (!text.empty() && std::fwrite(text.data(), 1, text.size(), f) != text.size())
                         return false;
                 }
+                if (!StartWriteback(f)) return false;
             }
             return true;
         },

@@ -38,6 +38,11 @@ void WriteFileAtomically(const std::string& name, const void* data, std::size_t 
 void WriteFileAtomically(const std::string& name, const std::function<bool(std::FILE*)>& writer,
                          const std::string& failMessage);
 
+/// Hands what the file holds so far to the disk without waiting for it, where the system allows
+/// (Linux): the flush before a large file replaces its target then waits only for the last part.
+/// Returns false when the buffered bytes could not be written.
+bool StartWriteback(std::FILE* f);
+
 /// Runs body(part) for every part 0 ... parts - 1, side by side where it can (a pool of workers);
 /// returns when all are done and passes the first exception on.
 using PartRunner = std::function<void(int parts, const std::function<void(int part)>& body)>;
