@@ -615,8 +615,8 @@ void TCorRelation::PropagateTogether(const std::vector<Region>& regions) {
     std::int64_t sideColumns = 0;
     for (const Region& r : regions)
         if (r.RowEnd >= r.Left)
-            sideColumns +=
-                (r.RowEnd - r.Left + 1) * ((r.BelowEnd > r.Sy ? 1 : 0) + (r.AboveEnd < r.Sy ? 1 : 0));
+            sideColumns += (std::int64_t{r.RowEnd} - r.Left + 1) *
+                           ((r.BelowEnd > r.Sy ? 1 : 0) + (r.AboveEnd < r.Sy ? 1 : 0));
     const std::int64_t target = impl_->lanes > 1
                                     ? std::max<std::int64_t>(64, sideColumns / (16 * impl_->lanes) + 1)
                                     : std::numeric_limits<std::int32_t>::max();
