@@ -57,7 +57,8 @@ class Stoppable {
                 cancelled = true;
             }
         });
-        if (!cancelled) return;
+        // An exception raised after the engine's last check (Ctrl+C at the very end) is not lost.
+        if (!cancelled && !raised_) return;
         if (raised_) {
             py::error_already_set e = std::move(*raised_);
             raised_.reset();

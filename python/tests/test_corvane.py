@@ -358,6 +358,13 @@ class Correlation(Folder):
             corvane.correlate(a, b, progress=reached.append)
         self.assertLess(reached[-1], 1.0)  # the engine stopped, not the return afterwards
 
+        def fail_at_the_end(fraction):
+            if fraction == 1.0:
+                raise RuntimeError("raised at the last report")
+
+        with self.assertRaisesRegex(RuntimeError, "last report"):
+            corvane.correlate(a, b, progress=fail_at_the_end)
+
     def test_no_objects_left_over_after_many_calls(self):
         grey = np.arange(32 * 48, dtype=np.uint8).reshape(32, 48)
         corvane.write_flt(self.path("m.flt"), grey.astype(np.float32))
