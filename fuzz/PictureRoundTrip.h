@@ -8,6 +8,8 @@
 
 namespace corvane::fuzz {
 
+inline constexpr std::size_t kRoundTripPixels = 1 << 22;
+
 template <class Decode>
 int CheckPictureRoundTrip(Decode decode, const std::uint8_t* data, std::size_t size,
                           const std::string& name) {
@@ -22,6 +24,9 @@ int CheckPictureRoundTrip(Decode decode, const std::uint8_t* data, std::size_t s
         Check(first.Width > 0 && first.Height > 0);
         Check(first.Pixels.size() ==
               static_cast<std::size_t>(first.Width) * static_cast<std::size_t>(first.Height));
+        // A few bytes may describe a picture of many millions of pixels; under the fuzzer's
+        // instrumentation, compressing it again takes seconds and tells nothing the small ones do not.
+        if (first.Pixels.size() > kRoundTripPixels) continue;
         const std::vector<std::uint8_t> written =
             EncodePng(first.Width, first.Height, PngPixels::Gray, first.Pixels.data());
         const GrayRaster second = DecodePngGray(written.data(), written.size(), name, scaling);

@@ -54,6 +54,9 @@ bool EncodeRows(int width, int height, int channels, const std::uint8_t* pixels,
                            : channels == 3 ? PNG_COLOR_TYPE_RGB
                                            : PNG_COLOR_TYPE_RGB_ALPHA;
     png_set_write_fn(png, sink, PngWriteBytes, PngFlush);
+    // The format's own limits, as the reader's: libpng refuses more than a million rows or columns
+    // by default, and a line-scan picture has more.
+    png_set_user_limits(png, 0x7fffffffu, 0x7fffffffu);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), 8, colourType,
                  PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
     png_write_info(png, info);

@@ -6,6 +6,7 @@
 #include "image/GrayHistogram.h"
 #include "image/LineProfile.h"
 #include "image/MapExport.h"
+#include "image/PngFile.h"
 #include "image/PngWriter.h"
 #include "image/SyntheticTarget.h"
 #include "image/TFloatImage.h"
@@ -201,6 +202,15 @@ TEST(PngWriter, GreyPicturesAndTheSavedColourMapDecodeToTheirPixelsAndEmptyOnesA
     EXPECT_EQ(std::pair(image.width, image.height), std::pair(5u, 3u));
     EXPECT_THROW(EncodePng(0, 4, PngPixels::Gray, grey.data()), CorvaneError);
     EXPECT_THROW(EncodePng(4, -1, PngPixels::Rgb, grey.data()), CorvaneError);
+    // More rows than libpng's default limit of a million: written, and read back by our reader.
+    std::vector<std::uint8_t> tall(2 * 1000001);
+    for (std::size_t i = 0; i < tall.size(); ++i)
+        tall[i] = static_cast<std::uint8_t>(i % 251);
+    const std::vector<std::uint8_t> tallPng = EncodePng(2, 1000001, PngPixels::Gray, tall.data());
+    const GrayRaster back =
+        DecodePngGray(tallPng.data(), tallPng.size(), "tall.png", SixteenBitScaling::Range);
+    EXPECT_EQ(std::pair(back.Width, back.Height), std::pair(2, 1000001));
+    EXPECT_EQ(back.Pixels, tall);
     test::TempDir dir;
     auto map = test::MakeFloatMap(300, 220, [](int x, int y) { return std::sin(0.05 * x) * 0.002 * y; });
     map->SetPixel(10, 10, kNotComputedMarker);
