@@ -460,7 +460,10 @@ void CheckFileCanHoldPicture(const TiffReader& reader, const Layout& l) {
     const bool uncompressed = l.Compression == COMPRESSION_NONE;
     // Subsampled YCbCr stores as little as 18 bytes for 16 pixels of three samples (4 x 4 blocks).
     const std::uint64_t stored = l.Photometric == PHOTOMETRIC_YCBCR ? claimed / 3 : claimed;
-    if (uncompressed ? stored > StoredBytesInFile(reader) : claimed / kMaxExpansion > reader.FileSize())
+    // Uncompressed pixels take their own bytes of the file: strips that share bytes (all pointing at
+    // the same few) do not make a small file hold a large picture.
+    if (uncompressed ? stored > std::min(StoredBytesInFile(reader), reader.FileSize())
+                     : claimed / kMaxExpansion > reader.FileSize())
         throw reader.Fail("damaged TIFF file (" + SizeText(l.Width, l.Height) + " pixels in " +
                           std::to_string(reader.FileSize()) + " bytes)");
     if (!TIFFIsTiled(reader.Tif())) return;

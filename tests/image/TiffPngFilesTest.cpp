@@ -378,6 +378,16 @@ std::vector<Hostile> HostileFiles() {
     files.push_back(
         {"tall.tif", tall,
          "tall.tif: damaged TIFF file (32768 x 32768 pixels in " + std::to_string(tall.size()) + " bytes)"});
+    // 16 MiB of uncompressed rows, every one of them the same 4096 bytes of the file.
+    const std::vector<test::TiffField> shared = {
+        {256, 4, {4096}}, {257, 4, {4096}},
+        {258, 3, {8}},    {259, 3, {1}},
+        {262, 3, {1}},    {273, 4, std::vector<std::uint32_t>(4096, 8)},
+        {278, 4, {1}},    {279, 4, std::vector<std::uint32_t>(4096, 4096)}};
+    const std::string sharing = BuildTiff(shared, std::string(4096, '\x7f'));
+    files.push_back({"shared.tif", sharing,
+                     "shared.tif: damaged TIFF file (4096 x 4096 pixels in " +
+                         std::to_string(sharing.size()) + " bytes)"});
     // A 10 x 10 picture in one 65536 x 65536 tile, and one in 4096 x 16 deflate-coded tiles.
     for (const auto [tileWidth, tileHeight, compression] :
          {std::array<std::uint32_t, 3>{65536, 65536, 1}, {4096, 16, 8}}) {
