@@ -46,7 +46,8 @@ void MedianPostFilter(DisplacementField field, std::int32_t sizeX, std::int32_t 
     }
     // One window per lane, each on cache lines of its own: lanes writing into one line would wait
     // on each other at every value.
-    const std::size_t stride = (windowSize + 15) / 16 * 16;
+    constexpr std::size_t kLineFloats = LineAllocator<float>::kLine / sizeof(float);
+    const std::size_t stride = (windowSize + kLineFloats - 1) / kLineFloats * kLineFloats;
     LineVector<float> windows(stride * static_cast<std::size_t>(lanes));
     auto medianAt = [&](float* window, const std::vector<float>& src, std::int32_t x, std::int32_t y) {
         std::size_t k = 0;

@@ -648,8 +648,8 @@ void TCorRelation::PropagateTogether(const std::vector<Region>& regions) {
             CheckStop();
             for (std::int32_t x = strip.x0; x <= strip.x1; ++x)
                 visit(lane, x, y, x, y - step);
-            const std::int64_t now = walked.fetch_add(strip.x1 - strip.x0 + 1, std::memory_order_relaxed) +
-                                     (strip.x1 - strip.x0 + 1);
+            const std::int64_t width = strip.x1 - strip.x0 + 1;
+            const std::int64_t now = walked.fetch_add(width, std::memory_order_relaxed) + width;
             if (laneIndex == 0 && now - reported >= reportStep) {
                 reported = now;
                 ReportProgress(std::min(result_.AllPoints, now));
